@@ -1,0 +1,26 @@
+# zel_add_test_folder(LIBS <targets...>)
+# Every *_test.cpp in the calling folder becomes one test program linked with
+# GoogleTest and the given targets; its cases are registered with CTest and run on
+# Qt's offscreen platform with the program folder as working folder.
+function(zel_add_test_folder)
+  cmake_parse_arguments(ARG "" "" "LIBS;SOURCES" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REPLACE "/" "_" prefix "${rel}")
+  foreach(src ${tests})
+    get_filename_component(name ${src} NAME_WE)
+    set(target "t_${prefix}_${name}")
+    add_executable(${target} ${src} ${ARG_SOURCES})
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock testsupport)
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    zel_register_test(${target})
+  endforeach()
+endfunction()
+
+function(zel_register_test target)
+  gtest_discover_tests(${target}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZEL_PROGRAM_DIR=${ZEL_PROGRAM_DIR};ZEL_SOURCE_DIR=${CMAKE_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=1:detect_odr_violation=0;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+    DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,151 @@
+#include "platform/ui/Application.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QWidget>
+#include <atomic>
+#include <stdexcept>
+
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/MessagesInternal.h"
+
+TApplication* Application = nullptr;
+
+namespace {
+
+// Every event handler of the program runs below notify: an exception that escapes one
+// is shown to the operator here and the program goes on.
+class TGuardedApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* Receiver, QEvent* Event) override
+    {
+        try {
+            return QApplication::notify(Receiver, Event);
+        } catch (...) {
+            if (::Application) ::Application->HandleException(std::current_exception());
+            return false;
+        }
+    }
+};
+
+std::string DescribeException(const std::exception_ptr& Error)
+{
+    try {
+        std::rethrow_exception(Error);
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return std::string();
+    }
+}
+
+}  // namespace
+
+struct TApplication::TImpl {
+    std::unique_ptr<TGuardedApplication> Qt;
+    std::unique_ptr<TMessageDispatcher> Dispatcher;
+    std::string ExeName;
+    std::atomic<bool> ShuttingDown{false};
+    bool Terminated = false;
+    int ExceptionDepth = 0;
+};
+
+TApplication::TApplication(int& argc, char** argv) : Impl(std::make_unique<TImpl>())
+{
+    if (Application) throw std::logic_error("only one application object may exist");
+    Impl->Qt = std::make_unique<TGuardedApplication>(argc, argv);
+    Impl->Qt->setQuitOnLastWindowClosed(true);
+    Impl->Dispatcher = std::make_unique<TMessageDispatcher>();
+    TMessageDispatcher::Instance = Impl->Dispatcher.get();
+    Impl->ExeName = QCoreApplication::applicationFilePath().toStdString();
+    Application = this;
+}
+
+TApplication::~TApplication()
+{
+    BeginShutdown();
+    TMessageDispatcher::Instance = nullptr;
+    Impl->Dispatcher.reset();
+    Application = nullptr;
+    Impl->Qt.reset();
+}
+
+std::string TApplication::ExeName() const { return Impl->ExeName; }
+void TApplication::SetExeName(const std::string& Path) { Impl->ExeName = Path; }
+
+void TApplication::Run()
+{
+    bool anyWindow = false;
+    for (QWidget* widget : QApplication::topLevelWidgets()) anyWindow = anyWindow || widget->isVisible();
+    if (anyWindow && !Impl->Terminated) QApplication::exec();
+    // From here on the windows are torn down; a thread still asking the GUI thread
+    // for an answer must not wait for a loop that no longer runs.
+    BeginShutdown();
+}
+
+void TApplication::Terminate()
+{
+    Impl->Terminated = true;
+    QCoreApplication::quit();
+}
+
+bool TApplication::Terminated() const { return Impl->Terminated; }
+
+void TApplication::ProcessMessages()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+bool TApplication::ProcessMessagesUntil(const std::function<bool()>& Done, unsigned TimeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!Done()) {
+        if (clock.elapsed() >= static_cast<qint64>(TimeoutMs)) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+    }
+    return true;
+}
+
+void TApplication::HandleException(const std::exception_ptr& Error)
+{
+    // An error box whose own handling fails must not recurse without end.
+    if (Impl->ExceptionDepth > 2) return;
+    ++Impl->ExceptionDepth;
+    TDialogRequest request;
+    request.Kind = TDialogKind::MessageBox;
+    request.Text = DescribeException(Error);
+    request.Caption = Title;
+    request.Flags = MB_OK | MB_ICONERROR;
+    try {
+        ExecuteDialog(request);
+    } catch (...) {
+    }
+    --Impl->ExceptionDepth;
+}
+
+int TApplication::MessageBox(const std::string& Text, const std::string& Caption, unsigned Flags)
+{
+    TDialogRequest request;
+    request.Kind = TDialogKind::MessageBox;
+    request.Text = Text;
+    request.Caption = Caption;
+    request.Flags = Flags;
+    return ExecuteDialog(request).Result;
+}
+
+bool TApplication::ShuttingDown() const { return Impl->ShuttingDown.load(); }
+
+void TApplication::BeginShutdown()
+{
+    Impl->ShuttingDown = true;
+    ReleasePendingSends();
+}
+
+void TApplication::CancelShutdown()
+{
+    Impl->ShuttingDown = false;
+    Impl->Terminated = false;
+}

@@ -1,0 +1,239 @@
+#include "platform/ui/Dialogs.h"
+
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+#include <mutex>
+
+#include "platform/ui/Application.h"
+
+namespace {
+
+TDialogInterceptor& Interceptor()
+{
+    static TDialogInterceptor interceptor;
+    return interceptor;
+}
+
+QString Q(const std::string& Text) { return QString::fromStdString(Text); }
+
+QMessageBox::Icon IconOfFlags(unsigned Flags)
+{
+    switch (Flags & 0xF0) {
+    case MB_ICONERROR: return QMessageBox::Critical;
+    case MB_ICONQUESTION: return QMessageBox::Question;
+    case MB_ICONWARNING: return QMessageBox::Warning;
+    case MB_ICONINFORMATION: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+QMessageBox::Icon IconOfType(TMsgDlgType Type)
+{
+    switch (Type) {
+    case mtWarning: return QMessageBox::Warning;
+    case mtError: return QMessageBox::Critical;
+    case mtInformation: return QMessageBox::Information;
+    case mtConfirmation: return QMessageBox::Question;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+struct TButtonChoice {
+    const char* Text;
+    int Result;
+};
+
+// Runs a real box with the given buttons; exec() keeps the message loop turning.
+int RunBox(QMessageBox::Icon Icon, const std::string& Caption, const std::string& Text,
+           const std::vector<TButtonChoice>& Buttons, int Escape)
+{
+    QMessageBox box(Icon, Q(Caption), Q(Text));
+    std::vector<std::pair<QAbstractButton*, int>> map;
+    for (const TButtonChoice& choice : Buttons)
+        map.emplace_back(box.addButton(QString::fromUtf8(choice.Text), QMessageBox::AcceptRole), choice.Result);
+    box.exec();
+    for (const auto& [button, result] : map)
+        if (box.clickedButton() == button) return result;
+    return Escape;
+}
+
+std::vector<TButtonChoice> ButtonsOfFlags(unsigned Flags)
+{
+    switch (Flags & 0x0F) {
+    case MB_OKCANCEL: return {{"OK", IDOK}, {"Cancel", IDCANCEL}};
+    case MB_ABORTRETRYIGNORE: return {{"Abort", IDABORT}, {"Retry", IDRETRY}, {"Ignore", IDIGNORE}};
+    case MB_YESNOCANCEL: return {{"Yes", IDYES}, {"No", IDNO}, {"Cancel", IDCANCEL}};
+    case MB_YESNO: return {{"Yes", IDYES}, {"No", IDNO}};
+    case MB_RETRYCANCEL: return {{"Retry", IDRETRY}, {"Cancel", IDCANCEL}};
+    default: return {{"OK", IDOK}};
+    }
+}
+
+std::vector<TButtonChoice> ButtonsOfSet(TMsgDlgButtons Buttons)
+{
+    static const struct {
+        TMsgDlgBtn Bit;
+        TButtonChoice Choice;
+    } all[] = {{mbYes, {"Yes", mrYes}},       {mbNo, {"No", mrNo}},          {mbOK, {"OK", mrOk}},
+               {mbCancel, {"Cancel", mrCancel}}, {mbAbort, {"Abort", mrAbort}}, {mbRetry, {"Retry", mrRetry}},
+               {mbIgnore, {"Ignore", mrIgnore}}, {mbAll, {"All", mrAll}},       {mbNoToAll, {"No to All", mrNoToAll}},
+               {mbYesToAll, {"Yes to All", mrYesToAll}}};
+    std::vector<TButtonChoice> result;
+    for (const auto& entry : all)
+        if (Buttons & entry.Bit) result.push_back(entry.Choice);
+    if (result.empty()) result.push_back({"OK", mrOk});
+    return result;
+}
+
+// "Text (*.txt)|*.txt|Any file (*.*)|*.*" becomes Qt's "Text (*.txt);;Any file (*.*)".
+QString QtFilter(const std::string& Filter)
+{
+    QStringList parts = Q(Filter).split('|');
+    QStringList result;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString pattern = QString(parts[i + 1]).replace(';', ' ');
+        result << (parts[i].contains('(') ? parts[i] : parts[i] + " (" + pattern + ")");
+    }
+    return result.join(";;");
+}
+
+TDialogAnswer RunRealDialog(const TDialogRequest& Request)
+{
+    TDialogAnswer answer;
+    switch (Request.Kind) {
+    case TDialogKind::MessageBox: {
+        const auto buttons = ButtonsOfFlags(Request.Flags);
+        answer.Result = RunBox(IconOfFlags(Request.Flags), Request.Caption, Request.Text, buttons, buttons.back().Result);
+        break;
+    }
+    case TDialogKind::MessageDlg:
+    case TDialogKind::ShowMessage: {
+        const auto buttons = ButtonsOfSet(Request.Buttons);
+        const std::string caption = Request.Caption.empty() && Application ? Application->Title : Request.Caption;
+        answer.Result = RunBox(IconOfType(Request.Type), caption, Request.Text, buttons,
+                               (Request.Buttons & mbCancel) ? mrCancel : buttons.back().Result);
+        break;
+    }
+    case TDialogKind::OpenFile:
+    case TDialogKind::SaveFile: {
+        const QString start = Q(Request.InitialDir.empty() ? Request.FileName : Request.InitialDir + "/" + Request.FileName);
+        const QString name = Request.Kind == TDialogKind::OpenFile
+                                 ? QFileDialog::getOpenFileName(nullptr, Q(Request.Caption), start, QtFilter(Request.Filter))
+                                 : QFileDialog::getSaveFileName(nullptr, Q(Request.Caption), start, QtFilter(Request.Filter));
+        answer.Result = name.isEmpty() ? mrCancel : mrOk;
+        answer.FileName = name.toStdString();
+        break;
+    }
+    case TDialogKind::Color: {
+        const std::uint32_t c = Request.Color;
+        const QColor chosen = QColorDialog::getColor(QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+        answer.Result = chosen.isValid() ? mrOk : mrCancel;
+        answer.Color = static_cast<std::uint32_t>(chosen.red()) | static_cast<std::uint32_t>(chosen.green()) << 8 |
+                       static_cast<std::uint32_t>(chosen.blue()) << 16;
+        break;
+    }
+    case TDialogKind::Help: {
+        if (Request.Flags == HH_DISPLAY_TOPIC) {
+            // The desktop's viewer opens the file itself; the topic inside it is its start page.
+            const std::string file = Request.Text.substr(0, Request.Text.find("::"));
+            answer.Result = QDesktopServices::openUrl(QUrl::fromLocalFile(Q(file))) ? mrOk : mrCancel;
+        }
+        // The desktop's viewer runs on its own, so there is nothing of ours to close.
+        break;
+    }
+    case TDialogKind::Font: answer.Result = mrCancel; break;
+    }
+    return answer;
+}
+
+}  // namespace
+
+TDialogInterceptor SetDialogInterceptor(TDialogInterceptor NewInterceptor)
+{
+    TDialogInterceptor previous = std::move(Interceptor());
+    Interceptor() = std::move(NewInterceptor);
+    return previous;
+}
+
+TDialogAnswer ExecuteDialog(const TDialogRequest& Request)
+{
+    if (Interceptor()) {
+        // Keep the interceptor alive even if it replaces itself while running.
+        TDialogInterceptor current = Interceptor();
+        return current(Request);
+    }
+    return RunRealDialog(Request);
+}
+
+int MessageDlg(const std::string& Text, TMsgDlgType Type, TMsgDlgButtons Buttons, int)
+{
+    TDialogRequest request;
+    request.Kind = TDialogKind::MessageDlg;
+    request.Text = Text;
+    request.Caption = Application ? Application->Title : std::string();
+    request.Type = Type;
+    request.Buttons = Buttons;
+    return ExecuteDialog(request).Result;
+}
+
+void ShowMessage(const std::string& Text)
+{
+    TDialogRequest request;
+    request.Kind = TDialogKind::ShowMessage;
+    request.Text = Text;
+    request.Caption = Application ? Application->Title : std::string();
+    request.Type = mtCustom;
+    request.Buttons = mbOK;
+    ExecuteDialog(request);
+}
+
+namespace {
+std::optional<std::string> PromptForFile(TDialogKind Kind, const std::string& Title, const std::string& Filter,
+                                         const std::string& InitialDir, const std::string& FileName)
+{
+    TDialogRequest request;
+    request.Kind = Kind;
+    request.Caption = Title;
+    request.Filter = Filter;
+    request.InitialDir = InitialDir;
+    request.FileName = FileName;
+    const TDialogAnswer answer = ExecuteDialog(request);
+    if (answer.Result != mrOk || answer.FileName.empty()) return std::nullopt;
+    return answer.FileName;
+}
+}  // namespace
+
+std::optional<std::string> PromptForOpenFile(const std::string& Title, const std::string& Filter,
+                                             const std::string& InitialDir, const std::string& FileName)
+{
+    return PromptForFile(TDialogKind::OpenFile, Title, Filter, InitialDir, FileName);
+}
+
+std::optional<std::string> PromptForSaveFile(const std::string& Title, const std::string& Filter,
+                                             const std::string& InitialDir, const std::string& FileName)
+{
+    return PromptForFile(TDialogKind::SaveFile, Title, Filter, InitialDir, FileName);
+}
+
+std::optional<std::uint32_t> PromptForColor(std::uint32_t Initial)
+{
+    TDialogRequest request;
+    request.Kind = TDialogKind::Color;
+    request.Color = Initial;
+    const TDialogAnswer answer = ExecuteDialog(request);
+    if (answer.Result != mrOk) return std::nullopt;
+    return answer.Color;
+}
+
+void HtmlHelp(HWND, const std::string& FileAndTopic, unsigned Command, std::uintptr_t)
+{
+    TDialogRequest request;
+    request.Kind = TDialogKind::Help;
+    request.Text = FileAndTopic;
+    request.Flags = Command;
+    ExecuteDialog(request);
+}

@@ -1,0 +1,294 @@
+#include "platform/ui/IniFiles.h"
+
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+#include "platform/ui/Strings.h"
+
+namespace {
+
+// One lock for every settings file of the process: a write is a read-modify-write of
+// the whole file and must not interleave with another object's write.
+std::recursive_mutex& FileLock()
+{
+    static std::recursive_mutex lock;
+    return lock;
+}
+
+struct TIniText {
+    std::vector<std::string> Lines;
+    bool CrLf = false;
+};
+
+TIniText LoadLines(const std::string& FileName)
+{
+    TIniText text;
+    std::ifstream in(FileName, std::ios::binary);
+    if (!in) return text;
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    const std::string all = buffer.str();
+    text.CrLf = all.find("\r\n") != std::string::npos;
+    TStringList list;
+    list.SetText(all);
+    text.Lines = list.Lines();
+    return text;
+}
+
+bool SaveLines(const std::string& FileName, const TIniText& Text)
+{
+    const char* eol = Text.CrLf ? "\r\n" : "\n";
+    std::string all;
+    for (const std::string& line : Text.Lines) all += line + eol;
+    return WriteFileAtomically(FileName, all);
+}
+
+// The section name when the line is a section header.
+bool SectionHeader(const std::string& Line, std::string& Name)
+{
+    const std::string t = Trim(Line);
+    if (t.size() < 2 || t.front() != '[') return false;
+    const size_t close = t.find(']');
+    if (close == std::string::npos) return false;
+    Name = Trim(t.substr(1, close - 1));
+    return true;
+}
+
+bool KeyLine(const std::string& Line, std::string& Key, std::string& Value)
+{
+    const std::string t = Trim(Line);
+    if (t.empty() || t.front() == ';' || t.front() == '[') return false;
+    const size_t eq = t.find('=');
+    if (eq == std::string::npos) return false;
+    Key = Trim(t.substr(0, eq));
+    Value = Trim(t.substr(eq + 1));
+    return !Key.empty();
+}
+
+// Line range [First, Last) of the section's body; First is -1 when it does not exist.
+struct TSectionRange {
+    int Header = -1;
+    int First = -1;
+    int Last = -1;
+};
+
+TSectionRange FindSection(const TIniText& Text, const std::string& Section)
+{
+    TSectionRange range;
+    const int count = static_cast<int>(Text.Lines.size());
+    for (int i = 0; i < count; ++i) {
+        std::string name;
+        if (!SectionHeader(Text.Lines[static_cast<size_t>(i)], name)) continue;
+        if (range.First >= 0) {
+            range.Last = i;
+            return range;
+        }
+        if (SameText(name, Section)) {
+            range.Header = i;
+            range.First = i + 1;
+        }
+    }
+    if (range.First >= 0) range.Last = count;
+    return range;
+}
+
+int FindKey(const TIniText& Text, const TSectionRange& Range, const std::string& Ident, std::string* Value)
+{
+    if (Range.First < 0) return -1;
+    for (int i = Range.First; i < Range.Last; ++i) {
+        std::string key, value;
+        if (KeyLine(Text.Lines[static_cast<size_t>(i)], key, value) && SameText(key, Ident)) {
+            if (Value) *Value = value;
+            return i;
+        }
+    }
+    return -1;
+}
+
+std::optional<std::string> ReadValue(const std::string& FileName, const std::string& Section, const std::string& Ident)
+{
+    std::lock_guard<std::recursive_mutex> lock(FileLock());
+    const TIniText text = LoadLines(FileName);
+    std::string value;
+    if (FindKey(text, FindSection(text, Section), Ident, &value) < 0) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::optional<double> ParseIniFloat(const std::string& Text)
+{
+    std::string t = Trim(Text);
+    if (t.empty()) return std::nullopt;
+    for (char& c : t)
+        if (c == ',') c = '.';
+    const char* begin = t.data();
+    if (*begin == '+') ++begin;
+    double value = 0;
+    const auto [end, error] = std::from_chars(begin, t.data() + t.size(), value);
+    if (error != std::errc() || end != t.data() + t.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+std::optional<int> ParseIniInteger(const std::string& Text)
+{
+    const std::string t = Trim(Text);
+    if (t.empty()) return std::nullopt;
+    size_t pos = 0;
+    bool negative = false;
+    if (t[pos] == '-' || t[pos] == '+') negative = t[pos++] == '-';
+    int base = 10;
+    if (pos < t.size() && t[pos] == '$') {
+        base = 16;
+        ++pos;
+    } else if (pos + 1 < t.size() && t[pos] == '0' && (t[pos + 1] == 'x' || t[pos + 1] == 'X')) {
+        base = 16;
+        pos += 2;
+    }
+    if (pos >= t.size()) return std::nullopt;
+    long long value = 0;
+    const auto [end, error] = std::from_chars(t.data() + pos, t.data() + t.size(), value, base);
+    if (error != std::errc() || end != t.data() + t.size()) return std::nullopt;
+    if (negative) value = -value;
+    // Hexadecimal values name a 32-bit pattern; decimal ones must fit the range.
+    if (base == 16 && value >= 0 && value <= 0xFFFFFFFFLL) return static_cast<int>(static_cast<std::uint32_t>(value));
+    if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+    return static_cast<int>(value);
+}
+
+TIniFile::TIniFile(std::string FileName) : FFileName(std::move(FileName)) {}
+
+std::string TIniFile::ReadString(const std::string& Section, const std::string& Ident, const std::string& Default) const
+{
+    return ReadValue(FFileName, Section, Ident).value_or(Default);
+}
+
+void TIniFile::WriteString(const std::string& Section, const std::string& Ident, const std::string& Value)
+{
+    std::lock_guard<std::recursive_mutex> lock(FileLock());
+    TIniText text = LoadLines(FFileName);
+    const TSectionRange range = FindSection(text, Section);
+    const int at = FindKey(text, range, Ident, nullptr);
+    if (at >= 0) {
+        std::string key, old;
+        KeyLine(text.Lines[static_cast<size_t>(at)], key, old);
+        text.Lines[static_cast<size_t>(at)] = key + "=" + Value;
+    } else if (range.First >= 0) {
+        // New keys go after the section's last key, before any blank lines that follow it.
+        int insert = range.Last;
+        while (insert > range.First && Trim(text.Lines[static_cast<size_t>(insert - 1)]).empty()) --insert;
+        text.Lines.insert(text.Lines.begin() + insert, Ident + "=" + Value);
+    } else {
+        text.Lines.push_back("[" + Section + "]");
+        text.Lines.push_back(Ident + "=" + Value);
+    }
+    SaveLines(FFileName, text);
+}
+
+int TIniFile::ReadInteger(const std::string& Section, const std::string& Ident, int Default) const
+{
+    const auto value = ReadValue(FFileName, Section, Ident);
+    if (!value) return Default;
+    return ParseIniInteger(*value).value_or(Default);
+}
+
+void TIniFile::WriteInteger(const std::string& Section, const std::string& Ident, int Value)
+{
+    WriteString(Section, Ident, std::to_string(Value));
+}
+
+double TIniFile::ReadFloat(const std::string& Section, const std::string& Ident, double Default) const
+{
+    const auto value = ReadValue(FFileName, Section, Ident);
+    if (!value) return Default;
+    return ParseIniFloat(*value).value_or(Default);
+}
+
+void TIniFile::WriteFloat(const std::string& Section, const std::string& Ident, double Value)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, Value, std::chars_format::general, 15);
+    WriteString(Section, Ident, std::string(buffer, result.ptr));
+}
+
+bool TIniFile::ReadBool(const std::string& Section, const std::string& Ident, bool Default) const
+{
+    return ReadInteger(Section, Ident, Default ? 1 : 0) != 0;
+}
+
+void TIniFile::WriteBool(const std::string& Section, const std::string& Ident, bool Value)
+{
+    WriteString(Section, Ident, Value ? "1" : "0");
+}
+
+bool TIniFile::SectionExists(const std::string& Section) const
+{
+    std::lock_guard<std::recursive_mutex> lock(FileLock());
+    return FindSection(LoadLines(FFileName), Section).First >= 0;
+}
+
+bool TIniFile::ValueExists(const std::string& Section, const std::string& Ident) const
+{
+    return ReadValue(FFileName, Section, Ident).has_value();
+}
+
+std::vector<std::string> TIniFile::ReadSection(const std::string& Section) const
+{
+    std::vector<std::string> keys;
+    for (const std::string& line : ReadSectionValues(Section)) keys.push_back(line.substr(0, line.find('=')));
+    return keys;
+}
+
+std::vector<std::string> TIniFile::ReadSections() const
+{
+    std::lock_guard<std::recursive_mutex> lock(FileLock());
+    std::vector<std::string> names;
+    for (const std::string& line : LoadLines(FFileName).Lines) {
+        std::string name;
+        if (SectionHeader(line, name)) names.push_back(name);
+    }
+    return names;
+}
+
+std::vector<std::string> TIniFile::ReadSectionValues(const std::string& Section) const
+{
+    std::lock_guard<std::recursive_mutex> lock(FileLock());
+    const TIniText text = LoadLines(FFileName);
+    const TSectionRange range = FindSection(text, Section);
+    std::vector<std::string> values;
+    if (range.First < 0) return values;
+    std::vector<std::string> seen;
+    for (int i = range.First; i < range.Last; ++i) {
+        std::string key, value;
+        if (!KeyLine(text.Lines[static_cast<size_t>(i)], key, value)) continue;
+        bool duplicate = false;
+        for (const std::string& s : seen) duplicate = duplicate || SameText(s, key);
+        if (duplicate) continue;  // the first of two equal keys is the one that is read
+        seen.push_back(key);
+        values.push_back(key + "=" + value);
+    }
+    return values;
+}
+
+void TIniFile::EraseSection(const std::string& Section)
+{
+    std::lock_guard<std::recursive_mutex> lock(FileLock());
+    TIniText text = LoadLines(FFileName);
+    const TSectionRange range = FindSection(text, Section);
+    if (range.Header < 0) return;
+    text.Lines.erase(text.Lines.begin() + range.Header, text.Lines.begin() + range.Last);
+    SaveLines(FFileName, text);
+}
+
+void TIniFile::DeleteKey(const std::string& Section, const std::string& Ident)
+{
+    std::lock_guard<std::recursive_mutex> lock(FileLock());
+    TIniText text = LoadLines(FFileName);
+    const int at = FindKey(text, FindSection(text, Section), Ident, nullptr);
+    if (at < 0) return;
+    text.Lines.erase(text.Lines.begin() + at);
+    SaveLines(FFileName, text);
+}

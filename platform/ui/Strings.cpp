@@ -1,0 +1,161 @@
+#include "platform/ui/Strings.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <sstream>
+
+bool SameText(const std::string& A, const std::string& B)
+{
+    return A.size() == B.size() &&
+           std::equal(A.begin(), A.end(), B.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+std::string UpperCase(const std::string& Text)
+{
+    std::string result = Text;
+    for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return result;
+}
+
+std::string LowerCase(const std::string& Text)
+{
+    std::string result = Text;
+    for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return result;
+}
+
+std::string Trim(const std::string& Text)
+{
+    size_t first = 0;
+    while (first < Text.size() && static_cast<unsigned char>(Text[first]) <= ' ') ++first;
+    size_t last = Text.size();
+    while (last > first && static_cast<unsigned char>(Text[last - 1]) <= ' ') --last;
+    return Text.substr(first, last - first);
+}
+
+int TStringList::Add(const std::string& Line)
+{
+    FLines.push_back(Line);
+    return Count() - 1;
+}
+
+void TStringList::Insert(int Index, const std::string& Line)
+{
+    Index = std::clamp(Index, 0, Count());
+    FLines.insert(FLines.begin() + Index, Line);
+}
+
+void TStringList::Delete(int Index)
+{
+    if (Index >= 0 && Index < Count()) FLines.erase(FLines.begin() + Index);
+}
+
+int TStringList::IndexOf(const std::string& Line) const
+{
+    for (int i = 0; i < Count(); ++i)
+        if (CaseSensitive ? FLines[static_cast<size_t>(i)] == Line : SameText(FLines[static_cast<size_t>(i)], Line)) return i;
+    return -1;
+}
+
+std::string TStringList::Names(int Index) const
+{
+    const std::string& line = (*this)[Index];
+    const size_t eq = line.find('=');
+    return eq == std::string::npos ? std::string() : line.substr(0, eq);
+}
+
+std::string TStringList::ValueFromIndex(int Index) const
+{
+    const std::string& line = (*this)[Index];
+    const size_t eq = line.find('=');
+    return eq == std::string::npos ? std::string() : line.substr(eq + 1);
+}
+
+int TStringList::IndexOfName(const std::string& Name) const
+{
+    for (int i = 0; i < Count(); ++i) {
+        const size_t eq = FLines[static_cast<size_t>(i)].find('=');
+        if (eq == std::string::npos) continue;
+        const std::string name = FLines[static_cast<size_t>(i)].substr(0, eq);
+        if (CaseSensitive ? name == Name : SameText(name, Name)) return i;
+    }
+    return -1;
+}
+
+std::string TStringList::Values(const std::string& Name) const
+{
+    const int i = IndexOfName(Name);
+    return i < 0 ? std::string() : ValueFromIndex(i);
+}
+
+void TStringList::SetValue(const std::string& Name, const std::string& Value)
+{
+    const int i = IndexOfName(Name);
+    if (i >= 0)
+        FLines[static_cast<size_t>(i)] = Name + "=" + Value;
+    else
+        Add(Name + "=" + Value);
+}
+
+std::string TStringList::Text() const
+{
+    std::string text;
+    for (const std::string& line : FLines) text += line + "\n";
+    return text;
+}
+
+void TStringList::SetText(const std::string& Text)
+{
+    FLines.clear();
+    std::string line;
+    for (size_t i = 0; i < Text.size(); ++i) {
+        const char c = Text[i];
+        if (c == '\r' || c == '\n') {
+            FLines.push_back(line);
+            line.clear();
+            if (c == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) FLines.push_back(line);
+}
+
+bool TStringList::LoadFromFile(const std::string& FileName)
+{
+    std::ifstream in(FileName, std::ios::binary);
+    if (!in) return false;
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    SetText(buffer.str());
+    return true;
+}
+
+bool TStringList::SaveToFile(const std::string& FileName) const
+{
+    return WriteFileAtomically(FileName, Text());
+}
+
+bool WriteFileAtomically(const std::string& FileName, const std::string& Contents, std::string* Error)
+{
+    QSaveFile file(QString::fromStdString(FileName));
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (Error) *Error = file.errorString().toStdString();
+        return false;
+    }
+    if (file.write(Contents.data(), static_cast<qint64>(Contents.size())) != static_cast<qint64>(Contents.size())) {
+        if (Error) *Error = file.errorString().toStdString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        if (Error) *Error = file.errorString().toStdString();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "platform/ui/IniFiles.h"
+
+TEST(IniFile, TwoObjectsOnOneFileSeeEachOthersWritesAtOnce)
+{
+    TTempDir dir;
+    TIniFile program(dir.File("zel.ini"));
+    TIniFile link(dir.File("zel.ini"));
+    program.WriteString("PortSettings", "Port", "/dev/pts/7");
+    EXPECT_EQ(link.ReadString("PortSettings", "Port", "COM1"), "/dev/pts/7");
+    link.WriteInteger("PortSettings", "NumRepeatCommand", 6);
+    EXPECT_EQ(program.ReadInteger("PortSettings", "NumRepeatCommand", 4), 6);
+    // The file on disk already holds both, before either object goes.
+    EXPECT_EQ(ReadFileText(dir.File("zel.ini")), "[PortSettings]\nPort=/dev/pts/7\nNumRepeatCommand=6\n");
+}
+
+TEST(IniFile, SectionAndKeyNamesAreCaseInsensitive)
+{
+    TTempDir dir;
+    WriteFileText(dir.File("zel.ini"), "[Common]\r\nDeviceType=LBL\r\n[settings]\r\nUpdateStatusInterval=250\r\n");
+    TIniFile ini(dir.File("zel.ini"));
+    EXPECT_EQ(ini.ReadString("COMMON", "devicetype", ""), "LBL");
+    EXPECT_EQ(ini.ReadInteger("Settings", "UPDATESTATUSINTERVAL", 500), 250);
+    ini.WriteString("common", "DEVICETYPE", "ZEL");
+    // The existing key is replaced in place, keeping its spelling and the file's CR LF.
+    EXPECT_EQ(ReadFileText(dir.File("zel.ini")),
+              "[Common]\r\nDeviceType=ZEL\r\n[settings]\r\nUpdateStatusInterval=250\r\n");
+}
+
+TEST(IniFile, NewKeysAreAppendedToTheirSectionInWriteOrder)
+{
+    TTempDir dir;
+    WriteFileText(dir.File("zel.ini"), "[A]\nx=1\n\n[B]\ny=2\n");
+    TIniFile ini(dir.File("zel.ini"));
+    ini.WriteString("A", "z", "3");
+    ini.WriteString("A", "w", "4");
+    ini.WriteString("C", "v", "5");
+    EXPECT_EQ(ReadFileText(dir.File("zel.ini")), "[A]\nx=1\nz=3\nw=4\n\n[B]\ny=2\n[C]\nv=5\n");
+    EXPECT_EQ(ini.ReadSection("A"), (std::vector<std::string>{"x", "z", "w"}));
+    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"A", "B", "C"}));
+}
+
+TEST(IniFile, ValuesComeBackExactlyAsStored)
+{
+    TTempDir dir;
+    TIniFile ini(dir.File("zel.ini"));
+    ini.WriteString("S", "Quoted", "\"a; b\"");
+    ini.WriteString("S", "Equals", "x=y");
+    EXPECT_EQ(ini.ReadString("S", "Quoted", ""), "\"a; b\"");
+    EXPECT_EQ(ini.ReadString("S", "Equals", ""), "x=y");
+    EXPECT_EQ(ini.ReadString("S", "Missing", "dflt"), "dflt");
+    EXPECT_EQ(ini.ReadString("Nowhere", "Missing", "dflt"), "dflt");
+}
+
+TEST(IniFile, FloatsReadWithEitherSeparatorAndWriteWithAPoint)
+{
+    TTempDir dir;
+    WriteFileText(dir.File("zel.ini"), "[F]\ncomma=12,5\npoint=12.5\nneg=-0,25\n");
+    TIniFile ini(dir.File("zel.ini"));
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("F", "comma", 0), 12.5);
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("F", "point", 0), 12.5);
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("F", "neg", 0), -0.25);
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {{2147483647.0, "2147483647"}, {0.1, "0.1"}, {-1.5e-7, "-1.5e-07"}, {1.0 / 3.0, "0.333333333333333"}};
+    for (const auto& c : cases) {
+        ini.WriteFloat("F", "v", c.value);
+        EXPECT_EQ(ini.ReadString("F", "v", ""), c.text);
+    }
+    ini.WriteFloat("F", "max", 2147483647.0);
+    EXPECT_EQ(ini.ReadFloat("F", "max", 0), 2147483647.0);
+}
+
+TEST(IniFile, AValueThatDoesNotParseIsAMissingKeyForThatKeyAlone)
+{
+    TTempDir dir;
+    WriteFileText(dir.File("zel.ini"), "[Cal]\na=1.5\nb=abc\nc=2.5\nd=12x\ne=$1F\nf=99999999999\ng=1\nh=nan\n");
+    TIniFile ini(dir.File("zel.ini"));
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("Cal", "a", -1), 1.5);
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("Cal", "b", -1), -1);
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("Cal", "c", -1), 2.5);
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("Cal", "h", -1), -1);
+    EXPECT_EQ(ini.ReadInteger("Cal", "d", 7), 7);
+    EXPECT_EQ(ini.ReadInteger("Cal", "e", 7), 31);
+    EXPECT_EQ(ini.ReadInteger("Cal", "f", 7), 7);
+    EXPECT_TRUE(ini.ReadBool("Cal", "g", false));
+    EXPECT_TRUE(ini.ReadBool("Cal", "b", true));
+    EXPECT_FALSE(ini.ReadBool("Cal", "b", false));
+}
+
+TEST(IniFile, EraseSectionAndDeleteKeyLeaveTheRestAlone)
+{
+    TTempDir dir;
+    WriteFileText(dir.File("zel.ini"), "[A]\nx=1\ny=2\n[B]\nz=3\n[C]\nw=4\n");
+    TIniFile ini(dir.File("zel.ini"));
+    ini.DeleteKey("A", "X");
+    ini.EraseSection("b");
+    EXPECT_EQ(ReadFileText(dir.File("zel.ini")), "[A]\ny=2\n[C]\nw=4\n");
+    EXPECT_FALSE(ini.SectionExists("B"));
+    EXPECT_TRUE(ini.ValueExists("c", "W"));
+    EXPECT_EQ(ini.ReadSectionValues("A"), std::vector<std::string>{"y=2"});
+}
+
+TEST(IniFile, AMissingFileGivesDefaultsAndTheFirstWriteCreatesIt)
+{
+    TTempDir dir;
+    TIniFile ini(dir.File("zel.ini"));
+    EXPECT_EQ(ini.ReadInteger("Settings", "ADCDataAccuracy", 3), 3);
+    EXPECT_FALSE(FileExists(dir.File("zel.ini")));
+    ini.WriteBool("Common", "Simulate", true);
+    EXPECT_EQ(ReadFileText(dir.File("zel.ini")), "[Common]\nSimulate=1\n");
+}

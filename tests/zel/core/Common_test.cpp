@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "platform/ui/Application.h"
+#include "zel/core/Common.h"
+
+namespace {
+
+// Runs InitCommon as if the program file lived in a temporary folder.
+class CommonStartup : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FSavedExe = Application->ExeName();
+        Application->SetExeName(Dir.File("zel"));
+    }
+    void TearDown() override
+    {
+        if (IniFile) DoneCommon();
+        Application->SetExeName(FSavedExe);
+    }
+    TTempDir Dir;
+    std::string FSavedExe;
+};
+
+}  // namespace
+
+TEST_F(CommonStartup, DeviceTypeFollowsTheSettingsTextInAnyCase)
+{
+    const struct {
+        const char* ini;
+        TDeviceType type;
+    } cases[] = {
+        {"[Common]\nDeviceType=zel\n", dtTrough}, {"[Common]\nDeviceType=Zel\n", dtTrough},
+        {"[common]\ndevicetype=LBL\n", dtLbl},     {"[Common]\nDeviceType=lbl\n", dtLbl},
+        {"[Common]\nDeviceType=xyz\n", dtCombined}, {"[Common]\nDeviceType=\n", dtCombined},
+        {"[Common]\nHelpFileName=a.chm\n", dtCombined}, {"", dtCombined},
+    };
+    for (const auto& c : cases) {
+        WriteFileText(Dir.File("zel.ini"), c.ini);
+        InitCommon();
+        EXPECT_EQ(DeviceType, c.type) << c.ini;
+        DoneCommon();
+    }
+    std::remove(Dir.File("zel.ini").c_str());
+    InitCommon();
+    EXPECT_EQ(DeviceType, dtCombined);
+}
+
+TEST_F(CommonStartup, FixesThePathsAndOpensTheSettingsFile)
+{
+    WriteFileText(Dir.File("zel.ini"), "[Common]\nHelpFileName=manual.chm\n");
+    InitCommon();
+    EXPECT_EQ(AppPath, Dir.Path());
+    EXPECT_EQ(SettingsFileName, Dir.File("zel.ini"));
+    ASSERT_NE(IniFile, nullptr);
+    EXPECT_EQ(IniFile->FileName(), Dir.File("zel.ini"));
+    EXPECT_EQ(HelpPath, Dir.Path() + "Help/manual.chm");
+    DoneCommon();
+    EXPECT_EQ(IniFile, nullptr);
+
+    std::remove(Dir.File("zel.ini").c_str());
+    InitCommon();
+    EXPECT_EQ(HelpPath, Dir.Path() + "Help/help.chm");
+}
+
+TEST_F(CommonStartup, HelpOpensTheStartPageAndDoneClosesEveryViewer)
+{
+    InitCommon();
+    TDialogRecorder viewer;
+    ShowHelp();
+    DoneCommon();
+    ASSERT_EQ(viewer.Requests.size(), 2u);
+    EXPECT_EQ(viewer.Requests[0].Kind, TDialogKind::Help);
+    EXPECT_EQ(viewer.Requests[0].Text, Dir.Path() + "Help/help.chm::/index.htm");
+    EXPECT_EQ(viewer.Requests[0].Flags, HH_DISPLAY_TOPIC);
+    EXPECT_EQ(viewer.Requests[1].Flags, HH_CLOSE_ALL);
+}
+
+TEST(GetResString, TranslatesThroughTheResourceSectionWhenItHasAValue)
+{
+    ResourceStrings->Clear();
+    EXPECT_EQ(GetResString("Connected", "Connected"), "Connected");
+    ResourceStrings->Add("connected=Verbunden");
+    ResourceStrings->Add("Disconnected=");
+    EXPECT_EQ(GetResString("Connected", "Connected"), "Verbunden");
+    EXPECT_EQ(GetResString("Disconnected", "Disconnected"), "Disconnected");
+    EXPECT_EQ(GetResString("Analysing", "Analysing"), "Analysing");
+    ResourceStrings->Clear();
+}
+
+TEST(ReplaceFirst, ReplacesOnlyTheFirstOccurrence)
+{
+    const struct {
+        const char *text, *find, *replacement, *result;
+    } cases[] = {
+        {"a-b-c", "-", "+", "a+b-c"}, {"abc", "x", "+", "abc"}, {"abc", "", "+", "abc"},
+        {"Isotherm %d%s", "%d", "3", "Isotherm 3%s"}, {"ABab", "ab", "", "AB"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReplaceFirst(c.text, c.find, c.replacement), c.result) << c.text;
+}

@@ -1,0 +1,59 @@
+// Start-up globals, shared enumerations and records, and the small routines every
+// window calls.
+#pragma once
+#include <cstdint>
+#include <string>
+#include "platform/ui/IniFiles.h"
+#include "platform/ui/Strings.h"
+
+class ISXFiler;
+class ISXDataSet;
+struct TSXDateTime;
+namespace KVC { class TKvMultiLang; }
+
+enum TDeviceType : std::uint8_t { dtTrough = 0, dtLbl = 1, dtCombined = 2 };
+
+enum TProcessKind : std::int32_t {
+    pkNone = 0,
+    pkIsotherm = 1,
+    pkDeposition = 2,
+    pkScript = 4,
+    pkTapeDeposition = 5,
+    pkRollDeposition = 6,
+    pkDiskDeposition = 7,
+    pkCylinderMembraneDeposition = 8,
+    pkTDAR = 9,
+    pkEUD = 10,
+    pkFilmPreparation = 11,
+};
+
+struct TAppSettings {
+    std::uint32_t UpdateStatusInterval = 500;        // ms between status refreshes
+    std::uint32_t UpdateReceivedDataInterval = 500;  // ms between rows-added messages
+    std::uint8_t ADCDataAccuracy = 3;                // decimals of surface pressure
+};
+
+extern std::string AppPath;           // program folder, ends with "/"
+extern std::string SettingsFileName;  // AppPath + "zel.ini"
+extern TIniFile* IniFile;             // open from InitCommon to DoneCommon
+extern TDeviceType DeviceType;
+extern std::string HelpPath;
+extern TStringList* ResourceStrings;  // "name=value" lines of language section Resource
+extern TAppSettings AppSettings;
+extern ISXFiler* Filer;               // from the filer library; null without it
+extern KVC::TKvMultiLang* MultiLang;  // the main window's language component
+
+// Maps the settings text of key DeviceType to the device type.
+TDeviceType DeviceTypeFromText(const std::string& Text);
+
+void InitCommon();
+void DoneCommon();
+void ShowHelp();
+
+std::string GetResString(const std::string& Name, const std::string& Default);
+std::string ReplaceFirst(const std::string& Text, const std::string& Find, const std::string& Replacement);
+
+// Data-set files through the filer (implemented with the data sets).
+bool SaveDataSet(const std::string& FileName, ISXDataSet* DataSet);
+ISXDataSet* LoadDataSet(const std::string& FileName);
+void GetNowRecord(TSXDateTime& Record);

@@ -1,0 +1,49 @@
+#include "zel/core/Startup.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/ui/Application.h"
+#include "zel/core/Common.h"
+
+namespace {
+
+// One entry per window created at start-up, in creation order. Create makes the window
+// and sets its global pointer; Destroy deletes it and clears the pointer.
+struct TWindowEntry {
+    std::function<void()> Create;
+    std::function<void()> Destroy;
+};
+
+std::vector<TWindowEntry> ProgramWindows()
+{
+    return {};
+}
+
+}  // namespace
+
+void RunProgram()
+{
+    const std::vector<TWindowEntry> windows = ProgramWindows();
+    size_t created = 0;
+    try {
+        InitCommon();
+        for (; created < windows.size(); ++created) windows[created].Create();
+        Application->Run();
+    } catch (...) {
+        Application->HandleException(std::current_exception());
+    }
+    Application->BeginShutdown();
+    // The main window is created first and destroyed last: its destroy handler ends
+    // with DoneCommon, so the settings file outlives every other window's save.
+    while (created > 0) {
+        --created;
+        try {
+            windows[created].Destroy();
+        } catch (...) {
+            Application->HandleException(std::current_exception());
+        }
+    }
+    if (IniFile) DoneCommon();
+}

@@ -1,0 +1,7 @@
+// The start-up sequence: settings, the program's windows in their fixed order, the
+// message loop, and the windows' destruction in reverse order.
+#pragma once
+
+// Runs everything between the application object's creation and its end. An exception
+// that escapes is shown in an error box; the function then returns.
+void RunProgram();
