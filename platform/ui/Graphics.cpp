@@ -1,0 +1,763 @@
+#include "platform/ui/Graphics.h"
+#include "platform/ui/GraphicsQt.h"
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+// ---------------------------------------------------------------------------------------
+// Geometry
+
+void InflateRect(TRect& Rect, int Dx, int Dy)
+{
+    Rect.Left -= Dx;
+    Rect.Top -= Dy;
+    Rect.Right += Dx;
+    Rect.Bottom += Dy;
+}
+
+void OffsetRect(TRect& Rect, int Dx, int Dy)
+{
+    Rect.Left += Dx;
+    Rect.Right += Dx;
+    Rect.Top += Dy;
+    Rect.Bottom += Dy;
+}
+
+bool IntersectRect(TRect& Result, const TRect& A, const TRect& B)
+{
+    Result = TRect{std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right),
+                   std::min(A.Bottom, B.Bottom)};
+    if (Result.IsEmpty()) {
+        Result = TRect{};
+        return false;
+    }
+    return true;
+}
+
+bool PtInRect(const TRect& Rect, const TPoint& P)
+{
+    return P.x >= Rect.Left && P.x < Rect.Right && P.y >= Rect.Top && P.y < Rect.Bottom;
+}
+
+// ---------------------------------------------------------------------------------------
+// Colours
+
+namespace {
+// One fixed scheme for the system colours, indexed by the system colour number.
+constexpr TColor SystemColors[] = {
+    RGB(200, 200, 200), RGB(0, 0, 0),       RGB(153, 180, 209), RGB(191, 205, 219),
+    RGB(240, 240, 240), RGB(255, 255, 255), RGB(100, 100, 100), RGB(0, 0, 0),
+    RGB(0, 0, 0),       RGB(0, 0, 0),       RGB(180, 180, 180), RGB(244, 247, 252),
+    RGB(171, 171, 171), RGB(51, 153, 255),  RGB(255, 255, 255), RGB(240, 240, 240),
+    RGB(160, 160, 160), RGB(109, 109, 109), RGB(0, 0, 0),       RGB(67, 78, 84),
+    RGB(255, 255, 255), RGB(105, 105, 105), RGB(227, 227, 227), RGB(0, 0, 0),
+    RGB(255, 255, 225), RGB(0, 0, 0),       RGB(0, 102, 204),   RGB(185, 209, 234),
+    RGB(215, 228, 242), RGB(51, 153, 255),  RGB(240, 240, 240)};
+}
+
+TColor ColorToRGB(TColor Color)
+{
+    if ((Color & clSystemColor) == clSystemColor) {
+        const unsigned index = unsigned(Color) & 0xFFu;
+        return index < std::size(SystemColors) ? SystemColors[index] : clBlack;
+    }
+    if (Color == clNone || Color == clDefault) return clBlack;
+    return Color & 0x00FFFFFF;
+}
+
+QColor ToQColor(TColor Color)
+{
+    const TColor c = ColorToRGB(Color);
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+TColor FromQRgb(unsigned Rgb)
+{
+    return RGB(qRed(Rgb), qGreen(Rgb), qBlue(Rgb));
+}
+
+// ---------------------------------------------------------------------------------------
+// Pen, brush, font
+
+void TGraphicsObject::Changed()
+{
+    if (OnChange) OnChange(this);
+}
+
+#define ZEL_SET_FIELD(Field, Value) \
+    do {                            \
+        if (Field == Value) return; \
+        Field = Value;              \
+        Changed();                  \
+    } while (false)
+
+void TPen::SetColor(TColor Value) { ZEL_SET_FIELD(FColor, Value); }
+void TPen::SetWidth(int Value) { Value = std::max(Value, 1); ZEL_SET_FIELD(FWidth, Value); }
+void TPen::SetStyle(TPenStyle Value) { ZEL_SET_FIELD(FStyle, Value); }
+void TPen::SetMode(TPenMode Value) { ZEL_SET_FIELD(FMode, Value); }
+void TPen::Assign(const TPen& Source)
+{
+    FColor = Source.FColor;
+    FWidth = Source.FWidth;
+    FStyle = Source.FStyle;
+    FMode = Source.FMode;
+    Changed();
+}
+
+void TBrush::SetColor(TColor Value) { ZEL_SET_FIELD(FColor, Value); }
+void TBrush::SetStyle(TBrushStyle Value) { ZEL_SET_FIELD(FStyle, Value); }
+void TBrush::Assign(const TBrush& Source)
+{
+    FColor = Source.FColor;
+    FStyle = Source.FStyle;
+    Changed();
+}
+
+namespace {
+// Multiplies and divides with rounding to the nearest integer, halves away from zero.
+int MulDiv(int Number, int Numerator, int Denominator)
+{
+    const long long product = static_cast<long long>(Number) * Numerator;
+    const long long half = Denominator / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / Denominator : (product - half) / Denominator);
+}
+}
+
+TFont::TFont() : FName("DejaVu Sans"), FHeight(-MulDiv(8, ScreenPixelsPerInch, 72)) {}
+
+void TFont::SetName(const std::string& Value) { ZEL_SET_FIELD(FName, Value); }
+int TFont::GetSize() const { return -MulDiv(FHeight, 72, ScreenPixelsPerInch); }
+void TFont::SetSize(int Points) { SetHeight(-MulDiv(Points, ScreenPixelsPerInch, 72)); }
+void TFont::SetHeight(int Value) { ZEL_SET_FIELD(FHeight, Value); }
+void TFont::SetColor(TColor Value) { ZEL_SET_FIELD(FColor, Value); }
+void TFont::SetStyle(TFontStyles Value) { ZEL_SET_FIELD(FStyle, Value); }
+void TFont::SetEscapement(int TenthsOfDegree) { ZEL_SET_FIELD(FEscapement, TenthsOfDegree); }
+void TFont::SetOrientation(int TenthsOfDegree) { ZEL_SET_FIELD(FOrientation, TenthsOfDegree); }
+void TFont::Assign(const TFont& Source)
+{
+    FName = Source.FName;
+    FHeight = Source.FHeight;
+    FColor = Source.FColor;
+    FStyle = Source.FStyle;
+    FEscapement = Source.FEscapement;
+    FOrientation = Source.FOrientation;
+    Changed();
+}
+
+#undef ZEL_SET_FIELD
+
+QFont ToQFont(const TFont& Font)
+{
+    QFont f(QString::fromStdString(Font.GetName()));
+    f.setBold(Font.GetStyle().Contains(fsBold));
+    f.setItalic(Font.GetStyle().Contains(fsItalic));
+    f.setUnderline(Font.GetStyle().Contains(fsUnderline));
+    f.setStrikeOut(Font.GetStyle().Contains(fsStrikeOut));
+    int height = Font.GetHeight();
+    if (height == 0) height = -MulDiv(8, ScreenPixelsPerInch, 72);
+    if (height < 0) {
+        f.setPixelSize(-height);
+    } else {
+        // A positive height asks for the whole cell (ascent + descent).
+        f.setPixelSize(height);
+        const int cell = QFontMetrics(f).height();
+        if (cell > 0) f.setPixelSize(std::max(1, static_cast<int>(std::lround(double(height) * height / cell))));
+    }
+    return f;
+}
+
+// ---------------------------------------------------------------------------------------
+// Canvas
+
+namespace {
+bool IsIndexed(const QImage& Image)
+{
+    return Image.format() == QImage::Format_Mono || Image.format() == QImage::Format_MonoLSB ||
+           Image.format() == QImage::Format_Indexed8;
+}
+
+Qt::PenStyle ToQtPenStyle(TPenStyle Style)
+{
+    switch (Style) {
+    case psDash: return Qt::DashLine;
+    case psDot: return Qt::DotLine;
+    case psDashDot: return Qt::DashDotLine;
+    case psDashDotDot: return Qt::DashDotDotLine;
+    case psClear: return Qt::NoPen;
+    default: return Qt::SolidLine;
+    }
+}
+
+Qt::BrushStyle ToQtBrushStyle(TBrushStyle Style)
+{
+    switch (Style) {
+    case bsClear: return Qt::NoBrush;
+    case bsHorizontal: return Qt::HorPattern;
+    case bsVertical: return Qt::VerPattern;
+    case bsFDiagonal: return Qt::FDiagPattern;
+    case bsBDiagonal: return Qt::BDiagPattern;
+    case bsCross: return Qt::CrossPattern;
+    case bsDiagCross: return Qt::DiagCrossPattern;
+    default: return Qt::SolidPattern;
+    }
+}
+
+QRect ToQRect(const TRect& R)
+{
+    return QRect(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top);
+}
+
+TRect Normalized(int X1, int Y1, int X2, int Y2)
+{
+    return TRect{std::min(X1, X2), std::min(Y1, Y2), std::max(X1, X2), std::max(Y1, Y2)};
+}
+}
+
+// A painter for one drawing call: the attached painter (state saved and restored) or a
+// painter opened on the surface. Indexed bitmaps cannot be painted directly, so they are
+// drawn through a 32-bit copy that is mapped back to the colour table afterwards.
+struct TCanvas::TPainterScope {
+    explicit TPainterScope(const TCanvas& Canvas) : FCanvas(Canvas)
+    {
+        if (Canvas.FAttached) {
+            P = Canvas.FAttached;
+            P->save();
+        } else if (Canvas.FImage) {
+            if (Canvas.FImage->isNull()) return;
+            if (IsIndexed(*Canvas.FImage)) {
+                FIndexedCopy = Canvas.FImage->convertToFormat(QImage::Format_RGB32);
+                FOwn.emplace(&*FIndexedCopy);
+            } else {
+                FOwn.emplace(Canvas.FImage);
+            }
+            P = &*FOwn;
+        } else if (Canvas.FDevice) {
+            FOwn.emplace(Canvas.FDevice);
+            P = &*FOwn;
+        }
+        if (!P) return;
+        P->setRenderHint(QPainter::Antialiasing, false);
+        P->setRenderHint(QPainter::SmoothPixmapTransform, false);
+        if (Canvas.FHasClip) P->setClipRect(ToQRect(Canvas.FClip));
+    }
+    ~TPainterScope()
+    {
+        if (!P) return;
+        if (FCanvas.FAttached) {
+            P->restore();
+            return;
+        }
+        FOwn.reset();
+        if (FIndexedCopy) {
+            QImage& target = *FCanvas.FImage;
+            target = FIndexedCopy->convertToFormat(target.format(), target.colorTable(),
+                                                   Qt::ThresholdDither | Qt::AvoidDither);
+        }
+        if (FCanvas.FBitmapOwner && FCanvas.FBitmapOwner->OnChange) FCanvas.FBitmapOwner->OnChange(FCanvas.FBitmapOwner);
+    }
+    TPainterScope(const TPainterScope&) = delete;
+    TPainterScope& operator=(const TPainterScope&) = delete;
+
+    // Pen of the canvas; a 1-pixel pen leaves out the end pixel of a line (flat cap).
+    void UsePen()
+    {
+        const TPen& pen = *FCanvas.FPen;
+        ApplyMode(pen.GetMode(), pen.GetColor());
+        if (pen.GetMode() == pmNop) {
+            P->setPen(Qt::NoPen);
+            return;
+        }
+        QPen qpen(ModeColor(pen.GetMode(), pen.GetColor()));
+        qpen.setStyle(ToQtPenStyle(pen.GetStyle()));
+        qpen.setWidth(pen.GetWidth() <= 1 ? 0 : pen.GetWidth());
+        qpen.setCapStyle(pen.GetWidth() <= 1 ? Qt::FlatCap : Qt::RoundCap);
+        qpen.setJoinStyle(Qt::MiterJoin);
+        P->setPen(qpen);
+    }
+    void UseBrush()
+    {
+        const TBrush& brush = *FCanvas.FBrush;
+        P->setBrush(QBrush(ToQColor(brush.GetColor()), ToQtBrushStyle(brush.GetStyle())));
+    }
+    void ApplyMode(TPenMode Mode, TColor)
+    {
+        switch (Mode) {
+        case pmXor: P->setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
+        case pmNotXor: P->setCompositionMode(QPainter::RasterOp_NotSourceXorDestination); break;
+        case pmNot: P->setCompositionMode(QPainter::RasterOp_NotDestination); break;
+        case pmNotCopy: P->setCompositionMode(QPainter::RasterOp_NotSource); break;
+        default: P->setCompositionMode(QPainter::CompositionMode_SourceOver); break;
+        }
+    }
+    static QColor ModeColor(TPenMode Mode, TColor Color)
+    {
+        if (Mode == pmBlack) return QColor(0, 0, 0);
+        if (Mode == pmWhite) return QColor(255, 255, 255);
+        return ToQColor(Color);
+    }
+
+    QPainter* P = nullptr;
+
+private:
+    const TCanvas& FCanvas;
+    std::optional<QImage> FIndexedCopy;
+    std::optional<QPainter> FOwn;
+};
+
+TCanvas::TCanvas() : FPen(std::make_unique<TPen>()), FBrush(std::make_unique<TBrush>()), FFont(std::make_unique<TFont>()) {}
+
+TCanvas::~TCanvas() = default;
+
+void TCanvas::SetPaintDevice(QPaintDevice* Device)
+{
+    FDevice = Device;
+}
+
+void TCanvas::AttachPainter(QPainter* Painter)
+{
+    FAttached = Painter;
+}
+
+void TCanvas::DetachPainter()
+{
+    FAttached = nullptr;
+}
+
+void TCanvas::SetImage(QImage* Image, TBitmap* Owner)
+{
+    FImage = Image;
+    FBitmapOwner = Owner;
+}
+
+TSize TCanvas::SurfaceSize() const
+{
+    if (FImage) return TSize{FImage->width(), FImage->height()};
+    if (FAttached && FAttached->device()) return TSize{FAttached->device()->width(), FAttached->device()->height()};
+    if (FDevice) return TSize{FDevice->width(), FDevice->height()};
+    return TSize{};
+}
+
+void TCanvas::MoveTo(int X, int Y)
+{
+    FPenPos = TPoint{X, Y};
+}
+
+void TCanvas::LineTo(int X, int Y)
+{
+    {
+        TPainterScope scope(*this);
+        if (scope.P && !(FPenPos.x == X && FPenPos.y == Y)) {
+            scope.UsePen();
+            scope.P->drawLine(FPenPos.x, FPenPos.y, X, Y);
+        }
+    }
+    FPenPos = TPoint{X, Y};
+}
+
+void TCanvas::Polyline(const std::vector<TPoint>& Points)
+{
+    TPainterScope scope(*this);
+    if (!scope.P) return;
+    scope.UsePen();
+    // Segment by segment, so that each pixel is drawn once (raster modes such as XOR
+    // depend on it) and the last point is left out like a line's end.
+    for (size_t i = 1; i < Points.size(); ++i) {
+        if (Points[i - 1] == Points[i]) continue;
+        scope.P->drawLine(Points[i - 1].x, Points[i - 1].y, Points[i].x, Points[i].y);
+    }
+}
+
+void TCanvas::Polygon(const std::vector<TPoint>& Points)
+{
+    TPainterScope scope(*this);
+    if (!scope.P || Points.empty()) return;
+    scope.UsePen();
+    scope.UseBrush();
+    QPolygon polygon;
+    for (const TPoint& p : Points) polygon << QPoint(p.x, p.y);
+    scope.P->drawPolygon(polygon);
+}
+
+void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2)
+{
+    const TRect r = Normalized(X1, Y1, X2, Y2);
+    if (r.IsEmpty()) return;
+    TPainterScope scope(*this);
+    if (!scope.P) return;
+    const bool penVisible = FPen->GetStyle() != psClear && FPen->GetMode() != pmNop;
+    if (FBrush->GetStyle() != bsClear) {
+        // Without a pen the filled area is one pixel smaller, as the outline would be.
+        TRect fill = penVisible ? TRect{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1}
+                                : TRect{r.Left, r.Top, r.Right - 1, r.Bottom - 1};
+        if (!fill.IsEmpty()) {
+            scope.P->fillRect(ToQRect(fill), QBrush(ToQColor(FBrush->GetColor()), ToQtBrushStyle(FBrush->GetStyle())));
+        }
+    }
+    if (!penVisible) return;
+    scope.UsePen();
+    scope.P->setBrush(Qt::NoBrush);
+    if (FPen->GetWidth() <= 1) {
+        // Each edge pixel once: top and bottom rows whole, the side columns between them.
+        const int right = r.Right - 1, bottom = r.Bottom - 1;
+        scope.P->drawLine(r.Left, r.Top, right + 1, r.Top);
+        if (bottom > r.Top) scope.P->drawLine(r.Left, bottom, right + 1, bottom);
+        if (bottom - 1 > r.Top) {
+            scope.P->drawLine(r.Left, r.Top + 1, r.Left, bottom);
+            if (right > r.Left) scope.P->drawLine(right, r.Top + 1, right, bottom);
+        }
+    } else {
+        scope.P->drawRect(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1));
+    }
+}
+
+void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2)
+{
+    const TRect r = Normalized(X1, Y1, X2, Y2);
+    if (r.IsEmpty()) return;
+    TPainterScope scope(*this);
+    if (!scope.P) return;
+    scope.UsePen();
+    scope.UseBrush();
+    scope.P->drawEllipse(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1));
+}
+
+void TCanvas::FillRect(const TRect& R)
+{
+    if (R.IsEmpty() || FBrush->GetStyle() == bsClear) return;
+    TPainterScope scope(*this);
+    if (!scope.P) return;
+    scope.P->fillRect(ToQRect(R), QBrush(ToQColor(FBrush->GetColor()), ToQtBrushStyle(FBrush->GetStyle())));
+}
+
+void TCanvas::FrameRect(const TRect& R)
+{
+    if (R.IsEmpty()) return;
+    TPainterScope scope(*this);
+    if (!scope.P) return;
+    const QColor color = ToQColor(FBrush->GetColor());
+    scope.P->fillRect(QRect(R.Left, R.Top, R.Width(), 1), color);
+    scope.P->fillRect(QRect(R.Left, R.Bottom - 1, R.Width(), 1), color);
+    scope.P->fillRect(QRect(R.Left, R.Top, 1, R.Height()), color);
+    scope.P->fillRect(QRect(R.Right - 1, R.Top, 1, R.Height()), color);
+}
+
+TColor TCanvas::GetPixel(int X, int Y) const
+{
+    if (!FImage || !FImage->valid(X, Y)) return -1;
+    if (FHasClip && !PtInRect(FClip, TPoint{X, Y})) return -1;
+    return FromQRgb(FImage->pixel(X, Y));
+}
+
+void TCanvas::SetPixel(int X, int Y, TColor Color)
+{
+    if (FImage && !FImage->valid(X, Y)) return;
+    if (FImage && !IsIndexed(*FImage) && !FHasClip) {
+        FImage->setPixelColor(X, Y, ToQColor(Color));
+        if (FBitmapOwner && FBitmapOwner->OnChange) FBitmapOwner->OnChange(FBitmapOwner);
+        return;
+    }
+    TPainterScope scope(*this);
+    if (!scope.P) return;
+    scope.P->fillRect(QRect(X, Y, 1, 1), ToQColor(Color));
+}
+
+TSize TCanvas::TextExtent(const std::string& Text) const
+{
+    const QFontMetrics metrics(ToQFont(*FFont));
+    return TSize{metrics.horizontalAdvance(QString::fromStdString(Text)), metrics.height()};
+}
+
+namespace {
+// Draws one line of text with its cell's top-left corner at the painter's origin.
+void DrawTextCell(QPainter& P, const QFont& Font, const QString& Text, const QColor& TextColor,
+                  const std::optional<QColor>& Background, int UnderlineIndex = -1)
+{
+    const QFontMetrics metrics(Font);
+    const int width = metrics.horizontalAdvance(Text);
+    if (Background) P.fillRect(QRect(0, 0, width, metrics.height()), *Background);
+    P.setFont(Font);
+    P.setPen(TextColor);
+    P.drawText(0, metrics.ascent(), Text);
+    if (UnderlineIndex >= 0 && UnderlineIndex < Text.size()) {
+        const int x0 = metrics.horizontalAdvance(Text.left(UnderlineIndex));
+        const int x1 = metrics.horizontalAdvance(Text.left(UnderlineIndex + 1));
+        P.fillRect(QRect(x0, metrics.ascent() + 1, std::max(1, x1 - x0), 1), TextColor);
+    }
+}
+}
+
+void TCanvas::TextOut(int X, int Y, const std::string& Text)
+{
+    {
+        TPainterScope scope(*this);
+        if (scope.P) {
+            scope.P->translate(X, Y);
+            // Escapement turns counter-clockwise; on a y-down surface that is a negative angle.
+            if (FFont->GetEscapement() != 0) scope.P->rotate(-FFont->GetEscapement() / 10.0);
+            std::optional<QColor> background;
+            if (FBrush->GetStyle() != bsClear) background = ToQColor(FBrush->GetColor());
+            DrawTextCell(*scope.P, ToQFont(*FFont), QString::fromStdString(Text), ToQColor(FFont->GetColor()), background);
+        }
+    }
+    FPenPos = TPoint{X + TextWidth(Text), Y};
+}
+
+void TCanvas::TextRect(const TRect& R, int X, int Y, const std::string& Text)
+{
+    TPainterScope scope(*this);
+    if (!scope.P) return;
+    scope.P->setClipRect(ToQRect(R), FHasClip ? Qt::IntersectClip : Qt::ReplaceClip);
+    if (FBrush->GetStyle() != bsClear) scope.P->fillRect(ToQRect(R), ToQColor(FBrush->GetColor()));
+    scope.P->translate(X, Y);
+    if (FFont->GetEscapement() != 0) scope.P->rotate(-FFont->GetEscapement() / 10.0);
+    DrawTextCell(*scope.P, ToQFont(*FFont), QString::fromStdString(Text), ToQColor(FFont->GetColor()), std::nullopt);
+}
+
+namespace {
+struct TTextLine {
+    QString Text;
+    int Underline = -1;
+};
+
+// "&" marks the next character as the accelerator (underlined); "&&" is a plain "&".
+TTextLine StripPrefix(const QString& Text)
+{
+    TTextLine line;
+    for (int i = 0; i < Text.size(); ++i) {
+        if (Text[i] == QLatin1Char('&') && i + 1 < Text.size()) {
+            ++i;
+            if (Text[i] != QLatin1Char('&')) line.Underline = line.Text.size();
+        } else if (Text[i] == QLatin1Char('&')) {
+            continue;
+        }
+        line.Text += Text[i];
+    }
+    return line;
+}
+
+QString ExpandTabs(const QString& Text, const QFontMetrics& Metrics)
+{
+    const int stop = std::max(1, 8 * Metrics.averageCharWidth());
+    QString out;
+    for (QChar c : Text) {
+        if (c != QLatin1Char('\t')) {
+            out += c;
+            continue;
+        }
+        const int width = Metrics.horizontalAdvance(out);
+        const int target = (width / stop + 1) * stop;
+        do out += QLatin1Char(' ');
+        while (Metrics.horizontalAdvance(out) < target);
+    }
+    return out;
+}
+
+std::vector<QString> WrapWords(const QString& Line, const QFontMetrics& Metrics, int Width)
+{
+    std::vector<QString> lines;
+    QString current;
+    for (const QString& word : Line.split(QLatin1Char(' '))) {
+        const QString candidate = current.isEmpty() ? word : current + QLatin1Char(' ') + word;
+        if (!current.isEmpty() && Metrics.horizontalAdvance(candidate) > Width) {
+            lines.push_back(current);
+            current = word;
+        } else {
+            current = candidate;
+        }
+    }
+    lines.push_back(current);
+    return lines;
+}
+}
+
+int TCanvas::DrawText(const std::string& Text, TRect& R, unsigned Format)
+{
+    const QFont font = ToQFont(*FFont);
+    const QFontMetrics metrics(font);
+    const int lineHeight = metrics.height();
+
+    QString source = QString::fromStdString(Text);
+    std::vector<QString> rawLines;
+    if (Format & DT_SINGLELINE) {
+        source.remove(QLatin1Char('\r'));
+        source.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        rawLines.push_back(source);
+    } else {
+        source.remove(QLatin1Char('\r'));
+        for (const QString& l : source.split(QLatin1Char('\n'))) rawLines.push_back(l);
+    }
+
+    std::vector<TTextLine> lines;
+    for (QString raw : rawLines) {
+        if (Format & DT_EXPANDTABS) raw = ExpandTabs(raw, metrics);
+        std::vector<QString> pieces{raw};
+        if ((Format & DT_WORDBREAK) && !(Format & DT_SINGLELINE)) pieces = WrapWords(raw, metrics, R.Width());
+        for (const QString& piece : pieces) {
+            lines.push_back((Format & DT_NOPREFIX) ? TTextLine{piece, -1} : StripPrefix(piece));
+        }
+    }
+
+    int widest = 0;
+    for (const TTextLine& l : lines) widest = std::max(widest, metrics.horizontalAdvance(l.Text));
+    const int total = lineHeight * static_cast<int>(lines.size());
+
+    if (Format & DT_CALCRECT) {
+        R.Right = R.Left + widest;
+        R.Bottom = R.Top + total;
+        return total;
+    }
+
+    int top = R.Top;
+    if (Format & DT_SINGLELINE) {
+        if (Format & DT_VCENTER) top = R.Top + (R.Height() - lineHeight) / 2;
+        else if (Format & DT_BOTTOM) top = R.Bottom - lineHeight;
+    }
+
+    TPainterScope scope(*this);
+    if (scope.P) {
+        if (!(Format & DT_NOCLIP)) scope.P->setClipRect(ToQRect(R), FHasClip ? Qt::IntersectClip : Qt::ReplaceClip);
+        std::optional<QColor> background;
+        if (FBrush->GetStyle() != bsClear) background = ToQColor(FBrush->GetColor());
+        int y = top;
+        for (const TTextLine& l : lines) {
+            const int width = metrics.horizontalAdvance(l.Text);
+            int x = R.Left;
+            if (Format & DT_CENTER) x = R.Left + (R.Width() - width) / 2;
+            else if (Format & DT_RIGHT) x = R.Right - width;
+            scope.P->save();
+            scope.P->translate(x, y);
+            DrawTextCell(*scope.P, font, l.Text, ToQColor(FFont->GetColor()), background, l.Underline);
+            scope.P->restore();
+            y += lineHeight;
+        }
+    }
+    if ((Format & DT_SINGLELINE) && (Format & (DT_VCENTER | DT_BOTTOM))) return top - R.Top + total;
+    return total;
+}
+
+TRect TCanvas::GetClipRect() const
+{
+    const TSize size = SurfaceSize();
+    const TRect whole{0, 0, size.cx, size.cy};
+    if (!FHasClip) return whole;
+    TRect result;
+    IntersectRect(result, whole, FClip);
+    return result;
+}
+
+void TCanvas::SetClipRect(const TRect& R)
+{
+    FHasClip = true;
+    FClip = R;
+}
+
+void TCanvas::IntersectClipRect(const TRect& R)
+{
+    if (!FHasClip) {
+        SetClipRect(R);
+        return;
+    }
+    TRect result;
+    IntersectRect(result, FClip, R);
+    FClip = result;
+}
+
+void TCanvas::ResetClip()
+{
+    FHasClip = false;
+    FClip = TRect{};
+}
+
+namespace {
+std::optional<QPainter::CompositionMode> RopMode(std::uint32_t Rop)
+{
+    switch (Rop) {
+    case SRCCOPY: return QPainter::CompositionMode_Source;
+    case SRCPAINT: return QPainter::RasterOp_SourceOrDestination;
+    case SRCAND: return QPainter::RasterOp_SourceAndDestination;
+    case SRCINVERT: return QPainter::RasterOp_SourceXorDestination;
+    case NOTSRCCOPY: return QPainter::RasterOp_NotSource;
+    default: return std::nullopt;
+    }
+}
+}
+
+bool BitBlt(TCanvas* Dest, int X, int Y, int W, int H, const TCanvas* Source, int SX, int SY, std::uint32_t Rop)
+{
+    if (!Dest || W <= 0 || H <= 0) return false;
+    TCanvas::TPainterScope scope(*Dest);
+    if (!scope.P) return false;
+    const QRect target(X, Y, W, H);
+    switch (Rop) {
+    case BLACKNESS: scope.P->fillRect(target, QColor(0, 0, 0)); return true;
+    case WHITENESS: scope.P->fillRect(target, QColor(255, 255, 255)); return true;
+    case DSTINVERT:
+        scope.P->setCompositionMode(QPainter::RasterOp_NotDestination);
+        scope.P->fillRect(target, QColor(0, 0, 0));
+        return true;
+    default: break;
+    }
+    const std::optional<QPainter::CompositionMode> mode = RopMode(Rop);
+    if (!mode || !Source || !Source->FImage || Source->FImage->isNull()) return false;
+    // Pixels outside the source read as black, as on the platform.
+    QImage block(W, H, QImage::Format_RGB32);
+    block.fill(Qt::black);
+    {
+        QPainter copy(&block);
+        copy.setCompositionMode(QPainter::CompositionMode_Source);
+        copy.drawImage(QPoint(0, 0), *Source->FImage, QRect(SX, SY, W, H));
+    }
+    scope.P->setCompositionMode(*mode);
+    scope.P->drawImage(QPoint(X, Y), block);
+    return true;
+}
+
+void TCanvas::CopyRect(const TRect& Dest, const TCanvas& Source, const TRect& SourceRect)
+{
+    if (!Source.FImage || Source.FImage->isNull() || Dest.IsEmpty() || SourceRect.IsEmpty()) return;
+    if (Dest.Width() == SourceRect.Width() && Dest.Height() == SourceRect.Height()) {
+        BitBlt(this, Dest.Left, Dest.Top, Dest.Width(), Dest.Height(), &Source, SourceRect.Left, SourceRect.Top, SRCCOPY);
+        return;
+    }
+    TPainterScope scope(*this);
+    if (!scope.P) return;
+    scope.P->setCompositionMode(QPainter::CompositionMode_Source);
+    scope.P->drawImage(ToQRect(Dest), Source.FImage->convertToFormat(QImage::Format_RGB32), ToQRect(SourceRect));
+}
+
+void TCanvas::Draw(int X, int Y, const TBitmap& Bitmap)
+{
+    if (Bitmap.Empty()) return;
+    BitBlt(this, X, Y, Bitmap.GetWidth(), Bitmap.GetHeight(), Bitmap.Canvas(), 0, 0, SRCCOPY);
+}
+
+void TCanvas::StretchDraw(const TRect& Dest, const TBitmap& Bitmap)
+{
+    if (Bitmap.Empty()) return;
+    CopyRect(Dest, *Bitmap.Canvas(), TRect{0, 0, Bitmap.GetWidth(), Bitmap.GetHeight()});
+}
+
+void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, int Width)
+{
+    if (!Canvas) return;
+    const TColor saved = Canvas->Pen()->GetColor();
+    const int savedWidth = Canvas->Pen()->GetWidth();
+    Canvas->Pen()->SetWidth(1);
+    --Rect.Bottom;
+    --Rect.Right;
+    for (int i = 0; i < Width; ++i) {
+        Canvas->Pen()->SetColor(TopColor);
+        Canvas->Polyline({{Rect.Left, Rect.Bottom}, {Rect.Left, Rect.Top}, {Rect.Right, Rect.Top}});
+        Canvas->Pen()->SetColor(BottomColor);
+        Canvas->Polyline({{Rect.Right, Rect.Top}, {Rect.Right, Rect.Bottom}, {Rect.Left - 1, Rect.Bottom}});
+        InflateRect(Rect, -1, -1);
+    }
+    ++Rect.Bottom;
+    ++Rect.Right;
+    Canvas->Pen()->SetColor(saved);
+    Canvas->Pen()->SetWidth(savedWidth);
+}
