@@ -13,6 +13,8 @@ int main(int argc, char** argv)
     TApplication application(argc, argv);
     Application->Title = "Zelmora Control";
     SetDialogInterceptor([](const TDialogRequest& request) {
+        // Help requests open no box; they are answered without opening a viewer.
+        if (request.Kind == TDialogKind::Help) return TDialogAnswer{mrOk, {}, 0};
         ADD_FAILURE() << "unexpected dialog: " << request.Caption << ": " << request.Text;
         return TDialogAnswer{IDCANCEL, {}, 0};
     });
