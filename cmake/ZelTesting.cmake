@@ -6,6 +6,19 @@ function(zel_add_test_folder)
   cmake_parse_arguments(ARG "" "" "LIBS;SOURCES" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+  # ZEL_TEST_FOLDERS (a list of folders under tests/) limits a build to the tests of
+  # those folders, as the thread-checker build does.
+  if(ZEL_TEST_FOLDERS)
+    set(wanted FALSE)
+    foreach(folder ${ZEL_TEST_FOLDERS})
+      if(rel STREQUAL folder OR rel MATCHES "^${folder}/")
+        set(wanted TRUE)
+      endif()
+    endforeach()
+    if(NOT wanted)
+      return()
+    endif()
+  endif()
   string(REPLACE "/" "_" prefix "${rel}")
   foreach(src ${tests})
     get_filename_component(name ${src} NAME_WE)
@@ -18,9 +31,14 @@ function(zel_add_test_folder)
 endfunction()
 
 function(zel_register_test target)
+  if(ZEL_TSAN)
+    set(sanitizer_options "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1")
+  else()
+    set(sanitizer_options "ASAN_OPTIONS=detect_leaks=1:detect_odr_violation=0")
+  endif()
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZEL_PROGRAM_DIR=${ZEL_PROGRAM_DIR};ZEL_SOURCE_DIR=${CMAKE_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=1:detect_odr_violation=0;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+    PROPERTIES LABELS "${target}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZEL_PROGRAM_DIR=${ZEL_PROGRAM_DIR};ZEL_SOURCE_DIR=${CMAKE_SOURCE_DIR};${sanitizer_options};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
     DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -1,11 +1,21 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every
-# test; the threaded parts of the link run once more under ThreadSanitizer.
+# test. Before that, the threaded parts (window messages, serial port, device link) run
+# under ThreadSanitizer in a build of their own.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache); fi
+
+threaded="platform/ui;platform/serial;hwzel"
+cmake -S "$root" -B "$root/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEL_TSAN=ON \
+  "-DZEL_TEST_FOLDERS=$threaded" "${launcher[@]}"
+mapfile -t tsan_targets < <(ninja -C "$root/build-tsan" -t targets all | grep -oE '^t_[A-Za-z0-9_]+' | sort -u)
+if [ "${#tsan_targets[@]}" -gt 0 ]; then
+  cmake --build "$root/build-tsan" -j "$jobs" --target "${tsan_targets[@]}"
+  ctest --test-dir "$root/build-tsan" -j "$jobs" --timeout 300 --output-on-failure
+fi
 
 cmake -S "$root" -B "$root/build-test" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEL_SANITIZE=ON "${launcher[@]}"
 cmake --build "$root/build-test" -j "$jobs"

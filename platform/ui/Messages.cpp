@@ -11,6 +11,17 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/MessagesInternal.h"
 
+#if defined(__SANITIZE_THREAD__)
+#include <sanitizer/tsan_interface.h>
+// Qt hands the event to the GUI thread under locks the thread checker cannot see;
+// these mark that hand-over so it knows the event's contents are published.
+#define HAND_OVER(event) __tsan_release(event)
+#define TAKE_OVER(event) __tsan_acquire(event)
+#else
+#define HAND_OVER(event) ((void)(event))
+#define TAKE_OVER(event) ((void)(event))
+#endif
+
 namespace {
 
 std::mutex RegistryLock;
@@ -69,6 +80,7 @@ LRESULT Deliver(HWND Wnd, TMessage& Message)
 
 bool TMessageDispatcher::event(QEvent* Event)
 {
+    TAKE_OVER(Event);
     if (Event->type() != PostedMessageType && Event->type() != SentMessageType) return QObject::event(Event);
     auto* message = static_cast<TPostedMessageEvent*>(Event);
     LRESULT result = 0;
@@ -130,7 +142,9 @@ bool PostMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
 {
     TMessageDispatcher* dispatcher = TMessageDispatcher::Instance;
     if (!dispatcher || !IsWindow(Wnd) || (Application && Application->ShuttingDown())) return false;
-    QCoreApplication::postEvent(dispatcher, new TPostedMessageEvent(Wnd, TMessage{Msg, WParam, LParam, 0}, PostedMessageType));
+    auto* event = new TPostedMessageEvent(Wnd, TMessage{Msg, WParam, LParam, 0}, PostedMessageType);
+    HAND_OVER(event);
+    QCoreApplication::postEvent(dispatcher, event);
     return true;
 }
 
@@ -152,6 +166,7 @@ LRESULT SendMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
     if (Application->ShuttingDown()) Finish(state, 0);
     auto* event = new TPostedMessageEvent(Wnd, message, SentMessageType);
     event->Reply = state;
+    HAND_OVER(event);
     QCoreApplication::postEvent(dispatcher, event, Qt::HighEventPriority);
 
     LRESULT result = 0;
