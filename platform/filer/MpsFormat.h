@@ -1,0 +1,28 @@
+// Reading and writing of set files (.mps). The byte layout is documented in MpsFormat.cpp.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class TSXDataSet;
+
+namespace Mps {
+
+// Writes the set through a temporary file in the target's folder, flushed to disk and
+// then renamed over the target, so a failure at any point leaves the previous file as
+// it was. False with a reason when the new file could not be completed.
+bool SaveSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Error);
+
+// Fills an empty set from the file. The whole file is checked before the set is
+// touched: on any fault the set stays empty and Error says what was wrong.
+bool LoadSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Error);
+
+// The same check and fill from bytes in memory. Without the checksum test the parser's
+// own length and count checks meet every damaged byte (used by the fuzz target).
+bool DecodeSetImage(const std::uint8_t* Bytes, std::size_t Size, bool VerifyChecksum, TSXDataSet& Set,
+                    std::string& Error);
+
+// CRC-32 (IEEE, reflected, as in zip files) continued from Crc (0 to start).
+std::uint32_t Crc32(std::uint32_t Crc, const void* Bytes, std::size_t Size);
+
+}  // namespace Mps

@@ -1,0 +1,25 @@
+// The filer: the object of the run-time filer module that writes a data set as a set
+// file (.mps) and fills an empty data set from one. The program gets it once through
+// the module's export "_GetSXFiler" and never releases it.
+#pragma once
+
+class ISXDataSet;
+
+class ISXFiler {
+public:
+    // Why the last Save or Load failed; empty after a success.
+    virtual const char* GetLastError() = 0;
+    // Writes the set under FileName; Flags is 0. The previous file of that name stays
+    // whole until the new one is complete. False, with a reason, when nothing was written.
+    virtual bool Save(const char* FileName, ISXDataSet* DataSet, int Flags) = 0;
+    // Fills an empty set from the file; the program passes 0 and 1. A missing, damaged or
+    // foreign file leaves the set empty and gives false with a reason.
+    virtual bool Load(const char* FileName, ISXDataSet* DataSet, int Flags, int Mode) = 0;
+
+protected:
+    ~ISXFiler() = default;
+};
+
+// The module's export.
+using TGetSXFiler = ISXFiler* (*)();
+constexpr const char* GetSXFilerExportName = "_GetSXFiler";

@@ -1,0 +1,300 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <csignal>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <random>
+#include "platform/filer/FilerTestSets.h"
+#include "platform/filer/MpsFormat.h"
+
+namespace {
+
+std::string ReadBytes(const std::string& Path) {
+    std::ifstream In(Path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(In), {});
+}
+
+void WriteBytes(const std::string& Path, const std::string& Bytes) {
+    std::ofstream Out(Path, std::ios::binary | std::ios::trunc);
+    Out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+}
+
+std::uint32_t U32At(const std::string& Bytes, size_t Offset) {
+    std::uint32_t v;
+    std::memcpy(&v, Bytes.data() + Offset, 4);
+    return v;
+}
+
+void PutU32At(std::string& Bytes, size_t Offset, std::uint32_t Value) { std::memcpy(Bytes.data() + Offset, &Value, 4); }
+
+// Recomputes the trailing checksum so that the parser itself meets the damage.
+void Reseal(std::string& Bytes) {
+    PutU32At(Bytes, Bytes.size() - 4, Mps::Crc32(0, Bytes.data(), Bytes.size() - 4));
+}
+
+std::vector<std::string> FilesIn(const std::string& Folder) {
+    std::vector<std::string> Names;
+    for (const auto& Entry : std::filesystem::directory_iterator(Folder)) Names.push_back(Entry.path().filename());
+    std::sort(Names.begin(), Names.end());
+    return Names;
+}
+
+class FilerModule : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Filer = LoadFilerModule();
+        ASSERT_NE(Filer, nullptr) << "zelfiler.so or its export _GetSXFiler is missing from " << ProgramDir();
+    }
+
+    // The bytes of a saved small sample set.
+    std::string SampleFileBytes(int Rows = 3) {
+        TSXDataSet Set;
+        FillSampleSet(&Set, Rows);
+        std::string Path = Dir.File("sample.mps");
+        EXPECT_TRUE(Filer->Save(Path.c_str(), &Set, 0)) << Filer->GetLastError();
+        return ReadBytes(Path);
+    }
+
+    // Loads the bytes through the module into a fresh set: the result, the reason and
+    // whether the set stayed empty.
+    struct TLoadResult {
+        bool Ok;
+        std::string Reason;
+        bool Empty;
+    };
+    TLoadResult LoadBytes(const std::string& Bytes) {
+        std::string Path = Dir.File("damaged.mps");
+        WriteBytes(Path, Bytes);
+        TSXDataSet Set;
+        bool Ok = Filer->Load(Path.c_str(), &Set, 0, 1);
+        return {Ok, Filer->GetLastError(), IsEmptySet(Set)};
+    }
+
+    ISXFiler* Filer = nullptr;
+    TTempDir Dir;
+};
+
+TEST_F(FilerModule, RoundTripKeepsEveryPropertyTableAndCellExactly) {
+    TSXDataSet Original;
+    FillSampleSet(&Original, 1000);
+    std::string Path = Dir.File("run.mps");
+    ASSERT_TRUE(Filer->Save(Path.c_str(), &Original, 0)) << Filer->GetLastError();
+    EXPECT_STREQ(Filer->GetLastError(), "");
+    EXPECT_FALSE(Original.GetModified());
+
+    TSXDataSet Loaded;
+    ASSERT_TRUE(Filer->Load(Path.c_str(), &Loaded, 0, 1)) << Filer->GetLastError();
+    EXPECT_EQ(DescribeSet(Loaded), DescribeSet(Original));
+    EXPECT_FALSE(Loaded.GetModified());
+
+    // What the program looks at: order of tables, default axes, the 50-character name.
+    ASSERT_EQ(Loaded.GetFieldCount("ZelTable"), 4);
+    EXPECT_STREQ(Loaded.GetField("ZelTable", 0)->GetName(), "Isotherm");
+    EXPECT_STREQ(Loaded.GetField("ZelTable", 1)->GetName(), "Nothing yet");
+    EXPECT_STREQ(Loaded.GetField("ZelTable", 2)->GetName(), "Isotherm (bw)");
+    EXPECT_STREQ(Loaded.GetField("ZelTable", 3)->GetName(), "Deposition");
+    TPTableData Back(Loaded.FindField("ZelTable", "Isotherm (bw)"));
+    EXPECT_STREQ(Back.GetTableName(), "Isotherm back");
+    EXPECT_EQ(Back.GetDefAxisIdx(0), 1);
+    EXPECT_EQ(Back.GetDefAxisIdx(2), 1);
+    EXPECT_EQ(ReadFixedText(Back.GetColumnInfo(1)->Name), std::string(50, 'N'));
+    EXPECT_TRUE(std::isnan(Back.GetData(0, 0)));
+    EXPECT_TRUE(std::signbit(Back.GetData(0, 2)));
+    TPTableData Empty(Loaded.FindField("ZelTable", "Nothing yet"));
+    EXPECT_EQ(Empty.GetNumRows(), 0);
+    EXPECT_EQ(Empty.GetNumColumns(), 3);
+    TPTableData Deposition(Loaded.FindField("ZelTable", "Deposition"));
+    EXPECT_EQ(Deposition.GetDefAxisIdx(0), 8);
+    EXPECT_EQ(Deposition.GetDefAxisIdx(1), 7);
+    EXPECT_EQ(Deposition.GetDefAxisIdx(2), 9);
+
+    // Saving what was loaded gives the same bytes: nothing is added or reordered.
+    std::string Again = Dir.File("again.mps");
+    ASSERT_TRUE(Filer->Save(Again.c_str(), &Loaded, 0));
+    EXPECT_EQ(ReadBytes(Again), ReadBytes(Path));
+}
+
+TEST_F(FilerModule, FileStartsWithMagicAndVersionAndEndsWithChecksum) {
+    std::string Bytes = SampleFileBytes();
+    ASSERT_GT(Bytes.size(), 24u);
+    EXPECT_EQ(Bytes.substr(0, 8), std::string("ZELMPS\x1A\0", 8));
+    EXPECT_EQ(U32At(Bytes, 8), 1u);
+    EXPECT_EQ(U32At(Bytes, 12), 5u);  // properties
+    EXPECT_EQ(U32At(Bytes, 16), 4u);  // tables
+    EXPECT_EQ(U32At(Bytes, Bytes.size() - 4), Mps::Crc32(0, Bytes.data(), Bytes.size() - 4));
+}
+
+TEST_F(FilerModule, DamagedFilesGiveAnEmptySetAndAReason) {
+    const std::string Good = SampleFileBytes();
+    // Offset of the first table's row count: header, then the five properties.
+    size_t Offset = 20;
+    for (int i = 0; i < 5; ++i) {
+        Offset += 4 + U32At(Good, Offset);
+        Offset += 4 + U32At(Good, Offset);
+    }
+    Offset += 4 + U32At(Good, Offset);  // category
+    Offset += 4 + U32At(Good, Offset);  // name
+    Offset += 4 + U32At(Good, Offset);  // display name
+    const size_t ColumnsAt = Offset, RowsAt = Offset + 4;
+    ASSERT_EQ(U32At(Good, ColumnsAt), 7u);
+    ASSERT_EQ(U32At(Good, RowsAt), 3u);
+
+    struct Case {
+        const char* Name;
+        std::function<std::string(std::string)> Damage;
+        const char* Reason;
+    };
+    std::mt19937 Random(7);
+    const Case Cases[] = {
+        {"empty file", [](std::string) { return std::string(); }, "not a set file"},
+        {"truncated to half", [](std::string b) { return b.substr(0, b.size() / 2); }, "truncated"},
+        {"last byte missing", [](std::string b) { return b.substr(0, b.size() - 1); }, "checksum"},
+        {"wrong magic", [](std::string b) { b[0] = 'X'; return b; }, "not a set file"},
+        {"newer version", [](std::string b) { PutU32At(b, 8, 2); return b; }, "unsupported set file version 2"},
+        {"flipped row count", [&](std::string b) { b[RowsAt + 3] ^= 0x40; return b; }, "checksum"},
+        {"flipped cell bit", [](std::string b) { b[b.size() - 10] ^= 1; return b; }, "checksum"},
+        {"huge row count, resealed", [&](std::string b) { PutU32At(b, RowsAt, 0x7FFFFFFF); Reseal(b); return b; },
+         "needs"},
+        {"huge column count, resealed", [&](std::string b) { PutU32At(b, ColumnsAt, 0xFFFFFFF0); Reseal(b); return b; },
+         "impossible column or row count"},
+        {"huge property count, resealed", [](std::string b) { PutU32At(b, 12, 0xFFFFFFFF); Reseal(b); return b; },
+         "exceeds"},
+        {"huge name length, resealed", [](std::string b) { PutU32At(b, 20, 0x7FFFFFF0); Reseal(b); return b; },
+         "needs"},
+        {"extra bytes, resealed", [](std::string b) { b.insert(b.size() - 4, "junk"); Reseal(b); return b; },
+         "unexpected bytes"},
+        {"random bytes", [&](std::string b) { for (auto& c : b) c = char(Random()); return b; }, "not a set file"},
+        {"random body behind a good header",
+         [&](std::string b) { for (size_t i = 12; i < b.size(); ++i) b[i] = char(Random()); return b; }, "checksum"},
+    };
+    for (const Case& C : Cases) {
+        TLoadResult Result = LoadBytes(C.Damage(Good));
+        EXPECT_FALSE(Result.Ok) << C.Name;
+        EXPECT_TRUE(Result.Empty) << C.Name;
+        EXPECT_NE(Result.Reason.find(C.Reason), std::string::npos) << C.Name << ": " << Result.Reason;
+        EXPECT_NE(Result.Reason.find("damaged.mps"), std::string::npos) << C.Name << ": " << Result.Reason;
+    }
+}
+
+TEST_F(FilerModule, EveryCutPointOfASmallFileGivesAnEmptySetAndAReason) {
+    const std::string Good = SampleFileBytes(2);
+    for (size_t Length = 0; Length < Good.size(); ++Length) {
+        TLoadResult Result = LoadBytes(Good.substr(0, Length));
+        ASSERT_FALSE(Result.Ok) << "cut at " << Length;
+        ASSERT_TRUE(Result.Empty) << "cut at " << Length;
+        ASSERT_FALSE(Result.Reason.empty()) << "cut at " << Length;
+    }
+    // The parser's own checks catch every cut as well, without the checksum's help.
+    for (size_t Length = 0; Length < Good.size(); ++Length) {
+        TSXDataSet Set;
+        std::string Error;
+        ASSERT_FALSE(Mps::DecodeSetImage(reinterpret_cast<const std::uint8_t*>(Good.data()), Length, false, Set, Error))
+            << "cut at " << Length;
+        ASSERT_TRUE(IsEmptySet(Set)) << "cut at " << Length;
+        ASSERT_FALSE(Error.empty()) << "cut at " << Length;
+    }
+}
+
+TEST_F(FilerModule, MissingFileAndMissingSetAreRefusedWithAReason) {
+    TSXDataSet Set;
+    EXPECT_FALSE(Filer->Load(Dir.File("none.mps").c_str(), &Set, 0, 1));
+    EXPECT_NE(std::string(Filer->GetLastError()).find("none.mps"), std::string::npos);
+    EXPECT_FALSE(Filer->Save(Dir.File("x.mps").c_str(), nullptr, 0));
+    EXPECT_STREQ(Filer->GetLastError(), "no data set");
+    EXPECT_FALSE(Filer->Save("", &Set, 0));
+    EXPECT_FALSE(Filer->Load(nullptr, &Set, 0, 1));
+    EXPECT_TRUE(IsEmptySet(Set));
+}
+
+// A save that fails half-way (the file-size limit cuts the write short, as a full disk
+// would) reports failure and leaves the previous file and the folder exactly as they were.
+TEST_F(FilerModule, FailedWriteKeepsThePreviousFile) {
+    std::string Path = Dir.File("keep.mps");
+    TSXDataSet Small;
+    FillSampleSet(&Small, 3);
+    ASSERT_TRUE(Filer->Save(Path.c_str(), &Small, 0));
+    const std::string Previous = ReadBytes(Path);
+    const auto FolderBefore = FilesIn(Dir.Path());
+
+    TSXDataSet Large;
+    FillSampleSet(&Large, 100000);  // about 2.8 MB
+    rlimit Saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &Saved), 0);
+    auto PreviousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit Limited = Saved;
+    Limited.rlim_cur = 1 << 20;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &Limited), 0);
+    bool Saved2 = Filer->Save(Path.c_str(), &Large, 0);
+    std::string Reason = Filer->GetLastError();
+    setrlimit(RLIMIT_FSIZE, &Saved);
+    std::signal(SIGXFSZ, PreviousHandler);
+
+    EXPECT_FALSE(Saved2);
+    EXPECT_NE(Reason.find("cannot write"), std::string::npos) << Reason;
+    EXPECT_NE(Reason.find("previous file is kept"), std::string::npos) << Reason;
+    EXPECT_TRUE(Large.GetModified());
+    EXPECT_EQ(ReadBytes(Path), Previous);
+    EXPECT_EQ(FilesIn(Dir.Path()), FolderBefore);  // no temporary file left behind
+
+    // The same save succeeds once the disk has room, replacing the file whole.
+    ASSERT_TRUE(Filer->Save(Path.c_str(), &Large, 0)) << Filer->GetLastError();
+    TSXDataSet Loaded;
+    ASSERT_TRUE(Filer->Load(Path.c_str(), &Loaded, 0, 1));
+    EXPECT_EQ(DescribeSet(Loaded), DescribeSet(Large));
+}
+
+TEST_F(FilerModule, SaveIntoMissingFolderOrOverAFolderFailsWithAReason) {
+    TSXDataSet Set;
+    FillSampleSet(&Set, 1);
+    EXPECT_FALSE(Filer->Save(Dir.File("no/such/folder/x.mps").c_str(), &Set, 0));
+    EXPECT_NE(std::string(Filer->GetLastError()).find("cannot create"), std::string::npos);
+
+    std::filesystem::create_directory(Dir.File("occupied.mps"));
+    const auto FolderBefore = FilesIn(Dir.Path());
+    EXPECT_FALSE(Filer->Save(Dir.File("occupied.mps").c_str(), &Set, 0));
+    EXPECT_NE(std::string(Filer->GetLastError()).find("cannot replace"), std::string::npos);
+    EXPECT_EQ(FilesIn(Dir.Path()), FolderBefore);
+}
+
+// The fuzz target's input run for a fixed number of mutated images of a valid file,
+// with the checksum test off so every mutation reaches the parser.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, size_t Size);
+
+TEST_F(FilerModule, MutatedFilesNeverCrashTheReader) {
+    const std::string Good = SampleFileBytes(2);
+    std::mt19937 Random(12345);
+    int Accepted = 0;
+    for (int Round = 0; Round < 20000; ++Round) {
+        std::string Bytes = Good;
+        int Mutations = 1 + static_cast<int>(Random() % 4);
+        for (int m = 0; m < Mutations && !Bytes.empty(); ++m) {
+            size_t At = Random() % Bytes.size();
+            switch (Random() % 5) {
+            case 0: Bytes[At] = char(Bytes[At] ^ (1 << (Random() % 8))); break;
+            case 1:
+                if (At + 4 <= Bytes.size()) PutU32At(Bytes, At, static_cast<std::uint32_t>(Random()));
+                break;
+            case 2:
+                if (At + 4 <= Bytes.size()) PutU32At(Bytes, At, 0xFFFFFFFFu - Random() % 16);
+                break;
+            case 3: Bytes.resize(At); break;
+            default: Bytes.insert(At, 1 + Random() % 8, char(Random())); break;
+            }
+        }
+        TSXDataSet Set;
+        std::string Error;
+        bool Ok = Mps::DecodeSetImage(reinterpret_cast<const std::uint8_t*>(Bytes.data()), Bytes.size(), false, Set,
+                                      Error);
+        ASSERT_EQ(Ok, Error.empty()) << Error;
+        ASSERT_TRUE(Ok || IsEmptySet(Set)) << Error;
+        Accepted += Ok;
+        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(Bytes.data()), Bytes.size());
+    }
+    // Some mutations only touch cells or texts and still form a valid file.
+    EXPECT_GT(Accepted, 0);
+}
+
+}  // namespace
