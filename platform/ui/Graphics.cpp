@@ -271,12 +271,7 @@ struct TCanvas::TPainterScope {
             P->setPen(Qt::NoPen);
             return;
         }
-        QPen qpen(ModeColor(pen.GetMode(), pen.GetColor()));
-        qpen.setStyle(ToQtPenStyle(pen.GetStyle()));
-        qpen.setWidth(pen.GetWidth() <= 1 ? 0 : pen.GetWidth());
-        qpen.setCapStyle(pen.GetWidth() <= 1 ? Qt::FlatCap : Qt::RoundCap);
-        qpen.setJoinStyle(Qt::MiterJoin);
-        P->setPen(qpen);
+        P->setPen(PenForStyle(pen));
     }
     void UseBrush()
     {
@@ -292,6 +287,66 @@ struct TCanvas::TPainterScope {
         case pmNotCopy: P->setCompositionMode(QPainter::RasterOp_NotSource); break;
         default: P->setCompositionMode(QPainter::CompositionMode_SourceOver); break;
         }
+    }
+    // A line without its end pixel. One-pixel pens are rasterised here, the same in
+    // every direction, with the platform's dash patterns; wider pens go to the painter.
+    void Line(int X1, int Y1, int X2, int Y2)
+    {
+        if (X1 == X2 && Y1 == Y2) return;
+        const TPen& pen = *FCanvas.FPen;
+        if (pen.GetStyle() == psClear || pen.GetMode() == pmNop) return;
+        if (pen.GetWidth() > 1) {
+            P->drawLine(X1, Y1, X2, Y2);
+            return;
+        }
+        const std::vector<int>& pattern = DashPattern(pen.GetStyle());
+        int patternLength = 0;
+        for (int part : pattern) patternLength += part;
+        QPolygon points;
+        const int dx = std::abs(X2 - X1), dy = std::abs(Y2 - Y1);
+        const int sx = X1 < X2 ? 1 : -1, sy = Y1 < Y2 ? 1 : -1;
+        int err = dx - dy, x = X1, y = Y1;
+        for (int n = 0; x != X2 || y != Y2; ++n) {
+            if (pattern.empty() || PatternOn(pattern, n % patternLength)) points << QPoint(x, y);
+            const int e2 = 2 * err;
+            if (e2 > -dy) err -= dy, x += sx;
+            if (e2 < dx) err += dx, y += sy;
+        }
+        QPen dots = P->pen();
+        dots.setStyle(Qt::SolidLine);
+        dots.setWidth(0);
+        dots.setCapStyle(Qt::SquareCap);
+        P->setPen(dots);
+        P->drawPoints(points);
+        P->setPen(PenForStyle(pen));
+    }
+    static const std::vector<int>& DashPattern(TPenStyle Style)
+    {
+        static const std::vector<int> none, dash{18, 6}, dot{3, 3}, dashDot{9, 6, 3, 6}, dashDotDot{9, 3, 3, 3, 3, 3};
+        switch (Style) {
+        case psDash: return dash;
+        case psDot: return dot;
+        case psDashDot: return dashDot;
+        case psDashDotDot: return dashDotDot;
+        default: return none;
+        }
+    }
+    static bool PatternOn(const std::vector<int>& Pattern, int Position)
+    {
+        for (size_t i = 0; i < Pattern.size(); ++i) {
+            if (Position < Pattern[i]) return i % 2 == 0;
+            Position -= Pattern[i];
+        }
+        return false;
+    }
+    QPen PenForStyle(const TPen& Pen) const
+    {
+        QPen qpen(ModeColor(Pen.GetMode(), Pen.GetColor()));
+        qpen.setStyle(ToQtPenStyle(Pen.GetStyle()));
+        qpen.setWidth(Pen.GetWidth() <= 1 ? 0 : Pen.GetWidth());
+        qpen.setCapStyle(Pen.GetWidth() <= 1 ? Qt::FlatCap : Qt::RoundCap);
+        qpen.setJoinStyle(Qt::MiterJoin);
+        return qpen;
     }
     static QColor ModeColor(TPenMode Mode, TColor Color)
     {
@@ -350,9 +405,9 @@ void TCanvas::LineTo(int X, int Y)
 {
     {
         TPainterScope scope(*this);
-        if (scope.P && !(FPenPos.x == X && FPenPos.y == Y)) {
+        if (scope.P) {
             scope.UsePen();
-            scope.P->drawLine(FPenPos.x, FPenPos.y, X, Y);
+            scope.Line(FPenPos.x, FPenPos.y, X, Y);
         }
     }
     FPenPos = TPoint{X, Y};
@@ -365,10 +420,7 @@ void TCanvas::Polyline(const std::vector<TPoint>& Points)
     scope.UsePen();
     // Segment by segment, so that each pixel is drawn once (raster modes such as XOR
     // depend on it) and the last point is left out like a line's end.
-    for (size_t i = 1; i < Points.size(); ++i) {
-        if (Points[i - 1] == Points[i]) continue;
-        scope.P->drawLine(Points[i - 1].x, Points[i - 1].y, Points[i].x, Points[i].y);
-    }
+    for (size_t i = 1; i < Points.size(); ++i) scope.Line(Points[i - 1].x, Points[i - 1].y, Points[i].x, Points[i].y);
 }
 
 void TCanvas::Polygon(const std::vector<TPoint>& Points)
@@ -403,11 +455,11 @@ void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2)
     if (FPen->GetWidth() <= 1) {
         // Each edge pixel once: top and bottom rows whole, the side columns between them.
         const int right = r.Right - 1, bottom = r.Bottom - 1;
-        scope.P->drawLine(r.Left, r.Top, right + 1, r.Top);
-        if (bottom > r.Top) scope.P->drawLine(r.Left, bottom, right + 1, bottom);
+        scope.Line(r.Left, r.Top, right + 1, r.Top);
+        if (bottom > r.Top) scope.Line(r.Left, bottom, right + 1, bottom);
         if (bottom - 1 > r.Top) {
-            scope.P->drawLine(r.Left, r.Top + 1, r.Left, bottom);
-            if (right > r.Left) scope.P->drawLine(right, r.Top + 1, right, bottom);
+            scope.Line(r.Left, r.Top + 1, r.Left, bottom);
+            if (right > r.Left) scope.Line(right, r.Top + 1, right, bottom);
         }
     } else {
         scope.P->drawRect(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1));

@@ -1,0 +1,43 @@
+// Number text for the operator: floats formatted and parsed with the process decimal
+// separator. The separator starts as the system locale's and is changed only through
+// SetDecimalSeparator; the C library's locale is never touched. Settings, scripts and
+// exports do not use these functions: they always write ".".
+#pragma once
+#include <stdexcept>
+#include <string>
+
+enum TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber };
+
+// A text that is not a number.
+class EConvertError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The decimal separator of the system's default locale (LC_ALL, LC_NUMERIC, LANG).
+char SystemDecimalSeparator();
+char SystemThousandSeparator();
+
+// The process-wide separators used by every conversion below.
+char GetDecimalSeparator();
+void SetDecimalSeparator(char Separator);
+char GetThousandSeparator();
+void SetThousandSeparator(char Separator);
+
+// Precision is the number of significant digits (1 to 18), Digits the decimals of
+// ffFixed and ffNumber (0 to 18) or the least number of exponent digits of ffGeneral and
+// ffExponent (0 to 4). Halves round away from zero.
+//   ffGeneral: the shorter of fixed and scientific, trailing zeros removed ("1.5", "1E20");
+//   ffExponent: "-d.ddddE+dd" with Precision digits in all;
+//   ffFixed: "-ddd.dd", scientific when the integer part has more than Precision digits;
+//   ffNumber: as ffFixed with thousand separators.
+// NaN gives "NAN", infinities "INF" and "-INF".
+std::string FloatToStrF(double Value, TFloatFormat Format, int Precision, int Digits);
+// FloatToStrF(Value, ffGeneral, 15, 0).
+std::string FloatToStr(double Value);
+
+// Leading and trailing blanks are allowed; the separator must be the process one.
+// StrToFloat raises EConvertError "'<text>' is not a valid floating point value".
+double StrToFloat(const std::string& Text);
+bool TryStrToFloat(const std::string& Text, double& Value);
+double StrToFloatDef(const std::string& Text, double Default);
