@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+#include <filesystem>
+#include "platform/filer/FilerTestSets.h"
+#include "platform/ui/FileDates.h"
+#include "platform/ui/Timers.h"
+#include "zel/core/Common.h"
+#include "zel/experiment/Sxproperty.h"
+#include "zel/experiment/Usedatasetmanager.h"
+
+namespace {
+
+// Points Filer at the real module and AppPath at a fresh folder for one test.
+class CommonDataSet : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Module = LoadFilerModule();
+        ASSERT_NE(Module, nullptr);
+        SavedFiler = Filer;
+        SavedAppPath = AppPath;
+        Filer = Module;
+        AppPath = Dir.Path();
+    }
+    void TearDown() override {
+        Filer = SavedFiler;
+        AppPath = SavedAppPath;
+    }
+    // A set made as the process windows make them, counted by the global keeper.
+    ISXDataSet* NewSampleSet() {
+        ISXDataSet* Set = UseDataSetManager.Create();
+        FillSampleSet(Set, 50);
+        return Set;
+    }
+    void Forget(ISXDataSet* Set) {
+        UseDataSetManager.Release(Set);
+        dynamic_cast<TSXDataSet*>(Set)->SetModified(false);
+        UseDataSetManager.Collect();
+    }
+
+    ISXFiler* Module = nullptr;
+    ISXFiler* SavedFiler = nullptr;
+    std::string SavedAppPath;
+    TTempDir Dir;
+};
+
+TEST_F(CommonDataSet, SaveAndLoadRoundTripThroughTheFiler) {
+    ISXDataSet* Set = NewSampleSet();
+    const std::string Path = Dir.File("runs/2026/zel2612311200.mps");  // folders are made
+    ASSERT_TRUE(SaveDataSet(Path, Set));
+    ASSERT_TRUE(IsExistingFile(Path));
+
+    ISXDataSet* Loaded = LoadDataSet(Path);
+    ASSERT_NE(Loaded, nullptr);
+    EXPECT_TRUE(UseDataSetManager.IsKnown(Loaded));
+    EXPECT_STREQ(Loaded->GetFileName(), Path.c_str());
+    EXPECT_EQ(DescribeSet(*dynamic_cast<TSXDataSet*>(Loaded)), DescribeSet(*dynamic_cast<TSXDataSet*>(Set)));
+    EXPECT_EQ(UseDataSetManager.Release(Loaded), 0);  // the one use belongs to the caller
+    Forget(Loaded);
+    Forget(Set);
+}
+
+TEST_F(CommonDataSet, RefusalsWriteNothingAndCreateNoSet) {
+    ISXDataSet* Set = NewSampleSet();
+    EXPECT_FALSE(SaveDataSet(Dir.File("x.mps"), nullptr));
+    EXPECT_FALSE(SaveDataSet("", Set));
+    Filer = nullptr;
+    EXPECT_FALSE(SaveDataSet(Dir.File("x.mps"), Set));
+    EXPECT_FALSE(IsExistingFile(Dir.File("x.mps")));
+
+    std::vector<std::string> Trace;
+    SetDebugOutputSink([&](const std::string& Line) { Trace.push_back(Line); });
+    EXPECT_EQ(LoadDataSet(Dir.File("x.mps")), nullptr);  // no filer
+    Filer = Module;
+    EXPECT_EQ(LoadDataSet(Dir.File("missing.mps")), nullptr);
+    EXPECT_EQ(LoadDataSet(""), nullptr);
+    SetDebugOutputSink({});
+    EXPECT_TRUE(Trace.empty());  // no set was created
+    Forget(Set);
+}
+
+// A name without a folder means the program folder, wherever the process runs.
+TEST_F(CommonDataSet, NameWithoutFolderMeansTheProgramFolder) {
+    ISXDataSet* Set = NewSampleSet();
+    ASSERT_TRUE(SaveDataSet("plain.mps", Set));
+    EXPECT_TRUE(IsExistingFile(Dir.File("plain.mps")));
+    ISXDataSet* Loaded = LoadDataSet("plain.mps");
+    ASSERT_NE(Loaded, nullptr);
+    EXPECT_EQ(std::string(Loaded->GetFileName()), Dir.File("plain.mps"));
+    Forget(Loaded);
+    Forget(Set);
+}
+
+TEST_F(CommonDataSet, DamagedFileLoadsAsAnEmptyNamedSet) {
+    WriteFileText(Dir.File("broken.mps"), "ZELMPS but not really a set file");
+    ISXDataSet* Loaded = LoadDataSet(Dir.File("broken.mps"));
+    ASSERT_NE(Loaded, nullptr);
+    EXPECT_EQ(Loaded->GetFieldCount("ZelTable"), 0);
+    EXPECT_FALSE(Loaded->HasProperty("DateTime"));
+    EXPECT_STREQ(Loaded->GetFileName(), Dir.File("broken.mps").c_str());
+    EXPECT_STRNE(Module->GetLastError(), "");
+    // Giving it back never writes the empty set over the damaged file.
+    UseDataSetManager.Release(Loaded);
+    UseDataSetManager.Collect();
+    EXPECT_EQ(ReadFileText(Dir.File("broken.mps")), "ZELMPS but not really a set file");
+}
+
+TEST_F(CommonDataSet, SaveReportsSuccessEvenWhenTheFilerFails) {
+    ISXDataSet* Set = NewSampleSet();
+    std::filesystem::create_directory(Dir.File("taken.mps"));
+    EXPECT_TRUE(SaveDataSet(Dir.File("taken.mps"), Set));
+    EXPECT_NE(std::string(Module->GetLastError()).find("cannot replace"), std::string::npos);
+    Forget(Set);
+}
+
+TEST(CommonNowRecord, TakesThePresentLocalTime) {
+    TLocalDateTime Before = LocalNow();
+    TSXDateTime Record;
+    GetNowRecord(Record);
+    TLocalDateTime After = LocalNow();
+    EXPECT_TRUE(Record.Year == Before.Year || Record.Year == After.Year);
+    EXPECT_TRUE(Record.Day == Before.Day || Record.Day == After.Day);
+    EXPECT_TRUE(Record.Minute == Before.Minute || Record.Minute == After.Minute);
+    EXPECT_GE(Record.Month, 1);
+    EXPECT_LE(Record.Month, 12);
+}
+
+}  // namespace
