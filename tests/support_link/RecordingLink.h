@@ -31,6 +31,7 @@
 // The class is defined in full here, so that the module and the test programs run the
 // same code on the one object the module made.
 #pragma once
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <future>
@@ -245,6 +246,17 @@ private:
     UINT FNotifyMessage = 0;
 };
 
+// The program folder that holds the module: ZEL_PROGRAM_DIR as CTest sets it, else the
+// folder the build wrote into the test support.
+inline std::string RecordingLinkFolder()
+{
+#ifdef ZEL_TEST_PROGRAM_DIR
+    if (!std::getenv("ZEL_PROGRAM_DIR"))
+        return ZEL_TEST_PROGRAM_DIR "/";
+#endif
+    return ProgramDir();
+}
+
 // Loads recordinglink.so from the program folder through TCustomDLL, as the program loads
 // its link library, and makes one link with _CreateHardwareLink; destroys the link before
 // the library goes. (A test program lives outside the program folder, so the module is
@@ -253,7 +265,7 @@ class TRecordingLinkLibrary {
 public:
     TRecordingLinkLibrary()
     {
-        Library.SetFileName(ProgramDir() + RecordingLinkFileName);
+        Library.SetFileName(RecordingLinkFolder() + RecordingLinkFileName);
         const auto Create =
             reinterpret_cast<TCreateHardwareLinkFunc>(GetProcAddress(Library.Handle, CreateHardwareLinkName));
         FDestroy =

@@ -74,6 +74,7 @@ void THlProvider::DipperStop() { SendVerb("DipperStop"); }
 
 void THlProvider::SetInputFlowInterval(int Value) { SendValue("InputFlowInterval=", Value); }
 void THlProvider::SetKeyboardBlock(int Value) { SendValue("KeyboardBlock=", Value); }
+
 void THlProvider::SetCLBCoeff(const TClbCoeff& Coeff)
 {
     if (!Link)
@@ -82,6 +83,7 @@ void THlProvider::SetCLBCoeff(const TClbCoeff& Coeff)
                   Coeff.hwMax, Coeff.shMax);
     SendCommand(Command, nullptr, 0);
 }
+
 TClbCoeff THlProvider::GetCLBCoeff()
 {
     TClbCoeff Coeff{};
@@ -91,6 +93,7 @@ TClbCoeff THlProvider::GetCLBCoeff()
     SendCommand(Command, &Coeff, sizeof Coeff);
     return Coeff;
 }
+
 void THlProvider::GetDeviceName(std::string& Text) { QueryText("=DeviceName", Text); }
 void THlProvider::GetDeviceVersion(std::string& Text) { QueryText("=DeviceVersion", Text); }
 void THlProvider::GetManufacturer(std::string& Text) { QueryText("=Manufacturer", Text); }
@@ -135,6 +138,7 @@ void THlProvider::ContinueDeposition() { SendVerb("ContinueDeposition"); }
 // Process and script
 
 void THlProvider::ProcessStop() { SendVerb("ProcessStop"); }
+
 void THlProvider::SetCalcScriptPrognosis(TScriptPrognosisStatus* Status)
 {
     if (!Link)
@@ -144,6 +148,7 @@ void THlProvider::SetCalcScriptPrognosis(TScriptPrognosisStatus* Status)
                   static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(Status)));
     SendCommand(Command, nullptr, 0);
 }
+
 void THlProvider::SetExecuteCommand(bool Execute)
 {
     if (!Link)
@@ -162,6 +167,7 @@ void THlProvider::InitRevolver() { SendVerb("InitRevolver"); }
 void THlProvider::StopRevolver() { SendVerb("StopRevolver"); }
 void THlProvider::RotateRevolverCW(int Value) { SendValue("RotateRevolverCW", Value); }
 void THlProvider::RotateRevolverCCW(int Value) { SendValue("RotateRevolverCCW", Value); }
+
 void THlProvider::MoveDipperToCell(int Cell)
 {
     if (!Link)
