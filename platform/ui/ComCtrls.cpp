@@ -1,0 +1,374 @@
+#include "platform/ui/ComCtrls.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
+
+#include "platform/ui/ControlsInternal.h"
+
+// ---------------------------------------------------------------------------------------
+// Tool bar
+
+struct TToolButton::TImpl {
+    QPointer<QAction> Action;
+};
+
+TToolBar::TToolBar(TComponent* Owner) : TWinControl(Owner)
+{
+    auto* bar = new QToolBar();
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->setMovable(false);
+    bar->resize(400, 24);
+    SetWidget(bar);
+}
+
+TToolButton* TToolBar::AddButton(const std::string& Name, TAction* Action)
+{
+    auto* button = new TToolButton(this, Action, false);
+    button->Name = Name;
+    FButtons.push_back(button);
+    return button;
+}
+
+TToolButton* TToolBar::AddSeparator(const std::string& Name)
+{
+    auto* button = new TToolButton(this, nullptr, true);
+    button->Name = Name;
+    FButtons.push_back(button);
+    return button;
+}
+
+TToolButton::TToolButton(TToolBar* Bar, TAction* Action, bool Separator)
+    : TComponent(Bar), FBar(Bar), FAction(Action), FSeparator(Separator), FImpl(std::make_unique<TImpl>())
+{
+    auto* bar = static_cast<QToolBar*>(Bar->Widget());
+    if (Separator) {
+        FImpl->Action = bar->addSeparator();
+        return;
+    }
+    FImpl->Action = bar->addAction(QString());
+    QObject::connect(FImpl->Action.data(), &QAction::triggered, [this] { Click(); });
+    if (FAction) {
+        FreeNotification(FAction);
+        FListener = FAction->AddChangeListener([this] { ActionChanged(); });
+        ActionChanged();
+    }
+}
+
+TToolButton::~TToolButton()
+{
+    if (FAction) FAction->RemoveChangeListener(FListener);
+    auto& buttons = FBar->FButtons;
+    buttons.erase(std::remove(buttons.begin(), buttons.end(), this), buttons.end());
+    delete FImpl->Action.data();
+}
+
+void TToolButton::ActionChanged()
+{
+    QAction* a = FImpl->Action;
+    if (!a || !FAction) return;
+    a->setText(ToQ(FAction->GetCaption()));
+    a->setToolTip(ToQ(FAction->GetHint()));
+    a->setEnabled(FAction->GetEnabled());
+    a->setVisible(FVisible && FAction->GetVisible());
+}
+
+void TToolButton::Notification(TComponent* Component, TOperation Operation)
+{
+    if (Operation == opRemove && Component == FAction) FAction = nullptr;
+}
+
+bool TToolButton::GetVisible() const { return FVisible && (!FAction || FAction->GetVisible()); }
+
+void TToolButton::SetVisible(bool Value)
+{
+    FVisible = Value;
+    if (FImpl->Action) FImpl->Action->setVisible(GetVisible());
+}
+
+std::string TToolButton::GetHint() const { return FImpl->Action ? FromQ(FImpl->Action->toolTip()) : std::string(); }
+bool TToolButton::GetEnabled() const { return FImpl->Action && FImpl->Action->isEnabled(); }
+
+void TToolButton::Click()
+{
+    if (FAction) FAction->Execute();
+}
+
+TControlBar::TControlBar(TComponent* Owner) : TWinControl(Owner)
+{
+    auto* strip = new QWidget();
+    strip->resize(400, 26);
+    SetWidget(strip);
+}
+
+// ---------------------------------------------------------------------------------------
+// Status bar
+
+TStatusBar::TStatusBar(TComponent* Owner) : TWinControl(Owner)
+{
+    auto* strip = new QWidget();
+    strip->resize(400, 19);
+    SetWidget(strip);
+}
+
+TStatusBar::~TStatusBar() = default;
+
+TStatusPanel* TStatusBar::AddPanel(const std::string& Text, int Width)
+{
+    auto panel = std::make_unique<TStatusPanel>();
+    panel->FBar = this;
+    auto* label = new QLabel(Widget());
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->show();
+    panel->FLabel = label;
+    panel->FWidth = Width;
+    panel->SetText(Text);
+    FPanels.push_back(std::move(panel));
+    LayoutPanels();
+    return FPanels.back().get();
+}
+
+void TStatusBar::Resize()
+{
+    LayoutPanels();
+    TWinControl::Resize();
+}
+
+void TStatusBar::LayoutPanels()
+{
+    int x = 0;
+    const int h = GetHeight();
+    for (size_t i = 0; i < FPanels.size(); ++i) {
+        auto* label = static_cast<QLabel*>(FPanels[i]->FLabel);
+        // The last panel takes what is left of the bar.
+        const int w = i + 1 == FPanels.size() ? std::max(FPanels[i]->FWidth, GetWidth() - x) : FPanels[i]->FWidth;
+        label->setGeometry(x, 0, w, h);
+        x += FPanels[i]->FWidth;
+    }
+}
+
+void TStatusPanel::SetText(const std::string& Value)
+{
+    FText = Value;
+    if (FLabel) static_cast<QLabel*>(FLabel)->setText(" " + ToQ(Value));
+}
+
+void TStatusPanel::SetWidth(int Value)
+{
+    FWidth = Value;
+    if (FBar) FBar->LayoutPanels();
+}
+
+// ---------------------------------------------------------------------------------------
+// Pages and docking
+
+TTabSheet::TTabSheet(TComponent* Owner, TPageControl* PageControl) : TWinControl(Owner), FPageControl(PageControl)
+{
+    auto* page = new QWidget();
+    SetWidget(page);
+    FPageControl->AddSheet(this);
+}
+
+TTabSheet::~TTabSheet()
+{
+    if (FForm) FPageControl->ReleaseForm(this);
+    FPageControl->RemoveSheet(this);
+}
+
+int TTabSheet::PageIndex() const
+{
+    const auto& pages = FPageControl->FPages;
+    return static_cast<int>(std::find(pages.begin(), pages.end(), this) - pages.begin());
+}
+
+void TTabSheet::ApplyCaption()
+{
+    auto* tabs = static_cast<QTabWidget*>(FPageControl->Widget());
+    const int index = tabs->indexOf(Widget());
+    if (index >= 0) tabs->setTabText(index, ToQ(GetCaption()));
+}
+
+void TTabSheet::Resize()
+{
+    if (FForm && FFill) FForm->SetBounds(0, 0, ClientWidth(), ClientHeight());
+    TWinControl::Resize();
+}
+
+// Dragging a tab out of the page control floats the window on it.
+class TTabDragFilter : public QObject {
+public:
+    explicit TTabDragFilter(TPageControl* Control) : FControl(Control) {}
+    bool eventFilter(QObject*, QEvent* Event) override
+    {
+        auto* tabs = static_cast<QTabWidget*>(FControl->Widget());
+        QTabBar* bar = tabs->tabBar();
+        switch (Event->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* e = static_cast<QMouseEvent*>(Event);
+            FIndex = e->button() == Qt::LeftButton ? bar->tabAt(e->position().toPoint()) : -1;
+            return false;
+        }
+        case QEvent::MouseMove: {
+            if (FIndex < 0) return false;
+            auto* e = static_cast<QMouseEvent*>(Event);
+            const QPoint global = e->globalPosition().toPoint();
+            if (tabs->rect().adjusted(-20, -20, 20, 20).contains(tabs->mapFromGlobal(global))) return false;
+            const int index = FIndex;
+            FIndex = -1;
+            if (index < FControl->PageCount())
+                if (TForm* form = FControl->Pages(index)->DockedForm()) {
+                    if (form->DragKind == dkDock) form->DragUndock(global.x(), global.y());
+                }
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            FIndex = -1;
+            return false;
+        default:
+            return false;
+        }
+    }
+
+private:
+    TPageControl* FControl;
+    int FIndex = -1;
+};
+
+struct TPageControl::TImpl {
+    std::unique_ptr<TTabDragFilter> DragFilter;
+};
+
+TPageControl::TPageControl(TComponent* Owner) : TWinControl(Owner), FImpl(std::make_unique<TImpl>())
+{
+    auto* tabs = new QTabWidget();
+    tabs->resize(200, 200);
+    QObject::connect(tabs, &QTabWidget::currentChanged, [this](int) {
+        if (OnChange) OnChange(this);
+    });
+    SetWidget(tabs);
+    FImpl->DragFilter = std::make_unique<TTabDragFilter>(this);
+    tabs->tabBar()->installEventFilter(FImpl->DragFilter.get());
+    RegisterDockSite(this);
+}
+
+TPageControl::~TPageControl()
+{
+    UnregisterDockSite(this);
+    if (Widget()) static_cast<QTabWidget*>(Widget())->tabBar()->removeEventFilter(FImpl->DragFilter.get());
+    // Docked windows float again rather than go down with their pages.
+    for (TTabSheet* page : std::vector<TTabSheet*>(FPages))
+        if (page->FForm) UndockClient(page->FForm);
+}
+
+QWidget* TPageControl::ClientWidget() const { return Widget(); }
+
+void TPageControl::AddSheet(TTabSheet* Sheet)
+{
+    FPages.push_back(Sheet);
+    static_cast<QTabWidget*>(Widget())->addTab(Sheet->Widget(), ToQ(Sheet->GetCaption()));
+}
+
+void TPageControl::RemoveSheet(TTabSheet* Sheet)
+{
+    auto it = std::find(FPages.begin(), FPages.end(), Sheet);
+    if (it == FPages.end()) return;
+    FPages.erase(it);
+    auto* tabs = static_cast<QTabWidget*>(Widget());
+    if (tabs && Sheet->Widget()) {
+        const int index = tabs->indexOf(Sheet->Widget());
+        if (index >= 0) tabs->removeTab(index);
+    }
+}
+
+TTabSheet* TPageControl::GetActivePage() const
+{
+    const int index = GetActivePageIndex();
+    return index >= 0 && index < PageCount() ? FPages[static_cast<size_t>(index)] : nullptr;
+}
+
+void TPageControl::SetActivePage(TTabSheet* Page)
+{
+    if (Page) SetActivePageIndex(Page->PageIndex());
+}
+
+int TPageControl::GetActivePageIndex() const
+{
+    auto* tabs = static_cast<QTabWidget*>(Widget());
+    QWidget* current = tabs->currentWidget();
+    for (size_t i = 0; i < FPages.size(); ++i)
+        if (FPages[i]->Widget() == current) return static_cast<int>(i);
+    return -1;
+}
+
+void TPageControl::SetActivePageIndex(int Index)
+{
+    if (Index < 0 || Index >= PageCount()) return;
+    static_cast<QTabWidget*>(Widget())->setCurrentWidget(FPages[static_cast<size_t>(Index)]->Widget());
+}
+
+void TPageControl::SetTabPosition(TTabPosition Value)
+{
+    FTabPosition = Value;
+    static const QTabWidget::TabPosition positions[] = {QTabWidget::North, QTabWidget::South, QTabWidget::West,
+                                                         QTabWidget::East};
+    static_cast<QTabWidget*>(Widget())->setTabPosition(positions[Value]);
+}
+
+bool TPageControl::AcceptsDrag(TForm* Client)
+{
+    if (!DockSite) return false;
+    return OnAcceptDrag ? OnAcceptDrag(Client) : true;
+}
+
+bool TPageControl::DockClient(TForm* Client, bool FillPage)
+{
+    if (!Client || !DockSite) return false;
+    auto* sheet = new TTabSheet(this, this);
+    sheet->SetCaption(Client->GetCaption());
+    sheet->FForm = Client;
+    sheet->FFill = FillPage;
+    sheet->EndLoading();
+    QWidget* form = Client->Widget();
+    const QSize size = form->size();
+    form->setParent(sheet->Widget());
+    form->setWindowFlags(Qt::Widget);
+    if (FillPage) form->setGeometry(0, 0, sheet->ClientWidth(), sheet->ClientHeight());
+    else form->setGeometry(0, 0, size.width(), size.height());
+    form->setVisible(Client->GetVisible());
+    Client->SetHostDockSite(this);
+    SetActivePage(sheet);
+    if (OnDockChanged) OnDockChanged(this);
+    return true;
+}
+
+void TPageControl::ReleaseForm(TTabSheet* Sheet)
+{
+    TForm* client = Sheet->FForm;
+    Sheet->FForm = nullptr;
+    QWidget* form = client->Widget();
+    const QPoint global = form->mapToGlobal(QPoint(0, 0));
+    form->setParent(nullptr);
+    form->setWindowFlags(Qt::Window);
+    form->move(global);
+    client->SetHostDockSite(nullptr);
+    form->setVisible(client->GetVisible());
+}
+
+void TPageControl::UndockClient(TForm* Client)
+{
+    for (TTabSheet* sheet : FPages) {
+        if (sheet->FForm != Client) continue;
+        ReleaseForm(sheet);
+        delete sheet;
+        if (OnDockChanged) OnDockChanged(this);
+        return;
+    }
+}

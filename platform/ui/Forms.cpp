@@ -1,0 +1,580 @@
+#include "platform/ui/Forms.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <algorithm>
+
+#include "platform/ui/Application.h"
+#include "platform/ui/ControlsInternal.h"
+#include "platform/ui/Menus.h"
+#include <QAction>
+
+namespace {
+
+std::vector<TForm*>& AllForms()
+{
+    static std::vector<TForm*> forms;
+    return forms;
+}
+std::vector<TForm*>& CreatedForms()
+{
+    static std::vector<TForm*> forms;
+    return forms;
+}
+TForm* TheMainForm = nullptr;
+
+}  // namespace
+
+// The top-level widget of a form: its frame's close button asks the form.
+class TFormWidget : public QWidget {
+public:
+    explicit TFormWidget(TForm* Form) : FForm(Form) {}
+
+protected:
+    void closeEvent(QCloseEvent* Event) override
+    {
+        bool accept = true;
+        FForm->CloseRequested(accept);
+        if (accept) Event->accept();
+        else Event->ignore();
+    }
+
+private:
+    TForm* FForm;
+};
+
+// The frame of a child window inside the main window's area.
+class TChildFrame : public QMdiSubWindow {
+public:
+    explicit TChildFrame(TForm* Form) : FForm(Form) { setAttribute(Qt::WA_DeleteOnClose, false); }
+
+protected:
+    void closeEvent(QCloseEvent* Event) override
+    {
+        bool accept = true;
+        FForm->CloseRequested(accept);
+        Event->ignore();  // the form decides: hide, minimise or free
+        (void)accept;
+    }
+
+private:
+    TForm* FForm;
+};
+
+struct TForm::TImpl {
+    QWidget* Client = nullptr;
+    QPointer<QMenuBar> MenuBar;
+    QPointer<QMdiArea> MdiArea;
+    QPointer<QMdiSubWindow> ChildFrame;
+    TControl* ActiveControl = nullptr;
+    bool Shown = false;
+    bool Visible = false;
+    TRect Normal;
+};
+
+TForm::TForm(TComponent* Owner) : TWinControl(Owner), FImpl(std::make_unique<TImpl>())
+{
+    auto* widget = new TFormWidget(this);
+    widget->setAttribute(Qt::WA_DeleteOnClose, false);
+    FImpl->Client = new QWidget(widget);
+    widget->resize(400, 300);
+    SetWidget(widget);
+    widget->hide();
+    TControl::SetVisible(false);
+    AllForms().push_back(this);
+}
+
+TForm::~TForm()
+{
+    if (!FDestroyed) {
+        FDestroyed = true;
+    }
+    auto& all = AllForms();
+    all.erase(std::remove(all.begin(), all.end(), this), all.end());
+    auto& created = CreatedForms();
+    created.erase(std::remove(created.begin(), created.end(), this), created.end());
+    if (TheMainForm == this) TheMainForm = nullptr;
+    if (FImpl->ChildFrame) {
+        QMdiSubWindow* frame = FImpl->ChildFrame;
+        frame->setWidget(nullptr);
+        Widget()->setParent(nullptr);
+        delete frame;
+    }
+}
+
+QWidget* TForm::ClientWidget() const { return FImpl->Client; }
+
+QWidget* TForm::FrameWidget() const
+{
+    if (FImpl->ChildFrame) return FImpl->ChildFrame.data();
+    return Widget();
+}
+
+void TForm::ApplyCaption()
+{
+    if (QWidget* w = Widget()) w->setWindowTitle(ToQ(GetCaption()));
+    if (FImpl->ChildFrame) FImpl->ChildFrame->setWindowTitle(ToQ(GetCaption()));
+}
+
+TRect TForm::AlignArea() const
+{
+    QWidget* w = Widget();
+    if (!w) return TRect{};
+    int top = 0;
+    if (FImpl->MenuBar) {
+        const int h = FImpl->MenuBar->sizeHint().height();
+        FImpl->MenuBar->setGeometry(0, 0, w->width(), h);
+        top = h;
+    }
+    FImpl->Client->setGeometry(0, top, w->width(), std::max(0, w->height() - top));
+    return TRect{0, 0, FImpl->Client->width(), FImpl->Client->height()};
+}
+
+void TForm::AlignRemainder(const TRect& Area)
+{
+    if (FImpl->MdiArea) FImpl->MdiArea->setGeometry(Area.Left, Area.Top, Area.Width(), Area.Height());
+}
+
+void TForm::SetMenu(TMainMenu* Menu)
+{
+    FMenu = Menu;
+    if (FImpl->MenuBar) FImpl->MenuBar->setParent(nullptr);
+    FImpl->MenuBar = Menu ? PlatformMenuBar(Menu) : nullptr;
+    if (FImpl->MenuBar) {
+        FImpl->MenuBar->setParent(Widget());
+        FImpl->MenuBar->show();
+    }
+    AlignControls();
+}
+
+void TForm::SetFormStyle(TFormStyle Value)
+{
+    if (FFormStyle == Value) return;
+    FFormStyle = Value;
+    if (Value == fsMDIForm && !FImpl->MdiArea) {
+        FImpl->MdiArea = new QMdiArea(FImpl->Client);
+        FImpl->MdiArea->setBackground(QBrush(QColor(171, 171, 171)));
+        FImpl->MdiArea->show();
+        FImpl->MdiArea->lower();
+        AlignControls();
+    }
+    if (Value == fsMDIChild) HostInMainForm();
+    if (Value == fsStayOnTop && Widget()) Widget()->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
+void TForm::HostInMainForm()
+{
+    TForm* main = MainForm();
+    if (!main || main == this || !main->FImpl->MdiArea || FImpl->ChildFrame) return;
+    const bool visible = FImpl->Visible;
+    auto* frame = new TChildFrame(this);
+    const QSize size = Widget()->size();
+    frame->setWidget(Widget());
+    main->FImpl->MdiArea->addSubWindow(frame);
+    frame->resize(size + QSize(8, 30));
+    FImpl->ChildFrame = frame;
+    frame->setWindowTitle(ToQ(GetCaption()));
+    Widget()->show();
+    frame->setVisible(visible);
+}
+
+TWindowState TForm::GetWindowState() const
+{
+    QWidget* frame = FrameWidget();
+    if (!frame) return wsNormal;
+    if (frame->isMinimized()) return wsMinimized;
+    if (frame->isMaximized()) return wsMaximized;
+    return wsNormal;
+}
+
+void TForm::SetWindowState(TWindowState Value)
+{
+    QWidget* frame = FrameWidget();
+    if (!frame) return;
+    Qt::WindowStates states = frame->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    if (Value == wsMinimized) states |= Qt::WindowMinimized;
+    if (Value == wsMaximized) states |= Qt::WindowMaximized;
+    frame->setWindowState(states);
+}
+
+bool TForm::GetVisible() const { return FImpl->Visible; }
+
+void TForm::SetVisible(bool Value)
+{
+    if (Value == FImpl->Visible && (!Value || (FrameWidget() && FrameWidget()->isVisible()))) return;
+    if (Value) {
+        // Listeners (placement) hear of the show before the window appears.
+        Perform(WM_SHOWWINDOW, 1, FImpl->Shown ? 0 : 1);
+        if (!FImpl->Shown && Position == poScreenCenter && FHostDockSite == nullptr && !FImpl->ChildFrame) {
+            const int w = GetWidth(), h = GetHeight();
+            SetBounds((Screen->Width() - w) / 2, (Screen->Height() - h) / 2, w, h);
+        }
+        FImpl->Shown = true;
+        FImpl->Visible = true;
+        DoShow();
+        TControl::SetVisible(true);
+        if (FImpl->ChildFrame) {
+            FImpl->ChildFrame->show();
+            Widget()->show();
+        }
+    } else {
+        FImpl->Visible = false;
+        TControl::SetVisible(false);
+        if (FImpl->ChildFrame) FImpl->ChildFrame->hide();
+        Perform(WM_SHOWWINDOW, 0, 0);
+        DoHide();
+    }
+}
+
+void TForm::Show()
+{
+    SetVisible(true);
+    BringToFront();
+}
+
+void TForm::DoShow()
+{
+    if (OnShow) OnShow(this);
+}
+
+void TForm::DoHide()
+{
+    if (OnHide) OnHide(this);
+}
+
+void TForm::CloseRequested(bool& Accept)
+{
+    Accept = false;
+    Close();
+    Accept = !FImpl->Visible;
+}
+
+void TForm::Close()
+{
+    if (FModal) {
+        ModalResult = mrCancel;
+        return;
+    }
+    bool canClose = true;
+    if (OnCloseQuery) OnCloseQuery(this, canClose);
+    if (!canClose) return;
+    TCloseAction action = FFormStyle == fsMDIChild ? caMinimize : caHide;
+    if (OnClose) OnClose(this, action);
+    if (action == caNone) return;
+    if (this == MainForm()) {
+        Hide();
+        if (Application) Application->Terminate();
+        return;
+    }
+    switch (action) {
+    case caHide:
+        Hide();
+        break;
+    case caMinimize:
+        SetWindowState(wsMinimized);
+        break;
+    case caFree:
+        Hide();
+        Release();
+        break;
+    default:
+        break;
+    }
+}
+
+int TForm::ShowModal()
+{
+    ModalResult = mrNone;
+    FModal = true;
+    if (QWidget* frame = FrameWidget()) frame->setWindowModality(Qt::ApplicationModal);
+    Show();
+    QPointer<QWidget> guard(Widget());
+    while (guard && ModalResult == mrNone && FImpl->Visible)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    FModal = false;
+    if (guard) {
+        Hide();
+        if (QWidget* frame = FrameWidget()) frame->setWindowModality(Qt::NonModal);
+    }
+    if (ModalResult == mrNone) ModalResult = mrCancel;
+    return ModalResult;
+}
+
+int TForm::MDIChildCount() const
+{
+    return FImpl->MdiArea ? static_cast<int>(FImpl->MdiArea->subWindowList().size()) : 0;
+}
+
+TForm* TForm::MDIChildren(int Index) const
+{
+    if (!FImpl->MdiArea) return nullptr;
+    const auto list = FImpl->MdiArea->subWindowList();
+    if (Index < 0 || Index >= list.size()) return nullptr;
+    return dynamic_cast<TForm*>(TControl::FromWidget(list.at(Index)->widget()));
+}
+
+TForm* TForm::ActiveMDIChild() const
+{
+    if (!FImpl->MdiArea) return nullptr;
+    QMdiSubWindow* active = FImpl->MdiArea->activeSubWindow();
+    if (!active) active = FImpl->MdiArea->currentSubWindow();
+    if (!active || !active->isVisible()) return nullptr;
+    return dynamic_cast<TForm*>(TControl::FromWidget(active->widget()));
+}
+
+void TForm::Cascade()
+{
+    if (FImpl->MdiArea) FImpl->MdiArea->cascadeSubWindows();
+}
+
+void TForm::Tile()
+{
+    if (!FImpl->MdiArea) return;
+    std::vector<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* w : FImpl->MdiArea->subWindowList())
+        if (w->isVisible() && !w->isMinimized()) windows.push_back(w);
+    if (windows.empty()) return;
+    const QRect area = FImpl->MdiArea->viewport()->rect();
+    const int n = static_cast<int>(windows.size());
+    for (int i = 0; i < n; ++i) {
+        windows[static_cast<size_t>(i)]->showNormal();
+        if (TileMode == tbHorizontal) {
+            // One above the other, each the full width.
+            const int h = area.height() / n;
+            windows[static_cast<size_t>(i)]->setGeometry(0, i * h, area.width(), h);
+        } else {
+            const int w = area.width() / n;
+            windows[static_cast<size_t>(i)]->setGeometry(i * w, 0, w, area.height());
+        }
+    }
+}
+
+void TForm::ArrangeIcons()
+{
+    if (!FImpl->MdiArea) return;
+    const QRect area = FImpl->MdiArea->viewport()->rect();
+    int x = 0;
+    for (QMdiSubWindow* w : FImpl->MdiArea->subWindowList()) {
+        if (!w->isVisible() || !w->isMinimized()) continue;
+        const QSize size = w->size();
+        w->move(x, area.height() - size.height());
+        x += size.width();
+    }
+}
+
+TControl* TForm::ActiveControl() const
+{
+    QWidget* focus = QApplication::focusWidget();
+    for (QWidget* w = focus; w; w = w->parentWidget()) {
+        if (w == Widget()) break;
+        if (TControl* c = TControl::FromWidget(w)) return c;
+    }
+    return FImpl->ActiveControl;
+}
+
+void TForm::SetActiveControl(TControl* Control)
+{
+    FImpl->ActiveControl = Control;
+    if (Control) Control->SetFocus();
+}
+
+bool TForm::ManualDock(TDockSite* Site, bool FillPage)
+{
+    if (!Site) return false;
+    if (FHostDockSite == Site) return true;
+    if (FHostDockSite) FHostDockSite->UndockClient(this);
+    return Site->DockClient(this, FillPage);
+}
+
+void TForm::ManualFloat(int Left, int Top)
+{
+    if (FHostDockSite) FHostDockSite->UndockClient(this);
+    SetBounds(Left, Top, GetWidth(), GetHeight());
+    if (FImpl->Visible) {
+        Widget()->show();
+        BringToFront();
+    }
+}
+
+bool TForm::DragDock(TDockSite* Site, int X, int Y)
+{
+    if (DragKind != dkDock || !Site) return false;
+    if (OnStartDock) OnStartDock(this);
+    const bool accepted = Site->AcceptsDrag(this) && ManualDock(Site, false);
+    if (OnEndDock) OnEndDock(this, accepted ? Site->SiteControl() : nullptr, X, Y);
+    return accepted;
+}
+
+void TForm::DragUndock(int ScreenX, int ScreenY)
+{
+    if (!FHostDockSite) return;
+    bool allow = true;
+    if (OnUnDock) OnUnDock(FHostDockSite->SiteControl(), this, nullptr, allow);
+    if (!allow) return;
+    if (OnStartDock) OnStartDock(this);
+    ManualFloat(ScreenX, ScreenY);
+    if (OnEndDock) OnEndDock(this, nullptr, ScreenX, ScreenY);
+}
+
+TRect TForm::NormalBounds() const
+{
+    QWidget* frame = FrameWidget();
+    if (!frame) return TRect{};
+    if (!frame->isWindow() || GetWindowState() == wsNormal) return BoundsRect();
+    // Positions count from the outer frame, as SetBounds places them.
+    const QRect r = frame->normalGeometry();
+    const QPoint frameOffset = frame->pos() - frame->geometry().topLeft();
+    if (!r.isValid() || r.isEmpty()) return BoundsRect();
+    return Bounds(r.left() + frameOffset.x(), r.top() + frameOffset.y(), r.width(), r.height());
+}
+
+void TForm::SetNormalBounds(const TRect& Bounds)
+{
+    SetBounds(Bounds.Left, Bounds.Top, Bounds.Width(), Bounds.Height());
+}
+
+void TForm::DoCreate()
+{
+    if (OnCreate) OnCreate(this);
+}
+
+void TForm::DoDestroy()
+{
+    if (FDestroyed) return;
+    FDestroyed = true;
+    Perform(WM_DESTROY);
+    if (OnDestroy) OnDestroy(this);
+}
+
+void TForm::Release()
+{
+    QPointer<QWidget> guard(Widget());
+    TForm* form = this;
+    QTimer::singleShot(0, [guard, form] {
+        if (guard) FreeForm(form);
+    });
+}
+
+void RegisterCreatedForm(TForm* Form)
+{
+    CreatedForms().push_back(Form);
+    if (!TheMainForm) TheMainForm = Form;
+}
+
+TForm* MainForm() { return TheMainForm; }
+void SetMainForm(TForm* Form) { TheMainForm = Form; }
+
+void FreeForm(TForm* Form)
+{
+    if (!Form) return;
+    Form->DoDestroy();
+    delete Form;
+}
+
+void DestroyForms()
+{
+    while (!CreatedForms().empty()) {
+        TForm* last = CreatedForms().back();
+        CreatedForms().pop_back();
+        FreeForm(last);
+    }
+}
+
+namespace {
+TScreen TheScreen;
+}
+TScreen* Screen = &TheScreen;
+
+int TScreen::Width() const
+{
+    const QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().width() : 0;
+}
+
+int TScreen::Height() const
+{
+    const QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().height() : 0;
+}
+
+int TScreen::FormCount() const { return static_cast<int>(AllForms().size()); }
+TForm* TScreen::Forms(int Index) const { return AllForms().at(static_cast<size_t>(Index)); }
+
+TForm* TScreen::ActiveForm() const
+{
+    QWidget* active = QApplication::activeWindow();
+    return active ? dynamic_cast<TForm*>(TControl::FromWidget(active)) : nullptr;
+}
+
+// ---------------------------------------------------------------------------------------
+// The window list: the child windows follow the menu's own items, the active one checked.
+
+void TForm::SetWindowMenu(TMenuItem* Item)
+{
+    FWindowMenu = Item;
+    if (!Item) return;
+    TForm* form = this;
+    Item->BeforePopup = [form, Item] {
+        QMenu* menu = Item->PlatformMenu();
+        for (QAction* action : menu->actions())
+            if (action->property("zelWindowList").toBool()) {
+                menu->removeAction(action);
+                action->deleteLater();
+            }
+        if (!form->FImpl->MdiArea) return;
+        int number = 1;
+        TForm* active = form->ActiveMDIChild();
+        for (QMdiSubWindow* sub : form->FImpl->MdiArea->subWindowList()) {
+            auto* child = dynamic_cast<TForm*>(TControl::FromWidget(sub->widget()));
+            if (!child || !child->GetVisible()) continue;
+            auto* action = new QAction(QString("&%1 %2").arg(number++).arg(ToQ(child->GetCaption())), menu);
+            action->setProperty("zelWindowList", true);
+            action->setCheckable(true);
+            action->setChecked(child == active);
+            QPointer<QMdiSubWindow> target(sub);
+            QObject::connect(action, &QAction::triggered, [target, form] {
+                if (target && form->FImpl->MdiArea) form->FImpl->MdiArea->setActiveSubWindow(target);
+            });
+            menu->addAction(action);
+        }
+    };
+}
+
+// ---------------------------------------------------------------------------------------
+// Dock sites
+
+namespace {
+std::vector<TDockSite*>& DockSites()
+{
+    static std::vector<TDockSite*> sites;
+    return sites;
+}
+}  // namespace
+
+void RegisterDockSite(TDockSite* Site) { DockSites().push_back(Site); }
+
+void UnregisterDockSite(TDockSite* Site)
+{
+    auto& sites = DockSites();
+    sites.erase(std::remove(sites.begin(), sites.end(), Site), sites.end());
+}
+
+TDockSite* DockSiteAt(int ScreenX, int ScreenY)
+{
+    for (TDockSite* site : DockSites()) {
+        TWinControl* control = site->SiteControl();
+        QWidget* w = control ? control->Widget() : nullptr;
+        if (!w || !w->isVisible()) continue;
+        const QPoint local = w->mapFromGlobal(QPoint(ScreenX, ScreenY));
+        if (w->rect().contains(local)) return site;
+    }
+    return nullptr;
+}

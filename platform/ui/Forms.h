@@ -1,0 +1,180 @@
+// Forms: top-level windows, child windows inside the main window's child-window area,
+// modal forms, docking of tool windows, the list of forms and the screen.
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+#include "platform/ui/Controls.h"
+#include "platform/ui/Dialogs.h"
+
+class TMainMenu;
+class TMenuItem;
+class TForm;
+
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TPosition { poDesigned, poDefault, poScreenCenter, poMainFormCenter };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TTileMode { tbHorizontal, tbVertical };
+enum TDragKind { dkDrag, dkDock };
+
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+using TStartDockEvent = std::function<void(TObject* Sender)>;
+using TEndDockEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TUnDockEvent = std::function<void(TObject* Sender, TControl* Client, TWinControl* NewTarget, bool& Allow)>;
+// Asked of a dock site while a window is dragged over it.
+using TDockOverEvent = std::function<void(TObject* Sender, TControl* Source, int X, int Y, bool& Accept)>;
+
+// A control that windows can dock into (the page control of a dock area).
+class TDockSite {
+public:
+    virtual ~TDockSite() = default;
+    // Takes the form in; false when it refuses.
+    virtual bool DockClient(TForm* Client, bool FillPage) = 0;
+    // Lets the form go (it floats afterwards).
+    virtual void UndockClient(TForm* Client) = 0;
+    // Whether a window dragged by the operator may dock here (the site check).
+    virtual bool AcceptsDrag(TForm* Client) = 0;
+    // The control standing for the site.
+    virtual TWinControl* SiteControl() = 0;
+};
+
+class TForm : public TWinControl {
+public:
+    explicit TForm(TComponent* Owner);
+    ~TForm() override;
+
+    TFormStyle GetFormStyle() const { return FFormStyle; }
+    void SetFormStyle(TFormStyle Value);
+    TWindowState GetWindowState() const;
+    void SetWindowState(TWindowState Value);
+    TPosition Position = poDesigned;
+
+    void SetVisible(bool Value) override;
+    bool GetVisible() const override;
+    void Show();
+    void Hide() { SetVisible(false); }
+    // Asks OnCloseQuery and OnClose and acts on the close action; the main form's close
+    // ends the program.
+    void Close();
+    // Shows the form modally (a nested message loop) until ModalResult is set.
+    int ShowModal();
+    int ModalResult = 0;
+    bool Modal() const { return FModal; }
+
+    TMainMenu* GetMenu() const { return FMenu; }
+    void SetMenu(TMainMenu* Menu);
+    // The menu that lists the child windows (the platform appends them after its items).
+    TMenuItem* GetWindowMenu() const { return FWindowMenu; }
+    void SetWindowMenu(TMenuItem* Item);
+
+    // Child-window area of a form with style fsMDIForm.
+    int MDIChildCount() const;
+    TForm* MDIChildren(int Index) const;
+    TForm* ActiveMDIChild() const;
+    TTileMode TileMode = tbHorizontal;
+    void Cascade();
+    void Tile();
+    void ArrangeIcons();
+
+    TControl* ActiveControl() const;
+    void SetActiveControl(TControl* Control);
+
+    // Docking. A dock-kind form can be docked into a dock site and floated again.
+    TDragKind DragKind = dkDrag;
+    TDockSite* HostDockSite() const { return FHostDockSite; }
+    bool Floating() const { return FHostDockSite == nullptr; }
+    // Docks into the site (no site check); FillPage makes it fill the page.
+    bool ManualDock(TDockSite* Site, bool FillPage = false);
+    // Floats the form at the given screen position.
+    void ManualFloat(int Left, int Top);
+    // Operator docking, as the drag ends: runs the handlers and the site check.
+    bool DragDock(TDockSite* Site, int X, int Y);
+    void DragUndock(int ScreenX, int ScreenY);
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnDestroy;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+    TNotifyEvent OnActivate;
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+    TStartDockEvent OnStartDock;
+    TEndDockEvent OnEndDock;
+    TUnDockEvent OnUnDock;
+
+    // Platform use.
+    QWidget* ClientWidget() const override;
+    void DoCreate();
+    void DoDestroy();
+    // The placement used at the last restore (normal bounds), for placement storage.
+    TRect NormalBounds() const;
+    void SetNormalBounds(const TRect& Bounds);
+    // Called by a dock site when it hosts or releases the form.
+    void SetHostDockSite(TDockSite* Site) { FHostDockSite = Site; }
+
+    // Destroys the form after the current message.
+    void Release();
+
+protected:
+    QWidget* FrameWidget() const override;
+    void ApplyCaption() override;
+    TRect AlignArea() const override;
+    void AlignRemainder(const TRect& Area) override;
+    virtual void DoShow();
+    virtual void DoHide();
+
+private:
+    friend class TFormWidget;
+    friend class TChildFrame;
+    friend struct TFormAccess;
+    void HostInMainForm();
+    void CloseRequested(bool& Accept);
+    struct TImpl;
+    std::unique_ptr<TImpl> FImpl;
+    TFormStyle FFormStyle = fsNormal;
+    TMainMenu* FMenu = nullptr;
+    TMenuItem* FWindowMenu = nullptr;
+    TDockSite* FHostDockSite = nullptr;
+    bool FModal = false;
+    bool FDestroyed = false;
+};
+
+// Builds a form with its owner, ends its loading bracket and runs its create handler.
+// The first form built this way is the main form.
+template <class T, class... Args>
+T* CreateForm(TComponent* Owner, Args&&... Arguments)
+{
+    T* form = new T(Owner, std::forward<Args>(Arguments)...);
+    form->EndLoading();
+    RegisterCreatedForm(form);
+    form->DoCreate();
+    return form;
+}
+
+void RegisterCreatedForm(TForm* Form);
+TForm* MainForm();
+void SetMainForm(TForm* Form);
+
+// Runs the destroy handler, then deletes the form.
+void FreeForm(TForm* Form);
+// Destroys every form built by CreateForm in reverse order of creation (the main form
+// last), as the program ends.
+void DestroyForms();
+
+// Dock sites that floating windows can be dropped on.
+void RegisterDockSite(TDockSite* Site);
+void UnregisterDockSite(TDockSite* Site);
+// The site under the screen point that a floating window may dock into.
+TDockSite* DockSiteAt(int ScreenX, int ScreenY);
+
+// The screen: its size and the forms that exist.
+struct TScreen {
+    int Width() const;
+    int Height() const;
+    int FormCount() const;
+    TForm* Forms(int Index) const;
+    TForm* ActiveForm() const;
+};
+extern TScreen* Screen;

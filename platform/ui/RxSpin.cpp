@@ -1,0 +1,140 @@
+#include "platform/ui/RxSpin.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QStyle>
+#include <QToolButton>
+#include <cmath>
+
+#include "platform/ui/ControlsInternal.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/FloatFormat.h"
+
+namespace {
+
+// The arrows sit inside the line edit, so every key and focus change reaches the edit.
+QToolButton* AddArrow(QLineEdit* Edit, Qt::ArrowType Arrow, int Top)
+{
+    auto* button = new QToolButton(Edit);
+    button->setArrowType(Arrow);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAutoRepeat(true);
+    button->setGeometry(Edit->width() - 16, Top, 15, 10);
+    return button;
+}
+
+}  // namespace
+
+TRxSpinEdit::TRxSpinEdit(TComponent* Owner) : TWinControl(Owner)
+{
+    auto* edit = new QLineEdit();
+    edit->resize(121, 21);
+    edit->setTextMargins(0, 0, 16, 0);
+    QToolButton* up = AddArrow(edit, Qt::UpArrow, 0);
+    QToolButton* down = AddArrow(edit, Qt::DownArrow, 10);
+    QObject::connect(up, &QToolButton::clicked, [this] { StepUp(); });
+    QObject::connect(down, &QToolButton::clicked, [this] { StepDown(); });
+    QObject::connect(edit, &QLineEdit::textChanged, [this](const QString& text) {
+        if (FUpdating) return;
+        StoreCaption(FromQ(text));
+        if (OnChange) OnChange(this);
+    });
+    OnResize = nullptr;
+    SetWidget(edit);
+    SetValue(0);
+}
+
+void TRxSpinEdit::ApplyCaption()
+{
+    FUpdating = true;
+    auto* edit = static_cast<QLineEdit*>(Widget());
+    edit->setText(ToQ(GetCaption()));
+    const auto arrows = edit->findChildren<QToolButton*>();
+    for (int i = 0; i < arrows.size(); ++i) arrows[i]->move(edit->width() - 16, i * 10);
+    FUpdating = false;
+    if (OnChange) OnChange(this);
+}
+
+void TRxSpinEdit::SetValueType(TValueType Value)
+{
+    FValueType = Value;
+    SetValue(GetValue());
+}
+
+void TRxSpinEdit::SetDecimal(int Value)
+{
+    FDecimal = std::max(0, Value);
+    SetValue(GetValue());
+}
+
+double TRxSpinEdit::Clamp(double Value) const
+{
+    if (FMinValue == FMaxValue) return Value;
+    return std::min(std::max(Value, FMinValue), FMaxValue);
+}
+
+std::string TRxSpinEdit::Format(double Value) const
+{
+    if (FValueType == vtInteger) return FloatToStrF(std::round(Value), ffFixed, 18, 0);
+    return FloatToStrF(Value, ffFixed, 18, FDecimal);
+}
+
+void TRxSpinEdit::SetValue(double Value)
+{
+    if (!std::isfinite(Value)) Value = FMinValue;
+    SetCaption(Format(Clamp(Value)));
+}
+
+double TRxSpinEdit::GetValue() const
+{
+    double value = 0;
+    if (!TryStrToFloat(Trim(GetCaption()), value)) return FMinValue;
+    return value;
+}
+
+int TRxSpinEdit::AsInteger() const
+{
+    const double value = std::trunc(GetValue());
+    if (!(value > -2147483648.0)) return value != value ? 0 : INT32_MIN;
+    if (value > 2147483647.0) return INT32_MAX;
+    return static_cast<int>(value);
+}
+
+void TRxSpinEdit::KeyDown(WORD& Key, TShiftState Shift)
+{
+    TWinControl::KeyDown(Key, Shift);
+    if (Key == VK_UP) {
+        StepUp();
+        Key = 0;
+    } else if (Key == VK_DOWN) {
+        StepDown();
+        Key = 0;
+    }
+}
+
+void TRxSpinEdit::DoExit()
+{
+    // Leaving the field shows the value as it will be read, inside the bounds.
+    SetValue(GetValue());
+    TWinControl::DoExit();
+}
+
+TDirectoryEdit::TDirectoryEdit(TComponent* Owner) : TEdit(Owner)
+{
+    auto* edit = static_cast<QLineEdit*>(Widget());
+    QAction* browse = edit->addAction(edit->style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
+    QObject::connect(browse, &QAction::triggered, [this] { DoClick(); });
+}
+
+bool TDirectoryEdit::DoClick()
+{
+    TDialogRequest request;
+    request.Kind = TDialogKind::OpenFile;
+    request.Caption = DialogTitle;
+    request.InitialDir = GetText().empty() ? InitialDir : GetText();
+    request.FileName = GetText();
+    const TDialogAnswer answer = ExecuteDialog(request);
+    if (answer.Result != mrOk || answer.FileName.empty()) return false;
+    SetText(answer.FileName);
+    return true;
+}

@@ -1,0 +1,411 @@
+#include "platform/ui/StdCtrls.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include "platform/ui/ControlsInternal.h"
+#include "platform/ui/Forms.h"
+
+namespace {
+template <class W>
+W* As(const TControl* Control)
+{
+    return static_cast<W*>(Control->Widget());
+}
+
+Qt::Alignment ToAlignment(TAlignment Value)
+{
+    switch (Value) {
+    case taRightJustify:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case taCenter:
+        return Qt::AlignCenter;
+    default:
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    }
+}
+
+TForm* ParentForm(TControl* Control)
+{
+    for (TControl* c = Control; c; c = c->GetParent())
+        if (auto* form = dynamic_cast<TForm*>(c)) return form;
+    return nullptr;
+}
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+
+TLabel::TLabel(TComponent* Owner) : TControl(Owner)
+{
+    auto* label = new QLabel();
+    label->resize(60, 16);
+    SetWidget(label);
+}
+
+void TLabel::ApplyCaption()
+{
+    auto* label = As<QLabel>(this);
+    label->setText(ToQ(GetCaption()));
+    if (AutoSize) label->resize(label->sizeHint());
+}
+
+void TLabel::SetAlignment(TAlignment Value)
+{
+    FAlignment = Value;
+    As<QLabel>(this)->setAlignment(ToAlignment(Value));
+}
+
+// ---------------------------------------------------------------------------------------
+
+TButton::TButton(TComponent* Owner) : TWinControl(Owner)
+{
+    auto* button = new QPushButton();
+    button->resize(75, 25);
+    QObject::connect(button, &QPushButton::clicked, [this] { Click(); });
+    SetWidget(button);
+}
+
+void TButton::ApplyCaption() { As<QPushButton>(this)->setText(ToQ(GetCaption())); }
+
+void TButton::Click()
+{
+    if (!GetEnabled()) return;
+    if (ModalResult != 0)
+        if (TForm* form = ParentForm(this)) form->ModalResult = ModalResult;
+    TWinControl::Click();
+}
+
+TBitBtn::TBitBtn(TComponent* Owner) : TButton(Owner) {}
+
+void TBitBtn::SetKind(TBitBtnKind Value)
+{
+    FKind = Value;
+    static const struct {
+        TBitBtnKind Kind;
+        const char* Caption;
+        int Result;
+    } kinds[] = {{bkOK, "OK", mrOk},       {bkCancel, "Cancel", mrCancel}, {bkHelp, "&Help", mrNone},
+                 {bkYes, "&Yes", mrYes},   {bkNo, "&No", mrNo},           {bkClose, "&Close", mrNone},
+                 {bkAbort, "Abort", mrAbort}, {bkRetry, "&Retry", mrRetry}, {bkIgnore, "&Ignore", mrIgnore},
+                 {bkAll, "&All", mrAll}};
+    for (const auto& k : kinds)
+        if (k.Kind == Value) {
+            if (GetCaption().empty()) SetCaption(k.Caption);
+            ModalResult = k.Result;
+        }
+}
+
+// ---------------------------------------------------------------------------------------
+
+TSpeedButton::TSpeedButton(TComponent* Owner) : TControl(Owner)
+{
+    auto* button = new QToolButton();
+    button->resize(23, 22);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // The button's state is kept here, so the platform never toggles it by itself.
+    QObject::connect(button, &QToolButton::clicked, [this] { OperatorClick(); });
+    SetWidget(button);
+}
+
+void TSpeedButton::ApplyCaption() { As<QToolButton>(this)->setText(ToQ(GetCaption())); }
+
+void TSpeedButton::SetGroupIndex(int Value)
+{
+    FGroupIndex = Value;
+    auto* button = As<QToolButton>(this);
+    button->setCheckable(Value != 0);
+    if (Value == 0) SetDown(false);
+}
+
+void TSpeedButton::SetDown(bool Value)
+{
+    if (FGroupIndex == 0) Value = false;
+    FDown = Value;
+    auto* button = As<QToolButton>(this);
+    button->setChecked(Value);
+    if (Value) ReleaseGroup();
+}
+
+void TSpeedButton::ReleaseGroup()
+{
+    TWinControl* parent = GetParent();
+    if (!parent || FGroupIndex == 0) return;
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        auto* other = dynamic_cast<TSpeedButton*>(parent->Controls(i));
+        if (other && other != this && other->FGroupIndex == FGroupIndex && other->FDown) {
+            other->FDown = false;
+            As<QToolButton>(other)->setChecked(false);
+        }
+    }
+}
+
+void TSpeedButton::OperatorClick()
+{
+    if (FGroupIndex != 0) SetDown(!FDown);
+    Click();
+}
+
+// ---------------------------------------------------------------------------------------
+
+TCheckBox::TCheckBox(TComponent* Owner) : TWinControl(Owner)
+{
+    auto* box = new QCheckBox();
+    box->resize(97, 17);
+    QObject::connect(box, &QCheckBox::toggled, [this](bool) { Click(); });
+    SetWidget(box);
+}
+
+void TCheckBox::ApplyCaption() { As<QCheckBox>(this)->setText(ToQ(GetCaption())); }
+bool TCheckBox::GetChecked() const { return As<QCheckBox>(this)->isChecked(); }
+void TCheckBox::SetChecked(bool Value) { As<QCheckBox>(this)->setChecked(Value); }
+
+TRadioButton::TRadioButton(TComponent* Owner) : TWinControl(Owner)
+{
+    auto* button = new QRadioButton();
+    button->resize(113, 17);
+    QObject::connect(button, &QRadioButton::toggled, [this](bool on) {
+        if (on) Click();
+    });
+    SetWidget(button);
+}
+
+void TRadioButton::ApplyCaption() { As<QRadioButton>(this)->setText(ToQ(GetCaption())); }
+bool TRadioButton::GetChecked() const { return As<QRadioButton>(this)->isChecked(); }
+void TRadioButton::SetChecked(bool Value) { As<QRadioButton>(this)->setChecked(Value); }
+
+// ---------------------------------------------------------------------------------------
+
+TComboBox::TComboBox(TComponent* Owner) : TWinControl(Owner)
+{
+    auto* box = new QComboBox();
+    box->setEditable(true);
+    box->resize(145, 21);
+    QObject::connect(box, &QComboBox::activated, [this](int) {
+        StoreCaption(FromQ(As<QComboBox>(this)->currentText()));
+        if (OnChange) OnChange(this);
+    });
+    QObject::connect(box, &QComboBox::editTextChanged, [this](const QString& text) {
+        if (FUpdating) return;
+        StoreCaption(FromQ(text));
+        if (OnChange) OnChange(this);
+    });
+    SetWidget(box);
+}
+
+void TComboBox::SetStyle(TComboBoxStyle Value)
+{
+    FStyle = Value;
+    FUpdating = true;
+    As<QComboBox>(this)->setEditable(Value == csDropDown);
+    FUpdating = false;
+}
+
+void TComboBox::ApplyCaption()
+{
+    FUpdating = true;
+    auto* box = As<QComboBox>(this);
+    if (box->isEditable()) box->setEditText(ToQ(GetCaption()));
+    else box->setCurrentIndex(box->findText(ToQ(GetCaption())));
+    FUpdating = false;
+}
+
+void TComboBox::SetItems(const TStringList& Items)
+{
+    FItems = Items;
+    FUpdating = true;
+    auto* box = As<QComboBox>(this);
+    box->clear();
+    for (const std::string& line : FItems.Lines()) box->addItem(ToQ(line));
+    box->setCurrentIndex(-1);
+    FUpdating = false;
+}
+
+void TComboBox::AddItem(const std::string& Item)
+{
+    FItems.Add(Item);
+    FUpdating = true;
+    As<QComboBox>(this)->addItem(ToQ(Item));
+    if (FItems.Count() == 1) As<QComboBox>(this)->setCurrentIndex(-1);
+    FUpdating = false;
+}
+
+void TComboBox::ClearItems() { SetItems(TStringList()); }
+int TComboBox::GetItemIndex() const { return As<QComboBox>(this)->currentIndex(); }
+
+void TComboBox::SetItemIndex(int Value)
+{
+    FUpdating = true;
+    auto* box = As<QComboBox>(this);
+    box->setCurrentIndex(Value >= 0 && Value < box->count() ? Value : -1);
+    StoreCaption(FromQ(box->currentText()));
+    FUpdating = false;
+}
+
+// ---------------------------------------------------------------------------------------
+
+TEdit::TEdit(TComponent* Owner) : TWinControl(Owner)
+{
+    auto* edit = new QLineEdit();
+    edit->resize(121, 21);
+    QObject::connect(edit, &QLineEdit::textChanged, [this](const QString& text) {
+        if (FUpdating) return;
+        StoreCaption(FromQ(text));
+        Change();
+    });
+    SetWidget(edit);
+}
+
+void TEdit::ApplyCaption()
+{
+    FUpdating = true;
+    As<QLineEdit>(this)->setText(ToQ(GetCaption()));
+    FUpdating = false;
+    Change();
+}
+
+void TEdit::Change()
+{
+    if (OnChange) OnChange(this);
+}
+
+bool TEdit::GetReadOnly() const { return As<QLineEdit>(this)->isReadOnly(); }
+void TEdit::SetReadOnly(bool Value) { As<QLineEdit>(this)->setReadOnly(Value); }
+int TEdit::MaxLength() const { return As<QLineEdit>(this)->maxLength(); }
+void TEdit::SetMaxLength(int Value) { As<QLineEdit>(this)->setMaxLength(Value > 0 ? Value : 32767); }
+void TEdit::SelectAll() { As<QLineEdit>(this)->selectAll(); }
+
+// ---------------------------------------------------------------------------------------
+
+TMemo::TMemo(TComponent* Owner) : TWinControl(Owner)
+{
+    auto* memo = new QPlainTextEdit();
+    memo->resize(185, 89);
+    QObject::connect(memo, &QPlainTextEdit::textChanged, [this] {
+        if (FUpdating) return;
+        StoreCaption(FromQ(As<QPlainTextEdit>(this)->toPlainText()));
+        if (OnChange) OnChange(this);
+    });
+    SetWidget(memo);
+}
+
+void TMemo::ApplyCaption()
+{
+    FUpdating = true;
+    As<QPlainTextEdit>(this)->setPlainText(ToQ(GetCaption()));
+    FUpdating = false;
+    if (OnChange) OnChange(this);
+}
+
+TStringList TMemo::GetLines() const
+{
+    TStringList lines;
+    lines.SetText(FromQ(As<QPlainTextEdit>(this)->toPlainText()));
+    return lines;
+}
+
+void TMemo::SetLines(const TStringList& Lines)
+{
+    std::string text;
+    for (int i = 0; i < Lines.Count(); ++i) text += (i ? "\n" : "") + Lines[i];
+    SetCaption(text);
+}
+
+void TMemo::Append(const std::string& Line)
+{
+    TStringList lines = GetLines();
+    lines.Add(Line);
+    SetLines(lines);
+}
+
+void TMemo::Clear() { SetCaption(std::string()); }
+bool TMemo::GetReadOnly() const { return As<QPlainTextEdit>(this)->isReadOnly(); }
+void TMemo::SetReadOnly(bool Value) { As<QPlainTextEdit>(this)->setReadOnly(Value); }
+
+// ---------------------------------------------------------------------------------------
+
+TGroupBox::TGroupBox(TComponent* Owner) : TWinControl(Owner)
+{
+    auto* box = new QGroupBox();
+    box->resize(185, 105);
+    SetWidget(box);
+}
+
+void TGroupBox::ApplyCaption() { As<QGroupBox>(this)->setTitle(ToQ(GetCaption())); }
+
+TRect TGroupBox::AlignArea() const
+{
+    const QRect r = As<QGroupBox>(this)->contentsRect();
+    return TRect{r.left() + 2, r.top() + 16, r.right() - 1, r.bottom() - 1};
+}
+
+TPanel::TPanel(TComponent* Owner) : TWinControl(Owner)
+{
+    auto* frame = new QLabel();
+    frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    frame->setAlignment(Qt::AlignCenter);
+    frame->resize(185, 41);
+    SetWidget(frame);
+}
+
+void TPanel::ApplyCaption() { As<QLabel>(this)->setText(ToQ(GetCaption())); }
+
+void TPanel::FontChanged() { TWinControl::FontChanged(); }
+
+void TPanel::SetBevelOuter(TPanelBevel Value)
+{
+    FBevelOuter = Value;
+    auto* frame = As<QLabel>(this);
+    switch (Value) {
+    case bvNone:
+        frame->setFrameStyle(QFrame::NoFrame);
+        break;
+    case bvLowered:
+        frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        break;
+    default:
+        frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        break;
+    }
+}
+
+void TPanel::SetAlignment(TAlignment Value)
+{
+    FAlignment = Value;
+    As<QLabel>(this)->setAlignment(ToAlignment(Value));
+}
+
+// ---------------------------------------------------------------------------------------
+
+TProgressBar::TProgressBar(TComponent* Owner) : TWinControl(Owner)
+{
+    auto* bar = new QProgressBar();
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->resize(150, 16);
+    SetWidget(bar);
+}
+
+int TProgressBar::GetMin() const { return As<QProgressBar>(this)->minimum(); }
+int TProgressBar::GetMax() const { return As<QProgressBar>(this)->maximum(); }
+void TProgressBar::SetMin(int Value) { As<QProgressBar>(this)->setMinimum(Value); }
+void TProgressBar::SetMax(int Value) { As<QProgressBar>(this)->setMaximum(Value); }
+int TProgressBar::GetPosition() const { return As<QProgressBar>(this)->value(); }
+
+void TProgressBar::SetPosition(int Value)
+{
+    auto* bar = As<QProgressBar>(this);
+    bar->setValue(std::clamp(Value, bar->minimum(), bar->maximum()));
+}
+
+void TProgressBar::StepIt() { StepBy(Step); }
+void TProgressBar::StepBy(int Delta) { SetPosition(GetPosition() + Delta); }

@@ -1,0 +1,198 @@
+// Standard controls: label, buttons (push, bitmap, latching speed buttons), check and
+// radio boxes, combo box, edit, memo, group box, panel and progress bar.
+#pragma once
+#include <string>
+#include <vector>
+#include "platform/ui/Controls.h"
+#include "platform/ui/Strings.h"
+
+class TLabel : public TControl {
+public:
+    explicit TLabel(TComponent* Owner);
+    TAlignment GetAlignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    bool AutoSize = true;
+
+protected:
+    void ApplyCaption() override;
+
+private:
+    TAlignment FAlignment = taLeftJustify;
+};
+
+// A push button. Click() runs the handler as the operator's click does; a non-zero
+// ModalResult also closes a modal form with that result.
+class TButton : public TWinControl {
+public:
+    explicit TButton(TComponent* Owner);
+    int ModalResult = 0;
+    bool Default = false;
+    bool Cancel = false;
+    void Click() override;
+
+protected:
+    void ApplyCaption() override;
+};
+
+enum TBitBtnKind { bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore, bkAll };
+
+class TBitBtn : public TButton {
+public:
+    explicit TBitBtn(TComponent* Owner);
+    TBitBtnKind GetKind() const { return FKind; }
+    void SetKind(TBitBtnKind Value);
+
+private:
+    TBitBtnKind FKind = bkCustom;
+};
+
+// A latching button. With a GroupIndex other than 0 it stays down: the operator's click
+// toggles it and runs the handler; Click() from code runs the handler only; setting Down
+// fires nothing. Going down releases the other buttons of its group on the same parent;
+// every button of a group may be up.
+class TSpeedButton : public TControl {
+public:
+    explicit TSpeedButton(TComponent* Owner);
+    int GetGroupIndex() const { return FGroupIndex; }
+    void SetGroupIndex(int Value);
+    bool AllowAllUp = true;
+    bool Flat = false;
+    bool GetDown() const { return FDown; }
+    void SetDown(bool Value);
+
+protected:
+    void ApplyCaption() override;
+
+private:
+    friend struct TSpeedButtonAccess;
+    void OperatorClick();
+    void ReleaseGroup();
+    int FGroupIndex = 0;
+    bool FDown = false;
+};
+
+class TCheckBox : public TWinControl {
+public:
+    explicit TCheckBox(TComponent* Owner);
+    bool GetChecked() const;
+    // A change runs OnClick, as the operator's click does.
+    void SetChecked(bool Value);
+
+protected:
+    void ApplyCaption() override;
+};
+
+class TRadioButton : public TWinControl {
+public:
+    explicit TRadioButton(TComponent* Owner);
+    bool GetChecked() const;
+    void SetChecked(bool Value);
+
+protected:
+    void ApplyCaption() override;
+};
+
+enum TComboBoxStyle { csDropDown, csDropDownList };
+
+class TComboBox : public TWinControl {
+public:
+    explicit TComboBox(TComponent* Owner);
+    TComboBoxStyle GetStyle() const { return FStyle; }
+    void SetStyle(TComboBoxStyle Value);
+    const TStringList& Items() const { return FItems; }
+    void SetItems(const TStringList& Items);
+    void AddItem(const std::string& Item);
+    void ClearItems();
+    int GetItemIndex() const;
+    // Selecting from code runs no handler.
+    void SetItemIndex(int Value);
+    // Runs when the operator picks an item or edits the text.
+    TNotifyEvent OnChange;
+
+protected:
+    void ApplyCaption() override;
+
+private:
+    TComboBoxStyle FStyle = csDropDown;
+    TStringList FItems;
+    bool FUpdating = false;
+};
+
+class TEdit : public TWinControl {
+public:
+    explicit TEdit(TComponent* Owner);
+    bool GetReadOnly() const;
+    void SetReadOnly(bool Value);
+    int MaxLength() const;
+    void SetMaxLength(int Value);
+    void SelectAll();
+    // Runs on every change of the text, by the operator or from code.
+    TNotifyEvent OnChange;
+
+protected:
+    void ApplyCaption() override;
+    virtual void Change();
+
+private:
+    bool FUpdating = false;
+};
+
+class TMemo : public TWinControl {
+public:
+    explicit TMemo(TComponent* Owner);
+    TStringList GetLines() const;
+    void SetLines(const TStringList& Lines);
+    void Append(const std::string& Line);
+    void Clear();
+    bool GetReadOnly() const;
+    void SetReadOnly(bool Value);
+    TNotifyEvent OnChange;
+
+protected:
+    void ApplyCaption() override;
+
+private:
+    bool FUpdating = false;
+};
+
+class TGroupBox : public TWinControl {
+public:
+    explicit TGroupBox(TComponent* Owner);
+
+protected:
+    void ApplyCaption() override;
+    TRect AlignArea() const override;
+};
+
+enum TPanelBevel { bvNone, bvLowered, bvRaised };
+
+class TPanel : public TWinControl {
+public:
+    explicit TPanel(TComponent* Owner);
+    TPanelBevel GetBevelOuter() const { return FBevelOuter; }
+    void SetBevelOuter(TPanelBevel Value);
+    TAlignment GetAlignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+
+protected:
+    void ApplyCaption() override;
+    void FontChanged() override;
+
+private:
+    TPanelBevel FBevelOuter = bvRaised;
+    TAlignment FAlignment = taCenter;
+};
+
+class TProgressBar : public TWinControl {
+public:
+    explicit TProgressBar(TComponent* Owner);
+    int GetMin() const;
+    int GetMax() const;
+    void SetMin(int Value);
+    void SetMax(int Value);
+    int GetPosition() const;
+    void SetPosition(int Value);
+    int Step = 10;
+    void StepIt();
+    void StepBy(int Delta);
+};

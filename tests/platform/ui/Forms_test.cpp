@@ -1,0 +1,504 @@
+// The forms layer on real widgets (offscreen): message chain, keys, latching buttons,
+// the numeric entry field, placement through a settings file, actions, menus and docking.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QWidget>
+#include <cmath>
+
+#include "TestSupport.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/FloatFormat.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/IniFiles.h"
+#include "platform/ui/Menus.h"
+#include "platform/ui/Placement.h"
+#include "platform/ui/RxSpin.h"
+#include "platform/ui/StdCtrls.h"
+
+namespace {
+
+struct TFormFixture : ::testing::Test {
+    void SetUp() override
+    {
+        Form = new TForm(nullptr);
+        Form->Name = "TestForm";
+        Form->SetBounds(50, 50, 400, 300);
+        Form->EndLoading();
+    }
+    void TearDown() override { FreeForm(Form); }
+    TForm* Form = nullptr;
+};
+
+void SendKey(QWidget* Target, QEvent::Type Type, int Key, Qt::KeyboardModifiers Mods, const QString& Text, bool Repeat = false)
+{
+    QKeyEvent event(Type, Key, Mods, Text, Repeat);
+    QApplication::sendEvent(Target, &event);
+}
+
+// ---------------------------------------------------------------------------------------
+
+TEST_F(TFormFixture, MessageChainRunsBeforeOuterFirstAndAfterInnerFirst)
+{
+    auto* panel = new TPanel(Form);
+    panel->SetParent(Form);
+    std::vector<std::string> order;
+    struct TProbe : TPanel {
+        using TPanel::TPanel;
+    };
+    const UINT probe = WM_USER + 77;
+    THookId first = panel->AttachHook({[&](TMessage& m) { if (m.Msg == probe) order.push_back("before1"); return false; },
+                                       [&](TMessage& m) { if (m.Msg == probe) order.push_back("after1"); }});
+    THookId second = panel->AttachHook({[&](TMessage& m) { if (m.Msg == probe) order.push_back("before2"); return false; },
+                                        [&](TMessage& m) { if (m.Msg == probe) order.push_back("after2"); }});
+    panel->Perform(probe, 1, 2);
+    EXPECT_EQ(order, (std::vector<std::string>{"before2", "before1", "after1", "after2"}));
+
+    // A consuming entry hides the message from the inner entries and the control; the
+    // entries outside it still see it afterwards.
+    order.clear();
+    THookId consumer = panel->AttachHook({[&](TMessage& m) { if (m.Msg == probe) { order.push_back("consume"); m.Result = 9; return true; } return false; },
+                                          [&](TMessage& m) { if (m.Msg == probe) order.push_back("afterConsumer"); }});
+    THookId outer = panel->AttachHook({[&](TMessage& m) { if (m.Msg == probe) order.push_back("outerBefore"); return false; },
+                                       [&](TMessage& m) { if (m.Msg == probe) order.push_back("outerAfter"); }});
+    EXPECT_EQ(panel->Perform(probe), 9);
+    EXPECT_EQ(order, (std::vector<std::string>{"outerBefore", "consume", "outerAfter"}));
+
+    // Detaching in any order, even from inside the chain, leaves the rest working.
+    panel->DetachHook(consumer);
+    order.clear();
+    THookId selfDetaching = 0;
+    selfDetaching = panel->AttachHook({[&](TMessage& m) { if (m.Msg == probe) { order.push_back("once"); panel->DetachHook(selfDetaching); panel->DetachHook(first); } return false; }, nullptr});
+    panel->Perform(probe);
+    EXPECT_EQ(order, (std::vector<std::string>{"once", "outerBefore", "before2", "after2", "outerAfter"}));
+    order.clear();
+    panel->DetachHook(outer);
+    panel->DetachHook(second);
+    panel->Perform(probe);
+    EXPECT_TRUE(order.empty());
+}
+
+TEST_F(TFormFixture, PostedMessagesReachTheControlThroughItsHandle)
+{
+    auto* panel = new TPanel(Form);
+    panel->SetParent(Form);
+    std::vector<LPARAM> seen;
+    panel->AttachHook({nullptr, [&](TMessage& m) { if (m.Msg == WM_USER + 5) seen.push_back(m.LParam); }});
+    ASSERT_TRUE(PostMessage(panel->Handle(), WM_USER + 5, 0, 42));
+    Application->ProcessMessages();
+    EXPECT_EQ(seen, std::vector<LPARAM>{42});
+    const HWND handle = panel->Handle();
+    delete panel;
+    EXPECT_FALSE(IsWindow(handle));
+}
+
+TEST_F(TFormFixture, WidgetEventsPassThroughTheChainAroundTheWidget)
+{
+    auto* edit = new TEdit(Form);
+    edit->SetParent(Form);
+    Form->Show();
+    std::vector<std::string> order;
+    edit->AttachHook({[&](TMessage& m) { if (m.Msg == WM_LBUTTONDOWN) order.push_back("before"); return false; },
+                      [&](TMessage& m) { if (m.Msg == WM_LBUTTONDOWN) order.push_back("after"); }});
+    edit->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState, int x, int y) {
+        order.push_back("down " + std::to_string(b) + " " + std::to_string(x) + "," + std::to_string(y));
+    };
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 6), QPointF(5, 6), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit->Widget(), &press);
+    EXPECT_EQ(order, (std::vector<std::string>{"before", "down 0 5,6", "after"}));
+}
+
+TEST_F(TFormFixture, KeyDownAndCharacterHooksSwallowApartAndRepeatReleasesAreDropped)
+{
+    auto* edit = new TEdit(Form);
+    edit->SetParent(Form);
+    std::vector<std::string> keys;
+    edit->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+        keys.push_back("down " + std::to_string(key));
+        if (key == 'B') key = 0;  // swallows B before the edit sees it
+    };
+    edit->OnKeyPress = [&](TObject*, char& key) {
+        keys.push_back(std::string("char ") + key);
+        if (key == 'c') key = 0;
+        if (key == 'd') key = 'x';
+    };
+    edit->OnKeyUp = [&](TObject*, WORD& key, TShiftState) { keys.push_back("up " + std::to_string(key)); };
+    QWidget* w = edit->Widget();
+    SendKey(w, QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+    SendKey(w, QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, "b");
+    SendKey(w, QEvent::KeyPress, Qt::Key_C, Qt::NoModifier, "c");
+    SendKey(w, QEvent::KeyPress, Qt::Key_D, Qt::NoModifier, "d");
+    SendKey(w, QEvent::KeyRelease, Qt::Key_D, Qt::NoModifier, "d", true);
+    SendKey(w, QEvent::KeyRelease, Qt::Key_D, Qt::NoModifier, "d", false);
+    EXPECT_EQ(edit->GetText(), "ax");
+    // A swallowed key-down still brings its character to the character hook (which is
+    // separate), but the edit never sees the key.
+    EXPECT_EQ(keys, (std::vector<std::string>{"down 65", "char a", "down 66", "char b", "down 67", "char c", "down 68",
+                                              "char d", "up 68"}));
+}
+
+TEST_F(TFormFixture, LoadingBracketEndsWithLoadedOnceForEveryComponent)
+{
+    struct TCounted : TPanel {
+        using TPanel::TPanel;
+        int LoadedCount = 0;
+        bool LoadingInLoaded = true;
+        void Loaded() override { ++LoadedCount; LoadingInLoaded = Loading(); TPanel::Loaded(); }
+    };
+    auto* form = new TForm(nullptr);
+    auto* outer = new TCounted(form);
+    auto* inner = new TCounted(outer);
+    EXPECT_TRUE(outer->Loading());
+    EXPECT_EQ(inner->LoadedCount, 0);
+    form->EndLoading();
+    form->EndLoading();
+    EXPECT_EQ(outer->LoadedCount, 1);
+    EXPECT_EQ(inner->LoadedCount, 1);
+    EXPECT_FALSE(inner->LoadingInLoaded);
+    FreeForm(form);
+}
+
+TEST_F(TFormFixture, AlignedChildrenShareTheClientArea)
+{
+    auto* top = new TPanel(Form);
+    top->SetHeight(30);
+    top->SetAlign(alTop);
+    top->SetParent(Form);
+    auto* bottom = new TPanel(Form);
+    bottom->SetHeight(20);
+    bottom->SetAlign(alBottom);
+    bottom->SetParent(Form);
+    auto* right = new TPanel(Form);
+    right->SetWidth(100);
+    right->SetAlign(alRight);
+    right->SetParent(Form);
+    auto* client = new TPanel(Form);
+    client->SetAlign(alClient);
+    client->SetParent(Form);
+    Form->Show();
+    EXPECT_EQ(top->BoundsRect(), Rect(0, 0, 400, 30));
+    EXPECT_EQ(bottom->BoundsRect(), Rect(0, 280, 400, 300));
+    EXPECT_EQ(right->BoundsRect(), Rect(300, 30, 400, 280));
+    EXPECT_EQ(client->BoundsRect(), Rect(0, 30, 300, 280));
+    right->Hide();
+    EXPECT_EQ(client->BoundsRect(), Rect(0, 30, 400, 280));
+}
+
+// ---------------------------------------------------------------------------------------
+
+TEST_F(TFormFixture, LatchingButtonsFollowOperatorClicksCodeClicksAndDown)
+{
+    auto* left = new TSpeedButton(Form);
+    auto* right = new TSpeedButton(Form);
+    auto* plain = new TSpeedButton(Form);
+    for (TSpeedButton* b : {left, right}) {
+        b->SetParent(Form);
+        b->SetGroupIndex(1);
+    }
+    plain->SetParent(Form);
+    int leftClicks = 0, rightClicks = 0, plainClicks = 0;
+    left->OnClick = [&](TObject*) { ++leftClicks; };
+    right->OnClick = [&](TObject*) { ++rightClicks; };
+    plain->OnClick = [&](TObject*) { ++plainClicks; };
+    auto operatorClick = [](TSpeedButton* b) { static_cast<QAbstractButton*>(b->Widget())->click(); };
+
+    operatorClick(left);  // toggles down and runs the handler
+    EXPECT_TRUE(left->GetDown());
+    EXPECT_EQ(leftClicks, 1);
+    operatorClick(right);  // the group's other button goes up, without its handler
+    EXPECT_TRUE(right->GetDown());
+    EXPECT_FALSE(left->GetDown());
+    EXPECT_EQ(leftClicks, 1);
+    EXPECT_EQ(rightClicks, 1);
+    operatorClick(right);  // all of a group may be up
+    EXPECT_FALSE(right->GetDown());
+    EXPECT_EQ(rightClicks, 2);
+
+    left->Click();  // from code: the handler only
+    EXPECT_FALSE(left->GetDown());
+    EXPECT_EQ(leftClicks, 2);
+    left->SetDown(true);  // fires nothing
+    EXPECT_TRUE(left->GetDown());
+    EXPECT_TRUE(static_cast<QAbstractButton*>(left->Widget())->isChecked());
+    EXPECT_EQ(leftClicks, 2);
+    right->SetDown(true);
+    EXPECT_FALSE(left->GetDown());
+    EXPECT_EQ(rightClicks, 2);
+
+    operatorClick(plain);  // without a group a button never stays down
+    EXPECT_FALSE(plain->GetDown());
+    EXPECT_EQ(plainClicks, 1);
+}
+
+TEST_F(TFormFixture, ButtonClickFromCodeRunsTheHandlerAsTheOperatorsClick)
+{
+    auto* button = new TButton(Form);
+    button->SetParent(Form);
+    int clicks = 0;
+    button->OnClick = [&](TObject*) { ++clicks; };
+    static_cast<QAbstractButton*>(button->Widget())->click();
+    button->Click();
+    EXPECT_EQ(clicks, 2);
+    button->SetEnabled(false);
+    button->Click();
+    EXPECT_EQ(clicks, 2);
+}
+
+// ---------------------------------------------------------------------------------------
+
+TEST_F(TFormFixture, SpinEditFollowsItsValueRules)
+{
+    SetDecimalSeparator('.');
+    struct Case {
+        TValueType Type;
+        int Decimal;
+        double Min, Max;
+        double Write;          // written to Value (NAN: the text below is typed instead)
+        const char* Typed;
+        const char* Shown;
+        double Read;
+        int AsInteger;
+    };
+    const Case cases[] = {
+        {vtFloat, 1, -100000, 100000, 12.34, nullptr, "12.3", 12.3, 12},
+        {vtFloat, 1, -100000, 100000, 250000, nullptr, "100000.0", 100000, 100000},
+        {vtFloat, 1, -100000, 100000, -250000, nullptr, "-100000.0", -100000, -100000},
+        {vtFloat, 2, 0, 0, 987654.321, nullptr, "987654.32", 987654.32, 987654},  // equal bounds: no clamp
+        {vtFloat, 2, 5, 10, NAN, "abc", "abc", 5, 5},                              // unparsable: MinValue
+        {vtFloat, 2, 5, 10, NAN, "-7.9", "-7.9", -7.9, -7},                        // typed text is not clamped; truncation
+        {vtInteger, 0, 0, 100, 42.7, nullptr, "43", 43, 43},
+        {vtFloat, 3, -1, 1, -0.98765, nullptr, "-0.988", -0.988, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Shown);
+        TRxSpinEdit edit(Form);
+        edit.SetValueType(c.Type);
+        edit.SetDecimal(c.Decimal);
+        edit.SetMinValue(c.Min);
+        edit.SetMaxValue(c.Max);
+        if (c.Typed) edit.SetText(c.Typed);
+        else edit.SetValue(c.Write);
+        EXPECT_EQ(edit.GetText(), c.Shown);
+        EXPECT_NEAR(edit.GetValue(), c.Read, 1e-9);
+        EXPECT_EQ(edit.AsInteger(), c.AsInteger);
+    }
+
+    // Writing the bounds leaves the shown value alone.
+    TRxSpinEdit edit(Form);
+    edit.SetValueType(vtFloat);
+    edit.SetDecimal(1);
+    edit.SetMinValue(0);
+    edit.SetMaxValue(100);
+    edit.SetValue(80);
+    edit.SetMaxValue(50);
+    EXPECT_EQ(edit.GetText(), "80.0");
+    edit.SetValue(edit.GetValue());
+    EXPECT_EQ(edit.GetText(), "50.0");
+
+    // The process separator is the one shown and read.
+    SetDecimalSeparator(',');
+    edit.SetValue(12.5);
+    EXPECT_EQ(edit.GetText(), "12,5");
+    EXPECT_DOUBLE_EQ(edit.GetValue(), 12.5);
+    SetDecimalSeparator(SystemDecimalSeparator());
+}
+
+// ---------------------------------------------------------------------------------------
+
+TEST(FormPlacement, RoundTripsThroughTheSettingsFileOnDisk)
+{
+    TTempDir dir;
+    const std::string ini = dir.File("zel.ini");
+    auto make = [&] {
+        auto* form = new TForm(nullptr);
+        form->Name = "Probe";
+        auto* edit = new TEdit(form);
+        edit->Name = "edValue";
+        edit->SetParent(form);
+        auto* placement = new TFormPlacement(form);
+        placement->IniFileName = ini;
+        placement->IniSection = "ProbeWindow";
+        placement->Options = fpState | fpPosition | fpActiveControl;
+        form->SetBounds(10, 10, 200, 150);
+        form->EndLoading();
+        return form;
+    };
+    TForm* first = make();
+    first->Show();
+    first->SetBounds(120, 90, 320, 240);
+    FreeForm(first);
+
+    TIniFile file(ini);
+    EXPECT_EQ(file.ReadString("ProbeWindow", "NormPos", ""), "120,90,440,330");
+    EXPECT_EQ(file.ReadString("ProbeWindow", "Flags", ""), "0");
+    EXPECT_EQ(file.ReadString("ProbeWindow", "ShowCmd", ""), "1");
+    EXPECT_EQ(file.ReadString("ProbeWindow", "PixelsPerInch", ""), "96");
+    EXPECT_EQ(file.ReadString("ProbeWindow", "MinMaxPos", ""), "-1,-1,-1,-1");
+    EXPECT_EQ(file.ReadString("ProbeWindow", "Visible", ""), "1");
+    EXPECT_TRUE(file.ValueExists("ProbeWindow", "ActiveControl"));
+    EXPECT_EQ(file.ReadString("ProbeWindow", "FormVersion", ""), "0");
+
+    TForm* second = make();
+    int restored = 0;
+    static_cast<TFormPlacement*>(second->Components(1))->OnRestorePlacement = [&](TObject*) { ++restored; };
+    EXPECT_EQ(second->BoundsRect(), Rect(10, 10, 210, 160));
+    second->Show();  // the first show restores
+    EXPECT_EQ(restored, 1);
+    EXPECT_EQ(second->BoundsRect(), Rect(120, 90, 440, 330));
+    second->Hide();
+    second->Show();
+    EXPECT_EQ(restored, 1);
+    FreeForm(second);
+
+    // An inactive placement neither restores nor stores.
+    file.WriteString("ProbeWindow", "NormPos", "1,2,101,102");
+    TForm* third = make();
+    static_cast<TFormPlacement*>(third->Components(1))->SetActive(false);
+    third->Show();
+    EXPECT_EQ(third->BoundsRect(), Rect(10, 10, 210, 160));
+    FreeForm(third);
+    EXPECT_EQ(file.ReadString("ProbeWindow", "NormPos", ""), "1,2,101,102");
+}
+
+// ---------------------------------------------------------------------------------------
+
+TEST_F(TFormFixture, ShortCutsRunActionsAlsoWithoutAMenu)
+{
+    auto* list = new TActionList(Form);
+    auto* open = list->AddAction("AFileOpen", "File", "Open", TextToShortCut("Ctrl+O"));
+    auto* hidden = list->AddAction("AShowBuffer", "Device", "AShowBuffer", TextToShortCut("Ctrl+Alt+T"));
+    auto* help = list->AddAction("actHelp", "Help", "Help", TextToShortCut("F1"));
+    int opened = 0, shown = 0, helped = 0;
+    open->OnExecute = [&](TObject*) { ++opened; };
+    hidden->OnExecute = [&](TObject*) { ++shown; };
+    help->OnExecute = [&](TObject*) { ++helped; };
+    auto* edit = new TEdit(Form);
+    edit->SetParent(Form);
+    Form->Show();
+
+    SendKey(edit->Widget(), QEvent::KeyPress, Qt::Key_O, Qt::ControlModifier, QString());
+    SendKey(edit->Widget(), QEvent::KeyPress, Qt::Key_T, Qt::ControlModifier | Qt::AltModifier, QString());
+    SendKey(edit->Widget(), QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier, QString());
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(helped, 1);
+
+    open->SetEnabled(false);
+    SendKey(edit->Widget(), QEvent::KeyPress, Qt::Key_O, Qt::ControlModifier, QString());
+    EXPECT_EQ(opened, 0 + 1);
+    EXPECT_EQ(ShortCutToText(TextToShortCut("Ctrl+Alt+T")), "Ctrl+Alt+T");
+    EXPECT_EQ(TextToShortCut("Ctrl+Q"), scCtrl | 'Q');
+    EXPECT_EQ(TextToShortCut("Bogus+Q"), 0);
+}
+
+TEST_F(TFormFixture, MenuItemsTakeActionStateButKeepTheirOwnCaption)
+{
+    auto* list = new TActionList(Form);
+    auto* connect = list->AddAction("AConnect", "Device", "Connect");
+    int runs = 0;
+    connect->OnExecute = [&](TObject*) { ++runs; };
+    auto* menu = new TMainMenu(Form);
+    TMenuItem* device = NewMenuItem(Form, menu->Items(), "MIDevice", "Device");
+    TMenuItem* item = NewMenuItem(Form, device, "MIDeviceConnect", "", connect);
+    Form->SetMenu(menu);
+    EXPECT_EQ(item->GetCaption(), "Connect");
+    item->SetCaption("Verbinden");
+    connect->SetEnabled(false);
+    EXPECT_EQ(item->GetCaption(), "Verbinden");
+    EXPECT_EQ(connect->GetCaption(), "Connect");
+    EXPECT_FALSE(item->GetEnabled());
+    item->Click();
+    EXPECT_EQ(runs, 0);
+    connect->SetEnabled(true);
+    item->Click();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(menu->FindItem("mideviceconnect"), item);
+}
+
+// ---------------------------------------------------------------------------------------
+
+TEST_F(TFormFixture, ChildWindowsTileAndCascadeInTheMainArea)
+{
+    SetMainForm(Form);
+    Form->SetFormStyle(fsMDIForm);
+    Form->Show();
+    std::vector<TForm*> children;
+    for (int i = 0; i < 2; ++i) {
+        auto* child = new TForm(nullptr);
+        child->SetCaption("Child " + std::to_string(i));
+        child->SetFormStyle(fsMDIChild);
+        child->EndLoading();
+        child->Show();
+        children.push_back(child);
+    }
+    EXPECT_EQ(Form->MDIChildCount(), 2);
+    Form->TileMode = tbVertical;
+    Form->Tile();
+    EXPECT_EQ(children[0]->GetTop(), children[1]->GetTop());
+    EXPECT_NE(children[0]->GetLeft(), children[1]->GetLeft());
+    Form->TileMode = tbHorizontal;
+    Form->Tile();
+    EXPECT_EQ(children[0]->GetLeft(), children[1]->GetLeft());
+    EXPECT_NE(children[0]->GetTop(), children[1]->GetTop());
+    for (TForm* child : children) FreeForm(child);
+    EXPECT_EQ(Form->MDIChildCount(), 0);
+    SetMainForm(nullptr);
+}
+
+TEST_F(TFormFixture, PageControlDocksAFormAndATabDragFloatsIt)
+{
+    auto* pages = new TPageControl(Form);
+    pages->SetAlign(alClient);
+    pages->SetParent(Form);
+    Form->Show();
+    auto* tool = new TForm(nullptr);
+    tool->SetCaption("Tool");
+    tool->DragKind = dkDock;
+    tool->EndLoading();
+    std::vector<std::string> events;
+    tool->OnStartDock = [&](TObject*) { events.push_back("start"); };
+    tool->OnEndDock = [&](TObject*, TObject* target, int, int) { events.push_back(target ? "end docked" : "end floating"); };
+    tool->OnUnDock = [&](TObject*, TControl*, TWinControl*, bool&) { events.push_back("undock"); };
+
+    ASSERT_TRUE(tool->ManualDock(pages, true));
+    tool->Show();
+    EXPECT_FALSE(tool->Floating());
+    ASSERT_EQ(pages->PageCount(), 1);
+    EXPECT_EQ(pages->Pages(0)->GetCaption(), "Tool");
+    EXPECT_EQ(tool->Widget()->parentWidget(), pages->Pages(0)->Widget());
+
+    // The operator drags the tab out of the dock area.
+    QTabBar* bar = static_cast<QTabWidget*>(pages->Widget())->tabBar();
+    const QPoint tab = bar->tabRect(0).center();
+    QMouseEvent press(QEvent::MouseButtonPress, tab, bar->mapToGlobal(tab), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(bar, &press);
+    const QPoint far = bar->mapToGlobal(tab) + QPoint(-400, 250);
+    QMouseEvent move(QEvent::MouseMove, bar->mapFromGlobal(far), far, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(bar, &move);
+    EXPECT_TRUE(tool->Floating());
+    EXPECT_EQ(pages->PageCount(), 0);
+    EXPECT_TRUE(tool->Widget()->isWindow());
+    EXPECT_TRUE(tool->Widget()->isVisible());
+    EXPECT_EQ(events, (std::vector<std::string>{"undock", "start", "end floating"}));
+
+    // Dropped back on the site, with the site check asked.
+    events.clear();
+    bool asked = false;
+    pages->OnAcceptDrag = [&](TForm*) { asked = true; return true; };
+    EXPECT_TRUE(tool->DragDock(pages, 10, 10));
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(events, (std::vector<std::string>{"start", "end docked"}));
+    pages->OnAcceptDrag = [&](TForm*) { return false; };
+    tool->ManualFloat(100, 100);
+    EXPECT_FALSE(tool->DragDock(pages, 10, 10));
+    EXPECT_TRUE(tool->Floating());
+    FreeForm(tool);
+}
+
+}  // namespace
