@@ -45,7 +45,9 @@ void TMotor::Load(TIniFile* Ini, const std::string& Section, const ICalibrateUni
     ReadClbFloat(Ini, Section, name + ".minSpeed", minSpeed);
     ReadClbFloat(Ini, Section, name + ".maxSpeed", maxSpeed);
     ReadClbFloat(Ini, Section, name + ".zeroHw", zeroHw);
-    old = Ini->ReadBool(Section, name + ".old", old);
+    int oldForm = old ? 1 : 0;
+    ReadClbInteger(Ini, Section, name + ".old", oldForm);
+    old = oldForm != 0;
     // Every position divides by the steps per revolution.
     ReplaceZero(numStepsPerOborot, 400);
 }

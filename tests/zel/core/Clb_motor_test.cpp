@@ -26,7 +26,7 @@ void LoadUnit(TMotor& Unit, const std::string& Name, const std::string& Keys)
     Unit.Load(&ini, "CalibrateParam", nullptr);
 }
 
-// Full steps per second of a motor speed in motor revolutions per minute (default motor).
+// Speed code of a motor speed in motor revolutions per minute (default motor).
 double MotorCode(double MotorRevPerMin)
 {
     TMotor motor;
@@ -305,8 +305,20 @@ TEST(Motor, LoadReadsHardwareKeysAndKeepsClassDefaultsForMissingOnes)
     EXPECT_EQ(doser.GetHwMax(), 5000);
     // 11059200 / (8 * 200 * 6) = 1152 ticks for one revolution per second
     EXPECT_EQ(doser.MotorRevPerSecToCode(1), 65536 - 1152);
-    EXPECT_NEAR(doser.GetMinSpeedCode(), 65536 - 57600, 0);
-    EXPECT_NEAR(doser.GetMaxSpeedCode(), 65536 - 576, 0);  // bad maxSpeed kept its 2
+    EXPECT_EQ(doser.GetMinSpeedCode(), 65536 - 57600);
+    EXPECT_EQ(doser.GetMaxSpeedCode(), 65536 - 576);  // bad maxSpeed kept its 2
+}
+
+TEST(Motor, BadKeysAreNotedAndKeepTheirValues)
+{
+    std::vector<std::string> bad;
+    TClbBadKeyScope scope(bad);
+    TGear gear;
+    LoadUnit(gear, "g", "g.old=yes\ng.gear=2x\ng.zeroHw=5\n");
+    EXPECT_EQ(bad, (std::vector<std::string>{"CalibrateParam/g.old", "CalibrateParam/g.gear"}));
+    EXPECT_EQ(gear.SpeedToCode(60), 65248);  // still the timer reload form
+    EXPECT_EQ(gear.GetGear(), 1);
+    EXPECT_EQ(gear.GetZeroHw(), 5);
 }
 
 TEST(Motor, SaveWritesOnlyTheChangeableKeysInClassOrder)
