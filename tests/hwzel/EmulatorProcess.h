@@ -1,0 +1,46 @@
+// Runs the instrument emulator as a child process on its own pseudo-terminal and reads
+// its report lines, so tests can drive the real link against it.
+#pragma once
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class TEmulatorProcess {
+public:
+    explicit TEmulatorProcess(const std::vector<std::string>& Options = {});
+    ~TEmulatorProcess();
+    TEmulatorProcess(const TEmulatorProcess&) = delete;
+    TEmulatorProcess& operator=(const TEmulatorProcess&) = delete;
+
+    // The pseudo-terminal's device path (empty when the emulator did not start).
+    const std::string& Device() const { return FDevice; }
+
+    // Sends one control line ("send IINF ...", "raw ...", "cut") and waits until done.
+    bool Control(const std::string& Line, unsigned TimeoutMs = 5000);
+
+    struct TFrame {
+        std::int64_t Us;
+        std::string Bytes;  // "<00>" for the zero byte
+    };
+    std::vector<TFrame> Frames() const;
+    std::vector<std::string> Lines() const;
+    std::size_t CountLines(const std::string& Prefix) const;
+    // Waits until Done holds for the report lines.
+    bool WaitFor(const std::function<bool(const std::vector<std::string>&)>& Done, unsigned TimeoutMs);
+    bool WaitForFrames(std::size_t Count, unsigned TimeoutMs);
+
+private:
+    void ReadLoop();
+    int FPid = -1;
+    int FIn = -1;
+    int FOut = -1;
+    std::string FDevice;
+    mutable std::mutex FLock;
+    std::condition_variable FChanged;
+    std::vector<std::string> FLines;
+    std::thread FReader;
+};
