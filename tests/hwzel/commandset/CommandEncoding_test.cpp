@@ -8,6 +8,7 @@
 #include <vector>
 #include "hwzel/CommandEncoding.h"
 #include "hwzel/ZelCommandTable.h"
+#include "hwzel/hwzel.h"
 
 namespace {
 
@@ -151,7 +152,7 @@ TEST(ValueReaders, PrognosisAddressTakesAFullAddress) {
     Address = 5;
     // Fewer than eight characters, the blank counted, is no address.
     EXPECT_FALSE(ReadRecordAddress(" 1234", Address));
-    EXPECT_FALSE(ReadRecordAddress(" 1234567", Address));
+    EXPECT_FALSE(ReadRecordAddress("1234567", Address));
     // More digits than an address holds is refused rather than cut.
     EXPECT_FALSE(ReadRecordAddress(" 10000000000000000", Address));
     EXPECT_EQ(Address, 5u);
