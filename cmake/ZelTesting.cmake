@@ -1,13 +1,19 @@
+# Target zel_selected_tests builds the test programs that are registered with CTest.
+if(NOT TARGET zel_selected_tests)
+  add_custom_target(zel_selected_tests)
+endif()
+
 # zel_add_test_folder(LIBS <targets...>)
 # Every *_test.cpp in the calling folder becomes one test program linked with
 # GoogleTest and the given targets; its cases are registered with CTest and run on
 # Qt's offscreen platform with the program folder as working folder.
+# ZEL_TEST_FOLDERS (a list of folders under tests/) limits which folders' tests are
+# registered, as the thread-checker build does; the others are left out of the build.
 function(zel_add_test_folder)
   cmake_parse_arguments(ARG "" "" "LIBS;SOURCES" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
-  # ZEL_TEST_FOLDERS (a list of folders under tests/) limits a build to the tests of
-  # those folders, as the thread-checker build does.
+  set(wanted TRUE)
   if(ZEL_TEST_FOLDERS)
     set(wanted FALSE)
     foreach(folder ${ZEL_TEST_FOLDERS})
@@ -15,9 +21,6 @@ function(zel_add_test_folder)
         set(wanted TRUE)
       endif()
     endforeach()
-    if(NOT wanted)
-      return()
-    endif()
   endif()
   string(REPLACE "/" "_" prefix "${rel}")
   foreach(src ${tests})
@@ -26,7 +29,12 @@ function(zel_add_test_folder)
     add_executable(${target} ${src} ${ARG_SOURCES})
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock testsupport)
     set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    zel_register_test(${target})
+    if(wanted)
+      zel_register_test(${target})
+      add_dependencies(zel_selected_tests ${target})
+    else()
+      set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL TRUE)
+    endif()
   endforeach()
 endfunction()
 

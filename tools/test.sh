@@ -11,11 +11,8 @@ if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=cc
 threaded="platform/ui;platform/serial;hwzel"
 cmake -S "$root" -B "$root/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEL_TSAN=ON \
   "-DZEL_TEST_FOLDERS=$threaded" "${launcher[@]}"
-mapfile -t tsan_targets < <(ninja -C "$root/build-tsan" -t targets all | grep -oE '^t_[A-Za-z0-9_]+' | sort -u)
-if [ "${#tsan_targets[@]}" -gt 0 ]; then
-  cmake --build "$root/build-tsan" -j "$jobs" --target "${tsan_targets[@]}"
-  ctest --test-dir "$root/build-tsan" -j "$jobs" --timeout 300 --output-on-failure
-fi
+cmake --build "$root/build-tsan" -j "$jobs" --target zel_selected_tests
+ctest --test-dir "$root/build-tsan" -j "$jobs" --timeout 300 --output-on-failure
 
 cmake -S "$root" -B "$root/build-test" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEL_SANITIZE=ON "${launcher[@]}"
 cmake --build "$root/build-test" -j "$jobs"
