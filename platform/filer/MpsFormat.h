@@ -22,7 +22,7 @@ bool LoadSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Erro
 bool DecodeSetImage(const std::uint8_t* Bytes, std::size_t Size, bool VerifyChecksum, TSXDataSet& Set,
                     std::string& Error);
 
-// CRC-32 (IEEE, reflected, as in zip files) continued from Crc (0 to start).
+// CRC-32C (Castagnoli polynomial, reflected) continued from Crc (0 to start).
 std::uint32_t Crc32(std::uint32_t Crc, const void* Bytes, std::size_t Size);
 
 }  // namespace Mps

@@ -200,6 +200,25 @@ ISXDataField* TSXDataSet::AddField(const char* Category, const char* Name, int C
     return FFields.back();
 }
 
+bool TSXDataSet::TakeOver(TSXDataSet& Other) {
+    for (TProperty* Property : Other.FProperties)
+        if (HasProperty(Property->Name.c_str())) return false;
+    for (TSXDataField* Field : Other.FFields)
+        if (FindField(Field->Category.c_str(), Field->Name.c_str())) return false;
+    for (TProperty* Property : Other.FProperties) {
+        Property->Owner = this;
+        FProperties.push_back(Property);
+    }
+    for (TSXDataField* Field : Other.FFields) {
+        Field->Owner = this;
+        FFields.push_back(Field);
+    }
+    Other.FProperties.clear();
+    Other.FFields.clear();
+    FModified = true;
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------
 // Table accessor
 

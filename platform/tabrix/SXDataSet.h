@@ -176,6 +176,10 @@ public:
     // column count is below 1 or the reserve is negative.
     ISXDataField* AddField(const char* Category, const char* Name, int Columns, int ReservedRows);
 
+    // Moves every property and table of Other to the end of this set, keeping their
+    // order; nothing moves, and false, when one of the names is already taken here.
+    bool TakeOver(TSXDataSet& Other);
+
     // True after any change since the set was made empty, loaded or saved.
     bool GetModified() const { return FModified; }
     void SetModified(bool Value) { FModified = Value; }

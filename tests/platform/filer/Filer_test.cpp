@@ -151,10 +151,11 @@ TEST_F(FilerModule, DamagedFilesGiveAnEmptySetAndAReason) {
     const Case Cases[] = {
         {"empty file", [](std::string) { return std::string(); }, "not a set file"},
         {"truncated to half", [](std::string b) { return b.substr(0, b.size() / 2); }, "truncated"},
-        {"last byte missing", [](std::string b) { return b.substr(0, b.size() - 1); }, "checksum"},
+        {"last byte missing", [](std::string b) { return b.substr(0, b.size() - 1); }, "truncated"},
         {"wrong magic", [](std::string b) { b[0] = 'X'; return b; }, "not a set file"},
         {"newer version", [](std::string b) { PutU32At(b, 8, 2); return b; }, "unsupported set file version 2"},
-        {"flipped row count", [&](std::string b) { b[RowsAt + 3] ^= 0x40; return b; }, "checksum"},
+        {"flipped row count", [&](std::string b) { b[RowsAt + 3] ^= 0x40; return b; }, "needs"},
+        {"flipped column name byte", [&](std::string b) { b[RowsAt + 20] ^= 0x01; return b; }, "checksum"},
         {"flipped cell bit", [](std::string b) { b[b.size() - 10] ^= 1; return b; }, "checksum"},
         {"huge row count, resealed", [&](std::string b) { PutU32At(b, RowsAt, 0x7FFFFFFF); Reseal(b); return b; },
          "needs"},
@@ -168,7 +169,7 @@ TEST_F(FilerModule, DamagedFilesGiveAnEmptySetAndAReason) {
          "unexpected bytes"},
         {"random bytes", [&](std::string b) { for (auto& c : b) c = char(Random()); return b; }, "not a set file"},
         {"random body behind a good header",
-         [&](std::string b) { for (size_t i = 12; i < b.size(); ++i) b[i] = char(Random()); return b; }, "checksum"},
+         [&](std::string b) { for (size_t i = 12; i < b.size(); ++i) b[i] = char(Random()); return b; }, "damaged"},
     };
     for (const Case& C : Cases) {
         TLoadResult Result = LoadBytes(C.Damage(Good));
