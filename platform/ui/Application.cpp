@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QWidget>
 #include <atomic>
+#include <clocale>
 #include <stdexcept>
 
 #include "platform/ui/Dialogs.h"
@@ -55,6 +56,10 @@ TApplication::TApplication(int& argc, char** argv) : Impl(std::make_unique<TImpl
 {
     if (Application) throw std::logic_error("only one application object may exist");
     Impl->Qt = std::make_unique<TGuardedApplication>(argc, argv);
+    // Qt adopts the desktop's locale for the C library too; numbers in files, scripts
+    // and packets must not follow it, so the C library keeps "." (the operator's own
+    // separator is applied where numbers are shown and typed).
+    std::setlocale(LC_NUMERIC, "C");
     Impl->Qt->setQuitOnLastWindowClosed(true);
     Impl->Dispatcher = std::make_unique<TMessageDispatcher>();
     TMessageDispatcher::Instance = Impl->Dispatcher.get();
