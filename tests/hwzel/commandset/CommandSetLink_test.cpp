@@ -118,11 +118,185 @@ TEST_F(CommandSetLink, EveryWordInAScriptLineSendsTheProgramsConvertedValue) {
 TEST_F(CommandSetLink, ScriptPressureMoveWaitsForTheInstrumentsReport) {
     Start();
     AnswerConversions();
-    ASSERT_TRUE(Link->RunScript(new TScriptStrings{"BarrierMoveToPressure 12", "DipperStop"}) || true);
+    const TScriptStrings Script = {"BarrierMoveToPressure 12", "DipperStop"};
+    ASSERT_TRUE(Link->RunScript(&Script));
     ASSERT_TRUE(Emulator->WaitForFrames(2, 5000));
     Settle(300);
     EXPECT_EQ(FrameTexts(), Packets("05 0A 03F00078|06 03")) << "the next line waits for the drives' report";
     ASSERT_TRUE(Emulator->Control("send M04 00"));
     ASSERT_TRUE(Notes.WaitForCode(hlnScriptFinished, 1, 5000));
     EXPECT_EQ(FrameTexts().size(), 3u);
+}
+
+TEST_F(CommandSetLink, DryRunSendsOnlyTheWordsThatGoOutRegardless) {
+    Start();
+    Link->SendCommand("ExecuteCommand= 0", nullptr, 0);
+    for (const TWordCase& Case : WordCases)
+        if (Case.Direct && *Case.Direct) Link->SendCommand(Case.Line, nullptr, 0);
+    Link->SendCommand("ExecuteCommand= 1", nullptr, 0);
+    Link->SendCommand("IstType= 12", nullptr, 0);
+    // Written down from the instrument's list: what a dry run still sends.
+    const char* const Sent[] = {
+        "01 08 00000001 0000000A 00000200 00003000", "02 08", "02 FF", "02 FE", "02 FD", "02 FC",
+        "06 00", "06 01", "06 02", "06 04", "06 07", "06 06", "06 08", "06 09", "06 0A", "06 0B", "06 0C",
+        "05 0A 00000012",
+        "03 03 00000000", "03 06 00000000", "03 09 00000000", "03 0C 00000000", "03 0F 00000000",
+        "03 12 00000000", "03 00 00000000", "03 15 00000000", "01 0E 00000000",
+        "0A 00 00000000", "0A 01 00000000", "0B 00 00000000", "0B 01 00000000",
+        "0C 00 00000012",
+        "05 01 00000012",  // after the dry run, carried out again
+    };
+    std::vector<std::string> Expected;
+    for (const char* P : Sent) Expected.push_back(Packet(P));
+    ASSERT_TRUE(Emulator->WaitForFrames(Expected.size(), 20000));
+    Settle(300);
+    EXPECT_EQ(FrameTexts(), Expected);
+}
+
+TEST_F(CommandSetLink, QueriesDeliverTheirResultToTheCaller) {
+    Start();
+    char Name[100];
+    std::memset(Name, 'x', sizeof Name);
+    Link->SendCommand("=DeviceName", Name, sizeof Name);
+    EXPECT_STREQ(Name, "Trough Emulator");
+    EXPECT_EQ(Name[99], 0) << "the rest of the buffer is zero-filled";
+
+    Link->SendCommand("FBSensetivity= 0000002A", nullptr, 0);
+    std::uint32_t Value = 7;
+    Link->SendCommand("=FBSensetivity", &Value, sizeof Value);
+    EXPECT_EQ(Value, 0x2Au);
+
+    Link->SendCommand("CLBCoeff= 00000001 0000000A 00000200 00003000", nullptr, 0);
+    std::uint32_t Coeff[4] = {};
+    Link->SendCommand("=CLBCoeff", Coeff, sizeof Coeff);
+    EXPECT_EQ(Coeff[0], 1u);
+    EXPECT_EQ(Coeff[1], 0xAu);
+    EXPECT_EQ(Coeff[2], 0x200u);
+    EXPECT_EQ(Coeff[3], 0x3000u);
+
+    // A text cut to a short buffer fills it completely, without a terminator.
+    char Short[6];
+    Link->SendCommand("=DeviceName", Short, sizeof Short);
+    EXPECT_EQ(std::string(Short, sizeof Short), "Trough");
+    Settle(100);
+    EXPECT_TRUE(ErrorTexts().empty());
+    EXPECT_TRUE(Notes.WithCode(hlnTypeMismatch).empty());
+}
+
+TEST_F(CommandSetLink, ResultOfTheWrongSizeIsReportedAndReleasesTheCaller) {
+    Start();
+    std::uint64_t Wide = 0x1111111111111111ull;
+    const auto Begin = std::chrono::steady_clock::now();
+    Link->SendCommand("=DipperSpeed", &Wide, sizeof Wide);
+    Link->SendCommand("=FBPCoeff", &Wide, sizeof Wide);
+    std::uint32_t Narrow[2] = {5, 5};
+    Link->SendCommand("=CLBCoeff", Narrow, sizeof Narrow);
+    EXPECT_LT(std::chrono::steady_clock::now() - Begin, std::chrono::seconds(3)) << "nobody waited for the time-out";
+    EXPECT_EQ(Wide, 0x1111111111111111ull);
+    EXPECT_EQ(Narrow[0], 5u);
+    ASSERT_TRUE(Notes.WaitForCode(hlnTypeMismatch, 3, 2000));
+    std::vector<std::string> Texts;
+    for (const TNote& N : Notes.WithCode(hlnTypeMismatch)) Texts.push_back(N.Text);
+    EXPECT_EQ(Texts, (std::vector<std::string>{"Different data types for ParamCode=2",
+                                               "Different data types for ParamCode=15",
+                                               "Different data types for ParamCode=8"}));
+    EXPECT_TRUE(ErrorTexts().empty());
+}
+
+TEST_F(CommandSetLink, DryRunAnswersOneValueQueriesWithZeroWithoutAsking) {
+    Start();
+    Link->SendCommand("FBSensetivity= 0000002A", nullptr, 0);
+    Link->SendCommand("ExecuteCommand= 0", nullptr, 0);
+    std::uint32_t Value = 7;
+    Link->SendCommand("=FBSensetivity", &Value, sizeof Value);
+    EXPECT_EQ(Value, 0u);
+    char Name[100] = {};
+    Link->SendCommand("=DeviceName", Name, sizeof Name);
+    EXPECT_STREQ(Name, "Trough Emulator") << "texts are asked also in a dry run";
+    Link->SendCommand("ExecuteCommand= 1", nullptr, 0);
+    Settle(100);
+    EXPECT_EQ(FrameTexts(), (std::vector<std::string>{Packet("01 03 0000002A"), Packet("02 FF")}));
+}
+
+TEST_F(CommandSetLink, QueriesInScriptLinesFailWithoutAPacket) {
+    Start();
+    const TScriptStrings Script = {"=DeviceName", "=CLBCoeff", "=DipperSpeed", "ExecuteCommand= 0", "=DipperSpeed",
+                                   "=DeviceVersion", "ExecuteCommand= 1"};
+    ASSERT_TRUE(RunAndWait(Script));
+    EXPECT_EQ(FailedLines(), (std::vector<LPARAM>{0, 1, 2, 5})) << "one-value queries of a dry run succeed with 0";
+    EXPECT_TRUE(Emulator->Frames().empty());
+}
+
+TEST_F(CommandSetLink, ValueThatDoesNotDecodeSendsNothingAndSaysSo) {
+    Start();
+    Link->SendCommand("FBSensetivity=", nullptr, 0);
+    Link->SendCommand("TdDoserMode= 0000000A", nullptr, 0);
+    Link->SendCommand("Barrier1MoveLeft", nullptr, 0);
+    Link->SendCommand("CLBCoeff= 00000001 0000000A 00000200", nullptr, 0);
+    Link->SendCommand("TdDoserMode= 00000012", nullptr, 0);
+    ASSERT_TRUE(Emulator->WaitForFrames(1, 3000));
+    ASSERT_TRUE(Notes.WaitForCode(hlnTypeMismatch, 1, 2000));
+    Settle(200);
+    EXPECT_EQ(FrameTexts(), std::vector<std::string>{Packet("0D 01 0000000C")});
+    EXPECT_EQ(StatusTexts(), std::vector<std::string>(4, "Error of decode value!"));
+    ASSERT_EQ(Notes.WithCode(hlnTypeMismatch).size(), 1u);
+    EXPECT_EQ(Notes.WithCode(hlnTypeMismatch)[0].Text, "Different data types for ParamCode=8");
+    // The decode notice comes before the type-mismatch notice.
+    std::vector<std::uint32_t> Codes;
+    for (const TNote& N : Notes.Notes)
+        if (N.Code == hlnScriptStatus || N.Code == hlnTypeMismatch) Codes.push_back(N.Code);
+    EXPECT_EQ(Codes, (std::vector<std::uint32_t>{hlnScriptStatus, hlnScriptStatus, hlnScriptStatus, hlnScriptStatus,
+                                                 hlnTypeMismatch}));
+}
+
+TEST_F(CommandSetLink, LinesAreTakenAsTheirOwnWholeWord) {
+    Start();
+    AnswerConversions();
+    Link->SendCommand("IstBarrierSpeed= 12", nullptr, 0);
+    Link->SendCommand("RotBarrierSpeed= 12", nullptr, 0);
+    Link->SendCommand("TdarBarrierSpeed=12", nullptr, 0);
+    const TScriptStrings Script = {"BarrierMoveLeft 10", "Barrier1MoveLeft 10", "barrierspeed= 1.5"};
+    ASSERT_TRUE(RunAndWait(Script));
+    Settle(100);
+    EXPECT_EQ(FrameTexts(), (std::vector<std::string>{Packet("05 05 00000012"), Packet("09 02 00000012"),
+                                                      Packet("11 02 00000012"), Packet("03 01 03EE0064"),
+                                                      Packet("03 01 03EE0064"), Packet("01 01 03EB000F")}));
+}
+
+TEST_F(CommandSetLink, DipperGoesToACellBySignedTurnsConvertedAlsoInDirectLines) {
+    Start();
+    Notes.Answer = [this](std::uint32_t Code, LPARAM Payload) -> LRESULT {
+        Requests.push_back({Code, *reinterpret_cast<const double*>(Payload)});
+        return Code == hlnConvCellToRotator ? 5 : -2;
+    };
+    Link->SendCommand("MoveDipperToCell 3", nullptr, 0);
+    ASSERT_TRUE(Emulator->WaitForFrames(2, 3000));
+    // Rotator at 8 and revolver at 1: both turn back.
+    ASSERT_TRUE(Emulator->Control("send IINR 00000008 00000001 00000000 00000000 00000000"));
+    ASSERT_TRUE(Notes.WaitForCode(hlnDeviceStateChanged, 1, 3000));
+    Link->SendCommand("MoveDipperToCell 3", nullptr, 0);
+    ASSERT_TRUE(Emulator->WaitForFrames(4, 3000));
+    // Standing at the targets: asked, but nothing to turn.
+    ASSERT_TRUE(Emulator->Control("send IINR 00000005 FFFFFFFE 00000000 00000000 00000000"));
+    ASSERT_TRUE(Notes.WaitForCode(hlnDeviceStateChanged, 2, 3000));
+    Link->SendCommand("MoveDipperToCell 3", nullptr, 0);
+    Link->SendCommand("MoveDipperToCell", nullptr, 0);
+    Settle(400);
+    EXPECT_EQ(FrameTexts(), (std::vector<std::string>{Packet("0A 01 00000005"), Packet("0B 02 00000002"),
+                                                      Packet("0A 02 00000003"), Packet("0B 02 00000003")}));
+    ASSERT_EQ(Requests.size(), 6u);
+    for (std::size_t i = 0; i < Requests.size(); ++i) {
+        EXPECT_EQ(Requests[i].Code, i % 2 ? hlnConvCellToRevolver : hlnConvCellToRotator);
+        EXPECT_DOUBLE_EQ(Requests[i].Value, 3.0);
+    }
+    EXPECT_EQ(StatusTexts(), std::vector<std::string>{"Error of decode value!"});
+}
+
+TEST_F(CommandSetLink, TextOfNinetyNineCharactersFitsAHundredByteBuffer) {
+    const std::string LongName(99, 'N');
+    Start({"--name", LongName});
+    char Name[100];
+    std::memset(Name, 'x', sizeof Name);
+    Link->SendCommand("=DeviceName", Name, sizeof Name);
+    EXPECT_EQ(std::string(Name), LongName);
 }

@@ -1,0 +1,163 @@
+// The serial layer: the packet splitter on byte streams, port names, and a real port on
+// the emulator's pseudo-terminal.
+#include <gtest/gtest.h>
+#include <chrono>
+#include <mutex>
+#include <thread>
+#include "hwzel/EmulatorProcess.h"
+#include "platform/serial/ComPort.h"
+#include "platform/serial/SetupDialog.h"
+
+namespace {
+
+struct TSplitCase {
+    const char* Name;
+    std::vector<std::string> Chunks;
+    std::vector<std::string> Packets;
+};
+
+std::vector<std::string> Split(const std::vector<std::string>& Chunks, std::size_t Limit = 20480) {
+    TComDataPacket Packet;
+    Packet.StartString = "@";
+    Packet.StopString = "$";
+    Packet.CaseInsensitive = true;
+    Packet.MaxBufferSize = Limit;
+    std::vector<std::string> Got;
+    Packet.OnPacket = [&](TObject*, const std::string& Text) { Got.push_back(Text); };
+    for (const std::string& C : Chunks) Packet.HandleData(C.data(), C.size());
+    return Got;
+}
+
+}  // namespace
+
+TEST(ComDataPacket, CutsStreamsIntoPackets) {
+    const std::vector<TSplitCase> Cases = {
+        {"one packet", {"@06KOK!$"}, {"06KOK!"}},
+        {"several in one read", {"@06KOK!$@B4M07$@B6M09$"}, {"06KOK!", "B4M07", "B6M09"}},
+        {"split over many reads", {"@", "0", "6K", "OK", "!", "$"}, {"06KOK!"}},
+        {"stop in the next read", {"@06KOK!", "$@B4", "M07$"}, {"06KOK!", "B4M07"}},
+        {"bytes outside packets", {"junk\r\n@06KOK!$\0garbage", "more@B4M07$tail"}, {"06KOK!", "B4M07"}},
+        {"a new start restarts the packet", {"@x@y@06KOK!$"}, {"06KOK!"}},
+        {"empty packet", {"@$"}, {""}},
+        {"stop without start", {"$$06KOK!$"}, {}},
+        {"unfinished packet", {"@06KOK!"}, {}},
+    };
+    for (const TSplitCase& C : Cases) EXPECT_EQ(Split(C.Chunks), C.Packets) << C.Name;
+}
+
+TEST(ComDataPacket, DropsAPacketThatOutgrowsTheBufferAndRecovers) {
+    const std::string Long = "@" + std::string(40, 'A');
+    EXPECT_EQ(Split({Long, "BBBB$@06KOK!$"}, 32), std::vector<std::string>{"06KOK!"});
+}
+
+TEST(ComDataPacket, MatchesStartAndStopStringsWithoutRegardToCase) {
+    TComDataPacket Packet;
+    Packet.StartString = "<a";
+    Packet.StopString = "z>";
+    Packet.CaseInsensitive = true;
+    std::vector<std::string> Got;
+    Packet.OnPacket = [&](TObject*, const std::string& Text) { Got.push_back(Text); };
+    const std::string Data = "..<A12Z>..<a3";
+    Packet.HandleData(Data.data(), Data.size());
+    Packet.HandleData("4z", 2);
+    Packet.HandleData(">", 1);
+    EXPECT_EQ(Got, (std::vector<std::string>{"12", "34"}));
+}
+
+TEST(ComPort, MapsComNamesToSerialDevices) {
+    EXPECT_EQ(ComPortDevicePath("COM1"), "/dev/ttyS0");
+    EXPECT_EQ(ComPortDevicePath("COM12"), "/dev/ttyS11");
+    EXPECT_EQ(ComPortDevicePath("/dev/pts/3"), "/dev/pts/3");
+    EXPECT_EQ(ComPortDevicePath("COM"), "COM");
+    EXPECT_EQ(ComPortDevicePath("COMX"), "COMX");
+    EXPECT_EQ(BaudRateValue(7), 9600);
+    EXPECT_EQ(BaudRateValue(13), 115200);
+    EXPECT_EQ(BaudRateValue(99), 0);
+}
+
+TEST(ComPort, OpeningAMissingDeviceRaisesAClearError) {
+    TComPort Port;
+    Port.SetPort("/nonexistent/tty");
+    try {
+        Port.Open();
+        FAIL() << "opened a missing device";
+    } catch (const EComPort& E) {
+        EXPECT_NE(std::string(E.what()).find("/nonexistent/tty"), std::string::npos);
+    }
+    EXPECT_FALSE(Port.Connected());
+    EXPECT_EQ(Port.Write("x", 1), -1);
+}
+
+TEST(ComPort, SendsAndReceivesOverThePseudoTerminal) {
+    TEmulatorProcess Emulator;
+    ASSERT_FALSE(Emulator.Device().empty());
+    TComPort Port;
+    TComDataPacket Packet;
+    Packet.StartString = "@";
+    Packet.StopString = "$";
+    std::mutex Lock;
+    std::vector<std::string> Got;
+    Packet.OnPacket = [&](TObject*, const std::string& Text) {
+        std::lock_guard<std::mutex> Guard(Lock);
+        Got.push_back(Text);
+    };
+    Packet.SetComPort(&Port);
+    Port.SetPort(Emulator.Device());
+    Port.BaudRate = br115200;
+    Port.Open();
+    ASSERT_TRUE(Port.Connected());
+    const char Frame[] = "@E6 06 00$";
+    ASSERT_EQ(Port.Write(Frame, sizeof Frame), static_cast<int>(sizeof Frame));
+    ASSERT_TRUE(Emulator.WaitForFrames(1, 3000));
+    EXPECT_EQ(Emulator.Frames()[0].Bytes, "@E6 06 00$<00>");
+    // The acknowledgement and the drive report come back as packets.
+    for (int i = 0; i < 300; ++i) {
+        {
+            std::lock_guard<std::mutex> Guard(Lock);
+            if (Got.size() >= 2) break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::lock_guard<std::mutex> Guard(Lock);
+    ASSERT_GE(Got.size(), 1u);
+    EXPECT_EQ(Got[0], "06KOK!");
+    Port.Close();
+    EXPECT_FALSE(Port.Connected());
+    EXPECT_EQ(Port.Write(Frame, 1), -1);
+}
+
+TEST(ComPort, NoticesWhenThePeerCutsTheLine) {
+    TEmulatorProcess Emulator;
+    TComPort Port;
+    Port.SetPort(Emulator.Device());
+    Port.Open();
+    ASSERT_TRUE(Emulator.Control("cut"));
+    for (int i = 0; i < 300 && !Port.LineLost(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(Port.LineLost());
+    EXPECT_EQ(Port.Write("@", 1), -1);
+    Port.Close();
+}
+
+TEST(ComPort, SetupDialogAppliesTheConfirmedChoiceOnly) {
+    TComPort Port;
+    Port.SetPort("COM2");
+    auto Previous = SetComSetupInterceptor([](TComSetupChoice& C) {
+        EXPECT_EQ(C.Port, "COM2");
+        EXPECT_EQ(C.BaudRate, br9600);
+        C.Port = "COM4";
+        C.BaudRate = br57600;
+        C.StopBits = sbTwoStopBits;
+        return true;
+    });
+    Port.ShowSetupDialog();
+    EXPECT_EQ(Port.GetPort(), "COM4");
+    EXPECT_EQ(Port.BaudRate, br57600);
+    EXPECT_EQ(Port.StopBits, sbTwoStopBits);
+    SetComSetupInterceptor([](TComSetupChoice& C) {
+        C.Port = "COM9";
+        return false;
+    });
+    Port.ShowSetupDialog();
+    EXPECT_EQ(Port.GetPort(), "COM4");
+    SetComSetupInterceptor(Previous);
+}
