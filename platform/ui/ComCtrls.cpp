@@ -30,6 +30,9 @@ TToolBar::TToolBar(TComponent* Owner) : TWinControl(Owner)
     SetWidget(bar);
 }
 
+// The buttons go while the list they leave still exists.
+TToolBar::~TToolBar() { DestroyComponents(); }
+
 TToolButton* TToolBar::AddButton(const std::string& Name, TAction* Action)
 {
     auto* button = new TToolButton(this, Action, false);
@@ -94,7 +97,7 @@ void TToolButton::SetVisible(bool Value)
     if (FImpl->Action) FImpl->Action->setVisible(GetVisible());
 }
 
-std::string TToolButton::GetHint() const { return FImpl->Action ? FromQ(FImpl->Action->toolTip()) : std::string(); }
+std::string TToolButton::GetHint() const { return FAction ? FAction->GetHint() : std::string(); }
 bool TToolButton::GetEnabled() const { return FImpl->Action && FImpl->Action->isEnabled(); }
 
 void TToolButton::Click()
@@ -266,6 +269,7 @@ TPageControl::~TPageControl()
     // Docked windows float again rather than go down with their pages.
     for (TTabSheet* page : std::vector<TTabSheet*>(FPages))
         if (page->FForm) UndockClient(page->FForm);
+    DestroyComponents();
 }
 
 QWidget* TPageControl::ClientWidget() const { return Widget(); }

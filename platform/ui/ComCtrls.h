@@ -12,6 +12,7 @@ class TToolButton;
 class TToolBar : public TWinControl {
 public:
     explicit TToolBar(TComponent* Owner);
+    ~TToolBar() override;
     // Adds a button for the action (its caption, hint and state follow the action).
     TToolButton* AddButton(const std::string& Name, TAction* Action);
     TToolButton* AddSeparator(const std::string& Name = {});

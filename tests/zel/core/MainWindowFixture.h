@@ -1,0 +1,64 @@
+// A program folder in a temporary folder, with its zel.ini, and the main window built
+// in it the way the program builds it; shared by the main window's and the window
+// pattern's tests.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "TestSupport.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/FileDates.h"
+#include "platform/ui/Forms.h"
+#include "support_link/RecordingLink.h"
+#include "zel/core/Common.h"
+#include "zel/core/Hlprovider.h"
+#include "zel/core/Umain.h"
+
+class TMainWindowFixture : public ::testing::Test {
+protected:
+    // zel.ini's text before the program starts (empty: no file).
+    void Start(const std::string& Ini)
+    {
+        if (!Ini.empty()) WriteFileText(Dir.File("zel.ini"), Ini);
+        Application->SetExeName(Dir.File("zel"));
+        InitCommon();
+        Main = CreateForm<TFMain>(nullptr);
+    }
+    // The zel.ini lines naming the recording link and the real filer module.
+    std::string Libraries() const
+    {
+        return "HLFileName=" + RecordingLinkFolder() + RecordingLinkFileName + "\nFilerDllFileName=" + RecordingLinkFolder() +
+               "zelfiler.so\n";
+    }
+    // A language file under both names the tests use, in the program's Language folder.
+    void ForceLanguage()
+    {
+        const std::string text =
+            "[Menu]\nMIFile=Datei\nMIFileOpen=Oeffnen\n"
+            "[ActionHint]\nAConnect=Verbindung aufnehmen\n"
+            "[Resource]\nError of loading filer=Fehler beim Laden des Filers\n"
+            "Error of loading hardware library=Fehler beim Laden der Geraetebibliothek\n"
+            "Connected=Verbunden\nDisconnected=Getrennt\n"
+            "[IsothermCtrl]\n0=Isotherme\n1=\n2=Zyklen\n4=Nie\n";
+        ForceDirectories(Dir.File("Language"));
+        WriteFileText(Dir.File("Language/english.lng"), text);
+        WriteFileText(Dir.File("Language/german.lng"), text);
+    }
+    TRecordingLink* Link() const { return HlProvider.Link ? TRecordingLink::From(HlProvider.Link) : nullptr; }
+
+    void TearDown() override
+    {
+        DestroyForms();
+        if (IniFile) DoneCommon();
+        ResourceStrings->Clear();
+        Filer = nullptr;
+        HlProvider.Link = nullptr;
+        Application->SetExeName(SavedExe);
+    }
+
+    TTempDir Dir;
+    TDialogRecorder Dialogs;
+    TFMain* Main = nullptr;
+    std::string SavedExe = Application->ExeName();
+};

@@ -1,0 +1,103 @@
+// The window pattern every tool window of the program follows: its values and docked
+// state in a settings section, its position in a placement section, its captions from a
+// numbered language section, hidden for device types it does not serve, and (for the
+// control windows) living floating or docked in the main window's dock area.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+#include "platform/ui/Forms.h"
+#include "platform/ui/Placement.h"
+#include "zel/core/Common.h"
+
+// The windows that follow the pattern.
+enum class TToolWindowKind {
+    Manual,
+    Manual2,
+    Pump,
+    Isotherm,
+    Deposition,
+    Dipping,
+    Roll,
+    Tape,
+    Disk,
+    CylinderMembrane,
+    TDAR,
+    Eud,
+    FilmPreparation,
+    Calibration,
+    DepositionFB,
+    ExpSetup,
+    DepPosInfo,
+    Script,
+    Status,
+    Lbl,
+};
+
+// The sections and docking rules of one kind of window.
+struct TWindowPattern {
+    TToolWindowKind Kind;
+    const char* SettingsSection;   // "" when the window keeps no values
+    const char* PlacementSection;  // "" when it keeps no position
+    unsigned PlacementOptions;     // fpState, fpPosition, fpActiveControl
+    const char* LanguageSection;   // "" when it has no captions to translate
+    bool Dockable;                 // the operator can drag it to dock
+    bool DockHandlers;             // its dock handlers switch the placement and the dock area
+    bool FillPage;                 // docked, it fills its page (else keeps its own size)
+    bool PullBack;                 // a restored position off screen is pulled back
+    bool (*DocksAtStart)(TDeviceType Type);  // device types for which Docked is honoured
+};
+
+const TWindowPattern& WindowPattern(TToolWindowKind Kind);
+
+// Sets captions from the numbered items of a language section: item i goes to target i
+// when it exists and is not empty; the list ends at the first missing number. Nothing
+// changes while no language file can be read.
+using TCaptionTarget = std::function<void(const std::string& Caption)>;
+void ApplyNumberedCaptions(const std::string& Section, const std::vector<TCaptionTarget>& Targets);
+
+class TToolWindow : public TForm {
+public:
+    TToolWindow(TComponent* Owner, TToolWindowKind Kind);
+    ~TToolWindow() override;
+
+    TToolWindowKind Kind() const { return FKind; }
+    const TWindowPattern& Pattern() const { return WindowPattern(FKind); }
+    TFormPlacement* FormPlacement;
+
+    // The operations with one name in every window.
+    virtual void LoadSettings();
+    virtual void SaveSettings();
+    virtual void ApplyLanguage();
+    virtual void RefreshIndicators() {}
+    virtual void EnableRun(bool /*Enable*/) {}
+    virtual void ShowMotionState(int /*MotionCode*/) {}
+    void FormStartDock(TObject* Sender);
+    void FormEndDock(TObject* Sender, TObject* Target, int X, int Y);
+    void FormUnDock(TObject* Sender, TControl* Client, TWinControl* NewTarget, bool& Allow);
+    void FormPlacementRestorePlacement(TObject* Sender);
+
+    // Operations the main window asks of particular windows; each window that has one
+    // overrides it.
+    virtual void ShowConnected(bool /*Connected*/) {}
+    virtual void RunRegisterInsert() {}
+
+    // The window of a kind, when it exists.
+    static TToolWindow* Find(TToolWindowKind Kind);
+
+protected:
+    // Whether the window serves the current device type (else it and its view action hide).
+    virtual bool ServesDeviceType() const { return true; }
+    // Window-specific preparation before the captions and the settings (entry ranges).
+    virtual void PrepareWindow() {}
+    // The window's captions in their fixed order, its own caption first.
+    virtual std::vector<TCaptionTarget> CaptionTargets();
+    // The window's own values in its settings section (besides Docked).
+    virtual void LoadValues() {}
+    virtual void SaveValues() {}
+
+private:
+    void FormCreate(TObject* Sender);
+    void FormDestroy(TObject* Sender);
+    TToolWindowKind FKind;
+};

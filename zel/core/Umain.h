@@ -1,0 +1,122 @@
+// TFMain: the program's main window. The frame of the child windows, with the menus, the
+// tool bar, the actions, the status bar, the dock area on its right and the three timers;
+// it binds the device link library and the data-set filer library, connects the link and
+// runs the shut-down.
+#pragma once
+#include <memory>
+#include <string>
+#include "hwzel/hwzel.h"
+#include "platform/kvcls/kvcls.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
+#include "platform/ui/StdCtrls.h"
+#include "platform/ui/Strings.h"
+#include "platform/ui/Timers.h"
+#include "zel/core/Common.h"
+#include "zel/core/Toolwindow.h"
+
+namespace KVC {
+class TKvMultiLang;
+}
+
+// Sent to the active child window to save its content; both parameters 0.
+constexpr UINT WM_SAVE = 3026;
+
+class TFMain : public TForm {
+public:
+    explicit TFMain(TComponent* Owner);
+    ~TFMain() override;
+
+    // Components, named as the window names them.
+    TControlBar* ControlBar;
+    TToolBar* ToolBar;
+    TStatusBar* StatusBar;
+    TPanel* pnlDock;
+    TPanel* pnlTabCaption;
+    TPageControl* pgcDock;
+    KVC::TKvMultiLang* MultiLang;
+    TActionList* ActionList;
+    TMainMenu* MainMenu;
+    TMenuItem* miWindow;
+    TTimer* MemCleanTimer;
+    TTimer* SimulateTimer;
+    TTimer* UpdateProcessTimer;
+
+    // Actions, in the list's order.
+    TAction *AFileOpen, *AHelpAbout, *AFileSave, *AFileSettings, *AFileExit, *AViewExperimentalSetup,
+        *AViewManualControl, *AViewCalibrate, *actViewDepositionFB, *AViewIsothermCtrl, *AViewDepositionCtrl,
+        *AViewDippingCtrl, *AHrdwSetup, *AShowBuffer, *AConnect, *ADisconnect, *AHelpDeviceInfo, *AInit,
+        *AViewScriptCtrl, *actViewRollDepositionCtrl, *actViewTapeDepositionCtrl, *actViewManualControl2,
+        *actViewDiskDepositionCtrl, *actViewCylinderMembraneDepositionCtrl, *actViewTDARCtrl, *actHelp, *actViewLBL,
+        *actViewEUD, *actViewFilmPreparation, *actViewPumpControl;
+
+    // Data members.
+    TProcessKind ProcessKind = pkNone;
+    std::unique_ptr<TCustomDLL> FilerLibrary;
+    std::unique_ptr<TCustomDLL> LinkLibrary;
+    bool Simulate = false;
+    TForm* ScriptWindow = nullptr;
+    std::unique_ptr<TStringList> ProcessNames;
+    bool ProcessNamesChanged = false;
+    DWORD LastResponseTick = 0;
+    int ResponseTimeout = 3000;
+
+    void FormCreate(TObject* Sender);
+    void FormShow(TObject* Sender);
+    void FormDestroy(TObject* Sender);
+    void LoadSettings();
+    void SaveSettings();
+
+    // Language.
+    void ApplyLanguage();
+    void ApplyMenuLanguage(TMenuItem* Item);
+    void ChangeLanguage(const std::string& Path);
+
+    // Dock area.
+    void ShowDockPanel();
+    void UpdateDockPanel();
+    void UpdateDockCaption();
+    void ActivateDockPage(const std::string& Caption);
+    // The site check of the dock area for a window the operator drags.
+    bool DockAreaAccepts(TForm* Client) const;
+
+    // The view action of a window kind (null for windows without one).
+    TAction* ViewAction(TToolWindowKind Kind) const;
+
+    // Action handlers.
+    void AFileOpenExecute(TObject* Sender);
+    void AFileSaveExecute(TObject* Sender);
+    void AFileExitExecute(TObject* Sender);
+    void AViewExperimentalSetupExecute(TObject* Sender);
+    void AViewCalibrateExecute(TObject* Sender);
+    void actViewDepositionFBExecute(TObject* Sender);
+    void AViewScriptCtrlExecute(TObject* Sender);
+    void actViewLBLExecute(TObject* Sender);
+    void AHrdwSetupExecute(TObject* Sender);
+    void AShowBufferExecute(TObject* Sender);
+    void AConnectExecute(TObject* Sender);
+    void ADisconnectExecute(TObject* Sender);
+    void AInitExecute(TObject* Sender);
+    void actHelpExecute(TObject* Sender);
+    void WindowMenuClick(TObject* Sender);
+    // A view of a window that may be docked: brought forward on its dock page, or
+    // brought to the front (shown) when it floats.
+    void ViewDockable(TToolWindowKind Kind);
+
+    // Timers (the routing, watchdog and simulation bodies belong to the notification
+    // routing of the main window).
+    void MemCleanTimerTimer(TObject* Sender);
+    void UpdateProcessTimerTimer(TObject* Sender);
+    void SimulateTimerTimer(TObject* Sender);
+
+private:
+    void BuildActions();
+    void BuildMenus();
+    void BuildToolBar();
+    void BindFiler();
+    void BindLink();
+    void ReleaseLink();
+};
+
+extern TFMain* FMain;
