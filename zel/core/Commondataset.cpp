@@ -22,8 +22,9 @@ bool SaveDataSet(const std::string& FileName, ISXDataSet* DataSet) {
     const std::string Target = InProgramFolder(FileName);
     const std::string Folder = ExtractFilePath(Target);
     if (!Folder.empty() && !IsExistingFolder(Folder)) ForceDirectories(Folder);
-    Filer->Save(Target.c_str(), DataSet, 0);
-    return true;
+    // The filer's answer is passed on: a save that did not reach the disk is never
+    // reported as done.
+    return Filer->Save(Target.c_str(), DataSet, 0);
 }
 
 ISXDataSet* LoadDataSet(const std::string& FileName) {

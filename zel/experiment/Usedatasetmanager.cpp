@@ -65,7 +65,11 @@ void TUseDataSetManager::Collect() {
         }
         ISXDataSet* DataSet = Entry->first;
         auto* Set = dynamic_cast<TSXDataSet*>(DataSet);
-        if (Set && Set->GetModified() && *Set->GetFileName()) SaveDataSet(Set->GetFileName(), Set);
+        // A set that cannot be written now is kept for the next run rather than lost.
+        if (Set && Set->GetModified() && *Set->GetFileName() && Filer && !SaveDataSet(Set->GetFileName(), Set)) {
+            ++Entry;
+            continue;
+        }
         Entry = FData.erase(Entry);
         delete DataSet;
     }

@@ -26,7 +26,8 @@ public:
     bool IsKnown(ISXDataSet* DataSet) const;
     // Deletes every set whose count is 0. A set that was changed since it was last saved
     // or loaded and has a file name is written to that file first, so data of a run that
-    // ended without being saved is not lost.
+    // ended without being saved is not lost; when that write fails the set stays for the
+    // next run.
     void Collect();
 
 private:

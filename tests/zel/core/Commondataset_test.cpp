@@ -103,10 +103,11 @@ TEST_F(CommonDataSet, DamagedFileLoadsAsAnEmptyNamedSet) {
     EXPECT_EQ(ReadFileText(Dir.File("broken.mps")), "ZELMPS but not really a set file");
 }
 
-TEST_F(CommonDataSet, SaveReportsSuccessEvenWhenTheFilerFails) {
+// A save the filer could not complete is reported as failed, never as done.
+TEST_F(CommonDataSet, SaveReportsTheFilersFailure) {
     ISXDataSet* Set = NewSampleSet();
     std::filesystem::create_directory(Dir.File("taken.mps"));
-    EXPECT_TRUE(SaveDataSet(Dir.File("taken.mps"), Set));
+    EXPECT_FALSE(SaveDataSet(Dir.File("taken.mps"), Set));
     EXPECT_NE(std::string(Module->GetLastError()).find("cannot replace"), std::string::npos);
     Forget(Set);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <vector>
@@ -164,6 +165,19 @@ TEST(UseDataSetManager, CollectSavesAChangedNamedSetBeforeDeletingIt) {
     ASSERT_TRUE(Module->Load(Dir.File("unsaved.mps").c_str(), &Loaded, 0, 1)) << Module->GetLastError();
     EXPECT_EQ(DescribeSet(Loaded), Expected);
     EXPECT_EQ(ReadFileText(Dir.File("saved.mps")), "replaced by the operator");
+
+    // A set whose file cannot be written now stays idle until a later run can write it.
+    ISXDataSet* Blocked = Manager.Create();
+    Blocked->SetFileName(Dir.File("blocked.mps").c_str());
+    FillSampleSet(Blocked, 2);
+    std::filesystem::create_directory(Dir.File("blocked.mps"));
+    Manager.Release(Blocked);
+    Manager.Collect();
+    EXPECT_TRUE(Manager.IsKnown(Blocked));
+    std::filesystem::remove(Dir.File("blocked.mps"));
+    Manager.Collect();
+    EXPECT_FALSE(Manager.IsKnown(Blocked));
+    EXPECT_TRUE(FileExists(Dir.File("blocked.mps")));
     Filer = PreviousFiler;
 }
 
