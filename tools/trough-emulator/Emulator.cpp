@@ -76,8 +76,9 @@ std::int64_t TTroughEmulator::Tick(std::int64_t NowUs) {
 void TTroughEmulator::SendBody(const std::string& Body) {
     char Digits[4];
     std::snprintf(Digits, sizeof Digits, "%02X", Sum(Body));
-    std::string Packet = "@" + std::string(Digits) + Body + "$";
-    if (O.Garbage) Packet = std::string("~#\x01junk@x\r\n", 12) + Packet;
+    std::string Packet;
+    if (O.Garbage) Packet.append("~#\x01junk@x\r\n", 12);
+    Packet.append("@").append(Digits).append(Body).append("$");
     if (!O.Split) {
         Write(Packet);
         return;
@@ -164,7 +165,9 @@ void TTroughEmulator::Acknowledge(const std::string& Data, std::int64_t NowUs) {
         }
         char Digits[4];
         std::snprintf(Digits, sizeof Digits, "%02X", static_cast<std::uint8_t>(Sum(Body) + 1));
-        Write("@" + std::string(Digits) + Body + "$");
+        std::string Spoiled("@");
+        Spoiled.append(Digits).append(Body).append("$");
+        Write(Spoiled);
     };
     if (O.AckDelayMs > 0) Later(NowUs + O.AckDelayMs * 1000, Send);
     else Send();

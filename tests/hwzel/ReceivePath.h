@@ -1,0 +1,39 @@
+// The receive path in memory: bytes into the splitter, checksum and dispatch of a link,
+// exactly as the port's receive thread feeds them.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include "hwzel/ZelComLink.h"
+#include "platform/serial/ComPort.h"
+
+class TReceivePath {
+public:
+    TReceivePath() {
+        Splitter.StartString = "@";
+        Splitter.StopString = "$";
+        Splitter.CaseInsensitive = true;
+        Splitter.MaxBufferSize = 20480;
+        Splitter.OnPacket = [this](TObject* Sender, const std::string& Text) {
+            ++Packets;
+            Link.PacketReceived(Sender, Text);
+        };
+    }
+    void Feed(const std::uint8_t* Data, std::size_t Size) {
+        Splitter.HandleData(reinterpret_cast<const char*>(Data), Size);
+    }
+    void Feed(const std::string& Bytes) { Splitter.HandleData(Bytes.data(), Bytes.size()); }
+
+    TZelComLink Link;
+    TComDataPacket Splitter;
+    std::size_t Packets = 0;
+};
+
+// A packet as the instrument frames it.
+inline std::string InstrumentPacket(const std::string& Body) {
+    unsigned Sum = 0;
+    for (unsigned char C : Body) Sum += C;
+    char Digits[4];
+    std::snprintf(Digits, sizeof Digits, "%02X", Sum & 0xFF);
+    return "@" + std::string(Digits) + Body + "$";
+}
