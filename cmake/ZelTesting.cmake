@@ -39,14 +39,11 @@ function(zel_add_test_folder)
 endfunction()
 
 function(zel_register_test target)
-  if(ZEL_TSAN)
-    set(sanitizer_options "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1")
-  else()
-    set(sanitizer_options "ASAN_OPTIONS=detect_leaks=1:detect_odr_violation=0")
-  endif()
+  # Sanitizer options and the folders tests need come from the test support itself;
+  # CTest sets only the display platform.
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES LABELS "${target}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZEL_PROGRAM_DIR=${ZEL_PROGRAM_DIR};ZEL_SOURCE_DIR=${CMAKE_SOURCE_DIR};${sanitizer_options};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+    PROPERTIES LABELS "${target}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -5,6 +5,32 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 
+// Defaults of the sanitizers for every test program; the environment may still
+// override them. They live beside main() so that every test program links them.
+extern "C" {
+
+__attribute__((used)) const char* __asan_default_options()
+{
+    return "detect_leaks=1:detect_odr_violation=0:abort_on_error=0";
+}
+
+__attribute__((used)) const char* __ubsan_default_options()
+{
+    return "print_stacktrace=1:halt_on_error=1";
+}
+
+__attribute__((used)) const char* __tsan_default_options()
+{
+    return "halt_on_error=1:second_deadlock_stack=1";
+}
+
+// Allocations that the window system's libraries keep for the whole process.
+__attribute__((used)) const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig\nleak:libQt6Gui\nleak:libQt6Core\nleak:libQt6Widgets\nleak:libdbus\nleak:libglib\n";
+}
+}
+
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);

@@ -60,12 +60,10 @@ TDialogRecorder::~TDialogRecorder()
 
 std::string ProgramDir()
 {
-    const char* dir = std::getenv("ZEL_PROGRAM_DIR");
-    return dir ? std::string(dir) + "/" : std::string("./");
+    return std::string(ZEL_PROGRAM_DIR) + "/";
 }
 
 std::string SourceDir()
 {
-    const char* dir = std::getenv("ZEL_SOURCE_DIR");
-    return dir ? std::string(dir) + "/" : std::string("./");
+    return std::string(ZEL_SOURCE_DIR) + "/";
 }
