@@ -94,9 +94,9 @@ TForm::TForm(TComponent* Owner) : TWinControl(Owner), FImpl(std::make_unique<TIm
 
 TForm::~TForm()
 {
-    if (!FDestroyed) {
-        FDestroyed = true;
-    }
+    FDestroyed = true;
+    // A docked window leaves its page before it goes.
+    if (FHostDockSite) FHostDockSite->UndockClient(this);
     auto& all = AllForms();
     all.erase(std::remove(all.begin(), all.end(), this), all.end());
     auto& created = CreatedForms();
