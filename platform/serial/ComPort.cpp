@@ -133,21 +133,30 @@ void TComPort::Open() {
 }
 
 void TComPort::Close() {
-    std::lock_guard<std::mutex> Lock(FOpenLock);
-    if (FFd < 0) return;
-    FConnected = false;
-    const char Wake = 1;
-    [[maybe_unused]] const ssize_t Written = ::write(FWakePipe[1], &Wake, 1);
-    if (FReceiver.joinable()) {
-        // A handler of the receive thread that closes the port must not wait for itself.
-        if (FReceiver.get_id() == std::this_thread::get_id()) FReceiver.detach();
-        else FReceiver.join();
+    std::thread Receiver;
+    int Fd, WakeRead, WakeWrite;
+    {
+        std::lock_guard<std::mutex> Lock(FOpenLock);
+        if (FFd < 0) return;
+        FConnected = false;
+        Receiver = std::move(FReceiver);
+        Fd = FFd;
+        WakeRead = FWakePipe[0];
+        WakeWrite = FWakePipe[1];
+        FFd = -1;
+        FWakePipe[0] = FWakePipe[1] = -1;
     }
-    ::close(FWakePipe[0]);
-    ::close(FWakePipe[1]);
-    FWakePipe[0] = FWakePipe[1] = -1;
-    ::close(FFd);
-    FFd = -1;
+    // Joined outside the lock: a packet handler on the receive thread may still write.
+    const char Wake = 1;
+    [[maybe_unused]] const ssize_t Written = ::write(WakeWrite, &Wake, 1);
+    if (Receiver.joinable()) {
+        // A handler of the receive thread that closes the port must not wait for itself.
+        if (Receiver.get_id() == std::this_thread::get_id()) Receiver.detach();
+        else Receiver.join();
+    }
+    ::close(WakeRead);
+    ::close(WakeWrite);
+    ::close(Fd);
 }
 
 int TComPort::Write(const void* Buffer, int Count) {

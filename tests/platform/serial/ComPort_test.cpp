@@ -118,9 +118,11 @@ TEST(ComPort, SendsAndReceivesOverThePseudoTerminal) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    std::lock_guard<std::mutex> Guard(Lock);
-    ASSERT_GE(Got.size(), 1u);
-    EXPECT_EQ(Got[0], "06KOK!");
+    {
+        std::lock_guard<std::mutex> Guard(Lock);
+        ASSERT_GE(Got.size(), 1u);
+        EXPECT_EQ(Got[0], "06KOK!");
+    }
     Port.Close();
     EXPECT_FALSE(Port.Connected());
     EXPECT_EQ(Port.Write(Frame, 1), -1);
