@@ -2,8 +2,9 @@
 // side of the link (the hardware provider, the main window, notification routing, the
 // manual windows). It is built as the run-time module "recordinglink.so" in the program
 // folder, next to hwzel.so, and exports _CreateHardwareLink and _DestroyHardwareLink, so
-// it is loaded exactly as the program loads the real link: by bare file name through
-// TCustomDLL, or by naming it as the link library in zel.ini.
+// it is loaded exactly as the program loads the real link: through TCustomDLL from the
+// program folder (RecordingLinkFolder()), or by naming it as the link library (HLFileName)
+// in zel.ini.
 //
 // What it does:
 // - records every call of the ten link operations, in order, with its arguments
