@@ -361,8 +361,8 @@ void TPageControl::ReleaseForm(TTabSheet* Sheet)
     const QPoint global = form->mapToGlobal(QPoint(0, 0));
     form->setParent(nullptr);
     form->setWindowFlags(Qt::Window);
-    form->move(global);
     client->SetHostDockSite(nullptr);
+    client->SetBounds(global.x(), global.y(), form->width(), form->height());
     form->setVisible(client->GetVisible());
 }
 

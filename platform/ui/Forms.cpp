@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QEventLoop>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -77,8 +78,15 @@ struct TForm::TImpl {
     TControl* ActiveControl = nullptr;
     bool Shown = false;
     bool Visible = false;
+    bool MovingByCode = false;
+    QPoint CodePosition{-1000000, -1000000};  // where code last put the window
+    bool Dragging = false;                    // the operator is moving the window
+    std::unique_ptr<QTimer> DropTimer;
     TRect Normal;
 };
+
+// How long a dragged window must rest before it counts as dropped.
+constexpr int DockDropDelayMs = 300;
 
 TForm::TForm(TComponent* Owner) : TWinControl(Owner), FImpl(std::make_unique<TImpl>())
 {
@@ -153,6 +161,53 @@ void TForm::SetMenu(TMainMenu* Menu)
         FImpl->MenuBar->show();
     }
     AlignControls();
+}
+
+void TForm::SetBounds(int Left, int Top, int Width, int Height)
+{
+    const bool saved = FImpl->MovingByCode;
+    FImpl->MovingByCode = true;
+    FImpl->CodePosition = QPoint(Left, Top);
+    TWinControl::SetBounds(Left, Top, Width, Height);
+    FImpl->MovingByCode = saved;
+}
+
+void TForm::WndProc(TMessage& Message)
+{
+    TWinControl::WndProc(Message);
+    if (Message.Msg != WM_MOVE || FImpl->MovingByCode || DragKind != dkDock || FHostDockSite || !FImpl->Visible) return;
+    QWidget* frame = FrameWidget();
+    // The platform reports moves later than they are made: a move to where code put the
+    // window is code's own.
+    if (!frame || !frame->isWindow() || frame->pos() == FImpl->CodePosition) return;
+    if (!FImpl->DropTimer) {
+        FImpl->DropTimer = std::make_unique<QTimer>();
+        FImpl->DropTimer->setSingleShot(true);
+        QObject::connect(FImpl->DropTimer.get(), &QTimer::timeout, [this] { DropOnDockSite(); });
+    }
+    // The first move of a drag starts it (the dock handlers may show their dock area).
+    if (!FImpl->Dragging) {
+        FImpl->Dragging = true;
+        if (OnStartDock) OnStartDock(this);
+    }
+    FImpl->DropTimer->start(DockDropDelayMs);
+}
+
+void TForm::DropOnDockSite()
+{
+    if (!FImpl->Dragging) return;
+    FImpl->Dragging = false;
+    TDockSite* target = nullptr;
+    QPoint local;
+    if (!FHostDockSite && FImpl->Visible) {
+        const QPoint cursor = QCursor::pos();
+        TDockSite* site = DockSiteAt(cursor.x(), cursor.y());
+        if (site && site->AcceptsDrag(this) && ManualDock(site, false)) {
+            target = site;
+            local = site->SiteControl()->Widget()->mapFromGlobal(cursor);
+        }
+    }
+    if (OnEndDock) OnEndDock(this, target ? target->SiteControl() : nullptr, local.x(), local.y());
 }
 
 void TForm::SetFormStyle(TFormStyle Value)

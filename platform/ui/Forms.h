@@ -117,7 +117,12 @@ public:
     // Destroys the form after the current message.
     void Release();
 
+    void SetBounds(int Left, int Top, int Width, int Height) override;
+
 protected:
+    // A floating dock-kind window that the operator moved and left over a dock site
+    // docks there (moves made by code never dock).
+    void WndProc(TMessage& Message) override;
     QWidget* FrameWidget() const override;
     void ApplyCaption() override;
     TRect AlignArea() const override;
@@ -130,6 +135,7 @@ private:
     friend class TChildFrame;
     friend struct TFormAccess;
     void HostInMainForm();
+    void DropOnDockSite();
     void CloseRequested(bool& Accept);
     struct TImpl;
     std::unique_ptr<TImpl> FImpl;

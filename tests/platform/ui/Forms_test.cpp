@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTabBar>
@@ -499,6 +500,34 @@ TEST_F(TFormFixture, PageControlDocksAFormAndATabDragFloatsIt)
     EXPECT_FALSE(tool->DragDock(pages, 10, 10));
     EXPECT_TRUE(tool->Floating());
     FreeForm(tool);
+}
+
+TEST_F(TFormFixture, FloatingWindowMovedOntoTheSiteByTheOperatorDocks)
+{
+    auto* pages = new TPageControl(Form);
+    pages->SetAlign(alClient);
+    pages->SetParent(Form);
+    Form->Show();
+    auto* tool = new TForm(nullptr);
+    tool->SetCaption("Tool");
+    tool->DragKind = dkDock;
+    tool->EndLoading();
+    tool->SetBounds(600, 500, 120, 80);
+    tool->Show();
+    const QPoint overSite = pages->Widget()->mapToGlobal(pages->Widget()->rect().center());
+    QCursor::setPos(overSite);
+
+    // Moved by code over the site: stays floating.
+    tool->SetBounds(overSite.x(), overSite.y(), 120, 80);
+    Application->ProcessMessagesUntil([] { return false; }, 450);
+    EXPECT_TRUE(tool->Floating());
+
+    // Moved as the window manager moves it while the operator drags its title bar.
+    tool->Widget()->move(overSite - QPoint(40, 5));
+    EXPECT_TRUE(Application->ProcessMessagesUntil([&] { return !tool->Floating(); }, 2000));
+    EXPECT_EQ(pages->PageCount(), 1);
+    FreeForm(tool);
+    EXPECT_EQ(pages->PageCount(), 0);
 }
 
 }  // namespace

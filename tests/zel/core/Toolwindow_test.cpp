@@ -2,6 +2,12 @@
 // the dock area, Docked and placement across a restart, the pull-back of an off-screen
 // position, numbered captions and the dock area's site check.
 #include <QApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+#include <cstdlib>
+#include <set>
+#include <QCursor>
 #include <QMouseEvent>
 #include <QTabBar>
 #include <QTabWidget>
@@ -67,9 +73,14 @@ TEST_F(TWindowPatternTest, DockedAtStartUndockedByDragAndFloatingAfterRestart)
     EXPECT_TRUE(isotherm->FormPlacement->GetActive());
     isotherm->SetBounds(150, 120, 220, 180);
 
-    // The dock area's site check lets the isotherm window back in by drag.
-    EXPECT_TRUE(isotherm->DragDock(Main->pgcDock, 5, 5));
+    // Dragged back over the dock area (as the window manager moves it), the isotherm
+    // window docks: the dock area's site check accepts it.
+    const QPoint overDock = Main->pgcDock->Widget()->mapToGlobal(Main->pgcDock->Widget()->rect().center());
+    QCursor::setPos(overDock);
+    isotherm->Widget()->move(overDock - QPoint(30, 5));
+    EXPECT_TRUE(Application->ProcessMessagesUntil([&] { return !isotherm->Floating(); }, 2000));
     EXPECT_TRUE(Main->pnlDock->GetVisible());
+    EXPECT_FALSE(isotherm->FormPlacement->GetActive());
     DragTabOut(Main->pgcDock, 0);
     isotherm->SetBounds(150, 120, 220, 180);
 
@@ -134,6 +145,50 @@ TEST_F(TWindowPatternTest, ManualWindowFillsItsPageAndTheDockAreaChecksDraggedWi
     for (TToolWindowKind kind : {TToolWindowKind::Manual2, TToolWindowKind::Pump, TToolWindowKind::Disk, TToolWindowKind::Eud})
         EXPECT_FALSE(Main->pgcDock->AcceptsDrag(CreateForm<TProbeWindow>(nullptr, kind))) << WindowPattern(kind).SettingsSection;
 
+}
+
+TEST_F(TWindowPatternTest, DockAreaRefusesADraggedWindowOutsideItsSiteCheck)
+{
+    Start("[Common]\n" + Libraries() + "[PumpControl]\nDocked=0\n");
+    auto* pump = CreateForm<TProbeWindow>(nullptr, TToolWindowKind::Pump);
+    Main->Show();
+    pump->Show();
+    EXPECT_FALSE(Main->pnlDock->GetVisible());
+    const QPoint overDock = Main->pgcDock->Widget()->mapToGlobal(Main->pgcDock->Widget()->rect().center());
+    QCursor::setPos(overDock);
+    pump->Widget()->move(overDock - QPoint(30, 5));
+    Application->ProcessMessagesUntil([] { return false; }, 600);
+    EXPECT_TRUE(pump->Floating());
+    EXPECT_FALSE(Main->pnlDock->GetVisible());  // shown for the drag, hidden again after it
+    EXPECT_TRUE(pump->FormPlacement->GetActive());
+}
+
+TEST_F(TWindowPatternTest, MainWindowPictureHasItsRealSizeAndADrawnDockPage)
+{
+    Start("[Common]\n" + Libraries());
+    auto* isotherm = CreateForm<TProbeWindow>(nullptr, TToolWindowKind::Isotherm);
+    Main->SetWindowState(wsNormal);
+    Main->SetBounds(10, 10, 900, 600);
+    Main->Show();
+    Application->ProcessMessages();
+    const QImage picture = Main->Widget()->grab().toImage();
+    if (const char* folder = std::getenv("ZEL_SCREENSHOT_DIR")) picture.save(QString(folder) + "/main-window.png");
+    ASSERT_EQ(picture.width(), Main->Widget()->width() * picture.devicePixelRatio());
+    EXPECT_EQ(picture.width(), 900);
+    EXPECT_EQ(picture.height(), 600);
+    // The dock page shows the window's labels: its area is not one flat colour, and the
+    // whole picture holds the menu, tool bar, status bar and child area in several colours.
+    const QRect page = Main->pgcDock->Pages(0)->Widget()->geometry().translated(
+        Main->pgcDock->Pages(0)->Widget()->parentWidget()->mapTo(Main->Widget(), QPoint(0, 0)));
+    ASSERT_FALSE(page.isEmpty());
+    std::set<QRgb> pageColours, allColours;
+    for (int y = page.top(); y <= page.bottom(); y += 2)
+        for (int x = page.left(); x <= page.right(); x += 2) pageColours.insert(picture.pixel(x, y));
+    for (int y = 0; y < picture.height(); y += 3)
+        for (int x = 0; x < picture.width(); x += 3) allColours.insert(picture.pixel(x, y));
+    EXPECT_GT(pageColours.size(), 2u);
+    EXPECT_GT(allColours.size(), 4u);
+    EXPECT_FALSE(isotherm->Floating());
 }
 
 TEST_F(TWindowPatternTest, OffScreenPositionIsPulledBack)
