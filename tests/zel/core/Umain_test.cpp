@@ -115,6 +115,47 @@ TEST_F(TMainWindow, ActionsComeInOrderWithTheirShortCuts)
     EXPECT_EQ(calls[0].ResultSize, 0);
 }
 
+TEST_F(TMainWindow, SaveGoesToTheActiveChildWindowAndTheWindowMenuArrangesThem)
+{
+    Start("[Common]\n" + Libraries());
+    Main->SetWindowState(wsNormal);
+    Main->SetBounds(0, 0, 900, 600);
+    Main->Show();
+    std::vector<TForm*> children;
+    std::vector<int> saves(2, 0);
+    for (int i = 0; i < 2; ++i) {
+        auto* child = CreateForm<TForm>(nullptr);
+        child->SetCaption("Graph " + std::to_string(i));
+        child->SetFormStyle(fsMDIChild);
+        child->Show();
+        child->AttachHook({nullptr, [&saves, i](TMessage& m) {
+                               if (m.Msg == WM_SAVE && m.WParam == 0 && m.LParam == 0) ++saves[static_cast<size_t>(i)];
+                           }});
+        children.push_back(child);
+    }
+    ASSERT_EQ(Main->MDIChildCount(), 2);
+    children[1]->BringToFront();
+    Application->ProcessMessages();
+    TForm* active = Main->ActiveMDIChild();
+    ASSERT_NE(active, nullptr);
+    QKeyEvent save(QEvent::KeyPress, Qt::Key_S, Qt::ControlModifier);
+    QApplication::sendEvent(Main->Widget(), &save);
+    EXPECT_EQ(saves[0] + saves[1], 1);
+    EXPECT_EQ(saves[active == children[0] ? 0 : 1], 1);
+
+    auto menuItem = [&](const char* name) { return Main->MainMenu->FindItem(name); };
+    menuItem("Tilevertical1")->Click();
+    EXPECT_EQ(children[0]->GetTop(), children[1]->GetTop());
+    EXPECT_NE(children[0]->GetLeft(), children[1]->GetLeft());
+    menuItem("Tilehorizontal1")->Click();
+    EXPECT_EQ(children[0]->GetLeft(), children[1]->GetLeft());
+    EXPECT_NE(children[0]->GetTop(), children[1]->GetTop());
+    menuItem("Cascade1")->Click();
+    EXPECT_NE(children[0]->GetLeft(), children[1]->GetLeft());
+    EXPECT_NE(children[0]->GetTop(), children[1]->GetTop());
+    Main->WindowMenuClick(Main->AConnect);  // a sender that is no menu item does nothing
+}
+
 TEST_F(TMainWindow, InitSendsOnlyWhileConnected)
 {
     Start("[Common]\n" + Libraries());
