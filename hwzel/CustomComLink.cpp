@@ -56,6 +56,7 @@ void TCustomComLink::Shutdown() {
     FPort->Close();
     FPacket->SetComPort(nullptr);
     std::lock_guard<std::mutex> Lock(FLogLock);
+    FLogOpen = false;
     if (FLog.is_open()) FLog.close();
 }
 
@@ -98,6 +99,7 @@ void TCustomComLink::LoadSettings() {
         if (FLog.is_open()) FLog.close();
         FLog.clear();
         FLog.open(LogFileName, std::ios::out | std::ios::trunc);
+        FLogOpen = FLog.is_open();
     }
 }
 
@@ -194,6 +196,7 @@ void TCustomComLink::DispatchPacket(const char* Body, std::size_t Length) {
 }
 
 void TCustomComLink::LogToMonitor(const char* Prefix, const std::string& Text) {
+    if (!FMonitorAttached) return;
     TResGuard::TGuard Guard(FMonitorLock);
     if (FMonitorSink) FMonitorSink(Prefix, Text);
 }
@@ -201,9 +204,11 @@ void TCustomComLink::LogToMonitor(const char* Prefix, const std::string& Text) {
 void TCustomComLink::SetMonitorSink(TMonitorSink Sink) {
     TResGuard::TGuard Guard(FMonitorLock);
     FMonitorSink = std::move(Sink);
+    FMonitorAttached = static_cast<bool>(FMonitorSink);
 }
 
 void TCustomComLink::LogToFile(const std::string& Text) {
+    if (!FLogOpen) return;
     std::lock_guard<std::mutex> Lock(FLogLock);
     if (!FLog.is_open()) return;
     FLog << '[' << TimeOfDay() << "] " << Text << '\n';

@@ -71,6 +71,9 @@ private:
     std::unique_ptr<TCustomComPacketSenderThread> FSenderThread;
     TResGuard FMonitorLock;
     TMonitorSink FMonitorSink;
+    // Checked before the locks, so the receive path pays nothing while no one listens.
+    std::atomic<bool> FMonitorAttached{false};
+    std::atomic<bool> FLogOpen{false};
     TRCmdVector FInfoHandlers;
     TRCmdVector FMessageHandlers;
     std::atomic<UINT> FNotifyMessage{0};

@@ -26,7 +26,8 @@ int FormatPacket(const char* Payload, int Length, char* Out) {
 
 bool CheckPacket(const std::string& Text, const char** Body, std::size_t* BodyLength) {
     const std::size_t DigitCount = Text.size() < 2 ? Text.size() : 2;
-    const std::string Digits = Text.substr(0, DigitCount);
+    char Digits[3] = {};
+    Text.copy(Digits, DigitCount);
     *Body = Text.c_str() + DigitCount;
     *BodyLength = Text.size() - DigitCount;
     const std::uint8_t Expected = static_cast<std::uint8_t>(HexToUInt32(Digits) & 0xFF);

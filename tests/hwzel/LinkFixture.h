@@ -2,6 +2,7 @@
 // pseudo-terminal, with a recording window as its notify target.
 #pragma once
 #include <gtest/gtest.h>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,21 @@
 #include "hwzel/hwzel.h"
 #include "platform/kvcls/kvcls.h"
 #include "platform/ui/IniFiles.h"
+
+// The received-data log goes to the current folder; tests that read it work in a
+// folder of their own, since test programs run side by side in one folder.
+class TCurrentFolder {
+public:
+    explicit TCurrentFolder(const std::string& Folder) : FPrevious(std::filesystem::current_path()) {
+        std::filesystem::current_path(Folder);
+    }
+    ~TCurrentFolder() { std::filesystem::current_path(FPrevious); }
+    TCurrentFolder(const TCurrentFolder&) = delete;
+    TCurrentFolder& operator=(const TCurrentFolder&) = delete;
+
+private:
+    std::filesystem::path FPrevious;
+};
 
 class LinkFixture : public ::testing::Test {
 protected:

@@ -85,7 +85,7 @@ TEST_F(LinkFixture, QueryWhosePacketFailsIsReportedOnceByTheWaitingCaller) {
 }
 
 TEST_F(LinkFixture, BadChecksumIsDroppedAndLoggedThenTheRetryIsAcknowledged) {
-    std::remove("./recivedData.log");
+    TCurrentFolder Folder(Dir.Path());
     Start({"--bad-checksum", "1"}, TSettings{4, 300, true});
     Link->SendCommand("FBSensetivity= 00000001", nullptr, 0);
     ASSERT_TRUE(Emulator->WaitForFrames(2, 3000));
@@ -103,6 +103,7 @@ TEST_F(LinkFixture, BadChecksumIsDroppedAndLoggedThenTheRetryIsAcknowledged) {
 }
 
 TEST_F(LinkFixture, FreshStartEmptiesTheReceivedDataLog) {
+    TCurrentFolder Folder(Dir.Path());
     WriteFileText("./recivedData.log", "old contents\n");
     Start({}, TSettings{4, 1000, true});
     EXPECT_EQ(ReadFileText("./recivedData.log"), "");
