@@ -4,6 +4,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QColor>
+#include <QImage>
+#include <QPixmap>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -83,6 +86,39 @@ TEST_F(TFormFixture, MessageChainRunsBeforeOuterFirstAndAfterInnerFirst)
     panel->DetachHook(second);
     panel->Perform(probe);
     EXPECT_TRUE(order.empty());
+}
+
+TEST_F(TFormFixture, SelfPaintingControlPaintsOnItsCanvasAndHooksDrawAfterIt)
+{
+    struct TSquare : TCustomControl {
+        using TCustomControl::TCustomControl;
+        void Paint() override
+        {
+            Canvas()->Brush()->SetColor(clRed);
+            Canvas()->FillRect(Rect(0, 0, GetWidth(), GetHeight()));
+        }
+    };
+    auto* square = new TSquare(Form);
+    square->SetBounds(10, 10, 40, 30);
+    square->SetParent(Form);
+    // An overlay draws over the control's own picture, through the same canvas.
+    square->AttachHook({nullptr, [square](TMessage& m) {
+                            if (m.Msg != WM_PAINT) return;
+                            square->Canvas()->Brush()->SetColor(clBlue);
+                            square->Canvas()->FillRect(Rect(0, 0, 10, 10));
+                        }});
+    Form->Show();
+    const QImage picture = square->Widget()->grab().toImage();
+    EXPECT_EQ(QColor(picture.pixel(20, 20)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(picture.pixel(5, 5)), QColor(0, 0, 255));
+
+    int clicks = 0;
+    square->OnClick = [&](TObject*) { ++clicks; };
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(square->Widget(), &press);
+    QApplication::sendEvent(square->Widget(), &release);
+    EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(TFormFixture, PostedMessagesReachTheControlThroughItsHandle)
