@@ -1,0 +1,106 @@
+// An owner-drawn slider: a flat band, a rectangular thumb with a marker line, optional
+// tick marks and a caption. OnChanging runs while the position moves, OnChanged when a
+// change is complete (a key, the wheel, a click on the band, the end of a drag, or the
+// program setting the position).
+#pragma once
+#include <string>
+#include "kvc/KvPaintBuffer.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/TrackBar.h"
+
+namespace KVC {
+
+class TKvSlider : public TCustomControl {
+public:
+    explicit TKvSlider(TComponent* Owner);
+
+    int GetMin() const { return FMin; }
+    void SetMin(int Value);
+    int GetMax() const { return FMax; }
+    void SetMax(int Value);
+    int GetPos() const { return FPos; }
+    // Sets the position (clamped), then reports OnChanged, also when it did not move.
+    void SetPos(int Value);
+    // Sets the position (clamped) and reports OnChanging when it was another.
+    void SetInternalPos(int Value);
+    int GetFrequency() const { return FFrequency; }
+    void SetFrequency(int Value);
+    TTrackBarOrientation GetOrientation() const { return FOrientation; }
+    // At run time the control turns in place: width and height swap.
+    void SetOrientation(TTrackBarOrientation Value);
+    TTickMark GetTickMarks() const { return FTickMarks; }
+    void SetTickMarks(TTickMark Value);
+    TAlignment GetCaptionAlignment() const { return FCaptionAlignment; }
+    void SetCaptionAlignment(TAlignment Value);
+    int GetBandWidth() const { return FBandWidth; }
+    void SetBandWidth(int Value);
+    int GetSliderWidth() const { return FSliderWidth; }
+    void SetSliderWidth(int Value);
+    int GetSliderHeight() const { return FSliderHeight; }
+    void SetSliderHeight(int Value);
+    int GetTickLength() const { return FTickLength; }
+    void SetTickLength(int Value);
+    bool GetShortBand() const { return FShortBand; }
+    void SetShortBand(bool Value);
+    // 0 ColorBorder, 1 ColorFlat, 2 ColorFocused, 3 ColorTicks, 4 ColorSlider,
+    // 5 ColorSliderBorder, 6 ColorDirective.
+    TColor GetSliderColor(int Index) const;
+    void SetSliderColor(int Index, TColor Value);
+
+    // Step of the arrow keys and the wheel, and of Page Up/Down and a click on the band.
+    int LineSize = 1;
+    int PageSize = 10;
+    // Take the focus when the mouse comes over the band or the thumb.
+    bool AutoFocus = false;
+
+    TNotifyEvent OnChanging;
+    TNotifyEvent OnChanged;
+
+    // Band and thumb as last painted, and the picture of the last paint.
+    TRect BandRect() const { return FBandRect; }
+    TRect ThumbRect() const { return FThumbRect; }
+    const TBitmap& Picture() const { return FBuffer.Bitmap(); }
+
+protected:
+    void Paint() override;
+    void WndProc(TMessage& Message) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, int X, int Y) override;
+    virtual void DoMouseWheelDown();
+    virtual void DoMouseWheelUp();
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+    // The caption (Caption) is drawn beside the band.
+    void TextChanged() override { Invalidate(); }
+
+private:
+    bool ValueAt(int X, int Y, int& Value) const;
+    bool OverBandOrThumb(int X, int Y) const;
+    void Changed();
+    void DrawTicks(TCanvas* Canvas, const TRect& Track) const;
+
+    int FMin = 0;
+    int FMax = 100;
+    int FPos = 0;
+    int FFrequency = 10;
+    TTrackBarOrientation FOrientation = trHorizontal;
+    TTickMark FTickMarks = tmBottomRight;
+    TColor FColors[7];
+    TAlignment FCaptionAlignment = taLeftJustify;
+    int FBandWidth = 10;
+    int FSliderWidth = 10;
+    int FSliderHeight = 10;
+    int FTickLength = 3;
+    bool FShortBand = false;
+
+    TRect FBandRect;
+    TRect FThumbRect;
+    bool FHover = false;
+    bool FDragging = false;
+    bool FFocused = false;
+    int FSavedPos = 0;
+    TKvPaintBuffer FBuffer;
+};
+
+}  // namespace KVC

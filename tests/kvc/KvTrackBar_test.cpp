@@ -1,0 +1,133 @@
+// The track bar's completion event on a real widget (offscreen): a key, a click on the
+// bar and a drag each report once at the release; a key that moves nothing reports nothing.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWidget>
+
+#include "TestSupport.h"
+#include "kvc/KvTrackBar.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Forms.h"
+
+using namespace KVC;
+
+namespace {
+
+// The groove of the bar lies near the top of the control (ticks below it).
+constexpr int GrooveY = 10;
+
+void Mouse(TControl* Control, QEvent::Type Type, int X, int Y)
+{
+    QWidget* widget = Control->Widget();
+    const QPointF local(X, Y);
+    QMouseEvent event(Type, local, widget->mapToGlobal(local), Type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                      Type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+void Key(TControl* Control, QEvent::Type Type, int QtKey)
+{
+    QKeyEvent event(Type, QtKey, Qt::NoModifier);
+    QApplication::sendEvent(Control->Widget(), &event);
+}
+
+struct TTrackBarFixture : ::testing::Test {
+    void SetUp() override
+    {
+        Form = new TForm(nullptr);
+        Form->SetBounds(30, 30, 300, 200);
+        Bar = new TKvTrackBar(Form);
+        Bar->SetParent(Form);
+        Bar->SetBounds(10, 10, 200, 30);
+        Bar->SetMax(100);
+        Bar->SetPageSize(10);
+        Form->EndLoading();
+        Form->Show();
+        Application->ProcessMessages();
+        Bar->OnChange = [this](TObject*) { ++Changes; };
+        Bar->OnChanged = [this](TObject* Sender) {
+            EXPECT_EQ(Sender, Bar);
+            Changed.push_back(Bar->GetPosition());
+        };
+    }
+    void TearDown() override { FreeForm(Form); }
+    TForm* Form = nullptr;
+    TKvTrackBar* Bar = nullptr;
+    int Changes = 0;
+    std::vector<int> Changed;
+};
+
+TEST_F(TTrackBarFixture, ArrowKeyReportsItsValueAtRelease)
+{
+    Bar->SetPosition(5);
+    Changes = 0;
+    Key(Bar, QEvent::KeyPress, Qt::Key_Right);
+    EXPECT_EQ(Bar->GetPosition(), 6);
+    EXPECT_EQ(Changes, 1);
+    EXPECT_TRUE(Changed.empty());
+    Key(Bar, QEvent::KeyRelease, Qt::Key_Right);
+    EXPECT_EQ(Changed, (std::vector<int>{6}));
+
+    // Held down: the repeats move it on, the one release reports the end.
+    Key(Bar, QEvent::KeyPress, Qt::Key_Left);
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(Bar->Widget(), &repeat);
+    Key(Bar, QEvent::KeyRelease, Qt::Key_Left);
+    EXPECT_EQ(Changed, (std::vector<int>{6, 4}));
+}
+
+TEST_F(TTrackBarFixture, KeyThatMovesNothingReportsNothing)
+{
+    Bar->SetPosition(0);
+    Key(Bar, QEvent::KeyPress, Qt::Key_Left);
+    Key(Bar, QEvent::KeyRelease, Qt::Key_Left);
+    Key(Bar, QEvent::KeyPress, Qt::Key_A);
+    Key(Bar, QEvent::KeyRelease, Qt::Key_A);
+    EXPECT_TRUE(Changed.empty());
+    // A position set from code is no move of the operator's.
+    Bar->SetPosition(30);
+    EXPECT_TRUE(Changed.empty());
+    EXPECT_EQ(Changes, 1);
+}
+
+TEST_F(TTrackBarFixture, ClickOnTheBarReportsOnceAtRelease)
+{
+    Bar->SetPosition(0);
+    Mouse(Bar, QEvent::MouseButtonPress, 190, GrooveY);
+    const int moved = Bar->GetPosition();
+    EXPECT_EQ(moved, 10);
+    EXPECT_TRUE(Changed.empty());
+    Mouse(Bar, QEvent::MouseButtonRelease, 190, GrooveY);
+    EXPECT_EQ(Changed, (std::vector<int>{moved}));
+}
+
+TEST_F(TTrackBarFixture, DragReportsOnceAtRelease)
+{
+    Bar->SetPosition(0);
+    Changes = 0;
+    Mouse(Bar, QEvent::MouseButtonPress, 4, GrooveY);
+    Mouse(Bar, QEvent::MouseMove, 60, GrooveY);
+    Mouse(Bar, QEvent::MouseMove, 120, GrooveY);
+    EXPECT_GE(Changes, 2);
+    EXPECT_TRUE(Changed.empty());
+    Mouse(Bar, QEvent::MouseButtonRelease, 120, GrooveY);
+    ASSERT_EQ(Changed.size(), 1u);
+    EXPECT_EQ(Changed[0], Bar->GetPosition());
+    EXPECT_GT(Bar->GetPosition(), 30);
+}
+
+TEST_F(TTrackBarFixture, OrientationSwapsTheBoundsAtRunTime)
+{
+    Bar->SetOrientation(trVertical);
+    EXPECT_EQ(Bar->GetWidth(), 30);
+    EXPECT_EQ(Bar->GetHeight(), 200);
+    TKvTrackBar loading(nullptr);
+    loading.SetBounds(0, 0, 200, 30);
+    loading.SetOrientation(trVertical);
+    EXPECT_EQ(loading.GetWidth(), 200);
+}
+
+}  // namespace
