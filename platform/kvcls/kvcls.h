@@ -2,6 +2,7 @@
 // lock, number parsing and program version.
 #pragma once
 #include <mutex>
+#include "platform/kvcls/ConvertError.h"
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -63,10 +64,6 @@ private:
     std::mutex FMutex;
 };
 
-class EConvertError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // The decimal number in the text, with "." or "," as decimal separator; leading and
 // trailing blanks are allowed. Anything else raises EConvertError.

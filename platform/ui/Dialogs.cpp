@@ -128,6 +128,13 @@ TDialogAnswer RunRealDialog(const TDialogRequest& Request)
         answer.FileName = name.toStdString();
         break;
     }
+    case TDialogKind::Folder: {
+        const QString start = Q(Request.InitialDir.empty() ? Request.FileName : Request.InitialDir);
+        const QString name = QFileDialog::getExistingDirectory(nullptr, Q(Request.Caption), start);
+        answer.Result = name.isEmpty() ? mrCancel : mrOk;
+        answer.FileName = name.toStdString();
+        break;
+    }
     case TDialogKind::Color: {
         const std::uint32_t c = Request.Color;
         const QColor chosen = QColorDialog::getColor(QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));

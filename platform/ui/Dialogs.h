@@ -30,7 +30,7 @@ constexpr TMsgDlgButtons mbOKCancel = mbOK | mbCancel;
 constexpr int mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
               mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
 
-enum class TDialogKind { MessageBox, MessageDlg, ShowMessage, Color, Font, OpenFile, SaveFile, Help };
+enum class TDialogKind { MessageBox, MessageDlg, ShowMessage, Color, Font, OpenFile, SaveFile, Folder, Help };
 
 struct TDialogRequest {
     TDialogKind Kind = TDialogKind::MessageBox;

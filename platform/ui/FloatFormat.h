@@ -8,11 +8,8 @@
 
 enum TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber };
 
-// A text that is not a number.
-class EConvertError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+// A text that is not a number raises EConvertError.
+#include "platform/kvcls/ConvertError.h"
 
 // The decimal separator of the system's default locale (LC_ALL, LC_NUMERIC, LANG).
 char SystemDecimalSeparator();

@@ -129,7 +129,7 @@ TDirectoryEdit::TDirectoryEdit(TComponent* Owner) : TEdit(Owner)
 bool TDirectoryEdit::DoClick()
 {
     TDialogRequest request;
-    request.Kind = TDialogKind::OpenFile;
+    request.Kind = TDialogKind::Folder;
     request.Caption = DialogTitle;
     request.InitialDir = GetText().empty() ? InitialDir : GetText();
     request.FileName = GetText();

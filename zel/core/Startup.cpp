@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "platform/ui/Application.h"
+#include "platform/ui/Forms.h"
 #include "zel/core/Common.h"
+#include "zel/core/Umain.h"
 
 namespace {
 
@@ -16,9 +18,20 @@ struct TWindowEntry {
     std::function<void()> Destroy;
 };
 
+template <class TWindow>
+TWindowEntry Window(TWindow*& Global)
+{
+    return {[&Global] { Global = CreateForm<TWindow>(nullptr); }, [&Global] {
+                if (Global) FreeForm(Global);
+                Global = nullptr;
+            }};
+}
+
 std::vector<TWindowEntry> ProgramWindows()
 {
-    return {};
+    return {
+        Window(FMain),
+    };
 }
 
 }  // namespace
@@ -30,6 +43,7 @@ void RunProgram()
     try {
         InitCommon();
         for (; created < windows.size(); ++created) windows[created].Create();
+        if (MainForm()) MainForm()->Show();
         Application->Run();
     } catch (...) {
         Application->HandleException(std::current_exception());
