@@ -7,6 +7,7 @@
 #include "hwzel/LinkTexts.h"
 #include "hwzel/Values.h"
 #include "platform/serial/ComPort.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/Timers.h"
 
@@ -56,12 +57,21 @@ TCustomComPacketSenderThread::~TCustomComPacketSenderThread() {
 }
 
 void TCustomComPacketSenderThread::Start() {
-    if (!FThread.joinable()) FThread = std::thread([this] { Execute(); });
+    if (!FThread.joinable())
+        FThread = std::thread([this] {
+            Execute();
+            FEnded = true;
+        });
 }
 
 void TCustomComPacketSenderThread::Stop() {
     FStopEvent.Set();
-    if (FThread.joinable()) FThread.join();
+    if (!FThread.joinable()) return;
+    // The thread may be waiting for the window's answer to a question it sent; on the
+    // window's thread, keep answering until it has ended.
+    if (Application && IsGuiThread())
+        while (!FEnded) Application->ProcessMessagesUntil([this] { return FEnded.load(); }, 100);
+    FThread.join();
     DropQueuedLines();
 }
 

@@ -179,5 +179,6 @@ private:
     // Two exchanges never overlap: the sender thread and an abort take turns.
     std::mutex FExchangeTurn;
 
+    std::atomic<bool> FEnded{false};
     std::thread FThread;
 };

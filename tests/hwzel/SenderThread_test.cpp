@@ -8,6 +8,7 @@
 #include "hwzel/CustomComLink.h"
 #include "hwzel/ZelComLink.h"
 #include "platform/serial/ComPort.h"
+#include "platform/serial/SetupDialog.h"
 #include "platform/ui/IniFiles.h"
 
 namespace {
@@ -305,18 +306,94 @@ TEST(LinkSettings, LoadBeforeSettingsFileChangesNothingAndSaveWritesThePortKeys)
 
 class ScriptOnLineFixture : public ScriptFixture {
 protected:
-    void SetUp() override {
-        ScriptFixture::SetUp();
-        Emulator = std::make_unique<TEmulatorProcess>();
+    void Open(const std::vector<std::string>& Options = {}) {
+        Emulator = std::make_unique<TEmulatorProcess>(Options);
         ASSERT_FALSE(Emulator->Device().empty());
         Link.Port()->SetPort(Emulator->Device());
         ASSERT_TRUE(Link.Connect());
     }
     void TearDown() override { Link.Disconnect(); }
+    std::vector<std::string> FrameTexts() const {
+        std::vector<std::string> R;
+        for (const auto& F : Emulator->Frames()) R.push_back(F.Bytes);
+        return R;
+    }
     std::unique_ptr<TEmulatorProcess> Emulator;
 };
 
+TEST_F(ScriptOnLineFixture, AbortCutsShortOnlyTheAbortedScriptsExchange) {
+    Open({"--silent", "-1"});
+    Link.Thread()->SetComfirmationCmdTimeout(400);
+    Link.Thread()->SetNumRepeatCommand(3);
+    TScriptStrings Script{"FBSensetivity= 1", "TITLE never"};
+    Notes.Answer = [](std::uint32_t Code, LPARAM) { return Code == hlnConvFBSensetivity ? 1 : 0; };
+    ASSERT_TRUE(Link.RunScript(&Script));
+    // Keep answering the conversion question while the packet goes out.
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return !Emulator->Frames().empty(); }, 3000));
+    Link.AbortScript();
+    ASSERT_TRUE(Notes.WaitForCode(hlnScriptFinished));
+    // The script's packet counted as confirmed after its first attempt; the stop packet
+    // went out once; the link stays up and nothing says the device is gone.
+    EXPECT_EQ(FrameTexts(), (std::vector<std::string>{"@85 01 03 00000001$<00>", "@E6 06 00$<00>"}));
+    EXPECT_TRUE(Link.IsConnected());
+    EXPECT_TRUE(Notes.WithCode(hlnErrorText).empty());
+    EXPECT_EQ(LinesRun(1), 0u);
+
+    // A direct line afterwards gets no shortcut: every attempt, then the port closes.
+    Link.SendCommand("DriveAllStop", nullptr, 0);
+    ASSERT_TRUE(Notes.WaitForCode(hlnErrorText, 1, 5000));
+    EXPECT_EQ(Emulator->Frames().size(), 5u);
+    EXPECT_FALSE(Link.IsConnected());
+}
+
+TEST_F(ScriptOnLineFixture, AbortWithoutScriptSendsTheStopPacketAndTheNextScriptRuns) {
+    Open();
+    Link.AbortScript();
+    ASSERT_TRUE(Emulator->WaitForFrames(1, 3000));
+    EXPECT_EQ(FrameTexts()[0], "@E6 06 00$<00>");
+    Run({"TITLE a", "TITLE b"});
+    EXPECT_EQ(LinesRun(1), 1u);
+    EXPECT_TRUE(Notes.WithCode(hlnScriptLineFailed).empty());
+}
+
+TEST_F(ScriptOnLineFixture, LocalLinesAreRecognisedOnlyAsWritten) {
+    Open();
+    std::vector<TComSetupChoice> Shown;
+    auto Previous = SetComSetupInterceptor([&](TComSetupChoice& C) {
+        Shown.push_back(C);
+        return false;
+    });
+    EXPECT_EQ(Link.SendCommand("ShowSetup", nullptr, 0), 1);
+    ASSERT_EQ(Shown.size(), 1u);
+    EXPECT_EQ(Shown[0].Port, Emulator->Device());
+    for (const char* Line : {"showsetup", "ShowBuffer ", "showbuffer"}) EXPECT_EQ(Link.SendCommand(Line, nullptr, 0), 1);
+    Link.SendCommand("DriveAllStop", nullptr, 0);
+    ASSERT_TRUE(Emulator->WaitForFrames(1, 3000));
+    Application->ProcessMessagesUntil([] { return false; }, 100);
+    EXPECT_EQ(Shown.size(), 1u);
+    EXPECT_EQ(Emulator->Frames().size(), 1u) << "lines without a command word send nothing";
+    EXPECT_TRUE(Notes.WithCode(hlnErrorText).empty());
+    SetComSetupInterceptor(Previous);
+}
+
+TEST(LinkLifetime, EndsWhileTheScriptWaitsForTheWindowsAnswer) {
+    TNotifyRecorder Notes;
+    bool Asked = false;
+    Notes.Answer = [&](std::uint32_t Code, LPARAM) {
+        Asked = Asked || Code == hlnRepeatContinue;
+        return 1;
+    };
+    auto Link = std::make_unique<TZelComLink>();
+    Link->SetNotifyTarget(Notes.Handle(), WM_LINKNOTIFY);
+    TScriptStrings Endless{"REPEAT", "ENDREPEAT"};
+    ASSERT_TRUE(Link->RunScript(&Endless));
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Asked; }, 3000));
+    Link.reset();  // must not wait for ever on the question in flight
+    SUCCEED();
+}
+
 TEST_F(ScriptOnLineFixture, ScriptValuesAreConvertedAndDirectLinesStayHexadecimal) {
+    Open();
     bool Interleaved = false;
     Notes.Answer = [&](std::uint32_t Code, LPARAM Payload) -> LRESULT {
         if (Code == hlnConvFBSensetivity) return static_cast<LRESULT>(*reinterpret_cast<const double*>(Payload) * 7);
