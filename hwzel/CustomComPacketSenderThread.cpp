@@ -346,7 +346,8 @@ bool TCustomComPacketSenderThread::SendPacketImpl(int Length, const char* Payloa
     }
     WaitForSendInterval();
     bool Confirmed = false;
-    const int Attempts = FNumRepeatCommand;
+    // A setting below one would send nothing at all and still call the device silent.
+    const int Attempts = std::max(1, FNumRepeatCommand.load());
     for (int Attempt = 0; Attempt < Attempts; ++Attempt) {
         FAckOk.Reset();
         FAckFailed.Reset();
