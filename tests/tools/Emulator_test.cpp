@@ -109,3 +109,26 @@ TEST(TroughEmulator, FaultModesAffectTheFirstFramesOnly) {
     EXPECT_TRUE(C.Cut);
     EXPECT_EQ(C.Out, "");
 }
+
+TEST(TroughEmulator, RunsProcessesWithStartPointsAndFinish) {
+    struct TCase {
+        const char* Start;
+        std::vector<std::string> Bodies;  // in the order they must appear
+    };
+    const std::vector<TCase> Cases = {
+        {"06 01", {"M01 0000", "IIZT ", "M02 0000"}},
+        {"06 02", {"M05 0001", "IDEP ", "M06 0001"}},
+        {"06 06", {"M10", "IRDP ", "M11"}},
+        {"06 0C", {"M21", "IIFP ", "M22"}},
+    };
+    for (const TCase& C : Cases) {
+        TRun R;
+        R.Frame(C.Start);
+        R.Advance(1000000);
+        std::size_t At = 0;
+        for (const std::string& Body : C.Bodies) {
+            At = R.Out.find(Body, At);
+            EXPECT_NE(At, std::string::npos) << C.Start << ": " << Body << " in " << R.Out;
+        }
+    }
+}
