@@ -153,6 +153,10 @@ TEST_F(LinkFixture, CutLineIsReportedWithoutHangOrCrash) {
 TEST_F(LinkFixture, QueryWhilePortIsClosedReportsDeviceNotResponding) {
     Start();
     Link->Disconnect();
+    // A setter is dropped without a word.
+    Link->SendCommand("FBSensetivity= 00000001", nullptr, 0);
+    Settle(200);
+    EXPECT_TRUE(ErrorTexts().empty());
     std::uint32_t Value = 5;
     Link->SendCommand("=FBSensetivity", &Value, 4);
     Settle(100);
