@@ -4,14 +4,12 @@
 // (checked in child runs of this program under "C" and a comma locale).
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
 #include "TestSupport.h"
+#include "WidgetInput.h"
 #include "kvc/KvEdit.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/FloatFormat.h"
@@ -19,6 +17,7 @@
 #include "platform/ui/KeyState.h"
 
 using namespace KVC;
+using WidgetInput::PressKey;
 
 namespace {
 
@@ -43,10 +42,7 @@ int QtKeyOf(char C)
 void Type(TControl* Control, char C, Qt::KeyboardModifiers Mods = Qt::NoModifier)
 {
     const QString text = static_cast<unsigned char>(C) >= 0x20 || C == '\r' || C == '\b' || C == '\x1B' ? QString(QChar(C)) : QString();
-    QKeyEvent press(QEvent::KeyPress, QtKeyOf(C), Mods, text);
-    QApplication::sendEvent(Control->Widget(), &press);
-    QKeyEvent release(QEvent::KeyRelease, QtKeyOf(C), Mods, text);
-    QApplication::sendEvent(Control->Widget(), &release);
+    WidgetInput::PressKey(Control, QtKeyOf(C), text, Mods);
 }
 
 void TypeText(TControl* Control, const std::string& Text)
@@ -54,13 +50,6 @@ void TypeText(TControl* Control, const std::string& Text)
     for (char c : Text) Type(Control, c);
 }
 
-void PressKey(TControl* Control, int QtKey)
-{
-    QKeyEvent press(QEvent::KeyPress, QtKey, Qt::NoModifier);
-    QApplication::sendEvent(Control->Widget(), &press);
-    QKeyEvent release(QEvent::KeyRelease, QtKey, Qt::NoModifier);
-    QApplication::sendEvent(Control->Widget(), &release);
-}
 
 struct TEditFixture : ::testing::Test {
     void SetUp() override
@@ -484,14 +473,12 @@ TEST_F(TEditFixture, BorderRingsFollowFocusAndMouse)
     EXPECT_EQ(picture.Canvas()->GetPixel(99, 21), RGB(10, 20, 30));
     EXPECT_EQ(flat->GetColor(), RGB(200, 200, 200));
 
-    QEvent enter(QEvent::Enter);
-    QApplication::sendEvent(flat->Widget(), &enter);
+    WidgetInput::Hover(flat, true);
     EXPECT_TRUE(flat->MouseOver());
     EXPECT_EQ(ring(1), clWhite);
     EXPECT_EQ(ring(2), clWhite);
     EXPECT_EQ(flat->GetColor(), clWhite);
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(flat->Widget(), &leave);
+    WidgetInput::Hover(flat, false);
     EXPECT_EQ(ring(1), RGB(200, 200, 200));
 
     flat->Perform(WM_SETFOCUS);

@@ -2,13 +2,8 @@
 // drag and band clicks, the picture of band, thumb and ticks, and the orientation swap.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QWheelEvent>
-#include <QWidget>
-
 #include "TestSupport.h"
+#include "WidgetInput.h"
 #include "kvc/KvSlider.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
@@ -17,30 +12,7 @@ using namespace KVC;
 
 namespace {
 
-void Mouse(TControl* Control, QEvent::Type Type, int X, int Y, Qt::MouseButton Button = Qt::LeftButton)
-{
-    QWidget* widget = Control->Widget();
-    const QPointF local(X, Y);
-    const Qt::MouseButtons buttons = Type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Button);
-    QMouseEvent event(Type, local, widget->mapToGlobal(local), Type == QEvent::MouseMove ? Qt::NoButton : Button, buttons,
-                      Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
-
-void Key(TControl* Control, QEvent::Type Type, int QtKey)
-{
-    QKeyEvent event(Type, QtKey, Qt::NoModifier);
-    QApplication::sendEvent(Control->Widget(), &event);
-}
-
-void Wheel(TControl* Control, int Delta)
-{
-    QWidget* widget = Control->Widget();
-    const QPointF local(10, 5);
-    QWheelEvent event(local, widget->mapToGlobal(local), QPoint(), QPoint(0, Delta), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
-    QApplication::sendEvent(widget, &event);
-}
+using namespace WidgetInput;
 
 struct TSliderFixture : ::testing::Test {
     void SetUp() override

@@ -2,12 +2,8 @@
 // bar and a drag each report once at the release; a key that moves nothing reports nothing.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QWidget>
-
 #include "TestSupport.h"
+#include "WidgetInput.h"
 #include "kvc/KvTrackBar.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
@@ -19,20 +15,7 @@ namespace {
 // The groove of the bar lies near the top of the control (ticks below it).
 constexpr int GrooveY = 10;
 
-void Mouse(TControl* Control, QEvent::Type Type, int X, int Y)
-{
-    QWidget* widget = Control->Widget();
-    const QPointF local(X, Y);
-    QMouseEvent event(Type, local, widget->mapToGlobal(local), Type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                      Type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
-
-void Key(TControl* Control, QEvent::Type Type, int QtKey)
-{
-    QKeyEvent event(Type, QtKey, Qt::NoModifier);
-    QApplication::sendEvent(Control->Widget(), &event);
-}
+using namespace WidgetInput;
 
 struct TTrackBarFixture : ::testing::Test {
     void SetUp() override
@@ -73,8 +56,7 @@ TEST_F(TTrackBarFixture, ArrowKeyReportsItsValueAtRelease)
 
     // Held down: the repeats move it on, the one release reports the end.
     Key(Bar, QEvent::KeyPress, Qt::Key_Left);
-    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier, QString(), true);
-    QApplication::sendEvent(Bar->Widget(), &repeat);
+    Key(Bar, QEvent::KeyPress, Qt::Key_Left, QString(), Qt::NoModifier, true);
     Key(Bar, QEvent::KeyRelease, Qt::Key_Left);
     EXPECT_EQ(Changed, (std::vector<int>{6, 4}));
 }

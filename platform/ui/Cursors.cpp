@@ -1,0 +1,34 @@
+#include "platform/ui/Cursors.h"
+
+#include <QCursor>
+#include <QWidget>
+
+namespace {
+struct TCursorPair {
+    TCursor Cursor;
+    Qt::CursorShape Shape;
+};
+const TCursorPair CursorTable[] = {
+    {crArrow, Qt::ArrowCursor}, {crCross, Qt::CrossCursor}, {crIBeam, Qt::IBeamCursor}, {crHandPoint, Qt::PointingHandCursor}};
+}  // namespace
+
+void SetControlCursor(TControl* Control, TCursor Cursor)
+{
+    QWidget* widget = Control ? Control->Widget() : nullptr;
+    if (!widget) return;
+    for (const TCursorPair& pair : CursorTable)
+        if (pair.Cursor == Cursor) {
+            widget->setCursor(pair.Shape);
+            return;
+        }
+    widget->unsetCursor();
+}
+
+TCursor GetControlCursor(const TControl* Control)
+{
+    const QWidget* widget = Control ? Control->Widget() : nullptr;
+    if (!widget || !widget->testAttribute(Qt::WA_SetCursor)) return crDefault;
+    for (const TCursorPair& pair : CursorTable)
+        if (pair.Shape == widget->cursor().shape()) return pair.Cursor;
+    return crDefault;
+}

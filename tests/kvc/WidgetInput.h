@@ -1,0 +1,61 @@
+// Operator input for the component tests: mouse, wheel and key events sent to a
+// control's widget as the window system would deliver them.
+#pragma once
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <QWidget>
+
+#include "platform/ui/Controls.h"
+
+namespace WidgetInput {
+
+// A press, move or release at (X, Y) in the control; the button is held from press to release.
+inline void Mouse(TControl* Control, QEvent::Type Type, int X, int Y, Qt::MouseButton Button = Qt::LeftButton)
+{
+    QWidget* widget = Control->Widget();
+    const QPointF local(X, Y);
+    const Qt::MouseButtons held = Type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Button);
+    QMouseEvent event(Type, local, widget->mapToGlobal(local), Type == QEvent::MouseMove ? Qt::NoButton : Button, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+inline void Click(TControl* Control, int X, int Y, Qt::MouseButton Button = Qt::LeftButton)
+{
+    Mouse(Control, QEvent::MouseButtonPress, X, Y, Button);
+    Mouse(Control, QEvent::MouseButtonRelease, X, Y, Button);
+}
+
+// Delta in eighths of a degree: 120 is one notch away from the operator.
+inline void Wheel(TControl* Control, int Delta)
+{
+    QWidget* widget = Control->Widget();
+    const QPointF local(10, 5);
+    QWheelEvent event(local, widget->mapToGlobal(local), QPoint(), QPoint(0, Delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
+
+inline void Key(TControl* Control, QEvent::Type Type, int QtKey, const QString& Text = QString(),
+                Qt::KeyboardModifiers Mods = Qt::NoModifier, bool Repeat = false)
+{
+    QKeyEvent event(Type, QtKey, Mods, Text, Repeat);
+    QApplication::sendEvent(Control->Widget(), &event);
+}
+
+// Press and release.
+inline void PressKey(TControl* Control, int QtKey, const QString& Text = QString(), Qt::KeyboardModifiers Mods = Qt::NoModifier)
+{
+    Key(Control, QEvent::KeyPress, QtKey, Text, Mods);
+    Key(Control, QEvent::KeyRelease, QtKey, Text, Mods);
+}
+
+inline void Hover(TControl* Control, bool Enter)
+{
+    QEvent event(Enter ? QEvent::Enter : QEvent::Leave);
+    QApplication::sendEvent(Control->Widget(), &event);
+}
+
+}  // namespace WidgetInput
