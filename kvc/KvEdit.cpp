@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "platform/ui/Forms.h"
 #include "platform/ui/KeyState.h"
 #include "platform/ui/Strings.h"
 
@@ -173,8 +174,11 @@ void TKvCustomFlatEdit::WndProc(TMessage& Message)
         if (Loading()) NewAdjustHeight();
         break;
     case CM_MOUSEENTER:
-        FMouseInControl = true;
-        RedrawBorder();
+        // The mouse passing over a window in the background lights nothing up.
+        if (Screen && Screen->ActiveForm()) {
+            FMouseInControl = true;
+            RedrawBorder();
+        }
         break;
     case CM_MOUSELEAVE:
         FMouseInControl = false;

@@ -494,6 +494,13 @@ TEST_F(TEditFixture, BorderRingsFollowFocusAndMouse)
     flat->Perform(CM_PARENTCOLORCHANGED);
     EXPECT_EQ(flat->GetColorFlat(), RGB(1, 2, 3));
     EXPECT_EQ(ring(1), RGB(1, 2, 3));
+
+    // Without an active window the mouse lights nothing up.
+    Form->Hide();
+    Application->ProcessMessages();
+    ASSERT_EQ(Screen->ActiveForm(), nullptr);
+    WidgetInput::Hover(flat, true);
+    EXPECT_FALSE(flat->MouseOver());
 }
 
 TEST_F(TEditFixture, DisabledColourAndHeightFromTheFont)
