@@ -7,24 +7,26 @@ endif()
 # Every *_test.cpp in the calling folder becomes one test program linked with
 # GoogleTest and the given targets; its cases are registered with CTest and run on
 # Qt's offscreen platform with the program folder as working folder.
-# ZEL_TEST_FOLDERS (a list of folders under tests/) limits which folders' tests are
-# registered, as the thread-checker build does; the others are left out of the build.
+# ZEL_TEST_FOLDERS (a list of folders under tests/, or of single test files of a folder
+# named without "_test") limits which tests are registered, as the thread-checker build does; the others are left out of the build.
 function(zel_add_test_folder)
   cmake_parse_arguments(ARG "" "" "LIBS;SOURCES" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
-  set(wanted TRUE)
-  if(ZEL_TEST_FOLDERS)
-    set(wanted FALSE)
-    foreach(folder ${ZEL_TEST_FOLDERS})
-      if(rel STREQUAL folder OR rel MATCHES "^${folder}/")
-        set(wanted TRUE)
-      endif()
-    endforeach()
-  endif()
   string(REPLACE "/" "_" prefix "${rel}")
   foreach(src ${tests})
     get_filename_component(name ${src} NAME_WE)
+    # An entry names a folder or one test file of it ("platform/ui/Messages").
+    set(wanted TRUE)
+    if(ZEL_TEST_FOLDERS)
+      set(wanted FALSE)
+      string(REGEX REPLACE "_test$" "" module "${name}")
+      foreach(folder ${ZEL_TEST_FOLDERS})
+        if(rel STREQUAL folder OR rel MATCHES "^${folder}/" OR "${rel}/${module}" STREQUAL folder)
+          set(wanted TRUE)
+        endif()
+      endforeach()
+    endif()
     set(target "t_${prefix}_${name}")
     add_executable(${target} ${src} ${ARG_SOURCES})
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock testsupport)

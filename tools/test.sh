@@ -8,7 +8,7 @@ jobs="$(nproc)"
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache); fi
 
-threaded="platform/ui;platform/serial;hwzel"
+threaded="platform/ui/Messages;platform/serial;hwzel"
 cmake -S "$root" -B "$root/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEL_TSAN=ON \
   "-DZEL_TEST_FOLDERS=$threaded" "${launcher[@]}"
 cmake --build "$root/build-tsan" -j "$jobs" --target zel_selected_tests

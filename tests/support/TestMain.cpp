@@ -24,6 +24,13 @@ __attribute__((used)) const char* __tsan_default_options()
     return "halt_on_error=1:second_deadlock_stack=1";
 }
 
+// The window system's libraries synchronise their own threads in ways the thread
+// checker cannot see; what it reports inside them is not ours.
+__attribute__((used)) const char* __tsan_default_suppressions()
+{
+    return "race:libQt6Core.so.6\nrace:libQt6Gui.so.6\nrace:libQt6Widgets.so.6\n";
+}
+
 // Allocations that the window system's libraries keep for the whole process.
 __attribute__((used)) const char* __lsan_default_suppressions()
 {
