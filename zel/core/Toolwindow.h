@@ -10,6 +10,15 @@
 #include "platform/ui/Placement.h"
 #include "zel/core/Common.h"
 
+struct TIsothermPoint;
+struct TDepositionPoint;
+struct TTapePoint;
+struct TRollPoint;
+struct TDiskPoint;
+struct TCylPoint;
+struct TTdarPoint;
+struct TFilmPrepPoint;
+
 // The windows that follow the pattern.
 enum class TToolWindowKind {
     Manual,
@@ -81,6 +90,32 @@ public:
     // overrides it.
     virtual void ShowConnected(bool /*Connected*/) {}
     virtual void RunRegisterInsert() {}
+
+    // The device's notices, routed by the main window to the window that owns them. The
+    // records belong to the link: a window reads them during the call and keeps no pointer.
+    virtual void ProcessStarted(int /*Payload*/) {}
+    virtual void ProcessFinished(int /*Payload*/) {}
+    virtual void AddDataRow() {}  // the script recorder: one row from DeviceState
+    virtual void AddDataRow(const TIsothermPoint* /*Point*/) {}
+    virtual void AddDataRow(const TDepositionPoint* /*Point*/) {}
+    virtual void AddDataRow(const TTapePoint* /*Point*/) {}
+    virtual void AddDataRow(const TRollPoint* /*Point*/) {}
+    virtual void AddDataRow(const TDiskPoint* /*Point*/) {}
+    virtual void AddDataRow(const TCylPoint* /*Point*/) {}
+    virtual void AddDataRow(const TTdarPoint* /*Point*/) {}
+    virtual void AddDataRow(const TFilmPrepPoint* /*Point*/) {}
+    virtual void PressureControlStarted(int /*Payload*/) {}
+    virtual void SubstanceOver(int /*Payload*/) {}
+    virtual void EnableContinue() {}
+    virtual void OnDrivesStopped() {}
+    virtual void OnDipperRotatorStopped() {}
+    virtual void OnRevolverStopped() {}
+
+    // What the main window reads of a process window: its START button (null when it has
+    // none), its number of cycles and whether it records the way back of each cycle.
+    virtual TControl* StartButton() const { return nullptr; }
+    virtual int NumCycles() const { return 0; }
+    virtual bool RecordsBackward() const { return false; }
 
     // The window of a kind, when it exists.
     static TToolWindow* Find(TToolWindowKind Kind);

@@ -1,6 +1,8 @@
 #include "zel/core/Umain.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <ctime>
 
 #include "kvc/KvMultiLang.h"
@@ -9,7 +11,9 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/FileDates.h"
 #include "zel/core/Calibrateparam.h"
+#include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
+#include "zel/core/Ustatus.h"
 #include "zel/experiment/Usedatasetmanager.h"
 
 TFMain* FMain = nullptr;
@@ -19,6 +23,8 @@ namespace {
 // The dock area's width and the status panels' widths.
 constexpr int DockAreaWidth = 232;
 constexpr int ConnectionPanelWidth = 70, ReadingPanelWidth = 90, ProcessPanelWidth = 50;
+// The status panel of the running process; the others hold the connection and the readings.
+constexpr int ProcessPanel = 5;
 
 using THandler = void (TFMain::*)(TObject*);
 
@@ -628,7 +634,7 @@ void TFMain::AConnectExecute(TObject*)
     AInitExecute(this);
     if (TToolWindow* status = TToolWindow::Find(TToolWindowKind::Status)) status->ShowConnected(connected);
     StatusBar->Panels(0)->SetText(connected ? GetResString("Connected", "Connected") : GetResString("Disconnected", "Disconnected"));
-    if (connected) LastResponseTick = GetTickCount();
+    if (connected) UpdateResponseTick();
 }
 
 void TFMain::ADisconnectExecute(TObject*)
@@ -679,7 +685,565 @@ void TFMain::WindowMenuClick(TObject* Sender)
 
 void TFMain::MemCleanTimerTimer(TObject*) { UseDataSetManager.Collect(); }
 
-// The status and watchdog work of this timer and the simulated reports belong to the
-// notification routing of the main window, which builds on this window.
-void TFMain::UpdateProcessTimerTimer(TObject*) {}
-void TFMain::SimulateTimerTimer(TObject*) {}
+void TFMain::UpdateProcessTimerTimer(TObject*)
+{
+    IHardwareLink* link = HlProvider.Link;
+    FConnected = link && link->IsConnected();
+    // One question per silence: a report clears the mark, and a question still open
+    // (its box runs a nested loop in which this timer keeps ticking) is never doubled.
+    if (FConnected && !FSilenceQuestioned && !FReconnectQuestionOpen &&
+        static_cast<DWORD>(GetTickCount() - LastResponseTick) > static_cast<DWORD>(ResponseTimeout)) {
+        FConnected = false;
+        AskReconnect();
+        FConnected = link->IsConnected();
+    }
+    if (FStatus) FStatus->ShowConnected(FConnected);
+    StatusBar->Panels(0)->SetText(FConnected ? GetResString("Connected", "Connected") : GetResString("Disconnected", "Disconnected"));
+
+    if (ProcessNamesChanged) {
+        std::string text = GetResString("Process", "Process") + ": ";
+        for (int i = 0; i < ProcessNames->Count();) {
+            if ((*ProcessNames)[i].empty()) {
+                ProcessNames->Delete(i);
+                continue;
+            }
+            text += (*ProcessNames)[i] + "; ";
+            ++i;
+        }
+        if (ProcessNames->Count() == 0) text += GetResString("None", "None");
+        StatusBar->Panels(ProcessPanel)->SetText(text);
+        if (FStatus) FStatus->SetProcessList(*ProcessNames);
+        ProcessNamesChanged = false;
+    }
+}
+
+void TFMain::AskReconnect()
+{
+    FSilenceQuestioned = true;
+    FReconnectQuestionOpen = true;
+    const int answer = Application->MessageBox("Device not responding! Do you want to reconnect?", Application->Title,
+                                               MB_YESNO | MB_ICONWARNING);
+    FReconnectQuestionOpen = false;
+    if (answer != IDYES) return;
+    if (IHardwareLink* link = HlProvider.Link) link->Disconnect();
+    AConnect->Execute();
+}
+
+// ---------------------------------------------------------------------------------------
+// Notifications of the device link
+
+TDeviceState DeviceState{};
+
+bool PostShowMessage(const char* StaticText, TMsgDlgType Type)
+{
+    if (!FMain) return false;
+    return PostMessage(FMain->Handle(), WM_SHOWMESSAGE, reinterpret_cast<WPARAM>(StaticText), static_cast<LPARAM>(Type));
+}
+
+namespace {
+
+template <class TRecord>
+const TRecord* Record(LPARAM Payload)
+{
+    return reinterpret_cast<const TRecord*>(Payload);
+}
+
+// The half-cycle index of the isotherm travels as a 16-bit number.
+int Word(LPARAM Payload) { return static_cast<std::uint16_t>(Payload); }
+int Number(LPARAM Payload) { return static_cast<int>(Payload); }
+
+using TWindowCall = void (*)(TToolWindow& Window, LPARAM Payload);
+
+// One row per window a notice reaches, in the order they are called. A row with a
+// process kind passes the notice on only while that process runs; a data point counts
+// as a sign of life of the device whether or not it is passed on.
+struct TNoticeRoute {
+    THlNotifyCode Code;
+    TToolWindowKind Window;
+    TProcessKind OnlyWhile;
+    TWindowCall Call;
+};
+
+#define POINT(code, window, kind, record)                                                       \
+    {code, TToolWindowKind::window, kind,                                                        \
+     [](TToolWindow& W, LPARAM P) { W.AddDataRow(Record<record>(P)); }}
+#define NOTICE(code, window, call) {code, TToolWindowKind::window, pkNone, [](TToolWindow& W, LPARAM P) { call; }}
+
+const TNoticeRoute NoticeRoutes[] = {
+    POINT(hlnIsothermPoint, Isotherm, pkIsotherm, TIsothermPoint),
+    POINT(hlnDepositionPoint, Deposition, pkDeposition, TDepositionPoint),
+    POINT(hlnTapePoint, Tape, pkTapeDeposition, TTapePoint),
+    POINT(hlnRollPoint, Roll, pkRollDeposition, TRollPoint),
+    POINT(hlnDiskPoint, Disk, pkDiskDeposition, TDiskPoint),
+    POINT(hlnCylPoint, CylinderMembrane, pkCylinderMembraneDeposition, TCylPoint),
+    POINT(hlnTdarPoint, TDAR, pkTDAR, TTdarPoint),
+    POINT(hlnFilmPrepPoint, FilmPreparation, pkFilmPreparation, TFilmPrepPoint),
+    NOTICE(hlnIsothermCycle, Isotherm, W.ProcessStarted(Word(P))),
+    NOTICE(hlnIsothermCompleted, Isotherm, W.ProcessFinished(Word(P))),
+    NOTICE(hlnDepositionStroke, Deposition, W.ProcessStarted(Number(P))),
+    NOTICE(hlnDepositionCompleted, Deposition, W.ProcessFinished(Number(P))),
+    NOTICE(hlnPressureControl, Deposition, W.PressureControlStarted(Number(P))),
+    NOTICE(hlnSubstanceOver, Deposition, W.SubstanceOver(Number(P))),
+    NOTICE(hlnContinueAllowed, Deposition, (void)P; W.EnableContinue()),
+    NOTICE(hlnMotionState, Manual, W.ShowMotionState(Number(P))),
+    NOTICE(hlnMotionState, Manual2, W.ShowMotionState(Number(P))),
+    NOTICE(hlnMotionState, Pump, W.ShowMotionState(Number(P))),
+    NOTICE(hlnMotionState, TDAR, W.ShowMotionState(Number(P))),
+    NOTICE(hlnDrivesStopped, Manual, (void)P; W.ShowMotionState(0)),
+    NOTICE(hlnDrivesStopped, Manual2, (void)P; W.ShowMotionState(0)),
+    NOTICE(hlnDrivesStopped, Pump, (void)P; W.ShowMotionState(0)),
+    NOTICE(hlnDrivesStopped, Calibration, (void)P; W.OnDrivesStopped()),
+    NOTICE(hlnDipperRotatorStopped, Manual2, (void)P; W.OnDipperRotatorStopped()),
+    NOTICE(hlnRevolverStopped, Manual2, (void)P; W.OnRevolverStopped()),
+    NOTICE(hlnRollStarted, Roll, W.ProcessStarted(Number(P))),
+    NOTICE(hlnRollFinished, Roll, W.ProcessFinished(Number(P))),
+    NOTICE(hlnRollLimitSwitch, Roll, W.ProcessFinished(Number(P))),
+    NOTICE(hlnTapeStarted, Tape, W.ProcessStarted(Number(P))),
+    NOTICE(hlnTapeFinished, Tape, W.ProcessFinished(Number(P))),
+    NOTICE(hlnDiskStarted, Disk, W.ProcessStarted(Number(P))),
+    NOTICE(hlnDiskFinished, Disk, W.ProcessFinished(Number(P))),
+    NOTICE(hlnCylStarted, CylinderMembrane, W.ProcessStarted(Number(P))),
+    NOTICE(hlnCylFinished, CylinderMembrane, W.ProcessFinished(Number(P))),
+    NOTICE(hlnTdarStarted, TDAR, W.ProcessStarted(Number(P))),
+    NOTICE(hlnTdarFinished, TDAR, W.ProcessFinished(Number(P))),
+    NOTICE(hlnFilmPrepStarted, FilmPreparation, W.ProcessStarted(Number(P))),
+    NOTICE(hlnFilmPrepFinished, FilmPreparation, W.ProcessFinished(Number(P))),
+};
+
+#undef POINT
+#undef NOTICE
+
+bool IsDataPoint(WPARAM Code)
+{
+    switch (Code) {
+    case hlnIsothermPoint: case hlnDepositionPoint: case hlnTapePoint: case hlnRollPoint:
+    case hlnDiskPoint: case hlnCylPoint: case hlnTdarPoint: case hlnFilmPrepPoint:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The link's conversion questions: the script's value in user units to a device value.
+using TConversion = double (*)(double Value);
+TCalibrateParam& Clb() { return CalibrateParam; }
+
+const struct {
+    THlNotifyCode Code;
+    TConversion Convert;
+} Conversions[] = {
+    {hlnConvFBSensetivity, [](double V) { return Clb().ballance.SPToHw(V); }},
+    {hlnConvFBLimitUp, [](double V) { return Clb().barrier1.SpeedToCode(V); }},
+    {hlnConvFBLimitDown, [](double V) { return Clb().barrier1.SpeedToCode(V); }},
+    {hlnConvBarrierSpeed, [](double V) { return Clb().barrier1.SpeedToCode(V); }},
+    {hlnConvDipperSpeed, [](double V) { return Clb().dipper.SpeedToCode(V); }},
+    {hlnConvDipperDistance, [](double V) { return Clb().dipper.ShToHwDelta(V); }},
+    {hlnConvBarrierPosition, [](double V) { return Clb().barrier1.ShToHw(V); }},
+    {hlnConvTroughArea, [](double V) { return Clb().surface.AreaToPosition(V); }},
+    {hlnConvPressure, [](double V) { return Clb().ballance.SPToHw(V); }},
+    {hlnConvDipperRotatorAngle, [](double V) { return Clb().dipperRotator.ShToHwDelta(V); }},
+    {hlnConvRevolverAngle, [](double V) { return Clb().revolver.ShToHwDelta(V); }},
+    {hlnConvCellToRotator,
+     [](double V) {
+         int cellInRing = 0;
+         const int ring = Clb().revolver.CellToRing(DoubleToInt32(V), &cellInRing);
+         return static_cast<double>(Clb().dipperRotator.GetRingPos(ring));
+     }},
+    {hlnConvCellToRevolver, [](double V) { return static_cast<double>(Clb().revolver.CellAngle(DoubleToInt32(V))); }},
+    {hlnConvRotationSpeed, [](double) { return 63500.0; }},
+    {hlnConvDoserDistance, [](double V) { return Clb().doser.ShToHwDelta(V); }},
+    {hlnConvTapeSpeed, [](double V) { return Clb().tape.SpeedToCode(V); }},
+    {hlnConvDoserSpeed, [](double V) { return Clb().doser.SpeedToCode(V); }},
+    {hlnConvDoserPressure, [](double V) { return Clb().doserBallance.SPToHw(V); }},
+    {hlnConvRotBarrierSpeed, [](double V) { return Clb().rotatingBarrier.SpeedToCode(V); }},
+    {hlnConvDiskSpeed, [](double V) { return Clb().diskDipper.SpeedToCode(V); }},
+    {hlnConvCylinderSpeed, [](double V) { return Clb().cylDipper.SpeedToCode(V); }},
+    {hlnConvDoser2Distance, [](double V) { return Clb().doser2.ShToHwDelta(V); }},
+    {hlnConvDoser2Speed, [](double V) { return Clb().doser2.SpeedToCode(V); }},
+    {hlnConvDoser2Pressure, [](double V) { return Clb().doserBallance.SPToHw(V); }},
+};
+
+bool IsConversion(WPARAM Code) { return Code >= hlnConvFBSensetivity && Code <= hlnConvPumpSpeed; }
+bool IsScriptNotice(WPARAM Code) { return Code >= 100 && Code <= 199; }
+
+}  // namespace
+
+void TFMain::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_LINKNOTIFY:
+        WMLinkNotify(Message);
+        break;
+    case WM_SHOWMESSAGE:
+        WMShowMessage(Message);
+        break;
+    default:
+        TForm::WndProc(Message);
+        break;
+    }
+}
+
+void TFMain::WMLinkNotify(TMessage& Message)
+{
+    if (!IsScriptNotice(Message.WParam)) {
+        Message.Result = OnLinkNotify(Message.WParam, Message.LParam);
+        return;
+    }
+    // Without a registered script window the notice is dropped, so a cycle question is
+    // answered 0 and the cycle ends.
+    Message.Result = ScriptWindow ? SendMessage(ScriptWindow->Handle(), WM_LINKNOTIFY, Message.WParam, Message.LParam) : 0;
+}
+
+void TFMain::WMShowMessage(TMessage& Message)
+{
+    const char* text = reinterpret_cast<const char*>(Message.WParam);
+    const auto type = static_cast<TMsgDlgType>(Message.LParam);
+    MessageDlg(text ? text : "", type >= mtWarning && type <= mtConfirmation ? type : mtInformation, mbOK);
+}
+
+std::int32_t TFMain::OnLinkNotify(WPARAM Code, LPARAM Payload)
+{
+    switch (Code) {
+    case hlnErrorText:
+    case hlnTypeMismatch:
+        ShowLinkError(Payload);
+        return 1;
+    case hlnDeviceState:
+    case hlnDeviceStateChanged:
+        if (const TDeviceState* state = Record<TDeviceState>(Payload); state && state != &DeviceState) DeviceState = *state;
+        UpdateStatus();
+        if (Code == hlnDeviceState && ProcessKind == pkScript)
+            if (TToolWindow* script = TToolWindow::Find(TToolWindowKind::Script)) script->AddDataRow();
+        UpdateResponseTick();
+        return 1;
+    default:
+        break;
+    }
+    if (IsConversion(Code)) {
+        const double* value = reinterpret_cast<const double*>(Payload);
+        if (!value) return 0;
+        for (const auto& conversion : Conversions)
+            if (conversion.Code == Code) return DoubleToInt32(conversion.Convert(*value));
+        return 0;
+    }
+    bool routed = false;
+    for (const TNoticeRoute& route : NoticeRoutes) {
+        if (route.Code != Code) continue;
+        routed = true;
+        if (route.OnlyWhile != pkNone && route.OnlyWhile != ProcessKind) continue;
+        if (TToolWindow* window = TToolWindow::Find(route.Window)) route.Call(*window, Payload);
+    }
+    // The main window's own part of a notice, after the windows had theirs.
+    static const struct {
+        THlNotifyCode Code;
+        void (TFMain::*Call)(LPARAM Payload);
+    } MainWindowNotices[] = {
+        {hlnDrivesStopped, &TFMain::ShowDipperOutOfRange},
+        {hlnRollLimitSwitch, &TFMain::ShowRollLimitSwitch},
+    };
+    for (const auto& notice : MainWindowNotices)
+        if (notice.Code == Code) (this->*notice.Call)(Payload);
+    if (IsDataPoint(Code)) UpdateResponseTick();
+    return routed ? 1 : 0;
+}
+
+void TFMain::ShowLinkError(LPARAM Payload)
+{
+    // The link's own words, shown as they come.
+    const char* text = reinterpret_cast<const char*>(Payload);
+    MessageDlg(text ? text : "", mtError, mbOK);
+    ADisconnect->Execute();
+}
+
+void TFMain::ShowDipperOutOfRange(LPARAM Payload)
+{
+    if (Payload == 1) MessageDlg("Dipper out of range", mtWarning, mbOK);
+}
+
+void TFMain::ShowRollLimitSwitch(LPARAM)
+{
+    Application->MessageBox("Limit switch activated. Process Roll Deposition was stoped", Application->Title,
+                            MB_OK | MB_ICONINFORMATION);
+}
+
+void TFMain::UpdateResponseTick()
+{
+    LastResponseTick = GetTickCount();
+    FSilenceQuestioned = false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Status bar and the reading windows
+
+namespace {
+
+// The status bar's reading texts, in panel order.
+std::vector<std::string> DeviceStateReadings(const TDeviceState& State)
+{
+    TCalibrateParam& clb = CalibrateParam;
+    std::vector<std::string> texts;
+    if (DeviceType != dtLbl) {
+        texts.push_back("SP: " + PressureText(State.balance) + " mN/m");
+        texts.push_back("BPos: " + FixedText(clb.barrier1.HwToSh(static_cast<std::uint32_t>(State.barrier1Pos + State.barrier2Pos)), 1) + " mm");
+        texts.push_back("Square: " + FixedText(clb.surface.PositionToArea(State.barrier1Pos, State.barrier2Pos), 1) + " cm2");
+    }
+    texts.push_back("DPos: " + FixedText(clb.dipper.HwToSh(State.dipperPos), 1) + " mm");
+    if (DeviceType != dtTrough) {
+        texts.push_back("DRot: " + FixedText(clb.dipperRotator.HwToSh(State.dipperRotatorPos), 0));
+        texts.push_back("Rev: " + FixedText(clb.revolver.HwToSh(State.revolverPos), 0));
+        const int cell = CellOfState(State);
+        texts.push_back(cell < 0 ? std::string("Cell: Unk") : "Cell: " + std::to_string(cell));
+    }
+    return texts;
+}
+
+}  // namespace
+
+void TFMain::UpdateStatus()
+{
+    const DWORD now = GetTickCount();
+    if (static_cast<DWORD>(now - FLastStatusTick) < AppSettings.UpdateStatusInterval) return;
+    FLastStatusTick = now;
+
+    // Panel 5 is the process panel; the readings take the others in order.
+    static const int ReadingPanels[] = {1, 2, 3, 4, 6, 7, 8};
+    const std::vector<std::string> texts = DeviceStateReadings(DeviceState);
+    for (size_t i = 0; i < texts.size() && i < std::size(ReadingPanels); ++i)
+        if (ReadingPanels[i] < StatusBar->PanelCount()) StatusBar->Panels(ReadingPanels[i])->SetText(texts[i]);
+
+    if (FStatus) FStatus->RefreshIndicators();
+    for (TToolWindowKind kind : {TToolWindowKind::Calibration, TToolWindowKind::Manual, TToolWindowKind::Manual2,
+                                 TToolWindowKind::Pump, TToolWindowKind::Tape, TToolWindowKind::Roll, TToolWindowKind::Disk,
+                                 TToolWindowKind::CylinderMembrane, TToolWindowKind::TDAR})
+        if (TToolWindow* window = TToolWindow::Find(kind); window && window->GetVisible()) window->RefreshIndicators();
+}
+
+// ---------------------------------------------------------------------------------------
+// The running process
+
+namespace {
+
+enum class TStartHandling { ShowStart, EnableStart, EnableRun };
+
+// What each process window does with its START when a process begins or ends.
+const struct {
+    TToolWindowKind Window;
+    TStartHandling Handling;
+} StartHandling[] = {
+    {TToolWindowKind::Isotherm, TStartHandling::ShowStart},
+    {TToolWindowKind::Deposition, TStartHandling::ShowStart},
+    {TToolWindowKind::Dipping, TStartHandling::ShowStart},
+    {TToolWindowKind::Script, TStartHandling::EnableStart},
+    {TToolWindowKind::Tape, TStartHandling::ShowStart},
+    {TToolWindowKind::Roll, TStartHandling::ShowStart},
+    {TToolWindowKind::FilmPreparation, TStartHandling::ShowStart},
+    {TToolWindowKind::Disk, TStartHandling::EnableRun},
+    {TToolWindowKind::CylinderMembrane, TStartHandling::EnableRun},
+    {TToolWindowKind::TDAR, TStartHandling::EnableRun},
+    {TToolWindowKind::Script, TStartHandling::EnableRun},
+    {TToolWindowKind::Lbl, TStartHandling::EnableRun},
+    // The EUD window's START stays hidden after its run unless it is given back here.
+    {TToolWindowKind::Eud, TStartHandling::EnableRun},
+};
+
+}  // namespace
+
+void TFMain::SetProcess(TProcessKind Kind)
+{
+    ProcessKind = Kind;
+    const bool idle = Kind == pkNone;
+    for (const auto& entry : StartHandling) {
+        TToolWindow* window = TToolWindow::Find(entry.Window);
+        if (!window) continue;
+        switch (entry.Handling) {
+        case TStartHandling::ShowStart:
+            if (TControl* start = window->StartButton()) start->SetVisible(idle);
+            break;
+        case TStartHandling::EnableStart:
+            if (TControl* start = window->StartButton()) start->SetEnabled(idle);
+            break;
+        case TStartHandling::EnableRun:
+            window->EnableRun(idle);
+            break;
+        }
+    }
+    const bool simulate = !idle && Simulate;
+    SimulateTimer->SetEnabled(simulate);
+    if (simulate) StartSimulation();
+}
+
+void TFMain::SetProcessList(const TStringList* List)
+{
+    if (!List) return;
+    *ProcessNames = *List;
+    ProcessNamesChanged = true;
+}
+
+void TFMain::SetProcessText(const std::string& Text)
+{
+    ProcessNames->Clear();
+    ProcessNames->Add(Text);
+    ProcessNamesChanged = true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Simulated device reports
+
+namespace {
+
+// A balance reading drawn evenly from the unit's device range, upper end excluded.
+std::uint32_t RandomReading(IClbLineUnit& Unit)
+{
+    const std::int64_t a = DoubleToInt32(Unit.GetHwMin()), b = DoubleToInt32(Unit.GetHwMax());
+    const std::int64_t low = std::min(a, b), span = std::max(a, b) - low;
+    if (span == 0) return static_cast<std::uint32_t>(low);
+    const std::int64_t draw = (static_cast<std::int64_t>(std::rand()) * (static_cast<std::int64_t>(RAND_MAX) + 1) + std::rand()) % span;
+    return static_cast<std::uint32_t>(low + draw);
+}
+
+// One step of 4 per cent of the barrier's device range.
+std::uint16_t NextBarrierPos(std::uint16_t Position)
+{
+    return static_cast<std::uint16_t>(DoubleToInt32(CalibrateParam.barrier1.GetHwRange() * 0.04 + Position));
+}
+
+// First tick of an accessory process: the window opens its table as on the device's notice.
+void StartAccessoryWindow(TToolWindowKind Kind, bool First)
+{
+    if (!First) return;
+    if (TToolWindow* window = TToolWindow::Find(Kind)) window->ProcessStarted(0);
+}
+
+// A point of an accessory process: the two balances, the rest left at zero.
+template <class TRecord>
+void SimulateAccessoryPoint(TFMain& Main, TToolWindowKind Kind, THlNotifyCode Code, bool First)
+{
+    TRecord point{};
+    point.balance = RandomReading(CalibrateParam.ballance);
+    point.doserBalance = RandomReading(CalibrateParam.doserBallance);
+    StartAccessoryWindow(Kind, First);
+    Main.OnLinkNotify(Code, reinterpret_cast<LPARAM>(&point));
+}
+
+int WindowCycles(TToolWindowKind Kind)
+{
+    const TToolWindow* window = TToolWindow::Find(Kind);
+    return window ? window->NumCycles() : 0;
+}
+
+}  // namespace
+
+void TFMain::StartSimulation()
+{
+    SimTicks = 0;
+    SimStroke = 0;
+    switch (ProcessKind) {
+    case pkIsotherm: {
+        SimBarrierPos = static_cast<std::uint16_t>(DoubleToInt32(CalibrateParam.barrier1.GetHwMin()));
+        const TToolWindow* isotherm = TToolWindow::Find(TToolWindowKind::Isotherm);
+        SimBackward = isotherm && isotherm->RecordsBackward();
+        OnLinkNotify(hlnIsothermCycle, 0);
+        break;
+    }
+    case pkDeposition:
+        SimDipperPos = static_cast<std::uint16_t>(CalibrateParam.dipper.GetZeroHw());
+        OnLinkNotify(hlnDepositionStroke, 0);
+        break;
+    case pkScript:
+        SimDipperPos = static_cast<std::uint16_t>(CalibrateParam.dipper.GetZeroHw());
+        break;
+    default:
+        break;
+    }
+}
+
+void TFMain::SimulateTimerTimer(TObject*)
+{
+    const bool first = SimTicks == 0;
+    SimTicks += SimulateTimer->GetInterval() / 100;
+    TCalibrateParam& clb = CalibrateParam;
+    switch (ProcessKind) {
+    case pkIsotherm: {
+        TIsothermPoint point{};
+        point.barrier1Pos = SimBarrierPos;
+        point.balance = RandomReading(clb.ballance);
+        point.time = SimTicks;
+        OnLinkNotify(hlnIsothermPoint, reinterpret_cast<LPARAM>(&point));
+        SimulateIsothermStroke();
+        break;
+    }
+    case pkDeposition: {
+        TDepositionPoint point{};
+        point.dipperPos = SimDipperPos;
+        point.balance = RandomReading(clb.ballance);
+        point.time = SimTicks;
+        point.phase = (SimTicks / 5) % 4 + 1;
+        OnLinkNotify(hlnDepositionPoint, reinterpret_cast<LPARAM>(&point));
+        SimulateDepositionStroke();
+        break;
+    }
+    case pkScript:
+        DeviceState.balance = RandomReading(clb.ballance);
+        DeviceState.dipperPos = SimDipperPos;
+        OnLinkNotify(hlnDeviceState, reinterpret_cast<LPARAM>(&DeviceState));
+        SimDipperPos = static_cast<std::uint16_t>(SimDipperPos + 25);
+        break;
+    case pkTapeDeposition:
+        SimulateAccessoryPoint<TTapePoint>(*this, TToolWindowKind::Tape, hlnTapePoint, first);
+        break;
+    case pkRollDeposition:
+        SimulateAccessoryPoint<TRollPoint>(*this, TToolWindowKind::Roll, hlnRollPoint, first);
+        break;
+    case pkDiskDeposition:
+        SimulateAccessoryPoint<TDiskPoint>(*this, TToolWindowKind::Disk, hlnDiskPoint, first);
+        break;
+    case pkCylinderMembraneDeposition:
+        SimulateAccessoryPoint<TCylPoint>(*this, TToolWindowKind::CylinderMembrane, hlnCylPoint, first);
+        break;
+    case pkTDAR: {
+        TTdarPoint point{};
+        point.value0 = SimBarrierPos;
+        point.rotBarrierPos = SimDipperPos;
+        point.tapePos = SimDipperPos;
+        point.balance = RandomReading(clb.ballance);
+        point.doserBalance = RandomReading(clb.doserBallance);
+        StartAccessoryWindow(TToolWindowKind::TDAR, first);
+        OnLinkNotify(hlnTdarPoint, reinterpret_cast<LPARAM>(&point));
+        SimDipperPos = static_cast<std::uint16_t>(SimDipperPos + 25);
+        SimBarrierPos = NextBarrierPos(SimBarrierPos);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TFMain::SimulateIsothermStroke()
+{
+    SimBarrierPos = NextBarrierPos(SimBarrierPos);
+    if (SimBarrierPos <= CalibrateParam.barrier1.GetHwMax()) return;
+    SimBarrierPos = static_cast<std::uint16_t>(DoubleToInt32(CalibrateParam.barrier1.GetHwMin()));
+    OnLinkNotify(hlnIsothermCompleted, SimStroke);
+    if (!SimBackward) {
+        // The way back is not recorded: its half cycle starts and ends at once.
+        ++SimStroke;
+        OnLinkNotify(hlnIsothermCycle, SimStroke);
+        OnLinkNotify(hlnIsothermCompleted, SimStroke);
+    }
+    if (2 * WindowCycles(TToolWindowKind::Isotherm) - 1 > SimStroke) {
+        ++SimStroke;
+        OnLinkNotify(hlnIsothermCycle, SimStroke);
+    }
+}
+
+void TFMain::SimulateDepositionStroke()
+{
+    SimDipperPos = static_cast<std::uint16_t>(SimStroke % 2 == 0 ? SimDipperPos + 25 : SimDipperPos - 25);
+    const int zero = CalibrateParam.dipper.GetZeroHw();
+    if (zero <= SimDipperPos && SimDipperPos <= zero + 625) return;
+    OnLinkNotify(hlnDepositionCompleted, SimStroke);
+    if (2 * WindowCycles(TToolWindowKind::Deposition) - 1 > SimStroke) {
+        ++SimStroke;
+        OnLinkNotify(hlnDepositionStroke, SimStroke);
+    }
+}

@@ -22,6 +22,18 @@ class TKvMultiLang;
 
 // Sent to the active child window to save its content; both parameters 0.
 constexpr UINT WM_SAVE = 3026;
+// A message box raised by the main window for another window: first parameter the address
+// of a zero-terminated text that stays valid until the message is handled (a posted
+// message needs a text of static storage), second the box type (0 warning, 1 error,
+// 2 information, 3 confirmation).
+constexpr UINT WM_SHOWMESSAGE = WM_USER + 2001;  // 3025
+
+// The last device state the instrument reported (zeros until the first report).
+extern TDeviceState DeviceState;
+
+// Posts a text of static storage to the main window, which shows it in a box of the type;
+// false when the main window does not exist.
+bool PostShowMessage(const char* StaticText, TMsgDlgType Type);
 
 class TFMain : public TForm {
 public:
@@ -61,6 +73,13 @@ public:
     bool ProcessNamesChanged = false;
     DWORD LastResponseTick = 0;
     int ResponseTimeout = 3000;
+
+    // The simulation's state (only while Simulate is set and a process runs).
+    bool SimBackward = false;
+    std::uint32_t SimTicks = 0;
+    std::uint16_t SimBarrierPos = 0;
+    std::uint16_t SimDipperPos = 0;
+    std::uint16_t SimStroke = 0;
 
     void FormCreate(TObject* Sender);
     void FormShow(TObject* Sender);
@@ -104,13 +123,39 @@ public:
     // brought to the front (shown) when it floats.
     void ViewDockable(TToolWindowKind Kind);
 
-    // Timers (the routing, watchdog and simulation bodies belong to the notification
-    // routing of the main window).
+    // Timers.
     void MemCleanTimerTimer(TObject* Sender);
     void UpdateProcessTimerTimer(TObject* Sender);
     void SimulateTimerTimer(TObject* Sender);
 
+    // The device's notifications and the running process.
+    void WMLinkNotify(TMessage& Message);
+    void WMShowMessage(TMessage& Message);
+    // Routes one notification to the window that owns it; 1 for every routed code, the
+    // device value for a conversion request, 0 for any other code.
+    std::int32_t OnLinkNotify(WPARAM Code, LPARAM Payload);
+    void UpdateResponseTick();
+    void UpdateStatus();
+    void SetProcess(TProcessKind Kind);
+    void SetProcessList(const TStringList* List);
+    void SetProcessText(const std::string& Text);
+
+protected:
+    void WndProc(TMessage& Message) override;
+
 private:
+    void ShowLinkError(LPARAM Payload);
+    void ShowDipperOutOfRange(LPARAM Payload);
+    void ShowRollLimitSwitch(LPARAM Payload);
+    void AskReconnect();
+    void StartSimulation();
+    void SimulateIsothermStroke();
+    void SimulateDepositionStroke();
+    // The watchdog's view of the link and the status refresh's last tick.
+    bool FConnected = false;
+    bool FReconnectQuestionOpen = false;
+    bool FSilenceQuestioned = false;
+    DWORD FLastStatusTick = 0;
     void BuildActions();
     void BuildMenus();
     void BuildToolBar();
