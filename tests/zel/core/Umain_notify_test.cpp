@@ -62,13 +62,23 @@ public:
     int Cycles = 1;
     bool Backward = false;
     LRESULT ScriptAnswer = 0;
+    std::vector<TIsothermPoint> IsothermPoints;
+    std::vector<TDepositionPoint> DepositionPoints;
 
     void Log(const std::string& Call) { CallLog().push_back(std::string(KindName(Kind())) + "." + Call); }
     void ProcessStarted(int P) override { Log("ProcessStarted(" + std::to_string(P) + ")"); }
     void ProcessFinished(int P) override { Log("ProcessFinished(" + std::to_string(P) + ")"); }
     void AddDataRow() override { Log("AddDataRow()"); }
-    void AddDataRow(const TIsothermPoint* P) override { Log("AddDataRow(isotherm " + std::to_string(P->balance) + ")"); }
-    void AddDataRow(const TDepositionPoint* P) override { Log("AddDataRow(deposition " + std::to_string(P->balance) + ")"); }
+    void AddDataRow(const TIsothermPoint* P) override
+    {
+        Log("AddDataRow(isotherm " + std::to_string(P->balance) + ")");
+        IsothermPoints.push_back(*P);
+    }
+    void AddDataRow(const TDepositionPoint* P) override
+    {
+        Log("AddDataRow(deposition " + std::to_string(P->balance) + ")");
+        DepositionPoints.push_back(*P);
+    }
     void AddDataRow(const TTapePoint* P) override { Log("AddDataRow(tape " + std::to_string(P->balance) + ")"); }
     void AddDataRow(const TRollPoint* P) override { Log("AddDataRow(roll " + std::to_string(P->balance) + ")"); }
     void AddDataRow(const TDiskPoint* P) override { Log("AddDataRow(disk " + std::to_string(P->balance) + ")"); }
@@ -678,6 +688,167 @@ TEST_F(TWatchdog, WithoutALinkShowsDisconnected)
     Main->UpdateProcessTimerTimer(nullptr);
     EXPECT_EQ(Questions(), 0);
     EXPECT_EQ(Panel(0), "Disconnected");
+}
+
+// ---------------------------------------------------------------------------------------
+// Simulated reports
+
+class TSimulation : public TNotifyRouting {
+protected:
+    void StartSimulated(const std::string& Calibration)
+    {
+        StartWith("Simulate=1\n", "[CalibrateParam]\n" + Calibration);
+        AllProbes();
+    }
+    // Starts the process and stops the real timer: the test ticks by hand.
+    void Run(TProcessKind Kind)
+    {
+        Main->SetProcess(Kind);
+        ASSERT_TRUE(Main->SimulateTimer->GetEnabled());
+        Main->SimulateTimer->SetEnabled(false);
+    }
+    void Tick(int Count)
+    {
+        for (int i = 0; i < Count; ++i) Main->SimulateTimerTimer(nullptr);
+    }
+    // The start and finish notices in the log, in order.
+    static std::vector<std::string> Notices()
+    {
+        std::vector<std::string> notices;
+        for (const std::string& call : CallLog())
+            if (call.find("Process") != std::string::npos) notices.push_back(call);
+        return notices;
+    }
+};
+
+const char* const IsothermCalibration = "barrier1.hwMin=0\nbarrier1.hwMax=10000\nballance.hwMin=500\nballance.hwMax=500\n";
+
+TEST_F(TSimulation, IsothermWithoutBackwardPassesTheWayBackAtOnceAndStopsAfterItsCycles)
+{
+    StartSimulated(IsothermCalibration);
+    TProbeWindow* isotherm = Probes[TToolWindowKind::Isotherm];
+    isotherm->Cycles = 2;
+    isotherm->Backward = false;
+    Run(pkIsotherm);
+    EXPECT_EQ(Notices(), std::vector<std::string>{"Isotherm.ProcessStarted(0)"});
+
+    Tick(25);
+    ASSERT_EQ(isotherm->IsothermPoints.size(), 25u);
+    EXPECT_EQ(Notices().size(), 1u);
+    Tick(1);
+    ASSERT_EQ(isotherm->IsothermPoints.size(), 26u);
+    for (size_t i = 0; i < 26; ++i) {
+        EXPECT_EQ(isotherm->IsothermPoints[i].barrier1Pos, 400 * i) << i;
+        EXPECT_EQ(isotherm->IsothermPoints[i].time, i + 1) << i;
+        EXPECT_EQ(isotherm->IsothermPoints[i].balance, 500u) << i;  // minimum equals maximum
+    }
+    EXPECT_EQ(Notices(), (std::vector<std::string>{"Isotherm.ProcessStarted(0)", "Isotherm.ProcessFinished(0)",
+                                                   "Isotherm.ProcessStarted(1)", "Isotherm.ProcessFinished(1)",
+                                                   "Isotherm.ProcessStarted(2)"}));
+    CallLog().clear();
+    Tick(26);
+    EXPECT_EQ(isotherm->IsothermPoints[26].barrier1Pos, 0u);
+    EXPECT_EQ(Notices(), (std::vector<std::string>{"Isotherm.ProcessFinished(2)", "Isotherm.ProcessStarted(3)",
+                                                   "Isotherm.ProcessFinished(3)"}));
+    // The points are also the device's sign of life.
+    EXPECT_EQ(Main->LastResponseTick, Clock.Now);
+}
+
+TEST_F(TSimulation, IsothermWithBackwardRecordsBothStrokesOfItsOneCycle)
+{
+    StartSimulated(IsothermCalibration);
+    TProbeWindow* isotherm = Probes[TToolWindowKind::Isotherm];
+    isotherm->Cycles = 1;
+    isotherm->Backward = true;
+    Run(pkIsotherm);
+    Tick(26);
+    EXPECT_EQ(Notices(), (std::vector<std::string>{"Isotherm.ProcessStarted(0)", "Isotherm.ProcessFinished(0)",
+                                                   "Isotherm.ProcessStarted(1)"}));
+    CallLog().clear();
+    Tick(26);
+    EXPECT_EQ(Notices(), std::vector<std::string>{"Isotherm.ProcessFinished(1)"});
+}
+
+TEST_F(TSimulation, DepositionMovesTheDipperInItsBandAndCountsPhases)
+{
+    StartSimulated("dipper.zeroHw=1000\nballance.hwMin=100\nballance.hwMax=110\n");
+    TProbeWindow* deposition = Probes[TToolWindowKind::Deposition];
+    deposition->Cycles = 1;
+    Run(pkDeposition);
+    EXPECT_EQ(Notices(), std::vector<std::string>{"Deposition.ProcessStarted(0)"});
+    Tick(25);
+    EXPECT_EQ(Notices().size(), 1u);
+    Tick(1);  // the first stroke ends on the 26th tick
+    EXPECT_EQ(Notices(), (std::vector<std::string>{"Deposition.ProcessStarted(0)", "Deposition.ProcessFinished(0)",
+                                                   "Deposition.ProcessStarted(1)"}));
+    const std::vector<TDepositionPoint>& points = deposition->DepositionPoints;
+    ASSERT_EQ(points.size(), 26u);
+    for (size_t i = 0; i < points.size(); ++i) {
+        EXPECT_EQ(points[i].dipperPos, 1000 + 25 * i) << i;
+        EXPECT_EQ(points[i].time, i + 1) << i;
+        EXPECT_EQ(points[i].phase, ((i + 1) / 5) % 4 + 1) << i;
+        EXPECT_GE(points[i].balance, 100u);
+        EXPECT_LT(points[i].balance, 110u);
+    }
+    EXPECT_EQ(points[3].phase, 1u);
+    EXPECT_EQ(points[4].phase, 2u);
+    EXPECT_EQ(points[19].phase, 1u);  // back to 1 after 4
+    // The way down: the dipper leaves the band below its zero on the 53rd tick.
+    CallLog().clear();
+    Tick(26);
+    EXPECT_EQ(points[26].dipperPos, 1650u);
+    EXPECT_TRUE(Notices().empty());
+    Tick(1);
+    EXPECT_EQ(points.back().dipperPos, 1000u);
+    EXPECT_EQ(Notices(), std::vector<std::string>{"Deposition.ProcessFinished(1)"});
+    // The last stroke's finish repeats until the window ends the process.
+    CallLog().clear();
+    Tick(1);
+    EXPECT_EQ(Notices(), std::vector<std::string>{"Deposition.ProcessFinished(1)"});
+    Main->SetProcess(pkNone);
+    EXPECT_FALSE(Main->SimulateTimer->GetEnabled());
+}
+
+TEST_F(TSimulation, ScriptFeedsTheDeviceStateThroughTheNormalPath)
+{
+    StartSimulated("dipper.zeroHw=300\nballance.hwMin=42\nballance.hwMax=42\n");
+    AppSettings.UpdateStatusInterval = 0;
+    Run(pkScript);
+    Tick(3);
+    EXPECT_EQ(DeviceState.dipperPos, 350u);
+    EXPECT_EQ(DeviceState.balance, 42u);
+    EXPECT_EQ(std::count(CallLog().begin(), CallLog().end(), "Script.AddDataRow()"), 3);
+    EXPECT_EQ(Panel(4).rfind("DPos: ", 0), 0u);
+    EXPECT_EQ(Main->LastResponseTick, Clock.Now);
+}
+
+TEST_F(TSimulation, AccessoryProcessesStartTheirWindowOnTheFirstTickOnly)
+{
+    StartSimulated("ballance.hwMin=7\nballance.hwMax=7\ndoserBallance.hwMin=9\ndoserBallance.hwMax=9\n");
+    struct Case {
+        TProcessKind Kind;
+        std::vector<std::string> Calls;
+    };
+    const Case cases[] = {
+        {pkTapeDeposition, {"Tape.ProcessStarted(0)", "Tape.AddDataRow(tape 7)", "Tape.AddDataRow(tape 7)"}},
+        {pkRollDeposition, {"Roll.ProcessStarted(0)", "Roll.AddDataRow(roll 7)", "Roll.AddDataRow(roll 7)"}},
+        {pkDiskDeposition, {"Disk.ProcessStarted(0)", "Disk.AddDataRow(disk 7)", "Disk.AddDataRow(disk 7)"}},
+        {pkCylinderMembraneDeposition, {"Cyl.ProcessStarted(0)", "Cyl.AddDataRow(cyl 7)", "Cyl.AddDataRow(cyl 7)"}},
+        {pkTDAR, {"TDAR.ProcessStarted(0)", "TDAR.AddDataRow(tdar 7)", "TDAR.AddDataRow(tdar 7)"}},
+        {pkEUD, {}},
+        {pkFilmPreparation, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Kind);
+        Run(c.Kind);
+        CallLog().clear();
+        Tick(2);
+        std::vector<std::string> calls;
+        for (const std::string& call : CallLog())
+            if (call.find("EnableRun") == std::string::npos) calls.push_back(call);
+        EXPECT_EQ(calls, c.Calls);
+        Main->SetProcess(pkNone);
+    }
 }
 
 }  // namespace
