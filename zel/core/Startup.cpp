@@ -8,6 +8,9 @@
 #include "platform/ui/Forms.h"
 #include "zel/core/Common.h"
 #include "zel/core/Umain.h"
+#include "zel/core/Umsg.h"
+#include "zel/core/Uprogress.h"
+#include "zel/core/Ustatus.h"
 
 namespace {
 
@@ -31,6 +34,9 @@ std::vector<TWindowEntry> ProgramWindows()
 {
     return {
         Window(FMain),
+        Window(FProgress),
+        Window(FStatus),
+        Window(FMsg),
     };
 }
 

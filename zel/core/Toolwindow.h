@@ -110,6 +110,8 @@ public:
     virtual void OnDrivesStopped() {}
     virtual void OnDipperRotatorStopped() {}
     virtual void OnRevolverStopped() {}
+    // The calibration window's automatic calibration, ended from its wait box.
+    virtual void CancelAutoCalibration() {}
 
     // What the main window reads of a process window: its START button (null when it has
     // none), its number of cycles and whether it records the way back of each cycle.

@@ -13,6 +13,9 @@
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
+#include "zel/core/Uabout.h"
+#include "zel/core/Udeviceinfo.h"
+#include "zel/core/Usettings.h"
 #include "zel/core/Ustatus.h"
 #include "zel/experiment/Usedatasetmanager.h"
 
@@ -45,9 +48,9 @@ struct TActionSpec {
 
 const TActionSpec ActionSpecs[] = {
     ACTION(AFileOpen, "File", "Open", "Ctrl+O", &TFMain::AFileOpenExecute),
-    ACTION(AHelpAbout, "Help", "About", "", nullptr),
+    ACTION(AHelpAbout, "Help", "About", "", &TFMain::AHelpAboutExecute),
     ACTION(AFileSave, "File", "Save", "Ctrl+S", &TFMain::AFileSaveExecute),
-    ACTION(AFileSettings, "File", "Settings", "", nullptr),
+    ACTION(AFileSettings, "File", "Settings", "", &TFMain::AFileSettingsExecute),
     ACTION(AFileExit, "File", "Exit", "", &TFMain::AFileExitExecute),
     ACTION(AViewExperimentalSetup, "View", "Experimental setup", "", &TFMain::AViewExperimentalSetupExecute),
     VIEW(AViewManualControl, "LB Manual Control", Manual),
@@ -60,7 +63,7 @@ const TActionSpec ActionSpecs[] = {
     ACTION(AShowBuffer, "Device", "AShowBuffer", "Ctrl+Alt+T", &TFMain::AShowBufferExecute),
     ACTION(AConnect, "Device", "Connect", "", &TFMain::AConnectExecute),
     ACTION(ADisconnect, "Device", "Disconnect", "", &TFMain::ADisconnectExecute),
-    ACTION(AHelpDeviceInfo, "Help", "Device Info", "", nullptr),
+    ACTION(AHelpDeviceInfo, "Help", "Device Info", "", &TFMain::AHelpDeviceInfoExecute),
     ACTION(AInit, "Device", "Init device", "", &TFMain::AInitExecute),
     ACTION(AViewScriptCtrl, "View", "Script Control", "", &TFMain::AViewScriptCtrlExecute),
     VIEW(actViewRollDepositionCtrl, "Roll Deposition Control", Roll),
@@ -326,8 +329,7 @@ void TFMain::BuildActions()
         if (spec.Handler) {
             const THandler handler = spec.Handler;
             action->OnExecute = [this, handler](TObject* Sender) { (this->*handler)(Sender); };
-        } else if (spec.Field != &TFMain::AHelpAbout && spec.Field != &TFMain::AFileSettings &&
-                   spec.Field != &TFMain::AHelpDeviceInfo) {
+        } else {
             const TToolWindowKind kind = spec.View;
             action->OnExecute = [this, kind](TObject*) { ViewDockable(kind); };
         }
@@ -655,6 +657,28 @@ void TFMain::AInitExecute(TObject*)
 }
 
 void TFMain::actHelpExecute(TObject*) { ShowHelp(); }
+
+namespace {
+
+// A dialog that exists only while it is shown.
+template <class TDialog>
+void ShowModalDialog()
+{
+    TDialog* dialog = CreateForm<TDialog>(nullptr);
+    try {
+        dialog->ShowModal();
+    } catch (...) {
+        FreeForm(dialog);
+        throw;
+    }
+    FreeForm(dialog);
+}
+
+}  // namespace
+
+void TFMain::AFileSettingsExecute(TObject*) { ShowModalDialog<TFSettings>(); }
+void TFMain::AHelpDeviceInfoExecute(TObject*) { ShowModalDialog<TFDeviceInfo>(); }
+void TFMain::AHelpAboutExecute(TObject*) { ShowModalDialog<TFAbout>(); }
 
 void TFMain::WindowMenuClick(TObject* Sender)
 {

@@ -118,6 +118,9 @@ public:
     void ADisconnectExecute(TObject* Sender);
     void AInitExecute(TObject* Sender);
     void actHelpExecute(TObject* Sender);
+    void AFileSettingsExecute(TObject* Sender);
+    void AHelpDeviceInfoExecute(TObject* Sender);
+    void AHelpAboutExecute(TObject* Sender);
     void WindowMenuClick(TObject* Sender);
     // A view of a window that may be docked: brought forward on its dock page, or
     // brought to the front (shown) when it floats.
