@@ -1,0 +1,72 @@
+// End to end: the main window loads hwzel.so as its link, connects to the instrument
+// emulator over a pseudo-terminal, and the emulator's reports reach the status bar and
+// the status window; a silent instrument raises the reconnect question.
+#include "zel/core/MainWindowFixture.h"
+#include "hwzel/EmulatorProcess.h"
+#include "zel/core/Ustatus.h"
+
+namespace {
+
+class TLinkedProgram : public TMainWindowFixture {
+protected:
+    void StartLinked(const std::vector<std::string>& Options)
+    {
+        Emulator = std::make_unique<TEmulatorProcess>(Options);
+        ASSERT_FALSE(Emulator->Device().empty()) << "the emulator did not start";
+        Start("[Common]\nDeviceType=ZEL\nHLFileName=" + RecordingLinkFolder() + "hwzel.so\nFilerDllFileName=" +
+              RecordingLinkFolder() + "zelfiler.so\n"
+              "[PortSettings]\nPort=" + Emulator->Device() + "\nBaudRate=13\n"
+              "[CalibrateParam]\nballance.shMin=0\nballance.shMax=100\nballance.hwMin=0\nballance.hwMax=1000\n");
+        ASSERT_TRUE(Dialogs.Requests.empty()) << Dialogs.Requests[0].Text;
+        ASSERT_NE(HlProvider.Link, nullptr);
+        Status = CreateForm<TFStatus>(nullptr);
+    }
+    void TearDown() override
+    {
+        TMainWindowFixture::TearDown();
+        Emulator.reset();
+        DeviceState = TDeviceState{};
+    }
+    std::string Panel(int Index) const { return Main->StatusBar->Panels(Index)->GetText(); }
+
+    std::unique_ptr<TEmulatorProcess> Emulator;
+    TFStatus* Status = nullptr;
+};
+
+TEST_F(TLinkedProgram, DeviceStateReportsReachTheStatusBarAndTheStatusWindow)
+{
+    StartLinked({"--info-ms", "50"});
+    EXPECT_TRUE(HlProvider.Link->IsConnected());
+    AppSettings.UpdateStatusInterval = 100;
+    // The emulator reports a balance reading of 0x200: 100 - 51.2 mN/m.
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Panel(1) == "SP: 48.800 mN/m"; }, 5000)) << Panel(1);
+    EXPECT_EQ(DeviceState.balance, 0x200u);
+    EXPECT_EQ(Panel(4).rfind("DPos: ", 0), 0u);
+    EXPECT_EQ(Status->mmoStatus->GetLines()[0], "SP: 48.800");
+    Main->UpdateProcessTimerTimer(nullptr);
+    EXPECT_EQ(Panel(0), "Connected");
+    EXPECT_EQ(Status->mmoStatus->Font()->GetColor(), RGB(0, 0, 128));
+    EXPECT_TRUE(Dialogs.Requests.empty());
+}
+
+TEST_F(TLinkedProgram, SilentInstrumentRaisesTheReconnectQuestionOnce)
+{
+    StartLinked({});  // no reports unless asked
+    Main->ResponseTimeout = 200;
+    Main->UpdateResponseTick();
+    Application->ProcessMessagesUntil([] { return false; }, 300);
+    Dialogs.Answer(IDNO);
+    Main->UpdateProcessTimerTimer(nullptr);
+    Main->UpdateProcessTimerTimer(nullptr);
+    int questions = 0;
+    for (const TDialogRequest& request : Dialogs.Requests)
+        if (request.Text == "Device not responding! Do you want to reconnect?") ++questions;
+    EXPECT_EQ(questions, 1);
+
+    // A report from the instrument ends the silence.
+    ASSERT_TRUE(Emulator->Control("send IINF 00000001 00000002 00000003 00000004 00000005"));
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return DeviceState.balance == 3; }, 5000));
+    EXPECT_GT(Main->LastResponseTick, 0u);
+}
+
+}  // namespace
