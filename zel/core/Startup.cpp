@@ -30,6 +30,10 @@ TWindowEntry Window(TWindow*& Global)
             }};
 }
 
+// The main window comes first: every other window's creation may reach it. The progress
+// window is the second of the program's windows, the status window the twelfth and the
+// confirmation box the fourteenth; the windows of the other modules take their places
+// between them.
 std::vector<TWindowEntry> ProgramWindows()
 {
     return {
