@@ -178,9 +178,10 @@ bool TCustomComPacketSenderThread::MayContinue() const {
 }
 
 void TCustomComPacketSenderThread::Abort() {
+    // Told first, so the notice always comes before the ones of the script's end.
+    PostNotify(hlnScriptStatus, reinterpret_cast<LPARAM>(LinkTexts::ProcessAborted));
     FAborted = true;
     FAbortEvent.Set();
-    PostNotify(hlnScriptStatus, reinterpret_cast<LPARAM>(LinkTexts::ProcessAborted));
 }
 
 // ----- lines and scripts ------------------------------------------------------------

@@ -95,6 +95,10 @@ public:
     DWORD MinSendInterval() const { return FMinSendInterval; }
 
 protected:
+    // The script statements and the prognosis act as part of the thread.
+    friend class TScriptStatements;
+    friend class TScriptPrognosis;
+
     virtual void Execute();
 
     // Posts code 0 with one of the link's fixed texts.
@@ -112,6 +116,8 @@ protected:
     bool MayContinue() const;
     bool ScriptMode() const { return FScriptMode; }
     bool Aborted() const { return FAborted; }
+    // False once a packet failed every attempt, until its line or script has ended.
+    bool LastPacketConfirmed() const { return FConfirmed; }
 
     // The stop packet of an abort: sent on the caller's thread; unacknowledged, it counts
     // as confirmed after its first attempt.

@@ -1,5 +1,7 @@
 #include "hwzel/ZelComLink.h"
 
+#include "hwzel/ScriptStatements.h"
+#include "hwzel/Ushowbuffer.h"
 #include "platform/serial/ComPort.h"
 #include "platform/ui/IniFiles.h"
 
@@ -64,6 +66,8 @@ TZelComLink::TZelComLink() {
     auto Thread = std::make_unique<TZelComPacketSenderThread>(this);
     FThread = Thread.get();
     SetSenderThread(std::move(Thread));
+    // The table is complete before the thread runs its first line.
+    InstallScriptStatements(*FThread);
     FThread->Start();
     // The instrument needs a pause between two packets.
     FThread->SetMinSendInterval(50);
@@ -72,6 +76,7 @@ TZelComLink::TZelComLink() {
 }
 
 TZelComLink::~TZelComLink() {
+    ReleaseTrafficMonitorOf(this);
     Shutdown();
 }
 
@@ -137,10 +142,14 @@ int TZelComLink::SendCommand(std::string Line, void* Result, int ResultSize) {
         return 1;
     }
     if (Line == "ShowBuffer") {
-        if (ShowTrafficMonitor) ShowTrafficMonitor(this);
+        ShowTrafficMonitor();
         return 1;
     }
     return TCustomComLink::SendCommand(std::move(Line), Result, ResultSize);
+}
+
+void TZelComLink::ShowTrafficMonitor() {
+    ShowTrafficMonitorFor(this);
 }
 
 // ----- info packets -----------------------------------------------------------------

@@ -43,8 +43,8 @@ public:
     void LoadSettings() override;
     int SendCommand(std::string Line, void* Result, int ResultSize) override;
 
-    // Shows the traffic monitor; its window module sets this (empty: no monitor built in).
-    static inline void (*ShowTrafficMonitor)(TZelComLink* Link) = nullptr;
+    // Creates the traffic monitor window on first use and shows it.
+    void ShowTrafficMonitor();
 
     TZelComPacketSenderThread* Thread() const { return FThread; }
     // The last values, as the receive thread left them (for the receive thread and tests).

@@ -234,12 +234,31 @@ void TTroughEmulator::Command(const std::string& Payload, std::int64_t NowUs) {
     case 0x0A:
     case 0x0B:
         Acknowledge("", NowUs);
-        Later(NowUs + 100000, [this, Group] { SendBody(Group == 0x0A ? "M0A" : "M0B"); });
+        Turn(Group, Item, Value, NowUs);
         return;
     default:
         Acknowledge("", NowUs);
         return;
     }
+}
+
+// Item 00 finds the zero position, 01 turns clockwise (a turn by 0 stops), 02 back.
+// When the turn ends the stop report goes out, after the new positions ("INR") when
+// they are asked for.
+void TTroughEmulator::Turn(int Group, int Item, std::uint32_t Value, std::int64_t NowUs) {
+    if (O.ManualStops) return;
+    std::int64_t& Position = Group == 0x0A ? FRotator : FRevolver;
+    const std::int64_t Steps = static_cast<std::int32_t>(Value);
+    Later(NowUs + 100000, [this, Group, Item, Steps, &Position] {
+        if (Item == 0x00) Position = 0;
+        else if (Item == 0x01) Position += Steps;
+        else if (Item == 0x02) Position -= Steps;
+        if (O.TurnPositions)
+            SendBody("IINR " + Hex8(static_cast<std::uint32_t>(FRotator)) + " " +
+                     Hex8(static_cast<std::uint32_t>(FRevolver)) + " " + Hex8(static_cast<std::uint32_t>(FPos[3])) +
+                     " 00000210 00000304");
+        SendBody(Group == 0x0A ? "M0A" : "M0B");
+    });
 }
 
 void TTroughEmulator::StopDrive(int Drive) {
@@ -252,7 +271,7 @@ void TTroughEmulator::StartMove(int Item, std::uint32_t Value, std::int64_t NowU
     const bool Forward = Item % 3 == 1;
     SendBody("M03 " + Hex4(static_cast<std::uint32_t>(Item)));
     // A move of 0 runs until it is stopped.
-    if (Value == 0) return;
+    if (Value == 0 || O.ManualStops) return;
     const std::int64_t Steps = static_cast<std::int32_t>(Value);
     const std::int64_t DurationUs = std::clamp<std::int64_t>(std::llabs(Steps) * 10, 20000, 300000);
     Later(NowUs + DurationUs, [this, Drive, Serial, Forward, Steps] {
@@ -327,7 +346,8 @@ std::string TTroughEmulator::DeviceStateBody() const {
     const std::uint32_t Fields[15] = {
         static_cast<std::uint32_t>(FPos[0]), static_cast<std::uint32_t>(FPos[2]), 0x200, 0x150, 0x160,
         static_cast<std::uint32_t>(FPos[1]), 0x0102, 0x210, 0x0304, static_cast<std::uint32_t>(FPos[3]),
-        static_cast<std::uint32_t>(FPos[4]), static_cast<std::uint32_t>(FPos[5]), 0, 0,
+        static_cast<std::uint32_t>(FPos[4]), static_cast<std::uint32_t>(FPos[5]), static_cast<std::uint32_t>(FRevolver),
+        static_cast<std::uint32_t>(FRotator),
         static_cast<std::uint32_t>(FPos[6])};
     for (std::uint32_t F : Fields) Body += " " + Hex8(F);
     return Body;

@@ -20,6 +20,8 @@ struct TEmulatorOptions {
     bool AckBeforeReply = false;  // a bare acknowledgement before a query's reply
     int AckDelayMs = 0;
     int InfoIntervalMs = 0;    // periodic device-state packets, 0 off
+    bool ManualStops = false;  // moves and turns never report their end; the peer sends it
+    bool TurnPositions = false;  // a turn's end also reports the rotator and revolver positions
     std::string DeviceName = "Trough Emulator";
 };
 
@@ -49,6 +51,7 @@ private:
     void Later(std::int64_t AtUs, std::function<void()> Action);
     void StartMove(int Item, std::uint32_t Value, std::int64_t NowUs);
     void StopDrive(int Drive);
+    void Turn(int Group, int Item, std::uint32_t Value, std::int64_t NowUs);
     void RunProcess(int Item, std::int64_t NowUs);
     std::string DeviceStateBody() const;
 
@@ -65,6 +68,8 @@ private:
     std::uint32_t FClb[4] = {0x100, 0, 0x8000, 720};
     std::int64_t FPos[7] = {};             // drive positions in steps
     int FMoveSerial[7] = {};               // a newer move or a stop cancels an older one
+    std::int64_t FRotator = 0;             // dipper rotator and revolver positions in steps
+    std::int64_t FRevolver = 0;
     struct TTimed {
         std::int64_t At;
         std::uint64_t Order;

@@ -26,7 +26,8 @@ void Usage() {
     std::fprintf(stderr,
                  "usage: trough-emulator [--nak N] [--silent N] [--bad-checksum N] [--cut-after N]\n"
                  "                       [--garbage] [--split] [--ack-before-reply] [--ack-delay MS]\n"
-                 "                       [--info-ms MS] [--name TEXT]\n"
+                 "                       [--info-ms MS] [--name TEXT] [--manual-stops]\n"
+                 "                       [--turn-positions]\n"
                  "  N: the first N frames are affected, -1 every frame\n");
 }
 
@@ -76,6 +77,8 @@ int main(int argc, char** argv) {
         else if (A == "--garbage") Options.Garbage = true;
         else if (A == "--split") Options.Split = true;
         else if (A == "--ack-before-reply") Options.AckBeforeReply = true;
+        else if (A == "--manual-stops") Options.ManualStops = true;
+        else if (A == "--turn-positions") Options.TurnPositions = true;
         else if (A == "--name" && i + 1 < argc) Options.DeviceName = argv[++i];
         else {
             Usage();
