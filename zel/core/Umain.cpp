@@ -323,14 +323,14 @@ TFMain::~TFMain()
 
 void TFMain::BuildActions()
 {
-    for (const TActionSpec& spec : ActionSpecs) {
-        TAction* action = ActionList->AddAction(spec.Name, spec.Category, spec.Caption, TextToShortCut(spec.ShortCut));
-        this->*spec.Field = action;
-        if (spec.Handler) {
-            const THandler handler = spec.Handler;
+    for (const TActionSpec& entry : ActionSpecs) {
+        TAction* action = ActionList->AddAction(entry.Name, entry.Category, entry.Caption, TextToShortCut(entry.ShortCut));
+        this->*entry.Field = action;
+        if (entry.Handler) {
+            const THandler handler = entry.Handler;
             action->OnExecute = [this, handler](TObject* Sender) { (this->*handler)(Sender); };
         } else {
-            const TToolWindowKind kind = spec.View;
+            const TToolWindowKind kind = entry.View;
             action->OnExecute = [this, kind](TObject*) { ViewDockable(kind); };
         }
     }
@@ -341,14 +341,14 @@ void TFMain::BuildMenus()
     for (const TMenuGroup& group : MenuGroups()) {
         TMenuItem* menu = NewMenuItem(this, MainMenu->Items(), group.Name, group.Caption);
         if (std::string(group.Name) == "miWindow") miWindow = menu;
-        for (const TMenuSpec& spec : group.Items) {
+        for (const TMenuSpec& entry : group.Items) {
             TAction* action = nullptr;
-            if (spec.Action)
+            if (entry.Action)
                 for (int i = 0; i < ActionList->ActionCount(); ++i)
-                    if (ActionList->Actions(i)->Name == spec.Action) action = ActionList->Actions(i);
-            TMenuItem* item = NewMenuItem(this, menu, spec.Name, spec.Action ? "" : spec.Caption, action);
-            item->Tag = spec.Tag;
-            if (!spec.Visible) item->SetVisible(false);
+                    if (ActionList->Actions(i)->Name == entry.Action) action = ActionList->Actions(i);
+            TMenuItem* item = NewMenuItem(this, menu, entry.Name, entry.Action ? "" : entry.Caption, action);
+            item->Tag = entry.Tag;
+            if (!entry.Visible) item->SetVisible(false);
             if (menu == miWindow && !item->IsLine()) item->OnClick = [this](TObject* Sender) { WindowMenuClick(Sender); };
         }
     }
