@@ -32,7 +32,11 @@ protected:
     std::vector<long> PauseTimes;
 
     void RunScript(const TScriptStrings& Lines) { ASSERT_TRUE(Link->RunScript(&Lines)); }
-    bool WaitFinished(unsigned TimeoutMs = 10000) { return Notes.WaitForCode(hlnScriptFinished, 1, TimeoutMs); }
+    // Scripts ended so far (notice 101).
+    std::size_t Finished = 0;
+    bool WaitFinished(unsigned TimeoutMs = 10000, std::size_t Count = 1) {
+        return Application->ProcessMessagesUntil([&] { return Finished >= Count; }, TimeoutMs);
+    }
     bool WaitTrace(const std::string& Entry, unsigned TimeoutMs = 10000) {
         return Application->ProcessMessagesUntil([&] {
             for (const std::string& E : Trace) if (E == Entry) return true;
@@ -107,6 +111,7 @@ private:
             return Answer;
         }
         default:
+            if (Code == hlnScriptFinished) ++Finished;
             if (Code >= 100 && Code < 200) Trace.push_back(C + " " + std::to_string(static_cast<long long>(Payload)));
             return 0;
         }

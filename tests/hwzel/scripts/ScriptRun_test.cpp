@@ -209,9 +209,8 @@ TEST_F(ScriptRun, AbortEndsADriveWaitAndTheNextScriptRuns) {
     EXPECT_EQ(Payloads(), (std::vector<std::string>{"03 01 0000000A", "06 00"}));
 
     Trace.clear();
-    Notes.Notes.clear();
     RunScript({"Info again"});
-    ASSERT_TRUE(WaitFinished());
+    ASSERT_TRUE(WaitFinished(10000, 2));
     EXPECT_EQ(Trace, ScriptTrace({"102 0", "192 again"}));
 }
 
