@@ -1,0 +1,172 @@
+// The traffic monitor: a real link on the emulator's pseudo-terminal, the window's real
+// controls on the offscreen platform.
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+#include "../EmulatorProcess.h"
+#include "TestSupport.h"
+#include "hwzel/Ushowbuffer.h"
+#include "hwzel/ZelComLink.h"
+#include "platform/kvcls/kvcls.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/IniFiles.h"
+
+namespace {
+
+std::vector<std::string> MemoLines() {
+    std::vector<std::string> R;
+    const TStringList Lines = FShowBuffer->Memo->GetLines();
+    for (int i = 0; i < Lines.Count(); ++i) R.push_back(Lines[i]);
+    return R;
+}
+
+bool MemoHas(const std::string& Line) {
+    for (const std::string& L : MemoLines())
+        if (L == Line) return true;
+    return false;
+}
+
+// The packet text as the receive side hands it over: checksum digits and body.
+std::string Received(const std::string& Body) {
+    unsigned Sum = 0;
+    for (unsigned char C : Body) Sum += C;
+    char Digits[4];
+    std::snprintf(Digits, sizeof Digits, "%02X", Sum & 0xFF);
+    return Digits + Body;
+}
+
+class Monitor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(Emulator.Device().empty());
+        const std::string File = Dir.File("zel.ini");
+        TIniFile Ini(File);
+        Ini.WriteString("PortSettings", "Port", Emulator.Device());
+        Ini.WriteInteger("PortSettings", "BaudRate", 13);
+        Link = std::make_unique<TZelComLink>();
+        Link->SetSettingsFile(0, File.c_str());
+        Link->LoadSettings();
+        ASSERT_TRUE(Link->Connect());
+        Link->SendCommand("ShowBuffer", nullptr, 0);
+        ASSERT_NE(FShowBuffer, nullptr);
+    }
+    void TearDown() override { Link.reset(); }
+
+    bool WaitMemo(const std::string& Line, unsigned TimeoutMs = 3000) {
+        return Application->ProcessMessagesUntil([&] { return MemoHas(Line); }, TimeoutMs);
+    }
+    void Report(const std::string& Body) {
+        ASSERT_TRUE(Emulator.Control("send " + Body));
+        Application->ProcessMessagesUntil([] { return false; }, 200);
+    }
+
+    TTempDir Dir;
+    TEmulatorProcess Emulator;
+    std::unique_ptr<TZelComLink> Link;
+};
+
+}  // namespace
+
+TEST_F(Monitor, ShowsSentAndReceivedLines) {
+    EXPECT_TRUE(FShowBuffer->GetVisible());
+    EXPECT_EQ(FShowBuffer->GetCaption(), "Buffer");
+    EXPECT_EQ(FShowBuffer->tsRawBuffer->GetCaption(), "Raw");
+    EXPECT_EQ(FShowBuffer->tsDecodedI->GetCaption(), "Decoded");
+    EXPECT_TRUE(FShowBuffer->CBShowRecive->GetChecked());
+    EXPECT_TRUE(FShowBuffer->chkRemoveInfoFromRawData->GetChecked());
+    Link->SendCommand("DriveAllStop", nullptr, 0);
+    ASSERT_TRUE(WaitMemo("received: " + Received("KOK!")));
+    EXPECT_EQ(MemoLines().front(), "sent: @83 03 00 00000000$");
+}
+
+TEST_F(Monitor, InfoPacketsGoToTheDecodedPage) {
+    const std::string Inf = "IINF 000003E8 00001388 00000200 00000150 00000160";
+    Report(Inf);
+    EXPECT_EQ(FShowBuffer->txtInf->GetCaption(), Received(Inf));
+    EXPECT_TRUE(MemoLines().empty()) << "the info line stays out of the raw view";
+    // Kinds without a decoded line always go to the raw view.
+    Report("IDDP 1 2 3 4");
+    EXPECT_TRUE(MemoHas("received: " + Received("IDDP 1 2 3 4")));
+
+    FShowBuffer->chkRemoveInfoFromRawData->SetChecked(false);
+    Report("IIZT 1 2 3 4");
+    EXPECT_EQ(FShowBuffer->txtIzt->GetCaption(), Received("IIZT 1 2 3 4"));
+    EXPECT_TRUE(MemoHas("received: " + Received("IIZT 1 2 3 4")));
+    EXPECT_EQ(FShowBuffer->txtInf->GetCaption(), Received(Inf));
+    EXPECT_EQ(FShowBuffer->txtDep->GetCaption(), "");
+}
+
+TEST_F(Monitor, UntickedReceiveDropsReceivedLinesOnly) {
+    FShowBuffer->CBShowRecive->SetChecked(false);
+    Report("IINF 1 2 3 4 5");
+    Report("IDDP 1 2 3 4");
+    Link->SendCommand("DriveAllStop", nullptr, 0);
+    ASSERT_TRUE(WaitMemo("sent: @83 03 00 00000000$"));
+    Application->ProcessMessagesUntil([] { return false; }, 300);
+    EXPECT_EQ(MemoLines(), std::vector<std::string>{"sent: @83 03 00 00000000$"});
+    EXPECT_EQ(FShowBuffer->txtInf->GetCaption(), "");
+    // A spoiled packet is still shown.
+    Link->PacketReceived(nullptr, "06KOk!");
+    ASSERT_TRUE(WaitMemo("Err CheckSum: 06KOk!"));
+}
+
+TEST_F(Monitor, SendWritesTheTypedLineAsItIs) {
+    FShowBuffer->EDSend->SetText("hi$");
+    FShowBuffer->BBSend->Click();
+    EXPECT_EQ(MemoLines(), std::vector<std::string>{"Send:hi$"});
+    // Not a frame: the instrument sees the three bytes alone, with no zero byte after them.
+    ASSERT_TRUE(Emulator.WaitFor([](const std::vector<std::string>& Lines) {
+        std::size_t Bad = 0;
+        for (const std::string& L : Lines) Bad += L.find("byte outside a frame") != std::string::npos;
+        return Bad >= 3;
+    }, 3000));
+    EXPECT_TRUE(Emulator.Frames().empty());
+
+    Link->Disconnect();
+    FShowBuffer->EDSend->SetText("again");
+    FShowBuffer->BBSend->Click();
+    EXPECT_EQ(MemoLines(), std::vector<std::string>{"Send:hi$"}) << "a closed port sends and shows nothing";
+
+    FShowBuffer->BBClear->Click();
+    EXPECT_TRUE(MemoLines().empty());
+}
+
+TEST_F(Monitor, ClosingHidesAndShowingAgainKeepsTheLines) {
+    Link->SendCommand("DriveAllStop", nullptr, 0);
+    ASSERT_TRUE(WaitMemo("received: " + Received("M04 00")));
+    Application->ProcessMessagesUntil([] { return false; }, 100);
+    std::vector<std::string> Before = MemoLines();
+    TFShowBuffer* Window = FShowBuffer;
+    Window->Close();
+    EXPECT_FALSE(Window->GetVisible());
+    // Hidden, it keeps collecting.
+    Report("IDDP 1 2 3 4");
+    Link->SendCommand("ShowBuffer", nullptr, 0);
+    EXPECT_EQ(FShowBuffer, Window);
+    EXPECT_TRUE(Window->GetVisible());
+    Before.push_back("received: " + Received("IDDP 1 2 3 4"));
+    EXPECT_EQ(MemoLines(), Before);
+}
+
+TEST_F(Monitor, GoesWithItsLink) {
+    Link.reset();
+    EXPECT_EQ(FShowBuffer, nullptr);
+}
+
+TEST(MonitorModule, ExportsTheWindowPointer) {
+    TCustomDLL Module;
+    Module.SetFileName(ProgramDir() + "/hwzel.so");
+    ASSERT_TRUE(Module.GetLoaded()) << Module.LoadError();
+    auto** Window = reinterpret_cast<void**>(GetProcAddress(Module.Handle, "_FShowBuffer"));
+    ASSERT_NE(Window, nullptr);
+    auto Create = reinterpret_cast<TCreateHardwareLinkFunc>(GetProcAddress(Module.Handle, CreateHardwareLinkName));
+    auto Destroy = reinterpret_cast<TDestroyHardwareLinkFunc>(GetProcAddress(Module.Handle, DestroyHardwareLinkName));
+    ASSERT_TRUE(Create && Destroy);
+    IHardwareLink* ModuleLink = Create();
+    EXPECT_EQ(*Window, nullptr);
+    ModuleLink->SendCommand("ShowBuffer", nullptr, 0);
+    EXPECT_NE(*Window, nullptr);
+    Destroy(ModuleLink);
+    EXPECT_EQ(*Window, nullptr);
+}
