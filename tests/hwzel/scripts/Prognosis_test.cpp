@@ -63,6 +63,7 @@ TEST_F(Prognosis, DryRunPredictsEveryStepAndSendsOnlyTheRotationSpeed) {
     }
     ExpectRecord(Status, Expected[std::size(Expected) - 1]);
     // In a dry run only the rotation speed and the stop go out (0.5 is 5 for this window).
+    ASSERT_TRUE(WaitFrames(2));
     EXPECT_EQ(Payloads(), (std::vector<std::string>{"0C 00 00000005", "03 09 00000000"}));
     EXPECT_EQ(Questions, (std::vector<std::string>{"1004 2", "1003 4", "1005 10", "1006 8", "1006 2", "1013 0.5",
                                                    "1010 3", "1011 2", "1012 2", "1016 1", "1006 4"}));

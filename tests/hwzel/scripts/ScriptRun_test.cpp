@@ -63,6 +63,7 @@ TEST_F(ScriptRun, NinthNestedCycleAbortsTheScript) {
     Body.push_back("105 " + CycleWord(7, 2));
     EXPECT_EQ(Trace, ScriptTrace(Body));
     // The abort stops the instrument's process.
+    ASSERT_TRUE(WaitFrames(1));
     EXPECT_EQ(Payloads(), std::vector<std::string>{"06 00"});
 }
 
@@ -185,16 +186,39 @@ TEST_F(ScriptRun, DirectLineRunsBeforeTheNextScriptLine) {
     EXPECT_EQ(Payloads(), (std::vector<std::string>{"01 02 00000010", "03 07 00000014"}));
 }
 
-TEST_F(ScriptRun, AbortEndsAPauseAtOnce) {
+// A pause or delay ends at the abort, also one that counts below zero and would never
+// end by itself.
+TEST_F(ScriptRun, AbortEndsAPauseOrDelayAtOnce) {
+    struct TCase {
+        const char* Line;
+        const char* AbortAfter;  // the notice the abort waits for; null: abort after a second
+        std::vector<std::string> Pause;
+    };
+    const TCase Cases[] = {
+        {"Pause 30", "198 30", {"198 30"}},
+        {"Pause -1", "198 -2", {"198 -1", "198 -2"}},
+        {"Delay -1", nullptr, {}},
+    };
     Start();
-    RunScript({"Pause 30", "Info never"});
-    ASSERT_TRUE(WaitTrace("198 30"));
-    const auto Aborted = std::chrono::steady_clock::now();
-    Link->AbortScript();
-    ASSERT_TRUE(WaitFinished(3000));
-    EXPECT_LT(std::chrono::steady_clock::now() - Aborted, std::chrono::milliseconds(1000));
-    EXPECT_EQ(Trace, ScriptTrace({"102 0", "198 30", "103 Process aborted", "198 0"}));
-    EXPECT_EQ(Payloads(), std::vector<std::string>{"06 00"});
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Line);
+        Trace.clear();
+        const std::size_t Before = Finished;
+        RunScript({C.Line, "Info never"});
+        if (C.AbortAfter) ASSERT_TRUE(WaitTrace(C.AbortAfter, 5000));
+        else Settle(1200);
+        const auto Aborted = std::chrono::steady_clock::now();
+        Link->AbortScript();
+        ASSERT_TRUE(WaitFinished(3000, Before + 1));
+        EXPECT_LT(std::chrono::steady_clock::now() - Aborted, std::chrono::milliseconds(1000));
+        std::vector<std::string> Body = {"102 0"};
+        Body.insert(Body.end(), C.Pause.begin(), C.Pause.end());
+        Body.push_back("103 Process aborted");
+        if (std::string(C.Line).rfind("Pause", 0) == 0) Body.push_back("198 0");
+        EXPECT_EQ(Trace, ScriptTrace(Body));
+    }
+    ASSERT_TRUE(WaitFrames(3));
+    EXPECT_EQ(Payloads(), std::vector<std::string>(3, "06 00"));
 }
 
 TEST_F(ScriptRun, AbortEndsADriveWaitAndTheNextScriptRuns) {
@@ -206,6 +230,7 @@ TEST_F(ScriptRun, AbortEndsADriveWaitAndTheNextScriptRuns) {
     ASSERT_TRUE(WaitFinished(3000));
     EXPECT_EQ(Trace, ScriptTrace({"102 0", "103 Process aborted"}));
     EXPECT_EQ(Questions, std::vector<std::string>{"1006 1"});
+    ASSERT_TRUE(WaitFrames(2));
     EXPECT_EQ(Payloads(), (std::vector<std::string>{"03 01 0000000A", "06 00"}));
 
     Trace.clear();
