@@ -56,11 +56,24 @@ protected:
     bool WaitMemo(const std::string& Line, unsigned TimeoutMs = 3000) {
         return Application->ProcessMessagesUntil([&] { return MemoHas(Line); }, TimeoutMs);
     }
+    // Has the emulator send the packet, then a marker packet that always reaches the
+    // memo, and waits for the marker: the packet before it has been shown by then.
     void Report(const std::string& Body) {
+        char Marker[16];
+        std::snprintf(Marker, sizeof Marker, "M09 %04X", ++FMarkers);
         ASSERT_TRUE(Emulator.Control("send " + Body));
-        Application->ProcessMessagesUntil([] { return false; }, 200);
+        ASSERT_TRUE(Emulator.Control(std::string("send ") + Marker));
+        ASSERT_TRUE(WaitMemo("received: " + Received(Marker)));
+    }
+    // The memo without the marker lines.
+    static std::vector<std::string> Shown() {
+        std::vector<std::string> R;
+        for (const std::string& L : MemoLines())
+            if (L.find("M09 ") == std::string::npos) R.push_back(L);
+        return R;
     }
 
+    int FMarkers = 0;
     TTempDir Dir;
     TEmulatorProcess Emulator;
     std::unique_ptr<TZelComLink> Link;
@@ -84,7 +97,7 @@ TEST_F(Monitor, InfoPacketsGoToTheDecodedPage) {
     const std::string Inf = "IINF 000003E8 00001388 00000200 00000150 00000160";
     Report(Inf);
     EXPECT_EQ(FShowBuffer->txtInf->GetCaption(), Received(Inf));
-    EXPECT_TRUE(MemoLines().empty()) << "the info line stays out of the raw view";
+    EXPECT_TRUE(Shown().empty()) << "the info line stays out of the raw view";
     // Kinds without a decoded line always go to the raw view.
     Report("IDDP 1 2 3 4");
     EXPECT_TRUE(MemoHas("received: " + Received("IDDP 1 2 3 4")));
@@ -99,8 +112,8 @@ TEST_F(Monitor, InfoPacketsGoToTheDecodedPage) {
 
 TEST_F(Monitor, UntickedReceiveDropsReceivedLinesOnly) {
     FShowBuffer->CBShowRecive->SetChecked(false);
-    Report("IINF 1 2 3 4 5");
-    Report("IDDP 1 2 3 4");
+    ASSERT_TRUE(Emulator.Control("send IINF 1 2 3 4 5"));
+    ASSERT_TRUE(Emulator.Control("send IDDP 1 2 3 4"));
     Link->SendCommand("DriveAllStop", nullptr, 0);
     ASSERT_TRUE(WaitMemo("sent: @83 03 00 00000000$"));
     Application->ProcessMessagesUntil([] { return false; }, 300);
@@ -146,7 +159,7 @@ TEST_F(Monitor, ClosingHidesAndShowingAgainKeepsTheLines) {
     EXPECT_EQ(FShowBuffer, Window);
     EXPECT_TRUE(Window->GetVisible());
     Before.push_back("received: " + Received("IDDP 1 2 3 4"));
-    EXPECT_EQ(MemoLines(), Before);
+    EXPECT_EQ(Shown(), Before);
 }
 
 TEST_F(Monitor, GoesWithItsLink) {
