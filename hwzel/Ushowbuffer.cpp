@@ -3,6 +3,7 @@
 #include "hwzel/CustomComLink.h"
 #include "hwzel/LinkTexts.h"
 #include "platform/serial/ComPort.h"
+#include "platform/ui/FormBorder.h"
 
 extern "C" {
 __attribute__((visibility("default"))) TFShowBuffer* _FShowBuffer = nullptr;
@@ -19,6 +20,7 @@ TFShowBuffer::TFShowBuffer(TComponent* Owner) : TForm(Owner) {
     Name = "FShowBuffer";
     SetCaption("Buffer");
     SetFormStyle(fsStayOnTop);
+    SetSizeableToolWindow(this);
     Position = poMainFormCenter;
     SetBounds(0, 0, 520, 420);
 
@@ -120,6 +122,19 @@ void TFShowBuffer::WndProc(TMessage& Message) {
         return;
     }
     TForm::WndProc(Message);
+}
+
+void TFShowBuffer::DoShow() {
+    if (!FPlaced) {
+        FPlaced = true;
+        const TForm* Main = MainForm();
+        const int W = GetWidth(), H = GetHeight();
+        if (Main && Main != this && Main->GetVisible())
+            SetBounds(Main->GetLeft() + (Main->GetWidth() - W) / 2, Main->GetTop() + (Main->GetHeight() - H) / 2, W, H);
+        else
+            SetBounds((Screen->Width() - W) / 2, (Screen->Height() - H) / 2, W, H);
+    }
+    TForm::DoShow();
 }
 
 void TFShowBuffer::AddLine(const std::string& Prefix, const std::string& Text) {

@@ -57,10 +57,13 @@ public:
 
 protected:
     void WndProc(TMessage& Message) override;
+    // The first show centres the window on the main form.
+    void DoShow() override;
 
 private:
     TLabel* AddDecodedLine(const char* Kind, int Top);
 
+    bool FPlaced = false;
     TComPort* FPort = nullptr;
     TCustomComLink* FLink = nullptr;
     TResGuard FMonitorLock;

@@ -167,6 +167,30 @@ TEST_F(Monitor, GoesWithItsLink) {
     EXPECT_EQ(FShowBuffer, nullptr);
 }
 
+TEST(MonitorPlacement, FirstShowCentresOnTheMainForm) {
+    auto* Main = new TForm(nullptr);
+    Main->EndLoading();
+    Main->SetBounds(100, 80, 800, 600);
+    SetMainForm(Main);
+    Main->Show();
+    {
+        TZelComLink Link;
+        Link.SendCommand("ShowBuffer", nullptr, 0);
+        ASSERT_NE(FShowBuffer, nullptr);
+        const int W = FShowBuffer->GetWidth(), H = FShowBuffer->GetHeight();
+        EXPECT_EQ(FShowBuffer->GetLeft(), 100 + (800 - W) / 2);
+        EXPECT_EQ(FShowBuffer->GetTop(), 80 + (600 - H) / 2);
+        // Moved by the operator, it stays where it was put when shown again.
+        FShowBuffer->SetBounds(10, 20, W, H);
+        FShowBuffer->Close();
+        Link.SendCommand("ShowBuffer", nullptr, 0);
+        EXPECT_EQ(FShowBuffer->GetLeft(), 10);
+        EXPECT_EQ(FShowBuffer->GetTop(), 20);
+    }
+    SetMainForm(nullptr);
+    FreeForm(Main);
+}
+
 TEST(MonitorModule, ExportsTheWindowPointer) {
     TCustomDLL Module;
     Module.SetFileName(ProgramDir() + "/hwzel.so");
