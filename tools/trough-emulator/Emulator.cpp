@@ -289,6 +289,16 @@ void TTroughEmulator::RunProcess(int Item, std::int64_t NowUs) {
         Later(NowUs + 5000, [this] { SendBody("M04 00"); });
         return;
     }
+    if (Item == 0x03) {  // barriers to the set pressure: they close a while, then stop
+        if (O.ManualStops) return;
+        const int Serial = ++FMoveSerial[0];
+        Later(NowUs + 600000, [this, Serial] {
+            if (FMoveSerial[0] != Serial) return;
+            SendBody("M03 0003");
+            SendBody("M04 00");
+        });
+        return;
+    }
     if (Item == 0x01) {  // isotherm: one stroke of five points
         Later(NowUs + StepUs, [this] { SendBody("M01 0000"); });
         for (int i = 0; i < 5; ++i) {

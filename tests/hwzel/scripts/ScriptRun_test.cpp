@@ -174,6 +174,16 @@ TEST_F(ScriptRun, EachDriveWaitIsReleasedOnlyByItsOwnStopReport) {
                                                     "0B 02 0000000A"}));
 }
 
+TEST_F(ScriptRun, PressureMoveHoldsTheScriptUntilTheBarriersStop) {
+    Start();
+    const auto Begin = std::chrono::steady_clock::now();
+    RunScript({"BarrierMoveToPressure 5", "Info reached"});
+    ASSERT_TRUE(WaitFinished());
+    EXPECT_GE(std::chrono::steady_clock::now() - Begin, std::chrono::milliseconds(550));
+    EXPECT_EQ(Trace, ScriptTrace({"102 0", "102 1", "192 reached"}));
+    EXPECT_EQ(Payloads(), (std::vector<std::string>{"05 0A 00000032", "06 03"}));
+}
+
 TEST_F(ScriptRun, DirectLineRunsBeforeTheNextScriptLine) {
     Start();
     RunScript({"Info start", "Pause 1", "DipperMoveUp 2"});
