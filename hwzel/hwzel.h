@@ -248,3 +248,5 @@ using TDestroyHardwareLinkFunc = void (*)(IHardwareLink*);
 }
 constexpr const char* CreateHardwareLinkName = "_CreateHardwareLink";
 constexpr const char* DestroyHardwareLinkName = "_DestroyHardwareLink";
+// Data export: the address of the traffic monitor window's pointer (null while none).
+constexpr const char* ShowBufferName = "_FShowBuffer";

@@ -195,7 +195,7 @@ TEST(MonitorModule, ExportsTheWindowPointer) {
     TCustomDLL Module;
     Module.SetFileName(ProgramDir() + "/hwzel.so");
     ASSERT_TRUE(Module.GetLoaded()) << Module.LoadError();
-    auto** Window = reinterpret_cast<void**>(GetProcAddress(Module.Handle, "_FShowBuffer"));
+    auto** Window = reinterpret_cast<void**>(GetProcAddress(Module.Handle, ShowBufferName));
     ASSERT_NE(Window, nullptr);
     auto Create = reinterpret_cast<TCreateHardwareLinkFunc>(GetProcAddress(Module.Handle, CreateHardwareLinkName));
     auto Destroy = reinterpret_cast<TDestroyHardwareLinkFunc>(GetProcAddress(Module.Handle, DestroyHardwareLinkName));
