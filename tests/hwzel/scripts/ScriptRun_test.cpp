@@ -117,7 +117,9 @@ TEST_F(ScriptRun, RockingPauseSwingsSideToSideAndEndsInTheCentre) {
     for (const std::string& E : Trace)
         if (E.rfind("198 ", 0) == 0) Pause.push_back(E);
     ASSERT_EQ(Pause.size(), First + 1 + 3);
-    EXPECT_EQ(Pause.front(), "198 2");
+    // Whole seconds left, falling: 2 at the start (1 when the clock ticked in between).
+    EXPECT_TRUE(Pause.front() == "198 2" || Pause.front() == "198 1") << Pause.front();
+    for (std::size_t i = 1; i <= First; ++i) EXPECT_LE(Pause[i], Pause[i - 1]) << i;
     EXPECT_EQ(Pause[First], "198 0");
     EXPECT_GE(PauseTimes[First - 1] - PauseTimes[0], 1500);
 }
