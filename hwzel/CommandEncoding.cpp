@@ -138,7 +138,8 @@ TWordEncoding EncodeWordLine(const TZelWord& Word, const std::string& Line, int 
         if (!Result.Read) return Result;
         if (Word.Action == TWordAction::LevelOnly) return Result;
         AddValuePayload(Result, Word.Group, Word.Item, DeviceValue);
-        if (Word.Action == TWordAction::MoveToPressure) AddBarePayload(Result, GroupProcess, ItemMoveToPressure);
+        if (Word.Action == TWordAction::MoveToPressure)
+            AddBarePayload(Result, ZelPacket::GroupProcess, ZelPacket::ItemMoveToPressure);
         return Result;
     case TWordAction::ValueQuery:
     case TWordAction::FourQuery:

@@ -5,6 +5,7 @@
 #include <cstring>
 #include "hwzel/LinkTexts.h"
 #include "hwzel/Values.h"
+#include "hwzel/ZelCommandSet.h"
 
 namespace {
 constexpr std::uint8_t GroupSetParam = 0x01;
@@ -17,7 +18,7 @@ constexpr std::uint8_t ItemProcessStop = 0x00;
 TZelComPacketSenderThread::TZelComPacketSenderThread(TCustomComLink* Owner)
     : TCustomComPacketSenderThread(Owner) {
     RegisterCycleStatements();
-    RegisterWords();
+    CommandSet = RegisterZelCommandSet(*this);
 }
 
 // The instrument's words, in match order.

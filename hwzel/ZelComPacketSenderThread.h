@@ -3,8 +3,11 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include "hwzel/CustomComPacketSenderThread.h"
+
+class TZelCommandSet;
 
 class TZelComPacketSenderThread : public TCustomComPacketSenderThread {
 public:
@@ -19,6 +22,8 @@ public:
     std::atomic<bool> RevolverDone{false};
     // Step count of the mechanical activation (settings key LBL/MechActivationSteps).
     std::atomic<int> MechActivationSteps{0};
+    // The instrument's words and the state they share (dry run, prognosis).
+    std::shared_ptr<TZelCommandSet> CommandSet;
 
 protected:
     // Value text of a line: after a setter's "=", or after a word and one separator.

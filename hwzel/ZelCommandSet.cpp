@@ -60,7 +60,8 @@ const char* TZelCommandSet::TypeMismatchText(std::uint8_t Item) {
 
 void TZelCommandSet::SetStatement(const std::string& Word, TStatementHandler Handler) {
     const TZelWord* Entry = FindZelWord(Word);
-    if (Entry && Entry->Action == TWordAction::Statement) FStatements[static_cast<std::size_t>(Entry - ZelWords)] = std::move(Handler);
+    if (Entry && Entry->Action == TWordAction::Statement)
+        FStatements[static_cast<std::size_t>(Entry - ZelWords)] = std::move(Handler);
 }
 
 bool TZelCommandSet::Run(const TZelWord& Word, const std::string& Line, int Position) {
@@ -139,14 +140,14 @@ void TZelCommandSet::PrognosisStep(TPrognosisEffect Effect, double First, double
 
 bool TZelCommandSet::SendPayload(std::uint8_t Group, std::uint8_t Item, const char* Payload, int Length) {
     std::atomic<bool>* Done = nullptr;
-    if (Group == GroupDrive) {
+    if (Group == ZelPacket::GroupDrive) {
         Done = &FThread.DriveDone;
         // A stop of all drives waits for a report that may have come already.
         if (Item != 0x00) Done->store(false);
-    } else if (Group == GroupRotator) {
+    } else if (Group == ZelPacket::GroupRotator) {
         Done = &FThread.RotatorDone;
         Done->store(false);
-    } else if (Group == GroupRevolver) {
+    } else if (Group == ZelPacket::GroupRevolver) {
         Done = &FThread.RevolverDone;
         Done->store(false);
     }
@@ -226,12 +227,12 @@ bool TZelCommandSet::MoveToCell(const TZelWord& Word, const std::string& Line, i
         const std::int64_t RotatorTurn = std::int64_t{RotatorTarget} - Position32(&TDeviceState::dipperRotatorPos);
         if (RotatorTurn != 0) {
             const TTurn Turn = TurnFor(RotatorTurn);
-            Confirmed = SendTurn(GroupRotator, Turn.Direction, Turn.Steps);
+            Confirmed = SendTurn(ZelPacket::GroupRotator, Turn.Direction, Turn.Steps);
         }
         const std::int64_t RevolverTurn = std::int64_t{RevolverTarget} - Position32(&TDeviceState::revolverPos);
         if (RevolverTurn != 0) {
             const TTurn Turn = TurnFor(RevolverTurn);
-            Confirmed = SendTurn(GroupRevolver, Turn.Direction, Turn.Steps);
+            Confirmed = SendTurn(ZelPacket::GroupRevolver, Turn.Direction, Turn.Steps);
         }
     }
     PrognosisStep(Word.Prognosis, RotatorCell, RevolverCell);
@@ -241,7 +242,7 @@ bool TZelCommandSet::MoveToCell(const TZelWord& Word, const std::string& Line, i
 // ----- queries ----------------------------------------------------------------------
 
 bool TZelCommandSet::SendQuery(std::uint8_t Item) {
-    const int Length = FormatBarePayload(FPayload, sizeof FPayload, GroupQuery, Item);
+    const int Length = FormatBarePayload(FPayload, sizeof FPayload, ZelPacket::GroupQuery, Item);
     return FThread.SendPacket(Length, FPayload);
 }
 

@@ -24,10 +24,10 @@ constexpr TZelWord ConvSet(const char* W, std::uint8_t G, std::uint8_t I, std::u
     return {W, A::Setter, G, I, F::Converted, Code, Flags, Speed, P::None};
 }
 constexpr TZelWord ValueQuery(const char* W, std::uint8_t I, std::uint8_t Flags = wfNone) {
-    return {W, A::ValueQuery, GroupQuery, I, F::None, 0, Flags, S::None, P::None};
+    return {W, A::ValueQuery, ZelPacket::GroupQuery, I, F::None, 0, Flags, S::None, P::None};
 }
 constexpr TZelWord TextQuery(const char* W, std::uint8_t I) {
-    return {W, A::TextQuery, GroupQuery, I, F::None, 0, wfSentInDryRun, S::None, P::None};
+    return {W, A::TextQuery, ZelPacket::GroupQuery, I, F::None, 0, wfSentInDryRun, S::None, P::None};
 }
 constexpr TZelWord Move(const char* W, std::uint8_t G, std::uint8_t I, std::uint32_t Code, P Effect,
                         std::uint8_t Flags = wfNone) {
@@ -37,7 +37,7 @@ constexpr TZelWord Bare(const char* W, std::uint8_t G, std::uint8_t I, std::uint
     return {W, A::Bare, G, I, F::None, 0, Flags, S::None, P::None};
 }
 constexpr TZelWord Proc(const char* W, std::uint8_t I) {
-    return {W, A::Process, GroupProcess, I, F::None, 0, wfSentInDryRun, S::None, P::None};
+    return {W, A::Process, ZelPacket::GroupProcess, I, F::None, 0, wfSentInDryRun, S::None, P::None};
 }
 constexpr TZelWord Stmt(const char* W, F Form = F::None, P Effect = P::None) {
     return {W, A::Statement, 0, 0, Form, 0, wfNone, S::None, Effect};
@@ -78,7 +78,7 @@ const TZelWord ZelWords[ZelWordCount] = {
     {"LblDipTopLevel=", A::LevelOnly, 0, 0, F::Converted, hlnConvDipperDistance, wfNone, S::None, P::None},
     {"LblDipBottomLevel=", A::LevelOnly, 0, 0, F::Converted, hlnConvDipperDistance, wfNone, S::None, P::None},
     {"CLBCoeff=", A::ClbCoeff, 0x01, 0x08, F::Hex, 0, Sent, S::None, P::None},
-    {"=CLBCoeff", A::FourQuery, GroupQuery, 0x08, F::None, 0, Sent, S::None, P::None},
+    {"=CLBCoeff", A::FourQuery, ZelPacket::GroupQuery, 0x08, F::None, 0, Sent, S::None, P::None},
     HexSet("InputFlowInterval=", 0x01, 0x09),
     ValueQuery("=InputFlowInterval", 0x09),
     HexSet("KeyboardBlock=", 0x01, 0x0A),
@@ -125,8 +125,8 @@ const TZelWord ZelWords[ZelWordCount] = {
     Proc("StartTDAR", 0x0A),
     Proc("StartEUD", 0x0B),
     Proc("StartFilmPreparation", 0x0C),
-    {"BarrierMoveToPressure", A::MoveToPressure, GroupIsotherm, ItemPressureTarget, F::Converted, hlnConvPressure,
-     Sent, S::None, P::None},
+    {"BarrierMoveToPressure", A::MoveToPressure, ZelPacket::GroupIsotherm, ZelPacket::ItemPressureTarget,
+     F::Converted, hlnConvPressure, Sent, S::None, P::None},
     Move("BarrierMoveLeft", 0x03, 0x01, hlnConvBarrierPosition, P::Barrier1Plus, Alias),
     Move("BarrierMoveRight", 0x03, 0x02, hlnConvBarrierPosition, P::Barrier1Minus, Alias),
     Move("Barrier1MoveLeft", 0x03, 0x01, hlnConvBarrierPosition, P::Barrier1Plus),
@@ -305,8 +305,10 @@ const TZelWord* FindZelWord(const std::string& Word) {
 
 const TZelWord* FindZelWordByPacket(std::uint8_t Group, std::uint8_t Item, bool HasValue, std::uint32_t Value) {
     // The second packet of BarrierMoveToPressure has no word of its own.
-    if (Group == GroupProcess && Item == ItemMoveToPressure && !HasValue) return FindZelWord("BarrierMoveToPressure");
-    const bool IsStopTurn = (Group == GroupRotator || Group == GroupRevolver) && Item == 0x01 && Value == 0;
+    if (Group == ZelPacket::GroupProcess && Item == ZelPacket::ItemMoveToPressure && !HasValue)
+        return FindZelWord("BarrierMoveToPressure");
+    const bool IsTurn = Group == ZelPacket::GroupRotator || Group == ZelPacket::GroupRevolver;
+    const bool IsStopTurn = IsTurn && Item == 0x01 && Value == 0;
     const TZelWord* Found = nullptr;
     for (const TZelWord& Entry : ZelWords) {
         if (!SendsPacket(Entry.Action) || Entry.Group != Group || Entry.Item != Item) continue;
@@ -314,8 +316,7 @@ const TZelWord* FindZelWordByPacket(std::uint8_t Group, std::uint8_t Item, bool 
         const bool EntryHasValue = Entry.Action != A::ValueQuery && Entry.Action != A::FourQuery &&
                                    Entry.Action != A::TextQuery && Entry.Action != A::Process;
         if (EntryHasValue != HasValue) continue;
-        if (Entry.Action == A::Bare && Item == 0x01 && (Group == GroupRotator || Group == GroupRevolver) && !IsStopTurn)
-            continue;
+        if (Entry.Action == A::Bare && IsTurn && Item == 0x01 && !IsStopTurn) continue;
         if (!Found) Found = &Entry;
         if (IsStopTurn && Entry.Action == A::Bare) return &Entry;
     }

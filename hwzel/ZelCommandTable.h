@@ -72,7 +72,8 @@ struct TZelWord {
     TPrognosisEffect Prognosis;
 };
 
-constexpr std::uint8_t GroupSetParam = 0x01;
+// Packet groups and items that the handlers treat specially.
+namespace ZelPacket {
 constexpr std::uint8_t GroupQuery = 0x02;
 constexpr std::uint8_t GroupDrive = 0x03;
 constexpr std::uint8_t GroupIsotherm = 0x05;
@@ -81,7 +82,7 @@ constexpr std::uint8_t GroupRotator = 0x0A;
 constexpr std::uint8_t GroupRevolver = 0x0B;
 constexpr std::uint8_t ItemMoveToPressure = 0x03;  // group 06, second packet of BarrierMoveToPressure
 constexpr std::uint8_t ItemPressureTarget = 0x0A;  // group 05, its first packet
-constexpr std::uint8_t ItemProcessStop = 0x00;
+}  // namespace ZelPacket
 
 constexpr std::size_t ZelWordCount = 217;
 extern const TZelWord ZelWords[ZelWordCount];

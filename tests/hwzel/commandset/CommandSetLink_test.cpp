@@ -59,6 +59,11 @@ protected:
         if (!Link->RunScript(&Script)) return false;
         return Notes.WaitForCode(hlnScriptFinished, Finished + 1, TimeoutMs);
     }
+    // Waits for frames while serving the link's sent questions, as the program's message
+    // loop does.
+    bool PumpUntilFrames(std::size_t Count, unsigned TimeoutMs = 5000) {
+        return Application->ProcessMessagesUntil([&] { return Emulator->Frames().size() >= Count; }, TimeoutMs);
+    }
     std::vector<std::string> StatusTexts() const {
         std::vector<std::string> R;
         for (const TNote& N : Notes.WithCode(hlnScriptStatus)) R.push_back(N.Text);
@@ -120,7 +125,7 @@ TEST_F(CommandSetLink, ScriptPressureMoveWaitsForTheInstrumentsReport) {
     AnswerConversions();
     const TScriptStrings Script = {"BarrierMoveToPressure 12", "DipperStop"};
     ASSERT_TRUE(Link->RunScript(&Script));
-    ASSERT_TRUE(Emulator->WaitForFrames(2, 5000));
+    ASSERT_TRUE(PumpUntilFrames(2));
     Settle(300);
     EXPECT_EQ(FrameTexts(), Packets("05 0A 03F00078|06 03")) << "the next line waits for the drives' report";
     ASSERT_TRUE(Emulator->Control("send M04 00"));
@@ -266,16 +271,17 @@ TEST_F(CommandSetLink, LinesAreTakenAsTheirOwnWholeWord) {
 TEST_F(CommandSetLink, DipperGoesToACellBySignedTurnsConvertedAlsoInDirectLines) {
     Start();
     Notes.Answer = [this](std::uint32_t Code, LPARAM Payload) -> LRESULT {
+        if (Code != hlnConvCellToRotator && Code != hlnConvCellToRevolver) return 0;
         Requests.push_back({Code, *reinterpret_cast<const double*>(Payload)});
         return Code == hlnConvCellToRotator ? 5 : -2;
     };
     Link->SendCommand("MoveDipperToCell 3", nullptr, 0);
-    ASSERT_TRUE(Emulator->WaitForFrames(2, 3000));
+    ASSERT_TRUE(PumpUntilFrames(2));
     // Rotator at 8 and revolver at 1: both turn back.
     ASSERT_TRUE(Emulator->Control("send IINR 00000008 00000001 00000000 00000000 00000000"));
     ASSERT_TRUE(Notes.WaitForCode(hlnDeviceStateChanged, 1, 3000));
     Link->SendCommand("MoveDipperToCell 3", nullptr, 0);
-    ASSERT_TRUE(Emulator->WaitForFrames(4, 3000));
+    ASSERT_TRUE(PumpUntilFrames(4));
     // Standing at the targets: asked, but nothing to turn.
     ASSERT_TRUE(Emulator->Control("send IINR 00000005 FFFFFFFE 00000000 00000000 00000000"));
     ASSERT_TRUE(Notes.WaitForCode(hlnDeviceStateChanged, 2, 3000));
