@@ -73,10 +73,11 @@ TEST_F(ScriptRun, PauseCountsDownOncePerSecond) {
     ASSERT_TRUE(WaitFinished());
     EXPECT_EQ(Trace, ScriptTrace({"102 0", "198 3", "198 2", "198 1", "198 0"}));
     ASSERT_EQ(PauseTimes.size(), 4u);
-    for (std::size_t i = 1; i < PauseTimes.size(); ++i) {
-        EXPECT_GE(PauseTimes[i] - PauseTimes[i - 1], 900) << i;
-        EXPECT_LE(PauseTimes[i] - PauseTimes[i - 1], 1500) << i;
-    }
+    // Notices are timed when the window handles them, so a busy machine blurs each step;
+    // the steps still come about a second apart and the whole about three seconds.
+    for (std::size_t i = 1; i < PauseTimes.size(); ++i) EXPECT_GE(PauseTimes[i] - PauseTimes[i - 1], 500) << i;
+    EXPECT_GE(PauseTimes.back() - PauseTimes.front(), 2800);
+    EXPECT_LE(PauseTimes.back() - PauseTimes.front(), 4500);
     EXPECT_TRUE(Payloads().empty());
 }
 
