@@ -247,14 +247,9 @@ private:
     UINT FNotifyMessage = 0;
 };
 
-// The program folder that holds the module: ZEL_PROGRAM_DIR as CTest sets it, else the
-// folder the build wrote into the test support.
+// The program folder that holds the module.
 inline std::string RecordingLinkFolder()
 {
-#ifdef ZEL_TEST_PROGRAM_DIR
-    if (!std::getenv("ZEL_PROGRAM_DIR"))
-        return ZEL_TEST_PROGRAM_DIR "/";
-#endif
     return ProgramDir();
 }
 

@@ -16,9 +16,6 @@
 // The filer of the module "zelfiler.so" in the program folder, through TCustomDLL and
 // its export; the module stays loaded for the whole test program.
 inline std::string FilerProgramDir() {
-#ifdef ZEL_TEST_PROGRAM_DIR
-    if (!std::getenv("ZEL_PROGRAM_DIR")) return ZEL_TEST_PROGRAM_DIR "/";
-#endif
     return ProgramDir();
 }
 

@@ -21,10 +21,6 @@ class HlProviderLinkTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-#ifdef ZEL_TEST_PROGRAM_DIR
-        // The emulator is started from ZEL_PROGRAM_DIR; a run outside CTest may not set it.
-        setenv("ZEL_PROGRAM_DIR", ZEL_TEST_PROGRAM_DIR, 0);
-#endif
         Emulator = std::make_unique<TEmulatorProcess>(std::vector<std::string>{"--name", "Film Trough E2E"});
         ASSERT_FALSE(Emulator->Device().empty()) << "the emulator did not start";
         Module.SetFileName(ProgramDir() + "hwzel.so");
