@@ -43,9 +43,15 @@ endfunction()
 function(zel_register_test target)
   # Sanitizer options and the folders tests need come from the test support itself;
   # CTest sets only the display platform.
+  # Tests that measure time on the wire run alone, so that a loaded machine does not
+  # stretch what they measure.
+  set(serial FALSE)
+  if(target IN_LIST ZEL_TIMING_TESTS)
+    set(serial TRUE)
+  endif()
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES LABELS "${target}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+    PROPERTIES LABELS "${target}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen" RUN_SERIAL ${serial}
     DISCOVERY_TIMEOUT 60)
 endfunction()
