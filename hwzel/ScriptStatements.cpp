@@ -13,7 +13,7 @@ namespace {
 
 constexpr std::uint8_t Clockwise = 1;
 constexpr std::uint8_t CounterClockwise = 2;
-// How often a pause or a drive wait looks at the abort.
+// How often a pause looks at the abort.
 constexpr unsigned LookMs = 10;
 
 LPARAM Address(const void* Value) { return reinterpret_cast<LPARAM>(Value); }
@@ -161,14 +161,7 @@ void TScriptStatements::MechActivationStep(bool Done) {
 }
 
 bool TScriptStatements::TurnRevolver(std::uint8_t Direction, std::uint32_t Steps) {
-    TCustomComPacketSenderThread& Base = FThread;
-    // Cleared before the packet goes out, so a report right after the write counts.
-    FThread.RevolverDone = false;
-    const int Length = FormatValuePayload(FPayload, sizeof FPayload, ZelPacket::GroupRevolver, Direction, Steps);
-    const bool Confirmed = FThread.SendPacket(Length, FPayload);
-    if (Confirmed && Base.ScriptMode() && FSet.ExecuteCommands)
-        while (!FThread.RevolverDone && Base.MayContinue()) Sleep(LookMs);
-    return Confirmed;
+    return FSet.SendTurn(ZelPacket::GroupRevolver, Direction, Steps);
 }
 
 bool TScriptStatements::MayGoOn() {

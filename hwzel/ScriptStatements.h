@@ -67,7 +67,6 @@ private:
     TPayloadRing<double> FDipperHeight;
     TPayloadRing<std::string> FInfoText;
     TPayloadRing<std::string> FLabelText;
-    char FPayload[48] = {};
 };
 
 // Creates the statements and the prognosis of the thread and binds them to its command

@@ -56,6 +56,11 @@ public:
     // Carries out one line of a word: the handler every table entry is bound to.
     bool Run(const TZelWord& Word, const std::string& Line, int Position);
 
+    // A turn of the dipper rotator or the revolver by a step count (item 01 one way, 02
+    // the other); in a carried-out script line it returns when the drive reports its
+    // stop. The pauses' revolver rocking turns through here too.
+    bool SendTurn(std::uint8_t Group, std::uint8_t Item, std::uint32_t Steps);
+
 private:
     bool Setter(const TZelWord& Word, const std::string& Line, int Position);
     bool Move(const TZelWord& Word, const std::string& Line, int Position);
@@ -81,7 +86,6 @@ private:
     // Payload builders: the drive, rotator and revolver groups clear their done flag
     // before the packet and, in a carried-out script line, wait for it afterwards.
     bool SendPayload(std::uint8_t Group, std::uint8_t Item, const char* Payload, int Length);
-    bool SendTurn(std::uint8_t Group, std::uint8_t Item, std::uint32_t Steps);
     void WaitForDone(const std::atomic<bool>& Flag);
 
     bool QueryParam(std::uint8_t Item, std::uint32_t& Value);
