@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
+#include <cstdio>
 #include <ctime>
 
 #include "kvc/KvMultiLang.h"
@@ -10,6 +11,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/FileDates.h"
+#include "platform/ui/FloatFormat.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
@@ -1001,6 +1003,19 @@ void TFMain::UpdateResponseTick()
 
 namespace {
 
+// One reading of the status bar in its printf format (one "%...f" conversion). The
+// status bar rounds as printf does, from the exact binary value (0.15 mm shows as 0.1,
+// an exact 0.25 as 0.2), unlike the status window's fixed-notation texts; only the
+// decimal point becomes the process decimal separator.
+std::string StatusReading(const char* Format, double Value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, Format, Value);
+    std::string result = text;
+    std::replace(result.begin(), result.end(), '.', GetDecimalSeparator());
+    return result;
+}
+
 // The status bar's reading texts, in panel order.
 std::vector<std::string> DeviceStateReadings(const TDeviceState& State)
 {
@@ -1008,13 +1023,13 @@ std::vector<std::string> DeviceStateReadings(const TDeviceState& State)
     std::vector<std::string> texts;
     if (DeviceType != dtLbl) {
         texts.push_back("SP: " + PressureText(State.balance) + " mN/m");
-        texts.push_back("BPos: " + FixedText(clb.barrier1.HwToSh(static_cast<std::uint32_t>(State.barrier1Pos + State.barrier2Pos)), 1) + " mm");
-        texts.push_back("Square: " + FixedText(clb.surface.PositionToArea(State.barrier1Pos, State.barrier2Pos), 1) + " cm2");
+        texts.push_back(StatusReading("BPos: %.1f mm", clb.barrier1.HwToSh(static_cast<std::uint32_t>(State.barrier1Pos + State.barrier2Pos))));
+        texts.push_back(StatusReading("Square: %.1f cm2", clb.surface.PositionToArea(State.barrier1Pos, State.barrier2Pos)));
     }
-    texts.push_back("DPos: " + FixedText(clb.dipper.HwToSh(State.dipperPos), 1) + " mm");
+    texts.push_back(StatusReading("DPos: %.1f mm", clb.dipper.HwToSh(State.dipperPos)));
     if (DeviceType != dtTrough) {
-        texts.push_back("DRot: " + FixedText(clb.dipperRotator.HwToSh(State.dipperRotatorPos), 0));
-        texts.push_back("Rev: " + FixedText(clb.revolver.HwToSh(State.revolverPos), 0));
+        texts.push_back(StatusReading("DRot: %.0f", clb.dipperRotator.HwToSh(State.dipperRotatorPos)));
+        texts.push_back(StatusReading("Rev: %.0f", clb.revolver.HwToSh(State.revolverPos)));
         const int cell = CellOfState(State);
         texts.push_back(cell < 0 ? std::string("Cell: Unk") : "Cell: " + std::to_string(cell));
     }

@@ -504,6 +504,45 @@ TEST_F(TNotifyRouting, StatusBarReadingsPerDeviceType)
     }
 }
 
+TEST_F(TNotifyRouting, StatusBarReadingsRoundAsPrintfDoes)
+{
+    // 400 steps per mm (and per turn of the platforms), no zero offset: halves of the last
+    // shown digit that binary floats hold just below the half, or exactly, round down.
+    std::string clb = "[CalibrateParam]\n";
+    for (const char* unit : {"barrier1", "barrier2", "dipper", "dipperRotator", "revolver"})
+        clb += std::string(unit) + ".numStepsPerOborot=400\n" + unit + ".gear=1\n" + unit + ".vintStep=1\n" + unit +
+               ".zeroHw=0\n";
+    clb += "surface.length=1\nsurface.squareMax=100\nsurface.squareMin=0\n";
+    struct Case {
+        std::uint32_t Barrier, Dipper, Rotator, Revolver;
+        const char *BPos, *Square, *DPos, *DRot, *Rev;
+    };
+    const Case cases[] = {
+        // 0.15 mm, 0.25 mm, 4.5 and 13.5 degrees
+        {30, 60, 5, 15, "BPos: 0.1 mm", "Square: 100.0 cm2", "DPos: 0.1 mm", "DRot: 4", "Rev: 14"},
+        {50, 100, 25, 5, "BPos: 0.2 mm", "Square: 100.0 cm2", "DPos: 0.2 mm", "DRot: 22", "Rev: 4"},
+        {4000, 140, 400, 0, "BPos: 20.0 mm", "Square: 98.0 cm2", "DPos: 0.3 mm", "DRot: 360", "Rev: 0"},
+    };
+    StartWith("DeviceType=COMBINED\n", clb);
+    AppSettings.UpdateStatusInterval = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.DPos);
+        TDeviceState state{};
+        state.barrier1Pos = c.Barrier;
+        state.barrier2Pos = c.Barrier;
+        state.dipperPos = c.Dipper;
+        state.dipperRotatorPos = c.Rotator;
+        state.revolverPos = c.Revolver;
+        ASSERT_TRUE(Link()->PostNotify(200, reinterpret_cast<LPARAM>(&state)));
+        Application->ProcessMessages();
+        EXPECT_EQ(Panel(2), c.BPos);
+        EXPECT_EQ(Panel(3), c.Square);
+        EXPECT_EQ(Panel(4), c.DPos);
+        EXPECT_EQ(Panel(6), c.DRot);
+        EXPECT_EQ(Panel(7), c.Rev);
+    }
+}
+
 TEST_F(TNotifyRouting, ProcessLinesDropEmptyLinesAndShowNoneWhenNothingIsLeft)
 {
     StartWith("");
