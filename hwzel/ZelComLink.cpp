@@ -1,6 +1,5 @@
 #include "hwzel/ZelComLink.h"
 
-#include "hwzel/ScriptStatements.h"
 #include "hwzel/Ushowbuffer.h"
 #include "platform/serial/ComPort.h"
 #include "platform/ui/IniFiles.h"
@@ -66,8 +65,6 @@ TZelComLink::TZelComLink() {
     auto Thread = std::make_unique<TZelComPacketSenderThread>(this);
     FThread = Thread.get();
     SetSenderThread(std::move(Thread));
-    // The table is complete before the thread runs its first line.
-    InstallScriptStatements(*FThread);
     FThread->Start();
     // The instrument needs a pause between two packets.
     FThread->SetMinSendInterval(50);

@@ -80,6 +80,7 @@ constexpr std::uint8_t GroupIsotherm = 0x05;
 constexpr std::uint8_t GroupProcess = 0x06;
 constexpr std::uint8_t GroupRotator = 0x0A;
 constexpr std::uint8_t GroupRevolver = 0x0B;
+constexpr std::uint8_t ItemProcessStop = 0x00;     // group 06: stops the process (and an aborted script)
 constexpr std::uint8_t ItemMoveToPressure = 0x03;  // group 06, second packet of BarrierMoveToPressure
 constexpr std::uint8_t ItemPressureTarget = 0x0A;  // group 05, its first packet
 }  // namespace ZelPacket
