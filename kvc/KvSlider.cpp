@@ -184,10 +184,11 @@ void TKvSlider::MouseMove(TShiftState Shift, int X, int Y)
 void TKvSlider::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     TCustomControl::MouseUp(Button, Shift, X, Y);
-    // Any release completes a change away from where the thumb was last taken: the end
-    // of a drag, and also a band click, which has reported its step once already.
+    // Only the end of a drag completes a change here: a click on the band has reported
+    // its step already.
+    const bool wasDragging = FDragging;
     FDragging = false;
-    if (FPos != FSavedPos) Changed();
+    if (wasDragging && FPos != FSavedPos) Changed();
 }
 
 bool TKvSlider::DoMouseWheel(TShiftState Shift, int WheelDelta, int X, int Y)
@@ -214,22 +215,6 @@ void TKvSlider::KeyDown(WORD& Key, TShiftState Shift)
     case VK_DOWN: SetPos(FPos - LineSize); break;
     case VK_UP:
     case VK_RIGHT: SetPos(FPos + LineSize); break;
-    default: break;
-    }
-}
-
-void TKvSlider::KeyUp(WORD& Key, TShiftState Shift)
-{
-    TCustomControl::KeyUp(Key, Shift);
-    // The keys that move in steps or to an end report the finished change once more when
-    // they come up; the horizontal arrows do not.
-    switch (Key) {
-    case VK_UP:
-    case VK_DOWN:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_HOME:
-    case VK_END: Changed(); break;
     default: break;
     }
 }

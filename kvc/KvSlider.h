@@ -71,7 +71,6 @@ protected:
     virtual void DoMouseWheelDown();
     virtual void DoMouseWheelUp();
     void KeyDown(WORD& Key, TShiftState Shift) override;
-    void KeyUp(WORD& Key, TShiftState Shift) override;
     // The caption (Caption) is drawn beside the band.
     void TextChanged() override { Invalidate(); }
 

@@ -66,9 +66,7 @@ TEST_F(TSliderFixture, SetPosReportsAndClamps)
     EXPECT_EQ(Slider->GetPos(), 20);
 }
 
-// A key that steps or jumps reports the change at key down and once more at key up; the
-// horizontal arrows report only at key down.
-TEST_F(TSliderFixture, KeysReportAtKeyDownAndAgainAtKeyUp)
+TEST_F(TSliderFixture, KeysStepOncePerChange)
 {
     Slider->PageSize = 10;
     Slider->LineSize = 2;
@@ -76,25 +74,23 @@ TEST_F(TSliderFixture, KeysReportAtKeyDownAndAgainAtKeyUp)
     Take();
     struct Case {
         int QtKey;
-        TEvents Down;
-        TEvents Up;
+        TEvents Events;
     } cases[] = {
-        {Qt::Key_Up, {"changing 52", "changed 52"}, {"changed 52"}},
-        {Qt::Key_Right, {"changing 54", "changed 54"}, {}},
-        {Qt::Key_Left, {"changing 52", "changed 52"}, {}},
-        {Qt::Key_Down, {"changing 50", "changed 50"}, {"changed 50"}},
-        {Qt::Key_PageUp, {"changing 60", "changed 60"}, {"changed 60"}},
-        {Qt::Key_PageDown, {"changing 50", "changed 50"}, {"changed 50"}},
-        {Qt::Key_End, {"changing 100", "changed 100"}, {"changed 100"}},
-        {Qt::Key_End, {"changed 100"}, {"changed 100"}},
-        {Qt::Key_Home, {"changing 0", "changed 0"}, {"changed 0"}},
-        {Qt::Key_A, {}, {}},
+        {Qt::Key_Up, {"changing 52", "changed 52"}},
+        {Qt::Key_Right, {"changing 54", "changed 54"}},
+        {Qt::Key_Left, {"changing 52", "changed 52"}},
+        {Qt::Key_Down, {"changing 50", "changed 50"}},
+        {Qt::Key_PageUp, {"changing 60", "changed 60"}},
+        {Qt::Key_PageDown, {"changing 50", "changed 50"}},
+        {Qt::Key_End, {"changing 100", "changed 100"}},
+        {Qt::Key_End, {"changed 100"}},
+        {Qt::Key_Home, {"changing 0", "changed 0"}},
+        {Qt::Key_A, {}},
     };
     for (const Case& c : cases) {
         Key(Slider, QEvent::KeyPress, c.QtKey);
-        EXPECT_EQ(Take(), c.Down) << c.QtKey;
         Key(Slider, QEvent::KeyRelease, c.QtKey);
-        EXPECT_EQ(Take(), c.Up) << c.QtKey;
+        EXPECT_EQ(Take(), c.Events) << c.QtKey;
     }
 }
 
@@ -138,21 +134,18 @@ TEST_F(TSliderFixture, DragReportsChangingThenOneChanged)
     EXPECT_EQ(Take(), (TEvents{"changing 60", "changing 20"}));
 }
 
-// A band click steps by a page at the press; the release reports the change once more,
-// as every release does while the position differs from where the thumb was last taken.
-TEST_F(TSliderFixture, BandClickStepsByPageAndReleaseReportsAgain)
+TEST_F(TSliderFixture, BandClickStepsByPageOnce)
 {
     Slider->SetInternalPos(50);
     Slider->Repaint();
     Take();
     Mouse(Slider, QEvent::MouseButtonPress, 140, 5);
-    EXPECT_EQ(Take(), (TEvents{"changing 60", "changed 60"}));
     Mouse(Slider, QEvent::MouseButtonRelease, 140, 5);
-    EXPECT_EQ(Take(), (TEvents{"changed 60"}));
+    EXPECT_EQ(Take(), (TEvents{"changing 60", "changed 60"}));
     Slider->Repaint();
     Mouse(Slider, QEvent::MouseButtonPress, 3, 5);
     Mouse(Slider, QEvent::MouseButtonRelease, 3, 5);
-    EXPECT_EQ(Take(), (TEvents{"changing 50", "changed 50", "changed 50"}));
+    EXPECT_EQ(Take(), (TEvents{"changing 50", "changed 50"}));
     // Where the value at the point equals the position, the step goes down: a thin thumb
     // (rows 4 and 5) leaves the band free above and below it.
     Slider->SetSliderWidth(2);
@@ -161,21 +154,10 @@ TEST_F(TSliderFixture, BandClickStepsByPageAndReleaseReportsAgain)
     Take();
     Mouse(Slider, QEvent::MouseButtonPress, 75, 8);
     Mouse(Slider, QEvent::MouseButtonRelease, 75, 8);
-    EXPECT_EQ(Take(), (TEvents{"changing 40", "changed 40", "changed 40"}));
-    // The right button and clicks off the band move nothing; their releases still report
-    // the position that differs from the last thumb press.
+    EXPECT_EQ(Take(), (TEvents{"changing 40", "changed 40"}));
+    // The right button and clicks off the band do nothing.
     Mouse(Slider, QEvent::MouseButtonPress, 140, 5, Qt::RightButton);
-    EXPECT_TRUE(Take().empty());
     Mouse(Slider, QEvent::MouseButtonRelease, 140, 5, Qt::RightButton);
-    EXPECT_EQ(Take(), (TEvents{"changed 40"}));
-    Mouse(Slider, QEvent::MouseButtonPress, 140, 30);
-    Mouse(Slider, QEvent::MouseButtonRelease, 140, 30);
-    EXPECT_EQ(Take(), (TEvents{"changed 40"}));
-    // Once the thumb is taken where it stands, releases are quiet again.
-    Slider->Repaint();
-    const TRect thumb = Slider->ThumbRect();
-    Mouse(Slider, QEvent::MouseButtonPress, (thumb.Left + thumb.Right) / 2, 5);
-    Mouse(Slider, QEvent::MouseButtonRelease, (thumb.Left + thumb.Right) / 2, 5);
     Mouse(Slider, QEvent::MouseButtonPress, 140, 30);
     Mouse(Slider, QEvent::MouseButtonRelease, 140, 30);
     EXPECT_TRUE(Take().empty());
