@@ -7,6 +7,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
 #include "zel/core/Common.h"
+#include "zel/core/Toolwindow.h"
 #include "zel/core/Umain.h"
 #include "zel/core/Umsg.h"
 #include "zel/core/Uprogress.h"
@@ -46,6 +47,13 @@ std::vector<TWindowEntry> ProgramWindows()
 
 }  // namespace
 
+void HideWindowsOfDeviceType()
+{
+    if (DeviceType != dtLbl) return;
+    for (TToolWindowKind kind : {TToolWindowKind::DepositionFB, TToolWindowKind::ExpSetup})
+        if (TToolWindow* window = TToolWindow::Find(kind)) window->Hide();
+}
+
 void RunProgram()
 {
     const std::vector<TWindowEntry> windows = ProgramWindows();
@@ -53,6 +61,7 @@ void RunProgram()
     try {
         InitCommon();
         for (; created < windows.size(); ++created) windows[created].Create();
+        HideWindowsOfDeviceType();
         if (MainForm()) MainForm()->Show();
         Application->Run();
     } catch (...) {

@@ -5,3 +5,8 @@
 // Runs everything between the application object's creation and its end. An exception
 // that escapes is shown in an error box; the function then returns.
 void RunProgram();
+
+// A layer-by-layer set-up has no use for the deposition feedback and experiment set-up
+// windows: with that device type they are hidden (the feedback window first), when they
+// exist.
+void HideWindowsOfDeviceType();

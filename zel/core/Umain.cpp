@@ -279,6 +279,8 @@ TFMain::TFMain(TComponent* Owner) : TForm(Owner)
     SetMenu(MainMenu);
     SetFormStyle(fsMDIForm);
     SetWindowMenu(miWindow);
+    // The frame of the child windows opens over the whole screen.
+    SetWindowState(wsMaximized);
 
     MemCleanTimer = new TTimer();
     MemCleanTimer->SetInterval(5000);

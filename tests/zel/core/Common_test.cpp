@@ -2,7 +2,10 @@
 
 #include "TestSupport.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Forms.h"
 #include "zel/core/Common.h"
+#include "zel/core/Startup.h"
+#include "zel/core/Toolwindow.h"
 
 namespace {
 
@@ -98,4 +101,30 @@ TEST(ReplaceFirst, ReplacesOnlyTheFirstOccurrence)
         {"Isotherm %d%s", "%d", "3", "Isotherm 3%s"}, {"ABab", "ab", "", "AB"},
     };
     for (const auto& c : cases) EXPECT_EQ(ReplaceFirst(c.text, c.find, c.replacement), c.result) << c.text;
+}
+
+TEST(StartupWindows, LayerByLayerSetUpHidesTheFeedbackAndRegisterWindows)
+{
+    const TDeviceType saved = DeviceType;
+    const struct {
+        TDeviceType Type;
+        bool Visible;
+    } cases[] = {{dtLbl, false}, {dtTrough, true}, {dtCombined, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.Type));
+        DeviceType = c.Type;
+        auto* feedback = CreateForm<TToolWindow>(nullptr, TToolWindowKind::DepositionFB);
+        auto* setup = CreateForm<TToolWindow>(nullptr, TToolWindowKind::ExpSetup);
+        auto* isotherm = CreateForm<TToolWindow>(nullptr, TToolWindowKind::Isotherm);
+        for (TToolWindow* window : {feedback, setup, isotherm}) window->Show();
+        HideWindowsOfDeviceType();
+        EXPECT_EQ(feedback->GetVisible(), c.Visible);
+        EXPECT_EQ(setup->GetVisible(), c.Visible);
+        EXPECT_TRUE(isotherm->GetVisible());
+        DestroyForms();
+    }
+    // Without the two windows nothing is touched.
+    DeviceType = dtLbl;
+    HideWindowsOfDeviceType();
+    DeviceType = saved;
 }

@@ -23,6 +23,7 @@ TEST_F(TMainWindow, StartsWithoutSettingsShowingBothLibraryBoxesInEnglish)
     EXPECT_EQ(Dialogs.Requests[1].Text, "Error of loading hardware library ");
     EXPECT_EQ(Dialogs.Requests[1].Flags, MB_OK | MB_ICONERROR);
     EXPECT_EQ(Main->GetCaption(), "Zelmora control");
+    EXPECT_EQ(Main->GetWindowState(), wsMaximized);
     EXPECT_EQ(Main->StatusBar->PanelCount(), 9);
     EXPECT_EQ(Main->StatusBar->Panels(0)->GetText(), "Disconnected");
     EXPECT_EQ(Main->StatusBar->Panels(5)->GetText(), "Process: None");
