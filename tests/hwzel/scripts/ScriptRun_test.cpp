@@ -279,6 +279,14 @@ TEST_F(ScriptRun, StatementsHandTheirValuesToTheWindow) {
     EXPECT_TRUE(Payloads().empty());
 }
 
+TEST_F(ScriptRun, StatementsWorkInDirectLinesToo) {
+    Start();
+    for (const char* Line : {"Label direct", "PlateArea= 2.5", "Pause 1", "Info end"}) Link->SendCommand(Line, nullptr, 0);
+    ASSERT_TRUE(WaitTrace("192 end", 5000));
+    EXPECT_EQ(Trace, (std::vector<std::string>{"191 direct", "197 2.5", "198 1", "198 0", "192 end"}));
+    EXPECT_TRUE(Payloads().empty());
+}
+
 TEST_F(ScriptRun, MoveDipperToCellTurnsFromWhereTheDrivesStand) {
     Start({"--turn-positions"});
     RunScript({"MoveDipperToCell 3", "MoveDipperToCell 1", "MoveDipperToCell 1"});
