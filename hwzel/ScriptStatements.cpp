@@ -59,9 +59,8 @@ void TScriptStatements::Install(const std::shared_ptr<TScriptStatements>& Self) 
     };
     for (const TNotice& N : Notices) {
         const TNotice* Notice = &N;
-        TZelComPacketSenderThread* Thread = &FThread;
-        FSet.SetStatement(N.Word, [Thread, Notice](const std::string&, int, const TZelWord&) {
-            static_cast<TCustomComPacketSenderThread*>(Thread)->PostNotify(Notice->Code, Notice->Payload);
+        FSet.SetStatement(N.Word, [Self, Notice](const std::string&, int, const TZelWord&) {
+            Self->Post(Notice->Code, Notice->Payload);
             return true;
         });
     }
@@ -83,7 +82,7 @@ bool TScriptStatements::Pause(const std::string& Line, int Position, const TZelW
         if (FActivationSteps > 0) Rock(Seconds);
         else CountDown(Seconds);
     }
-    static_cast<TCustomComPacketSenderThread&>(FThread).PostNotify(hlnScriptPause, 0);
+    Post(hlnScriptPause, 0);
     FPrognosis.Step(TPrognosisEffect::Pause, TScriptPrognosis::Seconds(Seconds));
     return true;
 }
@@ -103,12 +102,11 @@ bool TScriptStatements::Delay(const std::string& Line, int Position, const TZelW
 }
 
 void TScriptStatements::CountDown(std::int32_t Seconds) {
-    TCustomComPacketSenderThread& Base = FThread;
     const std::uint32_t Start = GetTickCount();
     std::uint32_t Passed = 0;
     // A negative count goes on below zero until the script is aborted.
     for (std::int64_t Left = Seconds; Left != 0 && MayGoOn(); --Left) {
-        Base.PostNotify(hlnScriptPause, static_cast<LPARAM>(Left));
+        Post(hlnScriptPause, static_cast<LPARAM>(Left));
         if (!SleepUntil(Start + ++Passed * 1000u)) break;
     }
 }
@@ -117,7 +115,6 @@ void TScriptStatements::CountDown(std::int32_t Seconds) {
 // full swings from side to side, and half a swing back when no full swing fits in the
 // time left.
 void TScriptStatements::Rock(std::int32_t Seconds) {
-    TCustomComPacketSenderThread& Base = FThread;
     const std::int64_t Total = std::int64_t{Seconds} * 1000;
     const std::uint32_t Start = GetTickCount();
     int Swings = 0;
@@ -125,7 +122,7 @@ void TScriptStatements::Rock(std::int32_t Seconds) {
     while (!Done && MayGoOn()) {
         const std::int64_t Elapsed = static_cast<std::uint32_t>(GetTickCount() - Start);
         const std::int64_t Remaining = Elapsed > Total ? 0 : Total - Elapsed;
-        Base.PostNotify(hlnScriptPause, static_cast<LPARAM>(Remaining / 1000));
+        Post(hlnScriptPause, static_cast<LPARAM>(Remaining / 1000));
         if (Swings > 0) {
             const double Swing = std::max(static_cast<double>(Elapsed) / (Swings - 0.5), 0.000001);
             Done = std::floor(static_cast<double>(Remaining) / Swing) == 0;
@@ -164,6 +161,10 @@ bool TScriptStatements::TurnRevolver(std::uint8_t Direction, std::uint32_t Steps
     return FSet.SendTurn(ZelPacket::GroupRevolver, Direction, Steps);
 }
 
+void TScriptStatements::Post(std::uint32_t Code, LPARAM Payload) {
+    static_cast<TCustomComPacketSenderThread&>(FThread).PostNotify(Code, Payload);
+}
+
 bool TScriptStatements::MayGoOn() {
     const TCustomComPacketSenderThread& Base = FThread;
     return Base.MayContinue() && Base.LastPacketConfirmed();
@@ -196,7 +197,7 @@ bool TScriptStatements::MechActivaton(const std::string& Line, int Position, con
 bool TScriptStatements::PostNumber(std::uint32_t Code, TPayloadRing<double>& Ring, const std::string& Text) {
     double Value = 0;
     if (!ReadNumberValue(Text, Value)) return false;
-    static_cast<TCustomComPacketSenderThread&>(FThread).PostNotify(Code, Address(Ring.Put(Value)));
+    Post(Code, Address(Ring.Put(Value)));
     return true;
 }
 
@@ -210,18 +211,18 @@ bool TScriptStatements::DipperHeight(const std::string& Line, int Position, cons
 
 bool TScriptStatements::Info(const std::string& Line, int Position, const TZelWord& Word) {
     const std::string* Text = FInfoText.Put(GetValueText(Line, Position, Word.Word));
-    static_cast<TCustomComPacketSenderThread&>(FThread).PostNotify(hlnScriptInfo, Address(Text->c_str()));
+    Post(hlnScriptInfo, Address(Text->c_str()));
     return true;
 }
 
 bool TScriptStatements::Label(const std::string& Line, int Position, const TZelWord& Word) {
     const std::string* Text = FLabelText.Put(GetValueText(Line, Position, Word.Word));
-    static_cast<TCustomComPacketSenderThread&>(FThread).PostNotify(hlnScriptLabel, Address(Text->c_str()));
+    Post(hlnScriptLabel, Address(Text->c_str()));
     return true;
 }
 
 void TScriptStatements::PostDecodeError() {
-    static_cast<TCustomComPacketSenderThread&>(FThread).PostNotify(hlnScriptStatus, Address(LinkTexts::DecodeError));
+    Post(hlnScriptStatus, Address(LinkTexts::DecodeError));
 }
 
 void InstallScriptStatements(TZelComPacketSenderThread& Thread) {

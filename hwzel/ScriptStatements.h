@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include "hwzel/ZelCommandTable.h"
+#include "platform/ui/Types.h"
 
 class TZelComPacketSenderThread;
 class TZelCommandSet;
@@ -52,6 +53,7 @@ private:
     // Sleeps up to the tick count Until (wrapping), looking at the abort every few ms.
     bool SleepUntil(std::uint32_t Until);
     bool MayGoOn();
+    void Post(std::uint32_t Code, LPARAM Payload);
     bool PostNumber(std::uint32_t Code, TPayloadRing<double>& Ring, const std::string& Text);
     void PostDecodeError();
 
