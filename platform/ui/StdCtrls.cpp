@@ -58,6 +58,12 @@ void TLabel::ApplyCaption()
     if (AutoSize) label->resize(label->sizeHint());
 }
 
+void TLabel::SetWordWrap(bool Value)
+{
+    FWordWrap = Value;
+    As<QLabel>(this)->setWordWrap(Value);
+}
+
 void TLabel::SetAlignment(TAlignment Value)
 {
     FAlignment = Value;

@@ -11,6 +11,8 @@ public:
     explicit TLabel(TComponent* Owner);
     TAlignment GetAlignment() const { return FAlignment; }
     void SetAlignment(TAlignment Value);
+    bool GetWordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value);
     bool AutoSize = true;
 
 protected:
@@ -18,6 +20,7 @@ protected:
 
 private:
     TAlignment FAlignment = taLeftJustify;
+    bool FWordWrap = false;
 };
 
 // A push button. Click() runs the handler as the operator's click does; a non-zero

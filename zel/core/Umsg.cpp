@@ -13,6 +13,7 @@ TFMsg::TFMsg(TComponent* Owner) : TForm(Owner)
     lblMessage->Name = "lblMessage";
     lblMessage->AutoSize = false;
     lblMessage->SetAlignment(taCenter);
+    lblMessage->SetWordWrap(true);
     lblMessage->SetBounds(8, 8, 304, 60);
     lblMessage->SetCaption("Wait the completions of the moving the barrier and add the substance. Continue?");
     lblMessage->SetParent(this);
