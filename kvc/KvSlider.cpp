@@ -127,16 +127,9 @@ void TKvSlider::Changed()
 
 bool TKvSlider::ValueAt(int X, int Y, int& Value) const
 {
-    const double range = static_cast<double>(FMax) - FMin;
-    if (FOrientation == trHorizontal) {
-        const int length = FBandRect.Width();
-        if (length == 0) return false;
-        Value = static_cast<int>(std::trunc((X - FBandRect.Left) * range / length + FMin));
-    } else {
-        const int length = FBandRect.Height();
-        if (length == 0) return false;
-        Value = static_cast<int>(std::trunc((FBandRect.Bottom - Y) * range / length + FMin));
-    }
+    double value = 0;
+    if (!SliderValueAt(FBandRect, FOrientation == trHorizontal, FMin, FMax, X, Y, value)) return false;
+    Value = static_cast<int>(std::trunc(value));
     return true;
 }
 
@@ -252,7 +245,6 @@ void TKvSlider::Paint()
     canvas->FillRect(Rect(0, 0, width, height));
     canvas->Font()->Assign(*Font());
     const int r = FSliderHeight / 2;
-    const int w = FSliderWidth / 2;
     TRect work = Rect(0, 0, width, height);
 
     int offset = FSliderWidth > FBandWidth ? (FSliderWidth - FBandWidth) / 2 : 0;
@@ -278,81 +270,115 @@ void TKvSlider::Paint()
 
     const TRect track = horizontal ? Rect(r, offset, width - r, offset + FBandWidth)
                                    : Rect(offset, r, offset + FBandWidth, height - r);
-    FBandRect = track;
-    if (!FShortBand) {
-        if (horizontal) {
-            FBandRect.Left = 0;
-            FBandRect.Right = width;
-        } else {
-            FBandRect.Top = 0;
-            FBandRect.Bottom = height;
-        }
-    }
+    FBandRect = SliderBandRect(track, horizontal, FShortBand, width, height);
     const bool active = (FHover || FFocused) && GetEnabled();
     canvas->Pen()->SetColor(FColors[0]);
     canvas->Brush()->SetColor(active ? FColors[2] : FColors[1]);
     canvas->Rectangle(FBandRect);
 
     const double q = FMax == FMin ? 0.0 : static_cast<double>(FPos - FMin) / (static_cast<double>(FMax) - FMin);
-    canvas->Pen()->SetColor(FColors[5]);
-    canvas->Brush()->SetColor(FColors[4]);
-    if (horizontal) {
-        const int x = static_cast<int>(std::trunc(track.Width() * q + track.Left));
-        const int c = track.Height() / 2 + track.Top;
-        FThumbRect = Rect(x - r, c - w, x + r + 1, c + w);
-        canvas->Rectangle(FThumbRect);
-        canvas->Pen()->SetColor(FColors[6]);
-        canvas->MoveTo(x, FThumbRect.Top + 1);
-        canvas->LineTo(x, FThumbRect.Bottom - 1);
-    } else {
-        const int y = static_cast<int>(std::trunc(track.Bottom - track.Height() * q));
-        const int c = track.Width() / 2 + track.Left;
-        FThumbRect = Rect(c - w, y - r, c + w, y + r + 1);
-        canvas->Rectangle(FThumbRect);
-        canvas->Pen()->SetColor(FColors[6]);
-        canvas->MoveTo(FThumbRect.Left + 1, y);
-        canvas->LineTo(FThumbRect.Right - 1, y);
-    }
-    DrawTicks(canvas, track);
+    int at = 0;
+    FThumbRect = SliderThumbRect(track, horizontal, q, FSliderWidth, FSliderHeight, at);
+    DrawSliderThumb(canvas, FThumbRect, horizontal, at, FColors[5], FColors[4], FColors[6]);
+    if (FMax > FMin && FFrequency > 0)
+        DrawSliderTicks(canvas, track, horizontal, static_cast<double>(FMax) - FMin, FFrequency, FTickLength,
+                        FTickMarks == tmBottomRight || FTickMarks == tmBoth, FTickMarks == tmTopLeft || FTickMarks == tmBoth,
+                        FColors[3]);
     FBuffer.CopyTo(Canvas());
 }
 
-void TKvSlider::DrawTicks(TCanvas* Canvas, const TRect& Track) const
+// ---------------------------------------------------------------------------------------
+// Shared geometry
+
+TRect SliderThumbRect(const TRect& Track, bool Horizontal, double Q, int SliderWidth, int SliderHeight, int& At)
 {
-    const bool horizontal = FOrientation == trHorizontal;
-    const int length = horizontal ? Track.Width() : Track.Height();
-    if (FMax <= FMin || FFrequency <= 0 || length < 2 || FTickLength == 0) return;
+    const int r = SliderHeight / 2;
+    const int s = SliderWidth / 2;
+    if (Horizontal) {
+        At = static_cast<int>(std::trunc(Track.Width() * Q + Track.Left));
+        const int c = Track.Height() / 2 + Track.Top;
+        return Rect(At - r, c - s, At + r + 1, c + s);
+    }
+    At = static_cast<int>(std::trunc(Track.Bottom - Track.Height() * Q));
+    const int c = Track.Width() / 2 + Track.Left;
+    return Rect(c - s, At - r, c + s, At + r + 1);
+}
+
+void DrawSliderThumb(TCanvas* Canvas, const TRect& Thumb, bool Horizontal, int At, TColor Border, TColor Fill,
+                     TColor Directive)
+{
+    Canvas->Pen()->SetColor(Border);
+    Canvas->Brush()->SetColor(Fill);
+    Canvas->Rectangle(Thumb);
+    Canvas->Pen()->SetColor(Directive);
+    if (Horizontal) {
+        Canvas->MoveTo(At, Thumb.Top + 1);
+        Canvas->LineTo(At, Thumb.Bottom - 1);
+    } else {
+        Canvas->MoveTo(Thumb.Left + 1, At);
+        Canvas->LineTo(Thumb.Right - 1, At);
+    }
+}
+
+TRect SliderBandRect(const TRect& Track, bool Horizontal, bool Short, int ClientWidth, int ClientHeight)
+{
+    TRect band = Track;
+    if (Short) return band;
+    if (Horizontal) {
+        band.Left = 0;
+        band.Right = ClientWidth;
+    } else {
+        band.Top = 0;
+        band.Bottom = ClientHeight;
+    }
+    return band;
+}
+
+void DrawSliderTicks(TCanvas* Canvas, const TRect& Track, bool Horizontal, double Range, double Frequency,
+                     int TickLength, bool Far, bool Near, TColor Color)
+{
+    const int length = Horizontal ? Track.Width() : Track.Height();
+    if (Range == 0 || Frequency == 0 || length == 0 || TickLength == 0) return;
+    const double step = (length - 1) * Frequency / Range;
+    if (!(step > 0)) return;
     // Below one pixel apart the ticks fill every pixel anyway; a wider step keeps a huge
     // range from taking forever.
-    const double step = std::max(1.0, (length - 1) * static_cast<double>(FFrequency) / (static_cast<double>(FMax) - FMin));
-    const bool far = FTickMarks == tmBottomRight || FTickMarks == tmBoth;
-    const bool near = FTickMarks == tmTopLeft || FTickMarks == tmBoth;
-    Canvas->Pen()->SetColor(FColors[3]);
-    if (horizontal) {
-        for (double x = Track.Left; x <= Track.Right; x += step) {
+    const double pixelStep = std::max(1.0, step);
+    Canvas->Pen()->SetColor(Color);
+    if (Horizontal) {
+        for (double x = Track.Left; x <= Track.Right; x += pixelStep) {
             const int at = static_cast<int>(x);
-            if (far) {
+            if (Far) {
                 Canvas->MoveTo(at, Track.Bottom + 2);
-                Canvas->LineTo(at, Track.Bottom + 2 + FTickLength);
+                Canvas->LineTo(at, Track.Bottom + 2 + TickLength);
             }
-            if (near) {
+            if (Near) {
                 Canvas->MoveTo(at, Track.Top - 2);
-                Canvas->LineTo(at, Track.Top - 2 - FTickLength);
+                Canvas->LineTo(at, Track.Top - 2 - TickLength);
             }
         }
     } else {
-        for (double y = Track.Bottom; y >= Track.Top; y -= step) {
+        for (double y = Track.Bottom; y >= Track.Top; y -= pixelStep) {
             const int at = static_cast<int>(y);
-            if (far) {
+            if (Far) {
                 Canvas->MoveTo(Track.Right + 2, at);
-                Canvas->LineTo(Track.Right + 2 + FTickLength, at);
+                Canvas->LineTo(Track.Right + 2 + TickLength, at);
             }
-            if (near) {
+            if (Near) {
                 Canvas->MoveTo(Track.Left - 2, at);
-                Canvas->LineTo(Track.Left - 2 - FTickLength, at);
+                Canvas->LineTo(Track.Left - 2 - TickLength, at);
             }
         }
     }
+}
+
+bool SliderValueAt(const TRect& Band, bool Horizontal, double Min, double Max, int X, int Y, double& Value)
+{
+    const int length = Horizontal ? Band.Width() : Band.Height();
+    if (length == 0) return false;
+    const double offset = Horizontal ? X - Band.Left : Band.Bottom - Y;
+    Value = offset * (Max - Min) / length + Min;
+    return true;
 }
 
 }  // namespace KVC

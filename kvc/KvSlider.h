@@ -10,6 +10,24 @@
 
 namespace KVC {
 
+// Geometry and drawing shared by the sliders. Track is the stretch the thumb centre
+// travels; values run left to right on a horizontal track and bottom to top on a vertical one.
+// The thumb at fraction Q (0 to 1) of Track: SliderHeight along the track (one pixel more,
+// centred on the marker), SliderWidth across; At receives the marker's coordinate.
+TRect SliderThumbRect(const TRect& Track, bool Horizontal, double Q, int SliderWidth, int SliderHeight, int& At);
+// Thumb frame and fill, then the marker line across it at At.
+void DrawSliderThumb(TCanvas* Canvas, const TRect& Thumb, bool Horizontal, int At, TColor Border, TColor Fill,
+                     TColor Directive);
+// The band: the track itself when Short, else the track stretched over the whole client
+// length along it.
+TRect SliderBandRect(const TRect& Track, bool Horizontal, bool Short, int ClientWidth, int ClientHeight);
+// Ticks every Frequency units of Range along Track, TickLength long, two pixels off the
+// track: Far beyond its bottom (right when vertical), Near before its top (left).
+void DrawSliderTicks(TCanvas* Canvas, const TRect& Track, bool Horizontal, double Range, double Frequency,
+                     int TickLength, bool Far, bool Near, TColor Color);
+// The value at (X, Y) of Band, not rounded; false on a band of no length.
+bool SliderValueAt(const TRect& Band, bool Horizontal, double Min, double Max, int X, int Y, double& Value);
+
 class TKvSlider : public TCustomControl {
 public:
     explicit TKvSlider(TComponent* Owner);
@@ -78,7 +96,6 @@ private:
     bool ValueAt(int X, int Y, int& Value) const;
     bool OverBandOrThumb(int X, int Y) const;
     void Changed();
-    void DrawTicks(TCanvas* Canvas, const TRect& Track) const;
 
     int FMin = 0;
     int FMax = 100;

@@ -1,0 +1,108 @@
+#include "platform/ui/Collections.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+TCollectionItem::TCollectionItem(TCollection* Collection) { SetCollection(Collection); }
+
+TCollectionItem::~TCollectionItem() { SetCollection(nullptr); }
+
+void TCollectionItem::SetCollection(TCollection* Value)
+{
+    if (Value == FCollection) return;
+    if (FCollection) FCollection->RemoveItem(this);
+    if (Value) Value->InsertItem(this);
+}
+
+int TCollectionItem::GetIndex() const { return FCollection ? FCollection->IndexOf(this) : -1; }
+
+std::string TCollectionItem::GetDisplayName() const { return "TCollectionItem"; }
+
+void TCollectionItem::Assign(const TObject* /*Source*/)
+{
+    throw std::runtime_error("Cannot assign to TCollectionItem");
+}
+
+void TCollectionItem::Changed(bool AllItems)
+{
+    if (FCollection) FCollection->ItemChanged(AllItems ? nullptr : this);
+}
+
+TCollection::TCollection(TItemFactory ItemFactory) : FItemFactory(std::move(ItemFactory)) {}
+
+TCollection::~TCollection()
+{
+    FUpdateCount = 1;  // no reports to a derived collection that is already gone
+    FClearing = true;
+    while (!FItems.empty()) delete FItems.back();
+}
+
+TCollectionItem* TCollection::Add()
+{
+    if (!FItemFactory) throw std::logic_error("The collection has no item class");
+    TCollectionItem* item = FItemFactory(this);
+    if (item->GetCollection() != this) item->SetCollection(this);
+    return item;
+}
+
+void TCollection::Delete(int Index) { delete GetItem(Index); }
+
+void TCollection::Clear()
+{
+    if (FItems.empty()) return;
+    BeginUpdate();
+    while (!FItems.empty()) delete FItems.back();
+    EndUpdate();
+}
+
+int TCollection::IndexOf(const TCollectionItem* Item) const
+{
+    const auto at = std::find(FItems.begin(), FItems.end(), Item);
+    return at == FItems.end() ? -1 : static_cast<int>(at - FItems.begin());
+}
+
+void TCollection::EndUpdate()
+{
+    if (FUpdateCount > 0 && --FUpdateCount == 0) Changed();
+}
+
+void TCollection::Assign(const TCollection& Source)
+{
+    if (&Source == this) return;
+    BeginUpdate();
+    try {
+        Clear();
+        for (const TCollectionItem* item : Source.FItems) Add()->Assign(item);
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
+void TCollection::Update(TCollectionItem* /*Item*/) {}
+
+void TCollection::Changed()
+{
+    if (FUpdateCount == 0) Update(nullptr);
+}
+
+void TCollection::InsertItem(TCollectionItem* Item)
+{
+    FItems.push_back(Item);
+    Item->FCollection = this;
+    Changed();
+}
+
+void TCollection::RemoveItem(TCollectionItem* Item)
+{
+    const auto at = std::find(FItems.begin(), FItems.end(), Item);
+    if (at != FItems.end()) FItems.erase(at);
+    Item->FCollection = nullptr;
+    Changed();
+}
+
+void TCollection::ItemChanged(TCollectionItem* Item)
+{
+    if (FUpdateCount == 0) Update(Item);
+}
