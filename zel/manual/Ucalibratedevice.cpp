@@ -1,0 +1,813 @@
+#include "zel/manual/Ucalibratedevice.h"
+
+#include <string>
+
+#include "platform/ui/FloatFormat.h"
+#include "platform/ui/TabVisibility.h"
+#include "zel/core/Calibrateparam.h"
+#include "zel/core/Clbmath.h"
+#include "zel/core/Hlprovider.h"
+#include "zel/core/Umain.h"
+#include "zel/core/Ustatus.h"
+#include "zel/core/Uwait.h"
+#include "zel/manual/Umanualcontrol.h"
+
+TFCalibrateDevice* FCalibrateDevice = nullptr;
+
+// ---------------------------------------------------------------------------------------
+// Log of ring positions
+
+LogFileCtrl::LogFileCtrl() : FFile(std::fopen("log.txt", "w")) {}
+
+LogFileCtrl::~LogFileCtrl()
+{
+    if (FFile) std::fclose(FFile);
+}
+
+void LogFileCtrl::RingLine(const char* Format, int Ring, int Position)
+{
+    if (!FFile) return;
+    std::fprintf(FFile, Format, Ring, static_cast<unsigned>(Position));
+    std::fflush(FFile);
+}
+
+// ---------------------------------------------------------------------------------------
+// Building the window
+
+namespace {
+
+// Balance readings are shown relative to the middle of the ADC's range.
+constexpr double AdcMiddle = 4095;
+
+template <class T>
+T* Make(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Caption, int Left, int Top, int Width,
+        int Height)
+{
+    auto* control = new T(Owner);
+    control->Name = Name;
+    if (*Caption) control->SetCaption(Caption);
+    control->SetBounds(Left, Top, Width, Height);
+    control->SetParent(Parent);
+    return control;
+}
+
+KVC::TKvEdit* MakeFloatEdit(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, int Decimals)
+{
+    auto* edit = Make<KVC::TKvEdit>(Owner, Parent, Name, "", Left, Top, 70, 21);
+    edit->SetTypeValue(KVC::tvFloat);
+    edit->SetSigned(true);
+    if (Decimals < 0) {
+        // The platform's plain float text.
+        edit->FloatFormat = ffGeneral;
+        edit->FloatPrecision = 15;
+        edit->FloatDigits = 0;
+    } else {
+        edit->FloatFormat = ffFixed;
+        edit->FloatPrecision = 10;
+        edit->FloatDigits = Decimals;
+    }
+    return edit;
+}
+
+TRxSpinEdit* MakeSpin(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, TValueType Type,
+                      int Decimals, double Min, double Max)
+{
+    auto* spin = Make<TRxSpinEdit>(Owner, Parent, Name, "", Left, Top, 80, 21);
+    spin->SetValueType(Type);
+    spin->SetDecimal(Decimals);
+    spin->SetMinValue(Min);
+    spin->SetMaxValue(Max);
+    spin->SetValue(Min);
+    return spin;
+}
+
+TComboBox* MakeList(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top,
+                    std::initializer_list<const char*> Items, int Index)
+{
+    auto* list = Make<TComboBox>(Owner, Parent, Name, "", Left, Top, 100, 21);
+    list->SetStyle(csDropDownList);
+    for (const char* item : Items) list->AddItem(item);
+    list->SetItemIndex(Index);
+    return list;
+}
+
+std::string IntText(double Value) { return std::to_string(DoubleToInt32(Value)); }
+
+// Replaces one entry of a selector and keeps its selection.
+void SetListItem(TComboBox* List, int Index, const std::string& Text)
+{
+    TStringList items = List->Items();
+    if (Index >= items.Count()) return;
+    const int selected = List->GetItemIndex();
+    items[Index] = Text;
+    List->SetItems(items);
+    List->SetItemIndex(selected);
+}
+
+}  // namespace
+
+TFCalibrateDevice::TFCalibrateDevice(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Calibration)
+{
+    Name = "FCalibrateDevice";
+    SetCaption("Calibrate Device");
+    SetFormStyle(fsStayOnTop);
+    SetBounds(0, 0, 470, 420);
+    PageControl = Make<TPageControl>(this, this, "PageControl", "", 4, 4, 460, 340);
+    PageControl->DockSite = false;
+    tsLB = new TTabSheet(this, PageControl);
+    tsLB->Name = "tsLB";
+    tsLB->SetCaption("LB");
+    tsLBL = new TTabSheet(this, PageControl);
+    tsLBL->Name = "tsLBL";
+    tsLBL->SetCaption("LBL");
+    tsDoser = new TTabSheet(this, PageControl);
+    tsDoser->Name = "tsDoser";
+    tsDoser->SetCaption("Doser");
+    tsPump = new TTabSheet(this, PageControl);
+    tsPump->Name = "tsPump";
+    tsPump->SetCaption("Peristaltic Pump");
+    BuildPageLB();
+    BuildPageLBL();
+    BuildPageDoser();
+    BuildPagePump();
+    SBStoreCalibrate = Make<TButton>(this, this, "SBStoreCalibrate", "Store calibrate", 330, 352, 130, 25);
+    SBStoreCalibrate->OnClick = [this](TObject* S) { SBStoreCalibrateClick(S); };
+    SBStoreCalibrate->SetEnabled(false);
+    tmrPeristalticPump = new TTimer();
+    tmrPeristalticPump->SetEnabled(false);
+    tmrPeristalticPump->OnTimer = [this](TObject* S) { tmrPeristalticPumpTimer(S); };
+    HideForDeviceType();
+    FCalibrateDevice = this;
+}
+
+TFCalibrateDevice::~TFCalibrateDevice()
+{
+    // An open wait box must not call back into a window that is gone.
+    CloseWaitBox();
+    delete tmrPeristalticPump;
+    if (FCalibrateDevice == this) FCalibrateDevice = nullptr;
+}
+
+void TFCalibrateDevice::BuildPageLB()
+{
+    GBSquare = Make<TGroupBox>(this, tsLB, "GBSquare", "Square", 8, 8, 250, 120);
+    BBSquareMax = Make<TButton>(this, GBSquare, "BBSquareMax", "Barrier: Smax", 8, 20, 90, 23);
+    BBSquareMin = Make<TButton>(this, GBSquare, "BBSquareMin", "Barrier: Smin", 8, 68, 90, 23);
+    // The two barrier buttons are kept for their captions only.
+    for (TButton* button : {BBSquareMax, BBSquareMin}) {
+        button->SetVisible(false);
+        button->SetEnabled(false);
+    }
+    BBSquareMin->OnClick = [this](TObject* S) { BBSquareMinClick(S); };
+    EDSquareMax = MakeFloatEdit(this, GBSquare, "EDSquareMax", 104, 20, 3);
+    EDSquareMax->OnEnterValue = [this](TObject* S) { EDSquareMaxEnterValue(S); };
+    EDSquareMin = MakeFloatEdit(this, GBSquare, "EDSquareMin", 104, 68, 3);
+    EDSquareMin->OnEnterValue = [this](TObject* S) { EDSquareMinEnterValue(S); };
+    lblSquareMaxUnit = Make<TLabel>(this, GBSquare, "lblSquareMaxUnit", "sm^2", 180, 24, 40, 16);
+    lblSquareMinUnit = Make<TLabel>(this, GBSquare, "lblSquareMinUnit", "sm^2", 180, 72, 40, 16);
+    lblSquareMaxSteps = Make<TLabel>(this, GBSquare, "lblSquareMaxSteps", "Drive step", 104, 44, 60, 16);
+    txtSquareMaxSteps = Make<TLabel>(this, GBSquare, "txtSquareMaxSteps", "0", 170, 44, 70, 16);
+    lblSquareMinSteps = Make<TLabel>(this, GBSquare, "lblSquareMinSteps", "Drive step", 104, 92, 60, 16);
+    txtSquareMinSteps = Make<TLabel>(this, GBSquare, "txtSquareMinSteps", "0", 170, 92, 70, 16);
+
+    btnBarAutoCalibrate = Make<TButton>(this, tsLB, "btnBarAutoCalibrate", "Auto calibrate square", 8, 134, 150, 25);
+    btnBarAutoCalibrate->OnClick = [this](TObject* S) { btnBarAutoCalibrateClick(S); };
+
+    GBCurrentStatus = Make<TGroupBox>(this, tsLB, "GBCurrentStatus", "Current status", 266, 8, 180, 120);
+    lblSensorADC = Make<TLabel>(this, GBCurrentStatus, "lblSensorADC", "Sensor ADC", 8, 20, 80, 16);
+    txtSensorADC = Make<TLabel>(this, GBCurrentStatus, "txtSensorADC", "0", 100, 20, 70, 16);
+    lblDriveStep = Make<TLabel>(this, GBCurrentStatus, "lblDriveStep", "Drive step", 8, 40, 80, 16);
+    txtDriveStep = Make<TLabel>(this, GBCurrentStatus, "txtDriveStep", "0", 100, 40, 70, 16);
+    lblPlateA = Make<TLabel>(this, GBCurrentStatus, "lblPlateA", "PD (A), V", 8, 60, 80, 16);
+    txtPlateA = Make<TLabel>(this, GBCurrentStatus, "txtPlateA", "0", 100, 60, 70, 16);
+    lblPlateB = Make<TLabel>(this, GBCurrentStatus, "lblPlateB", "PD (B), V", 8, 80, 80, 16);
+    txtPlateB = Make<TLabel>(this, GBCurrentStatus, "txtPlateB", "0", 100, 80, 70, 16);
+
+    GBBallance = Make<TGroupBox>(this, tsLB, "GBBallance", "Ballance", 8, 166, 300, 110);
+    BBBalanceTopLevel = Make<TButton>(this, GBBallance, "BBBalanceTopLevel", "Air", 8, 20, 60, 23);
+    BBBalanceTopLevel->OnClick = [this](TObject* S) { BBBalanceTopLevelClick(S); };
+    BBBalanceBottomLevel = Make<TButton>(this, GBBallance, "BBBalanceBottomLevel", "Liquid", 8, 64, 60, 23);
+    BBBalanceBottomLevel->OnClick = [this](TObject* S) { BBBalanceBottomLevelClick(S); };
+    EDBalanceTopLevel = MakeFloatEdit(this, GBBallance, "EDBalanceTopLevel", 76, 20, -1);
+    EDBalanceTopLevel->OnEnterValue = [this](TObject* S) { EDBalanceTopLevelEnterValue(S); };
+    EDBalanceBottomLevel = MakeFloatEdit(this, GBBallance, "EDBalanceBottomLevel", 76, 64, -1);
+    EDBalanceBottomLevel->OnEnterValue = [this](TObject* S) { EDBalanceBottomLevelEnterValue(S); };
+    lblBalanceTopUnit = Make<TLabel>(this, GBBallance, "lblBalanceTopUnit", "mN/m", 150, 24, 40, 16);
+    lblBalanceBottomUnit = Make<TLabel>(this, GBBallance, "lblBalanceBottomUnit", "mN/m", 150, 68, 40, 16);
+    lblBalanceTopADC = Make<TLabel>(this, GBBallance, "lblBalanceTopADC", "Sensor ADC", 76, 44, 70, 16);
+    txtBalanceTopADC = Make<TLabel>(this, GBBallance, "txtBalanceTopADC", "0", 150, 44, 70, 16);
+    lblBalanceBottomADC = Make<TLabel>(this, GBBallance, "lblBalanceBottomADC", "Sensor ADC", 76, 88, 70, 16);
+    txtBalanceBottomADC = Make<TLabel>(this, GBBallance, "txtBalanceBottomADC", "0", 150, 88, 70, 16);
+
+    SBGetCalibrate = Make<TButton>(this, tsLB, "SBGetCalibrate", "Get calibrate from device", 8, 284, 170, 25);
+    SBGetCalibrate->OnClick = [this](TObject* S) { SBGetCalibrateClick(S); };
+}
+
+void TFCalibrateDevice::BuildPageLBL()
+{
+    GBVesselPlatform = Make<TGroupBox>(this, tsLBL, "GBVesselPlatform", "Vessel platform", 8, 8, 210, 80);
+    lblVesselSteps = Make<TLabel>(this, GBVesselPlatform, "lblVesselSteps", "Drive step", 8, 20, 70, 16);
+    txtVesselSteps = Make<TLabel>(this, GBVesselPlatform, "txtVesselSteps", "0", 80, 20, 60, 16);
+    lblVesselDegrees = Make<TLabel>(this, GBVesselPlatform, "lblVesselDegrees", "Degrees", 8, 40, 70, 16);
+    txtVesselDegrees = Make<TLabel>(this, GBVesselPlatform, "txtVesselDegrees", "0", 80, 40, 60, 16);
+    btnInitRevolver = Make<TButton>(this, GBVesselPlatform, "btnInitRevolver", "Init", 145, 20, 55, 23);
+    btnInitRevolver->OnClick = [this](TObject* S) { btnInitRevolverClick(S); };
+
+    GBDipperPlatform = Make<TGroupBox>(this, tsLBL, "GBDipperPlatform", "Dipper platform", 8, 94, 210, 150);
+    lblDipperRotatorSteps = Make<TLabel>(this, GBDipperPlatform, "lblDipperRotatorSteps", "Drive step", 8, 20, 70, 16);
+    txtDipperRotatorSteps = Make<TLabel>(this, GBDipperPlatform, "txtDipperRotatorSteps", "0", 80, 20, 60, 16);
+    lblDipperRotatorDegrees = Make<TLabel>(this, GBDipperPlatform, "lblDipperRotatorDegrees", "Degrees", 8, 40, 70, 16);
+    txtDipperRotatorDegrees = Make<TLabel>(this, GBDipperPlatform, "txtDipperRotatorDegrees", "0", 80, 40, 60, 16);
+    btnInitDipperRotator = Make<TButton>(this, GBDipperPlatform, "btnInitDipperRotator", "Init", 145, 20, 55, 23);
+    btnInitDipperRotator->OnClick = [this](TObject* S) { btnInitDipperRotatorClick(S); };
+    btnDipperRotatorPosLB = Make<TButton>(this, GBDipperPlatform, "btnDipperRotatorPosLB", "LB", 8, 64, 60, 23);
+    btnDipperRotatorPosRing1 = Make<TButton>(this, GBDipperPlatform, "btnDipperRotatorPosRing1", "Ring 1", 8, 90, 60, 23);
+    btnDipperRotatorPosRing2 = Make<TButton>(this, GBDipperPlatform, "btnDipperRotatorPosRing2", "Ring 2", 8, 116, 60, 23);
+    txtRingPosLB = Make<TLabel>(this, GBDipperPlatform, "txtRingPosLB", "0", 80, 68, 80, 16);
+    txtRingPos1 = Make<TLabel>(this, GBDipperPlatform, "txtRingPos1", "0", 80, 94, 80, 16);
+    txtRingPos2 = Make<TLabel>(this, GBDipperPlatform, "txtRingPos2", "0", 80, 120, 80, 16);
+    int tag = 0;
+    for (TButton* button : {btnDipperRotatorPosLB, btnDipperRotatorPosRing1, btnDipperRotatorPosRing2}) {
+        button->Tag = tag++;
+        button->OnClick = [this](TObject* S) { btnDipperRotatorPosLBClick(S); };
+    }
+
+    GBDipperLevels = Make<TGroupBox>(this, tsLBL, "GBDipperLevels", "Dipper levels", 226, 8, 220, 110);
+    btnDipperLevelLiquid = Make<TButton>(this, GBDipperLevels, "btnDipperLevelLiquid", "Liquid", 8, 20, 70, 23);
+    btnDipperLevelLiquid->OnClick = [this](TObject* S) { btnDipperLevelLiquidClick(S); };
+    txtDipperLevelLiquid = Make<TLabel>(this, GBDipperLevels, "txtDipperLevelLiquid", "0", 84, 24, 70, 16);
+    btnDipperLevelRotation = Make<TButton>(this, GBDipperLevels, "btnDipperLevelRotation", "Rotation", 8, 48, 70, 23);
+    btnDipperLevelRotation->OnClick = [this](TObject* S) { btnDipperLevelRotationClick(S); };
+    txtDipperLevelRotation = Make<TLabel>(this, GBDipperLevels, "txtDipperLevelRotation", "0", 84, 52, 70, 16);
+    btnDipperMoveUp = Make<TSpeedButton>(this, GBDipperLevels, "btnDipperMoveUp", "Up", 8, 78, 50, 23);
+    btnDipperMoveDown = Make<TSpeedButton>(this, GBDipperLevels, "btnDipperMoveDown", "Down", 62, 78, 50, 23);
+    for (TSpeedButton* button : {btnDipperMoveUp, btnDipperMoveDown}) button->SetGroupIndex(1);
+    btnDipperMoveUp->OnClick = [this](TObject* S) { btnDipperMoveUpClick(S); };
+    btnDipperMoveDown->OnClick = [this](TObject* S) { btnDipperMoveDownClick(S); };
+    btnStop2 = Make<TButton>(this, GBDipperLevels, "btnStop2", "Stop", 116, 78, 50, 23);
+    btnStop2->OnClick = [this](TObject* S) { btnStop2Click(S); };
+
+    GBDrivesControl = Make<TGroupBox>(this, tsLBL, "GBDrivesControl", "Drives Control", 226, 124, 220, 120);
+    lblRotateToCell = Make<TLabel>(this, GBDrivesControl, "lblRotateToCell", "Rotate to cell", 8, 22, 80, 16);
+    edCell = MakeSpin(this, GBDrivesControl, "edCell", 92, 20, vtInteger, 0, 0, 12);
+    edCell->SetWidth(50);
+    btnCellGo = Make<TButton>(this, GBDrivesControl, "btnCellGo", "Go", 150, 20, 50, 23);
+    btnCellGo->OnClick = [this](TObject* S) { btnCellGoClick(S); };
+    lblVessels = Make<TLabel>(this, GBDrivesControl, "lblVessels", "Vessels", 8, 54, 60, 16);
+    btnVesselCW = Make<TSpeedButton>(this, GBDrivesControl, "btnVesselCW", "CW", 76, 50, 50, 23);
+    btnVesselCCW = Make<TSpeedButton>(this, GBDrivesControl, "btnVesselCCW", "CCW", 130, 50, 50, 23);
+    lblDipper = Make<TLabel>(this, GBDrivesControl, "lblDipper", "Dipper", 8, 84, 60, 16);
+    btnDipperCW = Make<TSpeedButton>(this, GBDrivesControl, "btnDipperCW", "CW", 76, 80, 50, 23);
+    btnDipperCCW = Make<TSpeedButton>(this, GBDrivesControl, "btnDipperCCW", "CCW", 130, 80, 50, 23);
+    for (TSpeedButton* button : {btnVesselCW, btnVesselCCW}) button->SetGroupIndex(2);
+    for (TSpeedButton* button : {btnDipperCW, btnDipperCCW}) button->SetGroupIndex(3);
+    btnVesselCW->OnClick = [this](TObject* S) { btnVesselCWClick(S); };
+    btnVesselCCW->OnClick = [this](TObject* S) { btnVesselCCWClick(S); };
+    btnDipperCW->OnClick = [this](TObject* S) { btnDipperCWClick(S); };
+    btnDipperCCW->OnClick = [this](TObject* S) { btnDipperCCWClick(S); };
+}
+
+void TFCalibrateDevice::BuildPageDoser()
+{
+    GBDoserBallance = Make<TGroupBox>(this, tsDoser, "GBDoserBallance", "Doser ballance", 8, 8, 250, 110);
+    btnDoserBallanceTop = Make<TButton>(this, GBDoserBallance, "btnDoserBallanceTop", "Air", 8, 20, 60, 23);
+    btnDoserBallanceTop->OnClick = [this](TObject* S) { btnDoserBallanceTopClick(S); };
+    btnDoserBallanceBottom = Make<TButton>(this, GBDoserBallance, "btnDoserBallanceBottom", "Liquid", 8, 64, 60, 23);
+    btnDoserBallanceBottom->OnClick = [this](TObject* S) { btnDoserBallanceBottomClick(S); };
+    edDoserBallanceTop = MakeFloatEdit(this, GBDoserBallance, "edDoserBallanceTop", 76, 20, -1);
+    edDoserBallanceTop->OnEnterValue = [this](TObject* S) { edDoserBallanceTopEnterValue(S); };
+    edDoserBallanceBottom = MakeFloatEdit(this, GBDoserBallance, "edDoserBallanceBottom", 76, 64, -1);
+    edDoserBallanceBottom->OnEnterValue = [this](TObject* S) { edDoserBallanceBottomEnterValue(S); };
+    lblDoserBallanceTopUnit = Make<TLabel>(this, GBDoserBallance, "lblDoserBallanceTopUnit", "mN/m", 150, 24, 40, 16);
+    lblDoserBallanceBottomUnit = Make<TLabel>(this, GBDoserBallance, "lblDoserBallanceBottomUnit", "mN/m", 150, 68, 40, 16);
+    lblDoserBallanceTopADC = Make<TLabel>(this, GBDoserBallance, "lblDoserBallanceTopADC", "Sensor ADC", 76, 44, 70, 16);
+    txtDoserBallanceTopADC = Make<TLabel>(this, GBDoserBallance, "txtDoserBallanceTopADC", "0", 150, 44, 70, 16);
+    lblDoserBallanceBottomADC =
+        Make<TLabel>(this, GBDoserBallance, "lblDoserBallanceBottomADC", "Sensor ADC", 76, 88, 70, 16);
+    txtDoserBallanceBottomADC = Make<TLabel>(this, GBDoserBallance, "txtDoserBallanceBottomADC", "0", 150, 88, 70, 16);
+
+    GBDoserCurrentStatus = Make<TGroupBox>(this, tsDoser, "GBDoserCurrentStatus", "Current status", 266, 8, 180, 100);
+    lblDoserSensorADC = Make<TLabel>(this, GBDoserCurrentStatus, "lblDoserSensorADC", "Sensor ADC", 8, 20, 80, 16);
+    txtDoserSensorADC = Make<TLabel>(this, GBDoserCurrentStatus, "txtDoserSensorADC", "0", 100, 20, 70, 16);
+    lblDoserPlateA = Make<TLabel>(this, GBDoserCurrentStatus, "lblDoserPlateA", "PD (A), V", 8, 40, 80, 16);
+    txtDoserPlateA = Make<TLabel>(this, GBDoserCurrentStatus, "txtDoserPlateA", "0", 100, 40, 70, 16);
+    lblDoserPlateB = Make<TLabel>(this, GBDoserCurrentStatus, "lblDoserPlateB", "PD (B), V", 8, 60, 80, 16);
+    txtDoserPlateB = Make<TLabel>(this, GBDoserCurrentStatus, "txtDoserPlateB", "0", 100, 60, 70, 16);
+}
+
+void TFCalibrateDevice::BuildPagePump()
+{
+    lblPumpSpeed = Make<TLabel>(this, tsPump, "lblPumpSpeed", "Speed, rpm", 8, 12, 90, 16);
+    edPerilstaticPumpSpeed = MakeSpin(this, tsPump, "edPerilstaticPumpSpeed", 110, 10, vtFloat, 1, 0, 0);
+    lblPumpDirection = Make<TLabel>(this, tsPump, "lblPumpDirection", "Direction", 8, 40, 90, 16);
+    cbbPerilstaticPumpDirection = MakeList(this, tsPump, "cbbPerilstaticPumpDirection", 110, 38, {"CW", "CCW"}, 0);
+    cbbPerilstaticPumpDirection->OnChange = [this](TObject* S) { cbbPerilstaticPumpCalibrationTypeChange(S); };
+    lblPumpType = Make<TLabel>(this, tsPump, "lblPumpType", "Type", 8, 68, 90, 16);
+    cbbPerilstaticPumpCalibrationType =
+        MakeList(this, tsPump, "cbbPerilstaticPumpCalibrationType", 110, 66, {"Revolutions", "Time", "Manual"}, 0);
+    cbbPerilstaticPumpCalibrationType->OnChange = [this](TObject* S) { cbbPerilstaticPumpCalibrationTypeChange(S); };
+    lblPumpRevs = Make<TLabel>(this, tsPump, "lblPumpRevs", "Revs", 8, 96, 90, 16);
+    edPerilstaticPumpRevs = MakeSpin(this, tsPump, "edPerilstaticPumpRevs", 110, 94, vtFloat, 1, 0, 100000);
+    edPerilstaticPumpRevs->SetValue(10);
+    lblPumpDuration = Make<TLabel>(this, tsPump, "lblPumpDuration", "Duration, sec", 8, 124, 90, 16);
+    edPerilstaticPumpDuration = MakeSpin(this, tsPump, "edPerilstaticPumpDuration", 110, 122, vtFloat, 1, 0, 100000);
+    edPerilstaticPumpDuration->SetValue(60);
+    btnPerilstaticPumpStartStop = Make<TButton>(this, tsPump, "btnPerilstaticPumpStartStop", "Start/Stop", 220, 10, 90, 25);
+    btnPerilstaticPumpStartStop->OnClick = [this](TObject* S) { btnPerilstaticPumpStartStopClick(S); };
+    lblPumpCurrentRevs = Make<TLabel>(this, tsPump, "lblPumpCurrentRevs", "Revs", 220, 44, 50, 16);
+    txtPumpCurrentRevs = Make<TLabel>(this, tsPump, "txtPumpCurrentRevs", "0", 280, 44, 80, 16);
+    lblPumpVolume = Make<TLabel>(this, tsPump, "lblPumpVolume", "Volume", 8, 160, 90, 16);
+    edPerilstaticPumpVolume = MakeSpin(this, tsPump, "edPerilstaticPumpVolume", 110, 158, vtFloat, 3, 0, 100000);
+    edPerilstaticPumpVolume->OnChange = [this](TObject* S) { edPerilstaticPumpVolumeChange(S); };
+    // The volume is always taken in ml, so the unit selector stays out of sight.
+    cbbPerilstaticPumpVolumeUnit = MakeList(this, tsPump, "cbbPerilstaticPumpVolumeUnit", 200, 158, {"uL", "mL", "L"}, 1);
+    cbbPerilstaticPumpVolumeUnit->SetVisible(false);
+    cbbPerilstaticPumpVolumeUnit->OnChange = [this](TObject* S) { edPerilstaticPumpVolumeChange(S); };
+    txtPumpVolumePerRev = Make<TLabel>(this, tsPump, "txtPumpVolumePerRev", "", 8, 192, 300, 16);
+    txtPumpMinSpeed = Make<TLabel>(this, tsPump, "txtPumpMinSpeed", "", 8, 212, 300, 16);
+    txtPumpMaxSpeed = Make<TLabel>(this, tsPump, "txtPumpMaxSpeed", "", 8, 232, 300, 16);
+}
+
+void TFCalibrateDevice::HideForDeviceType()
+{
+    if (DeviceType == dtLbl) {
+        SetTabVisible(tsLB, false);
+        btnDipperRotatorPosLB->SetEnabled(false);
+    } else if (DeviceType == dtTrough) {
+        for (TTabSheet* page : {tsLBL, tsDoser, tsPump}) SetTabVisible(page, false);
+    }
+}
+
+void TFCalibrateDevice::PrepareWindow()
+{
+    TPeristalticPump& pump = CalibrateParam.perilstaticPump;
+    edPerilstaticPumpSpeed->SetMinValue(pump.GetMinRevPerMin());
+    edPerilstaticPumpSpeed->SetMaxValue(pump.GetMaxRevPerMin());
+    edPerilstaticPumpSpeed->SetValue(edPerilstaticPumpSpeed->GetValue());
+    ShowCalibration();
+    // The captions that follow set the type selector to its first entry, whose entries
+    // this already shows.
+    cbbPerilstaticPumpCalibrationTypeChange(cbbPerilstaticPumpCalibrationType);
+    UpdatePumpCalibration();
+}
+
+std::vector<TCaptionTarget> TFCalibrateDevice::CaptionTargets()
+{
+    auto caption = [](TControl* Control) {
+        return [Control](const std::string& Text) { Control->SetCaption(Text); };
+    };
+    auto pair = [](TControl* First, TControl* Second) {
+        return [First, Second](const std::string& Text) {
+            First->SetCaption(Text);
+            Second->SetCaption(Text);
+        };
+    };
+    auto item = [](TComboBox* List, int Index) {
+        return [List, Index](const std::string& Text) { SetListItem(List, Index, Text); };
+    };
+    return {
+        [this](const std::string& Text) { SetCaption(Text); },
+        caption(GBCurrentStatus), caption(lblSensorADC), caption(lblDriveStep), caption(GBBallance),
+        caption(BBBalanceTopLevel), caption(BBBalanceBottomLevel),
+        pair(lblBalanceTopUnit, lblBalanceBottomUnit), pair(lblBalanceTopADC, lblBalanceBottomADC),
+        caption(GBSquare), caption(BBSquareMax), caption(BBSquareMin),
+        pair(lblSquareMaxUnit, lblSquareMinUnit), pair(lblSquareMaxSteps, lblSquareMinSteps),
+        caption(SBGetCalibrate), caption(SBStoreCalibrate), caption(btnBarAutoCalibrate),
+        caption(GBDipperLevels), caption(btnDipperLevelLiquid), caption(btnDipperLevelRotation),
+        caption(GBVesselPlatform), caption(lblVesselSteps), caption(lblVesselDegrees), caption(btnInitRevolver),
+        caption(GBDipperPlatform), caption(lblDipperRotatorSteps), caption(lblDipperRotatorDegrees),
+        caption(btnInitDipperRotator), caption(btnDipperRotatorPosLB), caption(btnDipperRotatorPosRing1),
+        caption(btnDipperRotatorPosRing2),
+        caption(tsLB), caption(tsLBL),
+        caption(GBDrivesControl), caption(lblRotateToCell), caption(btnCellGo), caption(lblVessels), caption(lblDipper),
+        pair(btnVesselCW, btnDipperCW), pair(btnVesselCCW, btnDipperCCW),
+        caption(lblPlateA), caption(lblPlateB), caption(lblDoserPlateA), caption(lblDoserPlateB),
+        caption(lblPumpSpeed), caption(lblPumpDirection), caption(lblPumpType),
+        item(cbbPerilstaticPumpCalibrationType, 0), item(cbbPerilstaticPumpCalibrationType, 1),
+        item(cbbPerilstaticPumpCalibrationType, 2),
+        caption(lblPumpRevs), caption(lblPumpDuration), caption(btnPerilstaticPumpStartStop), caption(lblPumpVolume),
+        item(cbbPerilstaticPumpVolumeUnit, 0), item(cbbPerilstaticPumpVolumeUnit, 1), item(cbbPerilstaticPumpVolumeUnit, 2),
+        caption(lblPumpCurrentRevs),
+    };
+}
+
+void TFCalibrateDevice::ApplyLanguage()
+{
+    TToolWindow::ApplyLanguage();
+    cbbPerilstaticPumpCalibrationType->SetItemIndex(0);
+    cbbPerilstaticPumpVolumeUnit->SetItemIndex(1);
+}
+
+// ---------------------------------------------------------------------------------------
+// Showing
+
+void TFCalibrateDevice::ShowCalibration()
+{
+    TCalibrateParam& c = CalibrateParam;
+    EDBalanceTopLevel->InitFloat(c.ballance.GetShMin());
+    EDBalanceBottomLevel->InitFloat(c.ballance.GetShMax());
+    edDoserBallanceTop->InitFloat(c.doserBallance.GetShMin());
+    edDoserBallanceBottom->InitFloat(c.doserBallance.GetShMax());
+    EDSquareMax->InitFloat(c.surface.GetSquareMax());
+    EDSquareMin->InitFloat(c.surface.GetSquareMin());
+    txtBalanceTopADC->SetCaption(IntText(c.ballance.GetHwMin() - AdcMiddle));
+    txtBalanceBottomADC->SetCaption(IntText(c.ballance.GetHwMax() - AdcMiddle));
+    txtDoserBallanceTopADC->SetCaption(IntText(c.doserBallance.GetHwMin() - AdcMiddle));
+    txtDoserBallanceBottomADC->SetCaption(IntText(c.doserBallance.GetHwMax() - AdcMiddle));
+    txtSquareMaxSteps->SetCaption(IntText(c.surface.GetHwMinSum()));
+    txtSquareMinSteps->SetCaption(IntText(c.surface.GetHwMaxSum()));
+}
+
+void TFCalibrateDevice::RefreshIndicators()
+{
+    TCalibrateParam& c = CalibrateParam;
+    const TDeviceState& s = DeviceState;
+    TDipperRotator& rotator = c.dipperRotator;
+    txtSensorADC->SetCaption(IntText(double(s.balance) - AdcMiddle));
+    txtDriveStep->SetCaption(IntText(s.barrier1Pos));
+    txtVesselSteps->SetCaption(IntText(s.revolverPos));
+    txtVesselDegrees->SetCaption(FixedText(c.revolver.HwToSh(s.revolverPos), 1));
+    txtDipperRotatorSteps->SetCaption(IntText(s.dipperRotatorPos));
+    txtDipperRotatorDegrees->SetCaption(FixedText(rotator.HwToSh(s.dipperRotatorPos), 1));
+    txtRingPosLB->SetCaption(std::to_string(rotator.GetRingPos(0)));
+    txtRingPos1->SetCaption(std::to_string(rotator.GetRingPos(1)));
+    txtRingPos2->SetCaption(std::to_string(rotator.GetRingPos(2)));
+    txtDipperLevelLiquid->SetCaption(std::to_string(c.dipper.GetZeroHw()));
+    txtDipperLevelRotation->SetCaption(std::to_string(ManualRotationLevel()));
+    txtDoserSensorADC->SetCaption(IntText(double(s.doserBalance) - AdcMiddle));
+    txtPlateA->SetCaption(FixedText(c.ADCPlate.HwToSh(s.plateA), 2));
+    txtPlateB->SetCaption(FixedText(c.ADCPlate.HwToSh(s.plateB), 2));
+    txtDoserPlateA->SetCaption(FixedText(c.doserADCPlate.HwToSh(s.doserPlateA), 2));
+    txtDoserPlateB->SetCaption(FixedText(c.doserADCPlate.HwToSh(s.doserPlateB), 2));
+    txtPumpCurrentRevs->SetCaption(FixedText(c.perilstaticPump.StepsToRev(s.pumpPos), 1));
+    for (int ring = 0; ring < 3; ++ring) LogFile.RingLine("\nget ring %d pos: %X", ring, rotator.GetRingPos(ring));
+}
+
+void TFCalibrateDevice::CalibrationChanged() { SBStoreCalibrate->SetEnabled(true); }
+
+// ---------------------------------------------------------------------------------------
+// Balances
+
+void TFCalibrateDevice::SendBalanceCalibration() { HlProvider.SetCLBCoeff(CalibrateParam.ballance.GetDeviceRecord()); }
+
+void TFCalibrateDevice::BBBalanceTopLevelClick(TObject*)
+{
+    CalibrateParam.ballance.SetHwMin(DeviceState.balance);
+    SendBalanceCalibration();
+    ShowCalibration();
+    CalibrationChanged();
+}
+
+void TFCalibrateDevice::BBBalanceBottomLevelClick(TObject*)
+{
+    CalibrateParam.ballance.SetHwMax(DeviceState.balance);
+    SendBalanceCalibration();
+    ShowCalibration();
+    CalibrationChanged();
+}
+
+void TFCalibrateDevice::EDBalanceTopLevelEnterValue(TObject*)
+{
+    CalibrateParam.ballance.SetShMin(EDBalanceTopLevel->GetValueFloat());
+    SendBalanceCalibration();
+    CalibrationChanged();
+}
+
+void TFCalibrateDevice::EDBalanceBottomLevelEnterValue(TObject*)
+{
+    CalibrateParam.ballance.SetShMax(EDBalanceBottomLevel->GetValueFloat());
+    SendBalanceCalibration();
+    CalibrationChanged();
+}
+
+void TFCalibrateDevice::SBGetCalibrateClick(TObject*)
+{
+    const TClbCoeff coeff = HlProvider.GetCLBCoeff();
+    // The query leaves the record all zero when no reply came (or no link is bound); a
+    // record whose two readings coincide makes no line either. Either way the balance
+    // keeps its calibration.
+    if (coeff.hwMin == coeff.hwMax) return;
+    TClbBallance& balance = CalibrateParam.ballance;
+    balance.SetFromDeviceRecord(coeff.hwMin, coeff.shMin, coeff.hwMax, coeff.shMax);
+    EDBalanceTopLevel->InitFloat(balance.GetShMin());
+    EDBalanceBottomLevel->InitFloat(balance.GetShMax());
+    ShowCalibration();
+    CalibrationChanged();
+}
+
+void TFCalibrateDevice::btnDoserBallanceTopClick(TObject*)
+{
+    CalibrateParam.doserBallance.SetHwMin(DeviceState.doserBalance);
+    ShowCalibration();
+    CalibrationChanged();
+}
+
+void TFCalibrateDevice::btnDoserBallanceBottomClick(TObject*)
+{
+    CalibrateParam.doserBallance.SetHwMax(DeviceState.doserBalance);
+    ShowCalibration();
+    CalibrationChanged();
+}
+
+void TFCalibrateDevice::edDoserBallanceTopEnterValue(TObject*)
+{
+    CalibrateParam.doserBallance.SetShMin(edDoserBallanceTop->GetValueFloat());
+    CalibrationChanged();
+}
+
+void TFCalibrateDevice::edDoserBallanceBottomEnterValue(TObject*)
+{
+    CalibrateParam.doserBallance.SetShMax(edDoserBallanceBottom->GetValueFloat());
+    CalibrationChanged();
+}
+
+// ---------------------------------------------------------------------------------------
+// Square
+
+void TFCalibrateDevice::EDSquareMaxEnterValue(TObject*)
+{
+    CalibrateParam.surface.SetSquareMax(EDSquareMax->GetValueFloat());
+    CalibrationChanged();
+}
+
+void TFCalibrateDevice::EDSquareMinEnterValue(TObject*)
+{
+    CalibrateParam.surface.SetSquareMin(EDSquareMin->GetValueFloat());
+    CalibrationChanged();
+}
+
+void TFCalibrateDevice::BBSquareMinClick(TObject*) {}
+
+void TFCalibrateDevice::btnBarAutoCalibrateClick(TObject*) { StartAutoCalibration(); }
+
+void TFCalibrateDevice::ShowWaitBox()
+{
+    if (WaitBox) return;
+    WaitBox = CreateForm<TFWait>(nullptr);
+    WaitBox->Show();
+}
+
+void TFCalibrateDevice::CloseWaitBox()
+{
+    TFWait* box = WaitBox;
+    WaitBox = nullptr;
+    // Destroyed without closing, so that it does not report a cancel; a box that is
+    // already gone (FWait no longer names it) is left alone.
+    if (box && box == FWait) FreeForm(box);
+}
+
+void TFCalibrateDevice::StartAutoCalibration()
+{
+    if (WaitBox) return;
+    ShowWaitBox();
+    AutoCalState = 1;
+    SavedBarrier1SpeedCode = ManualBarrierSpeedCode(1);
+    SavedBarrier2SpeedCode = ManualBarrierSpeedCode(2);
+    TLinearMotion& barrier1 = CalibrateParam.barrier1;
+    TLinearMotion& barrier2 = CalibrateParam.barrier2;
+    SetManualBarrierSpeed(1, static_cast<std::uint32_t>(DoubleToInt32(barrier1.SpeedToCode(barrier1.GetMaxSpeed()))));
+    SetManualBarrierSpeed(2, static_cast<std::uint32_t>(DoubleToInt32(barrier2.SpeedToCode(barrier2.GetMaxSpeed()))));
+    // Opening the trough: each barrier runs until it stops at its end.
+    HlProvider.Barrier1MoveRight(0);
+    HlProvider.Barrier2MoveLeft(0);
+}
+
+void TFCalibrateDevice::RestoreBarrierSpeeds()
+{
+    SetManualBarrierSpeed(1, SavedBarrier1SpeedCode);
+    SetManualBarrierSpeed(2, SavedBarrier2SpeedCode);
+}
+
+void TFCalibrateDevice::OnDrivesStopped()
+{
+    if (PumpCalRunning) {
+        StopPumpCalibration();
+        return;
+    }
+    if (AutoCalState == 1) {
+        Barrier1MinPos = 0;
+        Barrier2MinPos = 0;
+        AutoCalState = 2;
+        HlProvider.Barrier1MoveLeft(0);
+        HlProvider.Barrier2MoveRight(0);
+    } else if (AutoCalState == 2) {
+        RestoreBarrierSpeeds();
+        Barrier1MaxPos = DeviceState.barrier1Pos;
+        Barrier2MaxPos = DeviceState.barrier2Pos;
+        AutoCalState = 0;
+        CloseWaitBox();
+        for (auto [unit, max] : {std::pair{&CalibrateParam.barrier1, Barrier1MaxPos},
+                                 std::pair{&CalibrateParam.barrier2, Barrier2MaxPos}}) {
+            unit->SetHwMax(max);
+            unit->SetHwMin(0);
+            unit->Recalc();
+        }
+        ShowCalibration();
+        CalibrationChanged();
+        HlProvider.Barrier1MoveRight(0);
+        HlProvider.Barrier2MoveLeft(0);
+    }
+}
+
+void TFCalibrateDevice::CancelAutoCalibration()
+{
+    // The box is closing and frees itself.
+    WaitBox = nullptr;
+    if (PumpCalRunning) {
+        // Closing the box during a pump run ends that run; the barriers were not moving.
+        StopPumpCalibration();
+        return;
+    }
+    RestoreBarrierSpeeds();
+    HlProvider.Barrier1Stop();
+    HlProvider.Barrier2Stop();
+    AutoCalState = 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// The manual windows this one works through (each may not exist)
+
+namespace {
+
+TFManualCtrl* ManualWindow() { return dynamic_cast<TFManualCtrl*>(TToolWindow::Find(TToolWindowKind::Manual)); }
+
+// Puts a rotation button of the layer-by-layer manual window into its pressed state.
+void PressManual2Button(const char* Name)
+{
+    TToolWindow* window = TToolWindow::Find(TToolWindowKind::Manual2);
+    if (auto* button = window ? dynamic_cast<TSpeedButton*>(window->FindComponent(Name)) : nullptr) button->SetDown(true);
+}
+
+}  // namespace
+
+std::uint32_t TFCalibrateDevice::ManualBarrierSpeedCode(int Barrier) const
+{
+    TFManualCtrl* manual = ManualWindow();
+    if (!manual) return 0;
+    return Barrier == 1 ? manual->Barrier1SpeedCode : manual->Barrier2SpeedCode;
+}
+
+void TFCalibrateDevice::SetManualBarrierSpeed(int Barrier, std::uint32_t Code)
+{
+    TFManualCtrl* manual = ManualWindow();
+    if (!manual) return;
+    if (Barrier == 1) manual->SetBarrier1Speed(Code);
+    else manual->SetBarrier2Speed(Code);
+}
+
+int TFCalibrateDevice::ManualRotationLevel() const
+{
+    TFManualCtrl* manual = ManualWindow();
+    return manual ? manual->LblDipperUpLimit : 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Layer-by-layer platforms and dipper levels
+
+void TFCalibrateDevice::btnInitRevolverClick(TObject*) { HlProvider.InitRevolver(); }
+
+void TFCalibrateDevice::btnInitDipperRotatorClick(TObject*) { HlProvider.InitDipperRotator(); }
+
+void TFCalibrateDevice::btnDipperRotatorPosLBClick(TObject* Sender)
+{
+    auto* button = dynamic_cast<TControl*>(Sender);
+    if (!button) return;
+    const int ring = static_cast<int>(button->Tag);
+    const int position = static_cast<int>(DeviceState.dipperRotatorPos);
+    CalibrateParam.dipperRotator.SetRingPos(ring, position);
+    LogFile.RingLine("\n\nset ring %d pos: %X", ring, position);
+    RefreshIndicators();
+}
+
+void TFCalibrateDevice::btnDipperLevelLiquidClick(TObject*)
+{
+    if (TFManualCtrl* manual = ManualWindow()) manual->btnBDipZero->Click();
+}
+
+void TFCalibrateDevice::btnDipperLevelRotationClick(TObject*)
+{
+    if (TFManualCtrl* manual = ManualWindow()) manual->SetLblDipperUpLimit(static_cast<int>(DeviceState.dipperPos));
+}
+
+void TFCalibrateDevice::btnDipperMoveUpClick(TObject*)
+{
+    if (TFManualCtrl* manual = ManualWindow()) manual->SBDipperMoveUp->Click();
+}
+
+void TFCalibrateDevice::btnDipperMoveDownClick(TObject*)
+{
+    if (TFManualCtrl* manual = ManualWindow()) manual->SBDipperMoveDown->Click();
+}
+
+void TFCalibrateDevice::btnStop2Click(TObject*)
+{
+    if (TFManualCtrl* manual = ManualWindow()) manual->btnDipperStop->Click();
+}
+
+void TFCalibrateDevice::btnCellGoClick(TObject*) { HlProvider.MoveDipperToCell(edCell->AsInteger()); }
+
+void TFCalibrateDevice::btnVesselCWClick(TObject*) { PressManual2Button("btnRotateRevolverClockwise"); }
+
+void TFCalibrateDevice::btnVesselCCWClick(TObject*) { PressManual2Button("btnRotateRevolverAntiClockwise"); }
+
+void TFCalibrateDevice::btnDipperCWClick(TObject*) { PressManual2Button("btnRotateDipperClockwise"); }
+
+void TFCalibrateDevice::btnDipperCCWClick(TObject*) { PressManual2Button("btnRotateDipperAntiClockwise"); }
+
+// ---------------------------------------------------------------------------------------
+// Peristaltic pump
+
+int TFCalibrateDevice::GetPumpDirection() const { return cbbPerilstaticPumpDirection->GetItemIndex(); }
+
+void TFCalibrateDevice::cbbPerilstaticPumpCalibrationTypeChange(TObject*)
+{
+    const int type = cbbPerilstaticPumpCalibrationType->GetItemIndex();
+    edPerilstaticPumpRevs->SetEnabled(type == 0);
+    edPerilstaticPumpDuration->SetEnabled(type == 1);
+}
+
+void TFCalibrateDevice::btnPerilstaticPumpStartStopClick(TObject*)
+{
+    if (PumpCalRunning) {
+        HlProvider.DriveAllStop();
+        StopPumpCalibration();
+    } else {
+        StartPumpCalibration();
+    }
+}
+
+void TFCalibrateDevice::StartPumpCalibration()
+{
+    TPeristalticPump& pump = CalibrateParam.perilstaticPump;
+    ShowWaitBox();
+    SBStoreCalibrate->SetEnabled(false);
+    edPerilstaticPumpVolume->SetValue(0);
+    UpdatePumpCalibration();
+    HlProvider.PeristalticPumpReset();
+    PumpCalibrationType = cbbPerilstaticPumpCalibrationType->GetItemIndex();
+    HlProvider.SetPeristalticPumpSpeed(DoubleToInt32(pump.MotorRevPerMinToCode(edPerilstaticPumpSpeed->GetValue())));
+    const int steps = PumpCalibrationType == 0 ? DoubleToInt32(pump.RevToSteps(edPerilstaticPumpRevs->GetValue())) : 0;
+    HlProvider.PeristalticPumpReset();
+    // A move by 0 runs until stopped.
+    if (GetPumpDirection() == 1) HlProvider.PeristalticPumpMoveCCW(steps);
+    else HlProvider.PeristalticPumpMoveCW(steps);
+    if (PumpCalibrationType == 1) {
+        const std::int32_t interval = DoubleToInt32(edPerilstaticPumpDuration->GetValue() * 1000);
+        tmrPeristalticPump->SetInterval(static_cast<unsigned>(interval > 0 ? interval : 1));
+        tmrPeristalticPump->SetEnabled(true);
+    }
+    PumpCalRunning = true;
+}
+
+void TFCalibrateDevice::StopPumpCalibration()
+{
+    if (!PumpCalRunning) return;
+    PumpCalRunning = false;
+    CloseWaitBox();
+    HlProvider.PeristalticPumpStop();
+    tmrPeristalticPump->SetEnabled(false);
+}
+
+void TFCalibrateDevice::tmrPeristalticPumpTimer(TObject*) { StopPumpCalibration(); }
+
+void TFCalibrateDevice::edPerilstaticPumpVolumeChange(TObject*) { UpdatePumpCalibration(); }
+
+void TFCalibrateDevice::UpdatePumpCalibration()
+{
+    TPeristalticPump& pump = CalibrateParam.perilstaticPump;
+    const double revs = pump.StepsToRev(DeviceState.pumpPos);
+    PumpVolumePerRev = DivideOr(edPerilstaticPumpVolume->GetValue(), revs, 0);
+    for (TLabel* line : {txtPumpVolumePerRev, txtPumpMinSpeed, txtPumpMaxSpeed}) line->SetCaption("");
+    if (PumpVolumePerRev != 0) {
+        char text[80];
+        std::snprintf(text, sizeof text, "Volume per rev: %.3f ml/rev", PumpVolumePerRev);
+        txtPumpVolumePerRev->SetCaption(text);
+        std::snprintf(text, sizeof text, "Min speed: %.3f ml/min", PumpVolumePerRev * pump.GetMinRevPerMin());
+        txtPumpMinSpeed->SetCaption(text);
+        std::snprintf(text, sizeof text, "Max speed: %.3f ml/min", PumpVolumePerRev * pump.GetMaxRevPerMin());
+        txtPumpMaxSpeed->SetCaption(text);
+        SBStoreCalibrate->SetEnabled(true);
+    } else {
+        SBStoreCalibrate->SetEnabled(false);
+    }
+}
+
+void TFCalibrateDevice::StorePumpCalibration()
+{
+    // Without a measurement the pump keeps the flow it has, so that storing the other
+    // calibrations never throws away a stored pump calibration.
+    if (PumpMeasured()) CalibrateParam.perilstaticPump.SetFlowCoeff(PumpVolumePerRev);
+}
+
+void TFCalibrateDevice::UpdateNeighbourPumpRanges() {}
+
+// ---------------------------------------------------------------------------------------
+// Storing
+
+void TFCalibrateDevice::SBStoreCalibrateClick(TObject*)
+{
+    StorePumpCalibration();
+    UpdateNeighbourPumpRanges();
+    CalibrateParam.SaveToFile();
+    SBStoreCalibrate->SetEnabled(false);
+}
