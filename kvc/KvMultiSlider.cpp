@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "kvc/KvAssignError.h"
 #include "kvc/KvSlider.h"
 
 namespace KVC {
@@ -33,10 +32,10 @@ TKvMultiSliderItem::TKvMultiSliderItem(const TKvMultiSliderItem& Source)
     Assign(&Source);
 }
 
-void TKvMultiSliderItem::Assign(const TObject* Source)
+void TKvMultiSliderItem::Assign(const TPersistent* Source)
 {
     const auto* source = dynamic_cast<const TKvMultiSliderItem*>(Source);
-    if (!source) throw EKvAssignError("TKvMultiSliderItem");
+    if (!source) AssignError("TKvMultiSliderItem");
     if (source == this) return;
     FParentColor = source->FParentColor;
     std::copy(std::begin(source->FColors), std::end(source->FColors), FColors);
@@ -183,7 +182,7 @@ void TKvMultiSlider::SetSliderColor(int Index, TColor Value)
 
 void TKvMultiSlider::SetSliders(const TKvMultiSliderCollection* Value)
 {
-    if (Value) FSliders->Assign(*Value);
+    if (Value) FSliders->Assign(Value);
     Invalidate();
 }
 

@@ -29,8 +29,8 @@ public:
     TKvMultiSliderItem(const TKvMultiSliderItem& Source);
 
     // Copies ParentColor, the colours and the position (no position events); another class
-    // raises EKvAssignError.
-    void Assign(const TObject* Source) override;
+    // raises EAssignError.
+    void Assign(const TPersistent* Source) override;
     std::string GetDisplayName() const override { return Name; }
 
     // 0 ColorSlider, 1 ColorSliderBorder, 2 ColorDirective; used when ParentColor is off.

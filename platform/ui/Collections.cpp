@@ -18,10 +18,7 @@ int TCollectionItem::GetIndex() const { return FCollection ? FCollection->IndexO
 
 std::string TCollectionItem::GetDisplayName() const { return "TCollectionItem"; }
 
-void TCollectionItem::Assign(const TObject* /*Source*/)
-{
-    throw std::runtime_error("Cannot assign to TCollectionItem");
-}
+void TCollectionItem::Assign(const TPersistent* /*Source*/) { AssignError("TCollectionItem"); }
 
 void TCollectionItem::Changed(bool AllItems)
 {
@@ -66,13 +63,15 @@ void TCollection::EndUpdate()
     if (FUpdateCount > 0 && --FUpdateCount == 0) Changed();
 }
 
-void TCollection::Assign(const TCollection& Source)
+void TCollection::Assign(const TPersistent* Source)
 {
-    if (&Source == this) return;
+    const auto* source = dynamic_cast<const TCollection*>(Source);
+    if (!source) AssignError("TCollection");
+    if (source == this) return;
     BeginUpdate();
     try {
         Clear();
-        for (const TCollectionItem* item : Source.FItems) Add()->Assign(item);
+        for (const TCollectionItem* item : source->FItems) Add()->Assign(item);
     } catch (...) {
         EndUpdate();
         throw;

@@ -5,11 +5,11 @@
 #include <functional>
 #include <string>
 #include <vector>
-#include "platform/ui/Types.h"
+#include "platform/ui/Persistent.h"
 
 class TCollection;
 
-class TCollectionItem : public TObject {
+class TCollectionItem : public TPersistent {
 public:
     // Joins Collection (when given) as its last item.
     explicit TCollectionItem(TCollection* Collection);
@@ -24,7 +24,7 @@ public:
     int GetIndex() const;
     virtual std::string GetDisplayName() const;
     // Takes the values of Source; the base knows no values and refuses every source.
-    virtual void Assign(const TObject* Source);
+    void Assign(const TPersistent* Source) override;
 
 protected:
     // Tells the collection that this item (or, with AllItems, every item) changed.
@@ -35,7 +35,7 @@ private:
     TCollection* FCollection = nullptr;
 };
 
-class TCollection : public TObject {
+class TCollection : public TPersistent {
 public:
     // Makes one new item joined to the given collection.
     using TItemFactory = std::function<TCollectionItem*(TCollection*)>;
@@ -57,9 +57,9 @@ public:
     void EndUpdate();
     int UpdateCount() const { return FUpdateCount; }
 
-    // Replaces the items by copies of Source's items (each new item assigned from its
-    // source); one change report at the end.
-    void Assign(const TCollection& Source);
+    // Replaces the items by copies of the items of Source, a collection (each new item
+    // assigned from its source); one change report at the end.
+    void Assign(const TPersistent* Source) override;
 
 protected:
     // A change of Item, or of the whole collection when Item is null (items added,

@@ -5,7 +5,6 @@
 
 #include "TestSupport.h"
 #include "WidgetInput.h"
-#include "kvc/KvAssignError.h"
 #include "kvc/KvMultiSlider.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
@@ -184,24 +183,24 @@ TEST_F(TMultiSliderFixture, AssignCopiesColoursAndPositionAndRefusesOtherClasses
 
     target->Assign(target);
     EXPECT_EQ(target->GetPos(), 42);
-    TObject other;
+    TKvMultiSliderCollection other(nullptr);
     try {
         target->Assign(&other);
         FAIL() << "no exception";
-    } catch (const EKvAssignError& error) {
+    } catch (const EAssignError& error) {
         EXPECT_STREQ(error.what(), "Can'not assign to TKvMultiSliderItem");
     }
-    EXPECT_THROW(target->Assign(nullptr), EKvAssignError);
+    EXPECT_THROW(target->Assign(nullptr), EAssignError);
 
     // The control's thumbs are copied, never taken over.
-    TKvMultiSliderCollection other_sliders(nullptr);
-    other_sliders.Add()->SetPos(5);
-    other_sliders.Add()->SetPos(6);
-    Slider->SetSliders(&other_sliders);
+    TKvMultiSliderCollection otherSliders(nullptr);
+    otherSliders.Add()->SetPos(5);
+    otherSliders.Add()->SetPos(6);
+    Slider->SetSliders(&otherSliders);
     ASSERT_EQ(Slider->Sliders()->Count(), 2);
-    EXPECT_NE(Slider->Sliders(), &other_sliders);
+    EXPECT_NE(Slider->Sliders(), &otherSliders);
     EXPECT_EQ(Slider->Sliders()->GetItem(1)->GetPos(), 6);
-    EXPECT_EQ(other_sliders.Count(), 2);
+    EXPECT_EQ(otherSliders.Count(), 2);
 }
 
 TEST_F(TMultiSliderFixture, ThumbGeometryOfEveryOrientation)
