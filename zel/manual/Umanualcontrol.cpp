@@ -508,6 +508,8 @@ void TFManualCtrl::RefreshIndicators()
 
 void TFManualCtrl::PrepareWindow()
 {
+    // The operator's hand control is there from the start, docked or floating.
+    SetVisible(true);
     for (const TSpeedDrive& drive : {Barrier1Drive(), Barrier2Drive(), DipperDrive()}) {
         drive.Edit->Min = drive.Unit->GetMinSpeed();
         drive.Edit->Max = drive.Unit->GetMaxSpeed();
