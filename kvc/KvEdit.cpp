@@ -16,39 +16,6 @@ namespace {
 
 constexpr int BorderRings = 3;
 
-// Truncation toward zero that saturates at the int range; NaN gives 0.
-int TruncToInt(double Value)
-{
-    if (std::isnan(Value)) return 0;
-    if (Value >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
-    if (Value <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
-    return static_cast<int>(std::trunc(Value));
-}
-
-std::string HexText(int Value)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::uint32_t v = static_cast<std::uint32_t>(Value);
-    std::string text;
-    do {
-        text.insert(text.begin(), digits[v & 0xF]);
-        v >>= 4;
-    } while (v != 0);
-    return text;
-}
-
-// The base-16 reading: leading blanks, a sign and "0x" are taken, reading stops at the
-// first other character, nothing readable gives 0; more than 32 bits are capped.
-int HexValue(const std::string& Text)
-{
-    const char* start = Text.c_str();
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(start, &end, 16);
-    const bool negative = Text.find('-') != std::string::npos && Text.find('-') < static_cast<size_t>(end - start);
-    if (negative) return static_cast<int>(static_cast<std::uint32_t>(value));
-    return static_cast<int>(static_cast<std::uint32_t>(std::min<unsigned long long>(value, 0xFFFFFFFFull)));
-}
-
 // Extra characters each numeric type takes besides the digits and the editing keys.
 struct TTypeKeys {
     TTypeValue Type;
@@ -65,6 +32,55 @@ const TTypeKeys TypeKeys[] = {
 bool IsExponent(char C) { return C == 'e' || C == 'E'; }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Typed-entry helpers
+
+int TypedTruncToInt(double Value)
+{
+    if (std::isnan(Value)) return 0;
+    if (Value >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+    if (Value <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+    return static_cast<int>(std::trunc(Value));
+}
+
+std::string TypedHexText(int Value)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::uint32_t v = static_cast<std::uint32_t>(Value);
+    std::string text;
+    do {
+        text.insert(text.begin(), digits[v & 0xF]);
+        v >>= 4;
+    } while (v != 0);
+    return text;
+}
+
+int TypedHexValue(const std::string& Text)
+{
+    const char* start = Text.c_str();
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(start, &end, 16);
+    const bool negative = Text.find('-') != std::string::npos && Text.find('-') < static_cast<size_t>(end - start);
+    if (negative) return static_cast<int>(static_cast<std::uint32_t>(value));
+    return static_cast<int>(static_cast<std::uint32_t>(std::min<unsigned long long>(value, 0xFFFFFFFFull)));
+}
+
+bool TypedParseInt(const std::string& Text, int& Value)
+{
+    const std::string text = Trim(Text);
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (first != last && *first == '+') {
+        ++first;
+        if (first != last && *first == '-') return false;
+    }
+    int value = 0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last) return false;
+    Value = value;
+    return true;
+}
 
 // ---------------------------------------------------------------------------------------
 // TKvCustomFlatEdit
@@ -211,29 +227,13 @@ void TKvEdit::SetSigned(bool Value)
     if (!Loading()) SetText("");
 }
 
-bool TKvEdit::ParseInt(const std::string& Text, int& Value) const
-{
-    const std::string text = Trim(Text);
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    if (first != last && *first == '+') {
-        ++first;
-        if (first != last && *first == '-') return false;
-    }
-    int value = 0;
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || end != last) return false;
-    Value = value;
-    return true;
-}
-
 // A text that does not convert reads as DefaultValue (0 when that does not convert either),
 // so a stray entry never stops the program.
 int TKvEdit::DefaultInt() const
 {
     int value = 0;
-    if (FTypeValue == tvHexadecimal) return HexValue(DefaultValue);
-    return ParseInt(DefaultValue, value) ? value : 0;
+    if (FTypeValue == tvHexadecimal) return TypedHexValue(DefaultValue);
+    return TypedParseInt(DefaultValue, value) ? value : 0;
 }
 
 double TKvEdit::DefaultFloat() const
@@ -247,10 +247,10 @@ int TKvEdit::GetValueInt() const
     switch (FTypeValue) {
     case tvDecimal: {
         int value = 0;
-        return ParseInt(GetText(), value) ? value : DefaultInt();
+        return TypedParseInt(GetText(), value) ? value : DefaultInt();
     }
-    case tvHexadecimal: return HexValue(GetText());
-    case tvFloat: return TruncToInt(GetValueFloat());
+    case tvHexadecimal: return TypedHexValue(GetText());
+    case tvFloat: return TypedTruncToInt(GetValueFloat());
     default: return 0;
     }
 }
@@ -272,11 +272,11 @@ bool TKvEdit::CheckValueRange(int& Value) const
 {
     if (Min == Max) return false;
     if (Value < Min) {
-        Value = TruncToInt(Min);
+        Value = TypedTruncToInt(Min);
         return true;
     }
     if (Value > Max) {
-        Value = TruncToInt(Max);
+        Value = TypedTruncToInt(Max);
         return true;
     }
     return false;
@@ -299,7 +299,7 @@ bool TKvEdit::CheckValueRange(double& Value) const
 void TKvEdit::InitInt(int Value)
 {
     CheckValueRange(Value);
-    SetText(FTypeValue == tvHexadecimal ? HexText(Value) : std::to_string(Value));
+    SetText(FTypeValue == tvHexadecimal ? TypedHexText(Value) : std::to_string(Value));
 }
 
 void TKvEdit::SetValueInt(int Value)
@@ -311,7 +311,7 @@ void TKvEdit::SetValueInt(int Value)
 void TKvEdit::InitFloat(double Value)
 {
     CheckValueRange(Value);
-    if (FTypeValue == tvHexadecimal) SetText(HexText(TruncToInt(Value)));
+    if (FTypeValue == tvHexadecimal) SetText(TypedHexText(TypedTruncToInt(Value)));
     else SetText(FloatToStrF(Value, FloatFormat, FloatPrecision, FloatDigits));
 }
 
@@ -344,41 +344,41 @@ void TKvEdit::DoExit()
     DoEnterValue();
 }
 
-bool TKvEdit::InTypeSet(char Key) const
+namespace {
+bool InTypeSet(char Key, TTypeValue Type, bool Signed, char DecimalSeparator)
 {
     if (Key >= '0' && Key <= '9') return true;
     if (Key == '\b' || Key == '\t' || Key == '\r' || Key == '\x1B') return true;
-    if (Key == '-' && FSigned) return true;
+    if (Key == '-' && Signed) return true;
     for (const TTypeKeys& keys : TypeKeys) {
-        if (keys.Type != FTypeValue) continue;
+        if (keys.Type != Type) continue;
         if (Key != 0 && std::string(keys.Letters).find(Key) != std::string::npos) return true;
-        if (keys.Separator && Key == FDecimalSeparator) return true;
+        if (keys.Separator && Key == DecimalSeparator) return true;
     }
     return false;
 }
+}  // namespace
 
-char TKvEdit::FilterKey(char Key) const
+char FilterTypedKey(char Key, const std::string& Text, int Caret, TTypeValue Type, bool Signed, char DecimalSeparator)
 {
-    const std::string& text = GetText();
-    const int caret = GetSelStart();
-    const bool isFloat = FTypeValue == tvFloat;
+    const bool isFloat = Type == tvFloat;
     if (Key == '.' || Key == ',') {
         // Integers have no fraction: a separator would only make the text unreadable.
-        if (!isFloat || IsPresentChar(FDecimalSeparator) != 0) return 0;
-        const size_t exponent = text.find_first_of("eE");
-        if (exponent != std::string::npos && caret > static_cast<int>(exponent)) return 0;
-        return FDecimalSeparator;
+        if (!isFloat || Text.find(DecimalSeparator) != std::string::npos) return 0;
+        const size_t exponent = Text.find_first_of("eE");
+        if (exponent != std::string::npos && Caret > static_cast<int>(exponent)) return 0;
+        return DecimalSeparator;
     }
     // In a hexadecimal edit "e" is a digit, so only the float takes exponent and sign rules.
-    if (isFloat && IsExponent(Key) && (text.find_first_of("eE") != std::string::npos || caret == 0)) return 0;
-    if ((Key == '-' || Key == '+') && caret != 0) {
+    if (isFloat && IsExponent(Key) && (Text.find_first_of("eE") != std::string::npos || Caret == 0)) return 0;
+    if ((Key == '-' || Key == '+') && Caret != 0) {
         if (!isFloat) return 0;
-        const size_t at = static_cast<size_t>(caret);
-        const bool afterExponent = at <= text.size() && IsExponent(text[at - 1]);
-        const bool repeated = at < text.size() && text[at] == Key;
+        const size_t at = static_cast<size_t>(Caret);
+        const bool afterExponent = at <= Text.size() && IsExponent(Text[at - 1]);
+        const bool repeated = at < Text.size() && Text[at] == Key;
         return afterExponent && !repeated ? Key : 0;
     }
-    return InTypeSet(Key) ? Key : 0;
+    return InTypeSet(Key, Type, Signed, DecimalSeparator) ? Key : 0;
 }
 
 void TKvEdit::KeyPress(char& Key)
@@ -388,7 +388,7 @@ void TKvEdit::KeyPress(char& Key)
         TKvFlatEdit::KeyPress(Key);
         return;
     }
-    if (FTypeValue != tvString) Key = FilterKey(Key);
+    if (FTypeValue != tvString) Key = FilterTypedKey(Key, GetText(), GetSelStart(), FTypeValue, FSigned, FDecimalSeparator);
     if (Key == '\r') {
         DoEnterValue();
         SelectAll();
@@ -406,7 +406,7 @@ void TKvEdit::KeyDown(WORD& Key, TShiftState Shift)
     // The edit's own handling of the arrow would move the caret again.
     Key = 0;
     if (step == 0) return;
-    if (FTypeValue == tvDecimal || FTypeValue == tvHexadecimal) SetValueInt(TruncToInt(GetValueInt() + step));
+    if (FTypeValue == tvDecimal || FTypeValue == tvHexadecimal) SetValueInt(TypedTruncToInt(GetValueInt() + step));
     else if (FTypeValue == tvFloat) SetValueFloat(GetValueFloat() + step);
     SetSelStart(0);
 }

@@ -50,6 +50,20 @@ public:
 
 enum TTypeValue { tvString = 0, tvDecimal = 1, tvHexadecimal = 2, tvFloat = 3 };
 
+// Typed-entry rules shared by the typed edit and the typed table.
+// Truncation toward zero that saturates at the int range; NaN gives 0.
+int TypedTruncToInt(double Value);
+// Upper-case hexadecimal without leading zeros (negative values as 32-bit patterns).
+std::string TypedHexText(int Value);
+// The base-16 reading: leading blanks, a sign and "0x" are taken, reading stops at the
+// first other character, nothing readable gives 0; more than 32 bits are capped.
+int TypedHexValue(const std::string& Text);
+// A whole decimal integer (blanks around it and one leading "+" allowed); false otherwise.
+bool TypedParseInt(const std::string& Text, int& Value);
+// The character a typed entry takes for Key typed at Caret (0-based) into Text: Key
+// itself, the decimal separator for "." and "," of a float, or 0 when refused.
+char FilterTypedKey(char Key, const std::string& Text, int Caret, TTypeValue Type, bool Signed, char DecimalSeparator);
+
 class TKvEdit : public TKvFlatEdit {
 public:
     // Also makes the system locale's decimal separator the separator of every float
@@ -100,9 +114,6 @@ protected:
     void KeyDown(WORD& Key, TShiftState Shift) override;
 
 private:
-    char FilterKey(char Key) const;
-    bool InTypeSet(char Key) const;
-    bool ParseInt(const std::string& Text, int& Value) const;
     double DefaultFloat() const;
     int DefaultInt() const;
     char FDecimalSeparator;
