@@ -478,6 +478,148 @@ TEST_F(ManualCtrl2Test, SettingsRoundTripThroughTheFile)
                              "TapeSpeed= " + Hex8(255 + 1 - 44)}));
 }
 
+// ---- Neighbouring windows ----
+
+// Stands for the pump window and the accessory windows: it keeps a log of what the
+// manual window asks of it and carries the pump window's doser buttons and preset list.
+class TProbeFollower : public TToolWindow, public TDoserLimitsFollower {
+public:
+    TProbeFollower(TComponent* Owner, TToolWindowKind Kind, std::vector<std::string>* Log) : TToolWindow(Owner, Kind), FLog(Log)
+    {
+        for (TSpeedButton** button : {&btnDoserUp, &btnDoserDown}) {
+            *button = new TSpeedButton(this);
+            (*button)->Name = button == &btnDoserUp ? "btnDoserUp" : "btnDoserDown";
+            (*button)->Tag = button == &btnDoserUp ? 1 : 2;
+            (*button)->SetGroupIndex(1);
+            (*button)->SetParent(this);
+        }
+        cbbInjectorPresets = new TComboBox(this);
+        cbbInjectorPresets->Name = "cbbInjectorPresets";
+        cbbInjectorPresets->SetParent(this);
+        TStringList items;
+        for (const char* item : {"a", "b", "c"}) items.Add(item);
+        cbbInjectorPresets->SetItems(items);
+        cbbInjectorPresets->OnChange = [this](TObject*) { FLog->push_back("preset list handler"); };
+    }
+    void UpdateDoserLimits() override { FLog->push_back(std::string(Pattern().SettingsSection) + " limits"); }
+    void SyncDoserSpeed() override
+    {
+        FLog->push_back(std::string(Pattern().SettingsSection) + " sync " + std::to_string(FManualCtrl2->DoserSpeedCode));
+    }
+    TSpeedButton* btnDoserUp;
+    TSpeedButton* btnDoserDown;
+    TComboBox* cbbInjectorPresets;
+
+private:
+    std::vector<std::string>* FLog;
+};
+
+// Stands for the calibration window: its rotation buttons and its doser balance button.
+class TProbeCalibration : public TToolWindow {
+public:
+    explicit TProbeCalibration(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Calibration)
+    {
+        for (const char* name : {"btnDipperCW", "btnDipperCCW", "btnVesselCW", "btnVesselCCW"}) {
+            auto* button = new TSpeedButton(this);
+            button->Name = name;
+            button->SetGroupIndex(std::string(name).find("Dipper") != std::string::npos ? 1 : 2);
+            button->SetParent(this);
+            button->OnClick = [this](TObject*) { ++RotationClicks; };
+        }
+        auto* liquid = new TButton(this);
+        liquid->Name = "btnDoserBallanceBottom";
+        liquid->SetParent(this);
+        liquid->OnClick = [this](TObject*) { ++LiquidClicks; };
+    }
+    bool Down(const char* Name) const { return static_cast<TSpeedButton*>(FindComponent(Name))->GetDown(); }
+    int RotationClicks = 0;
+    int LiquidClicks = 0;
+};
+
+TEST_F(ManualCtrl2Test, NeighbourWindowsFollowTheDoserAndTheRotation)
+{
+    // Created in the program's order: the calibration window before this one, the pump
+    // and accessory windows after it.
+    Application->SetExeName(Dir.File("zel"));
+    InitCommon();
+    auto* calibration = CreateForm<TProbeCalibration>(nullptr);
+    Window = CreateForm<TFManualCtrl2>(nullptr);
+    std::vector<std::string> log;
+    auto* pump = CreateForm<TProbeFollower>(nullptr, TToolWindowKind::Pump, &log);
+    for (TToolWindowKind kind : {TToolWindowKind::Eud, TToolWindowKind::TDAR, TToolWindowKind::CylinderMembrane,
+                                 TToolWindowKind::Disk, TToolWindowKind::Tape})
+        CreateForm<TProbeFollower>(nullptr, kind, &log);
+    Window->Show();
+    Clear();
+
+    // Doser limits go to the pump window first, then to the accessory windows in order.
+    Window->UpdateDoserLimits();
+    EXPECT_EQ(log, (Lines{"PumpControl limits", "TapeDepositionCtrl limits", "DiskDepositionCtrl limits",
+                          "CylinderMembraneDepositionCtrl limits", "TDARCtrl limits", "EudControl limits"}));
+    log.clear();
+    Window->SetDoserSpeed(321);
+    EXPECT_EQ(log, Lines{"PumpControl sync 321"});
+    EXPECT_EQ(Sent(), Lines{"DoserSpeed= 00000141"});
+
+    // The pump window's doser buttons: its own button as the sender decides the direction,
+    // and both windows' buttons of that direction go down; stop releases both windows.
+    Clear();
+    Window->edDoserMoveLen->InitFloat(0);
+    Window->btnDoserUpClick(pump->btnDoserDown);
+    EXPECT_EQ(Sent(), Lines{"DoserMoveDown 00000000"});
+    EXPECT_TRUE(Window->btnDoserDown->GetDown());
+    EXPECT_TRUE(pump->btnDoserDown->GetDown());
+    EXPECT_FALSE(pump->btnDoserUp->GetDown());
+    OperatorClick(Window->btnDoserUp);
+    EXPECT_TRUE(pump->btnDoserUp->GetDown());
+    EXPECT_FALSE(pump->btnDoserDown->GetDown());
+    Window->btnDoserStop->Click();
+    EXPECT_FALSE(pump->btnDoserUp->GetDown());
+    EXPECT_FALSE(Window->btnDoserUp->GetDown());
+
+    // A preset picked here is selected on the pump window, without its handler.
+    log.clear();
+    Window->cbbInjectorPresets->AddItem("2.5;ml;7.3");
+    Window->cbbInjectorPresets->AddItem("1;ml;4.6");
+    Window->cbbInjectorPresets->SetItemIndex(1);
+    Window->cbbInjectorPresets->OnChange(Window->cbbInjectorPresets);
+    EXPECT_EQ(pump->cbbInjectorPresets->GetItemIndex(), 1);
+    EXPECT_TRUE(log.empty());
+
+    // Rotation buttons press the calibration window's matching button (no click there);
+    // the stop notices release both windows' buttons of that drive.
+    OperatorClick(Window->btnRotateDipperAntiClockwise);
+    OperatorClick(Window->btnRotateRevolverClockwise);
+    EXPECT_TRUE(calibration->Down("btnDipperCCW"));
+    EXPECT_TRUE(calibration->Down("btnVesselCW"));
+    EXPECT_EQ(calibration->RotationClicks, 0);
+    Window->OnDipperRotatorStopped();
+    EXPECT_FALSE(calibration->Down("btnDipperCCW"));
+    EXPECT_TRUE(calibration->Down("btnVesselCW"));
+    Window->OnRevolverStopped();
+    EXPECT_FALSE(calibration->Down("btnVesselCW"));
+
+    // "Zero" of the doser balance is the calibration window's "Liquid".
+    Clear();
+    Window->btnBBalZero->Click();
+    EXPECT_EQ(calibration->LiquidClicks, 1);
+    EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(ManualCtrl2Test, WithoutNeighbourWindowsEveryCallIsSafe)
+{
+    Start("[ManualControl2]\nDocked=0\n");
+    Clear();
+    Window->btnBBalZero->Click();
+    Window->UpdateDoserLimits();
+    Window->SetDoserSpeed(7);
+    OperatorClick(Window->btnRotateDipperClockwise);
+    Window->OnDipperRotatorStopped();
+    Window->OnRevolverStopped();
+    ASSERT_EQ(Sent().size(), 2u);
+    EXPECT_EQ(Sent()[0], "DoserSpeed= 00000007");
+}
+
 // ---- With the main window: docking, notices and language ----
 
 class ManualCtrl2InMainWindow : public TMainWindowFixture {
