@@ -1,0 +1,363 @@
+// The axis image: layout of bevels, margins and titles, axis labels for ranges, tick and
+// grid positions in the picture, the value mapping and zooming and panning by mouse.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include "WidgetInput.h"
+#include "kvc/KvAxisImage.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/FloatFormat.h"
+#include "platform/ui/Forms.h"
+
+using namespace KVC;
+using WidgetInput::Mouse;
+
+namespace {
+
+struct TAxisImageFixture : ::testing::Test {
+    void SetUp() override
+    {
+        SetDecimalSeparator('.');
+        Image = std::make_unique<TKvAxisImage>(nullptr);
+        Image->SetColor(clWhite);
+        Image->EndLoading();
+    }
+    TColor Pixel(int X, int Y) const { return Image->Buffer().Canvas()->GetPixel(X, Y); }
+    // Whether any pixel of R has the colour.
+    bool Has(const TRect& R, TColor Color) const
+    {
+        for (int y = R.Top; y < R.Bottom; ++y)
+            for (int x = R.Left; x < R.Right; ++x)
+                if (Pixel(x, y) == Color) return true;
+        return false;
+    }
+    // Whether R holds dark text pixels (smoothed text has few pure black ones).
+    bool HasText(const TRect& R) const
+    {
+        for (int y = R.Top; y < R.Bottom; ++y)
+            for (int x = R.Left; x < R.Right; ++x) {
+                const TColor c = Pixel(x, y);
+                if (GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100) return true;
+            }
+        return false;
+    }
+    std::vector<std::string> Texts(const TKvChartAxis& Axis, bool Vertical = false)
+    {
+        std::vector<std::string> texts;
+        for (const auto& l : Image->MeasureLabels(Image->Buffer().Canvas(), Axis, Vertical)) texts.push_back(l.Text);
+        return texts;
+    }
+    std::unique_ptr<TKvAxisImage> Image;
+};
+
+TEST_F(TAxisImageFixture, DefaultLayoutLeavesBevelsAndMargins)
+{
+    Image->Display();
+    EXPECT_EQ(Image->Buffer().GetWidth(), 400);
+    EXPECT_EQ(Image->Buffer().GetHeight(), 250);
+    EXPECT_EQ(Image->WorkRect(), Rect(6, 10, 395, 244));
+    // Border pen 1: the graph area lies inside the frame line.
+    EXPECT_EQ(Image->GraphRect(), Rect(7, 11, 394, 243));
+    // Outer lowered bevel: shadow top-left, highlight bottom-right.
+    EXPECT_EQ(Pixel(0, 0), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(Pixel(399, 249), ColorToRGB(clBtnHighlight));
+    // Frame line in the border pen, framed area filled with the brush.
+    EXPECT_EQ(Pixel(6, 100), clBlack);
+    EXPECT_EQ(Pixel(100, 10), clBlack);
+    EXPECT_EQ(Pixel(100, 100), clWhite);
+
+    Image->SetBevelOuter(bvNone);
+    Image->SetBevelInner(bvNone);
+    Image->SetLeftMargin(0);
+    Image->Display();
+    EXPECT_EQ(Image->WorkRect(), Rect(0, 7, 398, 247));
+}
+
+TEST_F(TAxisImageFixture, TitlesTakeTheirSpaceAndTurn)
+{
+    Image->Title()->SetText("Isotherm");
+    Image->Display();
+    const int top = Image->WorkRect().Top;
+    EXPECT_GT(top, 10 + 3 + 5);
+    // Bold blue title text centred in its band above the plotting area.
+    EXPECT_TRUE(Has(Rect(150, 10, 250, top - 3), clBlue));
+    EXPECT_FALSE(Has(Rect(6, 10, 120, top - 3), clBlue));
+
+    // An empty title takes no space; an axis title of an invisible axis neither.
+    Image->Title()->SetText("");
+    Image->LeftAxis()->Title()->SetText("Pressure");
+    Image->Display();
+    EXPECT_EQ(Image->WorkRect(), Rect(6, 10, 395, 244));
+
+    // A visible left axis's title is turned by 90 degrees: a narrow column of text,
+    // taller than wide, on the left of the work area.
+    Image->LeftAxis()->SetVisible(true);
+    Image->LeftAxis()->Labels()->SetVisible(false);
+    Image->LeftAxis()->Ticks()->SetVisible(false);
+    Image->Display();
+    const int left = Image->WorkRect().Left;
+    EXPECT_GT(left, 6 + 3 + 5);
+    const int columnWidth = left - 3 - 6;
+    int firstRow = -1, lastRow = -1;
+    for (int y = 10; y < 244; ++y)
+        if (Has(Rect(6, y, 6 + columnWidth, y + 1), ColorToRGB(clWindowText))) {
+            if (firstRow < 0) firstRow = y;
+            lastRow = y;
+        }
+    ASSERT_GE(firstRow, 0);
+    EXPECT_GT(lastRow - firstRow, 2 * columnWidth);
+    // Centred along the side.
+    EXPECT_NEAR((firstRow + lastRow) / 2, (10 + 244) / 2, 6);
+}
+
+TEST_F(TAxisImageFixture, LabelsForRanges)
+{
+    TKvChartAxis axis;
+    struct Case {
+        double Min, Max, Frequency;
+        int CountLabels, Precision;
+        bool RoundFirst;
+        int MaxPrecision;
+        std::vector<std::string> Labels;
+    } cases[] = {
+        {0, 100, 10, 5, 0, true, 5, {"0", "25", "50", "75", "100"}},
+        {0.05, 1.04, 1, 0, 0, true, 5, {"1"}},
+        {0.05, 1.04, 1, 0, 0, false, 5, {"0"}},
+        {0, 100, 20, 0, 0, true, 5, {"0", "20", "40", "60", "80", "100"}},
+        {100, 0, 25, 0, 0, true, 5, {"100", "75", "50", "25", "0"}},
+        {-1, 1, 0.5, 0, 0, true, 5, {"-1.0", "-0.5", "0.0", "0.5", "1.0"}},
+        {0, 0.001, 0.0004, 0, 0, true, 5, {"0.0000", "0.0004", "0.0008"}},
+        // Beyond MaxPrecision decimals values below 1 switch to exponent notation.
+        {0, 0.001, 0.0004, 0, 0, true, 2, {"0.000E+0", "4.000E-4", "8.000E-4"}},
+        {0, 0.3, 0.1, 0, 2, true, 5, {"0.00", "0.10", "0.20", "0.30"}},
+        {0.001, 0.3, 0.1, 0, 2, true, 5, {"0.01", "0.11", "0.21"}},
+        {5, 5, 1, 0, 0, true, 5, {}},
+        {0, 10, 0, 0, 0, true, 5, {}},
+    };
+    for (const Case& c : cases) {
+        axis.SetRange(c.Min, c.Max);
+        axis.SetFrequency(c.Frequency);
+        axis.SetCountLabels(c.CountLabels);
+        axis.Labels()->SetPrecision(c.Precision);
+        axis.Labels()->SetRoundFirstLabel(c.RoundFirst);
+        axis.MaxPrecision = c.MaxPrecision;
+        EXPECT_EQ(Texts(axis), c.Labels) << c.Min << ".." << c.Max << " / " << c.Frequency;
+    }
+}
+
+TEST_F(TAxisImageFixture, LabelMeasuringEndsForAnyStep)
+{
+    TKvChartAxis axis;
+    axis.SetRange(0, 1e6);
+    axis.SetFrequency(1e-300);  // no number of decimals reaches it
+    EXPECT_TRUE(Texts(axis).empty());
+    axis.SetFrequency(1e-3);  // a billion labels: bounded
+    EXPECT_LE(Texts(axis).size(), 10000u);
+    axis.SetRange(1e17, 1e17 + 1000);
+    axis.SetFrequency(1);  // the step no longer changes the value
+    EXPECT_LE(Texts(axis).size(), 10000u);
+    // Spacing in pixels, and a whole power of ten when the spacing truncates to nothing.
+    Image->Display();
+    axis.SetRange(0, 1);
+    axis.SetFrequency(1);
+    axis.SetCountPixelsBetweenLabels(100);
+    axis.Labels()->SetRoundFirstLabel(false);
+    EXPECT_EQ(Texts(axis, true), (std::vector<std::string>{"0.0", "0.4", "0.8"}));
+    axis.SetCountPixelsCanBeMore(true);
+    EXPECT_EQ(Texts(axis, true), (std::vector<std::string>{"0", "1"}));
+}
+
+TEST_F(TAxisImageFixture, TicksGridAndLabelsSitAtTheirValues)
+{
+    TKvChartAxis& bottom = *Image->BottomAxis();
+    TKvChartAxis& left = *Image->LeftAxis();
+    for (TKvChartAxis* axis : {&bottom, &left}) {
+        axis->SetVisible(true);
+        axis->Ticks()->SetMinorTickCount(0);
+        axis->Ticks()->Pen()->SetColor(clRed);
+        axis->SetFrequency(25);
+    }
+    left.SetGridVisible(true);
+    left.GridPen()->SetStyle(psSolid);
+    left.GridPen()->SetColor(clLime);
+    Image->Display();
+    const TRect g = Image->GraphRect();
+    const TRect w = Image->WorkRect();
+    ASSERT_GT(g.Width(), 100);
+
+    // Bottom ticks: five pixels below the frame line at left + (v - min) * (width - 1) / range.
+    for (double v : {0.0, 25.0, 50.0, 75.0, 100.0}) {
+        const int x = int(g.Left + v * (g.Width() - 1) / 100);
+        for (int y = g.Bottom + 1; y <= g.Bottom + 5; ++y) EXPECT_EQ(Pixel(x, y), clRed) << v << " " << y;
+        EXPECT_NE(Pixel(x, g.Bottom + 6), clRed) << v;
+        // The label's text sits centred below the tick.
+        EXPECT_TRUE(HasText(Rect(x - 8, g.Bottom + 7, x + 9, w.Bottom))) << v;
+    }
+    // Left ticks: five pixels left of the frame at bottom - (v - min) * height / range - 1;
+    // grid lines across the graph area at the same rows.
+    for (double v : {0.0, 25.0, 50.0, 75.0, 100.0}) {
+        const int y = int(g.Bottom - (v * g.Height() / 100 + 1));
+        const int frame = g.Left - 1;
+        for (int x = frame - 5; x < frame; ++x) EXPECT_EQ(Pixel(x, y), clRed) << v << " " << x;
+        EXPECT_NE(Pixel(frame - 6, y), clRed) << v;
+        if (v < 100) {  // 100 lies under the frame line
+            EXPECT_EQ(Pixel(g.Left + 40, y), clLime) << v;
+        }
+        EXPECT_TRUE(HasText(Rect(w.Left, y - 4, frame - 6, y + 5))) << v;
+    }
+    // The widest label, its indent and the tick length make room on the left.
+    EXPECT_GT(g.Left - 1, w.Left + 2 + 5 + 10);
+
+    // A negative frequency turns the labels: 0 at the top.
+    left.SetFrequency(-25);
+    left.SetGridVisible(false);
+    Image->Display();
+    const int yTop = g.Top - 1;
+    for (int x = g.Left - 6; x < g.Left - 1; ++x) EXPECT_EQ(Pixel(x, yTop), clRed) << x;
+}
+
+TEST_F(TAxisImageFixture, ValueMappingBothWays)
+{
+    Image->Display();
+    const TRect g = Image->GraphRect();
+    Image->BottomAxis()->SetMin(-50);
+    Image->BottomAxis()->SetMax(50);
+    Image->RightAxis()->SetMin(0);
+    Image->RightAxis()->SetMax(1);
+    TPoint p;
+    EXPECT_TRUE(Image->ValueToGraphPoint(TDPoint{0, 50}, p, true));
+    EXPECT_EQ(p, Point(int(g.Left + 50 * g.Width() / 100.0), int(g.Bottom - 50 * g.Height() / 100.0)));
+    EXPECT_TRUE(Image->ValueToGraphPoint(TDPoint{50, 0}, p, true));
+    EXPECT_EQ(p, Point(g.Right, g.Bottom));
+    EXPECT_FALSE(Image->ValueToGraphPoint(TDPoint{60, 0}, p, true));
+    EXPECT_TRUE(Image->ValueToGraphPoint(TDPoint{-50, 0.5}, p, false));
+    EXPECT_EQ(p.y, int(g.Bottom - 0.5 * g.Height()));
+    EXPECT_FALSE(Image->ValueToGraphPoint(TDPoint{1e300, 1e300}, p, true));  // no overflow
+
+    TDPoint v;
+    EXPECT_TRUE(Image->GraphPointToValue(Point(g.Left, g.Bottom), v, true));
+    EXPECT_DOUBLE_EQ(v.x, -50);
+    EXPECT_DOUBLE_EQ(v.y, 0);
+    EXPECT_TRUE(Image->GraphPointToValue(Point(g.Right, g.Top), v, false));
+    EXPECT_DOUBLE_EQ(v.x, 50);
+    EXPECT_DOUBLE_EQ(v.y, 1);
+    EXPECT_FALSE(Image->GraphPointToValue(Point(g.Right + 1, g.Top), v, false));
+
+    struct Case {
+        double Value;
+        int Max, Precision;
+    } cases[] = {{3, 5, 0}, {2.5, 5, 1}, {0.125, 5, 3}, {1.0 / 3, 4, 4}, {-0.75, 5, 2}};
+    for (const Case& c : cases) EXPECT_EQ(TKvAxisImage::CalcPrecision(c.Value, c.Max), c.Precision) << c.Value;
+}
+
+struct TAxisImageMouseFixture : ::testing::Test {
+    void SetUp() override
+    {
+        Form = new TForm(nullptr);
+        Form->SetBounds(0, 0, 500, 300);
+        Image = new TKvAxisImage(Form);
+        Image->SetParent(Form);
+        Image->SetBounds(0, 0, 400, 250);
+        Form->EndLoading();
+        Form->Show();
+        Application->ProcessMessages();
+        Image->Display();
+        G = Image->GraphRect();
+    }
+    void TearDown() override { FreeForm(Form); }
+    TForm* Form = nullptr;
+    TKvAxisImage* Image = nullptr;
+    TRect G;
+};
+
+TEST_F(TAxisImageMouseFixture, ZoomBandAppliesAndDragBackRestores)
+{
+    Image->Zoom()->ZoomEnabled = true;
+    Image->Zoom()->ZoomShiftState = ssLeft;
+    Image->LeftAxis()->SetVisible(true);
+    Image->Display();
+    G = Image->GraphRect();
+    Image->RightAxis()->SetMin(0);
+    Image->RightAxis()->SetMax(10);
+    int zooms = 0;
+    Image->OnZoom = [&](TObject* Sender) {
+        EXPECT_EQ(Sender, Image->Zoom());
+        ++zooms;
+    };
+    const TPoint a = Point(G.Left + 10, G.Top + 20), b = Point(G.Left + 110, G.Top + 70);
+    TDPoint va, vb;
+    Image->GraphPointToValue(a, va);
+    Image->GraphPointToValue(b, vb);
+
+    // A press and release on one spot applies nothing.
+    Mouse(Image, QEvent::MouseButtonPress, a.x, a.y);
+    Mouse(Image, QEvent::MouseButtonRelease, a.x, a.y);
+    EXPECT_EQ(zooms, 0);
+    EXPECT_EQ(Image->BottomAxis()->GetMax(), 100);
+
+    Mouse(Image, QEvent::MouseButtonPress, a.x, a.y);
+    Mouse(Image, QEvent::MouseMove, b.x, b.y);
+    EXPECT_TRUE(Image->Zoom()->Zooming);
+    EXPECT_EQ(Image->Buffer().Canvas()->GetPixel(b.x - 1, a.y), ColorToRGB(clBlack));  // the band
+    Mouse(Image, QEvent::MouseButtonRelease, b.x, b.y);
+    EXPECT_EQ(zooms, 1);
+    EXPECT_FALSE(Image->Zoom()->Zooming);
+    EXPECT_DOUBLE_EQ(Image->BottomAxis()->GetMin(), va.x);
+    EXPECT_DOUBLE_EQ(Image->BottomAxis()->GetMax(), vb.x);
+    EXPECT_DOUBLE_EQ(Image->LeftAxis()->GetMin(), vb.y);
+    EXPECT_DOUBLE_EQ(Image->LeftAxis()->GetMax(), va.y);
+    // The invisible right axis keeps its range; the user ranges stay.
+    EXPECT_EQ(Image->RightAxis()->GetMax(), 10);
+    EXPECT_EQ(Image->BottomAxis()->GetUserMax(), 100);
+
+    // Up and to the left: back to the ranges the caller set.
+    Mouse(Image, QEvent::MouseButtonPress, b.x, b.y);
+    Mouse(Image, QEvent::MouseMove, a.x, a.y);
+    Mouse(Image, QEvent::MouseButtonRelease, a.x, a.y);
+    EXPECT_EQ(zooms, 2);
+    EXPECT_EQ(Image->BottomAxis()->GetMin(), 0);
+    EXPECT_EQ(Image->BottomAxis()->GetMax(), 100);
+    EXPECT_EQ(Image->LeftAxis()->GetMax(), 100);
+}
+
+TEST_F(TAxisImageMouseFixture, DragPansTheRanges)
+{
+    Image->Zoom()->MoveEnabled = true;
+    Image->Zoom()->MoveShiftState = ssRight;
+    Image->TopAxis()->SetMin(0);
+    int moving = 0, moved = 0;
+    Image->OnMoving = [&](TObject*) { ++moving; };
+    Image->OnMoved = [&](TObject*) { ++moved; };
+    const int x = G.Left + 50, y = G.Top + 50;
+    Mouse(Image, QEvent::MouseButtonPress, x, y, Qt::RightButton);
+    Mouse(Image, QEvent::MouseMove, x + G.Width() / 4, y - G.Height() / 2, Qt::RightButton);
+    Mouse(Image, QEvent::MouseButtonRelease, x + G.Width() / 4, y - G.Height() / 2, Qt::RightButton);
+    EXPECT_EQ(moving, 1);
+    EXPECT_EQ(moved, 1);
+    // Dragging right shows smaller x, dragging up larger y.
+    EXPECT_DOUBLE_EQ(Image->BottomAxis()->GetMin(), -100.0 * (G.Width() / 4) / G.Width());
+    EXPECT_DOUBLE_EQ(Image->LeftAxis()->GetMin(), -100.0 * (G.Height() / 2) / G.Height());
+    EXPECT_EQ(Image->TopAxis()->GetMin(), 0);
+    EXPECT_EQ(Image->BottomAxis()->GetUserMin(), 0);
+}
+
+TEST(AxisImageZoom, AssignCopiesSettingsAndRefusesOthers)
+{
+    TKvAxisImage image(nullptr);
+    TKvAxisImageZoom zoom(&image);
+    zoom.ZoomEnabled = true;
+    zoom.MoveShiftState = ssCtrl | ssLeft;
+    zoom.Pen()->SetColor(clRed);
+    image.SetZoom(zoom);
+    EXPECT_TRUE(image.Zoom()->ZoomEnabled);
+    EXPECT_EQ(image.Zoom()->MoveShiftState, ssCtrl | ssLeft);
+    EXPECT_EQ(image.Zoom()->Pen()->GetColor(), clRed);
+    try {
+        image.Zoom()->Assign(image.Title());
+        ADD_FAILURE();
+    } catch (const EAssignError& e) {
+        EXPECT_STREQ(e.what(), "Can'not assign to TKvAxisImageZoom");
+    }
+}
+
+}  // namespace
