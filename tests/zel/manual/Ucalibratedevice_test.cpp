@@ -43,11 +43,19 @@ protected:
         Window = CreateForm<TFCalibrateDevice>(nullptr);
         Link()->ClearCalls();
     }
-    static void ResetCalibration()
+    void ResetCalibration()
     {
         TCalibrateParam fresh;
         for (size_t i = 0; i < CalibrateParam.Units().size(); ++i) CalibrateParam.Units()[i]->Assign(fresh.Units()[i]);
         CalibrateParam.surface.SetBarriers(&CalibrateParam.barrier1, &CalibrateParam.barrier2);
+        // Copying a unit leaves the rotator's ring table as it was: clear it by loading.
+        const std::string file = Dir.File("rings.ini");
+        WriteFileText(file, "[R]\ndipperRotator.countRings=2\ndipperRotator.ring0.ringPos=0\n"
+                            "dipperRotator.ring1.ringPos=0\ndipperRotator.ring2.ringPos=0\n");
+        TIniFile rings(file);
+        CalibrateParam.dipperRotator.Load(&rings, "R", nullptr);
+        rings.WriteString("R", "dipperRotator.countRings", "0");
+        CalibrateParam.dipperRotator.Load(&rings, "R", nullptr);
     }
     std::string Stored(const std::string& Key) const
     {
@@ -171,6 +179,373 @@ TEST_F(CalibrateDevice, StoreWritesTheCalibrationToTheSettingsFileAndKeepsAStore
     EXPECT_DOUBLE_EQ(CalibrateParam.perilstaticPump.GetFlowCoeff(), 2.5);
     EXPECT_FALSE(Window->SBStoreCalibrate->GetEnabled());
     EXPECT_EQ(Window->EDSquareMax->GetCaption(), "120.500");
+}
+
+// ---------------------------------------------------------------------------------------
+// Barrier auto calibration
+
+class CalibrateDeviceWithManual : public CalibrateDevice {
+protected:
+    void OpenWithManual()
+    {
+        Open();
+        Manual = CreateForm<TFManualCtrl>(nullptr);
+        Manual->SetBarrier1Speed(0x123);
+        Manual->SetBarrier2Speed(0x456);
+        Link()->ClearCalls();
+    }
+    // The speed codes sent in Lines for "<Word> ", as numbers.
+    static std::vector<unsigned> Codes(const Lines& Sent, const std::string& Word)
+    {
+        std::vector<unsigned> codes;
+        for (const std::string& line : Sent)
+            if (line.rfind(Word + " ", 0) == 0) codes.push_back(std::stoul(line.substr(Word.size() + 1), nullptr, 16));
+        return codes;
+    }
+    static Lines Without(const Lines& Sent, const std::string& Prefix)
+    {
+        Lines rest;
+        for (const std::string& line : Sent)
+            if (line.rfind(Prefix, 0) != 0) rest.push_back(line);
+        return rest;
+    }
+    TFManualCtrl* Manual = nullptr;
+};
+
+TEST_F(CalibrateDeviceWithManual, AutoCalibrationOpensClosesAndTakesTheBarrierLimits)
+{
+    OpenWithManual();
+    CalibrateParam.barrier1.SetHwMin(500);
+    CalibrateParam.barrier2.SetHwMin(700);
+    Window->btnBarAutoCalibrate->Click();
+    ASSERT_NE(Window->WaitBox, nullptr);
+    EXPECT_EQ(Window->WaitBox, FWait);
+    EXPECT_TRUE(FWait->GetVisible());
+    EXPECT_EQ(Window->AutoCalState, 1);
+    // Full speed on both barriers, through the manual window, then the trough opens.
+    const Lines opening = Link()->Lines();
+    ASSERT_EQ(opening.size(), 4u);
+    const std::vector<unsigned> speed1 = Codes(opening, "Barrier1Speed=");
+    const std::vector<unsigned> speed2 = Codes(opening, "Barrier2Speed=");
+    ASSERT_EQ(speed1.size(), 1u);
+    ASSERT_EQ(speed2.size(), 1u);
+    EXPECT_EQ(Manual->Barrier1SpeedCode, speed1[0]);
+    EXPECT_NEAR(CalibrateParam.barrier1.CodeToSpeed(speed1[0]), CalibrateParam.barrier1.GetMaxSpeed(),
+                CalibrateParam.barrier1.GetMaxSpeed() * 0.01);
+    EXPECT_NEAR(CalibrateParam.barrier2.CodeToSpeed(speed2[0]), CalibrateParam.barrier2.GetMaxSpeed(),
+                CalibrateParam.barrier2.GetMaxSpeed() * 0.01);
+    EXPECT_EQ(Without(Without(opening, "Barrier1Speed="), "Barrier2Speed="),
+              (Lines{"Barrier1MoveRight 00000000", "Barrier2MoveLeft 00000000"}));
+
+    // A second press while the wait box is open does nothing.
+    Link()->ClearCalls();
+    Window->btnBarAutoCalibrate->Click();
+    EXPECT_TRUE(Link()->Lines().empty());
+
+    Window->OnDrivesStopped();
+    EXPECT_EQ(Window->AutoCalState, 2);
+    EXPECT_EQ(Link()->Lines(), (Lines{"Barrier1MoveLeft 00000000", "Barrier2MoveRight 00000000"}));
+
+    Link()->ClearCalls();
+    DeviceState.barrier1Pos = 41000;
+    DeviceState.barrier2Pos = 40500;
+    Window->OnDrivesStopped();
+    EXPECT_EQ(Link()->Lines(), (Lines{"Barrier1Speed= 00000123", "Barrier2Speed= 00000456", "Barrier1MoveRight 00000000",
+                                      "Barrier2MoveLeft 00000000"}));
+    EXPECT_EQ(Window->AutoCalState, 0);
+    EXPECT_EQ(Window->WaitBox, nullptr);
+    EXPECT_EQ(FWait, nullptr);
+    EXPECT_DOUBLE_EQ(CalibrateParam.barrier1.GetHwMin(), 0);
+    EXPECT_DOUBLE_EQ(CalibrateParam.barrier1.GetHwMax(), 41000);
+    EXPECT_DOUBLE_EQ(CalibrateParam.barrier2.GetHwMin(), 0);
+    EXPECT_DOUBLE_EQ(CalibrateParam.barrier2.GetHwMax(), 40500);
+    EXPECT_EQ(Window->txtSquareMaxSteps->GetCaption(), "0");
+    EXPECT_EQ(Window->txtSquareMinSteps->GetCaption(), "81500");
+    EXPECT_TRUE(Window->SBStoreCalibrate->GetEnabled());
+
+    // Idle, a drives-stopped notice changes nothing.
+    Link()->ClearCalls();
+    Window->OnDrivesStopped();
+    EXPECT_TRUE(Link()->Lines().empty());
+}
+
+TEST_F(CalibrateDeviceWithManual, ClosingTheWaitBoxCancelsTheAutoCalibration)
+{
+    OpenWithManual();
+    Window->btnBarAutoCalibrate->Click();
+    Window->OnDrivesStopped();
+    Link()->ClearCalls();
+    ASSERT_NE(FWait, nullptr);
+    FWait->btnCancel->Click();
+    EXPECT_EQ(Link()->Lines(), (Lines{"Barrier1Speed= 00000123", "Barrier2Speed= 00000456", "Barrier1Stop", "Barrier2Stop"}));
+    EXPECT_EQ(Window->AutoCalState, 0);
+    EXPECT_EQ(Window->WaitBox, nullptr);
+    // The next press starts anew.
+    Link()->ClearCalls();
+    Window->btnBarAutoCalibrate->Click();
+    EXPECT_EQ(Link()->Lines().size(), 4u);
+    EXPECT_EQ(Window->AutoCalState, 1);
+}
+
+TEST_F(CalibrateDeviceWithManual, WithoutTheManualWindowTheBarriersStillRun)
+{
+    Open();
+    Window->btnBarAutoCalibrate->Click();
+    EXPECT_EQ(Link()->Lines(), (Lines{"Barrier1MoveRight 00000000", "Barrier2MoveLeft 00000000"}));
+}
+
+// ---------------------------------------------------------------------------------------
+// Layer-by-layer platforms, dipper levels and the log of ring positions
+
+TEST_F(CalibrateDeviceWithManual, DipperLevelsAndMovesGoThroughTheManualWindow)
+{
+    OpenWithManual();
+    DeviceState.dipperPos = 1500;
+    Window->btnDipperLevelRotation->Click();
+    EXPECT_EQ(Manual->LblDipperUpLimit, 1500);
+    EXPECT_EQ(Link()->Lines(), (Lines{"LblDipTopLevel= 000005DC"}));
+    DeviceState.dipperPos = 800;
+    Window->btnDipperLevelLiquid->Click();
+    EXPECT_EQ(CalibrateParam.dipper.GetZeroHw(), 800);
+    Window->RefreshIndicators();
+    EXPECT_EQ(Window->txtDipperLevelLiquid->GetCaption(), "800");
+    EXPECT_EQ(Window->txtDipperLevelRotation->GetCaption(), "1500");
+
+    Link()->ClearCalls();
+    Window->btnDipperMoveUp->Click();
+    EXPECT_TRUE(Manual->SBDipperMoveUp->GetDown());
+    EXPECT_TRUE(Window->btnDipperMoveUp->GetDown());
+    Window->btnDipperMoveDown->Click();
+    Window->btnStop2->Click();
+    EXPECT_EQ(Link()->Lines(), (Lines{"DipperMoveUp 00000000", "DipperMoveDown 00000000", "DipperStop"}));
+    EXPECT_FALSE(Window->btnDipperMoveUp->GetDown());
+    EXPECT_FALSE(Window->btnDipperMoveDown->GetDown());
+}
+
+TEST_F(CalibrateDevice, PlatformButtonsSendTheirCommands)
+{
+    Open();
+    Window->btnInitRevolver->Click();
+    Window->btnInitDipperRotator->Click();
+    Window->edCell->SetValue(7);
+    Window->btnCellGo->Click();
+    Window->edCell->SetValue(40);  // the field holds 0 to 12
+    Window->btnCellGo->Click();
+    EXPECT_EQ(Link()->Lines(), (Lines{"InitRevolver", "InitDipperRotator", "MoveDipperToCell 7", "MoveDipperToCell 12"}));
+}
+
+TEST_F(CalibrateDevice, RingButtonsStoreThePositionAndLogIt)
+{
+    Open("", "[CalibrateParam]\ndipperRotator.countRings=2\n");
+    CalibrateParam.dipperRotator.Load(IniFile, "CalibrateParam", nullptr);
+    ASSERT_EQ(CalibrateParam.dipperRotator.GetCountRings(), 2);
+    ASSERT_EQ(LogText(), "");
+
+    DeviceState.dipperRotatorPos = 0x1A2B;
+    Window->btnDipperRotatorPosRing1->Click();
+    EXPECT_EQ(CalibrateParam.dipperRotator.GetRingPos(1), 0x1A2B);
+    EXPECT_EQ(Window->txtRingPos1->GetCaption(), std::to_string(0x1A2B));
+    EXPECT_EQ(LogText(), "\n\nset ring 1 pos: 1A2B"
+                         "\nget ring 0 pos: 0\nget ring 1 pos: 1A2B\nget ring 2 pos: 0");
+
+    DeviceState.dipperRotatorPos = 0xFF;
+    Window->btnDipperRotatorPosRing2->Click();
+    DeviceState.dipperRotatorPos = 0x10;
+    Window->btnDipperRotatorPosLB->Click();
+    const std::string log = LogText();
+    EXPECT_NE(log.find("\n\nset ring 2 pos: FF\nget ring 0 pos: 0\nget ring 1 pos: 1A2B\nget ring 2 pos: FF"), std::string::npos);
+    EXPECT_NE(log.find("\n\nset ring 0 pos: 10\nget ring 0 pos: 10\nget ring 1 pos: 1A2B\nget ring 2 pos: FF"), std::string::npos);
+    EXPECT_EQ(CalibrateParam.dipperRotator.GetRingPos(0), 0x10);
+    EXPECT_EQ(CalibrateParam.dipperRotator.GetRingPos(2), 0xFF);
+}
+
+TEST_F(CalibrateDevice, RefreshShowsTheReadingsAndLogsThreeRingLines)
+{
+    Open();
+    DeviceState.balance = 4000;
+    DeviceState.barrier1Pos = 12345;
+    DeviceState.doserBalance = 5095;
+    DeviceState.revolverPos = 777;
+    DeviceState.dipperRotatorPos = 333;
+    Window->RefreshIndicators();
+    EXPECT_EQ(Window->txtSensorADC->GetCaption(), "-95");
+    EXPECT_EQ(Window->txtDriveStep->GetCaption(), "12345");
+    EXPECT_EQ(Window->txtDoserSensorADC->GetCaption(), "1000");
+    EXPECT_EQ(Window->txtVesselSteps->GetCaption(), "777");
+    EXPECT_EQ(Window->txtDipperRotatorSteps->GetCaption(), "333");
+    EXPECT_EQ(Window->txtPumpCurrentRevs->GetCaption(), "0.0");
+    Window->RefreshIndicators();
+    EXPECT_EQ(LogText(), "\nget ring 0 pos: 0\nget ring 1 pos: 0\nget ring 2 pos: 0"
+                         "\nget ring 0 pos: 0\nget ring 1 pos: 0\nget ring 2 pos: 0");
+}
+
+// ---------------------------------------------------------------------------------------
+// Pump calibration
+
+TEST_F(CalibrateDevice, RevolutionsRunMeasuresTheVolumePerRevolution)
+{
+    Open();
+    ASSERT_EQ(Window->edPerilstaticPumpSpeed->GetMinValue(), CalibrateParam.perilstaticPump.GetMinRevPerMin());
+    ASSERT_EQ(Window->edPerilstaticPumpSpeed->GetMaxValue(), CalibrateParam.perilstaticPump.GetMaxRevPerMin());
+    Window->cbbPerilstaticPumpCalibrationType->SetItemIndex(0);
+    Window->edPerilstaticPumpRevs->SetValue(10);
+    Window->edPerilstaticPumpSpeed->SetValue(60);
+    Window->btnPerilstaticPumpStartStop->Click();
+    ASSERT_TRUE(Window->PumpCalRunning);
+    ASSERT_NE(FWait, nullptr);
+    const Lines sent = Link()->Lines();
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[0], "PeristalticPumpReset");
+    EXPECT_EQ(sent[1].rfind("PeristalticPumpSpeed= ", 0), 0u) << sent[1];
+    EXPECT_NEAR(CalibrateParam.perilstaticPump.CodeToMotorRevPerMin(std::stoul(sent[1].substr(22), nullptr, 16)), 60, 0.6);
+    EXPECT_EQ(sent[2], "PeristalticPumpReset");
+    EXPECT_EQ(sent[3], "PeristalticPumpMoveCW 00000FA0");  // 4000 steps
+    EXPECT_FALSE(Window->SBStoreCalibrate->GetEnabled());
+
+    // The instrument ends the run by itself.
+    Link()->ClearCalls();
+    DeviceState.pumpPos = 4000;
+    Window->OnDrivesStopped();
+    EXPECT_FALSE(Window->PumpCalRunning);
+    EXPECT_EQ(FWait, nullptr);
+    EXPECT_EQ(Link()->Lines(), (Lines{"PeristalticPumpStop"}));
+
+    Window->edPerilstaticPumpVolume->SetValue(25);
+    EXPECT_DOUBLE_EQ(Window->PumpVolumePerRev, 2.5);
+    EXPECT_EQ(Window->txtPumpVolumePerRev->GetCaption(), "Volume per rev: 2.500 ml/rev");
+    EXPECT_EQ(Window->txtPumpMinSpeed->GetCaption(), "Min speed: 1.500 ml/min");
+    EXPECT_EQ(Window->txtPumpMaxSpeed->GetCaption(), "Max speed: 300.000 ml/min");
+    EXPECT_TRUE(Window->SBStoreCalibrate->GetEnabled());
+
+    Window->SBStoreCalibrate->Click();
+    EXPECT_DOUBLE_EQ(CalibrateParam.perilstaticPump.GetFlowCoeff(), 2.5);
+    EXPECT_EQ(Stored("perilstaticPump.flowCoeff"), "2.5");
+}
+
+TEST_F(CalibrateDevice, AVolumeWithoutPumpTravelClearsTheResult)
+{
+    Open();
+    DeviceState.pumpPos = 4000;
+    Window->edPerilstaticPumpVolume->SetValue(25);
+    ASSERT_TRUE(Window->SBStoreCalibrate->GetEnabled());
+    DeviceState.pumpPos = 0;
+    Window->edPerilstaticPumpVolume->SetValue(30);
+    EXPECT_EQ(Window->PumpVolumePerRev, 0);
+    for (TLabel* line : {Window->txtPumpVolumePerRev, Window->txtPumpMinSpeed, Window->txtPumpMaxSpeed})
+        EXPECT_EQ(line->GetCaption(), "") << line->Name;
+    EXPECT_FALSE(Window->SBStoreCalibrate->GetEnabled());
+}
+
+TEST_F(CalibrateDevice, TimeRunEndsByItsTimerAndManualRunByStartStop)
+{
+    Open();
+    Window->cbbPerilstaticPumpDirection->SetItemIndex(1);
+    Window->cbbPerilstaticPumpCalibrationType->SetItemIndex(1);
+    Window->cbbPerilstaticPumpCalibrationTypeChange(Window->cbbPerilstaticPumpCalibrationType);
+    EXPECT_FALSE(Window->edPerilstaticPumpRevs->GetEnabled());
+    EXPECT_TRUE(Window->edPerilstaticPumpDuration->GetEnabled());
+    Window->edPerilstaticPumpDuration->SetValue(2.5);
+    Window->btnPerilstaticPumpStartStop->Click();
+    EXPECT_EQ(Link()->Lines().back(), "PeristalticPumpMoveCCW 00000000");
+    EXPECT_EQ(Window->GetPumpDirection(), 1);
+    EXPECT_TRUE(Window->tmrPeristalticPump->GetEnabled());
+    EXPECT_EQ(Window->tmrPeristalticPump->GetInterval(), 2500u);
+    Link()->ClearCalls();
+    Window->tmrPeristalticPumpTimer(nullptr);
+    EXPECT_FALSE(Window->PumpCalRunning);
+    EXPECT_FALSE(Window->tmrPeristalticPump->GetEnabled());
+    EXPECT_EQ(Link()->Lines(), (Lines{"PeristalticPumpStop"}));
+
+    Window->cbbPerilstaticPumpCalibrationType->SetItemIndex(2);
+    Window->cbbPerilstaticPumpCalibrationTypeChange(Window->cbbPerilstaticPumpCalibrationType);
+    EXPECT_FALSE(Window->edPerilstaticPumpRevs->GetEnabled());
+    EXPECT_FALSE(Window->edPerilstaticPumpDuration->GetEnabled());
+    Window->btnPerilstaticPumpStartStop->Click();
+    EXPECT_FALSE(Window->tmrPeristalticPump->GetEnabled());
+    Link()->ClearCalls();
+    Window->btnPerilstaticPumpStartStop->Click();
+    EXPECT_EQ(Link()->Lines(), (Lines{"DriveAllStop", "PeristalticPumpStop"}));
+    EXPECT_FALSE(Window->PumpCalRunning);
+}
+
+TEST_F(CalibrateDevice, ClosingTheWaitBoxDuringAPumpRunStopsThePumpOnly)
+{
+    Open();
+    Window->cbbPerilstaticPumpCalibrationType->SetItemIndex(2);
+    Window->btnPerilstaticPumpStartStop->Click();
+    ASSERT_NE(FWait, nullptr);
+    Link()->ClearCalls();
+    FWait->btnCancel->Click();
+    EXPECT_EQ(Link()->Lines(), (Lines{"PeristalticPumpStop"}));
+    EXPECT_FALSE(Window->PumpCalRunning);
+    EXPECT_EQ(Window->WaitBox, nullptr);
+}
+
+// ---------------------------------------------------------------------------------------
+// Pages per device type and language
+
+TEST_F(CalibrateDevice, PagesFollowTheDeviceType)
+{
+    const struct {
+        const char* type;
+        bool lb, lbl, doser, pump, lbButton;
+    } cases[] = {
+        {"DeviceType=ZEL\n", true, false, false, false, true},
+        {"DeviceType=LBL\n", false, true, true, true, false},
+        {"", true, true, true, true, true},
+    };
+    for (const auto& c : cases) {
+        Open(c.type);
+        EXPECT_EQ(GetTabVisible(Window->tsLB), c.lb) << c.type;
+        EXPECT_EQ(GetTabVisible(Window->tsLBL), c.lbl) << c.type;
+        EXPECT_EQ(GetTabVisible(Window->tsDoser), c.doser) << c.type;
+        EXPECT_EQ(GetTabVisible(Window->tsPump), c.pump) << c.type;
+        EXPECT_EQ(Window->btnDipperRotatorPosLB->GetEnabled(), c.lbButton) << c.type;
+        DestroyForms();
+        DoneCommon();
+        HlProvider.Link = nullptr;
+    }
+}
+
+TEST_F(CalibrateDevice, LanguageItemsReplaceTheirCaptions)
+{
+    ForceDirectories(Dir.File("Language"));
+    // Numbered items run without a gap; an empty one leaves its caption.
+    std::vector<std::string> items(58);
+    items[0] = "Geraet kalibrieren";
+    items[2] = "Sensor";
+    items[7] = "mN/m*";
+    items[15] = "Speichern";
+    items[31] = "Seite LB";
+    items[38] = "Rechts";
+    items[47] = "Umdrehungen";
+    items[48] = "Zeit";
+    items[49] = "Hand";
+    items[50] = "U";
+    items[56] = "l";
+    items[57] = "Umdr.";
+    std::string text = "[CalibrateDevice]\n";
+    for (size_t i = 0; i < items.size(); ++i) text += std::to_string(i) + "=" + items[i] + "\n";
+    WriteFileText(Dir.File("Language/english.lng"), text);
+    Open();
+    EXPECT_EQ(Window->GetCaption(), "Geraet kalibrieren");
+    EXPECT_EQ(Window->GBCurrentStatus->GetCaption(), "Current status");
+    EXPECT_EQ(Window->lblSensorADC->GetCaption(), "Sensor");
+    EXPECT_EQ(Window->lblBalanceTopUnit->GetCaption(), "mN/m*");
+    EXPECT_EQ(Window->lblBalanceBottomUnit->GetCaption(), "mN/m*");
+    EXPECT_EQ(Window->SBStoreCalibrate->GetCaption(), "Speichern");
+    EXPECT_EQ(Window->tsLB->GetCaption(), "Seite LB");
+    EXPECT_EQ(Window->btnVesselCW->GetCaption(), "Rechts");
+    EXPECT_EQ(Window->btnDipperCW->GetCaption(), "Rechts");
+    EXPECT_EQ(Window->cbbPerilstaticPumpCalibrationType->Items()[1], "Zeit");
+    EXPECT_EQ(Window->cbbPerilstaticPumpCalibrationType->GetItemIndex(), 0);
+    EXPECT_EQ(Window->cbbPerilstaticPumpVolumeUnit->Items()[2], "l");
+    EXPECT_EQ(Window->cbbPerilstaticPumpVolumeUnit->GetItemIndex(), 1);
+    EXPECT_EQ(Window->lblPumpCurrentRevs->GetCaption(), "Umdr.");
+    EXPECT_EQ(Window->lblPumpRevs->GetCaption(), "U");
+    // Not translated.
+    EXPECT_EQ(Window->tsDoser->GetCaption(), "Doser");
+    EXPECT_EQ(Window->GBDoserBallance->GetCaption(), "Doser ballance");
 }
 
 }  // namespace
