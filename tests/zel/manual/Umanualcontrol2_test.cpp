@@ -111,6 +111,35 @@ TEST_F(ManualCtrl2Test, StartSendsTheStoredTrackBarPositionsAsOldScaleCodes)
     EXPECT_EQ(Window->edtCell->GetMaxValue(), CalibrateParam.revolver.GetTotalCells());
 }
 
+TEST_F(ManualCtrl2Test, OldScaleMapsPositionsToCodesAndStepsFollowTheSpeedRange)
+{
+    Start("[ManualControl2]\nDocked=0\n");
+    const struct {
+        int Position;
+        int Code;
+    } cases[] = {{1, 1000}, {1000, 1}, {128, 873}, {500, 501}};
+    for (const auto& c : cases) {
+        Window->trbDoserSpeed->SetPosition(c.Position);
+        EXPECT_EQ(Window->TrackBarToSpeedCode(Window->trbDoserSpeed), c.Code) << c.Position;
+    }
+    Window->trbTapeSpeed->SetPosition(200);
+    EXPECT_EQ(Window->TrackBarToSpeedCode(Window->trbTapeSpeed), 56);
+    EXPECT_EQ(Window->TrackBarToSpeedCode(nullptr), 0);
+
+    // Line step 1 %, page step 10 % of the bar per unit of the speed range; never below
+    // one position.
+    const auto expected = [](double Range, double Fraction, TMotor& Unit) {
+        const int step = static_cast<int>(Range * Fraction / (Unit.GetMaxSpeed() - Unit.GetMinSpeed()));
+        return step < 1 ? 1 : step;
+    };
+    EXPECT_EQ(Window->trbDoserSpeed->GetLineSize(), expected(999, 0.01, CalibrateParam.doser));
+    EXPECT_EQ(Window->trbDoserSpeed->GetPageSize(), expected(999, 0.1, CalibrateParam.doser));
+    EXPECT_EQ(Window->trbRotBarrierSpeed->GetPageSize(), expected(254, 0.1, CalibrateParam.rotatingBarrier));
+    EXPECT_EQ(Window->trbTapeSpeed->GetPageSize(), expected(254, 0.1, CalibrateParam.tape));
+    EXPECT_EQ(Window->trbDoserSpeed->GetMin(), 1);
+    EXPECT_EQ(Window->trbDoserSpeed->GetMax(), 1000);
+}
+
 TEST_F(ManualCtrl2Test, TrackBarShowsWhileMovingAndSendsOnRelease)
 {
     Start("[ManualControl2]\nDocked=0\nDoserSpeed=100\n");
