@@ -1,5 +1,7 @@
 #include "zel/manual/Upumpcontrol.h"
 
+#include <algorithm>
+
 #include "platform/kvcls/kvcls.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
@@ -197,7 +199,11 @@ void TFPumpCtrl::CopyPresets()
 void TFPumpCtrl::LoadValues()
 {
     const char* section = Pattern().SettingsSection;
-    sldrPumpSpeed->SetPos(IniFile->ReadInteger(section, "PumpSpeed", 0));
+    // Clamped here, since the slider leaves a position below its range where it is when
+    // asked for that same position, and the pump would then be sent a speed code it
+    // cannot run.
+    const int stored = IniFile->ReadInteger(section, "PumpSpeed", 0);
+    sldrPumpSpeed->SetPos(std::clamp(stored, sldrPumpSpeed->GetMin(), std::max(sldrPumpSpeed->GetMin(), sldrPumpSpeed->GetMax())));
     edTargetPumpVolume->SetValueFloat(ReadVolume(section, "PumpVolume"));
 }
 
