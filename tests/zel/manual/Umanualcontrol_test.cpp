@@ -21,6 +21,8 @@
 #include "zel/core/Common.h"
 #include "zel/core/Hlprovider.h"
 #include "zel/core/Umain.h"
+#include "zel/core/MainWindowFixture.h"
+#include "zel/manual/Ucalibratedevice.h"
 #include "zel/manual/Umanualcontrol.h"
 
 namespace {
@@ -443,6 +445,73 @@ TEST_F(TManualCtrlTest, CaptionsFromTheLanguageSection)
     // The base texts were in place before the stored limits were set.
     EXPECT_EQ(Window->btnBDipUp->GetCaption(), "Oben[" + Fixed(CalibrateParam.dipper.HwToSh(10), 1) + "]");
     EXPECT_EQ(Window->FormatLimitCaption("Unten", 0), "Unten[" + Fixed(CalibrateParam.dipper.HwToSh(0), 1) + "]");
+}
+
+TEST_F(TManualCtrlTest, DipperButtonsAndBalanceZeroReachTheCalibrationWindow)
+{
+    Application->SetExeName(Dir.File("zel"));
+    InitCommon();
+    auto* calibration = CreateForm<TFCalibrateDevice>(nullptr);
+    DoneCommon();
+    Start("");
+    ASSERT_EQ(FCalibrateDevice, calibration);
+    Sent();
+    Window->SBDipperMoveUp->Click();
+    EXPECT_TRUE(calibration->btnDipperMoveUp->GetDown());
+    Window->SBDipperMoveDown->Click();
+    EXPECT_TRUE(calibration->btnDipperMoveDown->GetDown());
+    EXPECT_FALSE(calibration->btnDipperMoveUp->GetDown());
+    Window->btnDipperStop->Click();
+    EXPECT_FALSE(calibration->btnDipperMoveDown->GetDown());
+    EXPECT_EQ(Sent(), (Lines{"DipperMoveUp 00000000", "DipperMoveDown 00000000", "DipperStop"}));
+
+    // Zeroing the balance is the calibration window's "Liquid" level at the present reading.
+    const double savedMax = CalibrateParam.ballance.GetHwMax();
+    DeviceState.balance = 0x1234;
+    Window->btnBBalZero->Click();
+    EXPECT_EQ(CalibrateParam.ballance.GetHwMax(), 0x1234);
+    CalibrateParam.ballance.SetHwMax(savedMax);
+}
+
+// The window inside the program: docked at start, fed by the main window's routing of
+// the device's motion reports and its status refresh.
+class TManualCtrlInProgramTest : public TMainWindowFixture {
+protected:
+    void TearDown() override
+    {
+        TMainWindowFixture::TearDown();
+        DeviceState = TDeviceState{};
+    }
+};
+
+TEST_F(TManualCtrlInProgramTest, MotionReportsAndStatusRefreshReachTheWindow)
+{
+    Start("[Common]\n" + Libraries());
+    auto* window = CreateForm<TFManualCtrl>(nullptr);
+    Main->Show();
+    EXPECT_FALSE(window->Floating());
+    EXPECT_TRUE(window->GetVisible());
+    ASSERT_NE(Link(), nullptr);
+    EXPECT_EQ(Link()->Lines().at(0), "DipTopLevel= 00000000");
+
+    Link()->SendNotify(hlnMotionState, 2);
+    EXPECT_TRUE(window->btnBarrier1MoveRight->GetDown());
+    Link()->SendNotify(hlnMotionState, 8);
+    EXPECT_TRUE(window->SBDipperMoveDown->GetDown());
+    Link()->SendNotify(hlnDrivesStopped, 0);
+    EXPECT_FALSE(window->btnBarrier1MoveRight->GetDown());
+    EXPECT_FALSE(window->SBDipperMoveDown->GetDown());
+
+    DeviceState.dipperPos = 40000;
+    const std::uint32_t savedInterval = AppSettings.UpdateStatusInterval;
+    AppSettings.UpdateStatusInterval = 0;
+    Main->UpdateStatus();
+    AppSettings.UpdateStatusInterval = savedInterval;
+    EXPECT_EQ(window->STDipPos->GetCaption(), Fixed(CalibrateParam.dipper.HwToSh(40000), 1));
+
+    DestroyForms();
+    TIniFile ini(Dir.File("zel.ini"));
+    EXPECT_EQ(ini.ReadString("ManualControl", "Docked", ""), "1");
 }
 
 }  // namespace

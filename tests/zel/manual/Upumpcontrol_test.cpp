@@ -21,6 +21,7 @@
 #include "zel/core/Common.h"
 #include "zel/core/Hlprovider.h"
 #include "zel/core/Umain.h"
+#include "zel/core/MainWindowFixture.h"
 #include "zel/manual/Ucalibratedevice.h"
 #include "zel/manual/Umanualcontrol2.h"
 #include "zel/manual/Upumpcontrol.h"
@@ -353,6 +354,28 @@ TEST_F(TPumpCtrlTest, CaptionsFromTheOtherWindowAndTheLanguageSection)
     EXPECT_EQ(Window->lblDoserMoveLen->GetCaption(), "Hub");
     EXPECT_EQ(Window->GetHint(), "Handsteuerung");
     EXPECT_EQ(Window->cbbInjectorUnits->Items()[1], Doser->cbbInjectorUnits->Items()[1]);
+}
+
+using TPumpCtrlInProgramTest = TMainWindowFixture;
+
+TEST_F(TPumpCtrlInProgramTest, DocksAtStartAndFollowsTheDosersMotionReports)
+{
+    Start("[Common]\n" + Libraries());
+    auto* doser = CreateForm<TFManualCtrl2>(nullptr);
+    auto* window = CreateForm<TFPumpCtrl>(nullptr);
+    Main->Show();
+    EXPECT_FALSE(window->Floating());
+    EXPECT_TRUE(window->GetVisible());
+    Link()->SendNotify(hlnMotionState, 10);
+    EXPECT_TRUE(window->btnDoserUp->GetDown());
+    EXPECT_TRUE(doser->btnDoserUp->GetDown());
+    Link()->SendNotify(hlnDrivesStopped, 0);
+    EXPECT_FALSE(window->btnDoserUp->GetDown());
+    window->edTargetPumpVolume->SetValueFloat(0.75);
+    DestroyForms();
+    TIniFile ini(Dir.File("zel.ini"));
+    EXPECT_EQ(ini.ReadString("PumpControl", "Docked", ""), "1");
+    EXPECT_EQ(ini.ReadString("PumpControl", "PumpVolume", ""), "0.75");
 }
 
 }  // namespace
