@@ -11,6 +11,7 @@
 #include "zel/core/Ustatus.h"
 #include "zel/core/Uwait.h"
 #include "zel/manual/Umanualcontrol.h"
+#include "zel/manual/Upumpcontrol.h"
 
 TFCalibrateDevice* FCalibrateDevice = nullptr;
 
@@ -799,7 +800,10 @@ void TFCalibrateDevice::StorePumpCalibration()
     if (PumpMeasured()) CalibrateParam.perilstaticPump.SetFlowCoeff(PumpVolumePerRev);
 }
 
-void TFCalibrateDevice::UpdateNeighbourPumpRanges() {}
+void TFCalibrateDevice::UpdateNeighbourPumpRanges()
+{
+    if (auto* pump = dynamic_cast<TFPumpCtrl*>(TToolWindow::Find(TToolWindowKind::Pump))) pump->SetPumpRanges();
+}
 
 // ---------------------------------------------------------------------------------------
 // Storing

@@ -13,6 +13,7 @@
 #include "zel/core/Uwait.h"
 #include "zel/manual/Ucalibratedevice.h"
 #include "zel/manual/Umanualcontrol.h"
+#include "zel/manual/Upumpcontrol.h"
 
 namespace {
 
@@ -43,13 +44,17 @@ protected:
         Window = CreateForm<TFCalibrateDevice>(nullptr);
         Link()->ClearCalls();
     }
+    // The global calibration back to a fresh one's values: written by a fresh set and read
+    // back, since copying leaves the motor family's values as they are.
     void ResetCalibration()
     {
-        TCalibrateParam fresh;
-        for (size_t i = 0; i < CalibrateParam.Units().size(); ++i) CalibrateParam.Units()[i]->Assign(fresh.Units()[i]);
-        CalibrateParam.surface.SetBarriers(&CalibrateParam.barrier1, &CalibrateParam.barrier2);
-        // Copying a unit leaves the rotator's ring table as it was: clear it by loading.
-        const std::string file = Dir.File("rings.ini");
+        const std::string file = Dir.File("fresh.ini");
+        {
+            TCalibrateParam fresh;
+            fresh.Save(file);
+        }
+        CalibrateParam.Load(file);
+        // The fresh set keeps no ring positions beyond its own: clear the table by loading.
         WriteFileText(file, "[R]\ndipperRotator.countRings=2\ndipperRotator.ring0.ringPos=0\n"
                             "dipperRotator.ring1.ringPos=0\ndipperRotator.ring2.ringPos=0\n");
         TIniFile rings(file);
@@ -417,9 +422,15 @@ TEST_F(CalibrateDevice, RevolutionsRunMeasuresTheVolumePerRevolution)
     EXPECT_EQ(Window->txtPumpMaxSpeed->GetCaption(), "Max speed: 300.000 ml/min");
     EXPECT_TRUE(Window->SBStoreCalibrate->GetEnabled());
 
+    auto* pumpWindow = CreateForm<TFPumpCtrl>(nullptr);
+    const double slowest = CalibrateParam.perilstaticPump.GetMinSpeed();
     Window->SBStoreCalibrate->Click();
     EXPECT_DOUBLE_EQ(CalibrateParam.perilstaticPump.GetFlowCoeff(), 2.5);
     EXPECT_EQ(Stored("perilstaticPump.flowCoeff"), "2.5");
+    // The pump window's speed range follows the new flow per revolution.
+    EXPECT_NEAR(pumpWindow->edPumpSpeed->Min, 1.5, 1e-9);
+    EXPECT_NEAR(pumpWindow->edPumpSpeed->Max, 300, 1e-9);
+    EXPECT_NE(pumpWindow->edPumpSpeed->Min, slowest);
 }
 
 TEST_F(CalibrateDevice, AVolumeWithoutPumpTravelClearsTheResult)
