@@ -13,6 +13,7 @@
 #include "zel/core/Uwait.h"
 #include "zel/manual/Ucalibratedevice.h"
 #include "zel/manual/Umanualcontrol.h"
+#include "zel/manual/Umanualcontrol2.h"
 #include "zel/manual/Upumpcontrol.h"
 
 namespace {
@@ -292,6 +293,17 @@ TEST_F(CalibrateDeviceWithManual, ClosingTheWaitBoxCancelsTheAutoCalibration)
     EXPECT_EQ(Window->AutoCalState, 1);
 }
 
+TEST_F(CalibrateDevice, AnOpenWaitBoxGoesWithTheWindow)
+{
+    Open();
+    Window->btnBarAutoCalibrate->Click();
+    ASSERT_NE(FWait, nullptr);
+    FreeForm(Window);
+    Window = nullptr;
+    EXPECT_EQ(FWait, nullptr);
+    EXPECT_EQ(FCalibrateDevice, nullptr);
+}
+
 TEST_F(CalibrateDeviceWithManual, WithoutTheManualWindowTheBarriersStillRun)
 {
     Open();
@@ -382,6 +394,30 @@ TEST_F(CalibrateDevice, RefreshShowsTheReadingsAndLogsThreeRingLines)
     Window->RefreshIndicators();
     EXPECT_EQ(LogText(), "\nget ring 0 pos: 0\nget ring 1 pos: 0\nget ring 2 pos: 0"
                          "\nget ring 0 pos: 0\nget ring 1 pos: 0\nget ring 2 pos: 0");
+}
+
+TEST_F(CalibrateDevice, RotationButtonsPressTheLayerByLayerWindowsButtonsOnly)
+{
+    Open();
+    // Without the layer-by-layer window the buttons do nothing.
+    Window->btnVesselCW->Click();
+    auto* manual2 = CreateForm<TFManualCtrl2>(nullptr);
+    Link()->ClearCalls();
+    const struct {
+        TSpeedButton* mine;
+        TSpeedButton* theirs;
+    } cases[] = {
+        {Window->btnVesselCW, manual2->btnRotateRevolverClockwise},
+        {Window->btnVesselCCW, manual2->btnRotateRevolverAntiClockwise},
+        {Window->btnDipperCW, manual2->btnRotateDipperClockwise},
+        {Window->btnDipperCCW, manual2->btnRotateDipperAntiClockwise},
+    };
+    for (const auto& c : cases) {
+        ASSERT_FALSE(c.theirs->GetDown()) << c.theirs->Name;
+        c.mine->Click();
+        EXPECT_TRUE(c.theirs->GetDown()) << c.theirs->Name;
+    }
+    EXPECT_TRUE(Link()->Lines().empty());
 }
 
 // ---------------------------------------------------------------------------------------
