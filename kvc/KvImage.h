@@ -46,6 +46,8 @@ protected:
     void Paint() override;
     void Loaded() override;
     bool IsLoaded() const { return FLoaded; }
+    // A subclass's own default, set without repainting.
+    void SetDefaultAutoRefresh(bool Value) { FAutoRefresh = Value; }
     bool IsDestroying() const { return FDestroying; }
     // Set by Display when the picture was just composed: the window system's next paint
     // only shows it instead of composing it again.
