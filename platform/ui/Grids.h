@@ -1,0 +1,162 @@
+// A grid of text cells: fixed title rows and columns, a current cell moved by the mouse
+// and the arrow keys, and an in-place editor over the current cell whose keys pass
+// through the grid first (so a derived grid can filter or take them). The editor's text
+// goes back into the cell when the editor closes or the current cell moves.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+#include "platform/ui/Controls.h"
+#include "platform/ui/CustomEdit.h"
+#include "platform/ui/Strings.h"
+
+// Options of a grid.
+using TGridOptions = unsigned;
+constexpr TGridOptions goEditing = 1, goAlwaysShowEditor = 2, goTabs = 4;
+
+// How a cell is being drawn.
+using TGridDrawState = unsigned;
+constexpr TGridDrawState gdSelected = 1, gdFocused = 2, gdFixed = 4;
+
+// The kind of in-place editor a cell wants.
+enum TEditStyle { esSimple, esEllipsis, esPickList };
+
+class TStringGrid;
+
+class TInplaceEdit : public TCustomEdit {
+public:
+    explicit TInplaceEdit(TStringGrid* Grid);
+    TStringGrid* Grid() const { return FGrid; }
+
+protected:
+    // The grid sees every key first; keys that move between cells go to the grid only.
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+    void KeyPress(char& Key) override;
+    void DoExit() override;
+
+private:
+    TStringGrid* FGrid;
+};
+
+// An in-place editor with a list of values to pick from. The list is filled through
+// OnGetPickListItems when it is dropped down while empty; Alt+Down drops it down, Up and
+// Down then pick the previous or next value, Enter, Escape or Alt+Up close it.
+class TInplaceEditList : public TInplaceEdit {
+public:
+    using TInplaceEdit::TInplaceEdit;
+
+    int DropDownRows = 7;
+    TStringList PickList;
+    std::function<void(TInplaceEditList* Editor, TStringList& Items)> OnGetPickListItems;
+
+    bool ListLoaded() const { return PickList.Count() > 0; }
+    bool DroppedDown() const { return FDroppedDown; }
+    void DropDown();
+    void CloseUp();
+    // Index of the value shown, -1 when the text is none of them.
+    int ItemIndex() const { return PickList.IndexOf(GetText()); }
+    // Shows the value at Index.
+    void SelectItem(int Index);
+
+protected:
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+
+private:
+    bool FDroppedDown = false;
+};
+
+class TStringGrid : public TCustomControl {
+public:
+    explicit TStringGrid(TComponent* Owner);
+    ~TStringGrid() override;
+
+    int GetColCount() const { return FColCount; }
+    void SetColCount(int Value);
+    int GetRowCount() const { return FRowCount; }
+    void SetRowCount(int Value);
+    int GetFixedCols() const { return FFixedCols; }
+    void SetFixedCols(int Value);
+    int GetFixedRows() const { return FFixedRows; }
+    void SetFixedRows(int Value);
+    int GetDefaultColWidth() const { return FDefaultColWidth; }
+    void SetDefaultColWidth(int Value);
+    int GetDefaultRowHeight() const { return FDefaultRowHeight; }
+    void SetDefaultRowHeight(int Value);
+    int GetColWidths(int Col) const;
+    void SetColWidths(int Col, int Value);
+    int GetRowHeights(int Row) const;
+    void SetRowHeights(int Row, int Value);
+    TGridOptions GetOptions() const { return FOptions; }
+    void SetOptions(TGridOptions Value);
+
+    // Cells outside the grid read empty; writing them does nothing.
+    std::string GetCells(int Col, int Row) const;
+    void SetCells(int Col, int Row, const std::string& Text);
+
+    // The current cell; moving it asks SelectCell first.
+    int GetCol() const { return FCol; }
+    int GetRow() const { return FRow; }
+    void SetCol(int Value) { MoveCurrent(Value, FRow); }
+    void SetRow(int Value) { MoveCurrent(FCol, Value); }
+    void FocusCell(int Col, int Row) { MoveCurrent(Col, Row); }
+
+    // True while the in-place editor is shown.
+    bool GetEditorMode() const;
+    void SetEditorMode(bool Value);
+    // The editor (null before the first show).
+    TInplaceEdit* InplaceEditor() const { return FEditor; }
+
+    TRect CellRect(int Col, int Row) const;
+    // The cell under (X, Y); false outside every cell.
+    bool MouseToCell(int X, int Y, int& Col, int& Row) const;
+    // The picture of the last paint.
+    const TBitmap& Picture() const { return FBuffer; }
+
+protected:
+    virtual TInplaceEdit* CreateEditor();
+    virtual TEditStyle GetEditStyle(int Col, int Row);
+    // Draws one cell on CellCanvas(); the grid has filled it with its colour already.
+    virtual void DrawCell(int Col, int Row, const TRect& Rect, TGridDrawState State);
+    // False keeps the current cell where it is.
+    virtual bool SelectCell(int Col, int Row);
+    // The canvas cells are drawn on during a paint.
+    TCanvas* CellCanvas() const { return FBuffer.Canvas(); }
+
+    void ShowEditor();
+    void HideEditor();
+
+    void Paint() override;
+    void WndProc(TMessage& Message) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+    void KeyPress(char& Key) override;
+    void DoExit() override;
+    void Resize() override;
+
+private:
+    friend class TInplaceEdit;
+    void MoveCurrent(int Col, int Row);
+    void UpdateText();
+    void PlaceEditor();
+    void ResizeCells();
+    bool FocusWithin() const;
+
+    int FColCount = 5;
+    int FRowCount = 5;
+    int FFixedCols = 1;
+    int FFixedRows = 1;
+    int FDefaultColWidth = 64;
+    int FDefaultRowHeight = 24;
+    std::vector<int> FColWidths;
+    std::vector<int> FRowHeights;
+    TGridOptions FOptions = 0;
+    std::vector<std::vector<std::string>> FCells;  // [row][col]
+    int FCol = 1;
+    int FRow = 1;
+    TInplaceEdit* FEditor = nullptr;
+    TEditStyle FEditorStyle = esSimple;
+    bool FEditorShowing = false;
+    // Text of the cell when its editor opened, for Escape.
+    std::string FEditStartText;
+    TBitmap FBuffer;
+};
