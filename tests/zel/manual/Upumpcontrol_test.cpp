@@ -324,11 +324,12 @@ TEST_F(TPumpCtrlTest, InjectorPresetsPanelMirrorsTheOtherWindow)
     Window->btnInjectorPresetsCancel->Click();
     EXPECT_FALSE(Window->grpInjectorPresets->GetVisible());
     EXPECT_TRUE(Window->btnDoserUp->GetEnabled());
-    if (Window->cbbInjectorPresets->Items().Count() > 1) {
-        Window->cbbInjectorPresets->SetItemIndex(0);
-        Window->cbbInjectorPresetsChange(Window->cbbInjectorPresets);
-        EXPECT_EQ(Doser->cbbInjectorPresets->GetItemIndex(), 0);
-    }
+    ASSERT_EQ(Window->cbbInjectorPresets->Items().Count(), 2);
+    EXPECT_EQ(Window->cbbInjectorPresets->GetItemIndex(), 1);
+    Window->cbbInjectorPresets->SetItemIndex(0);
+    Window->cbbInjectorPresetsChange(Window->cbbInjectorPresets);
+    EXPECT_EQ(Doser->cbbInjectorPresets->GetItemIndex(), 0);
+    EXPECT_EQ(Window->cbbInjectorPresets->GetText(), Window->cbbInjectorPresets->Items()[0]);
 }
 
 TEST_F(TPumpCtrlTest, CaptionsFromTheOtherWindowAndTheLanguageSection)
