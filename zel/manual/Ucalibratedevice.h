@@ -26,7 +26,8 @@ public:
     LogFileCtrl& operator=(const LogFileCtrl&) = delete;
 
     bool IsOpen() const { return FFile != nullptr; }
-    // One "<Text> <index>" style line, written through to the file at once.
+    // One line of a ring and its position (Format takes the ring as %d and the position
+    // as %X), written through to the file at once.
     void RingLine(const char* Format, int Ring, int Position);
 
 private:

@@ -293,6 +293,22 @@ TEST_F(CalibrateDeviceWithManual, ClosingTheWaitBoxCancelsTheAutoCalibration)
     EXPECT_EQ(Window->AutoCalState, 1);
 }
 
+TEST_F(CalibrateDevice, DrivesStoppedNoticesOfTheLinkStepTheAutoCalibration)
+{
+    Open();
+    Window->btnBarAutoCalibrate->Click();
+    Link()->ClearCalls();
+    Link()->SendNotify(hlnDrivesStopped, 0);
+    EXPECT_EQ(Window->AutoCalState, 2);
+    DeviceState.barrier1Pos = 41000;
+    DeviceState.barrier2Pos = 40500;
+    Link()->SendNotify(hlnDrivesStopped, 0);
+    EXPECT_EQ(Window->AutoCalState, 0);
+    EXPECT_EQ(Link()->Lines(), (Lines{"Barrier1MoveLeft 00000000", "Barrier2MoveRight 00000000",
+                                      "Barrier1MoveRight 00000000", "Barrier2MoveLeft 00000000"}));
+    EXPECT_EQ(Window->txtSquareMinSteps->GetCaption(), "81500");
+}
+
 TEST_F(CalibrateDevice, AnOpenWaitBoxGoesWithTheWindow)
 {
     Open();
