@@ -488,10 +488,7 @@ void TFCalibrateDevice::SBGetCalibrateClick(TObject*)
     // record whose two readings coincide makes no line either. Either way the balance
     // keeps its calibration.
     if (coeff.hwMin == coeff.hwMax) return;
-    TClbBallance& balance = CalibrateParam.ballance;
-    balance.SetFromDeviceRecord(coeff.hwMin, coeff.shMin, coeff.hwMax, coeff.shMax);
-    EDBalanceTopLevel->InitFloat(balance.GetShMin());
-    EDBalanceBottomLevel->InitFloat(balance.GetShMax());
+    CalibrateParam.ballance.SetFromDeviceRecord(coeff.hwMin, coeff.shMin, coeff.hwMax, coeff.shMax);
     ShowCalibration();
     CalibrationChanged();
 }
