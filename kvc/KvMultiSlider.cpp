@@ -24,6 +24,7 @@ TKvMultiSliderItem::TKvMultiSliderItem(TCollection* Collection) : TCollectionIte
     Name = "Slider" + std::to_string(GetIndex() + 1);
     if (auto* sliders = dynamic_cast<TKvMultiSliderCollection*>(Collection))
         OnChange = [sliders](TObject* Sender) { sliders->Change(Sender); };
+    DoChange();
 }
 
 TKvMultiSliderItem::TKvMultiSliderItem(const TKvMultiSliderItem& Source)

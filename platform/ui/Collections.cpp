@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <stdexcept>
 
-TCollectionItem::TCollectionItem(TCollection* Collection) { SetCollection(Collection); }
+// The collection hears of a new item once it is complete (Add reports it): during this
+// constructor the derived item does not exist yet.
+TCollectionItem::TCollectionItem(TCollection* Collection)
+{
+    if (Collection) Collection->InsertItem(this);
+}
 
 TCollectionItem::~TCollectionItem() { SetCollection(nullptr); }
 
@@ -11,7 +16,10 @@ void TCollectionItem::SetCollection(TCollection* Value)
 {
     if (Value == FCollection) return;
     if (FCollection) FCollection->RemoveItem(this);
-    if (Value) Value->InsertItem(this);
+    if (Value) {
+        Value->InsertItem(this);
+        Value->Changed();
+    }
 }
 
 int TCollectionItem::GetIndex() const { return FCollection ? FCollection->IndexOf(this) : -1; }
@@ -39,6 +47,7 @@ TCollectionItem* TCollection::Add()
     if (!FItemFactory) throw std::logic_error("The collection has no item class");
     TCollectionItem* item = FItemFactory(this);
     if (item->GetCollection() != this) item->SetCollection(this);
+    else Changed();
     return item;
 }
 
@@ -90,7 +99,6 @@ void TCollection::InsertItem(TCollectionItem* Item)
 {
     FItems.push_back(Item);
     Item->FCollection = this;
-    Changed();
 }
 
 void TCollection::RemoveItem(TCollectionItem* Item)

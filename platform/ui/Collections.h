@@ -11,7 +11,8 @@ class TCollection;
 
 class TCollectionItem : public TPersistent {
 public:
-    // Joins Collection (when given) as its last item.
+    // Joins Collection (when given) as its last item; the collection reports the change
+    // when Add made the item, else the derived item reports it when complete.
     explicit TCollectionItem(TCollection* Collection);
     // Leaves the collection.
     ~TCollectionItem() override;
