@@ -12,6 +12,10 @@
 #include "zel/core/Umsg.h"
 #include "zel/core/Uprogress.h"
 #include "zel/core/Ustatus.h"
+#include "zel/manual/Ucalibratedevice.h"
+#include "zel/manual/Umanualcontrol.h"
+#include "zel/manual/Umanualcontrol2.h"
+#include "zel/manual/Upumpcontrol.h"
 
 namespace {
 
@@ -40,6 +44,10 @@ std::vector<TWindowEntry> ProgramWindows()
     return {
         Window(FMain),
         Window(FProgress),
+        Window(FCalibrateDevice),
+        Window(FManualCtrl),
+        Window(FManualCtrl2),
+        Window(FPumpCtrl),
         Window(FStatus),
         Window(FMsg),
     };
