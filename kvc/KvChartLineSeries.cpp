@@ -51,34 +51,61 @@ bool ClipSegment(TDoublePoint& A, TDoublePoint& B, double Left, double Top, doub
 
 TPoint ToPixel(const TDoublePoint& P) { return TPoint{static_cast<int>(P.x), static_cast<int>(P.y)}; }
 
-// Appends P to a polyline run. Within one pixel column only the first, lowest, highest and
-// last points of consecutive points matter: the vertical segments between them cover the
-// same pixels, so a long run of points in one column costs four points.
-void AppendToRun(std::vector<TPoint>& Run, size_t& ColumnStart, const TPoint& P)
-{
-    if (!Run.empty() && Run.back() == P) return;
-    if (Run.empty() || Run.back().x != P.x) {
-        ColumnStart = Run.size();
-        Run.push_back(P);
-        return;
+// Gathers the pixels of one polyline run. Within one pixel column only the first, lowest,
+// highest and last of consecutive points matter: the vertical segments between them cover
+// the same pixels, so a long run of points in one column costs at most four points.
+class TColumnThinner {
+public:
+    explicit TColumnThinner(std::vector<TPoint>& Run) : FRun(Run) {}
+    void Add(const TPoint& P)
+    {
+        if (!FOpen) {
+            Start(P);
+            return;
+        }
+        if (P == FLast) return;
+        if (P.x != FFirst.x) {
+            Flush();
+            Start(P);
+            return;
+        }
+        if (P.y < FLow.y) FLow = P, FLowAt = ++FCount;
+        else if (P.y > FHigh.y) FHigh = P, FHighAt = ++FCount;
+        else ++FCount;
+        FLast = P;
     }
-    // Same column: Run[ColumnStart..] holds the column's points in order.
-    Run.push_back(P);
-    const size_t n = Run.size() - ColumnStart;
-    if (n <= 4) return;
-    const TPoint first = Run[ColumnStart];
-    TPoint low = first, high = first;
-    size_t lowAt = ColumnStart, highAt = ColumnStart;
-    for (size_t i = ColumnStart; i < Run.size(); ++i) {
-        if (Run[i].y < low.y) low = Run[i], lowAt = i;
-        if (Run[i].y > high.y) high = Run[i], highAt = i;
+    // Writes the open column to the run.
+    void Flush()
+    {
+        if (!FOpen) return;
+        Push(FFirst);
+        if (FLowAt < FHighAt) {
+            Push(FLow);
+            Push(FHigh);
+        } else {
+            Push(FHigh);
+            Push(FLow);
+        }
+        Push(FLast);
+        FOpen = false;
     }
-    Run.resize(ColumnStart + 1);
-    const TPoint middle[2] = {lowAt < highAt ? low : high, lowAt < highAt ? high : low};
-    for (const TPoint& m : middle)
-        if (Run.back() != m) Run.push_back(m);
-    if (Run.back() != P) Run.push_back(P);
-}
+
+private:
+    void Start(const TPoint& P)
+    {
+        FOpen = true;
+        FFirst = FLow = FHigh = FLast = P;
+        FCount = FLowAt = FHighAt = 0;
+    }
+    void Push(const TPoint& P)
+    {
+        if (FRun.empty() || FRun.back() != P) FRun.push_back(P);
+    }
+    std::vector<TPoint>& FRun;
+    bool FOpen = false;
+    TPoint FFirst, FLow, FHigh, FLast;
+    int FCount = 0, FLowAt = 0, FHighAt = 0;
+};
 }  // namespace
 
 // The mapping of the last paint: value to pixel, as doubles before truncation.
@@ -145,6 +172,8 @@ void TKvLineSeries::PointsChanged()
 // ---- Points -----------------------------------------------------------------------------
 void TKvLineSeries::AddXY(double X, double Y)
 {
+    // A live graph adds a point per tick: known extents are widened, not searched again.
+    const bool extentsKnown = !FPointsChanged;
     if (FTypeDependence == tdPoints) {
         if (!FPoints.empty() && X < FPoints.back().x) FSorted = false;
         FPoints.push_back(TDPoint{X, Y});
@@ -155,7 +184,13 @@ void TKvLineSeries::AddXY(double X, double Y)
         if (FSorted && ((at > 0 && FPoints[at - 1].x > X) || (at + 1 < GetCount() && FPoints[at + 1].x < X)))
             FSorted = false;
     }
-    PointsChanged();
+    if (extentsKnown) {
+        FMin = TDPoint{std::min(FMin.x, X), std::min(FMin.y, Y)};
+        FMax = TDPoint{std::max(FMax.x, X), std::max(FMax.y, Y)};
+    }
+    ++FPointsVersion;
+    FPointsChanged = !extentsKnown;
+    if (FAutoUpdate && FCollection) FCollection->Change(this);
 }
 
 void TKvLineSeries::Clear()
@@ -455,30 +490,34 @@ void TKvLineSeries::DrawPolyline(TCanvas* Canvas, const TMapping& Map, const std
                                  int Last)
 {
     std::vector<TPoint> run;
-    size_t columnStart = 0;
+    run.reserve(static_cast<size_t>(std::min(Last - First + 1, 4 * (Map.Rect.Width() + 2 * int(ClipMargin)) + 8)));
+    TColumnThinner thinner(run);
     auto flush = [&] {
+        thinner.Flush();
         if (run.size() > 1) Canvas->Polyline(run);
         run.clear();
     };
     TDoublePoint previous = Map(Path[static_cast<size_t>(First)]);
-    if (Map.Inside(previous)) AppendToRun(run, columnStart, ToPixel(previous));
+    bool previousInside = Map.Inside(previous);
+    if (previousInside) thinner.Add(ToPixel(previous));
     for (int i = First + 1; i <= Last; ++i) {
         const TDoublePoint current = Map(Path[static_cast<size_t>(i)]);
-        const bool previousInside = Map.Inside(previous);
-        if (previousInside && Map.Inside(current)) {
-            AppendToRun(run, columnStart, ToPixel(current));
+        const bool currentInside = Map.Inside(current);
+        if (previousInside && currentInside) {
+            thinner.Add(ToPixel(current));
         } else {
             TDoublePoint a = previous, b = current;
             if (ClipSegment(a, b, Map.BoxLeft(), Map.BoxTop(), Map.BoxRight(), Map.BoxBottom())) {
                 if (!previousInside) {
                     flush();
-                    AppendToRun(run, columnStart, ToPixel(a));
+                    thinner.Add(ToPixel(a));
                 }
-                AppendToRun(run, columnStart, ToPixel(b));
+                thinner.Add(ToPixel(b));
             }
-            if (!Map.Inside(current)) flush();
+            if (!currentInside) flush();
         }
         previous = current;
+        previousInside = currentInside;
     }
     flush();
 }
