@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ui/ListBox.h"
+
 namespace {
 constexpr int GridLineWidth = 1;
 }
@@ -57,10 +59,29 @@ void TInplaceEdit::DoExit()
 void TInplaceEditList::DropDown()
 {
     if (PickList.Count() == 0 && OnGetPickListItems) OnGetPickListItems(this, PickList);
+    if (!FList) {
+        FList = new TListBox(this);
+        FList->SetParent(Grid());
+        FList->EndLoading();
+        FList->OnClick = [this](TObject*) {
+            SelectItem(FList->GetItemIndex());
+            CloseUp();
+        };
+    }
+    FList->SetItems(PickList);
+    FList->SetItemIndex(ItemIndex());
+    const int rows = std::max(1, std::min(PickList.Count(), DropDownRows));
+    FList->SetBounds(GetLeft(), GetTop() + GetHeight(), GetWidth(), rows * ListRowHeight + 2);
+    FList->Show();
+    FList->BringToFront();
     FDroppedDown = true;
 }
 
-void TInplaceEditList::CloseUp() { FDroppedDown = false; }
+void TInplaceEditList::CloseUp()
+{
+    if (FList) FList->Hide();
+    FDroppedDown = false;
+}
 
 void TInplaceEditList::SelectItem(int Index)
 {
@@ -68,6 +89,7 @@ void TInplaceEditList::SelectItem(int Index)
     SetText(PickList[Index]);
     SetModified(true);
     SetSelStart(static_cast<int>(GetText().size()));
+    if (FList) FList->SetItemIndex(Index);
 }
 
 void TInplaceEditList::KeyDown(WORD& Key, TShiftState Shift)
@@ -307,6 +329,7 @@ void TStringGrid::UpdateText()
 void TStringGrid::HideEditor()
 {
     if (!FEditorShowing) return;
+    if (auto* list = dynamic_cast<TInplaceEditList*>(FEditor)) list->CloseUp();
     UpdateText();
     const bool hadFocus = FEditor->Focused();
     FEditorShowing = false;

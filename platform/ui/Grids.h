@@ -38,12 +38,17 @@ private:
     TStringGrid* FGrid;
 };
 
+class TListBox;
+
 // An in-place editor with a list of values to pick from. The list is filled through
-// OnGetPickListItems when it is dropped down while empty; Alt+Down drops it down, Up and
-// Down then pick the previous or next value, Enter, Escape or Alt+Up close it.
+// OnGetPickListItems when it is dropped down while empty and shows below the cell, at
+// most DropDownRows rows high; Alt+Down drops it down, Up and Down then pick the previous
+// or next value, Enter, Escape or Alt+Up close it, and a click on a value picks it.
 class TInplaceEditList : public TInplaceEdit {
 public:
     using TInplaceEdit::TInplaceEdit;
+    // Height of one row of the dropped-down list.
+    static constexpr int ListRowHeight = 18;
 
     int DropDownRows = 7;
     TStringList PickList;
@@ -57,12 +62,15 @@ public:
     int ItemIndex() const { return PickList.IndexOf(GetText()); }
     // Shows the value at Index.
     void SelectItem(int Index);
+    // The dropped-down list (null before the first drop-down).
+    TListBox* List() const { return FList; }
 
 protected:
     void KeyDown(WORD& Key, TShiftState Shift) override;
 
 private:
     bool FDroppedDown = false;
+    TListBox* FList = nullptr;
 };
 
 class TStringGrid : public TCustomControl {

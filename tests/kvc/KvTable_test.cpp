@@ -12,6 +12,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/KeyState.h"
+#include "platform/ui/ListBox.h"
 #include "platform/ui/Timers.h"
 
 using namespace KVC;
@@ -446,11 +447,19 @@ TEST_F(TTableFixture, PickListCellsOfferTheOwnersValues)
     WidgetInput::PressKey(list, Qt::Key_Down, QString(), Qt::AltModifier);
     EXPECT_TRUE(list->DroppedDown());
     EXPECT_EQ(list->PickList.Count(), 3);
+    // The list shows under the cell, as many rows high as it has values (8 at most).
+    ASSERT_NE(list->List(), nullptr);
+    EXPECT_TRUE(list->List()->GetVisible());
+    EXPECT_EQ(list->List()->Count(), 3);
+    EXPECT_EQ(list->List()->GetTop(), Table->CellRect(5, 2).Bottom);
+    EXPECT_EQ(list->List()->GetHeight(), 3 * TInplaceEditList::ListRowHeight + 2);
     WidgetInput::PressKey(list, Qt::Key_Down);
     WidgetInput::PressKey(list, Qt::Key_Down);
     EXPECT_EQ(list->GetText(), "green");
+    EXPECT_EQ(list->List()->GetItemIndex(), 1);
     WidgetInput::PressKey(list, Qt::Key_Return, "\r");
     EXPECT_FALSE(list->DroppedDown());
+    EXPECT_FALSE(list->List()->GetVisible());
     EXPECT_EQ(Take(), (TEvents{"pick list 5,2"}));
     Table->FocusCell(1, 2);
     EXPECT_EQ(Strings[2], "green");
@@ -487,6 +496,16 @@ TEST_F(TTableFixture, ConversionsFallBackToTheDefault)
     Table->getCellInfo(2, 3)->EditInfo.Kind = tvFloat;
     Table->StoreCellValue(2, 3, Sep("6.9"));
     EXPECT_EQ(Ints[3], 6);
+
+    // A variable of a type the table does not know: both stores fail, each says so.
+    Debug.clear();
+    TKvTableCellInfo* odd = Table->getCellInfo(2, 4);
+    odd->VarType = 9;
+    Table->StoreCellValue(2, 4, "5");
+    EXPECT_EQ(Debug, (TEvents{"StoreCellValue: Используется значение по умолчанию", "StoreCellValue: Ошибка при сохранении типа"}));
+    EXPECT_EQ(Ints[4], 0);
+    odd->EditInfo.DefaultValue = "none";
+    EXPECT_EQ(Table->LoadCellValue(2, 4), "none");
 
     EXPECT_EQ(TKvTable::IsPresentChar("abc", 'c'), 3);
     EXPECT_EQ(TKvTable::IsPresentChar("abc", 'z'), 0);
