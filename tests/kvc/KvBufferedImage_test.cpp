@@ -4,7 +4,11 @@
 
 #include <memory>
 #include "TestSupport.h"
+#include <QImage>
+#include <QWidget>
 #include "kvc/KvBufferedImage.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Forms.h"
 
 using namespace KVC;
 
@@ -199,6 +203,34 @@ TEST_F(TImageFixture, SaveToBitmapFileWritesTheLastPicture)
     Image->SaveToBitmap(&copy);
     EXPECT_EQ(copy.Canvas()->GetPixel(9, 7), clMaroon);
     Image->SaveToBitmap(nullptr);
+}
+
+// On screen the picture composed by Display is shown by one copy, not composed again.
+TEST(BufferedImageOnScreen, DisplayShowsTheComposedPicture)
+{
+    TForm* form = new TForm(nullptr);
+    form->SetBounds(0, 0, 200, 100);
+    auto* image = new TKvBufferedImage(form);
+    image->SetParent(form);
+    image->SetBounds(0, 0, 30, 20);
+    image->SetBackDrawMode(bdmTiled);
+    image->SetColor(clWhite);
+    int composed = 0;
+    image->OnDrawBuffer = [&](TObject*, TCanvas* Canvas) {
+        ++composed;
+        Canvas->Brush()->SetColor(clBlue);
+        Canvas->FillRect(Rect(10, 5, 20, 15));
+    };
+    form->EndLoading();
+    form->Show();
+    Application->ProcessMessages();
+    composed = 0;
+    image->Display();
+    EXPECT_EQ(composed, 1);
+    const QImage screen = image->Widget()->grab().toImage();
+    EXPECT_EQ(screen.pixelColor(15, 10), QColor(0, 0, 255));
+    EXPECT_EQ(screen.pixelColor(5, 10), QColor(255, 255, 255));
+    FreeForm(form);
 }
 
 }  // namespace

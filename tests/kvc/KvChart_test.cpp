@@ -269,6 +269,67 @@ TEST_F(TChartFixture, SavedBitmapHoldsTheSeries)
     EXPECT_EQ(read.Canvas()->GetPixel(91, 91), clWhite);
 }
 
+TEST_F(TChartFixture, GridOverDataOnlyWhenAsked)
+{
+    TKvChartAxis& left = *Chart->LeftAxis();
+    left.SetVisible(true);
+    left.Labels()->SetVisible(false);
+    left.Ticks()->SetVisible(false);
+    left.SetFrequency(50);
+    left.SetGridVisible(true);
+    left.GridPen()->SetStyle(psSolid);
+    left.GridPen()->SetColor(clLime);
+    // The grid line of 50 lies on graph row 49, as does a series at 51.
+    Series->AddXY(0, 51);
+    Series->AddXY(100, 51);
+    std::vector<TRect> framed;
+    Chart->OnBeforeDrawGraphic = [&](TCanvas*, const TRect& R) { framed.push_back(R); };
+    Chart->Display();
+    ASSERT_EQ(Chart->GraphRect(), Rect(1, 1, 101, 101));
+    EXPECT_EQ(framed, std::vector<TRect>{Rect(0, 0, 102, 102)});
+    EXPECT_EQ(GraphPixel(40, 49), clRed);
+    Chart->SetDrawGridAfterData(true);
+    Chart->Display();
+    EXPECT_EQ(GraphPixel(40, 49), clLime);
+}
+
+TEST_F(TChartFixture, GraphicBitmapFillsTheGraphAreaLeavingItsTransparentColour)
+{
+    TKvAxisImage image(nullptr);
+    image.SetBounds(0, 0, 102, 102);
+    image.SetBevelOuter(bvNone);
+    image.SetBevelInner(bvNone);
+    image.SetLeftMargin(0);
+    image.SetTopMargin(0);
+    image.SetRightMargin(0);
+    image.SetBottomMargin(0);
+    image.Brush()->SetColor(clYellow);
+    image.EndLoading();
+    TBitmap picture;
+    picture.SetSize(2, 2);
+    picture.Canvas()->SetPixel(0, 0, clBlue);
+    picture.Canvas()->SetPixel(1, 0, clWhite);
+    picture.Canvas()->SetPixel(0, 1, clWhite);
+    picture.Canvas()->SetPixel(1, 1, clRed);
+    int prepared = 0;
+    image.OnPrepareGraphicBitmap = [&](TObject*) {
+        ++prepared;
+        picture.Canvas()->SetPixel(1, 1, clGreen);  // drawing here is part of the paint
+    };
+    image.SetAutoRefresh(true);
+    image.SetGraphicBitmap(&picture);
+    EXPECT_EQ(prepared, 1);
+    TCanvas* canvas = image.Buffer().Canvas();
+    EXPECT_EQ(canvas->GetPixel(1, 1), clBlue);
+    EXPECT_EQ(canvas->GetPixel(50, 50), clBlue);
+    EXPECT_EQ(canvas->GetPixel(75, 25), clYellow);  // white is transparent
+    EXPECT_EQ(canvas->GetPixel(100, 100), clGreen);
+    image.SetGraphicTransparentColor(clBlue);
+    EXPECT_EQ(prepared, 2);
+    EXPECT_EQ(canvas->GetPixel(50, 50), clYellow);
+    EXPECT_EQ(canvas->GetPixel(75, 25), clWhite);
+}
+
 double Milliseconds(std::chrono::steady_clock::duration D)
 {
     return std::chrono::duration<double, std::milli>(D).count();
