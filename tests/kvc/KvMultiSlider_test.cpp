@@ -250,6 +250,17 @@ TEST_F(TMultiSliderFixture, PaintBringsThumbsIntoRangeWithTheirEvents)
     EXPECT_EQ(Take(), (TEvents{"slider changing 1 100", "slider changing 0 0", "changing 0"}));
     EXPECT_EQ(Slider->Sliders()->GetItem(0)->GetPos(), 0);
     EXPECT_EQ(Slider->Sliders()->GetItem(1)->GetPos(), 100);
+
+    // With a stretch colour of its own, the first two thumbs are corrected first, in order.
+    Slider->SetSliderColor(6, clRed);
+    Slider->Sliders()->GetItem(0)->SetInternalPos(-1);
+    Slider->Sliders()->GetItem(1)->SetInternalPos(101);
+    Take();
+    Slider->Repaint();
+    EXPECT_EQ(Take(), (TEvents{"slider changing 0 0", "changing 0", "slider changing 1 100"}));
+    // Nothing left to correct: a second paint is silent.
+    Slider->Repaint();
+    EXPECT_TRUE(Take().empty());
 }
 
 TEST_F(TMultiSliderFixture, PictureOfBandRangeTicksAndThumbs)
