@@ -140,6 +140,14 @@ TKvLineSeries::~TKvLineSeries() = default;
 
 int TKvLineSeries::Index() const { return FCollection ? FCollection->IndexOf(this) : -1; }
 
+TKvLineSeries* TKvLineSeries::CreateCopy(const TKvLineSeries& Source)
+{
+    if (!Source.FCollection) return nullptr;
+    TKvLineSeries* copy = Source.FCollection->Add();
+    copy->Assign(&Source);
+    return copy;
+}
+
 void TKvLineSeries::Assign(const TPersistent* Source)
 {
     const auto* series = dynamic_cast<const TKvLineSeries*>(Source);

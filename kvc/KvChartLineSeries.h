@@ -34,6 +34,8 @@ public:
     void Assign(const TPersistent* Source) override;
     std::string GetDisplayName() const { return FName; }
     int Index() const;
+    // A new series in Source's collection, with its own name, looking like Source.
+    static TKvLineSeries* CreateCopy(const TKvLineSeries& Source);
 
     // ---- Points
     void AddXY(double X, double Y);

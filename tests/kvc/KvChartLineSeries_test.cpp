@@ -173,6 +173,14 @@ TEST_F(TSeriesFixture, AssignCopiesTheLookOnly)
     EXPECT_EQ(Series->ShapeBrush()->GetColor(), clLime);
     EXPECT_EQ(Series->GetCount(), 0);
     EXPECT_EQ(Series->GetName(), "LineSeries1");
+
+    // A copy joins the source's collection under a new name.
+    TKvLineSeries* copy = TKvLineSeries::CreateCopy(*source);
+    ASSERT_EQ(Chart->LineSeries()->Count(), 3);
+    EXPECT_EQ(Chart->LineSeries()->GetItem(2), copy);
+    EXPECT_EQ(copy->GetName(), "LineSeries3");
+    EXPECT_EQ(copy->GetTypePoints(), tpStar);
+    EXPECT_EQ(copy->GetCount(), 0);
     try {
         Series->Assign(Chart->Title());
         ADD_FAILURE();
