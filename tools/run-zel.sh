@@ -31,7 +31,8 @@ cleanup() { if [ -n "$emulator_pid" ]; then kill "$emulator_pid" 2>/dev/null || 
 trap cleanup EXIT
 log="$(mktemp)"
 # The emulator runs until its input ends; it stays open for as long as the program runs.
-"$bin/trough-emulator" < <(sleep infinity) > "$log" &
+# Like the instrument, it reports its state twice a second.
+"$bin/trough-emulator" --info-ms 500 < <(sleep infinity) > "$log" &
 emulator_pid=$!
 for _ in $(seq 50); do [ -s "$log" ] && break; sleep 0.1; done
 port="$(head -n 1 "$log")"
