@@ -216,6 +216,44 @@ TEST_F(TAxisImageFixture, TicksGridAndLabelsSitAtTheirValues)
     for (int x = g.Left - 6; x < g.Left - 1; ++x) EXPECT_EQ(Pixel(x, yTop), clRed) << x;
 }
 
+TEST_F(TAxisImageFixture, MinorTicksDivideEachStepAndContinuePastTheLast)
+{
+    TKvChartAxis& bottom = *Image->BottomAxis();
+    bottom.SetVisible(true);
+    bottom.SetMax(90);
+    bottom.SetFrequency(40);  // labels 0, 40, 80; minor ticks every 8
+    bottom.Ticks()->Pen()->SetColor(clRed);
+    Image->Display();
+    const TRect g = Image->GraphRect();
+    const double k = (g.Width() - 1) / 90.0;
+    auto isTick = [&](double Value, int Length) {
+        const int x = int(g.Left + Value * k);
+        for (int y = g.Bottom + 1; y <= g.Bottom + Length; ++y)
+            if (Pixel(x, y) != clRed) return false;
+        return Pixel(x, g.Bottom + Length + 1) != clRed;
+    };
+    for (double v : {0.0, 40.0, 80.0}) EXPECT_TRUE(isTick(v, 5)) << v;
+    for (double v : {8.0, 16.0, 24.0, 32.0, 48.0, 56.0, 64.0, 72.0, 88.0}) EXPECT_TRUE(isTick(v, 3)) << v;
+    // Past the last label only while inside the graph area: nothing at 96, beyond 90.
+    for (int x = int(g.Left + 88 * k) + 1; x < Image->GetWidth(); ++x)
+        for (int y = g.Bottom + 1; y <= g.Bottom + 3; ++y) EXPECT_NE(Pixel(x, y), clRed) << x;
+}
+
+// A caller shows a small range with a unit prefix: the range is rescaled first, and
+// the axis labels the rescaled numbers.
+TEST_F(TAxisImageFixture, LabelsOfARangeRescaledToAUnitPrefix)
+{
+    double min = 0, max = 0.002;
+    std::string unit;
+    const double factor = CorrectAxisData(min, max, "V", unit);
+    EXPECT_EQ(unit, "mV");
+    EXPECT_DOUBLE_EQ(factor, 1000);
+    TKvChartAxis axis;
+    axis.SetRange(min, max);
+    axis.SetFrequency(0.5);
+    EXPECT_EQ(Texts(axis), (std::vector<std::string>{"0.0", "0.5", "1.0", "1.5", "2.0"}));
+}
+
 TEST_F(TAxisImageFixture, ValueMappingBothWays)
 {
     Image->Display();
