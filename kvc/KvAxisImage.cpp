@@ -218,8 +218,8 @@ bool TKvAxisImage::ValueToGraphPoint(const TDPoint& Value, TPoint& Point, bool L
     const double px = g.Left + (Value.x - FBottomAxis->GetMin()) * FScaleX;
     const double py = g.Bottom - (Value.y - y.GetMin()) * FScaleY;
     // Far outside values saturate instead of overflowing the pixel type.
-    Point.x = static_cast<int>(std::clamp(px, -1e9, 1e9));
-    Point.y = static_cast<int>(std::clamp(py, -1e9, 1e9));
+    Point.x = std::isnan(px) ? 0 : static_cast<int>(std::clamp(px, -1e9, 1e9));
+    Point.y = std::isnan(py) ? 0 : static_cast<int>(std::clamp(py, -1e9, 1e9));
     return Point.x >= g.Left && Point.x <= g.Right && Point.y >= g.Top && Point.y <= g.Bottom;
 }
 

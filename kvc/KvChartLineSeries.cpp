@@ -29,6 +29,8 @@ struct TDoublePoint {
 // Cuts the segment A-B to Box (Liang-Barsky); false when nothing of it lies inside.
 bool ClipSegment(TDoublePoint& A, TDoublePoint& B, double Left, double Top, double Right, double Bottom)
 {
+    // A point without a finite value has no place on the picture: its segments are left out.
+    if (!std::isfinite(A.x) || !std::isfinite(A.y) || !std::isfinite(B.x) || !std::isfinite(B.y)) return false;
     double t0 = 0, t1 = 1;
     const double dx = B.x - A.x, dy = B.y - A.y;
     const double p[4] = {-dx, dx, -dy, dy};
@@ -182,6 +184,8 @@ void TKvLineSeries::AddXY(double X, double Y)
 {
     // A live graph adds a point per tick: known extents are widened, not searched again.
     const bool extentsKnown = !FPointsChanged;
+    // Without a finite x the list can no longer be searched by halving.
+    if (!std::isfinite(X)) FSorted = false;
     if (FTypeDependence == tdPoints) {
         if (!FPoints.empty() && X < FPoints.back().x) FSorted = false;
         FPoints.push_back(TDPoint{X, Y});
@@ -521,6 +525,10 @@ void TKvLineSeries::DrawPolyline(TCanvas* Canvas, const TMapping& Map, const std
                     thinner.Add(ToPixel(a));
                 }
                 thinner.Add(ToPixel(b));
+            } else if (currentInside) {
+                // After a point without a value the line starts again here.
+                flush();
+                thinner.Add(ToPixel(current));
             }
             if (!currentInside) flush();
         }
@@ -540,8 +548,8 @@ void TKvLineSeries::DrawPointByPoint(TCanvas* Canvas, const TMapping& Map, const
     for (int i = First; i <= Last; ++i) {
         const TDoublePoint current = Map(Path[static_cast<size_t>(i)]);
         const bool inside = Map.Inside(current);
-        const TPoint pixel = inside ? ToPixel(current) : TPoint{static_cast<int>(std::clamp(current.x, -1e9, 1e9)),
-                                                                static_cast<int>(std::clamp(current.y, -1e9, 1e9))};
+        auto saturate = [](double V) { return std::isnan(V) ? 0 : static_cast<int>(std::clamp(V, -1e9, 1e9)); };
+        const TPoint pixel = inside ? ToPixel(current) : TPoint{saturate(current.x), saturate(current.y)};
         if (FJoinPoints) {
             TDoublePoint a = previous, b = current;
             if (ClipSegment(a, b, Map.BoxLeft(), Map.BoxTop(), Map.BoxRight(), Map.BoxBottom())) {

@@ -145,6 +145,25 @@ TEST_F(TChartFixture, DensePointsDrawAsEveryLineWould)
     EXPECT_EQ(differ, 0);
 }
 
+TEST_F(TChartFixture, PointsWithoutAFiniteValueBreakTheLine)
+{
+    Series->SetTypeDependence(tdPoints);
+    const double nan = std::nan(""), inf = HUGE_VAL;
+    for (TDPoint p : {TDPoint{10, 10}, TDPoint{40, 10}, TDPoint{nan, 50}, TDPoint{50, 30}, TDPoint{80, 30},
+                      TDPoint{90, inf}})
+        Series->AddXY(p.x, p.y);
+    Chart->Display();
+    for (int x = 10; x < 40; ++x) EXPECT_EQ(GraphPixel(x, 90), clRed) << x;
+    for (int x = 50; x < 80; ++x) EXPECT_EQ(GraphPixel(x, 70), clRed) << x;
+    EXPECT_EQ(GraphPixel(45, 80), clWhite);  // no line through the missing value
+    EXPECT_EQ(GraphPixel(85, 50), clWhite);
+    Series->SetTypePoints(tpCross);
+    Chart->Display();
+    EXPECT_EQ(GraphPixel(50, 68), clBlack);  // shapes of the finite points only
+    TPoint p;
+    EXPECT_FALSE(Chart->ValueToGraphPoint(TDPoint{nan, nan}, p));
+}
+
 TEST_F(TChartFixture, PointShapes)
 {
     Series->AddXY(50, 50);
