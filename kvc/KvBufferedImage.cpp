@@ -38,8 +38,10 @@ void TKvBufferedImage::SetBackgroundBuffering(bool Value)
 
 void TKvBufferedImage::Paint()
 {
-    // The window system's paint right after Display only shows the fresh picture.
-    if (!FPictureShown && Canvas()->SurfaceSize().cx > 0) {
+    // The window system's paint right after Display only shows the fresh picture (unless
+    // the control changed its size in between).
+    if (!FPictureShown && Canvas()->SurfaceSize().cx > 0 && FBuffer->GetWidth() == ClientWidth() &&
+        FBuffer->GetHeight() == ClientHeight()) {
         FPictureShown = true;
         if (!FBuffer->Empty()) BitBlt(Canvas(), 0, 0, ClientWidth(), ClientHeight(), FBuffer->Canvas(), 0, 0, SRCCOPY);
         return;
