@@ -216,6 +216,40 @@ TEST_F(TAxisImageFixture, TicksGridAndLabelsSitAtTheirValues)
     for (int x = g.Left - 6; x < g.Left - 1; ++x) EXPECT_EQ(Pixel(x, yTop), clRed) << x;
 }
 
+TEST_F(TAxisImageFixture, RightAndTopAxesMirrorTheirTicks)
+{
+    TKvChartAxis& right = *Image->RightAxis();
+    TKvChartAxis& top = *Image->TopAxis();
+    for (TKvChartAxis* axis : {&right, &top}) {
+        axis->SetVisible(true);
+        axis->SetFrequency(50);
+        axis->Ticks()->SetMinorTickCount(0);
+        axis->Ticks()->Pen()->SetColor(clRed);
+    }
+    Image->Display();
+    const TRect g = Image->GraphRect();
+    const TRect w = Image->WorkRect();
+    // Room for labels on the right and above.
+    EXPECT_LT(g.Right + 1, w.Right - 2 - 5 - 10);
+    EXPECT_GT(g.Top - 1, w.Top + 2 + 5 + 5);
+    for (double v : {0.0, 50.0, 100.0}) {
+        const int y = int(g.Bottom - (v * g.Height() / 100 + 1));
+        for (int x = g.Right + 1; x <= g.Right + 5; ++x) EXPECT_EQ(Pixel(x, y), clRed) << v << " " << x;
+        EXPECT_NE(Pixel(g.Right + 6, y), clRed) << v;
+        EXPECT_TRUE(HasText(Rect(g.Right + 8, y - 4, w.Right, y + 5))) << v;
+        const int x = int(g.Left + v * (g.Width() - 1) / 100);
+        for (int ty = g.Top - 6; ty <= g.Top - 2; ++ty) EXPECT_EQ(Pixel(x, ty), clRed) << v << " " << ty;
+        EXPECT_NE(Pixel(x, g.Top - 7), clRed) << v;
+        EXPECT_TRUE(HasText(Rect(x - 8, w.Top, x + 9, g.Top - 8))) << v;
+    }
+    // Inner ticks point into the graph area.
+    right.Ticks()->SetType(cttInner);
+    Image->Display();
+    const TRect inner = Image->GraphRect();
+    const int y = int(inner.Bottom - (50 * inner.Height() / 100.0 + 1));
+    for (int x = inner.Right - 4; x < inner.Right; ++x) EXPECT_EQ(Pixel(x, y), clRed) << x;
+}
+
 TEST_F(TAxisImageFixture, MinorTicksDivideEachStepAndContinuePastTheLast)
 {
     TKvChartAxis& bottom = *Image->BottomAxis();
