@@ -1,4 +1,5 @@
 #include "kvc/KvAxisImage.h"
+#include "kvc/KvStore.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,13 +9,6 @@
 namespace KVC {
 
 namespace {
-template <class T>
-bool Store(T& Field, const T& Value)
-{
-    if (Field == Value) return false;
-    Field = Value;
-    return true;
-}
 
 // Label measuring gives up beyond these: a step too fine to reach a whole number of
 // decimals, or more labels than any picture can show.

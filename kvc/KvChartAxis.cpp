@@ -1,16 +1,8 @@
 #include "kvc/KvChartAxis.h"
+#include "kvc/KvStore.h"
 
 namespace KVC {
 
-namespace {
-template <class T>
-bool Store(T& Field, const T& Value)
-{
-    if (Field == Value) return false;
-    Field = Value;
-    return true;
-}
-}  // namespace
 
 TKvChartAxis::TKvChartAxis()
     : FTitle(std::make_unique<TKvChartTitle>()), FTicks(std::make_unique<TKvChartTicks>()),

@@ -1,16 +1,8 @@
 #include "kvc/KvChartClasses.h"
+#include "kvc/KvStore.h"
 
 namespace KVC {
 
-namespace {
-template <class T>
-bool Store(T& Field, const T& Value)
-{
-    if (Field == Value) return false;
-    Field = Value;
-    return true;
-}
-}  // namespace
 
 int NormalizeAngle(int Angle)
 {

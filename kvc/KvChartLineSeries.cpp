@@ -1,4 +1,5 @@
 #include "kvc/KvChartLineSeries.h"
+#include "kvc/KvStore.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,13 +11,6 @@ namespace KVC {
 namespace {
 constexpr double NoExtent = 1.7e308;
 
-template <class T>
-bool Store(T& Field, const T& Value)
-{
-    if (Field == Value) return false;
-    Field = Value;
-    return true;
-}
 
 // Segments are cut to this box around the drawing rectangle before they become pixels:
 // what lies outside is never seen, and far-away values would overflow the pixel type.

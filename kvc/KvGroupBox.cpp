@@ -1,4 +1,5 @@
 #include "kvc/KvGroupBox.h"
+#include "kvc/KvStore.h"
 
 #include "kvc/KvServiceFuncs.h"
 
@@ -7,13 +8,6 @@ namespace KVC {
 namespace {
 constexpr int Margin = 3;
 
-template <class T>
-bool Store(T& Field, const T& Value)
-{
-    if (Field == Value) return false;
-    Field = Value;
-    return true;
-}
 
 // A vertical caption reads bottom to top: its alignment becomes a layout along the band.
 TTextLayout LayoutAlongBand(TAlignment Alignment)

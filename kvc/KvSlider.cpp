@@ -1,4 +1,5 @@
 #include "kvc/KvSlider.h"
+#include "kvc/KvStore.h"
 
 #include <cmath>
 
@@ -20,13 +21,6 @@ TTextLayout VerticalLayout(TAlignment Alignment)
     }
 }
 
-template <class T>
-bool Store(T& Field, const T& Value)
-{
-    if (Field == Value) return false;
-    Field = Value;
-    return true;
-}
 }  // namespace
 
 TKvSlider::TKvSlider(TComponent* Owner) : TCustomControl(Owner)
