@@ -3,7 +3,6 @@
 
 namespace KVC {
 
-
 TKvChartAxis::TKvChartAxis()
     : FTitle(std::make_unique<TKvChartTitle>()), FTicks(std::make_unique<TKvChartTicks>()),
       FLabels(std::make_unique<TKvChartLabels>()), FGridPen(std::make_unique<TPen>()),

@@ -3,7 +3,6 @@
 
 namespace KVC {
 
-
 int NormalizeAngle(int Angle)
 {
     while (Angle < 0) Angle += 360;

@@ -11,7 +11,6 @@ namespace KVC {
 namespace {
 constexpr double NoExtent = 1.7e308;
 
-
 // Segments are cut to this box around the drawing rectangle before they become pixels:
 // what lies outside is never seen, and far-away values would overflow the pixel type.
 constexpr double ClipMargin = 1024;

@@ -8,7 +8,6 @@ namespace KVC {
 namespace {
 constexpr int Margin = 3;
 
-
 // A vertical caption reads bottom to top: its alignment becomes a layout along the band.
 TTextLayout LayoutAlongBand(TAlignment Alignment)
 {
