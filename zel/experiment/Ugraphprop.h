@@ -1,0 +1,83 @@
+// How a graph window shows its data: the records of one plotted line, one axis and the
+// whole graph, the defaults every new graph window starts from, and the colours given to
+// the series of a chart in turn.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+#include "platform/ui/Graphics.h"
+
+class ISXDataField;
+
+// One plotted line: where its data come from, how it looks and how its points are prepared.
+struct TZelGraphLineProp {
+    TColor LineColor = 0x0000FF;          // pen of the line and fill of its markers
+    TColor MarkerBorderColor = 0x0000FF;  // outline of the markers
+    std::uint8_t MarkerSize = 7;
+    std::uint8_t LineSplineOrder = 0;     // 0 straight segments, else the B-spline order
+    std::uint8_t LineTypePoints = 0;      // marker shape (TKvTypePoints)
+    std::uint8_t LineThikness = 1;        // pen width in pixels
+    std::uint8_t LineFilter = 0;          // half-width of the Gaussian smoothing of Y
+    bool LineJoinPoints = true;
+    bool LineDeriv1stOrder = false;       // plot the first difference of Y
+    bool LineNumPointsLimitation = true;
+    std::int32_t Axis = 0;                // 0 bottom (X), 1 left, 2 right
+    std::int32_t SeriesIndex = 0;         // the line's series in the chart; -1 without one
+    std::int32_t LineNumPointsMax = 1000;
+    std::uint8_t LineNumPointsLimitationType = 0;  // 0 decimation, else the most recent rows
+    ISXDataField* Table = nullptr;        // not owned: the graph window holds a use of it
+    std::string Source;                   // the table's name as offered to the operator
+    std::string Column;                   // full name of the plotted column
+};
+
+using TZelGraphLinePropVector = std::vector<TZelGraphLineProp>;
+
+// One axis and its lines.
+struct TZelGraphAxisProp {
+    TZelGraphLinePropVector Lines;
+    bool AutoScale = true;
+    float Min = 0;
+    float Max = 100;
+};
+
+// The look of one graph. Copies give the target's own fonts every attribute of the
+// source's fonts.
+struct TZelGraphProp {
+    TZelGraphProp();
+    TZelGraphProp(const TZelGraphProp& Other);
+    TZelGraphProp& operator=(const TZelGraphProp& Other);
+    ~TZelGraphProp();
+
+    std::string TitleText;
+    std::unique_ptr<TFont> TitleFont;
+    TColor ColorBackground = 0xFFFFFF;
+    TColor ColorAxis = 0;
+    TColor GridColor = 0x808080;
+    std::unique_ptr<TFont> LegendFont;
+    bool GridVisible = true;
+    bool LegendVisible = false;
+    bool HighlightAxisByLineColor = true;
+};
+
+// The defaults of new graph windows (DefaultAxisProp.Lines always stays empty).
+extern TZelGraphLineProp DefaultLineProp;
+extern TZelGraphAxisProp DefaultAxisProp;
+extern TZelGraphProp DefaultGraphProp;
+// Whether the defaults were read from the settings file in this run.
+extern bool GraphDefaultsLoaded;
+
+// Colours given in turn to the series of a chart.
+extern const std::array<TColor, 10> SeriesPalette;
+
+// The settings section of the graph defaults.
+inline constexpr const char* GraphPropSection = "GraphProp";
+
+// Write the defaults to the settings file at once.
+void SaveDefaultGraphProp();
+void SaveDefaultLineProp();
+// Read the defaults from the settings file; a missing or unreadable key keeps the value
+// in memory.
+void ReadDefaultGraphProp();
+void ReadDefaultLineProp();
