@@ -9,7 +9,9 @@ struct TCursorPair {
     Qt::CursorShape Shape;
 };
 const TCursorPair CursorTable[] = {
-    {crArrow, Qt::ArrowCursor}, {crCross, Qt::CrossCursor}, {crIBeam, Qt::IBeamCursor}, {crHandPoint, Qt::PointingHandCursor}};
+    {crArrow, Qt::ArrowCursor}, {crCross, Qt::CrossCursor}, {crIBeam, Qt::IBeamCursor}, {crHandPoint, Qt::PointingHandCursor},
+    {crSizeNESW, Qt::SizeBDiagCursor}, {crSizeNS, Qt::SizeVerCursor}, {crSizeNWSE, Qt::SizeFDiagCursor},
+    {crSizeWE, Qt::SizeHorCursor}, {crSizeAll, Qt::SizeAllCursor}};
 }  // namespace
 
 void SetControlCursor(TControl* Control, TCursor Cursor)
