@@ -1,0 +1,972 @@
+#include "zel/experiment/Uexpsetup.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/kvcls/kvcls.h"
+#include "platform/tabrix/SXDataSet.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/FloatFormat.h"
+#include "platform/ui/Strings.h"
+#include "zel/core/Calibrateparam.h"
+#include "zel/core/Hlprovider.h"
+#include "zel/core/Umain.h"
+#include "zel/experiment/Sxproperty.h"
+#include "zel/experiment/Ugraph.h"
+#include "zel/experiment/Ushowexperimentinfo.h"
+#include "zel/experiment/Usedatasetmanager.h"
+
+TFExpSetup* FExpSetup = nullptr;
+
+namespace {
+
+constexpr const char* Section = "ExpSetupForm";
+constexpr double Avogadro = 6.02e23;
+constexpr double SquareNanometresPerSquareCentimetre = 1e14;
+constexpr int MaxComponents = 20;
+constexpr const char* NodeKeys[] = {"SolName", "M_ind", "m_par", "V_ind", "v_par"};
+constexpr const char* SetFilter = "Multi-purpose set (*.mps)|*.mps";
+
+// The register grid's columns in their order, with the field each one sorts by.
+struct TRegColumn {
+    const char* Title;
+    bool Sorts;
+    TRegField Field;
+};
+constexpr TRegColumn RegColumns[] = {
+    {"Name", true, TRegField::FileName},       {"Date", true, TRegField::Date},
+    {"User", true, TRegField::User},           {"Compound", true, TRegField::Compound},
+    {"Substance", true, TRegField::Substance}, {"Subphase", true, TRegField::Subphase},
+    {"T", true, TRegField::Temperature},       {"Loaded", false, TRegField::Date},
+    {"FileName", true, TRegField::FileName},
+};
+
+std::string& FieldText(TRegRecord& Record, TRegField Field)
+{
+    switch (Field) {
+    case TRegField::User: return Record.User;
+    case TRegField::Compound: return Record.Compound;
+    case TRegField::Substance: return Record.Substance;
+    case TRegField::Subphase: return Record.Subphase;
+    case TRegField::Temperature: return Record.Temperature;
+    case TRegField::FileName:
+    case TRegField::Date: break;
+    }
+    return Record.FileName;
+}
+
+// A number typed by the operator or stored in the settings: "." or ",".
+bool ReadNumber(const std::string& Text, double& Value)
+{
+    try {
+        Value = ConvertString2Float(Text);
+        return true;
+    } catch (const EConvertError&) {
+        return false;
+    }
+}
+
+TRegDate RegDateOf(const TSXDateTime& Value)
+{
+    return TRegDate{Value.Year, Value.Month, Value.Day, Value.Hour, Value.Minute, Value.Second, Value.MSec};
+}
+
+TRegDate RegDateNow()
+{
+    const TLocalDateTime Now = LocalNow();
+    return TRegDate{Now.Year, Now.Month, Now.Day, Now.Hour, Now.Minute, Now.Second, Now.Millisecond};
+}
+
+// Comma text: items with blanks, commas or quotes are quoted, inner quotes doubled.
+std::string CommaText(const TStringList& Items)
+{
+    std::string Out;
+    for (int i = 0; i < Items.Count(); ++i) {
+        const std::string& Item = Items[i];
+        if (i > 0) Out += ",";
+        if (Item.find_first_of(" ,\"") == std::string::npos) {
+            Out += Item;
+            continue;
+        }
+        Out += '"';
+        for (char C : Item) Out += C == '"' ? std::string("\"\"") : std::string(1, C);
+        Out += '"';
+    }
+    return Out;
+}
+
+std::vector<std::string> SplitCommaText(const std::string& Text)
+{
+    std::vector<std::string> Out;
+    std::size_t i = 0;
+    while (i < Text.size()) {
+        std::string Item;
+        if (Text[i] == '"') {
+            ++i;
+            while (i < Text.size()) {
+                if (Text[i] == '"' && i + 1 < Text.size() && Text[i + 1] == '"') {
+                    Item += '"';
+                    i += 2;
+                } else if (Text[i] == '"') {
+                    ++i;
+                    break;
+                } else Item += Text[i++];
+            }
+        } else {
+            while (i < Text.size() && Text[i] != ',') Item += Text[i++];
+        }
+        Out.push_back(Item);
+        if (i < Text.size() && Text[i] == ',') ++i;
+    }
+    return Out;
+}
+
+std::string ColumnHeading(const TSXColumnInfo& Info, const char* Between)
+{
+    const std::string Unit = ReadFixedText(Info.Unit);
+    return ReadFixedText(Info.ShortName) + (Unit.empty() ? std::string() : Between + Unit);
+}
+
+std::string Format(const char* Pattern, auto... Values)
+{
+    const int Size = std::snprintf(nullptr, 0, Pattern, Values...);
+    std::string Out(static_cast<std::size_t>(std::max(Size, 0)) + 1, '\0');
+    std::snprintf(Out.data(), Out.size(), Pattern, Values...);
+    Out.resize(static_cast<std::size_t>(std::max(Size, 0)));
+    return Out;
+}
+
+template <class T>
+T* Placed(TWinControl* Parent, TComponent* Owner, int Left, int Top, int Width, int Height, const std::string& Caption = {})
+{
+    T* Control = new T(Owner);
+    Control->SetParent(Parent);
+    Control->SetBounds(Left, Top, Width, Height);
+    if (!Caption.empty()) Control->SetCaption(Caption);
+    return Control;
+}
+
+}  // namespace
+
+bool TNodesGrid::SelectCell(int Col, int Row)
+{
+    return !OnSelectCellQuery || OnSelectCellQuery(Col, Row);
+}
+
+TFExpSetup::TFExpSetup(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::ExpSetup)
+{
+    Name = "FExpSetup";
+    SetCaption("Experimental Setup");
+    SetBounds(0, 0, 720, 520);
+    PageControl = Placed<TPageControl>(this, this, 0, 0, 720, 520);
+    PageControl->DockSite = false;
+    PageControl->SetAlign(alClient);
+    tsDescription = new TTabSheet(this, PageControl);
+    tsDescription->SetCaption("Description");
+    tsDataSheets = new TTabSheet(this, PageControl);
+    tsDataSheets->SetCaption("Data Sheets");
+
+    gbDataList = Placed<TGroupBox>(tsDescription, this, 4, 4, 330, 180, "Data List");
+    TLabel** Labels[] = {&LUserName, &LCompoundName, &LSubstrate, &LSubphase, &LTemperature};
+    TComboBox** Combos[] = {&CBUserName, &CBCompoundName, &CBSubstrate, &CBSubphase, &CBTemperature};
+    const char* LabelTexts[] = {"User name", "Compound name", "Substrate", "Subphase", "Temperature"};
+    for (int i = 0; i < 5; ++i) {
+        *Labels[i] = Placed<TLabel>(gbDataList, this, 8, 22 + 30 * i, 110, 20, LabelTexts[i]);
+        TComboBox* Combo = Placed<TComboBox>(gbDataList, this, 120, 20 + 30 * i, 200, 24);
+        Combo->OnExit = [this, Combo](TObject*) { ComboExit(Combo); };
+        *Combos[i] = Combo;
+    }
+    gbWorkingDir = Placed<TGroupBox>(tsDescription, this, 4, 190, 330, 56, "Working Directory");
+    DEWorkingDir = Placed<TDirectoryEdit>(gbWorkingDir, this, 8, 22, 312, 24);
+
+    gbSolution = Placed<TGroupBox>(tsDescription, this, 340, 4, 370, 420, "Solution Composition");
+    LCompositionCount = Placed<TLabel>(gbSolution, this, 8, 22, 120, 20, "Composition count");
+    EDCompositionCount = Placed<KVC::TKvEdit>(gbSolution, this, 130, 20, 50, 24);
+    EDCompositionCount->SetTypeValue(KVC::tvDecimal);
+    EDCompositionCount->Min = 1;
+    EDCompositionCount->Max = MaxComponents;
+    EDCompositionCount->DefaultValue = "1";
+    EDCompositionCount->Increment = 1;
+    EDCompositionCount->InitInt(1);
+    EDCompositionCount->OnEnterValue = [this](TObject* Sender) { EDCompositionCountEnterValue(Sender); };
+    btnCompCountDown = Placed<TButton>(gbSolution, this, 182, 20, 22, 24, "<");
+    btnCompCountUp = Placed<TButton>(gbSolution, this, 204, 20, 22, 24, ">");
+    btnCompCountDown->OnClick = [this](TObject*) {
+        EDCompositionCount->SetValueInt(EDCompositionCount->GetValueInt() - static_cast<int>(EDCompositionCount->Increment));
+    };
+    btnCompCountUp->OnClick = [this](TObject*) {
+        EDCompositionCount->SetValueInt(EDCompositionCount->GetValueInt() + static_cast<int>(EDCompositionCount->Increment));
+    };
+    LVolumeOfSolvent = Placed<TLabel>(gbSolution, this, 8, 52, 150, 20, "Volume of Solvent, ml");
+    EDVolumeOfSolvent = Placed<KVC::TKvEdit>(gbSolution, this, 160, 50, 80, 24);
+    LAliquot = Placed<TLabel>(gbSolution, this, 8, 82, 150, 20, "Aliquot, ml");
+    EDAliquot = Placed<KVC::TKvEdit>(gbSolution, this, 160, 80, 80, 24);
+    for (KVC::TKvEdit* Edit : {EDVolumeOfSolvent, EDAliquot}) {
+        Edit->SetTypeValue(KVC::tvFloat);
+        Edit->FloatDigits = 3;
+        Edit->DefaultValue = "1";
+        Edit->SetText("1");
+    }
+    EDAliquot->OnEnterValue = [this](TObject* Sender) { EDAliquotEnterValue(Sender); };
+    LSurfaceArea = Placed<TLabel>(gbSolution, this, 8, 112, 150, 20, "Surface Area, nm^2");
+    STSurfaceArea = Placed<TLabel>(gbSolution, this, 160, 112, 150, 20);
+    STSurfaceArea->Font()->SetStyle(TFontStyles() << fsBold);
+    SGNodes = Placed<TNodesGrid>(gbSolution, this, 8, 140, 354, 270);
+    SGNodes->SetOptions(goEditing | goTabs);
+    SGNodes->SetColCount(4);
+    SGNodes->SetRowCount(2);
+    SGNodes->SetColWidths(0, 20);
+    SGNodes->OnSelectCellQuery = [this](int Col, int Row) {
+        const bool Accept = ValidateNodeCell(FNodeCol, FNodeRow);
+        if (Accept) {
+            FNodeCol = Col;
+            FNodeRow = Row;
+            FSavedNodeText = SGNodes->GetCells(Col, Row);
+        }
+        return Accept;
+    };
+    SGNodes->OnKeyPress = [this](TObject*, char& Key) { SGNodesKeyPress(Key); };
+    SGNodes->OnExit = [this](TObject*) { ValidateNodeCell(FNodeCol, FNodeRow); };
+
+    gbExperiments = Placed<TGroupBox>(tsDataSheets, this, 4, 4, 600, 200, "Experiments");
+    DBGrid = Placed<TStringGrid>(gbExperiments, this, 8, 20, 584, 172);
+    DBGrid->SetColCount(static_cast<int>(std::size(RegColumns)) + 1);
+    DBGrid->SetRowCount(2);
+    for (int c = 0; c < static_cast<int>(std::size(RegColumns)); ++c) DBGrid->SetCells(c + 1, 0, RegColumns[c].Title);
+    gbOperations = Placed<TGroupBox>(tsDataSheets, this, 610, 4, 100, 200, "Operations");
+    SBLoadUnload = Placed<TButton>(gbOperations, this, 8, 20, 84, 25, "Load");
+    SBLoadUnload->OnClick = [this](TObject* Sender) { SBLoadUnloadClick(Sender); };
+    gbExperimentTables = Placed<TGroupBox>(tsDataSheets, this, 4, 210, 300, 56, "Experiment Tables");
+    CBExperimentTables = Placed<TComboBox>(gbExperimentTables, this, 8, 22, 284, 24);
+    CBExperimentTables->SetStyle(csDropDownList);
+    CBExperimentTables->OnChange = [this](TObject* Sender) { CBExperimentTablesClick(Sender); };
+    gbExperimentData = Placed<TGroupBox>(tsDataSheets, this, 4, 270, 706, 220, "Experiment Data");
+    SGExperimentData = Placed<TStringGrid>(gbExperimentData, this, 8, 20, 690, 190);
+    SGExperimentData->SetOptions(goEditing);
+
+    // A child of the main window's area, except for the layer-by-layer device, where it
+    // is a window of its own.
+    if (DeviceType != dtLbl) SetFormStyle(fsMDIChild);
+}
+
+TFExpSetup::~TFExpSetup()
+{
+    if (FExpSetup == this) FExpSetup = nullptr;
+}
+
+void TFExpSetup::PrepareWindow()
+{
+    const char* Titles[] = {"Name", "M, g", "m, g", "V, ml", "v, ml"};
+    for (int c = 0; c < 5; ++c) SGNodes->SetCells(c + 1, 0, Titles[c]);
+    SGNodes->SetCells(0, 1, "1");
+    if (!ExpTable.Open(AppPath + "exp.d"))
+        Application->MessageBox(ExpTable.Error(), "Experimental Setup", MB_OK | MB_ICONERROR);
+}
+
+std::vector<TCaptionTarget> TFExpSetup::CaptionTargets()
+{
+    auto Of = [](TControl* Control) { return [Control](const std::string& Text) { Control->SetCaption(Text); }; };
+    std::vector<TCaptionTarget> Targets = {
+        [this](const std::string& Text) { SetCaption(Text); },
+        Of(tsDescription), Of(gbDataList), Of(LUserName), Of(LCompoundName), Of(LSubstrate), Of(LSubphase),
+        Of(LTemperature), Of(gbSolution), nullptr, nullptr, Of(LVolumeOfSolvent), Of(LAliquot), Of(LSurfaceArea),
+        Of(gbWorkingDir), Of(tsDataSheets), Of(gbExperimentTables), Of(gbOperations), Of(gbExperimentData),
+        nullptr, nullptr, nullptr, nullptr, nullptr, Of(gbExperiments)};
+    for (int c = 0; c < static_cast<int>(std::size(RegColumns)); ++c)
+        Targets.push_back([this, c](const std::string& Text) { DBGrid->SetCells(c + 1, 0, Text); });
+    Targets.push_back(Of(LCompositionCount));
+    return Targets;
+}
+
+// ---------------------------------------------------------------------------------------
+// Description and settings
+
+void TFExpSetup::LoadValues()
+{
+    const std::pair<TComboBox*, const char*> Combos[] = {{CBUserName, "UserName"}, {CBCompoundName, "CompoundName"},
+                                                         {CBSubstrate, "Substrate"}, {CBSubphase, "Subphase"},
+                                                         {CBTemperature, "Temperature"}};
+    for (const auto& [Combo, Key] : Combos) {
+        Combo->ClearItems();
+        for (int i = 0;; ++i) {
+            const std::string Item = IniFile->ReadString(Section, Key + std::to_string(i), "");
+            if (Item.empty()) break;
+            Combo->AddItem(Item);
+        }
+        Combo->SetText(IniFile->ReadString(Section, Key, Combo->GetText()));
+    }
+    double Number = 0;
+    if (ReadNumber(IniFile->ReadString(Section, "Aliquot", EDAliquot->GetText()), Number))
+        EDAliquot->SetText(FloatToStr(Number));
+    const int Count = IniFile->ReadInteger(Section, "CompositionCount", EDCompositionCount->GetValueInt());
+    EDCompositionCount->InitInt(std::clamp(Count, 1, MaxComponents));
+    CompositionCountChanged();
+    for (int i = 0; i < EDCompositionCount->GetValueInt(); ++i) {
+        SGNodes->SetCells(1, i + 1, IniFile->ReadString(Section, NodeKeys[0] + std::to_string(i), ""));
+        for (int c = 1; c < 5; ++c) {
+            const std::string Text = IniFile->ReadString(Section, NodeKeys[c] + std::to_string(i), "1");
+            SGNodes->SetCells(c + 1, i + 1, ReadNumber(Text, Number) ? FloatToStr(Number) : std::string("1"));
+        }
+    }
+    DEWorkingDir->SetText(IniFile->ReadString(Section, "WorkDir", DEWorkingDir->GetText()));
+    // An empty working folder means the program folder.
+    if (DEWorkingDir->GetText().empty()) DEWorkingDir->SetText(AppPath);
+    EDAliquotEnterValue(this);
+
+    // Sets loaded in an earlier run are gone: no record starts loaded.
+    for (int i = 0; i < ExpTable.Count(); ++i)
+        if (ExpTable.Record(i).SXDataSet != 0) {
+            TRegRecord Record = ExpTable.Record(i);
+            Record.SXDataSet = 0;
+            ExpTable.Update(i, Record);
+        }
+    Scroll(ExpTable.Count() > 0 ? 0 : -1);
+}
+
+void TFExpSetup::SaveValues()
+{
+    const std::pair<TComboBox*, const char*> Combos[] = {{CBUserName, "UserName"}, {CBCompoundName, "CompoundName"},
+                                                         {CBSubstrate, "Substrate"}, {CBSubphase, "Subphase"},
+                                                         {CBTemperature, "Temperature"}};
+    for (const auto& [Combo, Key] : Combos) {
+        for (int i = 0; i < Combo->Items().Count(); ++i)
+            IniFile->WriteString(Section, Key + std::to_string(i), Combo->Items()[i]);
+        IniFile->WriteString(Section, Key, Combo->GetText());
+    }
+    IniFile->WriteString(Section, "Aliquot", EDAliquot->GetText());
+    IniFile->WriteInteger(Section, "CompositionCount", EDCompositionCount->GetValueInt());
+    for (int i = 0; i < EDCompositionCount->GetValueInt(); ++i)
+        for (int c = 0; c < 5; ++c) IniFile->WriteString(Section, NodeKeys[c] + std::to_string(i), SGNodes->GetCells(c + 1, i + 1));
+    IniFile->WriteString(Section, "WorkDir", DEWorkingDir->GetText());
+}
+
+void TFExpSetup::ComboExit(TComboBox* Combo)
+{
+    const std::string Text = Combo->GetText();
+    if (Text.empty()) return;
+    for (const std::string& Item : Combo->Items().Lines())
+        if (Item == Text) return;
+    Combo->AddItem(Text);
+}
+
+std::string TFExpSetup::GetWorkDir() const
+{
+    std::string Folder = DEWorkingDir->GetText();
+    if (!Folder.empty() && Folder.back() != '/') Folder += '/';
+    return Folder;
+}
+
+void TFExpSetup::EDCompositionCountEnterValue(TObject*) { CompositionCountChanged(); }
+
+void TFExpSetup::CompositionCountChanged()
+{
+    const int Count = std::clamp(EDCompositionCount->GetValueInt(), 1, MaxComponents);
+    SGNodes->SetRowCount(Count + 1);
+    for (int r = 1; r <= Count; ++r) SGNodes->SetCells(0, r, std::to_string(r));
+    if (Count == 1) {
+        EDVolumeOfSolvent->SetReadOnly(false);
+        EDVolumeOfSolvent->OnEnterValue = [this](TObject* Sender) { EDAliquotEnterValue(Sender); };
+        SGNodes->SetColCount(4);
+    } else if (SGNodes->GetColCount() == 4) {
+        SGNodes->SetColCount(6);
+        SGNodes->SetCells(4, 0, "V, ml");
+        SGNodes->SetCells(5, 0, "v, ml");
+        EDVolumeOfSolvent->SetReadOnly(true);
+        EDVolumeOfSolvent->OnEnterValue = nullptr;
+    }
+}
+
+void TFExpSetup::SGNodesKeyPress(char& Key)
+{
+    if (SGNodes->GetCol() == 1) return;
+    if (Key == '.' || Key == ',') {
+        Key = GetDecimalSeparator();
+        return;
+    }
+    const bool Taken = (Key >= '0' && Key <= '9') || Key == '\t' || Key == '\r' || Key == 27 || Key == '\b';
+    if (!Taken) Key = 0;
+    if (Key == '\r') ValidateNodeCell(SGNodes->GetCol(), SGNodes->GetRow());
+}
+
+bool TFExpSetup::ValidateNodeCell(int Col, int Row)
+{
+    if (Col == 1) return true;
+    const std::string Text = SGNodes->GetCells(Col, Row);
+    if (Text == FSavedNodeText) return true;
+    double Value = 0;
+    if (!Text.empty() && ReadNumber(Text, Value)) {
+        FSavedNodeText = Text;
+        EDAliquotEnterValue(this);
+    } else {
+        SGNodes->SetCells(Col, Row, FSavedNodeText);
+    }
+    // The first attempt to leave a changed cell stays on it, so the operator sees the
+    // result; the next attempt succeeds.
+    return false;
+}
+
+double TFExpSetup::CalcMoleculeCount()
+{
+    const int Count = EDCompositionCount->GetValueInt();
+    double Aliquot = 0;
+    if (!ReadNumber(EDAliquot->GetText(), Aliquot)) return -1;
+    auto Cell = [this](int Col, int Row, double& Value) {
+        const std::string Text = SGNodes->GetCells(Col, Row);
+        return !Text.empty() && ReadNumber(Text, Value);
+    };
+    if (Count <= 1) {
+        double MolarMass = 0, Mass = 0, Volume = 0;
+        if (!Cell(2, 1, MolarMass) || !Cell(3, 1, Mass)) return -1;
+        if (!ReadNumber(EDVolumeOfSolvent->GetText(), Volume)) return -1;
+        if (Aliquot == 0 || Volume == 0) return -1;
+        return (Mass / MolarMass) * (Aliquot / Volume) * Avogadro;
+    }
+    if (Aliquot == 0) return -1;
+    double Sum = 0, Taken = 0;
+    for (int r = 1; r <= Count; ++r) {
+        double MolarMass = 0, Mass = 0, Volume = 0, Part = 0;
+        if (!Cell(2, r, MolarMass) || !Cell(3, r, Mass) || !Cell(4, r, Volume) || !Cell(5, r, Part)) return -1;
+        if (MolarMass == 0 || Mass == 0 || Volume == 0 || Part == 0) return -1;
+        Sum += Mass * Part / (MolarMass * Volume);
+        Taken += Part;
+    }
+    EDVolumeOfSolvent->SetValueFloat(Taken);
+    return Aliquot / Taken * Sum * Avogadro;
+}
+
+double TFExpSetup::AreaPerMolecule(double Area)
+{
+    const double Count = CalcMoleculeCount();
+    // No molecules, or a count that is not finite, has no area per molecule.
+    if (!(Count > 0) || !std::isfinite(Count)) return -1;
+    return Area * SquareNanometresPerSquareCentimetre / Count;
+}
+
+void TFExpSetup::EDAliquotEnterValue(TObject*)
+{
+    const double Area = AreaPerMolecule(CalibrateParam.surface.GetSquareMax());
+    if (Area < 0 || !std::isfinite(Area)) STSurfaceArea->SetCaption(GetResString("Calculation error!", "Calculation error!"));
+    else STSurfaceArea->SetCaption(FloatToStrF(Area, ffFixed, 15, 3));
+}
+
+std::string TFExpSetup::GetDescriptionText() const
+{
+    std::string Text = Format("%s: %s;\r\n%s: %s;\r\n%s: %s;\r\n%s: %s;\r\n%s: %s;\r\n",
+                              LUserName->GetCaption().c_str(), CBUserName->GetText().c_str(),
+                              LCompoundName->GetCaption().c_str(), CBCompoundName->GetText().c_str(),
+                              LSubstrate->GetCaption().c_str(), CBSubstrate->GetText().c_str(),
+                              LSubphase->GetCaption().c_str(), CBSubphase->GetText().c_str(),
+                              LTemperature->GetCaption().c_str(), CBTemperature->GetText().c_str());
+    const int Count = EDCompositionCount->GetValueInt();
+    Text += Format("\r\n%s\r\n%s: %d\r\n", gbSolution->GetCaption().c_str(), LCompositionCount->GetCaption().c_str(), Count);
+    auto Cell = [this](int Col, int Row) { return SGNodes->GetCells(Col, Row); };
+    if (Count <= 1) {
+        Text += Format("%s M=%sg m=%sg\r\n", Cell(1, 1).c_str(), Cell(2, 1).c_str(), Cell(3, 1).c_str());
+    } else {
+        for (int i = 0; i < Count; ++i)
+            Text += Format("%d. %s M=%sg m=%sg V=%sml v=%sml\r\n", i, Cell(1, i + 1).c_str(), Cell(2, i + 1).c_str(),
+                           Cell(3, i + 1).c_str(), Cell(4, i + 1).c_str(), Cell(5, i + 1).c_str());
+    }
+    Text += Format("%s=%s %s=%s\r\n", LVolumeOfSolvent->GetCaption().c_str(), EDVolumeOfSolvent->GetText().c_str(),
+                   LAliquot->GetCaption().c_str(), EDAliquot->GetText().c_str());
+    return Text;
+}
+
+std::string TFExpSetup::GetDeviceInfoText() const
+{
+    std::string Name, Version, Maker, Date;
+    HlProvider.GetDeviceName(Name);
+    HlProvider.GetDeviceVersion(Version);
+    HlProvider.GetManufacturer(Maker);
+    HlProvider.GetDeviceDate(Date);
+    return Format("Device informationDevice Name: %s\r\nVersion: %s\r\nManufacturer: %s\r\nDate: %s\r\n\r\n",
+                  Name.c_str(), Version.c_str(), Maker.c_str(), Date.c_str());
+}
+
+// ---------------------------------------------------------------------------------------
+// New file names
+
+std::string TFExpSetup::MakeDataFileName(const TLocalDateTime& Now)
+{
+    return Format("zel%02d%02d%02d%02d%02d.mps", Now.Year - 2000, Now.Month, Now.Day, Now.Hour, Now.Minute);
+}
+
+std::string TFExpSetup::NewDataFileName() const { return NewDataFileName(LocalNow()); }
+
+std::string TFExpSetup::NewDataFileName(const TLocalDateTime& Now) const
+{
+    const std::string Folder = GetWorkDir().empty() ? AppPath : GetWorkDir();
+    const std::string Name = MakeDataFileName(Now);
+    // Two runs in one minute would share a name: a taken name gets a number, so no run
+    // overwrites another's file.
+    std::string Path = Folder + Name;
+    const std::string Stem = Name.substr(0, Name.size() - 4);
+    for (int i = 1; IsExistingFile(Path); ++i) Path = Folder + Stem + "_" + std::to_string(i) + ".mps";
+    return Path;
+}
+
+// ---------------------------------------------------------------------------------------
+// The register
+
+ISXDataSet* TFExpSetup::RecordSet(const TRegRecord& Record) const
+{
+    const auto Found = FSets.find(Record.SXDataSet);
+    return Found == FSets.end() ? nullptr : Found->second;
+}
+
+void TFExpSetup::SetRecordSet(TRegRecord& Record, ISXDataSet* DataSet)
+{
+    if (Record.SXDataSet != 0 && RecordSet(Record) != DataSet) FSets.erase(Record.SXDataSet);
+    if (!DataSet) {
+        Record.SXDataSet = 0;
+        return;
+    }
+    if (RecordSet(Record) == DataSet) return;
+    Record.SXDataSet = FNextSetId++;
+    FSets[Record.SXDataSet] = DataSet;
+}
+
+void TFExpSetup::PostRecord(const TRegRecord& Record)
+{
+    if (FRecNo < 0) return;
+    FRecNo = ExpTable.Update(FRecNo, Record);
+    RefreshRegisterGrid();
+}
+
+void TFExpSetup::SetLoadCaptions(bool Loaded)
+{
+    SBLoadUnload->SetCaption(Loaded ? GetResString("Unload", "Unload") : GetResString("Load", "Load"));
+}
+
+void TFExpSetup::RefreshRegisterGrid()
+{
+    DBGrid->SetRowCount(std::max(ExpTable.Count(), 1) + 1);
+    if (ExpTable.Count() == 0)
+        for (int c = 1; c < DBGrid->GetColCount(); ++c) DBGrid->SetCells(c, 1, "");
+    for (int i = 0; i < ExpTable.Count(); ++i) {
+        const TRegRecord& R = ExpTable.Record(i);
+        const std::string Cells[] = {R.DataName(), RegDateText(R.Date), R.User, R.Compound, R.Substance,
+                                     R.Subphase,   R.Temperature,      R.Loaded() ? "Yes" : "No", R.FileName};
+        for (int c = 0; c < static_cast<int>(std::size(Cells)); ++c) DBGrid->SetCells(c + 1, i + 1, Cells[c]);
+    }
+}
+
+void TFExpSetup::Scroll(int Index)
+{
+    FRecNo = (Index >= 0 && Index < ExpTable.Count()) ? Index : (ExpTable.Count() > 0 ? ExpTable.Count() - 1 : -1);
+    FCurrentDataSet = nullptr;
+    if (FRecNo >= 0) {
+        TRegRecord Record = ExpTable.Record(FRecNo);
+        FCurrentDataSet = RecordSet(Record);
+        if (Record.SXDataSet != 0 && !UseDataSetManager.IsKnown(FCurrentDataSet)) {
+            FCurrentDataSet = nullptr;
+            SetRecordSet(Record, nullptr);
+            PostRecord(Record);
+        }
+    }
+    RefreshRegisterGrid();
+    FillTableList();
+    SetLoadCaptions(FCurrentDataSet != nullptr);
+}
+
+void TFExpSetup::FillFromSet(TRegRecord& Record, ISXDataSet* DataSet) const
+{
+    TSXPropertyRef<TSXDateTime> Date(DataSet, PropDateTime, false);
+    Record.Date = Date.Get() ? RegDateOf(*Date.Get()) : RegDateNow();
+    TSXPropertyRef<TZelExperimentInfo> Info(DataSet, PropExperimentInfo, false);
+    if (TZelExperimentInfo* I = Info.Get()) {
+        Record.User = ReadFixedText(I->UserName);
+        Record.Compound = ReadFixedText(I->CompoundName);
+        Record.Substance = ReadFixedText(I->Substrate);
+        Record.Subphase = ReadFixedText(I->Subphase);
+        Record.Temperature = ReadFixedText(I->Temperature);
+    }
+}
+
+void TFExpSetup::SBLoadUnloadClick(TObject*)
+{
+    if (FRecNo < 0) return;
+    TRegRecord Record = ExpTable.Record(FRecNo);
+    if (FCurrentDataSet) {
+        UseDataSetManager.Release(FCurrentDataSet);
+        FCurrentDataSet = nullptr;
+    } else if (IsExistingFile(Record.FileName)) {
+        FCurrentDataSet = LoadDataSet(Record.FileName);
+        SetRecordSet(Record, FCurrentDataSet);
+        PostRecord(Record);
+        UpdateTableNames();
+        if (FRecNo < 0) return;
+        Record = ExpTable.Record(FRecNo);
+    }
+    FillTableList();
+    SetRecordSet(Record, FCurrentDataSet);
+    PostRecord(Record);
+    SetLoadCaptions(FCurrentDataSet != nullptr);
+}
+
+void TFExpSetup::UnloadAll()
+{
+    const int Remembered = FRecNo;
+    for (int i = 0; i < ExpTable.Count(); ++i) {
+        Scroll(i);
+        if (!FCurrentDataSet) continue;
+        UseDataSetManager.Release(FCurrentDataSet);
+        TRegRecord Record = ExpTable.Record(FRecNo);
+        SetRecordSet(Record, nullptr);
+        PostRecord(Record);
+    }
+    FRecNo = Remembered;
+    FCurrentDataSet = nullptr;
+    FillTableList();
+    SetLoadCaptions(false);
+}
+
+void TFExpSetup::RemoveEmptyFileRecords()
+{
+    for (int i = 0; i < ExpTable.Count();) {
+        if (IsExistingFile(ExpTable.Record(i).FileName)) {
+            ++i;
+            continue;
+        }
+        Scroll(i);
+        if (FCurrentDataSet) UseDataSetManager.Release(FCurrentDataSet);
+        FSets.erase(ExpTable.Record(i).SXDataSet);
+        ExpTable.Delete(i);
+    }
+    Scroll(0);
+}
+
+void TFExpSetup::ClearTable()
+{
+    UnloadAll();
+    ExpTable.Clear();
+    FSets.clear();
+    Scroll(-1);
+}
+
+void TFExpSetup::RunRegisterInsert()
+{
+    const auto Chosen = PromptForOpenFile("", SetFilter, GetWorkDir());
+    // Cancelled, or no set could be read: the empty record is dropped.
+    if (!Chosen || !IsExistingFile(*Chosen)) return;
+    ISXDataSet* DataSet = LoadDataSet(*Chosen);
+    if (!DataSet) return;
+    TRegRecord Record;
+    Record.FileName = *Chosen;
+    FillFromSet(Record, DataSet);
+    SetRecordSet(Record, DataSet);
+    FRecNo = ExpTable.Append(Record);
+    FCurrentDataSet = DataSet;
+    RefreshRegisterGrid();
+    SetLoadCaptions(true);
+    FillTableList();
+    UpdateTableNames();
+}
+
+void TFExpSetup::DeleteRecord()
+{
+    if (FRecNo < 0) return;
+    const TRegRecord Record = ExpTable.Record(FRecNo);
+    const int Answer = MessageDlg(GetResString("Do you want delete file from hard disk?", "Do you want delete file from hard disk?"),
+                                  mtConfirmation, mbYesNoCancel);
+    if (Answer == mrCancel) return;
+    if (Answer == mrYes) std::remove(Record.FileName.c_str());
+    ISXDataSet* Held = RecordSet(Record);
+    FSets.erase(Record.SXDataSet);
+    ExpTable.Delete(FRecNo);
+    if (Held) UseDataSetManager.Release(Held);
+    Scroll(FRecNo);
+}
+
+bool TFExpSetup::PostWithRules(const TRegRecord& Before, const TRegRecord& After)
+{
+    if (!IsExistingFile(After.FileName)) {
+        Application->MessageBox(GetResString("File", "File") + " " + After.FileName + " " + GetResString("not found", "not found") + "!",
+                                "", MB_OK | MB_ICONERROR);
+        return false;
+    }
+    ISXDataSet* DataSet = FCurrentDataSet;
+    ISXDataSet* ForCheck = nullptr;
+    if (!DataSet) DataSet = ForCheck = LoadDataSet(After.FileName);
+    if (!DataSet) {
+        Application->MessageBox(GetResString("Save data error!", "Save data error!"), "", MB_OK | MB_ICONERROR);
+        return false;
+    }
+    {
+        TSXPropertyRef<TZelExperimentInfo> Info(DataSet, PropExperimentInfo, true);
+        bool Changed = false;
+        if (TZelExperimentInfo* I = Info.Get()) {
+            const std::pair<TRegField, char (*)[SXFixedTextSize]> Fields[] = {
+                {TRegField::User, &I->UserName},       {TRegField::Compound, &I->CompoundName},
+                {TRegField::Substance, &I->Substrate}, {TRegField::Subphase, &I->Subphase},
+                {TRegField::Temperature, &I->Temperature}};
+            TRegRecord Old = Before, New = After;
+            for (const auto& [Field, Target] : Fields) {
+                if (FieldText(New, Field) == FieldText(Old, Field)) continue;
+                WriteFixedText(*Target, FieldText(New, Field));
+                Changed = true;
+            }
+        }
+        if (Changed) SaveDataSet(After.FileName, DataSet);
+    }
+    if (ForCheck) UseDataSetManager.Release(ForCheck);
+    PostRecord(After);
+    return true;
+}
+
+bool TFExpSetup::EditField(TRegField Field, const std::string& Text)
+{
+    if (FRecNo < 0 || Field == TRegField::Date) return false;
+    const TRegRecord Before = ExpTable.Record(FRecNo);
+    TRegRecord After = Before;
+    if (Field == TRegField::FileName) {
+        if (Text == Before.FileName || !IsExistingFile(Before.FileName)) return false;
+        const std::string NewName = ExtractFilePath(Text).empty() ? GetWorkDir() + Text : Text;
+        if (std::rename(Before.FileName.c_str(), NewName.c_str()) == 0 && FCurrentDataSet)
+            FCurrentDataSet->SetFileName(NewName.c_str());
+        After.FileName = NewName;
+    } else {
+        FieldText(After, Field) = Text;
+    }
+    return PostWithRules(Before, After);
+}
+
+void TFExpSetup::SortByColumn(int GridColumn)
+{
+    if (GridColumn < 1 || GridColumn > static_cast<int>(std::size(RegColumns))) return;
+    const TRegColumn& Column = RegColumns[GridColumn - 1];
+    if (!Column.Sorts) return;
+    const TRegRecord Current = FRecNo >= 0 ? ExpTable.Record(FRecNo) : TRegRecord{};
+    ExpTable.SortBy(Column.Field);
+    for (int i = 0; i < ExpTable.Count(); ++i)
+        if (ExpTable.Record(i) == Current) FRecNo = i;
+    RefreshRegisterGrid();
+}
+
+void TFExpSetup::UpdateTableNames()
+{
+    if (FRecNo < 0) return;
+    const TRegRecord Before = ExpTable.Record(FRecNo);
+    TRegRecord After = Before;
+    TStringList Items;
+    if (ISXDataSet* DataSet = RecordSet(Before)) {
+        std::string Stem = Before.DataName();
+        const std::size_t Ext = Stem.find(".mps");
+        if (Ext != std::string::npos) Stem.erase(Ext, 4);
+        TStringList Names;
+        DataSet->GetFieldNames(ZelTableCategory, &Names);
+        for (const std::string& Name : Names.Lines()) Items.Add(Stem + "." + Name);
+    }
+    After.StrTables = CommaText(Items);
+    PostWithRules(Before, After);
+}
+
+int TFExpSetup::ListTables(TStringList* List)
+{
+    int Added = 0;
+    for (int i = 0; i < ExpTable.Count(); ++i)
+        for (const std::string& Item : SplitCommaText(ExpTable.Record(i).StrTables)) {
+            List->Add(Item);
+            ++Added;
+        }
+    return Added;
+}
+
+int TFExpSetup::FindByDataName(const std::string& DataName) const
+{
+    for (int i = 0; i < ExpTable.Count(); ++i)
+        if (ExpTable.Record(i).DataName() == DataName) return i;
+    return -1;
+}
+
+ISXDataField* TFExpSetup::GetTableByName(const std::string& Name)
+{
+    const std::size_t Point = Name.find('.');
+    if (Point == std::string::npos) return nullptr;
+    const int Index = FindByDataName(Name.substr(0, Point) + ".mps");
+    if (Index < 0) return nullptr;
+    const int Remembered = FRecNo;
+    Scroll(Index);
+    if (!FCurrentDataSet) SBLoadUnloadClick(this);
+    ISXDataField* Table = FCurrentDataSet ? FCurrentDataSet->FindField(ZelTableCategory, Name.substr(Point + 1).c_str()) : nullptr;
+    Scroll(Remembered);
+    return Table;
+}
+
+bool TFExpSetup::LocateDataSet(ISXDataField* Table)
+{
+    ISXDataSet* DataSet = Table ? Table->GetDataSet() : nullptr;
+    if (!DataSet) return false;
+    for (int i = 0; i < ExpTable.Count(); ++i)
+        if (RecordSet(ExpTable.Record(i)) == DataSet) {
+            Scroll(i);
+            return true;
+        }
+    return false;
+}
+
+void TFExpSetup::AddDataSet(ISXDataField* Table)
+{
+    ISXDataSet* DataSet = Table ? Table->GetDataSet() : nullptr;
+    if (!DataSet) return;
+    if (!LocateDataSet(Table)) {
+        std::string FileName = DataSet->GetFileName();
+        if (FileName.empty()) {
+            FileName = NewDataFileName();
+            DataSet->SetFileName(FileName.c_str());
+        }
+        TRegRecord Record;
+        Record.FileName = FileName;
+        SetRecordSet(Record, DataSet);
+        UseDataSetManager.AddRef(DataSet);
+        FillFromSet(Record, DataSet);
+        SaveDataSet(FileName, DataSet);
+        FRecNo = ExpTable.Append(Record);
+        FCurrentDataSet = nullptr;
+        RefreshRegisterGrid();
+        SetLoadCaptions(true);
+    }
+    FillTableList();
+    UpdateTableNames();
+}
+
+void TFExpSetup::ShowExperimentInfo()
+{
+    if (!FCurrentDataSet) return;
+    if (!FCurrentDataSet->HasProperty(PropExperimentInfoStr)) {
+        Application->MessageBox(GetResString("No information", "No information"), "", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    TSXPropertyStr Text(FCurrentDataSet, PropExperimentInfoStr);
+    auto* Viewer = CreateForm<TFShowExperimentInfo>(nullptr);
+    Viewer->SetInfoText(Text.AsString());
+    Viewer->ShowModal();
+    FreeForm(Viewer);
+}
+
+void TFExpSetup::WMSave()
+{
+    if (!FCurrentDataSet) return;
+    const auto Chosen = PromptForSaveFile("", "Multi-purpose set (*.mps)|*.mps|Text file (*.txt)|*.txt", GetWorkDir());
+    if (!Chosen) return;
+    // The chosen file's ending tells which of the two kinds the operator picked.
+    const std::string Lower = LowerCase(*Chosen);
+    if (Lower.size() >= 4 && Lower.compare(Lower.size() - 4, 4, ".txt") == 0) ExportText(*Chosen, FCurrentTable);
+    else {
+        const std::string Kept = FCurrentDataSet->GetFileName();
+        SaveDataSet(*Chosen, FCurrentDataSet);
+        FCurrentDataSet->SetFileName(Kept.c_str());
+    }
+}
+
+void TFExpSetup::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_ROWSADDED: {
+        const auto Rows = static_cast<std::uint64_t>(Message.LParam);
+        WMRowsAdded(reinterpret_cast<ISXDataField*>(Message.WParam), static_cast<int>(Rows >> 32),
+                    static_cast<int>(Rows & 0xFFFFFFFFu));
+        return;
+    }
+    case WM_SAVE: WMSave(); return;
+    default: TToolWindow::WndProc(Message);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Table view and text export
+
+void TFExpSetup::FillTableList()
+{
+    FCurrentTable = nullptr;
+    CBExperimentTables->ClearItems();
+    TStringList Names;
+    if (FCurrentDataSet) FCurrentDataSet->GetFieldNames(ZelTableCategory, &Names);
+    for (const std::string& Name : Names.Lines()) CBExperimentTables->AddItem(Name);
+    const bool Any = Names.Count() > 0;
+    SGExperimentData->SetEnabled(Any);
+    if (Any) {
+        CBExperimentTables->SetItemIndex(0);
+        CBExperimentTablesClick(this);
+        return;
+    }
+    SGExperimentData->SetColCount(2);
+    SGExperimentData->SetRowCount(2);
+    SGExperimentData->SetCells(1, 0, "");
+    SGExperimentData->SetCells(0, 1, "");
+    SGExperimentData->SetCells(1, 1, GetResString("None", "None"));
+}
+
+void TFExpSetup::ShowTableRow(int Row)
+{
+    TPTableData Data(FCurrentTable);
+    if (!Data.Valid) return;
+    SGExperimentData->SetCells(0, Row + 1, std::to_string(Row + 1));
+    for (int c = 0; c < Data.GetNumColumns(); ++c)
+        SGExperimentData->SetCells(c + 1, Row + 1, FloatToStrF(Data.GetData(c, Row), ffFixed, 12, 3));
+}
+
+void TFExpSetup::CBExperimentTablesClick(TObject*)
+{
+    if (!FCurrentDataSet) return;
+    FCurrentTable = FCurrentDataSet->FindField(ZelTableCategory, CBExperimentTables->GetText().c_str());
+    if (!FCurrentTable) return;
+    TPTableData Data(FCurrentTable);
+    if (!Data.Valid) return;
+    SGExperimentData->SetColCount(Data.GetNumColumns() + 1);
+    SGExperimentData->SetEnabled(Data.GetNumRows() > 0);
+    SGExperimentData->SetRowCount(std::max(Data.GetNumRows() + 1, 2));
+    if (Data.GetNumRows() == 0)
+        for (int c = 0; c <= Data.GetNumColumns(); ++c) SGExperimentData->SetCells(c, 1, "");
+    for (int c = 0; c < Data.GetNumColumns(); ++c)
+        if (const TSXColumnInfo* Info = Data.GetColumnInfo(c)) SGExperimentData->SetCells(c + 1, 0, ColumnHeading(*Info, ", "));
+    for (int r = 0; r < Data.GetNumRows(); ++r) ShowTableRow(r);
+}
+
+void TFExpSetup::WMRowsAdded(ISXDataField* Table, int First, int Last)
+{
+    if (!Table || Table != FCurrentTable) return;
+    TPTableData Data(Table);
+    if (!Data.Valid) return;
+    if (Data.GetNumRows() > 0) SGExperimentData->SetRowCount(Data.GetNumRows() + 1);
+    for (int r = std::max(First, 0); r <= Last && r < Data.GetNumRows(); ++r) ShowTableRow(r);
+}
+
+bool TFExpSetup::ExportText(const std::string& FileName, ISXDataField* Table)
+{
+    ISXDataSet* DataSet = Table ? Table->GetDataSet() : nullptr;
+    if (!DataSet) return false;
+    std::string Out = "Zelmora experiment\r\n";
+    Out += std::string("Original file name: ") + DataSet->GetFileName() + "\r\n";
+    {
+        TSXPropertyRef<TSXDateTime> Date(DataSet, PropDateTime, false);
+        if (const TSXDateTime* D = Date.Get()) Out += "Date: " + DateTimeText(*D) + "\r\n";
+        TSXPropertyRef<TZelExperimentInfo> Info(DataSet, PropExperimentInfo, false);
+        if (const TZelExperimentInfo* I = Info.Get()) {
+            Out += "User: " + ReadFixedText(I->UserName) + "\r\n";
+            Out += "CompoundName: " + ReadFixedText(I->CompoundName) + "\r\n";
+            Out += "Substrate: " + ReadFixedText(I->Substrate) + "\r\n";
+            Out += "Subphase: " + ReadFixedText(I->Subphase) + "\r\n";
+            Out += "Temperature: " + ReadFixedText(I->Temperature) + "\r\n";
+        }
+    }
+    TPTableData Data(Table);
+    if (Data.Valid) {
+        const std::string Rule = std::string(83, '-') + "\r\n";
+        Out += "\r\nData\r\n" + Rule + "  No";
+        for (int c = 0; c < Data.GetNumColumns(); ++c) {
+            const TSXColumnInfo* Info = Data.GetColumnInfo(c);
+            Out += Format(" %10s", Info ? ColumnHeading(*Info, ",").c_str() : "");
+        }
+        Out += "\r\n" + Rule;
+        for (int r = 0; r < Data.GetNumRows(); ++r) {
+            Out += Format("%4d", r + 1);
+            for (int c = 0; c < Data.GetNumColumns(); ++c) Out += Format(" %10.3g", static_cast<double>(Data.GetData(c, r)));
+            Out += "\r\n";
+        }
+        Out += Rule;
+    }
+    return WriteFileAtomically(FileName, Out);
+}

@@ -1,0 +1,156 @@
+// The experiment set-up window: the experiment description and solution composition, the
+// experiment register of data-set files, and the view and text export of one table.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+#include "kvc/KvEdit.h"
+#include "platform/regtable/RegTable.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/Grids.h"
+#include "platform/ui/RxSpin.h"
+#include "platform/ui/StdCtrls.h"
+#include "platform/ui/FileDates.h"
+#include "zel/core/Toolwindow.h"
+
+class ISXDataSet;
+class ISXDataField;
+
+// The component grid: asks the window before another cell is selected.
+class TNodesGrid : public TStringGrid {
+public:
+    using TStringGrid::TStringGrid;
+    std::function<bool(int Col, int Row)> OnSelectCellQuery;
+
+protected:
+    bool SelectCell(int Col, int Row) override;
+};
+
+class TFExpSetup : public TToolWindow {
+public:
+    explicit TFExpSetup(TComponent* Owner);
+    ~TFExpSetup() override;
+
+    // Description page.
+    TPageControl* PageControl;
+    TTabSheet* tsDescription;
+    TTabSheet* tsDataSheets;
+    TGroupBox* gbDataList;
+    TLabel* LUserName;
+    TLabel* LCompoundName;
+    TLabel* LSubstrate;
+    TLabel* LSubphase;
+    TLabel* LTemperature;
+    TComboBox* CBUserName;
+    TComboBox* CBCompoundName;
+    TComboBox* CBSubstrate;
+    TComboBox* CBSubphase;
+    TComboBox* CBTemperature;
+    TGroupBox* gbWorkingDir;
+    TDirectoryEdit* DEWorkingDir;
+    TGroupBox* gbSolution;
+    TLabel* LCompositionCount;
+    KVC::TKvEdit* EDCompositionCount;
+    TButton* btnCompCountDown;
+    TButton* btnCompCountUp;
+    TLabel* LVolumeOfSolvent;
+    KVC::TKvEdit* EDVolumeOfSolvent;
+    TLabel* LAliquot;
+    KVC::TKvEdit* EDAliquot;
+    TLabel* LSurfaceArea;
+    TLabel* STSurfaceArea;
+    TNodesGrid* SGNodes;
+
+    // Data sheets page.
+    TGroupBox* gbExperiments;
+    TGroupBox* gbOperations;
+    TStringGrid* DBGrid;
+    TButton* SBLoadUnload;
+    TGroupBox* gbExperimentTables;
+    TComboBox* CBExperimentTables;
+    TGroupBox* gbExperimentData;
+    TStringGrid* SGExperimentData;
+
+    TRegTable ExpTable;
+
+    // Texts for the rest of the program.
+    std::string GetUserName() const { return CBUserName->GetText(); }
+    std::string GetCompoundName() const { return CBCompoundName->GetText(); }
+    std::string GetSubstrate() const { return CBSubstrate->GetText(); }
+    std::string GetSubphase() const { return CBSubphase->GetText(); }
+    std::string GetTemperature() const { return CBTemperature->GetText(); }
+    std::string GetWorkDir() const;
+    std::string GetDescriptionText() const;
+    std::string GetDeviceInfoText() const;
+
+    // Solution composition.
+    double CalcMoleculeCount();
+    double AreaPerMolecule(double Area);
+    void EDAliquotEnterValue(TObject* Sender);
+    void EDCompositionCountEnterValue(TObject* Sender);
+    void ComboExit(TComboBox* Combo);
+    void SGNodesKeyPress(char& Key);
+    bool ValidateNodeCell(int Col, int Row);
+
+    // New data-set files.
+    static std::string MakeDataFileName(const TLocalDateTime& Now);
+    std::string NewDataFileName() const;
+    std::string NewDataFileName(const TLocalDateTime& Now) const;
+
+    // The register.
+    int RecNo() const { return FRecNo; }
+    void Scroll(int Index);
+    ISXDataSet* CurrentDataSet() const { return FCurrentDataSet; }
+    ISXDataSet* RecordSet(const TRegRecord& Record) const;
+    void AddDataSet(ISXDataField* Table);
+    bool LocateDataSet(ISXDataField* Table);
+    int ListTables(TStringList* List);
+    ISXDataField* GetTableByName(const std::string& Name);
+    int FindByDataName(const std::string& DataName) const;
+    void SBLoadUnloadClick(TObject* Sender);
+    void UnloadAll();
+    void RemoveEmptyFileRecords();
+    void ClearTable();
+    void RunRegisterInsert() override;
+    void DeleteRecord();
+    // The operator's edit of one text field of the current record (the file name renames).
+    bool EditField(TRegField Field, const std::string& Text);
+    void SortByColumn(int GridColumn);
+    void UpdateTableNames();
+    void ShowExperimentInfo();
+    void WMSave();
+
+    // Table view and export.
+    ISXDataField* CurrentTable() const { return FCurrentTable; }
+    void FillTableList();
+    void CBExperimentTablesClick(TObject* Sender);
+    void WMRowsAdded(ISXDataField* Table, int First, int Last);
+    bool ExportText(const std::string& FileName, ISXDataField* Table);
+
+protected:
+    void PrepareWindow() override;
+    std::vector<TCaptionTarget> CaptionTargets() override;
+    void LoadValues() override;
+    void SaveValues() override;
+    void WndProc(TMessage& Message) override;
+
+private:
+    void CompositionCountChanged();
+    void RefreshRegisterGrid();
+    void SetLoadCaptions(bool Loaded);
+    void PostRecord(const TRegRecord& Record);
+    bool PostWithRules(const TRegRecord& Before, const TRegRecord& After);
+    void SetRecordSet(TRegRecord& Record, ISXDataSet* DataSet);
+    void FillFromSet(TRegRecord& Record, ISXDataSet* DataSet) const;
+    void ShowTableRow(int Row);
+
+    int FRecNo = -1;
+    ISXDataSet* FCurrentDataSet = nullptr;
+    ISXDataField* FCurrentTable = nullptr;
+    std::map<std::int64_t, ISXDataSet*> FSets;  // run-local ids of loaded sets
+    std::int64_t FNextSetId = 1;
+    std::string FSavedNodeText;
+    int FNodeCol = 1, FNodeRow = 1;
+};
+
+extern TFExpSetup* FExpSetup;
