@@ -37,6 +37,9 @@ bool Measurable(T Value)
 std::uint8_t GreyLevel(double Offset, double Range)
 {
     if (!(Range > 0)) return 0;
+    // The largest element is white even where rounding of the product and the quotient
+    // of two large doubles would fall short of 255.
+    if (Offset >= Range) return 255;
     const double grey = Offset * 255 / Range;
     if (!(grey > 0)) return 0;
     if (grey >= 255) return 255;
@@ -96,9 +99,9 @@ void TKvMatrixImage::ConvertElements(const T* Data, int Width, int Height, TPoin
 
     // Only the part of the given rectangle that lies on the picture is written.
     const std::int64_t columns = picture.GetWidth(), rows = picture.GetHeight();
-    const int firstColumn = static_cast<int>(std::max<std::int64_t>(0, -std::int64_t(Origin.x)));
+    const int firstColumn = static_cast<int>(std::clamp<std::int64_t>(-std::int64_t(Origin.x), 0, Width));
     const int endColumn = static_cast<int>(std::clamp<std::int64_t>(columns - Origin.x, 0, Width));
-    const int firstRow = static_cast<int>(std::max<std::int64_t>(0, -std::int64_t(Origin.y)));
+    const int firstRow = static_cast<int>(std::clamp<std::int64_t>(-std::int64_t(Origin.y), 0, Height));
     const int endRow = static_cast<int>(std::clamp<std::int64_t>(rows - Origin.y, 0, Height));
 
     std::uint8_t red = 0, green = 0, blue = 0;
