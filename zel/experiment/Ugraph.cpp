@@ -346,7 +346,7 @@ void TFGraph::ReloadFrom(TZelGraphLineProp& Line, std::uint32_t FirstRow)
     const int rows = data.Valid ? data.GetNumRows() : 0;
     const bool limited = Line.LineNumPointsLimitation && Line.LineNumPointsMax < rows;
     if (loaded < 0 || !data.Valid || limited || rows < loaded) {
-        LoadSeries(Line, true);
+        LoadSeries(Line, false);
         return;
     }
     // A changed row reaches the outputs of the 2N rows before it through the smoothing.
@@ -359,13 +359,14 @@ void TFGraph::ReloadFrom(TZelGraphLineProp& Line, std::uint32_t FirstRow)
         return;
     }
     UpdateAxisTitles();
-    Chart->Display();
 }
 
 void TFGraph::WMRowsAdded(TMessage& Message)
 {
     auto* table = reinterpret_cast<ISXDataField*>(Message.WParam);
     if (!table) return;
+    // The lines are redrawn by the timer, once for however many lines and messages
+    // came since its last tick, so a long table costs one paint per tick at most.
     const std::uint32_t first = RowsAddedFirst(Message.LParam);
     for (TZelGraphAxisProp* axis : {&AxisLeft, &AxisRight})
         for (TZelGraphLineProp& line : axis->Lines)

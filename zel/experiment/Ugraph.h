@@ -90,9 +90,10 @@ protected:
 private:
     // The line's series, or null when the line has none.
     KVC::TKvLineSeries* SeriesOf(const TZelGraphLineProp& Line) const;
-    // Reloads the line after rows from FirstRow on were added or changed: a line that
-    // plots every row keeps the points that the change cannot touch and computes only
-    // the rest; a line with a point limit is loaded again whole (bounded by the limit).
+    // Reloads the line after rows from FirstRow on were added or changed, without
+    // redrawing: a line that plots every row keeps the points that the change cannot
+    // touch and computes only the rest; a line with a point limit is loaded again whole
+    // (bounded by the limit).
     void ReloadFrom(TZelGraphLineProp& Line, std::uint32_t FirstRow);
     // Computes the points of the line from output point FirstPoint on and appends them to
     // its series; false when the table cannot give the line any point.
