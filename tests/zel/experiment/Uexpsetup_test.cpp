@@ -1,0 +1,451 @@
+#include "zel/experiment/Uexpsetup.h"
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "platform/filer/FilerTestSets.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/FloatFormat.h"
+#include "zel/core/Calibrateparam.h"
+#include "zel/core/Common.h"
+#include "zel/experiment/Sxproperty.h"
+#include "zel/experiment/Ugraph.h"
+#include "zel/experiment/Usedatasetmanager.h"
+
+namespace {
+
+// The window made as the program makes it, over a settings file and a program folder in
+// a temporary folder, with the filer module loaded.
+class ExpSetup : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FSavedExe = Application->ExeName();
+        Application->SetExeName(Dir.File("zel"));
+        FSavedFiler = Filer;
+        FSavedArea = CalibrateParam.surface.GetSquareMax();
+        CalibrateParam.surface.SetSquareMax(100);
+    }
+    void TearDown() override
+    {
+        CloseWindow();
+        Filer = FSavedFiler;
+        CalibrateParam.surface.SetSquareMax(FSavedArea);
+        if (IniFile) DoneCommon();
+        Application->SetExeName(FSavedExe);
+    }
+    void OpenWindow(const std::string& Ini = "")
+    {
+        WriteFileText(Dir.File("zel.ini"), Ini);
+        InitCommon();
+        Filer = LoadFilerModule();
+        ASSERT_NE(Filer, nullptr);
+        Window = CreateForm<TFExpSetup>(nullptr);
+    }
+    void CloseWindow()
+    {
+        if (Window) FreeForm(Window);
+        Window = nullptr;
+    }
+    void Reopen()
+    {
+        CloseWindow();
+        Window = CreateForm<TFExpSetup>(nullptr);
+    }
+    // A run's set with one table of two columns and the experiment properties.
+    ISXDataSet* MakeRunSet(const std::string& User, int Rows = 2)
+    {
+        ISXDataSet* Set = UseDataSetManager.Create();
+        ISXDataField* Field = TPTableData::CreateSXTableData(Set, ZelTableCategory, "Isotherm", 2, 100);
+        TPTableData Data(Field);
+        Data.SetTableName("Isotherm");
+        FillColumn(Data.GetColumnInfo(0), "Area", "A", "cm2");
+        FillColumn(Data.GetColumnInfo(1), "Rotating barrier position", "Rotbar-P", "rev");
+        for (int r = 0; r < Rows; ++r) {
+            Data.AddRows(1);
+            Data.SetData(0, r, 12.3456f * static_cast<float>(r + 1));
+            Data.SetData(1, r, r == 0 ? 1234.f : 0.000123f);
+        }
+        TSXPropertyRef<TZelExperimentInfo> Info(Set, PropExperimentInfo, true);
+        WriteFixedText(Info.Get()->UserName, User);
+        WriteFixedText(Info.Get()->CompoundName, "Stearic acid");
+        TSXPropertyRef<TSXDateTime> Date(Set, PropDateTime, true);
+        *Date.Get() = TSXDateTime{2006, 12, 1, 12, 30, 5, 0};
+        return Set;
+    }
+    ISXDataField* TableOf(ISXDataSet* Set) { return Set->FindField(ZelTableCategory, "Isotherm"); }
+
+    TTempDir Dir;
+    TFExpSetup* Window = nullptr;
+    std::string FSavedExe;
+    ISXFiler* FSavedFiler = nullptr;
+    double FSavedArea = 0;
+};
+
+TEST_F(ExpSetup, DescriptionValuesComeFromTheirSettingsSectionAndGoBack)
+{
+    OpenWindow("[ExpSetupForm]\nUserName=Ann\nUserName0=Ann\nUserName1=Bob\nUserName3=lost\nCompoundName=DPPC\n"
+               "Aliquot=0.05\nCompositionCount=2\nSolName0=acid\nM_ind0=1000\nm_par0=0.001\nV_ind0=10\nv_par0=2\n"
+               "SolName1=salt\nM_ind1=oops\nWorkDir=\n");
+    EXPECT_EQ(Window->GetUserName(), "Ann");
+    EXPECT_EQ(Window->CBUserName->Items().Lines(), (std::vector<std::string>{"Ann", "Bob"}));
+    EXPECT_EQ(Window->GetCompoundName(), "DPPC");
+    EXPECT_EQ(Window->EDAliquot->GetText(), FloatToStr(0.05));
+    EXPECT_EQ(Window->EDCompositionCount->GetValueInt(), 2);
+    EXPECT_EQ(Window->SGNodes->GetColCount(), 6);
+    EXPECT_EQ(Window->SGNodes->GetCells(1, 1), "acid");
+    EXPECT_EQ(Window->SGNodes->GetCells(5, 1), "2");
+    // A missing or unreadable value of the grid gives "1".
+    EXPECT_EQ(Window->SGNodes->GetCells(2, 2), "1");
+    EXPECT_EQ(Window->SGNodes->GetCells(5, 2), "1");
+    // An empty working folder is the program's folder.
+    EXPECT_EQ(Window->GetWorkDir(), AppPath);
+
+    Window->CBCompoundName->SetText("Lipid");
+    Window->ComboExit(Window->CBCompoundName);
+    Window->ComboExit(Window->CBCompoundName);
+    Window->CBSubstrate->SetText("");
+    Window->ComboExit(Window->CBSubstrate);
+    EXPECT_EQ(Window->CBCompoundName->Items().Lines(), std::vector<std::string>{"Lipid"});
+    EXPECT_EQ(Window->CBSubstrate->Items().Count(), 0);
+    CloseWindow();
+    EXPECT_EQ(IniFile->ReadString("ExpSetupForm", "CompoundName", ""), "Lipid");
+    EXPECT_EQ(IniFile->ReadString("ExpSetupForm", "CompoundName0", ""), "Lipid");
+    EXPECT_EQ(IniFile->ReadString("ExpSetupForm", "v_par0", ""), "2");
+    EXPECT_EQ(IniFile->ReadString("ExpSetupForm", "WorkDir", ""), AppPath);
+    EXPECT_EQ(IniFile->ReadInteger("ExpSetupForm", "CompositionCount", 0), 2);
+}
+
+TEST_F(ExpSetup, MoleculeCountAndAreaPerMolecule)
+{
+    OpenWindow();
+    auto& W = *Window;
+    auto SetOne = [&](const char* M, const char* m) {
+        W.EDCompositionCount->SetValueInt(1);
+        W.SGNodes->SetCells(2, 1, M);
+        W.SGNodes->SetCells(3, 1, m);
+        W.EDVolumeOfSolvent->SetText("10");
+        W.EDAliquot->SetText(FloatToStr(0.05));
+    };
+    SetOne("1000", "0.001");
+    EXPECT_NEAR(W.CalcMoleculeCount(), 3.01e15, 1e9);
+    W.EDAliquotEnterValue(nullptr);
+    EXPECT_EQ(W.STSurfaceArea->GetCaption(), FloatToStrF(3.322, ffFixed, 15, 3));
+
+    SetOne("1000", "0");
+    EXPECT_EQ(W.CalcMoleculeCount(), 0);
+    W.EDAliquotEnterValue(nullptr);
+    EXPECT_EQ(W.STSurfaceArea->GetCaption(), "Calculation error!");
+
+    SetOne("1000", "");
+    EXPECT_EQ(W.CalcMoleculeCount(), -1);
+
+    // Two components: the volume of solvent is the sum of the taken volumes.
+    W.EDCompositionCount->SetValueInt(2);
+    EXPECT_EQ(W.SGNodes->GetColCount(), 6);
+    EXPECT_TRUE(W.EDVolumeOfSolvent->GetReadOnly());
+    const char* Rows[2][4] = {{"1000", "0.001", "10", "2"}, {"500", "0.002", "20", "3"}};
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 4; ++c) W.SGNodes->SetCells(c + 2, r + 1, Rows[r][c]);
+    W.EDAliquot->SetText("0");
+    W.EDVolumeOfSolvent->SetText("7");
+    EXPECT_EQ(W.CalcMoleculeCount(), -1);
+    EXPECT_EQ(W.EDVolumeOfSolvent->GetText(), "7");
+    W.EDAliquot->SetText(FloatToStr(0.05));
+    const double Expected = 0.05 / 5 * (0.001 * 2 / (1000 * 10) + 0.002 * 3 / (500 * 20)) * 6.02e23;
+    EXPECT_NEAR(W.CalcMoleculeCount(), Expected, Expected * 1e-12);
+    EXPECT_DOUBLE_EQ(W.EDVolumeOfSolvent->GetValueFloat(), 5);
+
+    W.EDCompositionCount->SetValueInt(1);
+    EXPECT_EQ(W.SGNodes->GetColCount(), 4);
+    EXPECT_FALSE(W.EDVolumeOfSolvent->GetReadOnly());
+}
+
+TEST_F(ExpSetup, GridCellsTakeOnlyNumbersAndFallBackToTheRememberedText)
+{
+    OpenWindow();
+    auto& W = *Window;
+    W.SGNodes->FocusCell(2, 1);
+    char Key = ',';
+    W.SGNodesKeyPress(Key);
+    EXPECT_EQ(Key, GetDecimalSeparator());
+    for (char Refused : {'-', 'e', 'x', ' '}) {
+        Key = Refused;
+        W.SGNodesKeyPress(Key);
+        EXPECT_EQ(Key, 0) << Refused;
+    }
+    Key = '7';
+    W.SGNodesKeyPress(Key);
+    EXPECT_EQ(Key, '7');
+
+    const std::string Remembered = W.SGNodes->GetCells(2, 1);
+    W.SGNodes->SetCells(2, 1, "abc");
+    EXPECT_FALSE(W.ValidateNodeCell(2, 1));
+    EXPECT_EQ(W.SGNodes->GetCells(2, 1), Remembered);
+    W.SGNodes->SetCells(2, 1, "250");
+    EXPECT_FALSE(W.ValidateNodeCell(2, 1));  // the first attempt to leave stays
+    EXPECT_TRUE(W.ValidateNodeCell(2, 1));   // the next one succeeds
+    EXPECT_EQ(W.SGNodes->GetCells(2, 1), "250");
+}
+
+TEST_F(ExpSetup, DescriptionTextWithOneComponent)
+{
+    OpenWindow();
+    auto& W = *Window;
+    W.CBUserName->SetText("Ann");
+    W.CBCompoundName->SetText("DPPC");
+    W.CBSubstrate->SetText("Glass");
+    W.CBSubphase->SetText("Water");
+    W.CBTemperature->SetText("21");
+    W.SGNodes->SetCells(1, 1, "acid");
+    W.SGNodes->SetCells(2, 1, "1000");
+    W.SGNodes->SetCells(3, 1, "0.001");
+    W.EDVolumeOfSolvent->SetText("10");
+    W.EDAliquot->SetText("0.05");
+    EXPECT_EQ(W.GetDescriptionText(),
+              "User name: Ann;\r\nCompound name: DPPC;\r\nSubstrate: Glass;\r\nSubphase: Water;\r\nTemperature: 21;\r\n"
+              "\r\nSolution Composition\r\nComposition count: 1\r\nacid M=1000g m=0.001g\r\n"
+              "Volume of Solvent, ml=10 Aliquot, ml=0.05\r\n");
+    EXPECT_EQ(W.GetDeviceInfoText(),
+              "Device informationDevice Name: \r\nVersion: \r\nManufacturer: \r\nDate: \r\n\r\n");
+}
+
+TEST_F(ExpSetup, NewFileNamesCarryTheMinuteAndNeverTakeAnExistingFile)
+{
+    OpenWindow("[ExpSetupForm]\nWorkDir=" + Dir.Path() + "data\n");
+    const TLocalDateTime When{2006, 12, 1, 12, 30, 0, 0};
+    EXPECT_EQ(TFExpSetup::MakeDataFileName(When), "zel0612011230.mps");
+    const std::string Folder = Dir.Path() + "data/";
+    ForceDirectories(Folder);
+    EXPECT_EQ(Window->NewDataFileName(When), Folder + "zel0612011230.mps");
+    WriteFileText(Folder + "zel0612011230.mps", "x");
+    EXPECT_EQ(Window->NewDataFileName(When), Folder + "zel0612011230_1.mps");
+    WriteFileText(Folder + "zel0612011230_1.mps", "x");
+    EXPECT_EQ(Window->NewDataFileName(When), Folder + "zel0612011230_2.mps");
+}
+
+TEST_F(ExpSetup, AddedSetIsSavedRegisteredAndStartsUnloadedAfterARestart)
+{
+    OpenWindow();
+    ISXDataSet* Set = MakeRunSet("Ann");
+    Window->AddDataSet(TableOf(Set));
+    ASSERT_EQ(Window->ExpTable.Count(), 1);
+    const TRegRecord& R = Window->ExpTable.Record(0);
+    EXPECT_TRUE(IsExistingFile(R.FileName));
+    EXPECT_EQ(R.FileName, Set->GetFileName());
+    EXPECT_EQ(R.User, "Ann");
+    EXPECT_EQ(R.Compound, "Stearic acid");
+    EXPECT_EQ((R.Date == TRegDate{2006, 12, 1, 12, 30, 5, 0}), true);
+    EXPECT_TRUE(R.Loaded());
+    EXPECT_EQ(R.StrTables, R.DataName().substr(0, R.DataName().size() - 4) + ".Isotherm");
+    EXPECT_EQ(Window->SBLoadUnload->GetCaption(), "Unload");
+    // The register holds a use: the run's own release leaves the set alive.
+    EXPECT_EQ(UseDataSetManager.Release(Set), 1);
+    // A second entry of the same set finds the record.
+    Window->AddDataSet(TableOf(Set));
+    EXPECT_EQ(Window->ExpTable.Count(), 1);
+    TStringList Tables;
+    EXPECT_EQ(Window->ListTables(&Tables), 1);
+    EXPECT_EQ(Window->GetTableByName(Tables[0]), TableOf(Set));
+
+    Reopen();
+    ASSERT_EQ(Window->ExpTable.Count(), 1);
+    EXPECT_FALSE(Window->ExpTable.Record(0).Loaded());
+    EXPECT_EQ(Window->DBGrid->GetCells(8, 1), "No");
+    // Loading reads the file back into a set of its own.
+    Window->Scroll(0);
+    Window->SBLoadUnloadClick(nullptr);
+    ASSERT_NE(Window->CurrentDataSet(), nullptr);
+    EXPECT_NE(Window->CurrentDataSet(), Set);
+    EXPECT_EQ(Window->CBExperimentTables->GetText(), "Isotherm");
+    EXPECT_EQ(Window->SGExperimentData->GetCells(2, 0), "Rotbar-P, rev");
+    ISXDataSet* Loaded = Window->CurrentDataSet();
+    Window->SBLoadUnloadClick(nullptr);
+    EXPECT_EQ(Window->CurrentDataSet(), nullptr);
+    // Unloading gave up the register's use: nobody holds the loaded set any more.
+    EXPECT_EQ(UseDataSetManager.AddRef(Loaded), 1);
+    UseDataSetManager.Release(Loaded);
+}
+
+TEST_F(ExpSetup, OpeningAFileTwiceGivesTwoRecordsEachWithItsOwnSet)
+{
+    OpenWindow();
+    ISXDataSet* Set = MakeRunSet("Ann");
+    const std::string File = Dir.File("run.mps");
+    ASSERT_TRUE(SaveDataSet(File, Set));
+    TDialogRecorder Dialogs;
+    Dialogs.Answers.push_back(TDialogAnswer{mrOk, File, 0});
+    Dialogs.Answers.push_back(TDialogAnswer{mrOk, File, 0});
+    Window->RunRegisterInsert();
+    ISXDataSet* First = Window->CurrentDataSet();
+    Window->RunRegisterInsert();
+    ISXDataSet* Second = Window->CurrentDataSet();
+    ASSERT_EQ(Window->ExpTable.Count(), 2);
+    EXPECT_NE(First, nullptr);
+    EXPECT_NE(Second, nullptr);
+    EXPECT_NE(First, Second);
+    EXPECT_EQ(Dialogs.Requests[0].Kind, TDialogKind::OpenFile);
+    EXPECT_EQ(Dialogs.Requests[0].Filter, "Multi-purpose set (*.mps)|*.mps");
+    // Cancelled: nothing is entered.
+    Dialogs.Answers.push_back(TDialogAnswer{mrCancel, "", 0});
+    Window->RunRegisterInsert();
+    EXPECT_EQ(Window->ExpTable.Count(), 2);
+}
+
+TEST_F(ExpSetup, DeleteAsksWhetherTheFileGoesToo)
+{
+    OpenWindow();
+    std::vector<std::string> Files;
+    std::vector<ISXDataSet*> Sets;
+    for (int i = 0; i < 3; ++i) {
+        Sets.push_back(MakeRunSet("U" + std::to_string(i)));
+        Files.push_back(Dir.File("run" + std::to_string(i) + ".mps"));
+        Sets.back()->SetFileName(Files.back().c_str());
+        Window->AddDataSet(TableOf(Sets.back()));
+    }
+    ASSERT_EQ(Window->ExpTable.Count(), 3);
+    TDialogRecorder Dialogs;
+    struct Case {
+        int Answer;
+        int RecordsLeft;
+        bool FileStays;
+    };
+    const Case Cases[] = {{mrCancel, 3, true}, {mrNo, 2, true}, {mrYes, 1, false}};
+    for (const Case& C : Cases) {
+        Window->Scroll(0);
+        const std::string File = Window->ExpTable.Record(0).FileName;
+        ISXDataSet* Held = Window->CurrentDataSet();
+        const int CountBefore = UseDataSetManager.AddRef(Held) - 1;
+        UseDataSetManager.Release(Held);
+        Dialogs.Answer(C.Answer);
+        Window->DeleteRecord();
+        EXPECT_EQ(Window->ExpTable.Count(), C.RecordsLeft) << C.Answer;
+        EXPECT_EQ(IsExistingFile(File), C.FileStays) << C.Answer;
+        // A deleted loaded record gives up the register's use of its set.
+        const int CountAfter = UseDataSetManager.AddRef(Held) - 1;
+        UseDataSetManager.Release(Held);
+        EXPECT_EQ(CountAfter, C.Answer == mrCancel ? CountBefore : CountBefore - 1) << C.Answer;
+    }
+    EXPECT_EQ(Dialogs.Requests.back().Text, "Do you want delete file from hard disk?");
+}
+
+TEST_F(ExpSetup, RenameMovesTheFileAndAMissingFileIsRefused)
+{
+    OpenWindow("[ExpSetupForm]\nWorkDir=" + Dir.Path() + "\n");
+    ISXDataSet* Set = MakeRunSet("Ann");
+    Set->SetFileName(Dir.File("old.mps").c_str());
+    Window->AddDataSet(TableOf(Set));
+    Window->Scroll(0);
+    EXPECT_TRUE(Window->EditField(TRegField::FileName, "run1.mps"));
+    EXPECT_EQ(Window->ExpTable.Record(0).FileName, Dir.File("run1.mps"));
+    EXPECT_TRUE(IsExistingFile(Dir.File("run1.mps")));
+    EXPECT_FALSE(IsExistingFile(Dir.File("old.mps")));
+    EXPECT_EQ(std::string(Set->GetFileName()), Dir.File("run1.mps"));
+    // A name the file cannot take: the not-found box, the old name stays.
+    TDialogRecorder Dialogs;
+    EXPECT_FALSE(Window->EditField(TRegField::FileName, Dir.File("no/such/folder/x.mps")));
+    ASSERT_EQ(Dialogs.Requests.size(), 1u);
+    EXPECT_EQ(Dialogs.Requests[0].Text, "File " + Dir.File("no/such/folder/x.mps") + " not found!");
+    EXPECT_EQ(Window->ExpTable.Record(0).FileName, Dir.File("run1.mps"));
+}
+
+TEST_F(ExpSetup, EditingADescriptionFieldWritesItIntoTheSetFile)
+{
+    OpenWindow();
+    ISXDataSet* Set = MakeRunSet("Ann");
+    const std::string File = Dir.File("run.mps");
+    Set->SetFileName(File.c_str());
+    Window->AddDataSet(TableOf(Set));
+    Window->Scroll(0);
+    Window->SBLoadUnloadClick(nullptr);  // unloaded: the edit loads the file for the check
+    ASSERT_EQ(Window->CurrentDataSet(), nullptr);
+    const std::string Fifty(50, 'n');
+    EXPECT_TRUE(Window->EditField(TRegField::User, Fifty));
+    EXPECT_EQ(Window->ExpTable.Record(0).User, Fifty);
+    ISXDataSet* Back = LoadDataSet(File);
+    ASSERT_NE(Back, nullptr);
+    TSXPropertyRef<TZelExperimentInfo> Info(Back, PropExperimentInfo, false);
+    ASSERT_NE(Info.Get(), nullptr);
+    EXPECT_EQ(ReadFixedText(Info.Get()->UserName), Fifty);
+    EXPECT_EQ(ReadFixedText(Info.Get()->CompoundName), "Stearic acid");
+    UseDataSetManager.Release(Back);
+    // A record whose file is gone cannot be posted.
+    std::remove(File.c_str());
+    TDialogRecorder Dialogs;
+    EXPECT_FALSE(Window->EditField(TRegField::User, "Bob"));
+    ASSERT_EQ(Dialogs.Requests.size(), 1u);
+    EXPECT_EQ(Dialogs.Requests[0].Text, "File " + File + " not found!");
+    EXPECT_EQ(Window->ExpTable.Record(0).User, Fifty);
+    // Remove empty file records drops exactly that record.
+    Window->RemoveEmptyFileRecords();
+    EXPECT_EQ(Window->ExpTable.Count(), 0);
+}
+
+TEST_F(ExpSetup, SortingByAColumnTitle)
+{
+    OpenWindow();
+    for (const char* User : {"bob", "Amy", "carl"}) {
+        ISXDataSet* Set = MakeRunSet(User);
+        Set->SetFileName(Dir.File(std::string(User) + ".mps").c_str());
+        Window->AddDataSet(TableOf(Set));
+    }
+    Window->SortByColumn(3);
+    EXPECT_EQ(Window->DBGrid->GetCells(3, 1), "Amy");
+    EXPECT_EQ(Window->DBGrid->GetCells(3, 3), "carl");
+    Window->SortByColumn(8);  // Loaded: nothing
+    EXPECT_EQ(Window->ExpTable.SortField(), TRegField::User);
+    Window->SortByColumn(1);
+    EXPECT_EQ(Window->ExpTable.SortField(), TRegField::FileName);
+    EXPECT_EQ(Window->DBGrid->GetCells(1, 1), "Amy.mps");
+}
+
+TEST_F(ExpSetup, TextReportOfATable)
+{
+    OpenWindow();
+    ISXDataSet* Set = MakeRunSet("Ann");
+    Set->SetFileName("/data/run.mps");
+    const std::string File = Dir.File("report.txt");
+    ASSERT_TRUE(Window->ExportText(File, TableOf(Set)));
+    const std::string Rule(83, '-');
+    EXPECT_EQ(ReadFileText(File),
+              "Zelmora experiment\r\nOriginal file name: /data/run.mps\r\nDate: 1/12/2006 12:30\r\n"
+              "User: Ann\r\nCompoundName: Stearic acid\r\nSubstrate: \r\nSubphase: \r\nTemperature: \r\n"
+              "\r\nData\r\n" + Rule + "\r\n  No      A,cm2 Rotbar-P,rev\r\n" + Rule + "\r\n"
+              "   1       12.3   1.23e+03\r\n   2       24.7   0.000123\r\n" + Rule + "\r\n");
+    // Without a table nothing is written.
+    EXPECT_FALSE(Window->ExportText(Dir.File("none.txt"), nullptr));
+    EXPECT_FALSE(IsExistingFile(Dir.File("none.txt")));
+    UseDataSetManager.Release(Set);
+}
+
+TEST_F(ExpSetup, TableViewFollowsTheRecordAndAddedRows)
+{
+    OpenWindow();
+    ISXDataSet* Empty = UseDataSetManager.Create();
+    Empty->SetFileName(Dir.File("empty.mps").c_str());
+    ISXDataSet* Set = MakeRunSet("Ann", 0);
+    Set->SetFileName(Dir.File("run.mps").c_str());
+    // A set without tables cannot be entered by a table: enter one with a table, then
+    // look at a record without a loaded set.
+    Window->AddDataSet(TableOf(Set));
+    Window->Scroll(0);
+    Window->SBLoadUnloadClick(nullptr);
+    EXPECT_EQ(Window->SGExperimentData->GetCells(1, 1), "None");
+    EXPECT_FALSE(Window->SGExperimentData->GetEnabled());
+    Window->SBLoadUnloadClick(nullptr);
+    ASSERT_NE(Window->CurrentTable(), nullptr);
+    // No rows: one blank row, disabled; rows added later appear, still disabled.
+    EXPECT_EQ(Window->SGExperimentData->GetRowCount(), 2);
+    EXPECT_FALSE(Window->SGExperimentData->GetEnabled());
+    TPTableData Data(Window->CurrentTable());
+    Data.AddRows(2);
+    Data.SetData(0, 1, 2.5f);
+    Window->Perform(WM_ROWSADDED, reinterpret_cast<WPARAM>(Window->CurrentTable()), (LPARAM(0) << 32) | 1);
+    EXPECT_EQ(Window->SGExperimentData->GetRowCount(), 3);
+    EXPECT_EQ(Window->SGExperimentData->GetCells(1, 2), FloatToStrF(2.5, ffFixed, 12, 3));
+    EXPECT_EQ(Window->SGExperimentData->GetCells(0, 2), "2");
+    EXPECT_FALSE(Window->SGExperimentData->GetEnabled());
+    UseDataSetManager.Release(Empty);
+}
+
+}  // namespace
