@@ -1,4 +1,5 @@
 #include "platform/gl/Wgl.h"
+#include "platform/gl/WglInternal.h"
 
 #include <GL/osmesa.h>
 #include <QFontMetrics>
@@ -7,6 +8,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
+#include <cfenv>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -45,6 +47,7 @@ struct TGLRenderingContext {
 namespace {
 
 constexpr int BytesPerPixel = 4;
+
 
 thread_local DWORD LastError = ERROR_SUCCESS;
 thread_local HGLRC CurrentContext = nullptr;
@@ -126,6 +129,7 @@ OSMesaContext NewMesaContext(int Format, OSMesaContext Share)
 {
     PIXELFORMATDESCRIPTOR d;
     Describe(Format, d);
+    TRendererCall call;
     return OSMesaCreateContextExt(OSMESA_BGRA, d.cDepthBits, d.cStencilBits, 0, Share);
 }
 
@@ -414,6 +418,7 @@ bool wglMakeCurrent(HDC Dc, HGLRC Context)
             glFinish();
             CurrentContext->CurrentDc = nullptr;
         }
+        TRendererCall call;
         OSMesaMakeCurrent(nullptr, nullptr, 0, 0, 0);
         CurrentContext = nullptr;
         CurrentDc = nullptr;
@@ -429,6 +434,7 @@ bool wglMakeCurrent(HDC Dc, HGLRC Context)
         glFinish();
         CurrentContext->CurrentDc = nullptr;
     }
+    TRendererCall call;
     if (!OSMesaMakeCurrent(Context->Mesa, bits, GL_UNSIGNED_BYTE, width, height)) {
         CurrentContext = nullptr;
         CurrentDc = nullptr;
@@ -480,4 +486,9 @@ bool ChangeScreenBitsPerPixel(int)
 {
     // The desktop owns the screen's depth; a program cannot change it here.
     return Fail(ERROR_INVALID_PARAMETER);
+}
+
+void MaskFloatingPointExceptions()
+{
+    fedisableexcept(FE_ALL_EXCEPT);
 }

@@ -146,6 +146,9 @@ struct GLYPHMETRICSFLOAT {
 bool wglUseFontOutlines(HDC Dc, const TFont& Font, DWORD First, DWORD Count, DWORD ListBase,
                         float Deviation, float Extrusion, int Format, GLYPHMETRICSFLOAT* Metrics);
 
+// Masks every floating-point exception of the calling thread (none traps afterwards).
+void MaskFloatingPointExceptions();
+
 // Bits per pixel of the screen, and a change of it (not offered here: always false).
 int GetScreenBitsPerPixel();
 bool ChangeScreenBitsPerPixel(int Bits);

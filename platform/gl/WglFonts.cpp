@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 #include "platform/gl/Wgl.h"
+#include "platform/gl/WglInternal.h"
 #include "platform/ui/GraphicsQt.h"
 
 namespace {
@@ -40,7 +41,8 @@ void CompileBitmapGlyph(const QFont& Font, const QFontMetrics& Metrics, DWORD Co
     const int advance = Metrics.horizontalAdvance(text);
     const int w = std::max(0, box.width());
     const int h = std::max(0, box.height());
-    std::vector<GLubyte> bits;
+    // An empty glyph (a blank) still needs pixel memory: the renderer refuses none.
+    std::vector<GLubyte> bits(1, 0);
     const int rowBytes = (w + 7) / 8;
     if (w > 0 && h > 0) {
         QImage image(w, h, QImage::Format_Grayscale8);
@@ -60,7 +62,7 @@ void CompileBitmapGlyph(const QFont& Font, const QFontMetrics& Metrics, DWORD Co
     }
     // The raster position stands on the baseline at the glyph's origin.
     glBitmap(w, h, static_cast<GLfloat>(-box.left()), static_cast<GLfloat>(box.bottom() + 1),
-             static_cast<GLfloat>(advance), 0.0f, bits.empty() ? nullptr : bits.data());
+             static_cast<GLfloat>(advance), 0.0f, bits.data());
 }
 
 }  // namespace
@@ -215,6 +217,7 @@ bool wglUseFontOutlines(HDC Dc, const TFont& Font, DWORD First, DWORD Count, DWO
             m.gmfCellIncX = advance;
             m.gmfCellIncY = 0.0f;
         }
+        TRendererCall call;
         glNewList(ListBase + i, GL_COMPILE);
         CompileOutlineGlyph(contours, Extrusion, Format, advance);
         glEndList();
