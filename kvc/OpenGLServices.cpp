@@ -96,7 +96,10 @@ void TOpenGLServices::DestroyContext()
 
 bool TOpenGLServices::MakeCurrent() const
 {
-    if (!wglMakeCurrent(FDC, FRC)) {
+    // Without a context there is nothing to make current (an empty context would only
+    // make none current and let the caller draw nowhere).
+    if (!FRC) SetLastError(ERROR_INVALID_HANDLE);
+    if (!FRC || !wglMakeCurrent(FDC, FRC)) {
         ShowLastError("wglMakeCurrent:");
         return false;
     }
