@@ -132,6 +132,12 @@ void TFGraph::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
 
 void TFGraph::FormDestroy(TObject*)
 {
+    if (PropDialog) {
+        TFGraphProp* dialog = PropDialog;
+        PropDialog = nullptr;
+        dialog->Graph = nullptr;
+        FreeForm(dialog);
+    }
     for (TZelGraphAxisProp* axis : {&AxisLeft, &AxisRight})
         for (TZelGraphLineProp& line : axis->Lines)
             if (line.Table) UseDataSetManager.Release(line.Table);
@@ -140,7 +146,11 @@ void TFGraph::FormDestroy(TObject*)
     GraphManager.Remove(this);
 }
 
-void TFGraph::MIPropertiesClick(TObject*) {}
+void TFGraph::MIPropertiesClick(TObject*)
+{
+    if (PropDialog || !Table) return;
+    PropDialog = CreateForm<TFGraphProp>(nullptr, this);
+}
 
 void TFGraph::SaveDialogTypeChange(TObject*)
 {

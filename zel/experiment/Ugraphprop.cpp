@@ -1,8 +1,16 @@
 #include "zel/experiment/Ugraphprop.h"
 
+#include <algorithm>
+#include "kvc/KvColorButton.h"
+#include "kvc/KvMultiLang.h"
 #include "platform/kvcls/kvcls.h"
+#include "platform/tabrix/SXDataSet.h"
 #include "platform/ui/FloatFormat.h"
 #include "zel/core/Common.h"
+#include "zel/experiment/Sxproperty.h"
+#include "zel/experiment/Uexpsetup.h"
+#include "zel/experiment/Ugraph.h"
+#include "zel/experiment/Usedatasetmanager.h"
 
 TZelGraphLineProp DefaultLineProp;
 TZelGraphAxisProp DefaultAxisProp;
@@ -162,4 +170,525 @@ void SaveDefaultLineProp()
     IniFile->WriteBool(GraphPropSection, "LineNumPointsLimitation", l.LineNumPointsLimitation);
     IniFile->WriteInteger(GraphPropSection, "LineNumPointsLimitationType", l.LineNumPointsLimitationType);
     IniFile->WriteInteger(GraphPropSection, "LineNumPointsMax", l.LineNumPointsMax);
+}
+
+// ---------------------------------------------------------------------------------------
+// The property dialog.
+
+namespace {
+
+constexpr const char* CurrentSourcePrefix = "<<Current>>";
+
+template <class T>
+T* Make(TFGraphProp* Form, TWinControl* Parent, const char* Name, const std::string& Caption, int Left, int Top,
+        int Width, int Height)
+{
+    T* control = new T(Form);
+    control->Name = Name;
+    control->SetParent(Parent);
+    control->SetBounds(Left, Top, Width, Height);
+    if (!Caption.empty()) control->SetCaption(Caption);
+    return control;
+}
+
+TRxSpinEdit* MakeSpin(TFGraphProp* Form, TWinControl* Parent, const char* Name, int Left, int Top, TValueType Type,
+                      double Min, double Max)
+{
+    auto* edit = Make<TRxSpinEdit>(Form, Parent, Name, "", Left, Top, 80, 21);
+    edit->SetValueType(Type);
+    edit->SetDecimal(Type == vtFloat ? 1 : 0);
+    edit->SetMinValue(Min);
+    edit->SetMaxValue(Max);
+    return edit;
+}
+
+KVC::TKvColorButton* MakeColor(TFGraphProp* Form, TWinControl* Parent, const char* Name, int Left, int Top)
+{
+    auto* button = Make<KVC::TKvColorButton>(Form, Parent, Name, "", Left, Top, 40, 21);
+    button->ShowColorDialog = true;
+    return button;
+}
+
+TComboBox* MakeList(TFGraphProp* Form, TWinControl* Parent, const char* Name, int Left, int Top, int Width,
+                    const std::vector<std::string>& Items)
+{
+    auto* combo = Make<TComboBox>(Form, Parent, Name, "", Left, Top, Width, 21);
+    combo->SetStyle(csDropDownList);
+    for (const std::string& item : Items) combo->AddItem(item);
+    return combo;
+}
+
+// Source and column names compare with case.
+int ExactIndex(const TStringList& Items, const std::string& Text)
+{
+    const auto& lines = Items.Lines();
+    const auto found = std::find(lines.begin(), lines.end(), Text);
+    return found == lines.end() ? -1 : static_cast<int>(found - lines.begin());
+}
+
+std::string SelectedText(const TComboBox* Combo)
+{
+    const int index = Combo->GetItemIndex();
+    return index >= 0 && index < Combo->Items().Count() ? Combo->Items()[index] : std::string();
+}
+
+}  // namespace
+
+TFGraphProp::TFGraphProp(TComponent* Owner, TFGraph* Graph) : TForm(Owner), Graph(Graph)
+{
+    Name = "FGraphProp";
+    SetCaption("Graph Properties");
+    SetFormStyle(fsStayOnTop);
+    SetBounds(0, 0, 250, 552);
+    BuildControls();
+    WireEvents();
+    OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
+    OnClose = [this](TObject* Sender, TCloseAction& Action) { FormClose(Sender, Action); };
+    OnDestroy = [this](TObject* Sender) { FormDestroy(Sender); };
+    if (Graph) {
+        // Beside the graph's right edge while that stays on the screen.
+        const TPoint origin = Graph->ClientToScreen(TPoint{0, 0});
+        SetTop(origin.y);
+        if (origin.x + Graph->GetWidth() + 20 < Screen->Width()) SetLeft(origin.x + Graph->GetWidth());
+    }
+    SetVisible(true);
+}
+
+TFGraphProp::~TFGraphProp() = default;
+
+void TFGraphProp::BuildControls()
+{
+    PageControl = Make<TPageControl>(this, this, "PageControl", "", 0, 0, 250, 552);
+    PageControl->SetAlign(alClient);
+    PageControl->DockSite = false;
+    TSAxis = new TTabSheet(this, PageControl);
+    TSAxis->Name = "TSAxis";
+    TSAxis->SetCaption("Axis");
+    TSGraph = new TTabSheet(this, PageControl);
+    TSGraph->Name = "TSGraph";
+    TSGraph->SetCaption("Graph");
+
+    TCAxis = Make<TTabControl>(this, TSAxis, "TCAxis", "", 0, 0, 242, 524);
+    TCAxis->SetAlign(alClient);
+    TCAxis->SetTabs({"Bottom", "Left", "Right"});
+    TCAxis->SetTabPosition(tpRight);
+
+    GBAxis = Make<TGroupBox>(this, TCAxis, "GBAxis", "Axis", 4, 4, 200, 70);
+    CBAutoscale = Make<TCheckBox>(this, GBAxis, "CBAutoscale", "Autoscale", 8, 16, 120, 17);
+    LAxisMin = Make<TLabel>(this, GBAxis, "LAxisMin", "Min", 8, 42, 30, 13);
+    SEAxisMin = MakeSpin(this, GBAxis, "SEAxisMin", 32, 38, vtFloat, 0, 0);
+    SEAxisMin->SetWidth(60);
+    LAxisMax = Make<TLabel>(this, GBAxis, "LAxisMax", "Max", 100, 42, 30, 13);
+    SEAxisMax = MakeSpin(this, GBAxis, "SEAxisMax", 128, 38, vtFloat, 0, 0);
+    SEAxisMax->SetWidth(60);
+
+    GBLines = Make<TGroupBox>(this, TCAxis, "GBLines", "Lines", 4, 76, 200, 74);
+    LBLines = Make<TListBox>(this, GBLines, "LBLines", "", 8, 16, 150, 52);
+    SBAddLine = Make<TSpeedButton>(this, GBLines, "SBAddLine", "+", 164, 16, 25, 25);
+    SBDelLine = Make<TSpeedButton>(this, GBLines, "SBDelLine", "-", 164, 43, 25, 25);
+
+    GBSource = Make<TGroupBox>(this, TCAxis, "GBSource", "Source", 4, 152, 200, 96);
+    LExperiment = Make<TLabel>(this, GBSource, "LExperiment", "Experiment", 8, 16, 100, 13);
+    CBExperiment = MakeList(this, GBSource, "CBExperiment", 8, 30, 184, {});
+    LData = Make<TLabel>(this, GBSource, "LData", "Data", 8, 54, 100, 13);
+    CBData = MakeList(this, GBSource, "CBData", 8, 68, 184, {});
+
+    GBLineProp = Make<TGroupBox>(this, TCAxis, "GBLineProp", "Line Properties", 4, 250, 200, 300);
+    LColor = Make<TLabel>(this, GBLineProp, "LColor", "Color", 8, 20, 100, 13);
+    CBColor = MakeColor(this, GBLineProp, "CBColor", 140, 16);
+    LMarkerBorderColor = Make<TLabel>(this, GBLineProp, "LMarkerBorderColor", "Color of marker border", 8, 44, 130, 13);
+    CBMarkerBorderColor = MakeColor(this, GBLineProp, "CBMarkerBorderColor", 140, 40);
+    LMarkerSize = Make<TLabel>(this, GBLineProp, "LMarkerSize", "Marker size", 8, 68, 100, 13);
+    SEMarkerSize = MakeSpin(this, GBLineProp, "SEMarkerSize", 112, 64, vtInteger, 5, 30);
+    LThikness = Make<TLabel>(this, GBLineProp, "LThikness", "Thikness", 8, 92, 100, 13);
+    SEThikness = MakeSpin(this, GBLineProp, "SEThikness", 112, 88, vtInteger, 1, 4);
+    LFilter = Make<TLabel>(this, GBLineProp, "LFilter", "Filter", 8, 116, 100, 13);
+    SEFilter = MakeSpin(this, GBLineProp, "SEFilter", 112, 112, vtInteger, 0, 10);
+    LSpline = Make<TLabel>(this, GBLineProp, "LSpline", "Spline", 8, 140, 100, 13);
+    CBSpline = MakeList(this, GBLineProp, "CBSpline", 112, 136, 80, {"None", "3d order", "4th order", "5th order"});
+    LLinePoints = Make<TLabel>(this, GBLineProp, "LLinePoints", "Line points", 8, 164, 100, 13);
+    CBLinePoints = MakeList(this, GBLineProp, "CBLinePoints", 112, 160, 80,
+                            {"None", "Square", "Circle", "Triangle", "Triangle down", "Cross", "Diagonal cross", "Star",
+                             "Diamond"});
+    CBJoinPoints = Make<TCheckBox>(this, GBLineProp, "CBJoinPoints", "Join points", 8, 184, 180, 17);
+    CBDeriv1stOrder = Make<TCheckBox>(this, GBLineProp, "CBDeriv1stOrder", "1st order derivative", 8, 202, 180, 17);
+    chkNumPointsLimitation =
+        Make<TCheckBox>(this, GBLineProp, "chkNumPointsLimitation", "Num points limitation", 8, 220, 180, 17);
+    LNumPointsMax = Make<TLabel>(this, GBLineProp, "LNumPointsMax", "Max number of points", 8, 242, 110, 13);
+    edNumPointsMax = MakeSpin(this, GBLineProp, "edNumPointsMax", 120, 238, vtInteger, 10, 10000);
+    LNumPointsLimitationType =
+        Make<TLabel>(this, GBLineProp, "LNumPointsLimitationType", "Limitation Type", 8, 264, 100, 13);
+    cbbNumPointsLimitationType =
+        MakeList(this, GBLineProp, "cbbNumPointsLimitationType", 112, 260, 80, {"Decimation", "Past data"});
+    BBSetAsDefault = Make<TBitBtn>(this, TCAxis, "BBSetAsDefault", "Set as default", 4, 552, 120, 25);
+    chkNumPointsLimitation->SetChecked(true);
+    edNumPointsMax->SetValue(1000);
+
+    GBTitle = Make<TGroupBox>(this, TSGraph, "GBTitle", "Title", 4, 4, 234, 70);
+    LTitleText = Make<TLabel>(this, GBTitle, "LTitleText", "Text", 8, 20, 40, 13);
+    EDTitleText = Make<TEdit>(this, GBTitle, "EDTitleText", "", 48, 16, 178, 21);
+    LTitleFont = Make<TLabel>(this, GBTitle, "LTitleFont", "Change title font", 8, 46, 120, 13);
+    BBTitleFont = Make<TBitBtn>(this, GBTitle, "BBTitleFont", "F", 200, 42, 25, 25);
+    GBColors = Make<TGroupBox>(this, TSGraph, "GBColors", "Color", 4, 78, 234, 90);
+    LBackground = Make<TLabel>(this, GBColors, "LBackground", "Background", 8, 20, 100, 13);
+    CBBackground = MakeColor(this, GBColors, "CBBackground", 180, 16);
+    LAxis = Make<TLabel>(this, GBColors, "LAxis", "Axis", 8, 44, 100, 13);
+    CBAxis = MakeColor(this, GBColors, "CBAxis", 180, 40);
+    chkHighlightAxisByLineColor = Make<TCheckBox>(this, GBColors, "chkHighlightAxisByLineColor",
+                                                  "Highlight axis by line color", 8, 66, 200, 17);
+    GBGrid = Make<TGroupBox>(this, TSGraph, "GBGrid", "Grid", 4, 172, 234, 66);
+    CBGridVisible = Make<TCheckBox>(this, GBGrid, "CBGridVisible", "Visible", 8, 18, 100, 17);
+    LGridColor = Make<TLabel>(this, GBGrid, "LGridColor", "Color", 8, 42, 100, 13);
+    CBGridColor = MakeColor(this, GBGrid, "CBGridColor", 180, 38);
+    GBLegend = Make<TGroupBox>(this, TSGraph, "GBLegend", "Legend", 4, 242, 234, 66);
+    CBLegendVisible = Make<TCheckBox>(this, GBLegend, "CBLegendVisible", "Visible", 8, 18, 100, 17);
+    LLegendFont = Make<TLabel>(this, GBLegend, "LLegendFont", "Change font", 8, 42, 100, 13);
+    BBLegendFont = Make<TBitBtn>(this, GBLegend, "BBLegendFont", "F", 200, 38, 25, 25);
+    BBSetAsDefault2 = Make<TBitBtn>(this, TSGraph, "BBSetAsDefault2", "Set as default", 4, 314, 120, 25);
+}
+
+void TFGraphProp::WireEvents()
+{
+    TCAxis->OnChange = [this](TObject* S) { TCAxisChange(S); };
+    LBLines->OnClick = [this](TObject* S) { LBLinesClick(S); };
+    SBAddLine->OnClick = [this](TObject* S) { SBAddLineClick(S); };
+    SBDelLine->OnClick = [this](TObject* S) { SBDelLineClick(S); };
+    CBExperiment->OnChange = [this](TObject* S) { CBExperimentClick(S); };
+    const TNotifyEvent data = [this](TObject* S) { CBDataClick(S); };
+    CBData->OnChange = data;
+    SEFilter->OnChange = data;
+    edNumPointsMax->OnChange = data;
+    CBDeriv1stOrder->OnClick = data;
+    chkNumPointsLimitation->OnClick = data;
+    cbbNumPointsLimitationType->OnChange = data;
+    const TNotifyEvent look = [this](TObject* S) { CBColorChange(S); };
+    CBColor->OnChange = look;
+    CBMarkerBorderColor->OnChange = look;
+    SEMarkerSize->OnChange = look;
+    SEThikness->OnChange = look;
+    CBSpline->OnChange = look;
+    CBLinePoints->OnChange = look;
+    CBJoinPoints->OnClick = look;
+    const TNotifyEvent scale = [this](TObject* S) { CBAutoscaleClick(S); };
+    CBAutoscale->OnClick = scale;
+    SEAxisMin->OnChange = scale;
+    SEAxisMax->OnChange = scale;
+    const TNotifyEvent graph = [this](TObject* S) { EDTitleTextChange(S); };
+    EDTitleText->OnChange = graph;
+    for (TControl* control : std::initializer_list<TControl*>{CBBackground, CBAxis, CBGridColor, CBGridVisible,
+                                                              CBLegendVisible, chkHighlightAxisByLineColor})
+        control->OnClick = graph;
+    BBSetAsDefault->OnClick = [this](TObject* S) { BBSetAsDefaultClick(S); };
+    BBSetAsDefault2->OnClick = [this](TObject* S) { BBSetAsDefault2Click(S); };
+}
+
+void TFGraphProp::FormCreate(TObject*)
+{
+    ApplyLanguage();
+    FillDataSources();
+    if (!Graph) return;
+    const TZelGraphProp& p = Graph->GraphProp;
+    Updating = true;
+    EDTitleText->SetText(p.TitleText);
+    CBBackground->SetColor(p.ColorBackground);
+    CBAxis->SetColor(p.ColorAxis);
+    CBGridVisible->SetChecked(p.GridVisible);
+    CBGridColor->SetColor(p.GridColor);
+    CBLegendVisible->SetChecked(p.LegendVisible);
+    chkHighlightAxisByLineColor->SetChecked(p.HighlightAxisByLineColor);
+    Updating = false;
+}
+
+void TFGraphProp::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
+
+void TFGraphProp::FormDestroy(TObject*)
+{
+    if (Graph) Graph->PropDialog = nullptr;
+}
+
+int TFGraphProp::AxisIndex() const { return std::clamp(TCAxis->GetTabIndex(), 0, 2); }
+
+TZelGraphAxisProp& TFGraphProp::CurrentAxis() const { return *Graph->GetAxisProp(AxisIndex()); }
+
+TZelGraphLineProp* TFGraphProp::ValidSelLine()
+{
+    if (!SelLine || !Graph) return SelLine = nullptr;
+    for (int axis = 0; axis < 3; ++axis)
+        for (TZelGraphLineProp& line : Graph->GetAxisProp(axis)->Lines)
+            if (&line == SelLine) return SelLine;
+    return SelLine = nullptr;
+}
+
+void TFGraphProp::FillDataSources()
+{
+    if (!Graph) return;
+    CBExperiment->ClearItems();
+    std::string own;
+    if (Graph->Table) {
+        own = std::string(CurrentSourcePrefix) + "." + Graph->Table->GetName();
+        if (ISXDataSet* set = Graph->Table->GetDataSet()) {
+            TStringList names;
+            set->GetFieldNames(ZelTableCategory, &names);
+            for (const std::string& name : names.Lines()) CBExperiment->AddItem(std::string(CurrentSourcePrefix) + "." + name);
+        }
+    }
+    if (FExpSetup) {
+        TStringList register_;
+        FExpSetup->ListTables(&register_);
+        for (const std::string& name : register_.Lines()) CBExperiment->AddItem(name);
+    }
+    CBExperiment->SetItemIndex(ExactIndex(CBExperiment->Items(), own));
+    TCAxisChange(nullptr);
+}
+
+ISXDataField* TFGraphProp::ResolveSource(const std::string& Source)
+{
+    const size_t dot = Source.find('.');
+    const std::string experiment = Source.substr(0, dot);
+    if (experiment == CurrentSourcePrefix) {
+        if (!Graph || !Graph->Table || dot == std::string::npos) return nullptr;
+        ISXDataSet* set = Graph->Table->GetDataSet();
+        return set ? set->FindField(ZelTableCategory, Source.substr(dot + 1).c_str()) : nullptr;
+    }
+    return FExpSetup ? FExpSetup->GetTableByName(Source) : nullptr;
+}
+
+void TFGraphProp::TCAxisChange(TObject*)
+{
+    if (!Graph) return;
+    const int t = AxisIndex();
+    GBLines->SetVisible(t != 0);
+    GBLineProp->SetVisible(t != 0);
+    CBExperiment->SetEnabled(t != 0);
+    TZelGraphAxisProp& axis = CurrentAxis();
+    TStringList items;
+    for (size_t i = 0; i < axis.Lines.size(); ++i) items.Add(GetResString("Line", "Line") + " " + std::to_string(i + 1));
+    LBLines->SetItems(items);
+    const bool hasLines = !axis.Lines.empty();
+    GBAxis->SetEnabled(hasLines);
+    GBSource->SetEnabled(hasLines);
+    GBLineProp->SetEnabled(hasLines);
+    BBSetAsDefault->SetEnabled(hasLines && t != 0);
+    if (!hasLines) return;
+    LBLines->SetItemIndex(0);
+    LBLinesClick(nullptr);
+    ShowAxis();
+}
+
+void TFGraphProp::LBLinesClick(TObject*)
+{
+    const int index = LBLines->GetItemIndex();
+    if (!Graph || index < 0) return;
+    TZelGraphAxisProp& axis = CurrentAxis();
+    if (index >= static_cast<int>(axis.Lines.size())) return;
+    SelLine = &axis.Lines[static_cast<size_t>(index)];
+    const int source = ExactIndex(CBExperiment->Items(), SelLine->Source);
+    if (source < 0) return;
+    ShowLine();
+    CBExperiment->SetItemIndex(source);
+    CBExperimentClick(nullptr);
+}
+
+void TFGraphProp::ShowLine()
+{
+    const TZelGraphLineProp* line = ValidSelLine();
+    if (!line) return;
+    Updating = true;
+    CBColor->SetColor(line->LineColor);
+    CBMarkerBorderColor->SetColor(line->MarkerBorderColor);
+    SEMarkerSize->SetValue(line->MarkerSize);
+    SEThikness->SetValue(line->LineThikness);
+    SEFilter->SetValue(line->LineFilter);
+    CBSpline->SetItemIndex(line->LineSplineOrder > 2 ? line->LineSplineOrder - 2 : 0);
+    CBLinePoints->SetItemIndex(line->LineTypePoints);
+    CBJoinPoints->SetChecked(line->LineJoinPoints);
+    CBDeriv1stOrder->SetChecked(line->LineDeriv1stOrder);
+    chkNumPointsLimitation->SetChecked(line->LineNumPointsLimitation);
+    edNumPointsMax->SetValue(line->LineNumPointsMax);
+    cbbNumPointsLimitationType->SetItemIndex(line->LineNumPointsLimitationType);
+    Updating = false;
+}
+
+void TFGraphProp::ShowAxis()
+{
+    if (!ValidSelLine() || !Graph) return;
+    const TZelGraphAxisProp& axis = CurrentAxis();
+    Updating = true;
+    CBAutoscale->SetChecked(axis.AutoScale);
+    SEAxisMin->SetValue(axis.Min);
+    SEAxisMax->SetValue(axis.Max);
+    Updating = false;
+}
+
+void TFGraphProp::CBExperimentClick(TObject*)
+{
+    TZelGraphLineProp* line = ValidSelLine();
+    if (!line) return;
+    line->Source = SelectedText(CBExperiment);
+    ISXDataField* table = ResolveSource(line->Source);
+    if (!table) {
+        MessageDlg(GetResString("Error!", "Error!"), mtError, mbOK);
+        return;
+    }
+    if (table != line->Table) {
+        // The X line holds no use of its own.
+        if (line->Axis != 0 && line->Table) UseDataSetManager.Release(line->Table);
+        line->Table = table;
+        if (line->Axis != 0) UseDataSetManager.AddRef(table);
+    }
+    CBData->ClearItems();
+    TPTableData data(table);
+    for (int c = 0; data.Valid && c < data.GetNumColumns(); ++c) CBData->AddItem(ReadFixedText(data.GetColumnInfo(c)->Name));
+    const int column = ExactIndex(CBData->Items(), line->Column);
+    if (column >= 0) {
+        CBData->SetItemIndex(column);
+        CBDataClick(nullptr);
+    }
+}
+
+void TFGraphProp::CBDataClick(TObject* Sender)
+{
+    if (!Graph || Updating) return;
+    if (AxisIndex() == 0) {
+        const std::string column = SelectedText(CBData);
+        if (column.empty() || Graph->AxisX.Lines.empty() || column == Graph->AxisX.Lines[0].Column) return;
+        Graph->AxisX.Lines[0].Column = column;
+        for (TZelGraphAxisProp* axis : {&Graph->AxisLeft, &Graph->AxisRight}) {
+            for (size_t i = 0; i < axis->Lines.size();) {
+                TZelGraphLineProp& line = axis->Lines[i];
+                TPTableData data(line.Table);
+                if (Graph->FindColumn(data, column) < 0) {
+                    Graph->RemoveLine(line, false);
+                    axis->Lines.erase(axis->Lines.begin() + static_cast<std::ptrdiff_t>(i));
+                } else {
+                    Graph->LoadSeries(line, false);
+                    ++i;
+                }
+            }
+        }
+        Graph->UpdateAxisTitles();
+        Graph->Chart->Display();
+        TCAxisChange(nullptr);
+        return;
+    }
+    TZelGraphLineProp* line = ValidSelLine();
+    if (!line) return;
+    line->Column = SelectedText(CBData);
+    line->LineFilter = static_cast<std::uint8_t>(SEFilter->AsInteger());
+    line->LineDeriv1stOrder = CBDeriv1stOrder->GetChecked();
+    line->LineNumPointsLimitation = chkNumPointsLimitation->GetChecked();
+    line->LineNumPointsLimitationType = static_cast<std::uint8_t>(std::max(0, cbbNumPointsLimitationType->GetItemIndex()));
+    line->LineNumPointsMax = static_cast<std::int32_t>(edNumPointsMax->GetValue());
+    if (!Sender || Sender == chkNumPointsLimitation) {
+        cbbNumPointsLimitationType->SetEnabled(chkNumPointsLimitation->GetChecked());
+        edNumPointsMax->SetEnabled(chkNumPointsLimitation->GetChecked());
+    }
+    Graph->LoadSeries(*line, true);
+}
+
+void TFGraphProp::CBColorChange(TObject*)
+{
+    TZelGraphLineProp* line = ValidSelLine();
+    if (!line || Updating || !Graph) return;
+    line->Column = SelectedText(CBData);
+    line->LineColor = CBColor->GetColor();
+    line->MarkerBorderColor = CBMarkerBorderColor->GetColor();
+    line->MarkerSize = static_cast<std::uint8_t>(SEMarkerSize->AsInteger());
+    line->LineThikness = static_cast<std::uint8_t>(SEThikness->AsInteger());
+    const int spline = CBSpline->GetItemIndex();
+    line->LineSplineOrder = static_cast<std::uint8_t>(spline <= 0 ? 0 : spline + 2);
+    line->LineTypePoints = static_cast<std::uint8_t>(std::max(0, CBLinePoints->GetItemIndex()));
+    line->LineJoinPoints = CBJoinPoints->GetChecked();
+    Graph->ApplyLineStyle(*line, true);
+}
+
+void TFGraphProp::CBAutoscaleClick(TObject*)
+{
+    if (!ValidSelLine() || Updating || !Graph) return;
+    TZelGraphAxisProp& axis = CurrentAxis();
+    axis.AutoScale = CBAutoscale->GetChecked();
+    axis.Min = static_cast<float>(SEAxisMin->GetValue());
+    axis.Max = static_cast<float>(SEAxisMax->GetValue());
+    Graph->ApplyAxisScale(AxisIndex(), true);
+}
+
+void TFGraphProp::SBAddLineClick(TObject*)
+{
+    // The X axis keeps its one line.
+    if (!Graph || AxisIndex() == 0) return;
+    const TZelGraphLineProp* selected = ValidSelLine();
+    TZelGraphLineProp line = selected ? *selected : DefaultLineProp;
+    line.Axis = AxisIndex();
+    TZelGraphAxisProp& axis = CurrentAxis();
+    axis.Lines.push_back(line);
+    Graph->AddLine(axis.Lines.back());
+    TCAxisChange(nullptr);
+    LBLines->SetItemIndex(LBLines->Count() - 1);
+    LBLinesClick(nullptr);
+}
+
+void TFGraphProp::SBDelLineClick(TObject*)
+{
+    const int index = LBLines->GetItemIndex();
+    if (!Graph || index < 0 || AxisIndex() == 0) return;
+    TZelGraphAxisProp& axis = CurrentAxis();
+    if (index >= static_cast<int>(axis.Lines.size())) return;
+    Graph->RemoveLine(axis.Lines[static_cast<size_t>(index)], true);
+    axis.Lines.erase(axis.Lines.begin() + index);
+    if (index == 0) Graph->UpdateAxisTitles();
+    SelLine = nullptr;
+    TCAxisChange(nullptr);
+}
+
+void TFGraphProp::EDTitleTextChange(TObject*)
+{
+    if (Updating || !Graph) return;
+    TZelGraphProp& p = Graph->GraphProp;
+    p.TitleText = EDTitleText->GetText();
+    p.ColorBackground = CBBackground->GetColor();
+    p.ColorAxis = CBAxis->GetColor();
+    p.GridVisible = CBGridVisible->GetChecked();
+    p.GridColor = CBGridColor->GetColor();
+    p.LegendVisible = CBLegendVisible->GetChecked();
+    p.HighlightAxisByLineColor = chkHighlightAxisByLineColor->GetChecked();
+    Graph->ApplyGraphProp();
+}
+
+void TFGraphProp::BBSetAsDefaultClick(TObject*)
+{
+    if (!Graph) return;
+    const TZelGraphAxisProp& axis = CurrentAxis();
+    DefaultAxisProp.AutoScale = axis.AutoScale;
+    DefaultAxisProp.Min = axis.Min;
+    DefaultAxisProp.Max = axis.Max;
+    if (const TZelGraphLineProp* line = ValidSelLine()) DefaultLineProp = *line;
+    SaveDefaultLineProp();
+}
+
+void TFGraphProp::BBSetAsDefault2Click(TObject*)
+{
+    if (!Graph) return;
+    DefaultGraphProp = Graph->GraphProp;
+    SaveDefaultGraphProp();
+}
+
+void TFGraphProp::ApplyLanguage()
+{
+    if (!MultiLang) return;
+    TStringList items;
+    MultiLang->GetLangNumericItems(GraphPropSection, "", &items);
+    TControl* const targets[] = {
+        this, TSAxis, nullptr, nullptr, nullptr, GBAxis, CBAutoscale, LAxisMin, LAxisMax, GBLines, GBSource,
+        LExperiment, LData, GBLineProp, LColor, LMarkerBorderColor, LMarkerSize, LThikness, LFilter, LSpline,
+        LLinePoints, CBJoinPoints, CBDeriv1stOrder, BBSetAsDefault, TSGraph, GBTitle, LTitleText, LTitleFont,
+        GBColors, LBackground, LAxis, GBGrid, CBGridVisible, LGridColor, GBLegend, CBLegendVisible, LLegendFont,
+        BBSetAsDefault2, chkNumPointsLimitation, LNumPointsMax, LNumPointsLimitationType};
+    const int count = std::min<int>(items.Count(), static_cast<int>(std::size(targets)));
+    for (int i = 0; i < count; ++i) {
+        const std::string& text = items[i];
+        if (text.empty()) continue;
+        // Items 2 to 4 name the axis tabs.
+        if (i >= 2 && i <= 4) TCAxis->SetTabCaption(i - 2, text);
+        else targets[i]->SetCaption(text);
+    }
 }

@@ -7,9 +7,19 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/Forms.h"
 #include "platform/ui/Graphics.h"
+#include "platform/ui/ListBox.h"
+#include "platform/ui/RxSpin.h"
+#include "platform/ui/StdCtrls.h"
+#include "platform/ui/TabControl.h"
 
 class ISXDataField;
+class TFGraph;
+namespace KVC {
+class TKvColorButton;
+}
 
 // One plotted line: where its data come from, how it looks and how its points are prepared.
 struct TZelGraphLineProp {
@@ -81,3 +91,78 @@ void SaveDefaultLineProp();
 // in memory.
 void ReadDefaultGraphProp();
 void ReadDefaultLineProp();
+
+// The property dialog of one graph window: the scale of each axis, the lines of the left
+// and right axes, the X column and the look of the whole graph. Every edit takes effect on
+// the graph at once.
+class TFGraphProp : public TForm {
+public:
+    TFGraphProp(TComponent* Owner, TFGraph* Graph);
+    ~TFGraphProp() override;
+
+    // Components.
+    TPageControl* PageControl;
+    TTabSheet *TSAxis, *TSGraph;
+    TTabControl* TCAxis;
+    TGroupBox *GBAxis, *GBLines, *GBSource, *GBLineProp;
+    TCheckBox* CBAutoscale;
+    TRxSpinEdit *SEAxisMin, *SEAxisMax;
+    TListBox* LBLines;
+    TSpeedButton *SBAddLine, *SBDelLine;
+    TComboBox *CBExperiment, *CBData;
+    KVC::TKvColorButton *CBColor, *CBMarkerBorderColor;
+    TRxSpinEdit *SEMarkerSize, *SEThikness, *SEFilter;
+    TComboBox *CBSpline, *CBLinePoints;
+    TCheckBox *CBJoinPoints, *CBDeriv1stOrder, *chkNumPointsLimitation;
+    TRxSpinEdit* edNumPointsMax;
+    TComboBox* cbbNumPointsLimitationType;
+    TBitBtn* BBSetAsDefault;
+    TGroupBox *GBTitle, *GBColors, *GBGrid, *GBLegend;
+    TEdit* EDTitleText;
+    TBitBtn* BBTitleFont;
+    KVC::TKvColorButton *CBBackground, *CBAxis, *CBGridColor;
+    TCheckBox *chkHighlightAxisByLineColor, *CBGridVisible, *CBLegendVisible;
+    TBitBtn* BBLegendFont;
+    TBitBtn* BBSetAsDefault2;
+    // Labels of the controls, in the order of the language items that name them.
+    TLabel *LAxisMin, *LAxisMax, *LExperiment, *LData, *LColor, *LMarkerBorderColor, *LMarkerSize, *LThikness,
+        *LFilter, *LSpline, *LLinePoints, *LNumPointsMax, *LNumPointsLimitationType, *LTitleText, *LTitleFont,
+        *LBackground, *LAxis, *LGridColor, *LLegendFont;
+
+    // Data members.
+    TFGraph* Graph;
+    TZelGraphLineProp* SelLine = nullptr;
+    bool Updating = false;
+
+    void FillDataSources();
+    ISXDataField* ResolveSource(const std::string& Source);
+    void ShowLine();
+    void ShowAxis();
+    void ApplyLanguage();
+
+    // Handlers.
+    void FormCreate(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void FormDestroy(TObject* Sender);
+    void TCAxisChange(TObject* Sender);
+    void LBLinesClick(TObject* Sender);
+    void CBExperimentClick(TObject* Sender);
+    void CBDataClick(TObject* Sender);
+    void CBColorChange(TObject* Sender);
+    void CBAutoscaleClick(TObject* Sender);
+    void SBAddLineClick(TObject* Sender);
+    void SBDelLineClick(TObject* Sender);
+    void BBSetAsDefaultClick(TObject* Sender);
+    void BBSetAsDefault2Click(TObject* Sender);
+    void EDTitleTextChange(TObject* Sender);
+
+private:
+    void BuildControls();
+    void WireEvents();
+    // The axis of the chosen tab.
+    int AxisIndex() const;
+    TZelGraphAxisProp& CurrentAxis() const;
+    // SelLine while it still points at a line of the graph (lines move when an axis
+    // grows or shrinks), else null.
+    TZelGraphLineProp* ValidSelLine();
+};
