@@ -4,8 +4,13 @@
 #include <cmath>
 #include <fstream>
 #include <mutex>
+#include <set>
 #include <sstream>
+#include <cstdio>
 
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Messages.h"
 #include "platform/ui/Strings.h"
 
 namespace {
@@ -38,12 +43,34 @@ TIniText LoadLines(const std::string& FileName)
     return text;
 }
 
+// A settings file that cannot be written is told to the operator once per file and run:
+// every later key would fail the same way, and one box says all there is to say.
+void ReportWriteFailure(const std::string& FileName, const std::string& Reason)
+{
+    static std::set<std::string> reported;
+    if (!reported.insert(FileName).second) return;
+    const std::string text = "Unable to write to " + FileName + " (" + Reason + ")";
+    if (!IsGuiThread()) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return;
+    }
+    TDialogRequest request;
+    request.Kind = TDialogKind::MessageBox;
+    request.Text = text;
+    request.Caption = Application ? Application->Title : std::string();
+    request.Flags = MB_OK | MB_ICONERROR;
+    ExecuteDialog(request);
+}
+
 bool SaveLines(const std::string& FileName, const TIniText& Text)
 {
     const char* eol = Text.CrLf ? "\r\n" : "\n";
     std::string all;
     for (const std::string& line : Text.Lines) all += line + eol;
-    return WriteFileAtomically(FileName, all);
+    std::string error;
+    if (WriteFileAtomically(FileName, all, &error)) return true;
+    ReportWriteFailure(FileName, error);
+    return false;
 }
 
 // The section name when the line is a section header.

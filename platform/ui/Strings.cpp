@@ -1,7 +1,11 @@
 #include "platform/ui/Strings.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <algorithm>
 #include <cctype>
 #include <fstream>
@@ -143,19 +147,52 @@ bool TStringList::SaveToFile(const std::string& FileName) const
 
 bool WriteFileAtomically(const std::string& FileName, const std::string& Contents, std::string* Error)
 {
-    QSaveFile file(QString::fromStdString(FileName));
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (Error) *Error = file.errorString().toStdString();
+    auto fail = [&](const std::string& What, int Code) {
+        if (Error) *Error = What + ": " + std::strerror(Code);
         return false;
+    };
+    const size_t slash = FileName.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : FileName.substr(0, slash + 1);
+    std::string temporary = FileName + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) return fail("cannot create a temporary file beside " + FileName, errno);
+    // Every byte must reach the disk before the new file takes the old one's place: a
+    // short write (a full disk, a size limit) leaves the old file as it was.
+    size_t done = 0;
+    while (done < Contents.size()) {
+        const ssize_t n = ::write(fd, Contents.data() + done, Contents.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int code = n < 0 ? errno : ENOSPC;
+            ::close(fd);
+            ::unlink(temporary.c_str());
+            return fail("cannot write " + FileName, code);
+        }
+        done += static_cast<size_t>(n);
     }
-    if (file.write(Contents.data(), static_cast<qint64>(Contents.size())) != static_cast<qint64>(Contents.size())) {
-        if (Error) *Error = file.errorString().toStdString();
-        file.cancelWriting();
-        return false;
+    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+        const int code = errno;
+        ::unlink(temporary.c_str());
+        return fail("cannot write " + FileName, code);
     }
-    if (!file.commit()) {
-        if (Error) *Error = file.errorString().toStdString();
-        return false;
+    // Keep the old file's permissions where there is one; a new file gets the usual ones.
+    struct stat info {};
+    if (::stat(FileName.c_str(), &info) == 0)
+        ::chmod(temporary.c_str(), info.st_mode & 07777);
+    else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::chmod(temporary.c_str(), 0666 & ~mask);
+    }
+    if (::rename(temporary.c_str(), FileName.c_str()) != 0) {
+        const int code = errno;
+        ::unlink(temporary.c_str());
+        return fail("cannot replace " + FileName, code);
+    }
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
     }
     return true;
 }
