@@ -12,6 +12,7 @@
 #include "zel/core/Umsg.h"
 #include "zel/core/Uprogress.h"
 #include "zel/core/Ustatus.h"
+#include "zel/experiment/Uexpsetup.h"
 #include "zel/manual/Ucalibratedevice.h"
 #include "zel/manual/Umanualcontrol.h"
 #include "zel/manual/Umanualcontrol2.h"
@@ -45,6 +46,7 @@ std::vector<TWindowEntry> ProgramWindows()
         Window(FMain),
         Window(FProgress),
         Window(FCalibrateDevice),
+        Window(FExpSetup),
         Window(FManualCtrl),
         Window(FManualCtrl2),
         Window(FPumpCtrl),
