@@ -165,3 +165,277 @@ TEST_F(TGraphPropSection, ReadingRules)
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------
+// The property dialog on a real graph window.
+
+#include "kvc/KvChart.h"
+#include "kvc/KvColorButton.h"
+#include "zel/experiment/Graphmanager.h"
+#include "zel/experiment/Ugraph.h"
+
+namespace {
+
+const std::vector<TTestColumn> Columns = {
+    {"Time", "T", "s"}, {"Area (A)", "A", "cm2"}, {"Surface pressure (SP)", "SP", "mN/m"}};
+const std::vector<TTestColumn> DippingColumns = {{"Time", "T", "s"}, {"Position", "P", "mm"}};
+
+class TGraphDialog : public TGraphSettingsFixture {
+protected:
+    void SetUp() override
+    {
+        StartWith("");
+        MainArea();
+        Set = UseDataSetManager.Create();
+        Iso = MakeTable(Set, "Isotherm", Columns);
+        Dip = MakeTable(Set, "Dipping", DippingColumns);
+        for (int r = 0; r < 1500; ++r) AddRows(Iso, {{float(r), float(100 - r), float(r % 50)}});
+        for (int r = 0; r < 10; ++r) AddRows(Dip, {{float(r), float(2 * r)}});
+        Graph = NewGraph();
+    }
+    void TearDown() override
+    {
+        for (TFGraph* graph : std::vector<TFGraph*>(GraphManager.Graphs())) FreeForm(graph);
+        TGraphSettingsFixture::TearDown();
+    }
+    TFGraphProp* Open()
+    {
+        Graph->MIProperties->Click();
+        return Graph->PropDialog;
+    }
+    static void Pick(TComboBox* Combo, const std::string& Item)
+    {
+        Combo->SetItemIndex(Combo->Items().IndexOf(Item));
+        ASSERT_GE(Combo->GetItemIndex(), 0) << Item;
+        Combo->OnChange(Combo);
+    }
+    static std::vector<std::string> ItemsOf(const TComboBox* Combo) { return Combo->Items().Lines(); }
+    ISXDataSet* Set = nullptr;
+    ISXDataField* Iso = nullptr;
+    ISXDataField* Dip = nullptr;
+    TFGraph* Graph = nullptr;
+};
+
+TEST_F(TGraphDialog, OpensOnlyWithATableAndOnlyOnce)
+{
+    EXPECT_EQ(Open(), nullptr);
+    Graph->SetData(Iso, "Time", "Surface pressure (SP)", nullptr);
+    TFGraphProp* dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->GetCaption(), "Graph Properties");
+    EXPECT_TRUE(dialog->GetVisible());
+    Graph->Chart->OnDblClick(Graph->Chart);
+    EXPECT_EQ(Graph->PropDialog, dialog);
+    int dialogs = 0;
+    for (int i = 0; i < Screen->FormCount(); ++i) dialogs += dynamic_cast<TFGraphProp*>(Screen->Forms(i)) != nullptr;
+    EXPECT_EQ(dialogs, 1);
+
+    // Closing the dialog frees it and clears the graph's pointer.
+    dialog->Close();
+    Application->ProcessMessages();
+    EXPECT_EQ(Graph->PropDialog, nullptr);
+    // Closing the graph while its dialog is open closes the dialog too.
+    ASSERT_NE(Open(), nullptr);
+    Graph->Close();
+    Application->ProcessMessages();
+    EXPECT_FALSE(GraphManager.IsAlive(Graph));
+    for (int i = 0; i < Screen->FormCount(); ++i) EXPECT_EQ(dynamic_cast<TFGraphProp*>(Screen->Forms(i)), nullptr);
+}
+
+TEST_F(TGraphDialog, StartsOnTheBottomTabWithTheXColumn)
+{
+    Graph->SetData(Iso, "Time", "Surface pressure (SP)", nullptr);
+    TFGraphProp* dialog = Open();
+    EXPECT_EQ(dialog->TCAxis->GetTabIndex(), 0);
+    EXPECT_FALSE(dialog->GBLines->GetVisible());
+    EXPECT_FALSE(dialog->GBLineProp->GetVisible());
+    EXPECT_TRUE(dialog->GBSource->GetEnabled());
+    EXPECT_FALSE(dialog->CBExperiment->GetEnabled());
+    EXPECT_EQ(ItemsOf(dialog->CBExperiment), (std::vector<std::string>{"<<Current>>.Isotherm", "<<Current>>.Dipping"}));
+    EXPECT_EQ(dialog->CBExperiment->GetItemIndex(), 0);
+    EXPECT_EQ(ItemsOf(dialog->CBData), (std::vector<std::string>{"Time", "Area (A)", "Surface pressure (SP)"}));
+    EXPECT_EQ(dialog->CBData->GetItemIndex(), 0);
+    EXPECT_EQ(dialog->SelLine, &Graph->AxisX.Lines[0]);
+
+    // Left: the line's page; Right without lines: disabled groups.
+    dialog->TCAxis->ChooseTab(1);
+    EXPECT_TRUE(dialog->GBLines->GetVisible());
+    EXPECT_EQ(dialog->LBLines->Items().Lines(), (std::vector<std::string>{"Line 1"}));
+    EXPECT_EQ(dialog->SelLine, &Graph->AxisLeft.Lines[0]);
+    EXPECT_EQ(dialog->CBData->GetItemIndex(), 2);
+    EXPECT_TRUE(dialog->CBAutoscale->GetChecked());
+    dialog->TCAxis->ChooseTab(2);
+    EXPECT_FALSE(dialog->GBAxis->GetEnabled());
+    EXPECT_FALSE(dialog->GBSource->GetEnabled());
+    EXPECT_FALSE(dialog->GBLineProp->GetEnabled());
+    // Showing other lines never changes the X column.
+    dialog->TCAxis->ChooseTab(0);
+    dialog->TCAxis->ChooseTab(1);
+    EXPECT_EQ(Graph->AxisX.Lines[0].Column, "Time");
+    EXPECT_EQ(Graph->AxisLeft.Lines[0].Column, "Surface pressure (SP)");
+}
+
+TEST_F(TGraphDialog, ChangingXRemovesTheLinesOfTablesWithoutThatColumn)
+{
+    Graph->SetData(Dip, "Time", "Position", nullptr);
+    Graph->SetData(Iso, "Time", "Surface pressure (SP)", "Area (A)");
+    // The creator's use, the window's table and three lines.
+    EXPECT_EQ(Uses(Set), 5);
+    TFGraphProp* dialog = Open();
+    Pick(dialog->CBData, "Area (A)");
+    EXPECT_EQ(Graph->AxisX.Lines[0].Column, "Area (A)");
+    ASSERT_EQ(Graph->AxisLeft.Lines.size(), 1u);
+    EXPECT_EQ(Graph->AxisLeft.Lines[0].Table, Iso);
+    EXPECT_EQ(Graph->AxisLeft.Lines[0].SeriesIndex, 0);
+    EXPECT_EQ(Graph->AxisRight.Lines[0].SeriesIndex, 1);
+    EXPECT_EQ(Graph->Chart->LineSeries()->Count(), 2);
+    EXPECT_EQ(Uses(Set), 4);
+    // X of the plotted points is now the area.
+    EXPECT_EQ(Graph->Chart->LineSeries()->GetItem(0)->Points()[0].x, 100);
+    EXPECT_EQ(Graph->Chart->BottomAxis()->Title()->GetText(), "Area (A), cm2");
+    // The same column again changes nothing.
+    Pick(dialog->CBData, "Area (A)");
+    EXPECT_EQ(Graph->AxisLeft.Lines.size(), 1u);
+}
+
+TEST_F(TGraphDialog, LineEditsChangeTheGraphAtOnce)
+{
+    Graph->SetData(Iso, "Time", "Surface pressure (SP)", nullptr);
+    TFGraphProp* dialog = Open();
+    dialog->TCAxis->ChooseTab(1);
+    TZelGraphLineProp& line = Graph->AxisLeft.Lines[0];
+    KVC::TKvLineSeries* series = Graph->Chart->LineSeries()->GetItem(0);
+
+    Pick(dialog->CBSpline, "4th order");
+    EXPECT_EQ(line.LineSplineOrder, 4);
+    EXPECT_TRUE(series->GetUseSplines());
+    EXPECT_EQ(series->GetSplineOrder(), 4);
+    Pick(dialog->CBSpline, "None");
+    EXPECT_EQ(line.LineSplineOrder, 0);
+    EXPECT_FALSE(series->GetUseSplines());
+    Pick(dialog->CBLinePoints, "Diamond");
+    EXPECT_EQ(series->GetTypePoints(), KVC::tpDiamond);
+
+    // The colour dialog's choice.
+    TDialogRecorder dialogs;
+    dialogs.Answers.push_back({mrOk, {}, 0x00FF00});
+    dialog->CBColor->Click();
+    EXPECT_EQ(line.LineColor, 0x00FF00);
+    EXPECT_EQ(series->Pen()->GetColor(), 0x00FF00);
+
+    // 1500 rows: 1000 by the limit; without it every row, and the limit fields disabled.
+    EXPECT_EQ(series->GetCount(), 1000);
+    dialog->chkNumPointsLimitation->SetChecked(false);
+    EXPECT_FALSE(line.LineNumPointsLimitation);
+    EXPECT_FALSE(dialog->edNumPointsMax->GetEnabled());
+    EXPECT_FALSE(dialog->cbbNumPointsLimitationType->GetEnabled());
+    EXPECT_EQ(series->GetCount(), 1500);
+
+    dialog->CBDeriv1stOrder->SetChecked(true);
+    EXPECT_TRUE(line.LineDeriv1stOrder);
+    EXPECT_EQ(series->Points()[0].y, 0);
+    EXPECT_EQ(series->Points()[1].y, 1);
+
+    // Scale of the axis.
+    dialog->SEAxisMin->SetValue(-5);
+    dialog->SEAxisMax->SetValue(55);
+    dialog->CBAutoscale->SetChecked(false);
+    EXPECT_FALSE(Graph->AxisLeft.AutoScale);
+    EXPECT_EQ(Graph->AxisLeft.Min, -5.0f);
+    EXPECT_EQ(Graph->AxisLeft.Max, 55.0f);
+    EXPECT_FALSE(Graph->Chart->LeftAxis()->GetAutoScale());
+    EXPECT_EQ(Graph->Chart->LeftAxis()->GetMin(), -5);
+    EXPECT_EQ(Graph->Chart->LeftAxis()->GetMax(), 55);
+    EXPECT_TRUE(dialogs.Requests.size() == 1u);
+}
+
+TEST_F(TGraphDialog, AddAndDeleteLinesAndTheirSources)
+{
+    Graph->SetData(Iso, "Time", "Surface pressure (SP)", nullptr);
+    TFGraphProp* dialog = Open();
+    dialog->TCAxis->ChooseTab(1);
+    dialog->SBAddLine->Click();
+    ASSERT_EQ(Graph->AxisLeft.Lines.size(), 2u);
+    EXPECT_EQ(dialog->LBLines->GetItemIndex(), 1);
+    EXPECT_EQ(dialog->SelLine, &Graph->AxisLeft.Lines[1]);
+    EXPECT_EQ(Graph->AxisLeft.Lines[1].LineColor, clBlue);
+    EXPECT_EQ(Uses(Set), 4);
+
+    // The new line reads the dipping table.
+    Pick(dialog->CBExperiment, "<<Current>>.Dipping");
+    EXPECT_EQ(Graph->AxisLeft.Lines[1].Table, Dip);
+    EXPECT_EQ(ItemsOf(dialog->CBData), (std::vector<std::string>{"Time", "Position"}));
+    Pick(dialog->CBData, "Position");
+    EXPECT_EQ(Graph->Chart->LineSeries()->GetItem(1)->GetCount(), 10);
+    EXPECT_EQ(Graph->Chart->LineSeries()->GetItem(1)->Points()[3].y, 6);
+
+    // A source that does not resolve: the error box, the line keeps its table.
+    TDialogRecorder dialogs;
+    dialog->CBExperiment->AddItem("<<Current>>.Gone");
+    Pick(dialog->CBExperiment, "<<Current>>.Gone");
+    ASSERT_EQ(dialogs.Requests.size(), 1u);
+    EXPECT_EQ(dialogs.Requests[0].Text, "Error!");
+    EXPECT_EQ(dialogs.Requests[0].Type, mtError);
+    EXPECT_EQ(Graph->AxisLeft.Lines[1].Table, Dip);
+
+    // Deleting the first line moves the second to series 0.
+    dialog->LBLines->SetItemIndex(0);
+    dialog->SBDelLine->Click();
+    ASSERT_EQ(Graph->AxisLeft.Lines.size(), 1u);
+    EXPECT_EQ(Graph->AxisLeft.Lines[0].SeriesIndex, 0);
+    EXPECT_EQ(Graph->Chart->LineSeries()->Count(), 1);
+    EXPECT_EQ(Graph->Chart->LeftAxis()->Title()->GetText(), "Position, mm");
+    EXPECT_EQ(Uses(Set), 3);
+    dialog->SBDelLine->Click();
+    EXPECT_TRUE(Graph->AxisLeft.Lines.empty());
+    EXPECT_EQ(dialog->SelLine, nullptr);
+    EXPECT_FALSE(dialog->GBLineProp->GetEnabled());
+    // With no line selected a new line copies the default line.
+    dialog->SBAddLine->Click();
+    ASSERT_EQ(Graph->AxisLeft.Lines.size(), 1u);
+    EXPECT_EQ(Graph->AxisLeft.Lines[0].Table, nullptr);
+    EXPECT_EQ(Graph->AxisLeft.Lines[0].SeriesIndex, -1);
+}
+
+TEST_F(TGraphDialog, SetAsDefaultWritesTheAxisAndLineKeys)
+{
+    Graph->SetData(Iso, "Time", "Surface pressure (SP)", nullptr);
+    Graph->SetData(Iso, "Time", "Area (A)", nullptr);
+    Graph->AxisLeft.Lines[1].LineFilter = 3;
+    Graph->AxisLeft.AutoScale = false;
+    Graph->AxisLeft.Max = 42;
+    TFGraphProp* dialog = Open();
+    dialog->TCAxis->ChooseTab(1);
+    dialog->LBLines->SetItemIndex(1);
+    dialog->LBLines->OnClick(dialog->LBLines);
+    dialog->BBSetAsDefault->Click();
+    EXPECT_EQ(DefaultLineProp.LineFilter, 3);
+    EXPECT_EQ(DefaultLineProp.Column, "Area (A)");
+    EXPECT_EQ(DefaultLineProp.LineColor, clBlue);
+    TIniFile ini(Dir.File("zel.ini"));
+    const std::vector<std::string> keys = ini.ReadSection("GraphProp");
+    EXPECT_EQ(keys, (std::vector<std::string>{"AxisAutoScale", "AxisMin", "AxisMax", "LineColor", "MarkerBorderColor",
+                                              "MarkerSize", "LineSplineOrder", "LineTypePoints", "LineThikness",
+                                              "LineFilter", "LineJoinPoints", "LineDeriv1stOrder",
+                                              "LineNumPointsLimitation", "LineNumPointsLimitationType",
+                                              "LineNumPointsMax"}));
+    EXPECT_EQ(ini.ReadString("GraphProp", "AxisMax", ""), "42");
+    EXPECT_EQ(ini.ReadString("GraphProp", "LineColor", ""), "16711680");
+
+    // The graph page: title and colours change the window; its default button writes them.
+    dialog->EDTitleText->SetText("Isotherm of behenic acid");
+    EXPECT_EQ(Graph->GraphProp.TitleText, "Isotherm of behenic acid");
+    EXPECT_EQ(Graph->Chart->Title()->GetText(), "Isotherm of behenic acid");
+    dialog->CBLegendVisible->SetChecked(true);
+    EXPECT_TRUE(Graph->Chart->Legend()->GetVisible());
+    dialog->BBSetAsDefault2->Click();
+    EXPECT_EQ(DefaultGraphProp.TitleText, "Isotherm of behenic acid");
+    EXPECT_EQ(ini.ReadString("GraphProp", "TitleText", ""), "Isotherm of behenic acid");
+    EXPECT_EQ(ini.ReadString("GraphProp", "LegendVisible", ""), "1");
+    // Other windows keep their look.
+    TFGraph* other = NewGraph();
+    EXPECT_EQ(other->GraphProp.TitleText, "Isotherm of behenic acid");
+    EXPECT_NE(Graph->GraphProp.TitleFont.get(), DefaultGraphProp.TitleFont.get());
+}
+
+}  // namespace
