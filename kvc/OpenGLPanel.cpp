@@ -1,5 +1,6 @@
 #include "kvc/OpenGLPanel.h"
 
+#include "platform/gl/Printers.h"
 #include "platform/ui/Dialogs.h"
 
 namespace KVC {
@@ -147,6 +148,47 @@ void TOpenGLPanel::SaveOpenGLPanelToFile(const std::string& FileName)
     TBitmap bitmap;
     PaintToBitmap(bitmap);
     bitmap.SaveToFile(FileName);
+}
+
+namespace {
+// Margin on each side of the printed picture: 0.18 inch.
+int Margin(int DotsPerInch) { return static_cast<int>(DotsPerInch * 0.18); }
+}  // namespace
+
+TSize TOpenGLPanel::PrintedSize(int Dx, int Dy, int PageWidth, int PageHeight, int PictureWidth, int PictureHeight)
+{
+    switch (FPrintScale) {
+    case pglPrintToFit: {
+        // Whole-number factors only; a picture with no extent prints with none (rather
+        // than dividing by zero).
+        if (PictureWidth <= 0 || PictureHeight <= 0) return TSize{0, 0};
+        const int availableWidth = PageWidth - 2 * Margin(Dx);
+        const int availableHeight = PageHeight - 2 * Margin(Dy);
+        if (availableWidth > availableHeight)
+            return TSize{(availableHeight / PictureHeight) * PictureWidth, availableHeight};
+        return TSize{availableWidth, (availableWidth / PictureWidth) * PictureHeight};
+    }
+    case pglProportional:
+        if (FPixelsPerInch < 1) FPixelsPerInch = 96;
+        return TSize{static_cast<int>(double(PictureWidth) / FPixelsPerInch * Dx),
+                     static_cast<int>(double(PictureHeight) / FPixelsPerInch * Dy)};
+    case pglNone:
+    default:
+        return TSize{PictureWidth, PictureHeight};
+    }
+}
+
+void TOpenGLPanel::PrintOpenGLPanel()
+{
+    TBitmap picture;
+    PaintToBitmap(picture);
+    TPrinter* printer = Printer();
+    const int dx = printer->PixelsPerInchX();
+    const int dy = printer->PixelsPerInchY();
+    const TSize size = PrintedSize(dx, dy, printer->PageWidth(), printer->PageHeight(), picture.GetWidth(), picture.GetHeight());
+    if (!printer->BeginDoc()) return;
+    printer->Canvas()->StretchDraw(Bounds(Margin(dx), Margin(dy), size.cx, size.cy), picture);
+    printer->EndDoc();
 }
 
 }  // namespace KVC

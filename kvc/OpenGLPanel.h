@@ -50,6 +50,12 @@ public:
 
     // Paints the panel and writes its picture to a bitmap file; file errors reach the caller.
     void SaveOpenGLPanelToFile(const std::string& FileName);
+    // Paints the panel and prints its picture at the page's margins, sized by the print scale.
+    void PrintOpenGLPanel();
+    // The printed size of a picture on a printer of Dx x Dy dots per inch with a printable
+    // page of PageWidth x PageHeight dots. A proportional print first turns a resolution
+    // below 1 into 96.
+    TSize PrintedSize(int Dx, int Dy, int PageWidth, int PageHeight, int PictureWidth, int PictureHeight);
 
     // Runs before the window and its context are made.
     TNotifyEvent OnPreInit;

@@ -9,6 +9,7 @@
 #include <memory>
 #include "TestSupport.h"
 #include "kvc/OpenGLPanel.h"
+#include "platform/gl/Printers.h"
 
 using namespace KVC;
 
@@ -296,4 +297,50 @@ TEST_F(TPanelFixture, ANewParentRebuildsTheContextAndItsFonts)
     EXPECT_EQ(saved.Canvas()->GetPixel(0, 0), clWhite);
     Panel->SetParent(nullptr);
     EXPECT_EQ(inits, 3);
+}
+
+TEST(OpenGLPanel, PrintedSizeFollowsThePrintScale)
+{
+    struct Case {
+        TOpenGLPrintScale Scale;
+        int PixelsPerInch;
+        int PageWidth, PageHeight;
+        TSize Printed;
+        int PixelsPerInchAfter;
+    };
+    // A 100 x 40 picture on a 600 x 300 dpi printer: margins 108 and 54 dots.
+    const Case cases[] = {
+        {pglNone, 96, 5000, 7000, {100, 40}, 96},
+        {pglProportional, 96, 5000, 7000, {625, 125}, 96},
+        {pglProportional, 0, 5000, 7000, {625, 125}, 96},     // no resolution: the screen's 96
+        {pglProportional, 200, 5000, 7000, {300, 60}, 200},
+        {pglPrintToFit, 96, 5216, 3108, {7500, 3000}, 96},    // wider than high: fits the height
+        {pglPrintToFit, 96, 1216, 7108, {1000, 400}, 96},     // otherwise the width, whole factors
+        {pglPrintToFit, 96, 1296, 7108, {1080, 400}, 96},
+        {pglPrintToFit, 96, 300, 3108, {84, 0}, 96},          // page narrower than the picture: factor 0
+    };
+    for (const Case& c : cases) {
+        TOpenGLPanel panel(nullptr);
+        panel.SetOpenGLPrintScale(c.Scale);
+        panel.SetOpenGLPixelsPerInch(c.PixelsPerInch);
+        EXPECT_EQ(panel.PrintedSize(600, 300, c.PageWidth, c.PageHeight, 100, 40), c.Printed)
+            << c.Scale << " " << c.PixelsPerInch << " " << c.PageWidth << "x" << c.PageHeight;
+        EXPECT_EQ(panel.GetOpenGLPixelsPerInch(), c.PixelsPerInchAfter);
+    }
+    TOpenGLPanel panel(nullptr);
+    panel.SetOpenGLPrintScale(pglPrintToFit);
+    EXPECT_EQ(panel.PrintedSize(600, 300, 5000, 7000, 0, 0), (TSize{0, 0}));
+}
+
+TEST_F(TPanelFixture, PrintsThePaintedPicture)
+{
+    Panel->EndLoading();
+    Printer()->SetOutputFileName(Dir.File("print.pdf"));
+    Panel->PrintOpenGLPanel();
+    Printer()->SetOutputFileName("");
+    EXPECT_EQ(Paints, 1);
+    EXPECT_FALSE(Printer()->Printing());
+    const std::string pdf = ReadFileText(Dir.File("print.pdf"));
+    EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+    EXPECT_NE(pdf.find("/Image"), std::string::npos);   // the picture is on the page
 }
