@@ -171,6 +171,7 @@ TEST_F(TGraphPropSection, ReadingRules)
 
 #include "kvc/KvChart.h"
 #include "kvc/KvColorButton.h"
+#include "kvc/KvMultiLang.h"
 #include "zel/experiment/Graphmanager.h"
 #include "zel/experiment/Ugraph.h"
 
@@ -436,6 +437,51 @@ TEST_F(TGraphDialog, SetAsDefaultWritesTheAxisAndLineKeys)
     TFGraph* other = NewGraph();
     EXPECT_EQ(other->GraphProp.TitleText, "Isotherm of behenic acid");
     EXPECT_NE(Graph->GraphProp.TitleFont.get(), DefaultGraphProp.TitleFont.get());
+}
+
+TEST_F(TGraphDialog, CaptionsFromTheLanguageSection)
+{
+    WriteFileText(Dir.File("german.lng"), "[GraphProp]\n0=Grafik-Eigenschaften\n1=Achse\n2=Unten\n3=\n4=Rechts\n"
+                                          "5=Achse\n6=Automatisch\n13=Linie\n38=Punktbegrenzung\n"
+                                          "40=Begrenzungsart\n");
+    KVC::TKvMultiLang language(nullptr);
+    language.LangFileName = Dir.File("german.lng");
+    KVC::TKvMultiLang* previous = MultiLang;
+    MultiLang = &language;
+    Graph->SetData(Iso, "Time", "Surface pressure (SP)", nullptr);
+    TFGraphProp* dialog = Open();
+    MultiLang = previous;
+    EXPECT_EQ(dialog->GetCaption(), "Grafik-Eigenschaften");
+    EXPECT_EQ(dialog->TSAxis->GetCaption(), "Achse");
+    EXPECT_EQ(dialog->TCAxis->TabCaption(0), "Unten");
+    EXPECT_EQ(dialog->TCAxis->TabCaption(1), "Left");  // empty item: the design text stays
+    EXPECT_EQ(dialog->TCAxis->TabCaption(2), "Rechts");
+    EXPECT_EQ(dialog->CBAutoscale->GetCaption(), "Automatisch");
+    // Item 7 is missing: the reading stops there, so items 13, 38 and 40 are not taken.
+    EXPECT_EQ(dialog->LAxisMin->GetCaption(), "Min");
+    EXPECT_EQ(dialog->GBLineProp->GetCaption(), "Line Properties");
+    EXPECT_EQ(dialog->chkNumPointsLimitation->GetCaption(), "Num points limitation");
+    EXPECT_EQ(dialog->LNumPointsLimitationType->GetCaption(), "Limitation Type");
+
+    // Every item present: each names its own control.
+    std::string all = "[GraphProp]\n";
+    for (int i = 0; i <= 40; ++i) all += std::to_string(i) + "=T" + std::to_string(i) + "\n";
+    WriteFileText(Dir.File("german.lng"), all);
+    FreeForm(dialog);
+    MultiLang = &language;
+    dialog = Open();
+    MultiLang = previous;
+    const std::pair<TControl*, const char*> expected[] = {
+        {dialog->GBSource, "T10"},          {dialog->LData, "T12"},           {dialog->LFilter, "T18"},
+        {dialog->CBJoinPoints, "T21"},      {dialog->BBSetAsDefault, "T23"},  {dialog->TSGraph, "T24"},
+        {dialog->LTitleText, "T26"},        {dialog->LBackground, "T29"},     {dialog->CBGridVisible, "T32"},
+        {dialog->LLegendFont, "T36"},       {dialog->BBSetAsDefault2, "T37"}, {dialog->chkNumPointsLimitation, "T38"},
+        {dialog->LNumPointsMax, "T39"},     {dialog->LNumPointsLimitationType, "T40"}};
+    for (const auto& [control, text] : expected) EXPECT_EQ(control->GetCaption(), text) << control->Name;
+    EXPECT_EQ(dialog->TCAxis->TabCaption(1), "T3");
+    // Item lists and the highlight caption stay in English.
+    EXPECT_EQ(dialog->CBSpline->Items()[1], "3d order");
+    EXPECT_EQ(dialog->chkHighlightAxisByLineColor->GetCaption(), "Highlight axis by line color");
 }
 
 }  // namespace
