@@ -2,6 +2,7 @@
 #include "platform/gl/WglInternal.h"
 
 #include <GL/osmesa.h>
+#include <dlfcn.h>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
@@ -123,6 +124,22 @@ bool RenderTarget(HDC Dc, std::uint8_t*& Bits, int& Width, int& Height)
     Width = Dc->Bitmap->Width;
     Height = Dc->Bitmap->Height;
     return true;
+}
+
+// True when the program's gl* names reach the off-screen renderer. Were they bound to
+// another OpenGL library loaded earlier, every drawing call would silently go nowhere.
+bool GlNamesReachTheRenderer()
+{
+    static const bool reach = [] {
+        Dl_info info{};
+        if (!dladdr(reinterpret_cast<void*>(&OSMesaCreateContextExt), &info) || !info.dli_fname) return false;
+        void* renderer = dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
+        if (!renderer) return false;
+        const bool same = dlsym(renderer, "glClear") == dlsym(RTLD_DEFAULT, "glClear");
+        dlclose(renderer);
+        return same;
+    }();
+    return reach;
 }
 
 OSMesaContext NewMesaContext(int Format, OSMesaContext Share)
@@ -390,6 +407,10 @@ HGLRC wglCreateContext(HDC Dc)
     }
     if (Dc->PixelFormat == 0) {
         Fail(ERROR_INVALID_PIXEL_FORMAT);
+        return nullptr;
+    }
+    if (!GlNamesReachTheRenderer()) {
+        Fail(ERROR_PROC_NOT_FOUND);
         return nullptr;
     }
     OSMesaContext mesa = NewMesaContext(Dc->PixelFormat, nullptr);

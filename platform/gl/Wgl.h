@@ -30,7 +30,7 @@ using HBITMAP = TGLBitmapObject*;
 
 // Error numbers of the calling thread's last failure.
 constexpr DWORD ERROR_SUCCESS = 0, ERROR_INVALID_HANDLE = 6, ERROR_NOT_ENOUGH_MEMORY = 8,
-                ERROR_INVALID_PARAMETER = 87, ERROR_BUSY = 170, ERROR_INVALID_PIXEL_FORMAT = 2000,
+                ERROR_INVALID_PARAMETER = 87, ERROR_PROC_NOT_FOUND = 127, ERROR_BUSY = 170, ERROR_INVALID_PIXEL_FORMAT = 2000,
                 ERROR_NO_SYSTEM_RESOURCES = 1450;
 DWORD GetLastError();
 void SetLastError(DWORD Error);
