@@ -331,3 +331,47 @@ TEST(KvOpenGL, AContextThatCannotBeMadeIsReportedAndPaintsNothing)
     EXPECT_EQ(paints, 1);
     EXPECT_EQ(dialogs.Requests.size(), 3u);
 }
+
+TEST(KvOpenGL, OutlineTextIsDrawnAtTheModelPositionInBothFormats)
+{
+    for (const TFont3DFormat format : {f_WGL_FONT_POLYGONS, f_WGL_FONT_LINES}) {
+        TKvOpenGL gl(nullptr);
+        gl.Font3D_Enabled = true;
+        gl.Font3D_FirstGylph = 65;
+        gl.Font3D_NumGylph = 26;
+        gl.SetFont3DFormat(format);
+        TFont font;
+        font.SetName("DejaVu Sans");
+        gl.SetFont3DType(&font);
+        gl.OnInit = [](TObject*) {};
+        std::string text;
+        GLint frontFace = 0;
+        gl.OnPaint = [&](TObject*) {
+            PixelProjection(64, 32);
+            glClearColor(0, 0, 0, 1);
+            glClear(GL_COLOR_BUFFER_BIT);
+            glColor3f(1, 1, 1);
+            glTranslatef(1, 4, 0);
+            glScalef(24, 24, 1);
+            glFrontFace(GL_CW);
+            gl.Draw3DText(text);
+            glGetIntegerv(GL_FRONT_FACE, &frontFace);
+        };
+        gl.Resize(64, 32);
+        auto lit = [&](const std::string& Text) {
+            text = Text;
+            gl.Repaint();
+            TBitmap bitmap;
+            gl.CopyTo(&bitmap);
+            int count = 0;
+            for (int y = 0; y < 32; ++y)
+                for (int x = 0; x < 64; ++x) count += bitmap.Canvas()->GetPixel(x, y) == clWhite;
+            return count;
+        };
+        const int a = lit("A");
+        EXPECT_GT(a, 10) << format;
+        EXPECT_GT(lit("AL"), a) << format;   // the second glyph stands beside the first
+        EXPECT_EQ(frontFace, GL_CW);
+        EXPECT_EQ(lit("A "), 0) << format;    // the blank is below the first glyph
+    }
+}
