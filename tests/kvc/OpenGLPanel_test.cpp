@@ -88,7 +88,7 @@ TEST(OpenGLPanel, KeepsExactlyOneOfGdiSupportAndDoubleBuffering)
     }
 }
 
-TEST(OpenGLPanel, DefaultsAndSettersWithTheirWin32Counterparts)
+TEST(OpenGLPanel, DefaultsAndSetters)
 {
     TOpenGLPanel panel(nullptr);
     EXPECT_EQ(panel.GetPFDPixelType(), f_PFD_TYPE_RGBA);
