@@ -82,10 +82,11 @@ TFGraph::TFGraph(TComponent* Owner) : TForm(Owner)
     Chart->Legend()->SetLineBoxWidth(1, 10);
     Chart->OnDblClick = [this](TObject* Sender) { MIPropertiesClick(Sender); };
 
-    MIProperties = new TMenuItem(this);
-    MIProperties->Name = "MIProperties";
-    MIProperties->SetCaption("Properties");
+    PopupMenu = new TPopupMenu(this);
+    PopupMenu->Name = "PopupMenu";
+    MIProperties = NewMenuItem(this, PopupMenu->Items(), "MIProperties", "Properties");
     MIProperties->OnClick = [this](TObject* Sender) { MIPropertiesClick(Sender); };
+    PopupMenu->AttachTo(Chart);
 
     SaveDialog.DefaultExt = "mps";
     SaveDialog.Filter = "Multi-purpose set (*.mps)|*.mps|Text file (*.txt)|*.txt|Bitmap file (*.bmp)|*.bmp";

@@ -9,6 +9,7 @@
 #include "kvc/KvChart.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/PopupMenu.h"
 #include "platform/ui/SaveDialog.h"
 #include "platform/ui/Timers.h"
 #include "zel/experiment/Ugraphprop.h"
@@ -36,6 +37,7 @@ public:
 
     // Components.
     KVC::TKvChart* Chart;
+    TPopupMenu* PopupMenu;
     TMenuItem* MIProperties;
     TSaveDialog SaveDialog;
     std::unique_ptr<TTimer> Timer;

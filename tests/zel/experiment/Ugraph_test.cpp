@@ -9,6 +9,10 @@
 #include "kvc/KvChart.h"
 #include "platform/filer/FilerTestSets.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/PopupMenu.h"
+#include "zel/experiment/Ugraphprop.h"
+#include <QAction>
+#include <QMenu>
 #include "zel/core/Umain.h"
 #include "zel/experiment/Graphmanager.h"
 #include "zel/experiment/Ugraph.h"
@@ -137,6 +141,20 @@ TEST_F(TGraphWindow, NewGraphIsAVisibleChildWithTheDefaultLook)
     EXPECT_FALSE(series->GetUseSplines());
     EXPECT_EQ(series->GetTypeDependence(), tdPoints);
     EXPECT_FALSE(series->GetAutoUpdate());
+}
+
+TEST_F(TGraphWindow, RightButtonOverTheChartOpensThePropertiesMenu)
+{
+    TFGraph* graph = NewGraph();
+    graph->SetData(NewTable(5), "Time", "Surface pressure (SP)", nullptr);
+    EXPECT_FALSE(graph->PopupMenu->IsOpen());
+    graph->Chart->Perform(WM_RBUTTONUP, 0, MakeLParam(20, 30));
+    EXPECT_TRUE(graph->PopupMenu->IsOpen());
+    ASSERT_EQ(graph->PopupMenu->Items()->Count(), 1);
+    EXPECT_EQ(graph->PopupMenu->Items()->Items(0)->GetCaption(), "Properties");
+    graph->MIProperties->PlatformAction()->trigger();
+    graph->PopupMenu->Items()->PlatformMenu()->close();
+    EXPECT_NE(graph->PropDialog, nullptr);
 }
 
 TEST_F(TGraphWindow, DefaultsAreReadOncePerRun)
