@@ -34,7 +34,7 @@ __attribute__((used)) const char* __tsan_default_suppressions()
 // Allocations that the window system's libraries keep for the whole process.
 __attribute__((used)) const char* __lsan_default_suppressions()
 {
-    return "leak:libfontconfig\nleak:libQt6Gui\nleak:libQt6Core\nleak:libQt6Widgets\nleak:libdbus\nleak:libglib\n";
+    return "leak:libfontconfig\nleak:libQt6Gui\nleak:libQt6Core\nleak:libQt6Widgets\nleak:libdbus\nleak:libglib\nleak:libOSMesa\n";
 }
 }
 
