@@ -127,8 +127,10 @@ TDepBar TFDepPosInfo::DipBar() const
     TDepBar bar;
     bar.Lower = clRed;
     bar.Upper = clBlue;
-    // Differences of raw positions taken wide, so that no pair of 32-bit positions overflows.
-    const double span = std::fabs(static_cast<double>(DipDownPos) - DipUpPos);
+    // The part of the way from the upper level to the lower one, whichever way the raw
+    // steps run between them: beyond the upper level it is negative, beyond the lower one
+    // above 1. Differences are taken wide, so no pair of 32-bit positions overflows.
+    const double span = static_cast<double>(DipDownPos) - DipUpPos;
     if (span != 0) {
         bar.Fraction = (static_cast<double>(DipPos) - DipUpPos) / span;
         bar.Split = Whole(ViewHeight * bar.Fraction);
