@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 #include "kvc/KvServiceFuncs.h"
 #include "platform/ui/FloatFormat.h"

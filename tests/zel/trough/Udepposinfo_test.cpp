@@ -97,6 +97,23 @@ TEST_F(TDepPosInfoTest, DipperBarFollowsTheDipperFromTheUpperToTheLowerLevel)
             EXPECT_EQ(At(Window->imgDipPos, H - 3), clBlue) << what;
         }
     }
+    // The caption is drawn upright in white across the split, in both halves of the bar.
+    Window->SetDipPos(0, 0);
+    Window->SetDipPos(1, 1000);
+    Window->SetDipPos(2, 500);
+    const TCanvas* canvas = Window->imgDipPos->Buffer().Canvas();
+    int white = 0, whiteAbove = 0;
+    for (int y = 1; y < H - 1; ++y)
+        for (int x = 1; x < 25; ++x)
+            if (canvas->GetPixel(x, y) == clWhite) {
+                ++white;
+                if (y < 103) ++whiteAbove;
+            }
+    EXPECT_GT(whiteAbove, 0);
+    EXPECT_GT(white - whiteAbove, 0);
+    Window->SetDipPos(0, -2147483647 - 1);
+    Window->SetDipPos(1, 2147483647);
+    Window->SetDipPos(2, 0);
     // Only 0, 1 and 2 choose a value.
     Window->SetDipPos(3, 99);
     Window->SetDipPos(-1, 99);
