@@ -33,6 +33,9 @@ KVC::TKvRotateLabel* VerticalCaption(TComponent* Owner, TWinControl* Parent, con
     auto* label = Make<KVC::TKvRotateLabel>(Owner, Parent, Name, Caption, Left, SliderTop, 18, SliderHeight);
     label->SetAutoSize(false);
     label->SetEscapement(90);
+    label->SetColor(clBtnFace);
+    label->SetAlignment(taCenter);
+    label->SetLayout(tlCenter);
     label->Font()->SetName("Tahoma");
     return label;
 }
