@@ -6,6 +6,7 @@
 #include "zel/trough/Uisothermcontrol.h"
 
 #include <cstdio>
+#include <map>
 
 #include "ProcessTestSupport.h"
 #include "zel/core/Calibrateparam.h"
@@ -466,6 +467,56 @@ TEST_F(Isotherm, ParametersTextNamesOnlyTheEnabledFields)
                                  "Trough Area, sq.cm: " + Window->SETroughArea->GetText() + "\r\n"
                                  "Process time, s: 42\r\nTime Interval, ms: 250\r\n\r\n";
     EXPECT_EQ(text, expected);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Isotherm, CaptionsAndListItemsComeFromTheLanguageSectionAndSelectionsStay)
+{
+    // Items are read up to the first missing number; an empty item keeps the design text.
+    const std::map<int, std::string> items = {{0, "Isotherme"}, {2, "Zyklen"}, {6, "Start bis Stopp"}, {10, "Speichern"},
+                                              {13, "Flaeche"}, {20, "Stufen"}, {22, "Geschwindigkeit"}, {29, "LOS"},
+                                              {30, "Halt"}};
+    std::string language = "[IsothermCtrl]\n";
+    for (int i = 0; i <= 30; ++i) language += std::to_string(i) + "=" + (items.count(i) ? items.at(i) : "") + "\n";
+    ForceDirectories(Dir.File("Language"));
+    WriteFileText(Dir.File("Language/english.lng"),
+                  language + "[Resource]\nIsotherm=Isotherme\nCycle=Zyklus\nCompleted!=Fertig!\n");
+    Open("RecOptions=1\nTargetOptions=1\nCompressionMethod=1\n");
+    EXPECT_EQ(Window->GetCaption(), "Isotherme");
+    EXPECT_EQ(Window->lblNumCycles->GetCaption(), "Zyklen");
+    EXPECT_EQ(Window->GBGeneral->GetCaption(), "General");  // no item: unchanged
+    EXPECT_EQ(Window->chkRec->GetCaption(), "Speichern");
+    EXPECT_EQ(Window->lblRate->GetCaption(), "Geschwindigkeit");
+    EXPECT_EQ(Window->BBGo->GetCaption(), "LOS");
+    EXPECT_EQ(Window->BBStop->GetCaption(), "Halt");
+    EXPECT_EQ(Window->cbbRecOptions->Items()[1], "Start bis Stopp");
+    EXPECT_EQ(Window->cbbTargetOptions->Items()[1], "Flaeche");
+    EXPECT_EQ(Window->CBCompressionMethod->Items()[1], "Stufen");
+    EXPECT_EQ(Window->GetRecOption(), 1);
+    EXPECT_EQ(Window->GetTargetOption(), 1);
+    EXPECT_EQ(Window->CBCompressionMethod->GetItemIndex(), 1);
+    EXPECT_EQ((*Window->StatusLines)[0], "Isotherme");
+    // A change of language keeps what is chosen.
+    Window->cbbTargetOptions->SetItemIndex(2);
+    Window->ApplyLanguage();
+    EXPECT_EQ(Window->cbbTargetOptions->GetItemIndex(), 2);
+    EXPECT_EQ(Window->GetRecOption(), 1);
+
+    Window->CBCompressionMethod->SetItemIndex(0);
+    Window->BBGo->Click();
+    ASSERT_NE(Window->Graph, nullptr);
+    EXPECT_EQ(Window->Graph->GraphProp.TitleText, "Isotherme of DPPC");
+    std::string text;
+    Window->GetParametersText(text);
+    EXPECT_NE(text.find("Zyklen: 1\r\n"), std::string::npos);
+    EXPECT_NE(text.find("Measure: Start bis Stopp\r\n"), std::string::npos);
+    Notify(hlnIsothermCycle, 0);
+    EXPECT_EQ((*Window->StatusLines)[1], "Zyklus: 1");
+    Notify(hlnIsothermCompleted, 0);
+    EXPECT_EQ((*Window->StatusLines)[1], "Fertig!");
 }
 
 }  // namespace
