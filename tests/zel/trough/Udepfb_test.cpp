@@ -337,6 +337,23 @@ TEST_F(TDepFBTest, EmptyBarrierSpeedRangeGivesNoKeyStepsAndStillSends)
     EXPECT_EQ(Window->STLimitUp->GetCaption(), Fixed(2 * MaxBoth(), 2));
 }
 
+TEST_F(TDepFBTest, BarriersThatCannotMoveGiveZeroValuesNotBrokenNumbers)
+{
+    // Barrier 2 has no speed at all: the coefficient bar has no length.
+    SetBarrier2Speeds(0, 0);
+    Start("");
+    EXPECT_EQ(Window->TBPCoeff->GetMax(), 0);
+    EXPECT_EQ(Window->TBLimitUp->GetLineSize(), 0);
+    EXPECT_EQ(Window->STPCoeff->GetCaption(), "0.0");
+    Sent();
+    Window->SendFeedbackParameters();
+    const Lines lines = Sent();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[3], "FBPCoeff= 00000000");
+    EXPECT_EQ(Window->STPCoeff->GetCaption(), "0.00");
+    EXPECT_EQ(Window->STLimitUp->GetCaption(), Fixed(LimitAt(0), 2));
+}
+
 TEST_F(TDepFBTest, LevelButtonsTakeTheDipperPositionAndZeroMovesOnlyTheMillimetres)
 {
     Start("[DepositionFB]\nDeposUpLimit=100\nDeposDownLimit=900\n");
