@@ -58,7 +58,11 @@ void TTrackBar::SetOrientation(TTrackBarOrientation Value)
 {
     if (Value == FOrientation) return;
     FOrientation = Value;
-    Slider(this)->setOrientation(Value == trHorizontal ? Qt::Horizontal : Qt::Vertical);
+    QSlider* slider = Slider(this);
+    slider->setOrientation(Value == trHorizontal ? Qt::Horizontal : Qt::Vertical);
+    // A vertical bar has its minimum at the top and Down moves towards the maximum.
+    slider->setInvertedAppearance(Value == trVertical);
+    slider->setInvertedControls(Value == trVertical);
     ApplyTicks();
     if (!Loading()) SetBounds(GetLeft(), GetTop(), GetHeight(), GetWidth());
 }

@@ -112,4 +112,17 @@ TEST_F(TTrackBarFixture, OrientationSwapsTheBoundsAtRunTime)
     EXPECT_EQ(loading.GetWidth(), 200);
 }
 
+TEST_F(TTrackBarFixture, AVerticalBarHasItsMinimumAtTheTopAndDownMovesTowardsTheMaximum)
+{
+    Bar->SetOrientation(trVertical);
+    Application->ProcessMessages();
+    PressKey(Bar, Qt::Key_Down);
+    EXPECT_EQ(Bar->GetPosition(), 1);
+    PressKey(Bar, Qt::Key_Up);
+    EXPECT_EQ(Bar->GetPosition(), 0);
+    // A click low on the bar pages towards the maximum.
+    Click(Bar, GrooveY, Bar->GetHeight() - 15);
+    EXPECT_GT(Bar->GetPosition(), 0);
+}
+
 }  // namespace
