@@ -17,6 +17,8 @@
 #include "zel/manual/Umanualcontrol.h"
 #include "zel/manual/Umanualcontrol2.h"
 #include "zel/manual/Upumpcontrol.h"
+#include "zel/trough/Udepfb.h"
+#include "zel/trough/Udepposinfo.h"
 
 namespace {
 
@@ -46,12 +48,14 @@ std::vector<TWindowEntry> ProgramWindows()
         Window(FMain),
         Window(FProgress),
         Window(FCalibrateDevice),
+        Window(FDepFB),
         Window(FExpSetup),
         Window(FManualCtrl),
         Window(FManualCtrl2),
         Window(FPumpCtrl),
         Window(FStatus),
         Window(FMsg),
+        Window(FDepPosInfo),
     };
 }
 
