@@ -18,6 +18,7 @@
 #include "zel/manual/Umanualcontrol2.h"
 #include "zel/manual/Upumpcontrol.h"
 #include "zel/trough/Udepfb.h"
+#include "zel/trough/Uisothermcontrol.h"
 #include "zel/trough/Udepposinfo.h"
 
 namespace {
@@ -53,6 +54,7 @@ std::vector<TWindowEntry> ProgramWindows()
         Window(FManualCtrl),
         Window(FManualCtrl2),
         Window(FPumpCtrl),
+        Window(FIsothermCtrl),
         Window(FStatus),
         Window(FMsg),
         Window(FDepPosInfo),
