@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "zel/LimitFieldsProbe.h"
 #include "kvc/KvMultiLang.h"
 #include "kvc/WidgetInput.h"
 #include "platform/ui/Application.h"
@@ -47,23 +48,7 @@ double SpeedAt(TMotor& Unit, int Position)
 std::string Fixed(double Value, int Decimals) { return FloatToStrF(Value, ffFixed, 10, Decimals); }
 
 // A stand-in for the dipping window: only the two limit fields the manual window writes.
-class TDippingProbe : public TToolWindow {
-public:
-    explicit TDippingProbe(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Dipping)
-    {
-        for (auto [field, name] : {std::pair{&SEUpperLimit, "SEUpperLimit"}, std::pair{&SELowerLimit, "SELowerLimit"}}) {
-            *field = new TRxSpinEdit(this);
-            (*field)->Name = name;
-            (*field)->SetValueType(vtFloat);
-            (*field)->SetDecimal(1);
-            (*field)->SetMinValue(-100000);
-            (*field)->SetMaxValue(100000);
-            (*field)->SetParent(this);
-        }
-    }
-    TRxSpinEdit* SEUpperLimit;
-    TRxSpinEdit* SELowerLimit;
-};
+using TDippingProbe = TLimitFieldsProbe<TToolWindowKind::Dipping>;
 
 class TManualCtrlTest : public ::testing::Test {
 protected:

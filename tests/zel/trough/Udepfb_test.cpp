@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "zel/LimitFieldsProbe.h"
 #include "kvc/KvMultiLang.h"
 #include "kvc/WidgetInput.h"
 #include "platform/ui/Application.h"
@@ -52,23 +53,7 @@ std::int32_t LimitCodeOf(double ClosingSpeed) { return DoubleToInt32(Clb().barri
 std::int32_t CodeOf(double Speed) { return DoubleToInt32(Clb().barrier1.SpeedToCode(Speed)); }
 
 // A stand-in for the deposition window: only the two limit fields the level buttons write.
-class TDepositionProbe : public TToolWindow {
-public:
-    explicit TDepositionProbe(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Deposition)
-    {
-        for (auto [field, name] : {std::pair{&SEUpperLimit, "SEUpperLimit"}, std::pair{&SELowerLimit, "SELowerLimit"}}) {
-            *field = new TRxSpinEdit(this);
-            (*field)->Name = name;
-            (*field)->SetValueType(vtFloat);
-            (*field)->SetDecimal(1);
-            (*field)->SetMinValue(-100000);
-            (*field)->SetMaxValue(100000);
-            (*field)->SetParent(this);
-        }
-    }
-    TRxSpinEdit* SEUpperLimit;
-    TRxSpinEdit* SELowerLimit;
-};
+using TDepositionProbe = TLimitFieldsProbe<TToolWindowKind::Deposition>;
 
 class TDepFBTest : public ::testing::Test {
 protected:
