@@ -1,4 +1,5 @@
 #include "zel/manual/Ucalibratedevice.h"
+#include "platform/ui/ControlBuilder.h"
 
 #include <string>
 
@@ -40,21 +41,9 @@ namespace {
 // Balance readings are shown relative to the middle of the ADC's range.
 constexpr double AdcMiddle = 4095;
 
-template <class T>
-T* Make(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Caption, int Left, int Top, int Width,
-        int Height)
-{
-    auto* control = new T(Owner);
-    control->Name = Name;
-    if (*Caption) control->SetCaption(Caption);
-    control->SetBounds(Left, Top, Width, Height);
-    control->SetParent(Parent);
-    return control;
-}
-
 KVC::TKvEdit* MakeFloatEdit(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, int Decimals)
 {
-    auto* edit = Make<KVC::TKvEdit>(Owner, Parent, Name, "", Left, Top, 70, 21);
+    auto* edit = MakeControl<KVC::TKvEdit>(Owner, Parent, Name, "", Left, Top, 70, 21);
     edit->SetTypeValue(KVC::tvFloat);
     edit->SetSigned(true);
     if (Decimals < 0) {
@@ -73,7 +62,7 @@ KVC::TKvEdit* MakeFloatEdit(TComponent* Owner, TWinControl* Parent, const char* 
 TRxSpinEdit* MakeSpin(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, TValueType Type,
                       int Decimals, double Min, double Max)
 {
-    auto* spin = Make<TRxSpinEdit>(Owner, Parent, Name, "", Left, Top, 80, 21);
+    auto* spin = MakeControl<TRxSpinEdit>(Owner, Parent, Name, "", Left, Top, 80, 21);
     spin->SetValueType(Type);
     spin->SetDecimal(Decimals);
     spin->SetMinValue(Min);
@@ -85,7 +74,7 @@ TRxSpinEdit* MakeSpin(TComponent* Owner, TWinControl* Parent, const char* Name, 
 TComboBox* MakeList(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top,
                     std::initializer_list<const char*> Items, int Index)
 {
-    auto* list = Make<TComboBox>(Owner, Parent, Name, "", Left, Top, 100, 21);
+    auto* list = MakeControl<TComboBox>(Owner, Parent, Name, "", Left, Top, 100, 21);
     list->SetStyle(csDropDownList);
     for (const char* item : Items) list->AddItem(item);
     list->SetItemIndex(Index);
@@ -113,7 +102,7 @@ TFCalibrateDevice::TFCalibrateDevice(TComponent* Owner) : TToolWindow(Owner, TTo
     SetCaption("Calibrate Device");
     SetFormStyle(fsStayOnTop);
     SetBounds(0, 0, 470, 420);
-    PageControl = Make<TPageControl>(this, this, "PageControl", "", 4, 4, 460, 340);
+    PageControl = MakeControl<TPageControl>(this, this, "PageControl", "", 4, 4, 460, 340);
     PageControl->DockSite = false;
     tsLB = new TTabSheet(this, PageControl);
     tsLB->Name = "tsLB";
@@ -131,7 +120,7 @@ TFCalibrateDevice::TFCalibrateDevice(TComponent* Owner) : TToolWindow(Owner, TTo
     BuildPageLBL();
     BuildPageDoser();
     BuildPagePump();
-    SBStoreCalibrate = Make<TButton>(this, this, "SBStoreCalibrate", "Store calibrate", 330, 352, 130, 25);
+    SBStoreCalibrate = MakeControl<TButton>(this, this, "SBStoreCalibrate", "Store calibrate", 330, 352, 130, 25);
     SBStoreCalibrate->OnClick = [this](TObject* S) { SBStoreCalibrateClick(S); };
     SBStoreCalibrate->SetEnabled(false);
     tmrPeristalticPump = new TTimer();
@@ -151,9 +140,9 @@ TFCalibrateDevice::~TFCalibrateDevice()
 
 void TFCalibrateDevice::BuildPageLB()
 {
-    GBSquare = Make<TGroupBox>(this, tsLB, "GBSquare", "Square", 8, 8, 250, 120);
-    BBSquareMax = Make<TButton>(this, GBSquare, "BBSquareMax", "Barrier: Smax", 8, 20, 90, 23);
-    BBSquareMin = Make<TButton>(this, GBSquare, "BBSquareMin", "Barrier: Smin", 8, 68, 90, 23);
+    GBSquare = MakeControl<TGroupBox>(this, tsLB, "GBSquare", "Square", 8, 8, 250, 120);
+    BBSquareMax = MakeControl<TButton>(this, GBSquare, "BBSquareMax", "Barrier: Smax", 8, 20, 90, 23);
+    BBSquareMin = MakeControl<TButton>(this, GBSquare, "BBSquareMin", "Barrier: Smin", 8, 68, 90, 23);
     // The two barrier buttons are kept for their captions only.
     for (TButton* button : {BBSquareMax, BBSquareMin}) {
         button->SetVisible(false);
@@ -164,102 +153,102 @@ void TFCalibrateDevice::BuildPageLB()
     EDSquareMax->OnEnterValue = [this](TObject* S) { EDSquareMaxEnterValue(S); };
     EDSquareMin = MakeFloatEdit(this, GBSquare, "EDSquareMin", 104, 68, 3);
     EDSquareMin->OnEnterValue = [this](TObject* S) { EDSquareMinEnterValue(S); };
-    lblSquareMaxUnit = Make<TLabel>(this, GBSquare, "lblSquareMaxUnit", "sm^2", 180, 24, 40, 16);
-    lblSquareMinUnit = Make<TLabel>(this, GBSquare, "lblSquareMinUnit", "sm^2", 180, 72, 40, 16);
-    lblSquareMaxSteps = Make<TLabel>(this, GBSquare, "lblSquareMaxSteps", "Drive step", 104, 44, 60, 16);
-    txtSquareMaxSteps = Make<TLabel>(this, GBSquare, "txtSquareMaxSteps", "0", 170, 44, 70, 16);
-    lblSquareMinSteps = Make<TLabel>(this, GBSquare, "lblSquareMinSteps", "Drive step", 104, 92, 60, 16);
-    txtSquareMinSteps = Make<TLabel>(this, GBSquare, "txtSquareMinSteps", "0", 170, 92, 70, 16);
+    lblSquareMaxUnit = MakeControl<TLabel>(this, GBSquare, "lblSquareMaxUnit", "sm^2", 180, 24, 40, 16);
+    lblSquareMinUnit = MakeControl<TLabel>(this, GBSquare, "lblSquareMinUnit", "sm^2", 180, 72, 40, 16);
+    lblSquareMaxSteps = MakeControl<TLabel>(this, GBSquare, "lblSquareMaxSteps", "Drive step", 104, 44, 60, 16);
+    txtSquareMaxSteps = MakeControl<TLabel>(this, GBSquare, "txtSquareMaxSteps", "0", 170, 44, 70, 16);
+    lblSquareMinSteps = MakeControl<TLabel>(this, GBSquare, "lblSquareMinSteps", "Drive step", 104, 92, 60, 16);
+    txtSquareMinSteps = MakeControl<TLabel>(this, GBSquare, "txtSquareMinSteps", "0", 170, 92, 70, 16);
 
-    btnBarAutoCalibrate = Make<TButton>(this, tsLB, "btnBarAutoCalibrate", "Auto calibrate square", 8, 134, 150, 25);
+    btnBarAutoCalibrate = MakeControl<TButton>(this, tsLB, "btnBarAutoCalibrate", "Auto calibrate square", 8, 134, 150, 25);
     btnBarAutoCalibrate->OnClick = [this](TObject* S) { btnBarAutoCalibrateClick(S); };
 
-    GBCurrentStatus = Make<TGroupBox>(this, tsLB, "GBCurrentStatus", "Current status", 266, 8, 180, 120);
-    lblSensorADC = Make<TLabel>(this, GBCurrentStatus, "lblSensorADC", "Sensor ADC", 8, 20, 80, 16);
-    txtSensorADC = Make<TLabel>(this, GBCurrentStatus, "txtSensorADC", "0", 100, 20, 70, 16);
-    lblDriveStep = Make<TLabel>(this, GBCurrentStatus, "lblDriveStep", "Drive step", 8, 40, 80, 16);
-    txtDriveStep = Make<TLabel>(this, GBCurrentStatus, "txtDriveStep", "0", 100, 40, 70, 16);
-    lblPlateA = Make<TLabel>(this, GBCurrentStatus, "lblPlateA", "PD (A), V", 8, 60, 80, 16);
-    txtPlateA = Make<TLabel>(this, GBCurrentStatus, "txtPlateA", "0", 100, 60, 70, 16);
-    lblPlateB = Make<TLabel>(this, GBCurrentStatus, "lblPlateB", "PD (B), V", 8, 80, 80, 16);
-    txtPlateB = Make<TLabel>(this, GBCurrentStatus, "txtPlateB", "0", 100, 80, 70, 16);
+    GBCurrentStatus = MakeControl<TGroupBox>(this, tsLB, "GBCurrentStatus", "Current status", 266, 8, 180, 120);
+    lblSensorADC = MakeControl<TLabel>(this, GBCurrentStatus, "lblSensorADC", "Sensor ADC", 8, 20, 80, 16);
+    txtSensorADC = MakeControl<TLabel>(this, GBCurrentStatus, "txtSensorADC", "0", 100, 20, 70, 16);
+    lblDriveStep = MakeControl<TLabel>(this, GBCurrentStatus, "lblDriveStep", "Drive step", 8, 40, 80, 16);
+    txtDriveStep = MakeControl<TLabel>(this, GBCurrentStatus, "txtDriveStep", "0", 100, 40, 70, 16);
+    lblPlateA = MakeControl<TLabel>(this, GBCurrentStatus, "lblPlateA", "PD (A), V", 8, 60, 80, 16);
+    txtPlateA = MakeControl<TLabel>(this, GBCurrentStatus, "txtPlateA", "0", 100, 60, 70, 16);
+    lblPlateB = MakeControl<TLabel>(this, GBCurrentStatus, "lblPlateB", "PD (B), V", 8, 80, 80, 16);
+    txtPlateB = MakeControl<TLabel>(this, GBCurrentStatus, "txtPlateB", "0", 100, 80, 70, 16);
 
-    GBBallance = Make<TGroupBox>(this, tsLB, "GBBallance", "Ballance", 8, 166, 300, 110);
-    BBBalanceTopLevel = Make<TButton>(this, GBBallance, "BBBalanceTopLevel", "Air", 8, 20, 60, 23);
+    GBBallance = MakeControl<TGroupBox>(this, tsLB, "GBBallance", "Ballance", 8, 166, 300, 110);
+    BBBalanceTopLevel = MakeControl<TButton>(this, GBBallance, "BBBalanceTopLevel", "Air", 8, 20, 60, 23);
     BBBalanceTopLevel->OnClick = [this](TObject* S) { BBBalanceTopLevelClick(S); };
-    BBBalanceBottomLevel = Make<TButton>(this, GBBallance, "BBBalanceBottomLevel", "Liquid", 8, 64, 60, 23);
+    BBBalanceBottomLevel = MakeControl<TButton>(this, GBBallance, "BBBalanceBottomLevel", "Liquid", 8, 64, 60, 23);
     BBBalanceBottomLevel->OnClick = [this](TObject* S) { BBBalanceBottomLevelClick(S); };
     EDBalanceTopLevel = MakeFloatEdit(this, GBBallance, "EDBalanceTopLevel", 76, 20, -1);
     EDBalanceTopLevel->OnEnterValue = [this](TObject* S) { EDBalanceTopLevelEnterValue(S); };
     EDBalanceBottomLevel = MakeFloatEdit(this, GBBallance, "EDBalanceBottomLevel", 76, 64, -1);
     EDBalanceBottomLevel->OnEnterValue = [this](TObject* S) { EDBalanceBottomLevelEnterValue(S); };
-    lblBalanceTopUnit = Make<TLabel>(this, GBBallance, "lblBalanceTopUnit", "mN/m", 150, 24, 40, 16);
-    lblBalanceBottomUnit = Make<TLabel>(this, GBBallance, "lblBalanceBottomUnit", "mN/m", 150, 68, 40, 16);
-    lblBalanceTopADC = Make<TLabel>(this, GBBallance, "lblBalanceTopADC", "Sensor ADC", 76, 44, 70, 16);
-    txtBalanceTopADC = Make<TLabel>(this, GBBallance, "txtBalanceTopADC", "0", 150, 44, 70, 16);
-    lblBalanceBottomADC = Make<TLabel>(this, GBBallance, "lblBalanceBottomADC", "Sensor ADC", 76, 88, 70, 16);
-    txtBalanceBottomADC = Make<TLabel>(this, GBBallance, "txtBalanceBottomADC", "0", 150, 88, 70, 16);
+    lblBalanceTopUnit = MakeControl<TLabel>(this, GBBallance, "lblBalanceTopUnit", "mN/m", 150, 24, 40, 16);
+    lblBalanceBottomUnit = MakeControl<TLabel>(this, GBBallance, "lblBalanceBottomUnit", "mN/m", 150, 68, 40, 16);
+    lblBalanceTopADC = MakeControl<TLabel>(this, GBBallance, "lblBalanceTopADC", "Sensor ADC", 76, 44, 70, 16);
+    txtBalanceTopADC = MakeControl<TLabel>(this, GBBallance, "txtBalanceTopADC", "0", 150, 44, 70, 16);
+    lblBalanceBottomADC = MakeControl<TLabel>(this, GBBallance, "lblBalanceBottomADC", "Sensor ADC", 76, 88, 70, 16);
+    txtBalanceBottomADC = MakeControl<TLabel>(this, GBBallance, "txtBalanceBottomADC", "0", 150, 88, 70, 16);
 
-    SBGetCalibrate = Make<TButton>(this, tsLB, "SBGetCalibrate", "Get calibrate from device", 8, 284, 170, 25);
+    SBGetCalibrate = MakeControl<TButton>(this, tsLB, "SBGetCalibrate", "Get calibrate from device", 8, 284, 170, 25);
     SBGetCalibrate->OnClick = [this](TObject* S) { SBGetCalibrateClick(S); };
 }
 
 void TFCalibrateDevice::BuildPageLBL()
 {
-    GBVesselPlatform = Make<TGroupBox>(this, tsLBL, "GBVesselPlatform", "Vessel platform", 8, 8, 210, 80);
-    lblVesselSteps = Make<TLabel>(this, GBVesselPlatform, "lblVesselSteps", "Drive step", 8, 20, 70, 16);
-    txtVesselSteps = Make<TLabel>(this, GBVesselPlatform, "txtVesselSteps", "0", 80, 20, 60, 16);
-    lblVesselDegrees = Make<TLabel>(this, GBVesselPlatform, "lblVesselDegrees", "Degrees", 8, 40, 70, 16);
-    txtVesselDegrees = Make<TLabel>(this, GBVesselPlatform, "txtVesselDegrees", "0", 80, 40, 60, 16);
-    btnInitRevolver = Make<TButton>(this, GBVesselPlatform, "btnInitRevolver", "Init", 145, 20, 55, 23);
+    GBVesselPlatform = MakeControl<TGroupBox>(this, tsLBL, "GBVesselPlatform", "Vessel platform", 8, 8, 210, 80);
+    lblVesselSteps = MakeControl<TLabel>(this, GBVesselPlatform, "lblVesselSteps", "Drive step", 8, 20, 70, 16);
+    txtVesselSteps = MakeControl<TLabel>(this, GBVesselPlatform, "txtVesselSteps", "0", 80, 20, 60, 16);
+    lblVesselDegrees = MakeControl<TLabel>(this, GBVesselPlatform, "lblVesselDegrees", "Degrees", 8, 40, 70, 16);
+    txtVesselDegrees = MakeControl<TLabel>(this, GBVesselPlatform, "txtVesselDegrees", "0", 80, 40, 60, 16);
+    btnInitRevolver = MakeControl<TButton>(this, GBVesselPlatform, "btnInitRevolver", "Init", 145, 20, 55, 23);
     btnInitRevolver->OnClick = [this](TObject* S) { btnInitRevolverClick(S); };
 
-    GBDipperPlatform = Make<TGroupBox>(this, tsLBL, "GBDipperPlatform", "Dipper platform", 8, 94, 210, 150);
-    lblDipperRotatorSteps = Make<TLabel>(this, GBDipperPlatform, "lblDipperRotatorSteps", "Drive step", 8, 20, 70, 16);
-    txtDipperRotatorSteps = Make<TLabel>(this, GBDipperPlatform, "txtDipperRotatorSteps", "0", 80, 20, 60, 16);
-    lblDipperRotatorDegrees = Make<TLabel>(this, GBDipperPlatform, "lblDipperRotatorDegrees", "Degrees", 8, 40, 70, 16);
-    txtDipperRotatorDegrees = Make<TLabel>(this, GBDipperPlatform, "txtDipperRotatorDegrees", "0", 80, 40, 60, 16);
-    btnInitDipperRotator = Make<TButton>(this, GBDipperPlatform, "btnInitDipperRotator", "Init", 145, 20, 55, 23);
+    GBDipperPlatform = MakeControl<TGroupBox>(this, tsLBL, "GBDipperPlatform", "Dipper platform", 8, 94, 210, 150);
+    lblDipperRotatorSteps = MakeControl<TLabel>(this, GBDipperPlatform, "lblDipperRotatorSteps", "Drive step", 8, 20, 70, 16);
+    txtDipperRotatorSteps = MakeControl<TLabel>(this, GBDipperPlatform, "txtDipperRotatorSteps", "0", 80, 20, 60, 16);
+    lblDipperRotatorDegrees = MakeControl<TLabel>(this, GBDipperPlatform, "lblDipperRotatorDegrees", "Degrees", 8, 40, 70, 16);
+    txtDipperRotatorDegrees = MakeControl<TLabel>(this, GBDipperPlatform, "txtDipperRotatorDegrees", "0", 80, 40, 60, 16);
+    btnInitDipperRotator = MakeControl<TButton>(this, GBDipperPlatform, "btnInitDipperRotator", "Init", 145, 20, 55, 23);
     btnInitDipperRotator->OnClick = [this](TObject* S) { btnInitDipperRotatorClick(S); };
-    btnDipperRotatorPosLB = Make<TButton>(this, GBDipperPlatform, "btnDipperRotatorPosLB", "LB", 8, 64, 60, 23);
-    btnDipperRotatorPosRing1 = Make<TButton>(this, GBDipperPlatform, "btnDipperRotatorPosRing1", "Ring 1", 8, 90, 60, 23);
-    btnDipperRotatorPosRing2 = Make<TButton>(this, GBDipperPlatform, "btnDipperRotatorPosRing2", "Ring 2", 8, 116, 60, 23);
-    txtRingPosLB = Make<TLabel>(this, GBDipperPlatform, "txtRingPosLB", "0", 80, 68, 80, 16);
-    txtRingPos1 = Make<TLabel>(this, GBDipperPlatform, "txtRingPos1", "0", 80, 94, 80, 16);
-    txtRingPos2 = Make<TLabel>(this, GBDipperPlatform, "txtRingPos2", "0", 80, 120, 80, 16);
+    btnDipperRotatorPosLB = MakeControl<TButton>(this, GBDipperPlatform, "btnDipperRotatorPosLB", "LB", 8, 64, 60, 23);
+    btnDipperRotatorPosRing1 = MakeControl<TButton>(this, GBDipperPlatform, "btnDipperRotatorPosRing1", "Ring 1", 8, 90, 60, 23);
+    btnDipperRotatorPosRing2 = MakeControl<TButton>(this, GBDipperPlatform, "btnDipperRotatorPosRing2", "Ring 2", 8, 116, 60, 23);
+    txtRingPosLB = MakeControl<TLabel>(this, GBDipperPlatform, "txtRingPosLB", "0", 80, 68, 80, 16);
+    txtRingPos1 = MakeControl<TLabel>(this, GBDipperPlatform, "txtRingPos1", "0", 80, 94, 80, 16);
+    txtRingPos2 = MakeControl<TLabel>(this, GBDipperPlatform, "txtRingPos2", "0", 80, 120, 80, 16);
     int tag = 0;
     for (TButton* button : {btnDipperRotatorPosLB, btnDipperRotatorPosRing1, btnDipperRotatorPosRing2}) {
         button->Tag = tag++;
         button->OnClick = [this](TObject* S) { btnDipperRotatorPosLBClick(S); };
     }
 
-    GBDipperLevels = Make<TGroupBox>(this, tsLBL, "GBDipperLevels", "Dipper levels", 226, 8, 220, 110);
-    btnDipperLevelLiquid = Make<TButton>(this, GBDipperLevels, "btnDipperLevelLiquid", "Liquid", 8, 20, 70, 23);
+    GBDipperLevels = MakeControl<TGroupBox>(this, tsLBL, "GBDipperLevels", "Dipper levels", 226, 8, 220, 110);
+    btnDipperLevelLiquid = MakeControl<TButton>(this, GBDipperLevels, "btnDipperLevelLiquid", "Liquid", 8, 20, 70, 23);
     btnDipperLevelLiquid->OnClick = [this](TObject* S) { btnDipperLevelLiquidClick(S); };
-    txtDipperLevelLiquid = Make<TLabel>(this, GBDipperLevels, "txtDipperLevelLiquid", "0", 84, 24, 70, 16);
-    btnDipperLevelRotation = Make<TButton>(this, GBDipperLevels, "btnDipperLevelRotation", "Rotation", 8, 48, 70, 23);
+    txtDipperLevelLiquid = MakeControl<TLabel>(this, GBDipperLevels, "txtDipperLevelLiquid", "0", 84, 24, 70, 16);
+    btnDipperLevelRotation = MakeControl<TButton>(this, GBDipperLevels, "btnDipperLevelRotation", "Rotation", 8, 48, 70, 23);
     btnDipperLevelRotation->OnClick = [this](TObject* S) { btnDipperLevelRotationClick(S); };
-    txtDipperLevelRotation = Make<TLabel>(this, GBDipperLevels, "txtDipperLevelRotation", "0", 84, 52, 70, 16);
-    btnDipperMoveUp = Make<TSpeedButton>(this, GBDipperLevels, "btnDipperMoveUp", "Up", 8, 78, 50, 23);
-    btnDipperMoveDown = Make<TSpeedButton>(this, GBDipperLevels, "btnDipperMoveDown", "Down", 62, 78, 50, 23);
+    txtDipperLevelRotation = MakeControl<TLabel>(this, GBDipperLevels, "txtDipperLevelRotation", "0", 84, 52, 70, 16);
+    btnDipperMoveUp = MakeControl<TSpeedButton>(this, GBDipperLevels, "btnDipperMoveUp", "Up", 8, 78, 50, 23);
+    btnDipperMoveDown = MakeControl<TSpeedButton>(this, GBDipperLevels, "btnDipperMoveDown", "Down", 62, 78, 50, 23);
     for (TSpeedButton* button : {btnDipperMoveUp, btnDipperMoveDown}) button->SetGroupIndex(1);
     btnDipperMoveUp->OnClick = [this](TObject* S) { btnDipperMoveUpClick(S); };
     btnDipperMoveDown->OnClick = [this](TObject* S) { btnDipperMoveDownClick(S); };
-    btnStop2 = Make<TButton>(this, GBDipperLevels, "btnStop2", "Stop", 116, 78, 50, 23);
+    btnStop2 = MakeControl<TButton>(this, GBDipperLevels, "btnStop2", "Stop", 116, 78, 50, 23);
     btnStop2->OnClick = [this](TObject* S) { btnStop2Click(S); };
 
-    GBDrivesControl = Make<TGroupBox>(this, tsLBL, "GBDrivesControl", "Drives Control", 226, 124, 220, 120);
-    lblRotateToCell = Make<TLabel>(this, GBDrivesControl, "lblRotateToCell", "Rotate to cell", 8, 22, 80, 16);
+    GBDrivesControl = MakeControl<TGroupBox>(this, tsLBL, "GBDrivesControl", "Drives Control", 226, 124, 220, 120);
+    lblRotateToCell = MakeControl<TLabel>(this, GBDrivesControl, "lblRotateToCell", "Rotate to cell", 8, 22, 80, 16);
     edCell = MakeSpin(this, GBDrivesControl, "edCell", 92, 20, vtInteger, 0, 0, 12);
     edCell->SetWidth(50);
-    btnCellGo = Make<TButton>(this, GBDrivesControl, "btnCellGo", "Go", 150, 20, 50, 23);
+    btnCellGo = MakeControl<TButton>(this, GBDrivesControl, "btnCellGo", "Go", 150, 20, 50, 23);
     btnCellGo->OnClick = [this](TObject* S) { btnCellGoClick(S); };
-    lblVessels = Make<TLabel>(this, GBDrivesControl, "lblVessels", "Vessels", 8, 54, 60, 16);
-    btnVesselCW = Make<TSpeedButton>(this, GBDrivesControl, "btnVesselCW", "CW", 76, 50, 50, 23);
-    btnVesselCCW = Make<TSpeedButton>(this, GBDrivesControl, "btnVesselCCW", "CCW", 130, 50, 50, 23);
-    lblDipper = Make<TLabel>(this, GBDrivesControl, "lblDipper", "Dipper", 8, 84, 60, 16);
-    btnDipperCW = Make<TSpeedButton>(this, GBDrivesControl, "btnDipperCW", "CW", 76, 80, 50, 23);
-    btnDipperCCW = Make<TSpeedButton>(this, GBDrivesControl, "btnDipperCCW", "CCW", 130, 80, 50, 23);
+    lblVessels = MakeControl<TLabel>(this, GBDrivesControl, "lblVessels", "Vessels", 8, 54, 60, 16);
+    btnVesselCW = MakeControl<TSpeedButton>(this, GBDrivesControl, "btnVesselCW", "CW", 76, 50, 50, 23);
+    btnVesselCCW = MakeControl<TSpeedButton>(this, GBDrivesControl, "btnVesselCCW", "CCW", 130, 50, 50, 23);
+    lblDipper = MakeControl<TLabel>(this, GBDrivesControl, "lblDipper", "Dipper", 8, 84, 60, 16);
+    btnDipperCW = MakeControl<TSpeedButton>(this, GBDrivesControl, "btnDipperCW", "CW", 76, 80, 50, 23);
+    btnDipperCCW = MakeControl<TSpeedButton>(this, GBDrivesControl, "btnDipperCCW", "CCW", 130, 80, 50, 23);
     for (TSpeedButton* button : {btnVesselCW, btnVesselCCW}) button->SetGroupIndex(2);
     for (TSpeedButton* button : {btnDipperCW, btnDipperCCW}) button->SetGroupIndex(3);
     btnVesselCW->OnClick = [this](TObject* S) { btnVesselCWClick(S); };
@@ -270,63 +259,63 @@ void TFCalibrateDevice::BuildPageLBL()
 
 void TFCalibrateDevice::BuildPageDoser()
 {
-    GBDoserBallance = Make<TGroupBox>(this, tsDoser, "GBDoserBallance", "Doser ballance", 8, 8, 250, 110);
-    btnDoserBallanceTop = Make<TButton>(this, GBDoserBallance, "btnDoserBallanceTop", "Air", 8, 20, 60, 23);
+    GBDoserBallance = MakeControl<TGroupBox>(this, tsDoser, "GBDoserBallance", "Doser ballance", 8, 8, 250, 110);
+    btnDoserBallanceTop = MakeControl<TButton>(this, GBDoserBallance, "btnDoserBallanceTop", "Air", 8, 20, 60, 23);
     btnDoserBallanceTop->OnClick = [this](TObject* S) { btnDoserBallanceTopClick(S); };
-    btnDoserBallanceBottom = Make<TButton>(this, GBDoserBallance, "btnDoserBallanceBottom", "Liquid", 8, 64, 60, 23);
+    btnDoserBallanceBottom = MakeControl<TButton>(this, GBDoserBallance, "btnDoserBallanceBottom", "Liquid", 8, 64, 60, 23);
     btnDoserBallanceBottom->OnClick = [this](TObject* S) { btnDoserBallanceBottomClick(S); };
     edDoserBallanceTop = MakeFloatEdit(this, GBDoserBallance, "edDoserBallanceTop", 76, 20, -1);
     edDoserBallanceTop->OnEnterValue = [this](TObject* S) { edDoserBallanceTopEnterValue(S); };
     edDoserBallanceBottom = MakeFloatEdit(this, GBDoserBallance, "edDoserBallanceBottom", 76, 64, -1);
     edDoserBallanceBottom->OnEnterValue = [this](TObject* S) { edDoserBallanceBottomEnterValue(S); };
-    lblDoserBallanceTopUnit = Make<TLabel>(this, GBDoserBallance, "lblDoserBallanceTopUnit", "mN/m", 150, 24, 40, 16);
-    lblDoserBallanceBottomUnit = Make<TLabel>(this, GBDoserBallance, "lblDoserBallanceBottomUnit", "mN/m", 150, 68, 40, 16);
-    lblDoserBallanceTopADC = Make<TLabel>(this, GBDoserBallance, "lblDoserBallanceTopADC", "Sensor ADC", 76, 44, 70, 16);
-    txtDoserBallanceTopADC = Make<TLabel>(this, GBDoserBallance, "txtDoserBallanceTopADC", "0", 150, 44, 70, 16);
+    lblDoserBallanceTopUnit = MakeControl<TLabel>(this, GBDoserBallance, "lblDoserBallanceTopUnit", "mN/m", 150, 24, 40, 16);
+    lblDoserBallanceBottomUnit = MakeControl<TLabel>(this, GBDoserBallance, "lblDoserBallanceBottomUnit", "mN/m", 150, 68, 40, 16);
+    lblDoserBallanceTopADC = MakeControl<TLabel>(this, GBDoserBallance, "lblDoserBallanceTopADC", "Sensor ADC", 76, 44, 70, 16);
+    txtDoserBallanceTopADC = MakeControl<TLabel>(this, GBDoserBallance, "txtDoserBallanceTopADC", "0", 150, 44, 70, 16);
     lblDoserBallanceBottomADC =
-        Make<TLabel>(this, GBDoserBallance, "lblDoserBallanceBottomADC", "Sensor ADC", 76, 88, 70, 16);
-    txtDoserBallanceBottomADC = Make<TLabel>(this, GBDoserBallance, "txtDoserBallanceBottomADC", "0", 150, 88, 70, 16);
+        MakeControl<TLabel>(this, GBDoserBallance, "lblDoserBallanceBottomADC", "Sensor ADC", 76, 88, 70, 16);
+    txtDoserBallanceBottomADC = MakeControl<TLabel>(this, GBDoserBallance, "txtDoserBallanceBottomADC", "0", 150, 88, 70, 16);
 
-    GBDoserCurrentStatus = Make<TGroupBox>(this, tsDoser, "GBDoserCurrentStatus", "Current status", 266, 8, 180, 100);
-    lblDoserSensorADC = Make<TLabel>(this, GBDoserCurrentStatus, "lblDoserSensorADC", "Sensor ADC", 8, 20, 80, 16);
-    txtDoserSensorADC = Make<TLabel>(this, GBDoserCurrentStatus, "txtDoserSensorADC", "0", 100, 20, 70, 16);
-    lblDoserPlateA = Make<TLabel>(this, GBDoserCurrentStatus, "lblDoserPlateA", "PD (A), V", 8, 40, 80, 16);
-    txtDoserPlateA = Make<TLabel>(this, GBDoserCurrentStatus, "txtDoserPlateA", "0", 100, 40, 70, 16);
-    lblDoserPlateB = Make<TLabel>(this, GBDoserCurrentStatus, "lblDoserPlateB", "PD (B), V", 8, 60, 80, 16);
-    txtDoserPlateB = Make<TLabel>(this, GBDoserCurrentStatus, "txtDoserPlateB", "0", 100, 60, 70, 16);
+    GBDoserCurrentStatus = MakeControl<TGroupBox>(this, tsDoser, "GBDoserCurrentStatus", "Current status", 266, 8, 180, 100);
+    lblDoserSensorADC = MakeControl<TLabel>(this, GBDoserCurrentStatus, "lblDoserSensorADC", "Sensor ADC", 8, 20, 80, 16);
+    txtDoserSensorADC = MakeControl<TLabel>(this, GBDoserCurrentStatus, "txtDoserSensorADC", "0", 100, 20, 70, 16);
+    lblDoserPlateA = MakeControl<TLabel>(this, GBDoserCurrentStatus, "lblDoserPlateA", "PD (A), V", 8, 40, 80, 16);
+    txtDoserPlateA = MakeControl<TLabel>(this, GBDoserCurrentStatus, "txtDoserPlateA", "0", 100, 40, 70, 16);
+    lblDoserPlateB = MakeControl<TLabel>(this, GBDoserCurrentStatus, "lblDoserPlateB", "PD (B), V", 8, 60, 80, 16);
+    txtDoserPlateB = MakeControl<TLabel>(this, GBDoserCurrentStatus, "txtDoserPlateB", "0", 100, 60, 70, 16);
 }
 
 void TFCalibrateDevice::BuildPagePump()
 {
-    lblPumpSpeed = Make<TLabel>(this, tsPump, "lblPumpSpeed", "Speed, rpm", 8, 12, 90, 16);
+    lblPumpSpeed = MakeControl<TLabel>(this, tsPump, "lblPumpSpeed", "Speed, rpm", 8, 12, 90, 16);
     edPerilstaticPumpSpeed = MakeSpin(this, tsPump, "edPerilstaticPumpSpeed", 110, 10, vtFloat, 1, 0, 0);
-    lblPumpDirection = Make<TLabel>(this, tsPump, "lblPumpDirection", "Direction", 8, 40, 90, 16);
+    lblPumpDirection = MakeControl<TLabel>(this, tsPump, "lblPumpDirection", "Direction", 8, 40, 90, 16);
     cbbPerilstaticPumpDirection = MakeList(this, tsPump, "cbbPerilstaticPumpDirection", 110, 38, {"CW", "CCW"}, 0);
     cbbPerilstaticPumpDirection->OnChange = [this](TObject* S) { cbbPerilstaticPumpCalibrationTypeChange(S); };
-    lblPumpType = Make<TLabel>(this, tsPump, "lblPumpType", "Type", 8, 68, 90, 16);
+    lblPumpType = MakeControl<TLabel>(this, tsPump, "lblPumpType", "Type", 8, 68, 90, 16);
     cbbPerilstaticPumpCalibrationType =
         MakeList(this, tsPump, "cbbPerilstaticPumpCalibrationType", 110, 66, {"Revolutions", "Time", "Manual"}, 0);
     cbbPerilstaticPumpCalibrationType->OnChange = [this](TObject* S) { cbbPerilstaticPumpCalibrationTypeChange(S); };
-    lblPumpRevs = Make<TLabel>(this, tsPump, "lblPumpRevs", "Revs", 8, 96, 90, 16);
+    lblPumpRevs = MakeControl<TLabel>(this, tsPump, "lblPumpRevs", "Revs", 8, 96, 90, 16);
     edPerilstaticPumpRevs = MakeSpin(this, tsPump, "edPerilstaticPumpRevs", 110, 94, vtFloat, 1, 0, 100000);
     edPerilstaticPumpRevs->SetValue(10);
-    lblPumpDuration = Make<TLabel>(this, tsPump, "lblPumpDuration", "Duration, sec", 8, 124, 90, 16);
+    lblPumpDuration = MakeControl<TLabel>(this, tsPump, "lblPumpDuration", "Duration, sec", 8, 124, 90, 16);
     edPerilstaticPumpDuration = MakeSpin(this, tsPump, "edPerilstaticPumpDuration", 110, 122, vtFloat, 1, 0, 100000);
     edPerilstaticPumpDuration->SetValue(60);
-    btnPerilstaticPumpStartStop = Make<TButton>(this, tsPump, "btnPerilstaticPumpStartStop", "Start/Stop", 220, 10, 90, 25);
+    btnPerilstaticPumpStartStop = MakeControl<TButton>(this, tsPump, "btnPerilstaticPumpStartStop", "Start/Stop", 220, 10, 90, 25);
     btnPerilstaticPumpStartStop->OnClick = [this](TObject* S) { btnPerilstaticPumpStartStopClick(S); };
-    lblPumpCurrentRevs = Make<TLabel>(this, tsPump, "lblPumpCurrentRevs", "Revs", 220, 44, 50, 16);
-    txtPumpCurrentRevs = Make<TLabel>(this, tsPump, "txtPumpCurrentRevs", "0", 280, 44, 80, 16);
-    lblPumpVolume = Make<TLabel>(this, tsPump, "lblPumpVolume", "Volume", 8, 160, 90, 16);
+    lblPumpCurrentRevs = MakeControl<TLabel>(this, tsPump, "lblPumpCurrentRevs", "Revs", 220, 44, 50, 16);
+    txtPumpCurrentRevs = MakeControl<TLabel>(this, tsPump, "txtPumpCurrentRevs", "0", 280, 44, 80, 16);
+    lblPumpVolume = MakeControl<TLabel>(this, tsPump, "lblPumpVolume", "Volume", 8, 160, 90, 16);
     edPerilstaticPumpVolume = MakeSpin(this, tsPump, "edPerilstaticPumpVolume", 110, 158, vtFloat, 3, 0, 100000);
     edPerilstaticPumpVolume->OnChange = [this](TObject* S) { edPerilstaticPumpVolumeChange(S); };
     // The volume is always taken in ml, so the unit selector stays out of sight.
     cbbPerilstaticPumpVolumeUnit = MakeList(this, tsPump, "cbbPerilstaticPumpVolumeUnit", 200, 158, {"uL", "mL", "L"}, 1);
     cbbPerilstaticPumpVolumeUnit->SetVisible(false);
     cbbPerilstaticPumpVolumeUnit->OnChange = [this](TObject* S) { edPerilstaticPumpVolumeChange(S); };
-    txtPumpVolumePerRev = Make<TLabel>(this, tsPump, "txtPumpVolumePerRev", "", 8, 192, 300, 16);
-    txtPumpMinSpeed = Make<TLabel>(this, tsPump, "txtPumpMinSpeed", "", 8, 212, 300, 16);
-    txtPumpMaxSpeed = Make<TLabel>(this, tsPump, "txtPumpMaxSpeed", "", 8, 232, 300, 16);
+    txtPumpVolumePerRev = MakeControl<TLabel>(this, tsPump, "txtPumpVolumePerRev", "", 8, 192, 300, 16);
+    txtPumpMinSpeed = MakeControl<TLabel>(this, tsPump, "txtPumpMinSpeed", "", 8, 212, 300, 16);
+    txtPumpMaxSpeed = MakeControl<TLabel>(this, tsPump, "txtPumpMaxSpeed", "", 8, 232, 300, 16);
 }
 
 void TFCalibrateDevice::HideForDeviceType()

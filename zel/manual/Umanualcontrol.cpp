@@ -1,4 +1,5 @@
 #include "zel/manual/Umanualcontrol.h"
+#include "platform/ui/ControlBuilder.h"
 
 #include "platform/ui/RxSpin.h"
 #include "zel/core/Calibrateparam.h"
@@ -29,21 +30,10 @@ enum TMotionCode {
 // Tags of the move buttons: they choose the command in the one move handler.
 enum TMoveTag { tagBarrier1Left = 1, tagBarrier1Right = 2, tagDipperUp = 3, tagDipperDown = 4, tagBarrier2Left = 5, tagBarrier2Right = 6 };
 
-template <class T>
-T* Make(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Caption, int Left, int Top, int Width, int Height)
-{
-    auto* control = new T(Owner);
-    control->Name = Name;
-    control->SetCaption(Caption);
-    control->SetBounds(Left, Top, Width, Height);
-    control->SetParent(Parent);
-    return control;
-}
-
 TSpeedButton* MoveButton(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Caption, int Tag, int Group,
                          int Left, int Top)
 {
-    auto* button = Make<TSpeedButton>(Owner, Parent, Name, Caption, Left, Top, 40, 22);
+    auto* button = MakeControl<TSpeedButton>(Owner, Parent, Name, Caption, Left, Top, 40, 22);
     button->Tag = Tag;
     button->SetGroupIndex(Group);
     button->AllowAllUp = true;
@@ -52,7 +42,7 @@ TSpeedButton* MoveButton(TComponent* Owner, TWinControl* Parent, const char* Nam
 
 KVC::TKvEdit* SpeedEdit(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top)
 {
-    auto* edit = Make<KVC::TKvEdit>(Owner, Parent, Name, "", Left, Top, 64, 21);
+    auto* edit = MakeControl<KVC::TKvEdit>(Owner, Parent, Name, "", Left, Top, 64, 21);
     edit->SetTypeValue(KVC::tvFloat);
     edit->FloatDigits = 1;
     return edit;
@@ -60,7 +50,7 @@ KVC::TKvEdit* SpeedEdit(TComponent* Owner, TWinControl* Parent, const char* Name
 
 KVC::TKvTrackBar* SpeedTrackBar(TComponent* Owner, TWinControl* Parent, const char* Name, int Top)
 {
-    auto* bar = Make<KVC::TKvTrackBar>(Owner, Parent, Name, "", 6, Top, GroupWidth - 12, 24);
+    auto* bar = MakeControl<KVC::TKvTrackBar>(Owner, Parent, Name, "", 6, Top, GroupWidth - 12, 24);
     bar->SetMin(0);
     bar->SetMax(TrackBarPositions);
     return bar;
@@ -141,19 +131,19 @@ TFManualCtrl::~TFManualCtrl()
 void TFManualCtrl::BuildBarrierGroup(int Index)
 {
     const bool first = Index == 1;
-    auto* group = Make<TGroupBox>(this, this, first ? "grpBarrier1" : "grpBarrier2", first ? "Barrier Right" : "Barrier Left",
+    auto* group = MakeControl<TGroupBox>(this, this, first ? "grpBarrier1" : "grpBarrier2", first ? "Barrier Right" : "Barrier Left",
                                   Margin, Margin + (Index - 1) * (BarrierGroupHeight + Margin), GroupWidth, BarrierGroupHeight);
     const std::string n = std::to_string(Index);
     auto name = [&n](const char* Prefix, const char* Suffix) { return std::string(Prefix) + n + Suffix; };
-    auto* lblPos = Make<TLabel>(this, group, name("lblTrBar", "Pos").c_str(), "Position, mm", 8, 18, 90, 16);
-    auto* txtPos = Make<TLabel>(this, group, name("txtTrBar", "Pos").c_str(), "0.0", 100, 18, 60, 16);
-    auto* lblSpd = Make<TLabel>(this, group, name("lblTrBar", "Spd").c_str(), "Speed, mm/min", 8, 36, 90, 16);
-    auto* txtSpd = Make<TLabel>(this, group, name("txtTrBar", "Spd").c_str(), "0.000", 100, 36, 60, 16);
+    auto* lblPos = MakeControl<TLabel>(this, group, name("lblTrBar", "Pos").c_str(), "Position, mm", 8, 18, 90, 16);
+    auto* txtPos = MakeControl<TLabel>(this, group, name("txtTrBar", "Pos").c_str(), "0.0", 100, 18, 60, 16);
+    auto* lblSpd = MakeControl<TLabel>(this, group, name("lblTrBar", "Spd").c_str(), "Speed, mm/min", 8, 36, 90, 16);
+    auto* txtSpd = MakeControl<TLabel>(this, group, name("txtTrBar", "Spd").c_str(), "0.000", 100, 36, 60, 16);
     const int left = first ? tagBarrier1Left : tagBarrier2Left;
     auto* moveLeft = MoveButton(this, group, name("btnBarrier", "MoveLeft").c_str(), "<<", left, 10 + Index, 8, 58);
-    auto* stop = Make<TButton>(this, group, name("btnBarrier", "Stop").c_str(), "Stop", 50, 58, 50, 22);
+    auto* stop = MakeControl<TButton>(this, group, name("btnBarrier", "Stop").c_str(), "Stop", 50, 58, 50, 22);
     auto* moveRight = MoveButton(this, group, name("btnBarrier", "MoveRight").c_str(), ">>", left + 1, 10 + Index, 102, 58);
-    auto* lblSpeed = Make<TLabel>(this, group, name("lblTrBar", "Speed").c_str(), "mm/min", 146, 44, 60, 14);
+    auto* lblSpeed = MakeControl<TLabel>(this, group, name("lblTrBar", "Speed").c_str(), "mm/min", 146, 44, 60, 14);
     auto* edit = SpeedEdit(this, group, name("edTrBar", "Speed").c_str(), 146, 58);
     auto* bar = SpeedTrackBar(this, group, name("trbTrBar", "Speed").c_str(), 84);
     moveLeft->OnClick = [this](TObject* Sender) { MoveButtonClick(Sender); };
@@ -176,30 +166,30 @@ void TFManualCtrl::BuildBarrierGroup(int Index)
 void TFManualCtrl::BuildOtherGroups()
 {
     const int top = Margin + 2 * (BarrierGroupHeight + Margin);
-    grpBarriers = Make<TGroupBox>(this, this, "grpBarriers", "Barriers", Margin, top, GroupWidth, 48);
-    btnCloseBarriers = Make<TButton>(this, grpBarriers, "btnCloseBarriers", "Close", 8, 18, 62, 22);
-    btnStopBarriers = Make<TButton>(this, grpBarriers, "btnStopBarriers", "Stop", 77, 18, 62, 22);
-    btnOpenBarriers = Make<TButton>(this, grpBarriers, "btnOpenBarriers", "Open", 146, 18, 62, 22);
+    grpBarriers = MakeControl<TGroupBox>(this, this, "grpBarriers", "Barriers", Margin, top, GroupWidth, 48);
+    btnCloseBarriers = MakeControl<TButton>(this, grpBarriers, "btnCloseBarriers", "Close", 8, 18, 62, 22);
+    btnStopBarriers = MakeControl<TButton>(this, grpBarriers, "btnStopBarriers", "Stop", 77, 18, 62, 22);
+    btnOpenBarriers = MakeControl<TButton>(this, grpBarriers, "btnOpenBarriers", "Open", 146, 18, 62, 22);
     btnCloseBarriers->OnClick = [this](TObject* Sender) { btnCloseBarriersClick(Sender); };
     btnStopBarriers->OnClick = [this](TObject* Sender) { btnStopBarriersClick(Sender); };
     btnOpenBarriers->OnClick = [this](TObject* Sender) { btnOpenBarriersClick(Sender); };
 
-    grpST = Make<TGroupBox>(this, this, "grpST", "Surface tension", Margin, 0, GroupWidth, 48);
-    lblST = Make<TLabel>(this, grpST, "lblST", "mN/m", 8, 20, 40, 16);
-    txtST = Make<TLabel>(this, grpST, "txtST", "0", 50, 20, 70, 16);
-    txtDoserADC = Make<TLabel>(this, grpST, "txtDoserADC", "0", 50, 20, 70, 16);
-    btnBBalZero = Make<TButton>(this, grpST, "btnBBalZero", "Zero", 146, 18, 62, 22);
-    btnDoserZero = Make<TButton>(this, grpST, "btnDoserZero", "Zero", 146, 18, 62, 22);
+    grpST = MakeControl<TGroupBox>(this, this, "grpST", "Surface tension", Margin, 0, GroupWidth, 48);
+    lblST = MakeControl<TLabel>(this, grpST, "lblST", "mN/m", 8, 20, 40, 16);
+    txtST = MakeControl<TLabel>(this, grpST, "txtST", "0", 50, 20, 70, 16);
+    txtDoserADC = MakeControl<TLabel>(this, grpST, "txtDoserADC", "0", 50, 20, 70, 16);
+    btnBBalZero = MakeControl<TButton>(this, grpST, "btnBBalZero", "Zero", 146, 18, 62, 22);
+    btnDoserZero = MakeControl<TButton>(this, grpST, "btnDoserZero", "Zero", 146, 18, 62, 22);
     txtDoserADC->Hide();
     btnDoserZero->Hide();
     btnBBalZero->OnClick = [this](TObject* Sender) { btnBBalZeroClick(Sender); };
     btnDoserZero->OnClick = [this](TObject* Sender) { btnDoserZeroClick(Sender); };
 
-    grpTemperature = Make<TGroupBox>(this, this, "grpTemperature", "Temperature", Margin, 0, GroupWidth, 48);
-    LBTemCarrier = Make<TLabel>(this, grpTemperature, "LBTemCarrier", "Air", 8, 20, 40, 16);
-    STTemAir = Make<TLabel>(this, grpTemperature, "STTemAir", "0.0", 50, 20, 50, 16);
-    LBTemTrough = Make<TLabel>(this, grpTemperature, "LBTemTrough", "Trough", 108, 20, 46, 16);
-    STTemTrough = Make<TLabel>(this, grpTemperature, "STTemTrough", "0.0", 156, 20, 50, 16);
+    grpTemperature = MakeControl<TGroupBox>(this, this, "grpTemperature", "Temperature", Margin, 0, GroupWidth, 48);
+    LBTemCarrier = MakeControl<TLabel>(this, grpTemperature, "LBTemCarrier", "Air", 8, 20, 40, 16);
+    STTemAir = MakeControl<TLabel>(this, grpTemperature, "STTemAir", "0.0", 50, 20, 50, 16);
+    LBTemTrough = MakeControl<TLabel>(this, grpTemperature, "LBTemTrough", "Trough", 108, 20, 46, 16);
+    STTemTrough = MakeControl<TLabel>(this, grpTemperature, "STTemTrough", "0.0", 156, 20, 50, 16);
     STTemTrough->Hide();
     grpTemperature->Hide();
     grpTemperature->SetEnabled(false);
@@ -208,20 +198,20 @@ void TFManualCtrl::BuildOtherGroups()
 void TFManualCtrl::BuildDipperGroup()
 {
     const int top = grpBarriers->GetTop() + grpBarriers->GetHeight() + Margin;
-    grpDipper = Make<TGroupBox>(this, this, "grpDipper", "Dipper", Margin, top, GroupWidth, DipperGroupHeight);
-    LBDipPos = Make<TLabel>(this, grpDipper, "LBDipPos", "Position, mm", 8, 18, 90, 16);
-    STDipPos = Make<TLabel>(this, grpDipper, "STDipPos", "0.0", 100, 18, 60, 16);
-    LBSpeed = Make<TLabel>(this, grpDipper, "LBSpeed", "Speed, mm/min", 8, 36, 90, 16);
-    STSpeed = Make<TLabel>(this, grpDipper, "STSpeed", "0.0", 100, 36, 60, 16);
+    grpDipper = MakeControl<TGroupBox>(this, this, "grpDipper", "Dipper", Margin, top, GroupWidth, DipperGroupHeight);
+    LBDipPos = MakeControl<TLabel>(this, grpDipper, "LBDipPos", "Position, mm", 8, 18, 90, 16);
+    STDipPos = MakeControl<TLabel>(this, grpDipper, "STDipPos", "0.0", 100, 18, 60, 16);
+    LBSpeed = MakeControl<TLabel>(this, grpDipper, "LBSpeed", "Speed, mm/min", 8, 36, 90, 16);
+    STSpeed = MakeControl<TLabel>(this, grpDipper, "STSpeed", "0.0", 100, 36, 60, 16);
     SBDipperMoveUp = MoveButton(this, grpDipper, "SBDipperMoveUp", "Up", tagDipperUp, 10, 8, 58);
-    btnDipperStop = Make<TButton>(this, grpDipper, "btnDipperStop", "Stop", 50, 58, 50, 22);
+    btnDipperStop = MakeControl<TButton>(this, grpDipper, "btnDipperStop", "Stop", 50, 58, 50, 22);
     SBDipperMoveDown = MoveButton(this, grpDipper, "SBDipperMoveDown", "Down", tagDipperDown, 10, 102, 58);
-    lblDipSpeed = Make<TLabel>(this, grpDipper, "lblDipSpeed", "mm/min", 146, 44, 60, 14);
+    lblDipSpeed = MakeControl<TLabel>(this, grpDipper, "lblDipSpeed", "mm/min", 146, 44, 60, 14);
     edDipSpeed = SpeedEdit(this, grpDipper, "edDipSpeed", 146, 58);
     TBDipSpeed = SpeedTrackBar(this, grpDipper, "TBDipSpeed", 84);
-    btnBDipZero = Make<TButton>(this, grpDipper, "btnBDipZero", "Zero", 8, 112, 50, 22);
-    btnBDipUp = Make<TButton>(this, grpDipper, "btnBDipUp", "Up", 62, 112, 72, 22);
-    btnBDipDown = Make<TButton>(this, grpDipper, "btnBDipDown", "Down", 138, 112, 72, 22);
+    btnBDipZero = MakeControl<TButton>(this, grpDipper, "btnBDipZero", "Zero", 8, 112, 50, 22);
+    btnBDipUp = MakeControl<TButton>(this, grpDipper, "btnBDipUp", "Up", 62, 112, 72, 22);
+    btnBDipDown = MakeControl<TButton>(this, grpDipper, "btnBDipDown", "Down", 138, 112, 72, 22);
     SBDipperMoveUp->OnClick = [this](TObject* Sender) { MoveButtonClick(Sender); };
     SBDipperMoveDown->OnClick = [this](TObject* Sender) { MoveButtonClick(Sender); };
     btnDipperStop->OnClick = [this](TObject* Sender) { btnDipperStopClick(Sender); };
@@ -229,7 +219,7 @@ void TFManualCtrl::BuildDipperGroup()
     btnBDipUp->OnClick = [this](TObject* Sender) { btnBDipUpClick(Sender); };
     btnBDipDown->OnClick = [this](TObject* Sender) { btnBDipDownClick(Sender); };
 
-    btnHomePosition = Make<TButton>(this, this, "btnHomePosition", "Return to home position", Margin,
+    btnHomePosition = MakeControl<TButton>(this, this, "btnHomePosition", "Return to home position", Margin,
                                     top + DipperGroupHeight + Margin, GroupWidth, 24);
     btnHomePosition->OnClick = [this](TObject* Sender) { btnHomePositionClick(Sender); };
 }

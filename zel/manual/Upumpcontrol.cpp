@@ -1,4 +1,5 @@
 #include "zel/manual/Upumpcontrol.h"
+#include "platform/ui/ControlBuilder.h"
 
 #include <algorithm>
 
@@ -20,20 +21,9 @@ enum TDoserMotionCode { mcAllStopped = 0, mcDoserUp = 10, mcDoserDown = 11, mcDo
 // Tags of the doser move buttons: the layer-by-layer window's move handler reads them.
 enum TDoserTag { tagDoserUp = 1, tagDoserDown = 2 };
 
-template <class T>
-T* Make(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Caption, int Left, int Top, int Width, int Height)
-{
-    auto* control = new T(Owner);
-    control->Name = Name;
-    control->SetCaption(Caption);
-    control->SetBounds(Left, Top, Width, Height);
-    control->SetParent(Parent);
-    return control;
-}
-
 KVC::TKvEdit* FloatEdit(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, int Width)
 {
-    auto* edit = Make<KVC::TKvEdit>(Owner, Parent, Name, "", Left, Top, Width, 21);
+    auto* edit = MakeControl<KVC::TKvEdit>(Owner, Parent, Name, "", Left, Top, Width, 21);
     edit->SetTypeValue(KVC::tvFloat);
     edit->FloatDigits = 3;
     return edit;
@@ -77,18 +67,18 @@ TFPumpCtrl::~TFPumpCtrl()
 
 void TFPumpCtrl::BuildPumpGroup()
 {
-    grpPump = Make<TGroupBox>(this, this, "grpPump", "Pump", Margin, Margin, GroupWidth, 150);
-    lblCurrentPumpVolume = Make<TLabel>(this, grpPump, "lblCurrentPumpVolume", "Current Volume, ml", 8, 18, 110, 16);
+    grpPump = MakeControl<TGroupBox>(this, this, "grpPump", "Pump", Margin, Margin, GroupWidth, 150);
+    lblCurrentPumpVolume = MakeControl<TLabel>(this, grpPump, "lblCurrentPumpVolume", "Current Volume, ml", 8, 18, 110, 16);
     edCurrentPumpVolume = FloatEdit(this, grpPump, "edCurrentPumpVolume", 120, 16, 54);
     edCurrentPumpVolume->SetEnabled(false);
-    btnPumpVolumeReset = Make<TButton>(this, grpPump, "btnPumpVolumeReset", "> 0 <", 176, 15, 34, 23);
-    lblTargetPumpVolume = Make<TLabel>(this, grpPump, "lblTargetPumpVolume", "Target Volume, ml", 8, 44, 110, 16);
+    btnPumpVolumeReset = MakeControl<TButton>(this, grpPump, "btnPumpVolumeReset", "> 0 <", 176, 15, 34, 23);
+    lblTargetPumpVolume = MakeControl<TLabel>(this, grpPump, "lblTargetPumpVolume", "Target Volume, ml", 8, 44, 110, 16);
     edTargetPumpVolume = FloatEdit(this, grpPump, "edTargetPumpVolume", 120, 42, 54);
-    lblPumpSpeed = Make<TLabel>(this, grpPump, "lblPumpSpeed", "Speed, ml/min", 8, 70, 110, 16);
+    lblPumpSpeed = MakeControl<TLabel>(this, grpPump, "lblPumpSpeed", "Speed, ml/min", 8, 70, 110, 16);
     edPumpSpeed = FloatEdit(this, grpPump, "edPumpSpeed", 120, 68, 54);
-    sldrPumpSpeed = Make<KVC::TKvSlider>(this, grpPump, "sldrPumpSpeed", "", 8, 94, GroupWidth - 16, 24);
-    btnPumpStart = Make<TButton>(this, grpPump, "btnPumpStart", "Start", 8, 122, 80, 23);
-    btnPumpStop = Make<TButton>(this, grpPump, "btnPumpStop", "Stop", 8, 122, 80, 23);
+    sldrPumpSpeed = MakeControl<KVC::TKvSlider>(this, grpPump, "sldrPumpSpeed", "", 8, 94, GroupWidth - 16, 24);
+    btnPumpStart = MakeControl<TButton>(this, grpPump, "btnPumpStart", "Start", 8, 122, 80, 23);
+    btnPumpStop = MakeControl<TButton>(this, grpPump, "btnPumpStop", "Stop", 8, 122, 80, 23);
     btnPumpStop->Hide();
 
     btnPumpStart->OnClick = [this](TObject* Sender) { btnPumpStartClick(Sender); };
@@ -101,28 +91,28 @@ void TFPumpCtrl::BuildPumpGroup()
 
 void TFPumpCtrl::BuildDoserGroup()
 {
-    grpDoser = Make<TGroupBox>(this, this, "grpDoser", "Doser", Margin, grpPump->GetTop() + grpPump->GetHeight() + Margin,
+    grpDoser = MakeControl<TGroupBox>(this, this, "grpDoser", "Doser", Margin, grpPump->GetTop() + grpPump->GetHeight() + Margin,
                                GroupWidth, 160);
-    lblDoserPos = Make<TLabel>(this, grpDoser, "lblDoserPos", "Volume, ml", 8, 18, 80, 16);
-    txtDoserPos = Make<TLabel>(this, grpDoser, "txtDoserPos", "0.000", 90, 18, 70, 16);
-    btnDoserZero = Make<TButton>(this, grpDoser, "btnDoserZero", "> 0 <", 168, 15, 40, 23);
-    btnDoserUp = Make<TSpeedButton>(this, grpDoser, "btnDoserUp", "Up", 8, 42, 40, 22);
-    btnDoserStop = Make<TButton>(this, grpDoser, "btnDoserStop", "Stop", 50, 42, 50, 22);
-    btnDoserDown = Make<TSpeedButton>(this, grpDoser, "btnDoserDown", "Down", 102, 42, 40, 22);
+    lblDoserPos = MakeControl<TLabel>(this, grpDoser, "lblDoserPos", "Volume, ml", 8, 18, 80, 16);
+    txtDoserPos = MakeControl<TLabel>(this, grpDoser, "txtDoserPos", "0.000", 90, 18, 70, 16);
+    btnDoserZero = MakeControl<TButton>(this, grpDoser, "btnDoserZero", "> 0 <", 168, 15, 40, 23);
+    btnDoserUp = MakeControl<TSpeedButton>(this, grpDoser, "btnDoserUp", "Up", 8, 42, 40, 22);
+    btnDoserStop = MakeControl<TButton>(this, grpDoser, "btnDoserStop", "Stop", 50, 42, 50, 22);
+    btnDoserDown = MakeControl<TSpeedButton>(this, grpDoser, "btnDoserDown", "Down", 102, 42, 40, 22);
     for (auto [button, tag] : {std::pair{btnDoserUp, tagDoserUp}, std::pair{btnDoserDown, tagDoserDown}}) {
         button->Tag = tag;
         button->SetGroupIndex(1);
         button->AllowAllUp = true;
         button->OnClick = [this](TObject* Sender) { btnDoserUpClick(Sender); };
     }
-    lblDoserMoveLen = Make<TLabel>(this, grpDoser, "lblDoserMoveLen", "Movement, ml", 8, 70, 80, 16);
+    lblDoserMoveLen = MakeControl<TLabel>(this, grpDoser, "lblDoserMoveLen", "Movement, ml", 8, 70, 80, 16);
     edDoserMoveLen = FloatEdit(this, grpDoser, "edDoserMoveLen", 90, 68, 60);
     // The set point of the surface-tension keeping test has no use here.
     edDoserKeepST = FloatEdit(this, grpDoser, "edDoserKeepST", 152, 68, 56);
-    trbDoserSpeed = Make<KVC::TKvTrackBar>(this, grpDoser, "trbDoserSpeed", "", 6, 94, GroupWidth - 12, 24);
+    trbDoserSpeed = MakeControl<KVC::TKvTrackBar>(this, grpDoser, "trbDoserSpeed", "", 6, 94, GroupWidth - 12, 24);
     edDoserSpeed = FloatEdit(this, grpDoser, "edDoserSpeed", 8, 124, 60);
-    lblDoserSpeedUnits = Make<TLabel>(this, grpDoser, "lblDoserSpeedUnits", "ml/min", 72, 127, 50, 16);
-    btnDoserInjectorPresets = Make<TButton>(this, grpDoser, "btnDoserInjectorPresets", "Sel", 168, 122, 40, 23);
+    lblDoserSpeedUnits = MakeControl<TLabel>(this, grpDoser, "lblDoserSpeedUnits", "ml/min", 72, 127, 50, 16);
+    btnDoserInjectorPresets = MakeControl<TButton>(this, grpDoser, "btnDoserInjectorPresets", "Sel", 168, 122, 40, 23);
 
     btnDoserStop->OnClick = [this](TObject* Sender) { btnDoserStopClick(Sender); };
     btnDoserZero->OnClick = [this](TObject* Sender) { btnDoserZeroClick(Sender); };
@@ -134,19 +124,19 @@ void TFPumpCtrl::BuildDoserGroup()
 
 void TFPumpCtrl::BuildInjectorPresets()
 {
-    grpInjectorPresets = Make<TGroupBox>(this, grpDoser, "grpInjectorPresets", "Injector Presets", 4, 14, GroupWidth - 8, 110);
-    cbbInjectorPresets = Make<TComboBox>(this, grpInjectorPresets, "cbbInjectorPresets", "", 6, 18, GroupWidth - 20, 21);
+    grpInjectorPresets = MakeControl<TGroupBox>(this, grpDoser, "grpInjectorPresets", "Injector Presets", 4, 14, GroupWidth - 8, 110);
+    cbbInjectorPresets = MakeControl<TComboBox>(this, grpInjectorPresets, "cbbInjectorPresets", "", 6, 18, GroupWidth - 20, 21);
     cbbInjectorPresets->SetStyle(csDropDownList);
     edtInjectorVolume = FloatEdit(this, grpInjectorPresets, "edtInjectorVolume", 6, 46, 60);
     edtInjectorVolume->SetHint("Volume");
-    cbbInjectorUnits = Make<TComboBox>(this, grpInjectorPresets, "cbbInjectorUnits", "", 70, 46, 50, 21);
+    cbbInjectorUnits = MakeControl<TComboBox>(this, grpInjectorPresets, "cbbInjectorUnits", "", 70, 46, 50, 21);
     cbbInjectorUnits->SetStyle(csDropDownList);
     for (const char* unit : {"L", "ml", "ul"}) cbbInjectorUnits->AddItem(unit);
     cbbInjectorUnits->SetItemIndex(1);
     edtInjectorDiameter = FloatEdit(this, grpInjectorPresets, "edtInjectorDiameter", 124, 46, 60);
     edtInjectorDiameter->SetHint("Diameter");
-    btnInjectorPresetsCancel = Make<TButton>(this, grpInjectorPresets, "btnInjectorPresetsCancel", "Cancel", 6, 76, 70, 23);
-    btnInjectorPresetsApply = Make<TButton>(this, grpInjectorPresets, "btnInjectorPresetsApply", "Apply", 124, 76, 70, 23);
+    btnInjectorPresetsCancel = MakeControl<TButton>(this, grpInjectorPresets, "btnInjectorPresetsCancel", "Cancel", 6, 76, 70, 23);
+    btnInjectorPresetsApply = MakeControl<TButton>(this, grpInjectorPresets, "btnInjectorPresetsApply", "Apply", 124, 76, 70, 23);
     grpInjectorPresets->Hide();
 
     cbbInjectorPresets->OnChange = [this](TObject* Sender) { cbbInjectorPresetsChange(Sender); };

@@ -1,4 +1,5 @@
 #include "zel/trough/Udepfb.h"
+#include "platform/ui/ControlBuilder.h"
 
 #include <algorithm>
 
@@ -17,20 +18,9 @@ namespace {
 constexpr int ClientW = 217, ClientH = 310;
 constexpr int ColumnWidth = 50, SliderTop = 36, SliderHeight = 180;
 
-template <class T>
-T* Make(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Caption, int Left, int Top, int Width, int Height)
-{
-    auto* control = new T(Owner);
-    control->Name = Name;
-    control->SetCaption(Caption);
-    control->SetBounds(Left, Top, Width, Height);
-    control->SetParent(Parent);
-    return control;
-}
-
 KVC::TKvRotateLabel* VerticalCaption(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Caption, int Left)
 {
-    auto* label = Make<KVC::TKvRotateLabel>(Owner, Parent, Name, Caption, Left, SliderTop, 18, SliderHeight);
+    auto* label = MakeControl<KVC::TKvRotateLabel>(Owner, Parent, Name, Caption, Left, SliderTop, 18, SliderHeight);
     label->SetAutoSize(false);
     label->SetEscapement(90);
     label->SetColor(clBtnFace);
@@ -85,7 +75,7 @@ TFDepFB::TFDepFB(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Deposi
     SetCaption("Deposition feedback");
     SetBounds(0, 0, ClientW, ClientH);
 
-    GBFeedBack = Make<TGroupBox>(this, this, "GBFeedBack", " Feedback ", 4, 4, ClientW - 8, 226);
+    GBFeedBack = MakeControl<TGroupBox>(this, this, "GBFeedBack", " Feedback ", 4, 4, ClientW - 8, 226);
     struct TColumn {
         KVC::TKvRotateLabel** Caption;
         const char* CaptionName;
@@ -106,18 +96,18 @@ TFDepFB::TFDepFB(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Deposi
     };
     int left = 4;
     for (const TColumn& c : columns) {
-        *c.Text = Make<TLabel>(this, GBFeedBack, c.TextName, "0000", left, 18, ColumnWidth - 2, 14);
+        *c.Text = MakeControl<TLabel>(this, GBFeedBack, c.TextName, "0000", left, 18, ColumnWidth - 2, 14);
         *c.Caption = VerticalCaption(this, GBFeedBack, c.CaptionName, c.CaptionText, left);
         *c.Bar = VerticalSlider(this, GBFeedBack, c.BarName, left + 18, c.Max, c.Ticks);
         left += ColumnWidth;
     }
 
-    GBDeposition = Make<TGroupBox>(this, this, "GBDeposition", "Deposition", 4, 234, ClientW - 8, ClientH - 238);
-    BDipZero = Make<TButton>(this, GBDeposition, "BDipZero", "Zero", 8, 18, 60, 25);
-    BDipUp = Make<TButton>(this, GBDeposition, "BDipUp", "Up", 72, 18, 60, 25);
-    BDipDown = Make<TButton>(this, GBDeposition, "BDipDown", "Down", 136, 18, 60, 25);
-    STDipUpLevel = Make<TLabel>(this, GBDeposition, "STDipUpLevel", "", 72, 48, 60, 14);
-    STDipDownLevel = Make<TLabel>(this, GBDeposition, "STDipDownLevel", "", 136, 48, 60, 14);
+    GBDeposition = MakeControl<TGroupBox>(this, this, "GBDeposition", "Deposition", 4, 234, ClientW - 8, ClientH - 238);
+    BDipZero = MakeControl<TButton>(this, GBDeposition, "BDipZero", "Zero", 8, 18, 60, 25);
+    BDipUp = MakeControl<TButton>(this, GBDeposition, "BDipUp", "Up", 72, 18, 60, 25);
+    BDipDown = MakeControl<TButton>(this, GBDeposition, "BDipDown", "Down", 136, 18, 60, 25);
+    STDipUpLevel = MakeControl<TLabel>(this, GBDeposition, "STDipUpLevel", "", 72, 48, 60, 14);
+    STDipDownLevel = MakeControl<TLabel>(this, GBDeposition, "STDipDownLevel", "", 136, 48, 60, 14);
 
     TBSensetivityFB->OnChange = [this](TObject* Sender) { TBSensetivityFBChange(Sender); };
     TBSensetivityFB->OnChanged = [this](TObject* Sender) { TBSensetivityFBChanged(Sender); };

@@ -1,4 +1,5 @@
 #include "zel/trough/Uisothermcontrol.h"
+#include "platform/ui/ControlBuilder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -50,21 +51,9 @@ enum { colBPos, colTA, colDTA, colMA, colSP, colTime, colPS };
 
 const TColor DisabledText = RGB(128, 128, 128);
 
-template <class T>
-T* Make(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Caption, int Left, int Top, int Width,
-        int Height)
-{
-    auto* control = new T(Owner);
-    control->Name = Name;
-    control->SetCaption(Caption);
-    control->SetBounds(Left, Top, Width, Height);
-    control->SetParent(Parent);
-    return control;
-}
-
 TRxSpinEdit* FloatEntry(TComponent* Owner, TWinControl* Parent, const char* Name, int Top)
 {
-    auto* edit = Make<TRxSpinEdit>(Owner, Parent, Name, "", 150, Top, 80, 21);
+    auto* edit = MakeControl<TRxSpinEdit>(Owner, Parent, Name, "", 150, Top, 80, 21);
     edit->SetValueType(vtFloat);
     edit->SetDecimal(1);
     edit->Increment = 0.1;
@@ -74,7 +63,7 @@ TRxSpinEdit* FloatEntry(TComponent* Owner, TWinControl* Parent, const char* Name
 TRxSpinEdit* IntegerEntry(TComponent* Owner, TWinControl* Parent, const char* Name, int Top, double Min, double Max,
                           double Value)
 {
-    auto* edit = Make<TRxSpinEdit>(Owner, Parent, Name, "", 150, Top, 80, 21);
+    auto* edit = MakeControl<TRxSpinEdit>(Owner, Parent, Name, "", 150, Top, 80, 21);
     edit->SetValueType(vtInteger);
     edit->SetMinValue(Min);
     edit->SetMaxValue(Max);
@@ -84,7 +73,7 @@ TRxSpinEdit* IntegerEntry(TComponent* Owner, TWinControl* Parent, const char* Na
 
 TComboBox* List(TComponent* Owner, TWinControl* Parent, const char* Name, int Top, const char* const* Items, int Count)
 {
-    auto* combo = Make<TComboBox>(Owner, Parent, Name, "", 110, Top, 150, 21);
+    auto* combo = MakeControl<TComboBox>(Owner, Parent, Name, "", 110, Top, 150, 21);
     combo->SetStyle(csDropDownList);
     for (int i = 0; i < Count; ++i) combo->AddItem(Items[i]);
     combo->SetItemIndex(0);
@@ -151,8 +140,8 @@ TFIsothermCtrl::TFIsothermCtrl(TComponent* Owner)
     BuildGeneral();
     BuildCompression();
     BuildCollect();
-    BBGo = Make<TButton>(this, this, "BBGo", "START", 8, 470, 100, 25);
-    BBStop = Make<TButton>(this, this, "BBStop", "Stop", 8, 470, 100, 25);
+    BBGo = MakeControl<TButton>(this, this, "BBGo", "START", 8, 470, 100, 25);
+    BBStop = MakeControl<TButton>(this, this, "BBStop", "Stop", 8, 470, 100, 25);
     // START lies in front of Stop: hiding START uncovers Stop.
     BBGo->BringToFront();
     BBGo->OnClick = [this](TObject* Sender) { BBGoClick(Sender); };
@@ -174,13 +163,13 @@ TFIsothermCtrl::~TFIsothermCtrl()
 
 void TFIsothermCtrl::BuildGeneral()
 {
-    GBGeneral = Make<TGroupBox>(this, this, "GBGeneral", "General", 4, 4, 272, 130);
-    lblNumCycles = Make<TLabel>(this, GBGeneral, "lblNumCycles", "Number of cycles", 8, 20, 140, 16);
+    GBGeneral = MakeControl<TGroupBox>(this, this, "GBGeneral", "General", 4, 4, 272, 130);
+    lblNumCycles = MakeControl<TLabel>(this, GBGeneral, "lblNumCycles", "Number of cycles", 8, 20, 140, 16);
     SENumCycles = IntegerEntry(this, GBGeneral, "SENumCycles", 18, 1, 1000, 1);
-    lblMeasure = Make<TLabel>(this, GBGeneral, "lblMeasure", "Measure", 8, 46, 100, 16);
+    lblMeasure = MakeControl<TLabel>(this, GBGeneral, "lblMeasure", "Measure", 8, 46, 100, 16);
     cbbRecOptions = List(this, GBGeneral, "cbbRecOptions", 44, RecOptionItems, RecOptionCount);
-    chkRec = Make<TCheckBox>(this, GBGeneral, "chkRec", "Save Data", 8, 72, 120, 17);
-    lblTarget = Make<TLabel>(this, GBGeneral, "lblTarget", "Target", 8, 100, 100, 16);
+    chkRec = MakeControl<TCheckBox>(this, GBGeneral, "chkRec", "Save Data", 8, 72, 120, 17);
+    lblTarget = MakeControl<TLabel>(this, GBGeneral, "lblTarget", "Target", 8, 100, 100, 16);
     cbbTargetOptions = List(this, GBGeneral, "cbbTargetOptions", 98, TargetItems, TargetCount);
     for (TComboBox* combo : {cbbRecOptions, cbbTargetOptions})
         combo->OnChange = [this](TObject* Sender) { IsothermParamChanged(Sender); };
@@ -188,25 +177,25 @@ void TFIsothermCtrl::BuildGeneral()
 
 void TFIsothermCtrl::BuildCompression()
 {
-    GBCompressionParam = Make<TGroupBox>(this, this, "GBCompressionParam", "Compression Settings", 4, 138, 272, 220);
+    GBCompressionParam = MakeControl<TGroupBox>(this, this, "GBCompressionParam", "Compression Settings", 4, 138, 272, 220);
     TWinControl* g = GBCompressionParam;
-    lblRate = Make<TLabel>(this, g, "lblRate", "Speed, mm/min", 8, 20, 140, 16);
+    lblRate = MakeControl<TLabel>(this, g, "lblRate", "Speed, mm/min", 8, 20, 140, 16);
     SERate = FloatEntry(this, g, "SERate", 18);
-    lblPressure = Make<TLabel>(this, g, "lblPressure", "Pressure, mN/m", 8, 46, 140, 16);
+    lblPressure = MakeControl<TLabel>(this, g, "lblPressure", "Pressure, mN/m", 8, 46, 140, 16);
     SEPressure = FloatEntry(this, g, "SEPressure", 44);
-    lblTroughArea = Make<TLabel>(this, g, "lblTroughArea", "Trough Area, sq.cm", 8, 72, 140, 16);
+    lblTroughArea = MakeControl<TLabel>(this, g, "lblTroughArea", "Trough Area, sq.cm", 8, 72, 140, 16);
     SETroughArea = FloatEntry(this, g, "SETroughArea", 70);
-    lblBarrierPosition = Make<TLabel>(this, g, "lblBarrierPosition", "Abs barrier pos,sum, mm", 8, 98, 140, 16);
+    lblBarrierPosition = MakeControl<TLabel>(this, g, "lblBarrierPosition", "Abs barrier pos,sum, mm", 8, 98, 140, 16);
     SEBarrierPosition = FloatEntry(this, g, "SEBarrierPosition", 96);
-    lblTime = Make<TLabel>(this, g, "lblTime", "Process time, s", 8, 124, 140, 16);
+    lblTime = MakeControl<TLabel>(this, g, "lblTime", "Process time, s", 8, 124, 140, 16);
     SETime = IntegerEntry(this, g, "SETime", 122, 1, 1000000, 1);
-    lblCompressionMethod = Make<TLabel>(this, g, "lblCompressionMethod", "Mode", 8, 150, 100, 16);
+    lblCompressionMethod = MakeControl<TLabel>(this, g, "lblCompressionMethod", "Mode", 8, 150, 100, 16);
     CBCompressionMethod = List(this, g, "CBCompressionMethod", 148, ModeItems, 2);
     CBCompressionMethod->OnChange = [this](TObject* Sender) { IsothermParamChanged(Sender); };
-    lblDelay = Make<TLabel>(this, g, "lblDelay", "Delay, s", 8, 176, 140, 16);
+    lblDelay = MakeControl<TLabel>(this, g, "lblDelay", "Delay, s", 8, 176, 140, 16);
     // Equal bounds: the delay is not clamped.
     SEDelay = IntegerEntry(this, g, "SEDelay", 174, 0, 0, 0);
-    lblStep = Make<TLabel>(this, g, "lblStep", "Step, mm", 8, 200, 140, 16);
+    lblStep = MakeControl<TLabel>(this, g, "lblStep", "Step, mm", 8, 200, 140, 16);
     SEStep = FloatEntry(this, g, "SEStep", 198);
     SEStep->SetMinValue(0.1);
     SEStep->SetMaxValue(0.1);
@@ -216,15 +205,15 @@ void TFIsothermCtrl::BuildCompression()
 
 void TFIsothermCtrl::BuildCollect()
 {
-    GBCollect = Make<TGroupBox>(this, this, "GBCollect", "Collect Data", 4, 368, 272, 96);
-    lblProcBarrierStep = Make<TLabel>(this, GBCollect, "lblProcBarrierStep", "Barrier Step, mm", 8, 20, 140, 16);
+    GBCollect = MakeControl<TGroupBox>(this, this, "GBCollect", "Collect Data", 4, 368, 272, 96);
+    lblProcBarrierStep = MakeControl<TLabel>(this, GBCollect, "lblProcBarrierStep", "Barrier Step, mm", 8, 20, 140, 16);
     SEProcBarrierStep = FloatEntry(this, GBCollect, "SEProcBarrierStep", 18);
     SEProcBarrierStep->SetMinValue(0.1);
     SEProcBarrierStep->SetMaxValue(100000);
     SEProcBarrierStep->SetValue(0.1);
-    lblProcTimeInterval = Make<TLabel>(this, GBCollect, "lblProcTimeInterval", "Time Interval, ms", 8, 46, 140, 16);
+    lblProcTimeInterval = MakeControl<TLabel>(this, GBCollect, "lblProcTimeInterval", "Time Interval, ms", 8, 46, 140, 16);
     SEProcTimeInterval = IntegerEntry(this, GBCollect, "SEProcTimeInterval", 44, 100, 1000000, 100);
-    CBBackward = Make<TCheckBox>(this, GBCollect, "CBBackward", "Collect data on way back", 8, 72, 200, 17);
+    CBBackward = MakeControl<TCheckBox>(this, GBCollect, "CBBackward", "Collect data on way back", 8, 72, 200, 17);
     GBCollect->OnClick = [this](TObject* Sender) { IsothermParamChanged(Sender); };
 }
 
