@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include "kvc/KvStore.h"
 
 namespace KVC {
 
@@ -13,10 +12,7 @@ double Distance(const TPoint& A, const TPoint& B) { return std::hypot(double(A.x
 }  // namespace
 
 TKvLineSelector::TKvLineSelector(TComponent* Owner)
-    : TKvCustomImageSelector(Owner),
-      FPoint1(std::make_unique<TKvPoint>()),
-      FPoint2(std::make_unique<TKvPoint>()),
-      FPen(std::make_unique<TPen>())
+    : TKvStrokedSelector(Owner), FPoint1(std::make_unique<TKvPoint>()), FPoint2(std::make_unique<TKvPoint>())
 {
 }
 
@@ -24,17 +20,6 @@ TKvLineSelector::~TKvLineSelector() = default;
 
 void TKvLineSelector::SetPoint1(const TKvPoint* Value) { FPoint1->Assign(Value); }
 void TKvLineSelector::SetPoint2(const TKvPoint* Value) { FPoint2->Assign(Value); }
-
-void TKvLineSelector::SetPen(const TPen* Value)
-{
-    if (Value && Value != FPen.get()) FPen->Assign(*Value);
-}
-
-void TKvLineSelector::SetPenBackColor(TColor Value) { Store(FPenBackColor, Value); }
-void TKvLineSelector::SetPenStripy(bool Value) { Store(FPenStripy, Value); }
-void TKvLineSelector::SetShiftStateMove(TShiftState Value) { Store(FShiftStateMove, Value); }
-void TKvLineSelector::SetPenStripyLineWidth(int Value) { Store(FPenStripyLineWidth, Value); }
-void TKvLineSelector::SetPenStripyTickLen(int Value) { Store(FPenStripyTickLen, Value); }
 
 void TKvLineSelector::CheckBounds()
 {

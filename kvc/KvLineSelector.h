@@ -3,13 +3,13 @@
 #pragma once
 #include <functional>
 #include <memory>
-#include "kvc/KvCustomImageSelector.h"
+#include "kvc/KvStrokedSelector.h"
 
 namespace KVC {
 
 using TKvDrawLineEvent = std::function<void(TCanvas* cnv, TPoint pt1, TPoint pt2)>;
 
-class TKvLineSelector : public TKvCustomImageSelector {
+class TKvLineSelector : public TKvStrokedSelector {
 public:
     explicit TKvLineSelector(TComponent* Owner);
     ~TKvLineSelector() override;
@@ -18,19 +18,6 @@ public:
     TKvPoint* Point2() const { return FPoint2.get(); }
     void SetPoint1(const TKvPoint* Value);
     void SetPoint2(const TKvPoint* Value);
-    TPen* Pen() const { return FPen.get(); }
-    void SetPen(const TPen* Value);
-    TColor GetPenBackColor() const { return FPenBackColor; }
-    void SetPenBackColor(TColor Value);
-    bool GetPenStripy() const { return FPenStripy; }
-    void SetPenStripy(bool Value);
-    // The exact modifier keys and mouse button that start a move of the whole line.
-    TShiftState GetShiftStateMove() const { return FShiftStateMove; }
-    void SetShiftStateMove(TShiftState Value);
-    int GetPenStripyLineWidth() const { return FPenStripyLineWidth; }
-    void SetPenStripyLineWidth(int Value);
-    int GetPenStripyTickLen() const { return FPenStripyTickLen; }
-    void SetPenStripyTickLen(int Value);
 
     // Draws the line instead of the selector.
     TKvDrawLineEvent OnDrawKvLine;
@@ -50,12 +37,6 @@ protected:
 private:
     std::unique_ptr<TKvPoint> FPoint1;
     std::unique_ptr<TKvPoint> FPoint2;
-    std::unique_ptr<TPen> FPen;
-    TColor FPenBackColor = clWhite;
-    bool FPenStripy = false;
-    TShiftState FShiftStateMove = 0;
-    int FPenStripyLineWidth = 2;
-    int FPenStripyTickLen = 5;
 };
 
 }  // namespace KVC

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <iterator>
 #include <vector>
-#include "kvc/KvStore.h"
 
 namespace KVC {
 
@@ -33,24 +32,13 @@ constexpr TCursor KindCursors[] = {crDefault,  crSizeNWSE, crSizeNESW, crSizeNWS
 }  // namespace
 
 TKvRectSelector::TKvRectSelector(TComponent* Owner)
-    : TKvCustomImageSelector(Owner), FValue(std::make_unique<TKvRect>()), FPen(std::make_unique<TPen>())
+    : TKvStrokedSelector(Owner), FValue(std::make_unique<TKvRect>())
 {
 }
 
 TKvRectSelector::~TKvRectSelector() = default;
 
 void TKvRectSelector::SetValue(const TKvRect* Value) { FValue->Assign(Value); }
-
-void TKvRectSelector::SetPen(const TPen* Value)
-{
-    if (Value && Value != FPen.get()) FPen->Assign(*Value);
-}
-
-void TKvRectSelector::SetPenBackColor(TColor Value) { Store(FPenBackColor, Value); }
-void TKvRectSelector::SetPenStripy(bool Value) { Store(FPenStripy, Value); }
-void TKvRectSelector::SetShiftStateMove(TShiftState Value) { Store(FShiftStateMove, Value); }
-void TKvRectSelector::SetPenStripyLineWidth(int Value) { Store(FPenStripyLineWidth, Value); }
-void TKvRectSelector::SetPenStripyTickLen(int Value) { Store(FPenStripyTickLen, Value); }
 
 void TKvRectSelector::CheckBounds() { CheckBoundsRect(FValue.get()); }
 

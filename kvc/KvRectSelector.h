@@ -3,32 +3,19 @@
 #pragma once
 #include <functional>
 #include <memory>
-#include "kvc/KvCustomImageSelector.h"
+#include "kvc/KvStrokedSelector.h"
 
 namespace KVC {
 
 using TKvDrawRectEvent = std::function<void(TCanvas* ACanvas, TRect BorderRect)>;
 
-class TKvRectSelector : public TKvCustomImageSelector {
+class TKvRectSelector : public TKvStrokedSelector {
 public:
     explicit TKvRectSelector(TComponent* Owner);
     ~TKvRectSelector() override;
 
     TKvRect* Value() const { return FValue.get(); }
     void SetValue(const TKvRect* Value);
-    TPen* Pen() const { return FPen.get(); }
-    void SetPen(const TPen* Value);
-    TColor GetPenBackColor() const { return FPenBackColor; }
-    void SetPenBackColor(TColor Value);
-    bool GetPenStripy() const { return FPenStripy; }
-    void SetPenStripy(bool Value);
-    // The exact modifier keys and mouse button that start a move of the whole rectangle.
-    TShiftState GetShiftStateMove() const { return FShiftStateMove; }
-    void SetShiftStateMove(TShiftState Value);
-    int GetPenStripyLineWidth() const { return FPenStripyLineWidth; }
-    void SetPenStripyLineWidth(int Value);
-    int GetPenStripyTickLen() const { return FPenStripyTickLen; }
-    void SetPenStripyTickLen(int Value);
 
     // Draws the rectangle instead of the selector.
     TKvDrawRectEvent OnDrawKvRect;
@@ -51,12 +38,6 @@ private:
     void LimitEdges(int Kind);
 
     std::unique_ptr<TKvRect> FValue;
-    std::unique_ptr<TPen> FPen;
-    TColor FPenBackColor = clWhite;
-    bool FPenStripy = false;
-    TShiftState FShiftStateMove = 0;
-    int FPenStripyLineWidth = 2;
-    int FPenStripyTickLen = 5;
 };
 
 }  // namespace KVC
