@@ -4,7 +4,8 @@
 #include "hwzel/Values.h"
 #include "platform/kvcls/kvcls.h"
 
-std::string GetValueText(const std::string& Line, int Position, const std::string& Word) {
+std::string GetValueText(const std::string& Line, int Position, const std::string& Word)
+{
     std::size_t WordLength = Word.size();
     if (WordLength > 0 && Word.back() == '=') --WordLength;
     // The 1-based position p + n + 1 is the 0-based index p + n.
@@ -14,13 +15,15 @@ std::string GetValueText(const std::string& Line, int Position, const std::strin
     return Text;
 }
 
-bool ReadHexValue(const std::string& Text, std::uint32_t& Value) {
+bool ReadHexValue(const std::string& Text, std::uint32_t& Value)
+{
     if (Text.empty()) return false;
     Value = HexToUInt32(Text);
     return true;
 }
 
-bool ReadIntegerValue(const std::string& Text, std::int32_t& Value) {
+bool ReadIntegerValue(const std::string& Text, std::int32_t& Value)
+{
     try {
         Value = StrToInt(Text);
         return true;
@@ -29,7 +32,8 @@ bool ReadIntegerValue(const std::string& Text, std::int32_t& Value) {
     }
 }
 
-bool ReadNumberValue(const std::string& Text, double& Value) {
+bool ReadNumberValue(const std::string& Text, double& Value)
+{
     if (Text.empty()) return false;
     try {
         Value = ConvertString2Float(Text);
@@ -40,7 +44,8 @@ bool ReadNumberValue(const std::string& Text, double& Value) {
 }
 
 bool ConvertValue(const std::string& Text, std::uint32_t Code, double& Value, std::int32_t& DeviceValue,
-                  const TConversionRequest& Request) {
+                  const TConversionRequest& Request)
+{
     if (Code == 0) {
         std::uint32_t Hex = 0;
         if (!ReadHexValue(Text, Hex)) return false;
@@ -52,7 +57,8 @@ bool ConvertValue(const std::string& Text, std::uint32_t Code, double& Value, st
     return true;
 }
 
-bool ReadClbCoeffValues(const std::string& Line, int Position, const std::string& Word, std::uint32_t Values[4]) {
+bool ReadClbCoeffValues(const std::string& Line, int Position, const std::string& Word, std::uint32_t Values[4])
+{
     constexpr std::size_t PieceLength = 8;
     // The first value starts after the word and one separator.
     std::size_t At = static_cast<std::size_t>(Position > 0 ? Position : 1) + Word.size();
@@ -64,7 +70,8 @@ bool ReadClbCoeffValues(const std::string& Line, int Position, const std::string
     return true;
 }
 
-bool ReadRecordAddress(const std::string& Text, std::uintptr_t& Address) {
+bool ReadRecordAddress(const std::string& Text, std::uintptr_t& Address)
+{
     constexpr std::size_t LeastLength = 8;
     if (Text.size() < LeastLength) return false;
     std::size_t i = 0;
@@ -86,19 +93,22 @@ bool ReadRecordAddress(const std::string& Text, std::uintptr_t& Address) {
 
 namespace {
 
-void AddValuePayload(TWordEncoding& Result, std::uint8_t Group, std::uint8_t Item, std::uint32_t Value) {
+void AddValuePayload(TWordEncoding& Result, std::uint8_t Group, std::uint8_t Item, std::uint32_t Value)
+{
     const int i = Result.Count++;
     Result.Lengths[i] = FormatValuePayload(Result.Payloads[i], sizeof Result.Payloads[i], Group, Item, Value);
 }
 
-void AddBarePayload(TWordEncoding& Result, std::uint8_t Group, std::uint8_t Item) {
+void AddBarePayload(TWordEncoding& Result, std::uint8_t Group, std::uint8_t Item)
+{
     const int i = Result.Count++;
     Result.Lengths[i] = FormatBarePayload(Result.Payloads[i], sizeof Result.Payloads[i], Group, Item);
 }
 
 // Reads the value of a word in its form into a device value.
 bool ReadWordValue(const TZelWord& Word, const std::string& Line, int Position, bool Script,
-                   const TConversionRequest& Request, double& Value, std::uint32_t& DeviceValue) {
+                   const TConversionRequest& Request, double& Value, std::uint32_t& DeviceValue)
+{
     const std::string Text = GetValueText(Line, Position, Word.Word);
     switch (Word.Form) {
     case TValueForm::Hex:
@@ -124,7 +134,8 @@ bool ReadWordValue(const TZelWord& Word, const std::string& Line, int Position, 
 }  // namespace
 
 TWordEncoding EncodeWordLine(const TZelWord& Word, const std::string& Line, int Position, bool Script,
-                             const TConversionRequest& Request) {
+                             const TConversionRequest& Request)
+{
     TWordEncoding Result;
     std::uint32_t DeviceValue = 0;
     switch (Word.Action) {
@@ -154,8 +165,8 @@ TWordEncoding EncodeWordLine(const TZelWord& Word, const std::string& Line, int 
         Result.DecodeError = Result.TypeMismatch = !Result.Read;
         if (!Result.Read) return Result;
         const int i = Result.Count++;
-        Result.Lengths[i] = FormatFourPayload(Result.Payloads[i], sizeof Result.Payloads[i], Word.Group, Word.Item,
-                                              Values);
+        Result.Lengths[i] =
+            FormatFourPayload(Result.Payloads[i], sizeof Result.Payloads[i], Word.Group, Word.Item, Values);
         return Result;
     }
     default:

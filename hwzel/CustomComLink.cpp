@@ -15,7 +15,8 @@ constexpr char LogFileName[] = "./recivedData.log";
 constexpr int PortBufferSize = 20480;
 
 // "hh:nn:ss:zzz" of the local time of day.
-std::string TimeOfDay() {
+std::string TimeOfDay()
+{
     const auto Now = std::chrono::system_clock::now();
     const std::time_t Seconds = std::chrono::system_clock::to_time_t(Now);
     const auto Millis = std::chrono::duration_cast<std::chrono::milliseconds>(Now.time_since_epoch()).count() % 1000;
@@ -29,8 +30,8 @@ std::string TimeOfDay() {
 
 }  // namespace
 
-TCustomComLink::TCustomComLink()
-    : FPort(std::make_unique<TComPort>()), FPacket(std::make_unique<TComDataPacket>()) {
+TCustomComLink::TCustomComLink() : FPort(std::make_unique<TComPort>()), FPacket(std::make_unique<TComDataPacket>())
+{
     FPort->SyncMethod = smNone;
     FPort->InBufSize = PortBufferSize;
     FPort->OutBufSize = PortBufferSize;
@@ -44,11 +45,10 @@ TCustomComLink::TCustomComLink()
     FPacket->SetComPort(FPort.get());
 }
 
-TCustomComLink::~TCustomComLink() {
-    Shutdown();
-}
+TCustomComLink::~TCustomComLink() { Shutdown(); }
 
-void TCustomComLink::Shutdown() {
+void TCustomComLink::Shutdown()
+{
     if (FShutDown) return;
     FShutDown = true;
     if (FSenderThread) FSenderThread->Stop();
@@ -60,34 +60,32 @@ void TCustomComLink::Shutdown() {
     if (FLog.is_open()) FLog.close();
 }
 
-void TCustomComLink::SetSenderThread(std::unique_ptr<TCustomComPacketSenderThread> Thread) {
+void TCustomComLink::SetSenderThread(std::unique_ptr<TCustomComPacketSenderThread> Thread)
+{
     FSenderThread = std::move(Thread);
 }
 
-bool TCustomComLink::Connect() {
+bool TCustomComLink::Connect()
+{
     FPort->Open();
     return FPort->Connected();
 }
 
-void TCustomComLink::Disconnect() {
-    FPort->Close();
-}
+void TCustomComLink::Disconnect() { FPort->Close(); }
 
-bool TCustomComLink::IsConnected() {
-    return FPort->Connected();
-}
+bool TCustomComLink::IsConnected() { return FPort->Connected(); }
 
-void TCustomComLink::SetNotifyTarget(HWND Wnd, UINT Msg) {
+void TCustomComLink::SetNotifyTarget(HWND Wnd, UINT Msg)
+{
     FNotifyMessage = Msg;
     FNotifyWindow = Wnd;
     if (FSenderThread) FSenderThread->SetNotifyTarget(Wnd, Msg);
 }
 
-void TCustomComLink::SetSettingsFile(int, const char* FileName) {
-    FSettingsFile = FileName ? FileName : "";
-}
+void TCustomComLink::SetSettingsFile(int, const char* FileName) { FSettingsFile = FileName ? FileName : ""; }
 
-void TCustomComLink::LoadSettings() {
+void TCustomComLink::LoadSettings()
+{
     if (FSettingsFile.empty()) return;
     TIniFile Ini(FSettingsFile);
     FPort->SetPort(Ini.ReadString(PortSection, "Port", "COM1"));
@@ -103,7 +101,8 @@ void TCustomComLink::LoadSettings() {
     }
 }
 
-void TCustomComLink::SaveSettings() {
+void TCustomComLink::SaveSettings()
+{
     if (FSettingsFile.empty()) return;
     TIniFile Ini(FSettingsFile);
     Ini.WriteString(PortSection, "Port", FPort->GetPort());
@@ -112,7 +111,8 @@ void TCustomComLink::SaveSettings() {
     Ini.WriteInteger(PortSection, "StopBits", FPort->StopBits);
 }
 
-int TCustomComLink::SendCommand(std::string Line, void* Result, int ResultSize) {
+int TCustomComLink::SendCommand(std::string Line, void* Result, int ResultSize)
+{
     if (!FSenderThread) return 1;
     std::shared_ptr<TReplySlot> Slot;
     if (Result) Slot = std::make_shared<TReplySlot>(Result, ResultSize);
@@ -131,7 +131,8 @@ int TCustomComLink::SendCommand(std::string Line, void* Result, int ResultSize) 
     return 1;
 }
 
-bool TCustomComLink::RunScript(const TScriptStrings* Script) {
+bool TCustomComLink::RunScript(const TScriptStrings* Script)
+{
     if (!Script || Script->empty() || !FSenderThread) return false;
     TScriptStrings Copy = *Script;
     // Lines from text with CR LF ends keep their CR; it is no part of a command.
@@ -141,24 +142,29 @@ bool TCustomComLink::RunScript(const TScriptStrings* Script) {
     return true;
 }
 
-void TCustomComLink::AbortScript() {
+void TCustomComLink::AbortScript()
+{
     if (FSenderThread) FSenderThread->Abort();
 }
 
-void TCustomComLink::RegisterInfoHandler(const std::string& Kind, TRCmdHandler Handler) {
+void TCustomComLink::RegisterInfoHandler(const std::string& Kind, TRCmdHandler Handler)
+{
     FInfoHandlers.push_back(TRCmdData{Kind, std::move(Handler)});
 }
 
-void TCustomComLink::RegisterMessageHandler(const std::string& Code, TRCmdHandler Handler) {
+void TCustomComLink::RegisterMessageHandler(const std::string& Code, TRCmdHandler Handler)
+{
     FMessageHandlers.push_back(TRCmdData{Code, std::move(Handler)});
 }
 
-void TCustomComLink::PostNotify(std::uint32_t Code, LPARAM Payload) {
+void TCustomComLink::PostNotify(std::uint32_t Code, LPARAM Payload)
+{
     const HWND Wnd = FNotifyWindow;
     if (Wnd) PostMessage(Wnd, FNotifyMessage, Code, Payload);
 }
 
-void TCustomComLink::PacketReceived(TObject*, const std::string& Text) {
+void TCustomComLink::PacketReceived(TObject*, const std::string& Text)
+{
     LogToMonitor(LinkTexts::ReceivedPrefix, Text);
     LogToFile(Text);
     const char* Body = nullptr;
@@ -171,7 +177,8 @@ void TCustomComLink::PacketReceived(TObject*, const std::string& Text) {
     LogToFile(LinkTexts::CheckSumPrefix + Text);
 }
 
-void TCustomComLink::DispatchPacket(const char* Body, std::size_t Length) {
+void TCustomComLink::DispatchPacket(const char* Body, std::size_t Length)
+{
     const TBodyKind Kind = BodyKind(Body, Length);
     if (Kind == TBodyKind::Acknowledge) {
         if (!FSenderThread) return;
@@ -195,19 +202,22 @@ void TCustomComLink::DispatchPacket(const char* Body, std::size_t Length) {
     }
 }
 
-void TCustomComLink::LogToMonitor(const char* Prefix, const std::string& Text) {
+void TCustomComLink::LogToMonitor(const char* Prefix, const std::string& Text)
+{
     if (!FMonitorAttached) return;
     TResGuard::TGuard Guard(FMonitorLock);
     if (FMonitorSink) FMonitorSink(Prefix, Text);
 }
 
-void TCustomComLink::SetMonitorSink(TMonitorSink Sink) {
+void TCustomComLink::SetMonitorSink(TMonitorSink Sink)
+{
     TResGuard::TGuard Guard(FMonitorLock);
     FMonitorSink = std::move(Sink);
     FMonitorAttached = static_cast<bool>(FMonitorSink);
 }
 
-void TCustomComLink::LogToFile(const std::string& Text) {
+void TCustomComLink::LogToFile(const std::string& Text)
+{
     if (!FLogOpen) return;
     std::lock_guard<std::mutex> Lock(FLogLock);
     if (!FLog.is_open()) return;

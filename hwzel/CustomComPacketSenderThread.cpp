@@ -13,17 +13,21 @@
 
 namespace {
 
-std::uint64_t MicrosecondsNow() {
-    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
-        std::chrono::steady_clock::now().time_since_epoch()).count());
+std::uint64_t MicrosecondsNow()
+{
+    return static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
 }
 
-bool IsGraphic(char C) {
+bool IsGraphic(char C)
+{
     const unsigned char U = static_cast<unsigned char>(C);
     return U >= 33 && U <= 126;
 }
 
-std::string AnsiUpper(const std::string& Text) {
+std::string AnsiUpper(const std::string& Text)
+{
     std::string Result = Text;
     for (char& C : Result)
         if (C >= 'a' && C <= 'z') C = static_cast<char>(C - 'a' + 'A');
@@ -35,7 +39,8 @@ constexpr std::size_t MaxSavedCycles = 7;
 // REPEAT without a count runs for as long as anyone will care.
 constexpr std::int32_t EndlessCount = 0x1FFFFFFF;
 
-LPARAM CycleWord(std::size_t Saved, std::int32_t Count) {
+LPARAM CycleWord(std::size_t Saved, std::int32_t Count)
+{
     return static_cast<LPARAM>((static_cast<std::uint32_t>(Saved) << 29) | static_cast<std::uint32_t>(Count));
 }
 
@@ -50,13 +55,14 @@ TCustomComPacketSenderThread::TCustomComPacketSenderThread(TCustomComLink* Owner
       FAckOk(FHub),
       FAckFailed(FHub),
       FCmdQueue(FHub),
-      FScriptQueue(FHub) {}
-
-TCustomComPacketSenderThread::~TCustomComPacketSenderThread() {
-    Stop();
+      FScriptQueue(FHub)
+{
 }
 
-void TCustomComPacketSenderThread::Start() {
+TCustomComPacketSenderThread::~TCustomComPacketSenderThread() { Stop(); }
+
+void TCustomComPacketSenderThread::Start()
+{
     if (!FThread.joinable())
         FThread = std::thread([this] {
             Execute();
@@ -64,7 +70,8 @@ void TCustomComPacketSenderThread::Start() {
         });
 }
 
-void TCustomComPacketSenderThread::Stop() {
+void TCustomComPacketSenderThread::Stop()
+{
     FStopEvent.Set();
     if (!FThread.joinable()) return;
     // The thread may be waiting for the window's answer to a question it sent; on the
@@ -75,46 +82,49 @@ void TCustomComPacketSenderThread::Stop() {
     DropQueuedLines();
 }
 
-void TCustomComPacketSenderThread::RegisterCommand(const std::string& Word, TScriptCmdHandler Handler) {
+void TCustomComPacketSenderThread::RegisterCommand(const std::string& Word, TScriptCmdHandler Handler)
+{
     FCommands.push_back(TScriptCmdData{AnsiUpper(Word), std::move(Handler)});
 }
 
-void TCustomComPacketSenderThread::RegisterCycleStatements() {
+void TCustomComPacketSenderThread::RegisterCycleStatements()
+{
     RegisterCommand("TITLE", [this](const std::string& L, int P) { return Title(L, P); });
     RegisterCommand("REPEAT", [this](const std::string& L, int P) { return Repeat(L, P); });
     RegisterCommand("ENDREPEAT", [this](const std::string& L, int P) { return EndRepeat(L, P); });
 }
 
-void TCustomComPacketSenderThread::QueueCommand(TQueuedLine Line) {
-    FCmdQueue.Push(std::move(Line));
-}
+void TCustomComPacketSenderThread::QueueCommand(TQueuedLine Line) { FCmdQueue.Push(std::move(Line)); }
 
-void TCustomComPacketSenderThread::QueueScript(TScriptStrings Script) {
-    FScriptQueue.Push(std::move(Script));
-}
+void TCustomComPacketSenderThread::QueueScript(TScriptStrings Script) { FScriptQueue.Push(std::move(Script)); }
 
-void TCustomComPacketSenderThread::SetNotifyTarget(HWND Wnd, UINT Msg) {
+void TCustomComPacketSenderThread::SetNotifyTarget(HWND Wnd, UINT Msg)
+{
     FNotifyMessage = Msg;
     FNotifyWindow = Wnd;
 }
 
-void TCustomComPacketSenderThread::PostNotify(std::uint32_t Code, LPARAM Payload) {
+void TCustomComPacketSenderThread::PostNotify(std::uint32_t Code, LPARAM Payload)
+{
     const HWND Wnd = FNotifyWindow;
     if (Wnd) PostMessage(Wnd, FNotifyMessage, Code, Payload);
 }
 
-LRESULT TCustomComPacketSenderThread::SendNotify(std::uint32_t Code, LPARAM Payload) {
+LRESULT TCustomComPacketSenderThread::SendNotify(std::uint32_t Code, LPARAM Payload)
+{
     const HWND Wnd = FNotifyWindow;
     return Wnd ? SendMessage(Wnd, FNotifyMessage, Code, Payload) : 0;
 }
 
-void TCustomComPacketSenderThread::PostNotice(const char* Text) {
+void TCustomComPacketSenderThread::PostNotice(const char* Text)
+{
     PostNotify(hlnErrorText, reinterpret_cast<LPARAM>(Text));
 }
 
 // ----- queues and the thread function ---------------------------------------------------
 
-void TCustomComPacketSenderThread::Execute() {
+void TCustomComPacketSenderThread::Execute()
+{
     if (!FOwner || !FPort) {
         PostNotice(LinkTexts::ComPortError);
         return;
@@ -135,7 +145,8 @@ void TCustomComPacketSenderThread::Execute() {
     }
 }
 
-void TCustomComPacketSenderThread::RunQueuedLine(TQueuedLine& Item) {
+void TCustomComPacketSenderThread::RunQueuedLine(TQueuedLine& Item)
+{
     FCurrentReply = Item.Reply;
     FExpectReplyData = Item.Reply && Item.Reply->FBuffer;
     ExecuteLine(Item.Line);
@@ -144,7 +155,8 @@ void TCustomComPacketSenderThread::RunQueuedLine(TQueuedLine& Item) {
     FCurrentReply.reset();
 }
 
-void TCustomComPacketSenderThread::FinishReply(const std::shared_ptr<TReplySlot>& Slot, TReplySlot::TState State) {
+void TCustomComPacketSenderThread::FinishReply(const std::shared_ptr<TReplySlot>& Slot, TReplySlot::TState State)
+{
     if (!Slot) return;
     std::lock_guard<std::mutex> Lock(Slot->Lock);
     if (Slot->State != TReplySlot::Pending) return;
@@ -152,32 +164,28 @@ void TCustomComPacketSenderThread::FinishReply(const std::shared_ptr<TReplySlot>
     Slot->Done.Set();
 }
 
-void TCustomComPacketSenderThread::DropQueuedLines() {
+void TCustomComPacketSenderThread::DropQueuedLines()
+{
     while (auto Item = FCmdQueue.Take()) FinishReply(Item->Reply, TReplySlot::Dropped);
 }
 
-void TCustomComPacketSenderThread::SignalReply() {
-    FinishReply(FCurrentReply, TReplySlot::Answered);
-}
+void TCustomComPacketSenderThread::SignalReply() { FinishReply(FCurrentReply, TReplySlot::Answered); }
 
-bool TCustomComPacketSenderThread::WriteResult(const std::function<void(void* Buffer, int Size)>& Write) {
+bool TCustomComPacketSenderThread::WriteResult(const std::function<void(void* Buffer, int Size)>& Write)
+{
     if (!FCurrentReply) return false;
     std::lock_guard<std::mutex> Lock(FCurrentReply->Lock);
-    if (FCurrentReply->Detached || FCurrentReply->State != TReplySlot::Pending || !FCurrentReply->FBuffer)
-        return false;
+    if (FCurrentReply->Detached || FCurrentReply->State != TReplySlot::Pending || !FCurrentReply->FBuffer) return false;
     Write(FCurrentReply->FBuffer, FCurrentReply->FSize);
     return true;
 }
 
-int TCustomComPacketSenderThread::ResultSize() {
-    return FCurrentReply ? FCurrentReply->FSize : 0;
-}
+int TCustomComPacketSenderThread::ResultSize() { return FCurrentReply ? FCurrentReply->FSize : 0; }
 
-bool TCustomComPacketSenderThread::MayContinue() const {
-    return !FAborted && !FStopEvent.IsSet();
-}
+bool TCustomComPacketSenderThread::MayContinue() const { return !FAborted && !FStopEvent.IsSet(); }
 
-void TCustomComPacketSenderThread::Abort() {
+void TCustomComPacketSenderThread::Abort()
+{
     // Told first, so the notice always comes before the ones of the script's end.
     PostNotify(hlnScriptStatus, reinterpret_cast<LPARAM>(LinkTexts::ProcessAborted));
     FAborted = true;
@@ -186,7 +194,8 @@ void TCustomComPacketSenderThread::Abort() {
 
 // ----- lines and scripts ------------------------------------------------------------
 
-bool TCustomComPacketSenderThread::ExecuteLine(const std::string& Line) {
+bool TCustomComPacketSenderThread::ExecuteLine(const std::string& Line)
+{
     TResGuard::TGuard Guard(FThreadLock);
     const std::string Upper = AnsiUpper(Line);
     for (const TScriptCmdData& Entry : FCommands) {
@@ -206,7 +215,8 @@ bool TCustomComPacketSenderThread::ExecuteLine(const std::string& Line) {
     return false;
 }
 
-void TCustomComPacketSenderThread::RunScriptLines(const TScriptStrings& Script) {
+void TCustomComPacketSenderThread::RunScriptLines(const TScriptStrings& Script)
+{
     FLineIndex = 0;
     FAborted = false;
     FAbortEvent.Reset();
@@ -247,11 +257,10 @@ void TCustomComPacketSenderThread::RunScriptLines(const TScriptStrings& Script) 
     FScriptRunning = false;
 }
 
-bool TCustomComPacketSenderThread::Title(const std::string&, int) {
-    return true;
-}
+bool TCustomComPacketSenderThread::Title(const std::string&, int) { return true; }
 
-bool TCustomComPacketSenderThread::Repeat(const std::string& Line, int Position) {
+bool TCustomComPacketSenderThread::Repeat(const std::string& Line, int Position)
+{
     // The count follows "REPEAT" and one separator.
     const std::size_t CountAt = static_cast<std::size_t>(Position - 1) + 7;
     const std::string CountText = CountAt < Line.size() ? Line.substr(CountAt) : std::string();
@@ -272,7 +281,8 @@ bool TCustomComPacketSenderThread::Repeat(const std::string& Line, int Position)
     return true;
 }
 
-bool TCustomComPacketSenderThread::EndRepeat(const std::string&, int) {
+bool TCustomComPacketSenderThread::EndRepeat(const std::string&, int)
+{
     // Without an open cycle there is nothing to jump back to.
     if (!FCycleOpened) return false;
     FCycle.EndRepeatLine = FLineIndex;
@@ -297,22 +307,26 @@ bool TCustomComPacketSenderThread::EndRepeat(const std::string&, int) {
 
 // ----- packets ----------------------------------------------------------------------
 
-bool TCustomComPacketSenderThread::SendPacket(int Length, const char* Payload) {
+bool TCustomComPacketSenderThread::SendPacket(int Length, const char* Payload)
+{
     return SendPacketImpl(Length, Payload, false);
 }
 
-bool TCustomComPacketSenderThread::SendAbortPacket(int Length, const char* Payload) {
+bool TCustomComPacketSenderThread::SendAbortPacket(int Length, const char* Payload)
+{
     return SendPacketImpl(Length, Payload, true);
 }
 
-void TCustomComPacketSenderThread::ClearAbortWhenIdle() {
+void TCustomComPacketSenderThread::ClearAbortWhenIdle()
+{
     if (!FScriptRunning) {
         FAborted = false;
         FAbortEvent.Reset();
     }
 }
 
-void TCustomComPacketSenderThread::WaitForSendInterval() {
+void TCustomComPacketSenderThread::WaitForSendInterval()
+{
     const DWORD Interval = FMinSendInterval;
     if (Interval == 0) return;
     // The tick counter steps in whole milliseconds; the precise clock keeps the spacing
@@ -323,12 +337,14 @@ void TCustomComPacketSenderThread::WaitForSendInterval() {
         if (Elapsed >= Interval && ElapsedMicros >= std::uint64_t(Interval) * 1000) return;
         DWORD Rest = Elapsed < Interval ? Interval - Elapsed : 0;
         if (ElapsedMicros < std::uint64_t(Interval) * 1000)
-            Rest = std::max<DWORD>(Rest, static_cast<DWORD>((std::uint64_t(Interval) * 1000 - ElapsedMicros + 999) / 1000));
+            Rest = std::max<DWORD>(Rest,
+                                   static_cast<DWORD>((std::uint64_t(Interval) * 1000 - ElapsedMicros + 999) / 1000));
         if (FStopEvent.WaitFor(std::max<DWORD>(Rest, 1))) return;
     }
 }
 
-bool TCustomComPacketSenderThread::SendPacketImpl(int Length, const char* Payload, bool AbortPacket) {
+bool TCustomComPacketSenderThread::SendPacketImpl(int Length, const char* Payload, bool AbortPacket)
+{
     char Packet[MaxPacketText + 1];
     const int TextLength = FormatPacket(Payload, Length, Packet);
     if (TextLength < 0) {
@@ -360,8 +376,8 @@ bool TCustomComPacketSenderThread::SendPacketImpl(int Length, const char* Payloa
             const unsigned Timeout = static_cast<unsigned>(std::max(0, FComfirmationCmdTimeout.load()));
             // Only the exchanges of the running script give way to its abort.
             Which = (!AbortPacket && FScriptMode)
-                ? WaitForAny({&FAckOk, &FAckFailed, &FStopEvent, &FAbortEvent}, Timeout)
-                : WaitForAny({&FAckOk, &FAckFailed, &FStopEvent}, Timeout);
+                        ? WaitForAny({&FAckOk, &FAckFailed, &FStopEvent, &FAbortEvent}, Timeout)
+                        : WaitForAny({&FAckOk, &FAckFailed, &FStopEvent}, Timeout);
         }
         const bool Shortcut = AbortPacket || (FScriptMode && FAborted);
         if (Which == 0 || Which == 2 || Shortcut) {
@@ -376,12 +392,15 @@ bool TCustomComPacketSenderThread::SendPacketImpl(int Length, const char* Payloa
         return true;
     }
     FOwner->Disconnect();
-    if (FCurrentReply) FinishReply(FCurrentReply, TReplySlot::Failed);  // the waiting caller reports it
-    else PostNotice(LinkTexts::DeviceNotResponding);
+    if (FCurrentReply)
+        FinishReply(FCurrentReply, TReplySlot::Failed);  // the waiting caller reports it
+    else
+        PostNotice(LinkTexts::DeviceNotResponding);
     return false;
 }
 
-void TCustomComPacketSenderThread::AcknowledgeReceived(bool Positive, const char* Data, int Length) {
+void TCustomComPacketSenderThread::AcknowledgeReceived(bool Positive, const char* Data, int Length)
+{
     if (!Positive) {
         FAckFailed.Set();
         return;
@@ -397,7 +416,8 @@ void TCustomComPacketSenderThread::AcknowledgeReceived(bool Positive, const char
     FAckOk.Set();
 }
 
-std::string TCustomComPacketSenderThread::ReplyData() {
+std::string TCustomComPacketSenderThread::ReplyData()
+{
     std::lock_guard<std::mutex> Lock(FReplyLock);
     return std::string(FReplyData, static_cast<std::size_t>(FReplyLength));
 }

@@ -53,7 +53,7 @@ struct TScriptCmdData {
 using TScriptCmdVector = std::vector<TScriptCmdData>;
 
 struct TScriptCycleData {
-    std::int32_t Count = 0;        // passes left; 0 means no open cycle
+    std::int32_t Count = 0;  // passes left; 0 means no open cycle
     std::int32_t EndRepeatLine = 0;
     std::int32_t RepeatLine = 0;
 };
@@ -178,9 +178,9 @@ private:
 
     TCmdQueue FCmdQueue;
     TScriptQueue FScriptQueue;
-    std::shared_ptr<TReplySlot> FCurrentReply;  // of the direct line being run
-    std::atomic<bool> FExpectReplyData{false};   // the direct line being run wants reply data
-    std::atomic<bool> FExchangeWantsData{false}; // ... and so does the exchange under way
+    std::shared_ptr<TReplySlot> FCurrentReply;    // of the direct line being run
+    std::atomic<bool> FExpectReplyData{false};    // the direct line being run wants reply data
+    std::atomic<bool> FExchangeWantsData{false};  // ... and so does the exchange under way
 
     // Two exchanges never overlap: the sender thread and an abort take turns.
     std::mutex FExchangeTurn;

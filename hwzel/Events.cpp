@@ -4,27 +4,29 @@
 
 TEvent::TEvent(std::shared_ptr<TEventHub> Hub) : FHub(std::move(Hub)) {}
 
-void TEvent::Set() {
+void TEvent::Set()
+{
     std::lock_guard<std::mutex> Lock(FHub->Mutex);
     FSignalled = true;
     FHub->Changed.notify_all();
 }
 
-void TEvent::Reset() {
+void TEvent::Reset()
+{
     std::lock_guard<std::mutex> Lock(FHub->Mutex);
     FSignalled = false;
 }
 
-bool TEvent::IsSet() const {
+bool TEvent::IsSet() const
+{
     std::lock_guard<std::mutex> Lock(FHub->Mutex);
     return FSignalled;
 }
 
-bool TEvent::WaitFor(unsigned TimeoutMs) {
-    return WaitForAny({this}, TimeoutMs) == 0;
-}
+bool TEvent::WaitFor(unsigned TimeoutMs) { return WaitForAny({this}, TimeoutMs) == 0; }
 
-int WaitForAny(std::initializer_list<TEvent*> Events, unsigned TimeoutMs) {
+int WaitForAny(std::initializer_list<TEvent*> Events, unsigned TimeoutMs)
+{
     if (Events.size() == 0) return -1;
     TEventHub& Hub = *(*Events.begin())->FHub;
     auto FirstSet = [&]() {

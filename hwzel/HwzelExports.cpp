@@ -2,10 +2,12 @@
 #include <new>
 #include "hwzel/ZelComLink.h"
 
-extern "C" __attribute__((visibility("default"))) IHardwareLink* _CreateHardwareLink() {
+extern "C" __attribute__((visibility("default"))) IHardwareLink* _CreateHardwareLink()
+{
     return new (std::nothrow) TZelComLink();
 }
 
-extern "C" __attribute__((visibility("default"))) void _DestroyHardwareLink(IHardwareLink* Link) {
+extern "C" __attribute__((visibility("default"))) void _DestroyHardwareLink(IHardwareLink* Link)
+{
     delete static_cast<TZelComLink*>(Link);
 }

@@ -15,22 +15,26 @@ class TSafeQueueType {
 public:
     virtual ~TSafeQueueType() = default;
 
-    void Push(T Item) {
+    void Push(T Item)
+    {
         TResGuard::TGuard Guard(FLock);
         FQueue.push_back(std::move(Item));
         Changed();
     }
-    T Front() {
+    T Front()
+    {
         TResGuard::TGuard Guard(FLock);
         return FQueue.front();
     }
-    void Pop() {
+    void Pop()
+    {
         TResGuard::TGuard Guard(FLock);
         FQueue.pop_front();
         Changed();
     }
     // Front and pop in one step; empty when there was nothing.
-    std::optional<T> Take() {
+    std::optional<T> Take()
+    {
         TResGuard::TGuard Guard(FLock);
         if (FQueue.empty()) return std::nullopt;
         T Item = std::move(FQueue.front());
@@ -38,7 +42,8 @@ public:
         Changed();
         return Item;
     }
-    bool Empty() {
+    bool Empty()
+    {
         TResGuard::TGuard Guard(FLock);
         return FQueue.empty();
     }
@@ -60,8 +65,12 @@ public:
     TEvent Event;
 
 protected:
-    void Changed() override {
-        if (this->FQueue.empty()) Event.Reset(); else Event.Set();
+    void Changed() override
+    {
+        if (this->FQueue.empty())
+            Event.Reset();
+        else
+            Event.Set();
     }
 };
 

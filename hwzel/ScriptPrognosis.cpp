@@ -30,25 +30,35 @@ const TMoveRule MoveRules[] = {
     {TPrognosisEffect::RevolverMinus, TField::Revolver, -1, &TZelCommandSet::PrognosisRotationSpeed},
 };
 
-double& FieldOf(TScriptPrognosisStatus& Record, TField Field) {
+double& FieldOf(TScriptPrognosisStatus& Record, TField Field)
+{
     switch (Field) {
-    case TField::Barrier1: return Record.barrier1Pos;
-    case TField::Barrier2: return Record.barrier2Pos;
-    case TField::Dipper: return Record.dipperPos;
-    case TField::Doser: return Record.doserPos;
-    case TField::Rotator: return Record.dipperRotatorAngle;
-    case TField::Revolver: return Record.revolverAngle;
-    case TField::None: break;
+    case TField::Barrier1:
+        return Record.barrier1Pos;
+    case TField::Barrier2:
+        return Record.barrier2Pos;
+    case TField::Dipper:
+        return Record.dipperPos;
+    case TField::Doser:
+        return Record.doserPos;
+    case TField::Rotator:
+        return Record.dipperRotatorAngle;
+    case TField::Revolver:
+        return Record.revolverAngle;
+    case TField::None:
+        break;
     }
     return Record.time;
 }
 
 }  // namespace
 
-TScriptPrognosis::TScriptPrognosis(TZelComPacketSenderThread& Thread, TZelCommandSet& Set)
-    : FThread(Thread), FSet(Set) {}
+TScriptPrognosis::TScriptPrognosis(TZelComPacketSenderThread& Thread, TZelCommandSet& Set) : FThread(Thread), FSet(Set)
+{
+}
 
-void TScriptPrognosis::Step(TPrognosisEffect Effect, double First, double Second) {
+void TScriptPrognosis::Step(TPrognosisEffect Effect, double First, double Second)
+{
     TCustomComPacketSenderThread& Base = FThread;
     if (!Base.ScriptMode() || !FSet.PrognosisOn || !FSet.Prognosis) return;
     TScriptPrognosisStatus& Record = *FSet.Prognosis;
@@ -83,6 +93,8 @@ void TScriptPrognosis::Step(TPrognosisEffect Effect, double First, double Second
     // A dry run races through its lines: each step waits until the window has copied
     // the record, so no step is lost or read half-written. A real run moves at the
     // drives' pace and only tells.
-    if (FSet.ExecuteCommands) Base.PostNotify(hlnScriptPrognosis, 0);
-    else Base.SendNotify(hlnScriptPrognosis, 0);
+    if (FSet.ExecuteCommands)
+        Base.PostNotify(hlnScriptPrognosis, 0);
+    else
+        Base.SendNotify(hlnScriptPrognosis, 0);
 }

@@ -22,9 +22,12 @@ LPARAM Address(const void* Value) { return reinterpret_cast<LPARAM>(Value); }
 
 TScriptStatements::TScriptStatements(TZelComPacketSenderThread& Thread, TZelCommandSet& Set,
                                      TScriptPrognosis& Prognosis)
-    : FThread(Thread), FSet(Set), FPrognosis(Prognosis) {}
+    : FThread(Thread), FSet(Set), FPrognosis(Prognosis)
+{
+}
 
-void TScriptStatements::Install(const std::shared_ptr<TScriptStatements>& Self) {
+void TScriptStatements::Install(const std::shared_ptr<TScriptStatements>& Self)
+{
     using TMember = bool (TScriptStatements::*)(const std::string&, int, const TZelWord&);
     struct TBinding {
         const char* Word;
@@ -68,26 +71,30 @@ void TScriptStatements::Install(const std::shared_ptr<TScriptStatements>& Self) 
 
 // ----- pauses and delays --------------------------------------------------------------
 
-bool TScriptStatements::ReadSeconds(const std::string& Line, int Position, const TZelWord& Word,
-                                    std::int32_t& Seconds) {
+bool TScriptStatements::ReadSeconds(const std::string& Line, int Position, const TZelWord& Word, std::int32_t& Seconds)
+{
     if (ReadIntegerValue(GetValueText(Line, Position, Word.Word), Seconds)) return true;
     PostDecodeError();
     return false;
 }
 
-bool TScriptStatements::Pause(const std::string& Line, int Position, const TZelWord& Word) {
+bool TScriptStatements::Pause(const std::string& Line, int Position, const TZelWord& Word)
+{
     std::int32_t Seconds = 0;
     if (!ReadSeconds(Line, Position, Word, Seconds)) return false;
     if (FSet.ExecuteCommands) {
-        if (FActivationSteps > 0) Rock(Seconds);
-        else CountDown(Seconds);
+        if (FActivationSteps > 0)
+            Rock(Seconds);
+        else
+            CountDown(Seconds);
     }
     Post(hlnScriptPause, 0);
     FPrognosis.Step(TPrognosisEffect::Pause, TScriptPrognosis::Seconds(Seconds));
     return true;
 }
 
-bool TScriptStatements::Delay(const std::string& Line, int Position, const TZelWord& Word) {
+bool TScriptStatements::Delay(const std::string& Line, int Position, const TZelWord& Word)
+{
     std::int32_t Seconds = 0;
     if (!ReadSeconds(Line, Position, Word, Seconds)) return false;
     if (FSet.ExecuteCommands) {
@@ -101,7 +108,8 @@ bool TScriptStatements::Delay(const std::string& Line, int Position, const TZelW
     return true;
 }
 
-void TScriptStatements::CountDown(std::int32_t Seconds) {
+void TScriptStatements::CountDown(std::int32_t Seconds)
+{
     const std::uint32_t Start = GetTickCount();
     std::uint32_t Passed = 0;
     // A negative count goes on below zero until the script is aborted.
@@ -114,7 +122,8 @@ void TScriptStatements::CountDown(std::int32_t Seconds) {
 // Rocks the revolver about its place for the length of the pause: half a swing out,
 // full swings from side to side, and half a swing back when no full swing fits in the
 // time left.
-void TScriptStatements::Rock(std::int32_t Seconds) {
+void TScriptStatements::Rock(std::int32_t Seconds)
+{
     const std::int64_t Total = std::int64_t{Seconds} * 1000;
     const std::uint32_t Start = GetTickCount();
     int Swings = 0;
@@ -134,7 +143,8 @@ void TScriptStatements::Rock(std::int32_t Seconds) {
     FActivationSide = 0;
 }
 
-void TScriptStatements::MechActivationStep(bool Done) {
+void TScriptStatements::MechActivationStep(bool Done)
+{
     const std::int32_t Amplitude = FActivationSteps;
     if (Amplitude <= 0) return;
     const std::uint32_t Half = static_cast<std::uint32_t>(Amplitude);
@@ -153,24 +163,30 @@ void TScriptStatements::MechActivationStep(bool Done) {
         return;
     }
     // Back to the centre; the pause resets the side afterwards.
-    if (FActivationSide == -1) TurnRevolver(CounterClockwise, Half);
-    else if (FActivationSide == 1) TurnRevolver(Clockwise, Half);
+    if (FActivationSide == -1)
+        TurnRevolver(CounterClockwise, Half);
+    else if (FActivationSide == 1)
+        TurnRevolver(Clockwise, Half);
 }
 
-bool TScriptStatements::TurnRevolver(std::uint8_t Direction, std::uint32_t Steps) {
+bool TScriptStatements::TurnRevolver(std::uint8_t Direction, std::uint32_t Steps)
+{
     return FSet.SendTurn(ZelPacket::GroupRevolver, Direction, Steps);
 }
 
-void TScriptStatements::Post(std::uint32_t Code, LPARAM Payload) {
+void TScriptStatements::Post(std::uint32_t Code, LPARAM Payload)
+{
     static_cast<TCustomComPacketSenderThread&>(FThread).PostNotify(Code, Payload);
 }
 
-bool TScriptStatements::MayGoOn() {
+bool TScriptStatements::MayGoOn()
+{
     const TCustomComPacketSenderThread& Base = FThread;
     return Base.MayContinue() && Base.LastPacketConfirmed();
 }
 
-bool TScriptStatements::SleepUntil(std::uint32_t Until) {
+bool TScriptStatements::SleepUntil(std::uint32_t Until)
+{
     const TCustomComPacketSenderThread& Base = FThread;
     for (;;) {
         if (!Base.MayContinue()) return false;
@@ -182,7 +198,8 @@ bool TScriptStatements::SleepUntil(std::uint32_t Until) {
 
 // ----- values and texts for the script window ---------------------------------------
 
-bool TScriptStatements::MechActivaton(const std::string& Line, int Position, const TZelWord& Word) {
+bool TScriptStatements::MechActivaton(const std::string& Line, int Position, const TZelWord& Word)
+{
     std::int32_t Steps = 0;
     if (ReadIntegerValue(GetValueText(Line, Position, Word.Word), Steps)) {
         FActivationSteps = Steps;
@@ -194,38 +211,42 @@ bool TScriptStatements::MechActivaton(const std::string& Line, int Position, con
     return true;
 }
 
-bool TScriptStatements::PostNumber(std::uint32_t Code, TPayloadRing<double>& Ring, const std::string& Text) {
+bool TScriptStatements::PostNumber(std::uint32_t Code, TPayloadRing<double>& Ring, const std::string& Text)
+{
     double Value = 0;
     if (!ReadNumberValue(Text, Value)) return false;
     Post(Code, Address(Ring.Put(Value)));
     return true;
 }
 
-bool TScriptStatements::PlateArea(const std::string& Line, int Position, const TZelWord& Word) {
+bool TScriptStatements::PlateArea(const std::string& Line, int Position, const TZelWord& Word)
+{
     return PostNumber(hlnScriptPlateArea, FPlateArea, GetValueText(Line, Position, Word.Word));
 }
 
-bool TScriptStatements::DipperHeight(const std::string& Line, int Position, const TZelWord& Word) {
+bool TScriptStatements::DipperHeight(const std::string& Line, int Position, const TZelWord& Word)
+{
     return PostNumber(hlnScriptDipperHeight, FDipperHeight, GetValueText(Line, Position, Word.Word));
 }
 
-bool TScriptStatements::Info(const std::string& Line, int Position, const TZelWord& Word) {
+bool TScriptStatements::Info(const std::string& Line, int Position, const TZelWord& Word)
+{
     const std::string* Text = FInfoText.Put(GetValueText(Line, Position, Word.Word));
     Post(hlnScriptInfo, Address(Text->c_str()));
     return true;
 }
 
-bool TScriptStatements::Label(const std::string& Line, int Position, const TZelWord& Word) {
+bool TScriptStatements::Label(const std::string& Line, int Position, const TZelWord& Word)
+{
     const std::string* Text = FLabelText.Put(GetValueText(Line, Position, Word.Word));
     Post(hlnScriptLabel, Address(Text->c_str()));
     return true;
 }
 
-void TScriptStatements::PostDecodeError() {
-    Post(hlnScriptStatus, Address(LinkTexts::DecodeError));
-}
+void TScriptStatements::PostDecodeError() { Post(hlnScriptStatus, Address(LinkTexts::DecodeError)); }
 
-void InstallScriptStatements(TZelComPacketSenderThread& Thread) {
+void InstallScriptStatements(TZelComPacketSenderThread& Thread)
+{
     TZelCommandSet& Set = *Thread.CommandSet;
     auto Prognosis = std::make_shared<TScriptPrognosis>(Thread, Set);
     auto Statements = std::make_shared<TScriptStatements>(Thread, Set, *Prognosis);

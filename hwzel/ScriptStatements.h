@@ -19,7 +19,8 @@ class TScriptPrognosis;
 template <typename T, std::size_t N = 256>
 class TPayloadRing {
 public:
-    const T* Put(T Value) {
+    const T* Put(T Value)
+    {
         FNext = (FNext + 1) % N;
         FItems[FNext] = std::move(Value);
         return &FItems[FNext];

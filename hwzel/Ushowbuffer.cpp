@@ -16,7 +16,8 @@ constexpr int DecodedTextLeft = 48;
 constexpr int DecodedLineHeight = 22;
 }  // namespace
 
-TFShowBuffer::TFShowBuffer(TComponent* Owner) : TForm(Owner) {
+TFShowBuffer::TFShowBuffer(TComponent* Owner) : TForm(Owner)
+{
     Name = "FShowBuffer";
     SetCaption("Buffer");
     SetFormStyle(fsStayOnTop);
@@ -97,13 +98,15 @@ TFShowBuffer::TFShowBuffer(TComponent* Owner) : TForm(Owner) {
     OnDestroy = [this](TObject* Sender) { FormDestroy(Sender); };
 }
 
-TFShowBuffer::~TFShowBuffer() {
+TFShowBuffer::~TFShowBuffer()
+{
     // Detach from the link first: a thread may be adding a line at this moment.
     if (FLink) FLink->SetMonitorSink({});
     if (FShowBuffer == this) FShowBuffer = nullptr;
 }
 
-TLabel* TFShowBuffer::AddDecodedLine(const char* Kind, int Top) {
+TLabel* TFShowBuffer::AddDecodedLine(const char* Kind, int Top)
+{
     auto* Caption = new TLabel(this);
     Caption->SetParent(tsDecodedI);
     Caption->SetCaption(Kind);
@@ -116,7 +119,8 @@ TLabel* TFShowBuffer::AddDecodedLine(const char* Kind, int Top) {
     return Text;
 }
 
-void TFShowBuffer::WndProc(TMessage& Message) {
+void TFShowBuffer::WndProc(TMessage& Message)
+{
     if (Message.Msg == WM_FLUSHBUFFER) {
         FlushToMemo();
         return;
@@ -124,7 +128,8 @@ void TFShowBuffer::WndProc(TMessage& Message) {
     TForm::WndProc(Message);
 }
 
-void TFShowBuffer::DoShow() {
+void TFShowBuffer::DoShow()
+{
     if (!FPlaced) {
         FPlaced = true;
         const TForm* Main = MainForm();
@@ -137,14 +142,16 @@ void TFShowBuffer::DoShow() {
     TForm::DoShow();
 }
 
-void TFShowBuffer::AddLine(const std::string& Prefix, const std::string& Text) {
+void TFShowBuffer::AddLine(const std::string& Prefix, const std::string& Text)
+{
     TResGuard::TGuard Guard(FMonitorLock);
     if (Prefix == LinkTexts::ReceivedPrefix && !FShowReceived) return;
     FPendingLines.push_back(Prefix + Text);
     PostMessage(Handle(), WM_FLUSHBUFFER, 0, 0);
 }
 
-void TFShowBuffer::FlushToMemo() {
+void TFShowBuffer::FlushToMemo()
+{
     std::vector<std::string> Lines;
     {
         TResGuard::TGuard Guard(FMonitorLock);
@@ -168,7 +175,8 @@ void TFShowBuffer::FlushToMemo() {
     }
 }
 
-void TFShowBuffer::BBSendClick(TObject*) {
+void TFShowBuffer::BBSendClick(TObject*)
+{
     if (!FPort || !FPort->Connected()) return;
     const std::string Text = EDSend->GetText();
     // Exactly as typed: no framing, checksum or zero byte is added.
@@ -176,17 +184,17 @@ void TFShowBuffer::BBSendClick(TObject*) {
     Memo->Append("Send:" + Text);
 }
 
-void TFShowBuffer::BBClearClick(TObject*) {
-    Memo->Clear();
-}
+void TFShowBuffer::BBClearClick(TObject*) { Memo->Clear(); }
 
-void TFShowBuffer::FormDestroy(TObject*) {
+void TFShowBuffer::FormDestroy(TObject*)
+{
     // Later lines are no longer given to a window.
     if (FLink) FLink->SetMonitorSink({});
     if (FShowBuffer == this) FShowBuffer = nullptr;
 }
 
-void ShowTrafficMonitorFor(TCustomComLink* Link) {
+void ShowTrafficMonitorFor(TCustomComLink* Link)
+{
     if (!FShowBuffer) {
         auto* Window = new TFShowBuffer(nullptr);
         Window->EndLoading();
@@ -194,13 +202,13 @@ void ShowTrafficMonitorFor(TCustomComLink* Link) {
         Window->SetPort(Link->Port());
         Window->SetLink(Link);
         FShowBuffer = Window;
-        Link->SetMonitorSink([Window](const std::string& Prefix, const std::string& Text) {
-            Window->AddLine(Prefix, Text);
-        });
+        Link->SetMonitorSink(
+            [Window](const std::string& Prefix, const std::string& Text) { Window->AddLine(Prefix, Text); });
     }
     FShowBuffer->Show();
 }
 
-void ReleaseTrafficMonitorOf(TCustomComLink* Link) {
+void ReleaseTrafficMonitorOf(TCustomComLink* Link)
+{
     if (FShowBuffer && FShowBuffer->Link() == Link) FreeForm(FShowBuffer);
 }

@@ -2,7 +2,8 @@
 
 #include <cctype>
 
-std::uint32_t HexToUInt32(const char* Text) {
+std::uint32_t HexToUInt32(const char* Text)
+{
     const char* P = Text;
     while (*P == ' ' || *P == '\t' || *P == '\n' || *P == '\r' || *P == '\f' || *P == '\v') ++P;
     bool Negative = false;
@@ -27,7 +28,8 @@ std::uint32_t HexToUInt32(const char* Text) {
     return Negative ? static_cast<std::uint32_t>(0u - Result) : Result;
 }
 
-std::int32_t StrToInt(const std::string& Text) {
+std::int32_t StrToInt(const std::string& Text)
+{
     std::size_t i = 0;
     while (i < Text.size() && Text[i] == ' ') ++i;
     bool Negative = false;
@@ -42,9 +44,12 @@ std::int32_t StrToInt(const std::string& Text) {
     for (; i < Text.size(); ++i) {
         const unsigned char C = static_cast<unsigned char>(Text[i]);
         int Digit;
-        if (std::isdigit(C)) Digit = C - '0';
-        else if (Hex && std::isxdigit(C)) Digit = std::toupper(C) - 'A' + 10;
-        else throw EIntegerError("'" + Text + "' is not a valid integer value");
+        if (std::isdigit(C))
+            Digit = C - '0';
+        else if (Hex && std::isxdigit(C))
+            Digit = std::toupper(C) - 'A' + 10;
+        else
+            throw EIntegerError("'" + Text + "' is not a valid integer value");
         Value = Value * (Hex ? 16 : 10) + Digit;
         if (Value > 0x80000000ll) throw EIntegerError("'" + Text + "' is not a valid integer value");
     }

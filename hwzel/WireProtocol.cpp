@@ -4,13 +4,15 @@
 #include <cstring>
 #include "hwzel/Values.h"
 
-std::uint8_t Checksum8(const char* Data, std::size_t Length) {
+std::uint8_t Checksum8(const char* Data, std::size_t Length)
+{
     unsigned Sum = 0;
     for (std::size_t i = 0; i < Length; ++i) Sum += static_cast<unsigned char>(Data[i]);
     return static_cast<std::uint8_t>(Sum & 0xFF);
 }
 
-int FormatPacket(const char* Payload, int Length, char* Out) {
+int FormatPacket(const char* Payload, int Length, char* Out)
+{
     if (Length < 0 || Length > MaxPayload) return -1;
     static const char Digits[] = "0123456789ABCDEF";
     const std::uint8_t Sum = Checksum8(Payload, static_cast<std::size_t>(Length));
@@ -24,7 +26,8 @@ int FormatPacket(const char* Payload, int Length, char* Out) {
     return Length + 5;
 }
 
-bool CheckPacket(const std::string& Text, const char** Body, std::size_t* BodyLength) {
+bool CheckPacket(const std::string& Text, const char** Body, std::size_t* BodyLength)
+{
     const std::size_t DigitCount = Text.size() < 2 ? Text.size() : 2;
     char Digits[3] = {};
     Text.copy(Digits, DigitCount);
@@ -34,7 +37,8 @@ bool CheckPacket(const std::string& Text, const char** Body, std::size_t* BodyLe
     return Expected == Checksum8(*Body, *BodyLength);
 }
 
-void TRCmdEventDetails::SplitFields() {
+void TRCmdEventDetails::SplitFields()
+{
     Fields.clear();
     FStorage.assign(Text ? Text : "", Text ? Length : 0);
     FStorage.push_back('\0');
@@ -50,16 +54,22 @@ void TRCmdEventDetails::SplitFields() {
     for (std::size_t Start : Starts) Fields.push_back(FStorage.c_str() + Start);
 }
 
-std::uint32_t TRCmdEventDetails::Hex(std::size_t Index) const {
+std::uint32_t TRCmdEventDetails::Hex(std::size_t Index) const
+{
     return Index < Fields.size() ? HexToUInt32(Fields[Index]) : 0;
 }
 
-TBodyKind BodyKind(const char* Body, std::size_t Length) {
+TBodyKind BodyKind(const char* Body, std::size_t Length)
+{
     if (Length == 0) return TBodyKind::Empty;
     switch (Body[0]) {
-    case 'K': return TBodyKind::Acknowledge;
-    case 'I': return TBodyKind::Info;
-    case 'M': return TBodyKind::Message;
-    default: return TBodyKind::Other;
+    case 'K':
+        return TBodyKind::Acknowledge;
+    case 'I':
+        return TBodyKind::Info;
+    case 'M':
+        return TBodyKind::Message;
+    default:
+        return TBodyKind::Other;
     }
 }

@@ -8,11 +8,11 @@ namespace {
 
 // How a message packet turns into a notification.
 enum class TMessageRule {
-    NeedsField,   // posted with field 0; nothing without a field
-    DrivesStop,   // sets the drive flag; field 0 or 0
-    RotatorStop,  // sets the rotator flag; 0
-    RevolverStop, // sets the revolver flag; 0
-    Plain         // posted with 0 whatever the fields
+    NeedsField,    // posted with field 0; nothing without a field
+    DrivesStop,    // sets the drive flag; field 0 or 0
+    RotatorStop,   // sets the rotator flag; 0
+    RevolverStop,  // sets the revolver flag; 0
+    Plain          // posted with 0 whatever the fields
 };
 
 struct TMessageEntry {
@@ -50,9 +50,7 @@ const TMessageEntry MessageTable[] = {
 
 // Motion state codes come in threes per drive (moving one way, the other, stopped);
 // 0 means every drive stopped.
-bool IsStopCode(std::uint32_t Code) {
-    return Code <= 21 && Code % 3 == 0;
-}
+bool IsStopCode(std::uint32_t Code) { return Code <= 21 && Code % 3 == 0; }
 
 std::uint8_t HighByte(std::uint32_t Value) { return static_cast<std::uint8_t>((Value >> 8) & 0xFF); }
 std::uint8_t LowByte(std::uint32_t Value) { return static_cast<std::uint8_t>(Value & 0xFF); }
@@ -61,7 +59,8 @@ LPARAM Address(const void* Record) { return reinterpret_cast<LPARAM>(Record); }
 
 }  // namespace
 
-TZelComLink::TZelComLink() {
+TZelComLink::TZelComLink()
+{
     auto Thread = std::make_unique<TZelComPacketSenderThread>(this);
     FThread = Thread.get();
     SetSenderThread(std::move(Thread));
@@ -72,12 +71,14 @@ TZelComLink::TZelComLink() {
     FDeviceState = TRecordRing<TDeviceState>(TDeviceState{});
 }
 
-TZelComLink::~TZelComLink() {
+TZelComLink::~TZelComLink()
+{
     ReleaseTrafficMonitorOf(this);
     Shutdown();
 }
 
-void TZelComLink::RegisterReceiveHandlers() {
+void TZelComLink::RegisterReceiveHandlers()
+{
     struct TInfoEntry {
         const char* Kind;
         bool (TZelComLink::*Handler)(const TRCmdEventDetails&);
@@ -124,7 +125,8 @@ void TZelComLink::RegisterReceiveHandlers() {
     }
 }
 
-void TZelComLink::LoadSettings() {
+void TZelComLink::LoadSettings()
+{
     if (SettingsFile().empty()) return;
     TCustomComLink::LoadSettings();
     TIniFile Ini(SettingsFile());
@@ -133,7 +135,8 @@ void TZelComLink::LoadSettings() {
     FThread->SetComfirmationCmdTimeout(Ini.ReadInteger("PortSettings", "ComfirmationCmdTimeout", 1000));
 }
 
-int TZelComLink::SendCommand(std::string Line, void* Result, int ResultSize) {
+int TZelComLink::SendCommand(std::string Line, void* Result, int ResultSize)
+{
     if (Line == "ShowSetup") {
         Port()->ShowSetupDialog();
         return 1;
@@ -145,13 +148,12 @@ int TZelComLink::SendCommand(std::string Line, void* Result, int ResultSize) {
     return TCustomComLink::SendCommand(std::move(Line), Result, ResultSize);
 }
 
-void TZelComLink::ShowTrafficMonitor() {
-    ShowTrafficMonitorFor(this);
-}
+void TZelComLink::ShowTrafficMonitor() { ShowTrafficMonitorFor(this); }
 
 // ----- info packets -----------------------------------------------------------------
 
-bool TZelComLink::InfoDeviceState(const TRCmdEventDetails& D) {
+bool TZelComLink::InfoDeviceState(const TRCmdEventDetails& D)
+{
     if (D.Count() < 5) return false;
     TDeviceState& S = FDeviceState.Next();
     S.barrier1Pos = D.Hex(0);
@@ -179,7 +181,8 @@ bool TZelComLink::InfoDeviceState(const TRCmdEventDetails& D) {
     return true;
 }
 
-bool TZelComLink::InfoDeviceStateRotator(const TRCmdEventDetails& D) {
+bool TZelComLink::InfoDeviceStateRotator(const TRCmdEventDetails& D)
+{
     if (D.Count() < 5) return false;
     TDeviceState& S = FDeviceState.Next();
     S.dipperRotatorPos = D.Hex(0);
@@ -192,14 +195,16 @@ bool TZelComLink::InfoDeviceStateRotator(const TRCmdEventDetails& D) {
     return true;
 }
 
-bool TZelComLink::InfoCylBalance(const TRCmdEventDetails& D) {
+bool TZelComLink::InfoCylBalance(const TRCmdEventDetails& D)
+{
     if (D.Count() < 2) return false;
     FDeviceState.Next().balance = D.Hex(1);
     PostNotify(hlnDeviceStateChanged, Address(FDeviceState.Commit()));
     return true;
 }
 
-bool TZelComLink::InfoIsotherm(const TRCmdEventDetails& D) {
+bool TZelComLink::InfoIsotherm(const TRCmdEventDetails& D)
+{
     if (D.Count() < 4) return false;
     TIsothermPoint& P = FIsothermPoint.Next();
     P.barrier1Pos = D.Hex(0);
@@ -211,7 +216,8 @@ bool TZelComLink::InfoIsotherm(const TRCmdEventDetails& D) {
     return true;
 }
 
-bool TZelComLink::InfoDeposition(const TRCmdEventDetails& D) {
+bool TZelComLink::InfoDeposition(const TRCmdEventDetails& D)
+{
     if (D.Count() < 5) return false;
     TDepositionPoint& P = FDepositionPoint.Next();
     P.barrier1Pos = D.Hex(0);
@@ -227,7 +233,8 @@ bool TZelComLink::InfoDeposition(const TRCmdEventDetails& D) {
 
 namespace {
 template <typename T>
-void FillAccessoryPoint(T& P, const TRCmdEventDetails& D) {
+void FillAccessoryPoint(T& P, const TRCmdEventDetails& D)
+{
     P.rotBarrierPos = D.Hex(0);
     P.value1 = D.Hex(1);
     P.value2 = D.Hex(2);
@@ -236,7 +243,8 @@ void FillAccessoryPoint(T& P, const TRCmdEventDetails& D) {
     P.status = D.Hex(5);
 }
 template <typename T>
-void FillDipPoint(T& P, const TRCmdEventDetails& D) {
+void FillDipPoint(T& P, const TRCmdEventDetails& D)
+{
     P.value0 = D.Hex(0);
     P.doserBalance = D.Hex(2);
     P.balance = D.Hex(1);
@@ -244,35 +252,40 @@ void FillDipPoint(T& P, const TRCmdEventDetails& D) {
 }
 }  // namespace
 
-bool TZelComLink::InfoTape(const TRCmdEventDetails& D) {
+bool TZelComLink::InfoTape(const TRCmdEventDetails& D)
+{
     if (D.Count() < 6) return false;
     FillAccessoryPoint(FTapePoint.Next(), D);
     PostNotify(hlnTapePoint, Address(FTapePoint.Commit()));
     return true;
 }
 
-bool TZelComLink::InfoRoll(const TRCmdEventDetails& D) {
+bool TZelComLink::InfoRoll(const TRCmdEventDetails& D)
+{
     if (D.Count() < 6) return false;
     FillAccessoryPoint(FRollPoint.Next(), D);
     PostNotify(hlnRollPoint, Address(FRollPoint.Commit()));
     return true;
 }
 
-bool TZelComLink::InfoDisk(const TRCmdEventDetails& D) {
+bool TZelComLink::InfoDisk(const TRCmdEventDetails& D)
+{
     if (D.Count() < 4) return false;
     FillDipPoint(FDiskPoint.Next(), D);
     PostNotify(hlnDiskPoint, Address(FDiskPoint.Commit()));
     return true;
 }
 
-bool TZelComLink::InfoCyl(const TRCmdEventDetails& D) {
+bool TZelComLink::InfoCyl(const TRCmdEventDetails& D)
+{
     if (D.Count() < 4) return false;
     FillDipPoint(FCylPoint.Next(), D);
     PostNotify(hlnCylPoint, Address(FCylPoint.Commit()));
     return true;
 }
 
-bool TZelComLink::InfoTdar(const TRCmdEventDetails& D) {
+bool TZelComLink::InfoTdar(const TRCmdEventDetails& D)
+{
     if (D.Count() < 8) return false;
     TTdarPoint& P = FTdarPoint.Next();
     P.value0 = D.Hex(0);
@@ -286,7 +299,8 @@ bool TZelComLink::InfoTdar(const TRCmdEventDetails& D) {
     return true;
 }
 
-bool TZelComLink::InfoFilmPrep(const TRCmdEventDetails& D) {
+bool TZelComLink::InfoFilmPrep(const TRCmdEventDetails& D)
+{
     if (D.Count() < 7) return false;
     TFilmPrepPoint& P = FFilmPrepPoint.Next();
     P.value0 = D.Hex(0);

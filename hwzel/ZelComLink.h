@@ -16,14 +16,16 @@ public:
     TRecordRing() = default;
     explicit TRecordRing(const T& Initial) { FRecords.fill(Initial); }
     // The record to fill for the next packet, holding the values of the last one.
-    T& Next() {
+    T& Next()
+    {
         const std::size_t Index = (FLast + 1) % N;
         FRecords[Index] = FRecords[FLast];
         FPending = Index;
         return FRecords[Index];
     }
     // Makes the record from Next the last one; its address for the notification.
-    const T* Commit() {
+    const T* Commit()
+    {
         FLast = FPending;
         return &FRecords[FLast];
     }

@@ -3,14 +3,15 @@
 #include "hwzel/ScriptStatements.h"
 #include "hwzel/ZelCommandSet.h"
 
-TZelComPacketSenderThread::TZelComPacketSenderThread(TCustomComLink* Owner)
-    : TCustomComPacketSenderThread(Owner) {
+TZelComPacketSenderThread::TZelComPacketSenderThread(TCustomComLink* Owner) : TCustomComPacketSenderThread(Owner)
+{
     RegisterCycleStatements();
     CommandSet = RegisterZelCommandSet(*this);
     InstallScriptStatements(*this);
 }
 
-void TZelComPacketSenderThread::Abort() {
+void TZelComPacketSenderThread::Abort()
+{
     TCustomComPacketSenderThread::Abort();
     // Its own buffer: the sender thread may be building a payload at this moment.
     char Payload[8];

@@ -16,14 +16,17 @@ namespace {
 struct TThreadView : TZelComPacketSenderThread {
     static bool IsScriptLine(const TZelComPacketSenderThread& T) { return (T.*&TThreadView::ScriptMode)(); }
     static bool CanContinue(const TZelComPacketSenderThread& T) { return (T.*&TThreadView::MayContinue)(); }
-    static void Post(TZelComPacketSenderThread& T, std::uint32_t Code, LPARAM Payload) {
+    static void Post(TZelComPacketSenderThread& T, std::uint32_t Code, LPARAM Payload)
+    {
         (T.*&TThreadView::PostNotify)(Code, Payload);
     }
-    static LRESULT Send(TZelComPacketSenderThread& T, std::uint32_t Code, LPARAM Payload) {
+    static LRESULT Send(TZelComPacketSenderThread& T, std::uint32_t Code, LPARAM Payload)
+    {
         return (T.*&TThreadView::SendNotify)(Code, Payload);
     }
     static void Signal(TZelComPacketSenderThread& T) { (T.*&TThreadView::SignalReply)(); }
-    static bool Write(TZelComPacketSenderThread& T, const std::function<void(void*, int)>& Writer) {
+    static bool Write(TZelComPacketSenderThread& T, const std::function<void(void*, int)>& Writer)
+    {
         return (T.*&TThreadView::WriteResult)(Writer);
     }
     static std::string Reply(TZelComPacketSenderThread& T) { return (T.*&TThreadView::ReplyData)(); }
@@ -38,7 +41,8 @@ struct TTurn {
     std::uint32_t Steps;
 };
 
-TTurn TurnFor(std::int64_t Difference) {
+TTurn TurnFor(std::int64_t Difference)
+{
     const std::uint64_t Size = static_cast<std::uint64_t>(Difference > 0 ? Difference : -Difference);
     return TTurn{static_cast<std::uint8_t>(Difference > 0 ? 1 : 2),
                  static_cast<std::uint32_t>(Size > 0xFFFFFFFFull ? 0xFFFFFFFFull : Size)};
@@ -48,7 +52,8 @@ TTurn TurnFor(std::int64_t Difference) {
 
 TZelCommandSet::TZelCommandSet(TZelComPacketSenderThread& Thread) : FThread(Thread) {}
 
-const char* TZelCommandSet::TypeMismatchText(std::uint8_t Item) {
+const char* TZelCommandSet::TypeMismatchText(std::uint8_t Item)
+{
     static const std::array<std::string, 256> Texts = [] {
         std::array<std::string, 256> Result;
         for (std::size_t i = 0; i < Result.size(); ++i)
@@ -58,13 +63,15 @@ const char* TZelCommandSet::TypeMismatchText(std::uint8_t Item) {
     return Texts[Item].c_str();
 }
 
-void TZelCommandSet::SetStatement(const std::string& Word, TStatementHandler Handler) {
+void TZelCommandSet::SetStatement(const std::string& Word, TStatementHandler Handler)
+{
     const TZelWord* Entry = FindZelWord(Word);
     if (Entry && Entry->Action == TWordAction::Statement)
         FStatements[static_cast<std::size_t>(Entry - ZelWords)] = std::move(Handler);
 }
 
-bool TZelCommandSet::Run(const TZelWord& Word, const std::string& Line, int Position) {
+bool TZelCommandSet::Run(const TZelWord& Word, const std::string& Line, int Position)
+{
     switch (Word.Action) {
     case TWordAction::Setter:
     case TWordAction::Bare:
@@ -100,7 +107,8 @@ bool TZelCommandSet::Run(const TZelWord& Word, const std::string& Line, int Posi
 
 // ----- reading and notices ----------------------------------------------------------
 
-TWordEncoding TZelCommandSet::Encode(const TZelWord& Word, const std::string& Line, int Position) {
+TWordEncoding TZelCommandSet::Encode(const TZelWord& Word, const std::string& Line, int Position)
+{
     const TConversionRequest Request = [this](std::uint32_t Code, double* Value) {
         return static_cast<std::int32_t>(View::Send(FThread, Code, reinterpret_cast<LPARAM>(Value)));
     };
@@ -110,35 +118,49 @@ TWordEncoding TZelCommandSet::Encode(const TZelWord& Word, const std::string& Li
     return Result;
 }
 
-void TZelCommandSet::PostDecodeError() {
+void TZelCommandSet::PostDecodeError()
+{
     View::Post(FThread, hlnScriptStatus, reinterpret_cast<LPARAM>(LinkTexts::DecodeError));
 }
 
-void TZelCommandSet::PostTypeMismatch(std::uint8_t Item) {
+void TZelCommandSet::PostTypeMismatch(std::uint8_t Item)
+{
     View::Post(FThread, hlnTypeMismatch, reinterpret_cast<LPARAM>(TypeMismatchText(Item)));
 }
 
-void TZelCommandSet::StoreSpeed(TSpeedStore Speed, double Value, bool Read) {
+void TZelCommandSet::StoreSpeed(TSpeedStore Speed, double Value, bool Read)
+{
     switch (Speed) {
-    case TSpeedStore::Barrier1: PrognosisBarrier1Speed = Value; break;
-    case TSpeedStore::Barrier2: PrognosisBarrier2Speed = Value; break;
-    case TSpeedStore::Dipper: PrognosisDipperSpeed = Value; break;
-    case TSpeedStore::Doser: PrognosisDoserSpeed = Value; break;
+    case TSpeedStore::Barrier1:
+        PrognosisBarrier1Speed = Value;
+        break;
+    case TSpeedStore::Barrier2:
+        PrognosisBarrier2Speed = Value;
+        break;
+    case TSpeedStore::Dipper:
+        PrognosisDipperSpeed = Value;
+        break;
+    case TSpeedStore::Doser:
+        PrognosisDoserSpeed = Value;
+        break;
     case TSpeedStore::Rotation:
         if (Read) PrognosisRotationSpeed = Value;
         break;
-    case TSpeedStore::None: break;
+    case TSpeedStore::None:
+        break;
     }
 }
 
-void TZelCommandSet::PrognosisStep(TPrognosisEffect Effect, double First, double Second) {
+void TZelCommandSet::PrognosisStep(TPrognosisEffect Effect, double First, double Second)
+{
     if (Effect == TPrognosisEffect::None || !OnPrognosisStep || !View::IsScriptLine(FThread)) return;
     OnPrognosisStep(Effect, First, Second);
 }
 
 // ----- payload builders -----------------------------------------------------------
 
-bool TZelCommandSet::SendPayload(std::uint8_t Group, std::uint8_t Item, const char* Payload, int Length) {
+bool TZelCommandSet::SendPayload(std::uint8_t Group, std::uint8_t Item, const char* Payload, int Length)
+{
     std::atomic<bool>* Done = nullptr;
     if (Group == ZelPacket::GroupDrive) {
         Done = &FThread.DriveDone;
@@ -156,12 +178,14 @@ bool TZelCommandSet::SendPayload(std::uint8_t Group, std::uint8_t Item, const ch
     return Confirmed;
 }
 
-bool TZelCommandSet::SendTurn(std::uint8_t Group, std::uint8_t Item, std::uint32_t Steps) {
+bool TZelCommandSet::SendTurn(std::uint8_t Group, std::uint8_t Item, std::uint32_t Steps)
+{
     const int Length = FormatValuePayload(FPayload, sizeof FPayload, Group, Item, Steps);
     return SendPayload(Group, Item, FPayload, Length);
 }
 
-void TZelCommandSet::WaitForDone(const std::atomic<bool>& Flag) {
+void TZelCommandSet::WaitForDone(const std::atomic<bool>& Flag)
+{
     // Only a carried-out script line waits for the instrument to report the motion's end.
     if (!View::IsScriptLine(FThread) || !ExecuteCommands) return;
     while (!Flag.load() && View::CanContinue(FThread)) std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -169,7 +193,8 @@ void TZelCommandSet::WaitForDone(const std::atomic<bool>& Flag) {
 
 // ----- words with a packet ----------------------------------------------------------
 
-bool TZelCommandSet::Setter(const TZelWord& Word, const std::string& Line, int Position) {
+bool TZelCommandSet::Setter(const TZelWord& Word, const std::string& Line, int Position)
+{
     const TWordEncoding Encoded = Encode(Word, Line, Position);
     StoreSpeed(Word.Speed, Encoded.Value, Encoded.Read);
     if (!Encoded.Read) return false;
@@ -177,7 +202,8 @@ bool TZelCommandSet::Setter(const TZelWord& Word, const std::string& Line, int P
     return SendPayload(Word.Group, Word.Item, Encoded.Payloads[0], Encoded.Lengths[0]);
 }
 
-bool TZelCommandSet::Move(const TZelWord& Word, const std::string& Line, int Position) {
+bool TZelCommandSet::Move(const TZelWord& Word, const std::string& Line, int Position)
+{
     const TWordEncoding Encoded = Encode(Word, Line, Position);
     if (!Encoded.Read) return false;
     bool Confirmed = true;
@@ -186,13 +212,15 @@ bool TZelCommandSet::Move(const TZelWord& Word, const std::string& Line, int Pos
     return Confirmed;
 }
 
-bool TZelCommandSet::ClbCoeff(const TZelWord& Word, const std::string& Line, int Position) {
+bool TZelCommandSet::ClbCoeff(const TZelWord& Word, const std::string& Line, int Position)
+{
     const TWordEncoding Encoded = Encode(Word, Line, Position);
     if (!Encoded.Read) return false;
     return SendPayload(Word.Group, Word.Item, Encoded.Payloads[0], Encoded.Lengths[0]);
 }
 
-bool TZelCommandSet::MoveToPressure(const TZelWord& Word, const std::string& Line, int Position) {
+bool TZelCommandSet::MoveToPressure(const TZelWord& Word, const std::string& Line, int Position)
+{
     const TWordEncoding Encoded = Encode(Word, Line, Position);
     if (!Encoded.Read) return false;
     // The pressure target goes out also in a dry run; the move itself does not.
@@ -204,7 +232,8 @@ bool TZelCommandSet::MoveToPressure(const TZelWord& Word, const std::string& Lin
     return Confirmed;
 }
 
-bool TZelCommandSet::MoveToCell(const TZelWord& Word, const std::string& Line, int Position) {
+bool TZelCommandSet::MoveToCell(const TZelWord& Word, const std::string& Line, int Position)
+{
     const std::string Text = GetValueText(Line, Position, Word.Word);
     const TConversionRequest Request = [this](std::uint32_t Code, double* Value) {
         return static_cast<std::int32_t>(View::Send(FThread, Code, reinterpret_cast<LPARAM>(Value)));
@@ -241,12 +270,14 @@ bool TZelCommandSet::MoveToCell(const TZelWord& Word, const std::string& Line, i
 
 // ----- queries ----------------------------------------------------------------------
 
-bool TZelCommandSet::SendQuery(std::uint8_t Item) {
+bool TZelCommandSet::SendQuery(std::uint8_t Item)
+{
     const int Length = FormatBarePayload(FPayload, sizeof FPayload, ZelPacket::GroupQuery, Item);
     return FThread.SendPacket(Length, FPayload);
 }
 
-bool TZelCommandSet::QueryParam(std::uint8_t Item, std::uint32_t& Value) {
+bool TZelCommandSet::QueryParam(std::uint8_t Item, std::uint32_t& Value)
+{
     if (View::IsScriptLine(FThread)) return false;
     if (!SendQuery(Item)) return false;
     const std::string Reply = View::Reply(FThread);
@@ -255,7 +286,8 @@ bool TZelCommandSet::QueryParam(std::uint8_t Item, std::uint32_t& Value) {
     return true;
 }
 
-bool TZelCommandSet::QueryParam4(std::uint8_t Item, std::uint32_t Values[4]) {
+bool TZelCommandSet::QueryParam4(std::uint8_t Item, std::uint32_t Values[4])
+{
     if (View::IsScriptLine(FThread)) return false;
     if (!SendQuery(Item)) return false;
     const std::string Reply = View::Reply(FThread);
@@ -272,41 +304,49 @@ bool TZelCommandSet::QueryParam4(std::uint8_t Item, std::uint32_t Values[4]) {
     return Read == 4;
 }
 
-bool TZelCommandSet::QueryText(std::uint8_t Item, std::string& Text) {
+bool TZelCommandSet::QueryText(std::uint8_t Item, std::string& Text)
+{
     if (View::IsScriptLine(FThread)) return false;
     if (!SendQuery(Item)) return false;
     Text = View::Reply(FThread);
     return !Text.empty();
 }
 
-bool TZelCommandSet::ValueQuery(const TZelWord& Word) {
+bool TZelCommandSet::ValueQuery(const TZelWord& Word)
+{
     // A dry run asks nothing and answers 0.
     std::uint32_t Value = 0;
     if (ExecuteCommands && !QueryParam(Word.Item, Value)) return false;
     bool Mismatch = false;
     View::Write(FThread, [&](void* Buffer, int Size) {
-        if (Size == static_cast<int>(sizeof Value)) std::memcpy(Buffer, &Value, sizeof Value);
-        else Mismatch = true;
+        if (Size == static_cast<int>(sizeof Value))
+            std::memcpy(Buffer, &Value, sizeof Value);
+        else
+            Mismatch = true;
     });
     if (Mismatch) PostTypeMismatch(Word.Item);
     View::Signal(FThread);
     return true;
 }
 
-bool TZelCommandSet::FourQuery(const TZelWord& Word) {
+bool TZelCommandSet::FourQuery(const TZelWord& Word)
+{
     std::uint32_t Values[4] = {};
     if (!QueryParam4(Word.Item, Values)) return false;
     bool Mismatch = false;
     View::Write(FThread, [&](void* Buffer, int Size) {
-        if (Size == static_cast<int>(sizeof Values)) std::memcpy(Buffer, Values, sizeof Values);
-        else Mismatch = true;
+        if (Size == static_cast<int>(sizeof Values))
+            std::memcpy(Buffer, Values, sizeof Values);
+        else
+            Mismatch = true;
     });
     if (Mismatch) PostTypeMismatch(Word.Item);
     View::Signal(FThread);
     return true;
 }
 
-bool TZelCommandSet::TextQuery(const TZelWord& Word) {
+bool TZelCommandSet::TextQuery(const TZelWord& Word)
+{
     std::string Text;
     const bool Answered = QueryText(Word.Item, Text);
     if (Answered) {
@@ -325,14 +365,16 @@ bool TZelCommandSet::TextQuery(const TZelWord& Word) {
 
 // ----- words without a packet -------------------------------------------------------
 
-bool TZelCommandSet::ExecuteCommand(const TZelWord& Word, const std::string& Line, int Position) {
+bool TZelCommandSet::ExecuteCommand(const TZelWord& Word, const std::string& Line, int Position)
+{
     std::int32_t Value = 0;
     if (!ReadIntegerValue(GetValueText(Line, Position, Word.Word), Value)) return false;
     ExecuteCommands = Value != 0;
     return true;
 }
 
-bool TZelCommandSet::CalcPrognosis(const TZelWord& Word, const std::string& Line, int Position) {
+bool TZelCommandSet::CalcPrognosis(const TZelWord& Word, const std::string& Line, int Position)
+{
     // The address names memory of the program; script text never gets to choose it.
     if (View::IsScriptLine(FThread)) return false;
     std::uintptr_t Address = 0;
@@ -345,16 +387,19 @@ bool TZelCommandSet::CalcPrognosis(const TZelWord& Word, const std::string& Line
     return true;
 }
 
-bool TZelCommandSet::LevelOnly(const TZelWord& Word, const std::string& Line, int Position) {
+bool TZelCommandSet::LevelOnly(const TZelWord& Word, const std::string& Line, int Position)
+{
     return Encode(Word, Line, Position).Read;
 }
 
-bool TZelCommandSet::Statement(const TZelWord& Word, const std::string& Line, int Position) {
+bool TZelCommandSet::Statement(const TZelWord& Word, const std::string& Line, int Position)
+{
     const TStatementHandler& Handler = FStatements[static_cast<std::size_t>(&Word - ZelWords)];
     return Handler ? Handler(Line, Position, Word) : false;
 }
 
-std::shared_ptr<TZelCommandSet> RegisterZelCommandSet(TZelComPacketSenderThread& Thread) {
+std::shared_ptr<TZelCommandSet> RegisterZelCommandSet(TZelComPacketSenderThread& Thread)
+{
     auto Set = std::make_shared<TZelCommandSet>(Thread);
     for (const TZelWord& Word : ZelWords) {
         // TITLE, REPEAT and ENDREPEAT are the thread's own and lead the table.

@@ -10,36 +10,43 @@ using F = TValueForm;
 using S = TSpeedStore;
 using P = TPrognosisEffect;
 
-constexpr TZelWord Cycle(const char* W) {
-    return {W, A::Cycle, 0, 0, F::None, 0, wfNone, S::None, P::None};
-}
-constexpr TZelWord HexSet(const char* W, std::uint8_t G, std::uint8_t I) {
+constexpr TZelWord Cycle(const char* W) { return {W, A::Cycle, 0, 0, F::None, 0, wfNone, S::None, P::None}; }
+constexpr TZelWord HexSet(const char* W, std::uint8_t G, std::uint8_t I)
+{
     return {W, A::Setter, G, I, F::Hex, 0, wfNone, S::None, P::None};
 }
-constexpr TZelWord IntSet(const char* W, std::uint8_t G, std::uint8_t I) {
+constexpr TZelWord IntSet(const char* W, std::uint8_t G, std::uint8_t I)
+{
     return {W, A::Setter, G, I, F::Integer, 0, wfNone, S::None, P::None};
 }
-constexpr TZelWord ConvSet(const char* W, std::uint8_t G, std::uint8_t I, std::uint32_t Code,
-                           S Speed = S::None, std::uint8_t Flags = wfNone) {
+constexpr TZelWord ConvSet(const char* W, std::uint8_t G, std::uint8_t I, std::uint32_t Code, S Speed = S::None,
+                           std::uint8_t Flags = wfNone)
+{
     return {W, A::Setter, G, I, F::Converted, Code, Flags, Speed, P::None};
 }
-constexpr TZelWord ValueQuery(const char* W, std::uint8_t I, std::uint8_t Flags = wfNone) {
+constexpr TZelWord ValueQuery(const char* W, std::uint8_t I, std::uint8_t Flags = wfNone)
+{
     return {W, A::ValueQuery, ZelPacket::GroupQuery, I, F::None, 0, Flags, S::None, P::None};
 }
-constexpr TZelWord TextQuery(const char* W, std::uint8_t I) {
+constexpr TZelWord TextQuery(const char* W, std::uint8_t I)
+{
     return {W, A::TextQuery, ZelPacket::GroupQuery, I, F::None, 0, wfSentInDryRun, S::None, P::None};
 }
 constexpr TZelWord Move(const char* W, std::uint8_t G, std::uint8_t I, std::uint32_t Code, P Effect,
-                        std::uint8_t Flags = wfNone) {
+                        std::uint8_t Flags = wfNone)
+{
     return {W, A::Move, G, I, F::Converted, Code, Flags, S::None, Effect};
 }
-constexpr TZelWord Bare(const char* W, std::uint8_t G, std::uint8_t I, std::uint8_t Flags = wfNone) {
+constexpr TZelWord Bare(const char* W, std::uint8_t G, std::uint8_t I, std::uint8_t Flags = wfNone)
+{
     return {W, A::Bare, G, I, F::None, 0, Flags, S::None, P::None};
 }
-constexpr TZelWord Proc(const char* W, std::uint8_t I) {
+constexpr TZelWord Proc(const char* W, std::uint8_t I)
+{
     return {W, A::Process, ZelPacket::GroupProcess, I, F::None, 0, wfSentInDryRun, S::None, P::None};
 }
-constexpr TZelWord Stmt(const char* W, F Form = F::None, P Effect = P::None) {
+constexpr TZelWord Stmt(const char* W, F Form = F::None, P Effect = P::None)
+{
     return {W, A::Statement, 0, 0, Form, 0, wfNone, S::None, Effect};
 }
 
@@ -125,8 +132,8 @@ const TZelWord ZelWords[ZelWordCount] = {
     Proc("StartTDAR", 0x0A),
     Proc("StartEUD", 0x0B),
     Proc("StartFilmPreparation", 0x0C),
-    {"BarrierMoveToPressure", A::MoveToPressure, ZelPacket::GroupIsotherm, ZelPacket::ItemPressureTarget,
-     F::Converted, hlnConvPressure, Sent, S::None, P::None},
+    {"BarrierMoveToPressure", A::MoveToPressure, ZelPacket::GroupIsotherm, ZelPacket::ItemPressureTarget, F::Converted,
+     hlnConvPressure, Sent, S::None, P::None},
     Move("BarrierMoveLeft", 0x03, 0x01, hlnConvBarrierPosition, P::Barrier1Plus, Alias),
     Move("BarrierMoveRight", 0x03, 0x02, hlnConvBarrierPosition, P::Barrier1Minus, Alias),
     Move("Barrier1MoveLeft", 0x03, 0x01, hlnConvBarrierPosition, P::Barrier1Plus),
@@ -273,7 +280,8 @@ const TZelWord ZelWords[ZelWordCount] = {
 
 namespace {
 
-bool SameWord(const char* A, const std::string& B) {
+bool SameWord(const char* A, const std::string& B)
+{
     std::size_t i = 0;
     for (; A[i] != 0; ++i) {
         if (i >= B.size()) return false;
@@ -285,10 +293,18 @@ bool SameWord(const char* A, const std::string& B) {
     return i == B.size();
 }
 
-bool SendsPacket(TWordAction Action) {
+bool SendsPacket(TWordAction Action)
+{
     switch (Action) {
-    case A::Setter: case A::ValueQuery: case A::FourQuery: case A::TextQuery: case A::Move:
-    case A::Bare: case A::Process: case A::ClbCoeff: case A::MoveToPressure:
+    case A::Setter:
+    case A::ValueQuery:
+    case A::FourQuery:
+    case A::TextQuery:
+    case A::Move:
+    case A::Bare:
+    case A::Process:
+    case A::ClbCoeff:
+    case A::MoveToPressure:
         return true;
     default:
         return false;
@@ -297,13 +313,15 @@ bool SendsPacket(TWordAction Action) {
 
 }  // namespace
 
-const TZelWord* FindZelWord(const std::string& Word) {
+const TZelWord* FindZelWord(const std::string& Word)
+{
     for (const TZelWord& Entry : ZelWords)
         if (SameWord(Entry.Word, Word)) return &Entry;
     return nullptr;
 }
 
-const TZelWord* FindZelWordByPacket(std::uint8_t Group, std::uint8_t Item, bool HasValue, std::uint32_t Value) {
+const TZelWord* FindZelWordByPacket(std::uint8_t Group, std::uint8_t Item, bool HasValue, std::uint32_t Value)
+{
     // The second packet of BarrierMoveToPressure has no word of its own.
     if (Group == ZelPacket::GroupProcess && Item == ZelPacket::ItemMoveToPressure && !HasValue)
         return FindZelWord("BarrierMoveToPressure");
@@ -323,16 +341,18 @@ const TZelWord* FindZelWordByPacket(std::uint8_t Group, std::uint8_t Item, bool 
     return Found;
 }
 
-int FormatValuePayload(char* Out, std::size_t Size, std::uint8_t Group, std::uint8_t Item, std::uint32_t Value) {
+int FormatValuePayload(char* Out, std::size_t Size, std::uint8_t Group, std::uint8_t Item, std::uint32_t Value)
+{
     return std::snprintf(Out, Size, "%02X %02X %08X", Group, Item, Value);
 }
 
-int FormatBarePayload(char* Out, std::size_t Size, std::uint8_t Group, std::uint8_t Item) {
+int FormatBarePayload(char* Out, std::size_t Size, std::uint8_t Group, std::uint8_t Item)
+{
     return std::snprintf(Out, Size, "%02X %02X", Group, Item);
 }
 
-int FormatFourPayload(char* Out, std::size_t Size, std::uint8_t Group, std::uint8_t Item,
-                      const std::uint32_t Values[4]) {
+int FormatFourPayload(char* Out, std::size_t Size, std::uint8_t Group, std::uint8_t Item, const std::uint32_t Values[4])
+{
     return std::snprintf(Out, Size, "%02X %02X %08X %08X %08X %08X", Group, Item, Values[0], Values[1], Values[2],
                          Values[3]);
 }

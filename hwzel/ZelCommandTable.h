@@ -43,12 +43,18 @@ enum class TSpeedStore : std::uint8_t { None, Barrier1, Barrier2, Dipper, Doser,
 // What a word changes in the prognosis record.
 enum class TPrognosisEffect : std::uint8_t {
     None,
-    Barrier1Plus, Barrier1Minus,
-    Barrier2Plus, Barrier2Minus,
-    DipperPlus, DipperMinus,
-    DoserPlus, DoserMinus,
-    RotatorPlus, RotatorMinus,
-    RevolverPlus, RevolverMinus,
+    Barrier1Plus,
+    Barrier1Minus,
+    Barrier2Plus,
+    Barrier2Minus,
+    DipperPlus,
+    DipperMinus,
+    DoserPlus,
+    DoserMinus,
+    RotatorPlus,
+    RotatorMinus,
+    RevolverPlus,
+    RevolverMinus,
     Cell,
     Pause,
     Delay,
@@ -99,4 +105,5 @@ const TZelWord* FindZelWordByPacket(std::uint8_t Group, std::uint8_t Item, bool 
 // Payload texts, as the instrument expects them.
 int FormatValuePayload(char* Out, std::size_t Size, std::uint8_t Group, std::uint8_t Item, std::uint32_t Value);
 int FormatBarePayload(char* Out, std::size_t Size, std::uint8_t Group, std::uint8_t Item);
-int FormatFourPayload(char* Out, std::size_t Size, std::uint8_t Group, std::uint8_t Item, const std::uint32_t Values[4]);
+int FormatFourPayload(char* Out, std::size_t Size, std::uint8_t Group, std::uint8_t Item,
+                      const std::uint32_t Values[4]);

@@ -105,10 +105,15 @@ void TKvAxisImageZoom::Draw(TBitmap* Bitmap)
 
 // ---- Axis image -------------------------------------------------------------------------
 TKvAxisImage::TKvAxisImage(TComponent* Owner)
-    : TKvBufferedImage(Owner), FBrush(std::make_unique<TBrush>()), FBorderPen(std::make_unique<TPen>()),
-      FLeftAxis(std::make_unique<TKvChartAxis>()), FBottomAxis(std::make_unique<TKvChartAxis>()),
-      FTopAxis(std::make_unique<TKvChartAxis>()), FRightAxis(std::make_unique<TKvChartAxis>()),
-      FTitle(std::make_unique<TKvChartTitle>()), FZoom(std::make_unique<TKvAxisImageZoom>(this))
+    : TKvBufferedImage(Owner),
+      FBrush(std::make_unique<TBrush>()),
+      FBorderPen(std::make_unique<TPen>()),
+      FLeftAxis(std::make_unique<TKvChartAxis>()),
+      FBottomAxis(std::make_unique<TKvChartAxis>()),
+      FTopAxis(std::make_unique<TKvChartAxis>()),
+      FRightAxis(std::make_unique<TKvChartAxis>()),
+      FTitle(std::make_unique<TKvChartTitle>()),
+      FZoom(std::make_unique<TKvAxisImageZoom>(this))
 {
     SetBounds(GetLeft(), GetTop(), 400, 250);
     FDesignFrame = false;
@@ -328,8 +333,10 @@ std::vector<TKvAxisImage::TKvChartLabelsInfo> TKvAxisImage::MeasureLabels(TCanva
     if ((Axis.GetFrequency() == 0 && Axis.GetCountLabels() == 0) || max == min) return labels;
     if (!std::isfinite(min) || !std::isfinite(max)) return labels;
     double f;
-    if (Axis.GetCountLabels() > 1) f = std::fabs(max - min) / (Axis.GetCountLabels() - 1);
-    else if (Axis.GetCountLabels() == 1) f = 2 * std::fabs(max - min);  // one label: the first one
+    if (Axis.GetCountLabels() > 1)
+        f = std::fabs(max - min) / (Axis.GetCountLabels() - 1);
+    else if (Axis.GetCountLabels() == 1)
+        f = 2 * std::fabs(max - min);  // one label: the first one
     else if (Axis.GetCountPixelsBetweenLabels() > 0) {
         const int span = Vertical ? FWorkRect.Height() : FWorkRect.Width();
         if (span <= 0) return labels;
@@ -352,7 +359,8 @@ std::vector<TKvAxisImage::TKvChartLabelsInfo> TKvAxisImage::MeasureLabels(TCanva
     }
     // One pass: with a non-zero step a second pass would find the same labels, so the
     // labels found are kept even when fewer than two fit.
-    const double first = Axis.Labels()->GetRoundFirstLabel() ? std::ceil(std::pow(10.0, p) * min) / std::pow(10.0, p) : min;
+    const double first =
+        Axis.Labels()->GetRoundFirstLabel() ? std::ceil(std::pow(10.0, p) * min) / std::pow(10.0, p) : min;
     const double d = max >= min ? 1 : -1;
     // Each value is counted from the first, and the ends allow a rounding error far below
     // one step, so that a label that falls on an end (0.3 after 0.1 and 0.2) is kept.
@@ -407,7 +415,8 @@ void TKvAxisImage::DrawAxis(TBitmap* Bitmap)
 
     DrawVerticalAxis(canvas, *FLeftAxis, left.Labels, w.Left, w.Left + left.Widest, f.Left, true);
     DrawVerticalAxis(canvas, *FRightAxis, right.Labels, w.Right - right.Widest, w.Right, FGraphRect.Right, false);
-    DrawHorizontalAxis(canvas, *FBottomAxis, bottom.Labels, w.Bottom - bottom.Tallest, w.Bottom, FGraphRect.Bottom, true);
+    DrawHorizontalAxis(canvas, *FBottomAxis, bottom.Labels, w.Bottom - bottom.Tallest, w.Bottom, FGraphRect.Bottom,
+                       true);
     DrawHorizontalAxis(canvas, *FTopAxis, top.Labels, w.Top, w.Top + top.Tallest, f.Top, false);
 
     auto framePen = [&](const TKvChartAxis& Axis) {
@@ -485,13 +494,15 @@ void TKvAxisImage::DrawVerticalAxis(TCanvas* Canvas, const TKvChartAxis& Axis,
             Canvas->Pen()->Assign(*ticks.Pen());
             tick(pos, ticks.GetLength());
             if (i > 0 && m > 0)
-                for (int j = 0; j <= m; ++j) tick(previous + j * (pos - previous) / (m + 1), ticks.GetMinotTickLength());
+                for (int j = 0; j <= m; ++j)
+                    tick(previous + j * (pos - previous) / (m + 1), ticks.GetMinotTickLength());
         }
         previous = pos;
     }
     if (ticks.GetVisible() && m > 0 && !Labels.empty()) {
         const double last = previous;
-        const double spacing = Labels.size() > 1 ? (last - ((Labels[Labels.size() - 2].Value - Axis.GetMin()) * k * s + 1)) / (m + 1) : 10;
+        const double spacing =
+            Labels.size() > 1 ? (last - ((Labels[Labels.size() - 2].Value - Axis.GetMin()) * k * s + 1)) / (m + 1) : 10;
         Canvas->Pen()->Assign(*ticks.Pen());
         for (int j = 0; j <= m; ++j) {
             const double pos = last + j * spacing;
@@ -502,7 +513,8 @@ void TKvAxisImage::DrawVerticalAxis(TCanvas* Canvas, const TKvChartAxis& Axis,
 }
 
 void TKvAxisImage::DrawHorizontalAxis(TCanvas* Canvas, const TKvChartAxis& Axis,
-                                      const std::vector<TKvChartLabelsInfo>& Labels, int A, int B, int Base, bool Bottom)
+                                      const std::vector<TKvChartLabelsInfo>& Labels, int A, int B, int Base,
+                                      bool Bottom)
 {
     if (!Axis.GetVisible()) return;
     const TRect& g = FGraphRect;
@@ -544,7 +556,8 @@ void TKvAxisImage::DrawHorizontalAxis(TCanvas* Canvas, const TKvChartAxis& Axis,
             Canvas->Pen()->Assign(*ticks.Pen());
             tick(pos, ticks.GetLength());
             if (i > 0 && m > 0)
-                for (int j = 0; j <= m; ++j) tick(previous + j * (pos - previous) / (m + 1), ticks.GetMinotTickLength());
+                for (int j = 0; j <= m; ++j)
+                    tick(previous + j * (pos - previous) / (m + 1), ticks.GetMinotTickLength());
         }
         previous = pos;
     }

@@ -55,8 +55,10 @@ void TKvBufferedImage::Paint()
 void TKvBufferedImage::PrepareDisplayedBitmap(TBitmap* Bitmap)
 {
     const TBitmap* back = Background();
-    if (FBackDrawMode == bdmSimple) Bitmap->SetSize(back->GetWidth(), back->GetHeight());
-    else Bitmap->SetSize(GetWidth(), GetHeight());
+    if (FBackDrawMode == bdmSimple)
+        Bitmap->SetSize(back->GetWidth(), back->GetHeight());
+    else
+        Bitmap->SetSize(GetWidth(), GetHeight());
     TCanvas* canvas = Bitmap->Canvas();
     const int W = Bitmap->GetWidth();
     const int H = Bitmap->GetHeight();
@@ -67,8 +69,12 @@ void TKvBufferedImage::PrepareDisplayedBitmap(TBitmap* Bitmap)
     const int w = back->GetWidth();
     const int h = back->GetHeight();
     switch (FBackDrawMode) {
-    case bdmSimple: canvas->Draw(0, 0, *back); break;
-    case bdmCentered: canvas->Draw(W / 2 - w / 2, H / 2 - h / 2, *back); break;
+    case bdmSimple:
+        canvas->Draw(0, 0, *back);
+        break;
+    case bdmCentered:
+        canvas->Draw(W / 2 - w / 2, H / 2 - h / 2, *back);
+        break;
     case bdmTiled:
         for (int y = 0; y < H; y += h)
             for (int x = 0; x < W; x += w) canvas->Draw(x, y, *back);

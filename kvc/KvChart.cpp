@@ -20,8 +20,10 @@ struct TExtent {
 }  // namespace
 
 TKvChart::TKvChart(TComponent* Owner)
-    : TKvAxisImage(Owner), FLineSeries(std::make_unique<TKvChartLineSeries>(this)),
-      FLegend(std::make_unique<TKvChartLegend>(this)), FSeriesBitmap(std::make_unique<TBitmap>())
+    : TKvAxisImage(Owner),
+      FLineSeries(std::make_unique<TKvChartLineSeries>(this)),
+      FLegend(std::make_unique<TKvChartLegend>(this)),
+      FSeriesBitmap(std::make_unique<TBitmap>())
 {
     SetBounds(GetLeft(), GetTop(), 400, 250);
     FSeriesBitmap->SetPixelFormat(pf24bit);

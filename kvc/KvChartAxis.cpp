@@ -4,8 +4,10 @@
 namespace KVC {
 
 TKvChartAxis::TKvChartAxis()
-    : FTitle(std::make_unique<TKvChartTitle>()), FTicks(std::make_unique<TKvChartTicks>()),
-      FLabels(std::make_unique<TKvChartLabels>()), FGridPen(std::make_unique<TPen>()),
+    : FTitle(std::make_unique<TKvChartTitle>()),
+      FTicks(std::make_unique<TKvChartTicks>()),
+      FLabels(std::make_unique<TKvChartLabels>()),
+      FGridPen(std::make_unique<TPen>()),
       FAxisPen(std::make_unique<TPen>())
 {
     FTitle->OnChange = [this](TObject*) { Changed(); };

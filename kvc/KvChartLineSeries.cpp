@@ -34,8 +34,10 @@ bool ClipSegment(TDoublePoint& A, TDoublePoint& B, double Left, double Top, doub
             continue;
         }
         const double r = q[i] / p[i];
-        if (p[i] < 0) t0 = std::max(t0, r);
-        else t1 = std::min(t1, r);
+        if (p[i] < 0)
+            t0 = std::max(t0, r);
+        else
+            t1 = std::min(t1, r);
         if (t0 > t1) return false;
     }
     const TDoublePoint a = A;
@@ -64,9 +66,12 @@ public:
             Start(P);
             return;
         }
-        if (P.y < FLow.y) FLow = P, FLowAt = ++FCount;
-        else if (P.y > FHigh.y) FHigh = P, FHighAt = ++FCount;
-        else ++FCount;
+        if (P.y < FLow.y)
+            FLow = P, FLowAt = ++FCount;
+        else if (P.y > FHigh.y)
+            FHigh = P, FHighAt = ++FCount;
+        else
+            ++FCount;
         FLast = P;
     }
     // Writes the open column to the run.
@@ -120,7 +125,9 @@ struct TKvLineSeries::TMapping {
 
 // ---- Series -----------------------------------------------------------------------------
 TKvLineSeries::TKvLineSeries(TKvChartLineSeries* Collection)
-    : FCollection(Collection), FPen(std::make_unique<TPen>()), FShapePen(std::make_unique<TPen>()),
+    : FCollection(Collection),
+      FPen(std::make_unique<TPen>()),
+      FShapePen(std::make_unique<TPen>()),
       FShapeBrush(std::make_unique<TBrush>())
 {
     FPen->SetColor(clRed);
@@ -250,11 +257,13 @@ bool TKvLineSeries::Find(const TDPoint& Point, int& Position) const
 int TKvLineSeries::LowerBoundIndex(double X) const
 {
     if (FSorted) {
-        auto it = std::upper_bound(FPoints.begin(), FPoints.end(), X, [](double V, const TDPoint& P) { return V < P.x; });
+        auto it =
+            std::upper_bound(FPoints.begin(), FPoints.end(), X, [](double V, const TDPoint& P) { return V < P.x; });
         if (it == FPoints.begin()) return -1;
         const double x = std::prev(it)->x;
-        return static_cast<int>(std::lower_bound(FPoints.begin(), it, x, [](const TDPoint& P, double V) { return P.x < V; }) -
-                                FPoints.begin());
+        return static_cast<int>(
+            std::lower_bound(FPoints.begin(), it, x, [](const TDPoint& P, double V) { return P.x < V; }) -
+            FPoints.begin());
     }
     int best = -1;
     double distance = NoExtent;
@@ -268,7 +277,8 @@ int TKvLineSeries::LowerBoundIndex(double X) const
 int TKvLineSeries::UpperBoundIndex(double X) const
 {
     if (FSorted) {
-        auto it = std::lower_bound(FPoints.begin(), FPoints.end(), X, [](const TDPoint& P, double V) { return P.x < V; });
+        auto it =
+            std::lower_bound(FPoints.begin(), FPoints.end(), X, [](const TDPoint& P, double V) { return P.x < V; });
         return it == FPoints.end() ? -1 : static_cast<int>(it - FPoints.begin());
     }
     int best = -1;
@@ -347,8 +357,10 @@ double TKvLineSeries::X2Y(double X)
     const int lower = LowerBoundIndex(X);
     if (lower < 0) return FPoints.front().y;
     int next;
-    if (FTypeDependence == tdPoints) next = UpperBoundIndex(X);
-    else next = lower + 1 < GetCount() ? lower + 1 : -1;
+    if (FTypeDependence == tdPoints)
+        next = UpperBoundIndex(X);
+    else
+        next = lower + 1 < GetCount() ? lower + 1 : -1;
     const TDPoint& a = FPoints[static_cast<size_t>(lower)];
     if (next < 0) return a.y;
     const TDPoint& b = FPoints[static_cast<size_t>(next)];
@@ -464,7 +476,8 @@ void TKvLineSeries::BuildCurve()
         FCurve.resize(static_cast<size_t>(std::max(made, 0)));
         for (size_t i = 0; i < FCurve.size(); ++i) FCurve[i] = TDPoint{outX[i], outY[i]};
     }
-    FCurveSorted = std::is_sorted(FCurve.begin(), FCurve.end(), [](const TDPoint& A, const TDPoint& B) { return A.x < B.x; });
+    FCurveSorted =
+        std::is_sorted(FCurve.begin(), FCurve.end(), [](const TDPoint& A, const TDPoint& B) { return A.x < B.x; });
     FCurveVersion = FPointsVersion;
     FCurveOrder = FSplineOrder;
     FCurveStep = FSplineStep;
@@ -486,8 +499,10 @@ void TKvLineSeries::DrawPath(TCanvas* Canvas, const TMapping& Map, const std::ve
         last = std::min(last, static_cast<int>(hi - Path.begin()));
     }
     Canvas->Pen()->Assign(*FPen);
-    if (shapes || OnDrawPoint) DrawPointByPoint(Canvas, Map, Path, first, last);
-    else if (FJoinPoints) DrawPolyline(Canvas, Map, Path, first, last);
+    if (shapes || OnDrawPoint)
+        DrawPointByPoint(Canvas, Map, Path, first, last);
+    else if (FJoinPoints)
+        DrawPolyline(Canvas, Map, Path, first, last);
 }
 
 // Lines only: cut to the box, gathered into runs, each drawn in one call.
@@ -533,8 +548,8 @@ void TKvLineSeries::DrawPolyline(TCanvas* Canvas, const TMapping& Map, const std
 
 // With point shapes or the point event every point is visited in order, as the shapes
 // lie over the lines drawn before them.
-void TKvLineSeries::DrawPointByPoint(TCanvas* Canvas, const TMapping& Map, const std::vector<TDPoint>& Path,
-                                     int First, int Last)
+void TKvLineSeries::DrawPointByPoint(TCanvas* Canvas, const TMapping& Map, const std::vector<TDPoint>& Path, int First,
+                                     int Last)
 {
     const bool shapes = FTypePoints != tpNone && FShapeSize > 0;
     TDoublePoint previous = Map(Path[static_cast<size_t>(First)]);
@@ -584,13 +599,26 @@ void TKvLineSeries::DrawShapePoint(TCanvas* Canvas, int X, int Y)
         line(x1, Y, x2, Y);
     };
     switch (FTypePoints) {
-    case tpNone: break;
-    case tpSquare: Canvas->Rectangle(x1, y1, x2, y2); break;
-    case tpCircle: Canvas->Ellipse(x1, y1, x2, y2); break;
-    case tpTriangle: Canvas->Polygon({{X, y1}, {x1, y2}, {x2, y2}}); break;
-    case tpDownTriangle: Canvas->Polygon({{X, y2}, {x1, y1}, {x2, y1}}); break;
-    case tpCross: cross(); break;
-    case tpDiagonalCross: diagonalCross(); break;
+    case tpNone:
+        break;
+    case tpSquare:
+        Canvas->Rectangle(x1, y1, x2, y2);
+        break;
+    case tpCircle:
+        Canvas->Ellipse(x1, y1, x2, y2);
+        break;
+    case tpTriangle:
+        Canvas->Polygon({{X, y1}, {x1, y2}, {x2, y2}});
+        break;
+    case tpDownTriangle:
+        Canvas->Polygon({{X, y2}, {x1, y1}, {x2, y1}});
+        break;
+    case tpCross:
+        cross();
+        break;
+    case tpDiagonalCross:
+        diagonalCross();
+        break;
     case tpStar:
         diagonalCross();
         cross();
@@ -615,7 +643,8 @@ TKvLineSeries* TKvChartLineSeries::Add()
 
 TKvLineSeries* TKvChartLineSeries::GetItem(int Index) const
 {
-    if (Index < 0 || Index >= Count()) throw std::out_of_range("List index out of bounds (" + std::to_string(Index) + ")");
+    if (Index < 0 || Index >= Count())
+        throw std::out_of_range("List index out of bounds (" + std::to_string(Index) + ")");
     return FItems[static_cast<size_t>(Index)].get();
 }
 

@@ -17,8 +17,15 @@ class TKvChartLineSeries;
 class TKvLineSeries;
 
 enum TKvTypePoints {
-    tpNone = 0, tpSquare = 1, tpCircle = 2, tpTriangle = 3, tpDownTriangle = 4, tpCross = 5,
-    tpDiagonalCross = 6, tpStar = 7, tpDiamond = 8
+    tpNone = 0,
+    tpSquare = 1,
+    tpCircle = 2,
+    tpTriangle = 3,
+    tpDownTriangle = 4,
+    tpCross = 5,
+    tpDiagonalCross = 6,
+    tpStar = 7,
+    tpDiamond = 8
 };
 // tdLinear keeps the points in x order, tdPoints in the order added.
 enum TKvTypeDependence { tdLinear = 0, tdPoints = 1 };

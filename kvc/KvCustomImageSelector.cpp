@@ -39,10 +39,7 @@ TRect TKvRect::GetRect() const
 double TKvRect::Width() const { return std::fabs(Right - Left); }
 double TKvRect::Height() const { return std::fabs(Bottom - Top); }
 
-bool TKvRect::PtInRect(const TDPoint& P) const
-{
-    return Left <= P.x && P.x <= Right && Top <= P.y && P.y <= Bottom;
-}
+bool TKvRect::PtInRect(const TDPoint& P) const { return Left <= P.x && P.x <= Right && Top <= P.y && P.y <= Bottom; }
 
 void TKvRect::Correct()
 {
@@ -212,8 +209,10 @@ void TKvCustomImageSelector::Paint()
 
 void TKvCustomImageSelector::RepaintWinControl()
 {
-    if (auto* image = dynamic_cast<TKvBufferedImage*>(FWinControl)) image->Display();
-    else if (FWinControl) FWinControl->Repaint();
+    if (auto* image = dynamic_cast<TKvBufferedImage*>(FWinControl))
+        image->Display();
+    else if (FWinControl)
+        FWinControl->Repaint();
 }
 
 bool TKvCustomImageSelector::WndProc(TMessage& Message)
@@ -464,7 +463,8 @@ void TKvCustomImageSelector::SetCursor(TCursor Cursor) const
     if (FWinControl) SetControlCursor(FWinControl, Cursor);
 }
 
-void TKvCustomImageSelector::DrawMarker(TCanvas* Canvas, const TPoint& Centre, TColor Border, TColor Fill, int Size) const
+void TKvCustomImageSelector::DrawMarker(TCanvas* Canvas, const TPoint& Centre, TColor Border, TColor Fill,
+                                        int Size) const
 {
     Canvas->Pen()->SetColor(Border);
     Canvas->Brush()->SetStyle(bsSolid);

@@ -148,8 +148,8 @@ protected:
     // ---- Shared by the concrete selectors ----
     // The handles a drag protocol works with.
     struct TDragHandles {
-        int BodyKind = -1;                  // the kind that moves the whole shape (-1: none)
-        TShiftState MoveState = 0;          // the shift state that starts a move of the body
+        int BodyKind = -1;          // the kind that moves the whole shape (-1: none)
+        TShiftState MoveState = 0;  // the shift state that starts a move of the body
         std::function<int(int X, int Y)> HitTest;
         std::function<TCursor(int Kind)> CursorOf;
         std::function<void(int Kind, int X, int Y)> Move;

@@ -94,22 +94,30 @@ TKvCustomFlatEdit::TKvCustomFlatEdit(TComponent* Owner) : TCustomEdit(Owner)
 TColor TKvCustomFlatEdit::GetColors(int Index) const
 {
     switch (Index) {
-    case 0: return FColorFocused;
-    case 1: return FColorBorder;
-    default: return FColorFlat;
+    case 0:
+        return FColorFocused;
+    case 1:
+        return FColorBorder;
+    default:
+        return FColorFlat;
     }
 }
 
 void TKvCustomFlatEdit::SetColors(int Index, TColor Value)
 {
     switch (Index) {
-    case 0: FColorFocused = Value; break;
-    case 1: FColorBorder = Value; break;
+    case 0:
+        FColorFocused = Value;
+        break;
+    case 1:
+        FColorBorder = Value;
+        break;
     case 2:
         FColorFlat = Value;
         ParentColor = false;
         break;
-    default: return;
+    default:
+        return;
     }
     RedrawBorder();
 }
@@ -249,9 +257,12 @@ int TKvEdit::GetValueInt() const
         int value = 0;
         return TypedParseInt(GetText(), value) ? value : DefaultInt();
     }
-    case tvHexadecimal: return TypedHexValue(GetText());
-    case tvFloat: return TypedTruncToInt(GetValueFloat());
-    default: return 0;
+    case tvHexadecimal:
+        return TypedHexValue(GetText());
+    case tvFloat:
+        return TypedTruncToInt(GetValueFloat());
+    default:
+        return 0;
     }
 }
 
@@ -263,8 +274,10 @@ double TKvEdit::GetValueFloat() const
         return TryStrToFloat(GetText(), value) ? value : DefaultFloat();
     }
     case tvDecimal:
-    case tvHexadecimal: return GetValueInt();
-    default: return 0;
+    case tvHexadecimal:
+        return GetValueInt();
+    default:
+        return 0;
     }
 }
 
@@ -311,8 +324,10 @@ void TKvEdit::SetValueInt(int Value)
 void TKvEdit::InitFloat(double Value)
 {
     CheckValueRange(Value);
-    if (FTypeValue == tvHexadecimal) SetText(TypedHexText(TypedTruncToInt(Value)));
-    else SetText(FloatToStrF(Value, FloatFormat, FloatPrecision, FloatDigits));
+    if (FTypeValue == tvHexadecimal)
+        SetText(TypedHexText(TypedTruncToInt(Value)));
+    else
+        SetText(FloatToStrF(Value, FloatFormat, FloatPrecision, FloatDigits));
 }
 
 void TKvEdit::SetValueFloat(double Value)
@@ -332,8 +347,10 @@ void TKvEdit::DoEnterValue()
     if (!GetModified()) return;
     if (FTypeValue != tvString) {
         if (GetText().empty()) SetText(DefaultValue.empty() ? "0" : DefaultValue);
-        if (FTypeValue == tvFloat) SetValueFloat(GetValueFloat());
-        else SetValueInt(GetValueInt());
+        if (FTypeValue == tvFloat)
+            SetValueFloat(GetValueFloat());
+        else
+            SetValueInt(GetValueInt());
     }
     SetModified(false);
 }
@@ -388,7 +405,8 @@ void TKvEdit::KeyPress(char& Key)
         TKvFlatEdit::KeyPress(Key);
         return;
     }
-    if (FTypeValue != tvString) Key = FilterTypedKey(Key, GetText(), GetSelStart(), FTypeValue, FSigned, FDecimalSeparator);
+    if (FTypeValue != tvString)
+        Key = FilterTypedKey(Key, GetText(), GetSelStart(), FTypeValue, FSigned, FDecimalSeparator);
     if (Key == '\r') {
         DoEnterValue();
         SelectAll();
@@ -406,8 +424,10 @@ void TKvEdit::KeyDown(WORD& Key, TShiftState Shift)
     // The edit's own handling of the arrow would move the caret again.
     Key = 0;
     if (step == 0) return;
-    if (FTypeValue == tvDecimal || FTypeValue == tvHexadecimal) SetValueInt(TypedTruncToInt(GetValueInt() + step));
-    else if (FTypeValue == tvFloat) SetValueFloat(GetValueFloat() + step);
+    if (FTypeValue == tvDecimal || FTypeValue == tvHexadecimal)
+        SetValueInt(TypedTruncToInt(GetValueInt() + step));
+    else if (FTypeValue == tvFloat)
+        SetValueFloat(GetValueFloat() + step);
     SetSelStart(0);
 }
 

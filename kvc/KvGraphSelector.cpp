@@ -12,10 +12,7 @@ TKvGraphSelectors::TKvGraphSelectors(TKvAxisImage* Image)
 {
 }
 
-TKvGraphSelector* TKvGraphSelectors::Add()
-{
-    return static_cast<TKvGraphSelector*>(TCollection::Add());
-}
+TKvGraphSelector* TKvGraphSelectors::Add() { return static_cast<TKvGraphSelector*>(TCollection::Add()); }
 
 TKvGraphSelector* TKvGraphSelectors::GetItem(int Index) const
 {

@@ -12,15 +12,20 @@ constexpr int Margin = 3;
 TTextLayout LayoutAlongBand(TAlignment Alignment)
 {
     switch (Alignment) {
-    case taRightJustify: return tlTop;
-    case taCenter: return tlCenter;
-    default: return tlBottom;
+    case taRightJustify:
+        return tlTop;
+    case taCenter:
+        return tlCenter;
+    default:
+        return tlBottom;
     }
 }
 }  // namespace
 
 TKvGroupBox::TKvGroupBox(TComponent* Owner)
-    : TCustomControl(Owner), FBorderPen(std::make_unique<TPen>()), FCaptionPen(std::make_unique<TPen>()),
+    : TCustomControl(Owner),
+      FBorderPen(std::make_unique<TPen>()),
+      FCaptionPen(std::make_unique<TPen>()),
       FCaptionFont(std::make_unique<TFont>())
 {
     FBorderPen->SetColor(RGB(160, 150, 131));
@@ -33,10 +38,7 @@ TKvGroupBox::TKvGroupBox(TComponent* Owner)
     SetBounds(0, 0, 185, 105);
 }
 
-void TKvGroupBox::Changed()
-{
-    Invalidate();
-}
+void TKvGroupBox::Changed() { Invalidate(); }
 
 void TKvGroupBox::SetCaptionAlignment(TAlignment Value)
 {
@@ -101,11 +103,20 @@ void TKvGroupBox::SetExpanded(bool Value)
         const int s = FCaptionSize;
         TRect b = FSavedBounds;
         switch (FCaptionPosition) {
-        case cpTop: b.Bottom = b.Top + s; break;
-        case cpLeft: b.Right = b.Left + s; break;
-        case cpBottom: b.Top = b.Bottom - s; break;
-        case cpRight: b.Left = b.Right - s; break;
-        default: break;
+        case cpTop:
+            b.Bottom = b.Top + s;
+            break;
+        case cpLeft:
+            b.Right = b.Left + s;
+            break;
+        case cpBottom:
+            b.Top = b.Bottom - s;
+            break;
+        case cpRight:
+            b.Left = b.Right - s;
+            break;
+        default:
+            break;
         }
         SetBounds(b.Left, b.Top, b.Width(), b.Height());
     } else {
@@ -120,11 +131,20 @@ TRect TKvGroupBox::AlignArea() const
     TRect r = TCustomControl::AlignArea();
     if (FCaptionWidth == cwLine) {
         switch (FCaptionPosition) {
-        case cpTop: r.Top += FCaptionSize; break;
-        case cpLeft: r.Left += FCaptionSize; break;
-        case cpRight: r.Right -= FCaptionSize; break;
-        case cpBottom: r.Bottom -= FCaptionSize; break;
-        default: break;
+        case cpTop:
+            r.Top += FCaptionSize;
+            break;
+        case cpLeft:
+            r.Left += FCaptionSize;
+            break;
+        case cpRight:
+            r.Right -= FCaptionSize;
+            break;
+        case cpBottom:
+            r.Bottom -= FCaptionSize;
+            break;
+        default:
+            break;
         }
     }
     const int inset = FCaptionPen->GetWidth();
@@ -172,18 +192,25 @@ void TKvGroupBox::Paint()
     FButtonRect = Rect(0, 0, s - 4, s - 4);
     FBandRect = TRect{};
     switch (FCaptionPosition) {
-    case cpTop: DrawHorizontalBand(canvas, Rect(0, 0, w, s), Rect(Margin, 0, w - Margin, s), Point(0, 0)); break;
+    case cpTop:
+        DrawHorizontalBand(canvas, Rect(0, 0, w, s), Rect(Margin, 0, w - Margin, s), Point(0, 0));
+        break;
     case cpBottom:
         DrawHorizontalBand(canvas, Rect(0, h - s, w, h), Rect(Margin, h - s, w - Margin, h), Point(0, h - s));
         break;
-    case cpLeft: DrawVerticalBand(canvas, Rect(0, 0, s, h), Rect(0, Margin, s, h - Margin), Point(0, 0)); break;
+    case cpLeft:
+        DrawVerticalBand(canvas, Rect(0, 0, s, h), Rect(0, Margin, s, h - Margin), Point(0, 0));
+        break;
     case cpRight:
         DrawVerticalBand(canvas, Rect(w - s, 0, w, h), Rect(w - s, Margin, w, h - Margin), Point(w - s, 0));
         break;
-    default: break;
+    default:
+        break;
     }
-    if (FButtonPosition != bpNone) DrawButton(canvas);
-    else FButtonRect = TRect{};
+    if (FButtonPosition != bpNone)
+        DrawButton(canvas);
+    else
+        FButtonRect = TRect{};
     FBuffer.CopyTo(Canvas());
 }
 
@@ -196,8 +223,12 @@ void TKvGroupBox::DrawHorizontalBand(TCanvas* Canvas, TRect Band, TRect Text, TP
     const int t = Canvas->TextWidth(caption);
     if (FCaptionWidth == cwAutosize) {
         switch (FCaptionAlignment) {
-        case taLeftJustify: Band.Right = Text.Left + t + Margin; break;
-        case taRightJustify: Band.Left = Text.Right - Margin - t; break;
+        case taLeftJustify:
+            Band.Right = Text.Left + t + Margin;
+            break;
+        case taRightJustify:
+            Band.Left = Text.Right - Margin - t;
+            break;
         case taCenter:
             Band.Left = (Text.Left + Text.Right) / 2 - t / 2 - Margin;
             Band.Right = Band.Left + t + 2 * Margin;
@@ -205,8 +236,12 @@ void TKvGroupBox::DrawHorizontalBand(TCanvas* Canvas, TRect Band, TRect Text, TP
         }
     } else if (FCaptionWidth == cwFixed) {
         switch (FCaptionAlignment) {
-        case taLeftJustify: Band.Right = Band.Left + f; break;
-        case taRightJustify: Band.Left = Band.Right - f; break;
+        case taLeftJustify:
+            Band.Right = Band.Left + f;
+            break;
+        case taRightJustify:
+            Band.Left = Band.Right - f;
+            break;
         case taCenter:
             Band.Left = (Band.Left + Band.Right) / 2 - f / 2;
             Band.Right = Band.Left + f;
@@ -234,8 +269,12 @@ void TKvGroupBox::DrawVerticalBand(TCanvas* Canvas, TRect Band, TRect Text, TPoi
     const int t = Canvas->TextWidth(caption);
     if (FCaptionWidth == cwAutosize) {
         switch (FCaptionAlignment) {
-        case taLeftJustify: Band.Top = Text.Bottom - Margin - t; break;
-        case taRightJustify: Band.Bottom = Text.Top + t + Margin; break;
+        case taLeftJustify:
+            Band.Top = Text.Bottom - Margin - t;
+            break;
+        case taRightJustify:
+            Band.Bottom = Text.Top + t + Margin;
+            break;
         case taCenter:
             Band.Top = (Text.Top + Text.Bottom) / 2 - t / 2 - Margin;
             Band.Bottom = Band.Top + t + 2 * Margin;
@@ -243,8 +282,12 @@ void TKvGroupBox::DrawVerticalBand(TCanvas* Canvas, TRect Band, TRect Text, TPoi
         }
     } else if (FCaptionWidth == cwFixed) {
         switch (FCaptionAlignment) {
-        case taLeftJustify: Band.Top = Band.Bottom - f; break;
-        case taRightJustify: Band.Bottom = Text.Top + f; break;
+        case taLeftJustify:
+            Band.Top = Band.Bottom - f;
+            break;
+        case taRightJustify:
+            Band.Bottom = Text.Top + f;
+            break;
         case taCenter:
             Band.Top = Band.Top + Text.Height() / 2 - f / 2;
             Band.Bottom = Band.Top + f;

@@ -100,8 +100,8 @@ void TKvLineSelector::Draw(TCanvas* Canvas)
     TBrush savedBrush;
     savedBrush.Assign(*Canvas->Brush());
     if (FPenStripy) {
-        DrawStripyLine(Canvas, float(p1.x), float(p1.y), float(p2.x), float(p2.y), FPenStripyLineWidth, FPenStripyTickLen,
-                       FPen->GetColor(), FPenBackColor);
+        DrawStripyLine(Canvas, float(p1.x), float(p1.y), float(p2.x), float(p2.y), FPenStripyLineWidth,
+                       FPenStripyTickLen, FPen->GetColor(), FPenBackColor);
     } else {
         Canvas->Pen()->Assign(*FPen);
         Canvas->Brush()->SetColor(FPenBackColor);

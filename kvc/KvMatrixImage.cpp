@@ -19,16 +19,20 @@ template <class T>
 TWide<T> Widen(T Value)
 {
     // A plain char is a signed 8-bit element whatever the platform's char is.
-    if constexpr (std::is_same_v<T, char>) return static_cast<signed char>(Value);
-    else return Value;
+    if constexpr (std::is_same_v<T, char>)
+        return static_cast<signed char>(Value);
+    else
+        return Value;
 }
 
 // Elements without a value (NaN, infinities) take no part in the stretch of the grey scale.
 template <class T>
 bool Measurable(T Value)
 {
-    if constexpr (std::is_floating_point_v<T>) return std::isfinite(Value);
-    else return true;
+    if constexpr (std::is_floating_point_v<T>)
+        return std::isfinite(Value);
+    else
+        return true;
 }
 
 // The grey level of an element Offset above the smallest, in a stretch of Range. A
@@ -112,8 +116,10 @@ void TKvMatrixImage::ConvertElements(const T* Data, int Width, int Height, TPoin
         for (int j = firstColumn; j < endColumn; ++j) {
             const int column = Origin.x + j;
             const TWide<T> v = Widen(elements[j]);
-            if (handler) OnGetValueColor(this, column, row, static_cast<double>(v), red, green, blue);
-            else red = green = blue = GreyLevel(static_cast<double>(v - smallest), range);
+            if (handler)
+                OnGetValueColor(this, column, row, static_cast<double>(v), red, green, blue);
+            else
+                red = green = blue = GreyLevel(static_cast<double>(v - smallest), range);
             std::uint8_t* pixel = line + 3 * static_cast<std::size_t>(column);
             pixel[0] = blue;
             pixel[1] = green;

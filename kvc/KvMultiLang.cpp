@@ -14,7 +14,8 @@ bool TKvMultiLang::CheckLangFile()
         return true;
     }
     // Emptying the name keeps the last file in use.
-    if (!LangFileName.empty() && FReader->FileName() != LangFileName) FReader = std::make_unique<TIniFile>(LangFileName);
+    if (!LangFileName.empty() && FReader->FileName() != LangFileName)
+        FReader = std::make_unique<TIniFile>(LangFileName);
     return true;
 }
 

@@ -27,8 +27,7 @@ TKvMultiSliderItem::TKvMultiSliderItem(TCollection* Collection) : TCollectionIte
     DoChange();
 }
 
-TKvMultiSliderItem::TKvMultiSliderItem(const TKvMultiSliderItem& Source)
-    : TKvMultiSliderItem(Source.GetCollection())
+TKvMultiSliderItem::TKvMultiSliderItem(const TKvMultiSliderItem& Source) : TKvMultiSliderItem(Source.GetCollection())
 {
     Assign(&Source);
 }
@@ -197,10 +196,14 @@ TRect TKvMultiSlider::TrackRect() const
     const int o = sliderWidth > bandWidth ? (sliderWidth - bandWidth) / 2 : 0;
     const int w = ClientWidth(), h = ClientHeight();
     switch (FOrientation) {
-    case msoTop: return Rect(r, o, w - r, o + bandWidth);
-    case msoBottom: return Rect(r, h - o - bandWidth, w - r, h - o);
-    case msoRight: return Rect(w - o - bandWidth, r, w - o, h - r);
-    default: return Rect(o, r, o + bandWidth, h - r);
+    case msoTop:
+        return Rect(r, o, w - r, o + bandWidth);
+    case msoBottom:
+        return Rect(r, h - o - bandWidth, w - r, h - o);
+    case msoRight:
+        return Rect(w - o - bandWidth, r, w - o, h - r);
+    default:
+        return Rect(o, r, o + bandWidth, h - r);
     }
 }
 
@@ -213,8 +216,10 @@ double TKvMultiSlider::Fraction(double Pos) const
 void TKvMultiSlider::BringIntoRange(TKvMultiSliderItem* Item)
 {
     const double pos = Item->GetPos();
-    if (pos < FRange[0]) Item->SetInternalPos(FRange[0]);
-    else if (pos > FRange[1]) Item->SetInternalPos(FRange[1]);
+    if (pos < FRange[0])
+        Item->SetInternalPos(FRange[0]);
+    else if (pos > FRange[1])
+        Item->SetInternalPos(FRange[1]);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -241,8 +246,8 @@ void TKvMultiSlider::Paint()
         if (FColors[1] != FColors[6] && FSliders->Count() >= 2) PaintBandDifference(canvas, track);
     }
     DrawSliderTicks(canvas, track, horizontal, FRange[1] - FRange[0], FRange[2], FExtents[3],
-                    FOrientation == msoTop || FOrientation == msoLeft, FOrientation == msoBottom || FOrientation == msoRight,
-                    FColors[3]);
+                    FOrientation == msoTop || FOrientation == msoLeft,
+                    FOrientation == msoBottom || FOrientation == msoRight, FColors[3]);
     if (OnBeforeDrawSliders) OnBeforeDrawSliders(canvas, track);
 
     // The first thumb is drawn last, so it lies on top.
@@ -274,8 +279,10 @@ void TKvMultiSlider::PaintBandDifference(TCanvas* Canvas, const TRect& Track)
     const int from = std::min(at[0], at[1]), to = std::max(at[0], at[1]);
     Canvas->Pen()->SetColor(FColors[6]);
     Canvas->Brush()->SetColor(FColors[6]);
-    if (horizontal) Canvas->Rectangle(from, FBandRect.Top + 1, to, FBandRect.Bottom - 1);
-    else Canvas->Rectangle(FBandRect.Left + 1, from, FBandRect.Right - 1, to);
+    if (horizontal)
+        Canvas->Rectangle(from, FBandRect.Top + 1, to, FBandRect.Bottom - 1);
+    else
+        Canvas->Rectangle(FBandRect.Left + 1, from, FBandRect.Right - 1, to);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -70,7 +70,10 @@ public:
     TKvMultiSlider* Owner() const { return FOwner; }
     // Reports a change of an item or of the collection to OnChange.
     virtual void Change(TObject* Sender);
-    TKvMultiSliderItem* GetItem(int Index) const { return static_cast<TKvMultiSliderItem*>(TCollection::GetItem(Index)); }
+    TKvMultiSliderItem* GetItem(int Index) const
+    {
+        return static_cast<TKvMultiSliderItem*>(TCollection::GetItem(Index));
+    }
     // Takes Source's values into the item at Index.
     void SetItem(int Index, const TKvMultiSliderItem* Source) { GetItem(Index)->Assign(Source); }
     TKvMultiSliderItem* Add() { return static_cast<TKvMultiSliderItem*>(TCollection::Add()); }

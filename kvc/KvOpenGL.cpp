@@ -6,13 +6,10 @@ namespace KVC {
 
 namespace {
 constexpr DWORD FlagValues[] = {PFD_GENERIC_ACCELERATED, PFD_GENERIC_FORMAT, PFD_NEED_PALETTE,
-                                PFD_NEED_SYSTEM_PALETTE, PFD_STEREO, PFD_SWAP_LAYER_BUFFERS};
+                                PFD_NEED_SYSTEM_PALETTE, PFD_STEREO,         PFD_SWAP_LAYER_BUFFERS};
 }
 
-TKvOpenGL::TKvOpenGL(TComponent* Owner) : TComponent(Owner), FMemoryDC(CreateCompatibleDC(nullptr))
-{
-    FDC = FMemoryDC;
-}
+TKvOpenGL::TKvOpenGL(TComponent* Owner) : TComponent(Owner), FMemoryDC(CreateCompatibleDC(nullptr)) { FDC = FMemoryDC; }
 
 TKvOpenGL::~TKvOpenGL()
 {
@@ -92,9 +89,6 @@ void TKvOpenGL::Draw(TCanvas* Canvas, const TRect& Rect)
 
 void TKvOpenGL::CopyTo(TBitmap* Bitmap) { CopyDCPictureToBitmap(FMemoryDC, Bitmap); }
 
-bool TKvOpenGL::PanelShareLists(const TKvOpenGL* Other) const
-{
-    return Other && wglShareLists(FRC, Other->FRC);
-}
+bool TKvOpenGL::PanelShareLists(const TKvOpenGL* Other) const { return Other && wglShareLists(FRC, Other->FRC); }
 
 }  // namespace KVC

@@ -11,8 +11,12 @@ class TKvOpenGL : public TComponent, public TOpenGLServices {
 public:
     // Extra pixel-format flags; drawing to a bitmap with GDI and OpenGL is always asked for.
     enum TPFDFlags {
-        f_PFD_GENERIC_ACCELERATED, f_PFD_GENERIC_FORMAT, f_PFD_NEED_PALETTE,
-        f_PFD_NEED_SYSTEM_PALETTE, f_PFD_STEREO, f_PFD_SWAP_LAYER_BUFFERS
+        f_PFD_GENERIC_ACCELERATED,
+        f_PFD_GENERIC_FORMAT,
+        f_PFD_NEED_PALETTE,
+        f_PFD_NEED_SYSTEM_PALETTE,
+        f_PFD_STEREO,
+        f_PFD_SWAP_LAYER_BUFFERS
     };
 
     explicit TKvOpenGL(TComponent* Owner);

@@ -14,8 +14,8 @@ enum TKvPaletteBarOrientation { pboVertical = 0, pboHorizontal = 1 };
 
 // Colour at RelativeHeight (0 .. 1) of the scale. The three bytes arrive holding the
 // previous line's colour, so a handler sets all three.
-using TKvGetBarColorEvent =
-    std::function<void(TObject* Sender, double RelativeHeight, std::uint8_t& ARed, std::uint8_t& AGreen, std::uint8_t& ABlue)>;
+using TKvGetBarColorEvent = std::function<void(TObject* Sender, double RelativeHeight, std::uint8_t& ARed,
+                                               std::uint8_t& AGreen, std::uint8_t& ABlue)>;
 
 class TKvPaletteBar : public TKvAxisImage {
 public:

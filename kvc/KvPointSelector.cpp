@@ -45,7 +45,10 @@ TKvSelectorPointsItem* TKvSelectorPointsCollection::GetItem(int Index) const
     return static_cast<TKvSelectorPointsItem*>(TCollection::GetItem(Index));
 }
 
-TKvSelectorPointsItem* TKvSelectorPointsCollection::Add() { return static_cast<TKvSelectorPointsItem*>(TCollection::Add()); }
+TKvSelectorPointsItem* TKvSelectorPointsCollection::Add()
+{
+    return static_cast<TKvSelectorPointsItem*>(TCollection::Add());
+}
 
 // ---- TKvPointSelector -------------------------------------------------------------------
 

@@ -108,13 +108,18 @@ int TKvPropItem::GetValueInt() const
     switch (FValueType) {
     case pivtDec: {
         int value = 0;
-        if (!KVC::TypedParseInt(FValueStr, value)) throw EConvertError("'" + FValueStr + "' is not a valid integer value");
+        if (!KVC::TypedParseInt(FValueStr, value))
+            throw EConvertError("'" + FValueStr + "' is not a valid integer value");
         return value;
     }
-    case pivtHex: return KVC::TypedHexValue(FValueStr);
-    case pivtFloat: return RoundedInt(GetValueFloat());
-    case pivtBool: return GetValueBool() ? 1 : 0;
-    default: return 0;
+    case pivtHex:
+        return KVC::TypedHexValue(FValueStr);
+    case pivtFloat:
+        return RoundedInt(GetValueFloat());
+    case pivtBool:
+        return GetValueBool() ? 1 : 0;
+    default:
+        return 0;
     }
 }
 
@@ -122,10 +127,14 @@ double TKvPropItem::GetValueFloat() const
 {
     switch (FValueType) {
     case pivtDec:
-    case pivtHex: return GetValueInt();
-    case pivtFloat: return KVC::ParseFloatText(FValueStr);
-    case pivtBool: return GetValueBool() ? 1 : 0;
-    default: return 0;
+    case pivtHex:
+        return GetValueInt();
+    case pivtFloat:
+        return KVC::ParseFloatText(FValueStr);
+    case pivtBool:
+        return GetValueBool() ? 1 : 0;
+    default:
+        return 0;
     }
 }
 
@@ -134,19 +143,30 @@ bool TKvPropItem::GetValueBool() const
     switch (FValueType) {
     case pivtDec:
     case pivtHex:
-    case pivtFloat: return GetValueInt() != 0;
-    case pivtBool: return FValueStr == (FListAdmissibleValues.Count() >= 2 ? FListAdmissibleValues[1] : std::string("true"));
-    default: return false;
+    case pivtFloat:
+        return GetValueInt() != 0;
+    case pivtBool:
+        return FValueStr == (FListAdmissibleValues.Count() >= 2 ? FListAdmissibleValues[1] : std::string("true"));
+    default:
+        return false;
     }
 }
 
 void TKvPropItem::SetValueInt(int Value)
 {
     switch (FValueType) {
-    case pivtHex: SetValueStr(KVC::TypedHexText(Value)); break;
-    case pivtFloat: SetValueFloat(Value); break;
-    case pivtBool: SetValueBool(Value != 0); break;
-    default: SetValueStr(std::to_string(Value)); break;
+    case pivtHex:
+        SetValueStr(KVC::TypedHexText(Value));
+        break;
+    case pivtFloat:
+        SetValueFloat(Value);
+        break;
+    case pivtBool:
+        SetValueBool(Value != 0);
+        break;
+    default:
+        SetValueStr(std::to_string(Value));
+        break;
     }
 }
 
@@ -154,9 +174,15 @@ void TKvPropItem::SetValueFloat(double Value)
 {
     switch (FValueType) {
     case pivtDec:
-    case pivtHex: SetValueInt(RoundedInt(Value)); break;
-    case pivtBool: SetValueBool(Value != 0); break;
-    default: SetValueStr(FloatToStrF(Value, FloatFormat, FloatPrecision, FloatDigits)); break;
+    case pivtHex:
+        SetValueInt(RoundedInt(Value));
+        break;
+    case pivtBool:
+        SetValueBool(Value != 0);
+        break;
+    default:
+        SetValueStr(FloatToStrF(Value, FloatFormat, FloatPrecision, FloatDigits));
+        break;
     }
 }
 
@@ -164,9 +190,15 @@ void TKvPropItem::SetValueBool(bool Value)
 {
     switch (FValueType) {
     case pivtDec:
-    case pivtHex: SetValueInt(Value ? 1 : 0); break;
-    case pivtFloat: SetValueStr(FloatToStrF(Value ? 1 : 0, FloatFormat, FloatPrecision, FloatDigits)); break;
-    default: SetValueStr(BoolText(Value)); break;
+    case pivtHex:
+        SetValueInt(Value ? 1 : 0);
+        break;
+    case pivtFloat:
+        SetValueStr(FloatToStrF(Value ? 1 : 0, FloatFormat, FloatPrecision, FloatDigits));
+        break;
+    default:
+        SetValueStr(BoolText(Value));
+        break;
     }
 }
 
@@ -185,7 +217,9 @@ void TKvPropItem::DoPaintItem(TCanvas* Canvas, const TRect& Row)
     Canvas->Brush()->SetStyle(bsSolid);
     Canvas->Brush()->SetColor(GetParentColor() ? FOwner->GetColorProp(caption ? 1 : 0) : FColor);
     Canvas->FillRect(Rect(Row.Left, Row.Top, Row.Right + 1, Row.Bottom + 1));
-    Canvas->Font()->Assign(!GetParentFont() ? *FFont : caption ? *FOwner->DefaultCaptionFont() : *FOwner->DefaultItemFont());
+    Canvas->Font()->Assign(!GetParentFont() ? *FFont
+                           : caption        ? *FOwner->DefaultCaptionFont()
+                                            : *FOwner->DefaultItemFont());
     const unsigned format = DT_VCENTER | DT_NOPREFIX | (FOwner->GetBoolProp(0) ? DT_WORDBREAK : DT_SINGLELINE);
     TRect area = Rect(Row.Left + 3, Row.Top, Row.Right, Row.Bottom);
     if (caption) {
@@ -293,7 +327,9 @@ void TKvPropEditor::SetIntProp(int Index, int Value)
         ReorderRows();
         break;
     case 1:
-    case 2: FInts[Index] = Value; break;
+    case 2:
+        FInts[Index] = Value;
+        break;
     case 3:
         if (Value != FInts[3]) {
             FreeEdit();
@@ -301,7 +337,8 @@ void TKvPropEditor::SetIntProp(int Index, int Value)
             CreateEditPropControl();
         }
         break;
-    default: return;
+    default:
+        return;
     }
     Invalidate();
 }
@@ -374,7 +411,7 @@ void TKvPropEditor::CreateEditPropControl()
     case pivtDec:
     case pivtHex:
     case pivtFloat:
-        FEdit->SetTypeValue(item->GetValueType() == pivtDec ? KVC::tvDecimal
+        FEdit->SetTypeValue(item->GetValueType() == pivtDec   ? KVC::tvDecimal
                             : item->GetValueType() == pivtHex ? KVC::tvHexadecimal
                                                               : KVC::tvFloat);
         FEdit->SetSigned(item->GetValueType() != pivtHex);
@@ -396,8 +433,10 @@ void TKvPropEditor::CreateEditPropControl()
     // A stored text that does not convert opens the edit at its default value instead
     // of failing the click.
     try {
-        if (item->GetValueType() == pivtFloat) FEdit->SetValueFloat(item->GetValueFloat());
-        else FEdit->SetValueInt(item->GetValueInt());
+        if (item->GetValueType() == pivtFloat)
+            FEdit->SetValueFloat(item->GetValueFloat());
+        else
+            FEdit->SetValueInt(item->GetValueInt());
     } catch (const EConvertError&) {
         FEdit->SetText(FEdit->DefaultValue);
     }

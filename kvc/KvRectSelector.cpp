@@ -27,14 +27,11 @@ constexpr TEdges KindEdges[] = {
     {true, true, true, true},      // body
 };
 
-constexpr TCursor KindCursors[] = {crDefault,  crSizeNWSE, crSizeNESW, crSizeNWSE, crSizeNESW,
-                                   crSizeWE,   crSizeNS,   crSizeWE,   crSizeNS,   crSizeAll};
+constexpr TCursor KindCursors[] = {crDefault, crSizeNWSE, crSizeNESW, crSizeNWSE, crSizeNESW,
+                                   crSizeWE,  crSizeNS,   crSizeWE,   crSizeNS,   crSizeAll};
 }  // namespace
 
-TKvRectSelector::TKvRectSelector(TComponent* Owner)
-    : TKvStrokedSelector(Owner), FValue(std::make_unique<TKvRect>())
-{
-}
+TKvRectSelector::TKvRectSelector(TComponent* Owner) : TKvStrokedSelector(Owner), FValue(std::make_unique<TKvRect>()) {}
 
 TKvRectSelector::~TKvRectSelector() = default;
 

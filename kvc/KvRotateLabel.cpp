@@ -4,10 +4,7 @@
 
 namespace KVC {
 
-TKvRotateLabel::TKvRotateLabel(TComponent* Owner) : TCustomLabel(Owner)
-{
-    Font()->SetName("Arial");
-}
+TKvRotateLabel::TKvRotateLabel(TComponent* Owner) : TCustomLabel(Owner) { Font()->SetName("Arial"); }
 
 void TKvRotateLabel::SetEscapement(int Value)
 {

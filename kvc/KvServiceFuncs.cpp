@@ -21,7 +21,7 @@ double Snap(double Value)
 double SinDeg(double Degrees) { return Snap(std::sin(Degrees * DegToRad)); }
 double CosDeg(double Degrees) { return Snap(std::cos(Degrees * DegToRad)); }
 int Floor(double Value) { return static_cast<int>(std::floor(Value)); }
-}
+}  // namespace
 
 // ---- Text ------------------------------------------------------------------------------
 
@@ -56,10 +56,14 @@ void CalcTextPos(TCanvas* Canvas, const TRect& Rect, TPoint& Pos, int Angle, con
 
     TSize turned;
     CalcTextSize(Canvas, turned, Angle, Text);
-    if (Alignment == taCenter) Pos.x += (Rect.Width() - turned.cx) / 2;
-    else if (Alignment == taRightJustify) Pos.x += Rect.Width() - turned.cx;
-    if (Layout == tlCenter) Pos.y += (Rect.Height() - turned.cy) / 2;
-    else if (Layout == tlBottom) Pos.y += Rect.Height() - turned.cy;
+    if (Alignment == taCenter)
+        Pos.x += (Rect.Width() - turned.cx) / 2;
+    else if (Alignment == taRightJustify)
+        Pos.x += Rect.Width() - turned.cx;
+    if (Layout == tlCenter)
+        Pos.y += (Rect.Height() - turned.cy) / 2;
+    else if (Layout == tlBottom)
+        Pos.y += Rect.Height() - turned.cy;
 }
 
 void DrawAngleText(TCanvas* Canvas, const TPoint& Pos, int Angle, const std::string& Text)
@@ -75,12 +79,12 @@ void DrawAngleText(TCanvas* Canvas, const TPoint& Pos, int Angle, const std::str
     Canvas->Font()->Assign(previous);
 }
 
-void DrawTitleText(TCanvas* Canvas, TRect Rect, TPoint& Pos, int Angle, const std::string& Text,
-                   TAlignment Alignment, TTextLayout Layout)
+void DrawTitleText(TCanvas* Canvas, TRect Rect, TPoint& Pos, int Angle, const std::string& Text, TAlignment Alignment,
+                   TTextLayout Layout)
 {
     if (!Canvas) return;
-    static constexpr unsigned Horizontal[] = {DT_LEFT, DT_RIGHT, DT_CENTER};   // by TAlignment
-    static constexpr unsigned Vertical[] = {DT_TOP, DT_VCENTER, DT_BOTTOM};    // by TTextLayout
+    static constexpr unsigned Horizontal[] = {DT_LEFT, DT_RIGHT, DT_CENTER};  // by TAlignment
+    static constexpr unsigned Vertical[] = {DT_TOP, DT_VCENTER, DT_BOTTOM};   // by TTextLayout
     const unsigned format = DT_SINGLELINE | DT_EXPANDTABS | Horizontal[std::clamp<int>(Alignment, 0, 2)] |
                             Vertical[std::clamp<int>(Layout, 0, 2)];
     CalcTextPos(Canvas, Rect, Pos, Angle, Text, Alignment, Layout);
@@ -97,9 +101,12 @@ void buildKnots(int k, int n, float* Knots)
 {
     if (!Knots || n < k - 1) return;
     for (int i = 0; i <= n + k; ++i) {
-        if (i < k) Knots[i] = 0;
-        else if (i <= n) Knots[i] = static_cast<float>(i - k + 1);
-        else Knots[i] = static_cast<float>(n - k + 2);
+        if (i < k)
+            Knots[i] = 0;
+        else if (i <= n)
+            Knots[i] = static_cast<float>(i - k + 1);
+        else
+            Knots[i] = static_cast<float>(n - k + 2);
     }
 }
 
@@ -127,17 +134,14 @@ namespace {
 // The parameter of point Index: Index times Step, never past the last knot, so that
 // rounding cannot carry the last point beyond the curve (where every basis function is 0
 // and the point would fall to the origin).
-double Parameter(int Index, float Step, double Last)
-{
-    return std::min(static_cast<double>(Index) * Step, Last);
-}
+double Parameter(int Index, float Step, double Last) { return std::min(static_cast<double>(Index) * Step, Last); }
 
 struct TPair {
     const float* In;
     float* Out;
     bool Complete() const { return In && Out; }
 };
-}
+}  // namespace
 
 int BuildBSplineCurve2d(int n, int k, float Step, const float* X, const float* Y, float* OutX, float* OutY)
 {
@@ -174,8 +178,8 @@ int GetCountBSplineSurfacePoints(int nu, int k, float StepU)
     return static_cast<int>(std::floor(last / StepU + 1e-4)) + 1;
 }
 
-int BuildBSplineCurve3d(int nu, int nv, int k, float StepU, float V, const float* X, const float* Y,
-                        const float* Z, float* OutX, float* OutY, float* OutZ)
+int BuildBSplineCurve3d(int nu, int nv, int k, float StepU, float V, const float* X, const float* Y, const float* Z,
+                        float* OutX, float* OutY, float* OutZ)
 {
     const TPair pairs[] = {{X, OutX}, {Y, OutY}, {Z, OutZ}};
     if (k <= 0 || nu <= 0 || nv <= 0 || k > nu || k > nv || !(StepU > 0)) return 0;
@@ -267,7 +271,8 @@ bool ChangeBitmapPixelColor(TBitmap* Bitmap, TColor OldColor, TColor NewColor, c
     const std::uint32_t oldValue = static_cast<std::uint32_t>(ColorToRGB(OldColor));
     const std::uint32_t newValue = static_cast<std::uint32_t>(ColorToRGB(NewColor));
     // Bytes blue, green, red read first byte highest give the colour constant's value.
-    const std::uint8_t newBytes[3] = {std::uint8_t(newValue >> 16), std::uint8_t(newValue >> 8), std::uint8_t(newValue)};
+    const std::uint8_t newBytes[3] = {std::uint8_t(newValue >> 16), std::uint8_t(newValue >> 8),
+                                      std::uint8_t(newValue)};
     const int b = bits / 8;
     for (int y = area.Top; y < area.Bottom; ++y) {
         std::uint8_t* row = Bitmap->ScanLine(y);
@@ -289,7 +294,7 @@ std::uint8_t LowByte(double Value)
     if (!(std::fabs(t) < 9.0e18)) return 0;
     return static_cast<std::uint8_t>(static_cast<std::int64_t>(t) & 0xFF);
 }
-}
+}  // namespace
 
 void ScaleEachByte(std::uint8_t* Bytes, int Count, double Factor)
 {
@@ -308,21 +313,15 @@ std::uint32_t InterpolationColorBytes(std::uint32_t Color1, std::uint32_t Color2
 }
 
 namespace {
-TColor StripeColor(int Counter, TColor Color1, TColor Color2)
-{
-    return Counter % 2 == 0 ? Color1 : Color2;
-}
+TColor StripeColor(int Counter, TColor Color1, TColor Color2) { return Counter % 2 == 0 ? Color1 : Color2; }
 
-bool NotPassed(double P, double Step, double End)
-{
-    return Step >= 0 ? P <= End : P >= End;
-}
+bool NotPassed(double P, double Step, double End) { return Step >= 0 ? P <= End : P >= End; }
 
 void LineToPoint(TCanvas* Canvas, double X, double Y)
 {
     Canvas->LineTo(static_cast<int>(std::trunc(X)), static_cast<int>(std::trunc(Y)));
 }
-}
+}  // namespace
 
 void DrawStripyLine(TCanvas* Canvas, float X1, float Y1, float X2, float Y2, int PenWidth, int StripLength,
                     TColor Color1, TColor Color2)
@@ -349,8 +348,8 @@ void DrawStripyLine(TCanvas* Canvas, float X1, float Y1, float X2, float Y2, int
     Canvas->Pen()->Assign(saved);
 }
 
-void DrawStripyCurve(TCanvas* Canvas, int Count, const TDPoint* Points, int PenWidth, int StripLength,
-                     TColor Color1, TColor Color2)
+void DrawStripyCurve(TCanvas* Canvas, int Count, const TDPoint* Points, int PenWidth, int StripLength, TColor Color1,
+                     TColor Color2)
 {
     if (!Canvas || !Points || PenWidth <= 0 || StripLength <= 0 || Count <= 0) return;
     TPen saved;
@@ -412,7 +411,7 @@ void Reprefix(std::string& Unit, int From, int To)
     if (From != NoPrefix) Unit.erase(0, 1);
     if (To != NoPrefix) Unit.insert(Unit.begin(), Prefixes[To]);
 }
-}
+}  // namespace
 
 double ConvertPhisicalValue(std::string& Unit, char NewPrefix, std::uint8_t Mode)
 {
@@ -425,7 +424,8 @@ double ConvertPhisicalValue(std::string& Unit, char NewPrefix, std::uint8_t Mode
 
 double ConvertPhisicalValue(double& Value, std::string& Unit, std::uint8_t Mode)
 {
-    if (Unit.empty() || Unit[0] == '(' || Unit[0] == '[' || Mode < 1 || Mode > 3 || Value == 0 || Unit == Degree) return 1;
+    if (Unit.empty() || Unit[0] == '(' || Unit[0] == '[' || Mode < 1 || Mode > 3 || Value == 0 || Unit == Degree)
+        return 1;
     const double step = std::pow(1000.0, Mode);
     const int from = PrefixIndex(Unit[0]);
     int index = from;
@@ -476,7 +476,10 @@ double CorrectAxisData(double& Min, double& Max, const std::string& Unit, std::s
 
 TShiftState GetCurShiftState(const TMessage& Message)
 {
-    struct TKeyShift { int Key; TShiftState Shift; };
+    struct TKeyShift {
+        int Key;
+        TShiftState Shift;
+    };
     static constexpr TKeyShift Keys[] = {{0x12, ssAlt}, {0x10, ssShift}, {0x11, ssCtrl}};
     TShiftState state = 0;
     for (const TKeyShift& k : Keys) {

@@ -28,8 +28,8 @@ void CalcTextPos(TCanvas* Canvas, const TRect& Rect, TPoint& Pos, int Angle, con
 void DrawAngleText(TCanvas* Canvas, const TPoint& Pos, int Angle, const std::string& Text);
 // Places Text in Rect: at Angle 0 as single-line formatted text clipped to Rect, otherwise
 // turned from the computed start point. Pos always receives the start point.
-void DrawTitleText(TCanvas* Canvas, TRect Rect, TPoint& Pos, int Angle, const std::string& Text,
-                   TAlignment Alignment, TTextLayout Layout);
+void DrawTitleText(TCanvas* Canvas, TRect Rect, TPoint& Pos, int Angle, const std::string& Text, TAlignment Alignment,
+                   TTextLayout Layout);
 
 // ---- Clamped uniform B-spline of order k (degree k - 1) ---------------------------------
 // n + k + 1 knots for control points 0..n; nothing when n < k - 1.
@@ -45,14 +45,14 @@ int BuildBSplineCurve2d(int n, int k, float Step, const float* X, const float* Y
 int GetCountBSplineSurfacePoints(int nu, int k, float StepU);
 // The line v = V of the surface whose nu x nv control points lie row by row (index
 // row * nu + column). Returns the points written.
-int BuildBSplineCurve3d(int nu, int nv, int k, float StepU, float V, const float* X, const float* Y,
-                        const float* Z, float* OutX, float* OutY, float* OutZ);
+int BuildBSplineCurve3d(int nu, int nv, int k, float StepU, float V, const float* X, const float* Y, const float* Z,
+                        float* OutX, float* OutY, float* OutZ);
 
 // ---- Bitmaps and colours ----------------------------------------------------------------
 // Fills all of Target (its size kept, Source's pixel format taken) from Source by bilinear
 // interpolation in memory row order; false, Target untouched, for refused input.
-bool DoBilinearInterpolation(TBitmap* Source, TBitmap* Target, double ScaleX, double ScaleY,
-                             double OffsetX, double OffsetY);
+bool DoBilinearInterpolation(TBitmap* Source, TBitmap* Target, double ScaleX, double ScaleY, double OffsetX,
+                             double OffsetY);
 // Replaces OldColor by NewColor within Rect (the whole bitmap when null), clipped to the
 // bitmap. 24 and 32-bit bitmaps; on 32-bit pixels the fourth byte is not compared.
 bool ChangeBitmapPixelColor(TBitmap* Bitmap, TColor OldColor, TColor NewColor, const TRect* Rect);
@@ -62,8 +62,8 @@ std::uint32_t InterpolationColorBytes(std::uint32_t Color1, std::uint32_t Color2
 // Two-colour dashed line and polyline; stripes StripLength pixels long.
 void DrawStripyLine(TCanvas* Canvas, float X1, float Y1, float X2, float Y2, int PenWidth, int StripLength,
                     TColor Color1, TColor Color2);
-void DrawStripyCurve(TCanvas* Canvas, int Count, const TDPoint* Points, int PenWidth, int StripLength,
-                     TColor Color1, TColor Color2);
+void DrawStripyCurve(TCanvas* Canvas, int Count, const TDPoint* Points, int PenWidth, int StripLength, TColor Color1,
+                     TColor Color2);
 
 // ---- Physical units: prefixes n, u, m, (none), K, M, G ----------------------------------
 // Re-prefixes Unit with NewPrefix; returns the factor for a value in the old unit.

@@ -8,16 +8,19 @@
 namespace KVC {
 
 namespace {
-constexpr TColor DefaultColors[7] = {RGB(160, 150, 131), clBtnFace, clWhite, RGB(160, 150, 131),
+constexpr TColor DefaultColors[7] = {RGB(160, 150, 131), clBtnFace,          clWhite,           RGB(160, 150, 131),
                                      RGB(128, 128, 128), RGB(160, 150, 131), RGB(247, 222, 156)};
 
 // The caption of a vertical slider reads bottom to top: its alignment becomes a layout.
 TTextLayout VerticalLayout(TAlignment Alignment)
 {
     switch (Alignment) {
-    case taRightJustify: return tlTop;
-    case taCenter: return tlCenter;
-    default: return tlBottom;
+    case taRightJustify:
+        return tlTop;
+    case taCenter:
+        return tlCenter;
+    default:
+        return tlBottom;
     }
 }
 
@@ -91,8 +94,10 @@ void TKvSlider::SetSliderColor(int Index, TColor Value)
 void TKvSlider::SetOrientation(TTrackBarOrientation Value)
 {
     if (!Store(FOrientation, Value)) return;
-    if (Loading()) Invalidate();
-    else SetBounds(GetLeft(), GetTop(), GetHeight(), GetWidth());
+    if (Loading())
+        Invalidate();
+    else
+        SetBounds(GetLeft(), GetTop(), GetHeight(), GetWidth());
 }
 
 void TKvSlider::SetInternalPos(int Value)
@@ -158,8 +163,10 @@ void TKvSlider::MouseMove(TShiftState Shift, int X, int Y)
     const bool over = OverBandOrThumb(X, Y);
     if (over && !FHover) {
         FHover = true;
-        if (AutoFocus) SetFocus();
-        else Invalidate();
+        if (AutoFocus)
+            SetFocus();
+        else
+            Invalidate();
     } else if (!over && FHover) {
         FHover = false;
         Invalidate();
@@ -181,8 +188,10 @@ void TKvSlider::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 bool TKvSlider::DoMouseWheel(TShiftState Shift, int WheelDelta, int X, int Y)
 {
     if (!TCustomControl::DoMouseWheel(Shift, WheelDelta, X, Y)) {
-        if (WheelDelta < 0) DoMouseWheelDown();
-        else if (WheelDelta > 0) DoMouseWheelUp();
+        if (WheelDelta < 0)
+            DoMouseWheelDown();
+        else if (WheelDelta > 0)
+            DoMouseWheelUp();
     }
     return true;
 }
@@ -194,15 +203,28 @@ void TKvSlider::KeyDown(WORD& Key, TShiftState Shift)
 {
     TCustomControl::KeyDown(Key, Shift);
     switch (Key) {
-    case VK_PRIOR: SetPos(FPos + PageSize); break;
-    case VK_NEXT: SetPos(FPos - PageSize); break;
-    case VK_END: SetPos(FMax); break;
-    case VK_HOME: SetPos(FMin); break;
+    case VK_PRIOR:
+        SetPos(FPos + PageSize);
+        break;
+    case VK_NEXT:
+        SetPos(FPos - PageSize);
+        break;
+    case VK_END:
+        SetPos(FMax);
+        break;
+    case VK_HOME:
+        SetPos(FMin);
+        break;
     case VK_LEFT:
-    case VK_DOWN: SetPos(FPos - LineSize); break;
+    case VK_DOWN:
+        SetPos(FPos - LineSize);
+        break;
     case VK_UP:
-    case VK_RIGHT: SetPos(FPos + LineSize); break;
-    default: break;
+    case VK_RIGHT:
+        SetPos(FPos + LineSize);
+        break;
+    default:
+        break;
     }
 }
 
@@ -255,15 +277,17 @@ void TKvSlider::Paint()
         }
         TPoint origin;
         canvas->Brush()->SetStyle(bsClear);
-        if (horizontal) DrawTitleText(canvas, work, origin, 0, caption, FCaptionAlignment, tlTop);
-        else DrawTitleText(canvas, work, origin, 90, caption, taLeftJustify, VerticalLayout(FCaptionAlignment));
+        if (horizontal)
+            DrawTitleText(canvas, work, origin, 0, caption, FCaptionAlignment, tlTop);
+        else
+            DrawTitleText(canvas, work, origin, 90, caption, taLeftJustify, VerticalLayout(FCaptionAlignment));
         canvas->Brush()->SetStyle(bsSolid);
         offset += canvas->TextHeight("0") + (horizontal ? origin.y : origin.x) + 3;
     }
     if (FTickMarks != tmBottomRight) offset += FTickLength + 4;
 
-    const TRect track = horizontal ? Rect(r, offset, width - r, offset + FBandWidth)
-                                   : Rect(offset, r, offset + FBandWidth, height - r);
+    const TRect track =
+        horizontal ? Rect(r, offset, width - r, offset + FBandWidth) : Rect(offset, r, offset + FBandWidth, height - r);
     FBandRect = SliderBandRect(track, horizontal, FShortBand, width, height);
     const bool active = (FHover || FFocused) && GetEnabled();
     canvas->Pen()->SetColor(FColors[0]);
@@ -276,8 +300,8 @@ void TKvSlider::Paint()
     DrawSliderThumb(canvas, FThumbRect, horizontal, at, FColors[5], FColors[4], FColors[6]);
     if (FMax > FMin && FFrequency > 0)
         DrawSliderTicks(canvas, track, horizontal, static_cast<double>(FMax) - FMin, FFrequency, FTickLength,
-                        FTickMarks == tmBottomRight || FTickMarks == tmBoth, FTickMarks == tmTopLeft || FTickMarks == tmBoth,
-                        FColors[3]);
+                        FTickMarks == tmBottomRight || FTickMarks == tmBoth,
+                        FTickMarks == tmTopLeft || FTickMarks == tmBoth, FColors[3]);
     FBuffer.CopyTo(Canvas());
 }
 

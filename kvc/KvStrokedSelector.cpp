@@ -4,7 +4,10 @@
 
 namespace KVC {
 
-TKvStrokedSelector::TKvStrokedSelector(TComponent* Owner) : TKvCustomImageSelector(Owner), FPen(std::make_unique<TPen>()) {}
+TKvStrokedSelector::TKvStrokedSelector(TComponent* Owner)
+    : TKvCustomImageSelector(Owner), FPen(std::make_unique<TPen>())
+{
+}
 
 TKvStrokedSelector::~TKvStrokedSelector() = default;
 

@@ -26,25 +26,28 @@ int IntegerOfText(const std::string& Text, const TKvTableCellEditInfo& Info)
     case tvDecimal:
         if (TypedParseInt(Text, value)) return value;
         return TypedParseInt(Info.DefaultValue, value) ? value : 0;
-    case tvHexadecimal: return TypedHexValue(Text);
-    default: return 0;
+    case tvHexadecimal:
+        return TypedHexValue(Text);
+    default:
+        return 0;
     }
 }
 
 std::string NumberText(double Value, const TKvTableCellEditInfo& Info)
 {
     switch (Info.Kind) {
-    case tvDecimal: return std::to_string(TypedTruncToInt(Value));
-    case tvHexadecimal: return TypedHexText(TypedTruncToInt(Value));
-    case tvFloat: return FloatToStrF(Value, Info.FloatFormat, Info.FloatPrecision, Info.FloatDigits);
-    default: return Info.DefaultValue;
+    case tvDecimal:
+        return std::to_string(TypedTruncToInt(Value));
+    case tvHexadecimal:
+        return TypedHexText(TypedTruncToInt(Value));
+    case tvFloat:
+        return FloatToStrF(Value, Info.FloatFormat, Info.FloatPrecision, Info.FloatDigits);
+    default:
+        return Info.DefaultValue;
     }
 }
 
-double Clamp(double Value, const TKvTableCellEditInfo& Info)
-{
-    return std::max(std::min(Value, Info.Max), Info.Min);
-}
+double Clamp(double Value, const TKvTableCellEditInfo& Info) { return std::max(std::min(Value, Info.Max), Info.Min); }
 
 std::string CheckRange(const std::string& Text, const TKvTableCellEditInfo& Info)
 {
@@ -59,11 +62,13 @@ std::string Step(const std::string& Text, const TKvTableCellEditInfo& Info, bool
 {
     const double increment = Up ? Info.Increment : -Info.Increment;
     switch (Info.Kind) {
-    case tvFloat: return CheckRange(NumberText(ConvertToDouble(Text, Info.DefaultValue) + increment, Info), Info);
+    case tvFloat:
+        return CheckRange(NumberText(ConvertToDouble(Text, Info.DefaultValue) + increment, Info), Info);
     case tvDecimal:
     case tvHexadecimal:
         return CheckRange(NumberText(std::trunc(IntegerOfText(Text, Info) + increment), Info), Info);
-    default: return Text;
+    default:
+        return Text;
     }
 }
 
@@ -129,18 +134,35 @@ bool TKvTable::StoreText(const TKvTableCellInfo& Info, const std::string& Text)
     void* variable = Info.Value;
     const TKvTableCellEditInfo& edit = Info.EditInfo;
     switch (Info.VarType) {
-    case kvvtString: *static_cast<std::string*>(variable) = Text; return true;
-    case kvvtChar: *static_cast<char*>(variable) = Text.empty() ? '\0' : Text[0]; return true;
-    case kvvtUInt8: StoreInteger<std::uint8_t>(variable, StoredInteger(Text, edit)); return true;
-    case kvvtInt16: StoreInteger<std::int16_t>(variable, StoredInteger(Text, edit)); return true;
-    case kvvtUInt16: StoreInteger<std::uint16_t>(variable, StoredInteger(Text, edit)); return true;
-    case kvvtInt32: StoreInteger<std::int32_t>(variable, StoredInteger(Text, edit)); return true;
-    case kvvtUInt32: StoreInteger<std::uint32_t>(variable, StoredInteger(Text, edit)); return true;
+    case kvvtString:
+        *static_cast<std::string*>(variable) = Text;
+        return true;
+    case kvvtChar:
+        *static_cast<char*>(variable) = Text.empty() ? '\0' : Text[0];
+        return true;
+    case kvvtUInt8:
+        StoreInteger<std::uint8_t>(variable, StoredInteger(Text, edit));
+        return true;
+    case kvvtInt16:
+        StoreInteger<std::int16_t>(variable, StoredInteger(Text, edit));
+        return true;
+    case kvvtUInt16:
+        StoreInteger<std::uint16_t>(variable, StoredInteger(Text, edit));
+        return true;
+    case kvvtInt32:
+        StoreInteger<std::int32_t>(variable, StoredInteger(Text, edit));
+        return true;
+    case kvvtUInt32:
+        StoreInteger<std::uint32_t>(variable, StoredInteger(Text, edit));
+        return true;
     case kvvtSingle:
         *static_cast<float*>(variable) = static_cast<float>(ConvertToDouble(Text, edit.DefaultValue));
         return true;
-    case kvvtDouble: *static_cast<double*>(variable) = ConvertToDouble(Text, edit.DefaultValue); return true;
-    default: return false;
+    case kvvtDouble:
+        *static_cast<double*>(variable) = ConvertToDouble(Text, edit.DefaultValue);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -160,21 +182,30 @@ std::string TKvTable::LoadCellValue(int Col, int Row)
     const void* variable = info.Value;
     if (!variable) return edit.DefaultValue;
     switch (info.VarType) {
-    case kvvtString: return *static_cast<const std::string*>(variable);
+    case kvvtString:
+        return *static_cast<const std::string*>(variable);
     case kvvtChar: {
         const char c = *static_cast<const char*>(variable);
         return c == '\0' ? std::string() : std::string(1, c);
     }
-    case kvvtUInt8: return std::to_string(*static_cast<const std::uint8_t*>(variable));
-    case kvvtInt16: return std::to_string(*static_cast<const std::int16_t*>(variable));
-    case kvvtUInt16: return std::to_string(*static_cast<const std::uint16_t*>(variable));
-    case kvvtInt32: return std::to_string(*static_cast<const std::int32_t*>(variable));
-    case kvvtUInt32: return std::to_string(*static_cast<const std::uint32_t*>(variable));
+    case kvvtUInt8:
+        return std::to_string(*static_cast<const std::uint8_t*>(variable));
+    case kvvtInt16:
+        return std::to_string(*static_cast<const std::int16_t*>(variable));
+    case kvvtUInt16:
+        return std::to_string(*static_cast<const std::uint16_t*>(variable));
+    case kvvtInt32:
+        return std::to_string(*static_cast<const std::int32_t*>(variable));
+    case kvvtUInt32:
+        return std::to_string(*static_cast<const std::uint32_t*>(variable));
     case kvvtSingle:
-        return FloatToStrF(*static_cast<const float*>(variable), edit.FloatFormat, edit.FloatPrecision, edit.FloatDigits);
+        return FloatToStrF(*static_cast<const float*>(variable), edit.FloatFormat, edit.FloatPrecision,
+                           edit.FloatDigits);
     case kvvtDouble:
-        return FloatToStrF(*static_cast<const double*>(variable), edit.FloatFormat, edit.FloatPrecision, edit.FloatDigits);
-    default: return edit.DefaultValue;
+        return FloatToStrF(*static_cast<const double*>(variable), edit.FloatFormat, edit.FloatPrecision,
+                           edit.FloatDigits);
+    default:
+        return edit.DefaultValue;
     }
 }
 
@@ -230,8 +261,8 @@ void TKvTable::KeyPress(char& Key)
     const bool control = GetKeyState(VK_CONTROL) < 0;
     if (!control) {
         if (info.EditInfo.Kind != tvString)
-            Key = FilterTypedKey(Key, editor->GetText(), editor->GetSelStart(), static_cast<TTypeValue>(info.EditInfo.Kind),
-                                 info.EditInfo.Signed, FDecimalSeparator);
+            Key = FilterTypedKey(Key, editor->GetText(), editor->GetSelStart(),
+                                 static_cast<TTypeValue>(info.EditInfo.Kind), info.EditInfo.Signed, FDecimalSeparator);
         if (Key == '\r') DoEnterValue();
     }
     if (CanAddRemoveRows && (control || GetKeyState(VK_SHIFT) < 0)) {

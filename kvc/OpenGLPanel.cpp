@@ -7,9 +7,10 @@ namespace KVC {
 
 namespace {
 // The Win32 flag of each member, in member order.
-constexpr DWORD FlagValues[] = {PFD_DRAW_TO_WINDOW, PFD_DRAW_TO_BITMAP, PFD_SUPPORT_GDI, PFD_SUPPORT_OPENGL,
-                                PFD_GENERIC_ACCELERATED, PFD_GENERIC_FORMAT, PFD_NEED_PALETTE,
-                                PFD_NEED_SYSTEM_PALETTE, PFD_DOUBLEBUFFER, PFD_STEREO, PFD_SWAP_LAYER_BUFFERS};
+constexpr DWORD FlagValues[] = {PFD_DRAW_TO_WINDOW, PFD_DRAW_TO_BITMAP,      PFD_SUPPORT_GDI,
+                                PFD_SUPPORT_OPENGL, PFD_GENERIC_ACCELERATED, PFD_GENERIC_FORMAT,
+                                PFD_NEED_PALETTE,   PFD_NEED_SYSTEM_PALETTE, PFD_DOUBLEBUFFER,
+                                PFD_STEREO,         PFD_SWAP_LAYER_BUFFERS};
 
 // The descriptor's flags: double buffering goes exactly with the absence of GDI support.
 DWORD Win32Flags(const TPFDFlagSet& Flags)
@@ -34,11 +35,15 @@ void TOpenGLPanel::SetPFDFlags(TPFDFlagSet Value)
     const bool gdi = Value.Contains(f_PFD_SUPPORT_GDI);
     const bool doubleBuffer = Value.Contains(f_PFD_DOUBLEBUFFER);
     if (gdi && doubleBuffer) {
-        if (FPFDFlags.Contains(f_PFD_SUPPORT_GDI)) Value >> f_PFD_SUPPORT_GDI;
-        else Value >> f_PFD_DOUBLEBUFFER;
+        if (FPFDFlags.Contains(f_PFD_SUPPORT_GDI))
+            Value >> f_PFD_SUPPORT_GDI;
+        else
+            Value >> f_PFD_DOUBLEBUFFER;
     } else if (!gdi && !doubleBuffer) {
-        if (FPFDFlags.Contains(f_PFD_SUPPORT_GDI)) Value << f_PFD_DOUBLEBUFFER;
-        else Value << f_PFD_SUPPORT_GDI;
+        if (FPFDFlags.Contains(f_PFD_SUPPORT_GDI))
+            Value << f_PFD_DOUBLEBUFFER;
+        else
+            Value << f_PFD_SUPPORT_GDI;
     }
     FPFDFlags = Value;
 }
@@ -127,10 +132,7 @@ void TOpenGLPanel::SwapBuffers()
     if (FDoubleBuffered && FDC) ::SwapBuffers(FDC);
 }
 
-bool TOpenGLPanel::PanelShareLists(const TOpenGLPanel* Other) const
-{
-    return Other && wglShareLists(FRC, Other->FRC);
-}
+bool TOpenGLPanel::PanelShareLists(const TOpenGLPanel* Other) const { return Other && wglShareLists(FRC, Other->FRC); }
 
 void TOpenGLPanel::PaintToBitmap(TBitmap& Bitmap)
 {
@@ -185,7 +187,8 @@ void TOpenGLPanel::PrintOpenGLPanel()
     TPrinter* printer = Printer();
     const int dx = printer->PixelsPerInchX();
     const int dy = printer->PixelsPerInchY();
-    const TSize size = PrintedSize(dx, dy, printer->PageWidth(), printer->PageHeight(), picture.GetWidth(), picture.GetHeight());
+    const TSize size =
+        PrintedSize(dx, dy, printer->PageWidth(), printer->PageHeight(), picture.GetWidth(), picture.GetHeight());
     if (!printer->BeginDoc()) return;
     printer->Canvas()->StretchDraw(Bounds(Margin(dx), Margin(dy), size.cx, size.cy), picture);
     printer->EndDoc();

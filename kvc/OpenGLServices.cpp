@@ -8,8 +8,7 @@ namespace KVC {
 
 void ShowLastError(const std::string& Text) { ShowMessage(Text + std::to_string(GetLastError())); }
 
-TOpenGLServices::TOpenGLServices()
-    : FFont3DType(std::make_unique<TFont>()), FFont2DType(std::make_unique<TFont>())
+TOpenGLServices::TOpenGLServices() : FFont3DType(std::make_unique<TFont>()), FFont2DType(std::make_unique<TFont>())
 {
     // Rendering and font building must not trap on floating-point exceptions.
     MaskFloatingPointExceptions();
@@ -140,7 +139,8 @@ bool ListRangeUsable(int First, int Count)
 }
 }  // namespace
 
-OpenGLFont3D* TOpenGLServices::Create3DFont(const TFont* Font, int First, int Count, float Deviation, float Extrusion, int Format)
+OpenGLFont3D* TOpenGLServices::Create3DFont(const TFont* Font, int First, int Count, float Deviation, float Extrusion,
+                                            int Format)
 {
     if (!Font || !ListRangeUsable(First, Count)) return nullptr;
     const GLuint lists = glGenLists(Count);

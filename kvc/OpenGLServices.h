@@ -14,8 +14,16 @@ namespace KVC {
 template <typename E>
 struct TFlagSet {
     unsigned Bits = 0;
-    TFlagSet& operator<<(E Member) { Bits |= 1u << Member; return *this; }
-    TFlagSet& operator>>(E Member) { Bits &= ~(1u << Member); return *this; }
+    TFlagSet& operator<<(E Member)
+    {
+        Bits |= 1u << Member;
+        return *this;
+    }
+    TFlagSet& operator>>(E Member)
+    {
+        Bits &= ~(1u << Member);
+        return *this;
+    }
     bool Contains(E Member) const { return (Bits >> Member) & 1u; }
     friend bool operator==(const TFlagSet&, const TFlagSet&) = default;
 };
@@ -39,12 +47,12 @@ struct OpenGLFont3D {
 
 // Texture pixels, rows bottom of the picture first, red, green, blue (and alpha).
 struct BMPTexture {
-    unsigned TextureName = 0;   // left to the application (its texture object, say)
+    unsigned TextureName = 0;  // left to the application (its texture object, say)
     int Components = 3;
     int Width = 0;
     int Height = 0;
-    unsigned Format = 0;        // GL_RGB or GL_RGBA
-    unsigned Type = 0;          // GL_UNSIGNED_BYTE
+    unsigned Format = 0;  // GL_RGB or GL_RGBA
+    unsigned Type = 0;    // GL_UNSIGNED_BYTE
     std::unique_ptr<unsigned char[]> Pixels;
 };
 

@@ -16,7 +16,8 @@ namespace {
 
 constexpr int Tables = 20, Rows = 50000, Columns = 7;
 
-std::string Folder() {
+std::string Folder()
+{
     static const std::string Path = [] {
         std::string Template = (std::filesystem::temp_directory_path() / "filer_bench.XXXXXX").string();
         return std::string(mkdtemp(Template.data())) + "/";
@@ -24,13 +25,14 @@ std::string Folder() {
     return Path;
 }
 
-TSXDataSet& LargeSet() {
+TSXDataSet& LargeSet()
+{
     static TSXDataSet* Set = [] {
         auto* New = new TSXDataSet();
         IH<ISXDataProperty> Info = New->AddProperty("ZelExperimentInfoStr", 200);
         for (int t = 0; t < Tables; ++t) {
-            TPTableData Table(TPTableData::CreateSXTableData(New, "ZelTable", ("Table " + std::to_string(t)).c_str(),
-                                                             Columns, 100));
+            TPTableData Table(
+                TPTableData::CreateSXTableData(New, "ZelTable", ("Table " + std::to_string(t)).c_str(), Columns, 100));
             for (int r = 0; r < Rows; ++r) {
                 Table.AddRows(1);
                 for (int c = 0; c < Columns; ++c) Table.SetData(c, r, float(r) * 0.5f + float(c));
@@ -43,7 +45,8 @@ TSXDataSet& LargeSet() {
 
 std::size_t PlainSize() { return std::size_t(Tables) * Rows * Columns * sizeof(float); }
 
-void BM_SaveSetFile(benchmark::State& State) {
+void BM_SaveSetFile(benchmark::State& State)
+{
     TSXDataSet& Set = LargeSet();
     std::string Error;
     for (auto _ : State)
@@ -51,7 +54,8 @@ void BM_SaveSetFile(benchmark::State& State) {
     State.SetBytesProcessed(int64_t(State.iterations()) * int64_t(PlainSize()));
 }
 
-void BM_LoadSetFile(benchmark::State& State) {
+void BM_LoadSetFile(benchmark::State& State)
+{
     std::string Error;
     Mps::SaveSetFile(Folder() + "set.mps", LargeSet(), Error);
     for (auto _ : State) {
@@ -62,7 +66,8 @@ void BM_LoadSetFile(benchmark::State& State) {
     State.SetBytesProcessed(int64_t(State.iterations()) * int64_t(PlainSize()));
 }
 
-void BM_PlainWrite(benchmark::State& State) {
+void BM_PlainWrite(benchmark::State& State)
+{
     std::vector<char> Buffer(PlainSize(), 1);
     for (auto _ : State) {
         int File = ::open((Folder() + "plain.bin").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -73,7 +78,8 @@ void BM_PlainWrite(benchmark::State& State) {
     State.SetBytesProcessed(int64_t(State.iterations()) * int64_t(PlainSize()));
 }
 
-void BM_PlainRead(benchmark::State& State) {
+void BM_PlainRead(benchmark::State& State)
+{
     std::vector<char> Buffer(PlainSize(), 1);
     int Out = ::open((Folder() + "plain.bin").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (::write(Out, Buffer.data(), Buffer.size()) != ssize_t(Buffer.size())) State.SkipWithError("write");
@@ -95,7 +101,8 @@ BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -10,22 +10,28 @@ class TSXFiler final : public ISXFiler {
 public:
     const char* GetLastError() override { return FLastError.c_str(); }
 
-    bool Save(const char* FileName, ISXDataSet* DataSet, int /*Flags*/) override {
+    bool Save(const char* FileName, ISXDataSet* DataSet, int /*Flags*/) override
+    {
         TSXDataSet* Set = Check(FileName, DataSet);
         return Set && Mps::SaveSetFile(FileName, *Set, FLastError);
     }
 
-    bool Load(const char* FileName, ISXDataSet* DataSet, int /*Flags*/, int /*Mode*/) override {
+    bool Load(const char* FileName, ISXDataSet* DataSet, int /*Flags*/, int /*Mode*/) override
+    {
         TSXDataSet* Set = Check(FileName, DataSet);
         return Set && Mps::LoadSetFile(FileName, *Set, FLastError);
     }
 
 private:
-    TSXDataSet* Check(const char* FileName, ISXDataSet* DataSet) {
+    TSXDataSet* Check(const char* FileName, ISXDataSet* DataSet)
+    {
         auto* Set = dynamic_cast<TSXDataSet*>(DataSet);
-        if (!FileName || !*FileName) FLastError = "no file name";
-        else if (!Set) FLastError = "no data set";
-        else return Set;
+        if (!FileName || !*FileName)
+            FLastError = "no file name";
+        else if (!Set)
+            FLastError = "no data set";
+        else
+            return Set;
         return nullptr;
     }
 
@@ -34,7 +40,8 @@ private:
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) ISXFiler* _GetSXFiler() {
+extern "C" __attribute__((visibility("default"))) ISXFiler* _GetSXFiler()
+{
     static TSXFiler Filer;
     return &Filer;
 }

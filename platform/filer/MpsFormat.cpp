@@ -53,7 +53,8 @@ static_assert(ColumnRecordSize == 151, "column records are stored as 151 bytes")
 static_assert(sizeof(float) == 4, "cells are stored as 4-byte floats");
 
 // Slicing-by-8 tables of CRC-32C, for processors without its instruction.
-const std::array<std::array<std::uint32_t, 256>, 8>& CrcTables() {
+const std::array<std::array<std::uint32_t, 256>, 8>& CrcTables()
+{
     static const auto Tables = [] {
         std::array<std::array<std::uint32_t, 256>, 8> T{};
         for (std::uint32_t i = 0; i < 256; ++i) {
@@ -68,11 +69,13 @@ const std::array<std::array<std::uint32_t, 256>, 8>& CrcTables() {
     return Tables;
 }
 
-std::uint32_t ReadU32(const std::uint8_t* p) {
+std::uint32_t ReadU32(const std::uint8_t* p)
+{
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
 }
 
-void PutU32(std::uint8_t* p, std::uint32_t v) {
+void PutU32(std::uint8_t* p, std::uint32_t v)
+{
     p[0] = std::uint8_t(v);
     p[1] = std::uint8_t(v >> 8);
     p[2] = std::uint8_t(v >> 16);
@@ -90,7 +93,8 @@ class TWriter {
 public:
     explicit TWriter(int Handle) : FHandle(Handle), FBuffer(new std::uint8_t[BufferSize]) {}
 
-    void Bytes(const void* Data, std::size_t Size) {
+    void Bytes(const void* Data, std::size_t Size)
+    {
         if (Failed() || Size == 0) return;
         FCrc = Crc32(FCrc, Data, Size);
         if (FUsed + Size > BufferSize) Flush();
@@ -101,17 +105,20 @@ public:
         std::memcpy(FBuffer.get() + FUsed, Data, Size);
         FUsed += Size;
     }
-    void U32(std::uint32_t Value) {
+    void U32(std::uint32_t Value)
+    {
         std::uint8_t b[4];
         PutU32(b, Value);
         Bytes(b, 4);
     }
-    void Text(const std::string& Value) {
+    void Text(const std::string& Value)
+    {
         U32(static_cast<std::uint32_t>(Value.size()));
         Bytes(Value.data(), Value.size());
     }
     // The checksum covers itself out, so it is written last and outside the sum.
-    void Finish() {
+    void Finish()
+    {
         std::uint8_t b[4];
         PutU32(b, FCrc);
         if (FUsed + 4 > BufferSize) Flush();
@@ -125,11 +132,13 @@ public:
 private:
     static constexpr std::size_t BufferSize = 1 << 20;
 
-    void Flush() {
+    void Flush()
+    {
         if (FUsed && !Failed()) WriteAll(FBuffer.get(), FUsed);
         FUsed = 0;
     }
-    void WriteAll(const std::uint8_t* Data, std::size_t Size) {
+    void WriteAll(const std::uint8_t* Data, std::size_t Size)
+    {
         while (Size && !Failed()) {
             ssize_t Written = ::write(FHandle, Data, Size);
             if (Written < 0) {
@@ -151,7 +160,8 @@ private:
     int FError = 0;
 };
 
-void WriteSet(TWriter& Out, TSXDataSet& Set) {
+void WriteSet(TWriter& Out, TSXDataSet& Set)
+{
     Out.Bytes(Magic, sizeof Magic);
     Out.U32(FormatVersion);
     Out.U32(static_cast<std::uint32_t>(Set.GetPropertyCount()));
@@ -189,14 +199,16 @@ void WriteSet(TWriter& Out, TSXDataSet& Set) {
     Out.Finish();
 }
 
-std::string FolderOf(const std::string& FileName) {
+std::string FolderOf(const std::string& FileName)
+{
     auto Slash = FileName.find_last_of('/');
     if (Slash == std::string::npos) return ".";
     return Slash == 0 ? "/" : FileName.substr(0, Slash);
 }
 
 // The new file gets the old file's permissions, or the usual ones for a new file.
-mode_t ModeFor(const std::string& FileName) {
+mode_t ModeFor(const std::string& FileName)
+{
     struct stat Info;
     if (::stat(FileName.c_str(), &Info) == 0) return Info.st_mode & 07777;
     mode_t Mask = ::umask(0);
@@ -218,7 +230,8 @@ public:
 class TMemorySource final : public TSource {
 public:
     TMemorySource(const std::uint8_t* Bytes, std::size_t Size) : FPos(Bytes), FLeft(Size) {}
-    bool Read(void* Target, std::size_t Size, std::string& Error) override {
+    bool Read(void* Target, std::size_t Size, std::string& Error) override
+    {
         if (Size > FLeft) {
             Error = "read past the end";
             return false;
@@ -238,7 +251,8 @@ private:
 class TFileSource final : public TSource {
 public:
     explicit TFileSource(int Handle) : FHandle(Handle), FBuffer(new std::uint8_t[BufferSize]) {}
-    bool Read(void* Target, std::size_t Size, std::string& Error) override {
+    bool Read(void* Target, std::size_t Size, std::string& Error) override
+    {
         auto* Out = static_cast<std::uint8_t*>(Target);
         std::size_t Buffered = std::min(Size, FEnd - FPos);
         if (Buffered) std::memcpy(Out, FBuffer.get() + FPos, Buffered);
@@ -261,7 +275,8 @@ public:
 
 private:
     static constexpr std::size_t BufferSize = 1 << 16;
-    bool ReadAll(std::uint8_t* Out, std::size_t Size, std::string& Error) {
+    bool ReadAll(std::uint8_t* Out, std::size_t Size, std::string& Error)
+    {
         while (Size) {
             ssize_t Got = ::read(FHandle, Out, Size);
             if (Got < 0 && errno == EINTR) continue;
@@ -271,7 +286,8 @@ private:
         }
         return true;
     }
-    static bool Failed(ssize_t Got, std::string& Error) {
+    static bool Failed(ssize_t Got, std::string& Error)
+    {
         Error = "cannot read the file: " + (Got < 0 ? ErrnoText(errno) : std::string("it became shorter"));
         return false;
     }
@@ -289,7 +305,8 @@ public:
     std::size_t Left() const { return FLeft; }
     std::uint32_t Crc() const { return FCrc; }
 
-    bool Bytes(void* Target, std::uint64_t Size, const std::string& What, std::string& Error) {
+    bool Bytes(void* Target, std::uint64_t Size, const std::string& What, std::string& Error)
+    {
         if (Size > FLeft) {
             Error = "damaged or truncated file: " + What + " needs " + std::to_string(Size) + " bytes but only " +
                     std::to_string(FLeft) + " remain";
@@ -300,13 +317,15 @@ public:
         FLeft -= Size;
         return true;
     }
-    bool U32(std::uint32_t& Value, const std::string& What, std::string& Error) {
+    bool U32(std::uint32_t& Value, const std::string& What, std::string& Error)
+    {
         std::uint8_t b[4];
         if (!Bytes(b, 4, What, Error)) return false;
         Value = ReadU32(b);
         return true;
     }
-    bool Text(std::string& Value, const std::string& What, std::string& Error) {
+    bool Text(std::string& Value, const std::string& What, std::string& Error)
+    {
         std::uint32_t Length = 0;
         if (!U32(Length, What, Error)) return false;
         if (Length > FLeft) return Bytes(nullptr, Length, What, Error);  // reports the shortage
@@ -325,7 +344,8 @@ private:
     std::uint32_t FCrc;
 };
 
-bool ReadProperty(TReader& In, TSXDataSet& Set, std::string& Error) {
+bool ReadProperty(TReader& In, TSXDataSet& Set, std::string& Error)
+{
     std::string Name;
     std::uint32_t Size = 0;
     if (!In.Text(Name, "a property name", Error) || !In.U32(Size, "the size of property \"" + Name + "\"", Error))
@@ -339,15 +359,17 @@ bool ReadProperty(TReader& In, TSXDataSet& Set, std::string& Error) {
     return In.Bytes(Property->GetData(), Size, "property \"" + Name + "\"", Error);
 }
 
-bool ReadTable(TReader& In, TSXDataSet& Set, std::string& Error) {
+bool ReadTable(TReader& In, TSXDataSet& Set, std::string& Error)
+{
     std::string Category, Name, DisplayName;
     std::uint32_t Columns = 0, Rows = 0, AxisBits[3] = {0, 0, 0};
-    if (!In.Text(Category, "a table category", Error) || !In.Text(Name, "a table name", Error))
-        return false;
+    if (!In.Text(Category, "a table category", Error) || !In.Text(Name, "a table name", Error)) return false;
     const std::string Where = " of table \"" + Name + "\"";
-    if (!In.Text(DisplayName, "the display name" + Where, Error) || !In.U32(Columns, "the column count" + Where, Error) ||
-        !In.U32(Rows, "the row count" + Where, Error) || !In.U32(AxisBits[0], "the default axes" + Where, Error) ||
-        !In.U32(AxisBits[1], "the default axes" + Where, Error) || !In.U32(AxisBits[2], "the default axes" + Where, Error))
+    if (!In.Text(DisplayName, "the display name" + Where, Error) ||
+        !In.U32(Columns, "the column count" + Where, Error) || !In.U32(Rows, "the row count" + Where, Error) ||
+        !In.U32(AxisBits[0], "the default axes" + Where, Error) ||
+        !In.U32(AxisBits[1], "the default axes" + Where, Error) ||
+        !In.U32(AxisBits[2], "the default axes" + Where, Error))
         return false;
     if (Category.empty() || Name.empty() || Set.FindField(Category.c_str(), Name.c_str())) {
         Error = "damaged file: a table without category or name, or a repeated table \"" + Name + "\"";
@@ -393,7 +415,8 @@ bool ReadTable(TReader& In, TSXDataSet& Set, std::string& Error) {
 }
 
 // Reads a whole set file of Size bytes into the empty staging set.
-bool ReadSet(TSource& Source, std::size_t Size, bool VerifyChecksum, TSXDataSet& Staging, std::string& Error) {
+bool ReadSet(TSource& Source, std::size_t Size, bool VerifyChecksum, TSXDataSet& Staging, std::string& Error)
+{
     std::uint8_t Header[HeaderSize];
     if (Size < sizeof Magic) {
         Error = "not a set file (unknown file signature)";
@@ -440,7 +463,8 @@ bool ReadSet(TSource& Source, std::size_t Size, bool VerifyChecksum, TSXDataSet&
 
 // Reads into a staging set and moves the result over only when the whole file passed,
 // so a damaged file never leaves part of itself in the caller's set.
-bool Decode(TSource& Source, std::size_t Size, bool VerifyChecksum, TSXDataSet& Set, std::string& Error) {
+bool Decode(TSource& Source, std::size_t Size, bool VerifyChecksum, TSXDataSet& Set, std::string& Error)
+{
     TSXDataSet Staging;
     Error.clear();
     if (!ReadSet(Source, Size, VerifyChecksum, Staging, Error)) return false;
@@ -454,13 +478,15 @@ bool Decode(TSource& Source, std::size_t Size, bool VerifyChecksum, TSXDataSet& 
 class TFileHandle {
 public:
     explicit TFileHandle(int Handle) : FHandle(Handle) {}
-    ~TFileHandle() {
+    ~TFileHandle()
+    {
         if (FHandle >= 0) ::close(FHandle);
     }
     TFileHandle(const TFileHandle&) = delete;
     TFileHandle& operator=(const TFileHandle&) = delete;
     int Get() const { return FHandle; }
-    int Close() {
+    int Close()
+    {
         int Result = ::close(FHandle);
         FHandle = -1;
         return Result;
@@ -474,7 +500,8 @@ private:
 
 namespace {
 
-std::uint32_t Crc32cTables(std::uint32_t c, const std::uint8_t* p, std::size_t Size) {
+std::uint32_t Crc32cTables(std::uint32_t c, const std::uint8_t* p, std::size_t Size)
+{
     const auto& T = CrcTables();
     while (Size >= 8) {
         std::uint32_t Low = c ^ ReadU32(p);
@@ -491,7 +518,8 @@ std::uint32_t Crc32cTables(std::uint32_t c, const std::uint8_t* p, std::size_t S
 #if defined(__x86_64__)
 // The processor's CRC-32C instruction: the checksum runs over every byte of large files.
 __attribute__((target("sse4.2"))) std::uint32_t Crc32cInstruction(std::uint32_t c, const std::uint8_t* p,
-                                                                   std::size_t Size) {
+                                                                  std::size_t Size)
+{
     std::uint64_t Wide = c;
     while (Size >= 8) {
         std::uint64_t Word;
@@ -508,7 +536,8 @@ __attribute__((target("sse4.2"))) std::uint32_t Crc32cInstruction(std::uint32_t 
 
 }  // namespace
 
-std::uint32_t Crc32(std::uint32_t Crc, const void* Bytes, std::size_t Size) {
+std::uint32_t Crc32(std::uint32_t Crc, const void* Bytes, std::size_t Size)
+{
     const auto* p = static_cast<const std::uint8_t*>(Bytes);
 #if defined(__x86_64__)
     static const bool HasInstruction = __builtin_cpu_supports("sse4.2");
@@ -518,12 +547,14 @@ std::uint32_t Crc32(std::uint32_t Crc, const void* Bytes, std::size_t Size) {
 }
 
 bool DecodeSetImage(const std::uint8_t* Bytes, std::size_t Size, bool VerifyChecksum, TSXDataSet& Set,
-                    std::string& Error) {
+                    std::string& Error)
+{
     TMemorySource Source(Bytes, Size);
     return Decode(Source, Size, VerifyChecksum, Set, Error);
 }
 
-bool LoadSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Error) {
+bool LoadSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Error)
+{
     TFileHandle File(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC));
     if (File.Get() < 0) {
         Error = "cannot open " + FileName + ": " + ErrnoText(errno);
@@ -544,7 +575,8 @@ bool LoadSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Erro
     return true;
 }
 
-bool SaveSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Error) {
+bool SaveSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Error)
+{
     if (FileName.empty()) {
         Error = "no file name";
         return false;

@@ -4,7 +4,10 @@
 #include <QPainter>
 #include <QPrinter>
 
-TPrinter::TPrinter() : FPrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)), FCanvas(std::make_unique<TCanvas>()) {}
+TPrinter::TPrinter()
+    : FPrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)), FCanvas(std::make_unique<TCanvas>())
+{
+}
 
 TPrinter::~TPrinter()
 {

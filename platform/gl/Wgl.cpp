@@ -30,11 +30,11 @@ struct TGLBitmapObject {
 struct TGLDeviceContext {
     bool IsWindow = false;
     TControl* Window = nullptr;
-    HBITMAP Bitmap = nullptr;            // memory context: the selected bitmap
-    int Width = 0;                       // window context: size of the buffers
+    HBITMAP Bitmap = nullptr;  // memory context: the selected bitmap
+    int Width = 0;             // window context: size of the buffers
     int Height = 0;
-    std::vector<std::uint8_t> Front;     // window context
-    std::vector<std::uint8_t> Back;      // window context, double-buffered formats
+    std::vector<std::uint8_t> Front;  // window context
+    std::vector<std::uint8_t> Back;   // window context, double-buffered formats
     int PixelFormat = 0;
 };
 
@@ -42,13 +42,12 @@ struct TGLRenderingContext {
     OSMesaContext Mesa = nullptr;
     int PixelFormat = 0;
     bool WindowFormat = false;
-    HDC CurrentDc = nullptr;             // the device context it is current on, if any
+    HDC CurrentDc = nullptr;  // the device context it is current on, if any
 };
 
 namespace {
 
 constexpr int BytesPerPixel = 4;
-
 
 thread_local DWORD LastError = ERROR_SUCCESS;
 thread_local HGLRC CurrentContext = nullptr;
@@ -103,8 +102,10 @@ void FitWindowBuffers(HDC Dc)
     Dc->Height = h;
     const size_t bytes = static_cast<size_t>(w) * static_cast<size_t>(h) * BytesPerPixel;
     Dc->Front.assign(bytes, 0);
-    if (Dc->PixelFormat != 0 && IsDoubleBuffered(Dc->PixelFormat)) Dc->Back.assign(bytes, 0);
-    else Dc->Back.clear();
+    if (Dc->PixelFormat != 0 && IsDoubleBuffered(Dc->PixelFormat))
+        Dc->Back.assign(bytes, 0);
+    else
+        Dc->Back.clear();
 }
 
 // The memory the renderer draws into on this device context.
@@ -160,10 +161,7 @@ void SetLastError(DWORD Error) { LastError = Error; }
 // ---------------------------------------------------------------------------------------
 // Device contexts and bitmaps
 
-HDC CreateCompatibleDC(HDC)
-{
-    return new (std::nothrow) TGLDeviceContext{};
-}
+HDC CreateCompatibleDC(HDC) { return new (std::nothrow) TGLDeviceContext{}; }
 
 bool DeleteDC(HDC Dc)
 {
@@ -197,12 +195,13 @@ int ReleaseDC(TControl* Window, HDC Dc)
 HBITMAP CreateDIBSection(HDC, const BITMAPINFOHEADER* Header, UINT, void** Bits)
 {
     if (Bits) *Bits = nullptr;
-    if (!Header || Header->biSize != 40 || Header->biWidth <= 0 || Header->biHeight <= 0 ||
-        Header->biPlanes != 1 || Header->biCompression != BI_RGB || Header->biBitCount != 32) {
+    if (!Header || Header->biSize != 40 || Header->biWidth <= 0 || Header->biHeight <= 0 || Header->biPlanes != 1 ||
+        Header->biCompression != BI_RGB || Header->biBitCount != 32) {
         Fail(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    const auto bytes = static_cast<std::uint64_t>(Header->biWidth) * static_cast<std::uint64_t>(Header->biHeight) * BytesPerPixel;
+    const auto bytes =
+        static_cast<std::uint64_t>(Header->biWidth) * static_cast<std::uint64_t>(Header->biHeight) * BytesPerPixel;
     if (bytes > (std::uint64_t(1) << 31)) {
         Fail(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -259,10 +258,26 @@ namespace {
 // Clips a block copy to both pictures; false when nothing is left.
 bool ClipBlock(int& X, int& Y, int& W, int& H, int& SX, int& SY, int DestW, int DestH, int SrcW, int SrcH)
 {
-    if (SX < 0) { X -= SX; W += SX; SX = 0; }
-    if (SY < 0) { Y -= SY; H += SY; SY = 0; }
-    if (X < 0) { SX -= X; W += X; X = 0; }
-    if (Y < 0) { SY -= Y; H += Y; Y = 0; }
+    if (SX < 0) {
+        X -= SX;
+        W += SX;
+        SX = 0;
+    }
+    if (SY < 0) {
+        Y -= SY;
+        H += SY;
+        SY = 0;
+    }
+    if (X < 0) {
+        SX -= X;
+        W += X;
+        X = 0;
+    }
+    if (Y < 0) {
+        SY -= Y;
+        H += Y;
+        Y = 0;
+    }
     W = std::min({W, DestW - X, SrcW - SX});
     H = std::min({H, DestH - Y, SrcH - SY});
     return W > 0 && H > 0;
@@ -283,7 +298,8 @@ bool BitBlt(HDC Dest, int X, int Y, int W, int H, HDC Source, int SX, int SY, st
     if (!ClipBlock(X, Y, W, H, SX, SY, dest.Width, dest.Height, src.Width, src.Height)) return true;
     std::vector<std::uint8_t> rows(static_cast<size_t>(W) * static_cast<size_t>(H) * BytesPerPixel);
     for (int r = 0; r < H; ++r)
-        std::memcpy(rows.data() + static_cast<size_t>(r) * W * BytesPerPixel, TopDownRow(src, SY + r) + static_cast<size_t>(SX) * BytesPerPixel,
+        std::memcpy(rows.data() + static_cast<size_t>(r) * W * BytesPerPixel,
+                    TopDownRow(src, SY + r) + static_cast<size_t>(SX) * BytesPerPixel,
                     static_cast<size_t>(W) * BytesPerPixel);
     for (int r = 0; r < H; ++r)
         std::memcpy(const_cast<std::uint8_t*>(TopDownRow(dest, Y + r)) + static_cast<size_t>(X) * BytesPerPixel,
@@ -316,7 +332,8 @@ bool BitBltToCanvas(TCanvas* Dest, int X, int Y, int W, int H, HDC Source, int S
     block.SetPixelFormat(pf32bit);
     block.SetSize(W, H);
     const QImage image = PictureImage(src).copy(SX, SY, W, H);
-    for (int r = 0; r < H; ++r) std::memcpy(block.ScanLine(r), image.constScanLine(r), static_cast<size_t>(W) * BytesPerPixel);
+    for (int r = 0; r < H; ++r)
+        std::memcpy(block.ScanLine(r), image.constScanLine(r), static_cast<size_t>(W) * BytesPerPixel);
     return ::BitBlt(Dest, X, Y, W, H, block.Canvas(), 0, 0, SRCCOPY);
 }
 
@@ -366,7 +383,8 @@ int ChoosePixelFormat(HDC Dc, const PIXELFORMATDESCRIPTOR* Wanted)
 bool SetPixelFormat(HDC Dc, int Format, const PIXELFORMATDESCRIPTOR*)
 {
     if (!Dc) return Fail(ERROR_INVALID_HANDLE);
-    if (Format < 1 || Format > FormatCount || IsWindowFormat(Format) != Dc->IsWindow) return Fail(ERROR_INVALID_PIXEL_FORMAT);
+    if (Format < 1 || Format > FormatCount || IsWindowFormat(Format) != Dc->IsWindow)
+        return Fail(ERROR_INVALID_PIXEL_FORMAT);
     // A window keeps the format it was given first.
     if (Dc->IsWindow && Dc->PixelFormat != 0 && Dc->PixelFormat != Format) return Fail(ERROR_INVALID_PIXEL_FORMAT);
     if (!Dc->IsWindow && (!Dc->Bitmap || Dc->Bitmap->BitCount != 32)) return Fail(ERROR_INVALID_PIXEL_FORMAT);
@@ -509,7 +527,4 @@ bool ChangeScreenBitsPerPixel(int)
     return Fail(ERROR_INVALID_PARAMETER);
 }
 
-void MaskFloatingPointExceptions()
-{
-    fedisableexcept(FE_ALL_EXCEPT);
-}
+void MaskFloatingPointExceptions() { fedisableexcept(FE_ALL_EXCEPT); }

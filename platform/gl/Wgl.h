@@ -29,17 +29,16 @@ using HGLRC = TGLRenderingContext*;
 using HBITMAP = TGLBitmapObject*;
 
 // Error numbers of the calling thread's last failure.
-constexpr DWORD ERROR_SUCCESS = 0, ERROR_INVALID_HANDLE = 6, ERROR_NOT_ENOUGH_MEMORY = 8,
-                ERROR_INVALID_PARAMETER = 87, ERROR_PROC_NOT_FOUND = 127, ERROR_BUSY = 170, ERROR_INVALID_PIXEL_FORMAT = 2000,
+constexpr DWORD ERROR_SUCCESS = 0, ERROR_INVALID_HANDLE = 6, ERROR_NOT_ENOUGH_MEMORY = 8, ERROR_INVALID_PARAMETER = 87,
+                ERROR_PROC_NOT_FOUND = 127, ERROR_BUSY = 170, ERROR_INVALID_PIXEL_FORMAT = 2000,
                 ERROR_NO_SYSTEM_RESOURCES = 1450;
 DWORD GetLastError();
 void SetLastError(DWORD Error);
 
 // Pixel-format flags and types.
-constexpr DWORD PFD_DOUBLEBUFFER = 0x1, PFD_STEREO = 0x2, PFD_DRAW_TO_WINDOW = 0x4,
-                PFD_DRAW_TO_BITMAP = 0x8, PFD_SUPPORT_GDI = 0x10, PFD_SUPPORT_OPENGL = 0x20,
-                PFD_GENERIC_FORMAT = 0x40, PFD_NEED_PALETTE = 0x80, PFD_NEED_SYSTEM_PALETTE = 0x100,
-                PFD_SWAP_LAYER_BUFFERS = 0x800, PFD_GENERIC_ACCELERATED = 0x1000;
+constexpr DWORD PFD_DOUBLEBUFFER = 0x1, PFD_STEREO = 0x2, PFD_DRAW_TO_WINDOW = 0x4, PFD_DRAW_TO_BITMAP = 0x8,
+                PFD_SUPPORT_GDI = 0x10, PFD_SUPPORT_OPENGL = 0x20, PFD_GENERIC_FORMAT = 0x40, PFD_NEED_PALETTE = 0x80,
+                PFD_NEED_SYSTEM_PALETTE = 0x100, PFD_SWAP_LAYER_BUFFERS = 0x800, PFD_GENERIC_ACCELERATED = 0x1000;
 constexpr BYTE PFD_TYPE_RGBA = 0, PFD_TYPE_COLORINDEX = 1;
 constexpr BYTE PFD_MAIN_PLANE = 0;
 
@@ -94,7 +93,7 @@ bool DeleteObject(HBITMAP Bitmap);
 struct TGLPicture {
     int Width = 0;
     int Height = 0;
-    const std::uint8_t* Bits = nullptr;   // Width * 4 bytes a row, bottom row first
+    const std::uint8_t* Bits = nullptr;  // Width * 4 bytes a row, bottom row first
 };
 bool GetDCPicture(HDC Dc, TGLPicture& Picture);
 // Copies a W x H block from (SX, SY) of Source's picture to (X, Y) of Dest's picture (top-down
@@ -143,8 +142,8 @@ struct GLYPHMETRICSFLOAT {
     float gmfCellIncY = 0;
 };
 // Outline glyphs one em high, the face at z = 0 and the back at z = -Extrusion.
-bool wglUseFontOutlines(HDC Dc, const TFont& Font, DWORD First, DWORD Count, DWORD ListBase,
-                        float Deviation, float Extrusion, int Format, GLYPHMETRICSFLOAT* Metrics);
+bool wglUseFontOutlines(HDC Dc, const TFont& Font, DWORD First, DWORD Count, DWORD ListBase, float Deviation,
+                        float Extrusion, int Format, GLYPHMETRICSFLOAT* Metrics);
 
 // Masks every floating-point exception of the calling thread (none traps afterwards).
 void MaskFloatingPointExceptions();

@@ -57,7 +57,8 @@ void CompileBitmapGlyph(const QFont& Font, const QFontMetrics& Metrics, DWORD Co
         for (int row = 0; row < h; ++row) {
             const uchar* line = image.constScanLine(h - 1 - row);
             for (int x = 0; x < w; ++x)
-                if (line[x] >= 128) bits[static_cast<size_t>(row) * rowBytes + static_cast<size_t>(x / 8)] |= GLubyte(0x80u >> (x % 8));
+                if (line[x] >= 128)
+                    bits[static_cast<size_t>(row) * rowBytes + static_cast<size_t>(x / 8)] |= GLubyte(0x80u >> (x % 8));
         }
     }
     // The raster position stands on the baseline at the glyph's origin.
@@ -109,7 +110,8 @@ std::vector<TContour> GlyphContours(const QPainterPath& Path, float Deviation)
         TContour contour;
         for (const QPointF& p : polygon) {
             const QPointF q(p.x() * scale, -p.y() * scale);
-            if (!contour.empty() && Deviation > 0 && std::hypot(q.x() - contour.back().x(), q.y() - contour.back().y()) < Deviation / 4)
+            if (!contour.empty() && Deviation > 0 &&
+                std::hypot(q.x() - contour.back().x(), q.y() - contour.back().y()) < Deviation / 4)
                 continue;
             if (contour.empty() || contour.back() != q) contour.push_back(q);
         }
@@ -126,7 +128,7 @@ struct TTessVertex {
 void GLAPIENTRY TessBegin(GLenum Type) { glBegin(Type); }
 void GLAPIENTRY TessEnd() { glEnd(); }
 void GLAPIENTRY TessVertex(void* Data) { glVertex3dv(static_cast<const GLdouble*>(Data)); }
-void GLAPIENTRY TessCombine(GLdouble Coords[3], void*[4], GLfloat[4], void** Out, void* Store)
+void GLAPIENTRY TessCombine(GLdouble Coords[3], void* [4], GLfloat[4], void** Out, void* Store)
 {
     auto* store = static_cast<std::vector<std::unique_ptr<TTessVertex>>*>(Store);
     store->push_back(std::make_unique<TTessVertex>(TTessVertex{{Coords[0], Coords[1], Coords[2]}}));
@@ -191,8 +193,8 @@ void CompileOutlineGlyph(const std::vector<TContour>& Contours, float Extrusion,
 
 }  // namespace
 
-bool wglUseFontOutlines(HDC Dc, const TFont& Font, DWORD First, DWORD Count, DWORD ListBase,
-                        float Deviation, float Extrusion, int Format, GLYPHMETRICSFLOAT* Metrics)
+bool wglUseFontOutlines(HDC Dc, const TFont& Font, DWORD First, DWORD Count, DWORD ListBase, float Deviation,
+                        float Extrusion, int Format, GLYPHMETRICSFLOAT* Metrics)
 {
     if (!ListsUsable(Dc, Count)) return false;
     if (Format != WGL_FONT_LINES && Format != WGL_FONT_POLYGONS) {
@@ -213,7 +215,8 @@ bool wglUseFontOutlines(HDC Dc, const TFont& Font, DWORD First, DWORD Count, DWO
             GLYPHMETRICSFLOAT& m = Metrics[i];
             m.gmfBlackBoxX = static_cast<float>(box.width() / OutlineEm);
             m.gmfBlackBoxY = static_cast<float>(box.height() / OutlineEm);
-            m.gmfptGlyphOrigin = POINTFLOAT{static_cast<float>(box.left() / OutlineEm), static_cast<float>(-box.top() / OutlineEm)};
+            m.gmfptGlyphOrigin =
+                POINTFLOAT{static_cast<float>(box.left() / OutlineEm), static_cast<float>(-box.top() / OutlineEm)};
             m.gmfCellIncX = advance;
             m.gmfCellIncY = 0.0f;
         }

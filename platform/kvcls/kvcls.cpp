@@ -21,10 +21,7 @@ std::string GetProgramFolder()
     return exe.substr(0, exe.rfind('/') + 1);
 }
 
-TCustomDLL::~TCustomDLL()
-{
-    Unload();
-}
+TCustomDLL::~TCustomDLL() { Unload(); }
 
 void TCustomDLL::Unload()
 {

@@ -55,15 +55,16 @@ public:
     class TGuard {
     public:
         explicit TGuard(TResGuard& Guard) : FLock(Guard.FMutex) {}
+
     private:
         std::lock_guard<std::mutex> FLock;
     };
     void Lock() { FMutex.lock(); }
     void Unlock() { FMutex.unlock(); }
+
 private:
     std::mutex FMutex;
 };
-
 
 // The decimal number in the text, with "." or "," as decimal separator; leading and
 // trailing blanks are allowed. Anything else raises EConvertError.
@@ -74,5 +75,4 @@ double ConvertString2Float(const std::string& Text);
 std::string GetProgramVersion(const std::string& FileName);
 
 // Marks a binary with its version so that GetProgramVersion can read it back from the file.
-#define ZEL_VERSION_TAG(version) \
-    __attribute__((used)) static const char ZelVersionTag[] = "\0ZEL-VERSION=" version "\0"
+#define ZEL_VERSION_TAG(version) __attribute__((used)) static const char ZelVersionTag[] = "\0ZEL-VERSION=" version "\0"

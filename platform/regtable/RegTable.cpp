@@ -100,8 +100,10 @@ bool WriteWhole(const std::string& FileName, const std::string& Contents, std::s
     bool Ok = true;
     while (Ok && Done < Contents.size()) {
         const ssize_t Wrote = ::write(Fd, Contents.data() + Done, Contents.size() - Done);
-        if (Wrote > 0) Done += static_cast<std::size_t>(Wrote);
-        else if (Wrote < 0 && errno == EINTR) continue;
+        if (Wrote > 0)
+            Done += static_cast<std::size_t>(Wrote);
+        else if (Wrote < 0 && errno == EINTR)
+            continue;
         else {
             Error = Wrote < 0 ? std::strerror(errno) : "nothing more could be written";
             Ok = false;
@@ -128,13 +130,20 @@ std::string Folded(const std::string& Text) { return LowerCase(Text); }
 const std::string& TextOf(const TRegRecord& Record, TRegField Field)
 {
     switch (Field) {
-    case TRegField::FileName: return Record.FileName;
-    case TRegField::User: return Record.User;
-    case TRegField::Compound: return Record.Compound;
-    case TRegField::Substance: return Record.Substance;
-    case TRegField::Subphase: return Record.Subphase;
-    case TRegField::Temperature: return Record.Temperature;
-    case TRegField::Date: break;
+    case TRegField::FileName:
+        return Record.FileName;
+    case TRegField::User:
+        return Record.User;
+    case TRegField::Compound:
+        return Record.Compound;
+    case TRegField::Substance:
+        return Record.Substance;
+    case TRegField::Subphase:
+        return Record.Subphase;
+    case TRegField::Temperature:
+        return Record.Temperature;
+    case TRegField::Date:
+        break;
     }
     return Record.FileName;
 }

@@ -13,45 +13,58 @@
 
 namespace {
 
-const int BaudRates[] = {0, 110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200,
-                         38400, 56000, 57600, 115200, 128000, 256000};
+const int BaudRates[] = {0,     110,   300,   600,   1200,  2400,   4800,   9600,
+                         14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
 
-speed_t SpeedConstant(int Baud) {
+speed_t SpeedConstant(int Baud)
+{
     switch (Baud) {
-    case 110: return B110;
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return 0;
+    case 110:
+        return B110;
+    case 300:
+        return B300;
+    case 600:
+        return B600;
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    default:
+        return 0;
     }
 }
 
-std::string SystemError(const std::string& What) {
-    return What + ": " + std::strerror(errno);
-}
+std::string SystemError(const std::string& What) { return What + ": " + std::strerror(errno); }
 
 // How long one write may wait for room in the device's output buffer.
 constexpr int WriteTimeoutMs = 2000;
 
 }  // namespace
 
-int BaudRateValue(int Index) {
+int BaudRateValue(int Index)
+{
     if (Index < 0 || Index >= static_cast<int>(std::size(BaudRates))) return 0;
     return BaudRates[Index];
 }
 
-std::string ComPortDevicePath(const std::string& Name) {
+std::string ComPortDevicePath(const std::string& Name)
+{
     if (Name.size() > 3 && (Name.compare(0, 3, "COM") == 0 || Name.compare(0, 3, "com") == 0)) {
         const std::string Digits = Name.substr(3);
-        if (std::all_of(Digits.begin(), Digits.end(), [](unsigned char c) { return std::isdigit(c); })
-            && Digits.size() < 6) {
+        if (std::all_of(Digits.begin(), Digits.end(), [](unsigned char c) { return std::isdigit(c); }) &&
+            Digits.size() < 6) {
             const int Number = std::stoi(Digits);
             if (Number >= 1) return "/dev/ttyS" + std::to_string(Number - 1);
         }
@@ -61,30 +74,33 @@ std::string ComPortDevicePath(const std::string& Name) {
 
 TComPort::TComPort() = default;
 
-TComPort::~TComPort() {
+TComPort::~TComPort()
+{
     Close();
     std::lock_guard<std::mutex> Lock(FPacketLock);
     for (TComDataPacket* Packet : FPackets) Packet->FPort = nullptr;
 }
 
-std::string TComPort::GetPort() const {
+std::string TComPort::GetPort() const
+{
     std::lock_guard<std::mutex> Lock(FSettingsLock);
     return FPort;
 }
 
-void TComPort::SetPort(const std::string& Name) {
+void TComPort::SetPort(const std::string& Name)
+{
     std::lock_guard<std::mutex> Lock(FSettingsLock);
     FPort = Name;
 }
 
-void TComPort::Open() {
+void TComPort::Open()
+{
     std::lock_guard<std::mutex> Lock(FOpenLock);
     if (FConnected) return;
     const std::string Path = ComPortDevicePath(GetPort());
     const int Baud = BaudRateValue(BaudRate);
     const speed_t Speed = SpeedConstant(Baud);
-    if (Speed == 0)
-        throw EComPort("Baud rate index " + std::to_string(BaudRate) + " is not supported by port " + Path);
+    if (Speed == 0) throw EComPort("Baud rate index " + std::to_string(BaudRate) + " is not supported by port " + Path);
     if (DataBits < dbFive || DataBits > dbEight)
         throw EComPort("Data bits index " + std::to_string(DataBits) + " is not valid");
     if (StopBits < sbOneStopBit || StopBits > sbTwoStopBits)
@@ -105,7 +121,10 @@ void TComPort::Open() {
     static const tcflag_t Sizes[] = {CS5, CS6, CS7, CS8};
     Tio.c_cflag |= Sizes[DataBits];
     // One and a half stop bits do not exist here; the nearest setting is two.
-    if (StopBits == sbOneStopBit) Tio.c_cflag &= ~CSTOPB; else Tio.c_cflag |= CSTOPB;
+    if (StopBits == sbOneStopBit)
+        Tio.c_cflag &= ~CSTOPB;
+    else
+        Tio.c_cflag |= CSTOPB;
     Tio.c_cc[VMIN] = 1;
     Tio.c_cc[VTIME] = 0;
     ::cfsetispeed(&Tio, Speed);
@@ -132,7 +151,8 @@ void TComPort::Open() {
     FReceiver = std::thread(&TComPort::ReceiveLoop, this, Fd, FWakePipe[0]);
 }
 
-void TComPort::Close() {
+void TComPort::Close()
+{
     std::thread Receiver;
     int Fd, WakeRead, WakeWrite;
     {
@@ -151,15 +171,18 @@ void TComPort::Close() {
     [[maybe_unused]] const ssize_t Written = ::write(WakeWrite, &Wake, 1);
     if (Receiver.joinable()) {
         // A handler of the receive thread that closes the port must not wait for itself.
-        if (Receiver.get_id() == std::this_thread::get_id()) Receiver.detach();
-        else Receiver.join();
+        if (Receiver.get_id() == std::this_thread::get_id())
+            Receiver.detach();
+        else
+            Receiver.join();
     }
     ::close(WakeRead);
     ::close(WakeWrite);
     ::close(Fd);
 }
 
-int TComPort::Write(const void* Buffer, int Count) {
+int TComPort::Write(const void* Buffer, int Count)
+{
     std::lock_guard<std::mutex> Lock(FOpenLock);
     if (FFd < 0 || FLineLost || Count < 0) return -1;
     const char* Data = static_cast<const char*>(Buffer);
@@ -182,7 +205,8 @@ int TComPort::Write(const void* Buffer, int Count) {
     return Done;
 }
 
-void TComPort::ReceiveLoop(int Fd, int WakeFd) {
+void TComPort::ReceiveLoop(int Fd, int WakeFd)
+{
     char Buffer[4096];
     pollfd Fds[2] = {{Fd, POLLIN, 0}, {WakeFd, POLLIN, 0}};
     for (;;) {
@@ -209,35 +233,38 @@ void TComPort::ReceiveLoop(int Fd, int WakeFd) {
     }
 }
 
-void TComPort::AddPacket(TComDataPacket* Packet) {
+void TComPort::AddPacket(TComDataPacket* Packet)
+{
     std::lock_guard<std::mutex> Lock(FPacketLock);
     FPackets.push_back(Packet);
 }
 
-void TComPort::RemovePacket(TComDataPacket* Packet) {
+void TComPort::RemovePacket(TComDataPacket* Packet)
+{
     std::lock_guard<std::mutex> Lock(FPacketLock);
     FPackets.erase(std::remove(FPackets.begin(), FPackets.end(), Packet), FPackets.end());
 }
 
 // ---------------------------------------------------------------------------------------
 
-TComDataPacket::~TComDataPacket() {
-    SetComPort(nullptr);
-}
+TComDataPacket::~TComDataPacket() { SetComPort(nullptr); }
 
-void TComDataPacket::SetComPort(TComPort* Port) {
+void TComDataPacket::SetComPort(TComPort* Port)
+{
     if (Port == FPort) return;
     if (FPort) FPort->RemovePacket(this);
     FPort = Port;
     if (FPort) FPort->AddPacket(this);
 }
 
-void TComDataPacket::ResetBuffer() {
+void TComDataPacket::ResetBuffer()
+{
     FBuffer.clear();
     FInPacket = false;
 }
 
-bool TComDataPacket::Matches(const std::string& Pattern, std::size_t At) const {
+bool TComDataPacket::Matches(const std::string& Pattern, std::size_t At) const
+{
     if (Pattern.empty() || At + Pattern.size() > FBuffer.size()) return false;
     for (std::size_t i = 0; i < Pattern.size(); ++i) {
         const unsigned char A = static_cast<unsigned char>(FBuffer[At + i]);
@@ -247,7 +274,8 @@ bool TComDataPacket::Matches(const std::string& Pattern, std::size_t At) const {
     return true;
 }
 
-void TComDataPacket::HandleData(const char* Data, std::size_t Count) {
+void TComDataPacket::HandleData(const char* Data, std::size_t Count)
+{
     std::size_t Scan = FBuffer.size();
     FBuffer.append(Data, Count);
     // A pattern may have begun in the previous chunk.
@@ -271,9 +299,8 @@ void TComDataPacket::HandleData(const char* Data, std::size_t Count) {
             continue;
         }
         if (Matches(StopString, i)) {
-            std::string Text = IncludeStrings
-                ? StartString + FBuffer.substr(Begin, i - Begin) + StopString
-                : FBuffer.substr(Begin, i - Begin);
+            std::string Text = IncludeStrings ? StartString + FBuffer.substr(Begin, i - Begin) + StopString
+                                              : FBuffer.substr(Begin, i - Begin);
             FInPacket = false;
             i += StopString.size() - 1;
             if (OnPacket) OnPacket(this, Text);

@@ -20,8 +20,22 @@ public:
 
 // Enumeration indexes as settings files store them.
 enum TBaudRate {
-    brCustom, br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200,
-    br38400, br56000, br57600, br115200, br128000, br256000
+    brCustom,
+    br110,
+    br300,
+    br600,
+    br1200,
+    br2400,
+    br4800,
+    br9600,
+    br14400,
+    br19200,
+    br38400,
+    br56000,
+    br57600,
+    br115200,
+    br128000,
+    br256000
 };
 enum TDataBits { dbFive, dbSix, dbSeven, dbEight };
 enum TStopBits { sbOneStopBit, sbOne5StopBits, sbTwoStopBits };
@@ -81,8 +95,8 @@ private:
     mutable std::mutex FSettingsLock;
     std::string FPort = "COM1";
 
-    std::mutex FOpenLock;   // open, close and write
-    std::mutex FPacketLock; // the splitter list, also held while data are handed over
+    std::mutex FOpenLock;    // open, close and write
+    std::mutex FPacketLock;  // the splitter list, also held while data are handed over
     std::vector<TComDataPacket*> FPackets;
     int FFd = -1;
     int FWakePipe[2] = {-1, -1};

@@ -9,19 +9,22 @@
 #include "platform/serial/SetupDialog.h"
 
 namespace {
-TComSetupInterceptor& Interceptor() {
+TComSetupInterceptor& Interceptor()
+{
     static TComSetupInterceptor Hook;
     return Hook;
 }
 }  // namespace
 
-TComSetupInterceptor SetComSetupInterceptor(TComSetupInterceptor Hook) {
+TComSetupInterceptor SetComSetupInterceptor(TComSetupInterceptor Hook)
+{
     TComSetupInterceptor Previous = std::move(Interceptor());
     Interceptor() = std::move(Hook);
     return Previous;
 }
 
-void TComPort::ShowSetupDialog() {
+void TComPort::ShowSetupDialog()
+{
     TComSetupChoice Choice{GetPort(), BaudRate, DataBits, StopBits};
     bool Accepted = false;
     if (Interceptor()) {

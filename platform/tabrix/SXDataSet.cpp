@@ -9,12 +9,14 @@ std::string Text(const char* Value) { return Value ? std::string(Value) : std::s
 
 }  // namespace
 
-void WriteFixedText(char (&Field)[SXFixedTextSize], const std::string& Text) {
+void WriteFixedText(char (&Field)[SXFixedTextSize], const std::string& Text)
+{
     std::memset(Field, 0, SXFixedTextSize);
     std::memcpy(Field, Text.data(), std::min<size_t>(Text.size(), SXFixedTextSize));
 }
 
-std::string ReadFixedText(const char (&Field)[SXFixedTextSize]) {
+std::string ReadFixedText(const char (&Field)[SXFixedTextSize])
+{
     const void* Zero = std::memchr(Field, 0, SXFixedTextSize);
     size_t Length = Zero ? static_cast<size_t>(static_cast<const char*>(Zero) - Field) : SXFixedTextSize;
     return std::string(Field, Length);
@@ -25,16 +27,20 @@ std::string ReadFixedText(const char (&Field)[SXFixedTextSize]) {
 
 struct TSXDataSet::TProperty final : ISXDataProperty {
     TProperty(TSXDataSet* Owner, std::string Name, int Size)
-        : Owner(Owner), Name(std::move(Name)), Bytes(static_cast<size_t>(Size), '\0') {}
+        : Owner(Owner), Name(std::move(Name)), Bytes(static_cast<size_t>(Size), '\0')
+    {
+    }
 
     int AddRef() override { return ++RefCount; }
-    int Release() override {
+    int Release() override
+    {
         int Count = --RefCount;
         if (Count == 0) delete this;
         return Count;
     }
     int GetSize() override { return static_cast<int>(Bytes.size()); }
-    void SetSize(int Size) override {
+    void SetSize(int Size) override
+    {
         if (Size < 0) return;
         Bytes.resize(static_cast<size_t>(Size), '\0');
         if (Owner) Owner->FModified = true;
@@ -53,14 +59,20 @@ struct TSXDataSet::TProperty final : ISXDataProperty {
 class TSXDataField final : public ISXDataField {
 public:
     TSXDataField(TSXDataSet* Owner, std::string Category, std::string Name, int Columns, int ReservedRows)
-        : Owner(Owner), Category(std::move(Category)), Name(std::move(Name)), TableName(this->Name),
-          ColumnInfo(static_cast<size_t>(Columns)), Cells(static_cast<size_t>(Columns)) {
+        : Owner(Owner),
+          Category(std::move(Category)),
+          Name(std::move(Name)),
+          TableName(this->Name),
+          ColumnInfo(static_cast<size_t>(Columns)),
+          Cells(static_cast<size_t>(Columns))
+    {
         std::memset(ColumnInfo.data(), 0, ColumnInfo.size() * sizeof(TSXColumnInfo));
         for (auto& Column : Cells) Column.reserve(static_cast<size_t>(ReservedRows));
     }
 
     int AddRef() override { return ++RefCount; }
-    int Release() override {
+    int Release() override
+    {
         int Count = --RefCount;
         if (Count == 0) delete this;
         return Count;
@@ -68,13 +80,16 @@ public:
     ISXDataSet* GetDataSet() override { return Owner; }
     const char* GetName() override { return Name.c_str(); }
 
-    void Changed() {
+    void Changed()
+    {
         if (Owner) Owner->FModified = true;
     }
-    bool HasCell(int Column, int Row) const {
+    bool HasCell(int Column, int Row) const
+    {
         return Column >= 0 && Column < static_cast<int>(Cells.size()) && Row >= 0 && Row < Rows;
     }
-    void Resize(int Count) {
+    void Resize(int Count)
+    {
         if (Count < 0) return;
         for (auto& Column : Cells) Column.resize(static_cast<size_t>(Count), 0.0f);
         Rows = Count;
@@ -97,7 +112,8 @@ public:
 
 TSXDataSet::TSXDataSet() = default;
 
-TSXDataSet::~TSXDataSet() {
+TSXDataSet::~TSXDataSet()
+{
     for (TProperty* Property : FProperties) {
         Property->Owner = nullptr;
         Property->Release();
@@ -111,7 +127,8 @@ TSXDataSet::~TSXDataSet() {
 int TSXDataSet::AddRef() { return ++FRefCount; }
 int TSXDataSet::Release() { return FRefCount > 0 ? --FRefCount : 0; }
 
-IH<ISXDataProperty> TSXDataSet::AddProperty(const char* Name, int Size) {
+IH<ISXDataProperty> TSXDataSet::AddProperty(const char* Name, int Size)
+{
     std::string Key = Text(Name);
     if (Key.empty() || Size < 0) return {};
     for (TProperty* Property : FProperties) {
@@ -125,7 +142,8 @@ IH<ISXDataProperty> TSXDataSet::AddProperty(const char* Name, int Size) {
     return IH<ISXDataProperty>(FProperties.back());
 }
 
-IH<ISXDataProperty> TSXDataSet::FindProperty(const char* Name) {
+IH<ISXDataProperty> TSXDataSet::FindProperty(const char* Name)
+{
     std::string Key = Text(Name);
     for (TProperty* Property : FProperties)
         if (Property->Name == Key) return IH<ISXDataProperty>(Property);
@@ -134,13 +152,15 @@ IH<ISXDataProperty> TSXDataSet::FindProperty(const char* Name) {
 
 bool TSXDataSet::HasProperty(const char* Name) { return FindProperty(Name).IsAssigned(); }
 
-int TSXDataSet::GetFieldCount(const char* Category) {
+int TSXDataSet::GetFieldCount(const char* Category)
+{
     std::string Key = Text(Category);
     return static_cast<int>(std::count_if(FFields.begin(), FFields.end(),
                                           [&](const TSXDataField* Field) { return Field->Category == Key; }));
 }
 
-ISXDataField* TSXDataSet::GetField(const char* Category, int Index) {
+ISXDataField* TSXDataSet::GetField(const char* Category, int Index)
+{
     std::string Key = Text(Category);
     for (TSXDataField* Field : FFields) {
         if (Field->Category != Key) continue;
@@ -150,14 +170,16 @@ ISXDataField* TSXDataSet::GetField(const char* Category, int Index) {
     return nullptr;
 }
 
-ISXDataField* TSXDataSet::FindField(const char* Category, const char* Name) {
+ISXDataField* TSXDataSet::FindField(const char* Category, const char* Name)
+{
     std::string Key = Text(Category), FieldName = Text(Name);
     for (TSXDataField* Field : FFields)
         if (Field->Category == Key && Field->Name == FieldName) return Field;
     return nullptr;
 }
 
-void TSXDataSet::GetFieldNames(const char* Category, TStringList* Names) {
+void TSXDataSet::GetFieldNames(const char* Category, TStringList* Names)
+{
     if (!Names) return;
     std::string Key = Text(Category);
     for (TSXDataField* Field : FFields)
@@ -169,29 +191,34 @@ const char* TSXDataSet::GetFileName() { return FFileName.c_str(); }
 
 int TSXDataSet::GetPropertyCount() const { return static_cast<int>(FProperties.size()); }
 
-const char* TSXDataSet::GetPropertyName(int Index) const {
+const char* TSXDataSet::GetPropertyName(int Index) const
+{
     if (Index < 0 || Index >= GetPropertyCount()) return "";
     return FProperties[static_cast<size_t>(Index)]->Name.c_str();
 }
 
-IH<ISXDataProperty> TSXDataSet::GetProperty(int Index) {
+IH<ISXDataProperty> TSXDataSet::GetProperty(int Index)
+{
     if (Index < 0 || Index >= GetPropertyCount()) return {};
     return IH<ISXDataProperty>(FProperties[static_cast<size_t>(Index)]);
 }
 
 int TSXDataSet::GetAllFieldCount() const { return static_cast<int>(FFields.size()); }
 
-ISXDataField* TSXDataSet::GetAllField(int Index) {
+ISXDataField* TSXDataSet::GetAllField(int Index)
+{
     if (Index < 0 || Index >= GetAllFieldCount()) return nullptr;
     return FFields[static_cast<size_t>(Index)];
 }
 
-const char* TSXDataSet::GetFieldCategory(int Index) const {
+const char* TSXDataSet::GetFieldCategory(int Index) const
+{
     if (Index < 0 || Index >= GetAllFieldCount()) return "";
     return FFields[static_cast<size_t>(Index)]->Category.c_str();
 }
 
-ISXDataField* TSXDataSet::AddField(const char* Category, const char* Name, int Columns, int ReservedRows) {
+ISXDataField* TSXDataSet::AddField(const char* Category, const char* Name, int Columns, int ReservedRows)
+{
     std::string Key = Text(Category), FieldName = Text(Name);
     if (Key.empty() || FieldName.empty() || Columns < 1 || ReservedRows < 0) return nullptr;
     if (FindField(Category, Name)) return nullptr;
@@ -200,7 +227,8 @@ ISXDataField* TSXDataSet::AddField(const char* Category, const char* Name, int C
     return FFields.back();
 }
 
-bool TSXDataSet::TakeOver(TSXDataSet& Other) {
+bool TSXDataSet::TakeOver(TSXDataSet& Other)
+{
     for (TProperty* Property : Other.FProperties)
         if (HasProperty(Property->Name.c_str())) return false;
     for (TSXDataField* Field : Other.FFields)
@@ -222,18 +250,21 @@ bool TSXDataSet::TakeOver(TSXDataSet& Other) {
 // ---------------------------------------------------------------------------------------
 // Table accessor
 
-TPTableData::TPTableData(ISXDataField* Field) : Field(Field) {
+TPTableData::TPTableData(ISXDataField* Field) : Field(Field)
+{
     FImpl = dynamic_cast<TSXDataField*>(Field);
     Valid = FImpl != nullptr;
     if (FImpl) FImpl->AddRef();
 }
 
-TPTableData::~TPTableData() {
+TPTableData::~TPTableData()
+{
     if (FImpl) FImpl->Release();
 }
 
-ISXDataField* TPTableData::CreateSXTableData(ISXDataSet* DataSet, const char* Category, const char* Name,
-                                             int Columns, int ReservedRows) {
+ISXDataField* TPTableData::CreateSXTableData(ISXDataSet* DataSet, const char* Category, const char* Name, int Columns,
+                                             int ReservedRows)
+{
     auto* Set = dynamic_cast<TSXDataSet*>(DataSet);
     return Set ? Set->AddField(Category, Name, Columns, ReservedRows) : nullptr;
 }
@@ -241,51 +272,61 @@ ISXDataField* TPTableData::CreateSXTableData(ISXDataSet* DataSet, const char* Ca
 int TPTableData::GetNumColumns() const { return FImpl ? static_cast<int>(FImpl->Cells.size()) : 0; }
 int TPTableData::GetNumRows() const { return FImpl ? FImpl->Rows : 0; }
 
-void TPTableData::AddRows(int Count) {
+void TPTableData::AddRows(int Count)
+{
     if (FImpl && Count > 0) FImpl->Resize(FImpl->Rows + Count);
 }
 
-void TPTableData::SetData(int Column, int Row, float Value) {
+void TPTableData::SetData(int Column, int Row, float Value)
+{
     if (!FImpl || !FImpl->HasCell(Column, Row)) return;
     FImpl->Cells[static_cast<size_t>(Column)][static_cast<size_t>(Row)] = Value;
     FImpl->Changed();
 }
 
-float TPTableData::GetData(int Column, int Row) const {
+float TPTableData::GetData(int Column, int Row) const
+{
     if (!FImpl || !FImpl->HasCell(Column, Row)) return 0.0f;
     return FImpl->Cells[static_cast<size_t>(Column)][static_cast<size_t>(Row)];
 }
 
-void TPTableData::SetNumRows(int Count) {
+void TPTableData::SetNumRows(int Count)
+{
     if (FImpl) FImpl->Resize(Count);
 }
 
-void TPTableData::Clear() {
+void TPTableData::Clear()
+{
     if (FImpl) FImpl->Resize(0);
 }
 
-void TPTableData::Pack() {
+void TPTableData::Pack()
+{
     if (!FImpl) return;
     for (auto& Column : FImpl->Cells) Column.shrink_to_fit();
 }
 
-TSXColumnInfo* TPTableData::GetColumnInfo(int Column) {
+TSXColumnInfo* TPTableData::GetColumnInfo(int Column)
+{
     if (!FImpl || Column < 0 || Column >= GetNumColumns()) return nullptr;
     return &FImpl->ColumnInfo[static_cast<size_t>(Column)];
 }
 
-void TPTableData::SetDefAxisIdx(int Axis, int Column) {
+void TPTableData::SetDefAxisIdx(int Axis, int Column)
+{
     if (!FImpl || Axis < 0 || Axis > 2 || Column < -1 || Column >= GetNumColumns()) return;
     FImpl->DefAxis[Axis] = Column;
     FImpl->Changed();
 }
 
-int TPTableData::GetDefAxisIdx(int Axis) const {
+int TPTableData::GetDefAxisIdx(int Axis) const
+{
     if (!FImpl || Axis < 0 || Axis > 2) return -1;
     return FImpl->DefAxis[Axis];
 }
 
-void TPTableData::SetTableName(const char* Name) {
+void TPTableData::SetTableName(const char* Name)
+{
     if (!FImpl) return;
     FImpl->TableName = Text(Name);
     FImpl->Changed();
@@ -293,12 +334,14 @@ void TPTableData::SetTableName(const char* Name) {
 
 const char* TPTableData::GetTableName() const { return FImpl ? FImpl->TableName.c_str() : ""; }
 
-const float* TPTableData::GetColumnData(int Column) const {
+const float* TPTableData::GetColumnData(int Column) const
+{
     if (!FImpl || Column < 0 || Column >= GetNumColumns()) return nullptr;
     return FImpl->Cells[static_cast<size_t>(Column)].data();
 }
 
-float* TPTableData::GetColumnData(int Column) {
+float* TPTableData::GetColumnData(int Column)
+{
     if (!FImpl || Column < 0 || Column >= GetNumColumns()) return nullptr;
     return FImpl->Cells[static_cast<size_t>(Column)].data();
 }

@@ -20,19 +20,23 @@ template <class I>
 class IH {
 public:
     IH() = default;
-    IH(I* Pointer) : FPointer(Pointer) {  // NOLINT: implicit on purpose, like a plain pointer
+    IH(I* Pointer) : FPointer(Pointer)
+    {  // NOLINT: implicit on purpose, like a plain pointer
         if (FPointer) FPointer->AddRef();
     }
     IH(const IH& Other) : IH(Other.FPointer) {}
     IH(IH&& Other) noexcept : FPointer(Other.FPointer) { Other.FPointer = nullptr; }
-    ~IH() {
+    ~IH()
+    {
         if (FPointer) FPointer->Release();
     }
-    IH& operator=(const IH& Other) {
+    IH& operator=(const IH& Other)
+    {
         Assign(Other.FPointer);
         return *this;
     }
-    IH& operator=(IH&& Other) noexcept {
+    IH& operator=(IH&& Other) noexcept
+    {
         if (this != &Other) {
             I* Old = FPointer;
             FPointer = Other.FPointer;
@@ -41,7 +45,8 @@ public:
         }
         return *this;
     }
-    IH& operator=(I* Pointer) {
+    IH& operator=(I* Pointer)
+    {
         Assign(Pointer);
         return *this;
     }
@@ -50,7 +55,8 @@ public:
     I* operator->() const { return FPointer; }
 
 private:
-    void Assign(I* Pointer) {
+    void Assign(I* Pointer)
+    {
         if (Pointer == FPointer) return;
         // The new one is counted before the old one goes, so releasing the old can never
         // free what is about to be held.
@@ -131,10 +137,10 @@ std::string ReadFixedText(const char (&Field)[SXFixedTextSize]);
 #pragma pack(push, 1)
 // The record kept for each column of a table; stored as these 151 bytes.
 struct TSXColumnInfo {
-    std::uint8_t Flags;                // always written 0
-    char Name[SXFixedTextSize];        // full name, identifies the column
-    char ShortName[SXFixedTextSize];   // heading of grids and reports
-    char Unit[SXFixedTextSize];        // empty for values without a unit
+    std::uint8_t Flags;               // always written 0
+    char Name[SXFixedTextSize];       // full name, identifies the column
+    char ShortName[SXFixedTextSize];  // heading of grids and reports
+    char Unit[SXFixedTextSize];       // empty for values without a unit
 };
 #pragma pack(pop)
 static_assert(sizeof(TSXColumnInfo) == 151, "the column record is stored as 151 bytes");
@@ -203,23 +209,23 @@ public:
     TPTableData& operator=(const TPTableData&) = delete;
 
     // A new table of 0 rows with room for ReservedRows, or null.
-    static ISXDataField* CreateSXTableData(ISXDataSet* DataSet, const char* Category, const char* Name,
-                                           int Columns, int ReservedRows);
+    static ISXDataField* CreateSXTableData(ISXDataSet* DataSet, const char* Category, const char* Name, int Columns,
+                                           int ReservedRows);
 
     bool Valid = false;
     ISXDataField* Field = nullptr;
 
     int GetNumColumns() const;
     int GetNumRows() const;
-    void AddRows(int Count);                            // zero cells after the last row
-    void SetData(int Column, int Row, float Value);     // ignored out of range
-    float GetData(int Column, int Row) const;           // 0 out of range
-    void SetNumRows(int Count);                         // cuts, or adds zero rows
-    void Clear();                                       // no rows
-    void Pack();                                        // gives back unused reserve
-    TSXColumnInfo* GetColumnInfo(int Column);           // null out of range
-    void SetDefAxisIdx(int Axis, int Column);           // axis 0 X, 1 left, 2 right
-    int GetDefAxisIdx(int Axis) const;                  // -1 when unset
+    void AddRows(int Count);                         // zero cells after the last row
+    void SetData(int Column, int Row, float Value);  // ignored out of range
+    float GetData(int Column, int Row) const;        // 0 out of range
+    void SetNumRows(int Count);                      // cuts, or adds zero rows
+    void Clear();                                    // no rows
+    void Pack();                                     // gives back unused reserve
+    TSXColumnInfo* GetColumnInfo(int Column);        // null out of range
+    void SetDefAxisIdx(int Axis, int Column);        // axis 0 X, 1 left, 2 right
+    int GetDefAxisIdx(int Axis) const;               // -1 when unset
     void SetTableName(const char* Name);
     const char* GetTableName() const;
 

@@ -19,20 +19,28 @@ namespace {
 QImage::Format QtFormat(TPixelFormat Format)
 {
     switch (Format) {
-    case pf1bit: return QImage::Format_Mono;
-    case pf8bit: return QImage::Format_Indexed8;
-    case pf24bit: return QImage::Format_BGR888;
-    default: return QImage::Format_RGB32;
+    case pf1bit:
+        return QImage::Format_Mono;
+    case pf8bit:
+        return QImage::Format_Indexed8;
+    case pf24bit:
+        return QImage::Format_BGR888;
+    default:
+        return QImage::Format_RGB32;
     }
 }
 
 int BitsOf(TPixelFormat Format)
 {
     switch (Format) {
-    case pf1bit: return 1;
-    case pf8bit: return 8;
-    case pf24bit: return 24;
-    default: return 32;
+    case pf1bit:
+        return 1;
+    case pf8bit:
+        return 8;
+    case pf24bit:
+        return 24;
+    default:
+        return 32;
     }
 }
 
@@ -47,10 +55,7 @@ QList<QRgb> DefaultColorTable(TPixelFormat Format)
     return table;
 }
 
-int RowBytes(int Width, int Bits)
-{
-    return ((Width * Bits + 31) / 32) * 4;
-}
+int RowBytes(int Width, int Bits) { return ((Width * Bits + 31) / 32) * 4; }
 
 // Fills a new picture with white, as a fresh bitmap shows.
 void FillWhite(QImage& Image)
@@ -67,7 +72,7 @@ void FillWhite(QImage& Image)
         Image.fill(Qt::white);
     }
 }
-}
+}  // namespace
 
 TBitmap::TBitmap() : FImage(std::make_unique<QImage>()), FCanvas(std::make_unique<TCanvas>())
 {
@@ -105,7 +110,8 @@ void TBitmap::Recreate(int Width, int Height, TPixelFormat Format)
     if (Width > 0 && Height > 0) {
         next = QImage(Width, Height, qtFormat);
         if (next.isNull()) throw std::runtime_error("Out of system resources");
-        QList<QRgb> table = FImage->isNull() || QtFormat(FFormat) != qtFormat ? DefaultColorTable(Format) : FImage->colorTable();
+        QList<QRgb> table =
+            FImage->isNull() || QtFormat(FFormat) != qtFormat ? DefaultColorTable(Format) : FImage->colorTable();
         if (!table.isEmpty()) next.setColorTable(table);
         std::memset(next.bits(), 0, static_cast<size_t>(next.sizeInBytes()));
         FillWhite(next);
@@ -192,7 +198,8 @@ bool TBitmap::SetBits(const std::vector<std::uint8_t>& Bits)
     const int stride = BytesPerLine();
     if (Bits.size() != static_cast<size_t>(stride) * static_cast<size_t>(FHeight)) return false;
     for (int r = 0; r < FHeight; ++r) {
-        std::memcpy(FImage->scanLine(FHeight - 1 - r), Bits.data() + static_cast<size_t>(r) * stride, static_cast<size_t>(stride));
+        std::memcpy(FImage->scanLine(FHeight - 1 - r), Bits.data() + static_cast<size_t>(r) * stride,
+                    static_cast<size_t>(stride));
     }
     Changed();
     return true;
@@ -245,11 +252,12 @@ std::uint32_t Get32(const std::vector<std::uint8_t>& In, size_t At)
 {
     throw std::runtime_error("Bitmap image is not valid: " + Why);
 }
-}
+}  // namespace
 
 std::vector<std::uint8_t> TBitmap::SaveToBytes() const
 {
-    const std::vector<TColor> table = (FFormat == pf1bit || FFormat == pf8bit) ? GetColorTable() : std::vector<TColor>{};
+    const std::vector<TColor> table =
+        (FFormat == pf1bit || FFormat == pf8bit) ? GetColorTable() : std::vector<TColor>{};
     const std::vector<std::uint8_t> bits = GetBits();
     const std::uint32_t offset = std::uint32_t(FileHeaderSize + InfoHeaderSize + table.size() * 4);
     std::vector<std::uint8_t> out;
@@ -300,10 +308,12 @@ void TBitmap::LoadFromFile(const std::string& FileName)
 
 void TBitmap::LoadFromBytes(const std::vector<std::uint8_t>& Bytes)
 {
-    if (Bytes.size() < FileHeaderSize + InfoHeaderSize || Bytes[0] != 'B' || Bytes[1] != 'M') InvalidBitmap("no bitmap header");
+    if (Bytes.size() < FileHeaderSize + InfoHeaderSize || Bytes[0] != 'B' || Bytes[1] != 'M')
+        InvalidBitmap("no bitmap header");
     const std::uint32_t offset = Get32(Bytes, 10);
     const std::uint32_t headerSize = Get32(Bytes, 14);
-    if (headerSize < InfoHeaderSize || FileHeaderSize + headerSize > Bytes.size()) InvalidBitmap("bad information header");
+    if (headerSize < InfoHeaderSize || FileHeaderSize + headerSize > Bytes.size())
+        InvalidBitmap("bad information header");
     const std::int32_t width = std::int32_t(Get32(Bytes, 18));
     const std::int32_t rawHeight = std::int32_t(Get32(Bytes, 22));
     const std::uint32_t planes = Get16(Bytes, 26);
@@ -313,11 +323,20 @@ void TBitmap::LoadFromBytes(const std::vector<std::uint8_t>& Bytes)
     if (planes != 1 || compression != 0) InvalidBitmap("unsupported compression");
     TPixelFormat format;
     switch (bitCount) {
-    case 1: format = pf1bit; break;
-    case 8: format = pf8bit; break;
-    case 24: format = pf24bit; break;
-    case 32: format = pf32bit; break;
-    default: InvalidBitmap("unsupported bits per pixel");
+    case 1:
+        format = pf1bit;
+        break;
+    case 8:
+        format = pf8bit;
+        break;
+    case 24:
+        format = pf24bit;
+        break;
+    case 32:
+        format = pf32bit;
+        break;
+    default:
+        InvalidBitmap("unsupported bits per pixel");
     }
     const bool topDown = rawHeight < 0;
     const long long height = topDown ? -static_cast<long long>(rawHeight) : rawHeight;
@@ -328,7 +347,8 @@ void TBitmap::LoadFromBytes(const std::vector<std::uint8_t>& Bytes)
     const size_t tableAt = FileHeaderSize + headerSize;
     if (tableAt + tableEntries * 4 > Bytes.size()) InvalidBitmap("colour table cut short");
     const size_t stride = static_cast<size_t>(RowBytes(width, int(bitCount)));
-    if (offset < tableAt + tableEntries * 4 || offset > Bytes.size() || stride * static_cast<size_t>(height) > Bytes.size() - offset) {
+    if (offset < tableAt + tableEntries * 4 || offset > Bytes.size() ||
+        stride * static_cast<size_t>(height) > Bytes.size() - offset) {
         InvalidBitmap("pixel data cut short");
     }
 

@@ -46,8 +46,10 @@ TCollectionItem* TCollection::Add()
 {
     if (!FItemFactory) throw std::logic_error("The collection has no item class");
     TCollectionItem* item = FItemFactory(this);
-    if (item->GetCollection() != this) item->SetCollection(this);
-    else Changed();
+    if (item->GetCollection() != this)
+        item->SetCollection(this);
+    else
+        Changed();
     return item;
 }
 

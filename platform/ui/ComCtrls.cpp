@@ -322,7 +322,7 @@ void TPageControl::SetTabPosition(TTabPosition Value)
 {
     FTabPosition = Value;
     static const QTabWidget::TabPosition positions[] = {QTabWidget::North, QTabWidget::South, QTabWidget::West,
-                                                         QTabWidget::East};
+                                                        QTabWidget::East};
     static_cast<QTabWidget*>(Widget())->setTabPosition(positions[Value]);
 }
 
@@ -344,8 +344,10 @@ bool TPageControl::DockClient(TForm* Client, bool FillPage)
     const QSize size = form->size();
     form->setParent(sheet->Widget());
     form->setWindowFlags(Qt::Widget);
-    if (FillPage) form->setGeometry(0, 0, sheet->ClientWidth(), sheet->ClientHeight());
-    else form->setGeometry(0, 0, size.width(), size.height());
+    if (FillPage)
+        form->setGeometry(0, 0, sheet->ClientWidth(), sheet->ClientHeight());
+    else
+        form->setGeometry(0, 0, size.width(), size.height());
     form->setVisible(Client->GetVisible());
     Client->SetHostDockSite(this);
     SetActivePage(sheet);

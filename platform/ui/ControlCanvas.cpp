@@ -23,8 +23,10 @@ TCanvas* TControlCanvas::Lock()
     }
     // A self-painting control's widget already has its painter: draw through it.
     TCanvas* own = nullptr;
-    if (auto* custom = dynamic_cast<TCustomControl*>(FControl)) own = custom->Canvas();
-    else if (auto* graphic = dynamic_cast<TGraphicControl*>(FControl)) own = graphic->Canvas();
+    if (auto* custom = dynamic_cast<TCustomControl*>(FControl))
+        own = custom->Canvas();
+    else if (auto* graphic = dynamic_cast<TGraphicControl*>(FControl))
+        own = graphic->Canvas();
     if (own) return own->SurfaceSize().cx > 0 ? own : nullptr;
     FPainter = std::make_unique<QPainter>(widget);
     FCanvas->AttachPainter(FPainter.get());

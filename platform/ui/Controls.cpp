@@ -79,7 +79,8 @@ bool SameName(const std::string& A, const std::string& B)
 {
     if (A.size() != B.size()) return false;
     for (size_t i = 0; i < A.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(A[i])) != std::tolower(static_cast<unsigned char>(B[i]))) return false;
+        if (std::tolower(static_cast<unsigned char>(A[i])) != std::tolower(static_cast<unsigned char>(B[i])))
+            return false;
     return true;
 }
 
@@ -94,15 +95,12 @@ struct TKeyPair {
 };
 
 const TKeyPair KeyTable[] = {
-    {Qt::Key_Backspace, VK_BACK}, {Qt::Key_Tab, VK_TAB},      {Qt::Key_Backtab, VK_TAB},
-    {Qt::Key_Return, VK_RETURN},  {Qt::Key_Enter, VK_RETURN}, {Qt::Key_Shift, VK_SHIFT},
-    {Qt::Key_Control, VK_CONTROL}, {Qt::Key_Alt, VK_MENU},    {Qt::Key_Escape, VK_ESCAPE},
-    {Qt::Key_Space, VK_SPACE},    {Qt::Key_PageUp, VK_PRIOR}, {Qt::Key_PageDown, VK_NEXT},
-    {Qt::Key_End, VK_END},        {Qt::Key_Home, VK_HOME},    {Qt::Key_Left, VK_LEFT},
-    {Qt::Key_Up, VK_UP},          {Qt::Key_Right, VK_RIGHT},  {Qt::Key_Down, VK_DOWN},
-    {Qt::Key_Insert, VK_INSERT},  {Qt::Key_Delete, VK_DELETE},
-    {Qt::Key_Plus, 0xBB},         {Qt::Key_Minus, 0xBD},      {Qt::Key_Comma, 0xBC},
-    {Qt::Key_Period, 0xBE},
+    {Qt::Key_Backspace, VK_BACK}, {Qt::Key_Tab, VK_TAB},     {Qt::Key_Backtab, VK_TAB},     {Qt::Key_Return, VK_RETURN},
+    {Qt::Key_Enter, VK_RETURN},   {Qt::Key_Shift, VK_SHIFT}, {Qt::Key_Control, VK_CONTROL}, {Qt::Key_Alt, VK_MENU},
+    {Qt::Key_Escape, VK_ESCAPE},  {Qt::Key_Space, VK_SPACE}, {Qt::Key_PageUp, VK_PRIOR},    {Qt::Key_PageDown, VK_NEXT},
+    {Qt::Key_End, VK_END},        {Qt::Key_Home, VK_HOME},   {Qt::Key_Left, VK_LEFT},       {Qt::Key_Up, VK_UP},
+    {Qt::Key_Right, VK_RIGHT},    {Qt::Key_Down, VK_DOWN},   {Qt::Key_Insert, VK_INSERT},   {Qt::Key_Delete, VK_DELETE},
+    {Qt::Key_Plus, 0xBB},         {Qt::Key_Minus, 0xBD},     {Qt::Key_Comma, 0xBC},         {Qt::Key_Period, 0xBE},
 };
 
 }  // namespace
@@ -111,7 +109,8 @@ WORD VirtualKeyFromPlatform(int PlatformKey)
 {
     if (PlatformKey >= Qt::Key_A && PlatformKey <= Qt::Key_Z) return static_cast<WORD>('A' + (PlatformKey - Qt::Key_A));
     if (PlatformKey >= Qt::Key_0 && PlatformKey <= Qt::Key_9) return static_cast<WORD>('0' + (PlatformKey - Qt::Key_0));
-    if (PlatformKey >= Qt::Key_F1 && PlatformKey <= Qt::Key_F12) return static_cast<WORD>(VK_F1 + (PlatformKey - Qt::Key_F1));
+    if (PlatformKey >= Qt::Key_F1 && PlatformKey <= Qt::Key_F12)
+        return static_cast<WORD>(VK_F1 + (PlatformKey - Qt::Key_F1));
     for (const TKeyPair& pair : KeyTable)
         if (pair.Platform == PlatformKey) return pair.Virtual;
     return 0;
@@ -308,7 +307,8 @@ bool TControlEventFilter::RunKey(QObject* Object, QKeyEvent* Event)
         const WPARAM original = ch.WParam;
         FControl->Perform(ch);
         if (!alive) return true;
-        if (impl.KeySwallowed || impl.Consumed) pass = false;
+        if (impl.KeySwallowed || impl.Consumed)
+            pass = false;
         else if (ch.WParam != original) {
             text = QString(QChar(static_cast<char16_t>(ch.WParam & 0xFF)));
             keyChanged = true;
@@ -340,7 +340,8 @@ bool TControlEventFilter::eventFilter(QObject* Object, QEvent* Event)
         auto* e = static_cast<QMouseEvent*>(Event);
         const QPoint p = e->position().toPoint();
         Qt::MouseButtons buttons = e->buttons();
-        TMessage m{ButtonMessage(Event->type(), e->button()), MouseFlags(e->modifiers(), buttons), MakeLParam(p.x(), p.y()), 0};
+        TMessage m{ButtonMessage(Event->type(), e->button()), MouseFlags(e->modifiers(), buttons),
+                   MakeLParam(p.x(), p.y()), 0};
         return RunNative(Object, Event, m);
     }
     case QEvent::MouseMove: {
@@ -353,7 +354,9 @@ bool TControlEventFilter::eventFilter(QObject* Object, QEvent* Event)
         auto* e = static_cast<QWheelEvent*>(Event);
         const QPoint p = e->globalPosition().toPoint();
         const int delta = e->angleDelta().y();
-        TMessage m{WM_MOUSEWHEEL, (MouseFlags(e->modifiers(), e->buttons()) & 0xFFFF) | (static_cast<WPARAM>(static_cast<std::uint16_t>(delta)) << 16),
+        TMessage m{WM_MOUSEWHEEL,
+                   (MouseFlags(e->modifiers(), e->buttons()) & 0xFFFF) |
+                       (static_cast<WPARAM>(static_cast<std::uint16_t>(delta)) << 16),
                    MakeLParam(p.x(), p.y()), 0};
         return RunNative(Object, Event, m);
     }
@@ -430,7 +433,8 @@ void TPaintWidget::mouseMoveEvent(QMouseEvent* Event) { Event->accept(); }
 // ---------------------------------------------------------------------------------------
 // TControl
 
-TControl::TControl(TComponent* Owner) : TComponent(Owner), Impl(std::make_unique<TControlImpl>()), FFont(std::make_unique<TFont>())
+TControl::TControl(TComponent* Owner)
+    : TComponent(Owner), Impl(std::make_unique<TControlImpl>()), FFont(std::make_unique<TFont>())
 {
     Impl->Target = std::make_unique<TControlTarget>(this);
     Impl->Filter = std::make_unique<TControlEventFilter>(this);
@@ -481,10 +485,7 @@ LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam)
     return message.Result;
 }
 
-void TControl::Perform(TMessage& Message)
-{
-    DispatchChain(Message);
-}
+void TControl::Perform(TMessage& Message) { DispatchChain(Message); }
 
 THookId TControl::AttachHook(TMessageHook Hook)
 {
@@ -555,10 +556,11 @@ void TControl::WndProc(TMessage& Message)
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDBLCLK: {
         DefaultNativeHandling();
-        const TMouseButton button = (Message.Msg == WM_RBUTTONDOWN || Message.Msg == WM_RBUTTONDBLCLK) ? mbRight
+        const TMouseButton button = (Message.Msg == WM_RBUTTONDOWN || Message.Msg == WM_RBUTTONDBLCLK)   ? mbRight
                                     : (Message.Msg == WM_MBUTTONDOWN || Message.Msg == WM_MBUTTONDBLCLK) ? mbMiddle
-                                                                                                          : mbLeft;
-        const bool dbl = Message.Msg == WM_LBUTTONDBLCLK || Message.Msg == WM_RBUTTONDBLCLK || Message.Msg == WM_MBUTTONDBLCLK;
+                                                                                                         : mbLeft;
+        const bool dbl =
+            Message.Msg == WM_LBUTTONDBLCLK || Message.Msg == WM_RBUTTONDBLCLK || Message.Msg == WM_MBUTTONDBLCLK;
         TShiftState shift = ShiftFromMouseFlags(Message.WParam) | CurrentKeyShift();
         if (dbl) shift |= ssDouble;
         if (button == mbLeft) Impl->Pressed = true;
@@ -570,7 +572,9 @@ void TControl::WndProc(TMessage& Message)
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
         DefaultNativeHandling();
-        const TMouseButton button = Message.Msg == WM_RBUTTONUP ? mbRight : Message.Msg == WM_MBUTTONUP ? mbMiddle : mbLeft;
+        const TMouseButton button = Message.Msg == WM_RBUTTONUP   ? mbRight
+                                    : Message.Msg == WM_MBUTTONUP ? mbMiddle
+                                                                  : mbLeft;
         const int x = LowSigned16(Message.LParam), y = HighSigned16(Message.LParam);
         const bool wasPressed = Impl->Pressed && button == mbLeft;
         if (button == mbLeft) Impl->Pressed = false;
@@ -580,23 +584,30 @@ void TControl::WndProc(TMessage& Message)
     }
     case WM_MOUSEMOVE:
         DefaultNativeHandling();
-        MouseMove(ShiftFromMouseFlags(Message.WParam) | CurrentKeyShift(), LowSigned16(Message.LParam), HighSigned16(Message.LParam));
+        MouseMove(ShiftFromMouseFlags(Message.WParam) | CurrentKeyShift(), LowSigned16(Message.LParam),
+                  HighSigned16(Message.LParam));
         break;
     case WM_MOUSEWHEEL: {
         const int delta = static_cast<std::int16_t>((Message.WParam >> 16) & 0xFFFF);
         TPoint p = ScreenToClient(TPoint{LowSigned16(Message.LParam), HighSigned16(Message.LParam)});
-        if (DoMouseWheel(ShiftFromMouseFlags(Message.WParam & 0xFFFF) | CurrentKeyShift(), delta, p.x, p.y)) Message.Result = 1;
-        else DefaultNativeHandling();
+        if (DoMouseWheel(ShiftFromMouseFlags(Message.WParam & 0xFFFF) | CurrentKeyShift(), delta, p.x, p.y))
+            Message.Result = 1;
+        else
+            DefaultNativeHandling();
         break;
     }
     case WM_KEYDOWN:
     case WM_KEYUP: {
         WORD key = static_cast<WORD>(Message.WParam);
         const TShiftState shift = static_cast<TShiftState>(Message.LParam & 0xFF);
-        if (Message.Msg == WM_KEYDOWN) KeyDown(key, shift);
-        else KeyUp(key, shift);
-        if (key == 0) Impl->KeySwallowed = true;
-        else if (Message.Msg == WM_KEYUP) DefaultNativeHandling();
+        if (Message.Msg == WM_KEYDOWN)
+            KeyDown(key, shift);
+        else
+            KeyUp(key, shift);
+        if (key == 0)
+            Impl->KeySwallowed = true;
+        else if (Message.Msg == WM_KEYUP)
+            DefaultNativeHandling();
         Message.WParam = key;
         break;
     }
@@ -628,8 +639,10 @@ void TControl::WndProc(TMessage& Message)
         if (OnMouseLeave) OnMouseLeave(this);
         break;
     default:
-        if (HasPendingNativeEvent()) DefaultNativeHandling();
-        else Impl->Target->TMessageTarget::WndProc(Message);
+        if (HasPendingNativeEvent())
+            DefaultNativeHandling();
+        else
+            Impl->Target->TMessageTarget::WndProc(Message);
         break;
     }
 }

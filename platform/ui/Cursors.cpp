@@ -8,10 +8,11 @@ struct TCursorPair {
     TCursor Cursor;
     Qt::CursorShape Shape;
 };
-const TCursorPair CursorTable[] = {
-    {crArrow, Qt::ArrowCursor}, {crCross, Qt::CrossCursor}, {crIBeam, Qt::IBeamCursor}, {crHandPoint, Qt::PointingHandCursor},
-    {crSizeNESW, Qt::SizeBDiagCursor}, {crSizeNS, Qt::SizeVerCursor}, {crSizeNWSE, Qt::SizeFDiagCursor},
-    {crSizeWE, Qt::SizeHorCursor}, {crSizeAll, Qt::SizeAllCursor}};
+const TCursorPair CursorTable[] = {{crArrow, Qt::ArrowCursor},        {crCross, Qt::CrossCursor},
+                                   {crIBeam, Qt::IBeamCursor},        {crHandPoint, Qt::PointingHandCursor},
+                                   {crSizeNESW, Qt::SizeBDiagCursor}, {crSizeNS, Qt::SizeVerCursor},
+                                   {crSizeNWSE, Qt::SizeFDiagCursor}, {crSizeWE, Qt::SizeHorCursor},
+                                   {crSizeAll, Qt::SizeAllCursor}};
 }  // namespace
 
 void SetControlCursor(TControl* Control, TCursor Cursor)

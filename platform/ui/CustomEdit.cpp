@@ -40,10 +40,14 @@ QLineEdit* LineEdit(const TControl* Control) { return static_cast<QLineEdit*>(Co
 char ControlCharacter(WPARAM Key)
 {
     switch (Key) {
-    case VK_RETURN: return '\r';
-    case VK_BACK: return '\b';
-    case VK_ESCAPE: return '\x1B';
-    default: return 0;
+    case VK_RETURN:
+        return '\r';
+    case VK_BACK:
+        return '\b';
+    case VK_ESCAPE:
+        return '\x1B';
+    default:
+        return 0;
     }
 }
 }  // namespace
@@ -111,8 +115,10 @@ void TCustomEdit::RecalcNonClient()
 void TCustomEdit::RedrawNonClient()
 {
     if (!FFrame) return;
-    if (FFrame->isVisible()) FFrame->repaint();
-    else FFrame->update();
+    if (FFrame->isVisible())
+        FFrame->repaint();
+    else
+        FFrame->update();
 }
 
 void TCustomEdit::WndProc(TMessage& Message)

@@ -9,8 +9,8 @@
 // Non-client messages and the control notifications an edit raises.
 // WM_NCCALCSIZE: LParam points to the TRect of the whole window (origin 0, 0), which the
 // control shrinks to its client area. WM_NCPAINT: NonClientCanvas() draws on the frame.
-constexpr UINT WM_NCCALCSIZE = 0x0083, WM_NCPAINT = 0x0085, CM_ENABLEDCHANGED = 0xB000,
-               CM_FONTCHANGED = 0xB005, CM_PARENTCOLORCHANGED = 0xB009;
+constexpr UINT WM_NCCALCSIZE = 0x0083, WM_NCPAINT = 0x0085, CM_ENABLEDCHANGED = 0xB000, CM_FONTCHANGED = 0xB005,
+               CM_PARENTCOLORCHANGED = 0xB009;
 
 class TCustomEdit : public TEdit {
 public:

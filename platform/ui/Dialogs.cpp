@@ -23,22 +23,32 @@ QString Q(const std::string& Text) { return QString::fromStdString(Text); }
 QMessageBox::Icon IconOfFlags(unsigned Flags)
 {
     switch (Flags & 0xF0) {
-    case MB_ICONERROR: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONWARNING: return QMessageBox::Warning;
-    case MB_ICONINFORMATION: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case MB_ICONERROR:
+        return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case MB_ICONWARNING:
+        return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
     }
 }
 
 QMessageBox::Icon IconOfType(TMsgDlgType Type)
 {
     switch (Type) {
-    case mtWarning: return QMessageBox::Warning;
-    case mtError: return QMessageBox::Critical;
-    case mtInformation: return QMessageBox::Information;
-    case mtConfirmation: return QMessageBox::Question;
-    default: return QMessageBox::NoIcon;
+    case mtWarning:
+        return QMessageBox::Warning;
+    case mtError:
+        return QMessageBox::Critical;
+    case mtInformation:
+        return QMessageBox::Information;
+    case mtConfirmation:
+        return QMessageBox::Question;
+    default:
+        return QMessageBox::NoIcon;
     }
 }
 
@@ -64,12 +74,18 @@ int RunBox(QMessageBox::Icon Icon, const std::string& Caption, const std::string
 std::vector<TButtonChoice> ButtonsOfFlags(unsigned Flags)
 {
     switch (Flags & 0x0F) {
-    case MB_OKCANCEL: return {{"OK", IDOK}, {"Cancel", IDCANCEL}};
-    case MB_ABORTRETRYIGNORE: return {{"Abort", IDABORT}, {"Retry", IDRETRY}, {"Ignore", IDIGNORE}};
-    case MB_YESNOCANCEL: return {{"Yes", IDYES}, {"No", IDNO}, {"Cancel", IDCANCEL}};
-    case MB_YESNO: return {{"Yes", IDYES}, {"No", IDNO}};
-    case MB_RETRYCANCEL: return {{"Retry", IDRETRY}, {"Cancel", IDCANCEL}};
-    default: return {{"OK", IDOK}};
+    case MB_OKCANCEL:
+        return {{"OK", IDOK}, {"Cancel", IDCANCEL}};
+    case MB_ABORTRETRYIGNORE:
+        return {{"Abort", IDABORT}, {"Retry", IDRETRY}, {"Ignore", IDIGNORE}};
+    case MB_YESNOCANCEL:
+        return {{"Yes", IDYES}, {"No", IDNO}, {"Cancel", IDCANCEL}};
+    case MB_YESNO:
+        return {{"Yes", IDYES}, {"No", IDNO}};
+    case MB_RETRYCANCEL:
+        return {{"Retry", IDRETRY}, {"Cancel", IDCANCEL}};
+    default:
+        return {{"OK", IDOK}};
     }
 }
 
@@ -78,9 +94,15 @@ std::vector<TButtonChoice> ButtonsOfSet(TMsgDlgButtons Buttons)
     static const struct {
         TMsgDlgBtn Bit;
         TButtonChoice Choice;
-    } all[] = {{mbYes, {"Yes", mrYes}},       {mbNo, {"No", mrNo}},          {mbOK, {"OK", mrOk}},
-               {mbCancel, {"Cancel", mrCancel}}, {mbAbort, {"Abort", mrAbort}}, {mbRetry, {"Retry", mrRetry}},
-               {mbIgnore, {"Ignore", mrIgnore}}, {mbAll, {"All", mrAll}},       {mbNoToAll, {"No to All", mrNoToAll}},
+    } all[] = {{mbYes, {"Yes", mrYes}},
+               {mbNo, {"No", mrNo}},
+               {mbOK, {"OK", mrOk}},
+               {mbCancel, {"Cancel", mrCancel}},
+               {mbAbort, {"Abort", mrAbort}},
+               {mbRetry, {"Retry", mrRetry}},
+               {mbIgnore, {"Ignore", mrIgnore}},
+               {mbAll, {"All", mrAll}},
+               {mbNoToAll, {"No to All", mrNoToAll}},
                {mbYesToAll, {"Yes to All", mrYesToAll}}};
     std::vector<TButtonChoice> result;
     for (const auto& entry : all)
@@ -107,7 +129,8 @@ TDialogAnswer RunRealDialog(const TDialogRequest& Request)
     switch (Request.Kind) {
     case TDialogKind::MessageBox: {
         const auto buttons = ButtonsOfFlags(Request.Flags);
-        answer.Result = RunBox(IconOfFlags(Request.Flags), Request.Caption, Request.Text, buttons, buttons.back().Result);
+        answer.Result =
+            RunBox(IconOfFlags(Request.Flags), Request.Caption, Request.Text, buttons, buttons.back().Result);
         break;
     }
     case TDialogKind::MessageDlg:
@@ -120,10 +143,12 @@ TDialogAnswer RunRealDialog(const TDialogRequest& Request)
     }
     case TDialogKind::OpenFile:
     case TDialogKind::SaveFile: {
-        const QString start = Q(Request.InitialDir.empty() ? Request.FileName : Request.InitialDir + "/" + Request.FileName);
-        const QString name = Request.Kind == TDialogKind::OpenFile
-                                 ? QFileDialog::getOpenFileName(nullptr, Q(Request.Caption), start, QtFilter(Request.Filter))
-                                 : QFileDialog::getSaveFileName(nullptr, Q(Request.Caption), start, QtFilter(Request.Filter));
+        const QString start =
+            Q(Request.InitialDir.empty() ? Request.FileName : Request.InitialDir + "/" + Request.FileName);
+        const QString name =
+            Request.Kind == TDialogKind::OpenFile
+                ? QFileDialog::getOpenFileName(nullptr, Q(Request.Caption), start, QtFilter(Request.Filter))
+                : QFileDialog::getSaveFileName(nullptr, Q(Request.Caption), start, QtFilter(Request.Filter));
         answer.Result = name.isEmpty() ? mrCancel : mrOk;
         answer.FileName = name.toStdString();
         break;
@@ -152,7 +177,9 @@ TDialogAnswer RunRealDialog(const TDialogRequest& Request)
         // The desktop's viewer runs on its own, so there is nothing of ours to close.
         break;
     }
-    case TDialogKind::Font: answer.Result = mrCancel; break;
+    case TDialogKind::Font:
+        answer.Result = mrCancel;
+        break;
     }
     return answer;
 }

@@ -9,17 +9,24 @@
 #include "platform/ui/Types.h"
 
 // Win32 message box flags and results.
-constexpr unsigned MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2,
-                   MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4, MB_RETRYCANCEL = 0x5;
-constexpr unsigned MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONWARNING = 0x30,
-                   MB_ICONINFORMATION = 0x40;
+constexpr unsigned MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4,
+                   MB_RETRYCANCEL = 0x5;
+constexpr unsigned MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONWARNING = 0x30, MB_ICONINFORMATION = 0x40;
 constexpr int IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7;
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 enum TMsgDlgBtn : unsigned {
-    mbYes = 1u << 0, mbNo = 1u << 1, mbOK = 1u << 2, mbCancel = 1u << 3, mbAbort = 1u << 4,
-    mbRetry = 1u << 5, mbIgnore = 1u << 6, mbAll = 1u << 7, mbNoToAll = 1u << 8,
-    mbYesToAll = 1u << 9, mbHelp = 1u << 10
+    mbYes = 1u << 0,
+    mbNo = 1u << 1,
+    mbOK = 1u << 2,
+    mbCancel = 1u << 3,
+    mbAbort = 1u << 4,
+    mbRetry = 1u << 5,
+    mbIgnore = 1u << 6,
+    mbAll = 1u << 7,
+    mbNoToAll = 1u << 8,
+    mbYesToAll = 1u << 9,
+    mbHelp = 1u << 10
 };
 using TMsgDlgButtons = unsigned;
 constexpr TMsgDlgButtons mbYesNo = mbYes | mbNo;
@@ -27,28 +34,28 @@ constexpr TMsgDlgButtons mbYesNoCancel = mbYes | mbNo | mbCancel;
 constexpr TMsgDlgButtons mbOKCancel = mbOK | mbCancel;
 
 // Modal results (a form's ModalResult and MessageDlg's answer).
-constexpr int mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
-              mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
+constexpr int mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7,
+              mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
 
 enum class TDialogKind { MessageBox, MessageDlg, ShowMessage, Color, Font, OpenFile, SaveFile, Folder, Help };
 
 struct TDialogRequest {
     TDialogKind Kind = TDialogKind::MessageBox;
-    std::string Text;          // message text, or help file and topic
-    std::string Caption;       // box caption, or dialog title
-    unsigned Flags = 0;        // MB_* flags of a message box, or help command
+    std::string Text;     // message text, or help file and topic
+    std::string Caption;  // box caption, or dialog title
+    unsigned Flags = 0;   // MB_* flags of a message box, or help command
     TMsgDlgType Type = mtInformation;
     TMsgDlgButtons Buttons = 0;
-    std::string Filter;        // file dialogs: "Text (*.txt)|*.txt|..."
-    std::string FileName;      // file dialogs: proposed name
+    std::string Filter;    // file dialogs: "Text (*.txt)|*.txt|..."
+    std::string FileName;  // file dialogs: proposed name
     std::string InitialDir;
-    std::uint32_t Color = 0;   // colour dialog: the colour it starts from (0x00BBGGRR)
+    std::uint32_t Color = 0;  // colour dialog: the colour it starts from (0x00BBGGRR)
 };
 
 struct TDialogAnswer {
-    int Result = 0;            // ID* for a message box, mr* for MessageDlg, mrOk/mrCancel otherwise
-    std::string FileName;      // chosen file
-    std::uint32_t Color = 0;   // chosen colour (0x00BBGGRR)
+    int Result = 0;           // ID* for a message box, mr* for MessageDlg, mrOk/mrCancel otherwise
+    std::string FileName;     // chosen file
+    std::uint32_t Color = 0;  // chosen colour (0x00BBGGRR)
 };
 
 using TDialogInterceptor = std::function<TDialogAnswer(const TDialogRequest&)>;

@@ -83,15 +83,13 @@ char DigitAt(const TDecimal& D, int Index)
     return Index >= 0 && static_cast<size_t>(Index) < D.Digits.size() ? D.Digits[static_cast<size_t>(Index)] : '0';
 }
 
-std::string Sign(const TDecimal& D)
-{
-    return D.Negative && !D.Digits.empty() ? "-" : "";
-}
+std::string Sign(const TDecimal& D) { return D.Negative && !D.Digits.empty() ? "-" : ""; }
 
 std::string ExponentText(int Exponent, int MinDigits, bool AlwaysSign)
 {
     std::string digits = std::to_string(std::abs(Exponent));
-    if (static_cast<int>(digits.size()) < MinDigits) digits.insert(0, static_cast<size_t>(MinDigits) - digits.size(), '0');
+    if (static_cast<int>(digits.size()) < MinDigits)
+        digits.insert(0, static_cast<size_t>(MinDigits) - digits.size(), '0');
     return std::string("E") + (Exponent < 0 ? "-" : (AlwaysSign ? "+" : "")) + digits;
 }
 
@@ -136,7 +134,8 @@ std::string Fixed(TDecimal D, int Precision, int Decimals, bool Grouped)
     }
     if (Grouped) {
         const char thousands = GetThousandSeparator();
-        for (int at = static_cast<int>(integer.size()) - 3; at > 0; at -= 3) integer.insert(static_cast<size_t>(at), 1, thousands);
+        for (int at = static_cast<int>(integer.size()) - 3; at > 0; at -= 3)
+            integer.insert(static_cast<size_t>(at), 1, thousands);
     }
     std::string out = Sign(D) + integer;
     if (Decimals > 0) {
@@ -145,17 +144,11 @@ std::string Fixed(TDecimal D, int Precision, int Decimals, bool Grouped)
     }
     return out;
 }
-}
+}  // namespace
 
-char SystemDecimalSeparator()
-{
-    return FirstLatin1(QLocale::system().decimalPoint(), '.');
-}
+char SystemDecimalSeparator() { return FirstLatin1(QLocale::system().decimalPoint(), '.'); }
 
-char SystemThousandSeparator()
-{
-    return FirstLatin1(QLocale::system().groupSeparator(), ',');
-}
+char SystemThousandSeparator() { return FirstLatin1(QLocale::system().groupSeparator(), ','); }
 
 char GetDecimalSeparator() { return Initialised(DecimalSeparatorChar, &SystemDecimalSeparator); }
 void SetDecimalSeparator(char Separator) { DecimalSeparatorChar.store(Separator); }
@@ -169,17 +162,18 @@ std::string FloatToStrF(double Value, TFloatFormat Format, int Precision, int Di
     Precision = std::clamp(Precision, 1, 18);
     const TDecimal d = Decompose(Value);
     switch (Format) {
-    case ffExponent: return Exponent(d, Precision, std::clamp(Digits, 0, 4));
-    case ffFixed: return Fixed(d, Precision, std::clamp(Digits, 0, 18), false);
-    case ffNumber: return Fixed(d, Precision, std::clamp(Digits, 0, 18), true);
-    default: return General(d, Precision, std::clamp(Digits, 0, 4));
+    case ffExponent:
+        return Exponent(d, Precision, std::clamp(Digits, 0, 4));
+    case ffFixed:
+        return Fixed(d, Precision, std::clamp(Digits, 0, 18), false);
+    case ffNumber:
+        return Fixed(d, Precision, std::clamp(Digits, 0, 18), true);
+    default:
+        return General(d, Precision, std::clamp(Digits, 0, 4));
     }
 }
 
-std::string FloatToStr(double Value)
-{
-    return FloatToStrF(Value, ffGeneral, 15, 0);
-}
+std::string FloatToStr(double Value) { return FloatToStrF(Value, ffGeneral, 15, 0); }
 
 bool TryStrToFloat(const std::string& Text, double& Value)
 {

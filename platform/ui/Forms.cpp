@@ -44,8 +44,10 @@ protected:
     {
         bool accept = true;
         FForm->CloseRequested(accept);
-        if (accept) Event->accept();
-        else Event->ignore();
+        if (accept)
+            Event->accept();
+        else
+            Event->ignore();
     }
 
 private:

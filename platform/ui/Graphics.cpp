@@ -48,16 +48,15 @@ bool PtInRect(const TRect& Rect, const TPoint& P)
 
 namespace {
 // One fixed scheme for the system colours, indexed by the system colour number.
-constexpr TColor SystemColors[] = {
-    RGB(200, 200, 200), RGB(0, 0, 0),       RGB(153, 180, 209), RGB(191, 205, 219),
-    RGB(240, 240, 240), RGB(255, 255, 255), RGB(100, 100, 100), RGB(0, 0, 0),
-    RGB(0, 0, 0),       RGB(0, 0, 0),       RGB(180, 180, 180), RGB(244, 247, 252),
-    RGB(171, 171, 171), RGB(51, 153, 255),  RGB(255, 255, 255), RGB(240, 240, 240),
-    RGB(160, 160, 160), RGB(109, 109, 109), RGB(0, 0, 0),       RGB(67, 78, 84),
-    RGB(255, 255, 255), RGB(105, 105, 105), RGB(227, 227, 227), RGB(0, 0, 0),
-    RGB(255, 255, 225), RGB(0, 0, 0),       RGB(0, 102, 204),   RGB(185, 209, 234),
-    RGB(215, 228, 242), RGB(51, 153, 255),  RGB(240, 240, 240)};
-}
+constexpr TColor SystemColors[] = {RGB(200, 200, 200), RGB(0, 0, 0),       RGB(153, 180, 209), RGB(191, 205, 219),
+                                   RGB(240, 240, 240), RGB(255, 255, 255), RGB(100, 100, 100), RGB(0, 0, 0),
+                                   RGB(0, 0, 0),       RGB(0, 0, 0),       RGB(180, 180, 180), RGB(244, 247, 252),
+                                   RGB(171, 171, 171), RGB(51, 153, 255),  RGB(255, 255, 255), RGB(240, 240, 240),
+                                   RGB(160, 160, 160), RGB(109, 109, 109), RGB(0, 0, 0),       RGB(67, 78, 84),
+                                   RGB(255, 255, 255), RGB(105, 105, 105), RGB(227, 227, 227), RGB(0, 0, 0),
+                                   RGB(255, 255, 225), RGB(0, 0, 0),       RGB(0, 102, 204),   RGB(185, 209, 234),
+                                   RGB(215, 228, 242), RGB(51, 153, 255),  RGB(240, 240, 240)};
+}  // namespace
 
 TColor ColorToRGB(TColor Color)
 {
@@ -75,10 +74,7 @@ QColor ToQColor(TColor Color)
     return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
-TColor FromQRgb(unsigned Rgb)
-{
-    return RGB(qRed(Rgb), qGreen(Rgb), qBlue(Rgb));
-}
+TColor FromQRgb(unsigned Rgb) { return RGB(qRed(Rgb), qGreen(Rgb), qBlue(Rgb)); }
 
 // ---------------------------------------------------------------------------------------
 // Pen, brush, font
@@ -96,7 +92,11 @@ void TGraphicsObject::Changed()
     } while (false)
 
 void TPen::SetColor(TColor Value) { ZEL_SET_FIELD(FColor, Value); }
-void TPen::SetWidth(int Value) { Value = std::max(Value, 1); ZEL_SET_FIELD(FWidth, Value); }
+void TPen::SetWidth(int Value)
+{
+    Value = std::max(Value, 1);
+    ZEL_SET_FIELD(FWidth, Value);
+}
 void TPen::SetStyle(TPenStyle Value) { ZEL_SET_FIELD(FStyle, Value); }
 void TPen::SetMode(TPenMode Value) { ZEL_SET_FIELD(FMode, Value); }
 void TPen::Assign(const TPen& Source)
@@ -125,7 +125,7 @@ int MulDiv(int Number, int Numerator, int Denominator)
     const long long half = Denominator / 2;
     return static_cast<int>(product >= 0 ? (product + half) / Denominator : (product - half) / Denominator);
 }
-}
+}  // namespace
 
 TFont::TFont() : FName("DejaVu Sans"), FHeight(-MulDiv(8, ScreenPixelsPerInch, 72)) {}
 
@@ -183,39 +183,50 @@ bool IsIndexed(const QImage& Image)
 Qt::PenStyle ToQtPenStyle(TPenStyle Style)
 {
     switch (Style) {
-    case psDash: return Qt::DashLine;
-    case psDot: return Qt::DotLine;
-    case psDashDot: return Qt::DashDotLine;
-    case psDashDotDot: return Qt::DashDotDotLine;
-    case psClear: return Qt::NoPen;
-    default: return Qt::SolidLine;
+    case psDash:
+        return Qt::DashLine;
+    case psDot:
+        return Qt::DotLine;
+    case psDashDot:
+        return Qt::DashDotLine;
+    case psDashDotDot:
+        return Qt::DashDotDotLine;
+    case psClear:
+        return Qt::NoPen;
+    default:
+        return Qt::SolidLine;
     }
 }
 
 Qt::BrushStyle ToQtBrushStyle(TBrushStyle Style)
 {
     switch (Style) {
-    case bsClear: return Qt::NoBrush;
-    case bsHorizontal: return Qt::HorPattern;
-    case bsVertical: return Qt::VerPattern;
-    case bsFDiagonal: return Qt::FDiagPattern;
-    case bsBDiagonal: return Qt::BDiagPattern;
-    case bsCross: return Qt::CrossPattern;
-    case bsDiagCross: return Qt::DiagCrossPattern;
-    default: return Qt::SolidPattern;
+    case bsClear:
+        return Qt::NoBrush;
+    case bsHorizontal:
+        return Qt::HorPattern;
+    case bsVertical:
+        return Qt::VerPattern;
+    case bsFDiagonal:
+        return Qt::FDiagPattern;
+    case bsBDiagonal:
+        return Qt::BDiagPattern;
+    case bsCross:
+        return Qt::CrossPattern;
+    case bsDiagCross:
+        return Qt::DiagCrossPattern;
+    default:
+        return Qt::SolidPattern;
     }
 }
 
-QRect ToQRect(const TRect& R)
-{
-    return QRect(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top);
-}
+QRect ToQRect(const TRect& R) { return QRect(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top); }
 
 TRect Normalized(int X1, int Y1, int X2, int Y2)
 {
     return TRect{std::min(X1, X2), std::min(Y1, Y2), std::max(X1, X2), std::max(Y1, Y2)};
 }
-}
+}  // namespace
 
 // A painter for one drawing call: the attached painter (state saved and restored) or a
 // painter opened on the surface. Indexed bitmaps cannot be painted directly, so they are
@@ -257,7 +268,8 @@ struct TCanvas::TPainterScope {
             target = FIndexedCopy->convertToFormat(target.format(), target.colorTable(),
                                                    Qt::ThresholdDither | Qt::AvoidDither);
         }
-        if (FCanvas.FBitmapOwner && FCanvas.FBitmapOwner->OnChange) FCanvas.FBitmapOwner->OnChange(FCanvas.FBitmapOwner);
+        if (FCanvas.FBitmapOwner && FCanvas.FBitmapOwner->OnChange)
+            FCanvas.FBitmapOwner->OnChange(FCanvas.FBitmapOwner);
     }
     TPainterScope(const TPainterScope&) = delete;
     TPainterScope& operator=(const TPainterScope&) = delete;
@@ -281,11 +293,21 @@ struct TCanvas::TPainterScope {
     void ApplyMode(TPenMode Mode, TColor)
     {
         switch (Mode) {
-        case pmXor: P->setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
-        case pmNotXor: P->setCompositionMode(QPainter::RasterOp_NotSourceXorDestination); break;
-        case pmNot: P->setCompositionMode(QPainter::RasterOp_NotDestination); break;
-        case pmNotCopy: P->setCompositionMode(QPainter::RasterOp_NotSource); break;
-        default: P->setCompositionMode(QPainter::CompositionMode_SourceOver); break;
+        case pmXor:
+            P->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+            break;
+        case pmNotXor:
+            P->setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+            break;
+        case pmNot:
+            P->setCompositionMode(QPainter::RasterOp_NotDestination);
+            break;
+        case pmNotCopy:
+            P->setCompositionMode(QPainter::RasterOp_NotSource);
+            break;
+        default:
+            P->setCompositionMode(QPainter::CompositionMode_SourceOver);
+            break;
         }
     }
     // A line without its end pixel. One-pixel pens are rasterised here, the same in
@@ -324,11 +346,16 @@ struct TCanvas::TPainterScope {
     {
         static const std::vector<int> none, dash{18, 6}, dot{3, 3}, dashDot{9, 6, 3, 6}, dashDotDot{9, 3, 3, 3, 3, 3};
         switch (Style) {
-        case psDash: return dash;
-        case psDot: return dot;
-        case psDashDot: return dashDot;
-        case psDashDotDot: return dashDotDot;
-        default: return none;
+        case psDash:
+            return dash;
+        case psDot:
+            return dot;
+        case psDashDot:
+            return dashDot;
+        case psDashDotDot:
+            return dashDotDot;
+        default:
+            return none;
         }
     }
     static bool PatternOn(const std::vector<int>& Pattern, int Position)
@@ -363,24 +390,18 @@ private:
     std::optional<QPainter> FOwn;
 };
 
-TCanvas::TCanvas() : FPen(std::make_unique<TPen>()), FBrush(std::make_unique<TBrush>()), FFont(std::make_unique<TFont>()) {}
+TCanvas::TCanvas()
+    : FPen(std::make_unique<TPen>()), FBrush(std::make_unique<TBrush>()), FFont(std::make_unique<TFont>())
+{
+}
 
 TCanvas::~TCanvas() = default;
 
-void TCanvas::SetPaintDevice(QPaintDevice* Device)
-{
-    FDevice = Device;
-}
+void TCanvas::SetPaintDevice(QPaintDevice* Device) { FDevice = Device; }
 
-void TCanvas::AttachPainter(QPainter* Painter)
-{
-    FAttached = Painter;
-}
+void TCanvas::AttachPainter(QPainter* Painter) { FAttached = Painter; }
 
-void TCanvas::DetachPainter()
-{
-    FAttached = nullptr;
-}
+void TCanvas::DetachPainter() { FAttached = nullptr; }
 
 void TCanvas::SetImage(QImage* Image, TBitmap* Owner)
 {
@@ -396,10 +417,7 @@ TSize TCanvas::SurfaceSize() const
     return TSize{};
 }
 
-void TCanvas::MoveTo(int X, int Y)
-{
-    FPenPos = TPoint{X, Y};
-}
+void TCanvas::MoveTo(int X, int Y) { FPenPos = TPoint{X, Y}; }
 
 void TCanvas::LineTo(int X, int Y)
 {
@@ -540,7 +558,7 @@ void DrawTextCell(QPainter& P, const QFont& Font, const QString& Text, const QCo
         P.fillRect(QRect(x0, metrics.ascent() + 1, std::max(1, x1 - x0), 1), TextColor);
     }
 }
-}
+}  // namespace
 
 void TCanvas::TextOut(int X, int Y, const std::string& Text)
 {
@@ -552,7 +570,8 @@ void TCanvas::TextOut(int X, int Y, const std::string& Text)
             if (FFont->GetEscapement() != 0) scope.P->rotate(-FFont->GetEscapement() / 10.0);
             std::optional<QColor> background;
             if (FBrush->GetStyle() != bsClear) background = ToQColor(FBrush->GetColor());
-            DrawTextCell(*scope.P, ToQFont(*FFont), QString::fromStdString(Text), ToQColor(FFont->GetColor()), background);
+            DrawTextCell(*scope.P, ToQFont(*FFont), QString::fromStdString(Text), ToQColor(FFont->GetColor()),
+                         background);
         }
     }
     FPenPos = TPoint{X + TextWidth(Text), Y};
@@ -624,7 +643,7 @@ std::vector<QString> WrapWords(const QString& Line, const QFontMetrics& Metrics,
     lines.push_back(current);
     return lines;
 }
-}
+}  // namespace
 
 int TCanvas::DrawText(const std::string& Text, TRect& R, unsigned Format)
 {
@@ -665,8 +684,10 @@ int TCanvas::DrawText(const std::string& Text, TRect& R, unsigned Format)
 
     int top = R.Top;
     if (Format & DT_SINGLELINE) {
-        if (Format & DT_VCENTER) top = R.Top + (R.Height() - lineHeight) / 2;
-        else if (Format & DT_BOTTOM) top = R.Bottom - lineHeight;
+        if (Format & DT_VCENTER)
+            top = R.Top + (R.Height() - lineHeight) / 2;
+        else if (Format & DT_BOTTOM)
+            top = R.Bottom - lineHeight;
     }
 
     TPainterScope scope(*this);
@@ -678,8 +699,10 @@ int TCanvas::DrawText(const std::string& Text, TRect& R, unsigned Format)
         for (const TTextLine& l : lines) {
             const int width = metrics.horizontalAdvance(l.Text);
             int x = R.Left;
-            if (Format & DT_CENTER) x = R.Left + (R.Width() - width) / 2;
-            else if (Format & DT_RIGHT) x = R.Right - width;
+            if (Format & DT_CENTER)
+                x = R.Left + (R.Width() - width) / 2;
+            else if (Format & DT_RIGHT)
+                x = R.Right - width;
             scope.P->save();
             scope.P->translate(x, y);
             DrawTextCell(*scope.P, font, l.Text, ToQColor(FFont->GetColor()), background, l.Underline);
@@ -728,15 +751,21 @@ namespace {
 std::optional<QPainter::CompositionMode> RopMode(std::uint32_t Rop)
 {
     switch (Rop) {
-    case SRCCOPY: return QPainter::CompositionMode_Source;
-    case SRCPAINT: return QPainter::RasterOp_SourceOrDestination;
-    case SRCAND: return QPainter::RasterOp_SourceAndDestination;
-    case SRCINVERT: return QPainter::RasterOp_SourceXorDestination;
-    case NOTSRCCOPY: return QPainter::RasterOp_NotSource;
-    default: return std::nullopt;
+    case SRCCOPY:
+        return QPainter::CompositionMode_Source;
+    case SRCPAINT:
+        return QPainter::RasterOp_SourceOrDestination;
+    case SRCAND:
+        return QPainter::RasterOp_SourceAndDestination;
+    case SRCINVERT:
+        return QPainter::RasterOp_SourceXorDestination;
+    case NOTSRCCOPY:
+        return QPainter::RasterOp_NotSource;
+    default:
+        return std::nullopt;
     }
 }
-}
+}  // namespace
 
 bool BitBlt(TCanvas* Dest, int X, int Y, int W, int H, const TCanvas* Source, int SX, int SY, std::uint32_t Rop)
 {
@@ -745,13 +774,18 @@ bool BitBlt(TCanvas* Dest, int X, int Y, int W, int H, const TCanvas* Source, in
     if (!scope.P) return false;
     const QRect target(X, Y, W, H);
     switch (Rop) {
-    case BLACKNESS: scope.P->fillRect(target, QColor(0, 0, 0)); return true;
-    case WHITENESS: scope.P->fillRect(target, QColor(255, 255, 255)); return true;
+    case BLACKNESS:
+        scope.P->fillRect(target, QColor(0, 0, 0));
+        return true;
+    case WHITENESS:
+        scope.P->fillRect(target, QColor(255, 255, 255));
+        return true;
     case DSTINVERT:
         scope.P->setCompositionMode(QPainter::RasterOp_NotDestination);
         scope.P->fillRect(target, QColor(0, 0, 0));
         return true;
-    default: break;
+    default:
+        break;
     }
     const std::optional<QPainter::CompositionMode> mode = RopMode(Rop);
     if (!mode || !Source || !Source->FImage || Source->FImage->isNull()) return false;
@@ -772,7 +806,8 @@ void TCanvas::CopyRect(const TRect& Dest, const TCanvas& Source, const TRect& So
 {
     if (!Source.FImage || Source.FImage->isNull() || Dest.IsEmpty() || SourceRect.IsEmpty()) return;
     if (Dest.Width() == SourceRect.Width() && Dest.Height() == SourceRect.Height()) {
-        BitBlt(this, Dest.Left, Dest.Top, Dest.Width(), Dest.Height(), &Source, SourceRect.Left, SourceRect.Top, SRCCOPY);
+        BitBlt(this, Dest.Left, Dest.Top, Dest.Width(), Dest.Height(), &Source, SourceRect.Left, SourceRect.Top,
+               SRCCOPY);
         return;
     }
     TPainterScope scope(*this);

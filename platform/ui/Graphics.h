@@ -59,30 +59,25 @@ inline constexpr int GetRValue(TColor C) { return C & 0xFF; }
 inline constexpr int GetGValue(TColor C) { return (C >> 8) & 0xFF; }
 inline constexpr int GetBValue(TColor C) { return (C >> 16) & 0xFF; }
 
-constexpr TColor clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000, clOlive = 0x008080,
-                 clNavy = 0x800000, clPurple = 0x800080, clTeal = 0x808000, clGray = 0x808080,
-                 clSilver = 0xC0C0C0, clRed = 0x0000FF, clLime = 0x00FF00, clYellow = 0x00FFFF,
-                 clBlue = 0xFF0000, clFuchsia = 0xFF00FF, clAqua = 0xFFFF00, clWhite = 0xFFFFFF,
-                 clLtGray = 0xC0C0C0, clDkGray = 0x808080, clMoneyGreen = 0xC0DCC0,
+constexpr TColor clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000, clOlive = 0x008080, clNavy = 0x800000,
+                 clPurple = 0x800080, clTeal = 0x808000, clGray = 0x808080, clSilver = 0xC0C0C0, clRed = 0x0000FF,
+                 clLime = 0x00FF00, clYellow = 0x00FFFF, clBlue = 0xFF0000, clFuchsia = 0xFF00FF, clAqua = 0xFFFF00,
+                 clWhite = 0xFFFFFF, clLtGray = 0xC0C0C0, clDkGray = 0x808080, clMoneyGreen = 0xC0DCC0,
                  clSkyBlue = 0xF0CAA6, clCream = 0xF0FBFF, clMedGray = 0xA4A0A0;
 constexpr TColor clNone = 0x1FFFFFFF, clDefault = 0x20000000;
 
 constexpr TColor clSystemColor = TColor(0xFF000000u);
-constexpr TColor clScrollBar = clSystemColor | 0, clBackground = clSystemColor | 1,
-                 clActiveCaption = clSystemColor | 2, clInactiveCaption = clSystemColor | 3,
-                 clMenu = clSystemColor | 4, clWindow = clSystemColor | 5,
-                 clWindowFrame = clSystemColor | 6, clMenuText = clSystemColor | 7,
-                 clWindowText = clSystemColor | 8, clCaptionText = clSystemColor | 9,
-                 clActiveBorder = clSystemColor | 10, clInactiveBorder = clSystemColor | 11,
-                 clAppWorkSpace = clSystemColor | 12, clHighlight = clSystemColor | 13,
-                 clHighlightText = clSystemColor | 14, clBtnFace = clSystemColor | 15,
-                 clBtnShadow = clSystemColor | 16, clGrayText = clSystemColor | 17,
-                 clBtnText = clSystemColor | 18, clInactiveCaptionText = clSystemColor | 19,
-                 clBtnHighlight = clSystemColor | 20, cl3DDkShadow = clSystemColor | 21,
-                 cl3DLight = clSystemColor | 22, clInfoText = clSystemColor | 23,
+constexpr TColor clScrollBar = clSystemColor | 0, clBackground = clSystemColor | 1, clActiveCaption = clSystemColor | 2,
+                 clInactiveCaption = clSystemColor | 3, clMenu = clSystemColor | 4, clWindow = clSystemColor | 5,
+                 clWindowFrame = clSystemColor | 6, clMenuText = clSystemColor | 7, clWindowText = clSystemColor | 8,
+                 clCaptionText = clSystemColor | 9, clActiveBorder = clSystemColor | 10,
+                 clInactiveBorder = clSystemColor | 11, clAppWorkSpace = clSystemColor | 12,
+                 clHighlight = clSystemColor | 13, clHighlightText = clSystemColor | 14, clBtnFace = clSystemColor | 15,
+                 clBtnShadow = clSystemColor | 16, clGrayText = clSystemColor | 17, clBtnText = clSystemColor | 18,
+                 clInactiveCaptionText = clSystemColor | 19, clBtnHighlight = clSystemColor | 20,
+                 cl3DDkShadow = clSystemColor | 21, cl3DLight = clSystemColor | 22, clInfoText = clSystemColor | 23,
                  clInfoBk = clSystemColor | 24, clHotLight = clSystemColor | 26,
-                 clGradientActiveCaption = clSystemColor | 27,
-                 clGradientInactiveCaption = clSystemColor | 28,
+                 clGradientActiveCaption = clSystemColor | 27, clGradientInactiveCaption = clSystemColor | 28,
                  clMenuHighlight = clSystemColor | 29, clMenuBar = clSystemColor | 30;
 
 // The 0x00BBGGRR value a colour draws with: system colours resolve to one fixed scheme,
@@ -99,6 +94,7 @@ enum TTextLayout { tlTop = 0, tlCenter = 1, tlBottom = 2 };
 class TGraphicsObject : public TObject {
 public:
     TNotifyEvent OnChange;
+
 protected:
     void Changed();
 };
@@ -111,7 +107,7 @@ public:
     TColor GetColor() const { return FColor; }
     void SetColor(TColor Value);
     int GetWidth() const { return FWidth; }
-    void SetWidth(int Value);        // below 1 is taken as 1
+    void SetWidth(int Value);  // below 1 is taken as 1
     TPenStyle GetStyle() const { return FStyle; }
     void SetStyle(TPenStyle Value);
     TPenMode GetMode() const { return FMode; }
@@ -133,6 +129,7 @@ public:
     TBrushStyle GetStyle() const { return FStyle; }
     void SetStyle(TBrushStyle Value);
     void Assign(const TBrush& Source);
+
 private:
     TColor FColor = clWhite;
     TBrushStyle FStyle = bsSolid;
@@ -143,8 +140,16 @@ enum TFontStyle { fsBold = 0, fsItalic = 1, fsUnderline = 2, fsStrikeOut = 3 };
 // A set of font styles: TFontStyles() << fsBold << fsItalic.
 struct TFontStyles {
     unsigned Bits = 0;
-    TFontStyles& operator<<(TFontStyle S) { Bits |= 1u << S; return *this; }
-    TFontStyles& operator>>(TFontStyle S) { Bits &= ~(1u << S); return *this; }
+    TFontStyles& operator<<(TFontStyle S)
+    {
+        Bits |= 1u << S;
+        return *this;
+    }
+    TFontStyles& operator>>(TFontStyle S)
+    {
+        Bits &= ~(1u << S);
+        return *this;
+    }
     bool Contains(TFontStyle S) const { return (Bits >> S) & 1u; }
     friend bool operator==(const TFontStyles&, const TFontStyles&) = default;
 };
@@ -173,6 +178,7 @@ public:
     int GetOrientation() const { return FOrientation; }
     void SetOrientation(int TenthsOfDegree);
     void Assign(const TFont& Source);
+
 private:
     std::string FName;
     int FHeight;
@@ -184,15 +190,13 @@ private:
 
 // ---------------------------------------------------------------------------------------
 // Formatted text drawing flags.
-constexpr unsigned DT_TOP = 0x0, DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2, DT_VCENTER = 0x4,
-                   DT_BOTTOM = 0x8, DT_WORDBREAK = 0x10, DT_SINGLELINE = 0x20,
-                   DT_EXPANDTABS = 0x40, DT_NOCLIP = 0x100, DT_CALCRECT = 0x400,
-                   DT_NOPREFIX = 0x800;
+constexpr unsigned DT_TOP = 0x0, DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2, DT_VCENTER = 0x4, DT_BOTTOM = 0x8,
+                   DT_WORDBREAK = 0x10, DT_SINGLELINE = 0x20, DT_EXPANDTABS = 0x40, DT_NOCLIP = 0x100,
+                   DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800;
 
 // Block transfer operations.
-constexpr std::uint32_t SRCCOPY = 0x00CC0020, SRCPAINT = 0x00EE0086, SRCAND = 0x008800C6,
-                        SRCINVERT = 0x00660046, NOTSRCCOPY = 0x00330008, DSTINVERT = 0x00550009,
-                        BLACKNESS = 0x00000042, WHITENESS = 0x00FF0062;
+constexpr std::uint32_t SRCCOPY = 0x00CC0020, SRCPAINT = 0x00EE0086, SRCAND = 0x008800C6, SRCINVERT = 0x00660046,
+                        NOTSRCCOPY = 0x00330008, DSTINVERT = 0x00550009, BLACKNESS = 0x00000042, WHITENESS = 0x00FF0062;
 
 class TBitmap;
 
@@ -224,7 +228,7 @@ public:
     void FillRect(const TRect& R);
     void FrameRect(const TRect& R);
 
-    TColor GetPixel(int X, int Y) const;   // -1 outside the surface
+    TColor GetPixel(int X, int Y) const;  // -1 outside the surface
     void SetPixel(int X, int Y, TColor Color);
 
     // Text: the top-left corner of the text cell at (X, Y); a rotated font turns the cell
@@ -279,8 +283,7 @@ private:
 };
 
 // Copies a W x H block from Source at (SX, SY) to Dest at (X, Y) with a raster operation.
-bool BitBlt(TCanvas* Dest, int X, int Y, int W, int H, const TCanvas* Source, int SX, int SY,
-            std::uint32_t Rop);
+bool BitBlt(TCanvas* Dest, int X, int Y, int W, int H, const TCanvas* Source, int SX, int SY, std::uint32_t Rop);
 
 // A raised or sunk frame: top and left in TopColor, right and bottom in BottomColor, Width
 // pixels deep; Rect shrinks by Width on each side.

@@ -23,12 +23,21 @@ void TInplaceEdit::KeyDown(WORD& Key, TShiftState Shift)
     case VK_DOWN:
     case VK_PRIOR:
     case VK_NEXT:
-    case VK_ESCAPE: toGrid = true; break;
-    case VK_TAB: toGrid = (FGrid->GetOptions() & goTabs) != 0; break;
+    case VK_ESCAPE:
+        toGrid = true;
+        break;
+    case VK_TAB:
+        toGrid = (FGrid->GetOptions() & goTabs) != 0;
+        break;
     // At the ends of the text the caret cannot go further: the arrow moves to the next cell.
-    case VK_LEFT: toGrid = caret == 0 && GetSelLength() == 0; break;
-    case VK_RIGHT: toGrid = caret >= length && GetSelLength() == 0; break;
-    default: break;
+    case VK_LEFT:
+        toGrid = caret == 0 && GetSelLength() == 0;
+        break;
+    case VK_RIGHT:
+        toGrid = caret >= length && GetSelLength() == 0;
+        break;
+    default:
+        break;
     }
     if (toGrid) {
         FGrid->KeyDown(Key, Shift);
@@ -95,8 +104,10 @@ void TInplaceEditList::SelectItem(int Index)
 void TInplaceEditList::KeyDown(WORD& Key, TShiftState Shift)
 {
     if ((Key == VK_DOWN || Key == VK_UP) && (Shift & ssAlt)) {
-        if (Key == VK_DOWN && !FDroppedDown) DropDown();
-        else CloseUp();
+        if (Key == VK_DOWN && !FDroppedDown)
+            DropDown();
+        else
+            CloseUp();
         Key = 0;
         return;
     }
@@ -114,7 +125,8 @@ void TInplaceEditList::KeyDown(WORD& Key, TShiftState Shift)
             CloseUp();
             Key = 0;
             return;
-        default: break;
+        default:
+            break;
         }
     }
     TInplaceEdit::KeyDown(Key, Shift);
@@ -212,8 +224,10 @@ void TStringGrid::SetRowHeights(int Row, int Value)
 void TStringGrid::SetOptions(TGridOptions Value)
 {
     FOptions = Value;
-    if (!(FOptions & goEditing)) HideEditor();
-    else if (FOptions & goAlwaysShowEditor) ShowEditor();
+    if (!(FOptions & goEditing))
+        HideEditor();
+    else if (FOptions & goAlwaysShowEditor)
+        ShowEditor();
     Invalidate();
 }
 
@@ -275,8 +289,10 @@ bool TStringGrid::GetEditorMode() const { return FEditorShowing; }
 
 void TStringGrid::SetEditorMode(bool Value)
 {
-    if (Value) ShowEditor();
-    else HideEditor();
+    if (Value)
+        ShowEditor();
+    else
+        HideEditor();
 }
 
 TInplaceEdit* TStringGrid::CreateEditor() { return new TInplaceEdit(this); }
@@ -358,8 +374,10 @@ void TStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
     int col = 0, row = 0;
     if (!MouseToCell(X, Y, col, row) || col < FFixedCols || row < FFixedRows) return;
     // A click on the current cell opens its editor; elsewhere it moves there.
-    if (col == FCol && row == FRow) ShowEditor();
-    else MoveCurrent(col, row);
+    if (col == FCol && row == FRow)
+        ShowEditor();
+    else
+        MoveCurrent(col, row);
 }
 
 void TStringGrid::KeyDown(WORD& Key, TShiftState Shift)
@@ -367,14 +385,36 @@ void TStringGrid::KeyDown(WORD& Key, TShiftState Shift)
     TCustomControl::KeyDown(Key, Shift);
     const int pageRows = std::max(1, ClientHeight() / std::max(1, FDefaultRowHeight + GridLineWidth) - FFixedRows);
     switch (Key) {
-    case VK_UP: MoveCurrent(FCol, FRow - 1); break;
-    case VK_DOWN: MoveCurrent(FCol, FRow + 1); break;
-    case VK_LEFT: MoveCurrent(FCol - 1, FRow); break;
-    case VK_RIGHT: MoveCurrent(FCol + 1, FRow); break;
-    case VK_PRIOR: MoveCurrent(FCol, FRow - pageRows); break;
-    case VK_NEXT: MoveCurrent(FCol, FRow + pageRows); break;
-    case VK_HOME: if (Shift & ssCtrl) MoveCurrent(FCol, FFixedRows); else MoveCurrent(FFixedCols, FRow); break;
-    case VK_END: if (Shift & ssCtrl) MoveCurrent(FCol, FRowCount - 1); else MoveCurrent(FColCount - 1, FRow); break;
+    case VK_UP:
+        MoveCurrent(FCol, FRow - 1);
+        break;
+    case VK_DOWN:
+        MoveCurrent(FCol, FRow + 1);
+        break;
+    case VK_LEFT:
+        MoveCurrent(FCol - 1, FRow);
+        break;
+    case VK_RIGHT:
+        MoveCurrent(FCol + 1, FRow);
+        break;
+    case VK_PRIOR:
+        MoveCurrent(FCol, FRow - pageRows);
+        break;
+    case VK_NEXT:
+        MoveCurrent(FCol, FRow + pageRows);
+        break;
+    case VK_HOME:
+        if (Shift & ssCtrl)
+            MoveCurrent(FCol, FFixedRows);
+        else
+            MoveCurrent(FFixedCols, FRow);
+        break;
+    case VK_END:
+        if (Shift & ssCtrl)
+            MoveCurrent(FCol, FRowCount - 1);
+        else
+            MoveCurrent(FColCount - 1, FRow);
+        break;
     case VK_TAB:
         if (!(FOptions & goTabs)) return;
         MoveCurrent((Shift & ssShift) ? FCol - 1 : FCol + 1, FRow);
@@ -386,10 +426,13 @@ void TStringGrid::KeyDown(WORD& Key, TShiftState Shift)
         if (!FEditorShowing) return;
         FEditor->SetText(FEditStartText);
         FEditor->SetModified(false);
-        if (!(FOptions & goAlwaysShowEditor)) HideEditor();
-        else FEditor->SelectAll();
+        if (!(FOptions & goAlwaysShowEditor))
+            HideEditor();
+        else
+            FEditor->SelectAll();
         break;
-    default: return;
+    default:
+        return;
     }
     Key = 0;
 }
@@ -400,8 +443,10 @@ void TStringGrid::KeyPress(char& Key)
     if (Key == 0 || !(FOptions & goEditing)) return;
     if (Key == '\r') {
         if (!(FOptions & goAlwaysShowEditor)) {
-            if (FEditorShowing) HideEditor();
-            else ShowEditor();
+            if (FEditorShowing)
+                HideEditor();
+            else
+                ShowEditor();
         }
         Key = 0;
         return;
@@ -459,7 +504,8 @@ void TStringGrid::Paint()
     // Grid lines: the gaps between the cells.
     canvas->Brush()->SetColor(clSilver);
     const TRect last = CellRect(FColCount - 1, FRowCount - 1);
-    canvas->FillRect(Rect(0, 0, std::min(width, last.Right + GridLineWidth), std::min(height, last.Bottom + GridLineWidth)));
+    canvas->FillRect(
+        Rect(0, 0, std::min(width, last.Right + GridLineWidth), std::min(height, last.Bottom + GridLineWidth)));
     for (int row = 0; row < FRowCount; ++row) {
         for (int col = 0; col < FColCount; ++col) {
             const TRect cell = CellRect(col, row);

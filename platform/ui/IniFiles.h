@@ -31,7 +31,7 @@ public:
     bool SectionExists(const std::string& Section) const;
     bool ValueExists(const std::string& Section, const std::string& Ident) const;
     std::vector<std::string> ReadSection(const std::string& Section) const;        // key names in file order
-    std::vector<std::string> ReadSections() const;                                  // section names in file order
+    std::vector<std::string> ReadSections() const;                                 // section names in file order
     std::vector<std::string> ReadSectionValues(const std::string& Section) const;  // "key=value" lines
     void EraseSection(const std::string& Section);
     void DeleteKey(const std::string& Section, const std::string& Ident);

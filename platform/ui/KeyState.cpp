@@ -12,16 +12,23 @@ bool RealKeyDown(int VirtualKey)
     const Qt::KeyboardModifiers modifiers = QGuiApplication::queryKeyboardModifiers();
     const Qt::MouseButtons buttons = QGuiApplication::mouseButtons();
     switch (VirtualKey) {
-    case 0x10: return modifiers.testFlag(Qt::ShiftModifier);
-    case 0x11: return modifiers.testFlag(Qt::ControlModifier);
-    case 0x12: return modifiers.testFlag(Qt::AltModifier);
-    case 0x01: return buttons.testFlag(Qt::LeftButton);
-    case 0x02: return buttons.testFlag(Qt::RightButton);
-    case 0x04: return buttons.testFlag(Qt::MiddleButton);
-    default: return false;
+    case 0x10:
+        return modifiers.testFlag(Qt::ShiftModifier);
+    case 0x11:
+        return modifiers.testFlag(Qt::ControlModifier);
+    case 0x12:
+        return modifiers.testFlag(Qt::AltModifier);
+    case 0x01:
+        return buttons.testFlag(Qt::LeftButton);
+    case 0x02:
+        return buttons.testFlag(Qt::RightButton);
+    case 0x04:
+        return buttons.testFlag(Qt::MiddleButton);
+    default:
+        return false;
     }
 }
-}
+}  // namespace
 
 short GetKeyState(int VirtualKey)
 {

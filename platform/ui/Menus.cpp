@@ -22,9 +22,9 @@ struct TKeyName {
     const char* Name;
 };
 const TKeyName KeyNames[] = {
-    {VK_BACK, "BkSp"}, {VK_TAB, "Tab"},    {VK_RETURN, "Enter"}, {VK_ESCAPE, "Esc"},  {VK_SPACE, "Space"},
-    {VK_PRIOR, "PgUp"}, {VK_NEXT, "PgDn"}, {VK_END, "End"},      {VK_HOME, "Home"},   {VK_LEFT, "Left"},
-    {VK_UP, "Up"},     {VK_RIGHT, "Right"}, {VK_DOWN, "Down"},   {VK_INSERT, "Ins"},  {VK_DELETE, "Del"},
+    {VK_BACK, "BkSp"},  {VK_TAB, "Tab"},     {VK_RETURN, "Enter"}, {VK_ESCAPE, "Esc"}, {VK_SPACE, "Space"},
+    {VK_PRIOR, "PgUp"}, {VK_NEXT, "PgDn"},   {VK_END, "End"},      {VK_HOME, "Home"},  {VK_LEFT, "Left"},
+    {VK_UP, "Up"},      {VK_RIGHT, "Right"}, {VK_DOWN, "Down"},    {VK_INSERT, "Ins"}, {VK_DELETE, "Del"},
 };
 
 std::string KeyName(WORD Key)
@@ -44,7 +44,8 @@ WORD KeyFromName(const std::string& Name)
     }
     if (Name.size() >= 2 && (Name[0] == 'F' || Name[0] == 'f')) {
         const std::string digits = Name.substr(1);
-        if (std::all_of(digits.begin(), digits.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+        if (std::all_of(digits.begin(), digits.end(),
+                        [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
             const int n = std::stoi(digits);
             if (n >= 1 && n <= 12) return static_cast<WORD>(VK_F1 + n - 1);
         }
@@ -112,10 +113,14 @@ TShortCut TextToShortCut(const std::string& Text)
         const size_t plus = rest.find('+');
         if (plus == std::string::npos || plus + 1 >= rest.size()) break;
         const std::string mod = rest.substr(0, plus);
-        if (SameName(mod, "Ctrl")) mods |= scCtrl;
-        else if (SameName(mod, "Shift")) mods |= scShift;
-        else if (SameName(mod, "Alt")) mods |= scAlt;
-        else return 0;
+        if (SameName(mod, "Ctrl"))
+            mods |= scCtrl;
+        else if (SameName(mod, "Shift"))
+            mods |= scShift;
+        else if (SameName(mod, "Alt"))
+            mods |= scAlt;
+        else
+            return 0;
         rest = rest.substr(plus + 1);
     }
     const WORD key = KeyFromName(rest);
@@ -202,8 +207,9 @@ TAction::TClientId TAction::AddChangeListener(std::function<void()> Listener)
 
 void TAction::RemoveChangeListener(TClientId Id)
 {
-    FListeners.erase(std::remove_if(FListeners.begin(), FListeners.end(), [Id](const auto& l) { return l.first == Id; }),
-                     FListeners.end());
+    FListeners.erase(
+        std::remove_if(FListeners.begin(), FListeners.end(), [Id](const auto& l) { return l.first == Id; }),
+        FListeners.end());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -367,8 +373,10 @@ void TMenuItem::Add(TMenuItem* Item)
     if (Item->FParentItem) Item->FParentItem->Remove(Item);
     Item->FParentItem = this;
     FItems.push_back(Item);
-    if (HostBar) HostBar->addAction(Item->FPlatformAction);
-    else PlatformMenu()->addAction(Item->FPlatformAction);
+    if (HostBar)
+        HostBar->addAction(Item->FPlatformAction);
+    else
+        PlatformMenu()->addAction(Item->FPlatformAction);
 }
 
 void TMenuItem::Remove(TMenuItem* Item)
@@ -377,15 +385,19 @@ void TMenuItem::Remove(TMenuItem* Item)
     if (it == FItems.end()) return;
     FItems.erase(it);
     Item->FParentItem = nullptr;
-    if (HostBar) HostBar->removeAction(Item->FPlatformAction);
-    else if (FMenu) FMenu->removeAction(Item->FPlatformAction);
+    if (HostBar)
+        HostBar->removeAction(Item->FPlatformAction);
+    else if (FMenu)
+        FMenu->removeAction(Item->FPlatformAction);
 }
 
 void TMenuItem::Click()
 {
     if (!FEnabled) return;
-    if (OnClick) OnClick(this);
-    else if (FAction) FAction->Execute();
+    if (OnClick)
+        OnClick(this);
+    else if (FAction)
+        FAction->Execute();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -395,7 +407,8 @@ struct TMainMenu::TImpl {
     QPointer<QMenuBar> Bar;  // a form's widget may take it down first
 };
 
-TMainMenu::TMainMenu(TComponent* Owner) : TComponent(Owner), FItems(new TMenuItem(this)), FImpl(std::make_unique<TImpl>())
+TMainMenu::TMainMenu(TComponent* Owner)
+    : TComponent(Owner), FItems(new TMenuItem(this)), FImpl(std::make_unique<TImpl>())
 {
     FImpl->Bar = new QMenuBar();
     FItems->HostBar = FImpl->Bar;

@@ -44,7 +44,9 @@ const QEvent::Type SentMessageType = static_cast<QEvent::Type>(QEvent::registerE
 
 class TPostedMessageEvent : public QEvent {
 public:
-    TPostedMessageEvent(HWND Wnd, const TMessage& Message, QEvent::Type Type) : QEvent(Type), Wnd(Wnd), Message(Message) {}
+    TPostedMessageEvent(HWND Wnd, const TMessage& Message, QEvent::Type Type) : QEvent(Type), Wnd(Wnd), Message(Message)
+    {
+    }
     HWND Wnd;
     TMessage Message;
     std::shared_ptr<TSendState> Reply;  // set for a message sent from another thread
@@ -117,20 +119,11 @@ TMessageTarget::~TMessageTarget()
     Registry().erase(FHandle);
 }
 
-void TMessageTarget::WndProc(TMessage& Message)
-{
-    DefaultHandler(Message);
-}
+void TMessageTarget::WndProc(TMessage& Message) { DefaultHandler(Message); }
 
-void TMessageTarget::DefaultHandler(TMessage& Message)
-{
-    Message.Result = 0;
-}
+void TMessageTarget::DefaultHandler(TMessage& Message) { Message.Result = 0; }
 
-bool IsWindow(HWND Wnd)
-{
-    return Wnd != 0 && FindTarget(Wnd) != nullptr;
-}
+bool IsWindow(HWND Wnd) { return Wnd != 0 && FindTarget(Wnd) != nullptr; }
 
 bool IsGuiThread()
 {

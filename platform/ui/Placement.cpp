@@ -36,17 +36,16 @@ bool ParseFour(const std::string& Text, int (&Out)[4])
 TFormPlacement::TFormPlacement(TForm* Owner) : TComponent(Owner), FForm(Owner)
 {
     // Heard through the form's window procedure: the first show restores, the destroy stores.
-    FHook = FForm->AttachHook(TMessageHook{
-        [this](TMessage& m) {
-            if (m.Msg == WM_SHOWWINDOW && m.WParam == 1 && !FRestored) {
-                FRestored = true;
-                if (FActive) RestoreFormPlacement();
-            } else if (m.Msg == WM_DESTROY && FActive) {
-                SaveFormPlacement();
-            }
-            return false;
-        },
-        nullptr});
+    FHook = FForm->AttachHook(TMessageHook{[this](TMessage& m) {
+                                               if (m.Msg == WM_SHOWWINDOW && m.WParam == 1 && !FRestored) {
+                                                   FRestored = true;
+                                                   if (FActive) RestoreFormPlacement();
+                                               } else if (m.Msg == WM_DESTROY && FActive) {
+                                                   SaveFormPlacement();
+                                               }
+                                               return false;
+                                           },
+                                           nullptr});
 }
 
 TFormPlacement::~TFormPlacement()
@@ -86,7 +85,9 @@ void TFormPlacement::SaveFormPlacement()
     const TRect normal = FForm->NormalBounds();
     ini.WriteInteger(section, KeyFlags, state == wsMaximized ? 2 : 0);
     ini.WriteInteger(section, KeyShowCmd,
-                     state == wsMaximized ? SW_SHOWMAXIMIZED : state == wsMinimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+                     state == wsMaximized   ? SW_SHOWMAXIMIZED
+                     : state == wsMinimized ? SW_SHOWMINIMIZED
+                                            : SW_SHOWNORMAL);
     ini.WriteInteger(section, KeyPixels, ScreenPixelsPerInch);
     ini.WriteString(section, KeyMinMaxPos, FourNumbers(-1, -1, -1, -1));
     ini.WriteString(section, KeyNormPos, FourNumbers(normal.Left, normal.Top, normal.Right, normal.Bottom));

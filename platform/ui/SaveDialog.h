@@ -9,8 +9,8 @@ public:
     std::string Title;
     // "Text (*.txt)|*.txt|Bitmap (*.bmp)|*.bmp": pairs of description and pattern.
     std::string Filter;
-    int FilterIndex = 1;       // 1-based
-    std::string DefaultExt;    // without the dot
+    int FilterIndex = 1;     // 1-based
+    std::string DefaultExt;  // without the dot
     std::string FileName;
     std::string InitialDir;
 

@@ -99,9 +99,15 @@ void TBitBtn::SetKind(TBitBtnKind Value)
         TBitBtnKind Kind;
         const char* Caption;
         int Result;
-    } kinds[] = {{bkOK, "OK", mrOk},       {bkCancel, "Cancel", mrCancel}, {bkHelp, "&Help", mrNone},
-                 {bkYes, "&Yes", mrYes},   {bkNo, "&No", mrNo},           {bkClose, "&Close", mrNone},
-                 {bkAbort, "Abort", mrAbort}, {bkRetry, "&Retry", mrRetry}, {bkIgnore, "&Ignore", mrIgnore},
+    } kinds[] = {{bkOK, "OK", mrOk},
+                 {bkCancel, "Cancel", mrCancel},
+                 {bkHelp, "&Help", mrNone},
+                 {bkYes, "&Yes", mrYes},
+                 {bkNo, "&No", mrNo},
+                 {bkClose, "&Close", mrNone},
+                 {bkAbort, "Abort", mrAbort},
+                 {bkRetry, "&Retry", mrRetry},
+                 {bkIgnore, "&Ignore", mrIgnore},
                  {bkAll, "&All", mrAll}};
     for (const auto& k : kinds)
         if (k.Kind == Value) {
@@ -220,8 +226,10 @@ void TComboBox::ApplyCaption()
 {
     FUpdating = true;
     auto* box = As<QComboBox>(this);
-    if (box->isEditable()) box->setEditText(ToQ(GetCaption()));
-    else box->setCurrentIndex(box->findText(ToQ(GetCaption())));
+    if (box->isEditable())
+        box->setEditText(ToQ(GetCaption()));
+    else
+        box->setCurrentIndex(box->findText(ToQ(GetCaption())));
     FUpdating = false;
 }
 

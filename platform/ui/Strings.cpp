@@ -13,8 +13,7 @@
 
 bool SameText(const std::string& A, const std::string& B)
 {
-    return A.size() == B.size() &&
-           std::equal(A.begin(), A.end(), B.begin(), [](unsigned char x, unsigned char y) {
+    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](unsigned char x, unsigned char y) {
                return std::tolower(x) == std::tolower(y);
            });
 }
@@ -62,7 +61,8 @@ void TStringList::Delete(int Index)
 int TStringList::IndexOf(const std::string& Line) const
 {
     for (int i = 0; i < Count(); ++i)
-        if (CaseSensitive ? FLines[static_cast<size_t>(i)] == Line : SameText(FLines[static_cast<size_t>(i)], Line)) return i;
+        if (CaseSensitive ? FLines[static_cast<size_t>(i)] == Line : SameText(FLines[static_cast<size_t>(i)], Line))
+            return i;
     return -1;
 }
 
@@ -140,10 +140,7 @@ bool TStringList::LoadFromFile(const std::string& FileName)
     return true;
 }
 
-bool TStringList::SaveToFile(const std::string& FileName) const
-{
-    return WriteFileAtomically(FileName, Text());
-}
+bool TStringList::SaveToFile(const std::string& FileName) const { return WriteFileAtomically(FileName, Text()); }
 
 bool WriteFileAtomically(const std::string& FileName, const std::string& Contents, std::string* Error)
 {

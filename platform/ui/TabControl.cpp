@@ -5,7 +5,10 @@
 #include "platform/ui/ControlsInternal.h"
 
 namespace {
-QTabBar* Bar(const TControl* Control) { return Control->Widget()->findChild<QTabBar*>(QString(), Qt::FindDirectChildrenOnly); }
+QTabBar* Bar(const TControl* Control)
+{
+    return Control->Widget()->findChild<QTabBar*>(QString(), Qt::FindDirectChildrenOnly);
+}
 }  // namespace
 
 TTabControl::TTabControl(TComponent* Owner) : TWinControl(Owner)
@@ -78,10 +81,18 @@ void TTabControl::PlaceTabs()
     const QSize hint = bar->sizeHint();
     const QSize size = Widget()->size();
     switch (FTabPosition) {
-    case tpTop: bar->setGeometry(0, 0, size.width(), hint.height()); break;
-    case tpBottom: bar->setGeometry(0, size.height() - hint.height(), size.width(), hint.height()); break;
-    case tpLeft: bar->setGeometry(0, 0, hint.width(), size.height()); break;
-    case tpRight: bar->setGeometry(size.width() - hint.width(), 0, hint.width(), size.height()); break;
+    case tpTop:
+        bar->setGeometry(0, 0, size.width(), hint.height());
+        break;
+    case tpBottom:
+        bar->setGeometry(0, size.height() - hint.height(), size.width(), hint.height());
+        break;
+    case tpLeft:
+        bar->setGeometry(0, 0, hint.width(), size.height());
+        break;
+    case tpRight:
+        bar->setGeometry(size.width() - hint.width(), 0, hint.width(), size.height());
+        break;
     }
     bar->raise();
 }
@@ -91,10 +102,14 @@ TRect TTabControl::AlignArea() const
     const QRect tabs = Bar(this)->geometry();
     const int w = ClientWidth(), h = ClientHeight();
     switch (FTabPosition) {
-    case tpTop: return TRect{0, tabs.height(), w, h};
-    case tpBottom: return TRect{0, 0, w, h - tabs.height()};
-    case tpLeft: return TRect{tabs.width(), 0, w, h};
-    case tpRight: return TRect{0, 0, w - tabs.width(), h};
+    case tpTop:
+        return TRect{0, tabs.height(), w, h};
+    case tpBottom:
+        return TRect{0, 0, w, h - tabs.height()};
+    case tpLeft:
+        return TRect{tabs.width(), 0, w, h};
+    case tpRight:
+        return TRect{0, 0, w - tabs.width(), h};
     }
     return TRect{0, 0, w, h};
 }

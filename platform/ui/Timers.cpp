@@ -85,10 +85,7 @@ void SetTickCountSource(std::function<DWORD()> Source)
     TickSource() = std::move(Source);
 }
 
-void Sleep(unsigned Milliseconds)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(Milliseconds));
-}
+void Sleep(unsigned Milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(Milliseconds)); }
 
 void OutputDebugString(const std::string& Text)
 {

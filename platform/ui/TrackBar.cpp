@@ -4,7 +4,7 @@
 
 namespace {
 QSlider* Slider(const TControl* Control) { return static_cast<QSlider*>(Control->Widget()); }
-}
+}  // namespace
 
 TTrackBar::TTrackBar(TComponent* Owner) : TWinControl(Owner)
 {
@@ -48,9 +48,15 @@ void TTrackBar::ApplyTicks()
     slider->setTickInterval(FFrequency);
     const bool horizontal = FOrientation == trHorizontal;
     switch (FTickMarks) {
-    case tmTopLeft: slider->setTickPosition(horizontal ? QSlider::TicksAbove : QSlider::TicksLeft); break;
-    case tmBoth: slider->setTickPosition(QSlider::TicksBothSides); break;
-    default: slider->setTickPosition(horizontal ? QSlider::TicksBelow : QSlider::TicksRight); break;
+    case tmTopLeft:
+        slider->setTickPosition(horizontal ? QSlider::TicksAbove : QSlider::TicksLeft);
+        break;
+    case tmBoth:
+        slider->setTickPosition(QSlider::TicksBothSides);
+        break;
+    default:
+        slider->setTickPosition(horizontal ? QSlider::TicksBelow : QSlider::TicksRight);
+        break;
     }
 }
 

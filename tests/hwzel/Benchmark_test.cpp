@@ -13,17 +13,17 @@ using Clock = std::chrono::steady_clock;
 double SecondsSince(Clock::time_point T) { return std::chrono::duration<double>(Clock::now() - T).count(); }
 }  // namespace
 
-TEST(Benchmark, ReceivePathThroughputInMemory) {
+TEST(Benchmark, ReceivePathThroughputInMemory)
+{
     TReceivePath Path;  // no notify window: the cost of posting is not part of the path
     std::string Stream;
-    const char* Bodies[] = {"IINF 000003E8 00001388 00000200 00000150 00000160 000003E8 00000102 00000210",
-                            "KOK!", "IIZT 000003E8 00001388 00000200 0000000A 00000064", "M03 0006"};
+    const char* Bodies[] = {"IINF 000003E8 00001388 00000200 00000150 00000160 000003E8 00000102 00000210", "KOK!",
+                            "IIZT 000003E8 00001388 00000200 0000000A 00000064", "M03 0006"};
     for (int i = 0; i < 1000; ++i) Stream += InstrumentPacket(Bodies[i % 4]);
     const int Rounds = 100;
     const auto Begin = Clock::now();
     for (int r = 0; r < Rounds; ++r)
-        for (std::size_t At = 0; At < Stream.size(); At += 512)
-            Path.Feed(Stream.substr(At, 512));
+        for (std::size_t At = 0; At < Stream.size(); At += 512) Path.Feed(Stream.substr(At, 512));
     const double Seconds = SecondsSince(Begin);
     const double PacketsPerSecond = Path.Packets / Seconds;
     const double BytesPerSecond = Stream.size() * Rounds / Seconds;
@@ -37,7 +37,8 @@ TEST(Benchmark, ReceivePathThroughputInMemory) {
     EXPECT_GT(TimesLine, 20.0);
 }
 
-TEST_F(LinkFixture, BenchmarkCommandThroughputAgainstTheEmulator) {
+TEST_F(LinkFixture, BenchmarkCommandThroughputAgainstTheEmulator)
+{
     Start();
     const int Count = 40;
     // Wait for the first acknowledgement so the measurement starts on a settled line.

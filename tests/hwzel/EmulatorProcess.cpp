@@ -9,7 +9,8 @@
 #include <unistd.h>
 #include "TestSupport.h"
 
-TEmulatorProcess::TEmulatorProcess(const std::vector<std::string>& Options) {
+TEmulatorProcess::TEmulatorProcess(const std::vector<std::string>& Options)
+{
     int ToChild[2], FromChild[2];
     if (::pipe2(ToChild, O_CLOEXEC) != 0 || ::pipe2(FromChild, O_CLOEXEC) != 0) return;
     const std::string Program = ProgramDir() + "/trough-emulator";
@@ -36,7 +37,8 @@ TEmulatorProcess::TEmulatorProcess(const std::vector<std::string>& Options) {
     if (!FLines.empty() && FLines[0].rfind("/dev/", 0) == 0) FDevice = FLines[0];
 }
 
-TEmulatorProcess::~TEmulatorProcess() {
+TEmulatorProcess::~TEmulatorProcess()
+{
     if (FIn >= 0) ::close(FIn);
     if (FPid > 0) {
         int Status = 0;
@@ -50,7 +52,8 @@ TEmulatorProcess::~TEmulatorProcess() {
     if (FOut >= 0) ::close(FOut);
 }
 
-void TEmulatorProcess::ReadLoop() {
+void TEmulatorProcess::ReadLoop()
+{
     std::string Pending;
     char Buffer[4096];
     for (;;) {
@@ -67,34 +70,42 @@ void TEmulatorProcess::ReadLoop() {
     }
 }
 
-bool TEmulatorProcess::WaitFor(const std::function<bool(const std::vector<std::string>&)>& Done, unsigned TimeoutMs) {
+bool TEmulatorProcess::WaitFor(const std::function<bool(const std::vector<std::string>&)>& Done, unsigned TimeoutMs)
+{
     std::unique_lock<std::mutex> Lock(FLock);
     return FChanged.wait_for(Lock, std::chrono::milliseconds(TimeoutMs), [&] { return Done(FLines); });
 }
 
-bool TEmulatorProcess::Control(const std::string& Line, unsigned TimeoutMs) {
+bool TEmulatorProcess::Control(const std::string& Line, unsigned TimeoutMs)
+{
     const std::string Text = Line + "\n";
     if (::write(FIn, Text.data(), Text.size()) != static_cast<ssize_t>(Text.size())) return false;
     const std::string Done = "done " + Line;
-    return WaitFor([&](const std::vector<std::string>& L) {
-        for (const std::string& S : L) if (S == Done) return true;
-        return false;
-    }, TimeoutMs);
+    return WaitFor(
+        [&](const std::vector<std::string>& L) {
+            for (const std::string& S : L)
+                if (S == Done) return true;
+            return false;
+        },
+        TimeoutMs);
 }
 
-std::vector<std::string> TEmulatorProcess::Lines() const {
+std::vector<std::string> TEmulatorProcess::Lines() const
+{
     std::lock_guard<std::mutex> Lock(FLock);
     return FLines;
 }
 
-std::size_t TEmulatorProcess::CountLines(const std::string& Prefix) const {
+std::size_t TEmulatorProcess::CountLines(const std::string& Prefix) const
+{
     std::lock_guard<std::mutex> Lock(FLock);
     std::size_t Count = 0;
     for (const std::string& S : FLines) Count += S.rfind(Prefix, 0) == 0;
     return Count;
 }
 
-std::vector<TEmulatorProcess::TFrame> TEmulatorProcess::Frames() const {
+std::vector<TEmulatorProcess::TFrame> TEmulatorProcess::Frames() const
+{
     std::vector<TFrame> Result;
     for (const std::string& S : Lines()) {
         if (S.rfind("frame ", 0) != 0) continue;
@@ -104,10 +115,13 @@ std::vector<TEmulatorProcess::TFrame> TEmulatorProcess::Frames() const {
     return Result;
 }
 
-bool TEmulatorProcess::WaitForFrames(std::size_t Count, unsigned TimeoutMs) {
-    return WaitFor([&](const std::vector<std::string>& L) {
-        std::size_t N = 0;
-        for (const std::string& S : L) N += S.rfind("frame ", 0) == 0;
-        return N >= Count;
-    }, TimeoutMs);
+bool TEmulatorProcess::WaitForFrames(std::size_t Count, unsigned TimeoutMs)
+{
+    return WaitFor(
+        [&](const std::vector<std::string>& L) {
+            std::size_t N = 0;
+            for (const std::string& S : L) N += S.rfind("frame ", 0) == 0;
+            return N >= Count;
+        },
+        TimeoutMs);
 }

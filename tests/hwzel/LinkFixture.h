@@ -17,7 +17,8 @@
 // folder of their own, since test programs run side by side in one folder.
 class TCurrentFolder {
 public:
-    explicit TCurrentFolder(const std::string& Folder) : FPrevious(std::filesystem::current_path()) {
+    explicit TCurrentFolder(const std::string& Folder) : FPrevious(std::filesystem::current_path())
+    {
         std::filesystem::current_path(Folder);
     }
     ~TCurrentFolder() { std::filesystem::current_path(FPrevious); }
@@ -36,7 +37,8 @@ protected:
         bool Log = false;
     };
 
-    void Start(const std::vector<std::string>& EmulatorOptions, TSettings Settings) {
+    void Start(const std::vector<std::string>& EmulatorOptions, TSettings Settings)
+    {
         Emulator = std::make_unique<TEmulatorProcess>(EmulatorOptions);
         ASSERT_FALSE(Emulator->Device().empty()) << "the emulator did not start";
         Module.SetFileName(ProgramDir() + "/hwzel.so");
@@ -60,25 +62,29 @@ protected:
     }
     void Start(const std::vector<std::string>& EmulatorOptions = {}) { Start(EmulatorOptions, TSettings{}); }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         if (Link) Destroy(Link);
         Link = nullptr;
         Emulator.reset();
     }
 
     // Frames the emulator received, as text with "<00>" for the zero byte.
-    std::vector<std::string> FrameTexts() const {
+    std::vector<std::string> FrameTexts() const
+    {
         std::vector<std::string> R;
         for (const auto& F : Emulator->Frames()) R.push_back(F.Bytes);
         return R;
     }
 
     // Lets posted notifications arrive.
-    void Settle(unsigned Ms = 200) {
+    void Settle(unsigned Ms = 200)
+    {
         Application->ProcessMessagesUntil([] { return false; }, Ms);
     }
 
-    std::vector<std::string> ErrorTexts() const {
+    std::vector<std::string> ErrorTexts() const
+    {
         std::vector<std::string> R;
         for (const TNote& N : Notes.WithCode(hlnErrorText)) R.push_back(N.Text);
         return R;

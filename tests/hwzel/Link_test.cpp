@@ -7,12 +7,14 @@
 
 namespace {
 using Clock = std::chrono::steady_clock;
-long long MsSince(Clock::time_point T) {
+long long MsSince(Clock::time_point T)
+{
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - T).count();
 }
 }  // namespace
 
-TEST_F(LinkFixture, WritesExactPacketBytesWithTrailingZeroByte) {
+TEST_F(LinkFixture, WritesExactPacketBytesWithTrailingZeroByte)
+{
     Start();
     Link->SendCommand("FBSensetivity= 0000000A", nullptr, 0);
     Link->SendCommand("DriveAllStop", nullptr, 0);
@@ -22,21 +24,24 @@ TEST_F(LinkFixture, WritesExactPacketBytesWithTrailingZeroByte) {
     EXPECT_EQ(Emulator->CountLines("bad"), 0u);
 }
 
-TEST_F(LinkFixture, KeepsAtLeastFiftyMillisecondsBetweenWrites) {
+TEST_F(LinkFixture, KeepsAtLeastFiftyMillisecondsBetweenWrites)
+{
     Start();
     const int Count = 8;
     for (int i = 0; i < Count; ++i) Link->SendCommand("FBSensetivity= 0000000" + std::to_string(i), nullptr, 0);
     ASSERT_TRUE(Emulator->WaitForFrames(Count, 5000));
     const auto Frames = Emulator->Frames();
     long long Smallest = 1LL << 40;
-    for (std::size_t i = 1; i < Frames.size(); ++i) Smallest = std::min<long long>(Smallest, Frames[i].Us - Frames[i - 1].Us);
+    for (std::size_t i = 1; i < Frames.size(); ++i)
+        Smallest = std::min<long long>(Smallest, Frames[i].Us - Frames[i - 1].Us);
     // The emulator stamps frames when it reads them, so one gap may look a little short
     // from scheduling noise on its side; the mean shows the spacing itself.
     EXPECT_GE(Smallest, 47000);
     EXPECT_GE((Frames.back().Us - Frames.front().Us) / (Count - 1), 50000);
 }
 
-TEST_F(LinkFixture, RetriesAtOnceAfterNegativeAcknowledgement) {
+TEST_F(LinkFixture, RetriesAtOnceAfterNegativeAcknowledgement)
+{
     Start({"--nak", "1"});
     Link->SendCommand("DriveAllStop", nullptr, 0);
     ASSERT_TRUE(Emulator->WaitForFrames(2, 3000));
@@ -49,7 +54,8 @@ TEST_F(LinkFixture, RetriesAtOnceAfterNegativeAcknowledgement) {
     EXPECT_TRUE(ErrorTexts().empty());
 }
 
-TEST_F(LinkFixture, SilentInstrumentCostsEveryAttemptThenClosesPortAndReportsOnce) {
+TEST_F(LinkFixture, SilentInstrumentCostsEveryAttemptThenClosesPortAndReportsOnce)
+{
     Start({"--silent", "-1"}, TSettings{3, 150, false});
     const auto Begin = Clock::now();
     Link->SendCommand("DriveAllStop", nullptr, 0);
@@ -63,7 +69,8 @@ TEST_F(LinkFixture, SilentInstrumentCostsEveryAttemptThenClosesPortAndReportsOnc
     EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"Device not responding"});
 }
 
-TEST_F(LinkFixture, QueryQueuedBehindFailedPacketGivesNoSecondNotice) {
+TEST_F(LinkFixture, QueryQueuedBehindFailedPacketGivesNoSecondNotice)
+{
     Start({"--silent", "-1"}, TSettings{2, 150, false});
     Link->SendCommand("DriveAllStop", nullptr, 0);
     char Name[100];
@@ -74,7 +81,8 @@ TEST_F(LinkFixture, QueryQueuedBehindFailedPacketGivesNoSecondNotice) {
     EXPECT_EQ(Name[0], 'x') << "the caller's buffer keeps its content";
 }
 
-TEST_F(LinkFixture, QueryWhosePacketFailsIsReportedOnceByTheWaitingCaller) {
+TEST_F(LinkFixture, QueryWhosePacketFailsIsReportedOnceByTheWaitingCaller)
+{
     Start({"--silent", "-1"}, TSettings{2, 150, false});
     std::uint32_t Value = 7;
     Link->SendCommand("=FBSensetivity", &Value, 4);
@@ -84,7 +92,8 @@ TEST_F(LinkFixture, QueryWhosePacketFailsIsReportedOnceByTheWaitingCaller) {
     EXPECT_FALSE(Link->IsConnected());
 }
 
-TEST_F(LinkFixture, BadChecksumIsDroppedAndLoggedThenTheRetryIsAcknowledged) {
+TEST_F(LinkFixture, BadChecksumIsDroppedAndLoggedThenTheRetryIsAcknowledged)
+{
     TCurrentFolder Folder(Dir.Path());
     Start({"--bad-checksum", "1"}, TSettings{4, 300, true});
     Link->SendCommand("FBSensetivity= 00000001", nullptr, 0);
@@ -102,14 +111,16 @@ TEST_F(LinkFixture, BadChecksumIsDroppedAndLoggedThenTheRetryIsAcknowledged) {
     EXPECT_TRUE(std::regex_search(Log, Expected)) << Log;
 }
 
-TEST_F(LinkFixture, FreshStartEmptiesTheReceivedDataLog) {
+TEST_F(LinkFixture, FreshStartEmptiesTheReceivedDataLog)
+{
     TCurrentFolder Folder(Dir.Path());
     WriteFileText("./recivedData.log", "old contents\n");
     Start({}, TSettings{4, 1000, true});
     EXPECT_EQ(ReadFileText("./recivedData.log"), "");
 }
 
-TEST_F(LinkFixture, GarbageBetweenPacketsAndSplitWritesStillDeliverTheReply) {
+TEST_F(LinkFixture, GarbageBetweenPacketsAndSplitWritesStillDeliverTheReply)
+{
     Start({"--garbage", "--split"});
     char Name[100] = {};
     Link->SendCommand("=DeviceName", Name, sizeof Name);
@@ -117,7 +128,8 @@ TEST_F(LinkFixture, GarbageBetweenPacketsAndSplitWritesStillDeliverTheReply) {
     EXPECT_TRUE(ErrorTexts().empty());
 }
 
-TEST_F(LinkFixture, SetterFollowedAtOnceByQueryBothSucceed) {
+TEST_F(LinkFixture, SetterFollowedAtOnceByQueryBothSucceed)
+{
     Start();
     Link->SendCommand("FBSensetivity= 0000002A", nullptr, 0);
     std::uint32_t Value = 0;
@@ -128,14 +140,16 @@ TEST_F(LinkFixture, SetterFollowedAtOnceByQueryBothSucceed) {
     EXPECT_TRUE(ErrorTexts().empty());
 }
 
-TEST_F(LinkFixture, BareAcknowledgementBeforeTheReplyIsNotTakenAsTheReply) {
+TEST_F(LinkFixture, BareAcknowledgementBeforeTheReplyIsNotTakenAsTheReply)
+{
     Start({"--ack-before-reply", "--name", "Trough 2000"});
     char Name[100] = {};
     Link->SendCommand("=DeviceName", Name, sizeof Name);
     EXPECT_STREQ(Name, "Trough 2000");
 }
 
-TEST_F(LinkFixture, CutLineIsReportedWithoutHangOrCrash) {
+TEST_F(LinkFixture, CutLineIsReportedWithoutHangOrCrash)
+{
     Start({"--cut-after", "1"}, TSettings{4, 300, false});
     const auto Begin = Clock::now();
     char Name[100] = {};
@@ -150,7 +164,8 @@ TEST_F(LinkFixture, CutLineIsReportedWithoutHangOrCrash) {
     EXPECT_EQ(ErrorTexts().size(), 1u);
 }
 
-TEST_F(LinkFixture, QueryWhilePortIsClosedReportsDeviceNotResponding) {
+TEST_F(LinkFixture, QueryWhilePortIsClosedReportsDeviceNotResponding)
+{
     Start();
     Link->Disconnect();
     // A setter is dropped without a word.
@@ -165,7 +180,8 @@ TEST_F(LinkFixture, QueryWhilePortIsClosedReportsDeviceNotResponding) {
     EXPECT_TRUE(Emulator->Frames().empty());
 }
 
-TEST_F(LinkFixture, SeveralPacketsInOneReadAreEachDispatched) {
+TEST_F(LinkFixture, SeveralPacketsInOneReadAreEachDispatched)
+{
     Start();
     // "M07" sums to 0xB4, "M09" to 0xB6.
     ASSERT_TRUE(Emulator->Control("raw @B4M07$@B6M09$"));
@@ -175,7 +191,8 @@ TEST_F(LinkFixture, SeveralPacketsInOneReadAreEachDispatched) {
     EXPECT_EQ(Notes.Notes[1].Code, hlnContinueAllowed);
 }
 
-TEST_F(LinkFixture, DrivesStopReportArrivesAfterAllStop) {
+TEST_F(LinkFixture, DrivesStopReportArrivesAfterAllStop)
+{
     Start();
     Link->SendCommand("DriveAllStop", nullptr, 0);
     ASSERT_TRUE(Notes.WaitForCode(hlnDrivesStopped));

@@ -14,8 +14,8 @@
 struct TNote {
     std::uint32_t Code = 0;
     LPARAM Payload = 0;
-    std::string Text;                    // codes 0, 10, 103
-    std::vector<unsigned char> Record;   // records passed by address
+    std::string Text;                   // codes 0, 10, 103
+    std::vector<unsigned char> Record;  // records passed by address
 };
 
 class TNotifyRecorder : public TMessageTarget {
@@ -24,7 +24,8 @@ public:
     // Answer of the sent questions (code 104 and conversions); default 0.
     std::function<LRESULT(std::uint32_t Code, LPARAM Payload)> Answer;
 
-    void WndProc(TMessage& M) override {
+    void WndProc(TMessage& M) override
+    {
         if (M.Msg != WM_LINKNOTIFY) {
             TMessageTarget::WndProc(M);
             return;
@@ -34,34 +35,60 @@ public:
         N.Payload = M.LParam;
         const void* P = reinterpret_cast<const void*>(M.LParam);
         switch (N.Code) {
-        case hlnErrorText: case hlnTypeMismatch: case hlnScriptStatus:
+        case hlnErrorText:
+        case hlnTypeMismatch:
+        case hlnScriptStatus:
             N.Text = static_cast<const char*>(P);
             break;
-        case hlnDeviceState: case hlnDeviceStateChanged: Copy<TDeviceState>(N, P); break;
-        case hlnIsothermPoint: Copy<TIsothermPoint>(N, P); break;
-        case hlnDepositionPoint: Copy<TDepositionPoint>(N, P); break;
-        case hlnTapePoint: Copy<TTapePoint>(N, P); break;
-        case hlnRollPoint: Copy<TRollPoint>(N, P); break;
-        case hlnDiskPoint: Copy<TDiskPoint>(N, P); break;
-        case hlnCylPoint: Copy<TCylPoint>(N, P); break;
-        case hlnTdarPoint: Copy<TTdarPoint>(N, P); break;
-        case hlnFilmPrepPoint: Copy<TFilmPrepPoint>(N, P); break;
-        default: break;
+        case hlnDeviceState:
+        case hlnDeviceStateChanged:
+            Copy<TDeviceState>(N, P);
+            break;
+        case hlnIsothermPoint:
+            Copy<TIsothermPoint>(N, P);
+            break;
+        case hlnDepositionPoint:
+            Copy<TDepositionPoint>(N, P);
+            break;
+        case hlnTapePoint:
+            Copy<TTapePoint>(N, P);
+            break;
+        case hlnRollPoint:
+            Copy<TRollPoint>(N, P);
+            break;
+        case hlnDiskPoint:
+            Copy<TDiskPoint>(N, P);
+            break;
+        case hlnCylPoint:
+            Copy<TCylPoint>(N, P);
+            break;
+        case hlnTdarPoint:
+            Copy<TTdarPoint>(N, P);
+            break;
+        case hlnFilmPrepPoint:
+            Copy<TFilmPrepPoint>(N, P);
+            break;
+        default:
+            break;
         }
         M.Result = Answer ? Answer(N.Code, N.Payload) : 0;
         Notes.push_back(std::move(N));
     }
 
-    std::vector<TNote> WithCode(std::uint32_t Code) const {
+    std::vector<TNote> WithCode(std::uint32_t Code) const
+    {
         std::vector<TNote> R;
-        for (const TNote& N : Notes) if (N.Code == Code) R.push_back(N);
+        for (const TNote& N : Notes)
+            if (N.Code == Code) R.push_back(N);
         return R;
     }
-    bool WaitForCode(std::uint32_t Code, std::size_t Count = 1, unsigned TimeoutMs = 5000) {
+    bool WaitForCode(std::uint32_t Code, std::size_t Count = 1, unsigned TimeoutMs = 5000)
+    {
         return Application->ProcessMessagesUntil([&] { return WithCode(Code).size() >= Count; }, TimeoutMs);
     }
     template <typename T>
-    static T As(const TNote& N) {
+    static T As(const TNote& N)
+    {
         T R{};
         if (N.Record.size() == sizeof(T)) std::memcpy(&R, N.Record.data(), sizeof(T));
         return R;
@@ -69,7 +96,8 @@ public:
 
 private:
     template <typename T>
-    static void Copy(TNote& N, const void* P) {
+    static void Copy(TNote& N, const void* P)
+    {
         N.Record.resize(sizeof(T));
         std::memcpy(N.Record.data(), P, sizeof(T));
     }

@@ -8,20 +8,41 @@
 namespace {
 
 const char* const Seeds[] = {
-    "KOK!", "KERR", "KOK!0000002A", "IINF 1 2 3 4 5 6 7 8 9 A B C D E F", "IINF 1 2 3 4 5", "IIZT 1 2 3 4 5",
-    "IDEP 1 2 3 4 5 6 7", "IINR 1 2 3 4 5", "ICYL 1 2", "ITDP 1 2 3 4 5 6", "IRDP 1 2 3 4 5 6", "IDDP 1 2 3 4",
-    "ICDP 1 2 3 4", "ITDR 1 2 3 4 5 6 7 8", "IIFP 1 2 3 4 5 6 7", "M01 0001", "M03 0006", "M04", "M0A", "M22",
-    "I", "M", "K", "IIN", "M0", "",
+    "KOK!",
+    "KERR",
+    "KOK!0000002A",
+    "IINF 1 2 3 4 5 6 7 8 9 A B C D E F",
+    "IINF 1 2 3 4 5",
+    "IIZT 1 2 3 4 5",
+    "IDEP 1 2 3 4 5 6 7",
+    "IINR 1 2 3 4 5",
+    "ICYL 1 2",
+    "ITDP 1 2 3 4 5 6",
+    "IRDP 1 2 3 4 5 6",
+    "IDDP 1 2 3 4",
+    "ICDP 1 2 3 4",
+    "ITDR 1 2 3 4 5 6 7 8",
+    "IIFP 1 2 3 4 5 6 7",
+    "M01 0001",
+    "M03 0006",
+    "M04",
+    "M0A",
+    "M22",
+    "I",
+    "M",
+    "K",
+    "IIN",
+    "M0",
+    "",
 };
 
 // One fuzz input: the bytes go through splitter, checksum and dispatch.
-void FuzzOne(TReceivePath& Path, const std::uint8_t* Data, std::size_t Size) {
-    Path.Feed(Data, Size);
-}
+void FuzzOne(TReceivePath& Path, const std::uint8_t* Data, std::size_t Size) { Path.Feed(Data, Size); }
 
 }  // namespace
 
-TEST(ReceiveFuzz, RandomAndMutatedStreamsNeverBreakTheReceivePath) {
+TEST(ReceiveFuzz, RandomAndMutatedStreamsNeverBreakTheReceivePath)
+{
     TNotifyRecorder Notes;
     TReceivePath Path;
     Path.Link.SetNotifyTarget(Notes.Handle(), WM_LINKNOTIFY);
@@ -41,9 +62,15 @@ TEST(ReceiveFuzz, RandomAndMutatedStreamsNeverBreakTheReceivePath) {
                 std::string P = InstrumentPacket(Seeds[Random() % std::size(Seeds)]);
                 const std::size_t At = Random() % P.size();
                 switch (Random() % 3) {
-                case 0: P[At] = static_cast<char>(Byte(Random)); break;
-                case 1: P.erase(At, 1); break;
-                default: P.insert(At, 1, P[At]); break;
+                case 0:
+                    P[At] = static_cast<char>(Byte(Random));
+                    break;
+                case 1:
+                    P.erase(At, 1);
+                    break;
+                default:
+                    P.insert(At, 1, P[At]);
+                    break;
                 }
                 Input += P;
                 break;
@@ -82,7 +109,8 @@ TEST(ReceiveFuzz, RandomAndMutatedStreamsNeverBreakTheReceivePath) {
     EXPECT_EQ(TNotifyRecorder::As<TIsothermPoint>(Notes.WithCode(hlnIsothermPoint).back()).time, 0xDu);
 }
 
-TEST(ReceiveFuzz, OversizedPacketIsDroppedWithoutHarm) {
+TEST(ReceiveFuzz, OversizedPacketIsDroppedWithoutHarm)
+{
     TReceivePath Path;
     Path.Feed("@" + std::string(30000, 'A'));
     Path.Feed(InstrumentPacket("KOK!"));

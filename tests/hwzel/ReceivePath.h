@@ -9,7 +9,8 @@
 
 class TReceivePath {
 public:
-    TReceivePath() {
+    TReceivePath()
+    {
         Splitter.StartString = "@";
         Splitter.StopString = "$";
         Splitter.CaseInsensitive = true;
@@ -19,7 +20,8 @@ public:
             Link.PacketReceived(Sender, Text);
         };
     }
-    void Feed(const std::uint8_t* Data, std::size_t Size) {
+    void Feed(const std::uint8_t* Data, std::size_t Size)
+    {
         Splitter.HandleData(reinterpret_cast<const char*>(Data), Size);
     }
     void Feed(const std::string& Bytes) { Splitter.HandleData(Bytes.data(), Bytes.size()); }
@@ -30,7 +32,8 @@ public:
 };
 
 // A packet as the instrument frames it.
-inline std::string InstrumentPacket(const std::string& Body) {
+inline std::string InstrumentPacket(const std::string& Body)
+{
     unsigned Sum = 0;
     for (unsigned char C : Body) Sum += C;
     char Digits[4];

@@ -5,7 +5,8 @@
 namespace {
 
 // Sends Body, then a marker packet, and returns the notes that came before the marker.
-std::vector<TNote> Report(LinkFixture& F, TEmulatorProcess& Emulator, TNotifyRecorder& Notes, const std::string& Body) {
+std::vector<TNote> Report(LinkFixture& F, TEmulatorProcess& Emulator, TNotifyRecorder& Notes, const std::string& Body)
+{
     (void)F;
     Notes.Notes.clear();
     EXPECT_TRUE(Emulator.Control("send " + Body));
@@ -21,33 +22,50 @@ std::vector<TNote> Report(LinkFixture& F, TEmulatorProcess& Emulator, TNotifyRec
 
 struct TMessageCase {
     const char* Body;
-    int Code;         // -1: nothing is posted
+    int Code;  // -1: nothing is posted
     LPARAM Payload;
 };
 
 const TMessageCase MessageCases[] = {
-    {"M01 0003", hlnIsothermCycle, 3},       {"M01", -1, 0},
-    {"M02 0001", hlnIsothermCompleted, 1},   {"M02", -1, 0},
-    {"M03 0005", hlnMotionState, 5},         {"M03", -1, 0},
-    {"M04", hlnDrivesStopped, 0},            {"M04 0001", hlnDrivesStopped, 1},
-    {"M05 0002", hlnDepositionStroke, 2},    {"M06 0002", hlnDepositionCompleted, 2},
-    {"M06", -1, 0},                          {"M07 0009", hlnPressureControl, 0},
-    {"M08 0001", hlnSubstanceOver, 1},       {"M08", -1, 0},
-    {"M0A", hlnDipperRotatorStopped, 0},     {"M0B 0007", hlnRevolverStopped, 0},
-    {"M10", hlnRollStarted, 0},              {"M11", hlnRollFinished, 0},
-    {"M12", hlnTapeStarted, 0},              {"M13", hlnTapeFinished, 0},
-    {"M14 0001", hlnRollLimitSwitch, 0},     {"M15", hlnDiskStarted, 0},
-    {"M16", hlnDiskFinished, 0},             {"M17", hlnCylStarted, 0},
-    {"M18", hlnCylFinished, 0},              {"M19", hlnTdarStarted, 0},
-    {"M20", hlnTdarFinished, 0},             {"M21", hlnFilmPrepStarted, 0},
-    {"M22", hlnFilmPrepFinished, 0},         {"M0C 0001", -1, 0},
-    {"IXYZ 0001 0002", -1, 0},               {"Z0001", -1, 0},
+    {"M01 0003", hlnIsothermCycle, 3},
+    {"M01", -1, 0},
+    {"M02 0001", hlnIsothermCompleted, 1},
+    {"M02", -1, 0},
+    {"M03 0005", hlnMotionState, 5},
+    {"M03", -1, 0},
+    {"M04", hlnDrivesStopped, 0},
+    {"M04 0001", hlnDrivesStopped, 1},
+    {"M05 0002", hlnDepositionStroke, 2},
+    {"M06 0002", hlnDepositionCompleted, 2},
+    {"M06", -1, 0},
+    {"M07 0009", hlnPressureControl, 0},
+    {"M08 0001", hlnSubstanceOver, 1},
+    {"M08", -1, 0},
+    {"M0A", hlnDipperRotatorStopped, 0},
+    {"M0B 0007", hlnRevolverStopped, 0},
+    {"M10", hlnRollStarted, 0},
+    {"M11", hlnRollFinished, 0},
+    {"M12", hlnTapeStarted, 0},
+    {"M13", hlnTapeFinished, 0},
+    {"M14 0001", hlnRollLimitSwitch, 0},
+    {"M15", hlnDiskStarted, 0},
+    {"M16", hlnDiskFinished, 0},
+    {"M17", hlnCylStarted, 0},
+    {"M18", hlnCylFinished, 0},
+    {"M19", hlnTdarStarted, 0},
+    {"M20", hlnTdarFinished, 0},
+    {"M21", hlnFilmPrepStarted, 0},
+    {"M22", hlnFilmPrepFinished, 0},
+    {"M0C 0001", -1, 0},
+    {"IXYZ 0001 0002", -1, 0},
+    {"Z0001", -1, 0},
     {"M01 00G1", hlnIsothermCycle, 0},  // text that is not hex reads its leading digits: "00" then "G"
 };
 
 }  // namespace
 
-TEST_F(LinkFixture, MessagePacketsPostTheirCodes) {
+TEST_F(LinkFixture, MessagePacketsPostTheirCodes)
+{
     Start();
     for (const TMessageCase& C : MessageCases) {
         const auto Notes = Report(*this, *Emulator, this->Notes, C.Body);
@@ -61,7 +79,8 @@ TEST_F(LinkFixture, MessagePacketsPostTheirCodes) {
     }
 }
 
-TEST_F(LinkFixture, DeviceStateFollowsInfoPacketsFieldByField) {
+TEST_F(LinkFixture, DeviceStateFollowsInfoPacketsFieldByField)
+{
     Start();
     // Five fields: only the first five readings change; 200 comes before 203.
     auto N = Report(*this, *Emulator, Notes, "IINF 0001 0002 0003 0004 0005");
@@ -78,7 +97,8 @@ TEST_F(LinkFixture, DeviceStateFollowsInfoPacketsFieldByField) {
     EXPECT_EQ(S.pumpPos, 0u);
     EXPECT_EQ(S.plateA, 0u);
 
-    N = Report(*this, *Emulator, Notes, "IINF 0001 0002 0003 0004 0005 0006 ABCD 0008 1234 000A 000B 000C 000D 000E 000F");
+    N = Report(*this, *Emulator, Notes,
+               "IINF 0001 0002 0003 0004 0005 0006 ABCD 0008 1234 000A 000B 000C 000D 000E 000F");
     S = TNotifyRecorder::As<TDeviceState>(N.at(0));
     EXPECT_EQ(S.barrier2Pos, 6u);
     EXPECT_EQ(S.plateA, 0xABu);
@@ -130,7 +150,8 @@ TEST_F(LinkFixture, DeviceStateFollowsInfoPacketsFieldByField) {
         EXPECT_TRUE(Report(*this, *Emulator, Notes, Body).empty()) << Body;
 }
 
-TEST_F(LinkFixture, PointPacketsFillTheirRecords) {
+TEST_F(LinkFixture, PointPacketsFillTheirRecords)
+{
     Start();
     auto N = Report(*this, *Emulator, Notes, "IIZT 03E8 1388 0200 000A 0064");
     ASSERT_EQ(N.size(), 1u);
@@ -206,7 +227,8 @@ TEST_F(LinkFixture, PointPacketsFillTheirRecords) {
         EXPECT_TRUE(Report(*this, *Emulator, Notes, Body).empty()) << Body;
 }
 
-TEST_F(LinkFixture, ARecordPassedByAddressIsNotOverwrittenByTheNextPacket) {
+TEST_F(LinkFixture, ARecordPassedByAddressIsNotOverwrittenByTheNextPacket)
+{
     Start();
     ASSERT_TRUE(Emulator->Control("send IIZT 1 2 3 4 5"));
     ASSERT_TRUE(Emulator->Control("send IIZT 6 7 8 9 A"));

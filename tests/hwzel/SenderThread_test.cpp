@@ -19,7 +19,8 @@ namespace {
 class TRecordingThread : public TCustomComPacketSenderThread {
 public:
     explicit TRecordingThread(TCustomComLink* Owner) : TCustomComPacketSenderThread(Owner) {}
-    void AddWords(const std::vector<std::string>& Words) {
+    void AddWords(const std::vector<std::string>& Words)
+    {
         RegisterCycleStatements();
         for (const std::string& W : Words)
             RegisterCommand(W, [this, W](const std::string& Line, int Position) {
@@ -55,7 +56,8 @@ const TMatchCase MatchCases[] = {
 
 }  // namespace
 
-TEST(SenderThread, MatchesWholeWordsInRegistrationOrder) {
+TEST(SenderThread, MatchesWholeWordsInRegistrationOrder)
+{
     TCustomComLink Link;
     TRecordingThread Thread(&Link);
     Thread.AddWords({"DepPressure=", "=DepPressure", "DipperMoveUp", "BarrierMoveLeft", "Barrier1MoveLeft"});
@@ -72,7 +74,8 @@ TEST(SenderThread, MatchesWholeWordsInRegistrationOrder) {
     }
 }
 
-TEST(SenderThread, EmptyTableMatchesNothingAndPostsNothing) {
+TEST(SenderThread, EmptyTableMatchesNothingAndPostsNothing)
+{
     TCustomComLink Link;
     TNotifyRecorder Notes;
     TRecordingThread Thread(&Link);
@@ -89,22 +92,27 @@ protected:
     void SetUp() override { Link.SetNotifyTarget(Notes.Handle(), WM_LINKNOTIFY); }
 
     // Runs the script and waits for its end.
-    void Run(const TScriptStrings& Script, unsigned TimeoutMs = 5000) {
+    void Run(const TScriptStrings& Script, unsigned TimeoutMs = 5000)
+    {
         const std::size_t Before = Notes.WithCode(hlnScriptFinished).size();
         ASSERT_TRUE(Link.RunScript(&Script));
         ASSERT_TRUE(Notes.WaitForCode(hlnScriptFinished, Before + 1, TimeoutMs));
     }
-    std::vector<std::string> Trace() const {
+    std::vector<std::string> Trace() const
+    {
         std::vector<std::string> R;
         for (const TNote& N : Notes.Notes) {
             std::string S = std::to_string(N.Code);
-            if (!N.Text.empty()) S += " " + N.Text;
-            else if (N.Code != hlnScriptStarted && N.Code != hlnScriptFinished) S += " " + std::to_string(N.Payload);
+            if (!N.Text.empty())
+                S += " " + N.Text;
+            else if (N.Code != hlnScriptStarted && N.Code != hlnScriptFinished)
+                S += " " + std::to_string(N.Payload);
             R.push_back(S);
         }
         return R;
     }
-    std::size_t LinesRun(int Index) const {
+    std::size_t LinesRun(int Index) const
+    {
         std::size_t Count = 0;
         for (const TNote& N : Notes.WithCode(hlnScriptLine)) Count += N.Payload == Index;
         return Count;
@@ -114,19 +122,22 @@ protected:
     TZelComLink Link;
 };
 
-TEST_F(ScriptFixture, ReportsEveryLineAndFailedLinesInOrder) {
+TEST_F(ScriptFixture, ReportsEveryLineAndFailedLinesInOrder)
+{
     Run({"TITLE first", "bogus line", "TITLE last"});
     EXPECT_EQ(Trace(), (std::vector<std::string>{"100", "103 Script running!", "102 0", "102 1", "108 1", "102 2",
                                                  "103 Script finished!", "101"}));
 }
 
-TEST_F(ScriptFixture, ScriptWhoseLinesAllFailStillRunsToTheEnd) {
+TEST_F(ScriptFixture, ScriptWhoseLinesAllFailStillRunsToTheEnd)
+{
     Run({"x", "y"});
     EXPECT_EQ(Trace(), (std::vector<std::string>{"100", "103 Script running!", "102 0", "108 0", "102 1", "108 1",
                                                  "103 Script finished!", "101"}));
 }
 
-TEST_F(ScriptFixture, RepeatRunsTheBodyAsOftenAsTheWindowAllows) {
+TEST_F(ScriptFixture, RepeatRunsTheBodyAsOftenAsTheWindowAllows)
+{
     Notes.Answer = [](std::uint32_t Code, LPARAM) { return Code == hlnRepeatContinue ? 1 : 0; };
     Run({"REPEAT 3", "TITLE body", "endrepeat", "TITLE after"});
     EXPECT_EQ(LinesRun(1), 3u);
@@ -140,7 +151,8 @@ TEST_F(ScriptFixture, RepeatRunsTheBodyAsOftenAsTheWindowAllows) {
     EXPECT_TRUE(Notes.WithCode(hlnScriptLineFailed).empty());
 }
 
-TEST_F(ScriptFixture, RepeatOnceAsksNothingAndWindowThatSaysNoEndsTheCycle) {
+TEST_F(ScriptFixture, RepeatOnceAsksNothingAndWindowThatSaysNoEndsTheCycle)
+{
     Run({"REPEAT 1", "TITLE body", "ENDREPEAT"});
     EXPECT_TRUE(Notes.WithCode(hlnRepeatContinue).empty());
     EXPECT_EQ(LinesRun(1), 1u);
@@ -150,7 +162,8 @@ TEST_F(ScriptFixture, RepeatOnceAsksNothingAndWindowThatSaysNoEndsTheCycle) {
     EXPECT_EQ(LinesRun(1), 1u);
 }
 
-TEST_F(ScriptFixture, RepeatWithoutCountIsEndless) {
+TEST_F(ScriptFixture, RepeatWithoutCountIsEndless)
+{
     int Asked = 0;
     Notes.Answer = [&](std::uint32_t Code, LPARAM) { return Code == hlnRepeatContinue && ++Asked < 4 ? 1 : 0; };
     Run({"REPEAT", "ENDREPEAT"});
@@ -158,7 +171,8 @@ TEST_F(ScriptFixture, RepeatWithoutCountIsEndless) {
     EXPECT_EQ(Notes.WithCode(hlnRepeatContinue).at(0).Payload, 536870910);
 }
 
-TEST_F(ScriptFixture, InnerCycleEndsAndTheOuterGoesOn) {
+TEST_F(ScriptFixture, InnerCycleEndsAndTheOuterGoesOn)
+{
     Notes.Answer = [](std::uint32_t Code, LPARAM) { return Code == hlnRepeatContinue ? 1 : 0; };
     Run({"REPEAT 2", "REPEAT 3", "TITLE inner", "ENDREPEAT", "ENDREPEAT"});
     EXPECT_EQ(LinesRun(2), 6u);
@@ -168,7 +182,8 @@ TEST_F(ScriptFixture, InnerCycleEndsAndTheOuterGoesOn) {
     EXPECT_EQ(Notes.WithCode(hlnRepeatEnd)[0].Payload, 1 << 29);
 }
 
-TEST_F(ScriptFixture, EightNestedCyclesRunAndTheNinthAbortsTheScript) {
+TEST_F(ScriptFixture, EightNestedCyclesRunAndTheNinthAbortsTheScript)
+{
     TScriptStrings Eight, Nine;
     for (int i = 0; i < 8; ++i) Eight.push_back("REPEAT 2");
     Eight.push_back("TITLE core");
@@ -183,18 +198,21 @@ TEST_F(ScriptFixture, EightNestedCyclesRunAndTheNinthAbortsTheScript) {
     Run(Nine);
     const auto T = Trace();
     const std::vector<std::string> Tail(T.end() - 5, T.end());
-    EXPECT_EQ(Tail, (std::vector<std::string>{"0 Error! Many the enclosed cycles.", "103 Process aborted",
-                                              "105 " + std::to_string((7u << 29) | 2u), "103 Script finished!", "101"}));
+    EXPECT_EQ(Tail,
+              (std::vector<std::string>{"0 Error! Many the enclosed cycles.", "103 Process aborted",
+                                        "105 " + std::to_string((7u << 29) | 2u), "103 Script finished!", "101"}));
     EXPECT_EQ(LinesRun(9), 0u);
 }
 
-TEST_F(ScriptFixture, BadRepeatCountIsACommandError) {
+TEST_F(ScriptFixture, BadRepeatCountIsACommandError)
+{
     Run({"REPEAT abc", "TITLE next"});
     EXPECT_EQ(Trace(), (std::vector<std::string>{"100", "103 Script running!", "102 0", "0 Command error!", "108 0",
                                                  "102 1", "103 Script finished!", "101"}));
 }
 
-TEST_F(ScriptFixture, EndRepeatWithoutRepeatFailsInsteadOfJumping) {
+TEST_F(ScriptFixture, EndRepeatWithoutRepeatFailsInsteadOfJumping)
+{
     Notes.Answer = [](std::uint32_t, LPARAM) { return 1; };
     Run({"TITLE a", "ENDREPEAT", "TITLE b"});
     EXPECT_EQ(LinesRun(0), 1u);
@@ -202,7 +220,8 @@ TEST_F(ScriptFixture, EndRepeatWithoutRepeatFailsInsteadOfJumping) {
     EXPECT_TRUE(Notes.WithCode(hlnRepeatContinue).empty());
 }
 
-TEST_F(ScriptFixture, AbortEndsOnlyTheRunningScript) {
+TEST_F(ScriptFixture, AbortEndsOnlyTheRunningScript)
+{
     int Asked = 0;
     Notes.Answer = [&](std::uint32_t Code, LPARAM) {
         if (Code == hlnRepeatContinue && ++Asked == 3) Link.AbortScript();
@@ -215,13 +234,15 @@ TEST_F(ScriptFixture, AbortEndsOnlyTheRunningScript) {
     ASSERT_TRUE(Notes.WaitForCode(hlnScriptFinished, 2));
     EXPECT_EQ(Notes.WithCode(hlnScriptStarted).size(), 2u);
     const auto Statuses = Notes.WithCode(hlnScriptStatus);
-    EXPECT_EQ(std::count_if(Statuses.begin(), Statuses.end(), [](const TNote& N) { return N.Text == "Process aborted"; }), 1);
+    EXPECT_EQ(
+        std::count_if(Statuses.begin(), Statuses.end(), [](const TNote& N) { return N.Text == "Process aborted"; }), 1);
     // The second script ran its line: the abort did not carry over.
     EXPECT_EQ(Notes.WithCode(hlnScriptLine).back().Payload, 0);
     EXPECT_TRUE(Notes.WithCode(hlnScriptLineFailed).empty());
 }
 
-TEST_F(ScriptFixture, RunScriptRefusesNothingToRunAndCopiesTheLines) {
+TEST_F(ScriptFixture, RunScriptRefusesNothingToRunAndCopiesTheLines)
+{
     TScriptStrings Empty;
     EXPECT_FALSE(Link.RunScript(&Empty));
     EXPECT_FALSE(Link.RunScript(nullptr));
@@ -233,7 +254,8 @@ TEST_F(ScriptFixture, RunScriptRefusesNothingToRunAndCopiesTheLines) {
     EXPECT_EQ(Notes.WithCode(hlnScriptLineFailed).size(), 1u);
 }
 
-TEST(ReceiveSide, MotionReportsSetTheDriveFlags) {
+TEST(ReceiveSide, MotionReportsSetTheDriveFlags)
+{
     TZelComLink Link;
     auto* Thread = Link.Thread();
     struct TCase {
@@ -241,7 +263,7 @@ TEST(ReceiveSide, MotionReportsSetTheDriveFlags) {
         bool Drive, Rotator, Revolver;
     };
     const TCase Cases[] = {
-        {"M03 0005", false, false, false}, {"M03 0006", true, false, false}, {"M03 0000", true, false, false},
+        {"M03 0005", false, false, false}, {"M03 0006", true, false, false},  {"M03 0000", true, false, false},
         {"M03 0015", true, false, false},  {"M03 0016", false, false, false}, {"M04", true, false, false},
         {"M0A", false, true, false},       {"M0B", false, false, true},
     };
@@ -255,7 +277,8 @@ TEST(ReceiveSide, MotionReportsSetTheDriveFlags) {
     }
 }
 
-TEST(ReceiveSide, MonitorSeesReceivedAndSpoiledPackets) {
+TEST(ReceiveSide, MonitorSeesReceivedAndSpoiledPackets)
+{
     TZelComLink Link;
     std::vector<std::string> Lines;
     Link.SetMonitorSink([&](const std::string& Prefix, const std::string& Text) { Lines.push_back(Prefix + Text); });
@@ -266,7 +289,8 @@ TEST(ReceiveSide, MonitorSeesReceivedAndSpoiledPackets) {
 
 // ----- settings ----------------------------------------------------------------------
 
-TEST(LinkSettings, LoadBeforeSettingsFileChangesNothingAndSaveWritesThePortKeys) {
+TEST(LinkSettings, LoadBeforeSettingsFileChangesNothingAndSaveWritesThePortKeys)
+{
     TTempDir Dir;
     const std::string File = Dir.File("zel.ini");
     {
@@ -308,14 +332,16 @@ TEST(LinkSettings, LoadBeforeSettingsFileChangesNothingAndSaveWritesThePortKeys)
 
 class ScriptOnLineFixture : public ScriptFixture {
 protected:
-    void Open(const std::vector<std::string>& Options = {}) {
+    void Open(const std::vector<std::string>& Options = {})
+    {
         Emulator = std::make_unique<TEmulatorProcess>(Options);
         ASSERT_FALSE(Emulator->Device().empty());
         Link.Port()->SetPort(Emulator->Device());
         ASSERT_TRUE(Link.Connect());
     }
     void TearDown() override { Link.Disconnect(); }
-    std::vector<std::string> FrameTexts() const {
+    std::vector<std::string> FrameTexts() const
+    {
         std::vector<std::string> R;
         for (const auto& F : Emulator->Frames()) R.push_back(F.Bytes);
         return R;
@@ -323,7 +349,8 @@ protected:
     std::unique_ptr<TEmulatorProcess> Emulator;
 };
 
-TEST_F(ScriptOnLineFixture, AbortCutsShortOnlyTheAbortedScriptsExchange) {
+TEST_F(ScriptOnLineFixture, AbortCutsShortOnlyTheAbortedScriptsExchange)
+{
     Open({"--silent", "-1"});
     Link.Thread()->SetComfirmationCmdTimeout(400);
     Link.Thread()->SetNumRepeatCommand(3);
@@ -348,7 +375,8 @@ TEST_F(ScriptOnLineFixture, AbortCutsShortOnlyTheAbortedScriptsExchange) {
     EXPECT_FALSE(Link.IsConnected());
 }
 
-TEST_F(ScriptOnLineFixture, AbortWithoutScriptSendsTheStopPacketAndTheNextScriptRuns) {
+TEST_F(ScriptOnLineFixture, AbortWithoutScriptSendsTheStopPacketAndTheNextScriptRuns)
+{
     Open();
     Link.AbortScript();
     ASSERT_TRUE(Emulator->WaitForFrames(1, 3000));
@@ -358,7 +386,8 @@ TEST_F(ScriptOnLineFixture, AbortWithoutScriptSendsTheStopPacketAndTheNextScript
     EXPECT_TRUE(Notes.WithCode(hlnScriptLineFailed).empty());
 }
 
-TEST_F(ScriptOnLineFixture, LocalLinesAreRecognisedOnlyAsWritten) {
+TEST_F(ScriptOnLineFixture, LocalLinesAreRecognisedOnlyAsWritten)
+{
     Open();
     std::vector<TComSetupChoice> Shown;
     auto Previous = SetComSetupInterceptor([&](TComSetupChoice& C) {
@@ -368,7 +397,8 @@ TEST_F(ScriptOnLineFixture, LocalLinesAreRecognisedOnlyAsWritten) {
     EXPECT_EQ(Link.SendCommand("ShowSetup", nullptr, 0), 1);
     ASSERT_EQ(Shown.size(), 1u);
     EXPECT_EQ(Shown[0].Port, Emulator->Device());
-    for (const char* Line : {"showsetup", "ShowBuffer ", "showbuffer"}) EXPECT_EQ(Link.SendCommand(Line, nullptr, 0), 1);
+    for (const char* Line : {"showsetup", "ShowBuffer ", "showbuffer"})
+        EXPECT_EQ(Link.SendCommand(Line, nullptr, 0), 1);
     Link.SendCommand("DriveAllStop", nullptr, 0);
     ASSERT_TRUE(Emulator->WaitForFrames(1, 3000));
     Application->ProcessMessagesUntil([] { return false; }, 100);
@@ -378,7 +408,8 @@ TEST_F(ScriptOnLineFixture, LocalLinesAreRecognisedOnlyAsWritten) {
     SetComSetupInterceptor(Previous);
 }
 
-TEST(LinkLifetime, EndsWhileTheScriptWaitsForTheWindowsAnswer) {
+TEST(LinkLifetime, EndsWhileTheScriptWaitsForTheWindowsAnswer)
+{
     TNotifyRecorder Notes;
     bool Asked = false;
     Notes.Answer = [&](std::uint32_t Code, LPARAM) {
@@ -396,7 +427,8 @@ TEST(LinkLifetime, EndsWhileTheScriptWaitsForTheWindowsAnswer) {
     EXPECT_LT(std::chrono::steady_clock::now() - Begin, std::chrono::seconds(5));
 }
 
-TEST_F(ScriptOnLineFixture, ScriptValuesAreConvertedAndDirectLinesStayHexadecimal) {
+TEST_F(ScriptOnLineFixture, ScriptValuesAreConvertedAndDirectLinesStayHexadecimal)
+{
     Open();
     bool Interleaved = false;
     Notes.Answer = [&](std::uint32_t Code, LPARAM Payload) -> LRESULT {

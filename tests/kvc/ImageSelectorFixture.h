@@ -59,8 +59,10 @@ struct TImageSelectorFixture : ::testing::Test {
     // Holds Ctrl (or nothing) for the messages that follow.
     static void HoldCtrl(bool Down)
     {
-        if (Down) SetKeyStateSource([](int Key) { return Key == VK_CONTROL; });
-        else SetKeyStateSource({});
+        if (Down)
+            SetKeyStateSource([](int Key) { return Key == VK_CONTROL; });
+        else
+            SetKeyStateSource({});
     }
     void Press(int X, int Y, Qt::MouseButton Button = Qt::LeftButton)
     {

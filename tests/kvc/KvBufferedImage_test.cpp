@@ -121,7 +121,8 @@ TEST_F(TImageFixture, BackgroundDrawModes)
     // Tiled from (0, 0) in steps of the background's size.
     Image->SetBackDrawMode(bdmTiled);
     Image->Display();
-    for (TPoint p : {Point(0, 0), Point(4, 0), Point(8, 0), Point(0, 3), Point(8, 6)}) EXPECT_EQ(Pixel(p.x, p.y), clBlue);
+    for (TPoint p : {Point(0, 0), Point(4, 0), Point(8, 0), Point(0, 3), Point(8, 6)})
+        EXPECT_EQ(Pixel(p.x, p.y), clBlue);
     EXPECT_EQ(Pixel(7, 5), clLime);
 
     // Stretched smoothly: the corners are mostly the colours of the background's corners,

@@ -149,8 +149,8 @@ TEST_F(TChartFixture, PointsWithoutAFiniteValueBreakTheLine)
 {
     Series->SetTypeDependence(tdPoints);
     const double nan = std::nan(""), inf = HUGE_VAL;
-    for (TDPoint p : {TDPoint{10, 10}, TDPoint{40, 10}, TDPoint{nan, 50}, TDPoint{50, 30}, TDPoint{80, 30},
-                      TDPoint{90, inf}})
+    for (TDPoint p :
+         {TDPoint{10, 10}, TDPoint{40, 10}, TDPoint{nan, 50}, TDPoint{50, 30}, TDPoint{80, 30}, TDPoint{90, inf}})
         Series->AddXY(p.x, p.y);
     Chart->Display();
     for (int x = 10; x < 40; ++x) EXPECT_EQ(GraphPixel(x, 90), clRed) << x;

@@ -27,21 +27,30 @@ int QtKeyOf(char C)
     if (C >= 'a' && C <= 'z') return Qt::Key_A + (C - 'a');
     if (C >= 'A' && C <= 'Z') return Qt::Key_A + (C - 'A');
     switch (C) {
-    case '.': return Qt::Key_Period;
-    case ',': return Qt::Key_Comma;
-    case '-': return Qt::Key_Minus;
-    case '+': return Qt::Key_Plus;
-    case '\r': return Qt::Key_Return;
-    case '\b': return Qt::Key_Backspace;
-    case '\x1B': return Qt::Key_Escape;
-    default: return Qt::Key_unknown;
+    case '.':
+        return Qt::Key_Period;
+    case ',':
+        return Qt::Key_Comma;
+    case '-':
+        return Qt::Key_Minus;
+    case '+':
+        return Qt::Key_Plus;
+    case '\r':
+        return Qt::Key_Return;
+    case '\b':
+        return Qt::Key_Backspace;
+    case '\x1B':
+        return Qt::Key_Escape;
+    default:
+        return Qt::Key_unknown;
     }
 }
 
 // Presses and releases the key of C on the edit, as the keyboard would.
 void Type(TControl* Control, char C, Qt::KeyboardModifiers Mods = Qt::NoModifier)
 {
-    const QString text = static_cast<unsigned char>(C) >= 0x20 || C == '\r' || C == '\b' || C == '\x1B' ? QString(QChar(C)) : QString();
+    const QString text =
+        static_cast<unsigned char>(C) >= 0x20 || C == '\r' || C == '\b' || C == '\x1B' ? QString(QChar(C)) : QString();
     WidgetInput::PressKey(Control, QtKeyOf(C), text, Mods);
 }
 
@@ -49,7 +58,6 @@ void TypeText(TControl* Control, const std::string& Text)
 {
     for (char c : Text) Type(Control, c);
 }
-
 
 struct TEditFixture : ::testing::Test {
     void SetUp() override
@@ -158,8 +166,8 @@ TEST_F(TEditFixture, KeyFilterTablesPerType)
         Edit->SetSigned(c.Signed);
         Start(c.Type, Local(c.Text), c.Caret);
         Type(Edit, c.Key);
-        EXPECT_EQ(Edit->GetText(), Local(c.After))
-            << "type " << c.Type << " signed " << c.Signed << " text '" << c.Text << "' caret " << c.Caret << " key '" << c.Key << "'";
+        EXPECT_EQ(Edit->GetText(), Local(c.After)) << "type " << c.Type << " signed " << c.Signed << " text '" << c.Text
+                                                   << "' caret " << c.Caret << " key '" << c.Key << "'";
     }
 }
 
@@ -231,7 +239,7 @@ TEST_F(TEditFixture, EmptyEntryTakesTheDefault)
         const char* Shown;
     } cases[] = {
         {tvFloat, "0", "0.00"}, {tvFloat, "", "0.00"}, {tvFloat, "2.5", "2.50"},
-        {tvDecimal, "7", "7"}, {tvDecimal, "", "0"}, {tvHexadecimal, "1f", "1F"},
+        {tvDecimal, "7", "7"},  {tvDecimal, "", "0"},  {tvHexadecimal, "1f", "1F"},
     };
     for (const Case& c : cases) {
         Entered.clear();
@@ -409,8 +417,9 @@ TEST_F(TEditFixture, TextThatDoesNotConvertReadsAsTheDefault)
         const char* Text;
         double Value;
     } cases[] = {
-        {tvDecimal, "1.5", 7}, {tvDecimal, "abc", 7}, {tvDecimal, "99999999999", 7}, {tvDecimal, " 12 ", 12},
-        {tvDecimal, "+12", 12}, {tvFloat, "1e", 7}, {tvFloat, "-", 7}, {tvFloat, "x", 7},
+        {tvDecimal, "1.5", 7},   {tvDecimal, "abc", 7},  {tvDecimal, "99999999999", 7},
+        {tvDecimal, " 12 ", 12}, {tvDecimal, "+12", 12}, {tvFloat, "1e", 7},
+        {tvFloat, "-", 7},       {tvFloat, "x", 7},
     };
     for (const Case& c : cases) {
         Start(c.Type, c.Text);

@@ -37,11 +37,8 @@ TEST_F(TGroupBoxFixture, CollapseKeepsTheCaptionSideAndExpandRestores)
         TKvCaptionPosition Position;
         TRect Collapsed;
     } cases[] = {
-        {cpTop, Rect(20, 30, 205, 42)},
-        {cpLeft, Rect(20, 30, 32, 135)},
-        {cpBottom, Rect(20, 123, 205, 135)},
-        {cpRight, Rect(193, 30, 205, 135)},
-        {cpNone, Rect(20, 30, 205, 135)},
+        {cpTop, Rect(20, 30, 205, 42)},     {cpLeft, Rect(20, 30, 32, 135)},  {cpBottom, Rect(20, 123, 205, 135)},
+        {cpRight, Rect(193, 30, 205, 135)}, {cpNone, Rect(20, 30, 205, 135)},
     };
     for (const Case& c : cases) {
         Box->SetCaptionPosition(c.Position);

@@ -56,12 +56,10 @@ TEST_F(TLineFixture, HitTestPrefersTheSecondEndAndFollowsTheBody)
     struct Case {
         int X, Y, Kind;
     } cases[] = {
-        {20, 30, 1}, {23, 33, 1}, {24, 34, 3}, {60, 50, 2}, {57, 47, 2},
-        {40, 40, 3},  // on the segment, and a little beside it
-        {40, 44, 3},
-        {40, 50, 0},  // beside it
-        {30, 45, 0},
-        {70, 55, 0},  // beyond the second end, outside the span
+        {20, 30, 1}, {23, 33, 1}, {24, 34, 3},
+        {60, 50, 2}, {57, 47, 2}, {40, 40, 3},  // on the segment, and a little beside it
+        {40, 44, 3}, {40, 50, 0},               // beside it
+        {30, 45, 0}, {70, 55, 0},               // beyond the second end, outside the span
     };
     for (const Case& c : cases) EXPECT_EQ(Selector->CheckMouseCapture(c.X, c.Y), c.Kind) << c.X << "," << c.Y;
     // Both ends within reach: the second wins.
@@ -102,9 +100,9 @@ TEST_F(TLineFixture, DraggingAnEndGivesExactValuesAndEvents)
 TEST_F(TLineFixture, MovesOutsideTheGraphAreIgnoredButStillReported)
 {
     Press(20, 30);
-    Move(22, 34);    // (6, 7)
-    Move(110, 34);   // right of the graph: the end stays
-    Move(5, 5);      // above and left of it
+    Move(22, 34);   // (6, 7)
+    Move(110, 34);  // right of the graph: the end stays
+    Move(5, 5);     // above and left of it
     Release(5, 5);
     ExpectPoints(6, 7, 25, 15);
     EXPECT_EQ(Changing, 3);

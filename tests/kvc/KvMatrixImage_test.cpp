@@ -364,7 +364,7 @@ TEST_F(TMatrixImageFixture, PixelsAndMatrixPositions)
         double Column, Row;
         bool Inside;
     } cases[] = {
-        {1, 1, 0, 0, true},         {301, 1, 3, 0, false},     {151, 101, 1.5, 1, true},
+        {1, 1, 0, 0, true},           {301, 1, 3, 0, false},       {151, 101, 1.5, 1, true},
         {300, 200, 2.99, 1.99, true}, {0, 50, -0.01, 0.49, false}, {100, 201, 0.99, 2, false},
     };
     for (const Case& c : cases) {

@@ -62,7 +62,8 @@ TEST(KvMultiLang, ReadsItemsWithCaseInsensitiveNamesAndValuesAsStored)
     TStringList resource;
     resource.Add("stale");
     EXPECT_TRUE(lang.GetLangItems("RESOURCE", &resource));
-    EXPECT_EQ(resource.Lines(), (std::vector<std::string>{"Zeta=letzte", "Alpha=erste", "Device not responding!=Gerät antwortet nicht!"}));
+    EXPECT_EQ(resource.Lines(), (std::vector<std::string>{"Zeta=letzte", "Alpha=erste",
+                                                          "Device not responding!=Gerät antwortet nicht!"}));
 
     TStringList keys, values;
     keys.Add("alpha");

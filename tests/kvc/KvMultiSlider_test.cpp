@@ -56,7 +56,8 @@ struct TMultiSliderFixture : ::testing::Test {
                              Number(Control->Sliders()->GetItem(Index)->GetPos()));
         };
         Control->OnAutoCreateSlider = [this, Control](TObject*, int Index) {
-            Events.push_back("created " + std::to_string(Index) + " " + Number(Control->Sliders()->GetItem(Index)->GetPos()));
+            Events.push_back("created " + std::to_string(Index) + " " +
+                             Number(Control->Sliders()->GetItem(Index)->GetPos()));
         };
     }
     TKvMultiSliderItem* AddThumb(double Pos)
@@ -89,7 +90,7 @@ TEST_F(TMultiSliderFixture, PublishedDefaults)
     EXPECT_FALSE(fresh->GetOption(0));
     EXPECT_TRUE(fresh->GetOption(1));
     EXPECT_FALSE(fresh->GetOption(2));
-    const TColor colors[] = {RGB(160, 150, 131), clBtnFace, RGB(247, 222, 156), RGB(160, 150, 131),
+    const TColor colors[] = {RGB(160, 150, 131), clBtnFace,          RGB(247, 222, 156), RGB(160, 150, 131),
                              RGB(128, 128, 128), RGB(160, 150, 131), clBtnFace};
     for (int i = 0; i < 7; ++i) EXPECT_EQ(fresh->GetSliderColor(i), colors[i]) << i;
     EXPECT_EQ(fresh->Sliders()->Count(), 0);

@@ -96,9 +96,9 @@ TEST_F(TOffscreenFixture, DrawCopiesTheTopLeftBlockWithoutStretching)
         int CopiedW, CopiedH;
     };
     const Case cases[] = {
-        {Rect(10, 20, 10, 20), 6, 5},   // empty: the whole picture
-        {Rect(3, 4, 5, 4), 2, 5},       // zero height takes the picture's
-        {Rect(1, 1, 3, 3), 2, 2},       // a block, not the picture squeezed
+        {Rect(10, 20, 10, 20), 6, 5},  // empty: the whole picture
+        {Rect(3, 4, 5, 4), 2, 5},      // zero height takes the picture's
+        {Rect(1, 1, 3, 3), 2, 2},      // a block, not the picture squeezed
     };
     for (const Case& c : cases) {
         TBitmap target;
@@ -219,7 +219,7 @@ TEST(KvOpenGL, InitBuildsTheFontsAndTextIsDrawnOnlyWhenEveryCharacterHasAGlyph)
     EXPECT_DOUBLE_EQ(size[2], double(0.1f));
     gl.Get3DTextSize("AB", size);
     EXPECT_DOUBLE_EQ(size[0], double(a.gmfCellIncX) + gl.Font3D()->Metrics[1].gmfBlackBoxX);
-    gl.Get3DTextSize("A b", size);   // blank and lower case are outside 65..90
+    gl.Get3DTextSize("A b", size);  // blank and lower case are outside 65..90
     EXPECT_EQ(size[0], 0);
     EXPECT_EQ(size[2], 0);
     size[0] = 7;
@@ -312,7 +312,7 @@ TEST(KvOpenGL, AContextThatCannotBeMadeIsReportedAndPaintsNothing)
 {
     TDialogRecorder dialogs;
     TKvOpenGL gl(nullptr);
-    gl.cColorBits = 24;   // the renderer draws only into 32-bit bitmaps
+    gl.cColorBits = 24;  // the renderer draws only into 32-bit bitmaps
     int paints = 0;
     gl.OnPaint = [&](TObject*) { ++paints; };
     gl.Resize(4, 4);
@@ -370,8 +370,8 @@ TEST(KvOpenGL, OutlineTextIsDrawnAtTheModelPositionInBothFormats)
         };
         const int a = lit("A");
         EXPECT_GT(a, 10) << format;
-        EXPECT_GT(lit("AL"), a) << format;   // the second glyph stands beside the first
+        EXPECT_GT(lit("AL"), a) << format;  // the second glyph stands beside the first
         EXPECT_EQ(frontFace, GL_CW);
-        EXPECT_EQ(lit("A "), 0) << format;    // the blank is below the first glyph
+        EXPECT_EQ(lit("A "), 0) << format;  // the blank is below the first glyph
     }
 }

@@ -36,7 +36,8 @@ struct TPaletteBarFixture : ::testing::Test {
     // Red grows with the position along the scale, in hundredths.
     void RedScale()
     {
-        Bar->OnGetBarColor = [this](TObject* Sender, double Relative, std::uint8_t& r, std::uint8_t& g, std::uint8_t& b) {
+        Bar->OnGetBarColor = [this](TObject* Sender, double Relative, std::uint8_t& r, std::uint8_t& g,
+                                    std::uint8_t& b) {
             EXPECT_EQ(Sender, Bar.get());
             Relatives.push_back(Relative);
             r = static_cast<std::uint8_t>(Relative * 100 + 0.5);

@@ -94,17 +94,10 @@ TEST_F(TPropFixture, ValueConversionsOfEveryType)
         double Float;
         bool Bool;
     } reads[] = {
-        {pivtStr, "12", 0, 0, false},
-        {pivtDec, "12", 12, 12, true},
-        {pivtDec, " -3 ", -3, -3, true},
-        {pivtHex, "ff", 255, 255, true},
-        {pivtHex, "zz", 0, 0, false},
-        {pivtFloat, "2,5", 3, 2.5, true},
-        {pivtFloat, "2.5", 3, 2.5, true},
-        {pivtFloat, "-2.7", -2, -2.7, true},
-        {pivtFloat, "0.4", 0, 0.4, false},
-        {pivtBool, "true", 1, 1, true},
-        {pivtBool, "yes", 0, 0, false},
+        {pivtStr, "12", 0, 0, false},     {pivtDec, "12", 12, 12, true},       {pivtDec, " -3 ", -3, -3, true},
+        {pivtHex, "ff", 255, 255, true},  {pivtHex, "zz", 0, 0, false},        {pivtFloat, "2,5", 3, 2.5, true},
+        {pivtFloat, "2.5", 3, 2.5, true}, {pivtFloat, "-2.7", -2, -2.7, true}, {pivtFloat, "0.4", 0, 0.4, false},
+        {pivtBool, "true", 1, 1, true},   {pivtBool, "yes", 0, 0, false},
     };
     for (const ReadCase& c : reads) {
         item->SetValueType(c.Type);
@@ -142,9 +135,12 @@ TEST_F(TPropFixture, ValueConversionsOfEveryType)
     };
     for (const WriteCase& c : writes) {
         item->SetValueType(c.Type);
-        if (c.Kind == 0) item->SetValueInt(static_cast<int>(c.Value));
-        else if (c.Kind == 1) item->SetValueFloat(c.Value);
-        else item->SetValueBool(c.Value != 0);
+        if (c.Kind == 0)
+            item->SetValueInt(static_cast<int>(c.Value));
+        else if (c.Kind == 1)
+            item->SetValueFloat(c.Value);
+        else
+            item->SetValueBool(c.Value != 0);
         EXPECT_EQ(item->GetValueStr(), c.Text) << c.Type << " " << c.Kind << " " << c.Value;
     }
 

@@ -47,7 +47,7 @@ TRect Painted(const TBitmap& Bitmap, TColor Color)
             }
     return r.Right < 0 ? TRect{} : r;
 }
-}
+}  // namespace
 
 // ---- Text ---------------------------------------------------------------------------------
 
@@ -58,7 +58,11 @@ TEST(ServiceText, SizeOfTurnedTextAtTheFourRightAngles)
     const std::string text = "Pressure";
     const int w = c->TextWidth(text), h = c->TextHeight(text);
     ASSERT_GT(w, h);
-    struct Case { int Angle; int Width; int Height; };
+    struct Case {
+        int Angle;
+        int Width;
+        int Height;
+    };
     for (const Case& k : {Case{0, w, h}, Case{90, h, w}, Case{180, w, h}, Case{270, h, w}, Case{360, w, h}}) {
         TSize size;
         CalcTextSize(c, size, k.Angle, text);
@@ -238,10 +242,7 @@ TEST(Bilinear, TwoByTwoToFourByFourInMemoryOrder)
     ASSERT_TRUE(DoBilinearInterpolation(source.get(), target.get(), 2, 2, 0, 0));
     EXPECT_EQ(target->GetPixelFormat(), pf8bit);
     const std::vector<std::uint8_t> expected = {
-        0, 50, 100, 100,
-        100, 85, 70, 70,
-        200, 120, 40, 40,
-        200, 120, 40, 40,
+        0, 50, 100, 100, 100, 85, 70, 70, 200, 120, 40, 40, 200, 120, 40, 40,
     };
     EXPECT_EQ(target->GetBits(), expected);
 }
@@ -269,7 +270,7 @@ TEST(PixelColors, ReplacesOneColourInsideTheRectangleOnly)
     auto bitmap = WhiteBitmap(4, 3, pf24bit);
     for (int x = 0; x < 4; ++x) bitmap->Canvas()->SetPixel(x, 1, clRed);
     bitmap->Canvas()->SetPixel(0, 0, RGB(254, 0, 0));  // close but not equal
-    const TRect r = Rect(1, 0, 9, 9);                     // reaches past the bitmap
+    const TRect r = Rect(1, 0, 9, 9);                  // reaches past the bitmap
     ASSERT_TRUE(ChangeBitmapPixelColor(bitmap.get(), clRed, clBlue, &r));
     EXPECT_EQ(bitmap->Canvas()->GetPixel(0, 1), clRed);
     for (int x = 1; x < 4; ++x) EXPECT_EQ(bitmap->Canvas()->GetPixel(x, 1), clBlue) << x;
@@ -310,7 +311,8 @@ TEST(StripyLine, AlternatesColoursEveryStripeOnA24BitBitmap)
     TCanvas* c = bitmap->Canvas();
     c->Pen()->SetColor(clGreen);
     DrawStripyLine(c, 0, 1, 10, 1, 1, 3, clRed, clBlue);
-    const TColor expected[12] = {clBlue, clBlue, clBlue, clRed, clRed, clRed, clBlue, clBlue, clBlue, clRed, clWhite, clWhite};
+    const TColor expected[12] = {clBlue, clBlue, clBlue, clRed, clRed,   clRed,
+                                 clBlue, clBlue, clBlue, clRed, clWhite, clWhite};
     for (int x = 0; x < 12; ++x) EXPECT_EQ(c->GetPixel(x, 1), expected[x]) << x;
     EXPECT_EQ(c->Pen()->GetColor(), clGreen) << "the pen is restored";
     EXPECT_EQ(Inked(*bitmap, clWhite), Rect(0, 1, 10, 2));
@@ -344,7 +346,13 @@ TEST(StripyLine, CurveCarriesTheStripeAcrossCorners)
 
 TEST(UnitPrefixes, ReprefixingAUnit)
 {
-    struct Case { const char* Unit; char Prefix; std::uint8_t Mode; double Factor; const char* After; };
+    struct Case {
+        const char* Unit;
+        char Prefix;
+        std::uint8_t Mode;
+        double Factor;
+        const char* After;
+    };
     const Case cases[] = {
         {"mV", 'K', 1, 0.000001, "KV"},
         {"V", 'm', 1, 1000, "mV"},
@@ -364,7 +372,14 @@ TEST(UnitPrefixes, ReprefixingAUnit)
 
 TEST(UnitPrefixes, ScalingAValueIntoRange)
 {
-    struct Case { double Value; const char* Unit; std::uint8_t Mode; double Expected; const char* After; double Factor; };
+    struct Case {
+        double Value;
+        const char* Unit;
+        std::uint8_t Mode;
+        double Expected;
+        const char* After;
+        double Factor;
+    };
     const Case cases[] = {
         {5000, "V", 1, 5, "KV", 0.001},
         {0.002, "V", 1, 2, "mV", 1000},
@@ -390,7 +405,12 @@ TEST(UnitPrefixes, ScalingAValueIntoRange)
 
 TEST(UnitPrefixes, ChoosingThePrefixForAValue)
 {
-    struct Case { const char* Unit; double Value; double Expected; const char* After; };
+    struct Case {
+        const char* Unit;
+        double Value;
+        double Expected;
+        const char* After;
+    };
     const Case cases[] = {
         {"mV", 5000, 5, "V"},
         {"V", 0.002, 2, "mV"},
@@ -472,7 +492,7 @@ std::string PathOf(TNode* Node)
     for (; Node; Node = Node->Parent) path = "/" + Node->Text + path;
     return path;
 }
-}
+}  // namespace
 
 TEST(TreePath, FindsOrCreatesTheChainOfNodes)
 {
@@ -500,7 +520,11 @@ TEST(TreePath, FindsOrCreatesTheChainOfNodes)
 
 TEST(ShiftState, KeysFromTheKeyboardStateButtonsFromTheMessage)
 {
-    struct Case { bool Shift, Ctrl, Alt; UINT Msg; TShiftState Expected; };
+    struct Case {
+        bool Shift, Ctrl, Alt;
+        UINT Msg;
+        TShiftState Expected;
+    };
     const Case cases[] = {
         {false, false, false, 512, 0},
         {true, false, false, 513, ssShift | ssLeft},
@@ -513,7 +537,8 @@ TEST(ShiftState, KeysFromTheKeyboardStateButtonsFromTheMessage)
         {false, false, false, 522, 0},
     };
     for (const Case& k : cases) {
-        SetKeyStateSource([&](int key) { return (key == 0x10 && k.Shift) || (key == 0x11 && k.Ctrl) || (key == 0x12 && k.Alt); });
+        SetKeyStateSource(
+            [&](int key) { return (key == 0x10 && k.Shift) || (key == 0x11 && k.Ctrl) || (key == 0x12 && k.Alt); });
         TMessage message;
         message.Msg = k.Msg;
         EXPECT_EQ(GetCurShiftState(message), k.Expected) << k.Msg;

@@ -76,16 +76,11 @@ TEST_F(TSliderFixture, KeysStepOncePerChange)
         int QtKey;
         TEvents Events;
     } cases[] = {
-        {Qt::Key_Up, {"changing 52", "changed 52"}},
-        {Qt::Key_Right, {"changing 54", "changed 54"}},
-        {Qt::Key_Left, {"changing 52", "changed 52"}},
-        {Qt::Key_Down, {"changing 50", "changed 50"}},
-        {Qt::Key_PageUp, {"changing 60", "changed 60"}},
-        {Qt::Key_PageDown, {"changing 50", "changed 50"}},
-        {Qt::Key_End, {"changing 100", "changed 100"}},
-        {Qt::Key_End, {"changed 100"}},
-        {Qt::Key_Home, {"changing 0", "changed 0"}},
-        {Qt::Key_A, {}},
+        {Qt::Key_Up, {"changing 52", "changed 52"}},     {Qt::Key_Right, {"changing 54", "changed 54"}},
+        {Qt::Key_Left, {"changing 52", "changed 52"}},   {Qt::Key_Down, {"changing 50", "changed 50"}},
+        {Qt::Key_PageUp, {"changing 60", "changed 60"}}, {Qt::Key_PageDown, {"changing 50", "changed 50"}},
+        {Qt::Key_End, {"changing 100", "changed 100"}},  {Qt::Key_End, {"changed 100"}},
+        {Qt::Key_Home, {"changing 0", "changed 0"}},     {Qt::Key_A, {}},
     };
     for (const Case& c : cases) {
         Key(Slider, QEvent::KeyPress, c.QtKey);

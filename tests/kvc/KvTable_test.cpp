@@ -27,20 +27,24 @@ int QtKeyOf(char C)
     if (C >= 'a' && C <= 'z') return Qt::Key_A + (C - 'a');
     if (C >= 'A' && C <= 'Z') return Qt::Key_A + (C - 'A');
     switch (C) {
-    case '.': return Qt::Key_Period;
-    case ',': return Qt::Key_Comma;
-    case '-': return Qt::Key_Minus;
-    case '+': return Qt::Key_Plus;
-    case '\r': return Qt::Key_Return;
-    case '\b': return Qt::Key_Backspace;
-    default: return Qt::Key_unknown;
+    case '.':
+        return Qt::Key_Period;
+    case ',':
+        return Qt::Key_Comma;
+    case '-':
+        return Qt::Key_Minus;
+    case '+':
+        return Qt::Key_Plus;
+    case '\r':
+        return Qt::Key_Return;
+    case '\b':
+        return Qt::Key_Backspace;
+    default:
+        return Qt::Key_unknown;
     }
 }
 
-void Type(TControl* Control, char C)
-{
-    WidgetInput::PressKey(Control, QtKeyOf(C), QString(QChar(C)));
-}
+void Type(TControl* Control, char C) { WidgetInput::PressKey(Control, QtKeyOf(C), QString(QChar(C))); }
 
 void TypeText(TControl* Control, const std::string& Text)
 {
@@ -113,7 +117,9 @@ struct TTableFixture : ::testing::Test {
                 Info.Value = &Strings[r];
                 Info.EditMode = 1;
                 break;
-            default: Info.Bound = 0; break;
+            default:
+                Info.Bound = 0;
+                break;
             }
         };
         Table->OnCellValueChanged = [this](int Col, int Row) {
@@ -213,14 +219,8 @@ TEST_F(TTableFixture, TypedKeysAreFilteredByTheCellKind)
         std::string Keys;
         std::string Text;
     } cases[] = {
-        {1, "1a2.5.3", "12.53"},
-        {1, "1,5", "1.5"},
-        {1, "-2e-3", "-2e-3"},
-        {2, "-1x2.3", "-123"},
-        {2, "1-2", "12"},
-        {3, "fFg-1", "fF1"},
-        {4, "a.Z", "a.Z"},
-        {6, "any,thing", "any,thing"},
+        {1, "1a2.5.3", "12.53"}, {1, "1,5", "1.5"},   {1, "-2e-3", "-2e-3"}, {2, "-1x2.3", "-123"},
+        {2, "1-2", "12"},        {3, "fFg-1", "fF1"}, {4, "a.Z", "a.Z"},     {6, "any,thing", "any,thing"},
     };
     for (const Case& c : cases) {
         TInplaceEdit* editor = Edit(c.Col, 2);
@@ -502,7 +502,8 @@ TEST_F(TTableFixture, ConversionsFallBackToTheDefault)
     TKvTableCellInfo* odd = Table->getCellInfo(2, 4);
     odd->VarType = 9;
     Table->StoreCellValue(2, 4, "5");
-    EXPECT_EQ(Debug, (TEvents{"StoreCellValue: Используется значение по умолчанию", "StoreCellValue: Ошибка при сохранении типа"}));
+    EXPECT_EQ(Debug, (TEvents{"StoreCellValue: Используется значение по умолчанию",
+                              "StoreCellValue: Ошибка при сохранении типа"}));
     EXPECT_EQ(Ints[4], 0);
     odd->EditInfo.DefaultValue = "none";
     EXPECT_EQ(Table->LoadCellValue(2, 4), "none");

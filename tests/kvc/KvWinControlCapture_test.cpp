@@ -40,7 +40,8 @@ struct TCaptureFixture : ::testing::Test {
         };
         Capture->OnAfterMessage = [this](TObject*, TMessage& M, bool& Handled) {
             if (M.Msg != WM_LBUTTONDOWN && M.Msg != WM_LBUTTONUP) return;
-            Log.push_back(std::string(M.Msg == WM_LBUTTONDOWN ? "after down" : "after up") + (Handled ? " handled" : ""));
+            Log.push_back(std::string(M.Msg == WM_LBUTTONDOWN ? "after down" : "after up") +
+                          (Handled ? " handled" : ""));
         };
     }
     TForm* Form = nullptr;
@@ -66,7 +67,8 @@ TEST_F(TCaptureFixture, HandlersSeeEachMessageAroundTheControl)
     Log.clear();
     Capture->SetActive(true);
     WidgetInput::Click(Image, 10, 10);
-    EXPECT_EQ(Log, (std::vector<std::string>{"before down", "control down", "after down", "before up", "control up", "after up"}));
+    EXPECT_EQ(Log, (std::vector<std::string>{"before down", "control down", "after down", "before up", "control up",
+                                             "after up"}));
 }
 
 TEST_F(TCaptureFixture, HandledMessageIsKeptFromTheControlAndStillSeenAfter)
@@ -75,7 +77,8 @@ TEST_F(TCaptureFixture, HandledMessageIsKeptFromTheControlAndStillSeenAfter)
     Capture->SetActive(true);
     Record(true);
     WidgetInput::Click(Image, 10, 10);
-    EXPECT_EQ(Log, (std::vector<std::string>{"before down", "after down handled", "before up", "control up", "after up"}));
+    EXPECT_EQ(Log,
+              (std::vector<std::string>{"before down", "after down handled", "before up", "control up", "after up"}));
 }
 
 TEST_F(TCaptureFixture, TwoCapturesLeaveInAnyOrderAndGoWithTheControl)

@@ -41,7 +41,7 @@ struct TPanelFixture : ::testing::Test {
             glOrtho(0, 7, 0, 5, -1, 1);
             Clear(Red, 0, 1);
             glColor3f(1, 1, 1);
-            glBegin(GL_QUADS);   // the left three columns, white
+            glBegin(GL_QUADS);  // the left three columns, white
             glVertex2f(0, 0);
             glVertex2f(3, 0);
             glVertex2f(3, 5);
@@ -72,7 +72,8 @@ TEST(OpenGLPanel, KeepsExactlyOneOfGdiSupportAndDoubleBuffering)
     const TPFDFlagSet gdi = Flags({f_PFD_DRAW_TO_WINDOW, f_PFD_SUPPORT_GDI});
     const Case cases[] = {
         {defaults, Flags({f_PFD_DRAW_TO_WINDOW}), Flags({f_PFD_DRAW_TO_WINDOW, f_PFD_SUPPORT_GDI})},
-        {defaults, Flags({f_PFD_SUPPORT_GDI, f_PFD_DOUBLEBUFFER, f_PFD_STEREO}), Flags({f_PFD_SUPPORT_GDI, f_PFD_STEREO})},
+        {defaults, Flags({f_PFD_SUPPORT_GDI, f_PFD_DOUBLEBUFFER, f_PFD_STEREO}),
+         Flags({f_PFD_SUPPORT_GDI, f_PFD_STEREO})},
         {gdi, Flags({f_PFD_DRAW_TO_WINDOW}), Flags({f_PFD_DRAW_TO_WINDOW, f_PFD_DOUBLEBUFFER})},
         {gdi, Flags({f_PFD_SUPPORT_GDI, f_PFD_DOUBLEBUFFER}), Flags({f_PFD_DOUBLEBUFFER})},
         {defaults, Flags({f_PFD_SUPPORT_GDI}), Flags({f_PFD_SUPPORT_GDI})},
@@ -109,13 +110,13 @@ TEST(OpenGLPanel, DefaultsAndSetters)
     EXPECT_FLOAT_EQ(panel.Font3D_MaxDeviation, 0.0f);
     EXPECT_FLOAT_EQ(panel.Font3D_Extrustion, 0.1f);
     EXPECT_EQ(panel.GetFont3DFormat(), f_WGL_FONT_POLYGONS);
-    EXPECT_FALSE(panel.ContextCreated());   // the window is made when loading ends
+    EXPECT_FALSE(panel.ContextCreated());  // the window is made when loading ends
 
     TFont font;
     font.SetName("DejaVu Serif");
     panel.SetFont(&font);
     EXPECT_EQ(panel.Font2D_Type()->GetName(), "DejaVu Serif");
-    EXPECT_NE(panel.Font2D_Type(), &font);   // copied, not taken over
+    EXPECT_NE(panel.Font2D_Type(), &font);  // copied, not taken over
     EXPECT_EQ(panel.Font3D_Type()->GetName(), "Arial");
     panel.SetFont3DType(&font);
     EXPECT_EQ(panel.Font3D_Type()->GetName(), "DejaVu Serif");
@@ -134,13 +135,13 @@ TEST_F(TPanelFixture, TheWindowBringsTheContextAndTheEventsRunWithItCurrent)
     Panel->OnInit = [&](TObject*) {
         order.push_back("init");
         EXPECT_EQ(wglGetCurrentContext(), Panel->RenderingContext());
-        EXPECT_NE(Panel->Font2D(), nullptr);   // fonts come first
+        EXPECT_NE(Panel->Font2D(), nullptr);  // fonts come first
     };
     Panel->OnResize = [&](TObject*) {
         order.push_back("resize");
         EXPECT_EQ(wglGetCurrentContext(), Panel->RenderingContext());
     };
-    Panel->SetBounds(0, 0, 8, 5);   // no window yet: no event
+    Panel->SetBounds(0, 0, 8, 5);  // no window yet: no event
     Panel->EndLoading();
     ASSERT_TRUE(Panel->ContextCreated());
     EXPECT_TRUE(Panel->DoubleBuffered());
@@ -168,7 +169,8 @@ TEST_F(TPanelFixture, SavesThePaintedPictureAsABitmapFile)
     ASSERT_EQ(saved.GetWidth(), 7);
     ASSERT_EQ(saved.GetHeight(), 5);
     for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 7; ++x) EXPECT_EQ(saved.Canvas()->GetPixel(x, y), x < 3 ? clWhite : clBlue) << x << "," << y;
+        for (int x = 0; x < 7; ++x)
+            EXPECT_EQ(saved.Canvas()->GetPixel(x, y), x < 3 ? clWhite : clBlue) << x << "," << y;
 
     // A name that cannot be written reaches the caller.
     EXPECT_THROW(Panel->SaveOpenGLPanelToFile(Dir.File("no/such/folder/panel.bmp")), std::exception);
@@ -191,7 +193,7 @@ TEST_F(TPanelFixture, ManualSwapShowsThePictureOnlyWhenAsked)
     TBitmap saved;
     Saved(saved);
     EXPECT_EQ(Paints, 1);
-    EXPECT_EQ(saved.Canvas()->GetPixel(6, 0), clBlack);   // still the untouched front buffer
+    EXPECT_EQ(saved.Canvas()->GetPixel(6, 0), clBlack);  // still the untouched front buffer
     Panel->SwapBuffers();
     Panel->OnPaint = nullptr;
     Saved(saved);
@@ -312,12 +314,12 @@ TEST(OpenGLPanel, PrintedSizeFollowsThePrintScale)
     const Case cases[] = {
         {pglNone, 96, 5000, 7000, {100, 40}, 96},
         {pglProportional, 96, 5000, 7000, {625, 125}, 96},
-        {pglProportional, 0, 5000, 7000, {625, 125}, 96},     // no resolution: the screen's 96
+        {pglProportional, 0, 5000, 7000, {625, 125}, 96},  // no resolution: the screen's 96
         {pglProportional, 200, 5000, 7000, {300, 60}, 200},
-        {pglPrintToFit, 96, 5216, 3108, {7500, 3000}, 96},    // wider than high: fits the height
-        {pglPrintToFit, 96, 1216, 7108, {1000, 400}, 96},     // otherwise the width, whole factors
+        {pglPrintToFit, 96, 5216, 3108, {7500, 3000}, 96},  // wider than high: fits the height
+        {pglPrintToFit, 96, 1216, 7108, {1000, 400}, 96},   // otherwise the width, whole factors
         {pglPrintToFit, 96, 1296, 7108, {1080, 400}, 96},
-        {pglPrintToFit, 96, 300, 3108, {84, 0}, 96},          // page narrower than the picture: factor 0
+        {pglPrintToFit, 96, 300, 3108, {84, 0}, 96},  // page narrower than the picture: factor 0
     };
     for (const Case& c : cases) {
         TOpenGLPanel panel(nullptr);
@@ -342,5 +344,5 @@ TEST_F(TPanelFixture, PrintsThePaintedPicture)
     EXPECT_FALSE(Printer()->Printing());
     const std::string pdf = ReadFileText(Dir.File("print.pdf"));
     EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
-    EXPECT_NE(pdf.find("/Image"), std::string::npos);   // the picture is on the page
+    EXPECT_NE(pdf.find("/Image"), std::string::npos);  // the picture is on the page
 }

@@ -46,7 +46,8 @@ inline void Key(TControl* Control, QEvent::Type Type, int QtKey, const QString& 
 }
 
 // Press and release.
-inline void PressKey(TControl* Control, int QtKey, const QString& Text = QString(), Qt::KeyboardModifiers Mods = Qt::NoModifier)
+inline void PressKey(TControl* Control, int QtKey, const QString& Text = QString(),
+                     Qt::KeyboardModifiers Mods = Qt::NoModifier)
 {
     Key(Control, QEvent::KeyPress, QtKey, Text, Mods);
     Key(Control, QEvent::KeyRelease, QtKey, Text, Mods);

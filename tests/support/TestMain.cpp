@@ -14,15 +14,9 @@ __attribute__((used)) const char* __asan_default_options()
     return "detect_leaks=1:detect_odr_violation=0:abort_on_error=0";
 }
 
-__attribute__((used)) const char* __ubsan_default_options()
-{
-    return "print_stacktrace=1:halt_on_error=1";
-}
+__attribute__((used)) const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
 
-__attribute__((used)) const char* __tsan_default_options()
-{
-    return "halt_on_error=1:second_deadlock_stack=1";
-}
+__attribute__((used)) const char* __tsan_default_options() { return "halt_on_error=1:second_deadlock_stack=1"; }
 
 // The window system's libraries synchronise their own threads in ways the thread
 // checker cannot see; what it reports inside them is not ours.
@@ -34,7 +28,8 @@ __attribute__((used)) const char* __tsan_default_suppressions()
 // Allocations that the window system's libraries keep for the whole process.
 __attribute__((used)) const char* __lsan_default_suppressions()
 {
-    return "leak:libfontconfig\nleak:libQt6Gui\nleak:libQt6Core\nleak:libQt6Widgets\nleak:libdbus\nleak:libglib\nleak:libOSMesa\n";
+    return "leak:libfontconfig\nleak:libQt6Gui\nleak:libQt6Core\nleak:libQt6Widgets\nleak:libdbus\nleak:libglib\nleak:"
+           "libOSMesa\n";
 }
 }
 

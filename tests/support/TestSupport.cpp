@@ -15,10 +15,7 @@ TTempDir::TTempDir()
     FPath = dir.path().toStdString() + "/";
 }
 
-TTempDir::~TTempDir()
-{
-    QDir(QString::fromStdString(FPath)).removeRecursively();
-}
+TTempDir::~TTempDir() { QDir(QString::fromStdString(FPath)).removeRecursively(); }
 
 std::string ReadFileText(const std::string& Path)
 {
@@ -53,17 +50,8 @@ TDialogRecorder::TDialogRecorder()
     });
 }
 
-TDialogRecorder::~TDialogRecorder()
-{
-    SetDialogInterceptor(std::move(FPrevious));
-}
+TDialogRecorder::~TDialogRecorder() { SetDialogInterceptor(std::move(FPrevious)); }
 
-std::string ProgramDir()
-{
-    return std::string(ZEL_PROGRAM_DIR) + "/";
-}
+std::string ProgramDir() { return std::string(ZEL_PROGRAM_DIR) + "/"; }
 
-std::string SourceDir()
-{
-    return std::string(ZEL_SOURCE_DIR) + "/";
-}
+std::string SourceDir() { return std::string(ZEL_SOURCE_DIR) + "/"; }

@@ -16,6 +16,7 @@ public:
     TTempDir& operator=(const TTempDir&) = delete;
     const std::string& Path() const { return FPath; }
     std::string File(const std::string& Name) const { return FPath + Name; }
+
 private:
     std::string FPath;
 };
@@ -40,6 +41,7 @@ public:
     std::function<void(const TDialogRequest&)> OnShow;
 
     void Answer(int Result) { Answers.push_back(TDialogAnswer{Result, {}, 0}); }
+
 private:
     TDialogInterceptor FPrevious;
 };

@@ -4,10 +4,7 @@
 
 extern "C" {
 
-__attribute__((visibility("default"))) IHardwareLink* _CreateHardwareLink()
-{
-    return new TRecordingLink;
-}
+__attribute__((visibility("default"))) IHardwareLink* _CreateHardwareLink() { return new TRecordingLink; }
 
 __attribute__((visibility("default"))) void _DestroyHardwareLink(IHardwareLink* Link)
 {

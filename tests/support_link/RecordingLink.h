@@ -66,13 +66,13 @@ struct TLinkCall {
     explicit TLinkCall(TLinkOperation Op) : Operation(Op) {}
 
     TLinkOperation Operation;
-    std::string Text;          // SendCommand: the line; SetSettingsFile: the path
-    bool HasResult = false;    // SendCommand: a result buffer was given
-    int ResultSize = 0;        // SendCommand: its size in bytes
-    int Reserved = 0;          // SetSettingsFile: the integer argument
-    HWND Window = 0;           // SetNotifyTarget
-    UINT Message = 0;          // SetNotifyTarget
-    TScriptStrings Script;     // RunScript: a copy of the lines (empty for null)
+    std::string Text;        // SendCommand: the line; SetSettingsFile: the path
+    bool HasResult = false;  // SendCommand: a result buffer was given
+    int ResultSize = 0;      // SendCommand: its size in bytes
+    int Reserved = 0;        // SetSettingsFile: the integer argument
+    HWND Window = 0;         // SetNotifyTarget
+    UINT Message = 0;        // SetNotifyTarget
+    TScriptStrings Script;   // RunScript: a copy of the lines (empty for null)
 };
 
 class TRecordingLink final : public IHardwareLink {
@@ -141,16 +141,14 @@ public:
                 std::memset(static_cast<char*>(Result) + Count, 0, Size - Count);
             }
         }
-        if (OnSendCommand)
-            OnSendCommand(Line, Result, ResultSize);
+        if (OnSendCommand) OnSendCommand(Line, Result, ResultSize);
         return 1;
     }
     bool RunScript(const TScriptStrings* Script) override
     {
         std::lock_guard<std::mutex> Lock(FMutex);
         TLinkCall Call{TLinkOperation::RunScript};
-        if (Script)
-            Call.Script = *Script;
+        if (Script) Call.Script = *Script;
         FCalls.push_back(Call);
         return Script && !Script->empty();
     }
@@ -168,8 +166,7 @@ public:
         std::lock_guard<std::mutex> Lock(FMutex);
         std::vector<std::string> Result;
         for (const TLinkCall& Call : FCalls)
-            if (Call.Operation == TLinkOperation::SendCommand)
-                Result.push_back(Call.Text);
+            if (Call.Operation == TLinkOperation::SendCommand) Result.push_back(Call.Text);
         return Result;
     }
     void ClearCalls()
@@ -248,10 +245,7 @@ private:
 };
 
 // The program folder that holds the module.
-inline std::string RecordingLinkFolder()
-{
-    return ProgramDir();
-}
+inline std::string RecordingLinkFolder() { return ProgramDir(); }
 
 // Loads recordinglink.so from the program folder through TCustomDLL, as the program loads
 // its link library, and makes one link with _CreateHardwareLink; destroys the link before
@@ -264,15 +258,12 @@ public:
         Library.SetFileName(RecordingLinkFolder() + RecordingLinkFileName);
         const auto Create =
             reinterpret_cast<TCreateHardwareLinkFunc>(GetProcAddress(Library.Handle, CreateHardwareLinkName));
-        FDestroy =
-            reinterpret_cast<TDestroyHardwareLinkFunc>(GetProcAddress(Library.Handle, DestroyHardwareLinkName));
-        if (Create)
-            Link = TRecordingLink::From(Create());
+        FDestroy = reinterpret_cast<TDestroyHardwareLinkFunc>(GetProcAddress(Library.Handle, DestroyHardwareLinkName));
+        if (Create) Link = TRecordingLink::From(Create());
     }
     ~TRecordingLinkLibrary()
     {
-        if (Link && FDestroy)
-            FDestroy(Link);
+        if (Link && FDestroy) FDestroy(Link);
     }
     TRecordingLinkLibrary(const TRecordingLinkLibrary&) = delete;
     TRecordingLinkLibrary& operator=(const TRecordingLinkLibrary&) = delete;

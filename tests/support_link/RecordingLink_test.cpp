@@ -55,9 +55,9 @@ TEST_F(RecordingLinkTest, RecordsEveryOperationInOrder)
     const std::vector<TLinkCall> Calls = Link.Calls();
     const TLinkOperation Expected[] = {
         TLinkOperation::SetNotifyTarget, TLinkOperation::SetSettingsFile, TLinkOperation::LoadSettings,
-        TLinkOperation::Connect, TLinkOperation::IsConnected, TLinkOperation::SendCommand,
-        TLinkOperation::SendCommand, TLinkOperation::RunScript, TLinkOperation::RunScript,
-        TLinkOperation::AbortScript, TLinkOperation::SaveSettings, TLinkOperation::Disconnect,
+        TLinkOperation::Connect,         TLinkOperation::IsConnected,     TLinkOperation::SendCommand,
+        TLinkOperation::SendCommand,     TLinkOperation::RunScript,       TLinkOperation::RunScript,
+        TLinkOperation::AbortScript,     TLinkOperation::SaveSettings,    TLinkOperation::Disconnect,
         TLinkOperation::IsConnected};
     ASSERT_EQ(Calls.size(), std::size(Expected));
     for (std::size_t Index = 0; Index < Calls.size(); ++Index)

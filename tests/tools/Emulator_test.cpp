@@ -6,22 +6,26 @@
 namespace {
 
 struct TRun {
-    explicit TRun(TEmulatorOptions Options = {}) : Emulator(Options) {
+    explicit TRun(TEmulatorOptions Options = {}) : Emulator(Options)
+    {
         Emulator.Write = [this](const std::string& B) { Out += B; };
         Emulator.Log = [this](const std::string& L) { Log.push_back(L); };
         Emulator.CutLine = [this] { Cut = true; };
     }
     void Feed(const std::string& Bytes) { Emulator.Received(Bytes.data(), Bytes.size(), Now); }
-    void Frame(const std::string& Payload) {
+    void Frame(const std::string& Payload)
+    {
         char Digits[4];
         std::snprintf(Digits, sizeof Digits, "%02X", TTroughEmulator::Sum(Payload));
         Feed("@" + std::string(Digits) + " " + Payload + "$" + std::string(1, '\0'));
     }
-    void Advance(std::int64_t Us) {
+    void Advance(std::int64_t Us)
+    {
         Now += Us;
         Emulator.Tick(Now);
     }
-    std::size_t Bad() const {
+    std::size_t Bad() const
+    {
         std::size_t N = 0;
         for (const auto& L : Log) N += L.rfind("bad", 0) == 0;
         return N;
@@ -35,7 +39,8 @@ struct TRun {
 
 }  // namespace
 
-TEST(TroughEmulator, AcknowledgesWellFormedFramesAndRefusesBadOnes) {
+TEST(TroughEmulator, AcknowledgesWellFormedFramesAndRefusesBadOnes)
+{
     struct TCase {
         const char* Name;
         std::string Bytes;
@@ -58,13 +63,15 @@ TEST(TroughEmulator, AcknowledgesWellFormedFramesAndRefusesBadOnes) {
     }
 }
 
-TEST(TroughEmulator, InsistsOnTheZeroByteAfterEachFrame) {
+TEST(TroughEmulator, InsistsOnTheZeroByteAfterEachFrame)
+{
     TRun R;
     R.Feed("@E6 06 00$@E6 06 00$");
     EXPECT_EQ(R.Bad(), 1u);
 }
 
-TEST(TroughEmulator, AnswersQueriesWithStoredValuesAndTexts) {
+TEST(TroughEmulator, AnswersQueriesWithStoredValuesAndTexts)
+{
     TRun R;
     R.Frame("01 03 0000002A");
     R.Out.clear();
@@ -75,7 +82,8 @@ TEST(TroughEmulator, AnswersQueriesWithStoredValuesAndTexts) {
     EXPECT_NE(R.Out.find("KOK!Trough Emulator$"), std::string::npos);
 }
 
-TEST(TroughEmulator, MovesADriveAndReportsItsStop) {
+TEST(TroughEmulator, MovesADriveAndReportsItsStop)
+{
     TRun R;
     R.Frame("03 07 00000064");  // dipper up by 100 steps
     EXPECT_NE(R.Out.find("M03 0007$"), std::string::npos);
@@ -85,7 +93,8 @@ TEST(TroughEmulator, MovesADriveAndReportsItsStop) {
     EXPECT_NE(R.Out.find("M04 00$"), std::string::npos);
 }
 
-TEST(TroughEmulator, FaultModesAffectTheFirstFramesOnly) {
+TEST(TroughEmulator, FaultModesAffectTheFirstFramesOnly)
+{
     TEmulatorOptions Nak;
     Nak.NakFirst = 1;
     TRun R(Nak);
@@ -110,7 +119,8 @@ TEST(TroughEmulator, FaultModesAffectTheFirstFramesOnly) {
     EXPECT_EQ(C.Out, "");
 }
 
-TEST(TroughEmulator, RunsProcessesWithStartPointsAndFinish) {
+TEST(TroughEmulator, RunsProcessesWithStartPointsAndFinish)
+{
     struct TCase {
         const char* Start;
         std::vector<std::string> Bodies;  // in the order they must appear

@@ -10,7 +10,8 @@ class TLimitFieldsProbe : public TToolWindow {
 public:
     explicit TLimitFieldsProbe(TComponent* Owner) : TToolWindow(Owner, WindowKind)
     {
-        for (auto [field, name] : {std::pair{&SEUpperLimit, "SEUpperLimit"}, std::pair{&SELowerLimit, "SELowerLimit"}}) {
+        for (auto [field, name] :
+             {std::pair{&SEUpperLimit, "SEUpperLimit"}, std::pair{&SELowerLimit, "SELowerLimit"}}) {
             *field = new TRxSpinEdit(this);
             (*field)->Name = name;
             (*field)->SetValueType(vtFloat);

@@ -7,12 +7,14 @@
 namespace {
 bool IsUpperHex(char C) { return (C >= '0' && C <= '9') || (C >= 'A' && C <= 'F'); }
 
-std::string Hex8(std::uint32_t V) {
+std::string Hex8(std::uint32_t V)
+{
     char T[16];
     std::snprintf(T, sizeof T, "%08X", V);
     return T;
 }
-std::string Hex4(std::uint32_t V) {
+std::string Hex4(std::uint32_t V)
+{
     char T[16];
     std::snprintf(T, sizeof T, "%04X", V);
     return T;
@@ -24,23 +26,28 @@ int StopCodeOf(int Drive) { return Drive * 3 + 3; }
 constexpr int DriveCount = 7;
 }  // namespace
 
-TTroughEmulator::TTroughEmulator(TEmulatorOptions Options) : O(std::move(Options)) {
+TTroughEmulator::TTroughEmulator(TEmulatorOptions Options) : O(std::move(Options))
+{
     FPos[0] = 1000;
     FPos[1] = 1000;
     FPos[2] = 5000;
 }
 
-std::uint8_t TTroughEmulator::Sum(const std::string& Text) {
+std::uint8_t TTroughEmulator::Sum(const std::string& Text)
+{
     unsigned S = 0;
     for (unsigned char C : Text) S += C;
     return static_cast<std::uint8_t>(S);
 }
 
-std::string TTroughEmulator::Escape(const std::string& Bytes) {
+std::string TTroughEmulator::Escape(const std::string& Bytes)
+{
     std::string Out;
     for (unsigned char C : Bytes) {
-        if (C >= 33 && C <= 126 && C != '<' && C != '>') Out += static_cast<char>(C);
-        else if (C == ' ') Out += ' ';
+        if (C >= 33 && C <= 126 && C != '<' && C != '>')
+            Out += static_cast<char>(C);
+        else if (C == ' ')
+            Out += ' ';
         else {
             char T[8];
             std::snprintf(T, sizeof T, "<%02X>", C);
@@ -50,11 +57,13 @@ std::string TTroughEmulator::Escape(const std::string& Bytes) {
     return Out;
 }
 
-void TTroughEmulator::Later(std::int64_t AtUs, std::function<void()> Action) {
+void TTroughEmulator::Later(std::int64_t AtUs, std::function<void()> Action)
+{
     FTimers.push(TTimed{AtUs, FOrder++, std::move(Action)});
 }
 
-std::int64_t TTroughEmulator::Tick(std::int64_t NowUs) {
+std::int64_t TTroughEmulator::Tick(std::int64_t NowUs)
+{
     FNow = NowUs;
     if (O.InfoIntervalMs > 0) {
         if (FNextInfo < 0) FNextInfo = NowUs + O.InfoIntervalMs * 1000;
@@ -73,7 +82,8 @@ std::int64_t TTroughEmulator::Tick(std::int64_t NowUs) {
     return Next;
 }
 
-void TTroughEmulator::SendBody(const std::string& Body) {
+void TTroughEmulator::SendBody(const std::string& Body)
+{
     char Digits[4];
     std::snprintf(Digits, sizeof Digits, "%02X", Sum(Body));
     std::string Packet;
@@ -86,7 +96,8 @@ void TTroughEmulator::SendBody(const std::string& Body) {
     for (std::size_t i = 0; i < Packet.size(); i += 3) Write(Packet.substr(i, 3));
 }
 
-void TTroughEmulator::Received(const char* Data, std::size_t Count, std::int64_t NowUs) {
+void TTroughEmulator::Received(const char* Data, std::size_t Count, std::int64_t NowUs)
+{
     FNow = NowUs;
     for (std::size_t i = 0; i < Count; ++i) {
         const char C = Data[i];
@@ -119,11 +130,13 @@ void TTroughEmulator::Received(const char* Data, std::size_t Count, std::int64_t
     }
 }
 
-void TTroughEmulator::Bad(const std::string& Reason, const std::string& Text, std::int64_t NowUs) {
+void TTroughEmulator::Bad(const std::string& Reason, const std::string& Text, std::int64_t NowUs)
+{
     Log("bad " + std::to_string(NowUs) + " " + Reason + ": " + Escape(Text));
 }
 
-void TTroughEmulator::Frame(const std::string& F, std::int64_t NowUs) {
+void TTroughEmulator::Frame(const std::string& F, std::int64_t NowUs)
+{
     ++FFrames;
     Log("frame " + std::to_string(NowUs) + " " + Escape(F + std::string(1, '\0')));
     if (O.CutAfter > 0 && FFrames >= O.CutAfter) {
@@ -146,7 +159,8 @@ void TTroughEmulator::Frame(const std::string& F, std::int64_t NowUs) {
 }
 
 // Data "\x01" marks a refusal.
-void TTroughEmulator::Acknowledge(const std::string& Data, std::int64_t NowUs) {
+void TTroughEmulator::Acknowledge(const std::string& Data, std::int64_t NowUs)
+{
     const int Index = FAcks++;
     auto Within = [Index](int First) { return First < 0 || Index < First; };
     if (Within(O.SilentFirst) && O.SilentFirst != 0) {
@@ -154,8 +168,10 @@ void TTroughEmulator::Acknowledge(const std::string& Data, std::int64_t NowUs) {
         return;
     }
     std::string Body;
-    if (Data == "\x01" || (O.NakFirst != 0 && Within(O.NakFirst))) Body = "KERR";
-    else Body = "KOK!" + Data;
+    if (Data == "\x01" || (O.NakFirst != 0 && Within(O.NakFirst)))
+        Body = "KERR";
+    else
+        Body = "KOK!" + Data;
     const bool Spoil = O.BadChecksumFirst != 0 && Within(O.BadChecksumFirst);
     auto Send = [this, Body, Spoil, Data]() {
         if (O.AckBeforeReply && !Data.empty() && Data != "\x01") SendBody("KOK!");
@@ -169,11 +185,14 @@ void TTroughEmulator::Acknowledge(const std::string& Data, std::int64_t NowUs) {
         Spoiled.append(Digits).append(Body).append("$");
         Write(Spoiled);
     };
-    if (O.AckDelayMs > 0) Later(NowUs + O.AckDelayMs * 1000, Send);
-    else Send();
+    if (O.AckDelayMs > 0)
+        Later(NowUs + O.AckDelayMs * 1000, Send);
+    else
+        Send();
 }
 
-void TTroughEmulator::Command(const std::string& Payload, std::int64_t NowUs) {
+void TTroughEmulator::Command(const std::string& Payload, std::int64_t NowUs)
+{
     // "GG II" and, for valued payloads, blank-separated groups of eight digits.
     std::vector<std::string> Parts;
     std::size_t Start = 0;
@@ -202,22 +221,30 @@ void TTroughEmulator::Command(const std::string& Payload, std::int64_t NowUs) {
 
     switch (Group) {
     case 0x01:
-        if (Item == 0x08 && Values.size() == 4) std::copy(Values.begin(), Values.end(), FClb);
-        else FParams[Item] = Value;
+        if (Item == 0x08 && Values.size() == 4)
+            std::copy(Values.begin(), Values.end(), FClb);
+        else
+            FParams[Item] = Value;
         Acknowledge("", NowUs);
         return;
     case 0x02:
-        if (Item == 0xFF) Acknowledge(O.DeviceName, NowUs);
-        else if (Item == 0xFE) Acknowledge("1.0", NowUs);
+        if (Item == 0xFF)
+            Acknowledge(O.DeviceName, NowUs);
+        else if (Item == 0xFE)
+            Acknowledge("1.0", NowUs);
         else if (Item == 0x08)
             Acknowledge(Hex8(FClb[0]) + " " + Hex8(FClb[1]) + " " + Hex8(FClb[2]) + " " + Hex8(FClb[3]), NowUs);
-        else Acknowledge(Hex8(FParams.count(Item) ? FParams[Item] : 0), NowUs);
+        else
+            Acknowledge(Hex8(FParams.count(Item) ? FParams[Item] : 0), NowUs);
         return;
     case 0x03:
         Acknowledge("", NowUs);
         if (Item == 0) {
             for (int d = 0; d < DriveCount; ++d) StopDrive(d);
-            Later(NowUs + 5000, [this] { SendBody("M03 00"); SendBody("M04 00"); });
+            Later(NowUs + 5000, [this] {
+                SendBody("M03 00");
+                SendBody("M04 00");
+            });
         } else if (Item <= 0x15) {
             if (Item % 3 == 0) {
                 StopDrive(DriveOf(Item));
@@ -245,14 +272,18 @@ void TTroughEmulator::Command(const std::string& Payload, std::int64_t NowUs) {
 // Item 00 finds the zero position, 01 turns clockwise (a turn by 0 stops), 02 back.
 // When the turn ends the stop report goes out, after the new positions ("INR") when
 // they are asked for.
-void TTroughEmulator::Turn(int Group, int Item, std::uint32_t Value, std::int64_t NowUs) {
+void TTroughEmulator::Turn(int Group, int Item, std::uint32_t Value, std::int64_t NowUs)
+{
     if (O.ManualStops) return;
     std::int64_t& Position = Group == 0x0A ? FRotator : FRevolver;
     const std::int64_t Steps = static_cast<std::int32_t>(Value);
     Later(NowUs + 100000, [this, Group, Item, Steps, &Position] {
-        if (Item == 0x00) Position = 0;
-        else if (Item == 0x01) Position += Steps;
-        else if (Item == 0x02) Position -= Steps;
+        if (Item == 0x00)
+            Position = 0;
+        else if (Item == 0x01)
+            Position += Steps;
+        else if (Item == 0x02)
+            Position -= Steps;
         if (O.TurnPositions)
             SendBody("IINR " + Hex8(static_cast<std::uint32_t>(FRotator)) + " " +
                      Hex8(static_cast<std::uint32_t>(FRevolver)) + " " + Hex8(static_cast<std::uint32_t>(FPos[3])) +
@@ -261,11 +292,13 @@ void TTroughEmulator::Turn(int Group, int Item, std::uint32_t Value, std::int64_
     });
 }
 
-void TTroughEmulator::StopDrive(int Drive) {
+void TTroughEmulator::StopDrive(int Drive)
+{
     if (Drive >= 0 && Drive < DriveCount) ++FMoveSerial[Drive];
 }
 
-void TTroughEmulator::StartMove(int Item, std::uint32_t Value, std::int64_t NowUs) {
+void TTroughEmulator::StartMove(int Item, std::uint32_t Value, std::int64_t NowUs)
+{
     const int Drive = DriveOf(Item);
     const int Serial = ++FMoveSerial[Drive];
     const bool Forward = Item % 3 == 1;
@@ -282,7 +315,8 @@ void TTroughEmulator::StartMove(int Item, std::uint32_t Value, std::int64_t NowU
     });
 }
 
-void TTroughEmulator::RunProcess(int Item, std::int64_t NowUs) {
+void TTroughEmulator::RunProcess(int Item, std::int64_t NowUs)
+{
     constexpr std::int64_t StepUs = 20000;
     if (Item == 0x00) {
         for (int d = 0; d < DriveCount; ++d) StopDrive(d);
@@ -304,9 +338,10 @@ void TTroughEmulator::RunProcess(int Item, std::int64_t NowUs) {
         for (int i = 0; i < 5; ++i) {
             Later(NowUs + StepUs * (2 + i), [this, i] {
                 FPos[0] -= 10;
-                SendBody("IIZT " + Hex8(static_cast<std::uint32_t>(FPos[0])) + " " + Hex8(static_cast<std::uint32_t>(FPos[2])) +
-                         " " + Hex8(0x200 + static_cast<std::uint32_t>(i) * 16) + " " + Hex8(static_cast<std::uint32_t>(i) * 2) + " " +
-                         Hex8(static_cast<std::uint32_t>(FPos[1])));
+                SendBody("IIZT " + Hex8(static_cast<std::uint32_t>(FPos[0])) + " " +
+                         Hex8(static_cast<std::uint32_t>(FPos[2])) + " " +
+                         Hex8(0x200 + static_cast<std::uint32_t>(i) * 16) + " " +
+                         Hex8(static_cast<std::uint32_t>(i) * 2) + " " + Hex8(static_cast<std::uint32_t>(FPos[1])));
             });
         }
         Later(NowUs + StepUs * 8, [this] { SendBody("M02 0000"); });
@@ -316,8 +351,9 @@ void TTroughEmulator::RunProcess(int Item, std::int64_t NowUs) {
         Later(NowUs + StepUs, [this] { SendBody("M05 0001"); });
         for (int i = 0; i < 4; ++i) {
             Later(NowUs + StepUs * (2 + i), [this, i] {
-                SendBody("IDEP " + Hex8(static_cast<std::uint32_t>(FPos[0])) + " " + Hex8(static_cast<std::uint32_t>(FPos[2])) +
-                         " 00000300 " + Hex8(static_cast<std::uint32_t>(i)) + " 00000000 " + Hex8(i < 2 ? 1 : 2) + " " +
+                SendBody("IDEP " + Hex8(static_cast<std::uint32_t>(FPos[0])) + " " +
+                         Hex8(static_cast<std::uint32_t>(FPos[2])) + " 00000300 " +
+                         Hex8(static_cast<std::uint32_t>(i)) + " 00000000 " + Hex8(i < 2 ? 1 : 2) + " " +
                          Hex8(static_cast<std::uint32_t>(FPos[1])));
             });
         }
@@ -351,14 +387,24 @@ void TTroughEmulator::RunProcess(int Item, std::int64_t NowUs) {
     }
 }
 
-std::string TTroughEmulator::DeviceStateBody() const {
+std::string TTroughEmulator::DeviceStateBody() const
+{
     std::string Body = "IINF";
-    const std::uint32_t Fields[15] = {
-        static_cast<std::uint32_t>(FPos[0]), static_cast<std::uint32_t>(FPos[2]), 0x200, 0x150, 0x160,
-        static_cast<std::uint32_t>(FPos[1]), 0x0102, 0x210, 0x0304, static_cast<std::uint32_t>(FPos[3]),
-        static_cast<std::uint32_t>(FPos[4]), static_cast<std::uint32_t>(FPos[5]), static_cast<std::uint32_t>(FRevolver),
-        static_cast<std::uint32_t>(FRotator),
-        static_cast<std::uint32_t>(FPos[6])};
+    const std::uint32_t Fields[15] = {static_cast<std::uint32_t>(FPos[0]),
+                                      static_cast<std::uint32_t>(FPos[2]),
+                                      0x200,
+                                      0x150,
+                                      0x160,
+                                      static_cast<std::uint32_t>(FPos[1]),
+                                      0x0102,
+                                      0x210,
+                                      0x0304,
+                                      static_cast<std::uint32_t>(FPos[3]),
+                                      static_cast<std::uint32_t>(FPos[4]),
+                                      static_cast<std::uint32_t>(FPos[5]),
+                                      static_cast<std::uint32_t>(FRevolver),
+                                      static_cast<std::uint32_t>(FRotator),
+                                      static_cast<std::uint32_t>(FPos[6])};
     for (std::uint32_t F : Fields) Body += " " + Hex8(F);
     return Body;
 }

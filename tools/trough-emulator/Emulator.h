@@ -11,16 +11,16 @@
 #include <vector>
 
 struct TEmulatorOptions {
-    int NakFirst = 0;          // answer the first N frames with a negative acknowledgement (-1: all)
-    int SilentFirst = 0;       // leave the first N frames unanswered (-1: all)
-    int BadChecksumFirst = 0;  // acknowledge the first N frames with a wrong checksum (-1: all)
-    int CutAfter = -1;         // cut the line on receiving frame N (1-based), -1 never
-    bool Garbage = false;      // stray bytes before every packet
-    bool Split = false;        // write packets a few bytes at a time
+    int NakFirst = 0;             // answer the first N frames with a negative acknowledgement (-1: all)
+    int SilentFirst = 0;          // leave the first N frames unanswered (-1: all)
+    int BadChecksumFirst = 0;     // acknowledge the first N frames with a wrong checksum (-1: all)
+    int CutAfter = -1;            // cut the line on receiving frame N (1-based), -1 never
+    bool Garbage = false;         // stray bytes before every packet
+    bool Split = false;           // write packets a few bytes at a time
     bool AckBeforeReply = false;  // a bare acknowledgement before a query's reply
     int AckDelayMs = 0;
-    int InfoIntervalMs = 0;    // periodic device-state packets, 0 off
-    bool ManualStops = false;  // moves and turns never report their end; the peer sends it
+    int InfoIntervalMs = 0;      // periodic device-state packets, 0 off
+    bool ManualStops = false;    // moves and turns never report their end; the peer sends it
     bool TurnPositions = false;  // a turn's end also reports the rotator and revolver positions
     std::string DeviceName = "Trough Emulator";
 };
@@ -66,9 +66,9 @@ private:
     std::int64_t FNextInfo = -1;
     std::map<int, std::uint32_t> FParams;  // item -> value of group 01
     std::uint32_t FClb[4] = {0x100, 0, 0x8000, 720};
-    std::int64_t FPos[7] = {};             // drive positions in steps
-    int FMoveSerial[7] = {};               // a newer move or a stop cancels an older one
-    std::int64_t FRotator = 0;             // dipper rotator and revolver positions in steps
+    std::int64_t FPos[7] = {};  // drive positions in steps
+    int FMoveSerial[7] = {};    // a newer move or a stop cancels an older one
+    std::int64_t FRotator = 0;  // dipper rotator and revolver positions in steps
     std::int64_t FRevolver = 0;
     struct TTimed {
         std::int64_t At;

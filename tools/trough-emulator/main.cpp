@@ -17,12 +17,14 @@
 
 namespace {
 
-std::int64_t NowUs() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-        std::chrono::steady_clock::now().time_since_epoch()).count();
+std::int64_t NowUs()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
-void Usage() {
+void Usage()
+{
     std::fprintf(stderr,
                  "usage: trough-emulator [--nak N] [--silent N] [--bad-checksum N] [--cut-after N]\n"
                  "                       [--garbage] [--split] [--ack-before-reply] [--ack-delay MS]\n"
@@ -31,7 +33,8 @@ void Usage() {
                  "  N: the first N frames are affected, -1 every frame\n");
 }
 
-std::string Unescape(const std::string& Text) {
+std::string Unescape(const std::string& Text)
+{
     std::string Out;
     for (std::size_t i = 0; i < Text.size(); ++i) {
         if (Text[i] == '<' && i + 3 < Text.size() && Text[i + 3] == '>') {
@@ -46,18 +49,22 @@ std::string Unescape(const std::string& Text) {
 
 int Master = -1;
 
-void WriteAll(const std::string& Bytes) {
+void WriteAll(const std::string& Bytes)
+{
     std::size_t Done = 0;
     while (Master >= 0 && Done < Bytes.size()) {
         const ssize_t N = ::write(Master, Bytes.data() + Done, Bytes.size() - Done);
-        if (N > 0) Done += static_cast<std::size_t>(N);
-        else if (N < 0 && errno != EINTR && errno != EAGAIN) return;
+        if (N > 0)
+            Done += static_cast<std::size_t>(N);
+        else if (N < 0 && errno != EINTR && errno != EAGAIN)
+            return;
     }
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     TEmulatorOptions Options;
     for (int i = 1; i < argc; ++i) {
         const std::string A = argv[i];
@@ -68,18 +75,30 @@ int main(int argc, char** argv) {
             }
             return std::atoi(argv[++i]);
         };
-        if (A == "--nak") Options.NakFirst = Number();
-        else if (A == "--silent") Options.SilentFirst = Number();
-        else if (A == "--bad-checksum") Options.BadChecksumFirst = Number();
-        else if (A == "--cut-after") Options.CutAfter = Number();
-        else if (A == "--ack-delay") Options.AckDelayMs = Number();
-        else if (A == "--info-ms") Options.InfoIntervalMs = Number();
-        else if (A == "--garbage") Options.Garbage = true;
-        else if (A == "--split") Options.Split = true;
-        else if (A == "--ack-before-reply") Options.AckBeforeReply = true;
-        else if (A == "--manual-stops") Options.ManualStops = true;
-        else if (A == "--turn-positions") Options.TurnPositions = true;
-        else if (A == "--name" && i + 1 < argc) Options.DeviceName = argv[++i];
+        if (A == "--nak")
+            Options.NakFirst = Number();
+        else if (A == "--silent")
+            Options.SilentFirst = Number();
+        else if (A == "--bad-checksum")
+            Options.BadChecksumFirst = Number();
+        else if (A == "--cut-after")
+            Options.CutAfter = Number();
+        else if (A == "--ack-delay")
+            Options.AckDelayMs = Number();
+        else if (A == "--info-ms")
+            Options.InfoIntervalMs = Number();
+        else if (A == "--garbage")
+            Options.Garbage = true;
+        else if (A == "--split")
+            Options.Split = true;
+        else if (A == "--ack-before-reply")
+            Options.AckBeforeReply = true;
+        else if (A == "--manual-stops")
+            Options.ManualStops = true;
+        else if (A == "--turn-positions")
+            Options.TurnPositions = true;
+        else if (A == "--name" && i + 1 < argc)
+            Options.DeviceName = argv[++i];
         else {
             Usage();
             return 2;
@@ -143,10 +162,14 @@ int main(int argc, char** argv) {
             while ((End = Input.find('\n')) != std::string::npos) {
                 const std::string Line = Input.substr(0, End);
                 Input.erase(0, End + 1);
-                if (Line.rfind("send ", 0) == 0) Emulator.SendBody(Unescape(Line.substr(5)));
-                else if (Line.rfind("raw ", 0) == 0) WriteAll(Unescape(Line.substr(4)));
-                else if (Line == "cut") Cut = true;
-                else if (Line == "quit") Quit = true;
+                if (Line.rfind("send ", 0) == 0)
+                    Emulator.SendBody(Unescape(Line.substr(5)));
+                else if (Line.rfind("raw ", 0) == 0)
+                    WriteAll(Unescape(Line.substr(4)));
+                else if (Line == "cut")
+                    Cut = true;
+                else if (Line == "quit")
+                    Quit = true;
                 std::printf("done %s\n", Line.c_str());
                 std::fflush(stdout);
             }

@@ -8,10 +8,7 @@ namespace {
 
 // The global calibration is destroyed with the program's other statics, after the
 // platform is gone; it saves itself while the application object goes instead.
-void SaveGlobalCalibrationAtShutdown()
-{
-    CalibrateParam.SaveAtExit();
-}
+void SaveGlobalCalibrationAtShutdown() { CalibrateParam.SaveAtExit(); }
 
 }  // namespace
 
@@ -67,10 +64,7 @@ void TCalibrateParam::LoadFromFile()
     if (this == &CalibrateParam) AddShutdownRoutine(SaveGlobalCalibrationAtShutdown);
 }
 
-void TCalibrateParam::SaveToFile()
-{
-    TClbModule::Save(fileName);
-}
+void TCalibrateParam::SaveToFile() { TClbModule::Save(fileName); }
 
 void TCalibrateParam::SaveAtExit()
 {

@@ -204,10 +204,7 @@ void TDoser::Save(TIniFile* Ini, const std::string& Section)
     TLinearMotion::Save(Ini, Section);
 }
 
-double TDoser::GetSyringeArea() const
-{
-    return syringeDiameter * std::numbers::pi * syringeDiameter * 0.25;
-}
+double TDoser::GetSyringeArea() const { return syringeDiameter * std::numbers::pi * syringeDiameter * 0.25; }
 
 void TDoser::SetSyringeDiameter(double Value)
 {
@@ -232,10 +229,7 @@ void TTape::Save(TIniFile* Ini, const std::string& Section)
     TGear::Save(Ini, Section);
 }
 
-double TTape::GetSpindleCircumference() const
-{
-    return spindleDiameter * std::numbers::pi;
-}
+double TTape::GetSpindleCircumference() const { return spindleDiameter * std::numbers::pi; }
 
 // ---- TPeristalticPump ----
 

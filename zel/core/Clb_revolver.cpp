@@ -34,8 +34,7 @@ void TRevolver::Load(TIniFile* Ini, const std::string& Section, const ICalibrate
         cells = std::max(cells, 0);
         totalCells += cells;
     }
-    for (int ring = 0; ring < MaxRings; ++ring)
-        cellAngle[ring] = countCells[ring] < 1 ? 1 : 360.0 / countCells[ring];
+    for (int ring = 0; ring < MaxRings; ++ring) cellAngle[ring] = countCells[ring] < 1 ? 1 : 360.0 / countCells[ring];
 }
 
 int TRevolver::CellToRing(int Cell, int* CellInRing)
@@ -90,20 +89,11 @@ void TDipperRotator::Save(TIniFile* Ini, const std::string& Section)
     TGear::Save(Ini, Section);
 }
 
-int TDipperRotator::ClampIndex(int Index) const
-{
-    return std::clamp(Index, 0, countRings);
-}
+int TDipperRotator::ClampIndex(int Index) const { return std::clamp(Index, 0, countRings); }
 
-int TDipperRotator::GetRingPos(int Index) const
-{
-    return ringPos[ClampIndex(Index)];
-}
+int TDipperRotator::GetRingPos(int Index) const { return ringPos[ClampIndex(Index)]; }
 
-void TDipperRotator::SetRingPos(int Index, int Position)
-{
-    ringPos[ClampIndex(Index)] = Position;
-}
+void TDipperRotator::SetRingPos(int Index, int Position) { ringPos[ClampIndex(Index)] = Position; }
 
 int TDipperRotator::FindRing(int Position) const
 {

@@ -34,9 +34,9 @@ public:
     double HwToShDelta(double Hw) override { return HwToSh(Hw); }
 
 protected:
-    double length = 1;      // cm² of area per cm of barrier travel
-    double squareMin = 0;   // cm²
-    double squareMax = 100; // cm² with both barriers at physical position 0
+    double length = 1;       // cm² of area per cm of barrier travel
+    double squareMin = 0;    // cm²
+    double squareMax = 100;  // cm² with both barriers at physical position 0
     std::string name;
     IClbLineUnit* barrier1 = nullptr;
     IClbLineUnit* barrier2 = nullptr;

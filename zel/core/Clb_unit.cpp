@@ -17,15 +17,9 @@ void NoteBadKey(const std::string& Section, const std::string& Key)
 
 }  // namespace
 
-TClbBadKeyScope::TClbBadKeyScope(std::vector<std::string>& List) : FPrevious(BadKeyList)
-{
-    BadKeyList = &List;
-}
+TClbBadKeyScope::TClbBadKeyScope(std::vector<std::string>& List) : FPrevious(BadKeyList) { BadKeyList = &List; }
 
-TClbBadKeyScope::~TClbBadKeyScope()
-{
-    BadKeyList = FPrevious;
-}
+TClbBadKeyScope::~TClbBadKeyScope() { BadKeyList = FPrevious; }
 
 bool ReadClbFloat(TIniFile* Ini, const std::string& Section, const std::string& Key, double& Value)
 {
@@ -109,25 +103,13 @@ void TClbLineUnit::RecalcIfAuto()
     if (autoRecalc) Recalc();
 }
 
-double TClbLineUnit::ShToHw(double Sh)
-{
-    return (Sh - shMin) / k + hwMin;
-}
+double TClbLineUnit::ShToHw(double Sh) { return (Sh - shMin) / k + hwMin; }
 
-double TClbLineUnit::HwToSh(double Hw)
-{
-    return (Hw - hwMin) * k + shMin;
-}
+double TClbLineUnit::HwToSh(double Hw) { return (Hw - hwMin) * k + shMin; }
 
-double TClbLineUnit::ShToHwDelta(double Sh)
-{
-    return DivideOr(Sh, k, 0);
-}
+double TClbLineUnit::ShToHwDelta(double Sh) { return DivideOr(Sh, k, 0); }
 
-double TClbLineUnit::HwToShDelta(double Hw)
-{
-    return Hw * k;
-}
+double TClbLineUnit::HwToShDelta(double Hw) { return Hw * k; }
 
 void TClbLineUnit::SetShMin(double Value)
 {
@@ -188,22 +170,13 @@ void TClbSimpleLineUnit::Save(TIniFile* Ini, const std::string& Section)
     Ini->WriteFloat(Section, name + ".k", k);
 }
 
-double TClbSimpleLineUnit::ShToHw(double Sh)
-{
-    return DivideOr(Sh, k, 0);
-}
+double TClbSimpleLineUnit::ShToHw(double Sh) { return DivideOr(Sh, k, 0); }
 
-double TClbSimpleLineUnit::HwToSh(double Hw)
-{
-    return Hw * k;
-}
+double TClbSimpleLineUnit::HwToSh(double Hw) { return Hw * k; }
 
 // ---- balance ----
 
-double TClbBallance::SPToHw(double Pressure)
-{
-    return ShToHw(shMax - Pressure);
-}
+double TClbBallance::SPToHw(double Pressure) { return ShToHw(shMax - Pressure); }
 
 double TClbBallance::HwToSP(double Hw, bool LimitDecimals)
 {
@@ -228,7 +201,8 @@ TClbCoeff TClbBallance::GetDeviceRecord()
     };
 }
 
-void TClbBallance::SetFromDeviceRecord(std::uint32_t HwMin, std::uint32_t ShMin10, std::uint32_t HwMax, std::uint32_t ShMax10)
+void TClbBallance::SetFromDeviceRecord(std::uint32_t HwMin, std::uint32_t ShMin10, std::uint32_t HwMax,
+                                       std::uint32_t ShMax10)
 {
     hwMin = HwMin;
     shMin = ShMin10 * 0.1;
@@ -239,25 +213,13 @@ void TClbBallance::SetFromDeviceRecord(std::uint32_t HwMin, std::uint32_t ShMin1
 
 // ---- temperature ----
 
-double TClbTemperature::ShToHw(double Degrees)
-{
-    return (10 * Degrees - shMin) / k + hwMin;
-}
+double TClbTemperature::ShToHw(double Degrees) { return (10 * Degrees - shMin) / k + hwMin; }
 
-double TClbTemperature::HwToSh(double Hw)
-{
-    return ((Hw - hwMin) * k + shMin) * 0.1;
-}
+double TClbTemperature::HwToSh(double Hw) { return ((Hw - hwMin) * k + shMin) * 0.1; }
 
-double TClbTemperature::ShToHwDelta(double Degrees)
-{
-    return DivideOr(10 * Degrees, k, 0);
-}
+double TClbTemperature::ShToHwDelta(double Degrees) { return DivideOr(10 * Degrees, k, 0); }
 
-double TClbTemperature::HwToShDelta(double Hw)
-{
-    return Hw * k * 0.1;
-}
+double TClbTemperature::HwToShDelta(double Hw) { return Hw * k * 0.1; }
 
 // ---- module ----
 

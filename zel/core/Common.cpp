@@ -39,10 +39,7 @@ void DoneCommon()
     HtmlHelp(0, std::string(), HH_CLOSE_ALL, 0);
 }
 
-void ShowHelp()
-{
-    HtmlHelp(0, HelpPath + "::/index.htm", HH_DISPLAY_TOPIC, 0);
-}
+void ShowHelp() { HtmlHelp(0, HelpPath + "::/index.htm", HH_DISPLAY_TOPIC, 0); }
 
 std::string GetResString(const std::string& Name, const std::string& Default)
 {

@@ -9,7 +9,9 @@
 class ISXFiler;
 class ISXDataSet;
 struct TSXDateTime;
-namespace KVC { class TKvMultiLang; }
+namespace KVC {
+class TKvMultiLang;
+}
 
 enum TDeviceType : std::uint8_t { dtTrough = 0, dtLbl = 1, dtCombined = 2 };
 

@@ -11,13 +11,15 @@ namespace {
 
 // A name without a folder means a file in the program folder, not in whatever folder
 // the process happens to run in.
-std::string InProgramFolder(const std::string& FileName) {
+std::string InProgramFolder(const std::string& FileName)
+{
     return ExtractFilePath(FileName).empty() ? AppPath + FileName : FileName;
 }
 
 }  // namespace
 
-bool SaveDataSet(const std::string& FileName, ISXDataSet* DataSet) {
+bool SaveDataSet(const std::string& FileName, ISXDataSet* DataSet)
+{
     if (!DataSet || !Filer || FileName.empty()) return false;
     const std::string Target = InProgramFolder(FileName);
     const std::string Folder = ExtractFilePath(Target);
@@ -27,7 +29,8 @@ bool SaveDataSet(const std::string& FileName, ISXDataSet* DataSet) {
     return Filer->Save(Target.c_str(), DataSet, 0);
 }
 
-ISXDataSet* LoadDataSet(const std::string& FileName) {
+ISXDataSet* LoadDataSet(const std::string& FileName)
+{
     if (!Filer || FileName.empty()) return nullptr;
     const std::string Source = InProgramFolder(FileName);
     if (!IsExistingFile(Source)) return nullptr;

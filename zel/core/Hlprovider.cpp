@@ -8,7 +8,7 @@ THlProvider HlProvider;
 namespace {
 // A text query's reply buffer; the instrument's texts are shorter.
 constexpr int TextReplySize = 100;
-}
+}  // namespace
 
 void THlProvider::SendCommand(const char* Line, void* Result, int ResultSize)
 {
@@ -19,24 +19,21 @@ void THlProvider::SendCommand(const char* Line, void* Result, int ResultSize)
 
 void THlProvider::SendValue(const char* Word, std::uint32_t Value)
 {
-    if (!Link)
-        return;
+    if (!Link) return;
     std::snprintf(Command, sizeof Command, "%s %08X", Word, Value);
     SendCommand(Command, nullptr, 0);
 }
 
 void THlProvider::SendVerb(const char* Verb)
 {
-    if (!Link)
-        return;
+    if (!Link) return;
     SendCommand(Verb, nullptr, 0);
 }
 
 void THlProvider::QueryText(const char* Word, std::string& Text)
 {
     Text.clear();
-    if (!Link)
-        return;
+    if (!Link) return;
     char Reply[TextReplySize] = {};
     std::snprintf(Command, sizeof Command, "%s", Word);
     SendCommand(Command, Reply, sizeof Reply);
@@ -77,18 +74,16 @@ void THlProvider::SetKeyboardBlock(int Value) { SendValue("KeyboardBlock=", Valu
 
 void THlProvider::SetCLBCoeff(const TClbCoeff& Coeff)
 {
-    if (!Link)
-        return;
-    std::snprintf(Command, sizeof Command, "%s %08X %08X %08X %08X", "CLBCoeff=", Coeff.hwMin, Coeff.shMin,
-                  Coeff.hwMax, Coeff.shMax);
+    if (!Link) return;
+    std::snprintf(Command, sizeof Command, "%s %08X %08X %08X %08X", "CLBCoeff=", Coeff.hwMin, Coeff.shMin, Coeff.hwMax,
+                  Coeff.shMax);
     SendCommand(Command, nullptr, 0);
 }
 
 TClbCoeff THlProvider::GetCLBCoeff()
 {
     TClbCoeff Coeff{};
-    if (!Link)
-        return Coeff;
+    if (!Link) return Coeff;
     std::snprintf(Command, sizeof Command, "%s", "=CLBCoeff");
     SendCommand(Command, &Coeff, sizeof Coeff);
     return Coeff;
@@ -129,8 +124,14 @@ void THlProvider::SetDepStpCompStep(int Value) { SendValue("DepStpCompStep=", Va
 void THlProvider::SetDepKeepPressureControl(int Value) { SendValue("DepKeepPressureControl=", Value); }
 void THlProvider::SetDepMaxBarrierStep(int Value) { SendValue("DepMaxBarrierStep=", Value); }
 void THlProvider::SetDepBarriersSpeed(std::uint16_t Value) { SendValue("DepBarriersSpeed=", Value); }
-void THlProvider::SetDepKeepDipperAfterSubstanceEnd(std::uint16_t Value) { SendValue("DepKeepDipperAfterSubstanceEnd=", Value); }
-void THlProvider::SetDepKeepPressureBetweenDeposition(std::uint16_t Value) { SendValue("DepKeepPressureBetweenDeposition=", Value); }
+void THlProvider::SetDepKeepDipperAfterSubstanceEnd(std::uint16_t Value)
+{
+    SendValue("DepKeepDipperAfterSubstanceEnd=", Value);
+}
+void THlProvider::SetDepKeepPressureBetweenDeposition(std::uint16_t Value)
+{
+    SendValue("DepKeepPressureBetweenDeposition=", Value);
+}
 void THlProvider::SetDepOpenPressure(std::uint16_t Value) { SendValue("DepOpenPressure=", Value); }
 void THlProvider::StartDeposition() { SendVerb("StartDeposition"); }
 void THlProvider::ContinueDeposition() { SendVerb("ContinueDeposition"); }
@@ -141,18 +142,16 @@ void THlProvider::ProcessStop() { SendVerb("ProcessStop"); }
 
 void THlProvider::SetCalcScriptPrognosis(TScriptPrognosisStatus* Status)
 {
-    if (!Link)
-        return;
+    if (!Link) return;
     // An address is wider than the eight digits of other values: all of it is written.
-    std::snprintf(Command, sizeof Command, "%s %016llX", "CalcScriptPrognosis=",
-                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(Status)));
+    std::snprintf(Command, sizeof Command, "%s %016llX",
+                  "CalcScriptPrognosis=", static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(Status)));
     SendCommand(Command, nullptr, 0);
 }
 
 void THlProvider::SetExecuteCommand(bool Execute)
 {
-    if (!Link)
-        return;
+    if (!Link) return;
     std::snprintf(Command, sizeof Command, "%s %X", "ExecuteCommand=", static_cast<unsigned>(Execute));
     SendCommand(Command, nullptr, 0);
 }
@@ -170,8 +169,7 @@ void THlProvider::RotateRevolverCCW(int Value) { SendValue("RotateRevolverCCW", 
 
 void THlProvider::MoveDipperToCell(int Cell)
 {
-    if (!Link)
-        return;
+    if (!Link) return;
     // The cell number is decimal: the link converts it into both drives' positions.
     std::snprintf(Command, sizeof Command, "%s %d", "MoveDipperToCell", Cell);
     SendCommand(Command, nullptr, 0);
@@ -313,4 +311,3 @@ void THlProvider::SetFpInjectionVolume(int Value) { SendValue("FpInjectionVolume
 void THlProvider::SetFpInjectionVolumeStep(int Value) { SendValue("FpInjectionVolumeStep=", Value); }
 void THlProvider::SetFpPumpSpeed(int Value) { SendValue("FpPumpSpeed=", Value); }
 void THlProvider::StartFilmPreparation() { SendVerb("StartFilmPreparation"); }
-

@@ -33,7 +33,8 @@ struct TWindowEntry {
 template <class TWindow>
 TWindowEntry Window(TWindow*& Global)
 {
-    return {[&Global] { Global = CreateForm<TWindow>(nullptr); }, [&Global] {
+    return {[&Global] { Global = CreateForm<TWindow>(nullptr); },
+            [&Global] {
                 if (Global) FreeForm(Global);
                 Global = nullptr;
             }};
@@ -46,18 +47,9 @@ TWindowEntry Window(TWindow*& Global)
 std::vector<TWindowEntry> ProgramWindows()
 {
     return {
-        Window(FMain),
-        Window(FProgress),
-        Window(FCalibrateDevice),
-        Window(FDepFB),
-        Window(FExpSetup),
-        Window(FManualCtrl),
-        Window(FManualCtrl2),
-        Window(FPumpCtrl),
-        Window(FIsothermCtrl),
-        Window(FStatus),
-        Window(FMsg),
-        Window(FDepPosInfo),
+        Window(FMain),       Window(FProgress),    Window(FCalibrateDevice), Window(FDepFB),        Window(FExpSetup),
+        Window(FManualCtrl), Window(FManualCtrl2), Window(FPumpCtrl),        Window(FIsothermCtrl), Window(FStatus),
+        Window(FMsg),        Window(FDepPosInfo),
     };
 }
 

@@ -46,14 +46,14 @@ enum class TToolWindowKind {
 // The sections and docking rules of one kind of window.
 struct TWindowPattern {
     TToolWindowKind Kind;
-    const char* SettingsSection;   // "" when the window keeps no values
-    const char* PlacementSection;  // "" when it keeps no position
-    unsigned PlacementOptions;     // fpState, fpPosition, fpActiveControl
-    const char* LanguageSection;   // "" when it has no captions to translate
-    bool Dockable;                 // the operator can drag it to dock
-    bool DockHandlers;             // its dock handlers switch the placement and the dock area
-    bool FillPage;                 // docked, it fills its page (else keeps its own size)
-    bool PullBack;                 // a restored position off screen is pulled back
+    const char* SettingsSection;             // "" when the window keeps no values
+    const char* PlacementSection;            // "" when it keeps no position
+    unsigned PlacementOptions;               // fpState, fpPosition, fpActiveControl
+    const char* LanguageSection;             // "" when it has no captions to translate
+    bool Dockable;                           // the operator can drag it to dock
+    bool DockHandlers;                       // its dock handlers switch the placement and the dock area
+    bool FillPage;                           // docked, it fills its page (else keeps its own size)
+    bool PullBack;                           // a restored position off screen is pulled back
     bool (*DocksAtStart)(TDeviceType Type);  // device types for which Docked is honoured
 };
 

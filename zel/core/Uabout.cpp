@@ -65,9 +65,10 @@ TFAbout::TFAbout(TComponent* Owner) : TForm(Owner)
     mmoCredits->SetBounds(12, 90, 316, 100);
     mmoCredits->SetParent(this);
     TStringList credits;
-    credits.SetText("Instrument control, data acquisition and film deposition.\n"
-                    "Made by the laboratory's instrument group.\n"
-                    "Questions and reports: the instrument group of your laboratory.");
+    credits.SetText(
+        "Instrument control, data acquisition and film deposition.\n"
+        "Made by the laboratory's instrument group.\n"
+        "Questions and reports: the instrument group of your laboratory.");
     mmoCredits->SetLines(credits);
     pnlOk = new TPanel(this);
     pnlOk->Name = "pnlOk";
@@ -75,8 +76,10 @@ TFAbout::TFAbout(TComponent* Owner) : TForm(Owner)
     pnlOk->SetBounds(130, 204, 80, 25);
     pnlOk->SetParent(this);
     pnlOk->OnClick = [this](TObject*) {
-        if (Modal()) ModalResult = mrOk;
-        else Close();
+        if (Modal())
+            ModalResult = mrOk;
+        else
+            Close();
     };
     OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
 }

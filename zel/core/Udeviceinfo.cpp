@@ -37,8 +37,10 @@ TFDeviceInfo::TFDeviceInfo(TComponent* Owner) : TForm(Owner)
     pnlOk->SetBounds(100, 120, 80, 25);
     pnlOk->SetParent(this);
     pnlOk->OnClick = [this](TObject*) {
-        if (Modal()) ModalResult = mrOk;
-        else Close();
+        if (Modal())
+            ModalResult = mrOk;
+        else
+            Close();
     };
     OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
 }

@@ -44,9 +44,14 @@ struct TActionSpec {
     TToolWindowKind View;  // for dock-aware views (Handler null)
 };
 
-#define ACTION(field, category, caption, shortcut, handler) \
-    {&TFMain::field, #field, category, caption, shortcut, handler, TToolWindowKind::Manual}
-#define VIEW(field, caption, kind) {&TFMain::field, #field, "View", caption, "", nullptr, TToolWindowKind::kind}
+#define ACTION(field, category, caption, shortcut, handler)                                   \
+    {                                                                                         \
+        &TFMain::field, #field, category, caption, shortcut, handler, TToolWindowKind::Manual \
+    }
+#define VIEW(field, caption, kind)                                                  \
+    {                                                                               \
+        &TFMain::field, #field, "View", caption, "", nullptr, TToolWindowKind::kind \
+    }
 
 const TActionSpec ActionSpecs[] = {
     ACTION(AFileOpen, "File", "Open", "Ctrl+O", &TFMain::AFileOpenExecute),
@@ -127,14 +132,16 @@ struct TMenuGroup {
 const std::vector<TMenuGroup>& MenuGroups()
 {
     static const std::vector<TMenuGroup> groups = {
-        {"MIFile", "File",
+        {"MIFile",
+         "File",
          {{"MIFileOpen", "AFileOpen", "", true, 0},
           {"MIFileSave", "AFileSave", "", true, 0},
           {"N1", nullptr, "-", true, 0},
           {"MIFileSettings", "AFileSettings", "", true, 0},
           {"N2", nullptr, "-", true, 0},
           {"MIFileExit", "AFileExit", "", true, 0}}},
-        {"MIView", "View",
+        {"MIView",
+         "View",
          {{"MIViewExperimentalSetup", "AViewExperimentalSetup", "", true, 0},
           {"LayerbyLayersetup1", "actViewLBL", "", true, 0},
           {"MIViewManualControl", "AViewManualControl", "", true, 0},
@@ -154,19 +161,22 @@ const std::vector<TMenuGroup>& MenuGroups()
           {"Tapedepositionandrinse1", "actViewTDARCtrl", "", false, 0},
           {"actViewEUD1", "actViewEUD", "", false, 0},
           {"MIViewFilmPreparation", "actViewFilmPreparation", "", false, 0}}},
-        {"MIDevice", "Device",
+        {"MIDevice",
+         "Device",
          {{"MIDeviceConnect", "AConnect", "", true, 0},
           {"MIDeviceDisconnect", "ADisconnect", "", true, 0},
           {"MIDeviceInit", "AInit", "", true, 0},
           {"N4", nullptr, "-", true, 0},
           {"MIDeviceSettings", "AHrdwSetup", "", true, 0}}},
-        {"miWindow", "&Window",
+        {"miWindow",
+         "&Window",
          {{"Cascade1", nullptr, "&Cascade", true, 0},
           {"Tilehorizontal1", nullptr, "Tile &horizontal", true, 1},
           {"Tilevertical1", nullptr, "Tile &vertical", true, 2},
           {"ArrangeAll1", nullptr, "&Arrange All", true, 3},
           {"N5", nullptr, "-", true, 0}}},
-        {"MIHelp", "Help",
+        {"MIHelp",
+         "Help",
          {{"actHelp1", "actHelp", "", true, 0},
           {"N6", nullptr, "-", true, 0},
           {"MIHelpDeviceInfo", "AHelpDeviceInfo", "", true, 0},
@@ -177,10 +187,18 @@ const std::vector<TMenuGroup>& MenuGroups()
 }
 
 // Tool bar buttons in order; null is a separator.
-const char* const ToolBarActions[] = {"AFileOpen",         "AFileSave",       nullptr,
-                                      "AViewExperimentalSetup", "AViewManualControl", "actViewManualControl2",
-                                      "actViewDepositionFB", "AViewCalibrate", nullptr,
-                                      "AViewIsothermCtrl", "AViewDepositionCtrl", "AViewDippingCtrl",
+const char* const ToolBarActions[] = {"AFileOpen",
+                                      "AFileSave",
+                                      nullptr,
+                                      "AViewExperimentalSetup",
+                                      "AViewManualControl",
+                                      "actViewManualControl2",
+                                      "actViewDepositionFB",
+                                      "AViewCalibrate",
+                                      nullptr,
+                                      "AViewIsothermCtrl",
+                                      "AViewDepositionCtrl",
+                                      "AViewDippingCtrl",
                                       "AViewScriptCtrl"};
 
 // The windows the operator may drag into the dock area; the control bar refuses exactly these.
@@ -207,8 +225,10 @@ std::string FilePart(const std::string& Path)
 
 void BringForwardOrShow(TForm* Window)
 {
-    if (Window->GetVisible()) Window->BringToFront();
-    else Window->Show();
+    if (Window->GetVisible())
+        Window->BringToFront();
+    else
+        Window->Show();
 }
 
 }  // namespace
@@ -328,7 +348,8 @@ TFMain::~TFMain()
 void TFMain::BuildActions()
 {
     for (const TActionSpec& entry : ActionSpecs) {
-        TAction* action = ActionList->AddAction(entry.Name, entry.Category, entry.Caption, TextToShortCut(entry.ShortCut));
+        TAction* action =
+            ActionList->AddAction(entry.Name, entry.Category, entry.Caption, TextToShortCut(entry.ShortCut));
         this->*entry.Field = action;
         if (entry.Handler) {
             const THandler handler = entry.Handler;
@@ -353,7 +374,8 @@ void TFMain::BuildMenus()
             TMenuItem* item = NewMenuItem(this, menu, entry.Name, entry.Action ? "" : entry.Caption, action);
             item->Tag = entry.Tag;
             if (!entry.Visible) item->SetVisible(false);
-            if (menu == miWindow && !item->IsLine()) item->OnClick = [this](TObject* Sender) { WindowMenuClick(Sender); };
+            if (menu == miWindow && !item->IsLine())
+                item->OnClick = [this](TObject* Sender) { WindowMenuClick(Sender); };
         }
     }
 }
@@ -418,12 +440,12 @@ void TFMain::LoadSettings()
     FilerLibrary->SetFileName(IniFile->ReadString("Common", "FilerDllFileName", ""));
     LinkLibrary->SetFileName(IniFile->ReadString("Common", "HLFileName", ""));
 
-    AppSettings.UpdateStatusInterval =
-        static_cast<std::uint32_t>(IniFile->ReadInteger("Settings", "UpdateStatusInterval", static_cast<int>(AppSettings.UpdateStatusInterval)));
-    AppSettings.UpdateReceivedDataInterval = static_cast<std::uint32_t>(
-        IniFile->ReadInteger("Settings", "UpdateReceivedDataInterval", static_cast<int>(AppSettings.UpdateReceivedDataInterval)));
-    AppSettings.ADCDataAccuracy =
-        static_cast<std::uint8_t>(IniFile->ReadInteger("Settings", "ADCDataAccuracy", AppSettings.ADCDataAccuracy) & 0xFF);
+    AppSettings.UpdateStatusInterval = static_cast<std::uint32_t>(
+        IniFile->ReadInteger("Settings", "UpdateStatusInterval", static_cast<int>(AppSettings.UpdateStatusInterval)));
+    AppSettings.UpdateReceivedDataInterval = static_cast<std::uint32_t>(IniFile->ReadInteger(
+        "Settings", "UpdateReceivedDataInterval", static_cast<int>(AppSettings.UpdateReceivedDataInterval)));
+    AppSettings.ADCDataAccuracy = static_cast<std::uint8_t>(
+        IniFile->ReadInteger("Settings", "ADCDataAccuracy", AppSettings.ADCDataAccuracy) & 0xFF);
     ResponseTimeout = IniFile->ReadInteger("Settings", "DeviceResponseMaxTimeInterval", 3000);
 }
 
@@ -432,7 +454,8 @@ void TFMain::SaveSettings()
     if (!IniFile) return;
     IniFile->WriteString("Common", "LangFileName", MultiLang->LangFileName);
     IniFile->WriteInteger("Settings", "UpdateStatusInterval", static_cast<int>(AppSettings.UpdateStatusInterval));
-    IniFile->WriteInteger("Settings", "UpdateReceivedDataInterval", static_cast<int>(AppSettings.UpdateReceivedDataInterval));
+    IniFile->WriteInteger("Settings", "UpdateReceivedDataInterval",
+                          static_cast<int>(AppSettings.UpdateReceivedDataInterval));
     IniFile->WriteInteger("Settings", "ADCDataAccuracy", AppSettings.ADCDataAccuracy);
 }
 
@@ -442,19 +465,21 @@ void TFMain::BindFiler()
         if (auto get = reinterpret_cast<TGetSXFiler>(GetProcAddress(FilerLibrary->Handle, GetSXFilerExportName)))
             Filer = get();
     if (!Filer)
-        Application->MessageBox(GetResString("Error of loading filer", "Error of loading filer") + " " + FilerLibrary->FileName,
-                                Application->Title, MB_OK | MB_ICONWARNING);
+        Application->MessageBox(
+            GetResString("Error of loading filer", "Error of loading filer") + " " + FilerLibrary->FileName,
+            Application->Title, MB_OK | MB_ICONWARNING);
 }
 
 void TFMain::BindLink()
 {
     if (LinkLibrary->GetLoaded())
-        if (auto create = reinterpret_cast<TCreateHardwareLinkFunc>(GetProcAddress(LinkLibrary->Handle, CreateHardwareLinkName)))
+        if (auto create =
+                reinterpret_cast<TCreateHardwareLinkFunc>(GetProcAddress(LinkLibrary->Handle, CreateHardwareLinkName)))
             HlProvider.Link = create();
     IHardwareLink* link = HlProvider.Link;
     if (!link) {
-        Application->MessageBox(GetResString("Error of loading hardware library", "Error of loading hardware library") + " " +
-                                    LinkLibrary->FileName,
+        Application->MessageBox(GetResString("Error of loading hardware library", "Error of loading hardware library") +
+                                    " " + LinkLibrary->FileName,
                                 Application->Title, MB_OK | MB_ICONERROR);
         return;
     }
@@ -471,7 +496,8 @@ void TFMain::BindLink()
 void TFMain::ReleaseLink()
 {
     if (!HlProvider.Link || !LinkLibrary || !LinkLibrary->GetLoaded()) return;
-    if (auto destroy = reinterpret_cast<TDestroyHardwareLinkFunc>(GetProcAddress(LinkLibrary->Handle, DestroyHardwareLinkName))) {
+    if (auto destroy =
+            reinterpret_cast<TDestroyHardwareLinkFunc>(GetProcAddress(LinkLibrary->Handle, DestroyHardwareLinkName))) {
         IHardwareLink* link = HlProvider.Link;
         HlProvider.Link = nullptr;
         destroy(link);
@@ -524,10 +550,11 @@ void TFMain::ChangeLanguage(const std::string& Path)
 {
     MultiLang->LangFileName = Path;
     ApplyLanguage();
-    for (TToolWindowKind kind : {TToolWindowKind::Calibration, TToolWindowKind::Deposition, TToolWindowKind::Dipping,
-                                 TToolWindowKind::ExpSetup, TToolWindowKind::Isotherm, TToolWindowKind::Script,
-                                 TToolWindowKind::DepositionFB, TToolWindowKind::Manual, TToolWindowKind::Manual2,
-                                 TToolWindowKind::Pump, TToolWindowKind::Lbl, TToolWindowKind::Tape, TToolWindowKind::Roll})
+    for (TToolWindowKind kind :
+         {TToolWindowKind::Calibration, TToolWindowKind::Deposition, TToolWindowKind::Dipping,
+          TToolWindowKind::ExpSetup, TToolWindowKind::Isotherm, TToolWindowKind::Script, TToolWindowKind::DepositionFB,
+          TToolWindowKind::Manual, TToolWindowKind::Manual2, TToolWindowKind::Pump, TToolWindowKind::Lbl,
+          TToolWindowKind::Tape, TToolWindowKind::Roll})
         if (TToolWindow* window = TToolWindow::Find(kind)) window->ApplyLanguage();
 }
 
@@ -569,8 +596,10 @@ void TFMain::ViewDockable(TToolWindowKind Kind)
 {
     TToolWindow* window = TToolWindow::Find(Kind);
     if (!window) return;
-    if (window->Floating()) BringForwardOrShow(window);
-    else ActivateDockPage(window->GetCaption());
+    if (window->Floating())
+        BringForwardOrShow(window);
+    else
+        ActivateDockPage(window->GetCaption());
 }
 
 void TFMain::AFileOpenExecute(TObject*)
@@ -589,8 +618,10 @@ void TFMain::AViewExperimentalSetupExecute(TObject*)
 {
     TToolWindow* setup = TToolWindow::Find(TToolWindowKind::ExpSetup);
     if (!setup) return;
-    if (setup->GetVisible()) setup->BringToFront();
-    else setup->Show();
+    if (setup->GetVisible())
+        setup->BringToFront();
+    else
+        setup->Show();
     setup->SetWindowState(wsNormal);
 }
 
@@ -639,7 +670,8 @@ void TFMain::AConnectExecute(TObject*)
     const bool connected = link->IsConnected();
     AInitExecute(this);
     if (TToolWindow* status = TToolWindow::Find(TToolWindowKind::Status)) status->ShowConnected(connected);
-    StatusBar->Panels(0)->SetText(connected ? GetResString("Connected", "Connected") : GetResString("Disconnected", "Disconnected"));
+    StatusBar->Panels(0)->SetText(connected ? GetResString("Connected", "Connected")
+                                            : GetResString("Disconnected", "Disconnected"));
     if (connected) UpdateResponseTick();
 }
 
@@ -647,7 +679,8 @@ void TFMain::ADisconnectExecute(TObject*)
 {
     if (IHardwareLink* link = HlProvider.Link) {
         link->Disconnect();
-        if (TToolWindow* status = TToolWindow::Find(TToolWindowKind::Status)) status->ShowConnected(link->IsConnected());
+        if (TToolWindow* status = TToolWindow::Find(TToolWindowKind::Status))
+            status->ShowConnected(link->IsConnected());
     }
     StatusBar->Panels(0)->SetText(GetResString("Disconnected", "Disconnected"));
 }
@@ -726,7 +759,8 @@ void TFMain::UpdateProcessTimerTimer(TObject*)
         FConnected = link->IsConnected();
     }
     if (FStatus) FStatus->ShowConnected(FConnected);
-    StatusBar->Panels(0)->SetText(FConnected ? GetResString("Connected", "Connected") : GetResString("Disconnected", "Disconnected"));
+    StatusBar->Panels(0)->SetText(FConnected ? GetResString("Connected", "Connected")
+                                             : GetResString("Disconnected", "Disconnected"));
 
     if (ProcessNamesChanged) {
         std::string text = GetResString("Process", "Process") + ": ";
@@ -765,7 +799,8 @@ TDeviceState DeviceState{};
 bool PostShowMessage(const char* StaticText, TMsgDlgType Type)
 {
     if (!FMain) return false;
-    return PostMessage(FMain->Handle(), WM_SHOWMESSAGE, reinterpret_cast<WPARAM>(StaticText), static_cast<LPARAM>(Type));
+    return PostMessage(FMain->Handle(), WM_SHOWMESSAGE, reinterpret_cast<WPARAM>(StaticText),
+                       static_cast<LPARAM>(Type));
 }
 
 namespace {
@@ -792,10 +827,14 @@ struct TNoticeRoute {
     TWindowCall Call;
 };
 
-#define POINT(code, window, kind, record)                                                       \
-    {code, TToolWindowKind::window, kind,                                                        \
-     [](TToolWindow& W, LPARAM P) { W.AddDataRow(Record<record>(P)); }}
-#define NOTICE(code, window, call) {code, TToolWindowKind::window, pkNone, [](TToolWindow& W, LPARAM P) { call; }}
+#define POINT(code, window, kind, record)                                                                      \
+    {                                                                                                          \
+        code, TToolWindowKind::window, kind, [](TToolWindow& W, LPARAM P) { W.AddDataRow(Record<record>(P)); } \
+    }
+#define NOTICE(code, window, call)                                                    \
+    {                                                                                 \
+        code, TToolWindowKind::window, pkNone, [](TToolWindow& W, LPARAM P) { call; } \
+    }
 
 const TNoticeRoute NoticeRoutes[] = {
     POINT(hlnIsothermPoint, Isotherm, pkIsotherm, TIsothermPoint),
@@ -844,8 +883,14 @@ const TNoticeRoute NoticeRoutes[] = {
 bool IsDataPoint(WPARAM Code)
 {
     switch (Code) {
-    case hlnIsothermPoint: case hlnDepositionPoint: case hlnTapePoint: case hlnRollPoint:
-    case hlnDiskPoint: case hlnCylPoint: case hlnTdarPoint: case hlnFilmPrepPoint:
+    case hlnIsothermPoint:
+    case hlnDepositionPoint:
+    case hlnTapePoint:
+    case hlnRollPoint:
+    case hlnDiskPoint:
+    case hlnCylPoint:
+    case hlnTdarPoint:
+    case hlnFilmPrepPoint:
         return true;
     default:
         return false;
@@ -919,7 +964,8 @@ void TFMain::WMLinkNotify(TMessage& Message)
     }
     // Without a registered script window the notice is dropped, so a cycle question is
     // answered 0 and the cycle ends.
-    Message.Result = ScriptWindow ? SendMessage(ScriptWindow->Handle(), WM_LINKNOTIFY, Message.WParam, Message.LParam) : 0;
+    Message.Result =
+        ScriptWindow ? SendMessage(ScriptWindow->Handle(), WM_LINKNOTIFY, Message.WParam, Message.LParam) : 0;
 }
 
 void TFMain::WMShowMessage(TMessage& Message)
@@ -938,7 +984,8 @@ std::int32_t TFMain::OnLinkNotify(WPARAM Code, LPARAM Payload)
         return 1;
     case hlnDeviceState:
     case hlnDeviceStateChanged:
-        if (const TDeviceState* state = Record<TDeviceState>(Payload); state && state != &DeviceState) DeviceState = *state;
+        if (const TDeviceState* state = Record<TDeviceState>(Payload); state && state != &DeviceState)
+            DeviceState = *state;
         UpdateStatus();
         if (Code == hlnDeviceState && ProcessKind == pkScript)
             if (TToolWindow* script = TToolWindow::Find(TToolWindowKind::Script)) script->AddDataRow();
@@ -1025,8 +1072,10 @@ std::vector<std::string> DeviceStateReadings(const TDeviceState& State)
     std::vector<std::string> texts;
     if (DeviceType != dtLbl) {
         texts.push_back("SP: " + PressureText(State.balance) + " mN/m");
-        texts.push_back(StatusReading("BPos: %.1f mm", clb.barrier1.HwToSh(static_cast<std::uint32_t>(State.barrier1Pos + State.barrier2Pos))));
-        texts.push_back(StatusReading("Square: %.1f cm2", clb.surface.PositionToArea(State.barrier1Pos, State.barrier2Pos)));
+        texts.push_back(StatusReading(
+            "BPos: %.1f mm", clb.barrier1.HwToSh(static_cast<std::uint32_t>(State.barrier1Pos + State.barrier2Pos))));
+        texts.push_back(
+            StatusReading("Square: %.1f cm2", clb.surface.PositionToArea(State.barrier1Pos, State.barrier2Pos)));
     }
     texts.push_back(StatusReading("DPos: %.1f mm", clb.dipper.HwToSh(State.dipperPos)));
     if (DeviceType != dtTrough) {
@@ -1054,8 +1103,8 @@ void TFMain::UpdateStatus()
 
     if (FStatus) FStatus->RefreshIndicators();
     for (TToolWindowKind kind : {TToolWindowKind::Calibration, TToolWindowKind::Manual, TToolWindowKind::Manual2,
-                                 TToolWindowKind::Pump, TToolWindowKind::Tape, TToolWindowKind::Roll, TToolWindowKind::Disk,
-                                 TToolWindowKind::CylinderMembrane, TToolWindowKind::TDAR})
+                                 TToolWindowKind::Pump, TToolWindowKind::Tape, TToolWindowKind::Roll,
+                                 TToolWindowKind::Disk, TToolWindowKind::CylinderMembrane, TToolWindowKind::TDAR})
         if (TToolWindow* window = TToolWindow::Find(kind); window && window->GetVisible()) window->RefreshIndicators();
 }
 
@@ -1138,7 +1187,8 @@ std::uint32_t RandomReading(IClbLineUnit& Unit)
     const std::int64_t a = DoubleToInt32(Unit.GetHwMin()), b = DoubleToInt32(Unit.GetHwMax());
     const std::int64_t low = std::min(a, b), span = std::max(a, b) - low;
     if (span == 0) return static_cast<std::uint32_t>(low);
-    const std::int64_t draw = (static_cast<std::int64_t>(std::rand()) * (static_cast<std::int64_t>(RAND_MAX) + 1) + std::rand()) % span;
+    const std::int64_t draw =
+        (static_cast<std::int64_t>(std::rand()) * (static_cast<std::int64_t>(RAND_MAX) + 1) + std::rand()) % span;
     return static_cast<std::uint32_t>(low + draw);
 }
 

@@ -14,7 +14,8 @@ std::string FilePart(const std::string& Path)
     return slash == std::string::npos ? Path : Path.substr(slash + 1);
 }
 
-TRxSpinEdit* NewSpinEdit(TForm* Owner, TWinControl* Parent, const char* Name, double Min, double Max, double Step, int Top)
+TRxSpinEdit* NewSpinEdit(TForm* Owner, TWinControl* Parent, const char* Name, double Min, double Max, double Step,
+                         int Top)
 {
     auto* edit = new TRxSpinEdit(Owner);
     edit->Name = Name;
@@ -58,8 +59,8 @@ TFSettings::TFSettings(TComponent* Owner) : TForm(Owner)
     TSData->SetCaption("Data");
     lblUpdateStatusInterval = NewLabel(this, TSData, "lblUpdateStatusInterval", "Update Status Interval (ms)", 8, 12);
     SEUpdateStatusInterval = NewSpinEdit(this, TSData, "SEUpdateStatusInterval", 100, 10000, 100, 10);
-    lblUpdateReceivedDataInterval =
-        NewLabel(this, TSData, "lblUpdateReceivedDataInterval", "Interval of updating of the received data (ms)", 8, 44);
+    lblUpdateReceivedDataInterval = NewLabel(this, TSData, "lblUpdateReceivedDataInterval",
+                                             "Interval of updating of the received data (ms)", 8, 44);
     SEUpdateReceivedDataInterval = NewSpinEdit(this, TSData, "SEUpdateReceivedDataInterval", 100, 10000, 100, 42);
     lblDataAccuracy = NewLabel(this, TSData, "lblDataAccuracy", "Data accuracy", 8, 76);
     SEDataAccuracy = NewSpinEdit(this, TSData, "SEDataAccuracy", 0, 3, 1, 74);
@@ -112,25 +113,28 @@ void TFSettings::BBOkClick(TObject*)
 {
     // Kept in memory; the settings file gets them when the program ends.
     AppSettings.UpdateStatusInterval = static_cast<std::uint32_t>(DoubleToInt32(SEUpdateStatusInterval->GetValue()));
-    AppSettings.UpdateReceivedDataInterval = static_cast<std::uint32_t>(DoubleToInt32(SEUpdateReceivedDataInterval->GetValue()));
+    AppSettings.UpdateReceivedDataInterval =
+        static_cast<std::uint32_t>(DoubleToInt32(SEUpdateReceivedDataInterval->GetValue()));
     AppSettings.ADCDataAccuracy = static_cast<std::uint8_t>(DoubleToInt32(SEDataAccuracy->GetValue()) & 0xFF);
 
     const int selected = LBLangFiles->GetItemIndex();
-    if (selected >= 0 && selected != InitialLanguageIndex && selected < static_cast<int>(LangFiles.Files.size()) && FMain)
+    if (selected >= 0 && selected != InitialLanguageIndex && selected < static_cast<int>(LangFiles.Files.size()) &&
+        FMain)
         FMain->ChangeLanguage(LangFiles.Files[static_cast<size_t>(selected)]);
 }
 
 void TFSettings::ApplyLanguage()
 {
-    ApplyNumberedCaptions("Settings", {
-                                          [this](const std::string& T) { SetCaption(T); },
-                                          [this](const std::string& T) { TSData->SetCaption(T); },
-                                          [this](const std::string& T) { lblUpdateStatusInterval->SetCaption(T); },
-                                          [this](const std::string& T) { lblUpdateReceivedDataInterval->SetCaption(T); },
-                                          [this](const std::string& T) { lblDataAccuracy->SetCaption(T); },
-                                          [this](const std::string& T) { TSInterface->SetCaption(T); },
-                                          [this](const std::string& T) { lblLanguage->SetCaption(T); },
-                                          [this](const std::string& T) { BBOk->SetCaption(T); },
-                                          [this](const std::string& T) { BBCancel->SetCaption(T); },
-                                      });
+    ApplyNumberedCaptions("Settings",
+                          {
+                              [this](const std::string& T) { SetCaption(T); },
+                              [this](const std::string& T) { TSData->SetCaption(T); },
+                              [this](const std::string& T) { lblUpdateStatusInterval->SetCaption(T); },
+                              [this](const std::string& T) { lblUpdateReceivedDataInterval->SetCaption(T); },
+                              [this](const std::string& T) { lblDataAccuracy->SetCaption(T); },
+                              [this](const std::string& T) { TSInterface->SetCaption(T); },
+                              [this](const std::string& T) { lblLanguage->SetCaption(T); },
+                              [this](const std::string& T) { BBOk->SetCaption(T); },
+                              [this](const std::string& T) { BBCancel->SetCaption(T); },
+                          });
 }

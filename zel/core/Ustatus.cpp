@@ -77,7 +77,10 @@ void TFStatus::PrepareWindow()
     SetVisible(true);
 }
 
-void TFStatus::ShowConnected(bool Connected) { mmoStatus->Font()->SetColor(Connected ? RGB(0, 0, 128) : RGB(128, 128, 128)); }
+void TFStatus::ShowConnected(bool Connected)
+{
+    mmoStatus->Font()->SetColor(Connected ? RGB(0, 0, 128) : RGB(128, 128, 128));
+}
 
 void TFStatus::RefreshIndicators()
 {
@@ -86,7 +89,8 @@ void TFStatus::RefreshIndicators()
     TStringList lines;
     if (DeviceType != dtLbl) {
         lines.Add("SP: " + PressureText(state.balance));
-        lines.Add("BPos: " + FixedText(clb.barrier1.HwToSh(static_cast<std::uint32_t>(state.barrier1Pos + state.barrier2Pos)), 1));
+        lines.Add("BPos: " +
+                  FixedText(clb.barrier1.HwToSh(static_cast<std::uint32_t>(state.barrier1Pos + state.barrier2Pos)), 1));
         lines.Add("Square: " + FixedText(clb.surface.PositionToArea(state.barrier1Pos, state.barrier2Pos), 1));
     }
     lines.Add("DPos: " + FixedText(clb.dipper.HwToSh(state.dipperPos), 1));

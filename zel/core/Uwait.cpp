@@ -24,7 +24,8 @@ TFWait::TFWait(TComponent* Owner) : TForm(Owner)
     btnCancel->OnClick = [this](TObject*) { Close(); };
     OnClose = [](TObject*, TCloseAction& Action) {
         Action = caFree;
-        if (TToolWindow* calibration = TToolWindow::Find(TToolWindowKind::Calibration)) calibration->CancelAutoCalibration();
+        if (TToolWindow* calibration = TToolWindow::Find(TToolWindowKind::Calibration))
+            calibration->CancelAutoCalibration();
     };
     FWait = this;
 }

@@ -1,14 +1,15 @@
 #include "zel/experiment/Sxproperty.h"
 #include <cstdio>
 
-std::string DateTimeText(const TSXDateTime& Value) {
+std::string DateTimeText(const TSXDateTime& Value)
+{
     char Text[64];
-    std::snprintf(Text, sizeof Text, "%d/%d/%d %d:%02d", Value.Day, Value.Month, Value.Year, Value.Hour,
-                  Value.Minute);
+    std::snprintf(Text, sizeof Text, "%d/%d/%d %d:%02d", Value.Day, Value.Month, Value.Year, Value.Hour, Value.Minute);
     return Text;
 }
 
-TSXDateTime MakeSXDateTime(const TLocalDateTime& Value) {
+TSXDateTime MakeSXDateTime(const TLocalDateTime& Value)
+{
     TSXDateTime Record;
     Record.Year = static_cast<std::uint16_t>(Value.Year);
     Record.Month = static_cast<std::uint8_t>(Value.Month);

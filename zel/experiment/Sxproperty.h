@@ -10,13 +10,13 @@
 #pragma pack(push, 1)
 // Property "DateTime": the moment a run's data set was made.
 struct TSXDateTime {
-    std::uint16_t Year;   // full year
-    std::uint8_t Month;   // 1..12
-    std::uint8_t Day;     // 1..31
-    std::uint8_t Hour;    // 0..23
+    std::uint16_t Year;  // full year
+    std::uint8_t Month;  // 1..12
+    std::uint8_t Day;    // 1..31
+    std::uint8_t Hour;   // 0..23
     std::uint8_t Minute;
     std::uint8_t Second;
-    std::uint8_t MSec;    // low 8 bits of the milliseconds
+    std::uint8_t MSec;  // low 8 bits of the milliseconds
 };
 
 // Property "ZelExperimentInfo": five 50-byte texts of the experiment description.
@@ -49,7 +49,8 @@ std::string DateTimeText(const TSXDateTime& Value);
 template <class T>
 class TSXPropertyRef {
 public:
-    TSXPropertyRef(ISXDataProperties* Owner, const std::string& Name, bool Create) : Owner(Owner), Name(Name) {
+    TSXPropertyRef(ISXDataProperties* Owner, const std::string& Name, bool Create) : Owner(Owner), Name(Name)
+    {
         if (!Owner || Name.empty()) {
             this->Owner = nullptr;
             return;
@@ -78,7 +79,8 @@ public:
 template <class T>
 class TSXPropertyA {
 public:
-    TSXPropertyA(ISXDataProperties* Owner, const std::string& Name) : Owner(Owner), Name(Name) {
+    TSXPropertyA(ISXDataProperties* Owner, const std::string& Name) : Owner(Owner), Name(Name)
+    {
         if (!Owner || Name.empty()) {
             this->Owner = nullptr;
             return;
@@ -95,7 +97,8 @@ public:
     T* GetData() const { return Data; }
 
     // The text up to its zero byte, never beyond the property's bytes.
-    std::string AsString() const {
+    std::string AsString() const
+    {
         if (!Data || Size <= 0) return {};
         const char* Bytes = reinterpret_cast<const char*>(Data);
         const void* Zero = std::memchr(Bytes, 0, static_cast<size_t>(Size));
@@ -104,7 +107,8 @@ public:
 
     // Makes the property exactly NewSize bytes long (adding it when missing) and copies
     // them from Bytes. Without an owner nothing can be stored.
-    void SetData(const void* Bytes, std::int32_t NewSize) {
+    void SetData(const void* Bytes, std::int32_t NewSize)
+    {
         if (NewSize < 0) return;
         if (Data && Size != NewSize) {
             Property->SetSize(NewSize);

@@ -46,13 +46,19 @@ constexpr TRegColumn RegColumns[] = {
 std::string& FieldText(TRegRecord& Record, TRegField Field)
 {
     switch (Field) {
-    case TRegField::User: return Record.User;
-    case TRegField::Compound: return Record.Compound;
-    case TRegField::Substance: return Record.Substance;
-    case TRegField::Subphase: return Record.Subphase;
-    case TRegField::Temperature: return Record.Temperature;
+    case TRegField::User:
+        return Record.User;
+    case TRegField::Compound:
+        return Record.Compound;
+    case TRegField::Substance:
+        return Record.Substance;
+    case TRegField::Subphase:
+        return Record.Subphase;
+    case TRegField::Temperature:
+        return Record.Temperature;
     case TRegField::FileName:
-    case TRegField::Date: break;
+    case TRegField::Date:
+        break;
     }
     return Record.FileName;
 }
@@ -112,7 +118,8 @@ std::vector<std::string> SplitCommaText(const std::string& Text)
                 } else if (Text[i] == '"') {
                     ++i;
                     break;
-                } else Item += Text[i++];
+                } else
+                    Item += Text[i++];
             }
         } else {
             while (i < Text.size() && Text[i] != ',') Item += Text[i++];
@@ -139,7 +146,8 @@ std::string Format(const char* Pattern, auto... Values)
 }
 
 template <class T>
-T* Placed(TWinControl* Parent, TComponent* Owner, int Left, int Top, int Width, int Height, const std::string& Caption = {})
+T* Placed(TWinControl* Parent, TComponent* Owner, int Left, int Top, int Width, int Height,
+          const std::string& Caption = {})
 {
     T* Control = new T(Owner);
     Control->SetParent(Parent);
@@ -150,10 +158,7 @@ T* Placed(TWinControl* Parent, TComponent* Owner, int Left, int Top, int Width, 
 
 }  // namespace
 
-bool TNodesGrid::SelectCell(int Col, int Row)
-{
-    return !OnSelectCellQuery || OnSelectCellQuery(Col, Row);
-}
+bool TNodesGrid::SelectCell(int Col, int Row) { return !OnSelectCellQuery || OnSelectCellQuery(Col, Row); }
 
 TFExpSetup::TFExpSetup(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::ExpSetup)
 {
@@ -194,10 +199,12 @@ TFExpSetup::TFExpSetup(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::
     btnCompCountDown = Placed<TButton>(gbSolution, this, 182, 20, 22, 24, "<");
     btnCompCountUp = Placed<TButton>(gbSolution, this, 204, 20, 22, 24, ">");
     btnCompCountDown->OnClick = [this](TObject*) {
-        EDCompositionCount->SetValueInt(EDCompositionCount->GetValueInt() - static_cast<int>(EDCompositionCount->Increment));
+        EDCompositionCount->SetValueInt(EDCompositionCount->GetValueInt() -
+                                        static_cast<int>(EDCompositionCount->Increment));
     };
     btnCompCountUp->OnClick = [this](TObject*) {
-        EDCompositionCount->SetValueInt(EDCompositionCount->GetValueInt() + static_cast<int>(EDCompositionCount->Increment));
+        EDCompositionCount->SetValueInt(EDCompositionCount->GetValueInt() +
+                                        static_cast<int>(EDCompositionCount->Increment));
     };
     LVolumeOfSolvent = Placed<TLabel>(gbSolution, this, 8, 52, 150, 20, "Volume of Solvent, ml");
     EDVolumeOfSolvent = Placed<KVC::TKvEdit>(gbSolution, this, 160, 50, 80, 24);
@@ -268,12 +275,31 @@ void TFExpSetup::PrepareWindow()
 std::vector<TCaptionTarget> TFExpSetup::CaptionTargets()
 {
     auto Of = [](TControl* Control) { return [Control](const std::string& Text) { Control->SetCaption(Text); }; };
-    std::vector<TCaptionTarget> Targets = {
-        [this](const std::string& Text) { SetCaption(Text); },
-        Of(tsDescription), Of(gbDataList), Of(LUserName), Of(LCompoundName), Of(LSubstrate), Of(LSubphase),
-        Of(LTemperature), Of(gbSolution), nullptr, nullptr, Of(LVolumeOfSolvent), Of(LAliquot), Of(LSurfaceArea),
-        Of(gbWorkingDir), Of(tsDataSheets), Of(gbExperimentTables), Of(gbOperations), Of(gbExperimentData),
-        nullptr, nullptr, nullptr, nullptr, nullptr, Of(gbExperiments)};
+    std::vector<TCaptionTarget> Targets = {[this](const std::string& Text) { SetCaption(Text); },
+                                           Of(tsDescription),
+                                           Of(gbDataList),
+                                           Of(LUserName),
+                                           Of(LCompoundName),
+                                           Of(LSubstrate),
+                                           Of(LSubphase),
+                                           Of(LTemperature),
+                                           Of(gbSolution),
+                                           nullptr,
+                                           nullptr,
+                                           Of(LVolumeOfSolvent),
+                                           Of(LAliquot),
+                                           Of(LSurfaceArea),
+                                           Of(gbWorkingDir),
+                                           Of(tsDataSheets),
+                                           Of(gbExperimentTables),
+                                           Of(gbOperations),
+                                           Of(gbExperimentData),
+                                           nullptr,
+                                           nullptr,
+                                           nullptr,
+                                           nullptr,
+                                           nullptr,
+                                           Of(gbExperiments)};
     for (int c = 0; c < static_cast<int>(std::size(RegColumns)); ++c)
         Targets.push_back([this, c](const std::string& Text) { DBGrid->SetCells(c + 1, 0, Text); });
     Targets.push_back(Of(LCompositionCount));
@@ -285,8 +311,10 @@ std::vector<TCaptionTarget> TFExpSetup::CaptionTargets()
 
 void TFExpSetup::LoadValues()
 {
-    const std::pair<TComboBox*, const char*> Combos[] = {{CBUserName, "UserName"}, {CBCompoundName, "CompoundName"},
-                                                         {CBSubstrate, "Substrate"}, {CBSubphase, "Subphase"},
+    const std::pair<TComboBox*, const char*> Combos[] = {{CBUserName, "UserName"},
+                                                         {CBCompoundName, "CompoundName"},
+                                                         {CBSubstrate, "Substrate"},
+                                                         {CBSubphase, "Subphase"},
                                                          {CBTemperature, "Temperature"}};
     for (const auto& [Combo, Key] : Combos) {
         Combo->ClearItems();
@@ -327,8 +355,10 @@ void TFExpSetup::LoadValues()
 
 void TFExpSetup::SaveValues()
 {
-    const std::pair<TComboBox*, const char*> Combos[] = {{CBUserName, "UserName"}, {CBCompoundName, "CompoundName"},
-                                                         {CBSubstrate, "Substrate"}, {CBSubphase, "Subphase"},
+    const std::pair<TComboBox*, const char*> Combos[] = {{CBUserName, "UserName"},
+                                                         {CBCompoundName, "CompoundName"},
+                                                         {CBSubstrate, "Substrate"},
+                                                         {CBSubphase, "Subphase"},
                                                          {CBTemperature, "Temperature"}};
     for (const auto& [Combo, Key] : Combos) {
         for (int i = 0; i < Combo->Items().Count(); ++i)
@@ -338,7 +368,8 @@ void TFExpSetup::SaveValues()
     IniFile->WriteString(Section, "Aliquot", EDAliquot->GetText());
     IniFile->WriteInteger(Section, "CompositionCount", EDCompositionCount->GetValueInt());
     for (int i = 0; i < EDCompositionCount->GetValueInt(); ++i)
-        for (int c = 0; c < 5; ++c) IniFile->WriteString(Section, NodeKeys[c] + std::to_string(i), SGNodes->GetCells(c + 1, i + 1));
+        for (int c = 0; c < 5; ++c)
+            IniFile->WriteString(Section, NodeKeys[c] + std::to_string(i), SGNodes->GetCells(c + 1, i + 1));
     IniFile->WriteString(Section, "WorkDir", DEWorkingDir->GetText());
 }
 
@@ -447,20 +478,22 @@ double TFExpSetup::AreaPerMolecule(double Area)
 void TFExpSetup::EDAliquotEnterValue(TObject*)
 {
     const double Area = AreaPerMolecule(CalibrateParam.surface.GetSquareMax());
-    if (Area < 0 || !std::isfinite(Area)) STSurfaceArea->SetCaption(GetResString("Calculation error!", "Calculation error!"));
-    else STSurfaceArea->SetCaption(FloatToStrF(Area, ffFixed, 15, 3));
+    if (Area < 0 || !std::isfinite(Area))
+        STSurfaceArea->SetCaption(GetResString("Calculation error!", "Calculation error!"));
+    else
+        STSurfaceArea->SetCaption(FloatToStrF(Area, ffFixed, 15, 3));
 }
 
 std::string TFExpSetup::GetDescriptionText() const
 {
-    std::string Text = Format("%s: %s;\r\n%s: %s;\r\n%s: %s;\r\n%s: %s;\r\n%s: %s;\r\n",
-                              LUserName->GetCaption().c_str(), CBUserName->GetText().c_str(),
-                              LCompoundName->GetCaption().c_str(), CBCompoundName->GetText().c_str(),
-                              LSubstrate->GetCaption().c_str(), CBSubstrate->GetText().c_str(),
-                              LSubphase->GetCaption().c_str(), CBSubphase->GetText().c_str(),
-                              LTemperature->GetCaption().c_str(), CBTemperature->GetText().c_str());
+    std::string Text =
+        Format("%s: %s;\r\n%s: %s;\r\n%s: %s;\r\n%s: %s;\r\n%s: %s;\r\n", LUserName->GetCaption().c_str(),
+               CBUserName->GetText().c_str(), LCompoundName->GetCaption().c_str(), CBCompoundName->GetText().c_str(),
+               LSubstrate->GetCaption().c_str(), CBSubstrate->GetText().c_str(), LSubphase->GetCaption().c_str(),
+               CBSubphase->GetText().c_str(), LTemperature->GetCaption().c_str(), CBTemperature->GetText().c_str());
     const int Count = EDCompositionCount->GetValueInt();
-    Text += Format("\r\n%s\r\n%s: %d\r\n", gbSolution->GetCaption().c_str(), LCompositionCount->GetCaption().c_str(), Count);
+    Text += Format("\r\n%s\r\n%s: %d\r\n", gbSolution->GetCaption().c_str(), LCompositionCount->GetCaption().c_str(),
+                   Count);
     auto Cell = [this](int Col, int Row) { return SGNodes->GetCells(Col, Row); };
     if (Count <= 1) {
         Text += Format("%s M=%sg m=%sg\r\n", Cell(1, 1).c_str(), Cell(2, 1).c_str(), Cell(3, 1).c_str());
@@ -547,8 +580,9 @@ void TFExpSetup::RefreshRegisterGrid()
         for (int c = 1; c < DBGrid->GetColCount(); ++c) DBGrid->SetCells(c, 1, "");
     for (int i = 0; i < ExpTable.Count(); ++i) {
         const TRegRecord& R = ExpTable.Record(i);
-        const std::string Cells[] = {R.DataName(), RegDateText(R.Date), R.User, R.Compound, R.Substance,
-                                     R.Subphase,   R.Temperature,      R.Loaded() ? "Yes" : "No", R.FileName};
+        const std::string Cells[] = {R.DataName(), RegDateText(R.Date), R.User,        R.Compound,
+                                     R.Substance,  R.Subphase,          R.Temperature, R.Loaded() ? "Yes" : "No",
+                                     R.FileName};
         for (int c = 0; c < static_cast<int>(std::size(Cells)); ++c) DBGrid->SetCells(c + 1, i + 1, Cells[c]);
     }
 }
@@ -669,8 +703,9 @@ void TFExpSetup::DeleteRecord()
 {
     if (FRecNo < 0) return;
     const TRegRecord Record = ExpTable.Record(FRecNo);
-    const int Answer = MessageDlg(GetResString("Do you want delete file from hard disk?", "Do you want delete file from hard disk?"),
-                                  mtConfirmation, mbYesNoCancel);
+    const int Answer =
+        MessageDlg(GetResString("Do you want delete file from hard disk?", "Do you want delete file from hard disk?"),
+                   mtConfirmation, mbYesNoCancel);
     if (Answer == mrCancel) return;
     if (Answer == mrYes) std::remove(Record.FileName.c_str());
     ISXDataSet* Held = RecordSet(Record);
@@ -683,8 +718,9 @@ void TFExpSetup::DeleteRecord()
 bool TFExpSetup::PostWithRules(const TRegRecord& Before, const TRegRecord& After)
 {
     if (!IsExistingFile(After.FileName)) {
-        Application->MessageBox(GetResString("File", "File") + " " + After.FileName + " " + GetResString("not found", "not found") + "!",
-                                "", MB_OK | MB_ICONERROR);
+        Application->MessageBox(
+            GetResString("File", "File") + " " + After.FileName + " " + GetResString("not found", "not found") + "!",
+            "", MB_OK | MB_ICONERROR);
         return false;
     }
     ISXDataSet* DataSet = FCurrentDataSet;
@@ -698,10 +734,11 @@ bool TFExpSetup::PostWithRules(const TRegRecord& Before, const TRegRecord& After
         TSXPropertyRef<TZelExperimentInfo> Info(DataSet, PropExperimentInfo, true);
         bool Changed = false;
         if (TZelExperimentInfo* I = Info.Get()) {
-            const std::pair<TRegField, char (*)[SXFixedTextSize]> Fields[] = {
-                {TRegField::User, &I->UserName},       {TRegField::Compound, &I->CompoundName},
-                {TRegField::Substance, &I->Substrate}, {TRegField::Subphase, &I->Subphase},
-                {TRegField::Temperature, &I->Temperature}};
+            const std::pair<TRegField, char(*)[SXFixedTextSize]> Fields[] = {{TRegField::User, &I->UserName},
+                                                                             {TRegField::Compound, &I->CompoundName},
+                                                                             {TRegField::Substance, &I->Substrate},
+                                                                             {TRegField::Subphase, &I->Subphase},
+                                                                             {TRegField::Temperature, &I->Temperature}};
             TRegRecord Old = Before, New = After;
             for (const auto& [Field, Target] : Fields) {
                 if (FieldText(New, Field) == FieldText(Old, Field)) continue;
@@ -790,7 +827,8 @@ ISXDataField* TFExpSetup::GetTableByName(const std::string& Name)
     const int Remembered = FRecNo;
     Scroll(Index);
     if (!FCurrentDataSet) SBLoadUnloadClick(this);
-    ISXDataField* Table = FCurrentDataSet ? FCurrentDataSet->FindField(ZelTableCategory, Name.substr(Point + 1).c_str()) : nullptr;
+    ISXDataField* Table =
+        FCurrentDataSet ? FCurrentDataSet->FindField(ZelTableCategory, Name.substr(Point + 1).c_str()) : nullptr;
     Scroll(Remembered);
     return Table;
 }
@@ -853,7 +891,8 @@ void TFExpSetup::WMSave()
     if (!Chosen) return;
     // The chosen file's ending tells which of the two kinds the operator picked.
     const std::string Lower = LowerCase(*Chosen);
-    if (Lower.size() >= 4 && Lower.compare(Lower.size() - 4, 4, ".txt") == 0) ExportText(*Chosen, FCurrentTable);
+    if (Lower.size() >= 4 && Lower.compare(Lower.size() - 4, 4, ".txt") == 0)
+        ExportText(*Chosen, FCurrentTable);
     else {
         const std::string Kept = FCurrentDataSet->GetFileName();
         SaveDataSet(*Chosen, FCurrentDataSet);
@@ -870,8 +909,11 @@ void TFExpSetup::WndProc(TMessage& Message)
                     static_cast<int>(Rows & 0xFFFFFFFFu));
         return;
     }
-    case WM_SAVE: WMSave(); return;
-    default: TToolWindow::WndProc(Message);
+    case WM_SAVE:
+        WMSave();
+        return;
+    default:
+        TToolWindow::WndProc(Message);
     }
 }
 
@@ -921,7 +963,8 @@ void TFExpSetup::CBExperimentTablesClick(TObject*)
     if (Data.GetNumRows() == 0)
         for (int c = 0; c <= Data.GetNumColumns(); ++c) SGExperimentData->SetCells(c, 1, "");
     for (int c = 0; c < Data.GetNumColumns(); ++c)
-        if (const TSXColumnInfo* Info = Data.GetColumnInfo(c)) SGExperimentData->SetCells(c + 1, 0, ColumnHeading(*Info, ", "));
+        if (const TSXColumnInfo* Info = Data.GetColumnInfo(c))
+            SGExperimentData->SetCells(c + 1, 0, ColumnHeading(*Info, ", "));
     for (int r = 0; r < Data.GetNumRows(); ++r) ShowTableRow(r);
 }
 
@@ -963,7 +1006,8 @@ bool TFExpSetup::ExportText(const std::string& FileName, ISXDataField* Table)
         Out += "\r\n" + Rule;
         for (int r = 0; r < Data.GetNumRows(); ++r) {
             Out += Format("%4d", r + 1);
-            for (int c = 0; c < Data.GetNumColumns(); ++c) Out += Format(" %10.3g", static_cast<double>(Data.GetData(c, r)));
+            for (int c = 0; c < Data.GetNumColumns(); ++c)
+                Out += Format(" %10.3g", static_cast<double>(Data.GetData(c, r)));
             Out += "\r\n";
         }
         Out += Rule;

@@ -170,9 +170,15 @@ void TFGraph::TimerTimer(TObject*)
 void TFGraph::WndProc(TMessage& Message)
 {
     switch (Message.Msg) {
-    case WM_ROWSADDED: WMRowsAdded(Message); break;
-    case WM_SAVE: WMSave(Message); break;
-    default: TForm::WndProc(Message); break;
+    case WM_ROWSADDED:
+        WMRowsAdded(Message);
+        break;
+    case WM_SAVE:
+        WMSave(Message);
+        break;
+    default:
+        TForm::WndProc(Message);
+        break;
     }
 }
 
@@ -208,9 +214,12 @@ void TFGraph::SetData(ISXDataField* NewTable, const char* X, const char* Left, c
 TZelGraphAxisProp* TFGraph::GetAxisProp(int Index)
 {
     switch (std::clamp(Index, 0, 2)) {
-    case 0: return &AxisX;
-    case 1: return &AxisLeft;
-    default: return &AxisRight;
+    case 0:
+        return &AxisX;
+    case 1:
+        return &AxisLeft;
+    default:
+        return &AxisRight;
     }
 }
 
@@ -229,7 +238,8 @@ int TFGraph::AddLine(TZelGraphLineProp& Line)
     }
     UseDataSetManager.AddRef(Line.Table);
     Line.SeriesIndex = Chart->LineSeries()->Count();
-    Line.LineColor = Line.MarkerBorderColor = SeriesPalette[static_cast<size_t>(Line.SeriesIndex) % SeriesPalette.size()];
+    Line.LineColor = Line.MarkerBorderColor =
+        SeriesPalette[static_cast<size_t>(Line.SeriesIndex) % SeriesPalette.size()];
     TKvLineSeries* series = Chart->LineSeries()->Add();
     series->SetAutoUpdate(false);
     series->UseRightAxis = Line.Axis == 2;
@@ -328,7 +338,8 @@ bool TFGraph::FillSeries(TZelGraphLineProp& Line, int FirstPoint)
             continue;
         }
         double sum = 0;
-        for (size_t k = 0; k < weights.size(); ++k) sum += static_cast<double>(y[l - static_cast<size_t>(n) + k]) * weights[k];
+        for (size_t k = 0; k < weights.size(); ++k)
+            sum += static_cast<double>(y[l - static_cast<size_t>(n) + k]) * weights[k];
         series->AddXY(x[l], sum);
     }
     return true;
@@ -492,8 +503,8 @@ bool TFGraph::ExportText(const std::string& FileName) const
             // A line whose table lacks one of its columns has a heading and no values.
             if (xi >= 0 && yi >= 0) {
                 for (int r = 0; r < data.GetNumRows(); ++r) {
-                    std::snprintf(buffer, sizeof buffer, "\n  %-15.3f  %-15.3f", static_cast<double>(data.GetData(xi, r)),
-                                  static_cast<double>(data.GetData(yi, r)));
+                    std::snprintf(buffer, sizeof buffer, "\n  %-15.3f  %-15.3f",
+                                  static_cast<double>(data.GetData(xi, r)), static_cast<double>(data.GetData(yi, r)));
                     out << buffer;
                 }
             }
@@ -522,6 +533,7 @@ void TFGraph::WMSave(TMessage&)
         Chart->Display();
         Chart->SaveToBitmapFile(name);
         break;
-    default: break;
+    default:
+        break;
     }
 }

@@ -27,8 +27,14 @@ inline LPARAM MakeRowsAddedRange(std::uint32_t FirstRow, std::uint32_t LastRow)
 {
     return static_cast<LPARAM>((static_cast<std::uint64_t>(FirstRow) << 32) | LastRow);
 }
-inline std::uint32_t RowsAddedFirst(LPARAM Range) { return static_cast<std::uint32_t>(static_cast<std::uint64_t>(Range) >> 32); }
-inline std::uint32_t RowsAddedLast(LPARAM Range) { return static_cast<std::uint32_t>(static_cast<std::uint64_t>(Range)); }
+inline std::uint32_t RowsAddedFirst(LPARAM Range)
+{
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(Range) >> 32);
+}
+inline std::uint32_t RowsAddedLast(LPARAM Range)
+{
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(Range));
+}
 
 class TFGraph : public TForm {
 public:

@@ -17,8 +17,8 @@ TZelGraphAxisProp DefaultAxisProp;
 TZelGraphProp DefaultGraphProp;
 bool GraphDefaultsLoaded = false;
 
-const std::array<TColor, 10> SeriesPalette = {clRed,    clBlue,  clGreen, clOlive,    clPurple,
-                                              clNavy,   clTeal,  clLime,  clFuchsia,  clMaroon};
+const std::array<TColor, 10> SeriesPalette = {clRed,  clBlue, clGreen, clOlive,   clPurple,
+                                              clNavy, clTeal, clLime,  clFuchsia, clMaroon};
 
 namespace {
 
@@ -40,7 +40,8 @@ struct TFontKeys {
     const char* Bold;
     const char* Italic;
 };
-constexpr TFontKeys TitleFontKeys{"TitleFontName", "TitleFontSize", "TitleFontColor", "TitleFontBold", "TitleFontItalic"};
+constexpr TFontKeys TitleFontKeys{"TitleFontName", "TitleFontSize", "TitleFontColor", "TitleFontBold",
+                                  "TitleFontItalic"};
 constexpr TFontKeys LegendFontKeys{"LegendFontName", "LegendFontSize", "LegendFontColor", "LegendFontBold",
                                    "LegendFontItalic"};
 
@@ -113,7 +114,8 @@ void ReadDefaultGraphProp()
     p.GridColor = IniFile->ReadInteger(GraphPropSection, "GridColor", p.GridColor);
     p.LegendVisible = IniFile->ReadBool(GraphPropSection, "LegendVisible", p.LegendVisible);
     ReadFont(*p.LegendFont, LegendFontKeys);
-    p.HighlightAxisByLineColor = IniFile->ReadBool(GraphPropSection, "HighlightAxisByLineColor", p.HighlightAxisByLineColor);
+    p.HighlightAxisByLineColor =
+        IniFile->ReadBool(GraphPropSection, "HighlightAxisByLineColor", p.HighlightAxisByLineColor);
 }
 
 void ReadDefaultLineProp()
@@ -132,7 +134,8 @@ void ReadDefaultLineProp()
     l.LineFilter = ReadByte("LineFilter", l.LineFilter);
     l.LineJoinPoints = IniFile->ReadBool(GraphPropSection, "LineJoinPoints", l.LineJoinPoints);
     l.LineDeriv1stOrder = IniFile->ReadBool(GraphPropSection, "LineDeriv1stOrder", l.LineDeriv1stOrder);
-    l.LineNumPointsLimitation = IniFile->ReadBool(GraphPropSection, "LineNumPointsLimitation", l.LineNumPointsLimitation);
+    l.LineNumPointsLimitation =
+        IniFile->ReadBool(GraphPropSection, "LineNumPointsLimitation", l.LineNumPointsLimitation);
     l.LineNumPointsLimitationType = ReadByte("LineNumPointsLimitationType", l.LineNumPointsLimitationType);
     l.LineNumPointsMax = IniFile->ReadInteger(GraphPropSection, "LineNumPointsMax", l.LineNumPointsMax);
 }
@@ -307,9 +310,9 @@ void TFGraphProp::BuildControls()
     LSpline = Make<TLabel>(this, GBLineProp, "LSpline", "Spline", 8, 140, 100, 13);
     CBSpline = MakeList(this, GBLineProp, "CBSpline", 112, 136, 80, {"None", "3d order", "4th order", "5th order"});
     LLinePoints = Make<TLabel>(this, GBLineProp, "LLinePoints", "Line points", 8, 164, 100, 13);
-    CBLinePoints = MakeList(this, GBLineProp, "CBLinePoints", 112, 160, 80,
-                            {"None", "Square", "Circle", "Triangle", "Triangle down", "Cross", "Diagonal cross", "Star",
-                             "Diamond"});
+    CBLinePoints = MakeList(
+        this, GBLineProp, "CBLinePoints", 112, 160, 80,
+        {"None", "Square", "Circle", "Triangle", "Triangle down", "Cross", "Diagonal cross", "Star", "Diamond"});
     CBJoinPoints = Make<TCheckBox>(this, GBLineProp, "CBJoinPoints", "Join points", 8, 184, 180, 17);
     CBDeriv1stOrder = Make<TCheckBox>(this, GBLineProp, "CBDeriv1stOrder", "1st order derivative", 8, 202, 180, 17);
     chkNumPointsLimitation =
@@ -334,8 +337,8 @@ void TFGraphProp::BuildControls()
     CBBackground = MakeColor(this, GBColors, "CBBackground", 180, 16);
     LAxis = Make<TLabel>(this, GBColors, "LAxis", "Axis", 8, 44, 100, 13);
     CBAxis = MakeColor(this, GBColors, "CBAxis", 180, 40);
-    chkHighlightAxisByLineColor = Make<TCheckBox>(this, GBColors, "chkHighlightAxisByLineColor",
-                                                  "Highlight axis by line color", 8, 66, 200, 17);
+    chkHighlightAxisByLineColor =
+        Make<TCheckBox>(this, GBColors, "chkHighlightAxisByLineColor", "Highlight axis by line color", 8, 66, 200, 17);
     GBGrid = Make<TGroupBox>(this, TSGraph, "GBGrid", "Grid", 4, 172, 234, 66);
     CBGridVisible = Make<TCheckBox>(this, GBGrid, "CBGridVisible", "Visible", 8, 18, 100, 17);
     LGridColor = Make<TLabel>(this, GBGrid, "LGridColor", "Color", 8, 42, 100, 13);
@@ -429,7 +432,8 @@ void TFGraphProp::FillDataSources()
         if (ISXDataSet* set = Graph->Table->GetDataSet()) {
             TStringList names;
             set->GetFieldNames(ZelTableCategory, &names);
-            for (const std::string& name : names.Lines()) CBExperiment->AddItem(std::string(CurrentSourcePrefix) + "." + name);
+            for (const std::string& name : names.Lines())
+                CBExperiment->AddItem(std::string(CurrentSourcePrefix) + "." + name);
         }
     }
     if (FExpSetup) {
@@ -462,7 +466,8 @@ void TFGraphProp::TCAxisChange(TObject*)
     CBExperiment->SetEnabled(t != 0);
     TZelGraphAxisProp& axis = CurrentAxis();
     TStringList items;
-    for (size_t i = 0; i < axis.Lines.size(); ++i) items.Add(GetResString("Line", "Line") + " " + std::to_string(i + 1));
+    for (size_t i = 0; i < axis.Lines.size(); ++i)
+        items.Add(GetResString("Line", "Line") + " " + std::to_string(i + 1));
     LBLines->SetItems(items);
     const bool hasLines = !axis.Lines.empty();
     GBAxis->SetEnabled(hasLines);
@@ -538,7 +543,8 @@ void TFGraphProp::CBExperimentClick(TObject*)
     }
     CBData->ClearItems();
     TPTableData data(table);
-    for (int c = 0; data.Valid && c < data.GetNumColumns(); ++c) CBData->AddItem(ReadFixedText(data.GetColumnInfo(c)->Name));
+    for (int c = 0; data.Valid && c < data.GetNumColumns(); ++c)
+        CBData->AddItem(ReadFixedText(data.GetColumnInfo(c)->Name));
     const int column = ExactIndex(CBData->Items(), line->Column);
     if (column >= 0) {
         CBData->SetItemIndex(column);
@@ -577,7 +583,8 @@ void TFGraphProp::CBDataClick(TObject* Sender)
     line->LineFilter = static_cast<std::uint8_t>(SEFilter->AsInteger());
     line->LineDeriv1stOrder = CBDeriv1stOrder->GetChecked();
     line->LineNumPointsLimitation = chkNumPointsLimitation->GetChecked();
-    line->LineNumPointsLimitationType = static_cast<std::uint8_t>(std::max(0, cbbNumPointsLimitationType->GetItemIndex()));
+    line->LineNumPointsLimitationType =
+        static_cast<std::uint8_t>(std::max(0, cbbNumPointsLimitationType->GetItemIndex()));
     line->LineNumPointsMax = static_cast<std::int32_t>(edNumPointsMax->GetValue());
     if (!Sender || Sender == chkNumPointsLimitation) {
         cbbNumPointsLimitationType->SetEnabled(chkNumPointsLimitation->GetChecked());
@@ -677,18 +684,55 @@ void TFGraphProp::ApplyLanguage()
     if (!MultiLang) return;
     TStringList items;
     MultiLang->GetLangNumericItems(GraphPropSection, "", &items);
-    TControl* const targets[] = {
-        this, TSAxis, nullptr, nullptr, nullptr, GBAxis, CBAutoscale, LAxisMin, LAxisMax, GBLines, GBSource,
-        LExperiment, LData, GBLineProp, LColor, LMarkerBorderColor, LMarkerSize, LThikness, LFilter, LSpline,
-        LLinePoints, CBJoinPoints, CBDeriv1stOrder, BBSetAsDefault, TSGraph, GBTitle, LTitleText, LTitleFont,
-        GBColors, LBackground, LAxis, GBGrid, CBGridVisible, LGridColor, GBLegend, CBLegendVisible, LLegendFont,
-        BBSetAsDefault2, chkNumPointsLimitation, LNumPointsMax, LNumPointsLimitationType};
+    TControl* const targets[] = {this,
+                                 TSAxis,
+                                 nullptr,
+                                 nullptr,
+                                 nullptr,
+                                 GBAxis,
+                                 CBAutoscale,
+                                 LAxisMin,
+                                 LAxisMax,
+                                 GBLines,
+                                 GBSource,
+                                 LExperiment,
+                                 LData,
+                                 GBLineProp,
+                                 LColor,
+                                 LMarkerBorderColor,
+                                 LMarkerSize,
+                                 LThikness,
+                                 LFilter,
+                                 LSpline,
+                                 LLinePoints,
+                                 CBJoinPoints,
+                                 CBDeriv1stOrder,
+                                 BBSetAsDefault,
+                                 TSGraph,
+                                 GBTitle,
+                                 LTitleText,
+                                 LTitleFont,
+                                 GBColors,
+                                 LBackground,
+                                 LAxis,
+                                 GBGrid,
+                                 CBGridVisible,
+                                 LGridColor,
+                                 GBLegend,
+                                 CBLegendVisible,
+                                 LLegendFont,
+                                 BBSetAsDefault2,
+                                 chkNumPointsLimitation,
+                                 LNumPointsMax,
+                                 LNumPointsLimitationType};
     const int count = std::min<int>(items.Count(), static_cast<int>(std::size(targets)));
     for (int i = 0; i < count; ++i) {
         const std::string& text = items[i];
         if (text.empty()) continue;
         // Items 2 to 4 name the axis tabs.
-        if (i >= 2 && i <= 4) TCAxis->SetTabCaption(i - 2, text);
-        else targets[i]->SetCaption(text);
+        if (i >= 2 && i <= 4)
+            TCAxis->SetTabCaption(i - 2, text);
+        else
+            targets[i]->SetCaption(text);
     }
 }

@@ -26,20 +26,20 @@ struct TZelGraphLineProp {
     TColor LineColor = 0x0000FF;          // pen of the line and fill of its markers
     TColor MarkerBorderColor = 0x0000FF;  // outline of the markers
     std::uint8_t MarkerSize = 7;
-    std::uint8_t LineSplineOrder = 0;     // 0 straight segments, else the B-spline order
-    std::uint8_t LineTypePoints = 0;      // marker shape (TKvTypePoints)
-    std::uint8_t LineThikness = 1;        // pen width in pixels
-    std::uint8_t LineFilter = 0;          // half-width of the Gaussian smoothing of Y
+    std::uint8_t LineSplineOrder = 0;  // 0 straight segments, else the B-spline order
+    std::uint8_t LineTypePoints = 0;   // marker shape (TKvTypePoints)
+    std::uint8_t LineThikness = 1;     // pen width in pixels
+    std::uint8_t LineFilter = 0;       // half-width of the Gaussian smoothing of Y
     bool LineJoinPoints = true;
-    bool LineDeriv1stOrder = false;       // plot the first difference of Y
+    bool LineDeriv1stOrder = false;  // plot the first difference of Y
     bool LineNumPointsLimitation = true;
-    std::int32_t Axis = 0;                // 0 bottom (X), 1 left, 2 right
-    std::int32_t SeriesIndex = 0;         // the line's series in the chart; -1 without one
+    std::int32_t Axis = 0;         // 0 bottom (X), 1 left, 2 right
+    std::int32_t SeriesIndex = 0;  // the line's series in the chart; -1 without one
     std::int32_t LineNumPointsMax = 1000;
     std::uint8_t LineNumPointsLimitationType = 0;  // 0 decimation, else the most recent rows
-    ISXDataField* Table = nullptr;        // not owned: the graph window holds a use of it
-    std::string Source;                   // the table's name as offered to the operator
-    std::string Column;                   // full name of the plotted column
+    ISXDataField* Table = nullptr;                 // not owned: the graph window holds a use of it
+    std::string Source;                            // the table's name as offered to the operator
+    std::string Column;                            // full name of the plotted column
 };
 
 using TZelGraphLinePropVector = std::vector<TZelGraphLineProp>;
@@ -125,9 +125,9 @@ public:
     TBitBtn* BBLegendFont;
     TBitBtn* BBSetAsDefault2;
     // Labels of the controls, in the order of the language items that name them.
-    TLabel *LAxisMin, *LAxisMax, *LExperiment, *LData, *LColor, *LMarkerBorderColor, *LMarkerSize, *LThikness,
-        *LFilter, *LSpline, *LLinePoints, *LNumPointsMax, *LNumPointsLimitationType, *LTitleText, *LTitleFont,
-        *LBackground, *LAxis, *LGridColor, *LLegendFont;
+    TLabel *LAxisMin, *LAxisMax, *LExperiment, *LData, *LColor, *LMarkerBorderColor, *LMarkerSize, *LThikness, *LFilter,
+        *LSpline, *LLinePoints, *LNumPointsMax, *LNumPointsLimitationType, *LTitleText, *LTitleFont, *LBackground,
+        *LAxis, *LGridColor, *LLegendFont;
 
     // Data members.
     TFGraph* Graph;

@@ -8,32 +8,37 @@ TUseDataSetManager UseDataSetManager;
 
 namespace {
 
-void WriteTrace(int Line, const std::string& Message) {
+void WriteTrace(int Line, const std::string& Message)
+{
     OutputDebugString("Trace: " + std::string(__FILE__) + " " + std::to_string(Line) + " " + Message);
 }
 
 // One debug-output line naming this module and the line of the statement that traces.
 #define TRACE(Message) WriteTrace(__LINE__, (Message))
 
-std::string CountText(ISXDataSet* DataSet, std::uint32_t Count) {
+std::string CountText(ISXDataSet* DataSet, std::uint32_t Count)
+{
     return std::string(DataSet->GetFileName()) + " = " + std::to_string(static_cast<std::int32_t>(Count));
 }
 
 }  // namespace
 
-TUseDataSetManager::~TUseDataSetManager() {
+TUseDataSetManager::~TUseDataSetManager()
+{
     for (auto& Entry : FData) delete Entry.first;
     FData.clear();
 }
 
-ISXDataSet* TUseDataSetManager::Create() {
+ISXDataSet* TUseDataSetManager::Create()
+{
     ISXDataSet* DataSet = new TSXDataSet();
     FData[DataSet] = 1;
     TRACE("Create data = 1");
     return DataSet;
 }
 
-int TUseDataSetManager::AddRef(ISXDataSet* DataSet) {
+int TUseDataSetManager::AddRef(ISXDataSet* DataSet)
+{
     auto Entry = FData.find(DataSet);
     if (Entry == FData.end()) return -1;
     ++Entry->second;
@@ -43,7 +48,8 @@ int TUseDataSetManager::AddRef(ISXDataSet* DataSet) {
 
 int TUseDataSetManager::AddRef(ISXDataField* Table) { return Table ? AddRef(Table->GetDataSet()) : -1; }
 
-int TUseDataSetManager::Release(ISXDataSet* DataSet) {
+int TUseDataSetManager::Release(ISXDataSet* DataSet)
+{
     auto Entry = FData.find(DataSet);
     if (Entry == FData.end()) return -1;
     // Owners pair each Release with a Create or AddRef; an unpaired one must not wrap
@@ -57,7 +63,8 @@ int TUseDataSetManager::Release(ISXDataField* Table) { return Table ? Release(Ta
 
 bool TUseDataSetManager::IsKnown(ISXDataSet* DataSet) const { return FData.count(DataSet) != 0; }
 
-void TUseDataSetManager::Collect() {
+void TUseDataSetManager::Collect()
+{
     for (auto Entry = FData.begin(); Entry != FData.end();) {
         if (Entry->second != 0) {
             ++Entry;

@@ -160,7 +160,8 @@ void TFCalibrateDevice::BuildPageLB()
     lblSquareMinSteps = MakeControl<TLabel>(this, GBSquare, "lblSquareMinSteps", "Drive step", 104, 92, 60, 16);
     txtSquareMinSteps = MakeControl<TLabel>(this, GBSquare, "txtSquareMinSteps", "0", 170, 92, 70, 16);
 
-    btnBarAutoCalibrate = MakeControl<TButton>(this, tsLB, "btnBarAutoCalibrate", "Auto calibrate square", 8, 134, 150, 25);
+    btnBarAutoCalibrate =
+        MakeControl<TButton>(this, tsLB, "btnBarAutoCalibrate", "Auto calibrate square", 8, 134, 150, 25);
     btnBarAutoCalibrate->OnClick = [this](TObject* S) { btnBarAutoCalibrateClick(S); };
 
     GBCurrentStatus = MakeControl<TGroupBox>(this, tsLB, "GBCurrentStatus", "Current status", 266, 8, 180, 120);
@@ -204,15 +205,21 @@ void TFCalibrateDevice::BuildPageLBL()
     btnInitRevolver->OnClick = [this](TObject* S) { btnInitRevolverClick(S); };
 
     GBDipperPlatform = MakeControl<TGroupBox>(this, tsLBL, "GBDipperPlatform", "Dipper platform", 8, 94, 210, 150);
-    lblDipperRotatorSteps = MakeControl<TLabel>(this, GBDipperPlatform, "lblDipperRotatorSteps", "Drive step", 8, 20, 70, 16);
+    lblDipperRotatorSteps =
+        MakeControl<TLabel>(this, GBDipperPlatform, "lblDipperRotatorSteps", "Drive step", 8, 20, 70, 16);
     txtDipperRotatorSteps = MakeControl<TLabel>(this, GBDipperPlatform, "txtDipperRotatorSteps", "0", 80, 20, 60, 16);
-    lblDipperRotatorDegrees = MakeControl<TLabel>(this, GBDipperPlatform, "lblDipperRotatorDegrees", "Degrees", 8, 40, 70, 16);
-    txtDipperRotatorDegrees = MakeControl<TLabel>(this, GBDipperPlatform, "txtDipperRotatorDegrees", "0", 80, 40, 60, 16);
-    btnInitDipperRotator = MakeControl<TButton>(this, GBDipperPlatform, "btnInitDipperRotator", "Init", 145, 20, 55, 23);
+    lblDipperRotatorDegrees =
+        MakeControl<TLabel>(this, GBDipperPlatform, "lblDipperRotatorDegrees", "Degrees", 8, 40, 70, 16);
+    txtDipperRotatorDegrees =
+        MakeControl<TLabel>(this, GBDipperPlatform, "txtDipperRotatorDegrees", "0", 80, 40, 60, 16);
+    btnInitDipperRotator =
+        MakeControl<TButton>(this, GBDipperPlatform, "btnInitDipperRotator", "Init", 145, 20, 55, 23);
     btnInitDipperRotator->OnClick = [this](TObject* S) { btnInitDipperRotatorClick(S); };
     btnDipperRotatorPosLB = MakeControl<TButton>(this, GBDipperPlatform, "btnDipperRotatorPosLB", "LB", 8, 64, 60, 23);
-    btnDipperRotatorPosRing1 = MakeControl<TButton>(this, GBDipperPlatform, "btnDipperRotatorPosRing1", "Ring 1", 8, 90, 60, 23);
-    btnDipperRotatorPosRing2 = MakeControl<TButton>(this, GBDipperPlatform, "btnDipperRotatorPosRing2", "Ring 2", 8, 116, 60, 23);
+    btnDipperRotatorPosRing1 =
+        MakeControl<TButton>(this, GBDipperPlatform, "btnDipperRotatorPosRing1", "Ring 1", 8, 90, 60, 23);
+    btnDipperRotatorPosRing2 =
+        MakeControl<TButton>(this, GBDipperPlatform, "btnDipperRotatorPosRing2", "Ring 2", 8, 116, 60, 23);
     txtRingPosLB = MakeControl<TLabel>(this, GBDipperPlatform, "txtRingPosLB", "0", 80, 68, 80, 16);
     txtRingPos1 = MakeControl<TLabel>(this, GBDipperPlatform, "txtRingPos1", "0", 80, 94, 80, 16);
     txtRingPos2 = MakeControl<TLabel>(this, GBDipperPlatform, "txtRingPos2", "0", 80, 120, 80, 16);
@@ -226,7 +233,8 @@ void TFCalibrateDevice::BuildPageLBL()
     btnDipperLevelLiquid = MakeControl<TButton>(this, GBDipperLevels, "btnDipperLevelLiquid", "Liquid", 8, 20, 70, 23);
     btnDipperLevelLiquid->OnClick = [this](TObject* S) { btnDipperLevelLiquidClick(S); };
     txtDipperLevelLiquid = MakeControl<TLabel>(this, GBDipperLevels, "txtDipperLevelLiquid", "0", 84, 24, 70, 16);
-    btnDipperLevelRotation = MakeControl<TButton>(this, GBDipperLevels, "btnDipperLevelRotation", "Rotation", 8, 48, 70, 23);
+    btnDipperLevelRotation =
+        MakeControl<TButton>(this, GBDipperLevels, "btnDipperLevelRotation", "Rotation", 8, 48, 70, 23);
     btnDipperLevelRotation->OnClick = [this](TObject* S) { btnDipperLevelRotationClick(S); };
     txtDipperLevelRotation = MakeControl<TLabel>(this, GBDipperLevels, "txtDipperLevelRotation", "0", 84, 52, 70, 16);
     btnDipperMoveUp = MakeControl<TSpeedButton>(this, GBDipperLevels, "btnDipperMoveUp", "Up", 8, 78, 50, 23);
@@ -262,22 +270,29 @@ void TFCalibrateDevice::BuildPageDoser()
     GBDoserBallance = MakeControl<TGroupBox>(this, tsDoser, "GBDoserBallance", "Doser ballance", 8, 8, 250, 110);
     btnDoserBallanceTop = MakeControl<TButton>(this, GBDoserBallance, "btnDoserBallanceTop", "Air", 8, 20, 60, 23);
     btnDoserBallanceTop->OnClick = [this](TObject* S) { btnDoserBallanceTopClick(S); };
-    btnDoserBallanceBottom = MakeControl<TButton>(this, GBDoserBallance, "btnDoserBallanceBottom", "Liquid", 8, 64, 60, 23);
+    btnDoserBallanceBottom =
+        MakeControl<TButton>(this, GBDoserBallance, "btnDoserBallanceBottom", "Liquid", 8, 64, 60, 23);
     btnDoserBallanceBottom->OnClick = [this](TObject* S) { btnDoserBallanceBottomClick(S); };
     edDoserBallanceTop = MakeFloatEdit(this, GBDoserBallance, "edDoserBallanceTop", 76, 20, -1);
     edDoserBallanceTop->OnEnterValue = [this](TObject* S) { edDoserBallanceTopEnterValue(S); };
     edDoserBallanceBottom = MakeFloatEdit(this, GBDoserBallance, "edDoserBallanceBottom", 76, 64, -1);
     edDoserBallanceBottom->OnEnterValue = [this](TObject* S) { edDoserBallanceBottomEnterValue(S); };
-    lblDoserBallanceTopUnit = MakeControl<TLabel>(this, GBDoserBallance, "lblDoserBallanceTopUnit", "mN/m", 150, 24, 40, 16);
-    lblDoserBallanceBottomUnit = MakeControl<TLabel>(this, GBDoserBallance, "lblDoserBallanceBottomUnit", "mN/m", 150, 68, 40, 16);
-    lblDoserBallanceTopADC = MakeControl<TLabel>(this, GBDoserBallance, "lblDoserBallanceTopADC", "Sensor ADC", 76, 44, 70, 16);
+    lblDoserBallanceTopUnit =
+        MakeControl<TLabel>(this, GBDoserBallance, "lblDoserBallanceTopUnit", "mN/m", 150, 24, 40, 16);
+    lblDoserBallanceBottomUnit =
+        MakeControl<TLabel>(this, GBDoserBallance, "lblDoserBallanceBottomUnit", "mN/m", 150, 68, 40, 16);
+    lblDoserBallanceTopADC =
+        MakeControl<TLabel>(this, GBDoserBallance, "lblDoserBallanceTopADC", "Sensor ADC", 76, 44, 70, 16);
     txtDoserBallanceTopADC = MakeControl<TLabel>(this, GBDoserBallance, "txtDoserBallanceTopADC", "0", 150, 44, 70, 16);
     lblDoserBallanceBottomADC =
         MakeControl<TLabel>(this, GBDoserBallance, "lblDoserBallanceBottomADC", "Sensor ADC", 76, 88, 70, 16);
-    txtDoserBallanceBottomADC = MakeControl<TLabel>(this, GBDoserBallance, "txtDoserBallanceBottomADC", "0", 150, 88, 70, 16);
+    txtDoserBallanceBottomADC =
+        MakeControl<TLabel>(this, GBDoserBallance, "txtDoserBallanceBottomADC", "0", 150, 88, 70, 16);
 
-    GBDoserCurrentStatus = MakeControl<TGroupBox>(this, tsDoser, "GBDoserCurrentStatus", "Current status", 266, 8, 180, 100);
-    lblDoserSensorADC = MakeControl<TLabel>(this, GBDoserCurrentStatus, "lblDoserSensorADC", "Sensor ADC", 8, 20, 80, 16);
+    GBDoserCurrentStatus =
+        MakeControl<TGroupBox>(this, tsDoser, "GBDoserCurrentStatus", "Current status", 266, 8, 180, 100);
+    lblDoserSensorADC =
+        MakeControl<TLabel>(this, GBDoserCurrentStatus, "lblDoserSensorADC", "Sensor ADC", 8, 20, 80, 16);
     txtDoserSensorADC = MakeControl<TLabel>(this, GBDoserCurrentStatus, "txtDoserSensorADC", "0", 100, 20, 70, 16);
     lblDoserPlateA = MakeControl<TLabel>(this, GBDoserCurrentStatus, "lblDoserPlateA", "PD (A), V", 8, 40, 80, 16);
     txtDoserPlateA = MakeControl<TLabel>(this, GBDoserCurrentStatus, "txtDoserPlateA", "0", 100, 40, 70, 16);
@@ -302,7 +317,8 @@ void TFCalibrateDevice::BuildPagePump()
     lblPumpDuration = MakeControl<TLabel>(this, tsPump, "lblPumpDuration", "Duration, sec", 8, 124, 90, 16);
     edPerilstaticPumpDuration = MakeSpin(this, tsPump, "edPerilstaticPumpDuration", 110, 122, vtFloat, 1, 0, 100000);
     edPerilstaticPumpDuration->SetValue(60);
-    btnPerilstaticPumpStartStop = MakeControl<TButton>(this, tsPump, "btnPerilstaticPumpStartStop", "Start/Stop", 220, 10, 90, 25);
+    btnPerilstaticPumpStartStop =
+        MakeControl<TButton>(this, tsPump, "btnPerilstaticPumpStartStop", "Start/Stop", 220, 10, 90, 25);
     btnPerilstaticPumpStartStop->OnClick = [this](TObject* S) { btnPerilstaticPumpStartStopClick(S); };
     lblPumpCurrentRevs = MakeControl<TLabel>(this, tsPump, "lblPumpCurrentRevs", "Revs", 220, 44, 50, 16);
     txtPumpCurrentRevs = MakeControl<TLabel>(this, tsPump, "txtPumpCurrentRevs", "0", 280, 44, 80, 16);
@@ -310,7 +326,8 @@ void TFCalibrateDevice::BuildPagePump()
     edPerilstaticPumpVolume = MakeSpin(this, tsPump, "edPerilstaticPumpVolume", 110, 158, vtFloat, 3, 0, 100000);
     edPerilstaticPumpVolume->OnChange = [this](TObject* S) { edPerilstaticPumpVolumeChange(S); };
     // The volume is always taken in ml, so the unit selector stays out of sight.
-    cbbPerilstaticPumpVolumeUnit = MakeList(this, tsPump, "cbbPerilstaticPumpVolumeUnit", 200, 158, {"uL", "mL", "L"}, 1);
+    cbbPerilstaticPumpVolumeUnit =
+        MakeList(this, tsPump, "cbbPerilstaticPumpVolumeUnit", 200, 158, {"uL", "mL", "L"}, 1);
     cbbPerilstaticPumpVolumeUnit->SetVisible(false);
     cbbPerilstaticPumpVolumeUnit->OnChange = [this](TObject* S) { edPerilstaticPumpVolumeChange(S); };
     txtPumpVolumePerRev = MakeControl<TLabel>(this, tsPump, "txtPumpVolumePerRev", "", 8, 192, 300, 16);
@@ -343,9 +360,7 @@ void TFCalibrateDevice::PrepareWindow()
 
 std::vector<TCaptionTarget> TFCalibrateDevice::CaptionTargets()
 {
-    auto caption = [](TControl* Control) {
-        return [Control](const std::string& Text) { Control->SetCaption(Text); };
-    };
+    auto caption = [](TControl* Control) { return [Control](const std::string& Text) { Control->SetCaption(Text); }; };
     auto pair = [](TControl* First, TControl* Second) {
         return [First, Second](const std::string& Text) {
             First->SetCaption(Text);
@@ -357,26 +372,62 @@ std::vector<TCaptionTarget> TFCalibrateDevice::CaptionTargets()
     };
     return {
         [this](const std::string& Text) { SetCaption(Text); },
-        caption(GBCurrentStatus), caption(lblSensorADC), caption(lblDriveStep), caption(GBBallance),
-        caption(BBBalanceTopLevel), caption(BBBalanceBottomLevel),
-        pair(lblBalanceTopUnit, lblBalanceBottomUnit), pair(lblBalanceTopADC, lblBalanceBottomADC),
-        caption(GBSquare), caption(BBSquareMax), caption(BBSquareMin),
-        pair(lblSquareMaxUnit, lblSquareMinUnit), pair(lblSquareMaxSteps, lblSquareMinSteps),
-        caption(SBGetCalibrate), caption(SBStoreCalibrate), caption(btnBarAutoCalibrate),
-        caption(GBDipperLevels), caption(btnDipperLevelLiquid), caption(btnDipperLevelRotation),
-        caption(GBVesselPlatform), caption(lblVesselSteps), caption(lblVesselDegrees), caption(btnInitRevolver),
-        caption(GBDipperPlatform), caption(lblDipperRotatorSteps), caption(lblDipperRotatorDegrees),
-        caption(btnInitDipperRotator), caption(btnDipperRotatorPosLB), caption(btnDipperRotatorPosRing1),
+        caption(GBCurrentStatus),
+        caption(lblSensorADC),
+        caption(lblDriveStep),
+        caption(GBBallance),
+        caption(BBBalanceTopLevel),
+        caption(BBBalanceBottomLevel),
+        pair(lblBalanceTopUnit, lblBalanceBottomUnit),
+        pair(lblBalanceTopADC, lblBalanceBottomADC),
+        caption(GBSquare),
+        caption(BBSquareMax),
+        caption(BBSquareMin),
+        pair(lblSquareMaxUnit, lblSquareMinUnit),
+        pair(lblSquareMaxSteps, lblSquareMinSteps),
+        caption(SBGetCalibrate),
+        caption(SBStoreCalibrate),
+        caption(btnBarAutoCalibrate),
+        caption(GBDipperLevels),
+        caption(btnDipperLevelLiquid),
+        caption(btnDipperLevelRotation),
+        caption(GBVesselPlatform),
+        caption(lblVesselSteps),
+        caption(lblVesselDegrees),
+        caption(btnInitRevolver),
+        caption(GBDipperPlatform),
+        caption(lblDipperRotatorSteps),
+        caption(lblDipperRotatorDegrees),
+        caption(btnInitDipperRotator),
+        caption(btnDipperRotatorPosLB),
+        caption(btnDipperRotatorPosRing1),
         caption(btnDipperRotatorPosRing2),
-        caption(tsLB), caption(tsLBL),
-        caption(GBDrivesControl), caption(lblRotateToCell), caption(btnCellGo), caption(lblVessels), caption(lblDipper),
-        pair(btnVesselCW, btnDipperCW), pair(btnVesselCCW, btnDipperCCW),
-        caption(lblPlateA), caption(lblPlateB), caption(lblDoserPlateA), caption(lblDoserPlateB),
-        caption(lblPumpSpeed), caption(lblPumpDirection), caption(lblPumpType),
-        item(cbbPerilstaticPumpCalibrationType, 0), item(cbbPerilstaticPumpCalibrationType, 1),
+        caption(tsLB),
+        caption(tsLBL),
+        caption(GBDrivesControl),
+        caption(lblRotateToCell),
+        caption(btnCellGo),
+        caption(lblVessels),
+        caption(lblDipper),
+        pair(btnVesselCW, btnDipperCW),
+        pair(btnVesselCCW, btnDipperCCW),
+        caption(lblPlateA),
+        caption(lblPlateB),
+        caption(lblDoserPlateA),
+        caption(lblDoserPlateB),
+        caption(lblPumpSpeed),
+        caption(lblPumpDirection),
+        caption(lblPumpType),
+        item(cbbPerilstaticPumpCalibrationType, 0),
+        item(cbbPerilstaticPumpCalibrationType, 1),
         item(cbbPerilstaticPumpCalibrationType, 2),
-        caption(lblPumpRevs), caption(lblPumpDuration), caption(btnPerilstaticPumpStartStop), caption(lblPumpVolume),
-        item(cbbPerilstaticPumpVolumeUnit, 0), item(cbbPerilstaticPumpVolumeUnit, 1), item(cbbPerilstaticPumpVolumeUnit, 2),
+        caption(lblPumpRevs),
+        caption(lblPumpDuration),
+        caption(btnPerilstaticPumpStartStop),
+        caption(lblPumpVolume),
+        item(cbbPerilstaticPumpVolumeUnit, 0),
+        item(cbbPerilstaticPumpVolumeUnit, 1),
+        item(cbbPerilstaticPumpVolumeUnit, 2),
         caption(lblPumpCurrentRevs),
     };
 }
@@ -622,7 +673,8 @@ TFManualCtrl* ManualWindow() { return dynamic_cast<TFManualCtrl*>(TToolWindow::F
 void PressManual2Button(const char* Name)
 {
     TToolWindow* window = TToolWindow::Find(TToolWindowKind::Manual2);
-    if (auto* button = window ? dynamic_cast<TSpeedButton*>(window->FindComponent(Name)) : nullptr) button->SetDown(true);
+    if (auto* button = window ? dynamic_cast<TSpeedButton*>(window->FindComponent(Name)) : nullptr)
+        button->SetDown(true);
 }
 
 }  // namespace
@@ -638,8 +690,10 @@ void TFCalibrateDevice::SetManualBarrierSpeed(int Barrier, std::uint32_t Code)
 {
     TFManualCtrl* manual = ManualWindow();
     if (!manual) return;
-    if (Barrier == 1) manual->SetBarrier1Speed(Code);
-    else manual->SetBarrier2Speed(Code);
+    if (Barrier == 1)
+        manual->SetBarrier1Speed(Code);
+    else
+        manual->SetBarrier2Speed(Code);
 }
 
 int TFCalibrateDevice::ManualRotationLevel() const
@@ -736,8 +790,10 @@ void TFCalibrateDevice::StartPumpCalibration()
     const int steps = PumpCalibrationType == 0 ? DoubleToInt32(pump.RevToSteps(edPerilstaticPumpRevs->GetValue())) : 0;
     HlProvider.PeristalticPumpReset();
     // A move by 0 runs until stopped.
-    if (GetPumpDirection() == 1) HlProvider.PeristalticPumpMoveCCW(steps);
-    else HlProvider.PeristalticPumpMoveCW(steps);
+    if (GetPumpDirection() == 1)
+        HlProvider.PeristalticPumpMoveCCW(steps);
+    else
+        HlProvider.PeristalticPumpMoveCW(steps);
     if (PumpCalibrationType == 1) {
         const std::int32_t interval = DoubleToInt32(edPerilstaticPumpDuration->GetValue() * 1000);
         tmrPeristalticPump->SetInterval(static_cast<unsigned>(interval > 0 ? interval : 1));

@@ -28,10 +28,17 @@ enum TMotionCode {
     mcDipperStopped = 9,
 };
 // Tags of the move buttons: they choose the command in the one move handler.
-enum TMoveTag { tagBarrier1Left = 1, tagBarrier1Right = 2, tagDipperUp = 3, tagDipperDown = 4, tagBarrier2Left = 5, tagBarrier2Right = 6 };
+enum TMoveTag {
+    tagBarrier1Left = 1,
+    tagBarrier1Right = 2,
+    tagDipperUp = 3,
+    tagDipperDown = 4,
+    tagBarrier2Left = 5,
+    tagBarrier2Right = 6
+};
 
-TSpeedButton* MoveButton(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Caption, int Tag, int Group,
-                         int Left, int Top)
+TSpeedButton* MoveButton(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Caption, int Tag,
+                         int Group, int Left, int Top)
 {
     auto* button = MakeControl<TSpeedButton>(Owner, Parent, Name, Caption, Left, Top, 40, 22);
     button->Tag = Tag;
@@ -91,7 +98,10 @@ void ReleaseBoth(TSpeedButton* A, TSpeedButton* B)
     B->SetDown(false);
 }
 
-std::uint32_t CodeOfSpeed(TMotor* Unit, double Speed) { return static_cast<std::uint32_t>(DoubleToInt32(Unit->SpeedToCode(Speed))); }
+std::uint32_t CodeOfSpeed(TMotor* Unit, double Speed)
+{
+    return static_cast<std::uint32_t>(DoubleToInt32(Unit->SpeedToCode(Speed)));
+}
 
 }  // namespace
 
@@ -131,8 +141,9 @@ TFManualCtrl::~TFManualCtrl()
 void TFManualCtrl::BuildBarrierGroup(int Index)
 {
     const bool first = Index == 1;
-    auto* group = MakeControl<TGroupBox>(this, this, first ? "grpBarrier1" : "grpBarrier2", first ? "Barrier Right" : "Barrier Left",
-                                  Margin, Margin + (Index - 1) * (BarrierGroupHeight + Margin), GroupWidth, BarrierGroupHeight);
+    auto* group = MakeControl<TGroupBox>(
+        this, this, first ? "grpBarrier1" : "grpBarrier2", first ? "Barrier Right" : "Barrier Left", Margin,
+        Margin + (Index - 1) * (BarrierGroupHeight + Margin), GroupWidth, BarrierGroupHeight);
     const std::string n = std::to_string(Index);
     auto name = [&n](const char* Prefix, const char* Suffix) { return std::string(Prefix) + n + Suffix; };
     auto* lblPos = MakeControl<TLabel>(this, group, name("lblTrBar", "Pos").c_str(), "Position, mm", 8, 18, 90, 16);
@@ -142,7 +153,8 @@ void TFManualCtrl::BuildBarrierGroup(int Index)
     const int left = first ? tagBarrier1Left : tagBarrier2Left;
     auto* moveLeft = MoveButton(this, group, name("btnBarrier", "MoveLeft").c_str(), "<<", left, 10 + Index, 8, 58);
     auto* stop = MakeControl<TButton>(this, group, name("btnBarrier", "Stop").c_str(), "Stop", 50, 58, 50, 22);
-    auto* moveRight = MoveButton(this, group, name("btnBarrier", "MoveRight").c_str(), ">>", left + 1, 10 + Index, 102, 58);
+    auto* moveRight =
+        MoveButton(this, group, name("btnBarrier", "MoveRight").c_str(), ">>", left + 1, 10 + Index, 102, 58);
     auto* lblSpeed = MakeControl<TLabel>(this, group, name("lblTrBar", "Speed").c_str(), "mm/min", 146, 44, 60, 14);
     auto* edit = SpeedEdit(this, group, name("edTrBar", "Speed").c_str(), 146, 58);
     auto* bar = SpeedTrackBar(this, group, name("trbTrBar", "Speed").c_str(), 84);
@@ -150,13 +162,15 @@ void TFManualCtrl::BuildBarrierGroup(int Index)
     moveRight->OnClick = [this](TObject* Sender) { MoveButtonClick(Sender); };
     if (first) {
         grpBarrier1 = group;
-        lblTrBar1Pos = lblPos, txtTrBar1Pos = txtPos, lblTrBar1Spd = lblSpd, txtTrBar1Spd = txtSpd, lblTrBar1Speed = lblSpeed;
+        lblTrBar1Pos = lblPos, txtTrBar1Pos = txtPos, lblTrBar1Spd = lblSpd, txtTrBar1Spd = txtSpd,
+        lblTrBar1Speed = lblSpeed;
         btnBarrier1MoveLeft = moveLeft, btnBarrier1MoveRight = moveRight, btnBarrier1Stop = stop;
         trbTrBar1Speed = bar, edTrBar1Speed = edit;
         stop->OnClick = [this](TObject* Sender) { btnBarrier1StopClick(Sender); };
     } else {
         grpBarrier2 = group;
-        lblTrBar2Pos = lblPos, txtTrBar2Pos = txtPos, lblTrBar2Spd = lblSpd, txtTrBar2Spd = txtSpd, lblTrBar2Speed = lblSpeed;
+        lblTrBar2Pos = lblPos, txtTrBar2Pos = txtPos, lblTrBar2Spd = lblSpd, txtTrBar2Spd = txtSpd,
+        lblTrBar2Speed = lblSpeed;
         btnBarrier2MoveLeft = moveLeft, btnBarrier2MoveRight = moveRight, btnBarrier2Stop = stop;
         trbTrBar2Speed = bar, edTrBar2Speed = edit;
         stop->OnClick = [this](TObject* Sender) { btnBarrier2StopClick(Sender); };
@@ -220,7 +234,7 @@ void TFManualCtrl::BuildDipperGroup()
     btnBDipDown->OnClick = [this](TObject* Sender) { btnBDipDownClick(Sender); };
 
     btnHomePosition = MakeControl<TButton>(this, this, "btnHomePosition", "Return to home position", Margin,
-                                    top + DipperGroupHeight + Margin, GroupWidth, 24);
+                                           top + DipperGroupHeight + Margin, GroupWidth, 24);
     btnHomePosition->OnClick = [this](TObject* Sender) { btnHomePositionClick(Sender); };
 }
 
@@ -367,8 +381,12 @@ void TFManualCtrl::MoveButtonClick(TObject* Sender)
     if (!button) return;
     button->SetDown(true);
     switch (button->Tag) {
-    case tagBarrier1Left: HlProvider.Barrier1MoveLeft(0); break;
-    case tagBarrier1Right: HlProvider.Barrier1MoveRight(0); break;
+    case tagBarrier1Left:
+        HlProvider.Barrier1MoveLeft(0);
+        break;
+    case tagBarrier1Right:
+        HlProvider.Barrier1MoveRight(0);
+        break;
     case tagDipperUp:
         HlProvider.DipperMoveUp(0);
         SetCalibrationButtonDown("btnDipperMoveUp", true);
@@ -377,9 +395,14 @@ void TFManualCtrl::MoveButtonClick(TObject* Sender)
         HlProvider.DipperMoveDown(0);
         SetCalibrationButtonDown("btnDipperMoveDown", true);
         break;
-    case tagBarrier2Left: HlProvider.Barrier2MoveLeft(0); break;
-    case tagBarrier2Right: HlProvider.Barrier2MoveRight(0); break;
-    default: break;
+    case tagBarrier2Left:
+        HlProvider.Barrier2MoveLeft(0);
+        break;
+    case tagBarrier2Right:
+        HlProvider.Barrier2MoveRight(0);
+        break;
+    default:
+        break;
     }
 }
 
@@ -469,16 +492,35 @@ void TFManualCtrl::ShowMotionState(int MotionCode)
         ReleaseBoth(btnBarrier2MoveLeft, btnBarrier2MoveRight);
         ReleaseBoth(SBDipperMoveUp, SBDipperMoveDown);
         break;
-    case mcBarrier1Left: Press(btnBarrier1MoveLeft); break;
-    case mcBarrier1Right: Press(btnBarrier1MoveRight); break;
-    case mcBarrier1Stopped: ReleaseBoth(btnBarrier1MoveLeft, btnBarrier1MoveRight); break;
-    case mcBarrier2Left: Press(btnBarrier2MoveLeft); break;
-    case mcBarrier2Right: Press(btnBarrier2MoveRight); break;
-    case mcBarrier2Stopped: ReleaseBoth(btnBarrier2MoveLeft, btnBarrier2MoveRight); break;
-    case mcDipperUp: Press(SBDipperMoveUp); break;
-    case mcDipperDown: Press(SBDipperMoveDown); break;
-    case mcDipperStopped: ReleaseBoth(SBDipperMoveUp, SBDipperMoveDown); break;
-    default: break;
+    case mcBarrier1Left:
+        Press(btnBarrier1MoveLeft);
+        break;
+    case mcBarrier1Right:
+        Press(btnBarrier1MoveRight);
+        break;
+    case mcBarrier1Stopped:
+        ReleaseBoth(btnBarrier1MoveLeft, btnBarrier1MoveRight);
+        break;
+    case mcBarrier2Left:
+        Press(btnBarrier2MoveLeft);
+        break;
+    case mcBarrier2Right:
+        Press(btnBarrier2MoveRight);
+        break;
+    case mcBarrier2Stopped:
+        ReleaseBoth(btnBarrier2MoveLeft, btnBarrier2MoveRight);
+        break;
+    case mcDipperUp:
+        Press(SBDipperMoveUp);
+        break;
+    case mcDipperDown:
+        Press(SBDipperMoveDown);
+        break;
+    case mcDipperStopped:
+        ReleaseBoth(SBDipperMoveUp, SBDipperMoveDown);
+        break;
+    default:
+        break;
     }
 }
 

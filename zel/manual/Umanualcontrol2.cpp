@@ -90,7 +90,10 @@ void SetNeighbourButtonDown(TToolWindowKind Kind, const char* Name, bool Down)
     if (auto* button = NeighbourControl<TSpeedButton>(Kind, Name)) button->SetDown(Down);
 }
 
-TDoserLimitsFollower* Follower(TToolWindowKind Kind) { return dynamic_cast<TDoserLimitsFollower*>(TToolWindow::Find(Kind)); }
+TDoserLimitsFollower* Follower(TToolWindowKind Kind)
+{
+    return dynamic_cast<TDoserLimitsFollower*>(TToolWindow::Find(Kind));
+}
 
 void ReleasePair(TSpeedButton* First, TSpeedButton* Second)
 {
@@ -122,11 +125,14 @@ const TMotionRule MotionRules[] = {
 
 // Windows whose doser speed entries follow this window's doser limits, in the order they
 // are told.
-const TToolWindowKind DoserLimitFollowers[] = {TToolWindowKind::Pump, TToolWindowKind::Tape, TToolWindowKind::Disk,
-                                               TToolWindowKind::CylinderMembrane, TToolWindowKind::TDAR,
-                                               TToolWindowKind::Eud};
+const TToolWindowKind DoserLimitFollowers[] = {TToolWindowKind::Pump, TToolWindowKind::Tape,
+                                               TToolWindowKind::Disk, TToolWindowKind::CylinderMembrane,
+                                               TToolWindowKind::TDAR, TToolWindowKind::Eud};
 
-std::uint32_t SpeedCodeOf(TMotor& Unit, double Speed) { return static_cast<std::uint32_t>(DoubleToInt32(Unit.SpeedToCode(Speed))); }
+std::uint32_t SpeedCodeOf(TMotor& Unit, double Speed)
+{
+    return static_cast<std::uint32_t>(DoubleToInt32(Unit.SpeedToCode(Speed)));
+}
 
 constexpr int GroupWidth = 224;
 
@@ -163,14 +169,15 @@ void TFManualCtrl2::BuildRotationGroup()
     btnRotateDipperAntiClockwise =
         LatchingButton(this, GBDrives, "btnRotateDipperAntiClockwise", "CCW", -1, grDipper, 134, 16);
     lblRevolver = Place<TLabel>(this, GBDrives, "lblRevolver", "Revolver", 8, 48, 80, 16);
-    btnRotateRevolverClockwise = LatchingButton(this, GBDrives, "btnRotateRevolverClockwise", "CW", 1, grRevolver, 92, 44);
+    btnRotateRevolverClockwise =
+        LatchingButton(this, GBDrives, "btnRotateRevolverClockwise", "CW", 1, grRevolver, 92, 44);
     btnRotateRevolverAntiClockwise =
         LatchingButton(this, GBDrives, "btnRotateRevolverAntiClockwise", "CCW", -1, grRevolver, 134, 44);
     chkRotateManual = Place<TCheckBox>(this, GBDrives, "chkRotateManual", "Manual", 8, 74, 70, 20);
     for (TRxSpinEdit** edit : {&edtRotateDipper, &edtRotateRevolver}) {
         const bool dipper = edit == &edtRotateDipper;
-        *edit = Place<TRxSpinEdit>(this, GBDrives, dipper ? "edtRotateDipper" : "edtRotateRevolver", "", dipper ? 80 : 150,
-                                   72, 64, 22);
+        *edit = Place<TRxSpinEdit>(this, GBDrives, dipper ? "edtRotateDipper" : "edtRotateRevolver", "",
+                                   dipper ? 80 : 150, 72, 64, 22);
         (*edit)->SetValueType(vtFloat);
         (*edit)->SetDecimal(1);
         (*edit)->SetMinValue(0);
@@ -209,7 +216,8 @@ void TFManualCtrl2::BuildDoserGroup()
 
 void TFManualCtrl2::BuildInjectorPresets()
 {
-    grpInjectorPresets = Place<TGroupBox>(this, grpDoser, "grpInjectorPresets", "Injector Presets", 4, 40, GroupWidth - 8, 150);
+    grpInjectorPresets =
+        Place<TGroupBox>(this, grpDoser, "grpInjectorPresets", "Injector Presets", 4, 40, GroupWidth - 8, 150);
     cbbInjectorPresets = Place<TComboBox>(this, grpInjectorPresets, "cbbInjectorPresets", "", 8, 20, 196, 22);
     cbbInjectorPresets->SetStyle(csDropDownList);
     edtInjectorVolume = FloatEdit(this, grpInjectorPresets, "edtInjectorVolume", 3, 8, 50, 70);
@@ -222,8 +230,10 @@ void TFManualCtrl2::BuildInjectorPresets()
     cbbInjectorUnits->SetItemIndex(1);
     edtInjectorDiameter = FloatEdit(this, grpInjectorPresets, "edtInjectorDiameter", 3, 136, 50, 70);
     edtInjectorDiameter->SetHint("Diameter");
-    btnInjectorPresetsCancel = Place<TButton>(this, grpInjectorPresets, "btnInjectorPresetsCancel", "Cancel", 8, 84, 80, 24);
-    btnInjectorPresetsApply = Place<TButton>(this, grpInjectorPresets, "btnInjectorPresetsApply", "Apply", 96, 84, 80, 24);
+    btnInjectorPresetsCancel =
+        Place<TButton>(this, grpInjectorPresets, "btnInjectorPresetsCancel", "Cancel", 8, 84, 80, 24);
+    btnInjectorPresetsApply =
+        Place<TButton>(this, grpInjectorPresets, "btnInjectorPresetsApply", "Apply", 96, 84, 80, 24);
     grpInjectorPresets->Hide();
 }
 
@@ -236,14 +246,16 @@ void TFManualCtrl2::BuildDoserTensionGroup()
 
 void TFManualCtrl2::BuildRotBarrierGroup()
 {
-    grpRotBarrierinder = Place<TGroupBox>(this, this, "grpRotBarrierinder", "Rotating Barrier", 4, 392, GroupWidth, 110);
+    grpRotBarrierinder =
+        Place<TGroupBox>(this, this, "grpRotBarrierinder", "Rotating Barrier", 4, 392, GroupWidth, 110);
     txtRotbarPos = Place<TLabel>(this, grpRotBarrierinder, "txtRotbarPos", "0.0", 8, 20, 80, 16);
     btnRotBarrierLeft = LatchingButton(this, grpRotBarrierinder, "btnRotBarrierLeft", "<<", 1, grRotBarrier, 8, 42);
     btnRotBarrierStop = Place<TButton>(this, grpRotBarrierinder, "btnRotBarrierStop", "Stop", 52, 42, 44, 24);
     btnRotBarrierRight = LatchingButton(this, grpRotBarrierinder, "btnRotBarrierRight", ">>", 2, grRotBarrier, 100, 42);
     trbRotBarrierSpeed = SpeedTrackBar(this, grpRotBarrierinder, "trbRotBarrierSpeed", 255, 72);
     edRotBarrierSpeed = FloatEdit(this, grpRotBarrierinder, "edRotBarrierSpeed", 1, 128, 74, 60);
-    lblRotBarrierSpeedUnits = Place<TLabel>(this, grpRotBarrierinder, "lblRotBarrierSpeedUnits", "rpm", 190, 78, 32, 16);
+    lblRotBarrierSpeedUnits =
+        Place<TLabel>(this, grpRotBarrierinder, "lblRotBarrierSpeedUnits", "rpm", 190, 78, 32, 16);
 }
 
 void TFManualCtrl2::BuildTapeGroup()
@@ -307,7 +319,8 @@ void TFManualCtrl2::WireHandlers()
         edDoserSpeed->InitFloat(CalibrateParam.doser.CodeToSpeed(TrackBarToSpeedCode(trbDoserSpeed)));
     };
     trbRotBarrierSpeed->OnChange = [this](TObject*) {
-        edRotBarrierSpeed->InitFloat(CalibrateParam.rotatingBarrier.CodeToSpeed(TrackBarToSpeedCode(trbRotBarrierSpeed)));
+        edRotBarrierSpeed->InitFloat(
+            CalibrateParam.rotatingBarrier.CodeToSpeed(TrackBarToSpeedCode(trbRotBarrierSpeed)));
     };
     trbTapeSpeed->OnChange = [this](TObject*) {
         edTapeSpeed->InitFloat(CalibrateParam.tape.CodeToSpeed(TrackBarToSpeedCode(trbTapeSpeed)));
@@ -418,18 +431,24 @@ void TFManualCtrl2::btnDoserZeroClick(TObject*)
     RefreshIndicators();
 }
 
-void TFManualCtrl2::btnTapeZeroClick(TObject*) { CalibrateParam.tape.SetZeroHw(static_cast<std::int32_t>(DeviceState.tapePos)); }
+void TFManualCtrl2::btnTapeZeroClick(TObject*)
+{
+    CalibrateParam.tape.SetZeroHw(static_cast<std::int32_t>(DeviceState.tapePos));
+}
 
 void TFManualCtrl2::btnBBalZeroClick(TObject*)
 {
-    if (auto* liquid = NeighbourControl<TControl>(TToolWindowKind::Calibration, "btnDoserBallanceBottom")) liquid->Click();
+    if (auto* liquid = NeighbourControl<TControl>(TToolWindowKind::Calibration, "btnDoserBallanceBottom"))
+        liquid->Click();
 }
 
 void TFManualCtrl2::btnDoserKeepSTClick(TObject*)
 {
     const bool keep = btnDoserKeepST->GetDown();
     edDoserMoveLen->SetEnabled(!keep);
-    if (keep) HlProvider.SetDoserAutoPressure(DoubleToInt32(CalibrateParam.doserBallance.SPToHw(edDoserKeepST->GetValueFloat())));
+    if (keep)
+        HlProvider.SetDoserAutoPressure(
+            DoubleToInt32(CalibrateParam.doserBallance.SPToHw(edDoserKeepST->GetValueFloat())));
     HlProvider.SetDoserKeepPressure(keep ? 1 : 0);
 }
 
@@ -594,7 +613,9 @@ void TFManualCtrl2::RefreshIndicators()
 
 std::vector<TCaptionTarget> TFManualCtrl2::CaptionTargets()
 {
-    const auto caption = [](TControl* Control) { return [Control](const std::string& Text) { Control->SetCaption(Text); }; };
+    const auto caption = [](TControl* Control) {
+        return [Control](const std::string& Text) { Control->SetCaption(Text); };
+    };
     const auto hint = [](TControl* Control) { return [Control](const std::string& Text) { Control->SetHint(Text); }; };
     const auto unitItem = [this](int Index) {
         return [this, Index](const std::string& Text) {

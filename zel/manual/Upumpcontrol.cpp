@@ -68,11 +68,13 @@ TFPumpCtrl::~TFPumpCtrl()
 void TFPumpCtrl::BuildPumpGroup()
 {
     grpPump = MakeControl<TGroupBox>(this, this, "grpPump", "Pump", Margin, Margin, GroupWidth, 150);
-    lblCurrentPumpVolume = MakeControl<TLabel>(this, grpPump, "lblCurrentPumpVolume", "Current Volume, ml", 8, 18, 110, 16);
+    lblCurrentPumpVolume =
+        MakeControl<TLabel>(this, grpPump, "lblCurrentPumpVolume", "Current Volume, ml", 8, 18, 110, 16);
     edCurrentPumpVolume = FloatEdit(this, grpPump, "edCurrentPumpVolume", 120, 16, 54);
     edCurrentPumpVolume->SetEnabled(false);
     btnPumpVolumeReset = MakeControl<TButton>(this, grpPump, "btnPumpVolumeReset", "> 0 <", 176, 15, 34, 23);
-    lblTargetPumpVolume = MakeControl<TLabel>(this, grpPump, "lblTargetPumpVolume", "Target Volume, ml", 8, 44, 110, 16);
+    lblTargetPumpVolume =
+        MakeControl<TLabel>(this, grpPump, "lblTargetPumpVolume", "Target Volume, ml", 8, 44, 110, 16);
     edTargetPumpVolume = FloatEdit(this, grpPump, "edTargetPumpVolume", 120, 42, 54);
     lblPumpSpeed = MakeControl<TLabel>(this, grpPump, "lblPumpSpeed", "Speed, ml/min", 8, 70, 110, 16);
     edPumpSpeed = FloatEdit(this, grpPump, "edPumpSpeed", 120, 68, 54);
@@ -91,8 +93,8 @@ void TFPumpCtrl::BuildPumpGroup()
 
 void TFPumpCtrl::BuildDoserGroup()
 {
-    grpDoser = MakeControl<TGroupBox>(this, this, "grpDoser", "Doser", Margin, grpPump->GetTop() + grpPump->GetHeight() + Margin,
-                               GroupWidth, 160);
+    grpDoser = MakeControl<TGroupBox>(this, this, "grpDoser", "Doser", Margin,
+                                      grpPump->GetTop() + grpPump->GetHeight() + Margin, GroupWidth, 160);
     lblDoserPos = MakeControl<TLabel>(this, grpDoser, "lblDoserPos", "Volume, ml", 8, 18, 80, 16);
     txtDoserPos = MakeControl<TLabel>(this, grpDoser, "txtDoserPos", "0.000", 90, 18, 70, 16);
     btnDoserZero = MakeControl<TButton>(this, grpDoser, "btnDoserZero", "> 0 <", 168, 15, 40, 23);
@@ -124,8 +126,10 @@ void TFPumpCtrl::BuildDoserGroup()
 
 void TFPumpCtrl::BuildInjectorPresets()
 {
-    grpInjectorPresets = MakeControl<TGroupBox>(this, grpDoser, "grpInjectorPresets", "Injector Presets", 4, 14, GroupWidth - 8, 110);
-    cbbInjectorPresets = MakeControl<TComboBox>(this, grpInjectorPresets, "cbbInjectorPresets", "", 6, 18, GroupWidth - 20, 21);
+    grpInjectorPresets =
+        MakeControl<TGroupBox>(this, grpDoser, "grpInjectorPresets", "Injector Presets", 4, 14, GroupWidth - 8, 110);
+    cbbInjectorPresets =
+        MakeControl<TComboBox>(this, grpInjectorPresets, "cbbInjectorPresets", "", 6, 18, GroupWidth - 20, 21);
     cbbInjectorPresets->SetStyle(csDropDownList);
     edtInjectorVolume = FloatEdit(this, grpInjectorPresets, "edtInjectorVolume", 6, 46, 60);
     edtInjectorVolume->SetHint("Volume");
@@ -135,8 +139,10 @@ void TFPumpCtrl::BuildInjectorPresets()
     cbbInjectorUnits->SetItemIndex(1);
     edtInjectorDiameter = FloatEdit(this, grpInjectorPresets, "edtInjectorDiameter", 124, 46, 60);
     edtInjectorDiameter->SetHint("Diameter");
-    btnInjectorPresetsCancel = MakeControl<TButton>(this, grpInjectorPresets, "btnInjectorPresetsCancel", "Cancel", 6, 76, 70, 23);
-    btnInjectorPresetsApply = MakeControl<TButton>(this, grpInjectorPresets, "btnInjectorPresetsApply", "Apply", 124, 76, 70, 23);
+    btnInjectorPresetsCancel =
+        MakeControl<TButton>(this, grpInjectorPresets, "btnInjectorPresetsCancel", "Cancel", 6, 76, 70, 23);
+    btnInjectorPresetsApply =
+        MakeControl<TButton>(this, grpInjectorPresets, "btnInjectorPresetsApply", "Apply", 124, 76, 70, 23);
     grpInjectorPresets->Hide();
 
     cbbInjectorPresets->OnChange = [this](TObject* Sender) { cbbInjectorPresetsChange(Sender); };
@@ -193,7 +199,8 @@ void TFPumpCtrl::LoadValues()
     // asked for that same position, and the pump would then be sent a speed code it
     // cannot run.
     const int stored = IniFile->ReadInteger(section, "PumpSpeed", 0);
-    sldrPumpSpeed->SetPos(std::clamp(stored, sldrPumpSpeed->GetMin(), std::max(sldrPumpSpeed->GetMin(), sldrPumpSpeed->GetMax())));
+    sldrPumpSpeed->SetPos(
+        std::clamp(stored, sldrPumpSpeed->GetMin(), std::max(sldrPumpSpeed->GetMin(), sldrPumpSpeed->GetMax())));
     edTargetPumpVolume->SetValueFloat(ReadVolume(section, "PumpVolume"));
 }
 
@@ -212,7 +219,8 @@ void TFPumpCtrl::SyncDoserSpeed()
     Syncing = true;
     const std::uint32_t code = FManualCtrl2->DoserSpeedCode;
     const int position = static_cast<int>(code);
-    trbDoserSpeed->SetPosition(FManualCtrl2->OldSpeedScale ? trbDoserSpeed->GetMax() + trbDoserSpeed->GetMin() - position : position);
+    trbDoserSpeed->SetPosition(
+        FManualCtrl2->OldSpeedScale ? trbDoserSpeed->GetMax() + trbDoserSpeed->GetMin() - position : position);
     edDoserSpeed->InitFloat(CalibrateParam.doser.CodeToSpeed(static_cast<double>(code)));
     Syncing = false;
 }
@@ -253,7 +261,8 @@ void TFPumpCtrl::ShowMotionState(int MotionCode)
     case mcDoserDown:
         if (!btnDoserDown->GetDown()) btnDoserDown->SetDown(true);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -405,7 +414,8 @@ void TFPumpCtrl::CloseInjectorPresets(bool Apply)
 {
     grpInjectorPresets->Hide();
     SetDoserMoveButtonsEnabled(true);
-    if (Apply && FManualCtrl2) FManualCtrl2->SetInjector(edDoserMoveLen, cbbInjectorUnits, edtInjectorVolume, edtInjectorDiameter);
+    if (Apply && FManualCtrl2)
+        FManualCtrl2->SetInjector(edDoserMoveLen, cbbInjectorUnits, edtInjectorVolume, edtInjectorDiameter);
 }
 
 void TFPumpCtrl::btnInjectorPresetsApplyClick(TObject*) { CloseInjectorPresets(true); }

@@ -18,7 +18,8 @@ namespace {
 constexpr int ClientW = 217, ClientH = 310;
 constexpr int ColumnWidth = 50, SliderTop = 36, SliderHeight = 180;
 
-KVC::TKvRotateLabel* VerticalCaption(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Caption, int Left)
+KVC::TKvRotateLabel* VerticalCaption(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Caption,
+                                     int Left)
 {
     auto* label = MakeControl<KVC::TKvRotateLabel>(Owner, Parent, Name, Caption, Left, SliderTop, 18, SliderHeight);
     label->SetAutoSize(false);
@@ -62,7 +63,8 @@ int SpeedCode(double Speed) { return DoubleToInt32(CalibrateParam.barrier1.Speed
 void SetDepositionField(const char* Name, double Value)
 {
     TToolWindow* window = TToolWindow::Find(TToolWindowKind::Deposition);
-    if (auto* field = window ? dynamic_cast<TRxSpinEdit*>(window->FindComponent(Name)) : nullptr) field->SetValue(Value);
+    if (auto* field = window ? dynamic_cast<TRxSpinEdit*>(window->FindComponent(Name)) : nullptr)
+        field->SetValue(Value);
 }
 
 double DipperMm(int Steps) { return CalibrateParam.dipper.HwToSh(Steps); }
@@ -88,11 +90,13 @@ TFDepFB::TFDepFB(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Deposi
         int Ticks;
     };
     const TColumn columns[] = {
-        {&RLSensetivity, "RLSensetivity", "Sensitivity, mN/m", &STSens, "STSens", &TBSensetivityFB, "TBSensetivityFB", 100, 10},
+        {&RLSensetivity, "RLSensetivity", "Sensitivity, mN/m", &STSens, "STSens", &TBSensetivityFB, "TBSensetivityFB",
+         100, 10},
         {&RLPCoeff, "RLPCoeff", "P coeff (mm/min / mN/m)", &STPCoeff, "STPCoeff", &TBPCoeff, "TBPCoeff", 100, 10},
-        {&RLLimitSpeedUp, "RLLimitSpeedUp", "Max barriers speed (mm/min)", &STLimitUp, "STLimitUp", &TBLimitUp, "TBLimitUp", 1000, 50},
-        {&RLLimitSpeedDown, "RLLimitSpeedDown", "Min barriers speed (mm/min)", &STLimitDown, "STLimitDown", &TBLimitDown,
-         "TBLimitDown", 1000, 50},
+        {&RLLimitSpeedUp, "RLLimitSpeedUp", "Max barriers speed (mm/min)", &STLimitUp, "STLimitUp", &TBLimitUp,
+         "TBLimitUp", 1000, 50},
+        {&RLLimitSpeedDown, "RLLimitSpeedDown", "Min barriers speed (mm/min)", &STLimitDown, "STLimitDown",
+         &TBLimitDown, "TBLimitDown", 1000, 50},
     };
     int left = 4;
     for (const TColumn& c : columns) {

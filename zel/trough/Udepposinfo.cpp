@@ -94,10 +94,17 @@ TFDepPosInfo::~TFDepPosInfo()
 void TFDepPosInfo::SetDipPos(int Which, int Value)
 {
     switch (Which) {
-    case 0: DipUpPos = Value; break;
-    case 1: DipDownPos = Value; break;
-    case 2: DipPos = Value; break;
-    default: break;
+    case 0:
+        DipUpPos = Value;
+        break;
+    case 1:
+        DipDownPos = Value;
+        break;
+    case 2:
+        DipPos = Value;
+        break;
+    default:
+        break;
     }
     imgDipPos->Display();
 }

@@ -45,7 +45,11 @@ const std::vector<TRunColumn> IsothermColumns = {
     {"Area Per Molecule (MA)", "MA", "nm2"},
     {"Surface pressure (SP)", "SP", "mN/m"},
     {"Time (t)", "t", "s"},
-    {"Pressure\x95" "Area Per Molecule (PS)", "PS", "mN/m\x95" "nm2"},
+    {"Pressure\x95"
+     "Area Per Molecule (PS)",
+     "PS",
+     "mN/m\x95"
+     "nm2"},
 };
 enum { colBPos, colTA, colDTA, colMA, colSP, colTime, colPS };
 
@@ -177,7 +181,8 @@ void TFIsothermCtrl::BuildGeneral()
 
 void TFIsothermCtrl::BuildCompression()
 {
-    GBCompressionParam = MakeControl<TGroupBox>(this, this, "GBCompressionParam", "Compression Settings", 4, 138, 272, 220);
+    GBCompressionParam =
+        MakeControl<TGroupBox>(this, this, "GBCompressionParam", "Compression Settings", 4, 138, 272, 220);
     TWinControl* g = GBCompressionParam;
     lblRate = MakeControl<TLabel>(this, g, "lblRate", "Speed, mm/min", 8, 20, 140, 16);
     SERate = FloatEntry(this, g, "SERate", 18);
@@ -211,7 +216,8 @@ void TFIsothermCtrl::BuildCollect()
     SEProcBarrierStep->SetMinValue(0.1);
     SEProcBarrierStep->SetMaxValue(100000);
     SEProcBarrierStep->SetValue(0.1);
-    lblProcTimeInterval = MakeControl<TLabel>(this, GBCollect, "lblProcTimeInterval", "Time Interval, ms", 8, 46, 140, 16);
+    lblProcTimeInterval =
+        MakeControl<TLabel>(this, GBCollect, "lblProcTimeInterval", "Time Interval, ms", 8, 46, 140, 16);
     SEProcTimeInterval = IntegerEntry(this, GBCollect, "SEProcTimeInterval", 44, 100, 1000000, 100);
     CBBackward = MakeControl<TCheckBox>(this, GBCollect, "CBBackward", "Collect data on way back", 8, 72, 200, 17);
     GBCollect->OnClick = [this](TObject* Sender) { IsothermParamChanged(Sender); };
@@ -243,7 +249,8 @@ std::vector<TCaptionTarget> TFIsothermCtrl::CaptionTargets()
     targets.push_back(CaptionOf(chkRec));
     targets.push_back(CaptionOf(lblTarget));
     for (int i = 0; i < TargetCount; ++i) targets.push_back(ItemText(cbbTargetOptions, i));
-    for (TControl* c : std::initializer_list<TControl*>{GBCollect, lblProcBarrierStep, lblProcTimeInterval, lblCompressionMethod})
+    for (TControl* c :
+         std::initializer_list<TControl*>{GBCollect, lblProcBarrierStep, lblProcTimeInterval, lblCompressionMethod})
         targets.push_back(CaptionOf(c));
     for (int i = 0; i < 2; ++i) targets.push_back(ItemText(CBCompressionMethod, i));
     for (TControl* c : std::initializer_list<TControl*>{GBCompressionParam, lblRate, lblPressure, lblTroughArea,
@@ -321,7 +328,7 @@ void TFIsothermCtrl::IsothermParamChanged(TObject*)
 bool TFIsothermCtrl::CheckDataInterval()
 {
     if (!SEProcBarrierStep->GetEnabled()) return true;
-    const double h = SEProcBarrierStep->GetValue() / 2;   // mm per barrier
+    const double h = SEProcBarrierStep->GetValue() / 2;  // mm per barrier
     const double v = SERate->GetValue() / 2 / 60000;     // mm per ms per barrier
     // At no speed points never come too fast.
     double n = std::trunc(DivideOr(h, v, SEProcTimeInterval->GetMinValue()));
@@ -363,11 +370,24 @@ void TFIsothermCtrl::SendParameters()
                                          c.barrier1.ShToHw(SEBarrierPosition->GetValue() / 2)};
     double begin = 0, end = 0;
     switch (rec) {
-    case 0: begin = current; end = targets[target]; break;
-    case 1: begin = current; end = top; break;
-    case 2: begin = targets[target]; end = top; break;
-    case 3: begin = targets[target]; end = 0; break;
-    default: break;
+    case 0:
+        begin = current;
+        end = targets[target];
+        break;
+    case 1:
+        begin = current;
+        end = top;
+        break;
+    case 2:
+        begin = targets[target];
+        end = top;
+        break;
+    case 3:
+        begin = targets[target];
+        end = 0;
+        break;
+    default:
+        break;
     }
 
     HlProvider.SetIstType(GetIstType());
@@ -450,10 +470,14 @@ void TFIsothermCtrl::GetParametersText(std::string& Text)
     Text += pair(lblTarget->GetCaption(), SelectedText(cbbTargetOptions));
     Text += pair(lblCompressionMethod->GetCaption(), SelectedText(CBCompressionMethod));
     const std::pair<TLabel*, TRxSpinEdit*> fields[] = {
-        {lblStep, SEStep},         {lblDelay, SEDelay},
-        {lblRate, SERate},         {lblPressure, SEPressure},
-        {lblTroughArea, SETroughArea}, {lblBarrierPosition, SEBarrierPosition},
-        {lblTime, SETime},         {lblProcBarrierStep, SEProcBarrierStep},
+        {lblStep, SEStep},
+        {lblDelay, SEDelay},
+        {lblRate, SERate},
+        {lblPressure, SEPressure},
+        {lblTroughArea, SETroughArea},
+        {lblBarrierPosition, SEBarrierPosition},
+        {lblTime, SETime},
+        {lblProcBarrierStep, SEProcBarrierStep},
         {lblProcTimeInterval, SEProcTimeInterval},
     };
     for (const auto& [label, field] : fields)

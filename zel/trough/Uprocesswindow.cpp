@@ -25,7 +25,9 @@ std::string ElapsedTimeText(double Seconds)
     const double hours = std::trunc(Seconds / 3600);
     const double minutes = std::trunc((Seconds - 3600 * hours) / 60);
     const double seconds = std::trunc(Seconds - 3600 * hours - 60 * minutes);
-    auto word = [](double Value) { return static_cast<unsigned>(static_cast<std::uint16_t>(static_cast<std::int64_t>(Value))); };
+    auto word = [](double Value) {
+        return static_cast<unsigned>(static_cast<std::uint16_t>(static_cast<std::int64_t>(Value)));
+    };
     char text[160];
     std::snprintf(text, sizeof text, "%s: %02u:%02u:%02u", GetResString("Time", "Time").c_str(), word(hours),
                   word(minutes), word(seconds));
@@ -38,8 +40,8 @@ std::unique_ptr<TPTableData> CreateRunTable(ISXDataSet* DataSet, const std::stri
                                             const std::vector<TRunColumn>& Columns, int DefaultX, int DefaultY)
 {
     if (!DataSet) return nullptr;
-    ISXDataField* field = TPTableData::CreateSXTableData(DataSet, ZelTableCategory, Name.c_str(),
-                                                         static_cast<int>(Columns.size()), 100);
+    ISXDataField* field =
+        TPTableData::CreateSXTableData(DataSet, ZelTableCategory, Name.c_str(), static_cast<int>(Columns.size()), 100);
     if (!field) return nullptr;
     auto table = std::make_unique<TPTableData>(field);
     if (!table->Valid) return nullptr;
@@ -183,7 +185,8 @@ void TProcessWindow::AppendRow(const std::vector<float>& Values, double TimeSeco
     if (!Table) return;
     const int row = Table->GetNumRows();
     Table->AddRows(1);
-    for (size_t column = 0; column < Values.size(); ++column) Table->SetData(static_cast<int>(column), row, Values[column]);
+    for (size_t column = 0; column < Values.size(); ++column)
+        Table->SetData(static_cast<int>(column), row, Values[column]);
 
     const std::uint32_t now = GetTickCount();
     if (static_cast<std::uint32_t>(now - LastRowsAddedTick) >= AppSettings.UpdateReceivedDataInterval) {

@@ -6,7 +6,8 @@
 #include "platform/filer/MpsFormat.h"
 #include "platform/tabrix/SXDataSet.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, size_t Size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, size_t Size)
+{
     for (bool VerifyChecksum : {false, true}) {
         TSXDataSet Set;
         std::string Error;

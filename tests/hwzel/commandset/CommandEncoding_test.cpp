@@ -21,7 +21,8 @@ struct TRequest {
 struct TRecordingConversion {
     std::vector<TRequest> Requests;
     std::int32_t Answer = 0;
-    TConversionRequest Function() {
+    TConversionRequest Function()
+    {
         return [this](std::uint32_t Code, double* Value) {
             Requests.push_back({Code, *Value});
             return Answer;
@@ -31,7 +32,8 @@ struct TRecordingConversion {
 
 }  // namespace
 
-TEST(ValueText, BeginsAfterTheEqualsSignOrOneSeparator) {
+TEST(ValueText, BeginsAfterTheEqualsSignOrOneSeparator)
+{
     struct TCase {
         const char* Line;
         int Position;
@@ -49,21 +51,29 @@ TEST(ValueText, BeginsAfterTheEqualsSignOrOneSeparator) {
         {"Info", 1, "Info", ""},
         {"FBSensetivity=", 1, "FBSensetivity=", ""},
     };
-    for (const TCase& Case : Cases) EXPECT_EQ(GetValueText(Case.Line, Case.Position, Case.Word), Case.Text) << Case.Line;
+    for (const TCase& Case : Cases)
+        EXPECT_EQ(GetValueText(Case.Line, Case.Position, Case.Word), Case.Text) << Case.Line;
 }
 
-TEST(ValueReaders, HexReadsLikeTheInstrumentExpectsAndCapsLongValues) {
+TEST(ValueReaders, HexReadsLikeTheInstrumentExpectsAndCapsLongValues)
+{
     struct TCase {
         const char* Text;
         std::uint32_t Value;
     };
     const TCase Cases[] = {
-        {" 0000000A", 0x0A},       {"1a", 0x1A},
-        {"-1", 0xFFFFFFFF},        {"-5", 0xFFFFFFFB},
-        {"FFFFFFFF", 0xFFFFFFFF},  {"123456789", 0xFFFFFFFF},
-        {"100000000", 0xFFFFFFFF}, {"0000000012345678", 0x12345678},
-        {"12zz", 0x12},            {"zz", 0},
-        {" ", 0},                  {"0x1F", 0x1F},
+        {" 0000000A", 0x0A},
+        {"1a", 0x1A},
+        {"-1", 0xFFFFFFFF},
+        {"-5", 0xFFFFFFFB},
+        {"FFFFFFFF", 0xFFFFFFFF},
+        {"123456789", 0xFFFFFFFF},
+        {"100000000", 0xFFFFFFFF},
+        {"0000000012345678", 0x12345678},
+        {"12zz", 0x12},
+        {"zz", 0},
+        {" ", 0},
+        {"0x1F", 0x1F},
     };
     for (const TCase& Case : Cases) {
         std::uint32_t Value = 77;
@@ -75,7 +85,8 @@ TEST(ValueReaders, HexReadsLikeTheInstrumentExpectsAndCapsLongValues) {
     EXPECT_EQ(Untouched, 77u);
 }
 
-TEST(ValueReaders, IntegerAcceptsOnlyADecimalInteger) {
+TEST(ValueReaders, IntegerAcceptsOnlyADecimalInteger)
+{
     std::int32_t Value = 0;
     EXPECT_TRUE(ReadIntegerValue(" 00000012", Value));
     EXPECT_EQ(Value, 12);
@@ -87,7 +98,8 @@ TEST(ValueReaders, IntegerAcceptsOnlyADecimalInteger) {
         EXPECT_FALSE(ReadIntegerValue(Bad, Value)) << '"' << Bad << '"';
 }
 
-TEST(ValueReaders, NumberAcceptsEitherDecimalSeparator) {
+TEST(ValueReaders, NumberAcceptsEitherDecimalSeparator)
+{
     double Value = 0;
     EXPECT_TRUE(ReadNumberValue(" 1.5", Value));
     EXPECT_DOUBLE_EQ(Value, 1.5);
@@ -98,7 +110,8 @@ TEST(ValueReaders, NumberAcceptsEitherDecimalSeparator) {
     for (const char* Bad : {"", "abc", "1.5x", " "}) EXPECT_FALSE(ReadNumberValue(Bad, Value)) << '"' << Bad << '"';
 }
 
-TEST(ValueReaders, ConvertedValueAsksTheProgramOnlyForANumber) {
+TEST(ValueReaders, ConvertedValueAsksTheProgramOnlyForANumber)
+{
     TRecordingConversion Conversion;
     Conversion.Answer = -5;
     double Value = 0;
@@ -127,7 +140,8 @@ TEST(ValueReaders, ConvertedValueAsksTheProgramOnlyForANumber) {
     EXPECT_EQ(Device, 0);
 }
 
-TEST(ValueReaders, CalibrationValuesStandAtFixedPlaces) {
+TEST(ValueReaders, CalibrationValuesStandAtFixedPlaces)
+{
     std::uint32_t Values[4] = {};
     ASSERT_TRUE(ReadClbCoeffValues("CLBCoeff= 00000001 0000000A 00000200 00003000", 1, "CLBCoeff=", Values));
     EXPECT_EQ(Values[0], 1u);
@@ -141,7 +155,8 @@ TEST(ValueReaders, CalibrationValuesStandAtFixedPlaces) {
     EXPECT_FALSE(ReadClbCoeffValues("CLBCoeff=", 1, "CLBCoeff=", Values));
 }
 
-TEST(ValueReaders, PrognosisAddressTakesAFullAddress) {
+TEST(ValueReaders, PrognosisAddressTakesAFullAddress)
+{
     std::uintptr_t Address = 1;
     EXPECT_TRUE(ReadRecordAddress(" 00000000", Address));
     EXPECT_EQ(Address, 0u);
@@ -158,7 +173,8 @@ TEST(ValueReaders, PrognosisAddressTakesAFullAddress) {
     EXPECT_EQ(Address, 5u);
 }
 
-TEST(WordEncoding, ValueThatDoesNotReadBuildsNothing) {
+TEST(WordEncoding, ValueThatDoesNotReadBuildsNothing)
+{
     struct TCase {
         const char* Word;
         const char* Line;
@@ -189,7 +205,8 @@ TEST(WordEncoding, ValueThatDoesNotReadBuildsNothing) {
     }
 }
 
-TEST(WordEncoding, FormsOfTheValueInScriptLines) {
+TEST(WordEncoding, FormsOfTheValueInScriptLines)
+{
     TRecordingConversion Conversion;
     Conversion.Answer = -5;
     auto Encode = [&](const char* Word, const char* Line, bool Script) {

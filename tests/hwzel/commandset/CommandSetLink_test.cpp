@@ -13,7 +13,8 @@ namespace {
 
 // The bytes a payload goes out as: "@", the 8-bit sum of the payload in hex, a blank,
 // the payload, "$" and the zero byte.
-std::string Packet(const std::string& Payload) {
+std::string Packet(const std::string& Payload)
+{
     unsigned Sum = 0;
     for (unsigned char C : Payload) Sum += C;
     char Digits[3];
@@ -21,7 +22,8 @@ std::string Packet(const std::string& Payload) {
     return "@" + std::string(Digits) + " " + Payload + "$<00>";
 }
 
-std::vector<std::string> Packets(const std::string& Payloads) {
+std::vector<std::string> Packets(const std::string& Payloads)
+{
     std::vector<std::string> Result;
     std::size_t Start = 0;
     for (;;) {
@@ -36,7 +38,8 @@ bool IsQuery(const TWordCase& Case) { return Case.Line[0] == '='; }
 
 // Drive words without a travel run until stopped, and the pressure move waits for the
 // target pressure: in a carried-out script each waits for a report of its own.
-bool WaitsForAStopReport(const TWordCase& Case) {
+bool WaitsForAStopReport(const TWordCase& Case)
+{
     static const std::set<std::string> Words = {"RotBarrierMoveLeft", "RotBarrierMoveRight", "TapeMoveLeft",
                                                 "TapeMoveRight"};
     const std::string Line = Case.Line;
@@ -46,7 +49,8 @@ bool WaitsForAStopReport(const TWordCase& Case) {
 class CommandSetLink : public LinkFixture {
 protected:
     // The program's side of the conversion requests: the test answer for every code.
-    void AnswerConversions() {
+    void AnswerConversions()
+    {
         Notes.Answer = [this](std::uint32_t Code, LPARAM Payload) -> LRESULT {
             if (Code < hlnConvFBSensetivity || Code > hlnConvPumpSpeed) return 0;
             const double Value = *reinterpret_cast<const double*>(Payload);
@@ -54,22 +58,26 @@ protected:
             return TestConversion(Code, Value);
         };
     }
-    bool RunAndWait(const TScriptStrings& Script, unsigned TimeoutMs = 10000) {
+    bool RunAndWait(const TScriptStrings& Script, unsigned TimeoutMs = 10000)
+    {
         const std::size_t Finished = Notes.WithCode(hlnScriptFinished).size();
         if (!Link->RunScript(&Script)) return false;
         return Notes.WaitForCode(hlnScriptFinished, Finished + 1, TimeoutMs);
     }
     // Waits for frames while serving the link's sent questions, as the program's message
     // loop does.
-    bool PumpUntilFrames(std::size_t Count, unsigned TimeoutMs = 5000) {
+    bool PumpUntilFrames(std::size_t Count, unsigned TimeoutMs = 5000)
+    {
         return Application->ProcessMessagesUntil([&] { return Emulator->Frames().size() >= Count; }, TimeoutMs);
     }
-    std::vector<std::string> StatusTexts() const {
+    std::vector<std::string> StatusTexts() const
+    {
         std::vector<std::string> R;
         for (const TNote& N : Notes.WithCode(hlnScriptStatus)) R.push_back(N.Text);
         return R;
     }
-    std::vector<LPARAM> FailedLines() const {
+    std::vector<LPARAM> FailedLines() const
+    {
         std::vector<LPARAM> R;
         for (const TNote& N : Notes.WithCode(hlnScriptLineFailed)) R.push_back(N.Payload);
         return R;
@@ -83,7 +91,8 @@ protected:
 
 }  // namespace
 
-TEST_F(CommandSetLink, EveryWordInADirectLineReachesTheWireAsItsPacket) {
+TEST_F(CommandSetLink, EveryWordInADirectLineReachesTheWireAsItsPacket)
+{
     Start();
     std::vector<std::string> Expected;
     for (const TWordCase& Case : WordCases) {
@@ -99,7 +108,8 @@ TEST_F(CommandSetLink, EveryWordInADirectLineReachesTheWireAsItsPacket) {
     EXPECT_TRUE(Notes.WithCode(hlnScriptStatus).empty()) << "no value failed to decode";
 }
 
-TEST_F(CommandSetLink, EveryWordInAScriptLineSendsTheProgramsConvertedValue) {
+TEST_F(CommandSetLink, EveryWordInAScriptLineSendsTheProgramsConvertedValue)
+{
     Start();
     AnswerConversions();
     TScriptStrings Script;
@@ -120,7 +130,8 @@ TEST_F(CommandSetLink, EveryWordInAScriptLineSendsTheProgramsConvertedValue) {
     for (const TRequest& R : Requests) EXPECT_DOUBLE_EQ(R.Value, 12.0);
 }
 
-TEST_F(CommandSetLink, ScriptPressureMoveWaitsForTheInstrumentsReport) {
+TEST_F(CommandSetLink, ScriptPressureMoveWaitsForTheInstrumentsReport)
+{
     Start();
     AnswerConversions();
     const TScriptStrings Script = {"BarrierMoveToPressure 12", "DipperStop"};
@@ -133,7 +144,8 @@ TEST_F(CommandSetLink, ScriptPressureMoveWaitsForTheInstrumentsReport) {
     EXPECT_EQ(FrameTexts().size(), 3u);
 }
 
-TEST_F(CommandSetLink, DryRunSendsOnlyTheWordsThatGoOutRegardless) {
+TEST_F(CommandSetLink, DryRunSendsOnlyTheWordsThatGoOutRegardless)
+{
     Start();
     Link->SendCommand("ExecuteCommand= 0", nullptr, 0);
     for (const TWordCase& Case : WordCases)
@@ -142,12 +154,37 @@ TEST_F(CommandSetLink, DryRunSendsOnlyTheWordsThatGoOutRegardless) {
     Link->SendCommand("IstType= 12", nullptr, 0);
     // Written down from the instrument's list: what a dry run still sends.
     const char* const Sent[] = {
-        "01 08 00000001 0000000A 00000200 00003000", "02 08", "02 FF", "02 FE", "02 FD", "02 FC",
-        "06 00", "06 01", "06 02", "06 04", "06 07", "06 06", "06 08", "06 09", "06 0A", "06 0B", "06 0C",
+        "01 08 00000001 0000000A 00000200 00003000",
+        "02 08",
+        "02 FF",
+        "02 FE",
+        "02 FD",
+        "02 FC",
+        "06 00",
+        "06 01",
+        "06 02",
+        "06 04",
+        "06 07",
+        "06 06",
+        "06 08",
+        "06 09",
+        "06 0A",
+        "06 0B",
+        "06 0C",
         "05 0A 00000012",
-        "03 03 00000000", "03 06 00000000", "03 09 00000000", "03 0C 00000000", "03 0F 00000000",
-        "03 12 00000000", "03 00 00000000", "03 15 00000000", "01 0E 00000000",
-        "0A 00 00000000", "0A 01 00000000", "0B 00 00000000", "0B 01 00000000",
+        "03 03 00000000",
+        "03 06 00000000",
+        "03 09 00000000",
+        "03 0C 00000000",
+        "03 0F 00000000",
+        "03 12 00000000",
+        "03 00 00000000",
+        "03 15 00000000",
+        "01 0E 00000000",
+        "0A 00 00000000",
+        "0A 01 00000000",
+        "0B 00 00000000",
+        "0B 01 00000000",
         "0C 00 00000012",
         "05 01 00000012",  // after the dry run, carried out again
     };
@@ -158,7 +195,8 @@ TEST_F(CommandSetLink, DryRunSendsOnlyTheWordsThatGoOutRegardless) {
     EXPECT_EQ(FrameTexts(), Expected);
 }
 
-TEST_F(CommandSetLink, QueriesDeliverTheirResultToTheCaller) {
+TEST_F(CommandSetLink, QueriesDeliverTheirResultToTheCaller)
+{
     Start();
     char Name[100];
     std::memset(Name, 'x', sizeof Name);
@@ -188,7 +226,8 @@ TEST_F(CommandSetLink, QueriesDeliverTheirResultToTheCaller) {
     EXPECT_TRUE(Notes.WithCode(hlnTypeMismatch).empty());
 }
 
-TEST_F(CommandSetLink, ResultOfTheWrongSizeIsReportedAndReleasesTheCaller) {
+TEST_F(CommandSetLink, ResultOfTheWrongSizeIsReportedAndReleasesTheCaller)
+{
     Start();
     std::uint64_t Wide = 0x1111111111111111ull;
     const auto Begin = std::chrono::steady_clock::now();
@@ -202,13 +241,14 @@ TEST_F(CommandSetLink, ResultOfTheWrongSizeIsReportedAndReleasesTheCaller) {
     ASSERT_TRUE(Notes.WaitForCode(hlnTypeMismatch, 3, 2000));
     std::vector<std::string> Texts;
     for (const TNote& N : Notes.WithCode(hlnTypeMismatch)) Texts.push_back(N.Text);
-    EXPECT_EQ(Texts, (std::vector<std::string>{"Different data types for ParamCode=2",
-                                               "Different data types for ParamCode=15",
-                                               "Different data types for ParamCode=8"}));
+    EXPECT_EQ(Texts,
+              (std::vector<std::string>{"Different data types for ParamCode=2", "Different data types for ParamCode=15",
+                                        "Different data types for ParamCode=8"}));
     EXPECT_TRUE(ErrorTexts().empty());
 }
 
-TEST_F(CommandSetLink, DryRunAnswersOneValueQueriesWithZeroWithoutAsking) {
+TEST_F(CommandSetLink, DryRunAnswersOneValueQueriesWithZeroWithoutAsking)
+{
     Start();
     Link->SendCommand("FBSensetivity= 0000002A", nullptr, 0);
     Link->SendCommand("ExecuteCommand= 0", nullptr, 0);
@@ -223,16 +263,18 @@ TEST_F(CommandSetLink, DryRunAnswersOneValueQueriesWithZeroWithoutAsking) {
     EXPECT_EQ(FrameTexts(), (std::vector<std::string>{Packet("01 03 0000002A"), Packet("02 FF")}));
 }
 
-TEST_F(CommandSetLink, QueriesInScriptLinesFailWithoutAPacket) {
+TEST_F(CommandSetLink, QueriesInScriptLinesFailWithoutAPacket)
+{
     Start();
-    const TScriptStrings Script = {"=DeviceName", "=CLBCoeff", "=DipperSpeed", "ExecuteCommand= 0", "=DipperSpeed",
-                                   "=DeviceVersion", "ExecuteCommand= 1"};
+    const TScriptStrings Script = {"=DeviceName",  "=CLBCoeff",      "=DipperSpeed",     "ExecuteCommand= 0",
+                                   "=DipperSpeed", "=DeviceVersion", "ExecuteCommand= 1"};
     ASSERT_TRUE(RunAndWait(Script));
     EXPECT_EQ(FailedLines(), (std::vector<LPARAM>{0, 1, 2, 5})) << "one-value queries of a dry run succeed with 0";
     EXPECT_TRUE(Emulator->Frames().empty());
 }
 
-TEST_F(CommandSetLink, ValueThatDoesNotDecodeSendsNothingAndSaysSo) {
+TEST_F(CommandSetLink, ValueThatDoesNotDecodeSendsNothingAndSaysSo)
+{
     Start();
     Link->SendCommand("FBSensetivity=", nullptr, 0);
     Link->SendCommand("TdDoserMode= 0000000A", nullptr, 0);
@@ -254,7 +296,8 @@ TEST_F(CommandSetLink, ValueThatDoesNotDecodeSendsNothingAndSaysSo) {
                                                  hlnTypeMismatch}));
 }
 
-TEST_F(CommandSetLink, LinesAreTakenAsTheirOwnWholeWord) {
+TEST_F(CommandSetLink, LinesAreTakenAsTheirOwnWholeWord)
+{
     Start();
     AnswerConversions();
     Link->SendCommand("IstBarrierSpeed= 12", nullptr, 0);
@@ -263,12 +306,13 @@ TEST_F(CommandSetLink, LinesAreTakenAsTheirOwnWholeWord) {
     const TScriptStrings Script = {"BarrierMoveLeft 10", "Barrier1MoveLeft 10", "barrierspeed= 1.5"};
     ASSERT_TRUE(RunAndWait(Script));
     Settle(100);
-    EXPECT_EQ(FrameTexts(), (std::vector<std::string>{Packet("05 05 00000012"), Packet("09 02 00000012"),
-                                                      Packet("11 02 00000012"), Packet("03 01 03EE0064"),
-                                                      Packet("03 01 03EE0064"), Packet("01 01 03EB000F")}));
+    EXPECT_EQ(FrameTexts(),
+              (std::vector<std::string>{Packet("05 05 00000012"), Packet("09 02 00000012"), Packet("11 02 00000012"),
+                                        Packet("03 01 03EE0064"), Packet("03 01 03EE0064"), Packet("01 01 03EB000F")}));
 }
 
-TEST_F(CommandSetLink, DipperGoesToACellBySignedTurnsConvertedAlsoInDirectLines) {
+TEST_F(CommandSetLink, DipperGoesToACellBySignedTurnsConvertedAlsoInDirectLines)
+{
     Start();
     Notes.Answer = [this](std::uint32_t Code, LPARAM Payload) -> LRESULT {
         if (Code != hlnConvCellToRotator && Code != hlnConvCellToRevolver) return 0;
@@ -298,7 +342,8 @@ TEST_F(CommandSetLink, DipperGoesToACellBySignedTurnsConvertedAlsoInDirectLines)
     EXPECT_EQ(StatusTexts(), std::vector<std::string>{"Error of decode value!"});
 }
 
-TEST_F(CommandSetLink, TextOfNinetyNineCharactersFitsAHundredByteBuffer) {
+TEST_F(CommandSetLink, TextOfNinetyNineCharactersFitsAHundredByteBuffer)
+{
     const std::string LongName(99, 'N');
     Start({"--name", LongName});
     char Name[100];

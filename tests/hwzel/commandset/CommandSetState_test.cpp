@@ -15,7 +15,8 @@ namespace {
 
 class CommandSetState : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         Link.SetNotifyTarget(Notes.Handle(), WM_LINKNOTIFY);
         // Script values come back as ten times the number.
         Notes.Answer = [](std::uint32_t Code, LPARAM Payload) -> LRESULT {
@@ -26,17 +27,20 @@ protected:
     TZelCommandSet& Set() { return *Link.Thread()->CommandSet; }
     // A direct line, run here while the sender thread is idle.
     bool Direct(const std::string& Line) { return Link.Thread()->ExecuteLine(Line); }
-    void Run(const TScriptStrings& Script) {
+    void Run(const TScriptStrings& Script)
+    {
         const std::size_t Finished = Notes.WithCode(hlnScriptFinished).size();
         ASSERT_TRUE(Link.RunScript(&Script));
         ASSERT_TRUE(Notes.WaitForCode(hlnScriptFinished, Finished + 1, 5000));
     }
-    std::vector<LPARAM> FailedLines() const {
+    std::vector<LPARAM> FailedLines() const
+    {
         std::vector<LPARAM> R;
         for (const TNote& N : Notes.WithCode(hlnScriptLineFailed)) R.push_back(N.Payload);
         return R;
     }
-    static std::string AttachLine(const void* Record) {
+    static std::string AttachLine(const void* Record)
+    {
         char Line[64];
         std::snprintf(Line, sizeof Line, "%s %016llX", "CalcScriptPrognosis=",
                       static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(Record)));
@@ -49,7 +53,8 @@ protected:
 
 }  // namespace
 
-TEST_F(CommandSetState, PrognosisRecordIsAttachedByItsFullAddress) {
+TEST_F(CommandSetState, PrognosisRecordIsAttachedByItsFullAddress)
+{
     TScriptPrognosisStatus Record{};
     EXPECT_TRUE(Direct(AttachLine(&Record)));
     EXPECT_EQ(Set().Prognosis, &Record);
@@ -70,7 +75,8 @@ TEST_F(CommandSetState, PrognosisRecordIsAttachedByItsFullAddress) {
     EXPECT_EQ(Set().Prognosis, &Record);
 }
 
-TEST_F(CommandSetState, ScriptTextCannotChooseThePrognosisAddress) {
+TEST_F(CommandSetState, ScriptTextCannotChooseThePrognosisAddress)
+{
     TScriptPrognosisStatus Record{};
     ASSERT_TRUE(Direct("CalcScriptPrognosis= 0000000000000000"));
     Run({AttachLine(&Record), "CalcScriptPrognosis= 00000000"});
@@ -79,7 +85,8 @@ TEST_F(CommandSetState, ScriptTextCannotChooseThePrognosisAddress) {
     EXPECT_FALSE(Set().PrognosisOn);
 }
 
-TEST_F(CommandSetState, SpeedSettersStoreThePrognosisSpeeds) {
+TEST_F(CommandSetState, SpeedSettersStoreThePrognosisSpeeds)
+{
     EXPECT_DOUBLE_EQ(Set().PrognosisDoserSpeed, 1.0);
     EXPECT_DOUBLE_EQ(Set().PrognosisRotationSpeed, 1.0);
     Run({"DipperSpeed= 2", "Barrier1Speed= 3", "Barrier2Speed= 4", "DoserSpeed= 5", "RotationSpeed= 6"});
@@ -100,7 +107,8 @@ TEST_F(CommandSetState, SpeedSettersStoreThePrognosisSpeeds) {
     EXPECT_DOUBLE_EQ(Set().PrognosisBarrier1Speed, 0);
 }
 
-TEST_F(CommandSetState, ExecuteCommandSwitchesTheDryRun) {
+TEST_F(CommandSetState, ExecuteCommandSwitchesTheDryRun)
+{
     EXPECT_TRUE(Direct("ExecuteCommand= 0"));
     EXPECT_FALSE(Set().ExecuteCommands);
     EXPECT_FALSE(Direct("ExecuteCommand= yes"));
@@ -111,7 +119,8 @@ TEST_F(CommandSetState, ExecuteCommandSwitchesTheDryRun) {
     EXPECT_TRUE(Notes.WithCode(hlnScriptStatus).empty()) << "a bad switch posts nothing";
 }
 
-TEST_F(CommandSetState, MovesOfAScriptReportTheirPrognosisStep) {
+TEST_F(CommandSetState, MovesOfAScriptReportTheirPrognosisStep)
+{
     struct TStep {
         TPrognosisEffect Effect;
         double First, Second;

@@ -41,7 +41,8 @@ inline const TWordCase WordCases[] = {
     {"=DipBottomLevel", "02 07", "02 07"},
     {"LblDipTopLevel= 12", "", ""},
     {"LblDipBottomLevel= 12", "", ""},
-    {"CLBCoeff= 00000001 0000000A 00000200 00003000", "01 08 00000001 0000000A 00000200 00003000", "01 08 00000001 0000000A 00000200 00003000"},
+    {"CLBCoeff= 00000001 0000000A 00000200 00003000", "01 08 00000001 0000000A 00000200 00003000",
+     "01 08 00000001 0000000A 00000200 00003000"},
     {"=CLBCoeff", "02 08", "02 08"},
     {"InputFlowInterval= 12", "01 09 00000012", "01 09 00000012"},
     {"=InputFlowInterval", "02 09", "02 09"},
@@ -236,6 +237,7 @@ inline const TWordCase WordCases[] = {
 
 // The program's answer to a conversion request in these cases, made recognisable: the
 // code in the high half and ten times the user value in the low half.
-inline std::int32_t TestConversion(std::uint32_t Code, double Value) {
+inline std::int32_t TestConversion(std::uint32_t Code, double Value)
+{
     return static_cast<std::int32_t>((Code << 16) | static_cast<std::uint32_t>(Value * 10));
 }

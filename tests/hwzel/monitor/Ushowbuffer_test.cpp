@@ -14,21 +14,24 @@
 
 namespace {
 
-std::vector<std::string> MemoLines() {
+std::vector<std::string> MemoLines()
+{
     std::vector<std::string> R;
     const TStringList Lines = FShowBuffer->Memo->GetLines();
     for (int i = 0; i < Lines.Count(); ++i) R.push_back(Lines[i]);
     return R;
 }
 
-bool MemoHas(const std::string& Line) {
+bool MemoHas(const std::string& Line)
+{
     for (const std::string& L : MemoLines())
         if (L == Line) return true;
     return false;
 }
 
 // The packet text as the receive side hands it over: checksum digits and body.
-std::string Received(const std::string& Body) {
+std::string Received(const std::string& Body)
+{
     unsigned Sum = 0;
     for (unsigned char C : Body) Sum += C;
     char Digits[4];
@@ -38,7 +41,8 @@ std::string Received(const std::string& Body) {
 
 class Monitor : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_FALSE(Emulator.Device().empty());
         const std::string File = Dir.File("zel.ini");
         TIniFile Ini(File);
@@ -53,12 +57,14 @@ protected:
     }
     void TearDown() override { Link.reset(); }
 
-    bool WaitMemo(const std::string& Line, unsigned TimeoutMs = 3000) {
+    bool WaitMemo(const std::string& Line, unsigned TimeoutMs = 3000)
+    {
         return Application->ProcessMessagesUntil([&] { return MemoHas(Line); }, TimeoutMs);
     }
     // Has the emulator send the packet, then a marker packet that always reaches the
     // memo, and waits for the marker: the packet before it has been shown by then.
-    void Report(const std::string& Body) {
+    void Report(const std::string& Body)
+    {
         char Marker[16];
         std::snprintf(Marker, sizeof Marker, "M09 %04X", ++FMarkers);
         ASSERT_TRUE(Emulator.Control("send " + Body));
@@ -66,7 +72,8 @@ protected:
         ASSERT_TRUE(WaitMemo("received: " + Received(Marker)));
     }
     // The memo without the marker lines.
-    static std::vector<std::string> Shown() {
+    static std::vector<std::string> Shown()
+    {
         std::vector<std::string> R;
         for (const std::string& L : MemoLines())
             if (L.find("M09 ") == std::string::npos) R.push_back(L);
@@ -81,7 +88,8 @@ protected:
 
 }  // namespace
 
-TEST_F(Monitor, ShowsSentAndReceivedLines) {
+TEST_F(Monitor, ShowsSentAndReceivedLines)
+{
     EXPECT_TRUE(FShowBuffer->GetVisible());
     EXPECT_EQ(FShowBuffer->GetCaption(), "Buffer");
     EXPECT_EQ(FShowBuffer->tsRawBuffer->GetCaption(), "Raw");
@@ -93,7 +101,8 @@ TEST_F(Monitor, ShowsSentAndReceivedLines) {
     EXPECT_EQ(MemoLines().front(), "sent: @83 03 00 00000000$");
 }
 
-TEST_F(Monitor, InfoPacketsGoToTheDecodedPage) {
+TEST_F(Monitor, InfoPacketsGoToTheDecodedPage)
+{
     const std::string Inf = "IINF 000003E8 00001388 00000200 00000150 00000160";
     Report(Inf);
     EXPECT_EQ(FShowBuffer->txtInf->GetCaption(), Received(Inf));
@@ -110,7 +119,8 @@ TEST_F(Monitor, InfoPacketsGoToTheDecodedPage) {
     EXPECT_EQ(FShowBuffer->txtDep->GetCaption(), "");
 }
 
-TEST_F(Monitor, UntickedReceiveDropsReceivedLinesOnly) {
+TEST_F(Monitor, UntickedReceiveDropsReceivedLinesOnly)
+{
     FShowBuffer->CBShowRecive->SetChecked(false);
     ASSERT_TRUE(Emulator.Control("send IINF 1 2 3 4 5"));
     ASSERT_TRUE(Emulator.Control("send IDDP 1 2 3 4"));
@@ -124,16 +134,19 @@ TEST_F(Monitor, UntickedReceiveDropsReceivedLinesOnly) {
     ASSERT_TRUE(WaitMemo("Err CheckSum: 06KOk!"));
 }
 
-TEST_F(Monitor, SendWritesTheTypedLineAsItIs) {
+TEST_F(Monitor, SendWritesTheTypedLineAsItIs)
+{
     FShowBuffer->EDSend->SetText("hi$");
     FShowBuffer->BBSend->Click();
     EXPECT_EQ(MemoLines(), std::vector<std::string>{"Send:hi$"});
     // Not a frame: the instrument sees the three bytes alone, with no zero byte after them.
-    ASSERT_TRUE(Emulator.WaitFor([](const std::vector<std::string>& Lines) {
-        std::size_t Bad = 0;
-        for (const std::string& L : Lines) Bad += L.find("byte outside a frame") != std::string::npos;
-        return Bad >= 3;
-    }, 3000));
+    ASSERT_TRUE(Emulator.WaitFor(
+        [](const std::vector<std::string>& Lines) {
+            std::size_t Bad = 0;
+            for (const std::string& L : Lines) Bad += L.find("byte outside a frame") != std::string::npos;
+            return Bad >= 3;
+        },
+        3000));
     EXPECT_TRUE(Emulator.Frames().empty());
 
     Link->Disconnect();
@@ -145,7 +158,8 @@ TEST_F(Monitor, SendWritesTheTypedLineAsItIs) {
     EXPECT_TRUE(MemoLines().empty());
 }
 
-TEST_F(Monitor, ClosingHidesAndShowingAgainKeepsTheLines) {
+TEST_F(Monitor, ClosingHidesAndShowingAgainKeepsTheLines)
+{
     Link->SendCommand("DriveAllStop", nullptr, 0);
     ASSERT_TRUE(WaitMemo("received: " + Received("M04 00")));
     Application->ProcessMessagesUntil([] { return false; }, 100);
@@ -162,12 +176,14 @@ TEST_F(Monitor, ClosingHidesAndShowingAgainKeepsTheLines) {
     EXPECT_EQ(Shown(), Before);
 }
 
-TEST_F(Monitor, GoesWithItsLink) {
+TEST_F(Monitor, GoesWithItsLink)
+{
     Link.reset();
     EXPECT_EQ(FShowBuffer, nullptr);
 }
 
-TEST(MonitorPlacement, FirstShowCentresOnTheMainForm) {
+TEST(MonitorPlacement, FirstShowCentresOnTheMainForm)
+{
     auto* Main = new TForm(nullptr);
     Main->EndLoading();
     Main->SetBounds(100, 80, 800, 600);
@@ -191,7 +207,8 @@ TEST(MonitorPlacement, FirstShowCentresOnTheMainForm) {
     FreeForm(Main);
 }
 
-TEST(MonitorModule, ExportsTheWindowPointer) {
+TEST(MonitorModule, ExportsTheWindowPointer)
+{
     TCustomDLL Module;
     Module.SetFileName(ProgramDir() + "/hwzel.so");
     ASSERT_TRUE(Module.GetLoaded()) << Module.LoadError();

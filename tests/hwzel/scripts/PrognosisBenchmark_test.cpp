@@ -7,7 +7,8 @@
 
 using PrognosisBenchmark = ScriptFixture;
 
-TEST_F(PrognosisBenchmark, DryRunOfTenThousandLines) {
+TEST_F(PrognosisBenchmark, DryRunOfTenThousandLines)
+{
     Start();
     TScriptPrognosisStatus Status{0, 0, 0, 0, 0, 0, 0};
     Record = &Status;

@@ -12,7 +12,8 @@ struct TStep {
     double barrier1Pos, barrier2Pos, dipperPos, time, dipperRotatorAngle, revolverAngle, doserPos;
 };
 
-void ExpectRecord(const TScriptPrognosisStatus& R, const TStep& E) {
+void ExpectRecord(const TScriptPrognosisStatus& R, const TStep& E)
+{
     EXPECT_DOUBLE_EQ(R.barrier1Pos, E.barrier1Pos);
     EXPECT_DOUBLE_EQ(R.barrier2Pos, E.barrier2Pos);
     EXPECT_DOUBLE_EQ(R.dipperPos, E.dipperPos);
@@ -29,32 +30,34 @@ protected:
     // As the script window does before a run: time 0, dipper and barrier where they stand.
     TScriptPrognosisStatus Status{100, 0, 50, 0, 0, 0, 0};
 
-    void Attach(bool DryRun) {
+    void Attach(bool DryRun)
+    {
         Record = &Status;
         Link->SendCommand("CalcScriptPrognosis= " + AddressText(&Status), nullptr, 0);
         Link->SendCommand(DryRun ? "ExecuteCommand= 0" : "ExecuteCommand= 1", nullptr, 0);
     }
 };
 
-TEST_F(Prognosis, DryRunPredictsEveryStepAndSendsOnlyTheRotationSpeed) {
+TEST_F(Prognosis, DryRunPredictsEveryStepAndSendsOnlyTheRotationSpeed)
+{
     Start();
     Attach(true);
-    RunScript({"DipperSpeed= 2", "Barrier1Speed= 4", "DipperMoveDown 10", "Barrier1MoveLeft 8",
-               "Barrier1MoveRight 2", "Pause 30", "RotationSpeed= 0.5", "RotateRevolverCW 3", "MoveDipperToCell 2",
-               "DoserMoveUp 1", "Delay 5", "Barrier2MoveLeft 4", "DipperStop"});
+    RunScript({"DipperSpeed= 2", "Barrier1Speed= 4", "DipperMoveDown 10", "Barrier1MoveLeft 8", "Barrier1MoveRight 2",
+               "Pause 30", "RotationSpeed= 0.5", "RotateRevolverCW 3", "MoveDipperToCell 2", "DoserMoveUp 1", "Delay 5",
+               "Barrier2MoveLeft 4", "DipperStop"});
     ASSERT_TRUE(WaitFinished(5000));
     // Worked by hand: travel over speed for each move (the doser at its default speed 1,
     // barrier 2 without a speed left out), the seconds of the pause and the delay, and
     // for the cell move both cell values over the rotation speed.
     const TStep Expected[] = {
-        {100, 0, 40, 5, 0, 0, 0},       // DipperMoveDown 10 at 2
-        {108, 0, 40, 7, 0, 0, 0},       // Barrier1MoveLeft 8 at 4
-        {106, 0, 40, 7.5, 0, 0, 0},     // Barrier1MoveRight 2 at 4
-        {106, 0, 40, 37.5, 0, 0, 0},    // Pause 30
-        {106, 0, 40, 43.5, 0, 3, 0},    // RotateRevolverCW 3 at 0.5
-        {106, 0, 40, 51.5, 2, 2, 0},    // MoveDipperToCell 2: 2 / 0.5 + 2 / 0.5
-        {106, 0, 40, 52.5, 2, 2, 1},    // DoserMoveUp 1 at 1
-        {106, 0, 40, 57.5, 2, 2, 1},    // Delay 5
+        {100, 0, 40, 5, 0, 0, 0},     // DipperMoveDown 10 at 2
+        {108, 0, 40, 7, 0, 0, 0},     // Barrier1MoveLeft 8 at 4
+        {106, 0, 40, 7.5, 0, 0, 0},   // Barrier1MoveRight 2 at 4
+        {106, 0, 40, 37.5, 0, 0, 0},  // Pause 30
+        {106, 0, 40, 43.5, 0, 3, 0},  // RotateRevolverCW 3 at 0.5
+        {106, 0, 40, 51.5, 2, 2, 0},  // MoveDipperToCell 2: 2 / 0.5 + 2 / 0.5
+        {106, 0, 40, 52.5, 2, 2, 1},  // DoserMoveUp 1 at 1
+        {106, 0, 40, 57.5, 2, 2, 1},  // Delay 5
     };
     ASSERT_EQ(Steps.size(), std::size(Expected));
     for (std::size_t i = 0; i < Steps.size(); ++i) {
@@ -74,7 +77,8 @@ TEST_F(Prognosis, DryRunPredictsEveryStepAndSendsOnlyTheRotationSpeed) {
     EXPECT_EQ(Pauses, std::vector<std::string>{"198 0"});
 }
 
-TEST_F(Prognosis, RealRunFollowsTheRecordAfterEachWait) {
+TEST_F(Prognosis, RealRunFollowsTheRecordAfterEachWait)
+{
     Start();
     Attach(false);
     RunScript({"DipperSpeed= 2", "DipperMoveUp 4", "Pause 1"});
@@ -86,7 +90,8 @@ TEST_F(Prognosis, RealRunFollowsTheRecordAfterEachWait) {
     EXPECT_EQ(Payloads(), (std::vector<std::string>{"01 02 00000014", "03 07 00000028"}));
 }
 
-TEST_F(Prognosis, DetachedRecordAndDirectLinesLeaveTheRecordAlone) {
+TEST_F(Prognosis, DetachedRecordAndDirectLinesLeaveTheRecordAlone)
+{
     Start();
     Attach(true);
     // A direct line reads its speed in hex: the prognosis speed becomes 0.
@@ -104,7 +109,8 @@ TEST_F(Prognosis, DetachedRecordAndDirectLinesLeaveTheRecordAlone) {
     ExpectRecord(Status, {100, 0, 50, 2, 2, 0, 0});
 }
 
-TEST_F(Prognosis, AnAddressInScriptTextIsRefused) {
+TEST_F(Prognosis, AnAddressInScriptTextIsRefused)
+{
     Start();
     RunScript({"CalcScriptPrognosis= " + AddressText(&Status), "DipperSpeed= 1", "DipperMoveUp 1"});
     ASSERT_TRUE(WaitFinished());

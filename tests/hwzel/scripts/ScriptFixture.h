@@ -12,7 +12,8 @@
 
 class ScriptFixture : public LinkFixture {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         Notes.Answer = [this](std::uint32_t Code, LPARAM Payload) { return Handle(Code, Payload); };
     }
 
@@ -34,24 +35,31 @@ protected:
     void RunScript(const TScriptStrings& Lines) { ASSERT_TRUE(Link->RunScript(&Lines)); }
     // Scripts ended so far (notice 101).
     std::size_t Finished = 0;
-    bool WaitFinished(unsigned TimeoutMs = 10000, std::size_t Count = 1) {
+    bool WaitFinished(unsigned TimeoutMs = 10000, std::size_t Count = 1)
+    {
         return Application->ProcessMessagesUntil([&] { return Finished >= Count; }, TimeoutMs);
     }
-    bool WaitTrace(const std::string& Entry, unsigned TimeoutMs = 10000) {
-        return Application->ProcessMessagesUntil([&] {
-            for (const std::string& E : Trace) if (E == Entry) return true;
-            return false;
-        }, TimeoutMs);
+    bool WaitTrace(const std::string& Entry, unsigned TimeoutMs = 10000)
+    {
+        return Application->ProcessMessagesUntil(
+            [&] {
+                for (const std::string& E : Trace)
+                    if (E == Entry) return true;
+                return false;
+            },
+            TimeoutMs);
     }
 
     // Waits, answering the link's questions meanwhile, until the emulator has logged
     // Count frames.
-    bool WaitFrames(std::size_t Count, unsigned TimeoutMs = 5000) {
+    bool WaitFrames(std::size_t Count, unsigned TimeoutMs = 5000)
+    {
         return Application->ProcessMessagesUntil([&] { return Emulator->Frames().size() >= Count; }, TimeoutMs);
     }
 
     // The payloads the emulator received, in order ("03 07 0000000F").
-    std::vector<std::string> Payloads() const {
+    std::vector<std::string> Payloads() const
+    {
         std::vector<std::string> R;
         for (const std::string& F : FrameTexts()) {
             const std::size_t End = F.find('$');
@@ -61,21 +69,24 @@ protected:
     }
 
     // The wire form of an address for "CalcScriptPrognosis=".
-    static std::string AddressText(const void* Address) {
+    static std::string AddressText(const void* Address)
+    {
         char Text[32];
         std::snprintf(Text, sizeof Text, "%016llX",
                       static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(Address)));
         return Text;
     }
 
-    static std::string Number(double Value) {
+    static std::string Number(double Value)
+    {
         char Text[32];
         std::snprintf(Text, sizeof Text, "%g", Value);
         return Text;
     }
 
 private:
-    LRESULT Handle(std::uint32_t Code, LPARAM Payload) {
+    LRESULT Handle(std::uint32_t Code, LPARAM Payload)
+    {
         const void* P = reinterpret_cast<const void*>(Payload);
         const std::string C = std::to_string(Code);
         if (Code >= 1000) {
@@ -99,8 +110,9 @@ private:
             if (Record) Steps.push_back(*Record);
             return 0;
         case hlnScriptPause:
-            PauseTimes.push_back(static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                std::chrono::steady_clock::now() - Started).count()));
+            PauseTimes.push_back(static_cast<long>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - Started)
+                    .count()));
             Trace.push_back(C + " " + std::to_string(static_cast<long long>(Payload)));
             return 0;
         case hlnRepeatContinue: {
@@ -119,7 +131,8 @@ private:
 };
 
 // The notices that open and close every script.
-inline std::vector<std::string> ScriptTrace(std::vector<std::string> Body) {
+inline std::vector<std::string> ScriptTrace(std::vector<std::string> Body)
+{
     std::vector<std::string> R = {"100 0", "103 Script running!"};
     R.insert(R.end(), Body.begin(), Body.end());
     R.push_back("103 Script finished!");

@@ -8,12 +8,14 @@
 
 namespace {
 
-std::string CycleWord(unsigned Saved, unsigned Count) {
+std::string CycleWord(unsigned Saved, unsigned Count)
+{
     return std::to_string((static_cast<std::uint64_t>(Saved) << 29) | Count);
 }
 
 // The payload of a revolver turn.
-std::string RevolverTurn(int Direction, unsigned Steps) {
+std::string RevolverTurn(int Direction, unsigned Steps)
+{
     char Text[32];
     std::snprintf(Text, sizeof Text, "0B %02X %08X", Direction, Steps);
     return Text;
@@ -23,16 +25,15 @@ std::string RevolverTurn(int Direction, unsigned Steps) {
 
 using ScriptRun = ScriptFixture;
 
-TEST_F(ScriptRun, NestedCyclesRunTheirBodiesAndReportEachPass) {
+TEST_F(ScriptRun, NestedCyclesRunTheirBodiesAndReportEachPass)
+{
     Start();
     RepeatAnswers = {1, 1, 1, 1, 1, 1};
     RunScript({"REPEAT 2", "Info outer", "REPEAT 3", "DipperMoveUp 1.5", "ENDREPEAT", "ENDREPEAT"});
     ASSERT_TRUE(WaitFinished());
     const std::vector<std::string> Inner = {
-        "102 2", "105 " + CycleWord(1, 3),
-        "102 3", "102 4", "107 " + CycleWord(1, 2),
-        "102 3", "102 4", "107 " + CycleWord(1, 1),
-        "102 3", "102 4", "106 " + CycleWord(1, 0)};
+        "102 2", "105 " + CycleWord(1, 3), "102 3", "102 4", "107 " + CycleWord(1, 2), "102 3",
+        "102 4", "107 " + CycleWord(1, 1), "102 3", "102 4", "106 " + CycleWord(1, 0)};
     std::vector<std::string> Body = {"102 0", "105 2", "102 1", "192 outer"};
     Body.insert(Body.end(), Inner.begin(), Inner.end());
     for (const char* E : {"102 5", "107 1", "102 1", "192 outer"}) Body.push_back(E);
@@ -47,7 +48,8 @@ TEST_F(ScriptRun, NestedCyclesRunTheirBodiesAndReportEachPass) {
     EXPECT_EQ(Payloads(), std::vector<std::string>(6, "03 07 0000000F"));
 }
 
-TEST_F(ScriptRun, NinthNestedCycleAbortsTheScript) {
+TEST_F(ScriptRun, NinthNestedCycleAbortsTheScript)
+{
     Start();
     TScriptStrings Lines(9, "REPEAT 2");
     Lines.push_back("Info never");
@@ -59,7 +61,8 @@ TEST_F(ScriptRun, NinthNestedCycleAbortsTheScript) {
         Body.push_back("102 " + std::to_string(i));
         Body.push_back("105 " + CycleWord(i, 2));
     }
-    for (const std::string E : {"102 8", "0 Error! Many the enclosed cycles.", "103 Process aborted"}) Body.push_back(E);
+    for (const std::string E : {"102 8", "0 Error! Many the enclosed cycles.", "103 Process aborted"})
+        Body.push_back(E);
     Body.push_back("105 " + CycleWord(7, 2));
     EXPECT_EQ(Trace, ScriptTrace(Body));
     // The abort stops the instrument's process.
@@ -67,7 +70,8 @@ TEST_F(ScriptRun, NinthNestedCycleAbortsTheScript) {
     EXPECT_EQ(Payloads(), std::vector<std::string>{"06 00"});
 }
 
-TEST_F(ScriptRun, PauseCountsDownOncePerSecond) {
+TEST_F(ScriptRun, PauseCountsDownOncePerSecond)
+{
     Start();
     RunScript({"Pause 3"});
     ASSERT_TRUE(WaitFinished());
@@ -81,7 +85,8 @@ TEST_F(ScriptRun, PauseCountsDownOncePerSecond) {
     EXPECT_TRUE(Payloads().empty());
 }
 
-TEST_F(ScriptRun, PauseInADryRunOnlyEnds) {
+TEST_F(ScriptRun, PauseInADryRunOnlyEnds)
+{
     Start();
     Link->SendCommand("ExecuteCommand= 0", nullptr, 0);
     const auto Begin = std::chrono::steady_clock::now();
@@ -91,7 +96,8 @@ TEST_F(ScriptRun, PauseInADryRunOnlyEnds) {
     EXPECT_EQ(Trace, ScriptTrace({"102 0", "198 0"}));
 }
 
-TEST_F(ScriptRun, RockingWithoutTimeSwingsOutAndBack) {
+TEST_F(ScriptRun, RockingWithoutTimeSwingsOutAndBack)
+{
     Start();
     RunScript({"MechActivaton 100", "Pause 0"});
     ASSERT_TRUE(WaitFinished());
@@ -99,7 +105,8 @@ TEST_F(ScriptRun, RockingWithoutTimeSwingsOutAndBack) {
     EXPECT_EQ(Payloads(), (std::vector<std::string>{RevolverTurn(1, 100), RevolverTurn(2, 100)}));
 }
 
-TEST_F(ScriptRun, RockingPauseSwingsSideToSideAndEndsInTheCentre) {
+TEST_F(ScriptRun, RockingPauseSwingsSideToSideAndEndsInTheCentre)
+{
     Start();
     RunScript({"MechActivaton 100", "Pause 2", "MechActivaton 100", "Pause 0"});
     ASSERT_TRUE(WaitFinished(15000));
@@ -125,7 +132,8 @@ TEST_F(ScriptRun, RockingPauseSwingsSideToSideAndEndsInTheCentre) {
     EXPECT_GE(PauseTimes[First - 1] - PauseTimes[0], 1500);
 }
 
-TEST_F(ScriptRun, RockingStaysArmedThroughADryRunPause) {
+TEST_F(ScriptRun, RockingStaysArmedThroughADryRunPause)
+{
     Start();
     RunScript({"MechActivaton 100", "ExecuteCommand= 0", "Pause 0", "ExecuteCommand= 1", "Pause 0"});
     ASSERT_TRUE(WaitFinished());
@@ -133,7 +141,8 @@ TEST_F(ScriptRun, RockingStaysArmedThroughADryRunPause) {
     EXPECT_EQ(Payloads(), (std::vector<std::string>{RevolverTurn(1, 100), RevolverTurn(2, 100)}));
 }
 
-TEST_F(ScriptRun, RockingWithoutANumberArmsTheConfiguredAmplitude) {
+TEST_F(ScriptRun, RockingWithoutANumberArmsTheConfiguredAmplitude)
+{
     TIniFile(Dir.File("zel.ini")).WriteInteger("LBL", "MechActivationSteps", 50);
     Start();
     RunScript({"MechActivaton", "Pause 0"});
@@ -144,7 +153,8 @@ TEST_F(ScriptRun, RockingWithoutANumberArmsTheConfiguredAmplitude) {
 
 // Each drive word of a carried-out script line holds the script until the instrument
 // reports that very drive stopped; other reports pass it by.
-TEST_F(ScriptRun, EachDriveWaitIsReleasedOnlyByItsOwnStopReport) {
+TEST_F(ScriptRun, EachDriveWaitIsReleasedOnlyByItsOwnStopReport)
+{
     struct TCase {
         const char* Line;
         std::vector<const char*> Others;
@@ -173,11 +183,12 @@ TEST_F(ScriptRun, EachDriveWaitIsReleasedOnlyByItsOwnStopReport) {
         EXPECT_TRUE(WaitTrace("192 " + std::to_string(i), 3000));
     }
     ASSERT_TRUE(WaitFinished());
-    EXPECT_EQ(Payloads(), (std::vector<std::string>{"03 01 0000000A", "03 08 0000000A", "0A 01 0000000A",
-                                                    "0B 02 0000000A"}));
+    EXPECT_EQ(Payloads(),
+              (std::vector<std::string>{"03 01 0000000A", "03 08 0000000A", "0A 01 0000000A", "0B 02 0000000A"}));
 }
 
-TEST_F(ScriptRun, PressureMoveHoldsTheScriptUntilTheBarriersStop) {
+TEST_F(ScriptRun, PressureMoveHoldsTheScriptUntilTheBarriersStop)
+{
     Start();
     const auto Begin = std::chrono::steady_clock::now();
     RunScript({"BarrierMoveToPressure 5", "Info reached"});
@@ -187,7 +198,8 @@ TEST_F(ScriptRun, PressureMoveHoldsTheScriptUntilTheBarriersStop) {
     EXPECT_EQ(Payloads(), (std::vector<std::string>{"05 0A 00000032", "06 03"}));
 }
 
-TEST_F(ScriptRun, DirectLineRunsBeforeTheNextScriptLine) {
+TEST_F(ScriptRun, DirectLineRunsBeforeTheNextScriptLine)
+{
     Start();
     RunScript({"Info start", "Pause 1", "DipperMoveUp 2"});
     ASSERT_TRUE(WaitTrace("198 1"));
@@ -201,7 +213,8 @@ TEST_F(ScriptRun, DirectLineRunsBeforeTheNextScriptLine) {
 
 // A pause or delay ends at the abort, also one that counts below zero and would never
 // end by itself.
-TEST_F(ScriptRun, AbortEndsAPauseOrDelayAtOnce) {
+TEST_F(ScriptRun, AbortEndsAPauseOrDelayAtOnce)
+{
     struct TCase {
         const char* Line;
         const char* AbortAfter;  // the notice the abort waits for; null: abort after a second
@@ -218,8 +231,10 @@ TEST_F(ScriptRun, AbortEndsAPauseOrDelayAtOnce) {
         Trace.clear();
         const std::size_t Before = Finished;
         RunScript({C.Line, "Info never"});
-        if (C.AbortAfter) ASSERT_TRUE(WaitTrace(C.AbortAfter, 5000));
-        else Settle(1200);
+        if (C.AbortAfter)
+            ASSERT_TRUE(WaitTrace(C.AbortAfter, 5000));
+        else
+            Settle(1200);
         const auto Aborted = std::chrono::steady_clock::now();
         Link->AbortScript();
         ASSERT_TRUE(WaitFinished(3000, Before + 1));
@@ -234,7 +249,8 @@ TEST_F(ScriptRun, AbortEndsAPauseOrDelayAtOnce) {
     EXPECT_EQ(Payloads(), std::vector<std::string>(3, "06 00"));
 }
 
-TEST_F(ScriptRun, AbortEndsADriveWaitAndTheNextScriptRuns) {
+TEST_F(ScriptRun, AbortEndsADriveWaitAndTheNextScriptRuns)
+{
     Start({"--manual-stops"});
     RunScript({"Barrier1MoveLeft 1", "Info never"});
     ASSERT_TRUE(WaitFrames(1));
@@ -252,42 +268,47 @@ TEST_F(ScriptRun, AbortEndsADriveWaitAndTheNextScriptRuns) {
     EXPECT_EQ(Trace, ScriptTrace({"102 0", "192 again"}));
 }
 
-TEST_F(ScriptRun, FailuresInTheMiddleLetTheScriptGoOn) {
+TEST_F(ScriptRun, FailuresInTheMiddleLetTheScriptGoOn)
+{
     // Four refusals: the first move fails every attempt and the link disconnects.
     Start({"--nak", "4"}, TSettings{4, 300, false});
     RunScript({"Info a", "Pause x", "DipperMoveUp 1", "Info b", "DipperMoveDown 1", "Pause 1"});
     ASSERT_TRUE(WaitFinished(10000));
-    EXPECT_EQ(Trace, ScriptTrace({"102 0", "192 a", "102 1", "103 Error of decode value!", "108 1", "102 2",
-                                  "0 Device not responding", "108 2", "102 3", "192 b", "102 4", "108 4", "102 5",
-                                  "198 0"}));
+    EXPECT_EQ(Trace,
+              ScriptTrace({"102 0", "192 a", "102 1", "103 Error of decode value!", "108 1", "102 2",
+                           "0 Device not responding", "108 2", "102 3", "192 b", "102 4", "108 4", "102 5", "198 0"}));
     EXPECT_EQ(Questions, (std::vector<std::string>{"1005 1", "1005 1"}));
     ASSERT_TRUE(WaitFrames(4));
     EXPECT_EQ(Payloads(), std::vector<std::string>(4, "03 07 0000000A"));
     EXPECT_FALSE(Link->IsConnected());
 }
 
-TEST_F(ScriptRun, StatementsHandTheirValuesToTheWindow) {
+TEST_F(ScriptRun, StatementsHandTheirValuesToTheWindow)
+{
     Start();
     const auto Begin = std::chrono::steady_clock::now();
     RunScript({"Label first", "Info", "RecordOn", "RecordOff", "NewLayer", "DipperZero", "DipperHeight= 12.5",
                "PlateArea= 3,5", "PlateArea= abc", "Delay 1", "Info done"});
     ASSERT_TRUE(WaitFinished());
     EXPECT_GE(std::chrono::steady_clock::now() - Begin, std::chrono::milliseconds(950));
-    EXPECT_EQ(Trace, ScriptTrace({"102 0", "191 first", "102 1", "192 ", "102 2", "193 1", "102 3", "193 0",
-                                  "102 4", "194 0", "102 5", "195 0", "102 6", "196 12.5", "102 7", "197 3.5",
-                                  "102 8", "108 8", "102 9", "102 10", "192 done"}));
+    EXPECT_EQ(Trace, ScriptTrace({"102 0", "191 first", "102 1", "192 ",  "102 2", "193 1",  "102 3",
+                                  "193 0", "102 4",     "194 0", "102 5", "195 0", "102 6",  "196 12.5",
+                                  "102 7", "197 3.5",   "102 8", "108 8", "102 9", "102 10", "192 done"}));
     EXPECT_TRUE(Payloads().empty());
 }
 
-TEST_F(ScriptRun, StatementsWorkInDirectLinesToo) {
+TEST_F(ScriptRun, StatementsWorkInDirectLinesToo)
+{
     Start();
-    for (const char* Line : {"Label direct", "PlateArea= 2.5", "Pause 1", "Info end"}) Link->SendCommand(Line, nullptr, 0);
+    for (const char* Line : {"Label direct", "PlateArea= 2.5", "Pause 1", "Info end"})
+        Link->SendCommand(Line, nullptr, 0);
     ASSERT_TRUE(WaitTrace("192 end", 5000));
     EXPECT_EQ(Trace, (std::vector<std::string>{"191 direct", "197 2.5", "198 1", "198 0", "192 end"}));
     EXPECT_TRUE(Payloads().empty());
 }
 
-TEST_F(ScriptRun, MoveDipperToCellTurnsFromWhereTheDrivesStand) {
+TEST_F(ScriptRun, MoveDipperToCellTurnsFromWhereTheDrivesStand)
+{
     Start({"--turn-positions"});
     RunScript({"MoveDipperToCell 3", "MoveDipperToCell 1", "MoveDipperToCell 1"});
     ASSERT_TRUE(WaitFinished());
@@ -295,6 +316,6 @@ TEST_F(ScriptRun, MoveDipperToCellTurnsFromWhereTheDrivesStand) {
     EXPECT_EQ(Questions, (std::vector<std::string>{"1011 3", "1012 3", "1011 1", "1012 1", "1011 1", "1012 1"}));
     // The window puts cell 3 at 30 steps of each drive, cell 1 at 10; the last line
     // finds both drives in place and turns nothing.
-    EXPECT_EQ(Payloads(), (std::vector<std::string>{"0A 01 0000001E", "0B 01 0000001E", "0A 02 00000014",
-                                                    "0B 02 00000014"}));
+    EXPECT_EQ(Payloads(),
+              (std::vector<std::string>{"0A 01 0000001E", "0B 01 0000001E", "0A 02 00000014", "0B 02 00000014"}));
 }

@@ -15,11 +15,10 @@
 
 // The filer of the module "zelfiler.so" in the program folder, through TCustomDLL and
 // its export; the module stays loaded for the whole test program.
-inline std::string FilerProgramDir() {
-    return ProgramDir();
-}
+inline std::string FilerProgramDir() { return ProgramDir(); }
 
-inline ISXFiler* LoadFilerModule() {
+inline ISXFiler* LoadFilerModule()
+{
     static TCustomDLL Library;
     if (!Library.GetLoaded()) Library.SetFileName(FilerProgramDir() + "zelfiler.so");
     if (!Library.GetLoaded()) return nullptr;
@@ -28,21 +27,24 @@ inline ISXFiler* LoadFilerModule() {
 }
 
 inline void FillColumn(TSXColumnInfo* Info, const std::string& Name, const std::string& ShortName,
-                       const std::string& Unit) {
+                       const std::string& Unit)
+{
     Info->Flags = 0;
     WriteFixedText(Info->Name, Name);
     WriteFixedText(Info->ShortName, ShortName);
     WriteFixedText(Info->Unit, Unit);
 }
 
-inline void AddBytesProperty(ISXDataSet* Set, const char* Name, const std::vector<unsigned char>& Bytes) {
+inline void AddBytesProperty(ISXDataSet* Set, const char* Name, const std::vector<unsigned char>& Bytes)
+{
     IH<ISXDataProperty> Property = Set->AddProperty(Name, static_cast<int>(Bytes.size()));
     if (!Bytes.empty()) std::memcpy(Property->GetData(), Bytes.data(), Bytes.size());
 }
 
 // A table filled with values that depend on table, column and row.
-inline void AddTable(ISXDataSet* Set, const char* Name, const char* DisplayName, int Columns, int Rows,
-                     int AxisX, int AxisLeft, int AxisRight) {
+inline void AddTable(ISXDataSet* Set, const char* Name, const char* DisplayName, int Columns, int Rows, int AxisX,
+                     int AxisLeft, int AxisRight)
+{
     TPTableData Table(TPTableData::CreateSXTableData(Set, "ZelTable", Name, Columns, 100));
     Table.SetTableName(DisplayName);
     Table.SetDefAxisIdx(0, AxisX);
@@ -53,14 +55,16 @@ inline void AddTable(ISXDataSet* Set, const char* Name, const char* DisplayName,
                    c % 2 ? "mN/m" : "");
     for (int r = 0; r < Rows; ++r) {
         Table.AddRows(1);
-        for (int c = 0; c < Columns; ++c) Table.SetData(c, r, static_cast<float>(r) * 0.25f + static_cast<float>(c) * 1000.5f);
+        for (int c = 0; c < Columns; ++c)
+            Table.SetData(c, r, static_cast<float>(r) * 0.25f + static_cast<float>(c) * 1000.5f);
     }
     Table.Pack();
 }
 
 // Three experiment properties, one the program does not know, and four tables: one
 // with a 50-character column name, one without rows, one with special float values.
-inline void FillSampleSet(ISXDataSet* Set, int Rows = 200) {
+inline void FillSampleSet(ISXDataSet* Set, int Rows = 200)
+{
     AddBytesProperty(Set, "ZelExperimentInfoStr", {'U', 's', 'e', 'r', '\n', 'x', 0});
     std::vector<unsigned char> Info(250, 0);
     for (int i = 0; i < 50; ++i) Info[i] = static_cast<unsigned char>('a' + i % 26);  // no terminating zero
@@ -84,7 +88,8 @@ inline void FillSampleSet(ISXDataSet* Set, int Rows = 200) {
     AddTable(Set, "Deposition", "Deposition", 10, 3, 8, 7, 9);
 }
 
-inline std::string HexBytes(const void* Data, size_t Size) {
+inline std::string HexBytes(const void* Data, size_t Size)
+{
     std::string Text;
     char Buffer[4];
     for (size_t i = 0; i < Size; ++i) {
@@ -95,7 +100,8 @@ inline std::string HexBytes(const void* Data, size_t Size) {
 }
 
 // Everything the set holds, in its order, with every byte and every cell's bits.
-inline std::string DescribeSet(TSXDataSet& Set) {
+inline std::string DescribeSet(TSXDataSet& Set)
+{
     std::string Text;
     for (int i = 0; i < Set.GetPropertyCount(); ++i) {
         IH<ISXDataProperty> Property = Set.GetProperty(i);

@@ -12,17 +12,20 @@
 
 namespace {
 
-std::string ReadBytes(const std::string& Path) {
+std::string ReadBytes(const std::string& Path)
+{
     std::ifstream In(Path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(In), {});
 }
 
-void WriteBytes(const std::string& Path, const std::string& Bytes) {
+void WriteBytes(const std::string& Path, const std::string& Bytes)
+{
     std::ofstream Out(Path, std::ios::binary | std::ios::trunc);
     Out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
 }
 
-std::uint32_t U32At(const std::string& Bytes, size_t Offset) {
+std::uint32_t U32At(const std::string& Bytes, size_t Offset)
+{
     std::uint32_t v;
     std::memcpy(&v, Bytes.data() + Offset, 4);
     return v;
@@ -31,11 +34,10 @@ std::uint32_t U32At(const std::string& Bytes, size_t Offset) {
 void PutU32At(std::string& Bytes, size_t Offset, std::uint32_t Value) { std::memcpy(Bytes.data() + Offset, &Value, 4); }
 
 // Recomputes the trailing checksum so that the parser itself meets the damage.
-void Reseal(std::string& Bytes) {
-    PutU32At(Bytes, Bytes.size() - 4, Mps::Crc32(0, Bytes.data(), Bytes.size() - 4));
-}
+void Reseal(std::string& Bytes) { PutU32At(Bytes, Bytes.size() - 4, Mps::Crc32(0, Bytes.data(), Bytes.size() - 4)); }
 
-std::vector<std::string> FilesIn(const std::string& Folder) {
+std::vector<std::string> FilesIn(const std::string& Folder)
+{
     std::vector<std::string> Names;
     for (const auto& Entry : std::filesystem::directory_iterator(Folder)) Names.push_back(Entry.path().filename());
     std::sort(Names.begin(), Names.end());
@@ -44,13 +46,15 @@ std::vector<std::string> FilesIn(const std::string& Folder) {
 
 class FilerModule : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         Filer = LoadFilerModule();
         ASSERT_NE(Filer, nullptr) << "zelfiler.so or its export _GetSXFiler is missing from " << ProgramDir();
     }
 
     // The bytes of a saved small sample set.
-    std::string SampleFileBytes(int Rows = 3) {
+    std::string SampleFileBytes(int Rows = 3)
+    {
         TSXDataSet Set;
         FillSampleSet(&Set, Rows);
         std::string Path = Dir.File("sample.mps");
@@ -65,7 +69,8 @@ protected:
         std::string Reason;
         bool Empty;
     };
-    TLoadResult LoadBytes(const std::string& Bytes) {
+    TLoadResult LoadBytes(const std::string& Bytes)
+    {
         std::string Path = Dir.File("damaged.mps");
         WriteBytes(Path, Bytes);
         TSXDataSet Set;
@@ -77,7 +82,8 @@ protected:
     TTempDir Dir;
 };
 
-TEST_F(FilerModule, RoundTripKeepsEveryPropertyTableAndCellExactly) {
+TEST_F(FilerModule, RoundTripKeepsEveryPropertyTableAndCellExactly)
+{
     TSXDataSet Original;
     FillSampleSet(&Original, 1000);
     std::string Path = Dir.File("run.mps");
@@ -117,7 +123,8 @@ TEST_F(FilerModule, RoundTripKeepsEveryPropertyTableAndCellExactly) {
     EXPECT_EQ(ReadBytes(Again), ReadBytes(Path));
 }
 
-TEST_F(FilerModule, FileStartsWithMagicAndVersionAndEndsWithChecksum) {
+TEST_F(FilerModule, FileStartsWithMagicAndVersionAndEndsWithChecksum)
+{
     std::string Bytes = SampleFileBytes();
     ASSERT_GT(Bytes.size(), 24u);
     EXPECT_EQ(Bytes.substr(0, 8), std::string("ZELMPS\x1A\0", 8));
@@ -127,7 +134,8 @@ TEST_F(FilerModule, FileStartsWithMagicAndVersionAndEndsWithChecksum) {
     EXPECT_EQ(U32At(Bytes, Bytes.size() - 4), Mps::Crc32(0, Bytes.data(), Bytes.size() - 4));
 }
 
-TEST_F(FilerModule, DamagedFilesGiveAnEmptySetAndAReason) {
+TEST_F(FilerModule, DamagedFilesGiveAnEmptySetAndAReason)
+{
     const std::string Good = SampleFileBytes();
     // Offset of the first table's row count: header, then the five properties.
     size_t Offset = 20;
@@ -152,24 +160,83 @@ TEST_F(FilerModule, DamagedFilesGiveAnEmptySetAndAReason) {
         {"empty file", [](std::string) { return std::string(); }, "not a set file"},
         {"truncated to half", [](std::string b) { return b.substr(0, b.size() / 2); }, "truncated"},
         {"last byte missing", [](std::string b) { return b.substr(0, b.size() - 1); }, "truncated"},
-        {"wrong magic", [](std::string b) { b[0] = 'X'; return b; }, "not a set file"},
-        {"newer version", [](std::string b) { PutU32At(b, 8, 2); return b; }, "unsupported set file version 2"},
-        {"flipped row count", [&](std::string b) { b[RowsAt + 3] ^= 0x40; return b; }, "needs"},
-        {"flipped column name byte", [&](std::string b) { b[RowsAt + 20] ^= 0x01; return b; }, "checksum"},
-        {"flipped cell bit", [](std::string b) { b[b.size() - 10] ^= 1; return b; }, "checksum"},
-        {"huge row count, resealed", [&](std::string b) { PutU32At(b, RowsAt, 0x7FFFFFFF); Reseal(b); return b; },
+        {"wrong magic",
+         [](std::string b) {
+             b[0] = 'X';
+             return b;
+         },
+         "not a set file"},
+        {"newer version",
+         [](std::string b) {
+             PutU32At(b, 8, 2);
+             return b;
+         },
+         "unsupported set file version 2"},
+        {"flipped row count",
+         [&](std::string b) {
+             b[RowsAt + 3] ^= 0x40;
+             return b;
+         },
          "needs"},
-        {"huge column count, resealed", [&](std::string b) { PutU32At(b, ColumnsAt, 0xFFFFFFF0); Reseal(b); return b; },
+        {"flipped column name byte",
+         [&](std::string b) {
+             b[RowsAt + 20] ^= 0x01;
+             return b;
+         },
+         "checksum"},
+        {"flipped cell bit",
+         [](std::string b) {
+             b[b.size() - 10] ^= 1;
+             return b;
+         },
+         "checksum"},
+        {"huge row count, resealed",
+         [&](std::string b) {
+             PutU32At(b, RowsAt, 0x7FFFFFFF);
+             Reseal(b);
+             return b;
+         },
+         "needs"},
+        {"huge column count, resealed",
+         [&](std::string b) {
+             PutU32At(b, ColumnsAt, 0xFFFFFFF0);
+             Reseal(b);
+             return b;
+         },
          "impossible column or row count"},
-        {"huge property count, resealed", [](std::string b) { PutU32At(b, 12, 0xFFFFFFFF); Reseal(b); return b; },
+        {"huge property count, resealed",
+         [](std::string b) {
+             PutU32At(b, 12, 0xFFFFFFFF);
+             Reseal(b);
+             return b;
+         },
          "exceeds"},
-        {"huge name length, resealed", [](std::string b) { PutU32At(b, 20, 0x7FFFFFF0); Reseal(b); return b; },
+        {"huge name length, resealed",
+         [](std::string b) {
+             PutU32At(b, 20, 0x7FFFFFF0);
+             Reseal(b);
+             return b;
+         },
          "needs"},
-        {"extra bytes, resealed", [](std::string b) { b.insert(b.size() - 4, "junk"); Reseal(b); return b; },
+        {"extra bytes, resealed",
+         [](std::string b) {
+             b.insert(b.size() - 4, "junk");
+             Reseal(b);
+             return b;
+         },
          "unexpected bytes"},
-        {"random bytes", [&](std::string b) { for (auto& c : b) c = char(Random()); return b; }, "not a set file"},
+        {"random bytes",
+         [&](std::string b) {
+             for (auto& c : b) c = char(Random());
+             return b;
+         },
+         "not a set file"},
         {"random body behind a good header",
-         [&](std::string b) { for (size_t i = 12; i < b.size(); ++i) b[i] = char(Random()); return b; }, "damaged"},
+         [&](std::string b) {
+             for (size_t i = 12; i < b.size(); ++i) b[i] = char(Random());
+             return b;
+         },
+         "damaged"},
     };
     for (const Case& C : Cases) {
         TLoadResult Result = LoadBytes(C.Damage(Good));
@@ -180,7 +247,8 @@ TEST_F(FilerModule, DamagedFilesGiveAnEmptySetAndAReason) {
     }
 }
 
-TEST_F(FilerModule, EveryCutPointOfASmallFileGivesAnEmptySetAndAReason) {
+TEST_F(FilerModule, EveryCutPointOfASmallFileGivesAnEmptySetAndAReason)
+{
     const std::string Good = SampleFileBytes(2);
     for (size_t Length = 0; Length < Good.size(); ++Length) {
         TLoadResult Result = LoadBytes(Good.substr(0, Length));
@@ -199,7 +267,8 @@ TEST_F(FilerModule, EveryCutPointOfASmallFileGivesAnEmptySetAndAReason) {
     }
 }
 
-TEST_F(FilerModule, MissingFileAndMissingSetAreRefusedWithAReason) {
+TEST_F(FilerModule, MissingFileAndMissingSetAreRefusedWithAReason)
+{
     TSXDataSet Set;
     EXPECT_FALSE(Filer->Load(Dir.File("none.mps").c_str(), &Set, 0, 1));
     EXPECT_NE(std::string(Filer->GetLastError()).find("none.mps"), std::string::npos);
@@ -212,7 +281,8 @@ TEST_F(FilerModule, MissingFileAndMissingSetAreRefusedWithAReason) {
 
 // A save that fails half-way (the file-size limit cuts the write short, as a full disk
 // would) reports failure and leaves the previous file and the folder exactly as they were.
-TEST_F(FilerModule, FailedWriteKeepsThePreviousFile) {
+TEST_F(FilerModule, FailedWriteKeepsThePreviousFile)
+{
     std::string Path = Dir.File("keep.mps");
     TSXDataSet Small;
     FillSampleSet(&Small, 3);
@@ -247,7 +317,8 @@ TEST_F(FilerModule, FailedWriteKeepsThePreviousFile) {
     EXPECT_EQ(DescribeSet(Loaded), DescribeSet(Large));
 }
 
-TEST_F(FilerModule, SaveIntoMissingFolderOrOverAFolderFailsWithAReason) {
+TEST_F(FilerModule, SaveIntoMissingFolderOrOverAFolderFailsWithAReason)
+{
     TSXDataSet Set;
     FillSampleSet(&Set, 1);
     EXPECT_FALSE(Filer->Save(Dir.File("no/such/folder/x.mps").c_str(), &Set, 0));
@@ -264,7 +335,8 @@ TEST_F(FilerModule, SaveIntoMissingFolderOrOverAFolderFailsWithAReason) {
 // with the checksum test off so every mutation reaches the parser.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, size_t Size);
 
-TEST_F(FilerModule, MutatedFilesNeverCrashTheReader) {
+TEST_F(FilerModule, MutatedFilesNeverCrashTheReader)
+{
     const std::string Good = SampleFileBytes(2);
     std::mt19937 Random(12345);
     int Accepted = 0;
@@ -274,21 +346,27 @@ TEST_F(FilerModule, MutatedFilesNeverCrashTheReader) {
         for (int m = 0; m < Mutations && !Bytes.empty(); ++m) {
             size_t At = Random() % Bytes.size();
             switch (Random() % 5) {
-            case 0: Bytes[At] = char(Bytes[At] ^ (1 << (Random() % 8))); break;
+            case 0:
+                Bytes[At] = char(Bytes[At] ^ (1 << (Random() % 8)));
+                break;
             case 1:
                 if (At + 4 <= Bytes.size()) PutU32At(Bytes, At, static_cast<std::uint32_t>(Random()));
                 break;
             case 2:
                 if (At + 4 <= Bytes.size()) PutU32At(Bytes, At, 0xFFFFFFFFu - Random() % 16);
                 break;
-            case 3: Bytes.resize(At); break;
-            default: Bytes.insert(At, 1 + Random() % 8, char(Random())); break;
+            case 3:
+                Bytes.resize(At);
+                break;
+            default:
+                Bytes.insert(At, 1 + Random() % 8, char(Random()));
+                break;
             }
         }
         TSXDataSet Set;
         std::string Error;
-        bool Ok = Mps::DecodeSetImage(reinterpret_cast<const std::uint8_t*>(Bytes.data()), Bytes.size(), false, Set,
-                                      Error);
+        bool Ok =
+            Mps::DecodeSetImage(reinterpret_cast<const std::uint8_t*>(Bytes.data()), Bytes.size(), false, Set, Error);
         ASSERT_EQ(Ok, Error.empty()) << Error;
         ASSERT_TRUE(Ok || IsEmptySet(Set)) << Error;
         Accepted += Ok;

@@ -111,7 +111,7 @@ TEST(WglMemoryContext, ClearsFillsATriangleAndTestsDepthWithExactPixels)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
     glColor3f(0, 1, 0);
-    FillRectangle(0, 0, 4, 6, 0.5f);   // glOrtho's near plane is z = 1: 0.5 is nearer
+    FillRectangle(0, 0, 4, 6, 0.5f);  // glOrtho's near plane is z = 1: 0.5 is nearer
     glColor3f(1, 1, 1);
     FillRectangle(2, 0, 8, 6, -0.5f);
     for (int x = 0; x < 8; ++x) EXPECT_EQ(scene.Pixel(x, 3), x < 4 ? 0x00FF00u : 0xFFFFFFu) << x;
@@ -134,7 +134,7 @@ TEST(WglMemoryContext, DisplayListsReplayAndAreSharedWithAnotherContext)
     EXPECT_EQ(first.Pixel(1, 3), 0x00FF00u);
     EXPECT_EQ(first.Pixel(2, 0), 0u);
 
-    TMemoryScene second(4, 4);   // now current
+    TMemoryScene second(4, 4);  // now current
     EXPECT_FALSE(glIsList(list));
     // A current context cannot take another's lists; once it is not current, it can.
     EXPECT_FALSE(wglShareLists(first.Rc, second.Rc));
@@ -209,7 +209,7 @@ TEST(WglWindowContext, DrawsIntoTheBackBufferUntilTheSwap)
     ASSERT_TRUE(GetDCPicture(dc, picture));
     EXPECT_EQ(picture.Width, 5);
     EXPECT_EQ(picture.Height, 3);
-    EXPECT_EQ(picture.Bits[0], 0);   // the front buffer still shows nothing
+    EXPECT_EQ(picture.Bits[0], 0);  // the front buffer still shows nothing
     EXPECT_TRUE(SwapBuffers(dc));
     ASSERT_TRUE(GetDCPicture(dc, picture));
     EXPECT_EQ(picture.Bits[0], 0xFF);  // blue byte first
@@ -266,7 +266,8 @@ TEST(WglFonts, BitmapGlyphsDrawTheFontsRenderingAtTheRasterPosition)
     // The raster position moved on by the two advances.
     GLfloat raster[4];
     glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
-    EXPECT_EQ(int(raster[0]), 2 + QFontMetrics(qfont).horizontalAdvance("H") + QFontMetrics(qfont).horizontalAdvance("i"));
+    EXPECT_EQ(int(raster[0]),
+              2 + QFontMetrics(qfont).horizontalAdvance("H") + QFontMetrics(qfont).horizontalAdvance("i"));
 }
 
 TEST(WglFonts, OutlineGlyphsAreOneEmHighWithMetricsAndFill)

@@ -16,7 +16,8 @@ struct TSplitCase {
     std::vector<std::string> Packets;
 };
 
-std::vector<std::string> Split(const std::vector<std::string>& Chunks, std::size_t Limit = 20480) {
+std::vector<std::string> Split(const std::vector<std::string>& Chunks, std::size_t Limit = 20480)
+{
     TComDataPacket Packet;
     Packet.StartString = "@";
     Packet.StopString = "$";
@@ -30,7 +31,8 @@ std::vector<std::string> Split(const std::vector<std::string>& Chunks, std::size
 
 }  // namespace
 
-TEST(ComDataPacket, CutsStreamsIntoPackets) {
+TEST(ComDataPacket, CutsStreamsIntoPackets)
+{
     const std::vector<TSplitCase> Cases = {
         {"one packet", {"@06KOK!$"}, {"06KOK!"}},
         {"several in one read", {"@06KOK!$@B4M07$@B6M09$"}, {"06KOK!", "B4M07", "B6M09"}},
@@ -45,12 +47,14 @@ TEST(ComDataPacket, CutsStreamsIntoPackets) {
     for (const TSplitCase& C : Cases) EXPECT_EQ(Split(C.Chunks), C.Packets) << C.Name;
 }
 
-TEST(ComDataPacket, DropsAPacketThatOutgrowsTheBufferAndRecovers) {
+TEST(ComDataPacket, DropsAPacketThatOutgrowsTheBufferAndRecovers)
+{
     const std::string Long = "@" + std::string(40, 'A');
     EXPECT_EQ(Split({Long, "BBBB$@06KOK!$"}, 32), std::vector<std::string>{"06KOK!"});
 }
 
-TEST(ComDataPacket, MatchesStartAndStopStringsWithoutRegardToCase) {
+TEST(ComDataPacket, MatchesStartAndStopStringsWithoutRegardToCase)
+{
     TComDataPacket Packet;
     Packet.StartString = "<a";
     Packet.StopString = "z>";
@@ -64,7 +68,8 @@ TEST(ComDataPacket, MatchesStartAndStopStringsWithoutRegardToCase) {
     EXPECT_EQ(Got, (std::vector<std::string>{"12", "34"}));
 }
 
-TEST(ComPort, MapsComNamesToSerialDevices) {
+TEST(ComPort, MapsComNamesToSerialDevices)
+{
     EXPECT_EQ(ComPortDevicePath("COM1"), "/dev/ttyS0");
     EXPECT_EQ(ComPortDevicePath("COM12"), "/dev/ttyS11");
     EXPECT_EQ(ComPortDevicePath("/dev/pts/3"), "/dev/pts/3");
@@ -75,7 +80,8 @@ TEST(ComPort, MapsComNamesToSerialDevices) {
     EXPECT_EQ(BaudRateValue(99), 0);
 }
 
-TEST(ComPort, OpeningAMissingDeviceRaisesAClearError) {
+TEST(ComPort, OpeningAMissingDeviceRaisesAClearError)
+{
     TComPort Port;
     Port.SetPort("/nonexistent/tty");
     try {
@@ -88,7 +94,8 @@ TEST(ComPort, OpeningAMissingDeviceRaisesAClearError) {
     EXPECT_EQ(Port.Write("x", 1), -1);
 }
 
-TEST(ComPort, SendsAndReceivesOverThePseudoTerminal) {
+TEST(ComPort, SendsAndReceivesOverThePseudoTerminal)
+{
     TEmulatorProcess Emulator;
     ASSERT_FALSE(Emulator.Device().empty());
     TComPort Port;
@@ -128,7 +135,8 @@ TEST(ComPort, SendsAndReceivesOverThePseudoTerminal) {
     EXPECT_EQ(Port.Write(Frame, 1), -1);
 }
 
-TEST(ComPort, NoticesWhenThePeerCutsTheLine) {
+TEST(ComPort, NoticesWhenThePeerCutsTheLine)
+{
     TEmulatorProcess Emulator;
     TComPort Port;
     Port.SetPort(Emulator.Device());
@@ -140,7 +148,8 @@ TEST(ComPort, NoticesWhenThePeerCutsTheLine) {
     Port.Close();
 }
 
-TEST(ComPort, SetupDialogAppliesTheConfirmedChoiceOnly) {
+TEST(ComPort, SetupDialogAppliesTheConfirmedChoiceOnly)
+{
     TComPort Port;
     Port.SetPort("COM2");
     auto Previous = SetComSetupInterceptor([](TComSetupChoice& C) {

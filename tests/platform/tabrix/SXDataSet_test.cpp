@@ -6,7 +6,8 @@
 
 namespace {
 
-TEST(SXDataSet, TablesAreMadeFoundAndListedInTheSetsOrder) {
+TEST(SXDataSet, TablesAreMadeFoundAndListedInTheSetsOrder)
+{
     std::unique_ptr<ISXDataSet> Set(new TSXDataSet());
     EXPECT_STREQ(Set->GetFileName(), "");
     ASSERT_NE(TPTableData::CreateSXTableData(Set.get(), "ZelTable", "B", 3, 100), nullptr);
@@ -41,7 +42,8 @@ TEST(SXDataSet, TablesAreMadeFoundAndListedInTheSetsOrder) {
     EXPECT_STREQ(Set->GetFileName(), "/data/zel2601011200.mps");
 }
 
-TEST(SXDataSet, TableAccessorAddsSetsCutsAndClearsRows) {
+TEST(SXDataSet, TableAccessorAddsSetsCutsAndClearsRows)
+{
     TSXDataSet Set;
     TPTableData Table(TPTableData::CreateSXTableData(&Set, "ZelTable", "Isotherm", 3, 100));
     ASSERT_TRUE(Table.Valid);
@@ -73,8 +75,8 @@ TEST(SXDataSet, TableAccessorAddsSetsCutsAndClearsRows) {
 
     EXPECT_EQ(Table.GetDefAxisIdx(0), -1);
     Table.SetDefAxisIdx(0, 2);
-    Table.SetDefAxisIdx(1, 3);   // no such column: unchanged
-    Table.SetDefAxisIdx(3, 0);   // no such axis
+    Table.SetDefAxisIdx(1, 3);  // no such column: unchanged
+    Table.SetDefAxisIdx(3, 0);  // no such axis
     EXPECT_EQ(Table.GetDefAxisIdx(0), 2);
     EXPECT_EQ(Table.GetDefAxisIdx(1), -1);
     EXPECT_EQ(Table.GetDefAxisIdx(3), -1);
@@ -94,15 +96,17 @@ TEST(SXDataSet, TableAccessorAddsSetsCutsAndClearsRows) {
     EXPECT_EQ(Invalid.GetColumnInfo(0), nullptr);
 }
 
-TEST(SXDataSet, FixedTextKeepsAtMostFiftyBytesWithoutRunningOn) {
+TEST(SXDataSet, FixedTextKeepsAtMostFiftyBytesWithoutRunningOn)
+{
     struct Case {
         std::string Text;
         std::string Read;
         bool Terminated;
     };
-    for (const Case& C : {Case{"", "", true}, Case{"SP", "SP", true}, Case{std::string(49, 'x'), std::string(49, 'x'), true},
-                          Case{std::string(50, 'y'), std::string(50, 'y'), false},
-                          Case{std::string(70, 'z'), std::string(50, 'z'), false}}) {
+    for (const Case& C :
+         {Case{"", "", true}, Case{"SP", "SP", true}, Case{std::string(49, 'x'), std::string(49, 'x'), true},
+          Case{std::string(50, 'y'), std::string(50, 'y'), false},
+          Case{std::string(70, 'z'), std::string(50, 'z'), false}}) {
         TSXColumnInfo Info;
         std::memset(&Info, 0x55, sizeof Info);
         WriteFixedText(Info.Name, C.Text);
@@ -113,7 +117,8 @@ TEST(SXDataSet, FixedTextKeepsAtMostFiftyBytesWithoutRunningOn) {
     }
 }
 
-TEST(SXDataSet, PropertiesAreAddedFoundAndResized) {
+TEST(SXDataSet, PropertiesAreAddedFoundAndResized)
+{
     TSXDataSet Set;
     EXPECT_FALSE(Set.HasProperty("DateTime"));
     EXPECT_FALSE(Set.FindProperty("DateTime").IsAssigned());
@@ -142,7 +147,8 @@ struct TCounted {
     int Release() { return --Count; }
 };
 
-TEST(SXDataSet, HolderCountsOncePerPointerAndLetsGo) {
+TEST(SXDataSet, HolderCountsOncePerPointerAndLetsGo)
+{
     TCounted A, B;
     {
         IH<TCounted> First(&A);
@@ -166,7 +172,8 @@ TEST(SXDataSet, HolderCountsOncePerPointerAndLetsGo) {
     EXPECT_EQ(B.Count, 0);
 }
 
-TEST(SXDataSet, HeldTableAndPropertyOutliveTheirSet) {
+TEST(SXDataSet, HeldTableAndPropertyOutliveTheirSet)
+{
     auto* Set = new TSXDataSet();
     auto Table = std::make_unique<TPTableData>(TPTableData::CreateSXTableData(Set, "ZelTable", "T", 1, 10));
     IH<ISXDataProperty> Property = Set->AddProperty("P", 4);
@@ -180,7 +187,8 @@ TEST(SXDataSet, HeldTableAndPropertyOutliveTheirSet) {
     EXPECT_EQ(Property->GetSize(), 8);
 }
 
-TEST(SXDataSet, ChangesMarkTheSetModified) {
+TEST(SXDataSet, ChangesMarkTheSetModified)
+{
     TSXDataSet Set;
     EXPECT_FALSE(Set.GetModified());
     Set.AddProperty("P", 1);

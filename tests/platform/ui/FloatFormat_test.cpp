@@ -21,6 +21,7 @@ public:
         SetDecimalSeparator(FDecimal);
         SetThousandSeparator(FThousand);
     }
+
 private:
     char FDecimal, FThousand;
 };
@@ -36,10 +37,10 @@ struct Case {
 
 const Case Cases[] = {
     {1234.5678, ffFixed, 12, 2, "1234.57", "1234,57"},
-    {0.125, ffFixed, 12, 2, "0.13", "0,13"},           // halves away from zero
+    {0.125, ffFixed, 12, 2, "0.13", "0,13"},  // halves away from zero
     {-0.125, ffFixed, 12, 2, "-0.13", "-0,13"},
-    {2.675, ffFixed, 12, 2, "2.67", "2,67"},           // the double is just below 2.675
-    {-0.001, ffFixed, 12, 2, "0.00", "0,00"},          // no minus on a zero
+    {2.675, ffFixed, 12, 2, "2.67", "2,67"},   // the double is just below 2.675
+    {-0.001, ffFixed, 12, 2, "0.00", "0,00"},  // no minus on a zero
     {0.5, ffFixed, 12, 0, "1", "1"},
     {1.23456789, ffFixed, 4, 6, "1.235000", "1,235000"},
     {9.999, ffFixed, 12, 2, "10.00", "10,00"},
@@ -56,7 +57,7 @@ const Case Cases[] = {
     {0, ffExponent, 3, 2, "0.00E+00", "0,00E+00"},
     {5, ffExponent, 1, 0, "5E+0", "5E+0"},
 };
-}
+}  // namespace
 
 TEST(FloatFormat, FormatsInEachFormWithThePointSeparator)
 {
@@ -115,10 +116,15 @@ TEST(FloatFormat, StartsWithTheSystemLocaleSeparator)
     char self[4096] = {};
     const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
     ASSERT_GT(n, 0);
-    struct Locale { const char* Name; const char* Expected; };
-    for (const Locale& l : {Locale{"C", "separator[.]\ntext[2.5]\n"}, Locale{"de_DE.UTF-8", "separator[,]\ntext[2,5]\n"}}) {
-        const std::string command = std::string("env ZEL_FLOAT_CHILD=1 LC_ALL=") + l.Name + " LANG=" + l.Name + " '" + self +
-                                    "' --gtest_filter=FloatFormat.StartsWithTheSystemLocaleSeparator 2>/dev/null | grep -E '^(separator|text)'";
+    struct Locale {
+        const char* Name;
+        const char* Expected;
+    };
+    for (const Locale& l :
+         {Locale{"C", "separator[.]\ntext[2.5]\n"}, Locale{"de_DE.UTF-8", "separator[,]\ntext[2,5]\n"}}) {
+        const std::string command =
+            std::string("env ZEL_FLOAT_CHILD=1 LC_ALL=") + l.Name + " LANG=" + l.Name + " '" + self +
+            "' --gtest_filter=FloatFormat.StartsWithTheSystemLocaleSeparator 2>/dev/null | grep -E '^(separator|text)'";
         std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
         ASSERT_TRUE(pipe);
         std::string output;

@@ -40,7 +40,8 @@ struct TFormFixture : ::testing::Test {
     TForm* Form = nullptr;
 };
 
-void SendKey(QWidget* Target, QEvent::Type Type, int Key, Qt::KeyboardModifiers Mods, const QString& Text, bool Repeat = false)
+void SendKey(QWidget* Target, QEvent::Type Type, int Key, Qt::KeyboardModifiers Mods, const QString& Text,
+             bool Repeat = false)
 {
     QKeyEvent event(Type, Key, Mods, Text, Repeat);
     QApplication::sendEvent(Target, &event);
@@ -57,20 +58,44 @@ TEST_F(TFormFixture, MessageChainRunsBeforeOuterFirstAndAfterInnerFirst)
         using TPanel::TPanel;
     };
     const UINT probe = WM_USER + 77;
-    THookId first = panel->AttachHook({[&](TMessage& m) { if (m.Msg == probe) order.push_back("before1"); return false; },
-                                       [&](TMessage& m) { if (m.Msg == probe) order.push_back("after1"); }});
-    THookId second = panel->AttachHook({[&](TMessage& m) { if (m.Msg == probe) order.push_back("before2"); return false; },
-                                        [&](TMessage& m) { if (m.Msg == probe) order.push_back("after2"); }});
+    THookId first = panel->AttachHook({[&](TMessage& m) {
+                                           if (m.Msg == probe) order.push_back("before1");
+                                           return false;
+                                       },
+                                       [&](TMessage& m) {
+                                           if (m.Msg == probe) order.push_back("after1");
+                                       }});
+    THookId second = panel->AttachHook({[&](TMessage& m) {
+                                            if (m.Msg == probe) order.push_back("before2");
+                                            return false;
+                                        },
+                                        [&](TMessage& m) {
+                                            if (m.Msg == probe) order.push_back("after2");
+                                        }});
     panel->Perform(probe, 1, 2);
     EXPECT_EQ(order, (std::vector<std::string>{"before2", "before1", "after1", "after2"}));
 
     // A consuming entry hides the message from the inner entries and the control; the
     // entries outside it still see it afterwards.
     order.clear();
-    THookId consumer = panel->AttachHook({[&](TMessage& m) { if (m.Msg == probe) { order.push_back("consume"); m.Result = 9; return true; } return false; },
-                                          [&](TMessage& m) { if (m.Msg == probe) order.push_back("afterConsumer"); }});
-    THookId outer = panel->AttachHook({[&](TMessage& m) { if (m.Msg == probe) order.push_back("outerBefore"); return false; },
-                                       [&](TMessage& m) { if (m.Msg == probe) order.push_back("outerAfter"); }});
+    THookId consumer = panel->AttachHook({[&](TMessage& m) {
+                                              if (m.Msg == probe) {
+                                                  order.push_back("consume");
+                                                  m.Result = 9;
+                                                  return true;
+                                              }
+                                              return false;
+                                          },
+                                          [&](TMessage& m) {
+                                              if (m.Msg == probe) order.push_back("afterConsumer");
+                                          }});
+    THookId outer = panel->AttachHook({[&](TMessage& m) {
+                                           if (m.Msg == probe) order.push_back("outerBefore");
+                                           return false;
+                                       },
+                                       [&](TMessage& m) {
+                                           if (m.Msg == probe) order.push_back("outerAfter");
+                                       }});
     EXPECT_EQ(panel->Perform(probe), 9);
     EXPECT_EQ(order, (std::vector<std::string>{"outerBefore", "consume", "outerAfter"}));
 
@@ -78,7 +103,15 @@ TEST_F(TFormFixture, MessageChainRunsBeforeOuterFirstAndAfterInnerFirst)
     panel->DetachHook(consumer);
     order.clear();
     THookId selfDetaching = 0;
-    selfDetaching = panel->AttachHook({[&](TMessage& m) { if (m.Msg == probe) { order.push_back("once"); panel->DetachHook(selfDetaching); panel->DetachHook(first); } return false; }, nullptr});
+    selfDetaching = panel->AttachHook({[&](TMessage& m) {
+                                           if (m.Msg == probe) {
+                                               order.push_back("once");
+                                               panel->DetachHook(selfDetaching);
+                                               panel->DetachHook(first);
+                                           }
+                                           return false;
+                                       },
+                                       nullptr});
     panel->Perform(probe);
     EXPECT_EQ(order, (std::vector<std::string>{"once", "outerBefore", "before2", "after2", "outerAfter"}));
     order.clear();
@@ -114,8 +147,10 @@ TEST_F(TFormFixture, SelfPaintingControlPaintsOnItsCanvasAndHooksDrawAfterIt)
 
     int clicks = 0;
     square->OnClick = [&](TObject*) { ++clicks; };
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
     QApplication::sendEvent(square->Widget(), &press);
     QApplication::sendEvent(square->Widget(), &release);
     EXPECT_EQ(clicks, 1);
@@ -126,7 +161,9 @@ TEST_F(TFormFixture, PostedMessagesReachTheControlThroughItsHandle)
     auto* panel = new TPanel(Form);
     panel->SetParent(Form);
     std::vector<LPARAM> seen;
-    panel->AttachHook({nullptr, [&](TMessage& m) { if (m.Msg == WM_USER + 5) seen.push_back(m.LParam); }});
+    panel->AttachHook({nullptr, [&](TMessage& m) {
+                           if (m.Msg == WM_USER + 5) seen.push_back(m.LParam);
+                       }});
     ASSERT_TRUE(PostMessage(panel->Handle(), WM_USER + 5, 0, 42));
     Application->ProcessMessages();
     EXPECT_EQ(seen, std::vector<LPARAM>{42});
@@ -141,12 +178,18 @@ TEST_F(TFormFixture, WidgetEventsPassThroughTheChainAroundTheWidget)
     edit->SetParent(Form);
     Form->Show();
     std::vector<std::string> order;
-    edit->AttachHook({[&](TMessage& m) { if (m.Msg == WM_LBUTTONDOWN) order.push_back("before"); return false; },
-                      [&](TMessage& m) { if (m.Msg == WM_LBUTTONDOWN) order.push_back("after"); }});
+    edit->AttachHook({[&](TMessage& m) {
+                          if (m.Msg == WM_LBUTTONDOWN) order.push_back("before");
+                          return false;
+                      },
+                      [&](TMessage& m) {
+                          if (m.Msg == WM_LBUTTONDOWN) order.push_back("after");
+                      }});
     edit->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState, int x, int y) {
         order.push_back("down " + std::to_string(b) + " " + std::to_string(x) + "," + std::to_string(y));
     };
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 6), QPointF(5, 6), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 6), QPointF(5, 6), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
     QApplication::sendEvent(edit->Widget(), &press);
     EXPECT_EQ(order, (std::vector<std::string>{"before", "down 0 5,6", "after"}));
 }
@@ -186,7 +229,12 @@ TEST_F(TFormFixture, LoadingBracketEndsWithLoadedOnceForEveryComponent)
         using TPanel::TPanel;
         int LoadedCount = 0;
         bool LoadingInLoaded = true;
-        void Loaded() override { ++LoadedCount; LoadingInLoaded = Loading(); TPanel::Loaded(); }
+        void Loaded() override
+        {
+            ++LoadedCount;
+            LoadingInLoaded = Loading();
+            TPanel::Loaded();
+        }
     };
     auto* form = new TForm(nullptr);
     auto* outer = new TCounted(form);
@@ -296,7 +344,7 @@ TEST_F(TFormFixture, SpinEditFollowsItsValueRules)
         TValueType Type;
         int Decimal;
         double Min, Max;
-        double Write;          // written to Value (NAN: the text below is typed instead)
+        double Write;  // written to Value (NAN: the text below is typed instead)
         const char* Typed;
         const char* Shown;
         double Read;
@@ -307,8 +355,8 @@ TEST_F(TFormFixture, SpinEditFollowsItsValueRules)
         {vtFloat, 1, -100000, 100000, 250000, nullptr, "100000.0", 100000, 100000},
         {vtFloat, 1, -100000, 100000, -250000, nullptr, "-100000.0", -100000, -100000},
         {vtFloat, 2, 0, 0, 987654.321, nullptr, "987654.32", 987654.32, 987654},  // equal bounds: no clamp
-        {vtFloat, 2, 5, 10, NAN, "abc", "abc", 5, 5},                              // unparsable: MinValue
-        {vtFloat, 2, 5, 10, NAN, "-7.9", "-7.9", -7.9, -7},                        // typed text is not clamped; truncation
+        {vtFloat, 2, 5, 10, NAN, "abc", "abc", 5, 5},                             // unparsable: MinValue
+        {vtFloat, 2, 5, 10, NAN, "-7.9", "-7.9", -7.9, -7},  // typed text is not clamped; truncation
         {vtInteger, 0, 0, 100, 42.7, nullptr, "43", 43, 43},
         {vtFloat, 3, -1, 1, -0.98765, nullptr, "-0.988", -0.988, 0},
     };
@@ -319,8 +367,10 @@ TEST_F(TFormFixture, SpinEditFollowsItsValueRules)
         edit.SetDecimal(c.Decimal);
         edit.SetMinValue(c.Min);
         edit.SetMaxValue(c.Max);
-        if (c.Typed) edit.SetText(c.Typed);
-        else edit.SetValue(c.Write);
+        if (c.Typed)
+            edit.SetText(c.Typed);
+        else
+            edit.SetValue(c.Write);
         EXPECT_EQ(edit.GetText(), c.Shown);
         EXPECT_NEAR(edit.GetValue(), c.Read, 1e-9);
         EXPECT_EQ(edit.AsInteger(), c.AsInteger);
@@ -500,7 +550,9 @@ TEST_F(TFormFixture, PageControlDocksAFormAndATabDragFloatsIt)
     tool->EndLoading();
     std::vector<std::string> events;
     tool->OnStartDock = [&](TObject*) { events.push_back("start"); };
-    tool->OnEndDock = [&](TObject*, TObject* target, int, int) { events.push_back(target ? "end docked" : "end floating"); };
+    tool->OnEndDock = [&](TObject*, TObject* target, int, int) {
+        events.push_back(target ? "end docked" : "end floating");
+    };
     tool->OnUnDock = [&](TObject*, TControl*, TWinControl*, bool&) { events.push_back("undock"); };
 
     ASSERT_TRUE(tool->ManualDock(pages, true));
@@ -513,7 +565,8 @@ TEST_F(TFormFixture, PageControlDocksAFormAndATabDragFloatsIt)
     // The operator drags the tab out of the dock area.
     QTabBar* bar = static_cast<QTabWidget*>(pages->Widget())->tabBar();
     const QPoint tab = bar->tabRect(0).center();
-    QMouseEvent press(QEvent::MouseButtonPress, tab, bar->mapToGlobal(tab), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, tab, bar->mapToGlobal(tab), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
     QApplication::sendEvent(bar, &press);
     const QPoint far = bar->mapToGlobal(tab) + QPoint(-400, 250);
     QMouseEvent move(QEvent::MouseMove, bar->mapFromGlobal(far), far, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
@@ -527,7 +580,10 @@ TEST_F(TFormFixture, PageControlDocksAFormAndATabDragFloatsIt)
     // Dropped back on the site, with the site check asked.
     events.clear();
     bool asked = false;
-    pages->OnAcceptDrag = [&](TForm*) { asked = true; return true; };
+    pages->OnAcceptDrag = [&](TForm*) {
+        asked = true;
+        return true;
+    };
     EXPECT_TRUE(tool->DragDock(pages, 10, 10));
     EXPECT_TRUE(asked);
     EXPECT_EQ(events, (std::vector<std::string>{"start", "end docked"}));

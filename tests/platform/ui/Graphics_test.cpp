@@ -39,7 +39,7 @@ TRect Inked(const TBitmap& Bitmap, TColor Background)
             }
     return r.Right < 0 ? TRect{} : r;
 }
-}
+}  // namespace
 
 TEST(Colors, SystemColoursResolveToFixedValuesAndPlainColoursPassThrough)
 {
@@ -99,11 +99,11 @@ TEST(Canvas, LineLeavesOutItsEndPixel)
     auto bitmap = WhiteBitmap(8, 5);
     TCanvas* c = bitmap->Canvas();
     c->MoveTo(1, 1);
-    c->LineTo(5, 1);   // horizontal: 1..4
+    c->LineTo(5, 1);  // horizontal: 1..4
     c->MoveTo(6, 0);
-    c->LineTo(6, 4);   // vertical: 0..3
+    c->LineTo(6, 4);  // vertical: 0..3
     c->MoveTo(0, 3);
-    c->LineTo(0, 3);   // zero length: nothing
+    c->LineTo(0, 3);  // zero length: nothing
     EXPECT_EQ(Picture(*bitmap, clBlack),
               "......#.\n"
               ".####.#.\n"
@@ -311,8 +311,12 @@ TEST(Canvas, DrawTextPlacesSingleLinesByFlagsAndClipsToTheRectangle)
         c->Brush()->SetColor(clSilver);
         TRect r = box;
         c->DrawText("Mid", r, k.Format);
-        const int left = k.ExpectLeft == 0 ? box.Left : k.ExpectLeft == 1 ? box.Left + (box.Width() - size.cx) / 2 : box.Right - size.cx;
-        const int top = k.ExpectTop == 0 ? box.Top : k.ExpectTop == 1 ? box.Top + (box.Height() - size.cy) / 2 : box.Bottom - size.cy;
+        const int left = k.ExpectLeft == 0   ? box.Left
+                         : k.ExpectLeft == 1 ? box.Left + (box.Width() - size.cx) / 2
+                                             : box.Right - size.cx;
+        const int top = k.ExpectTop == 0   ? box.Top
+                        : k.ExpectTop == 1 ? box.Top + (box.Height() - size.cy) / 2
+                                           : box.Bottom - size.cy;
         EXPECT_EQ(Inked(*bitmap, clWhite), Bounds(left, top, size.cx, size.cy)) << "format " << k.Format;
     }
 
@@ -385,9 +389,9 @@ TEST(Canvas, BlockCopyWithRasterOperations)
 TEST(Bitmap, PixelsKeepBlueGreenRedOrderAndPaddedBottomUpRows)
 {
     auto bitmap = WhiteBitmap(3, 2);
-    EXPECT_EQ(bitmap->BytesPerLine(), 12);  // 9 bytes padded to 12
-    bitmap->Canvas()->SetPixel(0, 0, RGB(0x11, 0x22, 0x33));   // top row
-    bitmap->Canvas()->SetPixel(2, 1, RGB(0x44, 0x55, 0x66));   // bottom row
+    EXPECT_EQ(bitmap->BytesPerLine(), 12);                    // 9 bytes padded to 12
+    bitmap->Canvas()->SetPixel(0, 0, RGB(0x11, 0x22, 0x33));  // top row
+    bitmap->Canvas()->SetPixel(2, 1, RGB(0x44, 0x55, 0x66));  // bottom row
     const std::uint8_t* top = bitmap->ScanLine(0);
     EXPECT_EQ(top[0], 0x33);
     EXPECT_EQ(top[1], 0x22);
@@ -428,7 +432,7 @@ std::uint32_t U16(const std::string& S, size_t At)
 {
     return static_cast<std::uint8_t>(S[At]) | (static_cast<std::uint32_t>(static_cast<std::uint8_t>(S[At + 1])) << 8);
 }
-}
+}  // namespace
 
 TEST(BitmapFile, EachFormatIsWrittenWithItsHeadersAndReadBackByteExact)
 {
@@ -523,8 +527,8 @@ TEST(BitmapFile, DamagedFilesAreRefusedWithAClearError)
     std::vector<std::uint8_t> good = bitmap->SaveToBytes();
     std::vector<std::vector<std::uint8_t>> bad;
     bad.push_back({});
-    bad.push_back(std::vector<std::uint8_t>(good.begin(), good.begin() + 30));          // cut in the header
-    bad.push_back(std::vector<std::uint8_t>(good.begin(), good.end() - 1));             // cut in the pixels
+    bad.push_back(std::vector<std::uint8_t>(good.begin(), good.begin() + 30));  // cut in the header
+    bad.push_back(std::vector<std::uint8_t>(good.begin(), good.end() - 1));     // cut in the pixels
     std::vector<std::uint8_t> wrongMagic = good;
     wrongMagic[0] = 'X';
     bad.push_back(wrongMagic);

@@ -23,9 +23,8 @@ TEST(SaveDialog, ChosenFilterFollowsTheExtension)
         int filter;
         int changes;
     } cases[] = {
-        {"/tmp/a.TXT", "/tmp/a.TXT", 2, 1},   {"/tmp/b.bmp", "/tmp/b.bmp", 3, 2},
-        {"/tmp/c", "/tmp/c.mps", 3, 2},       {"/tmp/d.dat", "/tmp/d.dat", 3, 2},
-        {"/tmp/e.f/g", "/tmp/e.f/g.mps", 3, 2}, {"/tmp/h.mps", "/tmp/h.mps", 1, 3},
+        {"/tmp/a.TXT", "/tmp/a.TXT", 2, 1}, {"/tmp/b.bmp", "/tmp/b.bmp", 3, 2},     {"/tmp/c", "/tmp/c.mps", 3, 2},
+        {"/tmp/d.dat", "/tmp/d.dat", 3, 2}, {"/tmp/e.f/g", "/tmp/e.f/g.mps", 3, 2}, {"/tmp/h.mps", "/tmp/h.mps", 1, 3},
     };
     for (const auto& c : cases) {
         recorder.Answers.push_back({mrOk, c.chosen, 0});

@@ -90,7 +90,8 @@ TEST(WriteFileAtomically, ASettingsFileThatCannotBeWrittenIsToldOnceAndKeepsItsK
         ini.WriteString("Common", "FilerDllFileName", "zelfiler.so");
     }
     ASSERT_EQ(boxes.Requests.size(), 1u);
-    EXPECT_EQ(boxes.Requests[0].Text.rfind("Unable to write to " + dir.File("zel.ini"), 0), 0u) << boxes.Requests[0].Text;
+    EXPECT_EQ(boxes.Requests[0].Text.rfind("Unable to write to " + dir.File("zel.ini"), 0), 0u)
+        << boxes.Requests[0].Text;
     EXPECT_EQ(boxes.Requests[0].Flags, MB_OK | MB_ICONERROR);
     EXPECT_EQ(ini.ReadString("Common", "DeviceType", ""), "ZEL");
     EXPECT_EQ(ReadFileText(dir.File("zel.ini")), "[Common]\nDeviceType=ZEL\n");

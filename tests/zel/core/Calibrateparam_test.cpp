@@ -55,11 +55,11 @@ TEST(CalibrateParam, HoldsTheTwentyUnitsInOrder)
     EXPECT_EQ(param.Section(), "CalibrateParam");
     std::vector<std::string> names;
     for (ICalibrateUnit* unit : param.Units()) names.push_back(unit->GetName());
-    EXPECT_EQ(names, (std::vector<std::string>{"ballance", "barrier1", "barrier2", "dipper", "tempAir", "tempWater",
-                                               "revolver", "dipperRotator", "rotationSpeed", "doser", "doser2",
-                                               "doserBallance", "tape", "rotatingBarrier", "ADCPlate",
-                                               "doserADCPlate", "surface", "diskDipper", "cylDipper",
-                                               "perilstaticPump"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"ballance",      "barrier1",        "barrier2",  "dipper",
+                                               "tempAir",       "tempWater",       "revolver",  "dipperRotator",
+                                               "rotationSpeed", "doser",           "doser2",    "doserBallance",
+                                               "tape",          "rotatingBarrier", "ADCPlate",  "doserADCPlate",
+                                               "surface",       "diskDipper",      "cylDipper", "perilstaticPump"}));
     EXPECT_EQ(param.Units()[0], &param.ballance);
     EXPECT_EQ(param.Units()[16], &param.surface);
     // the surface works through the set's own barriers
@@ -177,11 +177,14 @@ TEST(CalibrateParam, OneBadKeyKeepsEveryOtherUnitThroughLoadAndExitSave)
         EXPECT_EQ(param->InputFlowInterval, 300);
     }
     TIniFile ini(file);
-    const struct { const char* key; const char* text; } kept[] = {
-        {"ballance.shMax", "72.8"}, {"ballance.hwMin", "100"}, {"ballance.hwMax", "3000"},
-        {"barrier1.hwMax", "88000"}, {"barrier1.zeroHw", "1500"}, {"barrier2.hwMax", "87000"},
-        {"barrier2.zeroHw", "1400"}, {"dipper.zeroHw", "-20"}, {"doser.syringeDiameter", "11.2"},
-        {"ADCPlate.k", "0.004"}, {"surface.squareMax", "600"}, {"perilstaticPump.flowCoeff", "0.35"},
+    const struct {
+        const char* key;
+        const char* text;
+    } kept[] = {
+        {"ballance.shMax", "72.8"},  {"ballance.hwMin", "100"},    {"ballance.hwMax", "3000"},
+        {"barrier1.hwMax", "88000"}, {"barrier1.zeroHw", "1500"},  {"barrier2.hwMax", "87000"},
+        {"barrier2.zeroHw", "1400"}, {"dipper.zeroHw", "-20"},     {"doser.syringeDiameter", "11.2"},
+        {"ADCPlate.k", "0.004"},     {"surface.squareMax", "600"}, {"perilstaticPump.flowCoeff", "0.35"},
         {"InputFlowInterval", "x"},
     };
     for (const auto& k : kept) EXPECT_EQ(ini.ReadString("CalibrateParam", k.key, ""), k.text) << k.key;

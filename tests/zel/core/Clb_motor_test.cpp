@@ -56,24 +56,30 @@ TEST(Motor, TimerReloadCodesAtTheEndsAndAcrossThe16BitWrap)
 {
     // 115200 / steps-per-second timer ticks per microstep with the default clock
     TMotor motor;
-    struct Case { double stepsPerSec; double code; };
+    struct Case {
+        double stepsPerSec;
+        double code;
+    };
     const Case cases[] = {
-        {0, 0},                    // standing still
-        {-400, 0},                 // no such speed
+        {0, 0},     // standing still
+        {-400, 0},  // no such speed
         {NaN, 0},
-        {400, 65248},              // 288 ticks
-        {115200, 65535},           // 1 tick: the fastest code
-        {230400, 65535},           // half a tick: held at the fastest, not 0
+        {400, 65248},     // 288 ticks
+        {115200, 65535},  // 1 tick: the fastest code
+        {230400, 65535},  // half a tick: held at the fastest, not 0
         {1e300, 65535},
-        {Inf, 0},                  // no finite tick count
-        {115200.0 / 65535, 1},     // 65535 ticks: the slowest code
-        {115200.0 / 65536, 1},     // 65536 ticks would wrap to 0: held at the slowest
-        {115200.0 / 65537, 1},     // would wrap to 65535, the fastest: held at the slowest
+        {Inf, 0},               // no finite tick count
+        {115200.0 / 65535, 1},  // 65535 ticks: the slowest code
+        {115200.0 / 65536, 1},  // 65536 ticks would wrap to 0: held at the slowest
+        {115200.0 / 65537, 1},  // would wrap to 65535, the fastest: held at the slowest
         {1e-300, 1},
     };
     for (const Case& c : cases) EXPECT_EQ(motor.StepsPerSecToCode(c.stepsPerSec), c.code) << c.stepsPerSec;
 
-    struct Back { double code; double stepsPerSec; };
+    struct Back {
+        double code;
+        double stepsPerSec;
+    };
     const Back back[] = {{0, 0}, {65248, 400}, {65535, 115200}, {1, 115200.0 / 65535}, {NaN, 0}, {65536, 0}};
     for (const Back& b : back) EXPECT_DOUBLE_EQ(motor.CodeToStepsPerSec(b.code), b.stepsPerSec) << b.code;
 }
@@ -82,10 +88,21 @@ TEST(Motor, DirectCodesWithoutTheOldForm)
 {
     TMotor motor;
     LoadUnit(motor, "m", "m.old=0\n");
-    struct Case { double stepsPerSec; double code; };
+    struct Case {
+        double stepsPerSec;
+        double code;
+    };
     const Case cases[] = {
-        {0, 0}, {-5, 0}, {NaN, 0}, {400, 0}, {115199, 0}, {115200, 1}, {230400 + 1, 2},
-        {115200.0 * 65535, 65535}, {115200.0 * 65536, 65535}, {1e300, 65535},
+        {0, 0},
+        {-5, 0},
+        {NaN, 0},
+        {400, 0},
+        {115199, 0},
+        {115200, 1},
+        {230400 + 1, 2},
+        {115200.0 * 65535, 65535},
+        {115200.0 * 65536, 65535},
+        {1e300, 65535},
     };
     for (const Case& c : cases) EXPECT_EQ(motor.StepsPerSecToCode(c.stepsPerSec), c.code) << c.stepsPerSec;
     EXPECT_EQ(motor.CodeToStepsPerSec(0), 0);
@@ -117,9 +134,13 @@ TEST(Motor, ZeroStepsPerRevolutionStandsForTheDefault)
 TEST(Motor, NormalizeSpeedBringsTheSpeedOntoARunnableCode)
 {
     TMotor motor;
-    struct Case { double speed; double normal; bool changed; };
-    const Case cases[] = {{150, 120, true}, {120, 120, false}, {0, 0.6, true}, {-7, 0.6, true}, {NaN, 120, true},
-                          {60, 60, false}, {1e300, 120, true}};
+    struct Case {
+        double speed;
+        double normal;
+        bool changed;
+    };
+    const Case cases[] = {{150, 120, true}, {120, 120, false}, {0, 0.6, true},    {-7, 0.6, true},
+                          {NaN, 120, true}, {60, 60, false},   {1e300, 120, true}};
     for (const Case& c : cases) {
         double speed = c.speed;
         EXPECT_EQ(motor.NormalizeSpeed(&speed), c.changed) << c.speed;

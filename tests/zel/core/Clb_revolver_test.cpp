@@ -43,7 +43,9 @@ TEST(Revolver, CellsLieOnTheirRingsInOrder)
     TRevolver revolver;
     LoadTwoRings(revolver);
     EXPECT_EQ(revolver.GetTotalCells(), 20);
-    struct Case { int cell, ring, place; };
+    struct Case {
+        int cell, ring, place;
+    };
     const Case cases[] = {{1, 1, 1}, {12, 1, 12}, {13, 2, 1}, {20, 2, 8}};
     for (const Case& c : cases) {
         int place = -99;
@@ -63,13 +65,17 @@ TEST(Revolver, CellAnglesAndNearestCells)
 {
     TRevolver revolver;
     LoadTwoRings(revolver);
-    struct Angle { int cell, degrees; };
+    struct Angle {
+        int cell, degrees;
+    };
     const Angle angles[] = {{1, 0}, {2, 30}, {12, 330}, {13, 0}, {14, 45}, {20, 315}, {21, 0}, {0, 0}, {-1, 0}};
     for (const Angle& a : angles) EXPECT_EQ(revolver.CellAngle(a.cell), a.degrees) << a.cell;
 
-    struct Nearest { int ring, position, place; };
-    const Nearest nearest[] = {{1, 0, 1}, {1, 14, 1}, {1, 15, 2}, {1, 44, 2}, {1, 359, 12}, {2, 90, 3},
-                               {3, 0, 0}, {0, 0, 0}, {-1, 0, 0}, {1, -1, 12}};
+    struct Nearest {
+        int ring, position, place;
+    };
+    const Nearest nearest[] = {{1, 0, 1},  {1, 14, 1}, {1, 15, 2}, {1, 44, 2}, {1, 359, 12},
+                               {2, 90, 3}, {3, 0, 0},  {0, 0, 0},  {-1, 0, 0}, {1, -1, 12}};
     for (const Nearest& n : nearest)
         EXPECT_EQ(revolver.AngleToCell(n.ring, n.position), n.place) << n.ring << " " << n.position;
 }
@@ -121,9 +127,18 @@ TEST(DipperRotator, FindsTheStoredPositionWithinTheThreshold)
     TDipperRotator rotator;
     LoadThreePositions(rotator);
     EXPECT_EQ(rotator.GetPositionThreshold(), 50);
-    struct Case { int position, index; };
-    const Case cases[] = {{5030, 1}, {5050, 1}, {5051, -1}, {9000, 2}, {120, 0}, {50, 0}, {7000, -1},
-                          {std::numeric_limits<int>::min(), -1}, {std::numeric_limits<int>::max(), -1}};
+    struct Case {
+        int position, index;
+    };
+    const Case cases[] = {{5030, 1},
+                          {5050, 1},
+                          {5051, -1},
+                          {9000, 2},
+                          {120, 0},
+                          {50, 0},
+                          {7000, -1},
+                          {std::numeric_limits<int>::min(), -1},
+                          {std::numeric_limits<int>::max(), -1}};
     for (const Case& c : cases) EXPECT_EQ(rotator.FindRing(c.position), c.index) << c.position;
 }
 

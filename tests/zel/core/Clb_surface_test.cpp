@@ -47,8 +47,9 @@ TEST(ClbSurface, AreaAndBarrierPositions)
 
 TEST(ClbSurface, OnlyBarrierOnesCalibrationGivesThePosition)
 {
-    TTrough trough("barrier1.zeroHw=1000\nbarrier1.vintStep=2\nbarrier2.zeroHw=-300\n"
-                   "surface.length=12,5\nsurface.squareMax=800\n");
+    TTrough trough(
+        "barrier1.zeroHw=1000\nbarrier1.vintStep=2\nbarrier2.zeroHw=-300\n"
+        "surface.length=12,5\nsurface.squareMax=800\n");
     EXPECT_DOUBLE_EQ(trough.surface.AreaToPosition(800), 1000);  // barrier 1's zero offset
     EXPECT_DOUBLE_EQ(trough.surface.PositionToArea(1000, -300), 800);
     // 100 cm² is 8 cm of travel, 40 mm per barrier, 8000 steps at 2 mm per revolution

@@ -37,10 +37,21 @@ private:
 
 TEST(ClbMath, DoubleToInt32SaturatesAndCutsTowardZero)
 {
-    struct Case { double value; std::int32_t expected; };
+    struct Case {
+        double value;
+        std::int32_t expected;
+    };
     const Case cases[] = {
-        {0, 0}, {1.9, 1}, {-1.9, -1}, {2147483646.7, 2147483646}, {2147483647.0, 2147483647},
-        {3e9, 2147483647}, {-3e9, -2147483647 - 1}, {Inf, 2147483647}, {-Inf, -2147483647 - 1}, {NaN, 0},
+        {0, 0},
+        {1.9, 1},
+        {-1.9, -1},
+        {2147483646.7, 2147483646},
+        {2147483647.0, 2147483647},
+        {3e9, 2147483647},
+        {-3e9, -2147483647 - 1},
+        {Inf, 2147483647},
+        {-Inf, -2147483647 - 1},
+        {NaN, 0},
     };
     for (const Case& c : cases) EXPECT_EQ(DoubleToInt32(c.value), c.expected) << c.value;
 }
@@ -56,7 +67,9 @@ TEST(ClbMath, DivideOrGivesFallbackForZeroDivisorAndNonFiniteQuotient)
 
 TEST(ClbLineUnit, ConvertsThroughBothCalibrationPoints)
 {
-    struct Case { double shMin, shMax, hwMin, hwMax, sh, hw, delta, hwDelta; };
+    struct Case {
+        double shMin, shMax, hwMin, hwMax, sh, hw, delta, hwDelta;
+    };
     const Case cases[] = {
         // the constructor's 0..100 line is the identity
         {0, 100, 0, 100, 42, 42, 5, 5},
@@ -192,7 +205,9 @@ TEST(ClbBallance, HwToSPRoundsToTheShownDecimals)
     TAccuracyGuard accuracy(3);
     // identity line: the pressure is shMax - reading
     TClbBallance balance(0, 100, 0, 100);
-    struct Case { double pressure, shown; };
+    struct Case {
+        double pressure, shown;
+    };
     const Case cases[] = {{72.1234, 72.123}, {72.1236, 72.124}, {-1.2344, -1.233}, {-1.2346, -1.234}, {0, 0}};
     for (const Case& c : cases) {
         EXPECT_DOUBLE_EQ(balance.HwToSP(100 - c.pressure, true), c.shown) << c.pressure;

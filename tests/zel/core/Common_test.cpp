@@ -34,9 +34,9 @@ TEST_F(CommonStartup, DeviceTypeFollowsTheSettingsTextInAnyCase)
         const char* ini;
         TDeviceType type;
     } cases[] = {
-        {"[Common]\nDeviceType=zel\n", dtTrough}, {"[Common]\nDeviceType=Zel\n", dtTrough},
-        {"[common]\ndevicetype=LBL\n", dtLbl},     {"[Common]\nDeviceType=lbl\n", dtLbl},
-        {"[Common]\nDeviceType=xyz\n", dtCombined}, {"[Common]\nDeviceType=\n", dtCombined},
+        {"[Common]\nDeviceType=zel\n", dtTrough},       {"[Common]\nDeviceType=Zel\n", dtTrough},
+        {"[common]\ndevicetype=LBL\n", dtLbl},          {"[Common]\nDeviceType=lbl\n", dtLbl},
+        {"[Common]\nDeviceType=xyz\n", dtCombined},     {"[Common]\nDeviceType=\n", dtCombined},
         {"[Common]\nHelpFileName=a.chm\n", dtCombined}, {"", dtCombined},
     };
     for (const auto& c : cases) {
@@ -97,8 +97,9 @@ TEST(ReplaceFirst, ReplacesOnlyTheFirstOccurrence)
     const struct {
         const char *text, *find, *replacement, *result;
     } cases[] = {
-        {"a-b-c", "-", "+", "a+b-c"}, {"abc", "x", "+", "abc"}, {"abc", "", "+", "abc"},
-        {"Isotherm %d%s", "%d", "3", "Isotherm 3%s"}, {"ABab", "ab", "", "AB"},
+        {"a-b-c", "-", "+", "a+b-c"}, {"abc", "x", "+", "abc"},
+        {"abc", "", "+", "abc"},      {"Isotherm %d%s", "%d", "3", "Isotherm 3%s"},
+        {"ABab", "ab", "", "AB"},
     };
     for (const auto& c : cases) EXPECT_EQ(ReplaceFirst(c.text, c.find, c.replacement), c.result) << c.text;
 }

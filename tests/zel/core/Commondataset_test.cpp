@@ -12,7 +12,8 @@ namespace {
 // Points Filer at the real module and AppPath at a fresh folder for one test.
 class CommonDataSet : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         Module = LoadFilerModule();
         ASSERT_NE(Module, nullptr);
         SavedFiler = Filer;
@@ -20,17 +21,20 @@ protected:
         Filer = Module;
         AppPath = Dir.Path();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         Filer = SavedFiler;
         AppPath = SavedAppPath;
     }
     // A set made as the process windows make them, counted by the global keeper.
-    ISXDataSet* NewSampleSet() {
+    ISXDataSet* NewSampleSet()
+    {
         ISXDataSet* Set = UseDataSetManager.Create();
         FillSampleSet(Set, 50);
         return Set;
     }
-    void Forget(ISXDataSet* Set) {
+    void Forget(ISXDataSet* Set)
+    {
         UseDataSetManager.Release(Set);
         dynamic_cast<TSXDataSet*>(Set)->SetModified(false);
         UseDataSetManager.Collect();
@@ -42,7 +46,8 @@ protected:
     TTempDir Dir;
 };
 
-TEST_F(CommonDataSet, SaveAndLoadRoundTripThroughTheFiler) {
+TEST_F(CommonDataSet, SaveAndLoadRoundTripThroughTheFiler)
+{
     ISXDataSet* Set = NewSampleSet();
     const std::string Path = Dir.File("runs/2026/zel2612311200.mps");  // folders are made
     ASSERT_TRUE(SaveDataSet(Path, Set));
@@ -58,7 +63,8 @@ TEST_F(CommonDataSet, SaveAndLoadRoundTripThroughTheFiler) {
     Forget(Set);
 }
 
-TEST_F(CommonDataSet, RefusalsWriteNothingAndCreateNoSet) {
+TEST_F(CommonDataSet, RefusalsWriteNothingAndCreateNoSet)
+{
     ISXDataSet* Set = NewSampleSet();
     EXPECT_FALSE(SaveDataSet(Dir.File("x.mps"), nullptr));
     EXPECT_FALSE(SaveDataSet("", Set));
@@ -78,7 +84,8 @@ TEST_F(CommonDataSet, RefusalsWriteNothingAndCreateNoSet) {
 }
 
 // A name without a folder means the program folder, wherever the process runs.
-TEST_F(CommonDataSet, NameWithoutFolderMeansTheProgramFolder) {
+TEST_F(CommonDataSet, NameWithoutFolderMeansTheProgramFolder)
+{
     ISXDataSet* Set = NewSampleSet();
     ASSERT_TRUE(SaveDataSet("plain.mps", Set));
     EXPECT_TRUE(IsExistingFile(Dir.File("plain.mps")));
@@ -89,7 +96,8 @@ TEST_F(CommonDataSet, NameWithoutFolderMeansTheProgramFolder) {
     Forget(Set);
 }
 
-TEST_F(CommonDataSet, DamagedFileLoadsAsAnEmptyNamedSet) {
+TEST_F(CommonDataSet, DamagedFileLoadsAsAnEmptyNamedSet)
+{
     WriteFileText(Dir.File("broken.mps"), "ZELMPS but not really a set file");
     ISXDataSet* Loaded = LoadDataSet(Dir.File("broken.mps"));
     ASSERT_NE(Loaded, nullptr);
@@ -104,7 +112,8 @@ TEST_F(CommonDataSet, DamagedFileLoadsAsAnEmptyNamedSet) {
 }
 
 // A save the filer could not complete is reported as failed, never as done.
-TEST_F(CommonDataSet, SaveReportsTheFilersFailure) {
+TEST_F(CommonDataSet, SaveReportsTheFilersFailure)
+{
     ISXDataSet* Set = NewSampleSet();
     std::filesystem::create_directory(Dir.File("taken.mps"));
     EXPECT_FALSE(SaveDataSet(Dir.File("taken.mps"), Set));
@@ -112,7 +121,8 @@ TEST_F(CommonDataSet, SaveReportsTheFilersFailure) {
     Forget(Set);
 }
 
-TEST(CommonNowRecord, TakesThePresentLocalTime) {
+TEST(CommonNowRecord, TakesThePresentLocalTime)
+{
     TLocalDateTime Before = LocalNow();
     TSXDateTime Record;
     GetNowRecord(Record);

@@ -49,13 +49,36 @@ const TProviderCase ProviderCases[] = {
     // General
     {"SetInputFlowInterval", [] { HlProvider.SetInputFlowInterval(0x00151515); }, "InputFlowInterval= 00151515", 0},
     {"SetKeyboardBlock", [] { HlProvider.SetKeyboardBlock(0x00161616); }, "KeyboardBlock= 00161616", 0},
-    {"SetCLBCoeff", [] { HlProvider.SetCLBCoeff(TClbCoeff{0x00001234, 0x000003E8, 0xFFFFFFFF, 0x00000BB8}); },
+    {"SetCLBCoeff",
+     [] {
+         HlProvider.SetCLBCoeff(TClbCoeff{0x00001234, 0x000003E8, 0xFFFFFFFF, 0x00000BB8});
+     },
      "CLBCoeff= 00001234 000003E8 FFFFFFFF 00000BB8", 0},
     {"GetCLBCoeff", [] { HlProvider.GetCLBCoeff(); }, "=CLBCoeff", 16},
-    {"GetDeviceName", [] { std::string Text; HlProvider.GetDeviceName(Text); }, "=DeviceName", 100},
-    {"GetDeviceVersion", [] { std::string Text; HlProvider.GetDeviceVersion(Text); }, "=DeviceVersion", 100},
-    {"GetManufacturer", [] { std::string Text; HlProvider.GetManufacturer(Text); }, "=Manufacturer", 100},
-    {"GetDeviceDate", [] { std::string Text; HlProvider.GetDeviceDate(Text); }, "=DeviceDate", 100},
+    {"GetDeviceName",
+     [] {
+         std::string Text;
+         HlProvider.GetDeviceName(Text);
+     },
+     "=DeviceName", 100},
+    {"GetDeviceVersion",
+     [] {
+         std::string Text;
+         HlProvider.GetDeviceVersion(Text);
+     },
+     "=DeviceVersion", 100},
+    {"GetManufacturer",
+     [] {
+         std::string Text;
+         HlProvider.GetManufacturer(Text);
+     },
+     "=Manufacturer", 100},
+    {"GetDeviceDate",
+     [] {
+         std::string Text;
+         HlProvider.GetDeviceDate(Text);
+     },
+     "=DeviceDate", 100},
     // Isotherm
     {"SetIstType", [] { HlProvider.SetIstType(0x001D1D1D); }, "IstType= 001D1D1D", 0},
     {"SetIstBeginPos", [] { HlProvider.SetIstBeginPos(0x001E1E1E); }, "IstBeginPos= 001E1E1E", 0},
@@ -80,11 +103,14 @@ const TProviderCase ProviderCases[] = {
     {"SetDepNumLayers", [] { HlProvider.SetDepNumLayers(0x00303030); }, "DepNumLayers= 00303030", 0},
     {"SetDepStpCompPause", [] { HlProvider.SetDepStpCompPause(0x00313131); }, "DepStpCompPause= 00313131", 0},
     {"SetDepStpCompStep", [] { HlProvider.SetDepStpCompStep(0x00323232); }, "DepStpCompStep= 00323232", 0},
-    {"SetDepKeepPressureControl", [] { HlProvider.SetDepKeepPressureControl(-154); }, "DepKeepPressureControl= FFFFFF66", 0},
+    {"SetDepKeepPressureControl", [] { HlProvider.SetDepKeepPressureControl(-154); },
+     "DepKeepPressureControl= FFFFFF66", 0},
     {"SetDepMaxBarrierStep", [] { HlProvider.SetDepMaxBarrierStep(0x00343434); }, "DepMaxBarrierStep= 00343434", 0},
     {"SetDepBarriersSpeed", [] { HlProvider.SetDepBarriersSpeed(0xA385); }, "DepBarriersSpeed= 0000A385", 0},
-    {"SetDepKeepDipperAfterSubstanceEnd", [] { HlProvider.SetDepKeepDipperAfterSubstanceEnd(0xA396); }, "DepKeepDipperAfterSubstanceEnd= 0000A396", 0},
-    {"SetDepKeepPressureBetweenDeposition", [] { HlProvider.SetDepKeepPressureBetweenDeposition(0xA3A7); }, "DepKeepPressureBetweenDeposition= 0000A3A7", 0},
+    {"SetDepKeepDipperAfterSubstanceEnd", [] { HlProvider.SetDepKeepDipperAfterSubstanceEnd(0xA396); },
+     "DepKeepDipperAfterSubstanceEnd= 0000A396", 0},
+    {"SetDepKeepPressureBetweenDeposition", [] { HlProvider.SetDepKeepPressureBetweenDeposition(0xA3A7); },
+     "DepKeepPressureBetweenDeposition= 0000A3A7", 0},
     {"SetDepOpenPressure", [] { HlProvider.SetDepOpenPressure(0xA3B8); }, "DepOpenPressure= 0000A3B8", 0},
     {"StartDeposition", [] { HlProvider.StartDeposition(); }, "StartDeposition", 0},
     {"ContinueDeposition", [] { HlProvider.ContinueDeposition(); }, "ContinueDeposition", 0},
@@ -124,9 +150,11 @@ const TProviderCase ProviderCases[] = {
     {"SetDoserKeepPressure", [] { HlProvider.SetDoserKeepPressure(0x00545454); }, "DoserKeepPressure= 00545454", 0},
     // Peristaltic pump
     {"PeristalticPumpReset", [] { HlProvider.PeristalticPumpReset(); }, "PeristalticPumpReset", 0},
-    {"SetPeristalticPumpSpeed", [] { HlProvider.SetPeristalticPumpSpeed(0x00565656); }, "PeristalticPumpSpeed= 00565656", 0},
+    {"SetPeristalticPumpSpeed", [] { HlProvider.SetPeristalticPumpSpeed(0x00565656); },
+     "PeristalticPumpSpeed= 00565656", 0},
     {"PeristalticPumpMoveCW", [] { HlProvider.PeristalticPumpMoveCW(-262); }, "PeristalticPumpMoveCW FFFFFEFA", 0},
-    {"PeristalticPumpMoveCCW", [] { HlProvider.PeristalticPumpMoveCCW(0x00585858); }, "PeristalticPumpMoveCCW 00585858", 0},
+    {"PeristalticPumpMoveCCW", [] { HlProvider.PeristalticPumpMoveCCW(0x00585858); }, "PeristalticPumpMoveCCW 00585858",
+     0},
     {"PeristalticPumpStop", [] { HlProvider.PeristalticPumpStop(); }, "PeristalticPumpStop", 0},
     {"DriveAllStop", [] { HlProvider.DriveAllStop(); }, "DriveAllStop", 0},
     // Roll deposition
@@ -181,7 +209,8 @@ const TProviderCase ProviderCases[] = {
     {"SetTdarBarrierActive", [] { HlProvider.SetTdarBarrierActive(-406); }, "TdarBarrierActive= FFFFFE6A", 0},
     {"SetTdarBarrierSpeed", [] { HlProvider.SetTdarBarrierSpeed(0x00888888); }, "TdarBarrierSpeed= 00888888", 0},
     {"SetTdarBarrierStep", [] { HlProvider.SetTdarBarrierStep(0x00898989); }, "TdarBarrierStep= 00898989", 0},
-    {"SetTdarBarrierPressure", [] { HlProvider.SetTdarBarrierPressure(0x008A8A8A); }, "TdarBarrierPressure= 008A8A8A", 0},
+    {"SetTdarBarrierPressure", [] { HlProvider.SetTdarBarrierPressure(0x008A8A8A); }, "TdarBarrierPressure= 008A8A8A",
+     0},
     {"SetTdarBarrierDelay", [] { HlProvider.SetTdarBarrierDelay(-418); }, "TdarBarrierDelay= FFFFFE5E", 0},
     {"SetTdarDoser1Active", [] { HlProvider.SetTdarDoser1Active(0x008C8C8C); }, "TdarDoser1Active= 008C8C8C", 0},
     {"SetTdarDoser1Mode", [] { HlProvider.SetTdarDoser1Mode(0x008D8D8D); }, "TdarDoser1Mode= 008D8D8D", 0},
@@ -189,7 +218,8 @@ const TProviderCase ProviderCases[] = {
     {"SetTdarDoser2Active", [] { HlProvider.SetTdarDoser2Active(-430); }, "TdarDoser2Active= FFFFFE52", 0},
     {"SetTdarDoser2Mode", [] { HlProvider.SetTdarDoser2Mode(0x00909090); }, "TdarDoser2Mode= 00909090", 0},
     {"SetTdarDoser2Speed", [] { HlProvider.SetTdarDoser2Speed(0x00919191); }, "TdarDoser2Speed= 00919191", 0},
-    {"SetTdarDoser2PresStart", [] { HlProvider.SetTdarDoser2PresStart(0x00929292); }, "TdarDoser2PresStart= 00929292", 0},
+    {"SetTdarDoser2PresStart", [] { HlProvider.SetTdarDoser2PresStart(0x00929292); }, "TdarDoser2PresStart= 00929292",
+     0},
     {"SetTdarDoser2PresStop", [] { HlProvider.SetTdarDoser2PresStop(-442); }, "TdarDoser2PresStop= FFFFFE46", 0},
     {"SetTdarRotbarMode", [] { HlProvider.SetTdarRotbarMode(0x00949494); }, "TdarRotbarMode= 00949494", 0},
     {"SetTdarRotbarDir", [] { HlProvider.SetTdarRotbarDir(0x00959595); }, "TdarRotbarDir= 00959595", 0},
@@ -204,11 +234,13 @@ const TProviderCase ProviderCases[] = {
     {"StartTDAR", [] { HlProvider.StartTDAR(); }, "StartTDAR", 0},
     // EUD
     {"SetEudPrePressure", [] { HlProvider.SetEudPrePressure(-478); }, "EudPrePressure= FFFFFE22", 0},
-    {"SetEudOperatingPressure", [] { HlProvider.SetEudOperatingPressure(0x00A0A0A0); }, "EudOperatingPressure= 00A0A0A0", 0},
+    {"SetEudOperatingPressure", [] { HlProvider.SetEudOperatingPressure(0x00A0A0A0); },
+     "EudOperatingPressure= 00A0A0A0", 0},
     {"SetEudUseDoser", [] { HlProvider.SetEudUseDoser(0x00A1A1A1); }, "EudUseDoser= 00A1A1A1", 0},
     {"SetEudDoserSpeed", [] { HlProvider.SetEudDoserSpeed(0x00A2A2A2); }, "EudDoserSpeed= 00A2A2A2", 0},
     {"SetEudDoserLimit", [] { HlProvider.SetEudDoserLimit(-490); }, "EudDoserLimit= FFFFFE16", 0},
-    {"SetEudBarrierStartPosition", [] { HlProvider.SetEudBarrierStartPosition(0x00A4A4A4); }, "EudBarrierStartPosition= 00A4A4A4", 0},
+    {"SetEudBarrierStartPosition", [] { HlProvider.SetEudBarrierStartPosition(0x00A4A4A4); },
+     "EudBarrierStartPosition= 00A4A4A4", 0},
     {"SetEudBarrierSpeed", [] { HlProvider.SetEudBarrierSpeed(0x00A5A5A5); }, "EudBarrierSpeed= 00A5A5A5", 0},
     {"SetEudBarrierLimit", [] { HlProvider.SetEudBarrierLimit(0x00A6A6A6); }, "EudBarrierLimit= 00A6A6A6", 0},
     {"SetEudTapeDir", [] { HlProvider.SetEudTapeDir(-502); }, "EudTapeDir= FFFFFE0A", 0},
@@ -218,12 +250,15 @@ const TProviderCase ProviderCases[] = {
     // Film preparation
     {"SetFpArea", [] { HlProvider.SetFpArea(-514); }, "FpArea= FFFFFDFE", 0},
     {"SetFpPressure", [] { HlProvider.SetFpPressure(0x00ACACAC); }, "FpPressure= 00ACACAC", 0},
-    {"SetFpOpenningBarrierSpeed", [] { HlProvider.SetFpOpenningBarrierSpeed(0x00ADADAD); }, "FpOpenningBarrierSpeed= 00ADADAD", 0},
-    {"SetFpClosingBarrierSpeed", [] { HlProvider.SetFpClosingBarrierSpeed(0x00AEAEAE); }, "FpClosingBarrierSpeed= 00AEAEAE", 0},
+    {"SetFpOpenningBarrierSpeed", [] { HlProvider.SetFpOpenningBarrierSpeed(0x00ADADAD); },
+     "FpOpenningBarrierSpeed= 00ADADAD", 0},
+    {"SetFpClosingBarrierSpeed", [] { HlProvider.SetFpClosingBarrierSpeed(0x00AEAEAE); },
+     "FpClosingBarrierSpeed= 00AEAEAE", 0},
     {"SetFpPumpType", [] { HlProvider.SetFpPumpType(-526); }, "FpPumpType= FFFFFDF2", 0},
     {"SetFpDelay", [] { HlProvider.SetFpDelay(0x00B0B0B0); }, "FpDelay= 00B0B0B0", 0},
     {"SetFpInjectionVolume", [] { HlProvider.SetFpInjectionVolume(0x00B1B1B1); }, "FpInjectionVolume= 00B1B1B1", 0},
-    {"SetFpInjectionVolumeStep", [] { HlProvider.SetFpInjectionVolumeStep(0x00B2B2B2); }, "FpInjectionVolumeStep= 00B2B2B2", 0},
+    {"SetFpInjectionVolumeStep", [] { HlProvider.SetFpInjectionVolumeStep(0x00B2B2B2); },
+     "FpInjectionVolumeStep= 00B2B2B2", 0},
     {"SetFpPumpSpeed", [] { HlProvider.SetFpPumpSpeed(-538); }, "FpPumpSpeed= FFFFFDE6", 0},
     {"StartFilmPreparation", [] { HlProvider.StartFilmPreparation(); }, "StartFilmPreparation", 0},
 };
@@ -265,8 +300,7 @@ TEST_F(HlProviderTest, WithoutLinkNothingIsSentOrWritten)
         Case.Call();
     }
     EXPECT_TRUE(Library.Link->Calls().empty());
-    for (char Character : HlProvider.Command)
-        ASSERT_EQ(Character, '#');
+    for (char Character : HlProvider.Command) ASSERT_EQ(Character, '#');
 }
 
 TEST_F(HlProviderTest, WithoutLinkQueriesGiveEmptyResults)
@@ -373,10 +407,9 @@ TEST_F(HlProviderTest, SixteenBitSettersKeepTheLowSixteenBits)
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Word);
         Library.Link->ClearCalls();
-        for (int Value : Wide)
-            (HlProvider.*Case.Method)(static_cast<std::uint16_t>(Value));
-        EXPECT_EQ(Library.Link->Lines(),
-                  (std::vector<std::string>{std::string(Case.Word) + " 00001170", std::string(Case.Word) + " 0000FFFF"}));
+        for (int Value : Wide) (HlProvider.*Case.Method)(static_cast<std::uint16_t>(Value));
+        EXPECT_EQ(Library.Link->Lines(), (std::vector<std::string>{std::string(Case.Word) + " 00001170",
+                                                                   std::string(Case.Word) + " 0000FFFF"}));
     }
 }
 
@@ -395,7 +428,7 @@ TEST_F(HlProviderTest, LinesKeepTheOrderOfTheCalls)
     HlProvider.Barrier1MoveLeft(0x1000);
     HlProvider.Barrier1Stop();
     EXPECT_EQ(Library.Link->Lines(), (std::vector<std::string>{"ExecuteCommand= 0", "Barrier1Speed= 00000040",
-                                                                "Barrier1MoveLeft 00001000", "Barrier1Stop"}));
+                                                               "Barrier1MoveLeft 00001000", "Barrier1Stop"}));
 }
 
 }  // namespace

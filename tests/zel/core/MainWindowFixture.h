@@ -28,8 +28,8 @@ protected:
     // The zel.ini lines naming the recording link and the real filer module.
     std::string Libraries() const
     {
-        return "HLFileName=" + RecordingLinkFolder() + RecordingLinkFileName + "\nFilerDllFileName=" + RecordingLinkFolder() +
-               "zelfiler.so\n";
+        return "HLFileName=" + RecordingLinkFolder() + RecordingLinkFileName +
+               "\nFilerDllFileName=" + RecordingLinkFolder() + "zelfiler.so\n";
     }
     // A language file under both names the tests use, in the program's Language folder.
     void ForceLanguage()

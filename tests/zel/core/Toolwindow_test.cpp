@@ -47,7 +47,8 @@ void DragTabOut(TPageControl* Pages, int Index)
 {
     QTabBar* bar = static_cast<QTabWidget*>(Pages->Widget())->tabBar();
     const QPoint tab = bar->tabRect(Index).center();
-    QMouseEvent press(QEvent::MouseButtonPress, tab, bar->mapToGlobal(tab), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, tab, bar->mapToGlobal(tab), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
     QApplication::sendEvent(bar, &press);
     const QPoint far = bar->mapToGlobal(tab) + QPoint(-500, 150);
     QMouseEvent move(QEvent::MouseMove, bar->mapFromGlobal(far), far, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
@@ -141,10 +142,12 @@ TEST_F(TWindowPatternTest, ManualWindowFillsItsPageAndTheDockAreaChecksDraggedWi
 
     for (TToolWindowKind kind : {TToolWindowKind::Isotherm, TToolWindowKind::Deposition, TToolWindowKind::Dipping,
                                  TToolWindowKind::Tape, TToolWindowKind::Roll, TToolWindowKind::Manual})
-        EXPECT_TRUE(Main->pgcDock->AcceptsDrag(CreateForm<TProbeWindow>(nullptr, kind))) << WindowPattern(kind).SettingsSection;
-    for (TToolWindowKind kind : {TToolWindowKind::Manual2, TToolWindowKind::Pump, TToolWindowKind::Disk, TToolWindowKind::Eud})
-        EXPECT_FALSE(Main->pgcDock->AcceptsDrag(CreateForm<TProbeWindow>(nullptr, kind))) << WindowPattern(kind).SettingsSection;
-
+        EXPECT_TRUE(Main->pgcDock->AcceptsDrag(CreateForm<TProbeWindow>(nullptr, kind)))
+            << WindowPattern(kind).SettingsSection;
+    for (TToolWindowKind kind :
+         {TToolWindowKind::Manual2, TToolWindowKind::Pump, TToolWindowKind::Disk, TToolWindowKind::Eud})
+        EXPECT_FALSE(Main->pgcDock->AcceptsDrag(CreateForm<TProbeWindow>(nullptr, kind)))
+            << WindowPattern(kind).SettingsSection;
 }
 
 TEST_F(TWindowPatternTest, DockAreaRefusesADraggedWindowOutsideItsSiteCheck)

@@ -13,7 +13,9 @@ TEST_F(TAboutBox, ShowsTheVersionOfTheRunningProgramThroughTheAction)
 {
     Start("");
     // The program file as the build marks it.
-    const char marked[] = "\x7f" "ELF....\0ZEL-VERSION=2.0.14.3\0....";
+    const char marked[] =
+        "\x7f"
+        "ELF....\0ZEL-VERSION=2.0.14.3\0....";
     {
         std::ofstream file(Dir.File("zel"), std::ios::binary);
         file.write(marked, sizeof marked);

@@ -21,17 +21,24 @@ TEST_F(TDeviceInfoDialog, ShowsTheInstrumentsAnswersInOrderThroughTheAction)
     std::vector<std::string> shown;
     {
         TModalActor<TFDeviceInfo> actor([&](TFDeviceInfo& Dialog) {
-            shown = {Dialog.GetCaption(), Dialog.lblName->GetCaption(), Dialog.lblVersion->GetCaption(),
-                     Dialog.lblManufacturer->GetCaption(), Dialog.lblDate->GetCaption(), Dialog.STName->GetCaption(),
-                     Dialog.STVersion->GetCaption(), Dialog.STManufacturer->GetCaption(), Dialog.STDate->GetCaption()};
+            shown = {Dialog.GetCaption(),
+                     Dialog.lblName->GetCaption(),
+                     Dialog.lblVersion->GetCaption(),
+                     Dialog.lblManufacturer->GetCaption(),
+                     Dialog.lblDate->GetCaption(),
+                     Dialog.STName->GetCaption(),
+                     Dialog.STVersion->GetCaption(),
+                     Dialog.STManufacturer->GetCaption(),
+                     Dialog.STDate->GetCaption()};
             Dialog.pnlOk->Click();
         });
         Main->AHelpDeviceInfo->Execute();
         ASSERT_TRUE(actor.Ran);
     }
-    EXPECT_EQ(shown, (std::vector<std::string>{"Geraet", "Device Name", "Fassung", "Manufacturer", "Date", "Trough KV-3",
-                                               "4.2", "Instrument group", "2026-11-30"}));
-    EXPECT_EQ(Link()->Lines(), (std::vector<std::string>{"=DeviceName", "=DeviceVersion", "=Manufacturer", "=DeviceDate"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"Geraet", "Device Name", "Fassung", "Manufacturer", "Date",
+                                               "Trough KV-3", "4.2", "Instrument group", "2026-11-30"}));
+    EXPECT_EQ(Link()->Lines(),
+              (std::vector<std::string>{"=DeviceName", "=DeviceVersion", "=Manufacturer", "=DeviceDate"}));
     for (const TLinkCall& call : Link()->Calls()) {
         if (call.Operation == TLinkOperation::SendCommand) {
             EXPECT_TRUE(call.HasResult) << call.Text;

@@ -28,23 +28,40 @@ std::vector<std::string>& CallLog()
 const char* KindName(TToolWindowKind Kind)
 {
     switch (Kind) {
-    case TToolWindowKind::Manual: return "Manual";
-    case TToolWindowKind::Manual2: return "Manual2";
-    case TToolWindowKind::Pump: return "Pump";
-    case TToolWindowKind::Isotherm: return "Isotherm";
-    case TToolWindowKind::Deposition: return "Deposition";
-    case TToolWindowKind::Dipping: return "Dipping";
-    case TToolWindowKind::Roll: return "Roll";
-    case TToolWindowKind::Tape: return "Tape";
-    case TToolWindowKind::Disk: return "Disk";
-    case TToolWindowKind::CylinderMembrane: return "Cyl";
-    case TToolWindowKind::TDAR: return "TDAR";
-    case TToolWindowKind::Eud: return "Eud";
-    case TToolWindowKind::FilmPreparation: return "FilmPrep";
-    case TToolWindowKind::Calibration: return "Calibration";
-    case TToolWindowKind::Script: return "Script";
-    case TToolWindowKind::Lbl: return "Lbl";
-    default: return "Other";
+    case TToolWindowKind::Manual:
+        return "Manual";
+    case TToolWindowKind::Manual2:
+        return "Manual2";
+    case TToolWindowKind::Pump:
+        return "Pump";
+    case TToolWindowKind::Isotherm:
+        return "Isotherm";
+    case TToolWindowKind::Deposition:
+        return "Deposition";
+    case TToolWindowKind::Dipping:
+        return "Dipping";
+    case TToolWindowKind::Roll:
+        return "Roll";
+    case TToolWindowKind::Tape:
+        return "Tape";
+    case TToolWindowKind::Disk:
+        return "Disk";
+    case TToolWindowKind::CylinderMembrane:
+        return "Cyl";
+    case TToolWindowKind::TDAR:
+        return "TDAR";
+    case TToolWindowKind::Eud:
+        return "Eud";
+    case TToolWindowKind::FilmPreparation:
+        return "FilmPrep";
+    case TToolWindowKind::Calibration:
+        return "Calibration";
+    case TToolWindowKind::Script:
+        return "Script";
+    case TToolWindowKind::Lbl:
+        return "Lbl";
+    default:
+        return "Other";
     }
 }
 
@@ -112,7 +129,10 @@ protected:
 
 // A counter the tests step by hand in place of the clock.
 struct TManualClock {
-    TManualClock() { SetTickCountSource([this] { return Now; }); }
+    TManualClock()
+    {
+        SetTickCountSource([this] { return Now; });
+    }
     ~TManualClock() { SetTickCountSource({}); }
     DWORD Now = 100000;
 };
@@ -137,7 +157,8 @@ protected:
              {TToolWindowKind::Manual, TToolWindowKind::Manual2, TToolWindowKind::Pump, TToolWindowKind::Isotherm,
               TToolWindowKind::Deposition, TToolWindowKind::Dipping, TToolWindowKind::Roll, TToolWindowKind::Tape,
               TToolWindowKind::Disk, TToolWindowKind::CylinderMembrane, TToolWindowKind::TDAR, TToolWindowKind::Eud,
-              TToolWindowKind::FilmPreparation, TToolWindowKind::Calibration, TToolWindowKind::Script, TToolWindowKind::Lbl})
+              TToolWindowKind::FilmPreparation, TToolWindowKind::Calibration, TToolWindowKind::Script,
+              TToolWindowKind::Lbl})
             Probe(kind);
         CallLog().clear();
     }
@@ -208,8 +229,18 @@ TEST_F(TNotifyRouting, EveryPostedCodeReachesItsWindowsOnlyForItsProcessButAlway
         {211, 9, pkNone, {"Deposition.PressureControlStarted(9)"}, false},
         {212, 1, pkNone, {"Deposition.SubstanceOver(1)"}, false},
         {213, 0, pkNone, {"Deposition.EnableContinue()"}, false},
-        {209, 6, pkNone, {"Manual.ShowMotionState(6)", "Manual2.ShowMotionState(6)", "Pump.ShowMotionState(6)", "TDAR.ShowMotionState(6)"}, false},
-        {210, 0, pkNone, {"Manual.ShowMotionState(0)", "Manual2.ShowMotionState(0)", "Pump.ShowMotionState(0)", "Calibration.OnDrivesStopped()"}, false},
+        {209,
+         6,
+         pkNone,
+         {"Manual.ShowMotionState(6)", "Manual2.ShowMotionState(6)", "Pump.ShowMotionState(6)",
+          "TDAR.ShowMotionState(6)"},
+         false},
+        {210,
+         0,
+         pkNone,
+         {"Manual.ShowMotionState(0)", "Manual2.ShowMotionState(0)", "Pump.ShowMotionState(0)",
+          "Calibration.OnDrivesStopped()"},
+         false},
         {214, 0, pkNone, {"Manual2.OnDipperRotatorStopped()"}, false},
         {215, 0, pkNone, {"Manual2.OnRevolverStopped()"}, false},
         {220, 1, pkNone, {"Roll.ProcessStarted(1)"}, false},
@@ -316,32 +347,36 @@ TEST_F(TNotifyRouting, ScriptNoticesGoSynchronouslyToTheRegisteredScriptWindowEl
 
     // Without a registered script window a cycle question ends the cycle.
     std::future<LRESULT> answer = Link()->SendNotifyFromThread(104, 0);
-    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 5000));
+    ASSERT_TRUE(Application->ProcessMessagesUntil(
+        [&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 5000));
     EXPECT_EQ(answer.get(), 0);
     EXPECT_TRUE(CallLog().empty());
 
     Main->ScriptWindow = script;
     answer = Link()->SendNotifyFromThread(104, 12);
-    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 5000));
+    ASSERT_TRUE(Application->ProcessMessagesUntil(
+        [&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 5000));
     EXPECT_EQ(answer.get(), 1);
     ASSERT_TRUE(Link()->PostNotify(199, 34));
     ASSERT_TRUE(Link()->PostNotify(100, 0));
     Application->ProcessMessages();
-    EXPECT_EQ(CallLog(), (std::vector<std::string>{"Script.WMLinkNotify(104,12)", "Script.WMLinkNotify(199,34)", "Script.WMLinkNotify(100,0)"}));
+    EXPECT_EQ(CallLog(), (std::vector<std::string>{"Script.WMLinkNotify(104,12)", "Script.WMLinkNotify(199,34)",
+                                                   "Script.WMLinkNotify(100,0)"}));
 }
 
 TEST_F(TNotifyRouting, ConversionQuestionsAreAnsweredThroughTheCalibration)
 {
     // Distinct units, so that an answer from the wrong unit shows.
-    StartWith("", "[CalibrateParam]\n"
-                  "ballance.shMin=0\nballance.shMax=100\nballance.hwMin=1000\nballance.hwMax=3000\n"
-                  "doserBallance.shMin=0\ndoserBallance.shMax=50\ndoserBallance.hwMin=0\ndoserBallance.hwMax=500\n"
-                  "barrier1.uSteps=2\ndipper.uSteps=4\ndoser.uSteps=8\ndoser2.uSteps=32\ntape.uSteps=64\n"
-                  "rotatingBarrier.uSteps=128\ndiskDipper.uSteps=3\ncylDipper.uSteps=5\n"
-                  "dipperRotator.gear=3\nrevolver.gear=5\n"
-                  "revolver.countRings=2\nrevolver.ring1.countCells=4\nrevolver.ring2.countCells=6\n"
-                  "dipperRotator.countRings=2\ndipperRotator.ring0.ringPos=11\ndipperRotator.ring1.ringPos=222\n"
-                  "dipperRotator.ring2.ringPos=3333\n");
+    StartWith("",
+              "[CalibrateParam]\n"
+              "ballance.shMin=0\nballance.shMax=100\nballance.hwMin=1000\nballance.hwMax=3000\n"
+              "doserBallance.shMin=0\ndoserBallance.shMax=50\ndoserBallance.hwMin=0\ndoserBallance.hwMax=500\n"
+              "barrier1.uSteps=2\ndipper.uSteps=4\ndoser.uSteps=8\ndoser2.uSteps=32\ntape.uSteps=64\n"
+              "rotatingBarrier.uSteps=128\ndiskDipper.uSteps=3\ncylDipper.uSteps=5\n"
+              "dipperRotator.gear=3\nrevolver.gear=5\n"
+              "revolver.countRings=2\nrevolver.ring1.countCells=4\nrevolver.ring2.countCells=6\n"
+              "dipperRotator.countRings=2\ndipperRotator.ring0.ringPos=11\ndipperRotator.ring1.ringPos=222\n"
+              "dipperRotator.ring2.ringPos=3333\n");
     TCalibrateParam& clb = CalibrateParam;
     const double value = 2.5;
     struct Case {
@@ -362,10 +397,10 @@ TEST_F(TNotifyRouting, ConversionQuestionsAreAnsweredThroughTheCalibration)
         {1008, 40, 2200},
         {1009, 90, Cut(clb.dipperRotator.ShToHwDelta(90))},
         {1010, 90, Cut(clb.revolver.ShToHwDelta(90))},
-        {1011, 3.9, 222},   // cell 3 lies on ring 1
-        {1011, 7, 3333},    // cell 7 on ring 2
-        {1011, 99, 11},     // beyond the last ring: the lowest index
-        {1012, 6.7, 60},    // cell 6 is the second of ring 2: 360 / 6 degrees
+        {1011, 3.9, 222},  // cell 3 lies on ring 1
+        {1011, 7, 3333},   // cell 7 on ring 2
+        {1011, 99, 11},    // beyond the last ring: the lowest index
+        {1012, 6.7, 60},   // cell 6 is the second of ring 2: 360 / 6 degrees
         {1013, value, 63500},
         {1013, -1e9, 63500},
         {1014, value, 0},
@@ -460,9 +495,10 @@ TEST_F(TNotifyRouting, DeviceStateIsCopiedAndTheStatusRefreshIsThrottled)
 TEST_F(TNotifyRouting, StatusBarReadingsPerDeviceType)
 {
     // A revolver with one ring of four cells and a dipper rotator over that ring at 500.
-    const std::string clb = "[CalibrateParam]\nballance.shMin=0\nballance.shMax=100\nballance.hwMin=0\nballance.hwMax=1000\n"
-                            "revolver.countRings=1\nrevolver.ring1.countCells=4\n"
-                            "dipperRotator.countRings=1\ndipperRotator.ring0.ringPos=0\ndipperRotator.ring1.ringPos=500\n";
+    const std::string clb =
+        "[CalibrateParam]\nballance.shMin=0\nballance.shMax=100\nballance.hwMin=0\nballance.hwMax=1000\n"
+        "revolver.countRings=1\nrevolver.ring1.countCells=4\n"
+        "dipperRotator.countRings=1\ndipperRotator.ring0.ringPos=0\ndipperRotator.ring1.ringPos=500\n";
     struct Case {
         const char* Type;
         std::vector<int> Empty;  // reading panels left empty
@@ -471,7 +507,9 @@ TEST_F(TNotifyRouting, StatusBarReadingsPerDeviceType)
     const Case cases[] = {
         {"ZEL", {}, {{1, "SP: "}, {2, "BPos: "}, {3, "Square: "}, {4, "DPos: "}}},
         {"LBL", {}, {{1, "DPos: "}, {2, "DRot: "}, {3, "Rev: "}, {4, "Cell: "}}},
-        {"COMBINED", {}, {{1, "SP: "}, {2, "BPos: "}, {3, "Square: "}, {4, "DPos: "}, {6, "DRot: "}, {7, "Rev: "}, {8, "Cell: "}}},
+        {"COMBINED",
+         {},
+         {{1, "SP: "}, {2, "BPos: "}, {3, "Square: "}, {4, "DPos: "}, {6, "DRot: "}, {7, "Rev: "}, {8, "Cell: "}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Type);
@@ -760,7 +798,8 @@ protected:
     }
 };
 
-const char* const IsothermCalibration = "barrier1.hwMin=0\nbarrier1.hwMax=10000\nballance.hwMin=500\nballance.hwMax=500\n";
+const char* const IsothermCalibration =
+    "barrier1.hwMin=0\nbarrier1.hwMax=10000\nballance.hwMin=500\nballance.hwMax=500\n";
 
 TEST_F(TSimulation, IsothermWithoutBackwardPassesTheWayBackAtOnceAndStopsAfterItsCycles)
 {

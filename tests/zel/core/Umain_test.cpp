@@ -85,13 +85,36 @@ TEST_F(TMainWindow, DeviceTypeSetsCaptionActionsAndStatusPanels)
 TEST_F(TMainWindow, ActionsComeInOrderWithTheirShortCuts)
 {
     Start("[Common]\n" + Libraries());
-    const char* names[] = {"AFileOpen", "AHelpAbout", "AFileSave", "AFileSettings", "AFileExit", "AViewExperimentalSetup",
-                           "AViewManualControl", "AViewCalibrate", "actViewDepositionFB", "AViewIsothermCtrl",
-                           "AViewDepositionCtrl", "AViewDippingCtrl", "AHrdwSetup", "AShowBuffer", "AConnect",
-                           "ADisconnect", "AHelpDeviceInfo", "AInit", "AViewScriptCtrl", "actViewRollDepositionCtrl",
-                           "actViewTapeDepositionCtrl", "actViewManualControl2", "actViewDiskDepositionCtrl",
-                           "actViewCylinderMembraneDepositionCtrl", "actViewTDARCtrl", "actHelp", "actViewLBL",
-                           "actViewEUD", "actViewFilmPreparation", "actViewPumpControl"};
+    const char* names[] = {"AFileOpen",
+                           "AHelpAbout",
+                           "AFileSave",
+                           "AFileSettings",
+                           "AFileExit",
+                           "AViewExperimentalSetup",
+                           "AViewManualControl",
+                           "AViewCalibrate",
+                           "actViewDepositionFB",
+                           "AViewIsothermCtrl",
+                           "AViewDepositionCtrl",
+                           "AViewDippingCtrl",
+                           "AHrdwSetup",
+                           "AShowBuffer",
+                           "AConnect",
+                           "ADisconnect",
+                           "AHelpDeviceInfo",
+                           "AInit",
+                           "AViewScriptCtrl",
+                           "actViewRollDepositionCtrl",
+                           "actViewTapeDepositionCtrl",
+                           "actViewManualControl2",
+                           "actViewDiskDepositionCtrl",
+                           "actViewCylinderMembraneDepositionCtrl",
+                           "actViewTDARCtrl",
+                           "actHelp",
+                           "actViewLBL",
+                           "actViewEUD",
+                           "actViewFilmPreparation",
+                           "actViewPumpControl"};
     ASSERT_EQ(Main->ActionList->ActionCount(), 30);
     for (int i = 0; i < 30; ++i) EXPECT_EQ(Main->ActionList->Actions(i)->Name, names[i]);
     EXPECT_EQ(ShortCutToText(Main->AFileOpen->GetShortCut()), "Ctrl+O");
@@ -196,7 +219,8 @@ TEST_F(TMainWindow, LanguageFileTranslatesMenusAndHintsButNotActionCaptions)
 
 TEST_F(TMainWindow, ShutDownSavesTheLinkDisconnectsThenWritesItsSettings)
 {
-    Start("[Common]\nLangFileName=german.lng\n" + Libraries() + "[Settings]\nUpdateStatusInterval=700\nADCDataAccuracy=260\n");
+    Start("[Common]\nLangFileName=german.lng\n" + Libraries() +
+          "[Settings]\nUpdateStatusInterval=700\nADCDataAccuracy=260\n");
     EXPECT_EQ(AppSettings.UpdateStatusInterval, 700u);
     EXPECT_EQ(AppSettings.ADCDataAccuracy, 4u);  // the low byte
     EXPECT_EQ(Main->ResponseTimeout, 3000);

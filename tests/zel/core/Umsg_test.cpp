@@ -15,7 +15,8 @@ TEST_F(TConfirmationBox, FrameCloseActsAsCancelAndBothButtonsReachTheAttachedHan
     EXPECT_FALSE(box->GetVisible());
     EXPECT_EQ(box->GetCaption(), "Deposition control");
     EXPECT_EQ(box->GetFormStyle(), fsStayOnTop);
-    EXPECT_EQ(box->lblMessage->GetCaption(), "Wait the completions of the moving the barrier and add the substance. Continue?");
+    EXPECT_EQ(box->lblMessage->GetCaption(),
+              "Wait the completions of the moving the barrier and add the substance. Continue?");
     // The question is longer than the box is wide: it wraps instead of being cut off.
     EXPECT_TRUE(box->lblMessage->GetWordWrap());
     EXPECT_EQ(box->btnOk->GetCaption(), "OK");

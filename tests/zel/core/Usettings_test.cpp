@@ -13,7 +13,8 @@ protected:
     void StartWithLanguages(const std::string& Language)
     {
         ForceLanguage();  // english.lng and german.lng
-        WriteFileText(Dir.File("Language/french.lng"), "[Settings]\n0=Reglages\n1=Donnees\n2=\n3=\n4=\n5=\n6=\n7=Valider\n");
+        WriteFileText(Dir.File("Language/french.lng"),
+                      "[Settings]\n0=Reglages\n1=Donnees\n2=\n3=\n4=\n5=\n6=\n7=Valider\n");
         WriteFileText(Dir.File("Language/readme.txt"), "not a language");
         Start("[Common]\nLangFileName=" + Language + "\n" + Libraries() +
               "[Settings]\nUpdateStatusInterval=700\nUpdateReceivedDataInterval=1200\nADCDataAccuracy=1\n");
@@ -36,7 +37,8 @@ TEST_F(TSettingsDialog, ShowsTheSettingsAndTheLanguageFilesWithTheOneInUseSelect
     EXPECT_EQ(Dialog->SEUpdateStatusInterval->GetValue(), 700);
     EXPECT_EQ(Dialog->SEUpdateReceivedDataInterval->GetValue(), 1200);
     EXPECT_EQ(Dialog->SEDataAccuracy->GetValue(), 1);
-    EXPECT_EQ(Dialog->LBLangFiles->Items().Lines(), (std::vector<std::string>{"english.lng", "french.lng", "german.lng"}));
+    EXPECT_EQ(Dialog->LBLangFiles->Items().Lines(),
+              (std::vector<std::string>{"english.lng", "french.lng", "german.lng"}));
     EXPECT_EQ(Dialog->LBLangFiles->GetItemIndex(), 2);
     EXPECT_EQ(Dialog->InitialLanguageIndex, 2);
     // The ranges hold what the operator types.

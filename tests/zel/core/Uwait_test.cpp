@@ -28,8 +28,10 @@ TEST_F(TWaitBox, CancelEndsTheCalibrationAndFreesTheBox)
         EXPECT_EQ(box->btnCancel->GetCaption(), "Cancel");
         box->Show();
         const int before = calibration->Cancels;
-        if (byFrame) box->Close();
-        else box->btnCancel->Click();
+        if (byFrame)
+            box->Close();
+        else
+            box->btnCancel->Click();
         EXPECT_EQ(calibration->Cancels, before + 1);
         Application->ProcessMessages();
         EXPECT_EQ(FWait, nullptr);

@@ -5,7 +5,8 @@
 
 namespace {
 
-TEST(Sxproperty, FiftyCharacterUserNameIsStoredWithoutZeroAndReadBackAlone) {
+TEST(Sxproperty, FiftyCharacterUserNameIsStoredWithoutZeroAndReadBackAlone)
+{
     TSXDataSet Set;
     {
         TSXPropertyRef<TZelExperimentInfo> Info(&Set, PropExperimentInfo, true);
@@ -28,7 +29,8 @@ TEST(Sxproperty, FiftyCharacterUserNameIsStoredWithoutZeroAndReadBackAlone) {
     EXPECT_EQ(ReadFixedText(Info.Get()->Temperature), std::string(50, 't'));
 }
 
-TEST(Sxproperty, MissingPropertiesReadAsAbsent) {
+TEST(Sxproperty, MissingPropertiesReadAsAbsent)
+{
     TSXDataSet Set;
     TSXPropertyRef<TSXDateTime> Date(&Set, PropDateTime, false);
     EXPECT_EQ(Date.Get(), nullptr);
@@ -51,7 +53,8 @@ TEST(Sxproperty, MissingPropertiesReadAsAbsent) {
     EXPECT_EQ(Orphan.Size, 0);
 }
 
-TEST(Sxproperty, DateTimeIsCreatedWithEightBytes) {
+TEST(Sxproperty, DateTimeIsCreatedWithEightBytes)
+{
     TSXDataSet Set;
     {
         TSXPropertyRef<TSXDateTime> Date(&Set, PropDateTime, true);
@@ -67,7 +70,8 @@ TEST(Sxproperty, DateTimeIsCreatedWithEightBytes) {
 }
 
 // A property stored shorter than its record (a foreign file) is never read past its end.
-TEST(Sxproperty, ShortStoredRecordIsNotReadPastItsEnd) {
+TEST(Sxproperty, ShortStoredRecordIsNotReadPastItsEnd)
+{
     TSXDataSet Set;
     IH<ISXDataProperty> Short = Set.AddProperty("DateTime", 4);
     std::memcpy(Short->GetData(), "\xD6\x07\x05\x06", 4);
@@ -81,7 +85,8 @@ TEST(Sxproperty, ShortStoredRecordIsNotReadPastItsEnd) {
     EXPECT_EQ(Writer.Get()->MSec, 0);
 }
 
-TEST(Sxproperty, TextPropertyGrowsShrinksAndStopsAtItsEnd) {
+TEST(Sxproperty, TextPropertyGrowsShrinksAndStopsAtItsEnd)
+{
     TSXDataSet Set;
     {
         TSXPropertyStr Text(&Set, PropExperimentInfoStr);
@@ -113,14 +118,15 @@ TEST(Sxproperty, TextPropertyGrowsShrinksAndStopsAtItsEnd) {
     EXPECT_EQ(TSXPropertyA<char>(&Set, "Raw").AsString(), "abc");
 }
 
-TEST(Sxproperty, DateTimeRecordKeepsLowByteOfMilliseconds) {
+TEST(Sxproperty, DateTimeRecordKeepsLowByteOfMilliseconds)
+{
     struct Case {
         TLocalDateTime Time;
         unsigned Hour, Minute, Second, MSec;
     };
-    for (const Case& C : {Case{{2026, 1, 2, 23, 59, 59, 999}, 23, 59, 59, 231},
-                          Case{{2026, 1, 2, 14, 5, 9, 789}, 14, 5, 9, 21}, Case{{2006, 7, 8, 0, 0, 0, 0}, 0, 0, 0, 0},
-                          Case{{2006, 7, 8, 1, 2, 3, 256}, 1, 2, 3, 0}}) {
+    for (const Case& C :
+         {Case{{2026, 1, 2, 23, 59, 59, 999}, 23, 59, 59, 231}, Case{{2026, 1, 2, 14, 5, 9, 789}, 14, 5, 9, 21},
+          Case{{2006, 7, 8, 0, 0, 0, 0}, 0, 0, 0, 0}, Case{{2006, 7, 8, 1, 2, 3, 256}, 1, 2, 3, 0}}) {
         TSXDateTime Record = MakeSXDateTime(C.Time);
         EXPECT_EQ(Record.Year, C.Time.Year);
         EXPECT_EQ(Record.Month, C.Time.Month);

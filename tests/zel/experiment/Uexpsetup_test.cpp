@@ -84,9 +84,10 @@ protected:
 
 TEST_F(ExpSetup, DescriptionValuesComeFromTheirSettingsSectionAndGoBack)
 {
-    OpenWindow("[ExpSetupForm]\nUserName=Ann\nUserName0=Ann\nUserName1=Bob\nUserName3=lost\nCompoundName=DPPC\n"
-               "Aliquot=0.05\nCompositionCount=2\nSolName0=acid\nM_ind0=1000\nm_par0=0.001\nV_ind0=10\nv_par0=2\n"
-               "SolName1=salt\nM_ind1=oops\nWorkDir=\n");
+    OpenWindow(
+        "[ExpSetupForm]\nUserName=Ann\nUserName0=Ann\nUserName1=Bob\nUserName3=lost\nCompoundName=DPPC\n"
+        "Aliquot=0.05\nCompositionCount=2\nSolName0=acid\nM_ind0=1000\nm_par0=0.001\nV_ind0=10\nv_par0=2\n"
+        "SolName1=salt\nM_ind1=oops\nWorkDir=\n");
     EXPECT_EQ(Window->GetUserName(), "Ann");
     EXPECT_EQ(Window->CBUserName->Items().Lines(), (std::vector<std::string>{"Ann", "Bob"}));
     EXPECT_EQ(Window->GetCompoundName(), "DPPC");
@@ -410,8 +411,11 @@ TEST_F(ExpSetup, TextReportOfATable)
     EXPECT_EQ(ReadFileText(File),
               "Zelmora experiment\r\nOriginal file name: /data/run.mps\r\nDate: 1/12/2006 12:30\r\n"
               "User: Ann\r\nCompoundName: Stearic acid\r\nSubstrate: \r\nSubphase: \r\nTemperature: \r\n"
-              "\r\nData\r\n" + Rule + "\r\n  No      A,cm2 Rotbar-P,rev\r\n" + Rule + "\r\n"
-              "   1       12.3   1.23e+03\r\n   2       24.7   0.000123\r\n" + Rule + "\r\n");
+              "\r\nData\r\n" +
+                  Rule + "\r\n  No      A,cm2 Rotbar-P,rev\r\n" + Rule +
+                  "\r\n"
+                  "   1       12.3   1.23e+03\r\n   2       24.7   0.000123\r\n" +
+                  Rule + "\r\n");
     // Without a table nothing is written.
     EXPECT_FALSE(Window->ExportText(Dir.File("none.txt"), nullptr));
     EXPECT_FALSE(IsExistingFile(Dir.File("none.txt")));

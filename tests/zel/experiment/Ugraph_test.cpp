@@ -331,9 +331,12 @@ TEST_F(TGraphWindow, RowsAddedAppendTheNewRowsAsAWholeReloadWould)
                 data.SetData(2, r, static_cast<float>(std::sin(r) * 10));
             }
             // The process windows name the newest row only; the register names the rows.
-            if (step % 2) PostRows(graph, table, static_cast<std::uint32_t>(data.GetNumRows() - 1),
-                                   static_cast<std::uint32_t>(data.GetNumRows() - 1));
-            else PostRows(graph, table, static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(data.GetNumRows() - 1));
+            if (step % 2)
+                PostRows(graph, table, static_cast<std::uint32_t>(data.GetNumRows() - 1),
+                         static_cast<std::uint32_t>(data.GetNumRows() - 1));
+            else
+                PostRows(graph, table, static_cast<std::uint32_t>(first),
+                         static_cast<std::uint32_t>(data.GetNumRows() - 1));
             const std::vector<TDPoint> appended = PointsOf(graph, 0);
             graph->LoadSeries(graph->AxisLeft.Lines[0], false);
             const std::vector<TDPoint> whole = PointsOf(graph, 0);
@@ -457,12 +460,12 @@ TEST_F(TGraphWindow, TextExportOfOneLine)
     EXPECT_EQ(graph->SaveDialog.FilterIndex, 2);
     EXPECT_EQ(graph->SaveDialog.DefaultExt, "txt");
     const std::string rule(80, '*');
-    EXPECT_EQ(ReadFileText(Dir.File("report.txt")),
-              "\n" + rule + "\n  Time, s          Surface pressure (SP), mN/m\n" + rule +
-                  "\n  0.000            1.250          "
-                  "\n  0.500            2.000          "
-                  "\n  1.000            -3.000         \n" +
-                  rule);
+    EXPECT_EQ(ReadFileText(Dir.File("report.txt")), "\n" + rule + "\n  Time, s          Surface pressure (SP), mN/m\n" +
+                                                        rule +
+                                                        "\n  0.000            1.250          "
+                                                        "\n  0.500            2.000          "
+                                                        "\n  1.000            -3.000         \n" +
+                                                        rule);
     // Without lines: one line break and one rule.
     TFGraph* empty = NewGraph();
     ASSERT_TRUE(empty->ExportText(Dir.File("empty.txt")));
@@ -569,8 +572,7 @@ TEST_F(TGraphWindow, OneUpdateAtOneHundredThousandRowsIsQuick)
     // whole update with its paint fits well within it.
     EXPECT_LT(slowestReload, ReloadBound) << "slowest reload " << slowestReload << " ms";
     EXPECT_LT(slowest, UpdateBound) << "slowest update " << slowest << " ms";
-    std::printf("slowest update at up to 100,000 rows: %.1f ms, of it reading rows %.1f ms\n", slowest,
-                slowestReload);
+    std::printf("slowest update at up to 100,000 rows: %.1f ms, of it reading rows %.1f ms\n", slowest, slowestReload);
 }
 
 }  // namespace

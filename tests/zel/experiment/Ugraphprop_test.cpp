@@ -35,7 +35,7 @@ TEST_F(TGraphPropSection, BuiltInDefaults)
     EXPECT_FALSE(graph.LegendVisible);
     EXPECT_TRUE(graph.HighlightAxisByLineColor);
     EXPECT_EQ(SeriesPalette, (std::array<TColor, 10>{0x0000FF, 0xFF0000, 0x008000, 0x008080, 0x800080, 0x800000,
-                                                      0x808000, 0x00FF00, 0xFF00FF, 0x000080}));
+                                                     0x808000, 0x00FF00, 0xFF00FF, 0x000080}));
 }
 
 TEST_F(TGraphPropSection, CopiesKeepTheirOwnFonts)
@@ -90,18 +90,38 @@ TEST_F(TGraphPropSection, WritesEveryKeyInOrderAndReadsThemBack)
     SaveDefaultLineProp();
 
     TIniFile ini(Dir.File("zel.ini"));
-    EXPECT_EQ(ini.ReadSectionValues("GraphProp"),
-              (std::vector<std::string>{"TitleText=Isotherm of stearic acid", "TitleFontName=Arial",
-                                        "TitleFontSize=12", "TitleFontColor=1193046", "TitleFontBold=1",
-                                        "TitleFontItalic=0", "ColorBackground=15790320", "ColorAxis=128",
-                                        "GridVisible=0", "GridColor=4210752", "LegendVisible=1",
-                                        "LegendFontName=Tahoma", "LegendFontSize=8", "LegendFontColor=0",
-                                        "LegendFontBold=0", "LegendFontItalic=1", "HighlightAxisByLineColor=0",
-                                        "AxisAutoScale=0", "AxisMin=2.5", "AxisMax=75", "LineColor=65280",
-                                        "MarkerBorderColor=255", "MarkerSize=9", "LineSplineOrder=4",
-                                        "LineTypePoints=2", "LineThikness=3", "LineFilter=5", "LineJoinPoints=0",
-                                        "LineDeriv1stOrder=1", "LineNumPointsLimitation=0",
-                                        "LineNumPointsLimitationType=1", "LineNumPointsMax=500"}));
+    EXPECT_EQ(ini.ReadSectionValues("GraphProp"), (std::vector<std::string>{"TitleText=Isotherm of stearic acid",
+                                                                            "TitleFontName=Arial",
+                                                                            "TitleFontSize=12",
+                                                                            "TitleFontColor=1193046",
+                                                                            "TitleFontBold=1",
+                                                                            "TitleFontItalic=0",
+                                                                            "ColorBackground=15790320",
+                                                                            "ColorAxis=128",
+                                                                            "GridVisible=0",
+                                                                            "GridColor=4210752",
+                                                                            "LegendVisible=1",
+                                                                            "LegendFontName=Tahoma",
+                                                                            "LegendFontSize=8",
+                                                                            "LegendFontColor=0",
+                                                                            "LegendFontBold=0",
+                                                                            "LegendFontItalic=1",
+                                                                            "HighlightAxisByLineColor=0",
+                                                                            "AxisAutoScale=0",
+                                                                            "AxisMin=2.5",
+                                                                            "AxisMax=75",
+                                                                            "LineColor=65280",
+                                                                            "MarkerBorderColor=255",
+                                                                            "MarkerSize=9",
+                                                                            "LineSplineOrder=4",
+                                                                            "LineTypePoints=2",
+                                                                            "LineThikness=3",
+                                                                            "LineFilter=5",
+                                                                            "LineJoinPoints=0",
+                                                                            "LineDeriv1stOrder=1",
+                                                                            "LineNumPointsLimitation=0",
+                                                                            "LineNumPointsLimitationType=1",
+                                                                            "LineNumPointsMax=500"}));
 
     // A fresh run reads the same values.
     DefaultLineProp = TZelGraphLineProp();
@@ -141,8 +161,9 @@ TEST_F(TGraphPropSection, WritesEveryKeyInOrderAndReadsThemBack)
 
 TEST_F(TGraphPropSection, ReadingRules)
 {
-    StartWith("[GraphProp]\nTitleFontBold=1\nTitleFontItalic=1\nLegendFontBold=0\nLegendFontItalic=0\n"
-              "AxisMin=2,5\nAxisMax=7.25\nLineSplineOrder=259\nMarkerSize=abc\nLineColor=\n");
+    StartWith(
+        "[GraphProp]\nTitleFontBold=1\nTitleFontItalic=1\nLegendFontBold=0\nLegendFontItalic=0\n"
+        "AxisMin=2,5\nAxisMax=7.25\nLineSplineOrder=259\nMarkerSize=abc\nLineColor=\n");
     DefaultGraphProp.LegendFont->SetStyle(TFontStyles() << fsBold);
     ReadDefaultGraphProp();
     ReadDefaultLineProp();
@@ -415,11 +436,11 @@ TEST_F(TGraphDialog, SetAsDefaultWritesTheAxisAndLineKeys)
     EXPECT_EQ(DefaultLineProp.LineColor, clBlue);
     TIniFile ini(Dir.File("zel.ini"));
     const std::vector<std::string> keys = ini.ReadSection("GraphProp");
-    EXPECT_EQ(keys, (std::vector<std::string>{"AxisAutoScale", "AxisMin", "AxisMax", "LineColor", "MarkerBorderColor",
-                                              "MarkerSize", "LineSplineOrder", "LineTypePoints", "LineThikness",
-                                              "LineFilter", "LineJoinPoints", "LineDeriv1stOrder",
-                                              "LineNumPointsLimitation", "LineNumPointsLimitationType",
-                                              "LineNumPointsMax"}));
+    EXPECT_EQ(keys,
+              (std::vector<std::string>{"AxisAutoScale", "AxisMin", "AxisMax", "LineColor", "MarkerBorderColor",
+                                        "MarkerSize", "LineSplineOrder", "LineTypePoints", "LineThikness", "LineFilter",
+                                        "LineJoinPoints", "LineDeriv1stOrder", "LineNumPointsLimitation",
+                                        "LineNumPointsLimitationType", "LineNumPointsMax"}));
     EXPECT_EQ(ini.ReadString("GraphProp", "AxisMax", ""), "42");
     EXPECT_EQ(ini.ReadString("GraphProp", "LineColor", ""), "16711680");
 
@@ -441,9 +462,10 @@ TEST_F(TGraphDialog, SetAsDefaultWritesTheAxisAndLineKeys)
 
 TEST_F(TGraphDialog, CaptionsFromTheLanguageSection)
 {
-    WriteFileText(Dir.File("german.lng"), "[GraphProp]\n0=Grafik-Eigenschaften\n1=Achse\n2=Unten\n3=\n4=Rechts\n"
-                                          "5=Achse\n6=Automatisch\n13=Linie\n38=Punktbegrenzung\n"
-                                          "40=Begrenzungsart\n");
+    WriteFileText(Dir.File("german.lng"),
+                  "[GraphProp]\n0=Grafik-Eigenschaften\n1=Achse\n2=Unten\n3=\n4=Rechts\n"
+                  "5=Achse\n6=Automatisch\n13=Linie\n38=Punktbegrenzung\n"
+                  "40=Begrenzungsart\n");
     KVC::TKvMultiLang language(nullptr);
     language.LangFileName = Dir.File("german.lng");
     KVC::TKvMultiLang* previous = MultiLang;
@@ -472,11 +494,13 @@ TEST_F(TGraphDialog, CaptionsFromTheLanguageSection)
     dialog = Open();
     MultiLang = previous;
     const std::pair<TControl*, const char*> expected[] = {
-        {dialog->GBSource, "T10"},          {dialog->LData, "T12"},           {dialog->LFilter, "T18"},
-        {dialog->CBJoinPoints, "T21"},      {dialog->BBSetAsDefault, "T23"},  {dialog->TSGraph, "T24"},
-        {dialog->LTitleText, "T26"},        {dialog->LBackground, "T29"},     {dialog->CBGridVisible, "T32"},
-        {dialog->LLegendFont, "T36"},       {dialog->BBSetAsDefault2, "T37"}, {dialog->chkNumPointsLimitation, "T38"},
-        {dialog->LNumPointsMax, "T39"},     {dialog->LNumPointsLimitationType, "T40"}};
+        {dialog->GBSource, "T10"},        {dialog->LData, "T12"},
+        {dialog->LFilter, "T18"},         {dialog->CBJoinPoints, "T21"},
+        {dialog->BBSetAsDefault, "T23"},  {dialog->TSGraph, "T24"},
+        {dialog->LTitleText, "T26"},      {dialog->LBackground, "T29"},
+        {dialog->CBGridVisible, "T32"},   {dialog->LLegendFont, "T36"},
+        {dialog->BBSetAsDefault2, "T37"}, {dialog->chkNumPointsLimitation, "T38"},
+        {dialog->LNumPointsMax, "T39"},   {dialog->LNumPointsLimitationType, "T40"}};
     for (const auto& [control, text] : expected) EXPECT_EQ(control->GetCaption(), text) << control->Name;
     EXPECT_EQ(dialog->TCAxis->TabCaption(1), "T3");
     // Item lists and the highlight caption stay in English.

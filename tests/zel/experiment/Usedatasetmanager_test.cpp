@@ -14,14 +14,16 @@ namespace {
 // Catches the debug-output lines while it lives.
 class TTraceCapture {
 public:
-    TTraceCapture() {
+    TTraceCapture()
+    {
         SetDebugOutputSink([this](const std::string& Line) { Lines.push_back(Line); });
     }
     ~TTraceCapture() { SetDebugOutputSink({}); }
     std::vector<std::string> Lines;
 };
 
-std::string SourceLine(const std::string& Path, int Number) {
+std::string SourceLine(const std::string& Path, int Number)
+{
     std::ifstream In(Path);
     std::string Line;
     for (int i = 1; i <= Number && std::getline(In, Line); ++i) {}
@@ -30,7 +32,8 @@ std::string SourceLine(const std::string& Path, int Number) {
 
 // A trace line is "Trace: <this module's source path> <line> <message>", and the line
 // number points at the statement of the module that wrote it.
-void ExpectTrace(const std::string& Line, const std::string& Message) {
+void ExpectTrace(const std::string& Line, const std::string& Message)
+{
     static const std::regex Form(R"(Trace: (\S+) (\d+) (.*))");
     std::smatch Match;
     ASSERT_TRUE(std::regex_match(Line, Match, Form)) << Line;
@@ -40,7 +43,8 @@ void ExpectTrace(const std::string& Line, const std::string& Message) {
     EXPECT_NE(SourceLine(Path, std::stoi(Match[2].str())).find("TRACE("), std::string::npos) << Line;
 }
 
-TEST(UseDataSetManager, CountsTraceAndAnswerMinusOneForUnknownSets) {
+TEST(UseDataSetManager, CountsTraceAndAnswerMinusOneForUnknownSets)
+{
     TUseDataSetManager Manager;
     TTraceCapture Trace;
     ISXDataSet* Set = Manager.Create();
@@ -72,15 +76,16 @@ TEST(UseDataSetManager, CountsTraceAndAnswerMinusOneForUnknownSets) {
     EXPECT_EQ(Trace.Lines.size(), 5u);
 }
 
-TEST(UseDataSetManager, IdleSetStaysUsableUntilCollectDeletesIt) {
+TEST(UseDataSetManager, IdleSetStaysUsableUntilCollectDeletesIt)
+{
     TUseDataSetManager Manager;
     ISXDataSet* Set = Manager.Create();
     TPTableData Table(TPTableData::CreateSXTableData(Set, "ZelTable", "T", 1, 10));
     EXPECT_EQ(Manager.Release(Set), 0);
     EXPECT_TRUE(Manager.IsKnown(Set));
     EXPECT_EQ(Table.Field->GetDataSet(), Set);  // still valid while idle
-    EXPECT_EQ(Manager.Release(Set), 0);          // an unpaired release does not wrap around
-    EXPECT_EQ(Manager.AddRef(Set), 1);           // held again before the collect run
+    EXPECT_EQ(Manager.Release(Set), 0);         // an unpaired release does not wrap around
+    EXPECT_EQ(Manager.AddRef(Set), 1);          // held again before the collect run
     Manager.Collect();
     EXPECT_TRUE(Manager.IsKnown(Set));
     EXPECT_EQ(Manager.Release(Set), 0);
@@ -91,7 +96,8 @@ TEST(UseDataSetManager, IdleSetStaysUsableUntilCollectDeletesIt) {
     EXPECT_EQ(Manager.Release(Table.Field), -1);
 }
 
-TEST(UseDataSetManager, OneCollectRunDeletesEveryIdleSetAndKeepsHeldOnes) {
+TEST(UseDataSetManager, OneCollectRunDeletesEveryIdleSetAndKeepsHeldOnes)
+{
     TUseDataSetManager Manager;
     std::vector<ISXDataSet*> Sets;
     for (int i = 0; i < 6; ++i) Sets.push_back(Manager.Create());
@@ -100,8 +106,7 @@ TEST(UseDataSetManager, OneCollectRunDeletesEveryIdleSetAndKeepsHeldOnes) {
     const bool Held[6] = {false, false, true, false, false, true};
     std::vector<std::unique_ptr<TPTableData>> Probes;
     for (int i = 0; i < 6; ++i) {
-        Probes.push_back(std::make_unique<TPTableData>(
-            TPTableData::CreateSXTableData(Sets[i], "ZelTable", "T", 1, 1)));
+        Probes.push_back(std::make_unique<TPTableData>(TPTableData::CreateSXTableData(Sets[i], "ZelTable", "T", 1, 1)));
         if (!Held[i]) Manager.Release(Sets[i]);
     }
     Manager.Collect();
@@ -117,7 +122,8 @@ TEST(UseDataSetManager, OneCollectRunDeletesEveryIdleSetAndKeepsHeldOnes) {
     EXPECT_EQ(Probes[2]->Field->GetDataSet(), nullptr);
 }
 
-TEST(UseDataSetManager, ProgramEndDeletesHeldSetsToo) {
+TEST(UseDataSetManager, ProgramEndDeletesHeldSetsToo)
+{
     std::unique_ptr<TPTableData> Probe;
     {
         TUseDataSetManager Manager;
@@ -133,7 +139,8 @@ TEST(UseDataSetManager, ProgramEndDeletesHeldSetsToo) {
 // A run whose set was given back without being saved (no finished notice came) is
 // written to its file before the collect run deletes it; saved or loaded sets are not
 // written again.
-TEST(UseDataSetManager, CollectSavesAChangedNamedSetBeforeDeletingIt) {
+TEST(UseDataSetManager, CollectSavesAChangedNamedSetBeforeDeletingIt)
+{
     ISXFiler* Module = LoadFilerModule();
     ASSERT_NE(Module, nullptr);
     ISXFiler* PreviousFiler = Filer;

@@ -56,8 +56,9 @@ protected:
         }
         CalibrateParam.Load(file);
         // The fresh set keeps no ring positions beyond its own: clear the table by loading.
-        WriteFileText(file, "[R]\ndipperRotator.countRings=2\ndipperRotator.ring0.ringPos=0\n"
-                            "dipperRotator.ring1.ringPos=0\ndipperRotator.ring2.ringPos=0\n");
+        WriteFileText(file,
+                      "[R]\ndipperRotator.countRings=2\ndipperRotator.ring0.ringPos=0\n"
+                      "dipperRotator.ring1.ringPos=0\ndipperRotator.ring2.ringPos=0\n");
         TIniFile rings(file);
         CalibrateParam.dipperRotator.Load(&rings, "R", nullptr);
         rings.WriteString("R", "dipperRotator.countRings", "0");
@@ -90,10 +91,10 @@ TEST_F(CalibrateDevice, BalanceTwoPointLineGoesToTheInstrumentAtEachStep)
     Window->BBBalanceBottomLevel->Click();
 
     // Each step sends the whole record: readings, then tensions in tenths of mN/m.
-    EXPECT_EQ(Link()->Lines(), (Lines{"CLBCoeff= 00000000 00000000 00000064 000001F4",
-                                      "CLBCoeff= 00000000 00000000 00000064 000002D8",
-                                      "CLBCoeff= 00000BB8 00000000 00000064 000002D8",
-                                      "CLBCoeff= 00000BB8 00000000 00002328 000002D8"}));
+    EXPECT_EQ(
+        Link()->Lines(),
+        (Lines{"CLBCoeff= 00000000 00000000 00000064 000001F4", "CLBCoeff= 00000000 00000000 00000064 000002D8",
+               "CLBCoeff= 00000BB8 00000000 00000064 000002D8", "CLBCoeff= 00000BB8 00000000 00002328 000002D8"}));
     EXPECT_DOUBLE_EQ(balance.GetHwMin(), 3000);
     EXPECT_DOUBLE_EQ(balance.GetHwMax(), 9000);
     EXPECT_NEAR(balance.HwToSh(6000), 36.4, 1e-9);
@@ -256,8 +257,8 @@ TEST_F(CalibrateDeviceWithManual, AutoCalibrationOpensClosesAndTakesTheBarrierLi
     DeviceState.barrier1Pos = 41000;
     DeviceState.barrier2Pos = 40500;
     Window->OnDrivesStopped();
-    EXPECT_EQ(Link()->Lines(), (Lines{"Barrier1Speed= 00000123", "Barrier2Speed= 00000456", "Barrier1MoveRight 00000000",
-                                      "Barrier2MoveLeft 00000000"}));
+    EXPECT_EQ(Link()->Lines(), (Lines{"Barrier1Speed= 00000123", "Barrier2Speed= 00000456",
+                                      "Barrier1MoveRight 00000000", "Barrier2MoveLeft 00000000"}));
     EXPECT_EQ(Window->AutoCalState, 0);
     EXPECT_EQ(Window->WaitBox, nullptr);
     EXPECT_EQ(FWait, nullptr);
@@ -283,7 +284,8 @@ TEST_F(CalibrateDeviceWithManual, ClosingTheWaitBoxCancelsTheAutoCalibration)
     Link()->ClearCalls();
     ASSERT_NE(FWait, nullptr);
     FWait->btnCancel->Click();
-    EXPECT_EQ(Link()->Lines(), (Lines{"Barrier1Speed= 00000123", "Barrier2Speed= 00000456", "Barrier1Stop", "Barrier2Stop"}));
+    EXPECT_EQ(Link()->Lines(),
+              (Lines{"Barrier1Speed= 00000123", "Barrier2Speed= 00000456", "Barrier1Stop", "Barrier2Stop"}));
     EXPECT_EQ(Window->AutoCalState, 0);
     EXPECT_EQ(Window->WaitBox, nullptr);
     // The next press starts anew.
@@ -364,7 +366,8 @@ TEST_F(CalibrateDevice, PlatformButtonsSendTheirCommands)
     Window->btnCellGo->Click();
     Window->edCell->SetValue(40);  // the field holds 0 to 12
     Window->btnCellGo->Click();
-    EXPECT_EQ(Link()->Lines(), (Lines{"InitRevolver", "InitDipperRotator", "MoveDipperToCell 7", "MoveDipperToCell 12"}));
+    EXPECT_EQ(Link()->Lines(),
+              (Lines{"InitRevolver", "InitDipperRotator", "MoveDipperToCell 7", "MoveDipperToCell 12"}));
 }
 
 TEST_F(CalibrateDevice, RingButtonsStoreThePositionAndLogIt)
@@ -378,16 +381,19 @@ TEST_F(CalibrateDevice, RingButtonsStoreThePositionAndLogIt)
     Window->btnDipperRotatorPosRing1->Click();
     EXPECT_EQ(CalibrateParam.dipperRotator.GetRingPos(1), 0x1A2B);
     EXPECT_EQ(Window->txtRingPos1->GetCaption(), std::to_string(0x1A2B));
-    EXPECT_EQ(LogText(), "\n\nset ring 1 pos: 1A2B"
-                         "\nget ring 0 pos: 0\nget ring 1 pos: 1A2B\nget ring 2 pos: 0");
+    EXPECT_EQ(LogText(),
+              "\n\nset ring 1 pos: 1A2B"
+              "\nget ring 0 pos: 0\nget ring 1 pos: 1A2B\nget ring 2 pos: 0");
 
     DeviceState.dipperRotatorPos = 0xFF;
     Window->btnDipperRotatorPosRing2->Click();
     DeviceState.dipperRotatorPos = 0x10;
     Window->btnDipperRotatorPosLB->Click();
     const std::string log = LogText();
-    EXPECT_NE(log.find("\n\nset ring 2 pos: FF\nget ring 0 pos: 0\nget ring 1 pos: 1A2B\nget ring 2 pos: FF"), std::string::npos);
-    EXPECT_NE(log.find("\n\nset ring 0 pos: 10\nget ring 0 pos: 10\nget ring 1 pos: 1A2B\nget ring 2 pos: FF"), std::string::npos);
+    EXPECT_NE(log.find("\n\nset ring 2 pos: FF\nget ring 0 pos: 0\nget ring 1 pos: 1A2B\nget ring 2 pos: FF"),
+              std::string::npos);
+    EXPECT_NE(log.find("\n\nset ring 0 pos: 10\nget ring 0 pos: 10\nget ring 1 pos: 1A2B\nget ring 2 pos: FF"),
+              std::string::npos);
     EXPECT_EQ(CalibrateParam.dipperRotator.GetRingPos(0), 0x10);
     EXPECT_EQ(CalibrateParam.dipperRotator.GetRingPos(2), 0xFF);
 }
@@ -408,8 +414,9 @@ TEST_F(CalibrateDevice, RefreshShowsTheReadingsAndLogsThreeRingLines)
     EXPECT_EQ(Window->txtDipperRotatorSteps->GetCaption(), "333");
     EXPECT_EQ(Window->txtPumpCurrentRevs->GetCaption(), "0.0");
     Window->RefreshIndicators();
-    EXPECT_EQ(LogText(), "\nget ring 0 pos: 0\nget ring 1 pos: 0\nget ring 2 pos: 0"
-                         "\nget ring 0 pos: 0\nget ring 1 pos: 0\nget ring 2 pos: 0");
+    EXPECT_EQ(LogText(),
+              "\nget ring 0 pos: 0\nget ring 1 pos: 0\nget ring 2 pos: 0"
+              "\nget ring 0 pos: 0\nget ring 1 pos: 0\nget ring 2 pos: 0");
 }
 
 TEST_F(CalibrateDevice, RotationButtonsPressTheLayerByLayerWindowsButtonsOnly)
@@ -454,7 +461,8 @@ TEST_F(CalibrateDevice, RevolutionsRunMeasuresTheVolumePerRevolution)
     ASSERT_EQ(sent.size(), 4u);
     EXPECT_EQ(sent[0], "PeristalticPumpReset");
     EXPECT_EQ(sent[1].rfind("PeristalticPumpSpeed= ", 0), 0u) << sent[1];
-    EXPECT_NEAR(CalibrateParam.perilstaticPump.CodeToMotorRevPerMin(std::stoul(sent[1].substr(22), nullptr, 16)), 60, 0.6);
+    EXPECT_NEAR(CalibrateParam.perilstaticPump.CodeToMotorRevPerMin(std::stoul(sent[1].substr(22), nullptr, 16)), 60,
+                0.6);
     EXPECT_EQ(sent[2], "PeristalticPumpReset");
     EXPECT_EQ(sent[3], "PeristalticPumpMoveCW 00000FA0");  // 4000 steps
     EXPECT_FALSE(Window->SBStoreCalibrate->GetEnabled());

@@ -151,7 +151,8 @@ TEST_F(ManualCtrl2Test, TrackBarShowsWhileMovingAndSendsOnRelease)
     ASSERT_EQ(Window->trbDoserSpeed->GetPosition(), 100 + step);
     const int code = 1000 + 1 - (100 + step);
     // The edit shows the code's speed, kept within the doser's speed range.
-    const double speed = std::clamp(CalibrateParam.doser.CodeToSpeed(code), Window->edDoserSpeed->Min, Window->edDoserSpeed->Max);
+    const double speed =
+        std::clamp(CalibrateParam.doser.CodeToSpeed(code), Window->edDoserSpeed->Min, Window->edDoserSpeed->Max);
     EXPECT_EQ(Window->edDoserSpeed->GetText(), FloatToStrF(speed, ffFixed, 12, 3));
     EXPECT_TRUE(Sent().empty());  // moving only shows the speed
     WidgetInput::Key(Window->trbDoserSpeed, QEvent::KeyRelease, Qt::Key_Right);
@@ -213,7 +214,8 @@ TEST_F(ManualCtrl2Test, TypedSpeedIsSentAndTheTrackBarKeepsItsPosition)
         const double entered = StrToFloat(FloatToStrF(speed, ffFixed, 12, c.Edit->FloatDigits));
         c.Edit->SetValueFloat(speed);
         EXPECT_EQ(Sent(), Lines{c.Word + Hex8(DoubleToInt32(c.Unit->SpeedToCode(entered)))});
-        EXPECT_EQ(c.Edit->GetText(), FloatToStrF(c.Unit->CodeToSpeed(DoubleToInt32(c.Unit->SpeedToCode(entered))), ffFixed, 12, c.Edit->FloatDigits));
+        EXPECT_EQ(c.Edit->GetText(), FloatToStrF(c.Unit->CodeToSpeed(DoubleToInt32(c.Unit->SpeedToCode(entered))),
+                                                 ffFixed, 12, c.Edit->FloatDigits));
     }
     EXPECT_EQ(Window->trbDoserSpeed->GetPosition(), 500);
     Stop();
@@ -270,8 +272,9 @@ TEST_F(ManualCtrl2Test, TroughHidesTheRotationGroupOnly)
 {
     Start("[Common]\nDeviceType=ZEL\n[ManualControl2]\nDocked=0\n");
     EXPECT_FALSE(Window->GBDrives->GetVisible());
-    for (TControl* group : {static_cast<TControl*>(Window->grpDoser), static_cast<TControl*>(Window->grpDoserST),
-                            static_cast<TControl*>(Window->grpRotBarrierinder), static_cast<TControl*>(Window->grpTape)})
+    for (TControl* group :
+         {static_cast<TControl*>(Window->grpDoser), static_cast<TControl*>(Window->grpDoserST),
+          static_cast<TControl*>(Window->grpRotBarrierinder), static_cast<TControl*>(Window->grpTape)})
         EXPECT_TRUE(group->GetVisible()) << group->Name;
     Stop();
     Start("[Common]\nDeviceType=LBL\n[ManualControl2]\nDocked=0\n");
@@ -407,9 +410,10 @@ TEST_F(ManualCtrl2Test, ReadingsComeFromDeviceStateAndZeroUsesThem)
 
 TEST_F(ManualCtrl2Test, PresetsParseWithTheProcessSeparatorAndRefuseBadText)
 {
-    Start("[ManualControl2]\nDocked=0\nInjectorPresets.1=2.5;ml;7.3\nInjectorPresets.2=2.5;mL;7.3\n"
-          "InjectorPresets.3=2.5;ml\nInjectorPresets.4=0;ml;7.3\nInjectorPresets.5=1;ul;4.6\n"
-          "InjectorPresets.6=\nInjectorPresets.7=9;ml;9\nInjectorPresets.Selected=0\n");
+    Start(
+        "[ManualControl2]\nDocked=0\nInjectorPresets.1=2.5;ml;7.3\nInjectorPresets.2=2.5;mL;7.3\n"
+        "InjectorPresets.3=2.5;ml\nInjectorPresets.4=0;ml;7.3\nInjectorPresets.5=1;ul;4.6\n"
+        "InjectorPresets.6=\nInjectorPresets.7=9;ml;9\nInjectorPresets.Selected=0\n");
     SetDecimalSeparator(',');  // the operator's system writes decimal commas
     Window->cbbInjectorPresets->OnChange(Window->cbbInjectorPresets);
     ASSERT_EQ(Window->cbbInjectorPresets->Items().Count(), 5);  // reading stops at the first empty key
@@ -479,8 +483,9 @@ TEST_F(ManualCtrl2Test, AppliedPresetSetsTheSyringeAndTheDoserLimits)
 
 TEST_F(ManualCtrl2Test, SettingsRoundTripThroughTheFile)
 {
-    Start("[ManualControl2]\nDocked=0\nold=1\nDoserSpeed=300\nInjectorPresets.1=2.5;ml;7.3\n"
-          "InjectorPresets.2=1;ul;4.6\nInjectorPresets.Selected=1\n");
+    Start(
+        "[ManualControl2]\nDocked=0\nold=1\nDoserSpeed=300\nInjectorPresets.1=2.5;ml;7.3\n"
+        "InjectorPresets.2=1;ul;4.6\nInjectorPresets.Selected=1\n");
     EXPECT_EQ(Window->cbbInjectorPresets->GetItemIndex(), 1);
     Window->trbDoserSpeed->SetPosition(640);
     Window->trbRotBarrierSpeed->SetPosition(33);
@@ -513,7 +518,8 @@ TEST_F(ManualCtrl2Test, SettingsRoundTripThroughTheFile)
 // manual window asks of it and carries the pump window's doser buttons and preset list.
 class TProbeFollower : public TToolWindow, public TDoserLimitsFollower {
 public:
-    TProbeFollower(TComponent* Owner, TToolWindowKind Kind, std::vector<std::string>* Log) : TToolWindow(Owner, Kind), FLog(Log)
+    TProbeFollower(TComponent* Owner, TToolWindowKind Kind, std::vector<std::string>* Log)
+        : TToolWindow(Owner, Kind), FLog(Log)
     {
         for (TSpeedButton** button : {&btnDoserUp, &btnDoserDown}) {
             *button = new TSpeedButton(this);
@@ -533,7 +539,8 @@ public:
     void UpdateDoserLimits() override { FLog->push_back(std::string(Pattern().SettingsSection) + " limits"); }
     void SyncDoserSpeed() override
     {
-        FLog->push_back(std::string(Pattern().SettingsSection) + " sync " + std::to_string(FManualCtrl2->DoserSpeedCode));
+        FLog->push_back(std::string(Pattern().SettingsSection) + " sync " +
+                        std::to_string(FManualCtrl2->DoserSpeedCode));
     }
     TSpeedButton* btnDoserUp;
     TSpeedButton* btnDoserDown;
@@ -678,7 +685,8 @@ TEST_F(ManualCtrl2InMainWindow, DocksAtStartAndFollowsTheRoutedNotices)
     EXPECT_TRUE(window->btnDoserUp->GetDown());
     EXPECT_TRUE(window->btnRotBarrierLeft->GetDown());
     Link()->SendNotify(hlnDrivesStopped, 0);
-    for (TSpeedButton* b : {window->btnDoserUp, window->btnRotBarrierLeft, window->btnTapeRight}) EXPECT_FALSE(b->GetDown());
+    for (TSpeedButton* b : {window->btnDoserUp, window->btnRotBarrierLeft, window->btnTapeRight})
+        EXPECT_FALSE(b->GetDown());
     EXPECT_TRUE(window->btnRotateDipperClockwise->GetDown());
     Link()->SendNotify(hlnDipperRotatorStopped, 0);
     EXPECT_FALSE(window->btnRotateDipperClockwise->GetDown());
@@ -698,7 +706,8 @@ TEST_F(ManualCtrl2InMainWindow, LanguageItemsReplaceCaptionsHintsAndUnitTexts)
     WriteFileText(Dir.File("Language/english.lng"),
                   "[ManualCtrl2]\n0=LbL Steuerung\n1=Drehung\n2=\n3=Revolver B\n4=\n5=\n6=\n7=Dosierer\n8=\n9=\n10=\n"
                   "11=Hinweis\n12=\n13=\n14=\n15=Volumen\n16=\n17=Liter\n18=mL\n19=\n20=\n21=\n22=ml/Min\n");
-    Start("[Common]\n" + Libraries() + "[ManualControl2]\nDocked=0\nInjectorPresets.1=2.5;mL;7.3\n"
+    Start("[Common]\n" + Libraries() +
+          "[ManualControl2]\nDocked=0\nInjectorPresets.1=2.5;mL;7.3\n"
           "InjectorPresets.2=2.5;ml;7.3\n");
     auto* window = CreateForm<TFManualCtrl2>(nullptr);
     EXPECT_EQ(window->GetCaption(), "LbL Steuerung");

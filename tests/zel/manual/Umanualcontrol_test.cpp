@@ -37,7 +37,10 @@ std::string Valued(const std::string& Word, std::int64_t Value)
     return Word + " " + hex;
 }
 
-std::uint32_t CodeOf(TMotor& Unit, double Speed) { return static_cast<std::uint32_t>(DoubleToInt32(Unit.SpeedToCode(Speed))); }
+std::uint32_t CodeOf(TMotor& Unit, double Speed)
+{
+    return static_cast<std::uint32_t>(DoubleToInt32(Unit.SpeedToCode(Speed)));
+}
 
 // The speed a bar of 0 to 1000 positions stands for.
 double SpeedAt(TMotor& Unit, int Position)
@@ -103,8 +106,9 @@ protected:
 
 TEST_F(TManualCtrlTest, StartSendsStoredLimitsThenTheSpeedsOfTheTrackBars)
 {
-    Start("[ManualControl]\nDipperUpLimit=100\nDipperDownLimit=-200\nLblDipperUpLimit=300\nLblDipperDownLimit=400\n"
-          "DipperSpeed=1500\nBarrier1Speed=500\nBarrier2Speed=-7\n");
+    Start(
+        "[ManualControl]\nDipperUpLimit=100\nDipperDownLimit=-200\nLblDipperUpLimit=300\nLblDipperDownLimit=400\n"
+        "DipperSpeed=1500\nBarrier1Speed=500\nBarrier2Speed=-7\n");
     TCalibrateParam& clb = CalibrateParam;
     // Stored positions outside the bar's range are clamped before a speed is derived.
     EXPECT_EQ(Window->TBDipSpeed->GetPosition(), 1000);
@@ -219,7 +223,7 @@ TEST_F(TManualCtrlTest, BarrierGroupAndHomeClickTheSingleDrivesInOrder)
 TEST_F(TManualCtrlTest, MoveButtonsFollowTheMotionCodes)
 {
     Start("");
-    TSpeedButton* const b[] = {Window->btnBarrier1MoveLeft, Window->btnBarrier1MoveRight, Window->btnBarrier2MoveLeft,
+    TSpeedButton* const b[] = {Window->btnBarrier1MoveLeft,  Window->btnBarrier1MoveRight, Window->btnBarrier2MoveLeft,
                                Window->btnBarrier2MoveRight, Window->SBDipperMoveUp,       Window->SBDipperMoveDown};
     struct Case {
         int Code;
@@ -227,9 +231,9 @@ TEST_F(TManualCtrlTest, MoveButtonsFollowTheMotionCodes)
         const char* After;
     };
     const Case cases[] = {
-        {1, "010000", "100000"}, {2, "100000", "010000"}, {3, "100000", "000000"}, {3, "010000", "000000"},
-        {4, "000100", "001000"}, {5, "001000", "000100"}, {6, "001000", "000000"}, {7, "000001", "000010"},
-        {8, "000000", "000001"}, {9, "000010", "000000"}, {0, "101010", "000000"}, {1, "100000", "100000"},
+        {1, "010000", "100000"},  {2, "100000", "010000"},  {3, "100000", "000000"},  {3, "010000", "000000"},
+        {4, "000100", "001000"},  {5, "001000", "000100"},  {6, "001000", "000000"},  {7, "000001", "000010"},
+        {8, "000000", "000001"},  {9, "000010", "000000"},  {0, "101010", "000000"},  {1, "100000", "100000"},
         {10, "101001", "101001"}, {12, "010101", "010101"}, {-1, "100000", "100000"},
     };
     for (const Case& c : cases) {
@@ -384,8 +388,9 @@ TEST_F(TManualCtrlTest, DipperLimitsGoToTheDippingWindowAndSurviveZeroing)
 TEST_F(TManualCtrlTest, LayerByLayerDeviceShowsOnlyTheDipperAndStillSendsTheLimits)
 {
     Start("[Common]\nDeviceType=LBL\n[ManualControl]\nDipperUpLimit=5\n");
-    for (TControl* hidden : {static_cast<TControl*>(Window->grpST), static_cast<TControl*>(Window->grpBarrier1),
-                             static_cast<TControl*>(Window->grpBarrier2), static_cast<TControl*>(Window->grpTemperature)})
+    for (TControl* hidden :
+         {static_cast<TControl*>(Window->grpST), static_cast<TControl*>(Window->grpBarrier1),
+          static_cast<TControl*>(Window->grpBarrier2), static_cast<TControl*>(Window->grpTemperature)})
         EXPECT_FALSE(hidden->GetVisible()) << hidden->Name;
     EXPECT_TRUE(Window->grpDipper->GetVisible());
     EXPECT_TRUE(Window->grpBarriers->GetVisible());

@@ -210,7 +210,8 @@ TEST_F(TPumpCtrlTest, DoserSpeedFollowsTheOtherWindowOnItsScale)
     // Shown as the other window shows it (both clamp into the doser's speed range).
     EXPECT_EQ(Window->edDoserSpeed->GetText(), Doser->edDoserSpeed->GetText());
     EXPECT_NEAR(Window->edDoserSpeed->GetValueFloat(),
-                std::clamp(CalibrateParam.doser.CodeToSpeed(900), Doser->edDoserSpeed->Min, Doser->edDoserSpeed->Max), 0.0005);
+                std::clamp(CalibrateParam.doser.CodeToSpeed(900), Doser->edDoserSpeed->Min, Doser->edDoserSpeed->Max),
+                0.0005);
     EXPECT_EQ(Sent(), Lines{"DoserSpeed= 00000384"});
 
     // Moving and releasing this window's bar sets the speed through the other window.
@@ -234,7 +235,8 @@ TEST_F(TPumpCtrlTest, TypedDoserSpeedGoesThroughTheOtherWindowsEntry)
     Sent();
     const double speed = Doser->edDoserSpeed->Max;
     Window->edDoserSpeed->SetValueFloat(speed * 10);  // clamped by this window's range first
-    const std::uint32_t code = static_cast<std::uint32_t>(DoubleToInt32(CalibrateParam.doser.SpeedToCode(StrToFloat(Fixed(speed, 3)))));
+    const std::uint32_t code =
+        static_cast<std::uint32_t>(DoubleToInt32(CalibrateParam.doser.SpeedToCode(StrToFloat(Fixed(speed, 3)))));
     EXPECT_EQ(Sent(), Lines{Valued("DoserSpeed=", code)});
     EXPECT_EQ(Doser->DoserSpeedCode, code);
     EXPECT_EQ(Window->edDoserSpeed->Max, Doser->edDoserSpeed->Max);

@@ -151,7 +151,8 @@ TEST_F(TDepFBTest, WithoutSettingsStartSendsFiveValuesAndShowsTheFastestLimits)
     Release();
     // The section also holds the window's placement; the values follow in their order.
     TIniFile ini(Dir.File("zel.ini"));
-    const std::vector<std::string> values = {"SensetivityFB", "LimitUp", "LimitDown", "DeposUpLimit", "DeposDownLimit", "PCoeff"};
+    const std::vector<std::string> values = {"SensetivityFB", "LimitUp",        "LimitDown",
+                                             "DeposUpLimit",  "DeposDownLimit", "PCoeff"};
     std::vector<std::string> written;
     for (const std::string& key : ini.ReadSection("DepositionFB"))
         if (std::find(values.begin(), values.end(), key) != values.end()) written.push_back(key);
@@ -162,7 +163,9 @@ TEST_F(TDepFBTest, WithoutSettingsStartSendsFiveValuesAndShowsTheFastestLimits)
 
 TEST_F(TDepFBTest, StoredSettingsAreSentAtStartAndWrittenBackAtTheEnd)
 {
-    Start("[DepositionFB]\nSensetivityFB=30\nLimitUp=200\nLimitDown=700\nDeposUpLimit=16000\nDeposDownLimit=-200\nPCoeff=5\n");
+    Start(
+        "[DepositionFB]\nSensetivityFB=30\nLimitUp=200\nLimitDown=700\nDeposUpLimit=16000\nDeposDownLimit=-200\nPCoeff="
+        "5\n");
     EXPECT_EQ(Sent(), (Lines{"FBSensetivity= 0000001E", Valued("FBLimitDown=", LimitCodeOf(LimitAt(700))),
                              Valued("FBLimitUp=", LimitCodeOf(LimitAt(200))), "DipTopLevel= 00003E80",
                              "DipBottomLevel= FFFFFF38"}));
@@ -187,8 +190,9 @@ TEST_F(TDepFBTest, StoredSettingsAreSentAtStartAndWrittenBackAtTheEnd)
     Window->SetDipperDownLimit(-5);
     Release();
     TIniFile ini(Dir.File("zel.ini"));
-    const std::pair<const char*, const char*> expected[] = {{"SensetivityFB", "10"}, {"LimitUp", "10"},      {"LimitDown", "900"},
-                                                            {"DeposUpLimit", "1234"}, {"DeposDownLimit", "-5"}, {"PCoeff", "7"}};
+    const std::pair<const char*, const char*> expected[] = {{"SensetivityFB", "10"},  {"LimitUp", "10"},
+                                                            {"LimitDown", "900"},     {"DeposUpLimit", "1234"},
+                                                            {"DeposDownLimit", "-5"}, {"PCoeff", "7"}};
     for (const auto& [key, value] : expected) EXPECT_EQ(ini.ReadString("DepositionFB", key, ""), value) << key;
 
     // The next start reads them back and sends them again.
@@ -247,8 +251,8 @@ TEST_F(TDepFBTest, SlidersShowWhileMovingAndSendOnRelease)
     // A position in between: the value is the part of the bar below the thumb.
     Window->TBPCoeff->SetPosition(Window->TBPCoeff->GetMax() / 4);
     Window->TBPCoeffChanged(Window->TBPCoeff);
-    const double quarter = Clb().barrier1.GetMaxSpeed() * (Window->TBPCoeff->GetMax() - Window->TBPCoeff->GetMax() / 4) /
-                           Window->TBPCoeff->GetMax();
+    const double quarter = Clb().barrier1.GetMaxSpeed() *
+                           (Window->TBPCoeff->GetMax() - Window->TBPCoeff->GetMax() / 4) / Window->TBPCoeff->GetMax();
     EXPECT_EQ(Sent(), Lines{Valued("FBPCoeff=", CodeOf(quarter))});
     EXPECT_EQ(Window->STPCoeff->GetCaption(), Fixed(quarter, 1));
 }
@@ -263,14 +267,11 @@ TEST_F(TDepFBTest, UpperLimitStaysAboveTheLowerOne)
         int Up, Down;  // positions afterwards
     };
     const Case cases[] = {
-        {"up", 600, 499, 500},   // onto or past the lower one: one above it
-        {"up", 500, 499, 500},
-        {"up", 300, 300, 500},   // free
-        {"down", 200, 300, 301}, // the lower one cannot pass the upper one either
-        {"down", 300, 300, 301},
-        {"down", 800, 300, 800},
-        {"up", 0, 0, 800},
-        {"down", 0, 0, 1},       // only both at the top would be equal
+        {"up", 600, 499, 500},                           // onto or past the lower one: one above it
+        {"up", 500, 499, 500},   {"up", 300, 300, 500},  // free
+        {"down", 200, 300, 301},                         // the lower one cannot pass the upper one either
+        {"down", 300, 300, 301}, {"down", 800, 300, 800},
+        {"up", 0, 0, 800},       {"down", 0, 0, 1},  // only both at the top would be equal
     };
     for (const Case& c : cases) {
         KVC::TKvTrackBar* bar = std::string(c.Bar) == "up" ? Window->TBLimitUp : Window->TBLimitDown;
@@ -299,8 +300,9 @@ TEST_F(TDepFBTest, DepositionStartSendsAllFourWithTheCommonTopSpeedForTheCoeffic
     Window->SendFeedbackParameters();
     const int pmax = Window->TBPCoeff->GetMax();
     const double coefficient = MaxBoth() * (pmax - pmax / 2) / pmax;
-    EXPECT_EQ(Sent(), (Lines{"FBSensetivity= 0000000C", Valued("FBLimitUp=", LimitCodeOf(LimitAt(250))),
-                             Valued("FBLimitDown=", LimitCodeOf(LimitAt(400))), Valued("FBPCoeff=", CodeOf(coefficient))}));
+    EXPECT_EQ(Sent(),
+              (Lines{"FBSensetivity= 0000000C", Valued("FBLimitUp=", LimitCodeOf(LimitAt(250))),
+                     Valued("FBLimitDown=", LimitCodeOf(LimitAt(400))), Valued("FBPCoeff=", CodeOf(coefficient))}));
     EXPECT_EQ(Window->STPCoeff->GetCaption(), Fixed(coefficient, 2));
     EXPECT_EQ(Window->STLimitUp->GetCaption(), Fixed(LimitAt(250), 2));
     // The operator's release uses barrier 1's own top speed.
@@ -406,8 +408,9 @@ TEST_F(TDepFBTest, CaptionsFromTheLanguageSection)
 {
     KVC::TKvMultiLang lang(nullptr);
     lang.LangFileName = Dir.File("test.lng");
-    WriteFileText(lang.LangFileName, "[DepositionFB]\n0=Rueckkopplung\n1=Regelung\n2=Empfindlichkeit\n3=Hoechste\n4=\n"
-                                     "5=Beschichtung\n6=Oben\n7=Unten\n8=P-Faktor\n9=Null\n");
+    WriteFileText(lang.LangFileName,
+                  "[DepositionFB]\n0=Rueckkopplung\n1=Regelung\n2=Empfindlichkeit\n3=Hoechste\n4=\n"
+                  "5=Beschichtung\n6=Oben\n7=Unten\n8=P-Faktor\n9=Null\n");
     MultiLang = &lang;
     Start("");
     EXPECT_EQ(Window->GetCaption(), "Rueckkopplung");

@@ -72,11 +72,11 @@ TEST_F(TDepPosInfoTest, DipperBarFollowsTheDipperFromTheUpperToTheLowerLevel)
         {1000, 3000, 1000, 0, "Dip: 0.0%"},
         {1000, 3000, 3000, 207, "Dip: 100.0%"},
         {1000, 3000, 1001, 0, "Dip: 0.1%"},
-        {1000, 3000, 500, 0, "Dip: -25.0%"},      // above the upper level: all red
-        {1000, 3000, 4000, 207, "Dip: 150.0%"},   // below the lower level: all blue
-        {3000, 1000, 2500, 51, "Dip: 25.0%"},     // levels the other way round, same way down
-        {3000, 1000, 3500, 0, "Dip: -25.0%"},     // beyond the upper level of those
-        {2000, 2000, 2500, 0, "Dip: 0.0%"},       // equal levels: no range
+        {1000, 3000, 500, 0, "Dip: -25.0%"},                  // above the upper level: all red
+        {1000, 3000, 4000, 207, "Dip: 150.0%"},               // below the lower level: all blue
+        {3000, 1000, 2500, 51, "Dip: 25.0%"},                 // levels the other way round, same way down
+        {3000, 1000, 3500, 0, "Dip: -25.0%"},                 // beyond the upper level of those
+        {2000, 2000, 2500, 0, "Dip: 0.0%"},                   // equal levels: no range
         {-2147483647 - 1, 2147483647, 0, 103, "Dip: 50.0%"},  // the widest raw range
     };
     for (const Case& c : cases) {
@@ -138,8 +138,7 @@ TEST_F(TDepPosInfoTest, StrokeBarCountsFromTheFirstStrokeToTheLast)
     };
     const Case cases[] = {
         {0, 6, 207, "Layer: 0% (1 of 6)"},  // START: stroke 1 of 6, nothing done
-        {1, 1, 172, "Layer: 16% (2 of 6)"},
-        {1, 3, 103, "Layer: 50% (4 of 6)"},
+        {1, 1, 172, "Layer: 16% (2 of 6)"}, {1, 3, 103, "Layer: 50% (4 of 6)"},
         {1, 5, 34, "Layer: 83% (6 of 6)"},  // the last stroke
         {0, 4, 207, "Layer: 0% (1 of 4)"},  // a new run starts again at its first stroke
     };
@@ -167,10 +166,8 @@ TEST_F(TDepPosInfoTest, WorkAreaBarShowsTheAreaLeftAboveTheReserve)
     };
     const Case cases[] = {
         {357.5, 103, "Work area: 50%"},  // halfway between 115 and 600
-        {600, 0, "Work area: 100%"},
-        {115, 207, "Work area: 0%"},
-        {50, 207, "Work area: 0%"},      // below the reserve
-        {697, 0, "Work area: 120%"},     // above the largest area
+        {600, 0, "Work area: 100%"},    {115, 207, "Work area: 0%"}, {50, 207, "Work area: 0%"},  // below the reserve
+        {697, 0, "Work area: 120%"},  // above the largest area
         {163.5, 186, "Work area: 10%"},
     };
     for (const Case& c : cases) {

@@ -151,8 +151,7 @@ TEST_F(Isotherm, StartSendsTheParametersInOrderAfterSettingTheProcess)
             if (std::string(Code) == "M") return Hex(DoubleToInt32(clb.barrier1.GetHwMax()));
             return std::string(Code);
         };
-        const std::string dataStep =
-            c.ByTravel ? Hex(DoubleToInt32(clb.barrier1.ShToHwDelta(0.2))) : Hex(250);
+        const std::string dataStep = c.ByTravel ? Hex(DoubleToInt32(clb.barrier1.ShToHwDelta(0.2))) : Hex(250);
         std::vector<std::string> lines = Link()->Lines();
         // The instrument's name, version, maker and date are asked first for the record.
         while (!lines.empty() && lines.front().rfind("Ist", 0) != 0) lines.erase(lines.begin());
@@ -284,8 +283,12 @@ TEST_F(Isotherm, ARunRecordsEachStrokeAsATableRegistersSavesAndCompletes)
     ASSERT_EQ(table.GetNumRows(), 2);
     EXPECT_EQ(table.GetDefAxisIdx(0), 3);
     EXPECT_EQ(table.GetDefAxisIdx(1), 4);
-    EXPECT_EQ(ReadFixedText(table.GetColumnInfo(6)->Name), "Pressure\x95" "Area Per Molecule (PS)");
-    EXPECT_EQ(ReadFixedText(table.GetColumnInfo(6)->Unit), "mN/m\x95" "nm2");
+    EXPECT_EQ(ReadFixedText(table.GetColumnInfo(6)->Name),
+              "Pressure\x95"
+              "Area Per Molecule (PS)");
+    EXPECT_EQ(ReadFixedText(table.GetColumnInfo(6)->Unit),
+              "mN/m\x95"
+              "nm2");
     // Trough of 100 cm2 and 1 cm2 per cm of travel: 50 mm of travel leave 95 cm2,
     // 60 mm leave 94 cm2; 3.01e15 molecules: 95e14 / 3.01e15 nm2 per molecule.
     const double rows[2][7] = {
@@ -425,8 +428,9 @@ TEST_F(Isotherm, EnablementFollowsTheOptions)
 
 TEST_F(Isotherm, SettingsAreReadWithEitherSeparatorAndWrittenBack)
 {
-    Open("NumCycles=3\nBackward=1\nRecOptions=9\nTargetOptions=2\nProcBarrierStep=0,5\nProcTimeInterval=300\n"
-         "CompressionMethod=1\nPressure=12,5\nTroughArea=oops\nTime=20\nStep=2.5\nDelay=4\nDocked=0\n");
+    Open(
+        "NumCycles=3\nBackward=1\nRecOptions=9\nTargetOptions=2\nProcBarrierStep=0,5\nProcTimeInterval=300\n"
+        "CompressionMethod=1\nPressure=12,5\nTroughArea=oops\nTime=20\nStep=2.5\nDelay=4\nDocked=0\n");
     EXPECT_EQ(Window->SENumCycles->AsInteger(), 3);
     EXPECT_TRUE(Window->CBBackward->GetChecked());
     EXPECT_EQ(Window->GetRecOption(), 0);  // a stored index outside the list
@@ -460,12 +464,17 @@ TEST_F(Isotherm, ParametersTextNamesOnlyTheEnabledFields)
     Window->SEProcTimeInterval->SetValue(250);
     std::string text;
     Window->GetParametersText(text);
-    const std::string expected = "Isotherm parameters\r\n"
-                                 "Number of cycles: 1\r\nCollect data on way back: no\r\nMeasure: From Target to Time\r\n"
-                                 "Target: Trough Area\r\nMode: Constant compression\r\n"
-                                 "Speed, mm/min: " + Window->SERate->GetText() + "\r\n"
-                                 "Trough Area, sq.cm: " + Window->SETroughArea->GetText() + "\r\n"
-                                 "Process time, s: 42\r\nTime Interval, ms: 250\r\n\r\n";
+    const std::string expected =
+        "Isotherm parameters\r\n"
+        "Number of cycles: 1\r\nCollect data on way back: no\r\nMeasure: From Target to Time\r\n"
+        "Target: Trough Area\r\nMode: Constant compression\r\n"
+        "Speed, mm/min: " +
+        Window->SERate->GetText() +
+        "\r\n"
+        "Trough Area, sq.cm: " +
+        Window->SETroughArea->GetText() +
+        "\r\n"
+        "Process time, s: 42\r\nTime Interval, ms: 250\r\n\r\n";
     EXPECT_EQ(text, expected);
 }
 
@@ -476,9 +485,9 @@ namespace {
 TEST_F(Isotherm, CaptionsAndListItemsComeFromTheLanguageSectionAndSelectionsStay)
 {
     // Items are read up to the first missing number; an empty item keeps the design text.
-    const std::map<int, std::string> items = {{0, "Isotherme"}, {2, "Zyklen"}, {6, "Start bis Stopp"}, {10, "Speichern"},
-                                              {13, "Flaeche"}, {20, "Stufen"}, {22, "Geschwindigkeit"}, {29, "LOS"},
-                                              {30, "Halt"}};
+    const std::map<int, std::string> items = {{0, "Isotherme"},        {2, "Zyklen"},   {6, "Start bis Stopp"},
+                                              {10, "Speichern"},       {13, "Flaeche"}, {20, "Stufen"},
+                                              {22, "Geschwindigkeit"}, {29, "LOS"},     {30, "Halt"}};
     std::string language = "[IsothermCtrl]\n";
     for (int i = 0; i <= 30; ++i) language += std::to_string(i) + "=" + (items.count(i) ? items.at(i) : "") + "\n";
     ForceDirectories(Dir.File("Language"));

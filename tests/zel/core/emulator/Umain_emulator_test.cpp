@@ -13,9 +13,12 @@ protected:
     {
         Emulator = std::make_unique<TEmulatorProcess>(Options);
         ASSERT_FALSE(Emulator->Device().empty()) << "the emulator did not start";
-        Start("[Common]\nDeviceType=ZEL\nHLFileName=" + RecordingLinkFolder() + "hwzel.so\nFilerDllFileName=" +
-              RecordingLinkFolder() + "zelfiler.so\n"
-              "[PortSettings]\nPort=" + Emulator->Device() + "\nBaudRate=13\n"
+        Start("[Common]\nDeviceType=ZEL\nHLFileName=" + RecordingLinkFolder() +
+              "hwzel.so\nFilerDllFileName=" + RecordingLinkFolder() +
+              "zelfiler.so\n"
+              "[PortSettings]\nPort=" +
+              Emulator->Device() +
+              "\nBaudRate=13\n"
               "[CalibrateParam]\nballance.shMin=0\nballance.shMax=100\nballance.hwMin=0\nballance.hwMax=1000\n");
         ASSERT_TRUE(Dialogs.Requests.empty()) << Dialogs.Requests[0].Text;
         ASSERT_NE(HlProvider.Link, nullptr);

@@ -47,16 +47,14 @@ protected:
     void TearDown() override
     {
         HlProvider.Link = nullptr;
-        if (Link && Destroy)
-            Destroy(Link);
+        if (Link && Destroy) Destroy(Link);
         Emulator.reset();
     }
 
     std::vector<std::string> Frames() const
     {
         std::vector<std::string> Texts;
-        for (const TEmulatorProcess::TFrame& Frame : Emulator->Frames())
-            Texts.push_back(Frame.Bytes);
+        for (const TEmulatorProcess::TFrame& Frame : Emulator->Frames()) Texts.push_back(Frame.Bytes);
         return Texts;
     }
 
