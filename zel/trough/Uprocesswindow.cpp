@@ -37,7 +37,8 @@ std::string ElapsedTimeText(double Seconds)
 }  // namespace
 
 std::unique_ptr<TPTableData> CreateRunTable(ISXDataSet* DataSet, const std::string& Name,
-                                            const std::vector<TRunColumn>& Columns, int DefaultX, int DefaultY)
+                                            const std::vector<TRunColumn>& Columns, int DefaultX, int DefaultY,
+                                            int DefaultRight)
 {
     if (!DataSet) return nullptr;
     ISXDataField* field =
@@ -48,6 +49,7 @@ std::unique_ptr<TPTableData> CreateRunTable(ISXDataSet* DataSet, const std::stri
     table->SetTableName(Name.c_str());
     table->SetDefAxisIdx(0, DefaultX);
     table->SetDefAxisIdx(1, DefaultY);
+    if (DefaultRight >= 0) table->SetDefAxisIdx(2, DefaultRight);
     for (size_t i = 0; i < Columns.size(); ++i) {
         TSXColumnInfo* info = table->GetColumnInfo(static_cast<int>(i));
         if (!info) return nullptr;

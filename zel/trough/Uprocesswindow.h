@@ -25,7 +25,8 @@ struct TRunColumn {
 // A run table of the data set: category "ZelTable", 100 reserved rows, the default X and
 // Y columns and every column record filled. Null when the table cannot be made.
 std::unique_ptr<TPTableData> CreateRunTable(ISXDataSet* DataSet, const std::string& Name,
-                                            const std::vector<TRunColumn>& Columns, int DefaultX, int DefaultY);
+                                            const std::vector<TRunColumn>& Columns, int DefaultX, int DefaultY,
+                                            int DefaultRight = -1);
 
 class TProcessWindow : public TToolWindow {
 public:
