@@ -14,26 +14,12 @@
 #include "platform/ui/Strings.h"
 #include "platform/ui/Timers.h"
 #include "zel/core/Common.h"
+#include "zel/core/Instrument.h"
 #include "zel/core/Toolwindow.h"
 
 namespace KVC {
 class TKvMultiLang;
 }
-
-// Sent to the active child window to save its content; both parameters 0.
-constexpr UINT WM_SAVE = 3026;
-// A message box raised by the main window for another window: first parameter the address
-// of a zero-terminated text that stays valid until the message is handled (a posted
-// message needs a text of static storage), second the box type (0 warning, 1 error,
-// 2 information, 3 confirmation).
-constexpr UINT WM_SHOWMESSAGE = WM_USER + 2001;  // 3025
-
-// The last device state the instrument reported (zeros until the first report).
-extern TDeviceState DeviceState;
-
-// Posts a text of static storage to the main window, which shows it in a box of the type;
-// false when the main window does not exist.
-bool PostShowMessage(const char* StaticText, TMsgDlgType Type);
 
 class TFMain : public TForm {
 public:
