@@ -16,6 +16,7 @@
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
 #include "zel/core/Notices.h"
+#include "zel/core/Simulation.h"
 #include "zel/core/Uabout.h"
 #include "zel/core/Udeviceinfo.h"
 #include "zel/core/Usettings.h"
@@ -279,6 +280,8 @@ TFMain::TFMain(TComponent* Owner) : TForm(Owner)
     // The data members, in the window's order of set-up.
     FilerLibrary = std::make_unique<TCustomDLL>();
     LinkLibrary = std::make_unique<TCustomDLL>();
+    Simulation =
+        std::make_unique<TSimulation>([this](WPARAM Code, LPARAM Payload) { return OnLinkNotify(Code, Payload); });
     Simulate = false;
     ProcessNames = std::make_unique<TStringList>();
     ProcessNamesChanged = false;
@@ -1039,7 +1042,7 @@ void TFMain::SetProcess(TProcessKind Kind)
     for (const TWindowPattern& kind : WindowPatterns()) FollowProcess(kind, idle);
     const bool simulate = !idle && Simulate;
     SimulateTimer->SetEnabled(simulate);
-    if (simulate) StartSimulation();
+    if (simulate) Simulation->Start(Kind);
 }
 
 void TFMain::SetProcessList(const TStringList* List)
@@ -1059,162 +1062,4 @@ void TFMain::SetProcessText(const std::string& Text)
 // ---------------------------------------------------------------------------------------
 // Simulated device reports
 
-namespace {
-
-// A balance reading drawn evenly from the unit's device range, upper end excluded.
-std::uint32_t RandomReading(IClbLineUnit& Unit)
-{
-    const std::int64_t a = DoubleToInt32(Unit.GetHwMin()), b = DoubleToInt32(Unit.GetHwMax());
-    const std::int64_t low = std::min(a, b), span = std::max(a, b) - low;
-    if (span == 0) return static_cast<std::uint32_t>(low);
-    const std::int64_t draw =
-        (static_cast<std::int64_t>(std::rand()) * (static_cast<std::int64_t>(RAND_MAX) + 1) + std::rand()) % span;
-    return static_cast<std::uint32_t>(low + draw);
-}
-
-// One step of 4 per cent of the barrier's device range.
-std::uint16_t NextBarrierPos(std::uint16_t Position)
-{
-    return static_cast<std::uint16_t>(DoubleToInt32(CalibrateParam.barrier1.GetHwRange() * 0.04 + Position));
-}
-
-// First tick of an accessory process: the window opens its table as on the device's notice.
-void StartAccessoryWindow(TToolWindowKind Kind, bool First)
-{
-    if (!First) return;
-    if (auto* window = FindRole<IProcessWindow>(Kind)) window->ProcessStarted(0);
-}
-
-// A point of an accessory process: the two balances, the rest left at zero.
-template <class TRecord>
-void SimulateAccessoryPoint(TFMain& Main, TToolWindowKind Kind, THlNotifyCode Code, bool First)
-{
-    TRecord point{};
-    point.balance = RandomReading(CalibrateParam.ballance);
-    point.doserBalance = RandomReading(CalibrateParam.doserBallance);
-    StartAccessoryWindow(Kind, First);
-    Main.OnLinkNotify(Code, reinterpret_cast<LPARAM>(&point));
-}
-
-int WindowCycles(TToolWindowKind Kind)
-{
-    const auto* window = FindRole<IProcessWindow>(Kind);
-    return window ? window->NumCycles() : 0;
-}
-
-}  // namespace
-
-void TFMain::StartSimulation()
-{
-    SimTicks = 0;
-    SimStroke = 0;
-    switch (ProcessKind) {
-    case pkIsotherm: {
-        SimBarrierPos = static_cast<std::uint16_t>(DoubleToInt32(CalibrateParam.barrier1.GetHwMin()));
-        const auto* isotherm = FindRole<IProcessWindow>(TToolWindowKind::Isotherm);
-        SimBackward = isotherm && isotherm->RecordsBackward();
-        OnLinkNotify(hlnIsothermCycle, 0);
-        break;
-    }
-    case pkDeposition:
-        SimDipperPos = static_cast<std::uint16_t>(CalibrateParam.dipper.GetZeroHw());
-        OnLinkNotify(hlnDepositionStroke, 0);
-        break;
-    case pkScript:
-        SimDipperPos = static_cast<std::uint16_t>(CalibrateParam.dipper.GetZeroHw());
-        break;
-    default:
-        break;
-    }
-}
-
-void TFMain::SimulateTimerTimer(TObject*)
-{
-    const bool first = SimTicks == 0;
-    SimTicks += SimulateTimer->GetInterval() / 100;
-    TCalibrateParam& clb = CalibrateParam;
-    switch (ProcessKind) {
-    case pkIsotherm: {
-        TIsothermPoint point{};
-        point.barrier1Pos = SimBarrierPos;
-        point.balance = RandomReading(clb.ballance);
-        point.time = SimTicks;
-        OnLinkNotify(hlnIsothermPoint, reinterpret_cast<LPARAM>(&point));
-        SimulateIsothermStroke();
-        break;
-    }
-    case pkDeposition: {
-        TDepositionPoint point{};
-        point.dipperPos = SimDipperPos;
-        point.balance = RandomReading(clb.ballance);
-        point.time = SimTicks;
-        point.phase = (SimTicks / 5) % 4 + 1;
-        OnLinkNotify(hlnDepositionPoint, reinterpret_cast<LPARAM>(&point));
-        SimulateDepositionStroke();
-        break;
-    }
-    case pkScript:
-        DeviceState.balance = RandomReading(clb.ballance);
-        DeviceState.dipperPos = SimDipperPos;
-        OnLinkNotify(hlnDeviceState, reinterpret_cast<LPARAM>(&DeviceState));
-        SimDipperPos = static_cast<std::uint16_t>(SimDipperPos + 25);
-        break;
-    case pkTapeDeposition:
-        SimulateAccessoryPoint<TTapePoint>(*this, TToolWindowKind::Tape, hlnTapePoint, first);
-        break;
-    case pkRollDeposition:
-        SimulateAccessoryPoint<TRollPoint>(*this, TToolWindowKind::Roll, hlnRollPoint, first);
-        break;
-    case pkDiskDeposition:
-        SimulateAccessoryPoint<TDiskPoint>(*this, TToolWindowKind::Disk, hlnDiskPoint, first);
-        break;
-    case pkCylinderMembraneDeposition:
-        SimulateAccessoryPoint<TCylPoint>(*this, TToolWindowKind::CylinderMembrane, hlnCylPoint, first);
-        break;
-    case pkTDAR: {
-        TTdarPoint point{};
-        point.value0 = SimBarrierPos;
-        point.rotBarrierPos = SimDipperPos;
-        point.tapePos = SimDipperPos;
-        point.balance = RandomReading(clb.ballance);
-        point.doserBalance = RandomReading(clb.doserBallance);
-        StartAccessoryWindow(TToolWindowKind::TDAR, first);
-        OnLinkNotify(hlnTdarPoint, reinterpret_cast<LPARAM>(&point));
-        SimDipperPos = static_cast<std::uint16_t>(SimDipperPos + 25);
-        SimBarrierPos = NextBarrierPos(SimBarrierPos);
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-void TFMain::SimulateIsothermStroke()
-{
-    SimBarrierPos = NextBarrierPos(SimBarrierPos);
-    if (SimBarrierPos <= CalibrateParam.barrier1.GetHwMax()) return;
-    SimBarrierPos = static_cast<std::uint16_t>(DoubleToInt32(CalibrateParam.barrier1.GetHwMin()));
-    OnLinkNotify(hlnIsothermCompleted, SimStroke);
-    if (!SimBackward) {
-        // The way back is not recorded: its half cycle starts and ends at once.
-        ++SimStroke;
-        OnLinkNotify(hlnIsothermCycle, SimStroke);
-        OnLinkNotify(hlnIsothermCompleted, SimStroke);
-    }
-    if (2 * WindowCycles(TToolWindowKind::Isotherm) - 1 > SimStroke) {
-        ++SimStroke;
-        OnLinkNotify(hlnIsothermCycle, SimStroke);
-    }
-}
-
-void TFMain::SimulateDepositionStroke()
-{
-    SimDipperPos = static_cast<std::uint16_t>(SimStroke % 2 == 0 ? SimDipperPos + 25 : SimDipperPos - 25);
-    const int zero = CalibrateParam.dipper.GetZeroHw();
-    if (zero <= SimDipperPos && SimDipperPos <= zero + 625) return;
-    OnLinkNotify(hlnDepositionCompleted, SimStroke);
-    if (2 * WindowCycles(TToolWindowKind::Deposition) - 1 > SimStroke) {
-        ++SimStroke;
-        OnLinkNotify(hlnDepositionStroke, SimStroke);
-    }
-}
+void TFMain::SimulateTimerTimer(TObject*) { Simulation->Tick(ProcessKind, SimulateTimer->GetInterval()); }

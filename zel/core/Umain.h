@@ -17,6 +17,7 @@
 #include "zel/core/Instrument.h"
 #include "zel/core/Toolwindow.h"
 
+class TSimulation;
 namespace KVC {
 class TKvMultiLang;
 }
@@ -60,12 +61,8 @@ public:
     DWORD LastResponseTick = 0;
     int ResponseTimeout = 3000;
 
-    // The simulation's state (only while Simulate is set and a process runs).
-    bool SimBackward = false;
-    std::uint32_t SimTicks = 0;
-    std::uint16_t SimBarrierPos = 0;
-    std::uint16_t SimDipperPos = 0;
-    std::uint16_t SimStroke = 0;
+    // Invents the device's reports while Simulate is set and a process runs.
+    std::unique_ptr<TSimulation> Simulation;
 
     void FormCreate(TObject* Sender);
     void FormShow(TObject* Sender);
@@ -137,9 +134,6 @@ private:
     void ShowDipperOutOfRange(LPARAM Payload);
     void ShowRollLimitSwitch(LPARAM Payload);
     void AskReconnect();
-    void StartSimulation();
-    void SimulateIsothermStroke();
-    void SimulateDepositionStroke();
     // The watchdog's view of the link and the status refresh's last tick.
     bool FConnected = false;
     bool FReconnectQuestionOpen = false;
