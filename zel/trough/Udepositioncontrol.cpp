@@ -12,7 +12,8 @@
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Instrument.h"
+#include "zel/core/Notices.h"
 #include "zel/core/Umsg.h"
 #include "zel/experiment/Graphmanager.h"
 #include "zel/experiment/Sxproperty.h"
@@ -68,6 +69,12 @@ TFDepositionCtrl::TFDepositionCtrl(TComponent* Owner)
       DepGraph(Graph)
 {
     Name = "FDepositionCtrl";
+    HandleNotice(hlnDepositionPoint, [this](LPARAM P) { AddDataRow(NoticeRecord<TDepositionPoint>(P)); });
+    HandleNotice(hlnDepositionStroke, [this](LPARAM P) { ProcessStarted(NoticeNumber(P)); });
+    HandleNotice(hlnDepositionCompleted, [this](LPARAM P) { ProcessFinished(NoticeNumber(P)); });
+    HandleNotice(hlnPressureControl, [this](LPARAM P) { PressureControlStarted(NoticeNumber(P)); });
+    HandleNotice(hlnSubstanceOver, [this](LPARAM P) { SubstanceOver(NoticeNumber(P)); });
+    HandleNotice(hlnContinueAllowed, [this](LPARAM) { EnableContinue(); });
     SetCaption("Deposition");
     SetFormStyle(fsStayOnTop);
     BuildGeneral();
@@ -166,8 +173,6 @@ void TFDepositionCtrl::BuildDipper()
     CBKeepDipperAfterSubstanceEnd = MakeControl<TCheckBox>(this, g, "CBKeepDipperAfterSubstanceEnd",
                                                            "Stop dipper if substance run out", 8, 170, 180, 17);
 }
-
-bool TFDepositionCtrl::ServesDeviceType() const { return DeviceType != dtLbl; }
 
 void TFDepositionCtrl::PrepareWindow()
 {
@@ -358,10 +363,10 @@ void TFDepositionCtrl::BBGoClick(TObject*)
     if (!MakeGraphs()) return;
     Continuing = false;
     for (int line = 1; line <= 3; ++line) (*StatusLines)[line] = "";
-    if (FMain) FMain->SetProcessList(StatusLines.get());
+    SetProcessList(StatusLines.get());
     TransferBefore = 0;
     StartArea = 0;
-    if (FMain) FMain->SetProcess(pkDeposition);
+    SetProcess(pkDeposition);
     SendParameters();
     if (FDepPosInfo) {
         FDepPosInfo->WarningDeltaSquareSource = [this] { return WarningDeltaSquare; };

@@ -94,11 +94,11 @@ public:
 
     // The device's notices.
     void ProcessStarted(int Stroke) override;
-    void AddDataRow(const TDepositionPoint* Point) override;
+    void AddDataRow(const TDepositionPoint* Point);
     void ProcessFinished(int Stroke) override;
-    void PressureControlStarted(int Payload) override;
-    void SubstanceOver(int Value) override;
-    void EnableContinue() override;
+    void PressureControlStarted(int Payload);
+    void SubstanceOver(int Value);
+    void EnableContinue();
 
     void GetParametersText(std::string& Text) override;
     void SaveSettings() override;
@@ -108,7 +108,6 @@ public:
     int NumCycles() const override { return SENumCycles->AsInteger(); }
 
 protected:
-    bool ServesDeviceType() const override;
     void PrepareWindow() override;
     std::vector<TCaptionTarget> CaptionTargets() override;
     void LoadValues() override;
