@@ -381,6 +381,20 @@ TEST_F(ScriptOnLineFixture, AbortCutsShortOnlyTheAbortedScriptsExchange)
     EXPECT_FALSE(Link.IsConnected());
 }
 
+// With a send interval far longer than any stall of a busy machine, the attempt after a
+// refusal still comes well before the interval is over.
+TEST_F(ScriptOnLineFixture, RepeatedAttemptDoesNotWaitForTheSendInterval)
+{
+    Open({"--nak", "1"});
+    Link.Thread()->SetMinSendInterval(20000);
+    Link.SendCommand("DriveAllStop", nullptr, 0);
+    const std::vector<std::string> Frames = FrameTexts(2);
+    ASSERT_EQ(Frames.size(), 2u);
+    EXPECT_EQ(Frames[0], Frames[1]);
+    const auto Logged = Emulator->Frames();
+    EXPECT_LT(Logged[1].Us - Logged[0].Us, 10000000);
+}
+
 TEST_F(ScriptOnLineFixture, AbortWithoutScriptSendsTheStopPacketAndTheNextScriptRuns)
 {
     Open();
