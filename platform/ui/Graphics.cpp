@@ -92,11 +92,7 @@ void TGraphicsObject::Changed()
     } while (false)
 
 void TPen::SetColor(TColor Value) { ZEL_SET_FIELD(FColor, Value); }
-void TPen::SetWidth(int Value)
-{
-    Value = std::max(Value, 1);
-    ZEL_SET_FIELD(FWidth, Value);
-}
+void TPen::SetWidth(int Value) { ZEL_SET_FIELD(FWidth, Value); }
 void TPen::SetStyle(TPenStyle Value) { ZEL_SET_FIELD(FStyle, Value); }
 void TPen::SetMode(TPenMode Value) { ZEL_SET_FIELD(FMode, Value); }
 void TPen::Assign(const TPen& Source)

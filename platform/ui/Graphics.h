@@ -107,7 +107,8 @@ public:
     TColor GetColor() const { return FColor; }
     void SetColor(TColor Value);
     int GetWidth() const { return FWidth; }
-    void SetWidth(int Value);  // below 1 is taken as 1
+    // Kept as given; lines of width 1 or less are drawn one pixel wide.
+    void SetWidth(int Value);
     TPenStyle GetStyle() const { return FStyle; }
     void SetStyle(TPenStyle Value);
     TPenMode GetMode() const { return FMode; }

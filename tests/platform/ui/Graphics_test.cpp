@@ -125,6 +125,29 @@ TEST(Canvas, LineLeavesOutItsEndPixel)
               "..#...\n");
 }
 
+TEST(Canvas, PenOfWidthZeroKeepsItsWidthAndDrawsOnePixelWide)
+{
+    TPen pen;
+    pen.SetWidth(0);
+    EXPECT_EQ(pen.GetWidth(), 0);
+    auto bitmap = WhiteBitmap(6, 5);
+    TCanvas* c = bitmap->Canvas();
+    c->Pen()->Assign(pen);
+    EXPECT_EQ(c->Pen()->GetWidth(), 0);
+    c->MoveTo(0, 0);
+    c->LineTo(5, 0);
+    c->Brush()->SetStyle(bsClear);
+    c->Rectangle(Rect(1, 1, 5, 5));
+    c->MoveTo(0, 4);
+    c->LineTo(3, 1);
+    EXPECT_EQ(Picture(*bitmap, clBlack),
+              "#####.\n"
+              ".####.\n"
+              ".##.#.\n"
+              ".#..#.\n"
+              "#####.\n");
+}
+
 TEST(Canvas, PolylineDrawsEveryPixelOnceAndLeavesOutTheLastPoint)
 {
     auto bitmap = WhiteBitmap(6, 6);
