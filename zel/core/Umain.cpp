@@ -1113,7 +1113,7 @@ void TFMain::UpdateStatus()
 
 namespace {
 
-enum class TStartHandling { ShowStart, EnableStart, EnableRun };
+enum class TStartHandling { ShowStart, EnableStart, EnableRun, EnableRunWhenIdle };
 
 // What each process window does with its START when a process begins or ends.
 const struct {
@@ -1126,6 +1126,8 @@ const struct {
     {TToolWindowKind::Script, TStartHandling::EnableStart},
     {TToolWindowKind::Tape, TStartHandling::ShowStart},
     {TToolWindowKind::Roll, TStartHandling::ShowStart},
+    // A roll run ended by another window's Stop must not leave the roll window locked.
+    {TToolWindowKind::Roll, TStartHandling::EnableRunWhenIdle},
     {TToolWindowKind::FilmPreparation, TStartHandling::ShowStart},
     {TToolWindowKind::Disk, TStartHandling::EnableRun},
     {TToolWindowKind::CylinderMembrane, TStartHandling::EnableRun},
@@ -1154,6 +1156,9 @@ void TFMain::SetProcess(TProcessKind Kind)
             break;
         case TStartHandling::EnableRun:
             window->EnableRun(idle);
+            break;
+        case TStartHandling::EnableRunWhenIdle:
+            if (idle) window->EnableRun(true);
             break;
         }
     }

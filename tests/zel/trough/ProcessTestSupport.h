@@ -50,6 +50,14 @@ protected:
         ExpSetup->CBCompoundName->SetText("DPPC");
         ExpSetup->CBUserName->SetText("Ann");
         SetTickCountSource([this] { return Tick; });
+        // The device counts as heard now, so the watchdog never asks during a test.
+        Main->UpdateResponseTick();
+    }
+    // Moves the program's clock on; the device counts as heard at the new time.
+    void Advance(DWORD Milliseconds)
+    {
+        Tick += Milliseconds;
+        Main->UpdateResponseTick();
     }
     void TearDown() override
     {
