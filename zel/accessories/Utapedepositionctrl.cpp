@@ -74,7 +74,7 @@ TFTapeDepositionCtrl::TFTapeDepositionCtrl(TComponent* Owner) : TAccessoryWindow
 
     FLamps = {{shpDoserIndicator, 0}, {shpRotbarIndicator, 1}, {shpTapeIndicator, 2}};
     // The tag of a group's lists and entries names the group in the shared handlers.
-    const std::pair<int, std::initializer_list<TControl*>> tagged[] = {
+    const std::pair<int, std::vector<TControl*>> tagged[] = {
         {tagDoser, {cbbDoserMode, edDoserSpeed, edDoserPressureStart, edDoserPressureStop}},
         {tagRotbar, {cbbRotbarMode, cbbRotbarDirection, edRotbarSpeed, edRotbarPressureStart, edRotbarPressureStop}},
         {tagTape, {cbbTapeMode, cbbTapeDirection, edTapeSpeed, edTapePressureStart, edTapePressureStop}},
