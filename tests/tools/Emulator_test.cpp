@@ -223,6 +223,6 @@ TEST(TroughEmulator, ProcessStopEndsAnAccessoryRunWithItsFinishedReport)
     // Nothing of the run after its end.
     const auto end = std::find(reports.begin(), reports.end(), "M16");
     for (auto it = end; it != reports.end(); ++it) EXPECT_EQ(it->rfind("IDDP", 0), std::string::npos) << *it;
-    EXPECT_LT(std::count_if(reports.begin(), reports.end(), [](const std::string& B) { return B.rfind("IDDP", 0) == 0; }),
-              5);
+    EXPECT_LT(
+        std::count_if(reports.begin(), reports.end(), [](const std::string& B) { return B.rfind("IDDP", 0) == 0; }), 5);
 }

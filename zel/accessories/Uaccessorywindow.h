@@ -165,7 +165,7 @@ protected:
 
     std::vector<TReadingLabel> FReadings;
     std::vector<TStatusLamp> FLamps;
-    std::vector<TControl*> FLocked;      // controls EnableRun locks besides START
+    std::vector<TControl*> FLocked;  // controls EnableRun locks besides START
 
 private:
     const TAccessoryProcess& FProcessInfo;

@@ -9,10 +9,18 @@ namespace {
 bool NotTrough(TDeviceType Type) { return Type != dtTrough; }
 
 const TAccessoryProcess CylinderProcess = {
-    TToolWindowKind::CylinderMembrane, pkCylinderMembraneDeposition, "FCylinderMembraneDepositionCtrl", "CMD",
-    "Cylinder Membrane Deposition", "CylinderMembrane deposition", "Cylinder membrane deposition",
-    "Cylinder membrane deposition parameters", "CylinderMembraneDeposition", CreateCylinderMembraneDepositionTable,
-    true, NotTrough,
+    TToolWindowKind::CylinderMembrane,
+    pkCylinderMembraneDeposition,
+    "FCylinderMembraneDepositionCtrl",
+    "CMD",
+    "Cylinder Membrane Deposition",
+    "CylinderMembrane deposition",
+    "Cylinder membrane deposition",
+    "Cylinder membrane deposition parameters",
+    "CylinderMembraneDeposition",
+    CreateCylinderMembraneDepositionTable,
+    true,
+    NotTrough,
 };
 
 const TFeedbackWords CylinderWords = {
@@ -22,7 +30,7 @@ const TFeedbackWords CylinderWords = {
 };
 
 const TDoserWords CylinderDoserWords = {&THlProvider::SetCdDoserMode, &THlProvider::SetCdDoserSpeed,
-                                    &THlProvider::SetCdDoserPresStart, &THlProvider::SetCdDoserPresStop};
+                                        &THlProvider::SetCdDoserPresStart, &THlProvider::SetCdDoserPresStop};
 
 }  // namespace
 
@@ -32,7 +40,8 @@ std::unique_ptr<TPTableData> CreateCylinderMembraneDepositionTable(ISXDataSet* D
 }
 
 TFCylinderMembraneDepositionCtrl::TFCylinderMembraneDepositionCtrl(TComponent* Owner)
-    : TDiskDepositionDesign(Owner, CylinderProcess, CylinderWords, CylinderDoserWords, "grpCylinderMembraneDepositionParams")
+    : TDiskDepositionDesign(Owner, CylinderProcess, CylinderWords, CylinderDoserWords,
+                            "grpCylinderMembraneDepositionParams")
 {
     SetBounds(824, 205, GetWidth(), GetHeight());
     FCylinderMembraneDepositionCtrl = this;

@@ -3,7 +3,6 @@
 #pragma once
 #include "zel/accessories/Udiskdepositiondesign.h"
 
-
 // The cylinder-membrane run's table: time and both pressures.
 std::unique_ptr<TPTableData> CreateCylinderMembraneDepositionTable(ISXDataSet* DataSet, const std::string& Name);
 

@@ -9,14 +9,23 @@ namespace {
 bool NotTrough(TDeviceType Type) { return Type != dtTrough; }
 
 const TAccessoryProcess DiskProcess = {
-    TToolWindowKind::Disk, pkDiskDeposition, "FDiskDepositionCtrl", "Disk", "Disk Deposition", "Disk deposition",
-    "Disk deposition", "Disk deposition parameters", "DiskDeposition", CreateDiskDepositionTable,
-    true, NotTrough,
+    TToolWindowKind::Disk,
+    pkDiskDeposition,
+    "FDiskDepositionCtrl",
+    "Disk",
+    "Disk Deposition",
+    "Disk deposition",
+    "Disk deposition",
+    "Disk deposition parameters",
+    "DiskDeposition",
+    CreateDiskDepositionTable,
+    true,
+    NotTrough,
 };
 
 const TFeedbackWords DiskWords = {
-    &THlProvider::SetDdDirection,     &THlProvider::SetDdSpeed,         &THlProvider::SetDdPressure,
-    &THlProvider::SetDdRangePressure, &THlProvider::SetDdFeedbackSpeed, &THlProvider::SetDdApproachSpeed,
+    &THlProvider::SetDdDirection,      &THlProvider::SetDdSpeed,         &THlProvider::SetDdPressure,
+    &THlProvider::SetDdRangePressure,  &THlProvider::SetDdFeedbackSpeed, &THlProvider::SetDdApproachSpeed,
     &THlProvider::StartDiskDeposition,
 };
 

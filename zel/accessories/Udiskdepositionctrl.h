@@ -2,7 +2,6 @@
 #pragma once
 #include "zel/accessories/Udiskdepositiondesign.h"
 
-
 // The disk run's table: time and both pressures.
 std::unique_ptr<TPTableData> CreateDiskDepositionTable(ISXDataSet* DataSet, const std::string& Name);
 

@@ -14,7 +14,7 @@ TDiskDepositionDesign::TDiskDepositionDesign(TComponent* Owner, const TAccessory
     edDoserSpeed->OnTopClick = [this](TObject* Sender) { edDoserSpeedTopClick(Sender); };
     edDoserSpeed->OnBottomClick = [this](TObject* Sender) { edDoserSpeedBottomClick(Sender); };
     for (TControl* control : std::initializer_list<TControl*>{cbbDoserMode, edDoserSpeed, edDoserPressureStart,
-                                                               edDoserPressureStop, edSyringeDiameter})
+                                                              edDoserPressureStop, edSyringeDiameter})
         FLocked.push_back(control);
     BuildStartStop(BelowParameters() + grpDoser->GetHeight() + 8);
 }

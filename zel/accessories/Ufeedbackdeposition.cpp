@@ -71,8 +71,8 @@ void TFeedbackDepositionWindow::ApplyRules() { edPressureExit(edPressure); }
 std::vector<TAccessoryWindow::TStoredValue> TFeedbackDepositionWindow::StoredValues()
 {
     return {
-        {"Direction", nullptr, cbbDirection},   {"Speed", edSpeed, nullptr},
-        {"Pressure", edPressure, nullptr},      {"RangePressure", edRangePressure, nullptr},
+        {"Direction", nullptr, cbbDirection},        {"Speed", edSpeed, nullptr},
+        {"Pressure", edPressure, nullptr},           {"RangePressure", edRangePressure, nullptr},
         {"SpeedFeedback", edSpeedFeedback, nullptr}, {"SpeedApproach", edSpeedApproach, nullptr},
     };
 }
@@ -81,10 +81,10 @@ void TFeedbackDepositionWindow::ParameterLines(std::string& Text)
 {
     Text += ParameterLine(lblDirection, Shown(cbbDirection));
     const std::pair<TLabel*, TRxSpinEdit*> fields[] = {{lblSpeed, edSpeed},
-                                                        {lblPressure, edPressure},
-                                                        {lblRangePressure, edRangePressure},
-                                                        {lblSpeedFeedback, edSpeedFeedback},
-                                                        {lblSpeedApproach, edSpeedApproach}};
+                                                       {lblPressure, edPressure},
+                                                       {lblRangePressure, edRangePressure},
+                                                       {lblSpeedFeedback, edSpeedFeedback},
+                                                       {lblSpeedApproach, edSpeedApproach}};
     for (const auto& [label, edit] : fields) Text += ParameterLine(label, edit->GetText());
 }
 

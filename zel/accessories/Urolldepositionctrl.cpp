@@ -10,13 +10,22 @@ namespace {
 bool NotTrough(TDeviceType Type) { return Type != dtTrough; }
 
 const TAccessoryProcess RollProcess = {
-    TToolWindowKind::Roll, pkRollDeposition, "FRollDepositionCtrl", "Roll", "Roll Deposition", "Roll deposition",
-    "Roll deposition", "Roll deposition parameters", "RollDeposition", CreateRollDepositionTable,
-    true, NotTrough,
+    TToolWindowKind::Roll,
+    pkRollDeposition,
+    "FRollDepositionCtrl",
+    "Roll",
+    "Roll Deposition",
+    "Roll deposition",
+    "Roll deposition",
+    "Roll deposition parameters",
+    "RollDeposition",
+    CreateRollDepositionTable,
+    true,
+    NotTrough,
 };
 
 const TFeedbackWords RollWords = {
-    &THlProvider::SetRdDirection,     &THlProvider::SetRdSpeed,         &THlProvider::SetRdPressureDip,
+    &THlProvider::SetRdDirection,        &THlProvider::SetRdSpeed,         &THlProvider::SetRdPressureDip,
     &THlProvider::SetRdRangePressureDip, &THlProvider::SetRdFeedbackSpeed, &THlProvider::SetRdApproachSpeed,
     &THlProvider::StartRollDeposition,
 };

@@ -16,9 +16,18 @@ namespace {
 bool CombinedOnly(TDeviceType Type) { return Type == dtCombined; }
 
 const TAccessoryProcess TapeProcess = {
-    TToolWindowKind::Tape, pkTapeDeposition, "FTapeDepositionCtrl", "Tape", "Tape Deposition", "Tape deposition",
-    "Tape deposition", "Tape deposition parameters", "TapeDeposition", CreateTapeDepositionTable,
-    false, CombinedOnly,
+    TToolWindowKind::Tape,
+    pkTapeDeposition,
+    "FTapeDepositionCtrl",
+    "Tape",
+    "Tape Deposition",
+    "Tape deposition",
+    "Tape deposition",
+    "Tape deposition parameters",
+    "TapeDeposition",
+    CreateTapeDepositionTable,
+    false,
+    CombinedOnly,
 };
 
 const TDoserWords TapeDoserWords = {&THlProvider::SetTdDoserMode, &THlProvider::SetTdDoserSpeed,

@@ -51,10 +51,22 @@ TWindowEntry Window(TWindow*& Global)
 std::vector<TWindowEntry> ProgramWindows()
 {
     return {
-        Window(FMain),       Window(FProgress),    Window(FCalibrateDevice), Window(FDepFB),        Window(FExpSetup),
-        Window(FManualCtrl), Window(FManualCtrl2), Window(FPumpCtrl),        Window(FIsothermCtrl), Window(FStatus),
-        Window(FMsg),        Window(FDepPosInfo),  Window(FTapeDepositionCtrl), Window(FRollDepositionCtrl),
-        Window(FDiskDepositionCtrl), Window(FCylinderMembraneDepositionCtrl),
+        Window(FMain),
+        Window(FProgress),
+        Window(FCalibrateDevice),
+        Window(FDepFB),
+        Window(FExpSetup),
+        Window(FManualCtrl),
+        Window(FManualCtrl2),
+        Window(FPumpCtrl),
+        Window(FIsothermCtrl),
+        Window(FStatus),
+        Window(FMsg),
+        Window(FDepPosInfo),
+        Window(FTapeDepositionCtrl),
+        Window(FRollDepositionCtrl),
+        Window(FDiskDepositionCtrl),
+        Window(FCylinderMembraneDepositionCtrl),
     };
 }
 

@@ -46,7 +46,9 @@ TEST(AccessoryTable, ColumnsAndAxesOfBothKindsOfRunTable)
     };
     const Case cases[] = {
         {false,
-         {{"Time (t)", "t", "s"}, {"Dipper pressure (Dip-P)", "Dip-P", "mN/m"}, {"Doser pressure (Dos-P)", "Dos-P", "mN/m"}}},
+         {{"Time (t)", "t", "s"},
+          {"Dipper pressure (Dip-P)", "Dip-P", "mN/m"},
+          {"Doser pressure (Dos-P)", "Dos-P", "mN/m"}}},
         {true,
          {{"Time (t)", "t", "s"},
           {"Dipper pressure (Dip-P)", "Dip-P", "mN/m"},
@@ -104,8 +106,10 @@ TEST_F(AccessoryRun, PointsBecomeRowsTimedByTheTickAcrossAWrapWithStatusLinesLam
     };
     // 01:02:03.5 after the first point in the last row.
     const Step steps[] = {
-        {0, 2800, 1000, 0.5, 2, "Time: 00:00:00", true},    {100, 2900, 1100, 1.0, 0, "Time: 00:00:00", false},
-        {300, 3000, 1200, 1.5, 7, "Time: 00:00:00", true},  {200, 3100, 1300, 2.0, 5, "Time: 00:00:00", false},
+        {0, 2800, 1000, 0.5, 2, "Time: 00:00:00", true},
+        {100, 2900, 1100, 1.0, 0, "Time: 00:00:00", false},
+        {300, 3000, 1200, 1.5, 7, "Time: 00:00:00", true},
+        {200, 3100, 1300, 2.0, 5, "Time: 00:00:00", false},
         {3723500 - 600, 3200, 1400, 2.5, 3, "Time: 01:02:03", true},
     };
     const double seconds[] = {0, 0.1, 0.4, 0.6, 3723.5};
@@ -135,8 +139,7 @@ TEST_F(AccessoryRun, PointsBecomeRowsTimedByTheTickAcrossAWrapWithStatusLinesLam
     EXPECT_TRUE(Roll->btnGo->GetVisible());
     EXPECT_TRUE(Roll->edSpeed->GetEnabled());
     EXPECT_FALSE(Roll->shpRotbarIndicator->GetVisible());
-    EXPECT_EQ(Roll->StatusLines->Lines(),
-              (std::vector<std::string>{"Roll deposition", "Completed!", "", "Status: 3"}));
+    EXPECT_EQ(Roll->StatusLines->Lines(), (std::vector<std::string>{"Roll deposition", "Completed!", "", "Status: 3"}));
     Application->ProcessMessages();
     EXPECT_EQ(Shown(), std::vector<std::string>{"Process completed!"});
     // The accessory sets stay out of the register.
@@ -224,8 +227,7 @@ TEST_F(AccessoryRun, ReadingsShowTheLastDeviceStateWhetherOrNotARunGoesOn)
     Open();
     DeviceState.balance = 2850;
     DeviceState.doserBalance = 1005;
-    DeviceState.rotBarrierPos =
-        static_cast<std::uint32_t>(DoubleToInt32(CalibrateParam.rotatingBarrier.ShToHw(1.25)));
+    DeviceState.rotBarrierPos = static_cast<std::uint32_t>(DoubleToInt32(CalibrateParam.rotatingBarrier.ShToHw(1.25)));
     Roll->RefreshIndicators();
     EXPECT_EQ(Roll->txtDipperSensor->GetCaption(), FloatToStrF(51.5, ffFixed, 10, AppSettings.ADCDataAccuracy));
     EXPECT_EQ(Roll->txtDoserSensor->GetCaption(), FloatToStrF(29.95, ffFixed, 10, AppSettings.ADCDataAccuracy));

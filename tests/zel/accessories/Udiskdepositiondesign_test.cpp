@@ -31,8 +31,8 @@ const TConfiguration Configurations[] = {
     {"disk", pkDiskDeposition, "Dd", "StartDiskDeposition", hlnDiskStarted, hlnDiskPoint, hlnDiskFinished,
      "DiskDeposition", "Disk deposition", "Disk deposition", "Disk deposition parameters", "DiskDepositionCtrl",
      "grpRollDepositionParams"},
-    {"cylinder", pkCylinderMembraneDeposition, "Cd", "StartCylDeposition", hlnCylStarted, hlnCylPoint,
-     hlnCylFinished, "CylinderMembraneDeposition", "CylinderMembrane deposition", "Cylinder membrane deposition",
+    {"cylinder", pkCylinderMembraneDeposition, "Cd", "StartCylDeposition", hlnCylStarted, hlnCylPoint, hlnCylFinished,
+     "CylinderMembraneDeposition", "CylinderMembrane deposition", "Cylinder membrane deposition",
      "Cylinder membrane deposition parameters", "CylinderMembraneDepositionCtrl",
      "grpCylinderMembraneDepositionParams"},
 };
@@ -121,8 +121,8 @@ TEST_F(DiskDesign, StartSendsTheElevenLinesOfItsConfigurationAndRecordsItsOwnNot
         EXPECT_NEAR(table.GetData(2, 0), 30, 1e-4);
         TSXPropertyStr info(loaded, PropExperimentInfoStr);
         EXPECT_NE(info.AsString().find(std::string(C.Heading) + "\r\nDirection: CW\r\n"), std::string::npos);
-        EXPECT_NE(info.AsString().find("\r\nDoser.Mode: Automatic\r\nDoser.Speed (ml/min): " +
-                                       w->edDoserSpeed->GetText() + "\r\n"),
+        EXPECT_NE(info.AsString().find(
+                      "\r\nDoser.Mode: Automatic\r\nDoser.Speed (ml/min): " + w->edDoserSpeed->GetText() + "\r\n"),
                   std::string::npos);
         UseDataSetManager.Release(loaded);
         Close();
@@ -219,9 +219,9 @@ TEST_F(DiskDesign, SettingsComeBackAndTheTroughDeviceHidesBothConfigurations)
                            : static_cast<TToolWindow*>(CreateForm<TFCylinderMembraneDepositionCtrl>(nullptr));
         EXPECT_FALSE(hidden->GetVisible());
         EXPECT_TRUE(hidden->Floating());
-        EXPECT_FALSE(Main->ViewAction(C.Kind == pkDiskDeposition ? TToolWindowKind::Disk
-                                                                 : TToolWindowKind::CylinderMembrane)
-                         ->GetVisible());
+        EXPECT_FALSE(
+            Main->ViewAction(C.Kind == pkDiskDeposition ? TToolWindowKind::Disk : TToolWindowKind::CylinderMembrane)
+                ->GetVisible());
         Close();
     }
 }

@@ -281,11 +281,12 @@ TEST_F(Roll, ParametersTextListsEachLabelWithTheValueAsShown)
     Window->edPressure->SetValue(25);
     std::string text;
     Window->GetParametersText(text);
-    const std::string expected = "Roll deposition parameters\r\nDirection: CW\r\nSpeed (rpm): " +
-                                 Window->edSpeed->GetText() + "\r\nPressure (mN/m): " + Window->edPressure->GetText() +
-                                 "\r\nRange pressure(mN/m): " + Window->edRangePressure->GetText() +
-                                 "\r\nSpeed feedback(mm/s): " + Window->edSpeedFeedback->GetText() +
-                                 "\r\nSpeed approach(mm/s): " + Window->edSpeedApproach->GetText() + "\r\n\r\n";
+    const std::string expected =
+        "Roll deposition parameters\r\nDirection: CW\r\nSpeed (rpm): " + Window->edSpeed->GetText() +
+        "\r\nPressure (mN/m): " + Window->edPressure->GetText() +
+        "\r\nRange pressure(mN/m): " + Window->edRangePressure->GetText() +
+        "\r\nSpeed feedback(mm/s): " + Window->edSpeedFeedback->GetText() +
+        "\r\nSpeed approach(mm/s): " + Window->edSpeedApproach->GetText() + "\r\n\r\n";
     EXPECT_EQ(text, expected);
     EXPECT_NE(Window->edPressure->GetText().find("25"), std::string::npos);
 }

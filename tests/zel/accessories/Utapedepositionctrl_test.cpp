@@ -24,9 +24,9 @@ protected:
                    double TapeStop)
     {
         const std::pair<TRxSpinEdit*, double> values[] = {
-            {Window->edDoserPressureStart, DoserStart}, {Window->edDoserPressureStop, DoserStop},
+            {Window->edDoserPressureStart, DoserStart},   {Window->edDoserPressureStop, DoserStop},
             {Window->edRotbarPressureStart, RotbarStart}, {Window->edRotbarPressureStop, RotbarStop},
-            {Window->edTapePressureStart, TapeStart},   {Window->edTapePressureStop, TapeStop},
+            {Window->edTapePressureStart, TapeStart},     {Window->edTapePressureStop, TapeStop},
         };
         for (const auto& [edit, value] : values) {
             edit->SetMinValue(0);
@@ -175,7 +175,8 @@ TEST_F(Tape, LampsFollowTheStatusBitsAndAnUnguardedStopEndsAnyRun)
         std::uint32_t Status;
         bool Doser, Rotbar, Tape;
     };
-    const Case cases[] = {{2, false, true, false}, {7, true, true, true}, {5, true, false, true}, {0, false, false, false}};
+    const Case cases[] = {
+        {2, false, true, false}, {7, true, true, true}, {5, true, false, true}, {0, false, false, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Status);
         TTapePoint point{};

@@ -30,8 +30,8 @@ protected:
         Emulator = std::make_unique<TEmulatorProcess>(Options);
         ASSERT_FALSE(Emulator->Device().empty()) << "the emulator did not start";
         // Both balances read 100 mN/m less 0.1 mN/m per count.
-        Start("[Common]\nHLFileName=" + RecordingLinkFolder() + "hwzel.so\nFilerDllFileName=" +
-              RecordingLinkFolder() + "zelfiler.so\n[PortSettings]\nPort=" + Emulator->Device() +
+        Start("[Common]\nHLFileName=" + RecordingLinkFolder() + "hwzel.so\nFilerDllFileName=" + RecordingLinkFolder() +
+              "zelfiler.so\n[PortSettings]\nPort=" + Emulator->Device() +
               "\nBaudRate=13\n[CalibrateParam]\nballance.shMin=0\nballance.shMax=100\nballance.hwMin=0\n"
               "ballance.hwMax=1000\ndoserBallance.shMin=0\ndoserBallance.shMax=100\ndoserBallance.hwMin=0\n"
               "doserBallance.hwMax=1000\n");
