@@ -25,8 +25,10 @@ protected:
         Emulator.reset();
         DeviceState = TDeviceState{};
     }
-    void Connect(const std::vector<std::string>& Options)
+    void Connect(std::vector<std::string> Options)
     {
+        // Device states every 200 ms keep the device heard on a busy machine.
+        Options.insert(Options.end(), {"--info-ms", "200"});
         Emulator = std::make_unique<TEmulatorProcess>(Options);
         ASSERT_FALSE(Emulator->Device().empty()) << "the emulator did not start";
         // Both balances read 100 mN/m less 0.1 mN/m per count.
