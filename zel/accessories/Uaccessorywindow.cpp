@@ -9,7 +9,8 @@
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Instrument.h"
+#include "zel/core/Notices.h"
 #include "zel/core/Ustatus.h"
 #include "zel/manual/Ucalibratedevice.h"
 
@@ -78,6 +79,8 @@ TAccessoryWindow::TAccessoryWindow(TComponent* Owner, const TAccessoryProcess& P
     SetCaption(Process.Caption);
     SetHint(Process.Hint);
     SetFormStyle(fsStayOnTop);
+    HandleNotice(Process.Started, [this](LPARAM P) { ProcessStarted(NoticeNumber(P)); });
+    HandleNotice(Process.Finished, [this](LPARAM P) { ProcessFinished(NoticeNumber(P)); });
 }
 
 // ---- Building ----
@@ -268,8 +271,6 @@ void TAccessoryWindow::GetParametersText(std::string& Text)
 
 // ---- Settings ----
 
-bool TAccessoryWindow::ServesDeviceType() const { return FProcessInfo.Serves(DeviceType); }
-
 void TAccessoryWindow::LoadValues()
 {
     const std::string section = Pattern().SettingsSection;
@@ -362,7 +363,7 @@ void TAccessoryWindow::btnGoClick(TObject*)
     if (!PrepareRun(GetResString(FProcessInfo.GraphTitle, FProcessInfo.GraphTitle))) return;
     SendParameters();
     // The kind is set once every command is on its way.
-    if (FMain) FMain->SetProcess(FProcessInfo.Process);
+    SetProcess(FProcessInfo.Process);
 }
 
 void TAccessoryWindow::btnStopClick(TObject*)
@@ -370,10 +371,10 @@ void TAccessoryWindow::btnStopClick(TObject*)
     if (FProcessInfo.LocksOnStart) {
         // Locked by its own START or by another window's run: a Stop to act on.
         if (btnGo->GetEnabled()) return;
-        if (FMain) FMain->SetProcessText("cancelled");
+        SetProcessText("cancelled");
     }
     HlProvider.ProcessStop();
-    if (FMain) FMain->SetProcess(pkNone);
+    SetProcess(pkNone);
     EnableRun(true);
     HideLamps();
 }
@@ -381,7 +382,7 @@ void TAccessoryWindow::btnStopClick(TObject*)
 void TAccessoryWindow::ProcessStarted(int)
 {
     if (!NoticeIsOurs(false)) return;
-    if (FMain) FMain->SetProcessList(StatusLines.get());
+    SetProcessList(StatusLines.get());
     if (!OpenTable(FProcessInfo.TableName)) return;
     BindGraph("Time (t)", "Dipper pressure (Dip-P)", "Doser pressure (Dos-P)");
 }

@@ -12,6 +12,7 @@
 #include "platform/ui/RxSpin.h"
 #include "platform/ui/Shape.h"
 #include "platform/ui/StdCtrls.h"
+#include "zel/core/Windowroles.h"
 #include "zel/manual/Umanualcontrol2.h"
 #include "zel/trough/Uprocesswindow.h"
 
@@ -60,10 +61,10 @@ struct TAccessoryProcess {
     const char* TableName;
     std::unique_ptr<TPTableData> (*CreateTable)(ISXDataSet* DataSet, const std::string& Name);
     bool LocksOnStart;  // START locks the window first; Stop acts only while START is locked
-    bool (*Serves)(TDeviceType Type);
+    THlNotifyCode Started, Finished;
 };
 
-class TAccessoryWindow : public TProcessWindow, public TDoserLimitsFollower {
+class TAccessoryWindow : public TProcessWindow, public IReadingsWindow, public TDoserLimitsFollower {
 public:
     TAccessoryWindow(TComponent* Owner, const TAccessoryProcess& Process);
 
@@ -157,7 +158,6 @@ protected:
     // The rules that tie the entries, run once after the settings are read.
     virtual void ApplyRules() {}
 
-    bool ServesDeviceType() const override;
     void LoadValues() override;
     void SaveValues() override;
     std::unique_ptr<TPTableData> CreateTable(const std::string& Name) override;

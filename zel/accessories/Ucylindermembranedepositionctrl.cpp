@@ -6,8 +6,6 @@ TFCylinderMembraneDepositionCtrl* FCylinderMembraneDepositionCtrl = nullptr;
 
 namespace {
 
-bool NotTrough(TDeviceType Type) { return Type != dtTrough; }
-
 const TAccessoryProcess CylinderProcess = {
     TToolWindowKind::CylinderMembrane,
     pkCylinderMembraneDeposition,
@@ -20,7 +18,8 @@ const TAccessoryProcess CylinderProcess = {
     "CylinderMembraneDeposition",
     CreateCylinderMembraneDepositionTable,
     true,
-    NotTrough,
+    hlnCylStarted,
+    hlnCylFinished,
 };
 
 const TFeedbackWords CylinderWords = {

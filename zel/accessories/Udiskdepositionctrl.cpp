@@ -6,8 +6,6 @@ TFDiskDepositionCtrl* FDiskDepositionCtrl = nullptr;
 
 namespace {
 
-bool NotTrough(TDeviceType Type) { return Type != dtTrough; }
-
 const TAccessoryProcess DiskProcess = {
     TToolWindowKind::Disk,
     pkDiskDeposition,
@@ -20,7 +18,8 @@ const TAccessoryProcess DiskProcess = {
     "DiskDeposition",
     CreateDiskDepositionTable,
     true,
-    NotTrough,
+    hlnDiskStarted,
+    hlnDiskFinished,
 };
 
 const TFeedbackWords DiskWords = {

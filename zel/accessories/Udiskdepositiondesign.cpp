@@ -2,6 +2,7 @@
 
 #include "hwzel/hwzel.h"
 #include "zel/core/Calibrateparam.h"
+#include "zel/core/Notices.h"
 
 TDiskDepositionDesign::TDiskDepositionDesign(TComponent* Owner, const TAccessoryProcess& Process,
                                              const TFeedbackWords& Words, const TDoserWords& DoserWords,
@@ -17,6 +18,9 @@ TDiskDepositionDesign::TDiskDepositionDesign(TComponent* Owner, const TAccessory
                                                               edDoserPressureStop, edSyringeDiameter})
         FLocked.push_back(control);
     BuildStartStop(BelowParameters() + grpDoser->GetHeight() + 8);
+    static_assert(sizeof(TDiskPoint) == sizeof(TCylPoint));
+    const THlNotifyCode point = Process.Process == pkDiskDeposition ? hlnDiskPoint : hlnCylPoint;
+    HandleNotice(point, [this](LPARAM P) { AddDataRow(NoticeRecord<TDiskPoint>(P)); });
 }
 
 void TDiskDepositionDesign::PrepareWindow()
@@ -62,11 +66,6 @@ void TDiskDepositionDesign::edDoserSpeedBottomClick(TObject*)
 }
 
 void TDiskDepositionDesign::AddDataRow(const TDiskPoint* Point)
-{
-    if (Point) RecordPoint(Point->balance, Point->doserBalance, 0, Point->status);
-}
-
-void TDiskDepositionDesign::AddDataRow(const TCylPoint* Point)
 {
     if (Point) RecordPoint(Point->balance, Point->doserBalance, 0, Point->status);
 }

@@ -9,9 +9,8 @@ public:
     TDiskDepositionDesign(TComponent* Owner, const TAccessoryProcess& Process, const TFeedbackWords& Words,
                           const TDoserWords& DoserWords, const char* GroupName);
 
-    // Each window is routed only its own points.
-    void AddDataRow(const TDiskPoint* Point) override;
-    void AddDataRow(const TCylPoint* Point) override;
+    // The two windows' points have one layout.
+    void AddDataRow(const TDiskPoint* Point);
     void edDoserSpeedTopClick(TObject* Sender);
     void edDoserSpeedBottomClick(TObject* Sender);
 

@@ -4,7 +4,7 @@
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Instrument.h"
 
 namespace {
 constexpr int ParamsTop = 4, ParamsHeight = 6 * 26 + 28, SensorsHeight = 80;
@@ -136,7 +136,7 @@ void TFeedbackDepositionWindow::edSpeedFeedbackBottomClick(TObject* Sender)
 
 void TFeedbackDepositionWindow::UpdateRunningSpeed(TRxSpinEdit* Edit)
 {
-    if (!Edit || !FMain || FMain->ProcessKind != ProcessKind()) return;
+    if (!Edit || RunningProcess() != ProcessKind()) return;
     const int code = DoubleToInt32(CalibrateParam.barrier1.SpeedToCode(Edit->GetValue()));
     if (Edit == edSpeedFeedback) (HlProvider.*FWords.FeedbackSpeed)(code);
     if (Edit == edSpeedApproach) (HlProvider.*FWords.ApproachSpeed)(code);

@@ -2,12 +2,11 @@
 
 #include "hwzel/hwzel.h"
 #include "zel/core/Hlprovider.h"
+#include "zel/core/Notices.h"
 
 TFRollDepositionCtrl* FRollDepositionCtrl = nullptr;
 
 namespace {
-
-bool NotTrough(TDeviceType Type) { return Type != dtTrough; }
 
 const TAccessoryProcess RollProcess = {
     TToolWindowKind::Roll,
@@ -21,7 +20,8 @@ const TAccessoryProcess RollProcess = {
     "RollDeposition",
     CreateRollDepositionTable,
     true,
-    NotTrough,
+    hlnRollStarted,
+    hlnRollFinished,
 };
 
 const TFeedbackWords RollWords = {
@@ -40,6 +40,9 @@ std::unique_ptr<TPTableData> CreateRollDepositionTable(ISXDataSet* DataSet, cons
 TFRollDepositionCtrl::TFRollDepositionCtrl(TComponent* Owner)
     : TFeedbackDepositionWindow(Owner, RollProcess, RollWords, "grpRollDepositionParams")
 {
+    HandleNotice(hlnRollPoint, [this](LPARAM P) { AddDataRow(NoticeRecord<TRollPoint>(P)); });
+    // The limit switch ends the run as its finished notice does.
+    HandleNotice(hlnRollLimitSwitch, [this](LPARAM P) { ProcessFinished(NoticeNumber(P)); });
     BuildStartStop(BelowParameters() + grpRotbar->GetHeight() + 8);
     FRollDepositionCtrl = this;
 }

@@ -14,7 +14,7 @@ public:
     explicit TFRollDepositionCtrl(TComponent* Owner);
     ~TFRollDepositionCtrl() override;
 
-    void AddDataRow(const TRollPoint* Point) override;
+    void AddDataRow(const TRollPoint* Point);
 
 protected:
     void SendParameters() override;

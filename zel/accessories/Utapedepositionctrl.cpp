@@ -8,12 +8,11 @@
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
+#include "zel/core/Notices.h"
 
 TFTapeDepositionCtrl* FTapeDepositionCtrl = nullptr;
 
 namespace {
-
-bool CombinedOnly(TDeviceType Type) { return Type == dtCombined; }
 
 const TAccessoryProcess TapeProcess = {
     TToolWindowKind::Tape,
@@ -27,7 +26,8 @@ const TAccessoryProcess TapeProcess = {
     "TapeDeposition",
     CreateTapeDepositionTable,
     false,
-    CombinedOnly,
+    hlnTapeStarted,
+    hlnTapeFinished,
 };
 
 const TDoserWords TapeDoserWords = {&THlProvider::SetTdDoserMode, &THlProvider::SetTdDoserSpeed,
@@ -44,6 +44,7 @@ std::unique_ptr<TPTableData> CreateTapeDepositionTable(ISXDataSet* DataSet, cons
 
 TFTapeDepositionCtrl::TFTapeDepositionCtrl(TComponent* Owner) : TAccessoryWindow(Owner, TapeProcess)
 {
+    HandleNotice(hlnTapePoint, [this](LPARAM P) { AddDataRow(NoticeRecord<TTapePoint>(P)); });
     int top = 4;
     BuildDoserGroup(top);
     top += GroupHeight + 4;

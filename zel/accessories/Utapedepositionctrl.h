@@ -38,7 +38,7 @@ public:
     void edDoserSpeedBottomClick(TObject* Sender);
     void ModeChange(TObject* Sender);
 
-    void AddDataRow(const TTapePoint* Point) override;
+    void AddDataRow(const TTapePoint* Point);
 
 protected:
     void PrepareWindow() override;
