@@ -32,8 +32,8 @@ TRxSpinEdit::TRxSpinEdit(TComponent* Owner) : TWinControl(Owner)
     edit->setTextMargins(0, 0, 16, 0);
     QToolButton* up = AddArrow(edit, Qt::UpArrow, 0);
     QToolButton* down = AddArrow(edit, Qt::DownArrow, 10);
-    QObject::connect(up, &QToolButton::clicked, [this] { StepUp(); });
-    QObject::connect(down, &QToolButton::clicked, [this] { StepDown(); });
+    QObject::connect(up, &QToolButton::clicked, [this] { UpClick(); });
+    QObject::connect(down, &QToolButton::clicked, [this] { DownClick(); });
     QObject::connect(edit, &QLineEdit::textChanged, [this](const QString& text) {
         if (FUpdating) return;
         StoreCaption(FromQ(text));
@@ -104,12 +104,24 @@ void TRxSpinEdit::KeyDown(WORD& Key, TShiftState Shift)
 {
     TWinControl::KeyDown(Key, Shift);
     if (Key == VK_UP) {
-        StepUp();
+        UpClick();
         Key = 0;
     } else if (Key == VK_DOWN) {
-        StepDown();
+        DownClick();
         Key = 0;
     }
+}
+
+void TRxSpinEdit::UpClick()
+{
+    StepUp();
+    if (OnTopClick) OnTopClick(this);
+}
+
+void TRxSpinEdit::DownClick()
+{
+    StepDown();
+    if (OnBottomClick) OnBottomClick(this);
 }
 
 void TRxSpinEdit::DoExit()

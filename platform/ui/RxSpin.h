@@ -28,11 +28,17 @@ public:
     int AsInteger() const;
     void SetAsInteger(int Value) { SetValue(Value); }
 
-    // One step up or down (the arrow buttons and keys).
+    // One step up or down.
     void StepUp() { SetValue(GetValue() + Increment); }
     void StepDown() { SetValue(GetValue() - Increment); }
+    // The up and down arrow buttons (and keys) as the operator presses them: one step,
+    // then OnTopClick or OnBottomClick, which may move the value on.
+    void UpClick();
+    void DownClick();
 
     TNotifyEvent OnChange;
+    TNotifyEvent OnTopClick;
+    TNotifyEvent OnBottomClick;
 
 protected:
     void ApplyCaption() override;

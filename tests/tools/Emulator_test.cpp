@@ -1,6 +1,9 @@
 // The emulator's protocol core in memory: strict frame checks, acknowledgements, query
 // answers, drive reports and fault modes.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+
 #include "Emulator.h"
 
 namespace {
@@ -188,6 +191,19 @@ void SetUpDeposition(TRun& R, int Type, int Strokes)
     R.Out.clear();
 }
 
+// The report bodies written so far, without acknowledgements.
+std::vector<std::string> Reports(const std::string& Out)
+{
+    std::vector<std::string> bodies;
+    for (std::size_t at = Out.find('@'); at != std::string::npos; at = Out.find('@', at + 1)) {
+        const std::size_t end = Out.find('$', at);
+        if (end == std::string::npos) break;
+        const std::string body = Out.substr(at + 3, end - at - 3);
+        if (body.rfind("KOK", 0) != 0) bodies.push_back(body);
+    }
+    return bodies;
+}
+
 }  // namespace
 
 TEST(TroughEmulator, DepositionRunsItsStrokesByType)
@@ -270,4 +286,68 @@ TEST(TroughEmulator, DepositionWaitsForCompoundAndGoesOnAfterTwoContinues)
     S.Frame("06 00");
     S.Advance(2000000);
     EXPECT_EQ(DepositionReports(S.Out), std::vector<std::string>{});
+}
+
+TEST(TroughEmulator, AccessoryRunsReportBalancesStatusBitsAndTheirEnd)
+{
+    // Balance 0x200 rising by 16, doser balance 0x300 falling by 8, the rotating barrier
+    // 100 steps a point, and status words that switch the accessories' bits.
+    const std::vector<std::string> roll = {
+        "M10",
+        "IRDP 00000000 00000000 00000000 00000200 00000300 00000002",
+        "IRDP 00000064 00000000 00000000 00000210 000002F8 00000003",
+        "IRDP 000000C8 00000000 00000000 00000220 000002F0 00000007",
+        "IRDP 0000012C 00000000 00000000 00000230 000002E8 00000005",
+        "IRDP 00000190 00000000 00000000 00000240 000002E0 00000000",
+        "M11",
+    };
+    TRun R;
+    R.Frame("06 06");
+    R.Advance(1000000);
+    EXPECT_EQ(Reports(R.Out), roll);
+
+    struct TCase {
+        const char* Start;
+        bool LimitSwitch;
+        const char* Started;
+        const char* SecondPoint;
+        const char* Finished;
+    };
+    const TCase cases[] = {
+        {"06 06", true, "M10", "IRDP 00000064 00000000 00000000 00000210 000002F8 00000003", "M14"},
+        {"06 07", true, "M12", "ITDP 00000064 00000000 00000000 00000210 000002F8 00000003", "M13"},
+        {"06 08", false, "M15", "IDDP 00000000 00000210 000002F8 00000003", "M16"},
+        {"06 09", false, "M17", "ICDP 00000000 00000210 000002F8 00000003", "M18"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Start);
+        TEmulatorOptions options;
+        options.RollLimitSwitch = c.LimitSwitch;
+        TRun run(options);
+        run.Frame(c.Start);
+        run.Advance(1000000);
+        const std::vector<std::string> reports = Reports(run.Out);
+        ASSERT_EQ(reports.size(), 7u);
+        EXPECT_EQ(reports[0], c.Started);
+        EXPECT_EQ(reports[2], c.SecondPoint);
+        EXPECT_EQ(reports[6], c.Finished);
+    }
+}
+
+TEST(TroughEmulator, ProcessStopEndsAnAccessoryRunWithItsFinishedReport)
+{
+    TRun R;
+    R.Frame("06 08");
+    R.Advance(50000);  // started and one point
+    R.Frame("06 00");
+    R.Advance(1000000);
+    const std::vector<std::string> reports = Reports(R.Out);
+    ASSERT_GE(reports.size(), 3u);
+    EXPECT_EQ(reports[0], "M15");
+    EXPECT_EQ(std::count(reports.begin(), reports.end(), "M16"), 1);
+    // Nothing of the run after its end.
+    const auto end = std::find(reports.begin(), reports.end(), "M16");
+    for (auto it = end; it != reports.end(); ++it) EXPECT_EQ(it->rfind("IDDP", 0), std::string::npos) << *it;
+    EXPECT_LT(
+        std::count_if(reports.begin(), reports.end(), [](const std::string& B) { return B.rfind("IDDP", 0) == 0; }), 5);
 }

@@ -328,6 +328,7 @@ void TTroughEmulator::RunProcess(int Item, std::int64_t NowUs)
     constexpr std::int64_t StepUs = 20000;
     if (Item == 0x00) {
         FDeposition.Stop();
+        StopAccessoryProcess(NowUs);
         for (int d = 0; d < DriveCount; ++d) StopDrive(d);
         Later(NowUs + 5000, [this] { SendBody("M04 00"); });
         return;
@@ -363,31 +364,7 @@ void TTroughEmulator::RunProcess(int Item, std::int64_t NowUs)
             FDeposition.Continue(NowUs);
         return;
     }
-    // The accessory processes: a start message, a few points, a finish message.
-    struct TAccessoryRun {
-        int Item;
-        const char* Started;
-        const char* Kind;
-        int Fields;
-        const char* Finished;
-    };
-    static const TAccessoryRun Runs[] = {
-        {0x06, "M10", "IRDP", 6, "M11"}, {0x07, "M12", "ITDP", 6, "M13"}, {0x08, "M15", "IDDP", 4, "M16"},
-        {0x09, "M17", "ICDP", 4, "M18"}, {0x0A, "M19", "ITDR", 8, "M20"}, {0x0C, "M21", "IIFP", 7, "M22"},
-    };
-    for (const TAccessoryRun& Run : Runs) {
-        if (Run.Item != Item) continue;
-        const TAccessoryRun* R = &Run;
-        Later(NowUs + StepUs, [this, R] { SendBody(R->Started); });
-        for (int i = 0; i < 3; ++i) {
-            Later(NowUs + StepUs * (2 + i), [this, R, i] {
-                std::string Body = R->Kind;
-                for (int f = 0; f < R->Fields; ++f) Body += " " + Hex8(static_cast<std::uint32_t>(0x100 * f + i));
-                SendBody(Body);
-            });
-        }
-        Later(NowUs + StepUs * 6, [this, R] { SendBody(R->Finished); });
-    }
+    RunAccessoryProcess(Item, NowUs);
 }
 
 std::string TTroughEmulator::DeviceStateBody() const

@@ -21,10 +21,11 @@ struct TEmulatorOptions {
     bool Split = false;           // write packets a few bytes at a time
     bool AckBeforeReply = false;  // a bare acknowledgement before a query's reply
     int AckDelayMs = 0;
-    int InfoIntervalMs = 0;      // periodic device-state packets, 0 off
-    bool ManualStops = false;    // moves and turns never report their end; the peer sends it
-    bool TurnPositions = false;  // a turn's end also reports the rotator and revolver positions
-    int SubstanceOverAt = -1;    // a deposition runs out of compound in this stroke, -1 never
+    int InfoIntervalMs = 0;        // periodic device-state packets, 0 off
+    bool ManualStops = false;      // moves and turns never report their end; the peer sends it
+    bool TurnPositions = false;    // a turn's end also reports the rotator and revolver positions
+    bool RollLimitSwitch = false;  // a roll deposition ends at the limit switch
+    int SubstanceOverAt = -1;      // a deposition runs out of compound in this stroke, -1 never
     std::string DeviceName = "Trough Emulator";
 };
 
@@ -59,6 +60,9 @@ private:
     void StopDrive(int Drive);
     void Turn(int Group, int Item, std::uint32_t Value, std::int64_t NowUs);
     void RunProcess(int Item, std::int64_t NowUs);
+    // The accessory processes (AccessoryRuns.cpp).
+    void RunAccessoryProcess(int Item, std::int64_t NowUs);
+    void StopAccessoryProcess(std::int64_t NowUs);
     std::string DeviceStateBody() const;
 
     TEmulatorOptions O;
@@ -76,6 +80,8 @@ private:
     int FMoveSerial[7] = {};    // a newer move or a stop cancels an older one
     std::int64_t FRotator = 0;  // dipper rotator and revolver positions in steps
     std::int64_t FRevolver = 0;
+    int FAccessorySerial = 0;                  // a newer run or a stop ends an older accessory run
+    const char* FAccessoryFinished = nullptr;  // the finished report of the running accessory process
     struct TTimed {
         std::int64_t At;
         std::uint64_t Order;

@@ -30,7 +30,7 @@ void Usage()
                  "usage: trough-emulator [--nak N] [--silent N] [--bad-checksum N] [--cut-after N]\n"
                  "                       [--garbage] [--split] [--ack-before-reply] [--ack-delay MS]\n"
                  "                       [--info-ms MS] [--name TEXT] [--manual-stops]\n"
-                 "                       [--turn-positions] [--substance-over-at STROKE]\n"
+                 "                       [--turn-positions] [--substance-over-at STROKE] [--roll-limit-switch]\n"
                  "  N: the first N frames are affected, -1 every frame\n");
 }
 
@@ -96,6 +96,8 @@ int main(int argc, char** argv)
             Options.AckBeforeReply = true;
         else if (A == "--manual-stops")
             Options.ManualStops = true;
+        else if (A == "--roll-limit-switch")
+            Options.RollLimitSwitch = true;
         else if (A == "--turn-positions")
             Options.TurnPositions = true;
         else if (A == "--substance-over-at")

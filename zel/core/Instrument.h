@@ -29,3 +29,5 @@ TProcessKind RunningProcess();
 void SetProcess(TProcessKind Kind);
 // The lines of the main window's process panel (a null list changes nothing).
 void SetProcessList(const TStringList* List);
+// One line in place of the process panel's lines ("cancelled" after a Stop).
+void SetProcessText(const std::string& Text);

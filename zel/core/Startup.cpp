@@ -17,6 +17,10 @@
 #include "zel/manual/Umanualcontrol.h"
 #include "zel/manual/Umanualcontrol2.h"
 #include "zel/manual/Upumpcontrol.h"
+#include "zel/accessories/Ucylindermembranedepositionctrl.h"
+#include "zel/accessories/Udiskdepositionctrl.h"
+#include "zel/accessories/Urolldepositionctrl.h"
+#include "zel/accessories/Utapedepositionctrl.h"
 #include "zel/trough/Udepfb.h"
 #include "zel/trough/Udepositioncontrol.h"
 #include "zel/trough/Uisothermcontrol.h"
@@ -48,10 +52,23 @@ TWindowEntry Window(TWindow*& Global)
 std::vector<TWindowEntry> ProgramWindows()
 {
     return {
-        Window(FMain),         Window(FProgress),       Window(FCalibrateDevice), Window(FDepFB),
-        Window(FExpSetup),     Window(FManualCtrl),     Window(FManualCtrl2),     Window(FPumpCtrl),
-        Window(FIsothermCtrl), Window(FDepositionCtrl), Window(FStatus),          Window(FMsg),
+        Window(FMain),
+        Window(FProgress),
+        Window(FCalibrateDevice),
+        Window(FDepFB),
+        Window(FExpSetup),
+        Window(FManualCtrl),
+        Window(FManualCtrl2),
+        Window(FPumpCtrl),
+        Window(FIsothermCtrl),
+        Window(FDepositionCtrl),
+        Window(FStatus),
+        Window(FMsg),
         Window(FDepPosInfo),
+        Window(FTapeDepositionCtrl),
+        Window(FRollDepositionCtrl),
+        Window(FDiskDepositionCtrl),
+        Window(FCylinderMembraneDepositionCtrl),
     };
 }
 

@@ -44,6 +44,9 @@ enum class TStartHandling {
     EnableStart,        // START is enabled only while no process runs
     EnableRun,          // the window enables its own run controls
     EnableStartAndRun,  // both of the two above
+    // START shows only while no process runs, and the run controls come back when none
+    // runs: a run ended by another window's Stop leaves the window unlocked.
+    ShowStartAndRunWhenIdle,
 };
 
 // A device notice a window kind receives. With a process kind the notice reaches the

@@ -772,6 +772,11 @@ void SetProcess(TProcessKind Kind)
     if (FMain) FMain->SetProcess(Kind);
 }
 
+void SetProcessText(const std::string& Text)
+{
+    if (FMain) FMain->SetProcessText(Text);
+}
+
 void SetProcessList(const TStringList* List)
 {
     if (FMain) FMain->SetProcessList(List);
@@ -1020,6 +1025,10 @@ void FollowProcess(const TWindowPattern& Kind, bool Idle)
         break;
     case TStartHandling::EnableStart:
         if (start) start->SetEnabled(Idle);
+        break;
+    case TStartHandling::ShowStartAndRunWhenIdle:
+        if (start) start->SetVisible(Idle);
+        if (Idle) window->EnableRun(true);
         break;
     case TStartHandling::EnableStartAndRun:
         if (start) start->SetEnabled(Idle);

@@ -153,6 +153,13 @@ void TProcessWindow::ReleaseDataSet()
 
 bool TProcessWindow::CreateData()
 {
+    // A run stopped without its finished notice still holds its table and set: the table
+    // is closed and the set saved before it is let go.
+    CloseTable();
+    if (DataSet) {
+        const std::string fileName = DataSet->GetFileName();
+        if (!fileName.empty()) SaveDataSet(fileName, DataSet);
+    }
     ReleaseDataSet();
     DataSet = UseDataSetManager.Create();
     if (!DataSet) return false;

@@ -70,7 +70,8 @@ public:
     TProcessKind ProcessKind() const { return FProcess; }
 
     // A new data set with one use for this window, its file name and its experiment
-    // properties; false (and nothing held) when that fails.
+    // properties; false (and nothing held) when that fails. A table still open is closed
+    // and a set still held is saved (when it has a name) and let go first.
     bool CreateData();
     virtual void GetParametersText(std::string& Text) = 0;
     void CloseTable();

@@ -1,0 +1,97 @@
+// The accessory windows as the program meets them: the process fixture with a balance
+// and a doser balance of known lines, the notices posted by the recording link and routed
+// by the main window, and the parameter lines of a START.
+#pragma once
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "zel/core/Calibrateparam.h"
+#include "zel/core/Clbmath.h"
+#include "zel/experiment/Sxproperty.h"
+#include "zel/trough/ProcessTestSupport.h"
+
+inline std::string Hex(std::int32_t Value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", static_cast<std::uint32_t>(Value));
+    return text;
+}
+
+class TAccessoryFixture : public TProcessFixture {
+protected:
+    void SetUp() override
+    {
+        TCalibrateParam& c = CalibrateParam;
+        FSaved = {c.ballance.GetShMin(),      c.ballance.GetShMax(),      c.ballance.GetHwMin(),
+                  c.ballance.GetHwMax(),      c.doserBallance.GetShMin(), c.doserBallance.GetShMax(),
+                  c.doserBallance.GetHwMin(), c.doserBallance.GetHwMax(), c.doser.GetSyringeDiameter()};
+        FSavedInterval = AppSettings.UpdateReceivedDataInterval;
+    }
+    void TearDown() override
+    {
+        TProcessFixture::TearDown();
+        SetBalances(FSaved[0], FSaved[1], FSaved[2], FSaved[3], FSaved[4], FSaved[5], FSaved[6], FSaved[7]);
+        CalibrateParam.doser.SetSyringeDiameter(FSaved[8]);
+        AppSettings.UpdateReceivedDataInterval = FSavedInterval;
+        DeviceState = TDeviceState{};
+    }
+    // The balance reads 80 mN/m less 0.01 mN/m per count (0..8000 counts); the doser
+    // balance 40 mN/m less 0.01 mN/m per count (0..4000 counts).
+    void StartAccessories(const std::string& MoreIni = "")
+    {
+        StartProgram(MoreIni);
+        SetBalances(0, 80, 0, 8000, 0, 40, 0, 4000);
+    }
+    static void SetBalances(double ShMin, double ShMax, double HwMin, double HwMax, double DoserShMin,
+                            double DoserShMax, double DoserHwMin, double DoserHwMax)
+    {
+        TClbBallance& b = CalibrateParam.ballance;
+        b.SetShMin(ShMin);
+        b.SetShMax(ShMax);
+        b.SetHwMin(HwMin);
+        b.SetHwMax(HwMax);
+        b.Recalc();
+        TClbBallance& d = CalibrateParam.doserBallance;
+        d.SetShMin(DoserShMin);
+        d.SetShMax(DoserShMax);
+        d.SetHwMin(DoserHwMin);
+        d.SetHwMax(DoserHwMax);
+        d.Recalc();
+    }
+    // Writes "Key=Value" lines into a section of zel.ini.
+    static void WriteSection(const std::string& Section, const std::vector<std::string>& Lines)
+    {
+        for (const std::string& line : Lines) {
+            const auto eq = line.find('=');
+            IniFile->WriteString(Section, line.substr(0, eq), line.substr(eq + 1));
+        }
+    }
+    void Notify(THlNotifyCode Code, LPARAM Payload = 0)
+    {
+        ASSERT_TRUE(Link()->PostNotify(Code, Payload));
+        Application->ProcessMessages();
+    }
+    template <class TRecord>
+    void Point(THlNotifyCode Code, TRecord Record)
+    {
+        Notify(Code, reinterpret_cast<LPARAM>(&Record));
+    }
+    // The lines a START sent, from its first parameter on (the device information asked
+    // for the record comes first).
+    std::vector<std::string> StartLines(const std::string& FirstWord) const
+    {
+        std::vector<std::string> lines = Link()->Lines();
+        while (!lines.empty() && lines.front().rfind(FirstWord, 0) != 0) lines.erase(lines.begin());
+        return lines;
+    }
+    static std::vector<std::string> TableNames(ISXDataSet* Set)
+    {
+        TStringList names;
+        Set->GetFieldNames(ZelTableCategory, &names);
+        return names.Lines();
+    }
+
+    std::vector<double> FSaved;
+    std::uint32_t FSavedInterval = 500;
+};
