@@ -20,6 +20,8 @@
 #include "zel/trough/Udepfb.h"
 #include "zel/trough/Uisothermcontrol.h"
 #include "zel/trough/Udepposinfo.h"
+#include "zel/trough/Udippingcontrol.h"
+#include "zel/trough/Uscriptctrl.h"
 
 namespace {
 
@@ -47,9 +49,10 @@ TWindowEntry Window(TWindow*& Global)
 std::vector<TWindowEntry> ProgramWindows()
 {
     return {
-        Window(FMain),       Window(FProgress),    Window(FCalibrateDevice), Window(FDepFB),        Window(FExpSetup),
-        Window(FManualCtrl), Window(FManualCtrl2), Window(FPumpCtrl),        Window(FIsothermCtrl), Window(FStatus),
-        Window(FMsg),        Window(FDepPosInfo),
+        Window(FMain),         Window(FProgress),    Window(FCalibrateDevice), Window(FDepFB),
+        Window(FExpSetup),     Window(FManualCtrl),  Window(FManualCtrl2),     Window(FPumpCtrl),
+        Window(FIsothermCtrl), Window(FDippingCtrl), Window(FStatus),          Window(FScriptCtrl),
+        Window(FMsg),          Window(FDepPosInfo),
     };
 }
 

@@ -85,6 +85,29 @@ void ApplyNumberedCaptions(const std::string& Section, const std::vector<TCaptio
     }
 }
 
+TCaptionTarget CaptionOf(TControl* Control)
+{
+    return [Control](const std::string& Text) { Control->SetCaption(Text); };
+}
+
+TCaptionTarget ItemText(TComboBox* Combo, int Index)
+{
+    return [Combo, Index](const std::string& Text) {
+        TStringList items = Combo->Items();
+        if (Index >= items.Count()) return;
+        const int selected = Combo->GetItemIndex();
+        items[Index] = Text;
+        Combo->SetItems(items);
+        Combo->SetItemIndex(selected);
+    };
+}
+
+void SetEnabledWithColour(TControl* Control, bool Enabled)
+{
+    Control->SetEnabled(Enabled);
+    Control->Font()->SetColor(Enabled ? clWindowText : RGB(128, 128, 128));
+}
+
 TToolWindow::TToolWindow(TComponent* Owner, TToolWindowKind Kind) : TForm(Owner), FKind(Kind)
 {
     FormPlacement = new TFormPlacement(this);

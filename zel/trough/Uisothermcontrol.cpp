@@ -53,8 +53,6 @@ const std::vector<TRunColumn> IsothermColumns = {
 };
 enum { colBPos, colTA, colDTA, colMA, colSP, colTime, colPS };
 
-const TColor DisabledText = RGB(128, 128, 128);
-
 TRxSpinEdit* FloatEntry(TComponent* Owner, TWinControl* Parent, const char* Name, int Top)
 {
     auto* edit = MakeControl<TRxSpinEdit>(Owner, Parent, Name, "", 150, Top, 80, 21);
@@ -84,25 +82,6 @@ TComboBox* List(TComponent* Owner, TWinControl* Parent, const char* Name, int To
     return combo;
 }
 
-// Replaces one item's text and keeps the selection, so a translation never leaves a
-// list without a valid choice.
-TCaptionTarget ItemText(TComboBox* Combo, int Index)
-{
-    return [Combo, Index](const std::string& Text) {
-        TStringList items = Combo->Items();
-        if (Index >= items.Count()) return;
-        const int selected = Combo->GetItemIndex();
-        items[Index] = Text;
-        Combo->SetItems(items);
-        Combo->SetItemIndex(selected);
-    };
-}
-
-TCaptionTarget CaptionOf(TControl* Control)
-{
-    return [Control](const std::string& Text) { Control->SetCaption(Text); };
-}
-
 // A selection in [0, Count), else the first item.
 int ValidIndex(int Index, int Count) { return Index >= 0 && Index < Count ? Index : 0; }
 
@@ -114,12 +93,6 @@ double ReadFloatText(const char* Key)
     } catch (const EConvertError&) {
         return 0;
     }
-}
-
-void SetEnabledWithColour(TControl* Control, bool Enabled)
-{
-    Control->SetEnabled(Enabled);
-    Control->Font()->SetColor(Enabled ? clWindowText : DisabledText);
 }
 
 std::string SelectedText(const TComboBox* Combo)

@@ -19,21 +19,6 @@ namespace {
 
 void ShowError(const char* Text) { MessageDlg(GetResString(Text, Text), mtError, mbOK); }
 
-// "Time: hh:mm:ss" of a row's elapsed seconds; each part is shown as a 16-bit number.
-std::string ElapsedTimeText(double Seconds)
-{
-    const double hours = std::trunc(Seconds / 3600);
-    const double minutes = std::trunc((Seconds - 3600 * hours) / 60);
-    const double seconds = std::trunc(Seconds - 3600 * hours - 60 * minutes);
-    auto word = [](double Value) {
-        return static_cast<unsigned>(static_cast<std::uint16_t>(static_cast<std::int64_t>(Value)));
-    };
-    char text[160];
-    std::snprintf(text, sizeof text, "%s: %02u:%02u:%02u", GetResString("Time", "Time").c_str(), word(hours),
-                  word(minutes), word(seconds));
-    return text;
-}
-
 }  // namespace
 
 std::unique_ptr<TPTableData> CreateRunTable(ISXDataSet* DataSet, const std::string& Name,
@@ -89,15 +74,19 @@ bool TProcessWindow::CreateData()
     if (!DataSet) return false;
     if (FExpSetup) DataSet->SetFileName(FExpSetup->NewDataFileName().c_str());
 
-    std::string parameters;
-    GetParametersText(parameters);
-    std::string description = FExpSetup ? FExpSetup->GetDescriptionText() : std::string();
-    std::string deviceInfo = FExpSetup ? FExpSetup->GetDeviceInfoText() : std::string();
-    TSXPropertyStr infoText(DataSet, PropExperimentInfoStr);
-    infoText.SetText(description + parameters + deviceInfo);
+    bool described = true;
+    if (WritesDescription()) {
+        std::string parameters;
+        GetParametersText(parameters);
+        std::string description = FExpSetup ? FExpSetup->GetDescriptionText() : std::string();
+        std::string deviceInfo = FExpSetup ? FExpSetup->GetDeviceInfoText() : std::string();
+        TSXPropertyStr infoText(DataSet, PropExperimentInfoStr);
+        infoText.SetText(description + parameters + deviceInfo);
+        described = infoText.GetData() != nullptr;
+    }
     TSXPropertyRef<TZelExperimentInfo> info(DataSet, PropExperimentInfo, true);
     TSXPropertyRef<TSXDateTime> date(DataSet, PropDateTime, true);
-    if (!infoText.GetData() || !info.Get() || !date.Get()) {
+    if (!described || !info.Get() || !date.Get()) {
         ReleaseDataSet();
         return false;
     }
@@ -112,7 +101,7 @@ bool TProcessWindow::CreateData()
     return true;
 }
 
-bool TProcessWindow::PrepareRun(const std::string& ProcessTitle)
+bool TProcessWindow::PrepareRun(const std::string& ProcessTitle, const std::string& GraphCaption)
 {
     if (!CreateData()) {
         ShowError("Create data error");
@@ -127,11 +116,26 @@ bool TProcessWindow::PrepareRun(const std::string& ProcessTitle)
     }
     const std::string title = ProcessTitle + " of " + (FExpSetup ? FExpSetup->GetCompoundName() : std::string());
     Graph->GraphProp.TitleText = title;
-    Graph->SetCaption(title);
+    Graph->SetCaption(GraphCaption.empty() ? title : GraphCaption);
     Graph->ApplyGraphProp();
     SetStatusLine(1, "");
     SetStatusLine(2, "");
     return true;
+}
+
+// Each part is shown as a 16-bit number.
+std::string TProcessWindow::ElapsedTimeText(double Seconds)
+{
+    const double hours = std::trunc(Seconds / 3600);
+    const double minutes = std::trunc((Seconds - 3600 * hours) / 60);
+    const double seconds = std::trunc(Seconds - 3600 * hours - 60 * minutes);
+    auto word = [](double Value) {
+        return static_cast<unsigned>(static_cast<std::uint16_t>(static_cast<std::int64_t>(Value)));
+    };
+    char text[160];
+    std::snprintf(text, sizeof text, "%s: %02u:%02u:%02u", GetResString("Time", "Time").c_str(), word(hours),
+                  word(minutes), word(seconds));
+    return text;
 }
 
 void TProcessWindow::SetStatusLine(int Index, const std::string& Text)
@@ -185,6 +189,13 @@ void TProcessWindow::BindGraph(const char* X, const char* Left, const char* Righ
 void TProcessWindow::AppendRow(const std::vector<float>& Values, double TimeSeconds)
 {
     if (!Table) return;
+    AddRow(Values);
+    SetStatusLine(2, ElapsedTimeText(TimeSeconds));
+}
+
+void TProcessWindow::AddRow(const std::vector<float>& Values)
+{
+    if (!Table) return;
     const int row = Table->GetNumRows();
     Table->AddRows(1);
     for (size_t column = 0; column < Values.size(); ++column)
@@ -198,7 +209,6 @@ void TProcessWindow::AppendRow(const std::vector<float>& Values, double TimeSeco
         if (AnnouncesToRegister() && FExpSetup) PostMessage(FExpSetup->Handle(), WM_ROWSADDED, field, range);
         if (CheckGraph()) PostMessage(Graph->Handle(), WM_ROWSADDED, field, range);
     }
-    SetStatusLine(2, ElapsedTimeText(TimeSeconds));
 }
 
 void TProcessWindow::FinishRun()

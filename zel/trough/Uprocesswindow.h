@@ -58,9 +58,10 @@ public:
 
 protected:
     // START steps shared by every window after its own checks: data set, graph with
-    // the title "<ProcessTitle> of <compound>", empty progress lines. False, after its
-    // error box, when the run cannot start; then nothing is held.
-    bool PrepareRun(const std::string& ProcessTitle);
+    // the title "<ProcessTitle> of <compound>" (and that caption, unless one is given),
+    // empty progress lines. False, after its error box, when the run cannot start; then
+    // nothing is held.
+    bool PrepareRun(const std::string& ProcessTitle, const std::string& GraphCaption = {});
     // Opens a new table through the window's factory; enters the set in the register
     // when the window says so. False, after the error box, when no table could be made.
     bool OpenTable(const std::string& Name);
@@ -69,6 +70,10 @@ protected:
     // One row with these cell values, the throttled announcement, and the elapsed time
     // line from TimeSeconds.
     void AppendRow(const std::vector<float>& Values, double TimeSeconds);
+    // One row with these cell values and the throttled announcement, no status line.
+    void AddRow(const std::vector<float>& Values);
+    // "Time: hh:mm:ss" of a row's elapsed seconds.
+    static std::string ElapsedTimeText(double Seconds);
     // The end of the run: the set saved and let go, idle again, "Process completed!".
     void FinishRun();
     // Whether a notice belongs to this window's run: the window's process runs, or
@@ -80,6 +85,8 @@ protected:
     virtual std::unique_ptr<TPTableData> CreateTable(const std::string& Name) = 0;
     // Whether the data set is entered in the experiment register ("Save Data").
     virtual bool EntersRegister() const { return false; }
+    // Whether the set carries the description of the experiment and the parameters.
+    virtual bool WritesDescription() const { return true; }
     // Whether new rows are also announced to the register window.
     virtual bool AnnouncesToRegister() const { return true; }
 
