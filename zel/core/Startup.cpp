@@ -21,6 +21,7 @@
 #include "zel/trough/Uisothermcontrol.h"
 #include "zel/trough/Udepposinfo.h"
 #include "zel/trough/Udippingcontrol.h"
+#include "zel/trough/Ulbl.h"
 #include "zel/trough/Uscriptctrl.h"
 
 namespace {
@@ -49,10 +50,11 @@ TWindowEntry Window(TWindow*& Global)
 std::vector<TWindowEntry> ProgramWindows()
 {
     return {
-        Window(FMain),         Window(FProgress),    Window(FCalibrateDevice), Window(FDepFB),
-        Window(FExpSetup),     Window(FManualCtrl),  Window(FManualCtrl2),     Window(FPumpCtrl),
-        Window(FIsothermCtrl), Window(FDippingCtrl), Window(FStatus),          Window(FScriptCtrl),
-        Window(FMsg),          Window(FDepPosInfo),
+        Window(FMain),        Window(FProgress),   Window(FCalibrateDevice),
+        Window(FDepFB),       Window(FExpSetup),   Window(FManualCtrl),
+        Window(FManualCtrl2), Window(FPumpCtrl),   Window(FIsothermCtrl),
+        Window(FDippingCtrl), Window(FStatus),     Window(FScriptCtrl),
+        Window(FMsg),         Window(FDepPosInfo), Window(FLbl),
     };
 }
 

@@ -13,6 +13,7 @@
 #include "zel/core/Common.h"
 #include "zel/core/Umain.h"
 #include "zel/manual/Umanualcontrol.h"
+#include "zel/trough/Scripttext.h"
 #include "zel/trough/Uscriptctrl.h"
 
 TFDippingCtrl* FDippingCtrl = nullptr;
@@ -28,37 +29,25 @@ enum { methodConstant = 0, methodWithDelay = 1 };
 
 using TLines = std::vector<std::string>;
 
-std::int64_t Hundredths(double Millimetres) { return std::llround(Millimetres * 100); }
-
-// A value in hundredths as the script writes it: "20.00", "-0.05"; always with ".".
-std::string HundredthsText(std::int64_t Value)
-{
-    char text[40];
-    const std::int64_t magnitude = std::llabs(Value);
-    std::snprintf(text, sizeof text, "%s%lld.%02lld", Value < 0 ? "-" : "", static_cast<long long>(magnitude / 100),
-                  static_cast<long long>(magnitude % 100));
-    return text;
-}
-
-std::string Line(const char* Word, double Value) { return std::string(Word) + " " + HundredthsText(Hundredths(Value)); }
-std::string Line(const char* Word, int Value) { return std::string(Word) + " " + std::to_string(Value); }
+std::string Line(const char* Word, double Value) { return ScriptLine(Word, Hundredths(Value)); }
+std::string Line(const char* Word, int Value) { return ScriptCountLine(Word, Value); }
 
 // A move over Distance hundredths: in one line, or stepwise with the remainder first and
 // then one delayed step per full step.
 void WriteMove(TLines& Lines, const char* Word, std::int64_t Distance, const TDippingProgram& P)
 {
     if (!P.Stepwise) {
-        if (Distance > 0) Lines.push_back(std::string(Word) + " " + HundredthsText(Distance));
+        if (Distance > 0) Lines.push_back(ScriptLine(Word, Distance));
         return;
     }
     const std::int64_t step = std::max<std::int64_t>(1, Hundredths(P.Step));
     const std::int64_t count = Distance / step;
     const std::int64_t remainder = Distance % step;
-    if (remainder > 0) Lines.push_back(std::string(Word) + " " + HundredthsText(remainder));
+    if (remainder > 0) Lines.push_back(ScriptLine(Word, remainder));
     if (count > 0) {
         Lines.push_back(Line("repeat", static_cast<int>(count)));
         Lines.push_back(Line("Delay", P.Delay));
-        Lines.push_back(std::string(Word) + " " + HundredthsText(step));
+        Lines.push_back(ScriptLine(Word, step));
         Lines.push_back("endrepeat");
     }
 }
@@ -83,7 +72,7 @@ std::vector<std::string> MakeDippingScript(const TDippingProgram& P)
     const std::int64_t height = std::llabs(Hundredths(P.LowerLimit) - upper);
     lines.push_back("RecordOn");
     lines.push_back("DipperZero");
-    lines.push_back(std::string("DipperHeight= ") + HundredthsText(height));
+    lines.push_back(ScriptLine("DipperHeight=", height));
     if (P.NumCycles > 1) lines.push_back(Line("repeat", P.NumCycles));
     lines.push_back("info Move down");
     lines.push_back(Line("DipperSpeed=", P.SpeedDown));
