@@ -106,6 +106,7 @@ const std::vector<TWindowPattern>& Patterns()
          .PlacementOptions = Pos,
          .LanguageSection = "DippingCtrl",
          .ViewAction = "AViewDippingCtrl",
+         .Serves = NotLbl,
          .Dockable = true,
          .DockHandlers = true,
          .PullBack = true,

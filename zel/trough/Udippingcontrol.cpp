@@ -205,8 +205,6 @@ TFDippingCtrl::~TFDippingCtrl()
     if (FDippingCtrl == this) FDippingCtrl = nullptr;
 }
 
-bool TFDippingCtrl::ServesDeviceType() const { return DeviceType != dtLbl; }
-
 void TFDippingCtrl::PrepareWindow()
 {
     TCalibrateParam& c = CalibrateParam;

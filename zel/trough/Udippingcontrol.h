@@ -8,6 +8,7 @@
 #include "platform/ui/RxSpin.h"
 #include "platform/ui/StdCtrls.h"
 #include "zel/core/Toolwindow.h"
+#include "zel/core/Windowroles.h"
 
 // What a dipping script is made of: the operator's values and where the dipper stands.
 struct TDippingProgram {
@@ -27,7 +28,7 @@ struct TDippingProgram {
 // instrument runs a move of 0 until it is stopped.
 std::vector<std::string> MakeDippingScript(const TDippingProgram& Program);
 
-class TFDippingCtrl : public TToolWindow {
+class TFDippingCtrl : public TToolWindow, public IProcessWindow {
 public:
     explicit TFDippingCtrl(TComponent* Owner);
     ~TFDippingCtrl() override;
@@ -51,7 +52,6 @@ public:
     TControl* StartButton() const override { return BBGo; }
 
 protected:
-    bool ServesDeviceType() const override;
     void PrepareWindow() override;
     std::vector<TCaptionTarget> CaptionTargets() override;
     void LoadValues() override;

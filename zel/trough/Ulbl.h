@@ -12,6 +12,7 @@
 #include "platform/ui/Grids.h"
 #include "platform/ui/StdCtrls.h"
 #include "zel/core/Toolwindow.h"
+#include "zel/core/Windowroles.h"
 
 struct TLblProcess {
     std::int32_t cell = 0;
@@ -53,7 +54,7 @@ struct TLblScriptStart {
 std::vector<std::string> MakeLblScript(const std::vector<TLblProcess>& ElementaryActions, const TActionSets& ActionSets,
                                        const std::vector<TProcess>& Processes, const TLblScriptStart& Start);
 
-class TFLbl : public TToolWindow {
+class TFLbl : public TToolWindow, public IProcessWindow {
 public:
     explicit TFLbl(TComponent* Owner);
     ~TFLbl() override;

@@ -156,6 +156,7 @@ TFScriptCtrl::TFScriptCtrl(TComponent* Owner) : TProcessWindow(Owner, TToolWindo
 {
     Name = "FScriptCtrl";
     SetCaption("Script Control");
+    HandleNotice(hlnDeviceState, [this](LPARAM) { AddDataRow(); });
     SetFormStyle(fsStayOnTop);
     BuildControls();
     SetBounds(0, 0, 460, 420);

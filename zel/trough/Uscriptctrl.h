@@ -69,7 +69,7 @@ public:
 
     void EnableRun(bool Enable) override;
     // One row of the "Dipping" table from the device state.
-    void AddDataRow() override;
+    void AddDataRow();
     void GetParametersText(std::string& Text) override { Text.clear(); }
     TControl* StartButton() const override { return BBGo; }
 
