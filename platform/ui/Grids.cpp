@@ -59,7 +59,9 @@ void TInplaceEdit::DoExit()
 {
     TCustomEdit::DoExit();
     // Focus that goes back to the grid has not left the grid.
-    if (!FGrid->Focused()) FGrid->DoExit();
+    if (FGrid->Focused()) return;
+    if (FGrid->OnEditorExit) FGrid->OnEditorExit(FGrid);
+    FGrid->DoExit();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -295,9 +297,48 @@ void TStringGrid::SetEditorMode(bool Value)
         HideEditor();
 }
 
-TInplaceEdit* TStringGrid::CreateEditor() { return new TInplaceEdit(this); }
+TInplaceEdit* TStringGrid::CreateEditor()
+{
+    if (GetEditStyle(FCol, FRow) != esPickList) return new TInplaceEdit(this);
+    auto* list = new TInplaceEditList(this);
+    // The one list editor serves every pick-list cell: it asks for the cell it is open on.
+    list->OnGetPickListItems = [this](TInplaceEditList*, TStringList& Items) {
+        if (OnGetPickList) OnGetPickList(FCol, FRow, Items);
+    };
+    return list;
+}
 
-TEditStyle TStringGrid::GetEditStyle(int /*Col*/, int /*Row*/) { return esSimple; }
+TEditStyle TStringGrid::GetEditStyle(int Col, int Row) { return OnGetEditStyle ? OnGetEditStyle(Col, Row) : esSimple; }
+
+void TStringGrid::InsertRows(int Position, int Count)
+{
+    if (Position < 0 || Position > FRowCount || Count <= 0) return;
+    HideEditor();
+    FCells.insert(FCells.begin() + Position, static_cast<size_t>(Count),
+                  std::vector<std::string>(static_cast<size_t>(FColCount)));
+    FRowHeights.insert(FRowHeights.begin() + Position, static_cast<size_t>(Count), FDefaultRowHeight);
+    FRowCount += Count;
+    ResizeCells();
+}
+
+void TStringGrid::DeleteRows(int Position, int Count)
+{
+    if (Position < 0 || Count <= 0 || Position + Count > FRowCount || Count >= FRowCount) return;
+    HideEditor();
+    FCells.erase(FCells.begin() + Position, FCells.begin() + Position + Count);
+    FRowHeights.erase(FRowHeights.begin() + Position, FRowHeights.begin() + Position + Count);
+    FRowCount -= Count;
+    FFixedRows = std::min(FFixedRows, FRowCount - 1);
+    ResizeCells();
+}
+
+void TStringGrid::SwapRows(int A, int B)
+{
+    if (A < 0 || B < 0 || A >= FRowCount || B >= FRowCount || A == B) return;
+    HideEditor();
+    std::swap(FCells[static_cast<size_t>(A)], FCells[static_cast<size_t>(B)]);
+    Invalidate();
+}
 
 void TStringGrid::ShowEditor()
 {
@@ -489,9 +530,12 @@ void TStringGrid::Resize()
 // ---------------------------------------------------------------------------------------
 // Paint
 
-void TStringGrid::DrawCell(int Col, int Row, const TRect& Rect, TGridDrawState /*State*/)
+void TStringGrid::DrawCell(int Col, int Row, const TRect& Rect, TGridDrawState State)
 {
-    CellCanvas()->TextRect(Rect, Rect.Left + 2, Rect.Top + 2, GetCells(Col, Row));
+    if (OnDrawCell)
+        OnDrawCell(CellCanvas(), Col, Row, Rect, State);
+    else
+        CellCanvas()->TextRect(Rect, Rect.Left + 2, Rect.Top + 2, GetCells(Col, Row));
 }
 
 void TStringGrid::Paint()

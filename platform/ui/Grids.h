@@ -120,6 +120,22 @@ public:
     // The picture of the last paint.
     const TBitmap& Picture() const { return FBuffer; }
 
+    // Rows as a whole: inserted empty at Position (the rows from there move down),
+    // deleted (the rows below move up), or exchanged. Out-of-range requests do nothing.
+    void InsertRows(int Position, int Count);
+    void DeleteRows(int Position, int Count);
+    void SwapRows(int A, int B);
+
+    // What a grid without a class of its own asks: the editor kind of a cell, and the
+    // values of a pick-list cell (asked each time its list first drops down after the
+    // editor opened).
+    std::function<TEditStyle(int Col, int Row)> OnGetEditStyle;
+    std::function<void(int Col, int Row, TStringList& Items)> OnGetPickList;
+    // The cell editor lost the focus to a control outside the grid.
+    TNotifyEvent OnEditorExit;
+    // Draws a cell in place of the plain text; the cell is filled with its colour already.
+    std::function<void(TCanvas* Canvas, int Col, int Row, const TRect& Rect, TGridDrawState State)> OnDrawCell;
+
 protected:
     virtual TInplaceEdit* CreateEditor();
     virtual TEditStyle GetEditStyle(int Col, int Row);

@@ -36,7 +36,7 @@ std::vector<std::string> Split(const std::string& Text, char Separator)
 
 }  // namespace
 
-int TSaveDialog::FilterOfName(const std::string& Name) const
+int TFileDialog::FilterOfName(const std::string& Name) const
 {
     const std::string extension = Lower(ExtensionOf(Name));
     if (extension.empty()) return 0;
@@ -47,9 +47,10 @@ int TSaveDialog::FilterOfName(const std::string& Name) const
     return 0;
 }
 
-bool TSaveDialog::Execute()
+bool TFileDialog::Execute()
 {
-    const auto chosen = PromptForSaveFile(Title, Filter, InitialDir, FileName);
+    const auto chosen = FSave ? PromptForSaveFile(Title, Filter, InitialDir, FileName)
+                              : PromptForOpenFile(Title, Filter, InitialDir, FileName);
     if (!chosen || chosen->empty()) return false;
     std::string name = *chosen;
     const int filter = FilterOfName(name);

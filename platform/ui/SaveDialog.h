@@ -1,10 +1,11 @@
-// TSaveDialog: the save-file dialog as a component that keeps its file name, filter list,
-// chosen filter and default extension from one save to the next.
+// TOpenDialog and TSaveDialog: the file dialogs as components that keep their file name,
+// filter list, chosen filter and default extension from one use to the next. The open
+// dialog offers existing files only; the save dialog asks before it overwrites one.
 #pragma once
 #include <string>
 #include "platform/ui/Types.h"
 
-class TSaveDialog : public TObject {
+class TFileDialog : public TObject {
 public:
     std::string Title;
     // "Text (*.txt)|*.txt|Bitmap (*.bmp)|*.bmp": pairs of description and pattern.
@@ -24,4 +25,20 @@ public:
 
     // The 1-based filter whose pattern matches the extension of Name, or 0.
     int FilterOfName(const std::string& Name) const;
+
+protected:
+    explicit TFileDialog(bool Save) : FSave(Save) {}
+
+private:
+    bool FSave;
+};
+
+class TOpenDialog : public TFileDialog {
+public:
+    TOpenDialog() : TFileDialog(false) {}
+};
+
+class TSaveDialog : public TFileDialog {
+public:
+    TSaveDialog() : TFileDialog(true) {}
 };

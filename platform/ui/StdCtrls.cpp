@@ -1,5 +1,7 @@
 #include "platform/ui/StdCtrls.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -374,6 +376,62 @@ void TMemo::Append(const std::string& Line)
 void TMemo::Clear() { SetCaption(std::string()); }
 bool TMemo::GetReadOnly() const { return As<QPlainTextEdit>(this)->isReadOnly(); }
 void TMemo::SetReadOnly(bool Value) { As<QPlainTextEdit>(this)->setReadOnly(Value); }
+
+namespace {
+
+// The editor keeps one character per line end, the memo's callers count two (CR LF).
+int EditorToMemo(const QString& Text, int Position)
+{
+    const int end = std::min<int>(Position, static_cast<int>(Text.size()));
+    return Position + static_cast<int>(Text.left(end).count(QChar('\n')));
+}
+
+int MemoToEditor(const QString& Text, int Position)
+{
+    int memo = 0;
+    for (int i = 0; i < Text.size(); ++i) {
+        const int width = Text[i] == QChar('\n') ? 2 : 1;
+        if (memo + width > Position) return i;
+        memo += width;
+    }
+    return static_cast<int>(Text.size());
+}
+
+}  // namespace
+
+int TMemo::GetSelStart() const
+{
+    const auto* memo = As<QPlainTextEdit>(this);
+    return EditorToMemo(memo->toPlainText(), memo->textCursor().selectionStart());
+}
+
+int TMemo::GetSelLength() const
+{
+    const auto* memo = As<QPlainTextEdit>(this);
+    const QTextCursor cursor = memo->textCursor();
+    const QString text = memo->toPlainText();
+    return EditorToMemo(text, cursor.selectionEnd()) - EditorToMemo(text, cursor.selectionStart());
+}
+
+void TMemo::SetSelStart(int Value)
+{
+    auto* memo = As<QPlainTextEdit>(this);
+    QTextCursor cursor = memo->textCursor();
+    cursor.setPosition(MemoToEditor(memo->toPlainText(), std::max(0, Value)));
+    memo->setTextCursor(cursor);
+}
+
+void TMemo::SetSelLength(int Value)
+{
+    auto* memo = As<QPlainTextEdit>(this);
+    const QString text = memo->toPlainText();
+    QTextCursor cursor = memo->textCursor();
+    const int start = cursor.selectionStart();
+    const int end = MemoToEditor(text, EditorToMemo(text, start) + std::max(0, Value));
+    cursor.setPosition(start);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    memo->setTextCursor(cursor);
+}
 
 // ---------------------------------------------------------------------------------------
 

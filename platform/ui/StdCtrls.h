@@ -156,6 +156,12 @@ public:
     void Clear();
     bool GetReadOnly() const;
     void SetReadOnly(bool Value);
+    // The selection in characters of the memo's text, each line end counting as the two
+    // characters CR LF; positions beyond the text end at it.
+    int GetSelStart() const;
+    void SetSelStart(int Value);
+    int GetSelLength() const;
+    void SetSelLength(int Value);
     TNotifyEvent OnChange;
 
 protected:

@@ -146,12 +146,21 @@ public:
     }
     bool RunScript(const TScriptStrings* Script) override
     {
-        std::lock_guard<std::mutex> Lock(FMutex);
-        TLinkCall Call{TLinkOperation::RunScript};
-        if (Script) Call.Script = *Script;
-        FCalls.push_back(Call);
-        return Script && !Script->empty();
+        {
+            std::lock_guard<std::mutex> Lock(FMutex);
+            TLinkCall Call{TLinkOperation::RunScript};
+            if (Script) Call.Script = *Script;
+            FCalls.push_back(Call);
+        }
+        const bool Accepted = Script && !Script->empty() && !RefuseScripts;
+        if (Accepted && OnRunScript) OnRunScript(*Script);
+        return Accepted;
     }
+    // Runs after every accepted RunScript has been recorded (outside the lock), for tests
+    // that play the script engine's notices.
+    std::function<void(const TScriptStrings& Script)> OnRunScript;
+    // Refuse every script, as a link without a sender thread does.
+    bool RefuseScripts = false;
     void AbortScript() override { Record(TLinkOperation::AbortScript); }
 
     // Records

@@ -25,6 +25,9 @@
 #include "zel/trough/Udepositioncontrol.h"
 #include "zel/trough/Uisothermcontrol.h"
 #include "zel/trough/Udepposinfo.h"
+#include "zel/trough/Udippingcontrol.h"
+#include "zel/trough/Ulbl.h"
+#include "zel/trough/Uscriptctrl.h"
 
 namespace {
 
@@ -62,9 +65,12 @@ std::vector<TWindowEntry> ProgramWindows()
         Window(FPumpCtrl),
         Window(FIsothermCtrl),
         Window(FDepositionCtrl),
+        Window(FDippingCtrl),
         Window(FStatus),
+        Window(FScriptCtrl),
         Window(FMsg),
         Window(FDepPosInfo),
+        Window(FLbl),
         Window(FTapeDepositionCtrl),
         Window(FRollDepositionCtrl),
         Window(FDiskDepositionCtrl),

@@ -107,6 +107,7 @@ const std::vector<TWindowPattern>& Patterns()
          .PlacementOptions = Pos,
          .LanguageSection = "DippingCtrl",
          .ViewAction = "AViewDippingCtrl",
+         .Serves = NotLbl,
          .Dockable = true,
          .DockHandlers = true,
          .PullBack = true,
@@ -288,6 +289,29 @@ void ApplyNumberedCaptions(const std::string& Section, const std::vector<TCaptio
         const std::string& text = items[static_cast<int>(i)];
         if (!text.empty() && Targets[i]) Targets[i](text);
     }
+}
+
+TCaptionTarget CaptionOf(TControl* Control)
+{
+    return [Control](const std::string& Text) { Control->SetCaption(Text); };
+}
+
+TCaptionTarget ItemText(TComboBox* Combo, int Index)
+{
+    return [Combo, Index](const std::string& Text) {
+        TStringList items = Combo->Items();
+        if (Index >= items.Count()) return;
+        const int selected = Combo->GetItemIndex();
+        items[Index] = Text;
+        Combo->SetItems(items);
+        Combo->SetItemIndex(selected);
+    };
+}
+
+void SetEnabledWithColour(TControl* Control, bool Enabled)
+{
+    Control->SetEnabled(Enabled);
+    Control->Font()->SetColor(Enabled ? clWindowText : RGB(128, 128, 128));
 }
 
 TToolWindow::TToolWindow(TComponent* Owner, TToolWindowKind Kind) : TForm(Owner), FKind(Kind)

@@ -11,6 +11,7 @@
 #include "hwzel/hwzel.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Placement.h"
+#include "platform/ui/StdCtrls.h"
 #include "zel/core/Common.h"
 
 // The windows that follow the pattern.
@@ -90,6 +91,13 @@ const TWindowPattern* WindowPatternOfViewAction(const std::string& ActionName);
 // changes while no language file can be read.
 using TCaptionTarget = std::function<void(const std::string& Caption)>;
 void ApplyNumberedCaptions(const std::string& Section, const std::vector<TCaptionTarget>& Targets);
+// The caption of a control as a target.
+TCaptionTarget CaptionOf(TControl* Control);
+// One item of a list as a target; the selection stays, so a translation never leaves a
+// list without a valid choice.
+TCaptionTarget ItemText(TComboBox* Combo, int Index);
+// Enables or disables a control, its text grey while disabled.
+void SetEnabledWithColour(TControl* Control, bool Enabled);
 
 // A window's part of one notice; the payload is read during the call and never kept
 // (records belong to the link).

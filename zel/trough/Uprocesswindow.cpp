@@ -53,29 +53,6 @@ TComboBox* MakeList(TComponent* Owner, TWinControl* Parent, const char* Name, in
     return combo;
 }
 
-TCaptionTarget CaptionOf(TControl* Control)
-{
-    return [Control](const std::string& Text) { Control->SetCaption(Text); };
-}
-
-TCaptionTarget ItemText(TComboBox* Combo, int Index)
-{
-    return [Combo, Index](const std::string& Text) {
-        TStringList items = Combo->Items();
-        if (Index >= items.Count()) return;
-        const int selected = Combo->GetItemIndex();
-        items[Index] = Text;
-        Combo->SetItems(items);
-        Combo->SetItemIndex(selected);
-    };
-}
-
-void SetEnabledWithColour(TControl* Control, bool Enabled)
-{
-    Control->SetEnabled(Enabled);
-    Control->Font()->SetColor(Enabled ? clWindowText : DisabledText);
-}
-
 std::string SelectedText(const TComboBox* Combo)
 {
     const int index = Combo->GetItemIndex();
@@ -165,15 +142,19 @@ bool TProcessWindow::CreateData()
     if (!DataSet) return false;
     if (FExpSetup) DataSet->SetFileName(FExpSetup->NewDataFileName().c_str());
 
-    std::string parameters;
-    GetParametersText(parameters);
-    std::string description = FExpSetup ? FExpSetup->GetDescriptionText() : std::string();
-    std::string deviceInfo = FExpSetup ? FExpSetup->GetDeviceInfoText() : std::string();
-    TSXPropertyStr infoText(DataSet, PropExperimentInfoStr);
-    infoText.SetText(description + parameters + deviceInfo);
+    bool described = true;
+    if (WritesDescription()) {
+        std::string parameters;
+        GetParametersText(parameters);
+        std::string description = FExpSetup ? FExpSetup->GetDescriptionText() : std::string();
+        std::string deviceInfo = FExpSetup ? FExpSetup->GetDeviceInfoText() : std::string();
+        TSXPropertyStr infoText(DataSet, PropExperimentInfoStr);
+        infoText.SetText(description + parameters + deviceInfo);
+        described = infoText.GetData() != nullptr;
+    }
     TSXPropertyRef<TZelExperimentInfo> info(DataSet, PropExperimentInfo, true);
     TSXPropertyRef<TSXDateTime> date(DataSet, PropDateTime, true);
-    if (!infoText.GetData() || !info.Get() || !date.Get()) {
+    if (!described || !info.Get() || !date.Get()) {
         ReleaseDataSet();
         return false;
     }
@@ -188,7 +169,7 @@ bool TProcessWindow::CreateData()
     return true;
 }
 
-bool TProcessWindow::PrepareRun(const std::string& ProcessTitle)
+bool TProcessWindow::PrepareRun(const std::string& ProcessTitle, const std::string& GraphCaption)
 {
     if (!CreateData()) {
         ShowError("Create data error");
@@ -200,6 +181,9 @@ bool TProcessWindow::PrepareRun(const std::string& ProcessTitle)
         ReleaseDataSet();
         ShowError("Create graph error");
         return false;
+    }
+    if (!GraphCaption.empty()) {
+        Graph->SetCaption(GraphCaption);
     }
     SetStatusLine(1, "");
     SetStatusLine(2, "");
@@ -279,12 +263,18 @@ void TProcessWindow::ShowTableInGraph(TFGraph* ToGraph, TPTableData& Data, const
 void TProcessWindow::AppendRow(const std::vector<float>& Values, double TimeSeconds)
 {
     if (!Table) return;
+    AddRow(Values);
+    SetStatusLine(2, ElapsedTimeText(TimeSeconds));
+}
+
+void TProcessWindow::AddRow(const std::vector<float>& Values)
+{
+    if (!Table) return;
     const std::uint32_t row = AddRow(*Table, Values);
     if (RowsAddedDue()) {
         CheckGraph();
         AnnounceRows(*Table, Graph, row, row);
     }
-    SetStatusLine(2, ElapsedTimeText(TimeSeconds));
 }
 
 std::uint32_t TProcessWindow::AddRow(TPTableData& Data, const std::vector<float>& Values)

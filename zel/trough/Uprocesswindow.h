@@ -25,12 +25,6 @@ TRxSpinEdit* MakeIntegerEntry(TComponent* Owner, TWinControl* Parent, const char
                               double Min, double Max, double Value);
 TComboBox* MakeList(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, int Width,
                     const char* const* Items, int Count);
-// A caption target for a control, and for one item of a list: replacing an item's text
-// keeps the selection, so a translation never leaves a list without a valid choice.
-TCaptionTarget CaptionOf(TControl* Control);
-TCaptionTarget ItemText(TComboBox* Combo, int Index);
-// Enables or disables a control and shows it in the window text colour or grey.
-void SetEnabledWithColour(TControl* Control, bool Enabled);
 std::string SelectedText(const TComboBox* Combo);
 // A selection in [0, Count), else the first item.
 inline int ValidIndex(int Index, int Count) { return Index >= 0 && Index < Count ? Index : 0; }
@@ -85,9 +79,10 @@ protected:
     // A new graph titled "<ProcessTitle> of <compound>", or null.
     static TFGraph* NewTitledGraph(const std::string& ProcessTitle);
     // START steps shared by every window after its own checks: data set, graph with
-    // the title "<ProcessTitle> of <compound>", empty progress lines. False, after its
-    // error box, when the run cannot start; then nothing is held.
-    bool PrepareRun(const std::string& ProcessTitle);
+    // the title "<ProcessTitle> of <compound>" (and that caption, unless one is given),
+    // empty progress lines. False, after its error box, when the run cannot start; then
+    // nothing is held.
+    bool PrepareRun(const std::string& ProcessTitle, const std::string& GraphCaption = {});
     // Opens a new table through the window's factory; enters the set in the register
     // when the window says so. False, after the error box, when no table could be made.
     bool OpenTable(const std::string& Name);
@@ -105,6 +100,8 @@ protected:
     static std::uint32_t AddRow(TPTableData& Data, const std::vector<float>& Values);
     bool RowsAddedDue();
     void AnnounceRows(const TPTableData& Data, TFGraph* ToGraph, std::uint32_t First, std::uint32_t Last);
+    // One row with these cell values and the throttled announcement, no status line.
+    void AddRow(const std::vector<float>& Values);
     // "Time: hh:mm:ss" of elapsed seconds.
     static std::string ElapsedTimeText(double Seconds);
     // The end of the run: the set saved and let go, idle again, "Process completed!".
@@ -118,6 +115,8 @@ protected:
     virtual std::unique_ptr<TPTableData> CreateTable(const std::string& Name) = 0;
     // Whether the data set is entered in the experiment register ("Save Data").
     virtual bool EntersRegister() const { return false; }
+    // Whether the set carries the description of the experiment and the parameters.
+    virtual bool WritesDescription() const { return true; }
     // Whether new rows are also announced to the register window.
     virtual bool AnnouncesToRegister() const { return true; }
 
