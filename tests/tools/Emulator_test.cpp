@@ -127,7 +127,7 @@ TEST(TroughEmulator, RunsProcessesWithStartPointsAndFinish)
     };
     const std::vector<TCase> Cases = {
         {"06 01", {"M01 0000", "IIZT ", "M02 0000"}},
-        {"06 02", {"M05 0001", "IDEP ", "M06 0001"}},
+        {"06 02", {"M07", "M05 0000", "IDEP ", "M06 0000"}},
         {"06 06", {"M10", "IRDP ", "M11"}},
         {"06 0C", {"M21", "IIFP ", "M22"}},
     };
@@ -141,4 +141,133 @@ TEST(TroughEmulator, RunsProcessesWithStartPointsAndFinish)
             EXPECT_NE(At, std::string::npos) << C.Start << ": " << Body << " in " << R.Out;
         }
     }
+}
+
+namespace {
+
+// The packet bodies the emulator wrote, in order.
+std::vector<std::string> Bodies(const std::string& Out)
+{
+    std::vector<std::string> Result;
+    for (std::size_t At = Out.find('@'); At != std::string::npos; At = Out.find('@', At + 1)) {
+        const std::size_t End = Out.find('$', At);
+        if (End == std::string::npos) break;
+        Result.push_back(Out.substr(At + 3, End - At - 3));
+    }
+    return Result;
+}
+
+// The deposition reports of a run: notices as they are, points as "P<phase>:<dipper>".
+std::vector<std::string> DepositionReports(const std::string& Out)
+{
+    std::vector<std::string> Result;
+    for (const std::string& Body : Bodies(Out)) {
+        if (Body.rfind("IDEP ", 0) == 0) {
+            // barrier 1, dipper, balance, time, pause left, phase, barrier 2
+            const std::uint32_t Dipper = std::strtoul(Body.substr(14, 8).c_str(), nullptr, 16);
+            const std::uint32_t Phase = std::strtoul(Body.substr(50, 8).c_str(), nullptr, 16);
+            Result.push_back("P" + std::to_string(Phase) + ":" + std::to_string(Dipper));
+        } else if (Body.rfind("M0", 0) == 0 && Body != "M04 00" && Body.rfind("M03", 0) != 0) {
+            Result.push_back(Body);
+        }
+    }
+    return Result;
+}
+
+void SetUpDeposition(TRun& R, int Type, int Strokes)
+{
+    char Frame[32];
+    std::snprintf(Frame, sizeof Frame, "07 01 %08X", Type);
+    R.Frame(Frame);
+    std::snprintf(Frame, sizeof Frame, "07 07 %08X", Strokes);
+    R.Frame(Frame);
+    R.Frame("07 06 00000007");  // pause below
+    R.Frame("07 05 00000009");  // pause above
+    R.Frame("01 06 00000064");  // upper level 100
+    R.Frame("01 07 0000012C");  // lower level 300
+    R.Out.clear();
+}
+
+}  // namespace
+
+TEST(TroughEmulator, DepositionRunsItsStrokesByType)
+{
+    struct TCase {
+        int Type, Strokes;
+        std::vector<std::string> Reports;
+    };
+    const std::vector<std::string> Down = {"P1:100", "P1:166", "P1:233", "P1:300"};
+    const std::vector<std::string> Up = {"P2:300", "P2:233", "P2:166", "P2:100"};
+    auto Join = [](std::initializer_list<std::vector<std::string>> Parts) {
+        std::vector<std::string> All;
+        for (const auto& Part : Parts) All.insert(All.end(), Part.begin(), Part.end());
+        return All;
+    };
+    const std::vector<TCase> Cases = {
+        {0, 2, Join({{"M07", "M05 0000"}, Down, {"P3:300", "M06 0000", "M05 0001"}, Up, {"P4:100", "M06 0001"}})},
+        {2, 1, Join({{"M07", "M05 0000"}, Up, {"P4:100", "M06 0000"}})},
+        {3, 5, Join({{"M07", "M05 0000"}, Down, {"M06 0000"}})},
+        {4, 5, Join({{"M07", "M05 0000"}, Down, {"P2:250", "P2:200", "P2:150", "P2:100", "M06 0000"}})},
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Type);
+        TRun R;
+        SetUpDeposition(R, C.Type, C.Strokes);
+        R.Frame("06 02");
+        R.Advance(2000000);
+        EXPECT_EQ(DepositionReports(R.Out), C.Reports);
+    }
+    // The pause point tells the pause; the barriers close with every moving point.
+    TRun R;
+    SetUpDeposition(R, 1, 2);
+    R.Frame("06 02");
+    R.Advance(2000000);
+    std::vector<std::string> Points;
+    for (const std::string& Body : Bodies(R.Out))
+        if (Body.rfind("IDEP ", 0) == 0) Points.push_back(Body);
+    ASSERT_EQ(Points.size(), 10u);
+    EXPECT_EQ(Points[0].substr(5, 8), "000003FC");   // 1000 + 20
+    EXPECT_EQ(Points[4].substr(41, 8), "00000007");  // pause below
+    EXPECT_EQ(Points[9].substr(41, 8), "00000009");  // pause above
+    EXPECT_EQ(Points[9].substr(59, 8), "00000488");  // barrier 2: 1000 + 8 * 20
+}
+
+TEST(TroughEmulator, DepositionWaitsForCompoundAndGoesOnAfterTwoContinues)
+{
+    TEmulatorOptions Options;
+    Options.SubstanceOverAt = 1;
+    TRun R(Options);
+    SetUpDeposition(R, 1, 2);
+    R.Frame("06 02");
+    R.Advance(2000000);
+    const std::vector<std::string> UntilOut = {"M07",    "M05 0000", "P1:100",   "P1:166", "P1:233", "P1:300",
+                                               "P3:300", "M06 0000", "M05 0001", "P2:300", "P2:233", "M08 0000"};
+    EXPECT_EQ(DepositionReports(R.Out), UntilOut);
+
+    // The first "go on" returns the barriers and allows the run to continue.
+    R.Out.clear();
+    R.Frame("06 04");
+    R.Advance(2000000);
+    EXPECT_EQ(DepositionReports(R.Out), std::vector<std::string>{"M09"});
+    // The second starts the interrupted stroke again, from the barriers' start.
+    R.Out.clear();
+    R.Frame("06 04");
+    R.Advance(2000000);
+    const std::vector<std::string> Rest = {"M05 0001", "P2:300", "P2:233", "P2:166", "P2:100", "P4:100", "M06 0001"};
+    EXPECT_EQ(DepositionReports(R.Out), Rest);
+    EXPECT_NE(R.Out.find("IDEP 000003FC "), std::string::npos);
+
+    // On request the compound runs out at the next point; a stop ends the run.
+    TRun S;
+    SetUpDeposition(S, 0, 4);
+    S.Frame("06 02");
+    S.Advance(50000);
+    S.Emulator.ConsumeCompound();
+    S.Advance(2000000);
+    EXPECT_EQ(DepositionReports(S.Out), (std::vector<std::string>{"M07", "M05 0000", "P1:100", "M08 0000"}));
+    S.Out.clear();
+    S.Frame("06 04");
+    S.Frame("06 00");
+    S.Advance(2000000);
+    EXPECT_EQ(DepositionReports(S.Out), std::vector<std::string>{});
 }

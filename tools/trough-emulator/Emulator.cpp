@@ -26,8 +26,12 @@ int StopCodeOf(int Drive) { return Drive * 3 + 3; }
 constexpr int DriveCount = 7;
 }  // namespace
 
-TTroughEmulator::TTroughEmulator(TEmulatorOptions Options) : O(std::move(Options))
+TTroughEmulator::TTroughEmulator(TEmulatorOptions Options)
+    : O(std::move(Options)),
+      FDeposition([this](const std::string& Body) { SendBody(Body); },
+                  [this](std::int64_t At, std::function<void()> Action) { Later(At, Action); }, FPos)
 {
+    FDeposition.ConsumeAtStroke = O.SubstanceOverAt;
     FPos[0] = 1000;
     FPos[1] = 1000;
     FPos[2] = 5000;
@@ -254,6 +258,10 @@ void TTroughEmulator::Command(const std::string& Payload, std::int64_t NowUs)
             }
         }
         return;
+    case 0x07:
+        FDeposition.SetParameter(Item, Value);
+        Acknowledge("", NowUs);
+        return;
     case 0x06:
         Acknowledge("", NowUs);
         RunProcess(Item, NowUs);
@@ -319,6 +327,7 @@ void TTroughEmulator::RunProcess(int Item, std::int64_t NowUs)
 {
     constexpr std::int64_t StepUs = 20000;
     if (Item == 0x00) {
+        FDeposition.Stop();
         for (int d = 0; d < DriveCount; ++d) StopDrive(d);
         Later(NowUs + 5000, [this] { SendBody("M04 00"); });
         return;
@@ -347,17 +356,11 @@ void TTroughEmulator::RunProcess(int Item, std::int64_t NowUs)
         Later(NowUs + StepUs * 8, [this] { SendBody("M02 0000"); });
         return;
     }
-    if (Item == 0x02) {  // deposition: one stroke down and up
-        Later(NowUs + StepUs, [this] { SendBody("M05 0001"); });
-        for (int i = 0; i < 4; ++i) {
-            Later(NowUs + StepUs * (2 + i), [this, i] {
-                SendBody("IDEP " + Hex8(static_cast<std::uint32_t>(FPos[0])) + " " +
-                         Hex8(static_cast<std::uint32_t>(FPos[2])) + " 00000300 " +
-                         Hex8(static_cast<std::uint32_t>(i)) + " 00000000 " + Hex8(i < 2 ? 1 : 2) + " " +
-                         Hex8(static_cast<std::uint32_t>(FPos[1])));
-            });
-        }
-        Later(NowUs + StepUs * 7, [this] { SendBody("M06 0001"); });
+    if (Item == 0x02 || Item == 0x04) {  // deposition: start, continue
+        if (Item == 0x02)
+            FDeposition.Start(NowUs, static_cast<std::int32_t>(FParams[6]), static_cast<std::int32_t>(FParams[7]));
+        else
+            FDeposition.Continue(NowUs);
         return;
     }
     // The accessory processes: a start message, a few points, a finish message.

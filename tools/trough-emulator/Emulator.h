@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "Deposition.h"
+
 struct TEmulatorOptions {
     int NakFirst = 0;             // answer the first N frames with a negative acknowledgement (-1: all)
     int SilentFirst = 0;          // leave the first N frames unanswered (-1: all)
@@ -22,6 +24,7 @@ struct TEmulatorOptions {
     int InfoIntervalMs = 0;      // periodic device-state packets, 0 off
     bool ManualStops = false;    // moves and turns never report their end; the peer sends it
     bool TurnPositions = false;  // a turn's end also reports the rotator and revolver positions
+    int SubstanceOverAt = -1;    // a deposition runs out of compound in this stroke, -1 never
     std::string DeviceName = "Trough Emulator";
 };
 
@@ -39,6 +42,9 @@ public:
     std::int64_t Tick(std::int64_t NowUs);
     // Sends one body framed with its checksum.
     void SendBody(const std::string& Body);
+
+    // The running deposition runs out of compound at its next point.
+    void ConsumeCompound() { FDeposition.ConsumeCompound(); }
 
     static std::string Escape(const std::string& Bytes);
     static std::uint8_t Sum(const std::string& Text);
@@ -78,4 +84,5 @@ private:
     };
     std::priority_queue<TTimed, std::vector<TTimed>, std::greater<TTimed>> FTimers;
     std::uint64_t FOrder = 0;
+    TDepositionRun FDeposition;
 };

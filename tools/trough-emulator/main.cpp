@@ -2,7 +2,8 @@
 // its output, then plays the instrument on it. Report lines follow on standard output
 // ("frame <microseconds> <bytes>", "bad ...", "silent", "cut"). Lines on standard input
 // steer it: "send <body>" sends a packet, "raw <bytes>" writes bytes as they are
-// ("<NN>" for a byte in hex), "cut" cuts the line, "quit" ends it; end of input ends it.
+// ("<NN>" for a byte in hex), "substance-over" makes a running deposition run out of
+// compound at its next point, "cut" cuts the line, "quit" ends it; end of input ends it.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +30,7 @@ void Usage()
                  "usage: trough-emulator [--nak N] [--silent N] [--bad-checksum N] [--cut-after N]\n"
                  "                       [--garbage] [--split] [--ack-before-reply] [--ack-delay MS]\n"
                  "                       [--info-ms MS] [--name TEXT] [--manual-stops]\n"
-                 "                       [--turn-positions]\n"
+                 "                       [--turn-positions] [--substance-over-at STROKE]\n"
                  "  N: the first N frames are affected, -1 every frame\n");
 }
 
@@ -97,6 +98,8 @@ int main(int argc, char** argv)
             Options.ManualStops = true;
         else if (A == "--turn-positions")
             Options.TurnPositions = true;
+        else if (A == "--substance-over-at")
+            Options.SubstanceOverAt = Number();
         else if (A == "--name" && i + 1 < argc)
             Options.DeviceName = argv[++i];
         else {
@@ -166,6 +169,8 @@ int main(int argc, char** argv)
                     Emulator.SendBody(Unescape(Line.substr(5)));
                 else if (Line.rfind("raw ", 0) == 0)
                     WriteAll(Unescape(Line.substr(4)));
+                else if (Line == "substance-over")
+                    Emulator.ConsumeCompound();
                 else if (Line == "cut")
                     Cut = true;
                 else if (Line == "quit")

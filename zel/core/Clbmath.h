@@ -17,6 +17,15 @@ inline std::int32_t DoubleToInt32(double Value)
     return static_cast<std::int32_t>(Value);
 }
 
+// Cuts toward zero to an unsigned 16-bit device value; values beyond the range are held
+// at its nearest end, so a large value never wraps to a small one.
+inline std::uint16_t DoubleToUInt16(double Value)
+{
+    if (std::isnan(Value) || Value <= 0) return 0;
+    if (Value >= 65535.0) return 65535;
+    return static_cast<std::uint16_t>(Value);
+}
+
 // Numerator / Denominator, or Fallback when the quotient is not a finite number (a zero
 // divisor, an overflow, a NaN operand).
 inline double DivideOr(double Numerator, double Denominator, double Fallback)

@@ -18,6 +18,7 @@
 #include "zel/manual/Umanualcontrol2.h"
 #include "zel/manual/Upumpcontrol.h"
 #include "zel/trough/Udepfb.h"
+#include "zel/trough/Udepositioncontrol.h"
 #include "zel/trough/Uisothermcontrol.h"
 #include "zel/trough/Udepposinfo.h"
 
@@ -47,9 +48,10 @@ TWindowEntry Window(TWindow*& Global)
 std::vector<TWindowEntry> ProgramWindows()
 {
     return {
-        Window(FMain),       Window(FProgress),    Window(FCalibrateDevice), Window(FDepFB),        Window(FExpSetup),
-        Window(FManualCtrl), Window(FManualCtrl2), Window(FPumpCtrl),        Window(FIsothermCtrl), Window(FStatus),
-        Window(FMsg),        Window(FDepPosInfo),
+        Window(FMain),         Window(FProgress),       Window(FCalibrateDevice), Window(FDepFB),
+        Window(FExpSetup),     Window(FManualCtrl),     Window(FManualCtrl2),     Window(FPumpCtrl),
+        Window(FIsothermCtrl), Window(FDepositionCtrl), Window(FStatus),          Window(FMsg),
+        Window(FDepPosInfo),
     };
 }
 

@@ -87,6 +87,7 @@ const std::vector<TWindowPattern>& Patterns()
          .PlacementOptions = Pos,
          .LanguageSection = "DepositionCtrl",
          .ViewAction = "AViewDepositionCtrl",
+         .Serves = NotLbl,
          .Dockable = true,
          .DockHandlers = true,
          .PullBack = true,

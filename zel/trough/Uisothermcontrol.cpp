@@ -54,59 +54,6 @@ const std::vector<TRunColumn> IsothermColumns = {
 };
 enum { colBPos, colTA, colDTA, colMA, colSP, colTime, colPS };
 
-const TColor DisabledText = RGB(128, 128, 128);
-
-TRxSpinEdit* FloatEntry(TComponent* Owner, TWinControl* Parent, const char* Name, int Top)
-{
-    auto* edit = MakeControl<TRxSpinEdit>(Owner, Parent, Name, "", 150, Top, 80, 21);
-    edit->SetValueType(vtFloat);
-    edit->SetDecimal(1);
-    edit->Increment = 0.1;
-    return edit;
-}
-
-TRxSpinEdit* IntegerEntry(TComponent* Owner, TWinControl* Parent, const char* Name, int Top, double Min, double Max,
-                          double Value)
-{
-    auto* edit = MakeControl<TRxSpinEdit>(Owner, Parent, Name, "", 150, Top, 80, 21);
-    edit->SetValueType(vtInteger);
-    edit->SetMinValue(Min);
-    edit->SetMaxValue(Max);
-    edit->SetValue(Value);
-    return edit;
-}
-
-TComboBox* List(TComponent* Owner, TWinControl* Parent, const char* Name, int Top, const char* const* Items, int Count)
-{
-    auto* combo = MakeControl<TComboBox>(Owner, Parent, Name, "", 110, Top, 150, 21);
-    combo->SetStyle(csDropDownList);
-    for (int i = 0; i < Count; ++i) combo->AddItem(Items[i]);
-    combo->SetItemIndex(0);
-    return combo;
-}
-
-// Replaces one item's text and keeps the selection, so a translation never leaves a
-// list without a valid choice.
-TCaptionTarget ItemText(TComboBox* Combo, int Index)
-{
-    return [Combo, Index](const std::string& Text) {
-        TStringList items = Combo->Items();
-        if (Index >= items.Count()) return;
-        const int selected = Combo->GetItemIndex();
-        items[Index] = Text;
-        Combo->SetItems(items);
-        Combo->SetItemIndex(selected);
-    };
-}
-
-TCaptionTarget CaptionOf(TControl* Control)
-{
-    return [Control](const std::string& Text) { Control->SetCaption(Text); };
-}
-
-// A selection in [0, Count), else the first item.
-int ValidIndex(int Index, int Count) { return Index >= 0 && Index < Count ? Index : 0; }
-
 // A stored float: "." or "," as separator; a text that is no number reads as 0.
 double ReadFloatText(const char* Key)
 {
@@ -115,18 +62,6 @@ double ReadFloatText(const char* Key)
     } catch (const EConvertError&) {
         return 0;
     }
-}
-
-void SetEnabledWithColour(TControl* Control, bool Enabled)
-{
-    Control->SetEnabled(Enabled);
-    Control->Font()->SetColor(Enabled ? clWindowText : DisabledText);
-}
-
-std::string SelectedText(const TComboBox* Combo)
-{
-    const int index = Combo->GetItemIndex();
-    return index >= 0 && index < Combo->Items().Count() ? Combo->Items()[index] : std::string();
 }
 
 }  // namespace
@@ -173,12 +108,12 @@ void TFIsothermCtrl::BuildGeneral()
 {
     GBGeneral = MakeControl<TGroupBox>(this, this, "GBGeneral", "General", 4, 4, 272, 130);
     lblNumCycles = MakeControl<TLabel>(this, GBGeneral, "lblNumCycles", "Number of cycles", 8, 20, 140, 16);
-    SENumCycles = IntegerEntry(this, GBGeneral, "SENumCycles", 18, 1, 1000, 1);
+    SENumCycles = MakeIntegerEntry(this, GBGeneral, "SENumCycles", 150, 18, 80, 1, 1000, 1);
     lblMeasure = MakeControl<TLabel>(this, GBGeneral, "lblMeasure", "Measure", 8, 46, 100, 16);
-    cbbRecOptions = List(this, GBGeneral, "cbbRecOptions", 44, RecOptionItems, RecOptionCount);
+    cbbRecOptions = MakeList(this, GBGeneral, "cbbRecOptions", 110, 44, 150, RecOptionItems, RecOptionCount);
     chkRec = MakeControl<TCheckBox>(this, GBGeneral, "chkRec", "Save Data", 8, 72, 120, 17);
     lblTarget = MakeControl<TLabel>(this, GBGeneral, "lblTarget", "Target", 8, 100, 100, 16);
-    cbbTargetOptions = List(this, GBGeneral, "cbbTargetOptions", 98, TargetItems, TargetCount);
+    cbbTargetOptions = MakeList(this, GBGeneral, "cbbTargetOptions", 110, 98, 150, TargetItems, TargetCount);
     for (TComboBox* combo : {cbbRecOptions, cbbTargetOptions})
         combo->OnChange = [this](TObject* Sender) { IsothermParamChanged(Sender); };
 }
@@ -189,23 +124,23 @@ void TFIsothermCtrl::BuildCompression()
         MakeControl<TGroupBox>(this, this, "GBCompressionParam", "Compression Settings", 4, 138, 272, 220);
     TWinControl* g = GBCompressionParam;
     lblRate = MakeControl<TLabel>(this, g, "lblRate", "Speed, mm/min", 8, 20, 140, 16);
-    SERate = FloatEntry(this, g, "SERate", 18);
+    SERate = MakeFloatEntry(this, g, "SERate", 150, 18, 80);
     lblPressure = MakeControl<TLabel>(this, g, "lblPressure", "Pressure, mN/m", 8, 46, 140, 16);
-    SEPressure = FloatEntry(this, g, "SEPressure", 44);
+    SEPressure = MakeFloatEntry(this, g, "SEPressure", 150, 44, 80);
     lblTroughArea = MakeControl<TLabel>(this, g, "lblTroughArea", "Trough Area, sq.cm", 8, 72, 140, 16);
-    SETroughArea = FloatEntry(this, g, "SETroughArea", 70);
+    SETroughArea = MakeFloatEntry(this, g, "SETroughArea", 150, 70, 80);
     lblBarrierPosition = MakeControl<TLabel>(this, g, "lblBarrierPosition", "Abs barrier pos,sum, mm", 8, 98, 140, 16);
-    SEBarrierPosition = FloatEntry(this, g, "SEBarrierPosition", 96);
+    SEBarrierPosition = MakeFloatEntry(this, g, "SEBarrierPosition", 150, 96, 80);
     lblTime = MakeControl<TLabel>(this, g, "lblTime", "Process time, s", 8, 124, 140, 16);
-    SETime = IntegerEntry(this, g, "SETime", 122, 1, 1000000, 1);
+    SETime = MakeIntegerEntry(this, g, "SETime", 150, 122, 80, 1, 1000000, 1);
     lblCompressionMethod = MakeControl<TLabel>(this, g, "lblCompressionMethod", "Mode", 8, 150, 100, 16);
-    CBCompressionMethod = List(this, g, "CBCompressionMethod", 148, ModeItems, 2);
+    CBCompressionMethod = MakeList(this, g, "CBCompressionMethod", 110, 148, 150, ModeItems, 2);
     CBCompressionMethod->OnChange = [this](TObject* Sender) { IsothermParamChanged(Sender); };
     lblDelay = MakeControl<TLabel>(this, g, "lblDelay", "Delay, s", 8, 176, 140, 16);
     // Equal bounds: the delay is not clamped.
-    SEDelay = IntegerEntry(this, g, "SEDelay", 174, 0, 0, 0);
+    SEDelay = MakeIntegerEntry(this, g, "SEDelay", 150, 174, 80, 0, 0, 0);
     lblStep = MakeControl<TLabel>(this, g, "lblStep", "Step, mm", 8, 200, 140, 16);
-    SEStep = FloatEntry(this, g, "SEStep", 198);
+    SEStep = MakeFloatEntry(this, g, "SEStep", 150, 198, 80);
     SEStep->SetMinValue(0.1);
     SEStep->SetMaxValue(0.1);
     SEStep->SetValue(0.1);
@@ -216,13 +151,13 @@ void TFIsothermCtrl::BuildCollect()
 {
     GBCollect = MakeControl<TGroupBox>(this, this, "GBCollect", "Collect Data", 4, 368, 272, 96);
     lblProcBarrierStep = MakeControl<TLabel>(this, GBCollect, "lblProcBarrierStep", "Barrier Step, mm", 8, 20, 140, 16);
-    SEProcBarrierStep = FloatEntry(this, GBCollect, "SEProcBarrierStep", 18);
+    SEProcBarrierStep = MakeFloatEntry(this, GBCollect, "SEProcBarrierStep", 150, 18, 80);
     SEProcBarrierStep->SetMinValue(0.1);
     SEProcBarrierStep->SetMaxValue(100000);
     SEProcBarrierStep->SetValue(0.1);
     lblProcTimeInterval =
         MakeControl<TLabel>(this, GBCollect, "lblProcTimeInterval", "Time Interval, ms", 8, 46, 140, 16);
-    SEProcTimeInterval = IntegerEntry(this, GBCollect, "SEProcTimeInterval", 44, 100, 1000000, 100);
+    SEProcTimeInterval = MakeIntegerEntry(this, GBCollect, "SEProcTimeInterval", 150, 44, 80, 100, 1000000, 100);
     CBBackward = MakeControl<TCheckBox>(this, GBCollect, "CBBackward", "Collect data on way back", 8, 72, 200, 17);
     GBCollect->OnClick = [this](TObject* Sender) { IsothermParamChanged(Sender); };
 }
@@ -444,7 +379,7 @@ void TFIsothermCtrl::AddDataRow(const TIsothermPoint* Point)
     const double area = c.surface.PositionToArea(Point->barrier1Pos, Point->barrier2Pos);
     const int rows = Table->GetNumRows();
     const double change = rows > 0 ? Table->GetData(colTA, rows - 1) - area : 0;
-    const double perMolecule = FExpSetup ? FExpSetup->AreaPerMolecule(area) : 0;
+    const double perMolecule = RowAreaPerMolecule(area);
     const double pressure = c.ballance.HwToSP(Point->balance, true);
     const double seconds = Point->time * 0.1;
     AppendRow({static_cast<float>(c.barrier1.HwToSh(sum)), static_cast<float>(area), static_cast<float>(change),

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/ui/ControlBuilder.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/Graphics.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/Timers.h"
 #include "zel/core/Common.h"
@@ -17,10 +19,79 @@
 
 namespace {
 
-void ShowError(const char* Text) { MessageDlg(GetResString(Text, Text), mtError, mbOK); }
+const TColor DisabledText = RGB(128, 128, 128);
 
-// "Time: hh:mm:ss" of a row's elapsed seconds; each part is shown as a 16-bit number.
-std::string ElapsedTimeText(double Seconds)
+}  // namespace
+
+TRxSpinEdit* MakeFloatEntry(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, int Width)
+{
+    auto* edit = MakeControl<TRxSpinEdit>(Owner, Parent, Name, "", Left, Top, Width, 21);
+    edit->SetValueType(vtFloat);
+    edit->SetDecimal(1);
+    edit->Increment = 0.1;
+    return edit;
+}
+
+TRxSpinEdit* MakeIntegerEntry(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, int Width,
+                              double Min, double Max, double Value)
+{
+    auto* edit = MakeControl<TRxSpinEdit>(Owner, Parent, Name, "", Left, Top, Width, 21);
+    edit->SetValueType(vtInteger);
+    edit->SetMinValue(Min);
+    edit->SetMaxValue(Max);
+    edit->SetValue(Value);
+    return edit;
+}
+
+TComboBox* MakeList(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, int Width,
+                    const char* const* Items, int Count)
+{
+    auto* combo = MakeControl<TComboBox>(Owner, Parent, Name, "", Left, Top, Width, 21);
+    combo->SetStyle(csDropDownList);
+    for (int i = 0; i < Count; ++i) combo->AddItem(Items[i]);
+    combo->SetItemIndex(0);
+    return combo;
+}
+
+TCaptionTarget CaptionOf(TControl* Control)
+{
+    return [Control](const std::string& Text) { Control->SetCaption(Text); };
+}
+
+TCaptionTarget ItemText(TComboBox* Combo, int Index)
+{
+    return [Combo, Index](const std::string& Text) {
+        TStringList items = Combo->Items();
+        if (Index >= items.Count()) return;
+        const int selected = Combo->GetItemIndex();
+        items[Index] = Text;
+        Combo->SetItems(items);
+        Combo->SetItemIndex(selected);
+    };
+}
+
+void SetEnabledWithColour(TControl* Control, bool Enabled)
+{
+    Control->SetEnabled(Enabled);
+    Control->Font()->SetColor(Enabled ? clWindowText : DisabledText);
+}
+
+std::string SelectedText(const TComboBox* Combo)
+{
+    const int index = Combo->GetItemIndex();
+    return index >= 0 && index < Combo->Items().Count() ? Combo->Items()[index] : std::string();
+}
+
+double RowAreaPerMolecule(double Area)
+{
+    const double perMolecule = FExpSetup ? FExpSetup->AreaPerMolecule(Area) : 0;
+    return std::isfinite(perMolecule) && perMolecule > 0 ? perMolecule : 0;
+}
+
+void TProcessWindow::ShowError(const char* Text) { MessageDlg(GetResString(Text, Text), mtError, mbOK); }
+
+// Each part is shown as a 16-bit number.
+std::string TProcessWindow::ElapsedTimeText(double Seconds)
 {
     const double hours = std::trunc(Seconds / 3600);
     const double minutes = std::trunc((Seconds - 3600 * hours) / 60);
@@ -33,8 +104,6 @@ std::string ElapsedTimeText(double Seconds)
                   word(minutes), word(seconds));
     return text;
 }
-
-}  // namespace
 
 std::unique_ptr<TPTableData> CreateRunTable(ISXDataSet* DataSet, const std::string& Name,
                                             const std::vector<TRunColumn>& Columns, int DefaultX, int DefaultY,
@@ -118,20 +187,27 @@ bool TProcessWindow::PrepareRun(const std::string& ProcessTitle)
         ShowError("Create data error");
         return false;
     }
-    Graph = NewGraph();
+    Graph = NewTitledGraph(ProcessTitle);
     if (!Graph) {
         CloseTable();
         ReleaseDataSet();
         ShowError("Create graph error");
         return false;
     }
-    const std::string title = ProcessTitle + " of " + (FExpSetup ? FExpSetup->GetCompoundName() : std::string());
-    Graph->GraphProp.TitleText = title;
-    Graph->SetCaption(title);
-    Graph->ApplyGraphProp();
     SetStatusLine(1, "");
     SetStatusLine(2, "");
     return true;
+}
+
+TFGraph* TProcessWindow::NewTitledGraph(const std::string& ProcessTitle)
+{
+    TFGraph* graph = NewGraph();
+    if (!graph) return nullptr;
+    const std::string title = ProcessTitle + " of " + (FExpSetup ? FExpSetup->GetCompoundName() : std::string());
+    graph->GraphProp.TitleText = title;
+    graph->SetCaption(title);
+    graph->ApplyGraphProp();
+    return graph;
 }
 
 void TProcessWindow::SetStatusLine(int Index, const std::string& Text)
@@ -170,35 +246,63 @@ bool TProcessWindow::OpenTable(const std::string& Name)
         ReleaseDataSet();
         return false;
     }
-    if (EntersRegister() && FExpSetup) FExpSetup->AddDataSet(Table->Field);
+    EnterInRegister(*Table);
     return true;
+}
+
+void TProcessWindow::EnterInRegister(const TPTableData& Data)
+{
+    if (EntersRegister() && FExpSetup) FExpSetup->AddDataSet(Data.Field);
 }
 
 void TProcessWindow::BindGraph(const char* X, const char* Left, const char* Right)
 {
     if (!Table || !CheckGraph()) return;
-    Graph->SetData(Table->Field, X, Left, Right);
-    Graph->Show();
-    if (Graph->PropDialog) Graph->PropDialog->FillDataSources();
+    ShowTableInGraph(Graph, *Table, X, Left, Right);
+}
+
+void TProcessWindow::ShowTableInGraph(TFGraph* ToGraph, TPTableData& Data, const char* X, const char* Left,
+                                      const char* Right)
+{
+    ToGraph->SetData(Data.Field, X, Left, Right);
+    ToGraph->Show();
+    if (ToGraph->PropDialog) ToGraph->PropDialog->FillDataSources();
 }
 
 void TProcessWindow::AppendRow(const std::vector<float>& Values, double TimeSeconds)
 {
     if (!Table) return;
-    const int row = Table->GetNumRows();
-    Table->AddRows(1);
-    for (size_t column = 0; column < Values.size(); ++column)
-        Table->SetData(static_cast<int>(column), row, Values[column]);
-
-    const std::uint32_t now = GetTickCount();
-    if (static_cast<std::uint32_t>(now - LastRowsAddedTick) >= AppSettings.UpdateReceivedDataInterval) {
-        LastRowsAddedTick = now;
-        const WPARAM field = reinterpret_cast<WPARAM>(Table->Field);
-        const LPARAM range = MakeRowsAddedRange(static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(row));
-        if (AnnouncesToRegister() && FExpSetup) PostMessage(FExpSetup->Handle(), WM_ROWSADDED, field, range);
-        if (CheckGraph()) PostMessage(Graph->Handle(), WM_ROWSADDED, field, range);
+    const std::uint32_t row = AddRow(*Table, Values);
+    if (RowsAddedDue()) {
+        CheckGraph();
+        AnnounceRows(*Table, Graph, row, row);
     }
     SetStatusLine(2, ElapsedTimeText(TimeSeconds));
+}
+
+std::uint32_t TProcessWindow::AddRow(TPTableData& Data, const std::vector<float>& Values)
+{
+    const int row = Data.GetNumRows();
+    Data.AddRows(1);
+    for (size_t column = 0; column < Values.size(); ++column)
+        Data.SetData(static_cast<int>(column), row, Values[column]);
+    return static_cast<std::uint32_t>(row);
+}
+
+bool TProcessWindow::RowsAddedDue()
+{
+    const std::uint32_t now = GetTickCount();
+    if (static_cast<std::uint32_t>(now - LastRowsAddedTick) < AppSettings.UpdateReceivedDataInterval) return false;
+    LastRowsAddedTick = now;
+    return true;
+}
+
+void TProcessWindow::AnnounceRows(const TPTableData& Data, TFGraph* ToGraph, std::uint32_t First, std::uint32_t Last)
+{
+    const WPARAM field = reinterpret_cast<WPARAM>(Data.Field);
+    const LPARAM range = MakeRowsAddedRange(First, Last);
+    if (AnnouncesToRegister() && FExpSetup) PostMessage(FExpSetup->Handle(), WM_ROWSADDED, field, range);
+    if (ToGraph) PostMessage(ToGraph->Handle(), WM_ROWSADDED, field, range);
 }
 
 void TProcessWindow::FinishRun()

@@ -10,11 +10,33 @@
 #include <string>
 #include <vector>
 #include "platform/tabrix/SXDataSet.h"
+#include "platform/ui/RxSpin.h"
+#include "platform/ui/StdCtrls.h"
 #include "platform/ui/Strings.h"
 #include "zel/core/Toolwindow.h"
 #include "zel/core/Windowroles.h"
 
 class TFGraph;
+
+// Controls of the process windows' forms: a float entry of one decimal stepping by 0.1,
+// an integer entry with its bounds and value, a drop-down list with its first item chosen.
+TRxSpinEdit* MakeFloatEntry(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, int Width);
+TRxSpinEdit* MakeIntegerEntry(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, int Width,
+                              double Min, double Max, double Value);
+TComboBox* MakeList(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, int Width,
+                    const char* const* Items, int Count);
+// A caption target for a control, and for one item of a list: replacing an item's text
+// keeps the selection, so a translation never leaves a list without a valid choice.
+TCaptionTarget CaptionOf(TControl* Control);
+TCaptionTarget ItemText(TComboBox* Combo, int Index);
+// Enables or disables a control and shows it in the window text colour or grey.
+void SetEnabledWithColour(TControl* Control, bool Enabled);
+std::string SelectedText(const TComboBox* Combo);
+// A selection in [0, Count), else the first item.
+inline int ValidIndex(int Index, int Count) { return Index >= 0 && Index < Count ? Index : 0; }
+// The area per molecule (nm²) of a trough area (cm²) for a row: 0 when the experiment
+// gives no molecule count, so that a row is kept with a plain 0 rather than a sentinel.
+double RowAreaPerMolecule(double Area);
 
 // What a table factory writes into one column record.
 struct TRunColumn {
@@ -58,6 +80,9 @@ public:
     void ReleaseDataSet();
 
 protected:
+    static void ShowError(const char* Text);
+    // A new graph titled "<ProcessTitle> of <compound>", or null.
+    static TFGraph* NewTitledGraph(const std::string& ProcessTitle);
     // START steps shared by every window after its own checks: data set, graph with
     // the title "<ProcessTitle> of <compound>", empty progress lines. False, after its
     // error box, when the run cannot start; then nothing is held.
@@ -67,9 +92,20 @@ protected:
     bool OpenTable(const std::string& Name);
     // Binds the open table to the graph (null names leave that axis out) and shows it.
     void BindGraph(const char* X, const char* Left, const char* Right);
+    static void ShowTableInGraph(TFGraph* Graph, TPTableData& Data, const char* X, const char* Left, const char* Right);
+    // Enters the table's data set in the register when the window says so.
+    void EnterInRegister(const TPTableData& Data);
     // One row with these cell values, the throttled announcement, and the elapsed time
     // line from TimeSeconds.
     void AppendRow(const std::vector<float>& Values, double TimeSeconds);
+    // The parts of AppendRow for windows with more than one table: a row appended (its
+    // index returned), whether the announcement interval has passed (then the clock
+    // restarts), and the announcement of rows First..Last to the register and the graph.
+    static std::uint32_t AddRow(TPTableData& Data, const std::vector<float>& Values);
+    bool RowsAddedDue();
+    void AnnounceRows(const TPTableData& Data, TFGraph* ToGraph, std::uint32_t First, std::uint32_t Last);
+    // "Time: hh:mm:ss" of elapsed seconds.
+    static std::string ElapsedTimeText(double Seconds);
     // The end of the run: the set saved and let go, idle again, "Process completed!".
     void FinishRun();
     // Whether a notice belongs to this window's run: the window's process runs, or

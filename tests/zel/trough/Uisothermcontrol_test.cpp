@@ -348,6 +348,20 @@ TEST_F(Isotherm, OptionsOtherThanStartToTargetEndAtTheFirstStrokeEnd)
     EXPECT_EQ(ExpSetup->ExpTable.Count(), 0);
 }
 
+TEST_F(Isotherm, WithoutMoleculesARowKeepsZeroAreaPerMoleculeAndProduct)
+{
+    Open();
+    ExpSetup->SGNodes->SetCells(3, 1, "0");  // a compound of no mass: no molecules
+    Window->BBGo->Click();
+    Notify(hlnIsothermCycle, 0);
+    Point(20, 30, 2800, 1);
+    ASSERT_NE(Window->Table, nullptr);
+    ASSERT_EQ(Window->Table->GetNumRows(), 1);
+    EXPECT_NEAR(Window->Table->GetData(1, 0), 95, 1e-4);
+    EXPECT_EQ(Window->Table->GetData(3, 0), 0);
+    EXPECT_EQ(Window->Table->GetData(6, 0), 0);
+}
+
 TEST_F(Isotherm, StopEndsTheRunAtOnceOnlyWhileItRuns)
 {
     Open();
