@@ -335,8 +335,12 @@ int TRegTable::Place(std::size_t Index)
 {
     TRegRecord Moving = std::move(FRecords[Index]);
     FRecords.erase(FRecords.begin() + static_cast<std::ptrdiff_t>(Index));
-    auto At = std::upper_bound(FRecords.begin(), FRecords.end(), Moving,
-                               [this](const TRegRecord& A, const TRegRecord& B) { return Before(A, B, FSortField); });
+    const auto Less = [this](const TRegRecord& A, const TRegRecord& B) { return Before(A, B, FSortField); };
+    const auto Equal = std::equal_range(FRecords.begin(), FRecords.end(), Moving, Less);
+    // A record still in order keeps its place among equal keys: walking the register
+    // while posting must not meet a record twice or miss one.
+    const auto Old = FRecords.begin() + static_cast<std::ptrdiff_t>(Index);
+    auto At = Old >= Equal.first && Old <= Equal.second ? Old : Equal.second;
     At = FRecords.insert(At, std::move(Moving));
     return static_cast<int>(At - FRecords.begin());
 }

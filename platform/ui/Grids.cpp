@@ -343,6 +343,7 @@ void TStringGrid::SwapRows(int A, int B)
 void TStringGrid::ShowEditor()
 {
     if (!(FOptions & goEditing) || FCol < FFixedCols || FRow < FFixedRows) return;
+    if (OnCanEdit && !OnCanEdit(FCol, FRow)) return;
     const TEditStyle style = GetEditStyle(FCol, FRow);
     if (!FEditor || style != FEditorStyle) {
         // Editors of the other styles stay hidden for later cells: an editor may be in the
@@ -393,6 +394,8 @@ void TStringGrid::HideEditor()
     FEditor->Hide();
     if (hadFocus) SetFocus();
     Invalidate();
+    const std::string text = GetCells(FCol, FRow);
+    if (OnSetEditText && text != FEditStartText) OnSetEditText(FCol, FRow, text);
 }
 
 void TStringGrid::PlaceEditor()
@@ -413,7 +416,12 @@ void TStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
     if (Button != mbLeft) return;
     SetFocus();
     int col = 0, row = 0;
-    if (!MouseToCell(X, Y, col, row) || col < FFixedCols || row < FFixedRows) return;
+    if (!MouseToCell(X, Y, col, row)) return;
+    if (row == 0 && col >= FFixedCols && FFixedRows > 0 && OnTitleClick) {
+        OnTitleClick(col);
+        return;
+    }
+    if (col < FFixedCols || row < FFixedRows) return;
     // A click on the current cell opens its editor; elsewhere it moves there.
     if (col == FCol && row == FRow)
         ShowEditor();

@@ -136,6 +136,14 @@ public:
     // Draws a cell in place of the plain text; the cell is filled with its colour already.
     std::function<void(TCanvas* Canvas, int Col, int Row, const TRect& Rect, TGridDrawState State)> OnDrawCell;
 
+    // Whether the cell takes the editor (every cell when unset).
+    std::function<bool(int Col, int Row)> OnCanEdit;
+    // The editor closed over the cell with a text other than the one it opened with; runs
+    // once the editor is hidden, so the handler may rewrite the grid.
+    std::function<void(int Col, int Row, const std::string& Text)> OnSetEditText;
+    // A left click on a cell of the title row.
+    std::function<void(int Col)> OnTitleClick;
+
 protected:
     virtual TInplaceEdit* CreateEditor();
     virtual TEditStyle GetEditStyle(int Col, int Row);

@@ -13,6 +13,7 @@
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Hlprovider.h"
 #include "zel/core/Instrument.h"
+#include "zel/experiment/Graphmanager.h"
 #include "zel/experiment/Sxproperty.h"
 #include "zel/experiment/Ugraph.h"
 #include "zel/experiment/Ushowexperimentinfo.h"
@@ -245,6 +246,7 @@ TFExpSetup::TFExpSetup(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::
     gbOperations = Placed<TGroupBox>(tsDataSheets, this, 610, 4, 100, 200, "Operations");
     SBLoadUnload = Placed<TButton>(gbOperations, this, 8, 20, 84, 25, "Load");
     SBLoadUnload->OnClick = [this](TObject* Sender) { SBLoadUnloadClick(Sender); };
+    BuildRegisterControls();
     gbExperimentTables = Placed<TGroupBox>(tsDataSheets, this, 4, 210, 300, 56, "Experiment Tables");
     CBExperimentTables = Placed<TComboBox>(gbExperimentTables, this, 8, 22, 284, 24);
     CBExperimentTables->SetStyle(csDropDownList);
@@ -252,6 +254,11 @@ TFExpSetup::TFExpSetup(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::
     gbExperimentData = Placed<TGroupBox>(tsDataSheets, this, 4, 270, 706, 220, "Experiment Data");
     SGExperimentData = Placed<TStringGrid>(gbExperimentData, this, 8, 20, 690, 190);
     SGExperimentData->SetOptions(goEditing);
+    BuildCreateGraphControls();
+    SGExperimentData->OnKeyPress = [this](TObject*, char& Key) { SGExperimentDataKeyPress(Key); };
+    SGExperimentData->OnSetEditText = [this](int Col, int Row, const std::string&) {
+        SGExperimentDataCellLeft(Col, Row);
+    };
 
     // A child of the main window's area, except for the layer-by-layer device, where it
     // is a window of its own.
@@ -294,11 +301,11 @@ std::vector<TCaptionTarget> TFExpSetup::CaptionTargets()
                                            Of(gbExperimentTables),
                                            Of(gbOperations),
                                            Of(gbExperimentData),
-                                           nullptr,
-                                           nullptr,
-                                           nullptr,
-                                           nullptr,
-                                           nullptr,
+                                           Of(gbCreateGraph),
+                                           Of(LGraphBottomAxis),
+                                           Of(LGraphLeftAxis),
+                                           Of(LGraphRightAxis),
+                                           Of(SBCreateGraph),
                                            Of(gbExperiments)};
     for (int c = 0; c < static_cast<int>(std::size(RegColumns)); ++c)
         Targets.push_back([this, c](const std::string& Text) { DBGrid->SetCells(c + 1, 0, Text); });
@@ -571,6 +578,7 @@ void TFExpSetup::PostRecord(const TRegRecord& Record)
 void TFExpSetup::SetLoadCaptions(bool Loaded)
 {
     SBLoadUnload->SetCaption(Loaded ? GetResString("Unload", "Unload") : GetResString("Load", "Load"));
+    UpdateRegisterMenu();
 }
 
 void TFExpSetup::RefreshRegisterGrid()
@@ -782,6 +790,96 @@ void TFExpSetup::SortByColumn(int GridColumn)
     RefreshRegisterGrid();
 }
 
+void TFExpSetup::BuildRegisterControls()
+{
+    DBGrid->SetOptions(goEditing | goTabs);
+    DBGrid->OnCanEdit = [this](int Col, int Row) { return RegisterCellEditable(Col, Row); };
+    DBGrid->OnSetEditText = [this](int Col, int Row, const std::string& Text) { RegisterCellEdited(Col, Row, Text); };
+    DBGrid->OnTitleClick = [this](int Col) { SortByColumn(Col); };
+    // Releasing Delete over the grid (not over its editor) is the navigator's delete.
+    DBGrid->OnKeyUp = [this](TObject*, WORD& Key, TShiftState) {
+        if (Key == VK_DELETE && !DBGrid->GetEditorMode()) NavigatorClick(nbDelete);
+    };
+
+    DBNavigator = Placed<TPanel>(gbOperations, this, 8, 52, 84, 44);
+    DBNavigator->SetBevelOuter(bvNone);
+    const char* Glyphs[] = {"|<", "<", ">", ">|", "+", "-"};
+    for (int b = nbFirst; b <= nbDelete; ++b) {
+        TSpeedButton* Button = Placed<TSpeedButton>(DBNavigator, this, (b % 3) * 28, (b / 3) * 22, 28, 22, Glyphs[b]);
+        Button->Flat = true;
+        Button->OnClick = [this, b](TObject*) { NavigatorClick(static_cast<TNavigateBtn>(b)); };
+        NavigatorButtons[b] = Button;
+    }
+
+    PopupMenu = new TPopupMenu(this);
+    PopupMenu->Name = "PopupMenu";
+    TMenuItem* Root = PopupMenu->Items();
+    MILoadUnload = NewMenuItem(this, Root, "MILoadUnload", "Load");
+    MILoadUnload->OnClick = [this](TObject*) { SBLoadUnload->Click(); };
+    MIUnloadAll = NewMenuItem(this, Root, "MIUnloadAll", "Unload All");
+    MIUnloadAll->OnClick = [this](TObject*) { UnloadAll(); };
+    MIRemoveEmpty = NewMenuItem(this, Root, "MIRemoveEmpty", "Remove empty file records");
+    MIRemoveEmpty->OnClick = [this](TObject*) { RemoveEmptyFileRecords(); };
+    MIClearTable = NewMenuItem(this, Root, "MIClearTable", "Clear table");
+    MIClearTable->OnClick = [this](TObject*) { ClearTable(); };
+    NewMenuItem(this, Root, "N1", "-");
+    miShowInfo = NewMenuItem(this, Root, "miShowInfo", "Show experiment info");
+    miShowInfo->OnClick = [this](TObject*) { ShowExperimentInfo(); };
+    MIExport = NewMenuItem(this, Root, "MIExport", "Export ...");
+    MIExport->SetVisible(false);
+    PopupMenu->AttachTo(DBGrid);
+    UpdateRegisterMenu();
+}
+
+void TFExpSetup::UpdateRegisterMenu()
+{
+    MILoadUnload->SetCaption(SBLoadUnload->GetCaption());
+    miShowInfo->SetEnabled(FCurrentDataSet != nullptr);
+}
+
+void TFExpSetup::NavigatorClick(TNavigateBtn Button)
+{
+    switch (Button) {
+    case nbFirst:
+        Scroll(0);
+        break;
+    case nbPrior:
+        Scroll(std::max(FRecNo - 1, 0));
+        break;
+    case nbNext:
+        Scroll(FRecNo + 1 < ExpTable.Count() ? FRecNo + 1 : FRecNo);
+        break;
+    case nbLast:
+        Scroll(ExpTable.Count() - 1);
+        break;
+    case nbInsert:
+        RunRegisterInsert();
+        break;
+    case nbDelete:
+        DeleteRecord();
+        break;
+    }
+}
+
+bool TFExpSetup::RegisterCellEditable(int Col, int Row) const
+{
+    if (Row < 1 || Row > ExpTable.Count() || Col < 1 || Col > static_cast<int>(std::size(RegColumns))) return false;
+    // The name, date and loaded columns are computed or fixed by the set; the texts of the
+    // description and the file name are the operator's.
+    const TRegField Field = RegColumns[Col - 1].Field;
+    const bool Computed = Col == 1 || Col == 8 || Field == TRegField::Date;
+    return !Computed;
+}
+
+void TFExpSetup::RegisterCellEdited(int Col, int Row, const std::string& Text)
+{
+    if (!RegisterCellEditable(Col, Row)) return;
+    if (FRecNo != Row - 1) Scroll(Row - 1);
+    EditField(RegColumns[Col - 1].Field, Text);
+    // A refused edit shows the record's value again.
+    RefreshRegisterGrid();
+}
+
 void TFExpSetup::UpdateTableNames()
 {
     if (FRecNo < 0) return;
@@ -929,6 +1027,7 @@ void TFExpSetup::FillTableList()
     for (const std::string& Name : Names.Lines()) CBExperimentTables->AddItem(Name);
     const bool Any = Names.Count() > 0;
     SGExperimentData->SetEnabled(Any);
+    EnableCreateGraph(Any);
     if (Any) {
         CBExperimentTables->SetItemIndex(0);
         CBExperimentTablesClick(this);
@@ -957,6 +1056,7 @@ void TFExpSetup::CBExperimentTablesClick(TObject*)
     if (!FCurrentTable) return;
     TPTableData Data(FCurrentTable);
     if (!Data.Valid) return;
+    FillAxisLists();
     SGExperimentData->SetColCount(Data.GetNumColumns() + 1);
     SGExperimentData->SetEnabled(Data.GetNumRows() > 0);
     SGExperimentData->SetRowCount(std::max(Data.GetNumRows() + 1, 2));
@@ -975,6 +1075,99 @@ void TFExpSetup::WMRowsAdded(ISXDataField* Table, int First, int Last)
     if (!Data.Valid) return;
     if (Data.GetNumRows() > 0) SGExperimentData->SetRowCount(Data.GetNumRows() + 1);
     for (int r = std::max(First, 0); r <= Last && r < Data.GetNumRows(); ++r) ShowTableRow(r);
+}
+
+void TFExpSetup::SGExperimentDataKeyPress(char& Key)
+{
+    if (Key != '\r' || !FCurrentTable) return;
+    TPTableData Data(FCurrentTable);
+    const int Col = SGExperimentData->GetCol() - 1, Row = SGExperimentData->GetRow() - 1;
+    if (!Data.Valid || Col < 0 || Col >= Data.GetNumColumns() || Row < 0 || Row >= Data.GetNumRows()) return;
+    TInplaceEdit* Editor = SGExperimentData->InplaceEditor();
+    const std::string Text =
+        SGExperimentData->GetEditorMode() && Editor ? Editor->GetText() : SGExperimentData->GetCells(Col + 1, Row + 1);
+    double Value = 0;
+    // A text that is no number leaves the table alone; the cell shows the table's value again.
+    if (!ReadNumber(Text, Value)) return;
+    Data.SetData(Col, Row, static_cast<float>(Value));
+    const auto Changed = static_cast<std::uint32_t>(Row);
+    GraphManager.PostToAll(WM_ROWSADDED, reinterpret_cast<WPARAM>(FCurrentTable), MakeRowsAddedRange(Changed, Changed));
+}
+
+void TFExpSetup::SGExperimentDataCellLeft(int Col, int Row)
+{
+    TPTableData Data(FCurrentTable);
+    if (!Data.Valid || Col < 1 || Col > Data.GetNumColumns() || Row < 1 || Row > Data.GetNumRows()) return;
+    SGExperimentData->SetCells(Col, Row, FloatToStrF(Data.GetData(Col - 1, Row - 1), ffFixed, 12, 3));
+}
+
+void TFExpSetup::BuildCreateGraphControls()
+{
+    gbCreateGraph = Placed<TGroupBox>(tsDataSheets, this, 310, 210, 400, 56, "Create graph");
+    const char* Titles[] = {"Bottom Axis", "Left Axis", "Right Axis"};
+    TLabel** Labels[] = {&LGraphBottomAxis, &LGraphLeftAxis, &LGraphRightAxis};
+    TComboBox** Lists[] = {&CBGraphBottomAxis, &CBGraphLeftAxis, &CBGraphRightAxis};
+    for (int i = 0; i < 3; ++i) {
+        *Labels[i] = Placed<TLabel>(gbCreateGraph, this, 8 + 98 * i, 14, 94, 14, Titles[i]);
+        *Lists[i] = Placed<TComboBox>(gbCreateGraph, this, 8 + 98 * i, 28, 94, 22);
+        (*Lists[i])->SetStyle(csDropDownList);
+    }
+    SBCreateGraph = Placed<TButton>(gbCreateGraph, this, 302, 26, 92, 24, "Create Graph");
+    SBCreateGraph->OnClick = [this](TObject* Sender) { SBCreateGraphClick(Sender); };
+    EnableCreateGraph(false);
+}
+
+void TFExpSetup::EnableCreateGraph(bool Enabled)
+{
+    gbCreateGraph->SetEnabled(Enabled);
+    SBCreateGraph->SetEnabled(Enabled);
+}
+
+void TFExpSetup::FillAxisLists()
+{
+    for (TComboBox* List : {CBGraphBottomAxis, CBGraphLeftAxis, CBGraphRightAxis}) List->ClearItems();
+    TPTableData Data(FCurrentTable);
+    if (!Data.Valid) return;
+    TStringList Names;
+    for (int c = 0; c < Data.GetNumColumns(); ++c)
+        if (const TSXColumnInfo* Info = Data.GetColumnInfo(c)) Names.Add(ReadFixedText(Info->Name));
+    TStringList Right;
+    Right.Add(GetResString("None", "None"));
+    for (const std::string& Name : Names.Lines()) Right.Add(Name);
+    CBGraphBottomAxis->SetItems(Names);
+    CBGraphLeftAxis->SetItems(Names);
+    CBGraphRightAxis->SetItems(Right);
+    // An unset default leaves its list without a choice.
+    const int Bottom = Data.GetDefAxisIdx(0), Left = Data.GetDefAxisIdx(1), RightIdx = Data.GetDefAxisIdx(2);
+    if (Bottom != -1) CBGraphBottomAxis->SetItemIndex(Bottom);
+    if (Left != -1) CBGraphLeftAxis->SetItemIndex(Left);
+    if (RightIdx != -1) CBGraphRightAxis->SetItemIndex(RightIdx + 1);
+}
+
+void TFExpSetup::SBCreateGraphClick(TObject*)
+{
+    if (!FCurrentTable) return;
+    if (CBGraphBottomAxis->GetItemIndex() < 0) {
+        Application->MessageBox(GetResString("Unknown bottom axis data!", "Unknown bottom axis data!"), "",
+                                MB_OK | MB_ICONERROR);
+        return;
+    }
+    const std::string X = CBGraphBottomAxis->GetText();
+    const std::string Left = CBGraphLeftAxis->GetItemIndex() >= 0 ? CBGraphLeftAxis->GetText() : std::string();
+    const std::string Right = CBGraphRightAxis->GetItemIndex() > 0 ? CBGraphRightAxis->GetText() : std::string();
+    TPTableData Data(FCurrentTable);
+    TFGraph* Graph = NewGraph();
+    if (!Data.Valid || !Graph) return;
+    Graph->SetData(FCurrentTable, X.c_str(), Left.empty() ? nullptr : Left.c_str(),
+                   Right.empty() ? nullptr : Right.c_str());
+    const char* Name = Data.GetTableName();
+    const std::string TableName = Name ? Name : "";
+    const std::string Compound = FRecNo >= 0 ? ExpTable.Record(FRecNo).Compound : std::string();
+    const std::string Title = GetResString(TableName, TableName) + " of " + Compound;
+    Graph->GraphProp.TitleText = Title;
+    Graph->SetCaption(Title);
+    Graph->ApplyGraphProp();
+    Graph->Show();
 }
 
 bool TFExpSetup::ExportText(const std::string& FileName, ISXDataField* Table)

@@ -8,6 +8,7 @@
 #include "platform/regtable/RegTable.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/Grids.h"
+#include "platform/ui/PopupMenu.h"
 #include "platform/ui/RxSpin.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/FileDates.h"
@@ -67,10 +68,29 @@ public:
     TGroupBox* gbOperations;
     TStringGrid* DBGrid;
     TButton* SBLoadUnload;
+    TPanel* DBNavigator;
+    // The navigator's buttons in their order: first, prior, next, last, insert, delete.
+    enum TNavigateBtn { nbFirst, nbPrior, nbNext, nbLast, nbInsert, nbDelete };
+    TSpeedButton* NavigatorButtons[nbDelete + 1];
+    TPopupMenu* PopupMenu;
+    TMenuItem* MILoadUnload;
+    TMenuItem* MIUnloadAll;
+    TMenuItem* MIRemoveEmpty;
+    TMenuItem* MIClearTable;
+    TMenuItem* miShowInfo;
+    TMenuItem* MIExport;
     TGroupBox* gbExperimentTables;
     TComboBox* CBExperimentTables;
     TGroupBox* gbExperimentData;
     TStringGrid* SGExperimentData;
+    TGroupBox* gbCreateGraph;
+    TLabel* LGraphBottomAxis;
+    TLabel* LGraphLeftAxis;
+    TLabel* LGraphRightAxis;
+    TComboBox* CBGraphBottomAxis;
+    TComboBox* CBGraphLeftAxis;
+    TComboBox* CBGraphRightAxis;
+    TButton* SBCreateGraph;
 
     TRegTable ExpTable;
 
@@ -117,6 +137,10 @@ public:
     // The operator's edit of one text field of the current record (the file name renames).
     bool EditField(TRegField Field, const std::string& Text);
     void SortByColumn(int GridColumn);
+    void NavigatorClick(TNavigateBtn Button);
+    // Whether the operator may edit the register grid's cell.
+    bool RegisterCellEditable(int Col, int Row) const;
+    void RegisterCellEdited(int Col, int Row, const std::string& Text);
     void UpdateTableNames();
     void ShowExperimentInfo();
     void WMSave();
@@ -126,6 +150,10 @@ public:
     void FillTableList();
     void CBExperimentTablesClick(TObject* Sender);
     void WMRowsAdded(ISXDataField* Table, int First, int Last);
+    // Enter in a data cell writes its text into the table; leaving it unconfirmed drops it.
+    void SGExperimentDataKeyPress(char& Key);
+    void SGExperimentDataCellLeft(int Col, int Row);
+    void SBCreateGraphClick(TObject* Sender);
     bool ExportText(const std::string& FileName, ISXDataField* Table);
 
 protected:
@@ -137,6 +165,11 @@ protected:
 
 private:
     void CompositionCountChanged();
+    void BuildRegisterControls();
+    void BuildCreateGraphControls();
+    void EnableCreateGraph(bool Enabled);
+    void FillAxisLists();
+    void UpdateRegisterMenu();
     void RefreshRegisterGrid();
     void SetLoadCaptions(bool Loaded);
     void PostRecord(const TRegRecord& Record);

@@ -88,6 +88,15 @@ TEST(RegTable, SortsTextsWithoutRegardToCaseAndPlacesChangedRecords)
     EXPECT_EQ(Table.Append(Early), 0);
     // Equal dates keep the order they came in.
     EXPECT_EQ(Table.Append(MakeRecord("5.mps", 1, "same")), 2);
+    // A changed record whose key equals its neighbours' stays where it is, so a walk that
+    // posts each record in turn meets every record once.
+    EXPECT_EQ(Users(Table), (std::vector<std::string>{"early", "bob", "same", "Amy", "carl", "Zed"}));
+    for (int i = 0; i < 3; ++i) {
+        TRegRecord Same = Table.Record(i);
+        Same.Compound = "posted";
+        EXPECT_EQ(Table.Update(i, Same), i);
+    }
+    EXPECT_EQ(Users(Table), (std::vector<std::string>{"early", "bob", "same", "Amy", "carl", "Zed"}));
 }
 
 TEST(RegTable, EveryCutPointOfAFileGivesAClearError)

@@ -128,6 +128,45 @@ TEST_F(TGridFixture, EditorWritesItsTextBackIntoTheCell)
     EXPECT_EQ(editor->GetText(), "below");
 }
 
+TEST_F(TGridFixture, EditableCellsChangedTextsAndTitleClicksReachTheOwner)
+{
+    Grid->SetOptions(goEditing);
+    Grid->OnCanEdit = [](int Col, int) { return Col != 2; };
+    std::vector<std::string> Changed;
+    Grid->OnSetEditText = [&](int Col, int Row, const std::string& Text) {
+        Changed.push_back(std::to_string(Col) + "," + std::to_string(Row) + "=" + Text);
+        // The handler may rewrite the cell: the grid shows what it wrote.
+        Grid->SetCells(Col, Row, "[" + Text + "]");
+    };
+    std::vector<int> Titles;
+    Grid->OnTitleClick = [&](int Col) { Titles.push_back(Col); };
+
+    Grid->SetCells(1, 1, "same");
+    Grid->SetEditorMode(true);
+    ASSERT_TRUE(Grid->GetEditorMode());
+    PressKey(Grid->InplaceEditor(), Qt::Key_Return, "\r");  // unchanged: no report
+    Grid->SetEditorMode(true);
+    Grid->InplaceEditor()->SetText("new");
+    PressKey(Grid->InplaceEditor(), Qt::Key_Escape);  // given back: no report
+    Grid->SetEditorMode(true);
+    Grid->InplaceEditor()->SetText("new");
+    PressKey(Grid->InplaceEditor(), Qt::Key_Return, "\r");
+    EXPECT_EQ(Changed, (std::vector<std::string>{"1,1=new"}));
+    EXPECT_EQ(Grid->GetCells(1, 1), "[new]");
+
+    // A cell the owner refuses never opens the editor.
+    Grid->FocusCell(2, 1);
+    Grid->SetEditorMode(true);
+    EXPECT_FALSE(Grid->GetEditorMode());
+
+    const TRect title = Grid->CellRect(3, 0);
+    Click(Grid, title.Left + 3, title.Top + 3);
+    const TRect corner = Grid->CellRect(0, 0);
+    Click(Grid, corner.Left + 3, corner.Top + 3);
+    EXPECT_EQ(Titles, (std::vector<int>{3}));
+    EXPECT_EQ(Grid->GetCol(), 2);
+}
+
 // A collection item with one value, for the collection's own rules.
 class TNumberItem : public TCollectionItem {
 public:

@@ -2,13 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QMenu>
+
+#include "GraphTestSupport.h"
 #include "TestSupport.h"
+#include "kvc/WidgetInput.h"
 #include "platform/filer/FilerTestSets.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/FloatFormat.h"
+#include "platform/ui/PopupMenu.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Common.h"
 #include "zel/experiment/Sxproperty.h"
+#include "zel/experiment/Graphmanager.h"
 #include "zel/experiment/Ugraph.h"
 #include "zel/experiment/Usedatasetmanager.h"
 
@@ -472,6 +478,278 @@ TEST_F(ExpSetup, TableViewFollowsTheRecordAndAddedRows)
     EXPECT_EQ(Window->SGExperimentData->GetCells(0, 2), "2");
     EXPECT_FALSE(Window->SGExperimentData->GetEnabled());
     UseDataSetManager.Release(Empty);
+}
+
+// The register as the operator drives it: popup items, the grid's editor, its titles,
+// the navigator and the Delete key.
+class ExpSetupRegister : public ExpSetup {
+protected:
+    // Registers three saved runs in the working folder, users bob, Amy and carl.
+    void RegisterRuns()
+    {
+        OpenWindow("[ExpSetupForm]\nWorkDir=" + Dir.Path() + "\n");
+        Window->Show();
+        Window->PageControl->SetActivePage(Window->tsDataSheets);
+        for (const char* User : {"bob", "Amy", "carl"}) {
+            ISXDataSet* Set = MakeRunSet(User);
+            Set->SetFileName(Dir.File(std::string(User) + ".mps").c_str());
+            Window->AddDataSet(TableOf(Set));
+        }
+        Application->ProcessMessages();
+    }
+    int LoadedCount() const
+    {
+        int Loaded = 0;
+        for (int i = 0; i < Window->ExpTable.Count(); ++i) Loaded += Window->ExpTable.Record(i).Loaded() ? 1 : 0;
+        return Loaded;
+    }
+    static void Choose(TMenuItem* Item) { Item->PlatformAction()->trigger(); }
+    // Types Text into the grid's cell and closes the editor with Enter.
+    void EditCell(int Col, int Row, const std::string& Text)
+    {
+        Window->DBGrid->FocusCell(Col, Row);
+        Window->DBGrid->SetEditorMode(true);
+        ASSERT_TRUE(Window->DBGrid->GetEditorMode()) << Col << "," << Row;
+        Window->DBGrid->InplaceEditor()->SetText(Text);
+        WidgetInput::PressKey(Window->DBGrid->InplaceEditor(), Qt::Key_Return, "\r");
+    }
+};
+
+TEST_F(ExpSetupRegister, PopupMenuItemsAndTheirEffects)
+{
+    RegisterRuns();
+    TMenuItem* Root = Window->PopupMenu->Items();
+    std::vector<std::string> Captions;
+    for (int i = 0; i < Root->Count(); ++i) Captions.push_back(Root->Items(i)->GetCaption());
+    EXPECT_EQ(Captions, (std::vector<std::string>{"Unload", "Unload All", "Remove empty file records", "Clear table",
+                                                  "-", "Show experiment info", "Export ..."}));
+    EXPECT_FALSE(Window->MIExport->GetVisible());
+    // The right button over the grid opens it.
+    WidgetInput::Click(Window->DBGrid, 40, 40, Qt::RightButton);
+    EXPECT_TRUE(Window->PopupMenu->IsOpen());
+    Root->PlatformMenu()->close();
+
+    // Load / Unload follows the button, caption included.
+    Window->Scroll(0);
+    ASSERT_NE(Window->CurrentDataSet(), nullptr);
+    EXPECT_TRUE(Window->miShowInfo->GetEnabled());
+    Choose(Window->MILoadUnload);
+    EXPECT_EQ(Window->CurrentDataSet(), nullptr);
+    EXPECT_EQ(Window->MILoadUnload->GetCaption(), "Load");
+    EXPECT_EQ(Window->SBLoadUnload->GetCaption(), "Load");
+    EXPECT_FALSE(Window->miShowInfo->GetEnabled());
+    EXPECT_EQ(LoadedCount(), 2);
+    Choose(Window->MILoadUnload);
+    EXPECT_NE(Window->CurrentDataSet(), nullptr);
+    EXPECT_EQ(Window->MILoadUnload->GetCaption(), "Unload");
+
+    // A set without its description text: the information box.
+    {
+        TDialogRecorder Dialogs;
+        Choose(Window->miShowInfo);
+        ASSERT_EQ(Dialogs.Requests.size(), 1u);
+        EXPECT_EQ(Dialogs.Requests[0].Text, "No information");
+    }
+
+    Choose(Window->MIUnloadAll);
+    EXPECT_EQ(LoadedCount(), 0);
+    EXPECT_EQ(Window->MILoadUnload->GetCaption(), "Load");
+    EXPECT_EQ(Window->ExpTable.Count(), 3);
+
+    // Remove empty file records: only the record whose file is gone.
+    std::remove(Dir.File("Amy.mps").c_str());
+    Choose(Window->MIRemoveEmpty);
+    ASSERT_EQ(Window->ExpTable.Count(), 2);
+    for (int i = 0; i < 2; ++i) EXPECT_NE(Window->ExpTable.Record(i).User, "Amy");
+    Choose(Window->MIRemoveEmpty);
+    EXPECT_EQ(Window->ExpTable.Count(), 2);
+
+    // Clear table: no record, the files stay; the register file holds none after a restart.
+    Choose(Window->MIClearTable);
+    EXPECT_EQ(Window->ExpTable.Count(), 0);
+    EXPECT_TRUE(IsExistingFile(Dir.File("bob.mps")));
+    EXPECT_TRUE(IsExistingFile(Dir.File("carl.mps")));
+    Reopen();
+    EXPECT_EQ(Window->ExpTable.Count(), 0);
+}
+
+TEST_F(ExpSetupRegister, GridEditsRenameTheFileAndRewriteAnUnloadedSet)
+{
+    RegisterRuns();
+    Window->UnloadAll();
+    const int Row = Window->FindByDataName("bob.mps") + 1;
+    ASSERT_GT(Row, 0);
+    // The computed columns never open an editor.
+    for (int Col : {1, 2, 8}) {
+        Window->DBGrid->FocusCell(Col, Row);
+        Window->DBGrid->SetEditorMode(true);
+        EXPECT_FALSE(Window->DBGrid->GetEditorMode()) << Col;
+    }
+    // An unloaded record's description texts go into its set file.
+    struct Case {
+        int Col;
+        std::string Text;
+    };
+    const Case Cases[] = {{3, "Zoe"}, {4, "Behenic acid"}, {5, "Mica"}, {6, "Water"}, {7, "21.5"}};
+    for (const Case& C : Cases) EditCell(C.Col, Row, C.Text);
+    {
+        ISXDataSet* Back = LoadDataSet(Dir.File("bob.mps"));
+        ASSERT_NE(Back, nullptr);
+        TSXPropertyRef<TZelExperimentInfo> Info(Back, PropExperimentInfo, false);
+        ASSERT_NE(Info.Get(), nullptr);
+        EXPECT_EQ(ReadFixedText(Info.Get()->UserName), "Zoe");
+        EXPECT_EQ(ReadFixedText(Info.Get()->CompoundName), "Behenic acid");
+        EXPECT_EQ(ReadFixedText(Info.Get()->Substrate), "Mica");
+        EXPECT_EQ(ReadFixedText(Info.Get()->Subphase), "Water");
+        EXPECT_EQ(ReadFixedText(Info.Get()->Temperature), "21.5");
+        UseDataSetManager.Release(Back);
+    }
+    EXPECT_EQ(Window->DBGrid->GetCells(3, Row), "Zoe");
+    EXPECT_EQ(LoadedCount(), 0);
+
+    // The file-name cell renames the file into the working folder.
+    EditCell(9, Row, "renamed.mps");
+    const int Renamed = Window->FindByDataName("renamed.mps");
+    ASSERT_GE(Renamed, 0);
+    EXPECT_EQ(Window->ExpTable.Record(Renamed).FileName, Dir.File("renamed.mps"));
+    EXPECT_TRUE(IsExistingFile(Dir.File("renamed.mps")));
+    EXPECT_FALSE(IsExistingFile(Dir.File("bob.mps")));
+    EXPECT_EQ(Window->DBGrid->GetCells(9, Renamed + 1), Dir.File("renamed.mps"));
+
+    // A refused edit: the box, and the grid shows the record's value again.
+    std::remove(Dir.File("renamed.mps").c_str());
+    TDialogRecorder Dialogs;
+    EditCell(3, Renamed + 1, "Max");
+    ASSERT_EQ(Dialogs.Requests.size(), 1u);
+    EXPECT_EQ(Dialogs.Requests[0].Text, "File " + Dir.File("renamed.mps") + " not found!");
+    EXPECT_EQ(Window->DBGrid->GetCells(3, Renamed + 1), "Zoe");
+}
+
+TEST_F(ExpSetupRegister, TitleClicksNavigatorAndDeleteKey)
+{
+    RegisterRuns();
+    const TRect User = Window->DBGrid->CellRect(3, 0);
+    WidgetInput::Click(Window->DBGrid, User.Left + 3, User.Top + 3);
+    EXPECT_EQ(Window->ExpTable.SortField(), TRegField::User);
+    EXPECT_EQ(Window->DBGrid->GetCells(3, 1), "Amy");
+    const TRect Loaded = Window->DBGrid->CellRect(8, 0);
+    WidgetInput::Click(Window->DBGrid, Loaded.Left + 3, Loaded.Top + 3);
+    EXPECT_EQ(Window->ExpTable.SortField(), TRegField::User);
+
+    struct Case {
+        TFExpSetup::TNavigateBtn Button;
+        int RecNo;
+    };
+    const Case Moves[] = {{TFExpSetup::nbLast, 2},  {TFExpSetup::nbNext, 2},  {TFExpSetup::nbPrior, 1},
+                          {TFExpSetup::nbFirst, 0}, {TFExpSetup::nbPrior, 0}, {TFExpSetup::nbNext, 1}};
+    for (const Case& C : Moves) {
+        Window->NavigatorButtons[C.Button]->Click();
+        EXPECT_EQ(Window->RecNo(), C.RecNo) << C.Button;
+    }
+    EXPECT_TRUE(Window->NavigatorButtons[TFExpSetup::nbFirst]->Flat);
+
+    // Insert opens a set file; Delete (button or key) asks about the file.
+    TDialogRecorder Dialogs;
+    Dialogs.Answers.push_back(TDialogAnswer{mrOk, Dir.File("carl.mps"), 0});
+    Window->NavigatorButtons[TFExpSetup::nbInsert]->Click();
+    ASSERT_EQ(Window->ExpTable.Count(), 4);
+    EXPECT_EQ(Dialogs.Requests.back().Kind, TDialogKind::OpenFile);
+    Dialogs.Answer(mrNo);
+    Window->NavigatorButtons[TFExpSetup::nbDelete]->Click();
+    EXPECT_EQ(Window->ExpTable.Count(), 3);
+    EXPECT_TRUE(IsExistingFile(Dir.File("carl.mps")));
+    Window->Scroll(0);
+    const std::string First = Window->ExpTable.Record(0).FileName;
+    Dialogs.Answer(mrYes);
+    WidgetInput::PressKey(Window->DBGrid, Qt::Key_Delete);
+    EXPECT_EQ(Window->ExpTable.Count(), 2);
+    EXPECT_FALSE(IsExistingFile(First));
+    EXPECT_EQ(Dialogs.Requests.back().Text, "Do you want delete file from hard disk?");
+}
+
+TEST_F(ExpSetup, CellCorrectionsGoIntoTheTableAndEveryGraphOfIt)
+{
+    OpenWindow();
+    MainArea();
+    ISXDataSet* Set = MakeRunSet("Ann", 3);
+    Set->SetFileName(Dir.File("run.mps").c_str());
+    Window->AddDataSet(TableOf(Set));
+    Window->Scroll(0);
+    ASSERT_EQ(Window->CurrentTable(), TableOf(Set));
+    TFGraph* Graph = NewGraph();
+    Graph->SetData(TableOf(Set), "Area", "Rotating barrier position", nullptr);
+    auto LeftY = [&](int Row) { return Graph->Chart->LineSeries()->GetItem(0)->Points().at(Row).y; };
+    TStringGrid* Grid = Window->SGExperimentData;
+    auto Type = [&](int Col, int Row, const std::string& Text) {
+        Grid->FocusCell(Col, Row);
+        Grid->SetEditorMode(true);
+        ASSERT_TRUE(Grid->GetEditorMode());
+        Grid->InplaceEditor()->SetText(Text);
+    };
+
+    // Enter: a comma or a point, the value goes into the table and the graph follows.
+    Type(2, 2, "2,5");
+    WidgetInput::PressKey(Grid->InplaceEditor(), Qt::Key_Return, "\r");
+    TPTableData Data(TableOf(Set));
+    EXPECT_FLOAT_EQ(Data.GetData(1, 1), 2.5f);
+    EXPECT_EQ(Grid->GetCells(2, 2), FloatToStrF(2.5, ffFixed, 12, 3));
+    Application->ProcessMessages();
+    EXPECT_DOUBLE_EQ(LeftY(1), 2.5);
+
+    // Moving away without Enter drops the text; a text that is no number changes nothing.
+    Type(1, 1, "99");
+    Grid->FocusCell(1, 2);
+    EXPECT_EQ(Grid->GetCells(1, 1), FloatToStrF(Data.GetData(0, 0), ffFixed, 12, 3));
+    Type(2, 1, "abc");
+    WidgetInput::PressKey(Grid->InplaceEditor(), Qt::Key_Return, "\r");
+    EXPECT_FLOAT_EQ(Data.GetData(1, 0), 1234.f);
+    EXPECT_EQ(Grid->GetCells(2, 1), FloatToStrF(1234.0, ffFixed, 12, 3));
+    EXPECT_FLOAT_EQ(Data.GetData(0, 0), 12.3456f);
+    FreeForm(Graph);
+}
+
+TEST_F(ExpSetup, CreateGraphFromTheRegister)
+{
+    OpenWindow();
+    MainArea();
+    ISXDataSet* Set = MakeRunSet("Ann", 3);
+    Set->SetFileName(Dir.File("run.mps").c_str());
+    Window->AddDataSet(TableOf(Set));
+    Window->Scroll(0);
+    ASSERT_NE(Window->CurrentTable(), nullptr);
+    EXPECT_TRUE(Window->SBCreateGraph->GetEnabled());
+    EXPECT_EQ(Window->CBGraphBottomAxis->Items().Lines(),
+              (std::vector<std::string>{"Area", "Rotating barrier position"}));
+    EXPECT_EQ(Window->CBGraphRightAxis->Items().Lines(),
+              (std::vector<std::string>{"None", "Area", "Rotating barrier position"}));
+    // No default axes in this table: no choice, and the box until the operator picks one.
+    EXPECT_EQ(Window->CBGraphBottomAxis->GetItemIndex(), -1);
+    const std::size_t GraphsBefore = GraphManager.Graphs().size();
+    {
+        TDialogRecorder Dialogs;
+        Window->SBCreateGraph->Click();
+        ASSERT_EQ(Dialogs.Requests.size(), 1u);
+        EXPECT_EQ(Dialogs.Requests[0].Text, "Unknown bottom axis data!");
+    }
+    EXPECT_EQ(GraphManager.Graphs().size(), GraphsBefore);
+
+    Window->CBGraphBottomAxis->SetItemIndex(0);
+    Window->CBGraphLeftAxis->SetItemIndex(1);
+    Window->CBGraphRightAxis->SetItemIndex(0);
+    Window->SBCreateGraph->Click();
+    ASSERT_EQ(GraphManager.Graphs().size(), GraphsBefore + 1);
+    TFGraph* Graph = GraphManager.Graphs().back();
+    EXPECT_EQ(Graph->GetCaption(), "Isotherm of Stearic acid");
+    EXPECT_EQ(Graph->GraphProp.TitleText, "Isotherm of Stearic acid");
+    EXPECT_TRUE(Graph->GetVisible());
+    ASSERT_EQ(Graph->AxisLeft.Lines.size(), 1u);
+    EXPECT_TRUE(Graph->AxisRight.Lines.empty());
+    EXPECT_EQ(Graph->Chart->LineSeries()->GetItem(0)->Points().size(), 3u);
+    FreeForm(Graph);
+
+    // A record without a loaded set: nothing to draw from.
+    Window->SBLoadUnloadClick(nullptr);
+    EXPECT_FALSE(Window->SBCreateGraph->GetEnabled());
 }
 
 }  // namespace
