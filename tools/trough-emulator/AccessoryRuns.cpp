@@ -6,17 +6,11 @@
 // at its limit switch instead; "ProcessStop" ends the running process with its finished
 // report.
 #include <cstdio>
+#include "HexText.h"
 
 #include "Emulator.h"
 
 namespace {
-
-std::string Hex8(std::uint32_t V)
-{
-    char T[16];
-    std::snprintf(T, sizeof T, "%08X", V);
-    return T;
-}
 
 enum class TPointLayout {
     Rotbar,    // rotating barrier, two values, balance, doser balance, status

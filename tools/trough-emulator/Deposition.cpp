@@ -1,4 +1,5 @@
 #include "Deposition.h"
+#include "HexText.h"
 
 #include <cstdio>
 
@@ -11,20 +12,6 @@ constexpr std::int64_t BarrierStart = 1000;
 constexpr int itemType = 0x01, itemPauseUp = 0x05, itemPauseDown = 0x06, itemStrokes = 0x07;
 enum { typeX, typeY, typeZ, typeHP, typeManual };
 enum { phaseDown = 1, phaseUp = 2, phasePauseBelow = 3, phasePauseAbove = 4 };
-
-std::string Hex8(std::uint32_t V)
-{
-    char T[16];
-    std::snprintf(T, sizeof T, "%08X", V);
-    return T;
-}
-
-std::string Hex4(std::uint32_t V)
-{
-    char T[16];
-    std::snprintf(T, sizeof T, "%04X", V);
-    return T;
-}
 
 }  // namespace
 

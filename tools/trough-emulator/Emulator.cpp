@@ -1,4 +1,5 @@
 #include "Emulator.h"
+#include "HexText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,18 +8,6 @@
 namespace {
 bool IsUpperHex(char C) { return (C >= '0' && C <= '9') || (C >= 'A' && C <= 'F'); }
 
-std::string Hex8(std::uint32_t V)
-{
-    char T[16];
-    std::snprintf(T, sizeof T, "%08X", V);
-    return T;
-}
-std::string Hex4(std::uint32_t V)
-{
-    char T[16];
-    std::snprintf(T, sizeof T, "%04X", V);
-    return T;
-}
 // Drive items come in threes per drive: one way, the other way, stop; the instrument's
 // motion state codes use the same numbers.
 int DriveOf(int Item) { return (Item - 1) / 3; }
