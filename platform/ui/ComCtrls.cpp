@@ -152,16 +152,20 @@ void TStatusBar::LayoutPanels()
     for (size_t i = 0; i < FPanels.size(); ++i) {
         auto* label = static_cast<QLabel*>(FPanels[i]->FLabel);
         // The last panel takes what is left of the bar.
-        const int w = i + 1 == FPanels.size() ? std::max(FPanels[i]->FWidth, GetWidth() - x) : FPanels[i]->FWidth;
+        // A panel is never narrower than its reading.
+        const int shown = std::max(FPanels[i]->FWidth, label->sizeHint().width() + 4);
+        const int w = i + 1 == FPanels.size() ? std::max(shown, GetWidth() - x) : shown;
         label->setGeometry(x, 0, w, h);
-        x += FPanels[i]->FWidth;
+        x += shown;
     }
 }
 
 void TStatusPanel::SetText(const std::string& Value)
 {
+    if (FText == Value) return;
     FText = Value;
     if (FLabel) static_cast<QLabel*>(FLabel)->setText(" " + ToQ(Value));
+    if (FBar) FBar->LayoutPanels();
 }
 
 void TStatusPanel::SetWidth(int Value)

@@ -4,18 +4,22 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QGuiApplication>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <algorithm>
 
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlsInternal.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/StdCtrls.h"
 #include <QAction>
 
 namespace {
@@ -48,6 +52,16 @@ protected:
             Event->accept();
         else
             Event->ignore();
+    }
+    void keyPressEvent(QKeyEvent* Event) override
+    {
+        const int key = Event->key();
+        const bool dialogKey = Event->modifiers() == Qt::NoModifier || Event->modifiers() == Qt::KeypadModifier;
+        if (dialogKey && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) &&
+            FForm->DialogKey(key == Qt::Key_Escape))
+            Event->accept();
+        else
+            QWidget::keyPressEvent(Event);
     }
 
 private:
@@ -274,6 +288,7 @@ void TForm::SetVisible(bool Value)
             const int w = GetWidth(), h = GetHeight();
             SetBounds((Screen->Width() - w) / 2, (Screen->Height() - h) / 2, w, h);
         }
+        if (!FImpl->Shown && FHostDockSite == nullptr) KeepInWorkArea();
         FImpl->Shown = true;
         FImpl->Visible = true;
         DoShow();
@@ -312,6 +327,39 @@ void TForm::CloseRequested(bool& Accept)
     Accept = false;
     Close();
     Accept = !FImpl->Visible;
+}
+
+namespace {
+
+// The first visible, enabled button of the form marked as its default (or cancel) button.
+TButton* MarkedButton(TWinControl* Parent, bool Cancel)
+{
+    for (int i = 0; i < Parent->ControlCount(); ++i) {
+        TControl* control = Parent->Controls(i);
+        if (!control->GetVisible() || !control->GetEnabled()) continue;
+        if (auto* button = dynamic_cast<TButton*>(control))
+            if (Cancel ? button->Cancel : button->Default) return button;
+        if (auto* inner = dynamic_cast<TWinControl*>(control))
+            if (TButton* found = MarkedButton(inner, Cancel)) return found;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool TForm::DialogKey(bool Cancel)
+{
+    TControl* target = Cancel ? CancelControl : DefaultControl;
+    if (!target) target = MarkedButton(this, Cancel);
+    if (target && target->GetVisible() && target->GetEnabled()) {
+        target->Click();
+        return true;
+    }
+    if (Cancel && FModal) {
+        ModalResult = mrCancel;
+        return true;
+    }
+    return false;
 }
 
 void TForm::Close()
@@ -354,8 +402,10 @@ int TForm::ShowModal()
     if (QWidget* frame = FrameWidget()) frame->setWindowModality(Qt::ApplicationModal);
     Show();
     QPointer<QWidget> guard(Widget());
+    // Sleeps until an event arrives (window messages of other threads arrive as events
+    // too); whatever sets the result or hides the form runs from one of them.
     while (guard && ModalResult == mrNone && FImpl->Visible)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     FModal = false;
     if (guard) {
         Hide();
@@ -387,9 +437,49 @@ TForm* TForm::ActiveMDIChild() const
     return dynamic_cast<TForm*>(TControl::FromWidget(active->widget()));
 }
 
+void TForm::KeepInWorkArea()
+{
+    QWidget* frame = FrameWidget();
+    TForm* main = MainForm();
+    if (!frame || this == main) return;
+    QRect area;
+    if (FImpl->ChildFrame) {
+        QWidget* parent = FImpl->ChildFrame->parentWidget();
+        if (!parent) return;
+        area = QRect(QPoint(0, 0), parent->size());
+    } else {
+        QScreen* screen = frame->screen() ? frame->screen() : QGuiApplication::primaryScreen();
+        if (!screen) return;
+        area = screen->availableGeometry();
+        // The main window's menu and tool bars stay uncovered: its child area's top.
+        if (main && main->FImpl->MdiArea && main->Widget()->isVisible())
+            area.setTop(std::max(area.top(), main->FImpl->MdiArea->mapToGlobal(QPoint(0, 0)).y()));
+    }
+    if (area.width() <= 0 || area.height() <= 0) return;
+    const QRect now = frame->geometry();
+    const int w = std::min(now.width(), area.width()), h = std::min(now.height(), area.height());
+    const int left = std::clamp(now.x(), area.left(), area.left() + area.width() - w);
+    const int top = std::clamp(now.y(), area.top(), area.top() + area.height() - h);
+    if (left == now.x() && top == now.y() && w == now.width() && h == now.height()) return;
+    if (FImpl->ChildFrame)
+        FImpl->ChildFrame->setGeometry(left, top, w, h);
+    else
+        SetBounds(left, top, w, h);
+}
+
 void TForm::Cascade()
 {
-    if (FImpl->MdiArea) FImpl->MdiArea->cascadeSubWindows();
+    if (!FImpl->MdiArea) return;
+    // Each window keeps its size; each next one sits one title bar lower and to the right.
+    const int step = FImpl->MdiArea->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
+    int offset = 0;
+    for (QMdiSubWindow* w : FImpl->MdiArea->subWindowList(QMdiArea::StackingOrder)) {
+        if (!w->isVisible() || w->isMinimized()) continue;
+        if (w->isMaximized()) w->showNormal();
+        w->move(offset, offset);
+        w->raise();
+        offset += step;
+    }
 }
 
 void TForm::Tile()

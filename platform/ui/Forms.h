@@ -62,6 +62,11 @@ public:
     int ShowModal();
     int ModalResult = 0;
     bool Modal() const { return FModal; }
+    // The controls that Enter and Escape click when no focused control takes the key. Unset,
+    // Enter clicks the form's default button and Escape its cancel button; a modal form
+    // without one closes on Escape.
+    TControl* DefaultControl = nullptr;
+    TControl* CancelControl = nullptr;
 
     TMainMenu* GetMenu() const { return FMenu; }
     void SetMenu(TMainMenu* Menu);
@@ -137,6 +142,11 @@ private:
     void HostInMainForm();
     void DropOnDockSite();
     void CloseRequested(bool& Accept);
+    // At a window's first show: moved (and if need be shrunk) to lie inside the work area
+    // and, for windows of their own, below the main window's menu and tool bars.
+    void KeepInWorkArea();
+    // Enter (Cancel false) or Escape (Cancel true) that no control of the form took.
+    bool DialogKey(bool Cancel);
     struct TImpl;
     std::unique_ptr<TImpl> FImpl;
     TFormStyle FFormStyle = fsNormal;

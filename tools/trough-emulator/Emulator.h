@@ -5,10 +5,13 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <map>
 #include <queue>
 #include <string>
 #include <vector>
+
+#include "TroughModel.h"
 
 struct TEmulatorOptions {
     int NakFirst = 0;             // answer the first N frames with a negative acknowledgement (-1: all)
@@ -23,6 +26,9 @@ struct TEmulatorOptions {
     bool ManualStops = false;    // moves and turns never report their end; the peer sends it
     bool TurnPositions = false;  // a turn's end also reports the rotator and revolver positions
     std::string DeviceName = "Trough Emulator";
+    // Above 0 the drives, film and balance follow the physical model at this many simulated
+    // seconds per second; 0 keeps the quick scripted behaviour the link's tests expect.
+    double PhysicalSpeedUp = 0;
 };
 
 class TTroughEmulator {
@@ -54,6 +60,9 @@ private:
     void Turn(int Group, int Item, std::uint32_t Value, std::int64_t NowUs);
     void RunProcess(int Item, std::int64_t NowUs);
     std::string DeviceStateBody() const;
+    // The physical model, when the options ask for it (made at the first moment known).
+    TTroughModel* Model(std::int64_t NowUs);
+    std::unique_ptr<TTroughModel> FModel;
 
     TEmulatorOptions O;
     std::string FInput;

@@ -3,6 +3,7 @@
 // ("frame <microseconds> <bytes>", "bad ...", "silent", "cut"). Lines on standard input
 // steer it: "send <body>" sends a packet, "raw <bytes>" writes bytes as they are
 // ("<NN>" for a byte in hex), "cut" cuts the line, "quit" ends it; end of input ends it.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +30,9 @@ void Usage()
                  "usage: trough-emulator [--nak N] [--silent N] [--bad-checksum N] [--cut-after N]\n"
                  "                       [--garbage] [--split] [--ack-before-reply] [--ack-delay MS]\n"
                  "                       [--info-ms MS] [--name TEXT] [--manual-stops]\n"
-                 "                       [--turn-positions]\n"
+                 "                       [--turn-positions] [--physical] [--speed-up F]\n"
+                 "  --physical: barriers, dipper and film follow the trough's physical model in real\n"
+                 "  time; --speed-up runs that model F times faster (implies --physical)\n"
                  "  N: the first N frames are affected, -1 every frame\n");
 }
 
@@ -97,6 +100,10 @@ int main(int argc, char** argv)
             Options.ManualStops = true;
         else if (A == "--turn-positions")
             Options.TurnPositions = true;
+        else if (A == "--physical")
+            Options.PhysicalSpeedUp = std::max(Options.PhysicalSpeedUp, 1.0);
+        else if (A == "--speed-up" && i + 1 < argc)
+            Options.PhysicalSpeedUp = std::atof(argv[++i]);
         else if (A == "--name" && i + 1 < argc)
             Options.DeviceName = argv[++i];
         else {

@@ -45,6 +45,7 @@ public:
     TToolBar* ToolBar;
     TStatusBar* StatusBar;
     TPanel* pnlDock;
+    TSplitter* splDock;  // widens and narrows the dock area
     TPanel* pnlTabCaption;
     TPageControl* pgcDock;
     KVC::TKvMultiLang* MultiLang;

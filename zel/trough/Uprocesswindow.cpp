@@ -149,6 +149,7 @@ bool TProcessWindow::NoticeIsOurs(bool AllowIdle) const
 void TProcessWindow::CloseTable()
 {
     if (!Table) return;
+    AnnounceRows(true);
     Table->Pack();
     Table.reset();
 }
@@ -190,19 +191,39 @@ void TProcessWindow::AppendRow(const std::vector<float>& Values, double TimeSeco
     for (size_t column = 0; column < Values.size(); ++column)
         Table->SetData(static_cast<int>(column), row, Values[column]);
 
+    if (FirstUnannouncedRow < 0) FirstUnannouncedRow = row;
     const std::uint32_t now = GetTickCount();
     if (static_cast<std::uint32_t>(now - LastRowsAddedTick) >= AppSettings.UpdateReceivedDataInterval) {
         LastRowsAddedTick = now;
-        const WPARAM field = reinterpret_cast<WPARAM>(Table->Field);
-        const LPARAM range = MakeRowsAddedRange(static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(row));
-        if (AnnouncesToRegister() && FExpSetup) PostMessage(FExpSetup->Handle(), WM_ROWSADDED, field, range);
-        if (CheckGraph()) PostMessage(Graph->Handle(), WM_ROWSADDED, field, range);
+        AnnounceRows(false);
     }
     SetStatusLine(2, ElapsedTimeText(TimeSeconds));
 }
 
+void TProcessWindow::AnnounceRows(bool Immediately)
+{
+    const int rows = Table ? Table->GetNumRows() : 0;
+    if (FirstUnannouncedRow < 0 || FirstUnannouncedRow >= rows) {
+        FirstUnannouncedRow = -1;
+        return;
+    }
+    const WPARAM field = reinterpret_cast<WPARAM>(Table->Field);
+    const LPARAM range =
+        MakeRowsAddedRange(static_cast<std::uint32_t>(FirstUnannouncedRow), static_cast<std::uint32_t>(rows - 1));
+    FirstUnannouncedRow = -1;
+    const auto tell = [&](HWND Window) {
+        if (Immediately)
+            SendMessage(Window, WM_ROWSADDED, field, range);
+        else
+            PostMessage(Window, WM_ROWSADDED, field, range);
+    };
+    if (AnnouncesToRegister() && FExpSetup) tell(FExpSetup->Handle());
+    if (CheckGraph()) tell(Graph->Handle());
+}
+
 void TProcessWindow::FinishRun()
 {
+    AnnounceRows(true);
     if (DataSet) {
         const std::string fileName = DataSet->GetFileName();
         if (!fileName.empty()) SaveDataSet(fileName, DataSet);
