@@ -19,9 +19,9 @@ zel_set_key() {
 }
 
 # The demonstration trough: 400 steps per mm on barriers and dipper, speed codes in steps
-# per second, a film 7.5 cm wide and 240 cm² when open, a balance at 4096 counts on a
-# clean surface and 100 counts per mN/m; and 20 µL of a 1 mg/mL stearic acid solution
-# spread on it, so the first reading is about 0 mN/m.
+# per second, a film 7.5 cm wide and 240 cm² when open, a balance at 11296 counts on a
+# clean surface and 100 counts fewer per mN/m; and 20 µL of a 1 mg/mL stearic acid
+# solution spread on it, so the first reading is about 0 mN/m.
 zel_demo_settings() {
   local ini="$1" port="$2" fresh=0 drive name pair
   [ -f "$ini" ] || fresh=1
@@ -32,7 +32,7 @@ zel_demo_settings() {
   for drive in barrier1:58000 barrier2:58000 dipper:40000; do
     name="${drive%%:*}"
     for pair in Fclk=1 FclkDivide=1 uSteps=1 numStepsPerOborot=400 gear=1 vintStep=1 hwMin=0 \
-      "hwMax=${drive##*:}" zeroHw=0 minSpeed=0.01 maxSpeed=2; do
+      "hwMax=${drive##*:}" zeroHw=0 minSpeed=0.01 maxSpeed=2 old=0; do
       zel_set_key "$ini" CalibrateParam "$name.${pair%%=*}" "${pair#*=}"
     done
   done

@@ -288,7 +288,8 @@ void TForm::SetVisible(bool Value)
             const int w = GetWidth(), h = GetHeight();
             SetBounds((Screen->Width() - w) / 2, (Screen->Height() - h) / 2, w, h);
         }
-        if (!FImpl->Shown && FHostDockSite == nullptr) KeepInWorkArea();
+        const bool first = !FImpl->Shown && FHostDockSite == nullptr;
+        if (first) KeepInWorkArea();
         FImpl->Shown = true;
         FImpl->Visible = true;
         DoShow();
@@ -297,6 +298,8 @@ void TForm::SetVisible(bool Value)
             FImpl->ChildFrame->show();
             Widget()->show();
         }
+        // Once shown, the frame around it is known: it fits too.
+        if (first) KeepInWorkArea();
     } else {
         FImpl->Visible = false;
         TControl::SetVisible(false);
@@ -451,20 +454,28 @@ void TForm::KeepInWorkArea()
         QScreen* screen = frame->screen() ? frame->screen() : QGuiApplication::primaryScreen();
         if (!screen) return;
         area = screen->availableGeometry();
-        // The main window's menu and tool bars stay uncovered: its child area's top.
-        if (main && main->FImpl->MdiArea && main->Widget()->isVisible())
-            area.setTop(std::max(area.top(), main->FImpl->MdiArea->mapToGlobal(QPoint(0, 0)).y()));
+        // The main window's menu and tool bars stay uncovered: its child area's top. Before
+        // the main window shows, it will open at the work area's top under its title bar.
+        if (main && main->FImpl->MdiArea) {
+            QWidget* mainWidget = main->Widget();
+            const int barsEnd = mainWidget->isVisible()
+                                    ? main->FImpl->MdiArea->mapToGlobal(QPoint(0, 0)).y()
+                                    : area.top() + main->FImpl->MdiArea->mapTo(mainWidget, QPoint(0, 0)).y() +
+                                          frame->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+            area.setTop(std::max(area.top(), barsEnd));
+        }
     }
     if (area.width() <= 0 || area.height() <= 0) return;
-    const QRect now = frame->geometry();
-    const int w = std::min(now.width(), area.width()), h = std::min(now.height(), area.height());
-    const int left = std::clamp(now.x(), area.left(), area.left() + area.width() - w);
-    const int top = std::clamp(now.y(), area.top(), area.top() + area.height() - h);
-    if (left == now.x() && top == now.y() && w == now.width() && h == now.height()) return;
+    // The window with its frame must fit; the size set is the inside of the frame.
+    const QRect outer = frame->frameGeometry(), inner = frame->geometry();
+    const int w = std::min(outer.width(), area.width()), h = std::min(outer.height(), area.height());
+    const int left = std::clamp(outer.x(), area.left(), area.left() + area.width() - w);
+    const int top = std::clamp(outer.y(), area.top(), area.top() + area.height() - h);
+    if (left == outer.x() && top == outer.y() && w == outer.width() && h == outer.height()) return;
     if (FImpl->ChildFrame)
         FImpl->ChildFrame->setGeometry(left, top, w, h);
     else
-        SetBounds(left, top, w, h);
+        SetBounds(left, top, w - (outer.width() - inner.width()), h - (outer.height() - inner.height()));
 }
 
 void TForm::Cascade()
@@ -629,6 +640,17 @@ void FreeForm(TForm* Form)
 void DestroyForms()
 {
     while (!CreatedForms().empty()) {
+        TForm* last = CreatedForms().back();
+        CreatedForms().pop_back();
+        FreeForm(last);
+    }
+}
+
+TForm* NewestCreatedForm() { return CreatedForms().empty() ? nullptr : CreatedForms().back(); }
+
+void DestroyFormsNewerThan(const TForm* Form)
+{
+    while (!CreatedForms().empty() && CreatedForms().back() != Form) {
         TForm* last = CreatedForms().back();
         CreatedForms().pop_back();
         FreeForm(last);

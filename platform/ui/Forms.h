@@ -178,6 +178,11 @@ void FreeForm(TForm* Form);
 // Destroys every form built by CreateForm in reverse order of creation (the main form
 // last), as the program ends.
 void DestroyForms();
+// The form built last by CreateForm (null when none is left).
+TForm* NewestCreatedForm();
+// Destroys, newest first, every form built by CreateForm after Form (all of them when Form
+// is null or gone).
+void DestroyFormsNewerThan(const TForm* Form);
 
 // Dock sites that floating windows can be dropped on.
 void RegisterDockSite(TDockSite* Site);

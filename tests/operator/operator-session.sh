@@ -33,6 +33,9 @@ cleanup() {
   local pid
   for pid in "${pids[@]}"; do kill "$pid" 2> /dev/null; done
   wait 2> /dev/null
+  # What the instrument saw and the settings as the program left them, beside the pictures.
+  cp "$work/emulator.log" "$work/zel.log" "$shots/" 2> /dev/null
+  cp "$work/prog/zel.ini" "$shots/zel.ini.after" 2> /dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -89,6 +92,10 @@ for pair in Docked=0 RecOptions=0 TargetOptions=0 Pressure=40 Rate=200 ProcBarri
 done
 cp "$ini" "$work/zel.ini.before"
 
+# The desktop's own libraries keep a little memory to the end; a leak of the program's
+# own still counts (in builds that check for leaks).
+printf 'leak:libdbus\nleak:libfontconfig\nleak:libxcb\n' > "$work/leaks.supp"
+export LSAN_OPTIONS="suppressions=$work/leaks.supp:print_suppressions=0"
 QT_QPA_PLATFORM=xcb "$prog/zel" > "$work/zel.log" 2>&1 &
 zel=$!
 pids+=("$zel")
@@ -128,8 +135,9 @@ fi
 sleep 2
 shot started
 
-# choose MENU POSITION: the menu's title on the bar is found from the first one (File,
+# choose MENU POSITION NAME: the menu's title on the bar is found from the first one (File,
 # at the bar's left end) by arrow keys; POSITION counts the menu's enabled entries from 0.
+# The open menu with the entry about to be chosen is kept as NAME-menu.
 choose() {
   local menu="$1" position="$2" i
   xdotool windowactivate --sync "$main_window" 2> /dev/null
@@ -142,6 +150,7 @@ choose() {
   fi
   for i in $(seq "$position"); do xdotool key Down; done
   sleep 0.2
+  shot "$3-menu"
   xdotool key Return
   sleep 1
 }
@@ -151,7 +160,7 @@ choose() {
 dialog() {
   local menu="$1" position="$2" title="$3" name="$4" id
   shift 4
-  choose "$menu" "$position"
+  choose "$menu" "$position" "$name"
   id="$(wait_window "$title" 10)"
   shot "$name"
   if [ -z "$id" ]; then
@@ -169,14 +178,19 @@ dialog() {
   shot "$name-closed"
 }
 
-# shown MENU POSITION NAME: the entry shows something: the screen changes.
+# shown MENU POSITION NAME [optional]: the entry shows something: the screen changes. An
+# optional entry (a window this instrument's set-up leaves out) only must not end the program.
 shown() {
-  local before="$last_shot"
-  choose "$1" "$2"
+  local before
+  shot "$3-before"
+  before="$last_shot"
+  choose "$1" "$2" "$3"
   shot "$3"
   local changed
   changed="$(compare -metric AE "$before" "$last_shot" null: 2>&1 | cut -d' ' -f1)"
-  if [ "${changed:-0}" = 0 ]; then fail "$3: nothing appeared on the screen"; fi
+  if [ "${changed:-0}" = 0 ]; then
+    if [ -n "${4:-}" ]; then echo "note: $3 showed nothing"; else fail "$3: nothing appeared on the screen"; fi
+  fi
   alive || fail "$3: the program ended"
 }
 
@@ -188,23 +202,28 @@ dialog 0 2 "Settings" settings Escape
 dialog 2 3 "Port settings" port-settings Escape
 
 # The views, each as the menu lists them.
-for entry in "0 experimental-setup" "1 layer-by-layer-setup" "2 manual-control" "3 deposition-feedback" \
-  "4 calibrate" "5 isotherm-control" "6 deposition-control" "7 dipping-control" "8 script-control"; do
-  shown 1 "${entry%% *}" "view-${entry#* }"
-done
+shown 1 0 view-experimental-setup
+shown 1 1 view-layer-by-layer-setup optional
+shown 1 2 view-manual-control
+shown 1 3 view-deposition-feedback optional
+shown 1 4 view-calibrate
+shown 1 5 view-isotherm-control
+shown 1 6 view-deposition-control optional
+shown 1 7 view-dipping-control optional
+shown 1 8 view-script-control optional
 for entry in "0 cascade" "1 tile-horizontal" "2 tile-vertical" "3 arrange-all"; do
-  choose 3 "${entry%% *}"
+  choose 3 "${entry%% *}" "window-${entry#* }"
   shot "window-${entry#* }"
   alive || fail "window-${entry#* }: the program ended"
 done
 for entry in "1 disconnect" "0 connect" "2 init-device"; do
-  choose 2 "${entry%% *}"
+  choose 2 "${entry%% *}" "device-${entry#* }"
   shot "device-${entry#* }"
   alive || fail "device-${entry#* }: the program ended"
 done
 
 # A short isotherm in the isotherm window: START, then the box that says it is done.
-isotherm="$(wait_window 'Isotherm Control' 5)"
+isotherm="$(wait_window 'Isotherm' 5)"
 if [ -z "$isotherm" ]; then
   fail "isotherm: the isotherm window is not shown"
 else
@@ -225,12 +244,16 @@ else
 fi
 
 # File > Exit ends the process, whatever window is open, and writes the settings.
-choose 0 3
+choose 0 3 exit
 for _ in $(seq 200); do alive || break; sleep 0.1; done
 shot exited
 if alive; then
   fail "exit: the program still runs after File > Exit"
   kill "$zel" 2> /dev/null
+else
+  wait "$zel"
+  status=$?
+  [ "$status" = 0 ] || fail "exit: the program ended with status $status"
 fi
 if cmp -s "$ini" "$work/zel.ini.before"; then fail "exit: zel.ini was not written"; fi
 grep -qi '^UpdateStatusInterval=' "$ini" || fail "exit: zel.ini lacks the program's settings"

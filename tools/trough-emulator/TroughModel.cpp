@@ -70,7 +70,7 @@ double TTroughModel::SurfacePressure() const { return FMolecules > 0 ? Isotherm(
 
 double TTroughModel::PressureToCounts(double Pressure) const
 {
-    return CleanSurfaceCounts + Pressure * CountsPerMilliNewton;
+    return CleanSurfaceCounts - Pressure * CountsPerMilliNewton;
 }
 
 std::uint32_t TTroughModel::BalanceCounts() const { return Counts(PressureToCounts(SurfacePressure())); }
@@ -223,7 +223,8 @@ void TTroughModel::StepIsotherm(std::int64_t NowUs)
     }
     const std::uint32_t endPressure = Param(0x05, 0x0B, 0);
     const std::uint32_t seconds = Param(0x05, 0x0C, 0);
-    const bool pressureReached = !back && endPressure > 0 && BalanceCounts() >= endPressure;
+    // Pressure lightens the plate: the target is met once the reading falls to it.
+    const bool pressureReached = !back && endPressure > 0 && BalanceCounts() <= endPressure;
     const bool timeOver = (type == 4 || type == 6) && seconds > 0 &&
                           (NowUs - FProcessStartUs) * O.SpeedUp >= static_cast<double>(seconds) * 1e6;
     const bool arrived = !FDrives[Barrier1].Active && !FDrives[Barrier2].Active;
@@ -244,7 +245,7 @@ void TTroughModel::StepIsotherm(std::int64_t NowUs)
 void TTroughModel::StepDeposition(std::int64_t NowUs)
 {
     // The barriers hold the set pressure: they close while the pressure is below it.
-    const double set = (static_cast<double>(Param(0x07, 0x02, 0)) - CleanSurfaceCounts) / CountsPerMilliNewton;
+    const double set = (CleanSurfaceCounts - static_cast<double>(Param(0x07, 0x02, 0))) / CountsPerMilliNewton;
     if (set > 0) {
         const bool low = SurfacePressure() < set;
         const double speed = Param(0x07, 0x0C, 0);
@@ -283,7 +284,7 @@ void TTroughModel::StepToPressure()
 {
     // Feedback on the set pressure of group 01 item 03: the barriers stop once it is met.
     const std::uint32_t target = Param(0x05, 0x0A, 0);
-    const bool reached = target > 0 && BalanceCounts() >= target;
+    const bool reached = target > 0 && BalanceCounts() <= target;
     if (!reached && (FDrives[Barrier1].Active || FDrives[Barrier2].Active)) return;
     FDrives[Barrier1].Active = FDrives[Barrier2].Active = false;
     FDrives[Barrier1].Reported = FDrives[Barrier2].Reported = true;
@@ -294,9 +295,11 @@ void TTroughModel::StepToPressure()
 
 std::int64_t TTroughModel::Advance(std::int64_t NowUs)
 {
-    // Integrate in small slices so that a pressure target or a point is met on time.
+    // Integrate in slices of at most StepUs of simulated time, so that a pressure target or
+    // a point is met on time however fast the model runs.
+    const std::int64_t longest = std::max<std::int64_t>(1, static_cast<std::int64_t>(StepUs / O.SpeedUp));
     while (FLastUs < NowUs) {
-        const std::int64_t slice = std::min<std::int64_t>(StepUs, NowUs - FLastUs);
+        const std::int64_t slice = std::min<std::int64_t>(longest, NowUs - FLastUs);
         const double before = FDrives[Dipper].Position;
         Integrate(slice * 1e-6 * O.SpeedUp);
         FLastUs += slice;

@@ -10,7 +10,8 @@
 //   its lowest; a barrier travels 0 to 58000 steps, the dipper 0 to 40000;
 // - speed codes are steps per second;
 // - the film is 7.5 cm wide, 240 cm² with both barriers open;
-// - the balance reads 4096 counts on a clean surface and 100 counts more per mN/m.
+// - the balance weighs the pull of the surface on its plate: 11296 counts on a clean
+//   surface and 100 counts fewer per mN/m of surface pressure.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -31,7 +32,7 @@ public:
     static constexpr double OpenAreaCm2 = 240;
     static constexpr double BarrierTravelSteps = 58000;
     static constexpr double DipperTravelSteps = 40000;
-    static constexpr double CleanSurfaceCounts = 4096;
+    static constexpr double CleanSurfaceCounts = 11296;
     static constexpr double CountsPerMilliNewton = 100;
     enum TDrive { Barrier1 = 0, Barrier2 = 1, Dipper = 2, DriveCount = 7 };
 

@@ -640,7 +640,7 @@ TEST_F(TFormFixture, FirstPlacementKeepsWindowsInTheWorkAreaAndOffTheMainWindows
         window->EndLoading();
         window->SetBounds(c.Left, c.Top, c.Width, c.Height);
         window->Show();
-        const QRect shown = window->Widget()->geometry();
+        const QRect shown = window->Widget()->frameGeometry();
         EXPECT_TRUE(work.contains(shown)) << c.Left << "," << c.Top;
         // Below the main window's bars: where its child area begins.
         const int barsEnd = Form->Widget()->mapToGlobal(QPoint(0, 0)).y() + bar->GetHeight();

@@ -68,15 +68,15 @@ TEST_F(TLinkedIsotherm, OneStrokeFromTheEmulatorBecomesASavedTable)
 }
 
 // The demonstration trough the start script describes: 400 steps per mm, speed codes in
-// steps per second, a 7.5 cm wide film of 240 cm², the balance at 4096 counts on a clean
-// surface and 100 counts per mN/m, and 20 µL of 1 mg/mL stearic acid spread.
+// steps per second, a 7.5 cm wide film of 240 cm², the balance at 11296 counts on a clean
+// surface and 100 counts fewer per mN/m, and 20 µL of 1 mg/mL stearic acid spread.
 std::string DemoTroughSettings()
 {
     std::string ini = "[CalibrateParam]\n";
     for (const char* drive : {"barrier1", "barrier2", "dipper"}) {
         const std::string name = drive;
         for (const char* pair : {"Fclk=1", "FclkDivide=1", "uSteps=1", "numStepsPerOborot=400", "gear=1", "vintStep=1",
-                                 "hwMin=0", "zeroHw=0", "minSpeed=0.01", "maxSpeed=2"})
+                                 "hwMin=0", "zeroHw=0", "minSpeed=0.01", "maxSpeed=2", "old=0"})
             ini += name + "." + pair + "\n";
         ini += name + ".hwMax=" + (name == "dipper" ? "40000" : "58000") + "\n";
     }
