@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -328,6 +329,15 @@ void TPageControl::SetTabPosition(TTabPosition Value)
     static const QTabWidget::TabPosition positions[] = {QTabWidget::North, QTabWidget::South, QTabWidget::West,
                                                         QTabWidget::East};
     static_cast<QTabWidget*>(Widget())->setTabPosition(positions[Value]);
+}
+
+int TPageControl::TabsExtent() const
+{
+    const auto* tabs = static_cast<const QTabWidget*>(Widget());
+    const QTabWidget::TabPosition side = tabs->tabPosition();
+    const QSize bar = tabs->tabBar()->sizeHint();
+    const int frame = 2 * tabs->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 4;
+    return (side == QTabWidget::East || side == QTabWidget::West ? bar.width() : 0) + frame;
 }
 
 bool TPageControl::AcceptsDrag(TForm* Client)

@@ -289,6 +289,7 @@ void TForm::SetVisible(bool Value)
             SetBounds((Screen->Width() - w) / 2, (Screen->Height() - h) / 2, w, h);
         }
         const bool first = !FImpl->Shown && FHostDockSite == nullptr;
+        if (first) FitToControls();
         if (first) KeepInWorkArea();
         FImpl->Shown = true;
         FImpl->Visible = true;
@@ -438,6 +439,42 @@ TForm* TForm::ActiveMDIChild() const
     if (!active) active = FImpl->MdiArea->currentSubWindow();
     if (!active || !active->isVisible()) return nullptr;
     return dynamic_cast<TForm*>(TControl::FromWidget(active->widget()));
+}
+
+namespace {
+
+// Grows the containers placed in Parent until their controls fit, innermost first, and
+// gives how far Parent's own controls reach.
+void GrowContainers(TWinControl* Parent, int& Right, int& Bottom)
+{
+    constexpr int Margin = 4;
+    Right = Bottom = 0;
+    for (int i = 0; i < Parent->ControlCount(); ++i) {
+        TControl* control = Parent->Controls(i);
+        if (!control->GetVisible() || control->GetAlign() != alNone) continue;
+        auto* inner = dynamic_cast<TWinControl*>(control);
+        if (inner && inner->ControlCount() > 0 && !dynamic_cast<TForm*>(control)) {
+            int right = 0, bottom = 0;
+            GrowContainers(inner, right, bottom);
+            const int wider = std::max(0, right - inner->GetWidth()), longer = std::max(0, bottom - inner->GetHeight());
+            if (wider > 0 || longer > 0)
+                inner->SetBounds(inner->GetLeft(), inner->GetTop(), inner->GetWidth() + wider,
+                                 inner->GetHeight() + longer);
+        }
+        Right = std::max(Right, control->GetLeft() + control->GetWidth() + Margin);
+        Bottom = std::max(Bottom, control->GetTop() + control->GetHeight() + Margin);
+    }
+}
+
+}  // namespace
+
+void TForm::FitToControls()
+{
+    if (this == MainForm()) return;
+    int right = 0, bottom = 0;
+    GrowContainers(this, right, bottom);
+    const int wider = std::max(0, right - ClientWidth()), longer = std::max(0, bottom - ClientHeight());
+    if (wider > 0 || longer > 0) SetBounds(GetLeft(), GetTop(), GetWidth() + wider, GetHeight() + longer);
 }
 
 void TForm::KeepInWorkArea()

@@ -145,6 +145,9 @@ private:
     // At a window's first show: moved (and if need be shrunk) to lie inside the work area
     // and, for windows of their own, below the main window's menu and tool bars.
     void KeepInWorkArea();
+    // At a window's first show: widened and lengthened until the controls placed in it
+    // (grown to their texts) fit inside.
+    void FitToControls();
     // Enter (Cancel false) or Escape (Cancel true) that no control of the form took.
     bool DialogKey(bool Cancel);
     struct TImpl;

@@ -599,7 +599,7 @@ void TFMain::UpdateDockPanel()
     int needed = DockAreaWidth;
     for (int i = 0; i < pgcDock->PageCount(); ++i)
         if (TForm* form = pgcDock->Pages(i)->DockedForm())
-            needed = std::max(needed, ContentWidth(form) + pnlDock->GetWidth() - pgcDock->Pages(i)->GetWidth());
+            needed = std::max(needed, ContentWidth(form) + pgcDock->TabsExtent());
     if (pnlDock->GetWidth() < needed) {
         pnlDock->SetWidth(needed);
         AlignControls();

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QCursor>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QKeyEvent>
@@ -648,6 +649,45 @@ TEST_F(TFormFixture, FirstPlacementKeepsWindowsInTheWorkAreaAndOffTheMainWindows
         FreeForm(window);
     }
     SetMainForm(nullptr);
+}
+
+TEST_F(TFormFixture, LabelsPanelsAndWindowsGrowToTheirTexts)
+{
+    const std::string text = "Control of the film trough and its deposition accessories";
+    auto* group = new TGroupBox(Form);
+    group->SetParent(Form);
+    group->SetBounds(10, 10, 120, 60);
+    auto* label = new TLabel(Form);
+    label->SetParent(group);
+    label->SetCaption(text);
+    label->SetBounds(8, 20, 60, 10);  // narrower and lower than its text
+    const QSize needed = label->Widget()->sizeHint();
+    EXPECT_GE(label->GetWidth(), needed.width());
+    EXPECT_GE(label->GetHeight(), needed.height());
+    // A word-wrapped label keeps the width it is given.
+    auto* wrapped = new TLabel(Form);
+    wrapped->SetParent(Form);
+    wrapped->SetWordWrap(true);
+    wrapped->SetCaption(text);
+    wrapped->SetBounds(10, 100, 60, 40);
+    EXPECT_EQ(wrapped->GetWidth(), 60);
+
+    Form->Show();
+    EXPECT_GE(group->GetWidth(), label->GetLeft() + label->GetWidth());
+    EXPECT_GE(Form->ClientWidth(), group->GetLeft() + group->GetWidth());
+
+    // A status panel is never narrower than its reading; the panel after it moves on.
+    auto* bar = new TStatusBar(Form);
+    bar->SetParent(Form);
+    bar->SetAlign(alBottom);
+    TStatusPanel* first = bar->AddPanel("Disconnected", 20);
+    bar->AddPanel("SP: 12.345 mN/m", 20);
+    first->SetText("Connected to the instrument");
+    EXPECT_EQ(first->GetWidth(), 20);  // the width asked for stays as it was
+    auto* shown = static_cast<QWidget*>(bar->Widget()->children().at(0));
+    auto* next = static_cast<QWidget*>(bar->Widget()->children().at(1));
+    EXPECT_GT(shown->width(), QFontMetrics(shown->font()).horizontalAdvance("Connected to the instrument"));
+    EXPECT_EQ(next->x(), shown->x() + shown->width());
 }
 
 TEST_F(TFormFixture, ChildWindowsTileAndCascadeInTheMainArea)
