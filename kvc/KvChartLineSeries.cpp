@@ -579,9 +579,9 @@ void TKvLineSeries::DrawPointByPoint(TCanvas* Canvas, const TMapping& Map, const
     }
 }
 
-void TKvLineSeries::DrawShapePoint(TCanvas* Canvas, int X, int Y)
+void DrawPointShape(TCanvas* Canvas, TKvTypePoints Type, int Size, int X, int Y)
 {
-    const int s = FShapeSize;
+    const int s = Size;
     int x1 = X - s / 2, y1 = Y - s / 2;
     int x2 = static_cast<int>(X + s / 2.0 + 0.5), y2 = static_cast<int>(Y + s / 2.0 + 0.5);
     auto line = [Canvas](int Ax, int Ay, int Bx, int By) {
@@ -598,7 +598,7 @@ void TKvLineSeries::DrawShapePoint(TCanvas* Canvas, int X, int Y)
         line(X, y1, X, y2);
         line(x1, Y, x2, Y);
     };
-    switch (FTypePoints) {
+    switch (Type) {
     case tpNone:
         break;
     case tpSquare:
@@ -628,6 +628,11 @@ void TKvLineSeries::DrawShapePoint(TCanvas* Canvas, int X, int Y)
         Canvas->Polygon({{X, y1}, {x2, Y}, {X, y2}, {x1, Y}});
         break;
     }
+}
+
+void TKvLineSeries::DrawShapePoint(TCanvas* Canvas, int X, int Y)
+{
+    DrawPointShape(Canvas, FTypePoints, FShapeSize, X, Y);
 }
 
 // ---- Collection -------------------------------------------------------------------------

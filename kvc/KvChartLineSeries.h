@@ -27,6 +27,10 @@ enum TKvTypePoints {
     tpStar = 7,
     tpDiamond = 8
 };
+// Draws the shape of a point centred on (X, Y), Size pixels across, with the canvas's pen
+// and brush; the series draws its points with it, the graph dialog its pictures of them.
+void DrawPointShape(TCanvas* Canvas, TKvTypePoints Type, int Size, int X, int Y);
+
 // tdLinear keeps the points in x order, tdPoints in the order added.
 enum TKvTypeDependence { tdLinear = 0, tdPoints = 1 };
 

@@ -1,6 +1,7 @@
 #include "platform/ui/Dialogs.h"
 
 #include <QColorDialog>
+#include <QFontDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -177,9 +178,26 @@ TDialogAnswer RunRealDialog(const TDialogRequest& Request)
         // The desktop's viewer runs on its own, so there is nothing of ours to close.
         break;
     }
-    case TDialogKind::Font:
-        answer.Result = mrCancel;
+    case TDialogKind::Font: {
+        const TFontDescription& f = Request.Font;
+        QFont start(Q(f.Name), f.Size > 0 ? f.Size : -1);
+        start.setBold(f.Bold);
+        start.setItalic(f.Italic);
+        start.setUnderline(f.Underline);
+        start.setStrikeOut(f.StrikeOut);
+        bool accepted = false;
+        const QFont chosen = QFontDialog::getFont(&accepted, start, nullptr, Q(Request.Caption));
+        answer.Result = accepted ? mrOk : mrCancel;
+        // The dialog has no colour of its own: the font keeps the colour it came with.
+        answer.Font = {chosen.family().toStdString(),
+                       chosen.pointSize(),
+                       f.Color,
+                       chosen.bold(),
+                       chosen.italic(),
+                       chosen.underline(),
+                       chosen.strikeOut()};
         break;
+    }
     }
     return answer;
 }
@@ -193,8 +211,18 @@ TDialogInterceptor SetDialogInterceptor(TDialogInterceptor NewInterceptor)
     return previous;
 }
 
+namespace {
+int RunningDialogs = 0;
+}  // namespace
+
+bool DialogRunning() { return RunningDialogs > 0; }
+
 TDialogAnswer ExecuteDialog(const TDialogRequest& Request)
 {
+    struct TRunning {
+        TRunning() { ++RunningDialogs; }
+        ~TRunning() { --RunningDialogs; }
+    } running;
     if (Interceptor()) {
         // Keep the interceptor alive even if it replaces itself while running.
         TDialogInterceptor current = Interceptor();
@@ -261,6 +289,16 @@ std::optional<std::uint32_t> PromptForColor(std::uint32_t Initial)
     const TDialogAnswer answer = ExecuteDialog(request);
     if (answer.Result != mrOk) return std::nullopt;
     return answer.Color;
+}
+
+std::optional<TFontDescription> PromptForFont(const TFontDescription& Initial)
+{
+    TDialogRequest request;
+    request.Kind = TDialogKind::Font;
+    request.Font = Initial;
+    const TDialogAnswer answer = ExecuteDialog(request);
+    if (answer.Result != mrOk) return std::nullopt;
+    return answer.Font;
 }
 
 void HtmlHelp(HWND, const std::string& FileAndTopic, unsigned Command, std::uintptr_t)

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 #include "platform/ui/Types.h"
 
@@ -39,6 +40,18 @@ constexpr int mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIg
 
 enum class TDialogKind { MessageBox, MessageDlg, ShowMessage, Color, Font, OpenFile, SaveFile, Folder, Help };
 
+// A font as the font dialog shows and returns it.
+struct TFontDescription {
+    std::string Name;
+    int Size = 0;             // points
+    std::uint32_t Color = 0;  // 0x00BBGGRR
+    bool Bold = false;
+    bool Italic = false;
+    bool Underline = false;
+    bool StrikeOut = false;
+    bool operator==(const TFontDescription&) const = default;
+};
+
 struct TDialogRequest {
     TDialogKind Kind = TDialogKind::MessageBox;
     std::string Text;     // message text, or help file and topic
@@ -50,12 +63,19 @@ struct TDialogRequest {
     std::string FileName;  // file dialogs: proposed name
     std::string InitialDir;
     std::uint32_t Color = 0;  // colour dialog: the colour it starts from (0x00BBGGRR)
+    TFontDescription Font;    // font dialog: the font it starts from
 };
 
 struct TDialogAnswer {
+    TDialogAnswer() = default;
+    TDialogAnswer(int Result, std::string FileName = {}, std::uint32_t Color = 0, TFontDescription Font = {})
+        : Result(Result), FileName(std::move(FileName)), Color(Color), Font(std::move(Font))
+    {
+    }
     int Result = 0;           // ID* for a message box, mr* for MessageDlg, mrOk/mrCancel otherwise
     std::string FileName;     // chosen file
     std::uint32_t Color = 0;  // chosen colour (0x00BBGGRR)
+    TFontDescription Font;    // chosen font
 };
 
 using TDialogInterceptor = std::function<TDialogAnswer(const TDialogRequest&)>;
@@ -77,6 +97,12 @@ std::optional<std::string> PromptForSaveFile(const std::string& Title, const std
                                              const std::string& InitialDir, const std::string& FileName = {});
 // Colour dialog on a 0x00BBGGRR colour; the chosen colour when confirmed.
 std::optional<std::uint32_t> PromptForColor(std::uint32_t Initial);
+// Font dialog; the chosen font when confirmed.
+std::optional<TFontDescription> PromptForFont(const TFontDescription& Initial);
+
+// True while a dialog raised through ExecuteDialog is open: a window losing activation to
+// it has not lost the operator's attention.
+bool DialogRunning();
 
 // Help viewer: HH_DISPLAY_TOPIC opens "file::/topic" with the desktop's viewer for the
 // file; HH_CLOSE_ALL closes the viewers this program opened.

@@ -44,6 +44,11 @@ public:
     explicit TFormWidget(TForm* Form) : FForm(Form) {}
 
 protected:
+    void changeEvent(QEvent* Event) override
+    {
+        QWidget::changeEvent(Event);
+        if (Event->type() == QEvent::ActivationChange) FForm->ActivationChanged(isActiveWindow());
+    }
     void closeEvent(QCloseEvent* Event) override
     {
         bool accept = true;
@@ -324,6 +329,15 @@ void TForm::DoShow()
 void TForm::DoHide()
 {
     if (OnHide) OnHide(this);
+}
+
+void TForm::ActivationChanged(bool Active)
+{
+    if (Active) {
+        if (OnActivate) OnActivate(this);
+    } else if (OnDeactivate) {
+        OnDeactivate(this);
+    }
 }
 
 void TForm::CloseRequested(bool& Accept)

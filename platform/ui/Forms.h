@@ -103,6 +103,7 @@ public:
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
     TNotifyEvent OnActivate;
+    TNotifyEvent OnDeactivate;
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
     TStartDockEvent OnStartDock;
@@ -116,6 +117,8 @@ public:
     // The placement used at the last restore (normal bounds), for placement storage.
     TRect NormalBounds() const;
     void SetNormalBounds(const TRect& Bounds);
+    // Called when the form's window gains or loses the activation.
+    void ActivationChanged(bool Active);
     // Called by a dock site when it hosts or releases the form.
     void SetHostDockSite(TDockSite* Site) { FHostDockSite = Site; }
 

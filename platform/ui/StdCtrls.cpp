@@ -7,6 +7,9 @@
 #include <QCursor>
 #include <QFrame>
 #include <QGroupBox>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -17,6 +20,7 @@
 
 #include "platform/ui/ControlsInternal.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/GraphicsQt.h"
 
 namespace {
 template <class W>
@@ -279,6 +283,32 @@ void TComboBox::AddItem(const std::string& Item)
 }
 
 void TComboBox::ClearItems() { SetItems(TStringList()); }
+
+void TComboBox::SetItemPicture(int Index, const TBitmap& Picture)
+{
+    auto* box = As<QComboBox>(this);
+    if (Index < 0 || Index >= box->count() || Picture.Empty()) return;
+    QImage image(Picture.GetWidth(), Picture.GetHeight(), QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) image.setPixelColor(x, y, ToQColor(Picture.Canvas()->GetPixel(x, y)));
+    box->setIconSize(image.size());
+    box->setItemIcon(Index, QIcon(QPixmap::fromImage(image)));
+}
+
+bool TComboBox::GetItemPicture(int Index, TBitmap& Picture) const
+{
+    auto* box = As<QComboBox>(this);
+    if (Index < 0 || Index >= box->count()) return false;
+    const QIcon icon = box->itemIcon(Index);
+    if (icon.isNull()) return false;
+    const QImage image = icon.pixmap(box->iconSize()).toImage();
+    Picture.SetSize(image.width(), image.height());
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) Picture.Canvas()->SetPixel(x, y, FromQRgb(image.pixel(x, y)));
+    return true;
+}
+
+void TComboBox::SetDropDownCount(int Rows) { As<QComboBox>(this)->setMaxVisibleItems(Rows); }
 int TComboBox::GetItemIndex() const { return As<QComboBox>(this)->currentIndex(); }
 
 void TComboBox::SetItemIndex(int Value)

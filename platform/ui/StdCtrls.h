@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 #include "platform/ui/Controls.h"
+#include "platform/ui/Graphics.h"
 #include "platform/ui/Strings.h"
 
 class TLabel : public TControl {
@@ -114,6 +115,12 @@ public:
     int GetItemIndex() const;
     // Selecting from code runs no handler.
     void SetItemIndex(int Value);
+    // A small picture shown before the item's text.
+    void SetItemPicture(int Index, const TBitmap& Picture);
+    // Copies the item's picture into Picture; false when the item has none.
+    bool GetItemPicture(int Index, TBitmap& Picture) const;
+    // How many items the open list shows before it scrolls.
+    void SetDropDownCount(int Rows);
     // Runs when the operator picks an item or edits the text.
     TNotifyEvent OnChange;
 

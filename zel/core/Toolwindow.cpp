@@ -4,6 +4,7 @@
 
 #include "kvc/KvMultiLang.h"
 #include "platform/ui/Menus.h"
+#include "zel/core/Notices.h"
 #include "zel/core/Umain.h"
 
 namespace {
@@ -17,43 +18,233 @@ constexpr unsigned StatePosActive = fpState | fpPosition | fpActiveControl;
 constexpr unsigned StatePos = fpState | fpPosition;
 constexpr unsigned Pos = fpPosition;
 
-// Three windows (deposition, tape, EUD) share the placement section "DepositionControl"
-// and so one remembered position.
-const TWindowPattern Patterns[] = {
-    {TToolWindowKind::Manual, "ManualControl", "ManualControl", StatePosActive, "ManualCtrl", true, true, true, false,
-     Always},
-    {TToolWindowKind::Manual2, "ManualControl2", "ManualControl2", StatePosActive, "ManualCtrl2", true, true, true,
-     false, Always},
-    {TToolWindowKind::Pump, "PumpControl", "PumpControl", StatePosActive, "PumpControl", true, true, true, false,
-     Always},
-    {TToolWindowKind::Isotherm, "IsothermControl", "IsothermControl", StatePos, "IsothermCtrl", true, true, false, true,
-     NotLbl},
-    {TToolWindowKind::Deposition, "DepositionControl", "DepositionControl", Pos, "DepositionCtrl", true, true, false,
-     true, NotLbl},
-    {TToolWindowKind::Dipping, "DippingControl", "DippingControl", Pos, "DippingCtrl", true, true, false, true, NotLbl},
-    {TToolWindowKind::Roll, "RollDepositionCtrl", "RollDepositionControl", Pos, "RollDepositionCtrl", true, true, false,
-     false, NotTrough},
-    {TToolWindowKind::Tape, "TapeDepositionCtrl", "DepositionControl", Pos, "ContTapeCtrl", true, false, false, false,
-     CombinedOnly},
-    {TToolWindowKind::Disk, "DiskDepositionCtrl", "DiskDepositionControl", Pos, "DiskDepositionCtrl", true, true, false,
-     false, NotTrough},
-    {TToolWindowKind::CylinderMembrane, "CylinderMembraneDepositionCtrl", "CylMemDepControl", Pos,
-     "CylinderMembraneDepositionCtrl", true, true, false, false, NotTrough},
-    {TToolWindowKind::TDAR, "TDARCtrl", "TDARControl", Pos, "TDARCtrl", true, true, false, false, NotTrough},
-    {TToolWindowKind::Eud, "EudControl", "DepositionControl", Pos, "EudControl", true, true, false, true, NotLbl},
-    {TToolWindowKind::FilmPreparation, "FilmPreparationControl", "FilmPreparationControl", Pos,
-     "FilmPreparationControl", true, true, false, true, NotLbl},
-    {TToolWindowKind::Calibration, "", "CalibrateDevice", StatePosActive, "CalibrateDevice", false, false, false, false,
-     nullptr},
-    {TToolWindowKind::DepositionFB, "DepositionFB", "DepositionFB", StatePosActive, "DepositionFB", false, false, false,
-     false, nullptr},
-    {TToolWindowKind::ExpSetup, "ExpSetupForm", "ExpSetupForm", StatePosActive, "ExpSetup", false, false, false, false,
-     nullptr},
-    {TToolWindowKind::DepPosInfo, "", "DepPosInfo", Pos, "", false, false, false, false, nullptr},
-    {TToolWindowKind::Script, "", "ScriptControl", Pos, "ScriptCtrl", false, false, false, false, nullptr},
-    {TToolWindowKind::Status, "", "StatusWindow", Pos, "", false, false, false, true, nullptr},
-    {TToolWindowKind::Lbl, "LBL", "", 0, "Lbl", false, false, false, false, nullptr},
-};
+using K = TToolWindowKind;
+
+const std::vector<TWindowPattern>& Patterns()
+{
+    // Three windows (deposition, tape, EUD) share the placement section "DepositionControl"
+    // and so one remembered position. The EUD row comes last: its run is given back after
+    // the script's and the layer-by-layer window's.
+    static const std::vector<TWindowPattern> patterns = {
+        {.Kind = K::Manual,
+         .SettingsSection = "ManualControl",
+         .PlacementSection = "ManualControl",
+         .PlacementOptions = StatePosActive,
+         .LanguageSection = "ManualCtrl",
+         .ViewAction = "AViewManualControl",
+         .Dockable = true,
+         .DockHandlers = true,
+         .FillPage = true,
+         .DocksAtStart = Always,
+         .DragsIntoDockArea = true,
+         .RefreshesReadings = true,
+         .TranslatesOnLanguageChange = true,
+         .Notices = {{hlnMotionState}, {hlnDrivesStopped}}},
+        {.Kind = K::Manual2,
+         .SettingsSection = "ManualControl2",
+         .PlacementSection = "ManualControl2",
+         .PlacementOptions = StatePosActive,
+         .LanguageSection = "ManualCtrl2",
+         .ViewAction = "actViewManualControl2",
+         .Dockable = true,
+         .DockHandlers = true,
+         .FillPage = true,
+         .DocksAtStart = Always,
+         .RefreshesReadings = true,
+         .TranslatesOnLanguageChange = true,
+         .Notices = {{hlnMotionState}, {hlnDrivesStopped}, {hlnDipperRotatorStopped}, {hlnRevolverStopped}}},
+        {.Kind = K::Pump,
+         .SettingsSection = "PumpControl",
+         .PlacementSection = "PumpControl",
+         .PlacementOptions = StatePosActive,
+         .LanguageSection = "PumpControl",
+         .ViewAction = "actViewPumpControl",
+         .Dockable = true,
+         .DockHandlers = true,
+         .FillPage = true,
+         .DocksAtStart = Always,
+         .RefreshesReadings = true,
+         .TranslatesOnLanguageChange = true,
+         .Notices = {{hlnMotionState}, {hlnDrivesStopped}}},
+        {.Kind = K::Isotherm,
+         .SettingsSection = "IsothermControl",
+         .PlacementSection = "IsothermControl",
+         .PlacementOptions = StatePos,
+         .LanguageSection = "IsothermCtrl",
+         .ViewAction = "AViewIsothermCtrl",
+         .Serves = NotLbl,
+         .Dockable = true,
+         .DockHandlers = true,
+         .PullBack = true,
+         .DocksAtStart = NotLbl,
+         .DragsIntoDockArea = true,
+         .TranslatesOnLanguageChange = true,
+         .Start = TStartHandling::ShowStart,
+         .Notices = {{hlnIsothermPoint, pkIsotherm}, {hlnIsothermCycle}, {hlnIsothermCompleted}}},
+        {.Kind = K::Deposition,
+         .SettingsSection = "DepositionControl",
+         .PlacementSection = "DepositionControl",
+         .PlacementOptions = Pos,
+         .LanguageSection = "DepositionCtrl",
+         .ViewAction = "AViewDepositionCtrl",
+         .Dockable = true,
+         .DockHandlers = true,
+         .PullBack = true,
+         .DocksAtStart = NotLbl,
+         .DragsIntoDockArea = true,
+         .TranslatesOnLanguageChange = true,
+         .Start = TStartHandling::ShowStart,
+         .Notices = {{hlnDepositionPoint, pkDeposition},
+                     {hlnDepositionStroke},
+                     {hlnDepositionCompleted},
+                     {hlnPressureControl},
+                     {hlnSubstanceOver},
+                     {hlnContinueAllowed}}},
+        {.Kind = K::Dipping,
+         .SettingsSection = "DippingControl",
+         .PlacementSection = "DippingControl",
+         .PlacementOptions = Pos,
+         .LanguageSection = "DippingCtrl",
+         .ViewAction = "AViewDippingCtrl",
+         .Dockable = true,
+         .DockHandlers = true,
+         .PullBack = true,
+         .DocksAtStart = NotLbl,
+         .DragsIntoDockArea = true,
+         .TranslatesOnLanguageChange = true,
+         .Start = TStartHandling::ShowStart},
+        {.Kind = K::Roll,
+         .SettingsSection = "RollDepositionCtrl",
+         .PlacementSection = "RollDepositionControl",
+         .PlacementOptions = Pos,
+         .LanguageSection = "RollDepositionCtrl",
+         .ViewAction = "actViewRollDepositionCtrl",
+         .Dockable = true,
+         .DockHandlers = true,
+         .DocksAtStart = NotTrough,
+         .DragsIntoDockArea = true,
+         .RefreshesReadings = true,
+         .TranslatesOnLanguageChange = true,
+         .Start = TStartHandling::ShowStart,
+         .Notices = {{hlnRollPoint, pkRollDeposition}, {hlnRollStarted}, {hlnRollFinished}, {hlnRollLimitSwitch}}},
+        {.Kind = K::Tape,
+         .SettingsSection = "TapeDepositionCtrl",
+         .PlacementSection = "DepositionControl",
+         .PlacementOptions = Pos,
+         .LanguageSection = "ContTapeCtrl",
+         .ViewAction = "actViewTapeDepositionCtrl",
+         .Dockable = true,
+         .DocksAtStart = CombinedOnly,
+         .DragsIntoDockArea = true,
+         .RefreshesReadings = true,
+         .TranslatesOnLanguageChange = true,
+         .Start = TStartHandling::ShowStart,
+         .Notices = {{hlnTapePoint, pkTapeDeposition}, {hlnTapeStarted}, {hlnTapeFinished}}},
+        {.Kind = K::Disk,
+         .SettingsSection = "DiskDepositionCtrl",
+         .PlacementSection = "DiskDepositionControl",
+         .PlacementOptions = Pos,
+         .LanguageSection = "DiskDepositionCtrl",
+         .ViewAction = "actViewDiskDepositionCtrl",
+         .Dockable = true,
+         .DockHandlers = true,
+         .DocksAtStart = NotTrough,
+         .RefreshesReadings = true,
+         .Start = TStartHandling::EnableRun,
+         .Notices = {{hlnDiskPoint, pkDiskDeposition}, {hlnDiskStarted}, {hlnDiskFinished}}},
+        {.Kind = K::CylinderMembrane,
+         .SettingsSection = "CylinderMembraneDepositionCtrl",
+         .PlacementSection = "CylMemDepControl",
+         .PlacementOptions = Pos,
+         .LanguageSection = "CylinderMembraneDepositionCtrl",
+         .ViewAction = "actViewCylinderMembraneDepositionCtrl",
+         .Dockable = true,
+         .DockHandlers = true,
+         .DocksAtStart = NotTrough,
+         .RefreshesReadings = true,
+         .Start = TStartHandling::EnableRun,
+         .Notices = {{hlnCylPoint, pkCylinderMembraneDeposition}, {hlnCylStarted}, {hlnCylFinished}}},
+        {.Kind = K::TDAR,
+         .SettingsSection = "TDARCtrl",
+         .PlacementSection = "TDARControl",
+         .PlacementOptions = Pos,
+         .LanguageSection = "TDARCtrl",
+         .ViewAction = "actViewTDARCtrl",
+         .Dockable = true,
+         .DockHandlers = true,
+         .DocksAtStart = NotTrough,
+         .RefreshesReadings = true,
+         .Start = TStartHandling::EnableRun,
+         .Notices = {{hlnTdarPoint, pkTDAR}, {hlnMotionState}, {hlnTdarStarted}, {hlnTdarFinished}}},
+        {.Kind = K::FilmPreparation,
+         .SettingsSection = "FilmPreparationControl",
+         .PlacementSection = "FilmPreparationControl",
+         .PlacementOptions = Pos,
+         .LanguageSection = "FilmPreparationControl",
+         .ViewAction = "actViewFilmPreparation",
+         .Dockable = true,
+         .DockHandlers = true,
+         .PullBack = true,
+         .DocksAtStart = NotLbl,
+         .Start = TStartHandling::ShowStart,
+         .Notices = {{hlnFilmPrepPoint, pkFilmPreparation}, {hlnFilmPrepStarted}, {hlnFilmPrepFinished}}},
+        {.Kind = K::Calibration,
+         .PlacementSection = "CalibrateDevice",
+         .PlacementOptions = StatePosActive,
+         .LanguageSection = "CalibrateDevice",
+         .ViewAction = "AViewCalibrate",
+         .RefreshesReadings = true,
+         .TranslatesOnLanguageChange = true,
+         .Notices = {{hlnDrivesStopped}}},
+        {.Kind = K::DepositionFB,
+         .SettingsSection = "DepositionFB",
+         .PlacementSection = "DepositionFB",
+         .PlacementOptions = StatePosActive,
+         .LanguageSection = "DepositionFB",
+         .ViewAction = "actViewDepositionFB",
+         .TranslatesOnLanguageChange = true},
+        {.Kind = K::ExpSetup,
+         .SettingsSection = "ExpSetupForm",
+         .PlacementSection = "ExpSetupForm",
+         .PlacementOptions = StatePosActive,
+         .LanguageSection = "ExpSetup",
+         .ViewAction = "AViewExperimentalSetup",
+         .TranslatesOnLanguageChange = true},
+        {.Kind = K::DepPosInfo, .PlacementSection = "DepPosInfo", .PlacementOptions = Pos},
+        // The script recorder takes one row from each device state report while a script
+        // runs (not from state changes).
+        {.Kind = K::Script,
+         .PlacementSection = "ScriptControl",
+         .PlacementOptions = Pos,
+         .LanguageSection = "ScriptCtrl",
+         .ViewAction = "AViewScriptCtrl",
+         .TranslatesOnLanguageChange = true,
+         .Start = TStartHandling::EnableStartAndRun,
+         .Notices = {{hlnDeviceState, pkScript}}},
+        // The status window is refreshed by the main window with every status update,
+        // shown or not.
+        {.Kind = K::Status, .PlacementSection = "StatusWindow", .PlacementOptions = Pos, .PullBack = true},
+        {.Kind = K::Lbl,
+         .SettingsSection = "LBL",
+         .LanguageSection = "Lbl",
+         .ViewAction = "actViewLBL",
+         .TranslatesOnLanguageChange = true,
+         .Start = TStartHandling::EnableRun},
+        // The EUD window's START stays hidden after its run unless it is given back here.
+        {.Kind = K::Eud,
+         .SettingsSection = "EudControl",
+         .PlacementSection = "DepositionControl",
+         .PlacementOptions = Pos,
+         .LanguageSection = "EudControl",
+         .ViewAction = "actViewEUD",
+         .Dockable = true,
+         .DockHandlers = true,
+         .PullBack = true,
+         .DocksAtStart = NotLbl,
+         .Start = TStartHandling::EnableRun},
+    };
+    return patterns;
+}
 
 std::vector<TToolWindow*>& LiveWindows()
 {
@@ -66,11 +257,20 @@ constexpr int OnScreenCorner = 20;
 
 }  // namespace
 
+const std::vector<TWindowPattern>& WindowPatterns() { return Patterns(); }
+
 const TWindowPattern& WindowPattern(TToolWindowKind Kind)
 {
-    for (const TWindowPattern& p : Patterns)
+    for (const TWindowPattern& p : Patterns())
         if (p.Kind == Kind) return p;
-    return Patterns[0];
+    return Patterns().front();
+}
+
+const TWindowPattern* WindowPatternOfViewAction(const std::string& ActionName)
+{
+    for (const TWindowPattern& p : Patterns())
+        if (ActionName == p.ViewAction) return &p;
+    return nullptr;
 }
 
 void ApplyNumberedCaptions(const std::string& Section, const std::vector<TCaptionTarget>& Targets)
@@ -108,6 +308,7 @@ TToolWindow::TToolWindow(TComponent* Owner, TToolWindowKind Kind) : TForm(Owner)
 
 TToolWindow::~TToolWindow()
 {
+    NoticeDispatcher().Unregister(this);
     auto& windows = LiveWindows();
     windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
 }
@@ -122,7 +323,7 @@ TToolWindow* TToolWindow::Find(TToolWindowKind Kind)
 void TToolWindow::FormCreate(TObject*)
 {
     FormPlacement->IniFileName = SettingsFileName;
-    if (!ServesDeviceType()) {
+    if (Pattern().Serves && !Pattern().Serves(DeviceType)) {
         if (FMain)
             if (TAction* view = FMain->ViewAction(FKind)) view->SetVisible(false);
         Hide();
@@ -133,6 +334,11 @@ void TToolWindow::FormCreate(TObject*)
 }
 
 void TToolWindow::FormDestroy(TObject*) { SaveSettings(); }
+
+void TToolWindow::HandleNotice(THlNotifyCode Code, TNoticeHandler Handler)
+{
+    NoticeDispatcher().Register(this, Code, std::move(Handler));
+}
 
 std::vector<TCaptionTarget> TToolWindow::CaptionTargets()
 {

@@ -1,23 +1,17 @@
 // The window pattern every tool window of the program follows: its values and docked
 // state in a settings section, its position in a placement section, its captions from a
 // numbered language section, hidden for device types it does not serve, and (for the
-// control windows) living floating or docked in the main window's dock area.
+// control windows) living floating or docked in the main window's dock area. Each kind
+// of window is declared once, in the table of Toolwindow.cpp; the main window reads that
+// declaration for its view actions, docking, refreshes, languages, START and notices.
 #pragma once
 #include <functional>
 #include <string>
 #include <vector>
+#include "hwzel/hwzel.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Placement.h"
 #include "zel/core/Common.h"
-
-struct TIsothermPoint;
-struct TDepositionPoint;
-struct TTapePoint;
-struct TRollPoint;
-struct TDiskPoint;
-struct TCylPoint;
-struct TTdarPoint;
-struct TFilmPrepPoint;
 
 // The windows that follow the pattern.
 enum class TToolWindowKind {
@@ -43,27 +37,60 @@ enum class TToolWindowKind {
     Lbl,
 };
 
-// The sections and docking rules of one kind of window.
-struct TWindowPattern {
-    TToolWindowKind Kind;
-    const char* SettingsSection;             // "" when the window keeps no values
-    const char* PlacementSection;            // "" when it keeps no position
-    unsigned PlacementOptions;               // fpState, fpPosition, fpActiveControl
-    const char* LanguageSection;             // "" when it has no captions to translate
-    bool Dockable;                           // the operator can drag it to dock
-    bool DockHandlers;                       // its dock handlers switch the placement and the dock area
-    bool FillPage;                           // docked, it fills its page (else keeps its own size)
-    bool PullBack;                           // a restored position off screen is pulled back
-    bool (*DocksAtStart)(TDeviceType Type);  // device types for which Docked is honoured
+// What a process window does with its START when a process begins or ends.
+enum class TStartHandling {
+    None,
+    ShowStart,          // START shows only while no process runs
+    EnableStart,        // START is enabled only while no process runs
+    EnableRun,          // the window enables its own run controls
+    EnableStartAndRun,  // both of the two above
 };
 
+// A device notice a window kind receives. With a process kind the notice reaches the
+// window only while that process runs; either way the code counts as routed.
+struct TNoticeRoute {
+    THlNotifyCode Code;
+    TProcessKind OnlyWhile = pkNone;
+};
+
+// The declaration of one window kind: everything the rest of the program knows of it.
+struct TWindowPattern {
+    TToolWindowKind Kind;
+    const char* SettingsSection = "";   // "" when the window keeps no values
+    const char* PlacementSection = "";  // "" when it keeps no position
+    unsigned PlacementOptions = 0;      // fpState, fpPosition, fpActiveControl
+    const char* LanguageSection = "";   // "" when it has no captions to translate
+    const char* ViewAction = "";        // the name of the main window's action that shows it
+    // Device types the window serves (else it and its view action hide); null: every type.
+    bool (*Serves)(TDeviceType Type) = nullptr;
+    bool Dockable = false;                             // the operator can drag it to dock
+    bool DockHandlers = false;                         // its dock handlers switch placement and dock area
+    bool FillPage = false;                             // docked, it fills its page (else keeps its size)
+    bool PullBack = false;                             // a restored position off screen is pulled back
+    bool (*DocksAtStart)(TDeviceType Type) = nullptr;  // device types for which Docked is honoured
+    bool DragsIntoDockArea = false;                    // the dock area accepts it when dragged there
+    bool RefreshesReadings = false;                    // refreshed with each device state while shown
+    bool TranslatesOnLanguageChange = false;           // takes its captions again for a new language
+    TStartHandling Start = TStartHandling::None;
+    std::vector<TNoticeRoute> Notices = {};
+};
+
+// Every kind in the order of the table: notices, process changes and refreshes reach
+// the windows in this order.
+const std::vector<TWindowPattern>& WindowPatterns();
 const TWindowPattern& WindowPattern(TToolWindowKind Kind);
+// The kind whose view action has this name; null when none has.
+const TWindowPattern* WindowPatternOfViewAction(const std::string& ActionName);
 
 // Sets captions from the numbered items of a language section: item i goes to target i
 // when it exists and is not empty; the list ends at the first missing number. Nothing
 // changes while no language file can be read.
 using TCaptionTarget = std::function<void(const std::string& Caption)>;
 void ApplyNumberedCaptions(const std::string& Section, const std::vector<TCaptionTarget>& Targets);
+
+// A window's part of one notice; the payload is read during the call and never kept
+// (records belong to the link).
+using TNoticeHandler = std::function<void(LPARAM Payload)>;
 
 class TToolWindow : public TForm {
 public:
@@ -78,53 +105,17 @@ public:
     virtual void LoadSettings();
     virtual void SaveSettings();
     virtual void ApplyLanguage();
-    virtual void RefreshIndicators() {}
-    virtual void EnableRun(bool /*Enable*/) {}
-    virtual void ShowMotionState(int /*MotionCode*/) {}
     void FormStartDock(TObject* Sender);
     void FormEndDock(TObject* Sender, TObject* Target, int X, int Y);
     void FormUnDock(TObject* Sender, TControl* Client, TWinControl* NewTarget, bool& Allow);
     void FormPlacementRestorePlacement(TObject* Sender);
 
-    // Operations the main window asks of particular windows; each window that has one
-    // overrides it.
-    virtual void ShowConnected(bool /*Connected*/) {}
-    virtual void RunRegisterInsert() {}
-
-    // The device's notices, routed by the main window to the window that owns them. The
-    // records belong to the link: a window reads them during the call and keeps no pointer.
-    virtual void ProcessStarted(int /*Payload*/) {}
-    virtual void ProcessFinished(int /*Payload*/) {}
-    virtual void AddDataRow() {}  // the script recorder: one row from DeviceState
-    virtual void AddDataRow(const TIsothermPoint* /*Point*/) {}
-    virtual void AddDataRow(const TDepositionPoint* /*Point*/) {}
-    virtual void AddDataRow(const TTapePoint* /*Point*/) {}
-    virtual void AddDataRow(const TRollPoint* /*Point*/) {}
-    virtual void AddDataRow(const TDiskPoint* /*Point*/) {}
-    virtual void AddDataRow(const TCylPoint* /*Point*/) {}
-    virtual void AddDataRow(const TTdarPoint* /*Point*/) {}
-    virtual void AddDataRow(const TFilmPrepPoint* /*Point*/) {}
-    virtual void PressureControlStarted(int /*Payload*/) {}
-    virtual void SubstanceOver(int /*Payload*/) {}
-    virtual void EnableContinue() {}
-    virtual void OnDrivesStopped() {}
-    virtual void OnDipperRotatorStopped() {}
-    virtual void OnRevolverStopped() {}
-    // The calibration window's automatic calibration, ended from its wait box.
-    virtual void CancelAutoCalibration() {}
-
-    // What the main window reads of a process window: its START button (null when it has
-    // none), its number of cycles and whether it records the way back of each cycle.
-    virtual TControl* StartButton() const { return nullptr; }
-    virtual int NumCycles() const { return 0; }
-    virtual bool RecordsBackward() const { return false; }
-
     // The window of a kind, when it exists.
     static TToolWindow* Find(TToolWindowKind Kind);
 
 protected:
-    // Whether the window serves the current device type (else it and its view action hide).
-    virtual bool ServesDeviceType() const { return true; }
+    // Registers the window's part of a notice its kind declares; dropped with the window.
+    void HandleNotice(THlNotifyCode Code, TNoticeHandler Handler);
     // Window-specific preparation before the captions and the settings (entry ranges).
     virtual void PrepareWindow() {}
     // The window's captions in their fixed order, its own caption first.
@@ -138,3 +129,10 @@ private:
     void FormDestroy(TObject* Sender);
     TToolWindowKind FKind;
 };
+
+// The window of a kind when it exists and has the role.
+template <class TRole>
+TRole* FindRole(TToolWindowKind Kind)
+{
+    return dynamic_cast<TRole*>(TToolWindow::Find(Kind));
+}

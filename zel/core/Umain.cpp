@@ -15,9 +15,12 @@
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
+#include "zel/core/Notices.h"
+#include "zel/core/Simulation.h"
 #include "zel/core/Uabout.h"
 #include "zel/core/Udeviceinfo.h"
 #include "zel/core/Usettings.h"
+#include "zel/core/Windowroles.h"
 #include "zel/core/Ustatus.h"
 #include "zel/experiment/Usedatasetmanager.h"
 
@@ -41,16 +44,16 @@ struct TActionSpec {
     const char* Caption;
     const char* ShortCut;
     THandler Handler;
-    TToolWindowKind View;  // for dock-aware views (Handler null)
 };
 
-#define ACTION(field, category, caption, shortcut, handler)                                   \
-    {                                                                                         \
-        &TFMain::field, #field, category, caption, shortcut, handler, TToolWindowKind::Manual \
+#define ACTION(field, category, caption, shortcut, handler)          \
+    {                                                                \
+        &TFMain::field, #field, category, caption, shortcut, handler \
     }
-#define VIEW(field, caption, kind)                                                  \
-    {                                                                               \
-        &TFMain::field, #field, "View", caption, "", nullptr, TToolWindowKind::kind \
+// A view of a window that may be docked; its window kind names it as its view action.
+#define VIEW(field, caption)                                 \
+    {                                                        \
+        &TFMain::field, #field, "View", caption, "", nullptr \
     }
 
 const TActionSpec ActionSpecs[] = {
@@ -60,12 +63,12 @@ const TActionSpec ActionSpecs[] = {
     ACTION(AFileSettings, "File", "Settings", "", &TFMain::AFileSettingsExecute),
     ACTION(AFileExit, "File", "Exit", "", &TFMain::AFileExitExecute),
     ACTION(AViewExperimentalSetup, "View", "Experimental setup", "", &TFMain::AViewExperimentalSetupExecute),
-    VIEW(AViewManualControl, "LB Manual Control", Manual),
+    VIEW(AViewManualControl, "LB Manual Control"),
     ACTION(AViewCalibrate, "View", "Calibrate", "", &TFMain::AViewCalibrateExecute),
     ACTION(actViewDepositionFB, "View", "Deposition feedback", "", &TFMain::actViewDepositionFBExecute),
-    VIEW(AViewIsothermCtrl, "Isotherm Control", Isotherm),
-    VIEW(AViewDepositionCtrl, "Deposition Control", Deposition),
-    VIEW(AViewDippingCtrl, "Dipping Control", Dipping),
+    VIEW(AViewIsothermCtrl, "Isotherm Control"),
+    VIEW(AViewDepositionCtrl, "Deposition Control"),
+    VIEW(AViewDippingCtrl, "Dipping Control"),
     ACTION(AHrdwSetup, "Device", "Device settings", "", &TFMain::AHrdwSetupExecute),
     ACTION(AShowBuffer, "Device", "AShowBuffer", "Ctrl+Alt+T", &TFMain::AShowBufferExecute),
     ACTION(AConnect, "Device", "Connect", "", &TFMain::AConnectExecute),
@@ -73,46 +76,21 @@ const TActionSpec ActionSpecs[] = {
     ACTION(AHelpDeviceInfo, "Help", "Device Info", "", &TFMain::AHelpDeviceInfoExecute),
     ACTION(AInit, "Device", "Init device", "", &TFMain::AInitExecute),
     ACTION(AViewScriptCtrl, "View", "Script Control", "", &TFMain::AViewScriptCtrlExecute),
-    VIEW(actViewRollDepositionCtrl, "Roll Deposition Control", Roll),
-    VIEW(actViewTapeDepositionCtrl, "Tape Deposition Control", Tape),
-    VIEW(actViewManualControl2, "LbL Manual Control", Manual2),
-    VIEW(actViewDiskDepositionCtrl, "Disk Deposition Control", Disk),
-    VIEW(actViewCylinderMembraneDepositionCtrl, "Cylinder Membrane Deposition Control", CylinderMembrane),
-    VIEW(actViewTDARCtrl, "Tape Deposition and Rinse Control", TDAR),
+    VIEW(actViewRollDepositionCtrl, "Roll Deposition Control"),
+    VIEW(actViewTapeDepositionCtrl, "Tape Deposition Control"),
+    VIEW(actViewManualControl2, "LbL Manual Control"),
+    VIEW(actViewDiskDepositionCtrl, "Disk Deposition Control"),
+    VIEW(actViewCylinderMembraneDepositionCtrl, "Cylinder Membrane Deposition Control"),
+    VIEW(actViewTDARCtrl, "Tape Deposition and Rinse Control"),
     ACTION(actHelp, "Help", "Help", "F1", &TFMain::actHelpExecute),
     ACTION(actViewLBL, "View", "Layer-by-Layer setup", "", &TFMain::actViewLBLExecute),
-    VIEW(actViewEUD, "View EUD", Eud),
-    VIEW(actViewFilmPreparation, "Film Preparation", FilmPreparation),
-    VIEW(actViewPumpControl, "Pump Control", Pump),
+    VIEW(actViewEUD, "View EUD"),
+    VIEW(actViewFilmPreparation, "Film Preparation"),
+    VIEW(actViewPumpControl, "Pump Control"),
 };
 
 #undef ACTION
 #undef VIEW
-
-// The view action of each window kind.
-const struct {
-    TToolWindowKind Kind;
-    TAction* TFMain::*Action;
-} ViewActions[] = {
-    {TToolWindowKind::Manual, &TFMain::AViewManualControl},
-    {TToolWindowKind::Manual2, &TFMain::actViewManualControl2},
-    {TToolWindowKind::Pump, &TFMain::actViewPumpControl},
-    {TToolWindowKind::Isotherm, &TFMain::AViewIsothermCtrl},
-    {TToolWindowKind::Deposition, &TFMain::AViewDepositionCtrl},
-    {TToolWindowKind::Dipping, &TFMain::AViewDippingCtrl},
-    {TToolWindowKind::Roll, &TFMain::actViewRollDepositionCtrl},
-    {TToolWindowKind::Tape, &TFMain::actViewTapeDepositionCtrl},
-    {TToolWindowKind::Disk, &TFMain::actViewDiskDepositionCtrl},
-    {TToolWindowKind::CylinderMembrane, &TFMain::actViewCylinderMembraneDepositionCtrl},
-    {TToolWindowKind::TDAR, &TFMain::actViewTDARCtrl},
-    {TToolWindowKind::Eud, &TFMain::actViewEUD},
-    {TToolWindowKind::FilmPreparation, &TFMain::actViewFilmPreparation},
-    {TToolWindowKind::Calibration, &TFMain::AViewCalibrate},
-    {TToolWindowKind::DepositionFB, &TFMain::actViewDepositionFB},
-    {TToolWindowKind::ExpSetup, &TFMain::AViewExperimentalSetup},
-    {TToolWindowKind::Script, &TFMain::AViewScriptCtrl},
-    {TToolWindowKind::Lbl, &TFMain::actViewLBL},
-};
 
 // Menus: an item names its action, or (for a separator) has the caption "-".
 struct TMenuSpec {
@@ -200,22 +178,6 @@ const char* const ToolBarActions[] = {"AFileOpen",
                                       "AViewDepositionCtrl",
                                       "AViewDippingCtrl",
                                       "AViewScriptCtrl"};
-
-// The windows the operator may drag into the dock area; the control bar refuses exactly these.
-bool DragDocksIntoDockArea(TToolWindowKind Kind)
-{
-    switch (Kind) {
-    case TToolWindowKind::Isotherm:
-    case TToolWindowKind::Deposition:
-    case TToolWindowKind::Dipping:
-    case TToolWindowKind::Tape:
-    case TToolWindowKind::Roll:
-    case TToolWindowKind::Manual:
-        return true;
-    default:
-        return false;
-    }
-}
 
 std::string FilePart(const std::string& Path)
 {
@@ -344,6 +306,8 @@ TFMain::TFMain(TComponent* Owner) : TForm(Owner)
     // The data members, in the window's order of set-up.
     FilerLibrary = std::make_unique<TCustomDLL>();
     LinkLibrary = std::make_unique<TCustomDLL>();
+    Simulation =
+        std::make_unique<TSimulation>([this](WPARAM Code, LPARAM Payload) { return OnLinkNotify(Code, Payload); });
     Simulate = false;
     ProcessNames = std::make_unique<TStringList>();
     ProcessNamesChanged = false;
@@ -381,7 +345,7 @@ void TFMain::BuildActions()
             const THandler handler = entry.Handler;
             action->OnExecute = [this, handler](TObject* Sender) { (this->*handler)(Sender); };
         } else {
-            const TToolWindowKind kind = entry.View;
+            const TToolWindowKind kind = WindowPatternOfViewAction(entry.Name)->Kind;
             action->OnExecute = [this, kind](TObject*) { ViewDockable(kind); };
         }
     }
@@ -427,8 +391,10 @@ void TFMain::BuildToolBar()
 
 TAction* TFMain::ViewAction(TToolWindowKind Kind) const
 {
-    for (const auto& entry : ViewActions)
-        if (entry.Kind == Kind) return this->*entry.Action;
+    const std::string name = WindowPattern(Kind).ViewAction;
+    if (name.empty()) return nullptr;
+    for (int i = 0; i < ActionList->ActionCount(); ++i)
+        if (ActionList->Actions(i)->Name == name) return ActionList->Actions(i);
     return nullptr;
 }
 
@@ -576,12 +542,9 @@ void TFMain::ChangeLanguage(const std::string& Path)
 {
     MultiLang->LangFileName = Path;
     ApplyLanguage();
-    for (TToolWindowKind kind :
-         {TToolWindowKind::Calibration, TToolWindowKind::Deposition, TToolWindowKind::Dipping,
-          TToolWindowKind::ExpSetup, TToolWindowKind::Isotherm, TToolWindowKind::Script, TToolWindowKind::DepositionFB,
-          TToolWindowKind::Manual, TToolWindowKind::Manual2, TToolWindowKind::Pump, TToolWindowKind::Lbl,
-          TToolWindowKind::Tape, TToolWindowKind::Roll})
-        if (TToolWindow* window = TToolWindow::Find(kind)) window->ApplyLanguage();
+    for (const TWindowPattern& kind : WindowPatterns())
+        if (kind.TranslatesOnLanguageChange)
+            if (TToolWindow* window = TToolWindow::Find(kind.Kind)) window->ApplyLanguage();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -623,7 +586,7 @@ void TFMain::ActivateDockPage(const std::string& Caption)
 bool TFMain::DockAreaAccepts(TForm* Client) const
 {
     auto* window = dynamic_cast<TToolWindow*>(Client);
-    return window && DragDocksIntoDockArea(window->Kind());
+    return window && window->Pattern().DragsIntoDockArea;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -641,7 +604,7 @@ void TFMain::ViewDockable(TToolWindowKind Kind)
 
 void TFMain::AFileOpenExecute(TObject*)
 {
-    if (TToolWindow* setup = TToolWindow::Find(TToolWindowKind::ExpSetup)) setup->RunRegisterInsert();
+    if (auto* setup = FindRole<IRegisterWindow>(TToolWindowKind::ExpSetup)) setup->RunRegisterInsert();
 }
 
 void TFMain::AFileSaveExecute(TObject*)
@@ -706,7 +669,7 @@ void TFMain::AConnectExecute(TObject*)
     link->Connect();
     const bool connected = link->IsConnected();
     AInitExecute(this);
-    if (TToolWindow* status = TToolWindow::Find(TToolWindowKind::Status)) status->ShowConnected(connected);
+    if (FStatus) FStatus->ShowConnected(connected);
     StatusBar->Panels(0)->SetText(connected ? GetResString("Connected", "Connected")
                                             : GetResString("Disconnected", "Disconnected"));
     if (connected) UpdateResponseTick();
@@ -716,8 +679,7 @@ void TFMain::ADisconnectExecute(TObject*)
 {
     if (IHardwareLink* link = HlProvider.Link) {
         link->Disconnect();
-        if (TToolWindow* status = TToolWindow::Find(TToolWindowKind::Status))
-            status->ShowConnected(link->IsConnected());
+        if (FStatus) FStatus->ShowConnected(link->IsConnected());
     }
     StatusBar->Panels(0)->SetText(GetResString("Disconnected", "Disconnected"));
 }
@@ -840,82 +802,19 @@ bool PostShowMessage(const char* StaticText, TMsgDlgType Type)
                        static_cast<LPARAM>(Type));
 }
 
-namespace {
+TProcessKind RunningProcess() { return FMain ? FMain->ProcessKind : pkNone; }
 
-template <class TRecord>
-const TRecord* Record(LPARAM Payload)
+void SetProcess(TProcessKind Kind)
 {
-    return reinterpret_cast<const TRecord*>(Payload);
+    if (FMain) FMain->SetProcess(Kind);
 }
 
-// The half-cycle index of the isotherm travels as a 16-bit number.
-int Word(LPARAM Payload) { return static_cast<std::uint16_t>(Payload); }
-int Number(LPARAM Payload) { return static_cast<int>(Payload); }
+void SetProcessList(const TStringList* List)
+{
+    if (FMain) FMain->SetProcessList(List);
+}
 
-using TWindowCall = void (*)(TToolWindow& Window, LPARAM Payload);
-
-// One row per window a notice reaches, in the order they are called. A row with a
-// process kind passes the notice on only while that process runs; a data point counts
-// as a sign of life of the device whether or not it is passed on.
-struct TNoticeRoute {
-    THlNotifyCode Code;
-    TToolWindowKind Window;
-    TProcessKind OnlyWhile;
-    TWindowCall Call;
-};
-
-#define POINT(code, window, kind, record)                                                                      \
-    {                                                                                                          \
-        code, TToolWindowKind::window, kind, [](TToolWindow& W, LPARAM P) { W.AddDataRow(Record<record>(P)); } \
-    }
-#define NOTICE(code, window, call)                                                    \
-    {                                                                                 \
-        code, TToolWindowKind::window, pkNone, [](TToolWindow& W, LPARAM P) { call; } \
-    }
-
-const TNoticeRoute NoticeRoutes[] = {
-    POINT(hlnIsothermPoint, Isotherm, pkIsotherm, TIsothermPoint),
-    POINT(hlnDepositionPoint, Deposition, pkDeposition, TDepositionPoint),
-    POINT(hlnTapePoint, Tape, pkTapeDeposition, TTapePoint),
-    POINT(hlnRollPoint, Roll, pkRollDeposition, TRollPoint),
-    POINT(hlnDiskPoint, Disk, pkDiskDeposition, TDiskPoint),
-    POINT(hlnCylPoint, CylinderMembrane, pkCylinderMembraneDeposition, TCylPoint),
-    POINT(hlnTdarPoint, TDAR, pkTDAR, TTdarPoint),
-    POINT(hlnFilmPrepPoint, FilmPreparation, pkFilmPreparation, TFilmPrepPoint),
-    NOTICE(hlnIsothermCycle, Isotherm, W.ProcessStarted(Word(P))),
-    NOTICE(hlnIsothermCompleted, Isotherm, W.ProcessFinished(Word(P))),
-    NOTICE(hlnDepositionStroke, Deposition, W.ProcessStarted(Number(P))),
-    NOTICE(hlnDepositionCompleted, Deposition, W.ProcessFinished(Number(P))),
-    NOTICE(hlnPressureControl, Deposition, W.PressureControlStarted(Number(P))),
-    NOTICE(hlnSubstanceOver, Deposition, W.SubstanceOver(Number(P))),
-    NOTICE(hlnContinueAllowed, Deposition, (void)P; W.EnableContinue()),
-    NOTICE(hlnMotionState, Manual, W.ShowMotionState(Number(P))),
-    NOTICE(hlnMotionState, Manual2, W.ShowMotionState(Number(P))),
-    NOTICE(hlnMotionState, Pump, W.ShowMotionState(Number(P))),
-    NOTICE(hlnMotionState, TDAR, W.ShowMotionState(Number(P))),
-    NOTICE(hlnDrivesStopped, Manual, (void)P; W.ShowMotionState(0)),
-    NOTICE(hlnDrivesStopped, Manual2, (void)P; W.ShowMotionState(0)),
-    NOTICE(hlnDrivesStopped, Pump, (void)P; W.ShowMotionState(0)),
-    NOTICE(hlnDrivesStopped, Calibration, (void)P; W.OnDrivesStopped()),
-    NOTICE(hlnDipperRotatorStopped, Manual2, (void)P; W.OnDipperRotatorStopped()),
-    NOTICE(hlnRevolverStopped, Manual2, (void)P; W.OnRevolverStopped()),
-    NOTICE(hlnRollStarted, Roll, W.ProcessStarted(Number(P))),
-    NOTICE(hlnRollFinished, Roll, W.ProcessFinished(Number(P))),
-    NOTICE(hlnRollLimitSwitch, Roll, W.ProcessFinished(Number(P))),
-    NOTICE(hlnTapeStarted, Tape, W.ProcessStarted(Number(P))),
-    NOTICE(hlnTapeFinished, Tape, W.ProcessFinished(Number(P))),
-    NOTICE(hlnDiskStarted, Disk, W.ProcessStarted(Number(P))),
-    NOTICE(hlnDiskFinished, Disk, W.ProcessFinished(Number(P))),
-    NOTICE(hlnCylStarted, CylinderMembrane, W.ProcessStarted(Number(P))),
-    NOTICE(hlnCylFinished, CylinderMembrane, W.ProcessFinished(Number(P))),
-    NOTICE(hlnTdarStarted, TDAR, W.ProcessStarted(Number(P))),
-    NOTICE(hlnTdarFinished, TDAR, W.ProcessFinished(Number(P))),
-    NOTICE(hlnFilmPrepStarted, FilmPreparation, W.ProcessStarted(Number(P))),
-    NOTICE(hlnFilmPrepFinished, FilmPreparation, W.ProcessFinished(Number(P))),
-};
-
-#undef POINT
-#undef NOTICE
+namespace {
 
 bool IsDataPoint(WPARAM Code)
 {
@@ -1021,11 +920,10 @@ std::int32_t TFMain::OnLinkNotify(WPARAM Code, LPARAM Payload)
         return 1;
     case hlnDeviceState:
     case hlnDeviceStateChanged:
-        if (const TDeviceState* state = Record<TDeviceState>(Payload); state && state != &DeviceState)
+        if (const TDeviceState* state = NoticeRecord<TDeviceState>(Payload); state && state != &DeviceState)
             DeviceState = *state;
         UpdateStatus();
-        if (Code == hlnDeviceState && ProcessKind == pkScript)
-            if (TToolWindow* script = TToolWindow::Find(TToolWindowKind::Script)) script->AddDataRow();
+        if (Code == hlnDeviceState) NoticeDispatcher().Dispatch(Code, Payload, ProcessKind);
         UpdateResponseTick();
         return 1;
     default:
@@ -1038,13 +936,7 @@ std::int32_t TFMain::OnLinkNotify(WPARAM Code, LPARAM Payload)
             if (conversion.Code == Code) return DoubleToInt32(conversion.Convert(*value));
         return 0;
     }
-    bool routed = false;
-    for (const TNoticeRoute& route : NoticeRoutes) {
-        if (route.Code != Code) continue;
-        routed = true;
-        if (route.OnlyWhile != pkNone && route.OnlyWhile != ProcessKind) continue;
-        if (TToolWindow* window = TToolWindow::Find(route.Window)) route.Call(*window, Payload);
-    }
+    const bool routed = NoticeDispatcher().Dispatch(Code, Payload, ProcessKind);
     // The main window's own part of a notice, after the windows had theirs.
     static const struct {
         THlNotifyCode Code;
@@ -1139,10 +1031,12 @@ void TFMain::UpdateStatus()
         if (ReadingPanels[i] < StatusBar->PanelCount()) StatusBar->Panels(ReadingPanels[i])->SetText(texts[i]);
 
     if (FStatus) FStatus->RefreshIndicators();
-    for (TToolWindowKind kind : {TToolWindowKind::Calibration, TToolWindowKind::Manual, TToolWindowKind::Manual2,
-                                 TToolWindowKind::Pump, TToolWindowKind::Tape, TToolWindowKind::Roll,
-                                 TToolWindowKind::Disk, TToolWindowKind::CylinderMembrane, TToolWindowKind::TDAR})
-        if (TToolWindow* window = TToolWindow::Find(kind); window && window->GetVisible()) window->RefreshIndicators();
+    for (const TWindowPattern& kind : WindowPatterns()) {
+        if (!kind.RefreshesReadings) continue;
+        TToolWindow* window = TToolWindow::Find(kind.Kind);
+        if (auto* readings = dynamic_cast<IReadingsWindow*>(window); readings && window->GetVisible())
+            readings->RefreshIndicators();
+    }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -1150,28 +1044,31 @@ void TFMain::UpdateStatus()
 
 namespace {
 
-enum class TStartHandling { ShowStart, EnableStart, EnableRun };
-
-// What each process window does with its START when a process begins or ends.
-const struct {
-    TToolWindowKind Window;
-    TStartHandling Handling;
-} StartHandling[] = {
-    {TToolWindowKind::Isotherm, TStartHandling::ShowStart},
-    {TToolWindowKind::Deposition, TStartHandling::ShowStart},
-    {TToolWindowKind::Dipping, TStartHandling::ShowStart},
-    {TToolWindowKind::Script, TStartHandling::EnableStart},
-    {TToolWindowKind::Tape, TStartHandling::ShowStart},
-    {TToolWindowKind::Roll, TStartHandling::ShowStart},
-    {TToolWindowKind::FilmPreparation, TStartHandling::ShowStart},
-    {TToolWindowKind::Disk, TStartHandling::EnableRun},
-    {TToolWindowKind::CylinderMembrane, TStartHandling::EnableRun},
-    {TToolWindowKind::TDAR, TStartHandling::EnableRun},
-    {TToolWindowKind::Script, TStartHandling::EnableRun},
-    {TToolWindowKind::Lbl, TStartHandling::EnableRun},
-    // The EUD window's START stays hidden after its run unless it is given back here.
-    {TToolWindowKind::Eud, TStartHandling::EnableRun},
-};
+// The process windows' START follows the running process as each kind declares.
+void FollowProcess(const TWindowPattern& Kind, bool Idle)
+{
+    if (Kind.Start == TStartHandling::None) return;
+    auto* window = FindRole<IProcessWindow>(Kind.Kind);
+    if (!window) return;
+    TControl* start = window->StartButton();
+    switch (Kind.Start) {
+    case TStartHandling::ShowStart:
+        if (start) start->SetVisible(Idle);
+        break;
+    case TStartHandling::EnableStart:
+        if (start) start->SetEnabled(Idle);
+        break;
+    case TStartHandling::EnableStartAndRun:
+        if (start) start->SetEnabled(Idle);
+        window->EnableRun(Idle);
+        break;
+    case TStartHandling::EnableRun:
+        window->EnableRun(Idle);
+        break;
+    case TStartHandling::None:
+        break;
+    }
+}
 
 }  // namespace
 
@@ -1179,24 +1076,10 @@ void TFMain::SetProcess(TProcessKind Kind)
 {
     ProcessKind = Kind;
     const bool idle = Kind == pkNone;
-    for (const auto& entry : StartHandling) {
-        TToolWindow* window = TToolWindow::Find(entry.Window);
-        if (!window) continue;
-        switch (entry.Handling) {
-        case TStartHandling::ShowStart:
-            if (TControl* start = window->StartButton()) start->SetVisible(idle);
-            break;
-        case TStartHandling::EnableStart:
-            if (TControl* start = window->StartButton()) start->SetEnabled(idle);
-            break;
-        case TStartHandling::EnableRun:
-            window->EnableRun(idle);
-            break;
-        }
-    }
+    for (const TWindowPattern& kind : WindowPatterns()) FollowProcess(kind, idle);
     const bool simulate = !idle && Simulate;
     SimulateTimer->SetEnabled(simulate);
-    if (simulate) StartSimulation();
+    if (simulate) Simulation->Start(Kind);
 }
 
 void TFMain::SetProcessList(const TStringList* List)
@@ -1216,162 +1099,4 @@ void TFMain::SetProcessText(const std::string& Text)
 // ---------------------------------------------------------------------------------------
 // Simulated device reports
 
-namespace {
-
-// A balance reading drawn evenly from the unit's device range, upper end excluded.
-std::uint32_t RandomReading(IClbLineUnit& Unit)
-{
-    const std::int64_t a = DoubleToInt32(Unit.GetHwMin()), b = DoubleToInt32(Unit.GetHwMax());
-    const std::int64_t low = std::min(a, b), span = std::max(a, b) - low;
-    if (span == 0) return static_cast<std::uint32_t>(low);
-    const std::int64_t draw =
-        (static_cast<std::int64_t>(std::rand()) * (static_cast<std::int64_t>(RAND_MAX) + 1) + std::rand()) % span;
-    return static_cast<std::uint32_t>(low + draw);
-}
-
-// One step of 4 per cent of the barrier's device range.
-std::uint16_t NextBarrierPos(std::uint16_t Position)
-{
-    return static_cast<std::uint16_t>(DoubleToInt32(CalibrateParam.barrier1.GetHwRange() * 0.04 + Position));
-}
-
-// First tick of an accessory process: the window opens its table as on the device's notice.
-void StartAccessoryWindow(TToolWindowKind Kind, bool First)
-{
-    if (!First) return;
-    if (TToolWindow* window = TToolWindow::Find(Kind)) window->ProcessStarted(0);
-}
-
-// A point of an accessory process: the two balances, the rest left at zero.
-template <class TRecord>
-void SimulateAccessoryPoint(TFMain& Main, TToolWindowKind Kind, THlNotifyCode Code, bool First)
-{
-    TRecord point{};
-    point.balance = RandomReading(CalibrateParam.ballance);
-    point.doserBalance = RandomReading(CalibrateParam.doserBallance);
-    StartAccessoryWindow(Kind, First);
-    Main.OnLinkNotify(Code, reinterpret_cast<LPARAM>(&point));
-}
-
-int WindowCycles(TToolWindowKind Kind)
-{
-    const TToolWindow* window = TToolWindow::Find(Kind);
-    return window ? window->NumCycles() : 0;
-}
-
-}  // namespace
-
-void TFMain::StartSimulation()
-{
-    SimTicks = 0;
-    SimStroke = 0;
-    switch (ProcessKind) {
-    case pkIsotherm: {
-        SimBarrierPos = static_cast<std::uint16_t>(DoubleToInt32(CalibrateParam.barrier1.GetHwMin()));
-        const TToolWindow* isotherm = TToolWindow::Find(TToolWindowKind::Isotherm);
-        SimBackward = isotherm && isotherm->RecordsBackward();
-        OnLinkNotify(hlnIsothermCycle, 0);
-        break;
-    }
-    case pkDeposition:
-        SimDipperPos = static_cast<std::uint16_t>(CalibrateParam.dipper.GetZeroHw());
-        OnLinkNotify(hlnDepositionStroke, 0);
-        break;
-    case pkScript:
-        SimDipperPos = static_cast<std::uint16_t>(CalibrateParam.dipper.GetZeroHw());
-        break;
-    default:
-        break;
-    }
-}
-
-void TFMain::SimulateTimerTimer(TObject*)
-{
-    const bool first = SimTicks == 0;
-    SimTicks += SimulateTimer->GetInterval() / 100;
-    TCalibrateParam& clb = CalibrateParam;
-    switch (ProcessKind) {
-    case pkIsotherm: {
-        TIsothermPoint point{};
-        point.barrier1Pos = SimBarrierPos;
-        point.balance = RandomReading(clb.ballance);
-        point.time = SimTicks;
-        OnLinkNotify(hlnIsothermPoint, reinterpret_cast<LPARAM>(&point));
-        SimulateIsothermStroke();
-        break;
-    }
-    case pkDeposition: {
-        TDepositionPoint point{};
-        point.dipperPos = SimDipperPos;
-        point.balance = RandomReading(clb.ballance);
-        point.time = SimTicks;
-        point.phase = (SimTicks / 5) % 4 + 1;
-        OnLinkNotify(hlnDepositionPoint, reinterpret_cast<LPARAM>(&point));
-        SimulateDepositionStroke();
-        break;
-    }
-    case pkScript:
-        DeviceState.balance = RandomReading(clb.ballance);
-        DeviceState.dipperPos = SimDipperPos;
-        OnLinkNotify(hlnDeviceState, reinterpret_cast<LPARAM>(&DeviceState));
-        SimDipperPos = static_cast<std::uint16_t>(SimDipperPos + 25);
-        break;
-    case pkTapeDeposition:
-        SimulateAccessoryPoint<TTapePoint>(*this, TToolWindowKind::Tape, hlnTapePoint, first);
-        break;
-    case pkRollDeposition:
-        SimulateAccessoryPoint<TRollPoint>(*this, TToolWindowKind::Roll, hlnRollPoint, first);
-        break;
-    case pkDiskDeposition:
-        SimulateAccessoryPoint<TDiskPoint>(*this, TToolWindowKind::Disk, hlnDiskPoint, first);
-        break;
-    case pkCylinderMembraneDeposition:
-        SimulateAccessoryPoint<TCylPoint>(*this, TToolWindowKind::CylinderMembrane, hlnCylPoint, first);
-        break;
-    case pkTDAR: {
-        TTdarPoint point{};
-        point.value0 = SimBarrierPos;
-        point.rotBarrierPos = SimDipperPos;
-        point.tapePos = SimDipperPos;
-        point.balance = RandomReading(clb.ballance);
-        point.doserBalance = RandomReading(clb.doserBallance);
-        StartAccessoryWindow(TToolWindowKind::TDAR, first);
-        OnLinkNotify(hlnTdarPoint, reinterpret_cast<LPARAM>(&point));
-        SimDipperPos = static_cast<std::uint16_t>(SimDipperPos + 25);
-        SimBarrierPos = NextBarrierPos(SimBarrierPos);
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-void TFMain::SimulateIsothermStroke()
-{
-    SimBarrierPos = NextBarrierPos(SimBarrierPos);
-    if (SimBarrierPos <= CalibrateParam.barrier1.GetHwMax()) return;
-    SimBarrierPos = static_cast<std::uint16_t>(DoubleToInt32(CalibrateParam.barrier1.GetHwMin()));
-    OnLinkNotify(hlnIsothermCompleted, SimStroke);
-    if (!SimBackward) {
-        // The way back is not recorded: its half cycle starts and ends at once.
-        ++SimStroke;
-        OnLinkNotify(hlnIsothermCycle, SimStroke);
-        OnLinkNotify(hlnIsothermCompleted, SimStroke);
-    }
-    if (2 * WindowCycles(TToolWindowKind::Isotherm) - 1 > SimStroke) {
-        ++SimStroke;
-        OnLinkNotify(hlnIsothermCycle, SimStroke);
-    }
-}
-
-void TFMain::SimulateDepositionStroke()
-{
-    SimDipperPos = static_cast<std::uint16_t>(SimStroke % 2 == 0 ? SimDipperPos + 25 : SimDipperPos - 25);
-    const int zero = CalibrateParam.dipper.GetZeroHw();
-    if (zero <= SimDipperPos && SimDipperPos <= zero + 625) return;
-    OnLinkNotify(hlnDepositionCompleted, SimStroke);
-    if (2 * WindowCycles(TToolWindowKind::Deposition) - 1 > SimStroke) {
-        ++SimStroke;
-        OnLinkNotify(hlnDepositionStroke, SimStroke);
-    }
-}
+void TFMain::SimulateTimerTimer(TObject*) { Simulation->Tick(ProcessKind, SimulateTimer->GetInterval()); }

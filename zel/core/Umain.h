@@ -14,26 +14,13 @@
 #include "platform/ui/Strings.h"
 #include "platform/ui/Timers.h"
 #include "zel/core/Common.h"
+#include "zel/core/Instrument.h"
 #include "zel/core/Toolwindow.h"
 
+class TSimulation;
 namespace KVC {
 class TKvMultiLang;
 }
-
-// Sent to the active child window to save its content; both parameters 0.
-constexpr UINT WM_SAVE = 3026;
-// A message box raised by the main window for another window: first parameter the address
-// of a zero-terminated text that stays valid until the message is handled (a posted
-// message needs a text of static storage), second the box type (0 warning, 1 error,
-// 2 information, 3 confirmation).
-constexpr UINT WM_SHOWMESSAGE = WM_USER + 2001;  // 3025
-
-// The last device state the instrument reported (zeros until the first report).
-extern TDeviceState DeviceState;
-
-// Posts a text of static storage to the main window, which shows it in a box of the type;
-// false when the main window does not exist.
-bool PostShowMessage(const char* StaticText, TMsgDlgType Type);
 
 class TFMain : public TForm {
 public:
@@ -75,12 +62,8 @@ public:
     DWORD LastResponseTick = 0;
     int ResponseTimeout = 3000;
 
-    // The simulation's state (only while Simulate is set and a process runs).
-    bool SimBackward = false;
-    std::uint32_t SimTicks = 0;
-    std::uint16_t SimBarrierPos = 0;
-    std::uint16_t SimDipperPos = 0;
-    std::uint16_t SimStroke = 0;
+    // Invents the device's reports while Simulate is set and a process runs.
+    std::unique_ptr<TSimulation> Simulation;
 
     void FormCreate(TObject* Sender);
     void FormShow(TObject* Sender);
@@ -152,9 +135,6 @@ private:
     void ShowDipperOutOfRange(LPARAM Payload);
     void ShowRollLimitSwitch(LPARAM Payload);
     void AskReconnect();
-    void StartSimulation();
-    void SimulateIsothermStroke();
-    void SimulateDepositionStroke();
     // The watchdog's view of the link and the status refresh's last tick.
     bool FConnected = false;
     bool FReconnectQuestionOpen = false;

@@ -5,6 +5,7 @@
 #include "hwzel/hwzel.h"
 #include "platform/ui/StdCtrls.h"
 #include "zel/core/Toolwindow.h"
+#include "zel/core/Windowroles.h"
 
 // Surface pressure of a balance reading, limited to AppSettings.ADCDataAccuracy decimals.
 std::string PressureText(std::uint32_t Balance);
@@ -14,7 +15,7 @@ std::string FixedText(double Value, int Decimals);
 // position, 0 over the trough or a ring that does not exist.
 int CellOfState(const TDeviceState& State);
 
-class TFStatus : public TToolWindow {
+class TFStatus : public TToolWindow, public IReadingsWindow {
 public:
     explicit TFStatus(TComponent* Owner);
     ~TFStatus() override;
@@ -24,7 +25,7 @@ public:
     TGroupBox* GBProcess;
     TMemo* Memo;
 
-    void ShowConnected(bool Connected) override;
+    void ShowConnected(bool Connected);
     void RefreshIndicators() override;
     void SetProcessList(const TStringList& Lines);
 

@@ -1,6 +1,7 @@
 #include "zel/core/Uwait.h"
 
 #include "zel/core/Toolwindow.h"
+#include "zel/core/Windowroles.h"
 
 TFWait* FWait = nullptr;
 
@@ -24,7 +25,7 @@ TFWait::TFWait(TComponent* Owner) : TForm(Owner)
     btnCancel->OnClick = [this](TObject*) { Close(); };
     OnClose = [](TObject*, TCloseAction& Action) {
         Action = caFree;
-        if (TToolWindow* calibration = TToolWindow::Find(TToolWindowKind::Calibration))
+        if (auto* calibration = FindRole<IAutoCalibration>(TToolWindowKind::Calibration))
             calibration->CancelAutoCalibration();
     };
     FWait = this;

@@ -12,7 +12,7 @@
 #include "platform/ui/Strings.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Hlprovider.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Instrument.h"
 #include "zel/experiment/Sxproperty.h"
 #include "zel/experiment/Ugraph.h"
 #include "zel/experiment/Ushowexperimentinfo.h"

@@ -12,6 +12,7 @@
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/FileDates.h"
 #include "zel/core/Toolwindow.h"
+#include "zel/core/Windowroles.h"
 
 class ISXDataSet;
 class ISXDataField;
@@ -26,7 +27,7 @@ protected:
     bool SelectCell(int Col, int Row) override;
 };
 
-class TFExpSetup : public TToolWindow {
+class TFExpSetup : public TToolWindow, public IRegisterWindow {
 public:
     explicit TFExpSetup(TComponent* Owner);
     ~TFExpSetup() override;

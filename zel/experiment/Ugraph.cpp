@@ -7,7 +7,7 @@
 #include <numbers>
 #include "platform/tabrix/SXDataSet.h"
 #include "zel/core/Common.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Instrument.h"
 #include "zel/experiment/Graphmanager.h"
 #include "zel/experiment/Usedatasetmanager.h"
 

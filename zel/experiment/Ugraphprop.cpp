@@ -1,10 +1,12 @@
 #include "zel/experiment/Ugraphprop.h"
 
 #include <algorithm>
+#include "kvc/KvChartLineSeries.h"
 #include "kvc/KvColorButton.h"
 #include "kvc/KvMultiLang.h"
 #include "platform/kvcls/kvcls.h"
 #include "platform/tabrix/SXDataSet.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/FloatFormat.h"
 #include "zel/core/Common.h"
 #include "zel/experiment/Sxproperty.h"
@@ -313,6 +315,7 @@ void TFGraphProp::BuildControls()
     CBLinePoints = MakeList(
         this, GBLineProp, "CBLinePoints", 112, 160, 80,
         {"None", "Square", "Circle", "Triangle", "Triangle down", "Cross", "Diagonal cross", "Star", "Diamond"});
+    ShowLinePointPictures();
     CBJoinPoints = Make<TCheckBox>(this, GBLineProp, "CBJoinPoints", "Join points", 8, 184, 180, 17);
     CBDeriv1stOrder = Make<TCheckBox>(this, GBLineProp, "CBDeriv1stOrder", "1st order derivative", 8, 202, 180, 17);
     chkNumPointsLimitation =
@@ -350,8 +353,28 @@ void TFGraphProp::BuildControls()
     BBSetAsDefault2 = Make<TBitBtn>(this, TSGraph, "BBSetAsDefault2", "Set as default", 4, 314, 120, 25);
 }
 
+void TFGraphProp::ShowLinePointPictures()
+{
+    constexpr int PictureSize = 16, ShapeSize = 9;
+    for (int shape = KVC::tpNone; shape <= KVC::tpDiamond; ++shape) {
+        TBitmap picture;
+        picture.SetSize(PictureSize, PictureSize);
+        TCanvas* canvas = picture.Canvas();
+        canvas->Brush()->SetColor(clWhite);
+        canvas->FillRect(TRect{0, 0, PictureSize, PictureSize});
+        canvas->Pen()->SetColor(clBlack);
+        KVC::DrawPointShape(canvas, static_cast<KVC::TKvTypePoints>(shape), ShapeSize, PictureSize / 2,
+                            PictureSize / 2);
+        CBLinePoints->SetItemPicture(shape, picture);
+    }
+    CBLinePoints->SetDropDownCount(8);
+}
+
 void TFGraphProp::WireEvents()
 {
+    OnDeactivate = [this](TObject* S) { FormDeactivate(S); };
+    BBTitleFont->OnClick = [this](TObject* S) { BBTitleFontClick(S); };
+    BBLegendFont->OnClick = [this](TObject* S) { BBLegendFontClick(S); };
     TCAxis->OnChange = [this](TObject* S) { TCAxisChange(S); };
     LBLines->OnClick = [this](TObject* S) { LBLinesClick(S); };
     SBAddLine->OnClick = [this](TObject* S) { SBAddLineClick(S); };
@@ -403,6 +426,14 @@ void TFGraphProp::FormCreate(TObject*)
 }
 
 void TFGraphProp::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
+
+void TFGraphProp::FormDeactivate(TObject*)
+{
+    // The colour and font dialogs and the error boxes this dialog raises take the
+    // activation while they are open; losing it to them is not leaving the dialog.
+    if (DialogRunning()) return;
+    Close();
+}
 
 void TFGraphProp::FormDestroy(TObject*)
 {
@@ -659,6 +690,55 @@ void TFGraphProp::EDTitleTextChange(TObject*)
     p.LegendVisible = CBLegendVisible->GetChecked();
     p.HighlightAxisByLineColor = chkHighlightAxisByLineColor->GetChecked();
     Graph->ApplyGraphProp();
+}
+
+namespace {
+
+TFontDescription Describe(const TFont& Font)
+{
+    const TFontStyles style = Font.GetStyle();
+    return {Font.GetName(),
+            Font.GetSize(),
+            static_cast<std::uint32_t>(Font.GetColor()),
+            style.Contains(fsBold),
+            style.Contains(fsItalic),
+            style.Contains(fsUnderline),
+            style.Contains(fsStrikeOut)};
+}
+
+void TakeFont(TFont& Font, const TFontDescription& Chosen)
+{
+    Font.SetName(Chosen.Name);
+    Font.SetSize(Chosen.Size);
+    Font.SetColor(static_cast<TColor>(Chosen.Color));
+    TFontStyles style;
+    if (Chosen.Bold) style << fsBold;
+    if (Chosen.Italic) style << fsItalic;
+    if (Chosen.Underline) style << fsUnderline;
+    if (Chosen.StrikeOut) style << fsStrikeOut;
+    Font.SetStyle(style);
+}
+
+}  // namespace
+
+void TFGraphProp::ChangeFont(TFont& Font)
+{
+    if (Updating || !Graph) return;
+    const std::optional<TFontDescription> chosen = PromptForFont(Describe(Font));
+    // The graph may have gone while the dialog was open.
+    if (!chosen || !Graph) return;
+    TakeFont(Font, *chosen);
+    Graph->ApplyGraphProp();
+}
+
+void TFGraphProp::BBTitleFontClick(TObject*)
+{
+    if (Graph) ChangeFont(*Graph->GraphProp.TitleFont);
+}
+
+void TFGraphProp::BBLegendFontClick(TObject*)
+{
+    if (Graph) ChangeFont(*Graph->GraphProp.LegendFont);
 }
 
 void TFGraphProp::BBSetAsDefaultClick(TObject*)

@@ -152,12 +152,17 @@ public:
     void CBAutoscaleClick(TObject* Sender);
     void SBAddLineClick(TObject* Sender);
     void SBDelLineClick(TObject* Sender);
+    void FormDeactivate(TObject* Sender);
+    void BBTitleFontClick(TObject* Sender);
+    void BBLegendFontClick(TObject* Sender);
     void BBSetAsDefaultClick(TObject* Sender);
     void BBSetAsDefault2Click(TObject* Sender);
     void EDTitleTextChange(TObject* Sender);
 
 private:
     void BuildControls();
+    void ShowLinePointPictures();
+    void ChangeFont(TFont& Font);
     void WireEvents();
     // The axis of the chosen tab.
     int AxisIndex() const;

@@ -8,7 +8,8 @@
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Instrument.h"
+#include "zel/core/Notices.h"
 #include "zel/core/Ustatus.h"
 #include "zel/core/Uwait.h"
 #include "zel/manual/Umanualcontrol.h"
@@ -99,6 +100,7 @@ void SetListItem(TComboBox* List, int Index, const std::string& Text)
 TFCalibrateDevice::TFCalibrateDevice(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Calibration)
 {
     Name = "FCalibrateDevice";
+    HandleNotice(hlnDrivesStopped, [this](LPARAM) { OnDrivesStopped(); });
     SetCaption("Calibrate Device");
     SetFormStyle(fsStayOnTop);
     SetBounds(0, 0, 470, 420);

@@ -13,6 +13,7 @@
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/Timers.h"
 #include "zel/core/Toolwindow.h"
+#include "zel/core/Windowroles.h"
 
 class TFWait;
 
@@ -34,7 +35,7 @@ private:
     std::FILE* FFile = nullptr;
 };
 
-class TFCalibrateDevice : public TToolWindow {
+class TFCalibrateDevice : public TToolWindow, public IReadingsWindow, public IAutoCalibration {
 public:
     explicit TFCalibrateDevice(TComponent* Owner);
     ~TFCalibrateDevice() override;
@@ -119,7 +120,7 @@ public:
 
     void RefreshIndicators() override;
     void ApplyLanguage() override;
-    void OnDrivesStopped() override;
+    void OnDrivesStopped();
     void CancelAutoCalibration() override;
     int GetPumpDirection() const;
     void ShowCalibration();

@@ -5,7 +5,8 @@
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Instrument.h"
+#include "zel/core/Notices.h"
 #include "zel/core/Ustatus.h"
 
 TFManualCtrl* FManualCtrl = nullptr;
@@ -108,6 +109,8 @@ std::uint32_t CodeOfSpeed(TMotor* Unit, double Speed)
 TFManualCtrl::TFManualCtrl(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Manual)
 {
     Name = "FManualCtrl";
+    HandleNotice(hlnMotionState, [this](LPARAM P) { ShowMotionState(NoticeNumber(P)); });
+    HandleNotice(hlnDrivesStopped, [this](LPARAM) { ShowMotionState(0); });
     SetCaption("LB Ctrl");
     SetHint("LB Manual Control");
     SetFormStyle(fsStayOnTop);

@@ -8,10 +8,11 @@
 #include "kvc/KvTrackBar.h"
 #include "platform/ui/StdCtrls.h"
 #include "zel/core/Toolwindow.h"
+#include "zel/core/Windowroles.h"
 
 class TMotor;
 
-class TFManualCtrl : public TToolWindow {
+class TFManualCtrl : public TToolWindow, public IReadingsWindow {
 public:
     explicit TFManualCtrl(TComponent* Owner);
     ~TFManualCtrl() override;
@@ -71,7 +72,7 @@ public:
     void SetBarrier2Speed(std::uint32_t Code);
     std::string FormatLimitCaption(const std::string& Base, int Steps);
 
-    void ShowMotionState(int MotionCode) override;
+    void ShowMotionState(int MotionCode);
     void RefreshIndicators() override;
 
     // Handlers.

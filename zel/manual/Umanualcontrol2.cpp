@@ -8,7 +8,8 @@
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Instrument.h"
+#include "zel/core/Notices.h"
 #include "zel/core/Ustatus.h"
 
 using KVC::TKvEdit;
@@ -141,6 +142,10 @@ constexpr int GroupWidth = 224;
 TFManualCtrl2::TFManualCtrl2(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Manual2)
 {
     Name = "FManualCtrl2";
+    HandleNotice(hlnMotionState, [this](LPARAM P) { ShowMotionState(NoticeNumber(P)); });
+    HandleNotice(hlnDrivesStopped, [this](LPARAM) { ShowMotionState(0); });
+    HandleNotice(hlnDipperRotatorStopped, [this](LPARAM) { OnDipperRotatorStopped(); });
+    HandleNotice(hlnRevolverStopped, [this](LPARAM) { OnRevolverStopped(); });
     SetCaption("LbL Ctrl");
     SetHint("LbL Manual Control");
     BuildRotationGroup();

@@ -10,6 +10,7 @@
 #include "platform/ui/RxSpin.h"
 #include "platform/ui/StdCtrls.h"
 #include "zel/core/Toolwindow.h"
+#include "zel/core/Windowroles.h"
 
 class TMotor;
 
@@ -30,7 +31,7 @@ protected:
     ~TDoserLimitsFollower() = default;
 };
 
-class TFManualCtrl2 : public TToolWindow {
+class TFManualCtrl2 : public TToolWindow, public IReadingsWindow {
 public:
     explicit TFManualCtrl2(TComponent* Owner);
     ~TFManualCtrl2() override;
@@ -111,9 +112,9 @@ public:
     void SetInjector(KVC::TKvEdit* MoveLen, TComboBox* Units, KVC::TKvEdit* Volume, KVC::TKvEdit* Diameter);
     void ParseInjectorPreset(std::string Text, TComboBox* Units, KVC::TKvEdit* Volume, KVC::TKvEdit* Diameter);
 
-    void ShowMotionState(int MotionCode) override;
-    void OnDipperRotatorStopped() override;
-    void OnRevolverStopped() override;
+    void ShowMotionState(int MotionCode);
+    void OnDipperRotatorStopped();
+    void OnRevolverStopped();
     void RefreshIndicators() override;
     void LoadSettings() override;
 

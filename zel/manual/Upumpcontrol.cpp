@@ -7,7 +7,8 @@
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Instrument.h"
+#include "zel/core/Notices.h"
 #include "zel/core/Ustatus.h"
 #include "zel/manual/Ucalibratedevice.h"
 
@@ -45,6 +46,8 @@ double ReadVolume(const char* Section, const char* Key)
 TFPumpCtrl::TFPumpCtrl(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Pump)
 {
     Name = "FPumpCtrl";
+    HandleNotice(hlnMotionState, [this](LPARAM P) { ShowMotionState(NoticeNumber(P)); });
+    HandleNotice(hlnDrivesStopped, [this](LPARAM) { ShowMotionState(0); });
     SetCaption("Pump Ctrl");
     SetFormStyle(fsStayOnTop);
     BuildPumpGroup();

@@ -7,9 +7,10 @@
 #include "kvc/KvTrackBar.h"
 #include "platform/ui/StdCtrls.h"
 #include "zel/core/Toolwindow.h"
+#include "zel/core/Windowroles.h"
 #include "zel/manual/Umanualcontrol2.h"
 
-class TFPumpCtrl : public TToolWindow, public TDoserLimitsFollower {
+class TFPumpCtrl : public TToolWindow, public TDoserLimitsFollower, public IReadingsWindow {
 public:
     explicit TFPumpCtrl(TComponent* Owner);
     ~TFPumpCtrl() override;
@@ -55,7 +56,7 @@ public:
     void SyncDoserSpeed() override;
     void UpdateDoserLimits() override;
     void SetPumpRanges();
-    void ShowMotionState(int MotionCode) override;
+    void ShowMotionState(int MotionCode);
     void RefreshIndicators() override;
     void ApplyLanguage() override;
 

@@ -12,7 +12,8 @@
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Instrument.h"
+#include "zel/core/Notices.h"
 #include "zel/experiment/Uexpsetup.h"
 
 TFIsothermCtrl* FIsothermCtrl = nullptr;
@@ -139,6 +140,9 @@ TFIsothermCtrl::TFIsothermCtrl(TComponent* Owner)
     : TProcessWindow(Owner, TToolWindowKind::Isotherm, pkIsotherm, "Isotherm", 3)
 {
     Name = "FIsothermCtrl";
+    HandleNotice(hlnIsothermPoint, [this](LPARAM P) { AddDataRow(NoticeRecord<TIsothermPoint>(P)); });
+    HandleNotice(hlnIsothermCycle, [this](LPARAM P) { ProcessStarted(NoticeWord(P)); });
+    HandleNotice(hlnIsothermCompleted, [this](LPARAM P) { ProcessFinished(NoticeWord(P)); });
     SetCaption("Isotherm");
     SetFormStyle(fsStayOnTop);
     BuildGeneral();
@@ -222,8 +226,6 @@ void TFIsothermCtrl::BuildCollect()
     CBBackward = MakeControl<TCheckBox>(this, GBCollect, "CBBackward", "Collect data on way back", 8, 72, 200, 17);
     GBCollect->OnClick = [this](TObject* Sender) { IsothermParamChanged(Sender); };
 }
-
-bool TFIsothermCtrl::ServesDeviceType() const { return DeviceType != dtLbl; }
 
 void TFIsothermCtrl::PrepareWindow()
 {
@@ -352,7 +354,7 @@ void TFIsothermCtrl::BBGoClick(TObject*)
     RecOption = GetRecOption();
     if (!CheckDataInterval()) return;
     if (!PrepareRun(GetResString("Isotherm", "Isotherm"))) return;
-    if (FMain) FMain->SetProcess(pkIsotherm);
+    SetProcess(pkIsotherm);
     SendParameters();
 }
 

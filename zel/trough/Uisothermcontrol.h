@@ -64,7 +64,7 @@ public:
 
     // The device's notices.
     void ProcessStarted(int Index) override;
-    void AddDataRow(const TIsothermPoint* Point) override;
+    void AddDataRow(const TIsothermPoint* Point);
     void ProcessFinished(int Index) override;
 
     void GetParametersText(std::string& Text) override;
@@ -73,7 +73,6 @@ public:
     bool RecordsBackward() const override { return CBBackward->GetChecked(); }
 
 protected:
-    bool ServesDeviceType() const override;
     void PrepareWindow() override;
     std::vector<TCaptionTarget> CaptionTargets() override;
     void LoadValues() override;

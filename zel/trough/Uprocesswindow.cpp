@@ -7,7 +7,7 @@
 #include "platform/ui/Messages.h"
 #include "platform/ui/Timers.h"
 #include "zel/core/Common.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Instrument.h"
 #include "zel/experiment/Graphmanager.h"
 #include "zel/experiment/Sxproperty.h"
 #include "zel/experiment/Uexpsetup.h"
@@ -137,12 +137,12 @@ bool TProcessWindow::PrepareRun(const std::string& ProcessTitle)
 void TProcessWindow::SetStatusLine(int Index, const std::string& Text)
 {
     if (Index < StatusLines->Count()) (*StatusLines)[Index] = Text;
-    if (FMain) FMain->SetProcessList(StatusLines.get());
+    SetProcessList(StatusLines.get());
 }
 
 bool TProcessWindow::NoticeIsOurs(bool AllowIdle) const
 {
-    const TProcessKind running = FMain ? FMain->ProcessKind : pkNone;
+    const TProcessKind running = RunningProcess();
     return running == FProcess || (AllowIdle && running == pkNone);
 }
 
@@ -229,7 +229,7 @@ void TProcessWindow::FinishRun()
         if (!fileName.empty()) SaveDataSet(fileName, DataSet);
         ReleaseDataSet();
     }
-    if (FMain) FMain->SetProcess(pkNone);
+    SetProcess(pkNone);
     PostShowMessage("Process completed!", mtInformation);
     (*StatusLines)[1] = GetResString("Completed!", "Completed!");
     SetStatusLine(2, "");

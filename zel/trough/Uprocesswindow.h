@@ -14,6 +14,7 @@
 #include "platform/tabrix/SXDataSet.h"
 #include "platform/ui/Strings.h"
 #include "zel/core/Toolwindow.h"
+#include "zel/core/Windowroles.h"
 
 class TFGraph;
 
@@ -30,7 +31,7 @@ std::unique_ptr<TPTableData> CreateRunTable(ISXDataSet* DataSet, const std::stri
                                             const std::vector<TRunColumn>& Columns, int DefaultX, int DefaultY,
                                             int DefaultRight = -1);
 
-class TProcessWindow : public TToolWindow {
+class TProcessWindow : public TToolWindow, public IProcessWindow {
 public:
     TProcessWindow(TComponent* Owner, TToolWindowKind Kind, TProcessKind Process, const char* ProcessName,
                    int StatusLineCount);

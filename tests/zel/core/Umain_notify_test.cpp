@@ -15,7 +15,9 @@
 #include "platform/ui/Timers.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
+#include "zel/core/Notices.h"
 #include "zel/core/Ustatus.h"
+#include "zel/core/Windowroles.h"
 
 namespace {
 
@@ -66,14 +68,77 @@ const char* KindName(TToolWindowKind Kind)
 }
 
 // A window of the pattern that writes every call the main window makes into the log,
-// as "<window>.<operation>(<argument>)".
-class TProbeWindow : public TToolWindow {
+// as "<window>.<operation>(<argument>)". It registers a part for every notice its kind
+// declares, reading the payload as that kind's window does.
+class TProbeWindow : public TToolWindow, public IProcessWindow, public IReadingsWindow {
 public:
     TProbeWindow(TComponent* Owner, TToolWindowKind Kind) : TToolWindow(Owner, Kind)
     {
         Start = new TButton(this);
         Start->Name = "BBGo";
         Start->SetParent(this);
+        for (const TNoticeRoute& route : Pattern().Notices)
+            HandleNotice(route.Code, [this, code = route.Code](LPARAM P) { Receive(code, P); });
+    }
+    void Receive(THlNotifyCode Code, LPARAM P)
+    {
+        switch (Code) {
+        case hlnIsothermPoint:
+            return AddDataRow(NoticeRecord<TIsothermPoint>(P));
+        case hlnDepositionPoint:
+            return AddDataRow(NoticeRecord<TDepositionPoint>(P));
+        case hlnTapePoint:
+            return AddDataRow(NoticeRecord<TTapePoint>(P));
+        case hlnRollPoint:
+            return AddDataRow(NoticeRecord<TRollPoint>(P));
+        case hlnDiskPoint:
+            return AddDataRow(NoticeRecord<TDiskPoint>(P));
+        case hlnCylPoint:
+            return AddDataRow(NoticeRecord<TCylPoint>(P));
+        case hlnTdarPoint:
+            return AddDataRow(NoticeRecord<TTdarPoint>(P));
+        case hlnFilmPrepPoint:
+            return AddDataRow(NoticeRecord<TFilmPrepPoint>(P));
+        case hlnDeviceState:
+            return AddDataRow();
+        case hlnIsothermCycle:
+            return ProcessStarted(NoticeWord(P));
+        case hlnIsothermCompleted:
+            return ProcessFinished(NoticeWord(P));
+        case hlnDepositionStroke:
+        case hlnRollStarted:
+        case hlnTapeStarted:
+        case hlnDiskStarted:
+        case hlnCylStarted:
+        case hlnTdarStarted:
+        case hlnFilmPrepStarted:
+            return ProcessStarted(NoticeNumber(P));
+        case hlnDepositionCompleted:
+        case hlnRollFinished:
+        case hlnRollLimitSwitch:
+        case hlnTapeFinished:
+        case hlnDiskFinished:
+        case hlnCylFinished:
+        case hlnTdarFinished:
+        case hlnFilmPrepFinished:
+            return ProcessFinished(NoticeNumber(P));
+        case hlnPressureControl:
+            return PressureControlStarted(NoticeNumber(P));
+        case hlnSubstanceOver:
+            return SubstanceOver(NoticeNumber(P));
+        case hlnContinueAllowed:
+            return EnableContinue();
+        case hlnMotionState:
+            return ShowMotionState(NoticeNumber(P));
+        case hlnDrivesStopped:
+            return Kind() == TToolWindowKind::Calibration ? OnDrivesStopped() : ShowMotionState(0);
+        case hlnDipperRotatorStopped:
+            return OnDipperRotatorStopped();
+        case hlnRevolverStopped:
+            return OnRevolverStopped();
+        default:
+            Log("unexpected notice " + std::to_string(Code));
+        }
     }
     TButton* Start;
     int Cycles = 1;
@@ -85,30 +150,30 @@ public:
     void Log(const std::string& Call) { CallLog().push_back(std::string(KindName(Kind())) + "." + Call); }
     void ProcessStarted(int P) override { Log("ProcessStarted(" + std::to_string(P) + ")"); }
     void ProcessFinished(int P) override { Log("ProcessFinished(" + std::to_string(P) + ")"); }
-    void AddDataRow() override { Log("AddDataRow()"); }
-    void AddDataRow(const TIsothermPoint* P) override
+    void AddDataRow() { Log("AddDataRow()"); }
+    void AddDataRow(const TIsothermPoint* P)
     {
         Log("AddDataRow(isotherm " + std::to_string(P->balance) + ")");
         IsothermPoints.push_back(*P);
     }
-    void AddDataRow(const TDepositionPoint* P) override
+    void AddDataRow(const TDepositionPoint* P)
     {
         Log("AddDataRow(deposition " + std::to_string(P->balance) + ")");
         DepositionPoints.push_back(*P);
     }
-    void AddDataRow(const TTapePoint* P) override { Log("AddDataRow(tape " + std::to_string(P->balance) + ")"); }
-    void AddDataRow(const TRollPoint* P) override { Log("AddDataRow(roll " + std::to_string(P->balance) + ")"); }
-    void AddDataRow(const TDiskPoint* P) override { Log("AddDataRow(disk " + std::to_string(P->balance) + ")"); }
-    void AddDataRow(const TCylPoint* P) override { Log("AddDataRow(cyl " + std::to_string(P->balance) + ")"); }
-    void AddDataRow(const TTdarPoint* P) override { Log("AddDataRow(tdar " + std::to_string(P->balance) + ")"); }
-    void AddDataRow(const TFilmPrepPoint* P) override { Log("AddDataRow(filmprep " + std::to_string(P->value0) + ")"); }
-    void PressureControlStarted(int P) override { Log("PressureControlStarted(" + std::to_string(P) + ")"); }
-    void SubstanceOver(int P) override { Log("SubstanceOver(" + std::to_string(P) + ")"); }
-    void EnableContinue() override { Log("EnableContinue()"); }
-    void OnDrivesStopped() override { Log("OnDrivesStopped()"); }
-    void OnDipperRotatorStopped() override { Log("OnDipperRotatorStopped()"); }
-    void OnRevolverStopped() override { Log("OnRevolverStopped()"); }
-    void ShowMotionState(int P) override { Log("ShowMotionState(" + std::to_string(P) + ")"); }
+    void AddDataRow(const TTapePoint* P) { Log("AddDataRow(tape " + std::to_string(P->balance) + ")"); }
+    void AddDataRow(const TRollPoint* P) { Log("AddDataRow(roll " + std::to_string(P->balance) + ")"); }
+    void AddDataRow(const TDiskPoint* P) { Log("AddDataRow(disk " + std::to_string(P->balance) + ")"); }
+    void AddDataRow(const TCylPoint* P) { Log("AddDataRow(cyl " + std::to_string(P->balance) + ")"); }
+    void AddDataRow(const TTdarPoint* P) { Log("AddDataRow(tdar " + std::to_string(P->balance) + ")"); }
+    void AddDataRow(const TFilmPrepPoint* P) { Log("AddDataRow(filmprep " + std::to_string(P->value0) + ")"); }
+    void PressureControlStarted(int P) { Log("PressureControlStarted(" + std::to_string(P) + ")"); }
+    void SubstanceOver(int P) { Log("SubstanceOver(" + std::to_string(P) + ")"); }
+    void EnableContinue() { Log("EnableContinue()"); }
+    void OnDrivesStopped() { Log("OnDrivesStopped()"); }
+    void OnDipperRotatorStopped() { Log("OnDipperRotatorStopped()"); }
+    void OnRevolverStopped() { Log("OnRevolverStopped()"); }
+    void ShowMotionState(int P) { Log("ShowMotionState(" + std::to_string(P) + ")"); }
     void EnableRun(bool Enable) override { Log(std::string("EnableRun(") + (Enable ? "1" : "0") + ")"); }
     void RefreshIndicators() override { Log("RefreshIndicators()"); }
     TControl* StartButton() const override { return Start; }

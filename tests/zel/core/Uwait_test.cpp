@@ -3,10 +3,11 @@
 #include "MainWindowFixture.h"
 #include "zel/core/Toolwindow.h"
 #include "zel/core/Uwait.h"
+#include "zel/core/Windowroles.h"
 
 namespace {
 
-class TCalibrationProbe : public TToolWindow {
+class TCalibrationProbe : public TToolWindow, public IAutoCalibration {
 public:
     explicit TCalibrationProbe(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Calibration) {}
     void CancelAutoCalibration() override { ++Cancels; }

@@ -190,7 +190,10 @@ TEST_F(TGraphPropSection, ReadingRules)
 // ---------------------------------------------------------------------------------------
 // The property dialog on a real graph window.
 
+#include <algorithm>
+
 #include "kvc/KvChart.h"
+#include "platform/ui/Dialogs.h"
 #include "kvc/KvColorButton.h"
 #include "kvc/KvMultiLang.h"
 #include "zel/experiment/Graphmanager.h"
@@ -458,6 +461,108 @@ TEST_F(TGraphDialog, SetAsDefaultWritesTheAxisAndLineKeys)
     TFGraph* other = NewGraph();
     EXPECT_EQ(other->GraphProp.TitleText, "Isotherm of behenic acid");
     EXPECT_NE(Graph->GraphProp.TitleFont.get(), DefaultGraphProp.TitleFont.get());
+}
+
+TEST_F(TGraphDialog, ClosesWhenAnotherWindowIsActivatedButNeverUnderItsOwnBoxes)
+{
+    Graph->SetData(Iso, "Time", "Surface pressure (SP)", nullptr);
+    TFGraphProp* dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    int activations = 0, deactivations = 0;
+    dialog->OnActivate = [&](TObject*) { ++activations; };
+    const TNotifyEvent closeOnDeactivate = dialog->OnDeactivate;
+    dialog->OnDeactivate = [&, closeOnDeactivate](TObject* Sender) {
+        ++deactivations;
+        closeOnDeactivate(Sender);
+    };
+    auto activateDialog = [&] {
+        const int before = activations;
+        dialog->BringToFront();
+        ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return activations > before; }, 10000));
+    };
+    activateDialog();
+
+    // Each box takes the activation as a real one would, while it is open.
+    TForm boxWindow(nullptr);
+    boxWindow.SetBounds(300, 300, 120, 80);
+    TDialogRecorder dialogs;
+    dialogs.OnShow = [&](const TDialogRequest&) {
+        const int before = deactivations;
+        boxWindow.Show();
+        EXPECT_TRUE(Application->ProcessMessagesUntil([&] { return deactivations > before; }, 10000));
+    };
+    dialogs.Answer(mrCancel);
+    dialog->CBColor->Click();
+    activateDialog();
+    dialogs.Answer(mrCancel);
+    dialog->BBTitleFont->Click();
+    activateDialog();
+    ShowMessage("Unknown bottom axis data!");
+    Application->ProcessMessages();
+    ASSERT_EQ(dialogs.Requests.size(), 3u);
+    EXPECT_EQ(dialogs.Requests[0].Kind, TDialogKind::Color);
+    EXPECT_EQ(dialogs.Requests[1].Kind, TDialogKind::Font);
+    EXPECT_EQ(dialogs.Requests[2].Kind, TDialogKind::ShowMessage);
+    EXPECT_EQ(Graph->PropDialog, dialog) << "closed under its own box";
+
+    // Another window taking the activation closes and frees the dialog.
+    activateDialog();
+    boxWindow.Hide();
+    TForm other(nullptr);
+    other.SetBounds(500, 100, 120, 80);
+    other.Show();
+    EXPECT_TRUE(Application->ProcessMessagesUntil([&] { return Graph->PropDialog == nullptr; }, 10000));
+}
+
+TEST_F(TGraphDialog, FontButtonsCopyEveryAttributeOfTheChosenFont)
+{
+    Graph->SetData(Iso, "Time", "Surface pressure (SP)", nullptr);
+    TFGraphProp* dialog = Open();
+    TDialogRecorder dialogs;
+    const TFontDescription chosen{"DejaVu Serif", 14, 0x00FF00, true, false, true, true};
+    dialogs.Answers.push_back(TDialogAnswer{mrOk, {}, 0, chosen});
+    dialog->BBTitleFont->Click();
+    ASSERT_EQ(dialogs.Requests.size(), 1u);
+    // The dialog starts from the title font as it is.
+    EXPECT_EQ(dialogs.Requests[0].Kind, TDialogKind::Font);
+    EXPECT_EQ(dialogs.Requests[0].Font, (TFontDescription{"Tahoma", 8, 0xFF0000, false, false, false, false}));
+    const TFont& title = *Graph->GraphProp.TitleFont;
+    EXPECT_EQ(title.GetName(), "DejaVu Serif");
+    EXPECT_EQ(title.GetSize(), 14);
+    EXPECT_EQ(title.GetColor(), 0x00FF00);
+    EXPECT_EQ(title.GetStyle(), TFontStyles() << fsBold << fsUnderline << fsStrikeOut);
+    // The chart shows it at once.
+    EXPECT_EQ(Graph->Chart->Title()->Font()->GetName(), "DejaVu Serif");
+    EXPECT_EQ(Graph->Chart->Title()->Font()->GetSize(), 14);
+
+    // A cancelled font dialog changes nothing; the legend button serves the legend font.
+    dialogs.Answer(mrCancel);
+    dialog->BBLegendFont->Click();
+    EXPECT_EQ(Graph->GraphProp.LegendFont->GetName(), "Tahoma");
+    dialogs.Answers.push_back(TDialogAnswer{mrOk, {}, 0, chosen});
+    dialog->BBLegendFont->Click();
+    EXPECT_EQ(Graph->GraphProp.LegendFont->GetName(), "DejaVu Serif");
+    EXPECT_TRUE(Graph->GraphProp.LegendFont->GetStyle().Contains(fsStrikeOut));
+    EXPECT_EQ(Graph->GraphProp.TitleFont->GetSize(), 14);
+}
+
+TEST_F(TGraphDialog, LinePointsListShowsAPictureOfEachShape)
+{
+    Graph->SetData(Iso, "Time", "Surface pressure (SP)", nullptr);
+    TFGraphProp* dialog = Open();
+    std::vector<std::vector<TColor>> pictures;
+    for (int item = 0; item < 9; ++item) {
+        TBitmap picture;
+        ASSERT_TRUE(dialog->CBLinePoints->GetItemPicture(item, picture)) << item;
+        std::vector<TColor> pixels;
+        for (int y = 0; y < picture.GetHeight(); ++y)
+            for (int x = 0; x < picture.GetWidth(); ++x) pixels.push_back(picture.Canvas()->GetPixel(x, y));
+        const bool drawn = std::any_of(pixels.begin(), pixels.end(), [](TColor c) { return c == clBlack; });
+        // "None" shows an empty picture, every shape something of its own.
+        EXPECT_EQ(drawn, item != 0) << item;
+        for (const std::vector<TColor>& earlier : pictures) EXPECT_NE(earlier, pixels) << item;
+        pictures.push_back(pixels);
+    }
 }
 
 TEST_F(TGraphDialog, CaptionsFromTheLanguageSection)

@@ -1,0 +1,49 @@
+// The roles a tool window may have towards the rest of the program. A window derives
+// from a role only when it has it; the main window and its neighbours reach it through
+// FindRole<role>(kind).
+#pragma once
+#include "platform/ui/Controls.h"
+
+// A window that runs a process of the instrument.
+class IProcessWindow {
+public:
+    // The device's started and finished notices of the window's process.
+    virtual void ProcessStarted(int /*Index*/) {}
+    virtual void ProcessFinished(int /*Index*/) {}
+    // Its START button (null when it has none), its run controls, its number of cycles
+    // and whether it records the way back of each cycle.
+    virtual TControl* StartButton() const { return nullptr; }
+    virtual void EnableRun(bool /*Enable*/) {}
+    virtual int NumCycles() const { return 0; }
+    virtual bool RecordsBackward() const { return false; }
+
+protected:
+    ~IProcessWindow() = default;
+};
+
+// A window that shows the device's readings and refreshes them with each device state.
+class IReadingsWindow {
+public:
+    virtual void RefreshIndicators() = 0;
+
+protected:
+    ~IReadingsWindow() = default;
+};
+
+// The experiment register: File Open enters a data set in it.
+class IRegisterWindow {
+public:
+    virtual void RunRegisterInsert() = 0;
+
+protected:
+    ~IRegisterWindow() = default;
+};
+
+// The calibration window's automatic calibration, ended from its wait box.
+class IAutoCalibration {
+public:
+    virtual void CancelAutoCalibration() = 0;
+
+protected:
+    ~IAutoCalibration() = default;
+};
