@@ -4,6 +4,9 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QStringList>
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 
 #include "platform/serial/ComPort.h"
 #include "platform/serial/SetupDialog.h"
@@ -23,6 +26,28 @@ TComSetupInterceptor SetComSetupInterceptor(TComSetupInterceptor Hook)
     return Previous;
 }
 
+std::vector<std::string> SerialDevices(const std::string& Folder)
+{
+    std::vector<std::string> Devices;
+    std::error_code Error;
+    for (const auto& Entry : std::filesystem::directory_iterator(Folder, Error)) {
+        const std::string Name = Entry.path().filename().string();
+        for (const char* Prefix : {"ttyS", "ttyUSB", "ttyACM"})
+            if (Name.rfind(Prefix, 0) == 0 && Name.size() > std::string(Prefix).size())
+                Devices.push_back(Entry.path().string());
+    }
+    // ttyS2 before ttyS10: by prefix, then by number.
+    auto Key = [](const std::string& Path) {
+        const std::string Name = std::filesystem::path(Path).filename().string();
+        const std::size_t Digits = Name.find_first_of("0123456789");
+        return std::make_pair(Name.substr(0, Digits),
+                              Digits == std::string::npos ? 0L : std::strtol(Name.c_str() + Digits, nullptr, 10));
+    };
+    std::sort(Devices.begin(), Devices.end(),
+              [&](const std::string& A, const std::string& B) { return Key(A) < Key(B); });
+    return Devices;
+}
+
 void TComPort::ShowSetupDialog()
 {
     TComSetupChoice Choice{GetPort(), BaudRate, DataBits, StopBits};
@@ -35,7 +60,7 @@ void TComPort::ShowSetupDialog()
         auto* Layout = new QFormLayout(&Dialog);
         auto* PortBox = new QComboBox(&Dialog);
         PortBox->setEditable(true);
-        for (int i = 1; i <= 8; ++i) PortBox->addItem(QString("COM%1").arg(i));
+        for (const std::string& Device : SerialDevices()) PortBox->addItem(QString::fromStdString(Device));
         PortBox->setEditText(QString::fromStdString(Choice.Port));
         auto* BaudBox = new QComboBox(&Dialog);
         BaudBox->addItem("Custom");

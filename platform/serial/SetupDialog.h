@@ -3,6 +3,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <vector>
 
 struct TComSetupChoice {
     std::string Port;
@@ -14,3 +15,7 @@ struct TComSetupChoice {
 using TComSetupInterceptor = std::function<bool(TComSetupChoice&)>;
 // Installs (an empty function removes) the interceptor; returns the previous one.
 TComSetupInterceptor SetComSetupInterceptor(TComSetupInterceptor Hook);
+
+// The machine's serial devices the dialog offers: the entries ttyS*, ttyUSB* and ttyACM*
+// of Folder, as full paths in name order (any other path may still be typed).
+std::vector<std::string> SerialDevices(const std::string& Folder = "/dev");

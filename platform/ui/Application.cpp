@@ -92,7 +92,9 @@ void TApplication::Run()
 void TApplication::Terminate()
 {
     Impl->Terminated = true;
-    QCoreApplication::quit();
+    // Ending the loop outright: a quit request would first ask every window to close
+    // and give up when one of them (the status window, say) refuses.
+    QCoreApplication::exit(0);
 }
 
 bool TApplication::Terminated() const { return Impl->Terminated; }

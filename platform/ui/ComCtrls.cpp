@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -152,16 +153,20 @@ void TStatusBar::LayoutPanels()
     for (size_t i = 0; i < FPanels.size(); ++i) {
         auto* label = static_cast<QLabel*>(FPanels[i]->FLabel);
         // The last panel takes what is left of the bar.
-        const int w = i + 1 == FPanels.size() ? std::max(FPanels[i]->FWidth, GetWidth() - x) : FPanels[i]->FWidth;
+        // A panel is never narrower than its reading.
+        const int shown = std::max(FPanels[i]->FWidth, label->sizeHint().width() + 4);
+        const int w = i + 1 == FPanels.size() ? std::max(shown, GetWidth() - x) : shown;
         label->setGeometry(x, 0, w, h);
-        x += FPanels[i]->FWidth;
+        x += shown;
     }
 }
 
 void TStatusPanel::SetText(const std::string& Value)
 {
+    if (FText == Value) return;
     FText = Value;
     if (FLabel) static_cast<QLabel*>(FLabel)->setText(" " + ToQ(Value));
+    if (FBar) FBar->LayoutPanels();
 }
 
 void TStatusPanel::SetWidth(int Value)
@@ -324,6 +329,15 @@ void TPageControl::SetTabPosition(TTabPosition Value)
     static const QTabWidget::TabPosition positions[] = {QTabWidget::North, QTabWidget::South, QTabWidget::West,
                                                         QTabWidget::East};
     static_cast<QTabWidget*>(Widget())->setTabPosition(positions[Value]);
+}
+
+int TPageControl::TabsExtent() const
+{
+    const auto* tabs = static_cast<const QTabWidget*>(Widget());
+    const QTabWidget::TabPosition side = tabs->tabPosition();
+    const QSize bar = tabs->tabBar()->sizeHint();
+    const int frame = 2 * tabs->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 4;
+    return (side == QTabWidget::East || side == QTabWidget::West ? bar.width() : 0) + frame;
 }
 
 bool TPageControl::AcceptsDrag(TForm* Client)

@@ -125,6 +125,8 @@ public:
 
     int PageCount() const { return static_cast<int>(FPages.size()); }
     TTabSheet* Pages(int Index) const { return FPages.at(static_cast<size_t>(Index)); }
+    // The room the tabs and the page frame take beside a page (across for tabs at a side).
+    int TabsExtent() const;
     TTabSheet* GetActivePage() const;
     void SetActivePage(TTabSheet* Page);
     int GetActivePageIndex() const;

@@ -3,10 +3,13 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QProgressBar>
 #include <QWheelEvent>
 #include <QWidget>
 #include <algorithm>
@@ -476,7 +479,10 @@ void TControl::SetWidget(QWidget* Widget)
     // Controls hear every mouse move, also with no button held: hover cursors, hover
     // highlights and focus-on-hover depend on it.
     Widget->setMouseTracking(true);
-    Impl->SelfClick = dynamic_cast<TPaintWidget*>(Widget) != nullptr;
+    // Buttons, boxes and lists report their own clicks; labels, panels, group boxes and
+    // self-painted controls make theirs from the mouse.
+    Impl->SelfClick = dynamic_cast<TPaintWidget*>(Widget) != nullptr || qobject_cast<QLabel*>(Widget) != nullptr ||
+                      qobject_cast<QGroupBox*>(Widget) != nullptr || qobject_cast<QProgressBar*>(Widget) != nullptr;
 }
 
 QWidget* TControl::FrameWidget() const { return Impl->Widget.data(); }
@@ -567,6 +573,9 @@ void TControl::WndProc(TMessage& Message)
         TShiftState shift = ShiftFromMouseFlags(Message.WParam) | CurrentKeyShift();
         if (dbl) shift |= ssDouble;
         if (button == mbLeft) Impl->Pressed = true;
+        // A control with a click handler keeps the press (and so the release) to itself,
+        // as the platform's own windows do; without one it passes on to its parent.
+        if (button == mbLeft && Impl->SelfClick && OnClick && Impl->NativeEvent) Impl->NativeEvent->accept();
         if (Message.Msg == WM_LBUTTONDBLCLK) DblClick();
         MouseDown(button, shift, LowSigned16(Message.LParam), HighSigned16(Message.LParam));
         break;

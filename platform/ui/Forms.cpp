@@ -4,18 +4,22 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QGuiApplication>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <algorithm>
 
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlsInternal.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/StdCtrls.h"
 #include <QAction>
 
 namespace {
@@ -53,6 +57,16 @@ protected:
             Event->accept();
         else
             Event->ignore();
+    }
+    void keyPressEvent(QKeyEvent* Event) override
+    {
+        const int key = Event->key();
+        const bool dialogKey = Event->modifiers() == Qt::NoModifier || Event->modifiers() == Qt::KeypadModifier;
+        if (dialogKey && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) &&
+            FForm->DialogKey(key == Qt::Key_Escape))
+            Event->accept();
+        else
+            QWidget::keyPressEvent(Event);
     }
 
 private:
@@ -279,6 +293,9 @@ void TForm::SetVisible(bool Value)
             const int w = GetWidth(), h = GetHeight();
             SetBounds((Screen->Width() - w) / 2, (Screen->Height() - h) / 2, w, h);
         }
+        const bool first = !FImpl->Shown && FHostDockSite == nullptr;
+        if (first) FitToControls();
+        if (first) KeepInWorkArea();
         FImpl->Shown = true;
         FImpl->Visible = true;
         DoShow();
@@ -287,6 +304,8 @@ void TForm::SetVisible(bool Value)
             FImpl->ChildFrame->show();
             Widget()->show();
         }
+        // Once shown, the frame around it is known: it fits too.
+        if (first) KeepInWorkArea();
     } else {
         FImpl->Visible = false;
         TControl::SetVisible(false);
@@ -326,6 +345,39 @@ void TForm::CloseRequested(bool& Accept)
     Accept = false;
     Close();
     Accept = !FImpl->Visible;
+}
+
+namespace {
+
+// The first visible, enabled button of the form marked as its default (or cancel) button.
+TButton* MarkedButton(TWinControl* Parent, bool Cancel)
+{
+    for (int i = 0; i < Parent->ControlCount(); ++i) {
+        TControl* control = Parent->Controls(i);
+        if (!control->GetVisible() || !control->GetEnabled()) continue;
+        if (auto* button = dynamic_cast<TButton*>(control))
+            if (Cancel ? button->Cancel : button->Default) return button;
+        if (auto* inner = dynamic_cast<TWinControl*>(control))
+            if (TButton* found = MarkedButton(inner, Cancel)) return found;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool TForm::DialogKey(bool Cancel)
+{
+    TControl* target = Cancel ? CancelControl : DefaultControl;
+    if (!target) target = MarkedButton(this, Cancel);
+    if (target && target->GetVisible() && target->GetEnabled()) {
+        target->Click();
+        return true;
+    }
+    if (Cancel && FModal) {
+        ModalResult = mrCancel;
+        return true;
+    }
+    return false;
 }
 
 void TForm::Close()
@@ -368,8 +420,10 @@ int TForm::ShowModal()
     if (QWidget* frame = FrameWidget()) frame->setWindowModality(Qt::ApplicationModal);
     Show();
     QPointer<QWidget> guard(Widget());
+    // Sleeps until an event arrives (window messages of other threads arrive as events
+    // too); whatever sets the result or hides the form runs from one of them.
     while (guard && ModalResult == mrNone && FImpl->Visible)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     FModal = false;
     if (guard) {
         Hide();
@@ -401,9 +455,93 @@ TForm* TForm::ActiveMDIChild() const
     return dynamic_cast<TForm*>(TControl::FromWidget(active->widget()));
 }
 
+namespace {
+
+// Grows the containers placed in Parent until their controls fit, innermost first, and
+// gives how far Parent's own controls reach.
+void GrowContainers(TWinControl* Parent, int& Right, int& Bottom)
+{
+    constexpr int Margin = 4;
+    Right = Bottom = 0;
+    for (int i = 0; i < Parent->ControlCount(); ++i) {
+        TControl* control = Parent->Controls(i);
+        if (!control->GetVisible() || control->GetAlign() != alNone) continue;
+        auto* inner = dynamic_cast<TWinControl*>(control);
+        if (inner && inner->ControlCount() > 0 && !dynamic_cast<TForm*>(control)) {
+            int right = 0, bottom = 0;
+            GrowContainers(inner, right, bottom);
+            const int wider = std::max(0, right - inner->GetWidth()), longer = std::max(0, bottom - inner->GetHeight());
+            if (wider > 0 || longer > 0)
+                inner->SetBounds(inner->GetLeft(), inner->GetTop(), inner->GetWidth() + wider,
+                                 inner->GetHeight() + longer);
+        }
+        Right = std::max(Right, control->GetLeft() + control->GetWidth() + Margin);
+        Bottom = std::max(Bottom, control->GetTop() + control->GetHeight() + Margin);
+    }
+}
+
+}  // namespace
+
+void TForm::FitToControls()
+{
+    if (this == MainForm()) return;
+    int right = 0, bottom = 0;
+    GrowContainers(this, right, bottom);
+    const int wider = std::max(0, right - ClientWidth()), longer = std::max(0, bottom - ClientHeight());
+    if (wider > 0 || longer > 0) SetBounds(GetLeft(), GetTop(), GetWidth() + wider, GetHeight() + longer);
+}
+
+void TForm::KeepInWorkArea()
+{
+    QWidget* frame = FrameWidget();
+    TForm* main = MainForm();
+    if (!frame || this == main) return;
+    QRect area;
+    if (FImpl->ChildFrame) {
+        QWidget* parent = FImpl->ChildFrame->parentWidget();
+        if (!parent) return;
+        area = QRect(QPoint(0, 0), parent->size());
+    } else {
+        QScreen* screen = frame->screen() ? frame->screen() : QGuiApplication::primaryScreen();
+        if (!screen) return;
+        area = screen->availableGeometry();
+        // The main window's menu and tool bars stay uncovered: its child area's top. Before
+        // the main window shows, it will open at the work area's top under its title bar.
+        if (main && main->FImpl->MdiArea) {
+            QWidget* mainWidget = main->Widget();
+            const int barsEnd = mainWidget->isVisible()
+                                    ? main->FImpl->MdiArea->mapToGlobal(QPoint(0, 0)).y()
+                                    : area.top() + main->FImpl->MdiArea->mapTo(mainWidget, QPoint(0, 0)).y() +
+                                          frame->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+            area.setTop(std::max(area.top(), barsEnd));
+        }
+    }
+    if (area.width() <= 0 || area.height() <= 0) return;
+    // The window with its frame must fit; the size set is the inside of the frame.
+    const QRect outer = frame->frameGeometry(), inner = frame->geometry();
+    const int w = std::min(outer.width(), area.width()), h = std::min(outer.height(), area.height());
+    const int left = std::clamp(outer.x(), area.left(), area.left() + area.width() - w);
+    const int top = std::clamp(outer.y(), area.top(), area.top() + area.height() - h);
+    if (left == outer.x() && top == outer.y() && w == outer.width() && h == outer.height()) return;
+    if (FImpl->ChildFrame)
+        FImpl->ChildFrame->setGeometry(left, top, w, h);
+    else
+        SetBounds(left, top, w - (outer.width() - inner.width()), h - (outer.height() - inner.height()));
+}
+
 void TForm::Cascade()
 {
-    if (FImpl->MdiArea) FImpl->MdiArea->cascadeSubWindows();
+    if (!FImpl->MdiArea) return;
+    // Each window keeps its size; each next one sits one title bar lower and to the right.
+    const int step = FImpl->MdiArea->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
+    int offset = 0;
+    for (QMdiSubWindow* w : FImpl->MdiArea->subWindowList(QMdiArea::StackingOrder)) {
+        if (!w->isVisible() || w->isMinimized()) continue;
+        if (w->isMaximized()) w->showNormal();
+        w->move(offset, offset);
+        w->raise();
+        offset += step;
+    }
 }
 
 void TForm::Tile()
@@ -553,6 +691,17 @@ void FreeForm(TForm* Form)
 void DestroyForms()
 {
     while (!CreatedForms().empty()) {
+        TForm* last = CreatedForms().back();
+        CreatedForms().pop_back();
+        FreeForm(last);
+    }
+}
+
+TForm* NewestCreatedForm() { return CreatedForms().empty() ? nullptr : CreatedForms().back(); }
+
+void DestroyFormsNewerThan(const TForm* Form)
+{
+    while (!CreatedForms().empty() && CreatedForms().back() != Form) {
         TForm* last = CreatedForms().back();
         CreatedForms().pop_back();
         FreeForm(last);

@@ -62,6 +62,11 @@ public:
     int ShowModal();
     int ModalResult = 0;
     bool Modal() const { return FModal; }
+    // The controls that Enter and Escape click when no focused control takes the key. Unset,
+    // Enter clicks the form's default button and Escape its cancel button; a modal form
+    // without one closes on Escape.
+    TControl* DefaultControl = nullptr;
+    TControl* CancelControl = nullptr;
 
     TMainMenu* GetMenu() const { return FMenu; }
     void SetMenu(TMainMenu* Menu);
@@ -140,6 +145,14 @@ private:
     void HostInMainForm();
     void DropOnDockSite();
     void CloseRequested(bool& Accept);
+    // At a window's first show: moved (and if need be shrunk) to lie inside the work area
+    // and, for windows of their own, below the main window's menu and tool bars.
+    void KeepInWorkArea();
+    // At a window's first show: widened and lengthened until the controls placed in it
+    // (grown to their texts) fit inside.
+    void FitToControls();
+    // Enter (Cancel false) or Escape (Cancel true) that no control of the form took.
+    bool DialogKey(bool Cancel);
     struct TImpl;
     std::unique_ptr<TImpl> FImpl;
     TFormStyle FFormStyle = fsNormal;
@@ -171,6 +184,11 @@ void FreeForm(TForm* Form);
 // Destroys every form built by CreateForm in reverse order of creation (the main form
 // last), as the program ends.
 void DestroyForms();
+// The form built last by CreateForm (null when none is left).
+TForm* NewestCreatedForm();
+// Destroys, newest first, every form built by CreateForm after Form (all of them when Form
+// is null or gone).
+void DestroyFormsNewerThan(const TForm* Form);
 
 // Dock sites that floating windows can be dropped on.
 void RegisterDockSite(TDockSite* Site);

@@ -297,7 +297,8 @@ void TMenuItem::UpdatePlatform()
     QString text = ToQ(FCaption);
     if (FShortCut) text += "\t" + ToQ(ShortCutToText(FShortCut));
     FPlatformAction->setSeparator(IsLine());
-    FPlatformAction->setText(text);
+    // A line's "-" is its mark, not a text to show beside it.
+    FPlatformAction->setText(IsLine() ? QString() : text);
     if (FMenu) FMenu->setTitle(ToQ(FCaption));
     FPlatformAction->setEnabled(FEnabled);
     FPlatformAction->setVisible(FVisible);

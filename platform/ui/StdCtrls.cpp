@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QFrame>
 #include <QGroupBox>
 #include <QIcon>
@@ -62,6 +63,28 @@ void TLabel::ApplyCaption()
     auto* label = As<QLabel>(this);
     label->setText(ToQ(GetCaption()));
     if (AutoSize) label->resize(label->sizeHint());
+    GrowToText();
+}
+
+void TLabel::SetBounds(int Left, int Top, int Width, int Height)
+{
+    TControl::SetBounds(Left, Top, Width, Height);
+    GrowToText();
+}
+
+void TLabel::FontChanged()
+{
+    TControl::FontChanged();
+    GrowToText();
+}
+
+void TLabel::GrowToText()
+{
+    auto* label = As<QLabel>(this);
+    if (FWordWrap || GetAlign() != alNone) return;
+    const QSize text = label->sizeHint();
+    if (label->width() < text.width() || label->height() < text.height())
+        label->resize(std::max(label->width(), text.width()), std::max(label->height(), text.height()));
 }
 
 void TLabel::SetWordWrap(bool Value)
@@ -457,6 +480,42 @@ TPanel::TPanel(TComponent* Owner) : TWinControl(Owner)
     frame->setAlignment(Qt::AlignCenter);
     frame->resize(185, 41);
     SetWidget(frame);
+}
+
+TSplitter::TSplitter(TComponent* Owner) : TControl(Owner)
+{
+    // A widget that keeps the presses it gets, so a drag stays with the bar.
+    auto* bar = new TPaintWidget(this, nullptr);
+    bar->setCursor(Qt::SplitHCursor);
+    bar->resize(4, 100);
+    SetWidget(bar);
+}
+
+void TSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TControl::MouseDown(Button, Shift, X, Y);
+    if (Button != mbLeft || !Control) return;
+    FDragging = true;
+    FStartX = QCursor::pos().x();
+    FStartWidth = Control->GetWidth();
+}
+
+void TSplitter::MouseMove(TShiftState Shift, int X, int Y)
+{
+    TControl::MouseMove(Shift, X, Y);
+    if (!FDragging || !Control || !GetParent()) return;
+    // The cursor's screen position: the bar itself moves while it is dragged.
+    const int moved = QCursor::pos().x() - FStartX;
+    const int wanted = GetAlign() == alRight ? FStartWidth - moved : FStartWidth + moved;
+    const int most = std::max(MinSize, GetParent()->ClientWidth() - GetWidth() - MinSize);
+    Control->SetWidth(std::clamp(wanted, MinSize, most));
+    GetParent()->AlignControls();
+}
+
+void TSplitter::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TControl::MouseUp(Button, Shift, X, Y);
+    if (Button == mbLeft) FDragging = false;
 }
 
 void TPanel::ApplyCaption() { As<QLabel>(this)->setText(ToQ(GetCaption())); }

@@ -15,11 +15,16 @@ public:
     bool GetWordWrap() const { return FWordWrap; }
     void SetWordWrap(bool Value);
     bool AutoSize = true;
+    // A single-line label is never narrower or lower than its text: the sizes windows give
+    // assume a narrower font than the desktop may have.
+    void SetBounds(int Left, int Top, int Width, int Height) override;
 
 protected:
     void ApplyCaption() override;
+    void FontChanged() override;
 
 private:
+    void GrowToText();
     TAlignment FAlignment = taLeftJustify;
     bool FWordWrap = false;
 };
@@ -197,6 +202,26 @@ protected:
 private:
     TPanelBevel FBevelOuter = bvRaised;
     TAlignment FAlignment = taCenter;
+};
+
+// A bar the operator drags to widen or narrow the control aligned beside it (Control, on
+// the side the splitter is aligned to). The control keeps at least MinSize pixels, and
+// the rest of the parent at least as much.
+class TSplitter : public TControl {
+public:
+    explicit TSplitter(TComponent* Owner);
+    TControl* Control = nullptr;
+    int MinSize = 30;
+
+protected:
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+private:
+    bool FDragging = false;
+    int FStartX = 0;
+    int FStartWidth = 0;
 };
 
 class TProgressBar : public TWinControl {

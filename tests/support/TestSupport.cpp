@@ -1,5 +1,10 @@
 #include "TestSupport.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QApplication>
+#include <QWidget>
+
 #include <QDir>
 #include <QTemporaryDir>
 #include <fstream>
@@ -55,3 +60,24 @@ TDialogRecorder::~TDialogRecorder() { SetDialogInterceptor(std::move(FPrevious))
 std::string ProgramDir() { return std::string(ZEL_PROGRAM_DIR) + "/"; }
 
 std::string SourceDir() { return std::string(ZEL_SOURCE_DIR) + "/"; }
+
+void OperatorClick(QWidget* Widget, int X, int Y)
+{
+    QWidget* target = Widget->childAt(X, Y);
+    if (!target) target = Widget;
+    const QPointF local = target->mapFrom(Widget, QPoint(X, Y));
+    const QPointF global = Widget->mapToGlobal(QPoint(X, Y));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+}
+
+void OperatorKey(QWidget* Widget, int Key)
+{
+    const QString text = Key == Qt::Key_Return ? QString("\r") : Key == Qt::Key_Escape ? QString(QChar(27)) : QString();
+    QKeyEvent press(QEvent::KeyPress, Key, Qt::NoModifier, text);
+    QApplication::sendEvent(Widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, Key, Qt::NoModifier, text);
+    QApplication::sendEvent(Widget, &release);
+}

@@ -51,6 +51,13 @@ private:
 // never waits this out, so it costs nothing there.
 constexpr unsigned ConditionWaitMs = 60000;
 
+class QWidget;
+// The operator's left click at (X, Y) of the widget, as the window system delivers it: press
+// and release to the widget under the point, passed on to its parents while nobody keeps it.
+void OperatorClick(QWidget* Widget, int X, int Y);
+// The operator's key press (and release) on the widget, passed on to its parents likewise.
+void OperatorKey(QWidget* Widget, int Key);
+
 // The folder that holds the program's built binaries (zel, hwzel.so, ...).
 std::string ProgramDir();
 // The source tree's root (for fixtures).

@@ -2,6 +2,7 @@
 #include "HexText.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -55,9 +56,22 @@ void TTroughEmulator::Later(std::int64_t AtUs, std::function<void()> Action)
     FTimers.push(TTimed{AtUs, FOrder++, std::move(Action)});
 }
 
+TTroughModel* TTroughEmulator::Model(std::int64_t NowUs)
+{
+    if (!(O.PhysicalSpeedUp > 0)) return nullptr;
+    if (!FModel) {
+        TTroughModelOptions options;
+        options.SpeedUp = O.PhysicalSpeedUp;
+        FModel = std::make_unique<TTroughModel>(options, NowUs);
+        FModel->Send = [this](const std::string& Body) { SendBody(Body); };
+    }
+    return FModel.get();
+}
+
 std::int64_t TTroughEmulator::Tick(std::int64_t NowUs)
 {
     FNow = NowUs;
+    const std::int64_t modelNext = Model(NowUs) ? FModel->Advance(NowUs) : -1;
     if (O.InfoIntervalMs > 0) {
         if (FNextInfo < 0) FNextInfo = NowUs + O.InfoIntervalMs * 1000;
         if (NowUs >= FNextInfo) {
@@ -72,6 +86,7 @@ std::int64_t TTroughEmulator::Tick(std::int64_t NowUs)
     }
     std::int64_t Next = FTimers.empty() ? -1 : FTimers.top().At;
     if (FNextInfo >= 0 && (Next < 0 || FNextInfo < Next)) Next = FNextInfo;
+    if (modelNext >= 0 && (Next < 0 || modelNext < Next)) Next = modelNext;
     return Next;
 }
 
@@ -212,6 +227,8 @@ void TTroughEmulator::Command(const std::string& Payload, std::int64_t NowUs)
         Values.push_back(static_cast<std::uint32_t>(std::strtoul(Parts[i].c_str(), nullptr, 16)));
     const std::uint32_t Value = Values.empty() ? 0 : Values[0];
 
+    if (TTroughModel* model = Model(NowUs))
+        if (Group == 0x01 || Group == 0x05 || Group == 0x07) model->SetParameter(Group, Item, Value);
     switch (Group) {
     case 0x01:
         if (Item == 0x08 && Values.size() == 4)
@@ -232,7 +249,19 @@ void TTroughEmulator::Command(const std::string& Payload, std::int64_t NowUs)
         return;
     case 0x03:
         Acknowledge("", NowUs);
-        if (Item == 0) {
+        if (TTroughModel* model = Model(NowUs); model && Item <= 0x09) {
+            // Barriers and dipper move in the model, which reports their ends itself.
+            if (Item == 0)
+                model->Stop(-1, NowUs);
+            else if (Item % 3 == 0)
+                model->Stop(DriveOf(Item), NowUs);
+            else {
+                SendBody("M03 " + Hex4(static_cast<std::uint32_t>(Item)));
+                model->Move(DriveOf(Item), Item % 3 == 1, Value, NowUs);
+            }
+            if (Item % 3 == 0) SendBody("M03 " + Hex4(static_cast<std::uint32_t>(Item)));
+            if (Item == 0) SendBody("M04 00");
+        } else if (Item == 0) {
             for (int d = 0; d < DriveCount; ++d) StopDrive(d);
             Later(NowUs + 5000, [this] {
                 SendBody("M03 00");
@@ -253,7 +282,10 @@ void TTroughEmulator::Command(const std::string& Payload, std::int64_t NowUs)
         return;
     case 0x06:
         Acknowledge("", NowUs);
-        RunProcess(Item, NowUs);
+        if (TTroughModel* model = Model(NowUs); model && Item <= 0x03)
+            model->RunProcess(Item, NowUs);
+        else
+            RunProcess(Item, NowUs);
         return;
     case 0x0A:
     case 0x0B:
@@ -359,12 +391,15 @@ void TTroughEmulator::RunProcess(int Item, std::int64_t NowUs)
 std::string TTroughEmulator::DeviceStateBody() const
 {
     std::string Body = "IINF";
-    const std::uint32_t Fields[15] = {static_cast<std::uint32_t>(FPos[0]),
-                                      static_cast<std::uint32_t>(FPos[2]),
-                                      0x200,
+    auto position = [this](int Drive) {
+        return static_cast<std::uint32_t>(FModel ? std::lround(FModel->Position(Drive)) : FPos[Drive]);
+    };
+    const std::uint32_t Fields[15] = {position(TTroughModel::Barrier1),
+                                      position(TTroughModel::Dipper),
+                                      FModel ? FModel->BalanceCounts() : 0x200u,
                                       0x150,
                                       0x160,
-                                      static_cast<std::uint32_t>(FPos[1]),
+                                      position(TTroughModel::Barrier2),
                                       0x0102,
                                       0x210,
                                       0x0304,

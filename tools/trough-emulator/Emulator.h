@@ -5,12 +5,14 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <map>
 #include <queue>
 #include <string>
 #include <vector>
 
 #include "Deposition.h"
+#include "TroughModel.h"
 
 struct TEmulatorOptions {
     int NakFirst = 0;             // answer the first N frames with a negative acknowledgement (-1: all)
@@ -27,6 +29,9 @@ struct TEmulatorOptions {
     bool RollLimitSwitch = false;  // a roll deposition ends at the limit switch
     int SubstanceOverAt = -1;      // a deposition runs out of compound in this stroke, -1 never
     std::string DeviceName = "Trough Emulator";
+    // Above 0 the drives, film and balance follow the physical model at this many simulated
+    // seconds per second; 0 keeps the quick scripted behaviour the link's tests expect.
+    double PhysicalSpeedUp = 0;
 };
 
 class TTroughEmulator {
@@ -64,6 +69,9 @@ private:
     void RunAccessoryProcess(int Item, std::int64_t NowUs);
     void StopAccessoryProcess(std::int64_t NowUs);
     std::string DeviceStateBody() const;
+    // The physical model, when the options ask for it (made at the first moment known).
+    TTroughModel* Model(std::int64_t NowUs);
+    std::unique_ptr<TTroughModel> FModel;
 
     TEmulatorOptions O;
     std::string FInput;

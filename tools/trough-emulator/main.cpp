@@ -4,6 +4,7 @@
 // steer it: "send <body>" sends a packet, "raw <bytes>" writes bytes as they are
 // ("<NN>" for a byte in hex), "substance-over" makes a running deposition run out of
 // compound at its next point, "cut" cuts the line, "quit" ends it; end of input ends it.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +32,9 @@ void Usage()
                  "                       [--garbage] [--split] [--ack-before-reply] [--ack-delay MS]\n"
                  "                       [--info-ms MS] [--name TEXT] [--manual-stops]\n"
                  "                       [--turn-positions] [--substance-over-at STROKE] [--roll-limit-switch]\n"
+                 "                       [--physical] [--speed-up F]\n"
+                 "  --physical: barriers, dipper and film follow the trough's physical model in real\n"
+                 "  time; --speed-up runs that model F times faster (implies --physical)\n"
                  "  N: the first N frames are affected, -1 every frame\n");
 }
 
@@ -102,6 +106,10 @@ int main(int argc, char** argv)
             Options.TurnPositions = true;
         else if (A == "--substance-over-at")
             Options.SubstanceOverAt = Number();
+        else if (A == "--physical")
+            Options.PhysicalSpeedUp = std::max(Options.PhysicalSpeedUp, 1.0);
+        else if (A == "--speed-up" && i + 1 < argc)
+            Options.PhysicalSpeedUp = std::atof(argv[++i]);
         else if (A == "--name" && i + 1 < argc)
             Options.DeviceName = argv[++i];
         else {

@@ -91,9 +91,11 @@ void RunProgram()
 {
     const std::vector<TWindowEntry> windows = ProgramWindows();
     size_t created = 0;
+    TForm* lastStartUpWindow = nullptr;
     try {
         InitCommon();
         for (; created < windows.size(); ++created) windows[created].Create();
+        lastStartUpWindow = NewestCreatedForm();
         HideWindowsOfDeviceType();
         if (MainForm()) MainForm()->Show();
         Application->Run();
@@ -101,6 +103,13 @@ void RunProgram()
         Application->HandleException(std::current_exception());
     }
     Application->BeginShutdown();
+    // Windows opened while the program ran (graphs) go first, newest first, each saving
+    // its own section; then the start-up windows in reverse order.
+    try {
+        if (created == windows.size()) DestroyFormsNewerThan(lastStartUpWindow);
+    } catch (...) {
+        Application->HandleException(std::current_exception());
+    }
     // The main window is created first and destroyed last: its destroy handler ends
     // with DoneCommon, so the settings file outlives every other window's save.
     while (created > 0) {

@@ -75,6 +75,8 @@ TFAbout::TFAbout(TComponent* Owner) : TForm(Owner)
     pnlOk->SetCaption("OK");
     pnlOk->SetBounds(130, 204, 80, 25);
     pnlOk->SetParent(this);
+    DefaultControl = pnlOk;
+    CancelControl = pnlOk;
     pnlOk->OnClick = [this](TObject*) {
         if (Modal())
             ModalResult = mrOk;

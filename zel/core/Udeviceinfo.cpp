@@ -36,6 +36,8 @@ TFDeviceInfo::TFDeviceInfo(TComponent* Owner) : TForm(Owner)
     pnlOk->SetCaption("OK");
     pnlOk->SetBounds(100, 120, 80, 25);
     pnlOk->SetParent(this);
+    DefaultControl = pnlOk;
+    CancelControl = pnlOk;
     pnlOk->OnClick = [this](TObject*) {
         if (Modal())
             ModalResult = mrOk;

@@ -185,6 +185,25 @@ std::string FilePart(const std::string& Path)
     return slash == std::string::npos ? Path : Path.substr(slash + 1);
 }
 
+// How far right the controls of a window reach.
+int ContentWidth(const TWinControl* Parent)
+{
+    int right = 0;
+    for (int i = 0; i < Parent->ControlCount(); ++i) {
+        const TControl* control = Parent->Controls(i);
+        if (!control->GetVisible()) continue;
+        const bool aligned = control->GetAlign() != alNone;
+        int width = control->GetWidth();
+        // An aligned container takes its width from the window: only its contents count.
+        if (const auto* inner = dynamic_cast<const TWinControl*>(control); inner && inner->ControlCount() > 0)
+            width = aligned ? ContentWidth(inner) : std::max(width, ContentWidth(inner) + 4);
+        else if (aligned)
+            width = 0;
+        right = std::max(right, (aligned ? 0 : control->GetLeft()) + width);
+    }
+    return right + 8;
+}
+
 void BringForwardOrShow(TForm* Window)
 {
     if (Window->GetVisible())
@@ -238,6 +257,13 @@ TFMain::TFMain(TComponent* Owner) : TForm(Owner)
     pnlDock->SetAlign(alRight);
     pnlDock->SetVisible(false);
     pnlDock->SetParent(this);
+    splDock = new TSplitter(this);
+    splDock->Name = "splDock";
+    splDock->Control = pnlDock;
+    splDock->MinSize = DockAreaWidth / 2;
+    splDock->SetAlign(alRight);
+    splDock->SetVisible(false);
+    splDock->SetParent(this);
     pnlTabCaption = new TPanel(this);
     pnlTabCaption->Name = "pnlTabCaption";
     pnlTabCaption->SetHeight(20);
@@ -529,7 +555,18 @@ void TFMain::ShowDockPanel() { pnlDock->SetVisible(true); }
 void TFMain::UpdateDockPanel()
 {
     pnlDock->SetVisible(pgcDock->PageCount() > 0);
-    if (pnlDock->GetVisible()) UpdateDockCaption();
+    splDock->SetVisible(pnlDock->GetVisible());
+    if (!pnlDock->GetVisible()) return;
+    UpdateDockCaption();
+    // Wide enough for the widest docked window's controls, never narrower than the design.
+    int needed = DockAreaWidth;
+    for (int i = 0; i < pgcDock->PageCount(); ++i)
+        if (TForm* form = pgcDock->Pages(i)->DockedForm())
+            needed = std::max(needed, ContentWidth(form) + pgcDock->TabsExtent());
+    if (pnlDock->GetWidth() < needed) {
+        pnlDock->SetWidth(needed);
+        AlignControls();
+    }
 }
 
 void TFMain::UpdateDockCaption()

@@ -32,6 +32,7 @@ public:
     TToolBar* ToolBar;
     TStatusBar* StatusBar;
     TPanel* pnlDock;
+    TSplitter* splDock;  // widens and narrows the dock area
     TPanel* pnlTabCaption;
     TPageControl* pgcDock;
     KVC::TKvMultiLang* MultiLang;

@@ -4,7 +4,8 @@
 #include "zel/core/Common.h"
 #include "zel/core/Startup.h"
 
-ZEL_VERSION_TAG("1.0.0.0");
+// The About window names the product "Zelmora 2.0": the program file carries the same version.
+ZEL_VERSION_TAG("2.0.0.0");
 
 int main(int argc, char** argv)
 {

@@ -239,7 +239,13 @@ TFExpSetup::TFExpSetup(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::
     SGNodes->OnExit = [this](TObject*) { ValidateNodeCell(FNodeCol, FNodeRow); };
 
     gbExperiments = Placed<TGroupBox>(tsDataSheets, this, 4, 4, 600, 200, "Experiments");
-    DBGrid = Placed<TStringGrid>(gbExperiments, this, 8, 20, 584, 172);
+    auto* Register = Placed<TNodesGrid>(gbExperiments, this, 8, 20, 584, 172);
+    // The operator's choice of a row makes its record the current one (Load and Unload act on it).
+    Register->OnSelectCellQuery = [this](int, int Row) {
+        if (Row - 1 != FRecNo && Row - 1 < ExpTable.Count()) Scroll(Row - 1);
+        return true;
+    };
+    DBGrid = Register;
     DBGrid->SetColCount(static_cast<int>(std::size(RegColumns)) + 1);
     DBGrid->SetRowCount(2);
     for (int c = 0; c < static_cast<int>(std::size(RegColumns)); ++c) DBGrid->SetCells(c + 1, 0, RegColumns[c].Title);
@@ -592,7 +598,10 @@ void TFExpSetup::RefreshRegisterGrid()
                                      R.Substance,  R.Subphase,          R.Temperature, R.Loaded() ? "Yes" : "No",
                                      R.FileName};
         for (int c = 0; c < static_cast<int>(std::size(Cells)); ++c) DBGrid->SetCells(c + 1, i + 1, Cells[c]);
+        // Runs differ at the end of their names: the column shows them whole.
+        DBGrid->SetColWidths(1, std::max(DBGrid->GetColWidths(1), DBGrid->Canvas()->TextWidth(Cells[0]) + 12));
     }
+    if (FRecNo >= 0) DBGrid->SetRow(FRecNo + 1);
 }
 
 void TFExpSetup::Scroll(int Index)

@@ -20,7 +20,7 @@ TFCalibrateDevice* FCalibrateDevice = nullptr;
 // ---------------------------------------------------------------------------------------
 // Log of ring positions
 
-LogFileCtrl::LogFileCtrl() : FFile(std::fopen("log.txt", "w")) {}
+LogFileCtrl::LogFileCtrl() : FFile(std::fopen((AppPath + "log.txt").c_str(), "w")) {}
 
 LogFileCtrl::~LogFileCtrl()
 {

@@ -17,7 +17,7 @@
 
 class TFWait;
 
-// The calibration log of ring positions: "log.txt" in the current folder, started anew by
+// The calibration log of ring positions: "log.txt" in the program folder, started anew by
 // each run of the program. Without the file the window works on, without a log.
 class LogFileCtrl {
 public:

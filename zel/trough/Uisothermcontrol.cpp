@@ -38,7 +38,7 @@ const std::uint8_t IstTypeTable[RecOptionCount * TargetCount] = {
     1, 1, 1,  // Manual
 };
 
-// The columns of the isotherm's table; the bullet of the last is byte 0x95.
+// The columns of the isotherm's table; the bullet of the last is UTF-8, like every text.
 const std::vector<TRunColumn> IsothermColumns = {
     {"Barrier Position (BPos)", "BPos", "mm"},
     {"Trough Area (TA)", "TA", "cm2"},
@@ -46,10 +46,10 @@ const std::vector<TRunColumn> IsothermColumns = {
     {"Area Per Molecule (MA)", "MA", "nm2"},
     {"Surface pressure (SP)", "SP", "mN/m"},
     {"Time (t)", "t", "s"},
-    {"Pressure\x95"
+    {"Pressure\xE2\x80\xA2"
      "Area Per Molecule (PS)",
      "PS",
-     "mN/m\x95"
+     "mN/m\xE2\x80\xA2"
      "nm2"},
 };
 enum { colBPos, colTA, colDTA, colMA, colSP, colTime, colPS };

@@ -216,6 +216,7 @@ bool TProcessWindow::NoticeIsOurs(bool AllowIdle) const
 void TProcessWindow::CloseTable()
 {
     if (!Table) return;
+    AnnouncePendingRows(true);
     Table->Pack();
     Table.reset();
 }
@@ -271,10 +272,8 @@ void TProcessWindow::AddRow(const std::vector<float>& Values)
 {
     if (!Table) return;
     const std::uint32_t row = AddRow(*Table, Values);
-    if (RowsAddedDue()) {
-        CheckGraph();
-        AnnounceRows(*Table, Graph, row, row);
-    }
+    if (FirstUnannouncedRow < 0) FirstUnannouncedRow = static_cast<int>(row);
+    if (RowsAddedDue()) AnnouncePendingRows(false);
 }
 
 std::uint32_t TProcessWindow::AddRow(TPTableData& Data, const std::vector<float>& Values)
@@ -294,16 +293,36 @@ bool TProcessWindow::RowsAddedDue()
     return true;
 }
 
-void TProcessWindow::AnnounceRows(const TPTableData& Data, TFGraph* ToGraph, std::uint32_t First, std::uint32_t Last)
+void TProcessWindow::AnnounceRows(const TPTableData& Data, TFGraph* ToGraph, std::uint32_t First, std::uint32_t Last,
+                                  bool Immediately)
 {
     const WPARAM field = reinterpret_cast<WPARAM>(Data.Field);
     const LPARAM range = MakeRowsAddedRange(First, Last);
-    if (AnnouncesToRegister() && FExpSetup) PostMessage(FExpSetup->Handle(), WM_ROWSADDED, field, range);
-    if (ToGraph) PostMessage(ToGraph->Handle(), WM_ROWSADDED, field, range);
+    const auto tell = [&](HWND Window) {
+        if (Immediately)
+            SendMessage(Window, WM_ROWSADDED, field, range);
+        else
+            PostMessage(Window, WM_ROWSADDED, field, range);
+    };
+    if (AnnouncesToRegister() && FExpSetup) tell(FExpSetup->Handle());
+    if (ToGraph) tell(ToGraph->Handle());
+}
+
+void TProcessWindow::AnnouncePendingRows(bool Immediately)
+{
+    const int rows = Table ? Table->GetNumRows() : 0;
+    if (FirstUnannouncedRow < 0 || FirstUnannouncedRow >= rows) {
+        FirstUnannouncedRow = -1;
+        return;
+    }
+    const auto first = static_cast<std::uint32_t>(FirstUnannouncedRow);
+    FirstUnannouncedRow = -1;
+    AnnounceRows(*Table, CheckGraph() ? Graph : nullptr, first, static_cast<std::uint32_t>(rows - 1), Immediately);
 }
 
 void TProcessWindow::FinishRun()
 {
+    AnnouncePendingRows(true);
     if (DataSet) {
         const std::string fileName = DataSet->GetFileName();
         if (!fileName.empty()) SaveDataSet(fileName, DataSet);

@@ -1,8 +1,10 @@
 // The process window pattern: what every window that runs a process of the instrument
 // and records it shares. START makes the run's data set and graph; each started notice
 // of the device opens a table in the set and binds it to the graph; each data point
-// appends a row and, at most once per interval, tells the graph and the register; the
-// finished notice saves and lets go of the set. The window holds exactly one use of its
+// appends a row and, at most once per interval, tells the graph and the register of every
+// row since it last told them; closing the table and the end of the run tell them the
+// rest, so the graph always ends with the last point; the finished notice saves and lets
+// go of the set. The window holds exactly one use of its
 // data set from START until it lets go, and forgets the pointer with that use.
 #pragma once
 #include <cstdint>
@@ -60,6 +62,8 @@ public:
     std::string StatusText;
     // When this window last told the graph and the register of new rows (ms ticks).
     std::uint32_t LastRowsAddedTick = 0;
+    // The first row of the open table not yet announced; -1 when all are.
+    int FirstUnannouncedRow = -1;
 
     TProcessKind ProcessKind() const { return FProcess; }
 
@@ -68,6 +72,7 @@ public:
     // and a set still held is saved (when it has a name) and let go first.
     bool CreateData();
     virtual void GetParametersText(std::string& Text) = 0;
+    // Announces the rest of the open table (at once), then packs and closes it.
     void CloseTable();
     // Forgets the graph when the operator closed it; true while it lives.
     bool CheckGraph();
@@ -96,14 +101,19 @@ protected:
     void AppendRow(const std::vector<float>& Values, double TimeSeconds);
     // The parts of AppendRow for windows with more than one table: a row appended (its
     // index returned), whether the announcement interval has passed (then the clock
-    // restarts), and the announcement of rows First..Last to the register and the graph.
+    // restarts), and the announcement of rows First..Last to the register and the graph:
+    // posted while the run goes on, handled at once (Immediately) when a table closes.
     static std::uint32_t AddRow(TPTableData& Data, const std::vector<float>& Values);
     bool RowsAddedDue();
-    void AnnounceRows(const TPTableData& Data, TFGraph* ToGraph, std::uint32_t First, std::uint32_t Last);
+    void AnnounceRows(const TPTableData& Data, TFGraph* ToGraph, std::uint32_t First, std::uint32_t Last,
+                      bool Immediately = false);
     // One row with these cell values and the throttled announcement, no status line.
     void AddRow(const std::vector<float>& Values);
     // "Time: hh:mm:ss" of elapsed seconds.
     static std::string ElapsedTimeText(double Seconds);
+    // Tells the graph and (when the window says so) the register of the open table's rows
+    // not yet announced.
+    void AnnouncePendingRows(bool Immediately);
     // The end of the run: the set saved and let go, idle again, "Process completed!".
     void FinishRun();
     // Whether a notice belongs to this window's run: the window's process runs, or

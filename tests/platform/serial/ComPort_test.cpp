@@ -4,6 +4,7 @@
 #include <chrono>
 #include <mutex>
 #include <thread>
+#include "TestSupport.h"
 #include "hwzel/EmulatorProcess.h"
 #include "platform/serial/ComPort.h"
 #include "platform/serial/SetupDialog.h"
@@ -171,4 +172,15 @@ TEST(ComPort, SetupDialogAppliesTheConfirmedChoiceOnly)
     Port.ShowSetupDialog();
     EXPECT_EQ(Port.GetPort(), "COM4");
     SetComSetupInterceptor(Previous);
+}
+
+TEST(PortSetup, OffersTheMachinesSerialDevicesInNameOrder)
+{
+    TTempDir Dir;
+    for (const char* Name : {"ttyS10", "ttyS2", "ttyUSB0", "ttyACM1", "tty5", "ttyS", "console", "ttyUSBx"})
+        WriteFileText(Dir.File(Name), "");
+    const std::vector<std::string> Expected = {Dir.File("ttyACM1"), Dir.File("ttyS2"), Dir.File("ttyS10"),
+                                               Dir.File("ttyUSB0"), Dir.File("ttyUSBx")};
+    EXPECT_EQ(SerialDevices(Dir.Path()), Expected);
+    EXPECT_TRUE(SerialDevices(Dir.File("missing")).empty());
 }

@@ -3,17 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QColor>
 #include <QImage>
 #include <QPixmap>
 #include <QCursor>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
+#include <QTimer>
 #include <cmath>
+#include <thread>
 
 #include "TestSupport.h"
 #include "platform/ui/Application.h"
@@ -335,6 +341,100 @@ TEST_F(TFormFixture, ButtonClickFromCodeRunsTheHandlerAsTheOperatorsClick)
     EXPECT_EQ(clicks, 2);
 }
 
+TEST_F(TFormFixture, MouseClicksReachTheClickHandlersOfPanelsLabelsAndPaintedControls)
+{
+    Form->Show();
+    auto* panel = new TPanel(Form);
+    panel->SetParent(Form);
+    panel->SetBounds(10, 10, 200, 100);
+    auto* inner = new TLabel(Form);  // no handler of its own: the panel under it gets the click
+    inner->SetParent(panel);
+    inner->SetBounds(5, 5, 60, 16);
+    auto* label = new TLabel(Form);
+    label->SetParent(Form);
+    label->SetBounds(10, 150, 80, 16);
+    auto* painted = new TCustomControl(Form);
+    painted->SetParent(Form);
+    painted->SetBounds(250, 10, 40, 40);
+    std::vector<std::string> clicks;
+    panel->OnClick = [&](TObject*) { clicks.push_back("panel"); };
+    label->OnClick = [&](TObject*) { clicks.push_back("label"); };
+    painted->OnClick = [&](TObject*) { clicks.push_back("painted"); };
+    int formClicks = 0;
+    Form->OnClick = [&](TObject*) { ++formClicks; };
+
+    QWidget* client = Form->ClientWidget();
+    OperatorClick(client, 100, 80);  // on the panel itself
+    OperatorClick(client, 20, 20);   // on the handler-less label inside it
+    OperatorClick(client, 20, 155);
+    OperatorClick(client, 260, 20);
+    EXPECT_EQ(clicks, (std::vector<std::string>{"panel", "panel", "label", "painted"}));
+    EXPECT_EQ(formClicks, 0);  // a kept click never reaches the form as well
+}
+
+TEST_F(TFormFixture, EnterAndEscapeClickTheDefaultAndCancelControls)
+{
+    auto* edit = new TEdit(Form);
+    edit->SetParent(Form);
+    auto* ok = new TButton(Form);
+    ok->SetParent(Form);
+    ok->Default = true;
+    ok->ModalResult = mrOk;
+    auto* cancel = new TButton(Form);
+    cancel->SetParent(Form);
+    cancel->Cancel = true;
+    std::vector<std::string> clicks;
+    ok->OnClick = [&](TObject*) { clicks.push_back("ok"); };
+    cancel->OnClick = [&](TObject*) { clicks.push_back("cancel"); };
+    Form->Show();
+    OperatorKey(edit->Widget(), Qt::Key_Return);
+    OperatorKey(edit->Widget(), Qt::Key_Escape);
+    EXPECT_EQ(clicks, (std::vector<std::string>{"ok", "cancel"}));
+    EXPECT_EQ(Form->ModalResult, mrOk);
+
+    // A disabled default button takes no key; a chosen control comes before the marks.
+    ok->SetEnabled(false);
+    OperatorKey(edit->Widget(), Qt::Key_Return);
+    EXPECT_EQ(clicks.size(), 2u);
+    auto* panel = new TPanel(Form);
+    panel->SetParent(Form);
+    panel->OnClick = [&](TObject*) { clicks.push_back("panel"); };
+    Form->DefaultControl = panel;
+    Form->CancelControl = panel;
+    OperatorKey(edit->Widget(), Qt::Key_Return);
+    OperatorKey(edit->Widget(), Qt::Key_Escape);
+    EXPECT_EQ(clicks, (std::vector<std::string>{"ok", "cancel", "panel", "panel"}));
+}
+
+TEST_F(TFormFixture, EscapeEndsAModalFormWithoutACancelButton)
+{
+    auto* edit = new TEdit(Form);
+    edit->SetParent(Form);
+    QTimer::singleShot(0, [&] { OperatorKey(edit->Widget(), Qt::Key_Escape); });
+    EXPECT_EQ(Form->ShowModal(), mrCancel);
+    EXPECT_FALSE(Form->GetVisible());
+}
+
+TEST_F(TFormFixture, ModalLoopServesPostedMessagesAndEndsOnTheResultSetByOne)
+{
+    auto* panel = new TPanel(Form);
+    panel->SetParent(Form);
+    std::vector<LPARAM> seen;
+    panel->AttachHook({nullptr, [&](TMessage& m) {
+                           if (m.Msg != WM_USER + 6) return;
+                           seen.push_back(m.LParam);
+                           if (m.LParam == 2) Form->ModalResult = mrOk;
+                       }});
+    // Posted from another thread while the loop sleeps; the second one ends it.
+    std::thread poster([&] {
+        PostMessage(panel->Handle(), WM_USER + 6, 0, 1);
+        PostMessage(panel->Handle(), WM_USER + 6, 0, 2);
+    });
+    EXPECT_EQ(Form->ShowModal(), mrOk);
+    poster.join();
+    EXPECT_EQ(seen, (std::vector<LPARAM>{1, 2}));
+}
+
 // ---------------------------------------------------------------------------------------
 
 TEST_F(TFormFixture, SpinEditFollowsItsValueRules)
@@ -506,9 +606,89 @@ TEST_F(TFormFixture, MenuItemsTakeActionStateButKeepTheirOwnCaption)
     item->Click();
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(menu->FindItem("mideviceconnect"), item);
+
+    // A line shows as a line, with no "-" beside it.
+    TMenuItem* line = NewMenuItem(Form, device, "N1", "-");
+    ASSERT_NE(line->PlatformAction(), nullptr);
+    EXPECT_TRUE(line->PlatformAction()->isSeparator());
+    EXPECT_TRUE(line->PlatformAction()->text().isEmpty());
+    EXPECT_EQ(line->GetCaption(), "-");
 }
 
 // ---------------------------------------------------------------------------------------
+
+TEST_F(TFormFixture, FirstPlacementKeepsWindowsInTheWorkAreaAndOffTheMainWindowsBars)
+{
+    SetMainForm(Form);
+    auto* bar = new TPanel(Form);
+    bar->SetHeight(40);
+    bar->SetAlign(alTop);
+    bar->SetParent(Form);
+    Form->SetFormStyle(fsMDIForm);
+    Form->Show();
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    struct TCase {
+        int Left, Top, Width, Height;
+    };
+    const TCase cases[] = {
+        {0, 0, 200, 150},                                   // over the menus
+        {work.right() - 50, work.bottom() - 20, 300, 200},  // mostly off screen
+        {-400, 100, 300, 200},
+        {20, 20, work.width() + 500, 100},  // wider than the screen
+    };
+    for (const TCase& c : cases) {
+        auto* window = new TForm(nullptr);
+        window->EndLoading();
+        window->SetBounds(c.Left, c.Top, c.Width, c.Height);
+        window->Show();
+        const QRect shown = window->Widget()->frameGeometry();
+        EXPECT_TRUE(work.contains(shown)) << c.Left << "," << c.Top;
+        // Below the main window's bars: where its child area begins.
+        const int barsEnd = Form->Widget()->mapToGlobal(QPoint(0, 0)).y() + bar->GetHeight();
+        EXPECT_GE(shown.top(), barsEnd) << c.Left << "," << c.Top;
+        FreeForm(window);
+    }
+    SetMainForm(nullptr);
+}
+
+TEST_F(TFormFixture, LabelsPanelsAndWindowsGrowToTheirTexts)
+{
+    const std::string text = "Control of the film trough and its deposition accessories";
+    auto* group = new TGroupBox(Form);
+    group->SetParent(Form);
+    group->SetBounds(10, 10, 120, 60);
+    auto* label = new TLabel(Form);
+    label->SetParent(group);
+    label->SetCaption(text);
+    label->SetBounds(8, 20, 60, 10);  // narrower and lower than its text
+    const QSize needed = label->Widget()->sizeHint();
+    EXPECT_GE(label->GetWidth(), needed.width());
+    EXPECT_GE(label->GetHeight(), needed.height());
+    // A word-wrapped label keeps the width it is given.
+    auto* wrapped = new TLabel(Form);
+    wrapped->SetParent(Form);
+    wrapped->SetWordWrap(true);
+    wrapped->SetCaption(text);
+    wrapped->SetBounds(10, 100, 60, 40);
+    EXPECT_EQ(wrapped->GetWidth(), 60);
+
+    Form->Show();
+    EXPECT_GE(group->GetWidth(), label->GetLeft() + label->GetWidth());
+    EXPECT_GE(Form->ClientWidth(), group->GetLeft() + group->GetWidth());
+
+    // A status panel is never narrower than its reading; the panel after it moves on.
+    auto* bar = new TStatusBar(Form);
+    bar->SetParent(Form);
+    bar->SetAlign(alBottom);
+    TStatusPanel* first = bar->AddPanel("Disconnected", 20);
+    bar->AddPanel("SP: 12.345 mN/m", 20);
+    first->SetText("Connected to the instrument");
+    EXPECT_EQ(first->GetWidth(), 20);  // the width asked for stays as it was
+    auto* shown = static_cast<QWidget*>(bar->Widget()->children().at(0));
+    auto* next = static_cast<QWidget*>(bar->Widget()->children().at(1));
+    EXPECT_GT(shown->width(), QFontMetrics(shown->font()).horizontalAdvance("Connected to the instrument"));
+    EXPECT_EQ(next->x(), shown->x() + shown->width());
+}
 
 TEST_F(TFormFixture, ChildWindowsTileAndCascadeInTheMainArea)
 {
@@ -533,6 +713,19 @@ TEST_F(TFormFixture, ChildWindowsTileAndCascadeInTheMainArea)
     Form->Tile();
     EXPECT_EQ(children[0]->GetLeft(), children[1]->GetLeft());
     EXPECT_NE(children[0]->GetTop(), children[1]->GetTop());
+
+    // Cascade keeps every window's size and steps them down and to the right.
+    children[0]->SetBounds(10, 10, 220, 160);
+    children[1]->SetBounds(40, 40, 180, 120);
+    Form->Cascade();
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(children[i]->GetWidth(), i == 0 ? 220 : 180) << i;
+        EXPECT_EQ(children[i]->GetHeight(), i == 0 ? 160 : 120) << i;
+    }
+    const QPoint first = children[0]->Widget()->mapTo(Form->Widget(), QPoint(0, 0));
+    const QPoint second = children[1]->Widget()->mapTo(Form->Widget(), QPoint(0, 0));
+    EXPECT_NE(first, second);
+    EXPECT_EQ(second.x() - first.x(), second.y() - first.y());
     for (TForm* child : children) FreeForm(child);
     EXPECT_EQ(Form->MDIChildCount(), 0);
     SetMainForm(nullptr);

@@ -98,6 +98,39 @@ TEST_F(TWindowPatternTest, DockedAtStartUndockedByDragAndFloatingAfterRestart)
     EXPECT_EQ(again->BoundsRect(), Rect(150, 120, 370, 300));
 }
 
+TEST_F(TWindowPatternTest, DockAreaIsWideEnoughForItsWindowAndWidensByDragging)
+{
+    Start("[Common]\n" + Libraries());
+    auto* isotherm = CreateForm<TProbeWindow>(nullptr, TToolWindowKind::Isotherm);
+    auto* wide = new TLabel(isotherm);
+    wide->SetParent(isotherm);
+    wide->SetBounds(10, 10, 400, 16);
+    Main->Show();
+    ASSERT_FALSE(isotherm->Floating());
+    Application->ProcessMessages();
+    const int tabs = Main->pnlDock->GetWidth() - Main->pgcDock->Pages(0)->GetWidth();
+    EXPECT_GE(Main->pnlDock->GetWidth(), 410 + tabs);
+    EXPECT_GE(Main->pgcDock->Pages(0)->GetWidth(), 410);
+    EXPECT_TRUE(Main->splDock->GetVisible());
+
+    // The operator drags the bar beside the dock area 60 pixels to the left.
+    const int before = Main->pnlDock->GetWidth();
+    QWidget* bar = Main->splDock->Widget();
+    const QPoint start = bar->mapToGlobal(QPoint(2, 50));
+    QCursor::setPos(start);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 50), start, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(bar, &press);
+    const QPoint end = start - QPoint(60, 0);
+    QCursor::setPos(end);
+    QMouseEvent move(QEvent::MouseMove, QPointF(bar->mapFromGlobal(end)), end, Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(bar, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(bar->mapFromGlobal(end)), end, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(bar, &release);
+    EXPECT_EQ(Main->pnlDock->GetWidth(), before + 60);
+}
+
 TEST_F(TWindowPatternTest, DockingAtStartFollowsTheDeviceType)
 {
     struct Case {
@@ -200,8 +233,10 @@ TEST_F(TWindowPatternTest, OffScreenPositionIsPulledBack)
     Start("[Common]\n" + Libraries() + "[DippingControl]\nDocked=0\nNormPos=5000,7000,5220,7180\n");
     auto* dipping = CreateForm<TProbeWindow>(nullptr, TToolWindowKind::Dipping);
     dipping->Show();
-    EXPECT_EQ(dipping->GetLeft(), width - 20);
-    EXPECT_EQ(dipping->GetTop(), height - 20);
+    // Pulled back far enough that the whole window is on the screen, at its own size.
+    EXPECT_LE(dipping->GetLeft() + dipping->GetWidth(), width);
+    EXPECT_LE(dipping->GetTop() + dipping->GetHeight(), height);
+    EXPECT_GT(dipping->GetLeft(), width / 2);
     EXPECT_EQ(dipping->GetWidth(), 220);
 }
 

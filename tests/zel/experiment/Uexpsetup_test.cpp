@@ -753,3 +753,29 @@ TEST_F(ExpSetup, CreateGraphFromTheRegister)
 }
 
 }  // namespace
+
+TEST_F(ExpSetup, ClickingARegisterRowMakesItTheCurrentRecordAndNamesShowWhole)
+{
+    OpenWindow();
+    Window->Show();
+    for (const char* Name : {"isotherm of stearic acid, first run", "isotherm of stearic acid, second run"}) {
+        ISXDataSet* Set = MakeRunSet("U");
+        Set->SetFileName(Dir.File(std::string(Name) + ".mps").c_str());
+        Window->AddDataSet(TableOf(Set));
+    }
+    ASSERT_EQ(Window->ExpTable.Count(), 2);
+    for (int Record : {0, 1, 0}) {
+        const TRect Cell = Window->DBGrid->CellRect(3, Record + 1);
+        OperatorClick(Window->DBGrid->Widget(), (Cell.Left + Cell.Right) / 2, (Cell.Top + Cell.Bottom) / 2);
+        EXPECT_EQ(Window->RecNo(), Record);
+        EXPECT_EQ(Window->DBGrid->GetRow(), Record + 1);
+        EXPECT_EQ(Window->ExpTable.Record(Window->RecNo()).FileName, Window->ExpTable.Record(Record).FileName);
+    }
+    // Load acts on the record clicked last.
+    Window->SBLoadUnload->Click();
+    EXPECT_EQ(Window->RecNo(), 0);
+    for (int Record = 0; Record < 2; ++Record) {
+        const std::string Name = Window->DBGrid->GetCells(1, Record + 1);
+        EXPECT_GE(Window->DBGrid->GetColWidths(1), Window->DBGrid->Canvas()->TextWidth(Name)) << Name;
+    }
+}

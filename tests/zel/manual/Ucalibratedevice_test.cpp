@@ -26,8 +26,9 @@ protected:
     {
         ResetCalibration();
         FSavedFolder = std::filesystem::current_path();
-        // The window writes its log of ring positions into the current folder.
-        std::filesystem::current_path(Dir.Path());
+        // The log of ring positions goes to the program folder, wherever the program was
+        // started from.
+        std::filesystem::current_path(Elsewhere.Path());
         DeviceState = {};
     }
     void TearDown() override
@@ -71,6 +72,7 @@ protected:
     std::string LogText() const { return ReadFileText(Dir.File("log.txt")); }
 
     TFCalibrateDevice* Window = nullptr;
+    TTempDir Elsewhere;
     std::filesystem::path FSavedFolder;
 };
 
@@ -384,6 +386,7 @@ TEST_F(CalibrateDevice, RingButtonsStoreThePositionAndLogIt)
     EXPECT_EQ(LogText(),
               "\n\nset ring 1 pos: 1A2B"
               "\nget ring 0 pos: 0\nget ring 1 pos: 1A2B\nget ring 2 pos: 0");
+    EXPECT_FALSE(FileExists(Elsewhere.File("log.txt")));
 
     DeviceState.dipperRotatorPos = 0xFF;
     Window->btnDipperRotatorPosRing2->Click();

@@ -284,10 +284,10 @@ TEST_F(Isotherm, ARunRecordsEachStrokeAsATableRegistersSavesAndCompletes)
     EXPECT_EQ(table.GetDefAxisIdx(0), 3);
     EXPECT_EQ(table.GetDefAxisIdx(1), 4);
     EXPECT_EQ(ReadFixedText(table.GetColumnInfo(6)->Name),
-              "Pressure\x95"
+              "Pressure\xE2\x80\xA2"
               "Area Per Molecule (PS)");
     EXPECT_EQ(ReadFixedText(table.GetColumnInfo(6)->Unit),
-              "mN/m\x95"
+              "mN/m\xE2\x80\xA2"
               "nm2");
     // Trough of 100 cm2 and 1 cm2 per cm of travel: 50 mm of travel leave 95 cm2,
     // 60 mm leave 94 cm2; 3.01e15 molecules: 95e14 / 3.01e15 nm2 per molecule.
