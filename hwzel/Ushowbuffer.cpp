@@ -3,7 +3,6 @@
 #include "hwzel/CustomComLink.h"
 #include "hwzel/LinkTexts.h"
 #include "platform/serial/ComPort.h"
-#include "platform/ui/FormBorder.h"
 
 extern "C" {
 __attribute__((visibility("default"))) TFShowBuffer* _FShowBuffer = nullptr;
@@ -21,7 +20,7 @@ TFShowBuffer::TFShowBuffer(TComponent* Owner) : TForm(Owner)
     Name = "FShowBuffer";
     SetCaption("Buffer");
     SetFormStyle(fsStayOnTop);
-    SetSizeableToolWindow(this);
+    SetBorderStyle(bsSizeToolWin);
     Position = poMainFormCenter;
     SetBounds(0, 0, 520, 420);
 

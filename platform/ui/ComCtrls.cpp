@@ -357,13 +357,12 @@ bool TPageControl::DockClient(TForm* Client, bool FillPage)
     QWidget* form = Client->Widget();
     const QSize size = form->size();
     form->setParent(sheet->Widget());
-    form->setWindowFlags(Qt::Widget);
+    Client->SetHostDockSite(this);
     if (FillPage)
         form->setGeometry(0, 0, sheet->ClientWidth(), sheet->ClientHeight());
     else
         form->setGeometry(0, 0, size.width(), size.height());
     form->setVisible(Client->GetVisible());
-    Client->SetHostDockSite(this);
     SetActivePage(sheet);
     if (OnDockChanged) OnDockChanged(this);
     return true;
@@ -376,7 +375,6 @@ void TPageControl::ReleaseForm(TTabSheet* Sheet)
     QWidget* form = client->Widget();
     const QPoint global = form->mapToGlobal(QPoint(0, 0));
     form->setParent(nullptr);
-    form->setWindowFlags(Qt::Window);
     client->SetHostDockSite(nullptr);
     client->SetBounds(global.x(), global.y(), form->width(), form->height());
     form->setVisible(client->GetVisible());

@@ -36,6 +36,57 @@ std::vector<TForm*>& CreatedForms()
 }
 TForm* TheMainForm = nullptr;
 
+// What the window manager draws around a window of each border style, whatever kind of
+// window carries it. A sizeable frame is the platform's own.
+Qt::WindowFlags Decorations(TFormBorderStyle Style)
+{
+    const Qt::WindowFlags titled = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    switch (Style) {
+    case bsNone:
+        return Qt::FramelessWindowHint;
+    case bsSingle:
+        return titled | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint;
+    case bsSizeable:
+        return {};
+    case bsDialog:
+        return titled | Qt::WindowSystemMenuHint;
+    case bsToolWindow:
+    case bsSizeToolWin:
+        return titled;
+    }
+    return {};
+}
+
+// Dialogs and tool windows are kinds of their own to the window manager (tool windows
+// get the narrow title and stay off the task bar).
+Qt::WindowFlags WindowKind(TFormBorderStyle Style)
+{
+    if (Style == bsDialog) return Qt::Dialog;
+    if (Style == bsToolWindow || Style == bsSizeToolWin) return Qt::Tool;
+    return Qt::Window;
+}
+
+// New flags hide a widget: one that was shown is shown again.
+void ReplaceFlags(QWidget* Widget, Qt::WindowFlags Flags)
+{
+    if (Widget->windowFlags() == Flags) return;
+    const bool shown = !Widget->isHidden();
+    Widget->setWindowFlags(Flags);
+    if (shown) Widget->show();
+}
+
+// A fixed size is what tells the window manager (and the child-window area) that the
+// operator cannot resize the window.
+void HoldSize(QWidget* Widget, bool Fixed)
+{
+    if (Fixed) {
+        Widget->setFixedSize(Widget->size());
+    } else {
+        Widget->setMinimumSize(0, 0);
+        Widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+}
+
 }  // namespace
 
 // The top-level widget of a form: its frame's close button asks the form.
@@ -104,6 +155,7 @@ struct TForm::TImpl {
     bool Dragging = false;                    // the operator is moving the window
     std::unique_ptr<QTimer> DropTimer;
     TRect Normal;
+    QSize FloatingSize;  // the size before the form was last docked
 };
 
 // How long a dragged window must rest before it counts as dropped.
@@ -186,6 +238,9 @@ void TForm::SetMenu(TMainMenu* Menu)
 
 void TForm::SetBounds(int Left, int Top, int Width, int Height)
 {
+    // Code may size a window the operator cannot.
+    if (QWidget* framed = FramedWidget(); framed && !Sizeable())
+        framed->setFixedSize(std::max(0, Width), std::max(0, Height));
     const bool saved = FImpl->MovingByCode;
     FImpl->MovingByCode = true;
     FImpl->CodePosition = QPoint(Left, Top);
@@ -243,7 +298,53 @@ void TForm::SetFormStyle(TFormStyle Value)
         AlignControls();
     }
     if (Value == fsMDIChild) HostInMainForm();
-    if (Value == fsStayOnTop && Widget()) Widget()->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    ApplyFrame();
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle Value)
+{
+    if (FBorderStyle == Value) return;
+    FBorderStyle = Value;
+    ApplyFrame();
+}
+
+void TForm::SetHostDockSite(TDockSite* Site)
+{
+    if (Site && !FHostDockSite && Widget()) FImpl->FloatingSize = Widget()->size();
+    const bool released = FHostDockSite && !Site;
+    FHostDockSite = Site;
+    // A window the operator cannot resize floats again at its own size, whatever size its
+    // page gave it.
+    if (released && !Sizeable() && FImpl->FloatingSize.isValid()) Widget()->resize(FImpl->FloatingSize);
+    ApplyFrame();
+}
+
+QWidget* TForm::FramedWidget() const
+{
+    if (FHostDockSite) return nullptr;
+    if (FImpl->ChildFrame) return FImpl->ChildFrame.data();
+    return Widget();
+}
+
+void TForm::ApplyFrame()
+{
+    QWidget* widget = Widget();
+    if (!widget) return;
+    if (FHostDockSite || FImpl->ChildFrame) {
+        // The page or the child frame around the form is its frame.
+        ReplaceFlags(widget, Qt::Widget);
+        HoldSize(widget, false);
+    }
+    if (FHostDockSite) return;
+    if (FImpl->ChildFrame) {
+        ReplaceFlags(FImpl->ChildFrame, Qt::SubWindow | Decorations(FBorderStyle));
+        HoldSize(FImpl->ChildFrame, !Sizeable());
+        return;
+    }
+    Qt::WindowFlags flags = WindowKind(FBorderStyle) | Decorations(FBorderStyle);
+    if (FFormStyle == fsStayOnTop) flags |= Qt::WindowStaysOnTopHint;
+    ReplaceFlags(widget, flags);
+    HoldSize(widget, !Sizeable());
 }
 
 void TForm::HostInMainForm()
@@ -258,6 +359,7 @@ void TForm::HostInMainForm()
     frame->resize(size + QSize(8, 30));
     FImpl->ChildFrame = frame;
     frame->setWindowTitle(ToQ(GetCaption()));
+    ApplyFrame();
     Widget()->show();
     frame->setVisible(visible);
 }

@@ -12,6 +12,9 @@ class TMenuItem;
 class TForm;
 
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+// The frame around a window: none, a fixed frame with a title, a sizeable frame, a dialog
+// frame, and the narrow-titled frames of tool windows (fixed or sizeable).
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TPosition { poDesigned, poDefault, poScreenCenter, poMainFormCenter };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
@@ -47,6 +50,11 @@ public:
 
     TFormStyle GetFormStyle() const { return FFormStyle; }
     void SetFormStyle(TFormStyle Value);
+    // The window manager gets the frame of the border style; a window whose frame is not
+    // sizeable keeps the size code gives it and cannot be resized by the operator.
+    TFormBorderStyle GetBorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle Value);
+    bool Sizeable() const { return FBorderStyle == bsSizeable || FBorderStyle == bsSizeToolWin; }
     TWindowState GetWindowState() const;
     void SetWindowState(TWindowState Value);
     TPosition Position = poDesigned;
@@ -119,8 +127,10 @@ public:
     void SetNormalBounds(const TRect& Bounds);
     // Called when the form's window gains or loses the activation.
     void ActivationChanged(bool Active);
-    // Called by a dock site when it hosts or releases the form.
-    void SetHostDockSite(TDockSite* Site) { FHostDockSite = Site; }
+    // Called by a dock site when it hosts the form (after taking its widget in) or
+    // releases it (after letting the widget go): a hosted form has no frame of its own,
+    // a released one gets its frame back.
+    void SetHostDockSite(TDockSite* Site);
 
     // Destroys the form after the current message.
     void Release();
@@ -143,6 +153,11 @@ private:
     friend class TChildFrame;
     friend struct TFormAccess;
     void HostInMainForm();
+    // Gives the window manager the frame of the border and form styles and holds the size
+    // of a window that is not sizeable; a docked form takes neither.
+    void ApplyFrame();
+    // The widget that carries the window's frame (null while docked).
+    QWidget* FramedWidget() const;
     void DropOnDockSite();
     void CloseRequested(bool& Accept);
     // At a window's first show: moved (and if need be shrunk) to lie inside the work area
@@ -156,6 +171,7 @@ private:
     struct TImpl;
     std::unique_ptr<TImpl> FImpl;
     TFormStyle FFormStyle = fsNormal;
+    TFormBorderStyle FBorderStyle = bsSizeable;
     TMainMenu* FMenu = nullptr;
     TMenuItem* FWindowMenu = nullptr;
     TDockSite* FHostDockSite = nullptr;

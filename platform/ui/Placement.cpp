@@ -63,8 +63,14 @@ void TFormPlacement::RestoreFormPlacement()
     if (ini.ReadInteger(section, KeyFormVersion, Version) != Version) return;
     int pos[4];
     const bool havePosition = ParseFour(ini.ReadString(section, KeyNormPos, ""), pos);
-    if ((Options & fpPosition) && havePosition && pos[2] > pos[0] && pos[3] > pos[1])
+    if ((Options & fpPosition) && havePosition && pos[2] > pos[0] && pos[3] > pos[1]) {
+        // A window the operator cannot resize keeps its own size; only its place comes back.
+        if (!FForm->Sizeable()) {
+            pos[2] = pos[0] + FForm->GetWidth();
+            pos[3] = pos[1] + FForm->GetHeight();
+        }
         FForm->SetNormalBounds(Rect(pos[0], pos[1], pos[2], pos[3]));
+    }
     if (Options & fpState) {
         const int showCmd = ini.ReadInteger(section, KeyShowCmd, SW_SHOWNORMAL);
         FForm->SetWindowState(showCmd == SW_SHOWMAXIMIZED ? wsMaximized : wsNormal);

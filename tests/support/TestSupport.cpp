@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QApplication>
 #include <QWidget>
+#include "platform/ui/Forms.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -80,4 +81,39 @@ void OperatorKey(QWidget* Widget, int Key)
     QApplication::sendEvent(Widget, &press);
     QKeyEvent release(QEvent::KeyRelease, Key, Qt::NoModifier, text);
     QApplication::sendEvent(Widget, &release);
+}
+
+std::string WindowFrame(TForm* Form)
+{
+    if (Form->HostDockSite()) return "docked";
+    QWidget* widget = Form->Widget();
+    // A child window's frame is the frame widget around it in the main window's area.
+    QWidget* frame = widget->isWindow() || !widget->parentWidget() ? widget : widget->parentWidget();
+    const Qt::WindowFlags flags = frame->windowFlags();
+    std::string words;
+    switch (flags & Qt::WindowType_Mask) {
+    case Qt::Dialog:
+        words = "dialog";
+        break;
+    case Qt::Tool:
+        words = "tool";
+        break;
+    case Qt::SubWindow:
+        words = "child";
+        break;
+    default:
+        words = "window";
+        break;
+    }
+    const bool frameless = flags.testFlag(Qt::FramelessWindowHint);
+    words += frameless ? ", frameless" : ", titled";
+    // Without customising, a window has every button of its kind.
+    const bool customised = flags.testFlag(Qt::CustomizeWindowHint);
+    if (!frameless &&
+        (customised ? flags.testFlag(Qt::WindowMaximizeButtonHint)
+                    : (flags & Qt::WindowType_Mask) == Qt::Window || (flags & Qt::WindowType_Mask) == Qt::SubWindow))
+        words += ", maximisable";
+    if (flags.testFlag(Qt::WindowStaysOnTopHint)) words += ", on top";
+    if (frame->minimumSize() == frame->maximumSize()) words += ", fixed";
+    return words;
 }

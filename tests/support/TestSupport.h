@@ -62,3 +62,11 @@ void OperatorKey(QWidget* Widget, int Key);
 std::string ProgramDir();
 // The source tree's root (for fixtures).
 std::string SourceDir();
+
+class TForm;
+// The frame a form's window gets from the window manager, in words, for comparing with a
+// window's design: its kind ("window", "dialog", "tool", or "child" inside the main
+// window's area), then "frameless" or "titled", "maximisable" when it has that button,
+// "on top" when it stays above other windows and "fixed" when the operator cannot resize
+// it; "docked" for a form docked in a page.
+std::string WindowFrame(TForm* Form);

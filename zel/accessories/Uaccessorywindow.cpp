@@ -79,6 +79,7 @@ TAccessoryWindow::TAccessoryWindow(TComponent* Owner, const TAccessoryProcess& P
     SetCaption(Process.Caption);
     SetHint(Process.Hint);
     SetFormStyle(fsStayOnTop);
+    SetBorderStyle(bsToolWindow);
     HandleNotice(Process.Started, [this](LPARAM P) { ProcessStarted(NoticeNumber(P)); });
     HandleNotice(Process.Finished, [this](LPARAM P) { ProcessFinished(NoticeNumber(P)); });
 }

@@ -33,6 +33,7 @@ TFAbout::TFAbout(TComponent* Owner) : TForm(Owner)
 {
     Name = "FAbout";
     SetCaption("About");
+    SetBorderStyle(bsNone);
     Position = poScreenCenter;
     SetBounds(0, 0, 340, 260);
     imgLogo = new TLogo(this);

@@ -21,6 +21,7 @@ TFDeviceInfo::TFDeviceInfo(TComponent* Owner) : TForm(Owner)
 {
     Name = "FDeviceInfo";
     SetCaption("Device Info");
+    SetBorderStyle(bsNone);
     Position = poScreenCenter;
     SetBounds(0, 0, 280, 170);
     lblName = NewText(this, "lblName", "Device Name", 12, 12);

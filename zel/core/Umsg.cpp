@@ -7,6 +7,7 @@ TFMsg::TFMsg(TComponent* Owner) : TForm(Owner)
     Name = "FMsg";
     SetCaption("Deposition control");
     SetFormStyle(fsStayOnTop);
+    SetBorderStyle(bsDialog);
     Position = poScreenCenter;
     SetBounds(0, 0, 320, 130);
     lblMessage = new TLabel(this);

@@ -7,6 +7,7 @@ TFProgress::TFProgress(TComponent* Owner) : TForm(Owner)
     Name = "FProgress";
     SetCaption("");
     SetFormStyle(fsStayOnTop);
+    SetBorderStyle(bsNone);
     Position = poScreenCenter;
     SetBounds(0, 0, 300, 64);
     lblProgress = new TLabel(this);

@@ -46,6 +46,7 @@ TFSettings::TFSettings(TComponent* Owner) : TForm(Owner)
     Name = "FSettings";
     SetCaption("Settings");
     SetFormStyle(fsStayOnTop);
+    SetBorderStyle(bsDialog);
     Position = poScreenCenter;
     SetBounds(0, 0, 360, 240);
 

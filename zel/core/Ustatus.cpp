@@ -37,6 +37,7 @@ TFStatus::TFStatus(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Stat
     Name = "FStatus";
     SetCaption("Status");
     SetFormStyle(fsStayOnTop);
+    SetBorderStyle(bsToolWindow);
     grpStatus = new TGroupBox(this);
     grpStatus->Name = "grpStatus";
     grpStatus->SetCaption(" Status ");

@@ -10,6 +10,7 @@ TFWait::TFWait(TComponent* Owner) : TForm(Owner)
     Name = "FWait";
     SetCaption("Device calibrate");
     SetFormStyle(fsStayOnTop);
+    SetBorderStyle(bsDialog);
     Position = poScreenCenter;
     SetBounds(0, 0, 220, 100);
     lblWait = new TLabel(this);

@@ -244,6 +244,7 @@ TFGraphProp::TFGraphProp(TComponent* Owner, TFGraph* Graph) : TForm(Owner), Grap
     Name = "FGraphProp";
     SetCaption("Graph Properties");
     SetFormStyle(fsStayOnTop);
+    SetBorderStyle(bsToolWindow);
     SetBounds(0, 0, 250, 552);
     BuildControls();
     WireEvents();

@@ -3,6 +3,7 @@
 TFShowExperimentInfo::TFShowExperimentInfo(TComponent* Owner) : TForm(Owner)
 {
     SetCaption("Show experiment info");
+    SetBorderStyle(bsDialog);
     Position = poScreenCenter;
     SetBounds(0, 0, 255, 318);
     mmo = new TMemo(this);

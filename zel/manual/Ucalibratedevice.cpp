@@ -103,6 +103,7 @@ TFCalibrateDevice::TFCalibrateDevice(TComponent* Owner) : TToolWindow(Owner, TTo
     HandleNotice(hlnDrivesStopped, [this](LPARAM) { OnDrivesStopped(); });
     SetCaption("Calibrate Device");
     SetFormStyle(fsStayOnTop);
+    SetBorderStyle(bsToolWindow);
     SetBounds(0, 0, 470, 420);
     PageControl = MakeControl<TPageControl>(this, this, "PageControl", "", 4, 4, 460, 340);
     PageControl->DockSite = false;

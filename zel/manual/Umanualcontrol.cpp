@@ -114,6 +114,7 @@ TFManualCtrl::TFManualCtrl(TComponent* Owner) : TToolWindow(Owner, TToolWindowKi
     SetCaption("LB Ctrl");
     SetHint("LB Manual Control");
     SetFormStyle(fsStayOnTop);
+    SetBorderStyle(bsToolWindow);
     BuildBarrierGroup(1);
     BuildBarrierGroup(2);
     BuildOtherGroups();

@@ -147,6 +147,8 @@ TFManualCtrl2::TFManualCtrl2(TComponent* Owner) : TToolWindow(Owner, TToolWindow
     HandleNotice(hlnDipperRotatorStopped, [this](LPARAM) { OnDipperRotatorStopped(); });
     HandleNotice(hlnRevolverStopped, [this](LPARAM) { OnRevolverStopped(); });
     SetCaption("LbL Ctrl");
+    SetBorderStyle(bsToolWindow);
+    SetFormStyle(fsStayOnTop);
     SetHint("LbL Manual Control");
     BuildRotationGroup();
     BuildDoserGroup();

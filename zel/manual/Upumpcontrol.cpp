@@ -50,6 +50,7 @@ TFPumpCtrl::TFPumpCtrl(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::
     HandleNotice(hlnDrivesStopped, [this](LPARAM) { ShowMotionState(0); });
     SetCaption("Pump Ctrl");
     SetFormStyle(fsStayOnTop);
+    SetBorderStyle(bsToolWindow);
     BuildPumpGroup();
     BuildDoserGroup();
     BuildInjectorPresets();

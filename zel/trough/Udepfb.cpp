@@ -75,6 +75,7 @@ TFDepFB::TFDepFB(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Deposi
 {
     Name = "FDepFB";
     SetCaption("Deposition feedback");
+    SetBorderStyle(bsSingle);
     SetBounds(0, 0, ClientW, ClientH);
 
     GBFeedBack = MakeControl<TGroupBox>(this, this, "GBFeedBack", " Feedback ", 4, 4, ClientW - 8, 226);

@@ -77,6 +77,7 @@ TFDepositionCtrl::TFDepositionCtrl(TComponent* Owner)
     HandleNotice(hlnContinueAllowed, [this](LPARAM) { EnableContinue(); });
     SetCaption("Deposition");
     SetFormStyle(fsStayOnTop);
+    SetBorderStyle(bsToolWindow);
     BuildGeneral();
     BuildDipper();
     chkRec = MakeControl<TCheckBox>(this, this, "chkRec", "Save data", 8, 400, 95, 17);

@@ -75,6 +75,7 @@ TFDepPosInfo::TFDepPosInfo(TComponent* Owner) : TToolWindow(Owner, TToolWindowKi
     Name = "FDepPosInfo";
     SetCaption("");
     SetFormStyle(fsStayOnTop);
+    SetBorderStyle(bsToolWindow);
     Position = poDefault;
     FormPlacement->IniFileName = SettingsFileName;
     imgDipPos = MakeView(this, "imgDipPos", 0);

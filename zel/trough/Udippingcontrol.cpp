@@ -139,6 +139,7 @@ TFDippingCtrl::TFDippingCtrl(TComponent* Owner) : TToolWindow(Owner, TToolWindow
     Name = "FDippingCtrl";
     SetCaption("Dipping");
     SetFormStyle(fsStayOnTop);
+    SetBorderStyle(bsToolWindow);
 
     GBGeneral = MakeControl<TGroupBox>(this, this, "GBGeneral", "General", 4, 4, 232, 72);
     lblNumCycles = Caption(this, GBGeneral, "lblNumCycles", "Number of cycles", 18);

@@ -80,6 +80,7 @@ TFIsothermCtrl::TFIsothermCtrl(TComponent* Owner)
     HandleNotice(hlnIsothermCompleted, [this](LPARAM P) { ProcessFinished(NoticeWord(P)); });
     SetCaption("Isotherm");
     SetFormStyle(fsStayOnTop);
+    SetBorderStyle(bsToolWindow);
     BuildGeneral();
     BuildCompression();
     BuildCollect();

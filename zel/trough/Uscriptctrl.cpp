@@ -158,6 +158,7 @@ TFScriptCtrl::TFScriptCtrl(TComponent* Owner) : TProcessWindow(Owner, TToolWindo
     SetCaption("Script Control");
     HandleNotice(hlnDeviceState, [this](LPARAM) { AddDataRow(); });
     SetFormStyle(fsStayOnTop);
+    SetBorderStyle(bsSizeToolWin);
     BuildControls();
     SetBounds(0, 0, 460, 420);
     FScriptCtrl = this;

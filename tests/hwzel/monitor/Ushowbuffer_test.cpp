@@ -92,6 +92,7 @@ TEST_F(Monitor, ShowsSentAndReceivedLines)
 {
     EXPECT_TRUE(FShowBuffer->GetVisible());
     EXPECT_EQ(FShowBuffer->GetCaption(), "Buffer");
+    EXPECT_EQ(WindowFrame(FShowBuffer), "tool, titled, on top");
     EXPECT_EQ(FShowBuffer->tsRawBuffer->GetCaption(), "Raw");
     EXPECT_EQ(FShowBuffer->tsDecodedI->GetCaption(), "Decoded");
     EXPECT_TRUE(FShowBuffer->CBShowRecive->GetChecked());

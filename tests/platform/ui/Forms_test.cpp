@@ -17,6 +17,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
+#include <QWindow>
 #include <QTimer>
 #include <cmath>
 #include <thread>
@@ -813,6 +814,153 @@ TEST_F(TFormFixture, FloatingWindowMovedOntoTheSiteByTheOperatorDocks)
     EXPECT_EQ(pages->PageCount(), 1);
     FreeForm(tool);
     EXPECT_EQ(pages->PageCount(), 0);
+}
+
+// ---------------------------------------------------------------------------------------
+// Border styles
+
+TEST_F(TFormFixture, BorderStylesGiveTheWindowManagerTheirFrameAndHoldTheSize)
+{
+    struct Case {
+        TFormBorderStyle Style;
+        TFormStyle FormStyle;
+        const char* Frame;
+    };
+    const Case cases[] = {
+        {bsNone, fsNormal, "window, frameless, fixed"},
+        {bsNone, fsStayOnTop, "window, frameless, on top, fixed"},
+        {bsSingle, fsNormal, "window, titled, fixed"},
+        {bsSizeable, fsNormal, "window, titled, maximisable"},
+        {bsSizeable, fsStayOnTop, "window, titled, maximisable, on top"},
+        {bsDialog, fsStayOnTop, "dialog, titled, on top, fixed"},
+        {bsToolWindow, fsNormal, "tool, titled, fixed"},
+        {bsToolWindow, fsStayOnTop, "tool, titled, on top, fixed"},
+        {bsSizeToolWin, fsStayOnTop, "tool, titled, on top"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Frame);
+        auto* form = new TForm(nullptr);
+        form->EndLoading();
+        form->SetFormStyle(c.FormStyle);
+        form->SetBounds(60, 60, 240, 180);
+        form->Show();
+        // Changed on a shown window: it stays shown.
+        form->SetBorderStyle(c.Style);
+        EXPECT_TRUE(form->Widget()->isVisible());
+        EXPECT_EQ(WindowFrame(form), c.Frame);
+        // What the platform window carries to the window manager.
+        QWindow* window = form->Widget()->windowHandle();
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->flags(), form->Widget()->windowFlags());
+        const bool sizeable = c.Style == bsSizeable || c.Style == bsSizeToolWin;
+        EXPECT_EQ(window->minimumSize() == window->maximumSize(), !sizeable);
+
+        // Code sizes every window; the fixed ones hold the new size.
+        form->SetBounds(70, 70, 260, 190);
+        EXPECT_EQ(form->GetWidth(), 260);
+        EXPECT_EQ(form->GetHeight(), 190);
+        EXPECT_EQ(window->maximumSize() == QSize(260, 190), !sizeable);
+        FreeForm(form);
+    }
+}
+
+TEST_F(TFormFixture, FixedToolWindowDockedFillsItsPageAndFloatsWithItsFrameAndSize)
+{
+    auto* pages = new TPageControl(Form);
+    pages->SetAlign(alClient);
+    pages->SetParent(Form);
+    Form->Show();
+    auto* tool = new TForm(nullptr);
+    tool->SetCaption("Tool");
+    tool->DragKind = dkDock;
+    tool->SetBorderStyle(bsToolWindow);
+    tool->SetFormStyle(fsStayOnTop);
+    tool->EndLoading();
+    tool->SetBounds(100, 100, 150, 120);
+    tool->Show();
+
+    ASSERT_TRUE(tool->ManualDock(pages, true));
+    EXPECT_EQ(WindowFrame(tool), "docked");
+    EXPECT_FALSE(tool->Widget()->isWindow());
+    EXPECT_EQ(tool->Widget()->size(), pages->Pages(0)->Widget()->size());
+    EXPECT_NE(tool->Widget()->size(), QSize(150, 120));
+
+    tool->ManualFloat(200, 150);
+    EXPECT_TRUE(tool->Widget()->isWindow());
+    EXPECT_TRUE(tool->Widget()->isVisible());
+    EXPECT_EQ(WindowFrame(tool), "tool, titled, on top, fixed");
+    EXPECT_EQ(tool->Widget()->size(), QSize(150, 120));
+    FreeForm(tool);
+}
+
+TEST_F(TFormFixture, ChildWindowInTheMainAreaTakesItsFrameAndRefusesTheOperatorsResize)
+{
+    SetMainForm(Form);
+    Form->SetFormStyle(fsMDIForm);
+    Form->Show();
+    // The operator drags the frame's lower right corner down and to the right.
+    auto dragCorner = [](TForm* Child) {
+        QWidget* frame = Child->Widget()->parentWidget();
+        const QPoint corner(frame->width() - 2, frame->height() - 2);
+        const QPoint to = corner + QPoint(40, 30);
+        // The frame picks what a press does from where the pointer rests.
+        QMouseEvent hover(QEvent::MouseMove, corner, frame->mapToGlobal(corner), Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(frame, &hover);
+        QMouseEvent press(QEvent::MouseButtonPress, corner, frame->mapToGlobal(corner), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(frame, &press);
+        QMouseEvent move(QEvent::MouseMove, to, frame->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(frame, &move);
+        QMouseEvent release(QEvent::MouseButtonRelease, to, frame->mapToGlobal(to), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(frame, &release);
+    };
+    struct Case {
+        TFormBorderStyle Style;
+        const char* Frame;
+        bool Resized;
+    };
+    for (const Case& c :
+         {Case{bsSingle, "child, titled, fixed", false}, Case{bsSizeable, "child, titled, maximisable", true}}) {
+        SCOPED_TRACE(c.Frame);
+        auto* child = new TForm(nullptr);
+        child->SetBorderStyle(c.Style);
+        child->SetFormStyle(fsMDIChild);
+        child->EndLoading();
+        child->SetBounds(10, 10, 200, 150);
+        child->Show();
+        EXPECT_EQ(WindowFrame(child), c.Frame);
+        dragCorner(child);
+        EXPECT_EQ(child->GetWidth() != 200 || child->GetHeight() != 150, c.Resized)
+            << child->GetWidth() << "x" << child->GetHeight();
+        FreeForm(child);
+    }
+    SetMainForm(nullptr);
+}
+
+TEST(FormPlacement, WindowTheOperatorCannotResizeTakesOnlyItsPlaceFromTheFile)
+{
+    TTempDir dir;
+    const std::string ini = dir.File("zel.ini");
+    {
+        TIniFile file(ini);
+        file.WriteString("ProbeWindow", "NormPos", "120,90,440,330");
+    }
+    for (TFormBorderStyle style : {bsDialog, bsSizeToolWin}) {
+        auto* form = new TForm(nullptr);
+        form->SetBorderStyle(style);
+        auto* placement = new TFormPlacement(form);
+        placement->IniFileName = ini;
+        placement->IniSection = "ProbeWindow";
+        placement->Options = fpPosition;
+        form->SetBounds(10, 10, 200, 150);
+        form->EndLoading();
+        form->Show();
+        EXPECT_EQ(form->BoundsRect(), style == bsDialog ? Rect(120, 90, 320, 240) : Rect(120, 90, 440, 330)) << style;
+        placement->SetActive(false);  // the next window reads the same place
+        FreeForm(form);
+    }
 }
 
 }  // namespace

@@ -43,6 +43,7 @@ TEST_F(TAboutBox, UnmarkedProgramShowsNoVersion)
     EXPECT_EQ(about->LBVersion->GetCaption(), "");
     EXPECT_EQ(about->lblVersionCaption->GetCaption(), "Version:");
     EXPECT_FALSE(about->mmoCredits->GetLines().Lines().empty());
+    EXPECT_EQ(WindowFrame(about), "window, frameless, fixed");
 }
 
 }  // namespace

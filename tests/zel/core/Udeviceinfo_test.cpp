@@ -53,6 +53,7 @@ TEST_F(TDeviceInfoDialog, WithoutALinkTheFourTextsAreEmpty)
     Dialogs.Requests.clear();
     auto* dialog = CreateForm<TFDeviceInfo>(nullptr);
     EXPECT_EQ(dialog->GetCaption(), "Device Info");
+    EXPECT_EQ(WindowFrame(dialog), "window, frameless, fixed");
     for (TLabel* text : {dialog->STName, dialog->STVersion, dialog->STManufacturer, dialog->STDate})
         EXPECT_EQ(text->GetCaption(), "") << text->Name;
     dialog->Show();

@@ -28,6 +28,7 @@ TEST_F(TSettingsDialog, ShowsTheSettingsAndTheLanguageFilesWithTheOneInUseSelect
     StartWithLanguages("german.lng");
     Open();
     EXPECT_EQ(Dialog->GetCaption(), "Settings");
+    EXPECT_EQ(WindowFrame(Dialog), "dialog, titled, on top, fixed");
     EXPECT_EQ(Dialog->TSData->GetCaption(), "Data");
     EXPECT_EQ(Dialog->TSInterface->GetCaption(), "Interface");
     EXPECT_EQ(Dialog->lblUpdateStatusInterval->GetCaption(), "Update Status Interval (ms)");

@@ -44,6 +44,7 @@ TEST_F(TWaitBox, WithoutTheCalibrationWindowClosingIsSafe)
     Start("");
     auto* box = CreateForm<TFWait>(nullptr);
     box->Show();
+    EXPECT_EQ(WindowFrame(box), "dialog, titled, on top, fixed");
     box->btnCancel->Click();
     Application->ProcessMessages();
     EXPECT_EQ(FWait, nullptr);

@@ -249,6 +249,7 @@ TEST_F(TGraphDialog, OpensOnlyWithATableAndOnlyOnce)
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->GetCaption(), "Graph Properties");
     EXPECT_TRUE(dialog->GetVisible());
+    EXPECT_EQ(WindowFrame(dialog), "tool, titled, on top, fixed");
     Graph->Chart->OnDblClick(Graph->Chart);
     EXPECT_EQ(Graph->PropDialog, dialog);
     int dialogs = 0;

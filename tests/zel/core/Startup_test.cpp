@@ -1,0 +1,86 @@
+// The program's start-up as the program runs it: every window created at start-up, seen
+// from the message loop, with the frame its design gives it.
+#include <QTimer>
+#include <map>
+#include <string>
+
+#include "MainWindowFixture.h"
+#include "zel/accessories/Ucylindermembranedepositionctrl.h"
+#include "zel/accessories/Udiskdepositionctrl.h"
+#include "zel/accessories/Urolldepositionctrl.h"
+#include "zel/accessories/Utapedepositionctrl.h"
+#include "zel/core/Startup.h"
+#include "zel/core/Umsg.h"
+#include "zel/core/Uprogress.h"
+#include "zel/core/Ustatus.h"
+#include "zel/experiment/Uexpsetup.h"
+#include "zel/manual/Ucalibratedevice.h"
+#include "zel/manual/Umanualcontrol.h"
+#include "zel/manual/Umanualcontrol2.h"
+#include "zel/manual/Upumpcontrol.h"
+#include "zel/trough/Udepfb.h"
+#include "zel/trough/Udepositioncontrol.h"
+#include "zel/trough/Udepposinfo.h"
+#include "zel/trough/Udippingcontrol.h"
+#include "zel/trough/Uisothermcontrol.h"
+#include "zel/trough/Uscriptctrl.h"
+
+namespace {
+
+using TProgramStart = TMainWindowFixture;
+
+TEST_F(TProgramStart, EveryStartUpWindowHasTheFrameOfItsDesign)
+{
+    // Every dockable window floats, so that its own frame shows; the watchdog stays out of
+    // reach however long the start takes.
+    std::string ini = "[Common]\n" + Libraries() + "[Settings]\nDeviceResponseMaxTimeInterval=2000000000\n";
+    for (const char* section :
+         {"ManualControl", "ManualControl2", "PumpControl", "IsothermControl", "DepositionControl", "DippingControl",
+          "RollDepositionCtrl", "TapeDepositionCtrl", "DiskDepositionCtrl", "CylinderMembraneDepositionCtrl"})
+        ini += std::string("[") + section + "]\nDocked=0\n";
+    WriteFileText(Dir.File("zel.ini"), ini);
+    Application->SetExeName(Dir.File("zel"));
+
+    struct Case {
+        const char* Window;
+        std::function<TForm*()> Form;
+        const char* Frame;
+    };
+    const Case cases[] = {
+        {"main", [] { return FMain; }, "window, titled, maximisable"},
+        {"progress", [] { return FProgress; }, "window, frameless, on top, fixed"},
+        {"calibration", [] { return FCalibrateDevice; }, "tool, titled, on top, fixed"},
+        {"deposition feedback", [] { return FDepFB; }, "child, titled, fixed"},
+        {"experiment set-up", [] { return FExpSetup; }, "child, titled, maximisable"},
+        {"manual", [] { return FManualCtrl; }, "tool, titled, on top, fixed"},
+        {"layer-by-layer manual", [] { return FManualCtrl2; }, "tool, titled, on top, fixed"},
+        {"pump", [] { return FPumpCtrl; }, "tool, titled, on top, fixed"},
+        {"isotherm", [] { return FIsothermCtrl; }, "tool, titled, on top, fixed"},
+        {"deposition", [] { return FDepositionCtrl; }, "tool, titled, on top, fixed"},
+        {"dipping", [] { return FDippingCtrl; }, "tool, titled, on top, fixed"},
+        {"status", [] { return FStatus; }, "tool, titled, on top, fixed"},
+        {"script", [] { return FScriptCtrl; }, "tool, titled, on top"},
+        {"deposition confirmation", [] { return FMsg; }, "dialog, titled, on top, fixed"},
+        {"dipper position", [] { return FDepPosInfo; }, "tool, titled, on top, fixed"},
+        {"tape", [] { return FTapeDepositionCtrl; }, "tool, titled, on top, fixed"},
+        {"roll", [] { return FRollDepositionCtrl; }, "tool, titled, on top, fixed"},
+        {"disk", [] { return FDiskDepositionCtrl; }, "tool, titled, on top, fixed"},
+        {"cylinder membrane", [] { return FCylinderMembraneDepositionCtrl; }, "tool, titled, on top, fixed"},
+    };
+    // Looked at from inside the running message loop, then the program is ended.
+    std::map<std::string, std::string> seen;
+    QTimer::singleShot(0, [&] {
+        for (const Case& c : cases)
+            if (TForm* form = c.Form()) seen[c.Window] = WindowFrame(form);
+        Application->Terminate();
+    });
+    RunProgram();
+    Application->CancelShutdown();
+
+    for (const Case& c : cases) {
+        ASSERT_TRUE(seen.count(c.Window)) << c.Window << " was not created";
+        EXPECT_EQ(seen[c.Window], c.Frame) << c.Window;
+    }
+}
+
+}  // namespace
