@@ -7,7 +7,10 @@
 #include "MainWindowFixture.h"
 #include "zel/accessories/Ucylindermembranedepositionctrl.h"
 #include "zel/accessories/Udiskdepositionctrl.h"
+#include "zel/accessories/Eudctrl.h"
+#include "zel/accessories/Ufilmpreparation.h"
 #include "zel/accessories/Urolldepositionctrl.h"
+#include "zel/accessories/Utdarctrl.h"
 #include "zel/accessories/Utapedepositionctrl.h"
 #include "zel/core/Startup.h"
 #include "zel/core/Umsg.h"
@@ -36,7 +39,8 @@ TEST_F(TProgramStart, EveryStartUpWindowHasTheFrameOfItsDesign)
     std::string ini = "[Common]\n" + Libraries() + "[Settings]\nDeviceResponseMaxTimeInterval=2000000000\n";
     for (const char* section :
          {"ManualControl", "ManualControl2", "PumpControl", "IsothermControl", "DepositionControl", "DippingControl",
-          "RollDepositionCtrl", "TapeDepositionCtrl", "DiskDepositionCtrl", "CylinderMembraneDepositionCtrl"})
+          "RollDepositionCtrl", "TapeDepositionCtrl", "DiskDepositionCtrl", "CylinderMembraneDepositionCtrl",
+          "TDARCtrl", "EudControl", "FilmPreparationControl"})
         ini += std::string("[") + section + "]\nDocked=0\n";
     WriteFileText(Dir.File("zel.ini"), ini);
     Application->SetExeName(Dir.File("zel"));
@@ -66,6 +70,9 @@ TEST_F(TProgramStart, EveryStartUpWindowHasTheFrameOfItsDesign)
         {"roll", [] { return FRollDepositionCtrl; }, "tool, titled, on top, fixed"},
         {"disk", [] { return FDiskDepositionCtrl; }, "tool, titled, on top, fixed"},
         {"cylinder membrane", [] { return FCylinderMembraneDepositionCtrl; }, "tool, titled, on top, fixed"},
+        {"tape deposition and rinse", [] { return FTDARCtrl; }, "tool, titled, on top, fixed"},
+        {"EUD", [] { return FEudCtrl; }, "window, titled, maximisable"},
+        {"film preparation", [] { return FFilmPreparation; }, "tool, titled, on top, fixed"},
     };
     // Looked at from inside the running message loop, then the program is ended.
     std::map<std::string, std::string> seen;
