@@ -64,13 +64,62 @@ void TKvChart::DoAutoScale()
     }
 }
 
+namespace {
+// A series that draws nothing but one-pixel lines in copy mode: its pixels are written
+// into the rows one by one, each kept to the clip rectangle, so drawing it in place with
+// the graph area as the clip gives the picture of drawing it on a copy of that area.
+bool DrawsPlainLines(const TKvLineSeries& Series)
+{
+    const TPen& pen = *Series.Pen();
+    return (Series.GetTypePoints() == tpNone || Series.GetShapeSize() <= 0) && !Series.OnDrawPoint &&
+           pen.GetWidth() <= 1 && pen.GetMode() == pmCopy;
+}
+
+// Keeps a canvas's pen and clip over drawing that changes them.
+class TPenAndClipSaver {
+public:
+    explicit TPenAndClipSaver(TCanvas* Canvas)
+        : FCanvas(Canvas), FHadClip(Canvas->HasClipRect()), FClip(Canvas->GetClipRect())
+    {
+        FPen.Assign(*Canvas->Pen());
+    }
+    ~TPenAndClipSaver()
+    {
+        FCanvas->Pen()->Assign(FPen);
+        if (FHadClip)
+            FCanvas->SetClipRect(FClip);
+        else
+            FCanvas->ResetClip();
+    }
+    TPenAndClipSaver(const TPenAndClipSaver&) = delete;
+    TPenAndClipSaver& operator=(const TPenAndClipSaver&) = delete;
+
+private:
+    TCanvas* FCanvas;
+    bool FHadClip;
+    TRect FClip;
+    TPen FPen;
+};
+}  // namespace
+
 void TKvChart::DrawGraphic(TBitmap* Bitmap)
 {
     const TRect g = GraphRect();
     const double range = BottomAxis()->GetMax() - BottomAxis()->GetMin();
     FLastScaleX = range > 0 ? g.Width() / range : 1;
     if (FLineSeries->Count() == 0 || g.Width() <= 0 || g.Height() <= 0) return;
-    // The series are drawn on a copy of the graph area, so no line crosses the axes.
+    bool plain = true;
+    for (int i = 0; i < FLineSeries->Count() && plain; ++i) plain = DrawsPlainLines(*FLineSeries->GetItem(i));
+    if (plain) {
+        // No line crosses the axes: the graph area is the clip.
+        TCanvas* canvas = Bitmap->Canvas();
+        TPenAndClipSaver saver(canvas);
+        canvas->IntersectClipRect(g);
+        FLineSeries->DoPaint(canvas, g);
+        return;
+    }
+    // Point shapes, the point event and wide pens see the series drawn on a copy of the
+    // graph area, in its own pixels, so no line crosses the axes.
     FSeriesBitmap->SetSize(g.Width(), g.Height());
     TCanvas* canvas = FSeriesBitmap->Canvas();
     TDrawingPass pass(canvas);

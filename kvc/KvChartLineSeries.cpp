@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 #include "kvc/KvChart.h"
 
@@ -46,75 +47,67 @@ bool ClipSegment(TDoublePoint& A, TDoublePoint& B, double Left, double Top, doub
     return true;
 }
 
-TPoint ToPixel(const TDoublePoint& P) { return TPoint{static_cast<int>(P.x), static_cast<int>(P.y)}; }
-
-// Gathers the pixels of one polyline run. Within one pixel column only the first, lowest,
-// highest and last of consecutive points matter: the vertical segments between them cover
-// the same pixels, so a long run of points in one column costs at most four points.
-class TColumnThinner {
-public:
-    explicit TColumnThinner(std::vector<TPoint>& Run) : FRun(Run) {}
-    void Add(const TPoint& P)
-    {
-        if (!FOpen || P.x != FFirst.x) {
-            Flush();
-            Start(P);
-            return;
-        }
-        if (P.y < FLow.y)
-            FLow = P, FLowAt = ++FCount;
-        else if (P.y > FHigh.y)
-            FHigh = P, FHighAt = ++FCount;
-        else
-            ++FCount;
-        FLast = P;
-    }
-    // Writes the open column to the run.
-    void Flush()
-    {
-        if (!FOpen) return;
-        Push(FFirst);
-        if (FLowAt < FHighAt) {
-            Push(FLow);
-            Push(FHigh);
-        } else {
-            Push(FHigh);
-            Push(FLow);
-        }
-        Push(FLast);
-        FOpen = false;
-    }
-
-private:
-    void Start(const TPoint& P)
-    {
-        FOpen = true;
-        FFirst = FLow = FHigh = FLast = P;
-        FCount = FLowAt = FHighAt = 0;
-    }
-    void Push(const TPoint& P)
-    {
-        if (FRun.empty() || FRun.back() != P) FRun.push_back(P);
-    }
-    std::vector<TPoint>& FRun;
-    bool FOpen = false;
-    TPoint FFirst, FLow, FHigh, FLast;
-    int FCount = 0, FLowAt = 0, FHighAt = 0;
+// The pixels of one polyline run. A solid one-pixel line in copy mode draws the union of
+// its segments' pixels, so consecutive points within one pixel column reduce to the
+// column's first, lowest, highest and last: the vertical segments between them cover the
+// same pixels, and the line on to the next column starts at the same last point. Only
+// the run's last column needs care, as a line leaves out its end pixel: that pixel shows
+// when the column passed it before its last point, and the order of the lowest and
+// highest is chosen so that it shows exactly then. Other pens (dashes restarting at every
+// point, raster modes drawing a pixel twice, wide pens) get every point.
+struct TColumn {
+    static constexpr int None = std::numeric_limits<int>::min();
+    int X = None;
+    int First = 0, Low = 0, High = 0, Last = 0;
+    // What the column covered before its last point.
+    int LowBefore = 0, HighBefore = 0;
 };
+
+void AppendPixel(std::vector<TPoint>& Run, TPoint Offset, int X, int Y)
+{
+    const TPoint p{Offset.x + X, Offset.y + Y};
+    if (Run.empty() || Run.back() != p) Run.push_back(p);
+}
+
+// Out of line, so that the column being gathered stays in registers.
+[[gnu::noinline]] void AppendColumn(std::vector<TPoint>& Run, TPoint Offset, TColumn C, bool EndOfRun)
+{
+    if (C.X == TColumn::None) return;
+    AppendPixel(Run, Offset, C.X, C.First);
+    const bool endShows = C.LowBefore <= C.Last && C.Last <= C.HighBefore;
+    if (EndOfRun && C.Last == C.High && C.Low != C.High) {
+        if (endShows) AppendPixel(Run, Offset, C.X, C.High);
+        AppendPixel(Run, Offset, C.X, C.Low);
+    } else if (EndOfRun && C.Last == C.Low && C.Low != C.High) {
+        if (endShows) AppendPixel(Run, Offset, C.X, C.Low);
+        AppendPixel(Run, Offset, C.X, C.High);
+    } else {
+        AppendPixel(Run, Offset, C.X, C.Low);
+        AppendPixel(Run, Offset, C.X, C.High);
+    }
+    AppendPixel(Run, Offset, C.X, C.Last);
+}
 }  // namespace
 
-// The mapping of the last paint: value to pixel, as doubles before truncation.
+// The mapping of the last paint: value to pixel, as doubles before truncation, counted
+// from the drawing rectangle's top-left corner; the pixel is that corner plus the
+// truncated value, so that a picture drawn in place equals one drawn at the origin and
+// copied there.
 struct TKvLineSeries::TMapping {
-    double XMin, YMin, Kx, Ky, Left, Bottom;
-    TRect Rect;
-    TDoublePoint operator()(const TDPoint& P) const { return {Left + (P.x - XMin) * Kx, Bottom - (P.y - YMin) * Ky}; }
-    double BoxLeft() const { return Rect.Left - ClipMargin; }
-    double BoxTop() const { return Rect.Top - ClipMargin; }
-    double BoxRight() const { return Rect.Right + ClipMargin; }
-    double BoxBottom() const { return Rect.Bottom + ClipMargin; }
+    double XMin, YMin, Kx, Ky, Width, Height;
+    TPoint Offset;
+    TDoublePoint operator()(const TDPoint& P) const { return {(P.x - XMin) * Kx, Height - (P.y - YMin) * Ky}; }
+    double BoxLeft() const { return -ClipMargin; }
+    double BoxTop() const { return -ClipMargin; }
+    double BoxRight() const { return Width + ClipMargin; }
+    double BoxBottom() const { return Height + ClipMargin; }
     bool Inside(const TDoublePoint& P) const
     {
         return P.x >= BoxLeft() && P.x <= BoxRight() && P.y >= BoxTop() && P.y <= BoxBottom();
+    }
+    TPoint Pixel(const TDoublePoint& P) const
+    {
+        return TPoint{Offset.x + static_cast<int>(P.x), Offset.y + static_cast<int>(P.y)};
     }
 };
 
@@ -442,9 +435,9 @@ void TKvLineSeries::Paint(TCanvas* Canvas, const TRect& Rect)
     const double yRange = yAxis.GetMax() - map.YMin;
     map.Kx = xRange > 0 ? Rect.Width() / xRange : 1;
     map.Ky = yRange > 0 ? Rect.Height() / yRange : 1;
-    map.Left = Rect.Left;
-    map.Bottom = Rect.Bottom;
-    map.Rect = Rect;
+    map.Width = Rect.Width();
+    map.Height = Rect.Height();
+    map.Offset = TPoint{Rect.Left, Rect.Top};
     if (FUseSplines) {
         BuildCurve();
         if (!FCurve.empty()) DrawPath(Canvas, map, FCurve, FCurveSorted);
@@ -487,7 +480,7 @@ void TKvLineSeries::DrawPath(TCanvas* Canvas, const TMapping& Map, const std::ve
     if (Sorted && !OnDrawPoint) {
         const double reach = shapes ? (FShapeSize + 2) / Map.Kx : 0;
         const double from = Map.XMin - reach;
-        const double to = Map.XMin + Map.Rect.Width() / Map.Kx + reach;
+        const double to = Map.XMin + Map.Width / Map.Kx + reach;
         auto lo = std::lower_bound(Path.begin(), Path.end(), from, [](const TDPoint& P, double V) { return P.x < V; });
         auto hi = std::upper_bound(Path.begin(), Path.end(), to, [](double V, const TDPoint& P) { return V < P.x; });
         first = std::max(0, static_cast<int>(lo - Path.begin()) - 1);
@@ -500,51 +493,104 @@ void TKvLineSeries::DrawPath(TCanvas* Canvas, const TMapping& Map, const std::ve
         DrawPolyline(Canvas, Map, Path, first, last);
 }
 
-// Lines only: cut to the box, gathered into runs, each drawn in one call.
+// Lines only: cut to the box, gathered into runs, each drawn in one call. The points are
+// turned into pixels a block at a time in one simple pass that marks those outside the
+// box; the runs are then gathered from the pixels, and only the segments that leave or
+// enter the box are cut, from the values.
 void TKvLineSeries::DrawPolyline(TCanvas* Canvas, const TMapping& Map, const std::vector<TDPoint>& Path, int First,
                                  int Last)
 {
-    std::vector<TPoint> run;
-    run.reserve(static_cast<size_t>(std::min(Last - First + 1, 4 * (Map.Rect.Width() + 2 * int(ClipMargin)) + 8)));
-    TColumnThinner thinner(run);
+    // The mapping in locals: the loops run once a point, and the buffers they write to
+    // could otherwise alias the mapping for the compiler.
+    const double xMin = Map.XMin, yMin = Map.YMin, kx = Map.Kx, ky = Map.Ky, height = Map.Height;
+    const double boxLeft = Map.BoxLeft(), boxTop = Map.BoxTop(), boxRight = Map.BoxRight(), boxBottom = Map.BoxBottom();
+    auto map = [&](const TDPoint& P) { return TDoublePoint{(P.x - xMin) * kx, height - (P.y - yMin) * ky}; };
+    constexpr int Outside = TColumn::None;
+
+    std::vector<TPoint>& run = FRun;
+    run.clear();
+    const bool collapse = FPen->GetStyle() == psSolid && FPen->GetWidth() <= 1 && FPen->GetMode() == pmCopy;
+    const TPoint offset = Map.Offset;
+    // The open column in plain locals, so that they stay in registers.
+    int x = TColumn::None, first = 0, low = 0, high = 0, last = 0, lowBefore = 0, highBefore = 0;
+    auto closeColumn = [&](bool EndOfRun) {
+        AppendColumn(run, offset, TColumn{x, first, low, high, last, lowBefore, highBefore}, EndOfRun);
+        x = TColumn::None;
+    };
+    auto add = [&](int X, int Y) {
+        if (!collapse) {
+            AppendPixel(run, offset, X, Y);
+            return;
+        }
+        if (X == x) {
+            // A point on the last one draws nothing and leaves what came before as it was.
+            const bool moved = Y != last;
+            lowBefore = moved ? low : lowBefore;
+            highBefore = moved ? high : highBefore;
+            low = std::min(low, Y);
+            high = std::max(high, Y);
+            last = Y;
+            return;
+        }
+        closeColumn(false);
+        x = X;
+        first = low = high = last = Y;
+        lowBefore = std::numeric_limits<int>::max();
+        highBefore = std::numeric_limits<int>::min();
+    };
+    auto addDouble = [&](const TDoublePoint& P) { add(static_cast<int>(P.x), static_cast<int>(P.y)); };
     auto flush = [&] {
-        thinner.Flush();
+        closeColumn(true);
         if (run.size() > 1) Canvas->Polyline(run);
         run.clear();
     };
-    // The mapping in locals: the loop runs once a point, and the run it writes to could
-    // otherwise alias the mapping for the compiler.
-    const TMapping map = Map;
-    const double boxLeft = map.BoxLeft(), boxTop = map.BoxTop(), boxRight = map.BoxRight(), boxBottom = map.BoxBottom();
-    auto inside = [&](const TDoublePoint& P) {
-        return P.x >= boxLeft && P.x <= boxRight && P.y >= boxTop && P.y <= boxBottom;
-    };
-    const TDPoint* points = Path.data();
-    TDoublePoint previous = map(points[First]);
-    bool previousInside = inside(previous);
-    if (previousInside) thinner.Add(ToPixel(previous));
-    for (int i = First + 1; i <= Last; ++i) {
-        const TDoublePoint current = map(points[i]);
-        const bool currentInside = inside(current);
-        if (previousInside && currentInside) {
-            thinner.Add(ToPixel(current));
-        } else {
-            TDoublePoint a = previous, b = current;
+
+    constexpr int Block = 512;
+    TPoint pixels[Block];
+    bool previousInside = false;
+    for (int from = First; from <= Last; from += Block) {
+        const int count = std::min(Block, Last - from + 1);
+        const TDPoint* points = Path.data() + from;
+        for (int j = 0; j < count; ++j) {
+            const TDoublePoint p = map(points[j]);
+            // A value without a finite place fails every comparison: outside. Without
+            // branches, so that the loop runs on several points at once.
+            const bool inside = (p.x >= boxLeft) & (p.x <= boxRight) & (p.y >= boxTop) & (p.y <= boxBottom);
+            const int px = static_cast<int>(inside ? p.x : 0.0), py = static_cast<int>(inside ? p.y : 0.0);
+            pixels[j] = TPoint{inside ? px : Outside, py};
+        }
+        int j = 0;
+        if (from == First) {
+            previousInside = pixels[0].x != Outside;
+            if (previousInside) add(pixels[0].x, pixels[0].y);
+            j = 1;
+        }
+        for (; j < count; ++j) {
+            // Along points inside the box nothing is cut.
+            if (previousInside) {
+                while (j < count && pixels[j].x != Outside) {
+                    add(pixels[j].x, pixels[j].y);
+                    ++j;
+                }
+                if (j == count) break;
+            }
+            const TPoint pixel = pixels[j];
+            const bool currentInside = pixel.x != Outside;
+            TDoublePoint a = map(points[j - 1]), b = map(points[j]);
             if (ClipSegment(a, b, boxLeft, boxTop, boxRight, boxBottom)) {
                 if (!previousInside) {
                     flush();
-                    thinner.Add(ToPixel(a));
+                    addDouble(a);
                 }
-                thinner.Add(ToPixel(b));
+                addDouble(b);
             } else if (currentInside) {
                 // After a point without a value the line starts again here.
                 flush();
-                thinner.Add(ToPixel(current));
+                add(pixel.x, pixel.y);
             }
             if (!currentInside) flush();
+            previousInside = currentInside;
         }
-        previous = current;
-        previousInside = currentInside;
     }
     flush();
 }
@@ -560,12 +606,13 @@ void TKvLineSeries::DrawPointByPoint(TCanvas* Canvas, const TMapping& Map, const
         const TDoublePoint current = Map(Path[static_cast<size_t>(i)]);
         const bool inside = Map.Inside(current);
         auto saturate = [](double V) { return std::isnan(V) ? 0 : static_cast<int>(std::clamp(V, -1e9, 1e9)); };
-        const TPoint pixel = inside ? ToPixel(current) : TPoint{saturate(current.x), saturate(current.y)};
+        const TPoint pixel = inside ? Map.Pixel(current)
+                                    : TPoint{Map.Offset.x + saturate(current.x), Map.Offset.y + saturate(current.y)};
         if (FJoinPoints) {
             TDoublePoint a = previous, b = current;
             if (ClipSegment(a, b, Map.BoxLeft(), Map.BoxTop(), Map.BoxRight(), Map.BoxBottom())) {
-                Canvas->MoveTo(ToPixel(a).x, ToPixel(a).y);
-                Canvas->LineTo(ToPixel(b).x, ToPixel(b).y);
+                Canvas->MoveTo(Map.Pixel(a).x, Map.Pixel(a).y);
+                Canvas->LineTo(Map.Pixel(b).x, Map.Pixel(b).y);
             }
         }
         if (shapes && inside) {

@@ -133,6 +133,7 @@ private:
     bool FPointsChanged = true;
     TDPoint FMin, FMax;
     TRect FRect;
+    std::vector<TPoint> FRun;  // the polyline run being drawn, kept between paints
 
     bool FAutoUpdate = true;
     std::unique_ptr<TPen> FPen;

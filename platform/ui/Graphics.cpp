@@ -1,6 +1,9 @@
 #include "platform/ui/Graphics.h"
 #include "platform/ui/GraphicsQt.h"
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QHash>
+#include <QTextLayout>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -451,43 +454,90 @@ QImage* TCanvas::LineRows() const
 }
 
 // The one-pixel line rule (Bresenham steps, end pixel left out, the pen's dash pattern
-// counted from the start) written straight into the rows within the clip.
-void TCanvas::WriteLine(QImage& Rows, int X1, int Y1, int X2, int Y2) const
-{
-    if (X1 == X2 && Y1 == Y2) return;
-    TRect box{0, 0, Rows.width(), Rows.height()};
-    if (FHasClip && !IntersectRect(box, box, FClip)) return;
-    if (std::max(X1, X2) < box.Left || std::min(X1, X2) >= box.Right || std::max(Y1, Y2) < box.Top ||
-        std::min(Y1, Y2) >= box.Bottom)
-        return;
-    const std::vector<int>& pattern = TPainterScope::DashPattern(FPen->GetStyle());
-    int patternLength = 0;
-    for (int part : pattern) patternLength += part;
-    const TColor rgb = ColorToRGB(FPen->GetColor());
-    const QRgb pixel = qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
-    uchar* bits = Rows.bits();
-    const qsizetype stride = Rows.bytesPerLine();
-    const int dx = std::abs(X2 - X1), dy = std::abs(Y2 - Y1);
-    const int sx = X1 < X2 ? 1 : -1, sy = Y1 < Y2 ? 1 : -1;
-    int err = dx - dy, x = X1, y = Y1;
-    if (pattern.empty()) {
+// counted from the start of each line) written straight into 32-bit rows within a box.
+// The surface, clip, colour and pattern are worked out once for all the lines of a call.
+class TCanvas::TRowLines {
+public:
+    TRowLines(const TCanvas& Canvas, QImage& Rows)
+        : FBits(Rows.bits()),
+          FStride(Rows.bytesPerLine()),
+          FBox{0, 0, Rows.width(), Rows.height()},
+          FPattern(TPainterScope::DashPattern(Canvas.FPen->GetStyle()))
+    {
+        if (Canvas.FHasClip && !IntersectRect(FBox, FBox, Canvas.FClip)) FBox = TRect{};
+        for (int part : FPattern) FPatternLength += part;
+        const TColor rgb = ColorToRGB(Canvas.FPen->GetColor());
+        FPixel = qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+    }
+
+    void Line(int X1, int Y1, int X2, int Y2) const
+    {
+        if ((X1 == X2 && Y1 == Y2) || FBox.IsEmpty()) return;
+        if (std::max(X1, X2) < FBox.Left || std::min(X1, X2) >= FBox.Right || std::max(Y1, Y2) < FBox.Top ||
+            std::min(Y1, Y2) >= FBox.Bottom)
+            return;
+        if (!FPattern.empty()) {
+            Dashed(X1, Y1, X2, Y2);
+            return;
+        }
+        // Straight lines are spans: the pixels from the start up to, not including, the end.
+        if (X1 == X2) {
+            const int top = std::max(Y1 < Y2 ? Y1 : Y2 + 1, FBox.Top);
+            const int bottom = std::min(Y1 < Y2 ? Y2 : Y1 + 1, FBox.Bottom);
+            for (int y = top; y < bottom; ++y) Row(y)[X1] = FPixel;
+            return;
+        }
+        if (Y1 == Y2) {
+            const int left = std::max(X1 < X2 ? X1 : X2 + 1, FBox.Left);
+            const int right = std::min(X1 < X2 ? X2 : X1 + 1, FBox.Right);
+            if (left < right) std::fill(Row(Y1) + left, Row(Y1) + right, FPixel);
+            return;
+        }
+        // Every pixel of a line lies between its ends: with both ends inside nothing is checked.
+        if (Inside(X1, Y1) && Inside(X2, Y2))
+            Steps(X1, Y1, X2, Y2, [this](int X, int Y) { Row(Y)[X] = FPixel; });
+        else
+            Steps(X1, Y1, X2, Y2, [this](int X, int Y) {
+                if (Inside(X, Y)) Row(Y)[X] = FPixel;
+            });
+    }
+
+private:
+    QRgb* Row(int Y) const { return reinterpret_cast<QRgb*>(FBits + Y * FStride); }
+    bool Inside(int X, int Y) const { return X >= FBox.Left && X < FBox.Right && Y >= FBox.Top && Y < FBox.Bottom; }
+    template <class TPut>
+    static void Steps(int X1, int Y1, int X2, int Y2, TPut Put)
+    {
+        const int dx = std::abs(X2 - X1), dy = std::abs(Y2 - Y1);
+        const int sx = X1 < X2 ? 1 : -1, sy = Y1 < Y2 ? 1 : -1;
+        int err = dx - dy, x = X1, y = Y1;
         while (x != X2 || y != Y2) {
-            if (x >= box.Left && x < box.Right && y >= box.Top && y < box.Bottom)
-                reinterpret_cast<QRgb*>(bits + y * stride)[x] = pixel;
+            Put(x, y);
             const int e2 = 2 * err;
             if (e2 > -dy) err -= dy, x += sx;
             if (e2 < dx) err += dx, y += sy;
         }
-        return;
     }
-    for (int n = 0; x != X2 || y != Y2; ++n) {
-        if (x >= box.Left && x < box.Right && y >= box.Top && y < box.Bottom &&
-            TPainterScope::PatternOn(pattern, n % patternLength))
-            reinterpret_cast<QRgb*>(bits + y * stride)[x] = pixel;
-        const int e2 = 2 * err;
-        if (e2 > -dy) err -= dy, x += sx;
-        if (e2 < dx) err += dx, y += sy;
+    void Dashed(int X1, int Y1, int X2, int Y2) const
+    {
+        int n = 0;
+        Steps(X1, Y1, X2, Y2, [&](int X, int Y) {
+            if (Inside(X, Y) && TPainterScope::PatternOn(FPattern, n % FPatternLength)) Row(Y)[X] = FPixel;
+            ++n;
+        });
     }
+
+    uchar* FBits;
+    qsizetype FStride;
+    TRect FBox;
+    const std::vector<int>& FPattern;
+    int FPatternLength = 0;
+    QRgb FPixel = 0;
+};
+
+void TCanvas::WriteLine(QImage& Rows, int X1, int Y1, int X2, int Y2) const
+{
+    TRowLines(*this, Rows).Line(X1, Y1, X2, Y2);
 }
 
 TSize TCanvas::SurfaceSize() const
@@ -518,8 +568,9 @@ void TCanvas::LineTo(int X, int Y)
 void TCanvas::Polyline(const std::vector<TPoint>& Points)
 {
     if (QImage* rows = LineRows()) {
+        const TRowLines lines(*this, *rows);
         for (size_t i = 1; i < Points.size(); ++i)
-            WriteLine(*rows, Points[i - 1].x, Points[i - 1].y, Points[i].x, Points[i].y);
+            lines.Line(Points[i - 1].x, Points[i - 1].y, Points[i].x, Points[i].y);
         Changed();
         return;
     }
@@ -625,48 +676,104 @@ void TCanvas::SetPixel(int X, int Y, TColor Color)
     scope.P->fillRect(QRect(X, Y, 1, 1), ToQColor(Color));
 }
 
+// The window system's font for one canvas font, with the texts measured and laid out in
+// it: charts measure and draw the same labels several times a paint and again each
+// paint, and every measure or drawing of a plain string shapes the text anew.
 struct TCanvas::TQtFont {
+    explicit TQtFont(const TFont& F)
+        : Name(F.GetName()), Height(F.GetHeight()), Style(F.GetStyle().Bits), Font(ToQFont(F)), Metrics(Font)
+    {
+    }
     std::string Name;
     int Height;
     unsigned Style;
     QFont Font;
     QFontMetrics Metrics;
+
+    int Width(const QString& Text) const
+    {
+        if (const auto known = FWidths.constFind(Text); known != FWidths.constEnd()) return *known;
+        // Bounded: a canvas that draws ever new texts (a clock, a counter) keeps only the recent ones.
+        if (FWidths.size() >= MaxTexts) FWidths.clear();
+        const int width = Metrics.horizontalAdvance(Text);
+        FWidths.insert(Text, width);
+        return width;
+    }
+
+    // One line of text with its cell's top-left corner at the painter's origin.
+    void Draw(QPainter& P, const QString& Text, const QColor& TextColor, const std::optional<QColor>& Background,
+              int UnderlineIndex = -1) const
+    {
+        if (Background) P.fillRect(QRect(0, 0, Width(Text), Metrics.height()), *Background);
+        P.setFont(Font);
+        P.setPen(TextColor);
+        // The glyphs laid out once draw the pixels the painter's own text drawing draws;
+        // its underline and strike-out lines are the painter's alone.
+        if (Font.underline() || Font.strikeOut()) {
+            P.drawText(0, Metrics.ascent(), Text);
+        } else {
+            const TLaidOut& text = LaidOut(Text);
+            for (const QGlyphRun& run : text.Runs) P.drawGlyphRun(QPointF(0, Metrics.ascent() - text.Baseline), run);
+        }
+        if (UnderlineIndex >= 0 && UnderlineIndex < Text.size()) {
+            const int x0 = Width(Text.left(UnderlineIndex));
+            const int x1 = Width(Text.left(UnderlineIndex + 1));
+            P.fillRect(QRect(x0, Metrics.ascent() + 1, std::max(1, x1 - x0), 1), TextColor);
+        }
+    }
+
+private:
+    static constexpr qsizetype MaxTexts = 512;
+    struct TLaidOut {
+        QList<QGlyphRun> Runs;
+        qreal Baseline = 0;
+    };
+    const TLaidOut& LaidOut(const QString& Text) const
+    {
+        if (const auto known = FLaidOut.constFind(Text); known != FLaidOut.constEnd()) return *known;
+        if (FLaidOut.size() >= MaxTexts) FLaidOut.clear();
+        QTextLayout layout(Text, Font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        TLaidOut laidOut;
+        if (line.isValid()) {
+            laidOut.Runs = layout.glyphRuns();
+            laidOut.Baseline = line.ascent();
+        }
+        return *FLaidOut.insert(Text, laidOut);
+    }
+
+    mutable QHash<QString, int> FWidths;
+    mutable QHash<QString, TLaidOut> FLaidOut;
 };
 
 const TCanvas::TQtFont& TCanvas::QtFont() const
 {
     const TFont& f = *FFont;
-    if (!FQtFont || FQtFont->Name != f.GetName() || FQtFont->Height != f.GetHeight() ||
-        FQtFont->Style != f.GetStyle().Bits) {
-        const QFont font = ToQFont(f);
-        FQtFont.reset(new TQtFont{f.GetName(), f.GetHeight(), f.GetStyle().Bits, font, QFontMetrics(font)});
+    auto same = [&f](const std::unique_ptr<TQtFont>& Q) {
+        return Q->Height == f.GetHeight() && Q->Style == f.GetStyle().Bits && Q->Name == f.GetName();
+    };
+    // The few fonts a picture alternates between (titles, labels, legend) are kept, the
+    // latest first.
+    auto it = std::find_if(FQtFonts.begin(), FQtFonts.end(), same);
+    if (it == FQtFonts.end()) {
+        if (FQtFonts.size() >= 4) FQtFonts.pop_back();
+        FQtFonts.insert(FQtFonts.begin(), std::make_unique<TQtFont>(f));
+    } else if (it != FQtFonts.begin()) {
+        std::rotate(FQtFonts.begin(), it, it + 1);
     }
-    return *FQtFont;
+    return *FQtFonts.front();
 }
 
 TSize TCanvas::TextExtent(const std::string& Text) const
 {
-    const QFontMetrics& metrics = QtFont().Metrics;
-    return TSize{metrics.horizontalAdvance(QString::fromStdString(Text)), metrics.height()};
+    const TQtFont& font = QtFont();
+    return TSize{font.Width(QString::fromStdString(Text)), font.Metrics.height()};
 }
-
-namespace {
-// Draws one line of text with its cell's top-left corner at the painter's origin.
-void DrawTextCell(QPainter& P, const QFont& Font, const QFontMetrics& Metrics, const QString& Text,
-                  const QColor& TextColor, const std::optional<QColor>& Background, int UnderlineIndex = -1)
-{
-    const int width = Metrics.horizontalAdvance(Text);
-    if (Background) P.fillRect(QRect(0, 0, width, Metrics.height()), *Background);
-    P.setFont(Font);
-    P.setPen(TextColor);
-    P.drawText(0, Metrics.ascent(), Text);
-    if (UnderlineIndex >= 0 && UnderlineIndex < Text.size()) {
-        const int x0 = Metrics.horizontalAdvance(Text.left(UnderlineIndex));
-        const int x1 = Metrics.horizontalAdvance(Text.left(UnderlineIndex + 1));
-        P.fillRect(QRect(x0, Metrics.ascent() + 1, std::max(1, x1 - x0), 1), TextColor);
-    }
-}
-}  // namespace
 
 void TCanvas::TextOut(int X, int Y, const std::string& Text)
 {
@@ -678,8 +785,7 @@ void TCanvas::TextOut(int X, int Y, const std::string& Text)
             if (FFont->GetEscapement() != 0) scope.P->rotate(-FFont->GetEscapement() / 10.0);
             std::optional<QColor> background;
             if (FBrush->GetStyle() != bsClear) background = ToQColor(FBrush->GetColor());
-            DrawTextCell(*scope.P, QtFont().Font, QtFont().Metrics, QString::fromStdString(Text),
-                         ToQColor(FFont->GetColor()), background);
+            QtFont().Draw(*scope.P, QString::fromStdString(Text), ToQColor(FFont->GetColor()), background);
         }
     }
     FPenPos = TPoint{X + TextWidth(Text), Y};
@@ -693,8 +799,7 @@ void TCanvas::TextRect(const TRect& R, int X, int Y, const std::string& Text)
     if (FBrush->GetStyle() != bsClear) scope.P->fillRect(ToQRect(R), ToQColor(FBrush->GetColor()));
     scope.P->translate(X, Y);
     if (FFont->GetEscapement() != 0) scope.P->rotate(-FFont->GetEscapement() / 10.0);
-    DrawTextCell(*scope.P, QtFont().Font, QtFont().Metrics, QString::fromStdString(Text), ToQColor(FFont->GetColor()),
-                 std::nullopt);
+    QtFont().Draw(*scope.P, QString::fromStdString(Text), ToQColor(FFont->GetColor()), std::nullopt);
 }
 
 namespace {
@@ -756,7 +861,6 @@ std::vector<QString> WrapWords(const QString& Line, const QFontMetrics& Metrics,
 
 int TCanvas::DrawText(const std::string& Text, TRect& R, unsigned Format)
 {
-    const QFont& font = QtFont().Font;
     const QFontMetrics& metrics = QtFont().Metrics;
     const int lineHeight = metrics.height();
 
@@ -782,7 +886,7 @@ int TCanvas::DrawText(const std::string& Text, TRect& R, unsigned Format)
     }
 
     int widest = 0;
-    for (const TTextLine& l : lines) widest = std::max(widest, metrics.horizontalAdvance(l.Text));
+    for (const TTextLine& l : lines) widest = std::max(widest, QtFont().Width(l.Text));
     const int total = lineHeight * static_cast<int>(lines.size());
 
     if (Format & DT_CALCRECT) {
@@ -806,7 +910,7 @@ int TCanvas::DrawText(const std::string& Text, TRect& R, unsigned Format)
         if (FBrush->GetStyle() != bsClear) background = ToQColor(FBrush->GetColor());
         int y = top;
         for (const TTextLine& l : lines) {
-            const int width = metrics.horizontalAdvance(l.Text);
+            const int width = QtFont().Width(l.Text);
             int x = R.Left;
             if (Format & DT_CENTER)
                 x = R.Left + (R.Width() - width) / 2;
@@ -814,7 +918,7 @@ int TCanvas::DrawText(const std::string& Text, TRect& R, unsigned Format)
                 x = R.Right - width;
             scope.P->save();
             scope.P->translate(x, y);
-            DrawTextCell(*scope.P, font, metrics, l.Text, ToQColor(FFont->GetColor()), background, l.Underline);
+            QtFont().Draw(*scope.P, l.Text, ToQColor(FFont->GetColor()), background, l.Underline);
             scope.P->restore();
             y += lineHeight;
         }

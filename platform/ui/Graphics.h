@@ -245,6 +245,7 @@ public:
 
     // Clipping: drawing is limited to the clip rectangle while one is set.
     TRect GetClipRect() const;
+    bool HasClipRect() const { return FHasClip; }
     void SetClipRect(const TRect& R);
     void IntersectClipRect(const TRect& R);
     void ResetClip();
@@ -276,6 +277,7 @@ private:
     friend bool BitBlt(TCanvas*, int, int, int, int, const TCanvas*, int, int, std::uint32_t);
     struct TPainterScope;
     struct TQtFont;
+    class TRowLines;
     void SetImage(QImage* Image, TBitmap* Owner);
     // The window system's font and its measures for the canvas's font, made again only
     // when the font's name, height or style changed.
@@ -301,7 +303,7 @@ private:
     TBitmap* FBitmapOwner = nullptr;
     int FDrawingDepth = 0;
     std::unique_ptr<QPainter> FPassPainter;
-    mutable std::unique_ptr<TQtFont> FQtFont;
+    mutable std::vector<std::unique_ptr<TQtFont>> FQtFonts;
 };
 
 // One drawing pass over a canvas for the life of the object.

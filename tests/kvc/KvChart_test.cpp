@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <random>
 #include "TestSupport.h"
@@ -141,6 +142,91 @@ TEST_F(TChartFixture, DensePointsDrawAsEveryLineWould)
     for (int py = 0; py < 100; ++py)
         for (int px = 0; px < 100; ++px) differ += canvas->GetPixel(px, py) != GraphPixel(px, py);
     EXPECT_EQ(differ, 0);
+}
+
+// The chart reduces the points of one pixel column, yet draws exactly what lines through
+// every point draw, for random series that end on a column's highest or lowest pixel,
+// reached before or not, leave the graph area, break at missing values and run back and
+// forth; also with a dotted pen, whose pattern starts again at every point.
+TEST_F(TChartFixture, ReducedColumnsDrawWhatEveryPointDraws)
+{
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> unit(0, 1);
+    std::uniform_int_distribution<int> small(2, 9);
+    const double nan = std::nan("");
+    struct TCase {
+        const char* Name;
+        std::function<std::vector<TDPoint>()> Make;
+    };
+    const std::vector<TCase> cases = {
+        {"short runs in two columns",
+         [&] {
+             std::vector<TDPoint> p;
+             for (int i = small(random); i > 0; --i)
+                 p.push_back({50 + (unit(random) < 0.7 ? 0.2 : 1.2), 40.5 + small(random)});
+             return p;
+         }},
+        {"dense noise across the area",
+         [&] {
+             std::vector<TDPoint> p;
+             for (int i = 0; i < 2000; ++i) p.push_back({i * 0.05, 50 + 30 * (unit(random) - 0.5)});
+             return p;
+         }},
+        {"leaving the area and missing values",
+         [&] {
+             std::vector<TDPoint> p;
+             for (int i = 0; i < 600; ++i) {
+                 const double u = unit(random);
+                 p.push_back({30 + i * 0.05, u < 0.03 ? nan : u < 0.06 ? 400 : u < 0.09 ? -300 : 100 * unit(random)});
+             }
+             return p;
+         }},
+        {"back and forth",
+         [&] {
+             std::vector<TDPoint> p;
+             double x = 50;
+             for (int i = 0; i < 800; ++i) p.push_back({x += unit(random) - 0.5, 100 * unit(random)});
+             return p;
+         }},
+    };
+    Series->SetTypeDependence(tdPoints);
+    Series->SetAutoUpdate(false);
+    for (const TCase& c : cases)
+        for (int trial = 0; trial < 40; ++trial) {
+            const std::vector<TDPoint> points = c.Make();
+            Series->Clear();
+            for (const TDPoint& p : points) Series->AddXY(p.x, p.y);
+            for (TPenStyle style : {psSolid, psDot}) {
+                Series->Pen()->SetStyle(style);
+                Series->Pen()->SetColor(clBlack);
+                Chart->Display();
+                // Lines through every point, the line starting again after a missing value.
+                TBitmap every;
+                every.SetPixelFormat(pf24bit);
+                every.SetSize(100, 100);
+                TCanvas* canvas = every.Canvas();
+                canvas->Pen()->SetStyle(style);
+                std::vector<TPoint> run;
+                auto draw = [&] {
+                    if (run.size() > 1) canvas->Polyline(run);
+                    run.clear();
+                };
+                for (const TDPoint& p : points)
+                    if (std::isnan(p.y))
+                        draw();
+                    else
+                        run.push_back(Point(int(p.x), int(100 - p.y)));
+                draw();
+                int differ = 0, drawn = 0;
+                for (int py = 0; py < 100; ++py)
+                    for (int px = 0; px < 100; ++px) {
+                        differ += canvas->GetPixel(px, py) != GraphPixel(px, py);
+                        drawn += GraphPixel(px, py) == clBlack;
+                    }
+                ASSERT_EQ(differ, 0) << c.Name << ", trial " << trial << ", style " << style;
+                ASSERT_GT(drawn, 0) << c.Name;
+            }
+        }
 }
 
 TEST_F(TChartFixture, PointsWithoutAFiniteValueBreakTheLine)
