@@ -35,6 +35,24 @@ int AxisExtent(const TKvChartAxis& Axis, int LabelSize)
     return extent;
 }
 
+// Labels never overlap: when they crowd a short axis, only every n-th one is written (the
+// ticks and grid lines of the others stay), n the smallest that leaves each written label
+// Gap pixels clear of the next. Extent is a label's size along the axis.
+template <typename TPosition>
+size_t LabelStride(const std::vector<TKvAxisImage::TKvChartLabelsInfo>& Labels, TPosition Position, bool Vertical,
+                   int Gap)
+{
+    auto extent = [&](size_t i) { return Vertical ? Labels[i].Height : Labels[i].Width; };
+    for (size_t n = 1; n < Labels.size(); ++n) {
+        bool clear = true;
+        for (size_t i = 0; clear && i + n < Labels.size(); i += n)
+            clear = std::fabs(Position(Labels[i + n].Value) - Position(Labels[i].Value)) >=
+                    (extent(i) + extent(i + n)) / 2.0 + Gap;
+        if (clear) return n;
+    }
+    return std::max<size_t>(Labels.size(), 1);
+}
+
 struct TCanvasToolsSaver {
     explicit TCanvasToolsSaver(TCanvas* Canvas) : FCanvas(Canvas)
     {
@@ -479,13 +497,15 @@ void TKvAxisImage::DrawVerticalAxis(TCanvas* Canvas, const TKvChartAxis& Axis,
         Canvas->MoveTo(Base + Length * t, y);
         Canvas->LineTo(Base, y);
     };
+    const size_t stride = LabelStride(
+        Labels, [&](double Value) { return (Value - Axis.GetMin()) * k * s; }, true, 1);
     double previous = 0;
     for (size_t i = 0; i < Labels.size(); ++i) {
         const TKvChartLabelsInfo& label = Labels[i];
         const double pos = (label.Value - Axis.GetMin()) * k * s + 1;
         const double yv = base - pos;
         const int y = static_cast<int>(yv);
-        if (Axis.Labels()->GetVisible()) {
+        if (Axis.Labels()->GetVisible() && i % stride == 0) {
             TPoint at;
             DrawTitleText(Canvas, TRect{A, int(yv - label.Height / 2.0), B, int(yv + label.Height / 2.0)}, at,
                           Axis.Labels()->GetAngle(), label.Text, Left ? taRightJustify : taLeftJustify, tlCenter);
@@ -541,13 +561,14 @@ void TKvAxisImage::DrawHorizontalAxis(TCanvas* Canvas, const TKvChartAxis& Axis,
         Canvas->LineTo(x, Base);
     };
     auto posOf = [&](double Value) { return (Value - Axis.GetMin()) * k * s; };
+    const size_t stride = LabelStride(Labels, posOf, false, 4);
     double previous = 0;
     for (size_t i = 0; i < Labels.size(); ++i) {
         const TKvChartLabelsInfo& label = Labels[i];
         const double pos = posOf(label.Value);
         const double xv = base + pos;
         const int x = static_cast<int>(xv);
-        if (Axis.Labels()->GetVisible()) {
+        if (Axis.Labels()->GetVisible() && i % stride == 0) {
             TPoint at;
             DrawTitleText(Canvas, TRect{int(xv - label.Width / 2.0), A, int(xv + label.Width / 2.0), B}, at,
                           Axis.Labels()->GetAngle(), label.Text, taCenter, Bottom ? tlTop : tlBottom);

@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "platform/ui/Application.h"
+#include "platform/ui/FileDates.h"
 
 namespace {
 
@@ -170,12 +171,22 @@ TDialogAnswer RunRealDialog(const TDialogRequest& Request)
         break;
     }
     case TDialogKind::Help: {
-        if (Request.Flags == HH_DISPLAY_TOPIC) {
-            // The desktop's viewer opens the file itself; the topic inside it is its start page.
-            const std::string file = Request.Text.substr(0, Request.Text.find("::"));
-            answer.Result = QDesktopServices::openUrl(QUrl::fromLocalFile(Q(file))) ? mrOk : mrCancel;
+        // The desktop's viewer runs on its own, so closing leaves nothing of ours to close.
+        if (Request.Flags != HH_DISPLAY_TOPIC) break;
+        const std::vector<TButtonChoice> ok{{"OK", mrOk}};
+        if (Request.FileName.empty()) {
+            RunBox(QMessageBox::Warning, "Help",
+                   "The help was not found: " + Request.Text.substr(0, Request.Text.find("::")), ok, mrOk);
+            answer.Result = mrCancel;
+        } else if (QDesktopServices::openUrl(QUrl::fromLocalFile(Q(Request.FileName)))) {
+            answer.Result = mrOk;
+        } else {
+            RunBox(QMessageBox::Warning, "Help",
+                   "No viewer for the help is installed on this computer. The help is the page " + Request.FileName +
+                       "; open it in a web browser.",
+                   ok, mrOk);
+            answer.Result = mrCancel;
         }
-        // The desktop's viewer runs on its own, so there is nothing of ours to close.
         break;
     }
     case TDialogKind::Font: {
@@ -301,11 +312,26 @@ std::optional<TFontDescription> PromptForFont(const TFontDescription& Initial)
     return answer.Font;
 }
 
+std::string HelpPage(const std::string& FileAndTopic)
+{
+    const size_t split = FileAndTopic.find("::");
+    const std::string file = FileAndTopic.substr(0, split);
+    if (file.empty()) return {};
+    if (IsExistingFile(file)) return file;
+    if (split == std::string::npos) return {};
+    std::string topic = FileAndTopic.substr(split + 2);
+    while (!topic.empty() && topic.front() == '/') topic.erase(0, 1);
+    if (topic.empty()) return {};
+    const std::string page = ExtractFilePath(file) + topic;
+    return IsExistingFile(page) ? page : std::string();
+}
+
 void HtmlHelp(HWND, const std::string& FileAndTopic, unsigned Command, std::uintptr_t)
 {
     TDialogRequest request;
     request.Kind = TDialogKind::Help;
     request.Text = FileAndTopic;
     request.Flags = Command;
+    if (Command == HH_DISPLAY_TOPIC) request.FileName = HelpPage(FileAndTopic);
     ExecuteDialog(request);
 }

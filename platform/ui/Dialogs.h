@@ -104,7 +104,11 @@ std::optional<TFontDescription> PromptForFont(const TFontDescription& Initial);
 // it has not lost the operator's attention.
 bool DialogRunning();
 
-// Help viewer: HH_DISPLAY_TOPIC opens "file::/topic" with the desktop's viewer for the
-// file; HH_CLOSE_ALL closes the viewers this program opened.
+// Help viewer: HH_DISPLAY_TOPIC opens the page HelpPage finds for "file::/topic" with the
+// desktop's viewer, and says so in a box when there is no page or no viewer; HH_CLOSE_ALL
+// closes the viewers this program opened. The request carries the page as its FileName.
 constexpr unsigned HH_DISPLAY_TOPIC = 0x0000, HH_CLOSE_ALL = 0x0012;
+// The page to show for "file::/topic": the file itself when it exists, else the help
+// shipped as HTML pages, the topic's page in the file's folder; "" when neither exists.
+std::string HelpPage(const std::string& FileAndTopic);
 void HtmlHelp(HWND Caller, const std::string& FileAndTopic, unsigned Command, std::uintptr_t Data);

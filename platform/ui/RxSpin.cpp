@@ -112,6 +112,21 @@ void TRxSpinEdit::KeyDown(WORD& Key, TShiftState Shift)
     }
 }
 
+void TRxSpinEdit::KeyPress(char& Key)
+{
+    TWinControl::KeyPress(Key);
+    const auto c = static_cast<unsigned char>(Key);
+    // Editing keys (Backspace, Enter, Escape, the control combinations) pass.
+    if (c < 0x20 || c == 0x7F) return;
+    if ((c >= '0' && c <= '9') || c == '+' || c == '-') return;
+    if (FValueType == vtFloat && (c == '.' || c == ',' || c == static_cast<unsigned char>(GetDecimalSeparator()))) {
+        // Either key gives the separator the field reads.
+        Key = GetDecimalSeparator();
+        return;
+    }
+    Key = 0;
+}
+
 void TRxSpinEdit::UpClick()
 {
     StepUp();

@@ -8,7 +8,8 @@ enum TValueType { vtInteger, vtFloat };
 // Numeric entry. Writing Value clamps it into [MinValue, MaxValue] unless the two are
 // equal and shows it with Decimal decimals; writing the bounds does not touch the value.
 // Value is read back from the shown text (so rounded to Decimal); text that does not
-// parse reads as MinValue. AsInteger is Value truncated.
+// parse reads as MinValue. AsInteger is Value truncated. A typed character that cannot
+// belong to a number of the field's type is refused as it is typed.
 class TRxSpinEdit : public TWinControl {
 public:
     explicit TRxSpinEdit(TComponent* Owner);
@@ -43,6 +44,7 @@ public:
 protected:
     void ApplyCaption() override;
     void KeyDown(WORD& Key, TShiftState Shift) override;
+    void KeyPress(char& Key) override;
     void DoExit() override;
 
 private:

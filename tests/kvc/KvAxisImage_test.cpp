@@ -217,6 +217,65 @@ TEST_F(TAxisImageFixture, TicksGridAndLabelsSitAtTheirValues)
     for (int x = g.Left - 6; x < g.Left - 1; ++x) EXPECT_EQ(Pixel(x, yTop), clRed) << x;
 }
 
+// Inked stretches of the picture along one direction inside R: begin and end of each run
+// of columns (Vertical: rows) holding text pixels.
+std::vector<std::pair<int, int>> InkRuns(const TAxisImageFixture& F, const TRect& R, bool Vertical)
+{
+    std::vector<std::pair<int, int>> runs;
+    const int from = Vertical ? R.Top : R.Left, to = Vertical ? R.Bottom : R.Right;
+    bool inside = false;
+    for (int a = from; a < to; ++a) {
+        const bool ink = F.HasText(Vertical ? Rect(R.Left, a, R.Right, a + 1) : Rect(a, R.Top, a + 1, R.Bottom));
+        if (ink && !inside) runs.push_back({a, a + 1});
+        if (ink) runs.back().second = a + 1;
+        inside = ink;
+    }
+    return runs;
+}
+
+TEST_F(TAxisImageFixture, LabelsOfACrowdedAxisNeverOverlap)
+{
+    const struct {
+        bool Vertical;
+        int Width, Height;
+        double Max, Frequency;
+    } cases[] = {
+        {false, 150, 250, 100000, 10000},  // eleven six-digit labels on a narrow graph
+        {false, 400, 250, 1000000, 20000},
+        {true, 400, 90, 100, 10},  // eleven labels on a low graph
+        {true, 400, 70, 1, 0.05},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Width * 1000 + c.Height);
+        Image = std::make_unique<TKvAxisImage>(nullptr);
+        Image->SetColor(clWhite);
+        Image->SetBounds(0, 0, c.Width, c.Height);
+        Image->EndLoading();
+        TKvChartAxis& axis = c.Vertical ? *Image->LeftAxis() : *Image->BottomAxis();
+        axis.SetVisible(true);
+        axis.SetRange(0, c.Max);
+        axis.SetFrequency(c.Frequency);
+        Image->Display();
+        const auto labels = Image->MeasureLabels(Image->Buffer().Canvas(), axis, c.Vertical);
+        ASSERT_GE(labels.size(), 11u);
+        int widest = 0;
+        for (const auto& l : labels) widest = std::max(widest, c.Vertical ? l.Height : l.Width);
+        const TRect g = Image->GraphRect();
+        const TRect w = Image->WorkRect();
+        // The labels' strip beside the ticks; each inked run is one label, never two run together.
+        const TRect strip =
+            c.Vertical ? Rect(w.Left, w.Top, g.Left - 7, w.Bottom) : Rect(w.Left, g.Bottom + 7, w.Right, w.Bottom);
+        const auto runs = InkRuns(*this, strip, c.Vertical);
+        ASSERT_GE(runs.size(), 2u);
+        for (const auto& [begin, end] : runs) EXPECT_LE(end - begin, widest) << begin << ".." << end;
+        // The first label is always written, at the axis' start.
+        if (c.Vertical)
+            EXPECT_GE(runs.back().second, g.Bottom - 3);
+        else
+            EXPECT_LE(runs.front().first, g.Left + 3);
+    }
+}
+
 TEST_F(TAxisImageFixture, RightAndTopAxesMirrorTheirTicks)
 {
     TKvChartAxis& right = *Image->RightAxis();

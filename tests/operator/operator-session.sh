@@ -197,6 +197,15 @@ shown() {
 # Help: About (its OK panel, clicked), Device Info (Enter), Help (a viewer or a box).
 dialog 4 2 "About" about click 170 216
 dialog 4 1 "Device Info" device-info Return
+# The help ships as HTML pages; without a viewer on the desktop a box says so.
+[ -f "$prog/Help/index.htm" ] || fail "help: the program folder has no Help/index.htm"
+if command -v xdg-open > /dev/null; then
+  choose 4 0 help
+  shot help
+  alive || fail "help: the program ended"
+else
+  dialog 4 0 "Help" help Return
+fi
 dialog 0 2 "Settings" settings Escape
 # The port set-up of the device link.
 dialog 2 3 "Port settings" port-settings Escape

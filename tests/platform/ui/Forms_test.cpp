@@ -497,6 +497,47 @@ TEST_F(TFormFixture, SpinEditFollowsItsValueRules)
     SetDecimalSeparator(SystemDecimalSeparator());
 }
 
+TEST_F(TFormFixture, SpinEditRefusesTypedCharactersThatMakeNoNumber)
+{
+    SetDecimalSeparator(',');
+    const struct {
+        TValueType Type;
+        const char* Typed;
+        const char* Shown;
+    } cases[] = {
+        {vtInteger, "1a2b", "12"},
+        {vtInteger, "-3x", "-3"},
+        {vtInteger, "4.5", "45"},
+        {vtInteger, "+7 e", "+7"},
+        {vtFloat, "1.5", "1,5"},
+        {vtFloat, "2,5q", "2,5"},
+        {vtFloat, "-0.25E", "-0,25"},
+        {vtFloat,
+         "\xc3\xa9"
+         "9",
+         "9"},
+    };
+    Form->Show();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Typed);
+        TRxSpinEdit edit(Form);
+        edit.SetParent(Form);
+        edit.SetValueType(c.Type);
+        edit.SetText("");
+        edit.SetFocus();
+        for (const char* p = c.Typed; *p; ++p) {
+            const QString text = QString::fromLatin1(p, 1);
+            SendKey(edit.Widget(), QEvent::KeyPress, 0, Qt::NoModifier, text);
+            SendKey(edit.Widget(), QEvent::KeyRelease, 0, Qt::NoModifier, text);
+        }
+        EXPECT_EQ(edit.GetText(), c.Shown);
+        // Backspace still edits.
+        SendKey(edit.Widget(), QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QString(QChar(8)));
+        EXPECT_EQ(edit.GetText(), std::string(c.Shown).substr(0, std::string(c.Shown).size() - 1));
+    }
+    SetDecimalSeparator(SystemDecimalSeparator());
+}
+
 // ---------------------------------------------------------------------------------------
 
 TEST(FormPlacement, RoundTripsThroughTheSettingsFileOnDisk)

@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/FileDates.h"
 #include "platform/ui/Forms.h"
 #include "zel/core/Common.h"
 #include "zel/core/Startup.h"
@@ -69,6 +70,9 @@ TEST_F(CommonStartup, FixesThePathsAndOpensTheSettingsFile)
 
 TEST_F(CommonStartup, HelpOpensTheStartPageAndDoneClosesEveryViewer)
 {
+    // The help ships as HTML pages in the Help folder; the start page is the one shown.
+    ASSERT_TRUE(ForceDirectories(Dir.Path() + "Help"));
+    WriteFileText(Dir.File("Help/index.htm"), "<html></html>");
     InitCommon();
     TDialogRecorder viewer;
     ShowHelp();
@@ -76,6 +80,7 @@ TEST_F(CommonStartup, HelpOpensTheStartPageAndDoneClosesEveryViewer)
     ASSERT_EQ(viewer.Requests.size(), 2u);
     EXPECT_EQ(viewer.Requests[0].Kind, TDialogKind::Help);
     EXPECT_EQ(viewer.Requests[0].Text, Dir.Path() + "Help/help.chm::/index.htm");
+    EXPECT_EQ(viewer.Requests[0].FileName, Dir.Path() + "Help/index.htm");
     EXPECT_EQ(viewer.Requests[0].Flags, HH_DISPLAY_TOPIC);
     EXPECT_EQ(viewer.Requests[1].Flags, HH_CLOSE_ALL);
 }
