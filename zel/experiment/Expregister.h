@@ -3,6 +3,7 @@
 // the register shows, and the description a record shares with its set.
 #pragma once
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <string>
 #include "platform/regtable/RegTable.h"

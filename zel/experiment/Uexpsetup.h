@@ -2,7 +2,6 @@
 // experiment register of data-set files, and the view and text export of one table.
 #pragma once
 #include <cstdint>
-#include <map>
 #include <string>
 #include "kvc/KvEdit.h"
 #include "platform/ui/ComCtrls.h"
