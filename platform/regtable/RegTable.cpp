@@ -127,31 +127,10 @@ bool WriteWhole(const std::string& FileName, const std::string& Contents, std::s
 
 std::string Folded(const std::string& Text) { return LowerCase(Text); }
 
-const std::string& TextOf(const TRegRecord& Record, TRegField Field)
-{
-    switch (Field) {
-    case TRegField::FileName:
-        return Record.FileName;
-    case TRegField::User:
-        return Record.User;
-    case TRegField::Compound:
-        return Record.Compound;
-    case TRegField::Substance:
-        return Record.Substance;
-    case TRegField::Subphase:
-        return Record.Subphase;
-    case TRegField::Temperature:
-        return Record.Temperature;
-    case TRegField::Date:
-        break;
-    }
-    return Record.FileName;
-}
-
 bool Before(const TRegRecord& A, const TRegRecord& B, TRegField Field)
 {
     if (Field == TRegField::Date) return A.Date < B.Date;
-    return Folded(TextOf(A, Field)) < Folded(TextOf(B, Field));
+    return Folded(A.Text(Field)) < Folded(B.Text(Field));
 }
 
 }  // namespace
@@ -179,6 +158,31 @@ std::string TRegRecord::DataName() const
 {
     const std::size_t Slash = FileName.find_last_of("/\\");
     return Slash == std::string::npos ? FileName : FileName.substr(Slash + 1);
+}
+
+const std::string& TRegRecord::Text(TRegField Field) const
+{
+    switch (Field) {
+    case TRegField::User:
+        return User;
+    case TRegField::Compound:
+        return Compound;
+    case TRegField::Substance:
+        return Substance;
+    case TRegField::Subphase:
+        return Subphase;
+    case TRegField::Temperature:
+        return Temperature;
+    case TRegField::FileName:
+    case TRegField::Date:
+        break;
+    }
+    return FileName;
+}
+
+std::string& TRegRecord::Text(TRegField Field)
+{
+    return const_cast<std::string&>(static_cast<const TRegRecord&>(*this).Text(Field));
 }
 
 bool operator==(const TRegRecord& A, const TRegRecord& B)

@@ -30,6 +30,9 @@ bool operator<(const TRegDate& A, const TRegDate& B);
 // "dd/mm/yyyy h:nn", the way the register shows a date.
 std::string RegDateText(const TRegDate& Date);
 
+// The fields the register can be sorted by.
+enum class TRegField { FileName, Date, User, Compound, Substance, Subphase, Temperature };
+
 // One register record. The data name and the loaded state are computed from it.
 struct TRegRecord {
     std::string FileName;
@@ -41,11 +44,12 @@ struct TRegRecord {
     // The file-name part of FileName.
     std::string DataName() const;
     bool Loaded() const { return SXDataSet != 0; }
+    // The text of a text field. The date is no text: it gives the file name, which is
+    // what tells records apart when the date is shown instead.
+    const std::string& Text(TRegField Field) const;
+    std::string& Text(TRegField Field);
 };
 bool operator==(const TRegRecord& A, const TRegRecord& B);
-
-// The fields the register can be sorted by.
-enum class TRegField { FileName, Date, User, Compound, Substance, Subphase, Temperature };
 
 // Sizes of the description texts; longer texts are cut on storing, as the register's
 // fields hold no more. File names and table lists are kept whole: a cut path would name

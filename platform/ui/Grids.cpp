@@ -1,12 +1,17 @@
 #include "platform/ui/Grids.h"
 
+#include <QScrollBar>
 #include <algorithm>
+#include <climits>
 
 #include "platform/ui/ListBox.h"
 
 namespace {
 constexpr int GridLineWidth = 1;
-}
+// Rows one notch of the mouse wheel scrolls.
+constexpr int WheelRows = 3;
+constexpr int WheelNotch = 120;
+}  // namespace
 
 // ---------------------------------------------------------------------------------------
 // TInplaceEdit
@@ -149,18 +154,25 @@ TStringGrid::~TStringGrid() = default;
 void TStringGrid::ResizeCells()
 {
     FColWidths.resize(static_cast<size_t>(FColCount), FDefaultColWidth);
-    FRowHeights.resize(static_cast<size_t>(FRowCount), FDefaultRowHeight);
-    FCells.resize(static_cast<size_t>(FRowCount));
-    for (auto& row : FCells) row.resize(static_cast<size_t>(FColCount));
+    FRowHeights.erase(FRowHeights.lower_bound(FRowCount), FRowHeights.end());
+    if (FSource) {
+        FCells.clear();
+    } else {
+        FCells.resize(static_cast<size_t>(FRowCount));
+        for (auto& row : FCells) row.resize(static_cast<size_t>(FColCount));
+    }
     // The current cell stays inside the grid and off the fixed cells where it can.
     FCol = std::clamp(FCol, std::min(FFixedCols, FColCount - 1), std::max(0, FColCount - 1));
     FRow = std::clamp(FRow, std::min(FFixedRows, FRowCount - 1), std::max(0, FRowCount - 1));
+    FTopRow = std::clamp(FTopRow, FFixedRows, MaxTopRow());
+    UpdateScrollBar();
     if (FEditorShowing) PlaceEditor();
     Invalidate();
 }
 
 void TStringGrid::SetColCount(int Value)
 {
+    if (FSource) return;
     FColCount = std::max(1, Value);
     FFixedCols = std::min(FFixedCols, FColCount - 1);
     ResizeCells();
@@ -168,6 +180,7 @@ void TStringGrid::SetColCount(int Value)
 
 void TStringGrid::SetRowCount(int Value)
 {
+    if (FSource) return;
     FRowCount = std::max(1, Value);
     FFixedRows = std::min(FFixedRows, FRowCount - 1);
     ResizeCells();
@@ -195,7 +208,7 @@ void TStringGrid::SetDefaultColWidth(int Value)
 void TStringGrid::SetDefaultRowHeight(int Value)
 {
     FDefaultRowHeight = std::max(0, Value);
-    std::fill(FRowHeights.begin(), FRowHeights.end(), FDefaultRowHeight);
+    FRowHeights.clear();
     ResizeCells();
 }
 
@@ -213,13 +226,19 @@ void TStringGrid::SetColWidths(int Col, int Value)
 
 int TStringGrid::GetRowHeights(int Row) const
 {
-    return Row >= 0 && Row < FRowCount ? FRowHeights[static_cast<size_t>(Row)] : 0;
+    if (Row < 0 || Row >= FRowCount) return 0;
+    const auto found = FRowHeights.find(Row);
+    return found == FRowHeights.end() ? FDefaultRowHeight : found->second;
 }
 
 void TStringGrid::SetRowHeights(int Row, int Value)
 {
     if (Row < 0 || Row >= FRowCount) return;
-    FRowHeights[static_cast<size_t>(Row)] = std::max(0, Value);
+    const int height = std::max(0, Value);
+    if (height == FDefaultRowHeight)
+        FRowHeights.erase(Row);
+    else
+        FRowHeights[Row] = height;
     ResizeCells();
 }
 
@@ -236,36 +255,149 @@ void TStringGrid::SetOptions(TGridOptions Value)
 std::string TStringGrid::GetCells(int Col, int Row) const
 {
     if (Col < 0 || Col >= FColCount || Row < 0 || Row >= FRowCount) return {};
+    if (FSource) return FSource->CellText(Col, Row);
     return FCells[static_cast<size_t>(Row)][static_cast<size_t>(Col)];
 }
 
 void TStringGrid::SetCells(int Col, int Row, const std::string& Text)
 {
-    if (Col < 0 || Col >= FColCount || Row < 0 || Row >= FRowCount) return;
+    if (FSource || Col < 0 || Col >= FColCount || Row < 0 || Row >= FRowCount) return;
     FCells[static_cast<size_t>(Row)][static_cast<size_t>(Col)] = Text;
     // The open editor of that cell shows the new text.
     if (FEditorShowing && Col == FCol && Row == FRow && FEditor->GetText() != Text) FEditor->SetText(Text);
     Invalidate();
 }
 
+void TStringGrid::SetSource(const TGridSource* Source)
+{
+    HideEditor();
+    // Cells of its own after a source: one empty row under the fixed ones, not a copy of
+    // the source's length.
+    if (FSource && !Source) FRowCount = std::min(FRowCount, FFixedRows + 1);
+    FSource = Source;
+    FCells.clear();
+    FTopRow = FFixedRows;
+    if (FSource) {
+        FColCount = std::max(1, FSource->ColCount());
+        FRowCount = std::max(1, FSource->RowCount());
+        FFixedCols = std::min(FFixedCols, FColCount - 1);
+        FFixedRows = std::min(FFixedRows, FRowCount - 1);
+    }
+    ResizeCells();
+}
+
+void TStringGrid::SourceChanged()
+{
+    if (!FSource) return;
+    FColCount = std::max(1, FSource->ColCount());
+    FRowCount = std::max(1, FSource->RowCount());
+    FFixedCols = std::min(FFixedCols, FColCount - 1);
+    FFixedRows = std::min(FFixedRows, FRowCount - 1);
+    ResizeCells();
+}
+
+std::size_t TStringGrid::KeptCellCount() const
+{
+    std::size_t count = 0;
+    for (const auto& row : FCells) count += row.size();
+    return count;
+}
+
+long long TStringGrid::RowsExtent(int From, int To) const
+{
+    if (To <= From) return 0;
+    long long extent = static_cast<long long>(To - From) * (FDefaultRowHeight + GridLineWidth);
+    for (auto it = FRowHeights.lower_bound(From); it != FRowHeights.end() && it->first < To; ++it)
+        extent += it->second - FDefaultRowHeight;
+    return extent;
+}
+
+int TStringGrid::TopRowShowing(int Row) const
+{
+    const long long room = ClientHeight() - RowsExtent(0, FFixedRows);
+    int top = Row;
+    long long used = RowsExtent(Row, Row + 1);
+    while (top > FFixedRows && used + RowsExtent(top - 1, top) <= room) {
+        used += RowsExtent(top - 1, top);
+        --top;
+    }
+    return std::max(top, FFixedRows);
+}
+
+int TStringGrid::MaxTopRow() const { return FRowCount > FFixedRows ? TopRowShowing(FRowCount - 1) : FFixedRows; }
+
+int TStringGrid::VisibleRowCount() const
+{
+    const long long room = ClientHeight() - RowsExtent(0, FFixedRows);
+    int count = 0;
+    long long used = 0;
+    for (int row = FTopRow; row < FRowCount; ++row) {
+        used += RowsExtent(row, row + 1);
+        if (used > room) break;
+        ++count;
+    }
+    return count;
+}
+
+void TStringGrid::SetTopRow(int Value)
+{
+    const int top = std::clamp(Value, FFixedRows, std::max(FFixedRows, MaxTopRow()));
+    if (top == FTopRow) return;
+    FTopRow = top;
+    UpdateScrollBar();
+    if (FEditorShowing) PlaceEditor();
+    Invalidate();
+}
+
+int TStringGrid::ScrollBarWidth() const { return FScrollBar && !FScrollBar->isHidden() ? FScrollBar->width() : 0; }
+
+int TStringGrid::CellsWidth() const { return std::max(0, ClientWidth() - ScrollBarWidth()); }
+
+void TStringGrid::UpdateScrollBar()
+{
+    QWidget* widget = Widget();
+    if (!widget) return;
+    const int last = MaxTopRow();
+    if (!FScrollBar) {
+        if (last <= FFixedRows) return;
+        FScrollBar = new QScrollBar(Qt::Vertical, widget);
+        QObject::connect(FScrollBar, &QScrollBar::valueChanged, FScrollBar, [this](int Value) { SetTopRow(Value); });
+    }
+    FScrollBar->setRange(FFixedRows, std::max(FFixedRows, last));
+    FScrollBar->setPageStep(std::max(1, VisibleRowCount()));
+    FScrollBar->setValue(FTopRow);
+    const int width = FScrollBar->sizeHint().width();
+    FScrollBar->setGeometry(ClientWidth() - width, 0, width, ClientHeight());
+    FScrollBar->setVisible(last > FFixedRows);
+}
+
 TRect TStringGrid::CellRect(int Col, int Row) const
 {
     if (Col < 0 || Col >= FColCount || Row < 0 || Row >= FRowCount) return {};
-    int left = 0, top = 0;
+    if (Row >= FFixedRows && Row < FTopRow) return {};
+    int left = 0;
     for (int c = 0; c < Col; ++c) left += FColWidths[static_cast<size_t>(c)] + GridLineWidth;
-    for (int r = 0; r < Row; ++r) top += FRowHeights[static_cast<size_t>(r)] + GridLineWidth;
-    return Rect(left, top, left + FColWidths[static_cast<size_t>(Col)], top + FRowHeights[static_cast<size_t>(Row)]);
+    const long long top = Row < FFixedRows ? RowsExtent(0, Row) : RowsExtent(0, FFixedRows) + RowsExtent(FTopRow, Row);
+    // Rows far below the view lie beyond what a coordinate can hold: they end at its edge.
+    const int clippedTop = static_cast<int>(std::min<long long>(top, INT_MAX / 2));
+    return Rect(left, clippedTop, left + FColWidths[static_cast<size_t>(Col)], clippedTop + GetRowHeights(Row));
 }
 
 bool TStringGrid::MouseToCell(int X, int Y, int& Col, int& Row) const
 {
-    for (int r = 0; r < FRowCount; ++r)
+    const auto inRow = [&](int row) {
         for (int c = 0; c < FColCount; ++c)
-            if (PtInRect(CellRect(c, r), Point(X, Y))) {
+            if (PtInRect(CellRect(c, row), Point(X, Y))) {
                 Col = c;
-                Row = r;
+                Row = row;
                 return true;
             }
+        return false;
+    };
+    for (int r = 0; r < FFixedRows; ++r)
+        if (inRow(r)) return true;
+    for (int r = FTopRow; r < FRowCount && CellRect(0, r).Top <= Y; ++r)
+        if (inRow(r)) return true;
     return false;
 }
 
@@ -283,6 +415,11 @@ void TStringGrid::MoveCurrent(int Col, int Row)
     HideEditor();
     FCol = Col;
     FRow = Row;
+    // The current row comes into view.
+    if (FRow >= FFixedRows && FRow < FTopRow)
+        SetTopRow(FRow);
+    else if (FRow >= FFixedRows && FRow >= FTopRow + std::max(1, VisibleRowCount()))
+        SetTopRow(TopRowShowing(FRow));
     Invalidate();
     if ((FOptions & goEditing) && (FOptions & goAlwaysShowEditor)) ShowEditor();
 }
@@ -312,21 +449,26 @@ TEditStyle TStringGrid::GetEditStyle(int Col, int Row) { return OnGetEditStyle ?
 
 void TStringGrid::InsertRows(int Position, int Count)
 {
-    if (Position < 0 || Position > FRowCount || Count <= 0) return;
+    if (FSource || Position < 0 || Position > FRowCount || Count <= 0) return;
     HideEditor();
     FCells.insert(FCells.begin() + Position, static_cast<size_t>(Count),
                   std::vector<std::string>(static_cast<size_t>(FColCount)));
-    FRowHeights.insert(FRowHeights.begin() + Position, static_cast<size_t>(Count), FDefaultRowHeight);
+    std::map<int, int> heights;
+    for (const auto& [row, height] : FRowHeights) heights[row >= Position ? row + Count : row] = height;
+    FRowHeights.swap(heights);
     FRowCount += Count;
     ResizeCells();
 }
 
 void TStringGrid::DeleteRows(int Position, int Count)
 {
-    if (Position < 0 || Count <= 0 || Position + Count > FRowCount || Count >= FRowCount) return;
+    if (FSource || Position < 0 || Count <= 0 || Position + Count > FRowCount || Count >= FRowCount) return;
     HideEditor();
     FCells.erase(FCells.begin() + Position, FCells.begin() + Position + Count);
-    FRowHeights.erase(FRowHeights.begin() + Position, FRowHeights.begin() + Position + Count);
+    std::map<int, int> heights;
+    for (const auto& [row, height] : FRowHeights)
+        if (row < Position || row >= Position + Count) heights[row >= Position ? row - Count : row] = height;
+    FRowHeights.swap(heights);
     FRowCount -= Count;
     FFixedRows = std::min(FFixedRows, FRowCount - 1);
     ResizeCells();
@@ -334,7 +476,7 @@ void TStringGrid::DeleteRows(int Position, int Count)
 
 void TStringGrid::SwapRows(int A, int B)
 {
-    if (A < 0 || B < 0 || A >= FRowCount || B >= FRowCount || A == B) return;
+    if (FSource || A < 0 || B < 0 || A >= FRowCount || B >= FRowCount || A == B) return;
     HideEditor();
     std::swap(FCells[static_cast<size_t>(A)], FCells[static_cast<size_t>(B)]);
     Invalidate();
@@ -381,7 +523,9 @@ void TStringGrid::ShowEditor()
 
 void TStringGrid::UpdateText()
 {
-    if (FEditorShowing && FEditor) FCells[static_cast<size_t>(FRow)][static_cast<size_t>(FCol)] = FEditor->GetText();
+    // Over a source the editor's text is the owner's to take (OnSetEditText, keys).
+    if (FEditorShowing && FEditor && !FSource)
+        FCells[static_cast<size_t>(FRow)][static_cast<size_t>(FCol)] = FEditor->GetText();
 }
 
 void TStringGrid::HideEditor()
@@ -389,12 +533,12 @@ void TStringGrid::HideEditor()
     if (!FEditorShowing) return;
     if (auto* list = dynamic_cast<TInplaceEditList*>(FEditor)) list->CloseUp();
     UpdateText();
+    const std::string text = FEditor->GetText();
     const bool hadFocus = FEditor->Focused();
     FEditorShowing = false;
     FEditor->Hide();
     if (hadFocus) SetFocus();
     Invalidate();
-    const std::string text = GetCells(FCol, FRow);
     if (OnSetEditText && text != FEditStartText) OnSetEditText(FCol, FRow, text);
 }
 
@@ -432,7 +576,7 @@ void TStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
 void TStringGrid::KeyDown(WORD& Key, TShiftState Shift)
 {
     TCustomControl::KeyDown(Key, Shift);
-    const int pageRows = std::max(1, ClientHeight() / std::max(1, FDefaultRowHeight + GridLineWidth) - FFixedRows);
+    const int pageRows = std::max(1, VisibleRowCount());
     switch (Key) {
     case VK_UP:
         MoveCurrent(FCol, FRow - 1);
@@ -529,9 +673,18 @@ void TStringGrid::WndProc(TMessage& Message)
     TCustomControl::WndProc(Message);
 }
 
+bool TStringGrid::DoMouseWheel(TShiftState Shift, int WheelDelta, int X, int Y)
+{
+    if (TCustomControl::DoMouseWheel(Shift, WheelDelta, X, Y)) return true;
+    SetTopRow(FTopRow - WheelDelta * WheelRows / WheelNotch);
+    return true;
+}
+
 void TStringGrid::Resize()
 {
     TCustomControl::Resize();
+    FTopRow = std::clamp(FTopRow, FFixedRows, std::max(FFixedRows, MaxTopRow()));
+    UpdateScrollBar();
     Invalidate();
 }
 
@@ -555,15 +708,24 @@ void TStringGrid::Paint()
     canvas->Brush()->SetStyle(bsSolid);
     canvas->Brush()->SetColor(GetColor());
     canvas->FillRect(Rect(0, 0, width, height));
+    const int cellsWidth = CellsWidth();
+    // Only the fixed rows and the rows from the top row down to the bottom are drawn.
+    std::vector<int> rows;
+    for (int row = 0; row < FFixedRows; ++row) rows.push_back(row);
+    for (int row = FTopRow; row < FRowCount && CellRect(0, row).Top < height; ++row) rows.push_back(row);
+    if (rows.empty()) {
+        Canvas()->Draw(0, 0, FBuffer);
+        return;
+    }
     // Grid lines: the gaps between the cells.
     canvas->Brush()->SetColor(clSilver);
-    const TRect last = CellRect(FColCount - 1, FRowCount - 1);
+    const TRect last = CellRect(FColCount - 1, rows.back());
     canvas->FillRect(
-        Rect(0, 0, std::min(width, last.Right + GridLineWidth), std::min(height, last.Bottom + GridLineWidth)));
-    for (int row = 0; row < FRowCount; ++row) {
+        Rect(0, 0, std::min(cellsWidth, last.Right + GridLineWidth), std::min(height, last.Bottom + GridLineWidth)));
+    for (int row : rows) {
         for (int col = 0; col < FColCount; ++col) {
             const TRect cell = CellRect(col, row);
-            if (cell.Left >= width || cell.Top >= height) continue;
+            if (cell.Left >= cellsWidth) break;
             TGridDrawState state = 0;
             const bool fixed = col < FFixedCols || row < FFixedRows;
             if (fixed) state |= gdFixed;

@@ -2,13 +2,22 @@
 // and the arrow keys, and an in-place editor over the current cell whose keys pass
 // through the grid first (so a derived grid can filter or take them). The editor's text
 // goes back into the cell when the editor closes or the current cell moves.
+//
+// The rows below the fixed ones scroll (keys, wheel, scroll bar); only the rows in view
+// are drawn. A grid over a cell source keeps no cells at all: it asks the source for its
+// counts and for the text of each cell when it draws or reads it, so a source of any
+// length costs the grid the same.
 #pragma once
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 #include "platform/ui/Controls.h"
 #include "platform/ui/CustomEdit.h"
+#include "platform/ui/GridSource.h"
 #include "platform/ui/Strings.h"
+
+class QScrollBar;
 
 // Options of a grid.
 using TGridOptions = unsigned;
@@ -97,9 +106,31 @@ public:
     TGridOptions GetOptions() const { return FOptions; }
     void SetOptions(TGridOptions Value);
 
-    // Cells outside the grid read empty; writing them does nothing.
+    // Cells outside the grid read empty; writing them does nothing. Over a source the
+    // cells are the source's texts and writing them does nothing either.
     std::string GetCells(int Col, int Row) const;
     void SetCells(int Col, int Row, const std::string& Text);
+
+    // Shows the source's cells (null: the grid's own cells again, empty, with one row
+    // under the fixed ones). The grid
+    // takes the source's counts, shows its first rows and keeps none of its texts; the
+    // source must outlive its use here. Row and column counts then follow the source:
+    // setting them does nothing.
+    void SetSource(const TGridSource* Source);
+    const TGridSource* Source() const { return FSource; }
+    // The source's counts or texts changed: the grid reads the counts again and redraws,
+    // keeping the rows in view and the current cell.
+    void SourceChanged();
+    // How many cell texts the grid itself holds (none over a source).
+    std::size_t KeptCellCount() const;
+
+    // The first scrolling row in view (the row after the fixed ones when not scrolled);
+    // set, it is held between the first scrolling row and the last top row that still
+    // fills the view.
+    int GetTopRow() const { return FTopRow; }
+    void SetTopRow(int Value);
+    // Scrolling rows wholly in view from the top row.
+    int VisibleRowCount() const;
 
     // The current cell; moving it asks SelectCell first.
     int GetCol() const { return FCol; }
@@ -114,6 +145,7 @@ public:
     // The editor (null before the first show).
     TInplaceEdit* InplaceEditor() const { return FEditor; }
 
+    // The cell's place in the grid; empty for a row scrolled out of view.
     TRect CellRect(int Col, int Row) const;
     // The cell under (X, Y); false outside every cell.
     bool MouseToCell(int X, int Y, int& Col, int& Row) const;
@@ -162,6 +194,7 @@ protected:
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void KeyDown(WORD& Key, TShiftState Shift) override;
     void KeyPress(char& Key) override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, int X, int Y) override;
     void DoExit() override;
     void Resize() override;
 
@@ -172,6 +205,15 @@ private:
     void PlaceEditor();
     void ResizeCells();
     bool FocusWithin() const;
+    // Height of the rows [From, To) with their lines.
+    long long RowsExtent(int From, int To) const;
+    // The smallest top row that still shows Row whole at the bottom of the view.
+    int TopRowShowing(int Row) const;
+    int MaxTopRow() const;
+    int ScrollBarWidth() const;
+    void UpdateScrollBar();
+    // Width of the cells' area: the client without the scroll bar.
+    int CellsWidth() const;
 
     int FColCount = 5;
     int FRowCount = 5;
@@ -180,11 +222,16 @@ private:
     int FDefaultColWidth = 64;
     int FDefaultRowHeight = 24;
     std::vector<int> FColWidths;
-    std::vector<int> FRowHeights;
+    // Rows of another height than the default, by row: a grid of many rows keeps nothing
+    // per row.
+    std::map<int, int> FRowHeights;
     TGridOptions FOptions = 0;
-    std::vector<std::vector<std::string>> FCells;  // [row][col]
+    std::vector<std::vector<std::string>> FCells;  // [row][col]; empty over a source
+    const TGridSource* FSource = nullptr;
     int FCol = 1;
     int FRow = 1;
+    int FTopRow = 1;
+    QScrollBar* FScrollBar = nullptr;
     TInplaceEdit* FEditor = nullptr;
     TEditStyle FEditorStyle = esSimple;
     bool FEditorShowing = false;

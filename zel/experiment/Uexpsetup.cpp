@@ -11,6 +11,7 @@
 #include "platform/ui/FloatFormat.h"
 #include "platform/ui/Strings.h"
 #include "zel/core/Calibrateparam.h"
+#include "zel/core/Common.h"
 #include "zel/core/Hlprovider.h"
 #include "zel/core/Instrument.h"
 #include "zel/experiment/Graphmanager.h"
@@ -30,40 +31,6 @@ constexpr int MaxComponents = 20;
 constexpr const char* NodeKeys[] = {"SolName", "M_ind", "m_par", "V_ind", "v_par"};
 constexpr const char* SetFilter = "Multi-purpose set (*.mps)|*.mps";
 
-// The register grid's columns in their order, with the field each one sorts by.
-struct TRegColumn {
-    const char* Title;
-    bool Sorts;
-    TRegField Field;
-};
-constexpr TRegColumn RegColumns[] = {
-    {"Name", true, TRegField::FileName},       {"Date", true, TRegField::Date},
-    {"User", true, TRegField::User},           {"Compound", true, TRegField::Compound},
-    {"Substance", true, TRegField::Substance}, {"Subphase", true, TRegField::Subphase},
-    {"T", true, TRegField::Temperature},       {"Loaded", false, TRegField::Date},
-    {"FileName", true, TRegField::FileName},
-};
-
-std::string& FieldText(TRegRecord& Record, TRegField Field)
-{
-    switch (Field) {
-    case TRegField::User:
-        return Record.User;
-    case TRegField::Compound:
-        return Record.Compound;
-    case TRegField::Substance:
-        return Record.Substance;
-    case TRegField::Subphase:
-        return Record.Subphase;
-    case TRegField::Temperature:
-        return Record.Temperature;
-    case TRegField::FileName:
-    case TRegField::Date:
-        break;
-    }
-    return Record.FileName;
-}
-
 // A number typed by the operator or stored in the settings: "." or ",".
 bool ReadNumber(const std::string& Text, double& Value)
 {
@@ -73,68 +40,6 @@ bool ReadNumber(const std::string& Text, double& Value)
     } catch (const EConvertError&) {
         return false;
     }
-}
-
-TRegDate RegDateOf(const TSXDateTime& Value)
-{
-    return TRegDate{Value.Year, Value.Month, Value.Day, Value.Hour, Value.Minute, Value.Second, Value.MSec};
-}
-
-TRegDate RegDateNow()
-{
-    const TLocalDateTime Now = LocalNow();
-    return TRegDate{Now.Year, Now.Month, Now.Day, Now.Hour, Now.Minute, Now.Second, Now.Millisecond};
-}
-
-// Comma text: items with blanks, commas or quotes are quoted, inner quotes doubled.
-std::string CommaText(const TStringList& Items)
-{
-    std::string Out;
-    for (int i = 0; i < Items.Count(); ++i) {
-        const std::string& Item = Items[i];
-        if (i > 0) Out += ",";
-        if (Item.find_first_of(" ,\"") == std::string::npos) {
-            Out += Item;
-            continue;
-        }
-        Out += '"';
-        for (char C : Item) Out += C == '"' ? std::string("\"\"") : std::string(1, C);
-        Out += '"';
-    }
-    return Out;
-}
-
-std::vector<std::string> SplitCommaText(const std::string& Text)
-{
-    std::vector<std::string> Out;
-    std::size_t i = 0;
-    while (i < Text.size()) {
-        std::string Item;
-        if (Text[i] == '"') {
-            ++i;
-            while (i < Text.size()) {
-                if (Text[i] == '"' && i + 1 < Text.size() && Text[i + 1] == '"') {
-                    Item += '"';
-                    i += 2;
-                } else if (Text[i] == '"') {
-                    ++i;
-                    break;
-                } else
-                    Item += Text[i++];
-            }
-        } else {
-            while (i < Text.size() && Text[i] != ',') Item += Text[i++];
-        }
-        Out.push_back(Item);
-        if (i < Text.size() && Text[i] == ',') ++i;
-    }
-    return Out;
-}
-
-std::string ColumnHeading(const TSXColumnInfo& Info, const char* Between)
-{
-    const std::string Unit = ReadFixedText(Info.Unit);
-    return ReadFixedText(Info.ShortName) + (Unit.empty() ? std::string() : Between + Unit);
 }
 
 std::string Format(const char* Pattern, auto... Values)
@@ -246,9 +151,9 @@ TFExpSetup::TFExpSetup(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::
         return true;
     };
     DBGrid = Register;
-    DBGrid->SetColCount(static_cast<int>(std::size(RegColumns)) + 1);
+    DBGrid->SetColCount(RegColumnCount + 1);
     DBGrid->SetRowCount(2);
-    for (int c = 0; c < static_cast<int>(std::size(RegColumns)); ++c) DBGrid->SetCells(c + 1, 0, RegColumns[c].Title);
+    for (int c = 0; c < RegColumnCount; ++c) DBGrid->SetCells(c + 1, 0, RegColumns[c].Title);
     gbOperations = Placed<TGroupBox>(tsDataSheets, this, 610, 4, 100, 200, "Operations");
     SBLoadUnload = Placed<TButton>(gbOperations, this, 8, 20, 84, 25, "Load");
     SBLoadUnload->OnClick = [this](TObject* Sender) { SBLoadUnloadClick(Sender); };
@@ -262,9 +167,6 @@ TFExpSetup::TFExpSetup(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::
     SGExperimentData->SetOptions(goEditing);
     BuildCreateGraphControls();
     SGExperimentData->OnKeyPress = [this](TObject*, char& Key) { SGExperimentDataKeyPress(Key); };
-    SGExperimentData->OnSetEditText = [this](int Col, int Row, const std::string&) {
-        SGExperimentDataCellLeft(Col, Row);
-    };
 
     // A child of the main window's area, except for the layer-by-layer device, where it
     // is a window of its own.
@@ -313,7 +215,7 @@ std::vector<TCaptionTarget> TFExpSetup::CaptionTargets()
                                            Of(LGraphRightAxis),
                                            Of(SBCreateGraph),
                                            Of(gbExperiments)};
-    for (int c = 0; c < static_cast<int>(std::size(RegColumns)); ++c)
+    for (int c = 0; c < RegColumnCount; ++c)
         Targets.push_back([this, c](const std::string& Text) { DBGrid->SetCells(c + 1, 0, Text); });
     Targets.push_back(Of(LCompositionCount));
     return Targets;
@@ -556,24 +458,6 @@ std::string TFExpSetup::NewDataFileName(const TLocalDateTime& Now) const
 // ---------------------------------------------------------------------------------------
 // The register
 
-ISXDataSet* TFExpSetup::RecordSet(const TRegRecord& Record) const
-{
-    const auto Found = FSets.find(Record.SXDataSet);
-    return Found == FSets.end() ? nullptr : Found->second;
-}
-
-void TFExpSetup::SetRecordSet(TRegRecord& Record, ISXDataSet* DataSet)
-{
-    if (Record.SXDataSet != 0 && RecordSet(Record) != DataSet) FSets.erase(Record.SXDataSet);
-    if (!DataSet) {
-        Record.SXDataSet = 0;
-        return;
-    }
-    if (RecordSet(Record) == DataSet) return;
-    Record.SXDataSet = FNextSetId++;
-    FSets[Record.SXDataSet] = DataSet;
-}
-
 void TFExpSetup::PostRecord(const TRegRecord& Record)
 {
     if (FRecNo < 0) return;
@@ -594,12 +478,9 @@ void TFExpSetup::RefreshRegisterGrid()
         for (int c = 1; c < DBGrid->GetColCount(); ++c) DBGrid->SetCells(c, 1, "");
     for (int i = 0; i < ExpTable.Count(); ++i) {
         const TRegRecord& R = ExpTable.Record(i);
-        const std::string Cells[] = {R.DataName(), RegDateText(R.Date), R.User,        R.Compound,
-                                     R.Substance,  R.Subphase,          R.Temperature, R.Loaded() ? "Yes" : "No",
-                                     R.FileName};
-        for (int c = 0; c < static_cast<int>(std::size(Cells)); ++c) DBGrid->SetCells(c + 1, i + 1, Cells[c]);
+        for (int c = 0; c < RegColumnCount; ++c) DBGrid->SetCells(c + 1, i + 1, TExpRegister::CellText(R, c));
         // Runs differ at the end of their names: the column shows them whole.
-        DBGrid->SetColWidths(1, std::max(DBGrid->GetColWidths(1), DBGrid->Canvas()->TextWidth(Cells[0]) + 12));
+        DBGrid->SetColWidths(1, std::max(DBGrid->GetColWidths(1), DBGrid->Canvas()->TextWidth(R.DataName()) + 12));
     }
     if (FRecNo >= 0) DBGrid->SetRow(FRecNo + 1);
 }
@@ -610,30 +491,16 @@ void TFExpSetup::Scroll(int Index)
     FCurrentDataSet = nullptr;
     if (FRecNo >= 0) {
         TRegRecord Record = ExpTable.Record(FRecNo);
-        FCurrentDataSet = RecordSet(Record);
+        FCurrentDataSet = ExpTable.RecordSet(Record);
         if (Record.SXDataSet != 0 && !UseDataSetManager.IsKnown(FCurrentDataSet)) {
             FCurrentDataSet = nullptr;
-            SetRecordSet(Record, nullptr);
+            ExpTable.SetRecordSet(Record, nullptr);
             PostRecord(Record);
         }
     }
     RefreshRegisterGrid();
     FillTableList();
     SetLoadCaptions(FCurrentDataSet != nullptr);
-}
-
-void TFExpSetup::FillFromSet(TRegRecord& Record, ISXDataSet* DataSet) const
-{
-    TSXPropertyRef<TSXDateTime> Date(DataSet, PropDateTime, false);
-    Record.Date = Date.Get() ? RegDateOf(*Date.Get()) : RegDateNow();
-    TSXPropertyRef<TZelExperimentInfo> Info(DataSet, PropExperimentInfo, false);
-    if (TZelExperimentInfo* I = Info.Get()) {
-        Record.User = ReadFixedText(I->UserName);
-        Record.Compound = ReadFixedText(I->CompoundName);
-        Record.Substance = ReadFixedText(I->Substrate);
-        Record.Subphase = ReadFixedText(I->Subphase);
-        Record.Temperature = ReadFixedText(I->Temperature);
-    }
 }
 
 void TFExpSetup::SBLoadUnloadClick(TObject*)
@@ -645,14 +512,14 @@ void TFExpSetup::SBLoadUnloadClick(TObject*)
         FCurrentDataSet = nullptr;
     } else if (IsExistingFile(Record.FileName)) {
         FCurrentDataSet = LoadDataSet(Record.FileName);
-        SetRecordSet(Record, FCurrentDataSet);
+        ExpTable.SetRecordSet(Record, FCurrentDataSet);
         PostRecord(Record);
         UpdateTableNames();
         if (FRecNo < 0) return;
         Record = ExpTable.Record(FRecNo);
     }
     FillTableList();
-    SetRecordSet(Record, FCurrentDataSet);
+    ExpTable.SetRecordSet(Record, FCurrentDataSet);
     PostRecord(Record);
     SetLoadCaptions(FCurrentDataSet != nullptr);
 }
@@ -665,7 +532,7 @@ void TFExpSetup::UnloadAll()
         if (!FCurrentDataSet) continue;
         UseDataSetManager.Release(FCurrentDataSet);
         TRegRecord Record = ExpTable.Record(FRecNo);
-        SetRecordSet(Record, nullptr);
+        ExpTable.SetRecordSet(Record, nullptr);
         PostRecord(Record);
     }
     FRecNo = Remembered;
@@ -683,7 +550,7 @@ void TFExpSetup::RemoveEmptyFileRecords()
         }
         Scroll(i);
         if (FCurrentDataSet) UseDataSetManager.Release(FCurrentDataSet);
-        FSets.erase(ExpTable.Record(i).SXDataSet);
+        ExpTable.ForgetSet(ExpTable.Record(i));
         ExpTable.Delete(i);
     }
     Scroll(0);
@@ -693,7 +560,7 @@ void TFExpSetup::ClearTable()
 {
     UnloadAll();
     ExpTable.Clear();
-    FSets.clear();
+    ExpTable.ForgetSets();
     Scroll(-1);
 }
 
@@ -706,8 +573,8 @@ void TFExpSetup::RunRegisterInsert()
     if (!DataSet) return;
     TRegRecord Record;
     Record.FileName = *Chosen;
-    FillFromSet(Record, DataSet);
-    SetRecordSet(Record, DataSet);
+    TExpRegister::FillFromSet(Record, DataSet);
+    ExpTable.SetRecordSet(Record, DataSet);
     FRecNo = ExpTable.Append(Record);
     FCurrentDataSet = DataSet;
     RefreshRegisterGrid();
@@ -725,8 +592,8 @@ void TFExpSetup::DeleteRecord()
                    mtConfirmation, mbYesNoCancel);
     if (Answer == mrCancel) return;
     if (Answer == mrYes) std::remove(Record.FileName.c_str());
-    ISXDataSet* Held = RecordSet(Record);
-    FSets.erase(Record.SXDataSet);
+    ISXDataSet* Held = ExpTable.RecordSet(Record);
+    ExpTable.ForgetSet(Record);
     ExpTable.Delete(FRecNo);
     if (Held) UseDataSetManager.Release(Held);
     Scroll(FRecNo);
@@ -740,31 +607,18 @@ bool TFExpSetup::PostWithRules(const TRegRecord& Before, const TRegRecord& After
             "", MB_OK | MB_ICONERROR);
         return false;
     }
+    // Only description texts that changed go into the set. A post that changes none of
+    // them (a new table list, a rename) has nothing to write: an unloaded record's set file
+    // is not read for it.
+    const bool Describes = TExpRegister::DescriptionDiffers(Before, After);
     ISXDataSet* DataSet = FCurrentDataSet;
     ISXDataSet* ForCheck = nullptr;
-    if (!DataSet) DataSet = ForCheck = LoadDataSet(After.FileName);
-    if (!DataSet) {
+    if (!DataSet && Describes) DataSet = ForCheck = LoadDataSet(After.FileName);
+    if (!DataSet && (Describes || !Filer)) {
         Application->MessageBox(GetResString("Save data error!", "Save data error!"), "", MB_OK | MB_ICONERROR);
         return false;
     }
-    {
-        TSXPropertyRef<TZelExperimentInfo> Info(DataSet, PropExperimentInfo, true);
-        bool Changed = false;
-        if (TZelExperimentInfo* I = Info.Get()) {
-            const std::pair<TRegField, char(*)[SXFixedTextSize]> Fields[] = {{TRegField::User, &I->UserName},
-                                                                             {TRegField::Compound, &I->CompoundName},
-                                                                             {TRegField::Substance, &I->Substrate},
-                                                                             {TRegField::Subphase, &I->Subphase},
-                                                                             {TRegField::Temperature, &I->Temperature}};
-            TRegRecord Old = Before, New = After;
-            for (const auto& [Field, Target] : Fields) {
-                if (FieldText(New, Field) == FieldText(Old, Field)) continue;
-                WriteFixedText(*Target, FieldText(New, Field));
-                Changed = true;
-            }
-        }
-        if (Changed) SaveDataSet(After.FileName, DataSet);
-    }
+    if (DataSet && TExpRegister::WriteDescription(DataSet, Before, After)) SaveDataSet(After.FileName, DataSet);
     if (ForCheck) UseDataSetManager.Release(ForCheck);
     PostRecord(After);
     return true;
@@ -782,14 +636,14 @@ bool TFExpSetup::EditField(TRegField Field, const std::string& Text)
             FCurrentDataSet->SetFileName(NewName.c_str());
         After.FileName = NewName;
     } else {
-        FieldText(After, Field) = Text;
+        After.Text(Field) = Text;
     }
     return PostWithRules(Before, After);
 }
 
 void TFExpSetup::SortByColumn(int GridColumn)
 {
-    if (GridColumn < 1 || GridColumn > static_cast<int>(std::size(RegColumns))) return;
+    if (GridColumn < 1 || GridColumn > RegColumnCount) return;
     const TRegColumn& Column = RegColumns[GridColumn - 1];
     if (!Column.Sorts) return;
     const TRegRecord Current = FRecNo >= 0 ? ExpTable.Record(FRecNo) : TRegRecord{};
@@ -872,12 +726,7 @@ void TFExpSetup::NavigatorClick(TNavigateBtn Button)
 
 bool TFExpSetup::RegisterCellEditable(int Col, int Row) const
 {
-    if (Row < 1 || Row > ExpTable.Count() || Col < 1 || Col > static_cast<int>(std::size(RegColumns))) return false;
-    // The name, date and loaded columns are computed or fixed by the set; the texts of the
-    // description and the file name are the operator's.
-    const TRegField Field = RegColumns[Col - 1].Field;
-    const bool Computed = Col == 1 || Col == 8 || Field == TRegField::Date;
-    return !Computed;
+    return Row >= 1 && Row <= ExpTable.Count() && Col >= 1 && Col <= RegColumnCount && RegColumns[Col - 1].Editable;
 }
 
 void TFExpSetup::RegisterCellEdited(int Col, int Row, const std::string& Text)
@@ -894,35 +743,8 @@ void TFExpSetup::UpdateTableNames()
     if (FRecNo < 0) return;
     const TRegRecord Before = ExpTable.Record(FRecNo);
     TRegRecord After = Before;
-    TStringList Items;
-    if (ISXDataSet* DataSet = RecordSet(Before)) {
-        std::string Stem = Before.DataName();
-        const std::size_t Ext = Stem.find(".mps");
-        if (Ext != std::string::npos) Stem.erase(Ext, 4);
-        TStringList Names;
-        DataSet->GetFieldNames(ZelTableCategory, &Names);
-        for (const std::string& Name : Names.Lines()) Items.Add(Stem + "." + Name);
-    }
-    After.StrTables = CommaText(Items);
+    After.StrTables = TExpRegister::TableList(Before, ExpTable.RecordSet(Before));
     PostWithRules(Before, After);
-}
-
-int TFExpSetup::ListTables(TStringList* List)
-{
-    int Added = 0;
-    for (int i = 0; i < ExpTable.Count(); ++i)
-        for (const std::string& Item : SplitCommaText(ExpTable.Record(i).StrTables)) {
-            List->Add(Item);
-            ++Added;
-        }
-    return Added;
-}
-
-int TFExpSetup::FindByDataName(const std::string& DataName) const
-{
-    for (int i = 0; i < ExpTable.Count(); ++i)
-        if (ExpTable.Record(i).DataName() == DataName) return i;
-    return -1;
 }
 
 ISXDataField* TFExpSetup::GetTableByName(const std::string& Name)
@@ -942,14 +764,10 @@ ISXDataField* TFExpSetup::GetTableByName(const std::string& Name)
 
 bool TFExpSetup::LocateDataSet(ISXDataField* Table)
 {
-    ISXDataSet* DataSet = Table ? Table->GetDataSet() : nullptr;
-    if (!DataSet) return false;
-    for (int i = 0; i < ExpTable.Count(); ++i)
-        if (RecordSet(ExpTable.Record(i)) == DataSet) {
-            Scroll(i);
-            return true;
-        }
-    return false;
+    const int Index = ExpTable.FindBySet(Table ? Table->GetDataSet() : nullptr);
+    if (Index < 0) return false;
+    Scroll(Index);
+    return true;
 }
 
 void TFExpSetup::AddDataSet(ISXDataField* Table)
@@ -964,16 +782,18 @@ void TFExpSetup::AddDataSet(ISXDataField* Table)
         }
         TRegRecord Record;
         Record.FileName = FileName;
-        SetRecordSet(Record, DataSet);
+        ExpTable.SetRecordSet(Record, DataSet);
         UseDataSetManager.AddRef(DataSet);
-        FillFromSet(Record, DataSet);
+        TExpRegister::FillFromSet(Record, DataSet);
         SaveDataSet(FileName, DataSet);
         FRecNo = ExpTable.Append(Record);
         FCurrentDataSet = nullptr;
         RefreshRegisterGrid();
         SetLoadCaptions(true);
+        FillTableList();
     }
-    FillTableList();
+    // A record that already held the set was selected by the search, which showed its
+    // tables: showing them again would only repeat that.
     UpdateTableNames();
 }
 
@@ -1042,20 +862,13 @@ void TFExpSetup::FillTableList()
         CBExperimentTablesClick(this);
         return;
     }
+    SGExperimentData->SetSource(nullptr);
+    FTableSource.SetTable(nullptr);
     SGExperimentData->SetColCount(2);
     SGExperimentData->SetRowCount(2);
     SGExperimentData->SetCells(1, 0, "");
     SGExperimentData->SetCells(0, 1, "");
     SGExperimentData->SetCells(1, 1, GetResString("None", "None"));
-}
-
-void TFExpSetup::ShowTableRow(int Row)
-{
-    TPTableData Data(FCurrentTable);
-    if (!Data.Valid) return;
-    SGExperimentData->SetCells(0, Row + 1, std::to_string(Row + 1));
-    for (int c = 0; c < Data.GetNumColumns(); ++c)
-        SGExperimentData->SetCells(c + 1, Row + 1, FloatToStrF(Data.GetData(c, Row), ffFixed, 12, 3));
 }
 
 void TFExpSetup::CBExperimentTablesClick(TObject*)
@@ -1066,24 +879,19 @@ void TFExpSetup::CBExperimentTablesClick(TObject*)
     TPTableData Data(FCurrentTable);
     if (!Data.Valid) return;
     FillAxisLists();
-    SGExperimentData->SetColCount(Data.GetNumColumns() + 1);
+    // The grid reads its cells from the table as it draws them: a table of any length is
+    // shown at the same cost.
+    FTableSource.SetTable(FCurrentTable);
+    SGExperimentData->SetSource(&FTableSource);
     SGExperimentData->SetEnabled(Data.GetNumRows() > 0);
-    SGExperimentData->SetRowCount(std::max(Data.GetNumRows() + 1, 2));
-    if (Data.GetNumRows() == 0)
-        for (int c = 0; c <= Data.GetNumColumns(); ++c) SGExperimentData->SetCells(c, 1, "");
-    for (int c = 0; c < Data.GetNumColumns(); ++c)
-        if (const TSXColumnInfo* Info = Data.GetColumnInfo(c))
-            SGExperimentData->SetCells(c + 1, 0, ColumnHeading(*Info, ", "));
-    for (int r = 0; r < Data.GetNumRows(); ++r) ShowTableRow(r);
 }
 
 void TFExpSetup::WMRowsAdded(ISXDataField* Table, int First, int Last)
 {
-    if (!Table || Table != FCurrentTable) return;
-    TPTableData Data(Table);
-    if (!Data.Valid) return;
-    if (Data.GetNumRows() > 0) SGExperimentData->SetRowCount(Data.GetNumRows() + 1);
-    for (int r = std::max(First, 0); r <= Last && r < Data.GetNumRows(); ++r) ShowTableRow(r);
+    if (!Table || Table != FCurrentTable || FTableSource.Table() != Table) return;
+    // Every row is read from the table when it is drawn, so the whole announced range
+    // shows at once: only the grid's row count has to follow the table.
+    if (First <= Last && FTableSource.TableRows() > 0) SGExperimentData->SourceChanged();
 }
 
 void TFExpSetup::SGExperimentDataKeyPress(char& Key)
@@ -1096,18 +904,12 @@ void TFExpSetup::SGExperimentDataKeyPress(char& Key)
     const std::string Text =
         SGExperimentData->GetEditorMode() && Editor ? Editor->GetText() : SGExperimentData->GetCells(Col + 1, Row + 1);
     double Value = 0;
-    // A text that is no number leaves the table alone; the cell shows the table's value again.
+    // A text that is no number leaves the table alone: the cell shows the table's value,
+    // as does a cell left without Enter.
     if (!ReadNumber(Text, Value)) return;
     Data.SetData(Col, Row, static_cast<float>(Value));
     const auto Changed = static_cast<std::uint32_t>(Row);
     GraphManager.PostToAll(WM_ROWSADDED, reinterpret_cast<WPARAM>(FCurrentTable), MakeRowsAddedRange(Changed, Changed));
-}
-
-void TFExpSetup::SGExperimentDataCellLeft(int Col, int Row)
-{
-    TPTableData Data(FCurrentTable);
-    if (!Data.Valid || Col < 1 || Col > Data.GetNumColumns() || Row < 1 || Row > Data.GetNumRows()) return;
-    SGExperimentData->SetCells(Col, Row, FloatToStrF(Data.GetData(Col - 1, Row - 1), ffFixed, 12, 3));
 }
 
 void TFExpSetup::BuildCreateGraphControls()
@@ -1203,7 +1005,7 @@ bool TFExpSetup::ExportText(const std::string& FileName, ISXDataField* Table)
         Out += "\r\nData\r\n" + Rule + "  No";
         for (int c = 0; c < Data.GetNumColumns(); ++c) {
             const TSXColumnInfo* Info = Data.GetColumnInfo(c);
-            Out += Format(" %10s", Info ? ColumnHeading(*Info, ",").c_str() : "");
+            Out += Format(" %10s", Info ? TableColumnHeading(*Info, ",").c_str() : "");
         }
         Out += "\r\n" + Rule;
         for (int r = 0; r < Data.GetNumRows(); ++r) {

@@ -2,10 +2,8 @@
 // experiment register of data-set files, and the view and text export of one table.
 #pragma once
 #include <cstdint>
-#include <map>
 #include <string>
 #include "kvc/KvEdit.h"
-#include "platform/regtable/RegTable.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/Grids.h"
 #include "platform/ui/PopupMenu.h"
@@ -14,6 +12,8 @@
 #include "platform/ui/FileDates.h"
 #include "zel/core/Toolwindow.h"
 #include "zel/core/Windowroles.h"
+#include "zel/experiment/Expregister.h"
+#include "zel/experiment/Tablegridsource.h"
 
 class ISXDataSet;
 class ISXDataField;
@@ -92,7 +92,7 @@ public:
     TComboBox* CBGraphRightAxis;
     TButton* SBCreateGraph;
 
-    TRegTable ExpTable;
+    TExpRegister ExpTable;
 
     // Texts for the rest of the program.
     std::string GetUserName() const { return CBUserName->GetText(); }
@@ -122,12 +122,11 @@ public:
     int RecNo() const { return FRecNo; }
     void Scroll(int Index);
     ISXDataSet* CurrentDataSet() const { return FCurrentDataSet; }
-    ISXDataSet* RecordSet(const TRegRecord& Record) const;
     void AddDataSet(ISXDataField* Table);
     bool LocateDataSet(ISXDataField* Table);
-    int ListTables(TStringList* List);
+    int ListTables(TStringList* List) const { return ExpTable.ListTables(List); }
     ISXDataField* GetTableByName(const std::string& Name);
-    int FindByDataName(const std::string& DataName) const;
+    int FindByDataName(const std::string& DataName) const { return ExpTable.FindByDataName(DataName); }
     void SBLoadUnloadClick(TObject* Sender);
     void UnloadAll();
     void RemoveEmptyFileRecords();
@@ -152,7 +151,6 @@ public:
     void WMRowsAdded(ISXDataField* Table, int First, int Last);
     // Enter in a data cell writes its text into the table; leaving it unconfirmed drops it.
     void SGExperimentDataKeyPress(char& Key);
-    void SGExperimentDataCellLeft(int Col, int Row);
     void SBCreateGraphClick(TObject* Sender);
     bool ExportText(const std::string& FileName, ISXDataField* Table);
 
@@ -174,15 +172,11 @@ private:
     void SetLoadCaptions(bool Loaded);
     void PostRecord(const TRegRecord& Record);
     bool PostWithRules(const TRegRecord& Before, const TRegRecord& After);
-    void SetRecordSet(TRegRecord& Record, ISXDataSet* DataSet);
-    void FillFromSet(TRegRecord& Record, ISXDataSet* DataSet) const;
-    void ShowTableRow(int Row);
 
     int FRecNo = -1;
     ISXDataSet* FCurrentDataSet = nullptr;
     ISXDataField* FCurrentTable = nullptr;
-    std::map<std::int64_t, ISXDataSet*> FSets;  // run-local ids of loaded sets
-    std::int64_t FNextSetId = 1;
+    TTableGridSource FTableSource;
     std::string FSavedNodeText;
     int FNodeCol = 1, FNodeRow = 1;
 };

@@ -3,6 +3,8 @@
 // collections that components keep their items in.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "TestSupport.h"
 #include "kvc/WidgetInput.h"
 #include "platform/ui/Application.h"
@@ -165,6 +167,121 @@ TEST_F(TGridFixture, EditableCellsChangedTextsAndTitleClicksReachTheOwner)
     Click(Grid, corner.Left + 3, corner.Top + 3);
     EXPECT_EQ(Titles, (std::vector<int>{3}));
     EXPECT_EQ(Grid->GetCol(), 2);
+}
+
+TEST_F(TGridFixture, RowsBelowTheViewScrollIntoItAndTheCurrentRowStaysInView)
+{
+    Grid->SetRowCount(100);
+    Grid->SetCells(1, 99, "last");
+    // 200 pixels: the title row and seven rows of 24 plus their lines.
+    EXPECT_EQ(Grid->VisibleRowCount(), 7);
+    EXPECT_EQ(Grid->GetTopRow(), 1);
+    PressKey(Grid, Qt::Key_End, QString(), Qt::ControlModifier);
+    EXPECT_EQ(Grid->GetRow(), 99);
+    EXPECT_EQ(Grid->GetTopRow(), 93);
+    // Rows scrolled out have no place; the title row keeps its own.
+    EXPECT_EQ(Grid->CellRect(1, 92), TRect());
+    EXPECT_EQ(Grid->CellRect(1, 0), Rect(65, 0, 129, 24));
+    EXPECT_EQ(Grid->CellRect(1, 93), Rect(65, 25, 129, 49));
+    const TRect last = Grid->CellRect(1, 99);
+    EXPECT_LE(last.Bottom, Grid->ClientHeight());
+    int col = 0, row = 0;
+    ASSERT_TRUE(Grid->MouseToCell(last.Left + 3, last.Top + 3, col, row));
+    EXPECT_EQ(row, 99);
+
+    // The wheel scrolls three rows a notch; the top row stays where the view is full.
+    Wheel(Grid, 120);
+    EXPECT_EQ(Grid->GetTopRow(), 90);
+    Wheel(Grid, -360);
+    EXPECT_EQ(Grid->GetTopRow(), 93);
+    Grid->SetTopRow(0);
+    EXPECT_EQ(Grid->GetTopRow(), 1);
+    // Moving up past the top scrolls back with the current row.
+    Grid->FocusCell(1, 50);
+    EXPECT_EQ(Grid->GetTopRow(), 44);
+    PressKey(Grid, Qt::Key_PageUp);
+    EXPECT_EQ(Grid->GetRow(), 43);
+    EXPECT_EQ(Grid->GetTopRow(), 43);
+
+    // A taller row counts with its height.
+    Grid->SetRowHeights(95, 60);
+    Grid->SetTopRow(1000);
+    EXPECT_EQ(Grid->GetTopRow(), 95);
+    EXPECT_EQ(Grid->GetRowHeights(95), 60);
+    Grid->InsertRows(1, 2);
+    EXPECT_EQ(Grid->GetRowHeights(97), 60);
+    EXPECT_EQ(Grid->GetCells(1, 101), "last");
+}
+
+// Cells made up from their place, counting every cell text asked for by row.
+class TCountingSource : public TGridSource {
+public:
+    int Rows = 1000001;
+    mutable std::map<int, int> Asked;
+    int ColCount() const override { return 4; }
+    int RowCount() const override { return Rows; }
+    std::string CellText(int Col, int Row) const override
+    {
+        ++Asked[Row];
+        return std::to_string(Col) + ":" + std::to_string(Row);
+    }
+};
+
+TEST_F(TGridFixture, GridOverASourceKeepsNoCellsAndAsksOnlyForTheRowsInView)
+{
+    TCountingSource Source;
+    Grid->SetOptions(goEditing);
+    std::vector<std::string> Changed;
+    Grid->OnSetEditText = [&](int Col, int Row, const std::string& Text) {
+        Changed.push_back(std::to_string(Col) + "," + std::to_string(Row) + "=" + Text);
+    };
+    Grid->SetSource(&Source);
+    EXPECT_EQ(Grid->GetRowCount(), 1000001);
+    EXPECT_EQ(Grid->GetColCount(), 4);
+    EXPECT_EQ(Grid->KeptCellCount(), 0u);
+    EXPECT_EQ(Grid->GetCells(3, 1000000), "3:1000000");
+    Grid->SetCells(1, 1, "ignored");
+    Grid->SetRowCount(3);
+    EXPECT_EQ(Grid->GetCells(1, 1), "1:1");
+    EXPECT_EQ(Grid->GetRowCount(), 1000001);
+
+    // A paint asks for the title row and the rows in view, nothing else.
+    auto PaintedRows = [&] {
+        Source.Asked.clear();
+        Grid->Repaint();
+        std::vector<int> Rows;
+        for (const auto& [Row, Count] : Source.Asked) Rows.push_back(Row);
+        return Rows;
+    };
+    EXPECT_EQ(PaintedRows(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+    Grid->SetTopRow(1000000);
+    EXPECT_EQ(Grid->GetTopRow(), 1000000 - 6);
+    EXPECT_EQ(PaintedRows(), (std::vector<int>{0, 999994, 999995, 999996, 999997, 999998, 999999, 1000000}));
+    EXPECT_EQ(Grid->KeptCellCount(), 0u);
+
+    // The editor starts from the source's text and hands a changed text to the owner;
+    // the cell goes on showing the source.
+    Grid->FocusCell(2, 999995);
+    Grid->SetEditorMode(true);
+    ASSERT_TRUE(Grid->GetEditorMode());
+    EXPECT_EQ(Grid->InplaceEditor()->GetText(), "2:999995");
+    Grid->InplaceEditor()->SetText("typed");
+    PressKey(Grid->InplaceEditor(), Qt::Key_Return, "\r");
+    EXPECT_EQ(Changed, (std::vector<std::string>{"2,999995=typed"}));
+    EXPECT_EQ(Grid->GetCells(2, 999995), "2:999995");
+
+    // More rows in the source: the view and the current cell stay where they were.
+    Source.Rows += 10;
+    Grid->SourceChanged();
+    EXPECT_EQ(Grid->GetRowCount(), 1000011);
+    EXPECT_EQ(Grid->GetTopRow(), 999994);
+    EXPECT_EQ(Grid->GetRow(), 999995);
+
+    // Back to cells of its own: one empty row under the titles, not the source's length.
+    Grid->SetSource(nullptr);
+    EXPECT_EQ(Grid->GetRowCount(), 2);
+    EXPECT_EQ(Grid->KeptCellCount(), 8u);
+    EXPECT_EQ(Grid->GetCells(1, 1), "");
 }
 
 // A collection item with one value, for the collection's own rules.

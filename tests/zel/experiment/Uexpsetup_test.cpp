@@ -8,6 +8,7 @@
 #include "TestSupport.h"
 #include "kvc/WidgetInput.h"
 #include "platform/filer/FilerTestSets.h"
+#include "platform/filer/SXFiler.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/FloatFormat.h"
 #include "platform/ui/PopupMenu.h"
@@ -478,6 +479,151 @@ TEST_F(ExpSetup, TableViewFollowsTheRecordAndAddedRows)
     EXPECT_EQ(Window->SGExperimentData->GetCells(0, 2), "2");
     EXPECT_FALSE(Window->SGExperimentData->GetEnabled());
     UseDataSetManager.Release(Empty);
+}
+
+TEST_F(ExpSetup, RunningTableShowsEveryRowOfEachAnnouncedRange)
+{
+    OpenWindow();
+    ISXDataSet* Set = MakeRunSet("Ann", 2);
+    Set->SetFileName(Dir.File("run.mps").c_str());
+    Window->AddDataSet(TableOf(Set));
+    Window->Scroll(0);
+    ASSERT_EQ(Window->CurrentTable(), TableOf(Set));
+    TStringGrid* Grid = Window->SGExperimentData;
+    TPTableData Data(TableOf(Set));
+    // The run adds several rows between two announcements; each names all of them.
+    for (int Batch = 0; Batch < 3; ++Batch) {
+        const int First = Data.GetNumRows();
+        for (int k = 0; k < 5; ++k) {
+            const int Row = Data.GetNumRows();
+            Data.AddRows(1);
+            Data.SetData(0, Row, 100.f + static_cast<float>(Row));
+            Data.SetData(1, Row, -0.5f * static_cast<float>(Row));
+        }
+        Window->Perform(
+            WM_ROWSADDED, reinterpret_cast<WPARAM>(TableOf(Set)),
+            MakeRowsAddedRange(static_cast<std::uint32_t>(First), static_cast<std::uint32_t>(Data.GetNumRows() - 1)));
+    }
+    ASSERT_EQ(Grid->GetRowCount(), 18);
+    for (int r = 0; r < Data.GetNumRows(); ++r) {
+        EXPECT_EQ(Grid->GetCells(0, r + 1), std::to_string(r + 1));
+        for (int c = 0; c < 2; ++c)
+            EXPECT_EQ(Grid->GetCells(c + 1, r + 1), FloatToStrF(Data.GetData(c, r), ffFixed, 12, 3)) << r << "," << c;
+    }
+    // Rows of a table not shown are no business of the view.
+    ISXDataSet* Other = MakeRunSet("Bob", 2);
+    TPTableData OtherData(TableOf(Other));
+    OtherData.AddRows(40);
+    Window->Perform(WM_ROWSADDED, reinterpret_cast<WPARAM>(TableOf(Other)), MakeRowsAddedRange(2, 41));
+    EXPECT_EQ(Grid->GetRowCount(), 18);
+    UseDataSetManager.Release(Other);
+}
+
+TEST_F(ExpSetup, ADayLongTableOnDiskIsShownWithoutATextPerCell)
+{
+    constexpr int Rows = 864000;
+    OpenWindow();
+    Window->Show();
+    Window->PageControl->SetActivePage(Window->tsDataSheets);
+    const std::string File = Dir.File("day.mps");
+    {
+        ISXDataSet* Set = MakeRunSet("Ann", 0);
+        TPTableData Data(TableOf(Set));
+        Data.SetNumRows(Rows);
+        for (int r = 0; r < Rows; ++r) {
+            Data.SetData(0, r, 0.1f * static_cast<float>(r));
+            Data.SetData(1, r, static_cast<float>(Rows - r));
+        }
+        ASSERT_TRUE(SaveDataSet(File, Set));
+        UseDataSetManager.Release(Set);
+    }
+    TDialogRecorder Dialogs;
+    Dialogs.Answers.push_back(TDialogAnswer{mrOk, File, 0});
+    Window->NavigatorButtons[TFExpSetup::nbInsert]->Click();
+    ASSERT_NE(Window->CurrentTable(), nullptr);
+    TPTableData Data(Window->CurrentTable());
+    ASSERT_EQ(Data.GetNumRows(), Rows);
+    TStringGrid* Grid = Window->SGExperimentData;
+    auto ShowsTheWholeTable = [&] {
+        EXPECT_EQ(Grid->GetRowCount(), Rows + 1);
+        EXPECT_EQ(Grid->KeptCellCount(), 0u);
+        EXPECT_EQ(Grid->GetCells(2, 0), "Rotbar-P, rev");
+        EXPECT_EQ(Grid->GetCells(0, Rows), std::to_string(Rows));
+        EXPECT_EQ(Grid->GetCells(1, Rows), FloatToStrF(Data.GetData(0, Rows - 1), ffFixed, 12, 3));
+        EXPECT_EQ(Grid->GetCells(2, Rows), FloatToStrF(1.0, ffFixed, 12, 3));
+    };
+    ShowsTheWholeTable();
+    // The operator scrolls to the end: the last row is drawn in view.
+    Grid->SetTopRow(Rows);
+    Grid->Repaint();
+    EXPECT_GT(Grid->GetTopRow(), Rows - 20);
+    const TRect Last = Grid->CellRect(2, Rows);
+    EXPECT_GT(Last.Bottom, Last.Top);
+    EXPECT_LE(Last.Bottom, Grid->ClientHeight());
+    // Choosing the table again, and entering the set again as a stroke's start does,
+    // show it the same way.
+    Window->CBExperimentTablesClick(nullptr);
+    ShowsTheWholeTable();
+    Window->AddDataSet(Window->CurrentTable());
+    EXPECT_EQ(Window->ExpTable.Count(), 1);
+    ShowsTheWholeTable();
+}
+
+// A filer that counts the files it reads and writes and passes every call on.
+class TCountingFiler : public ISXFiler {
+public:
+    explicit TCountingFiler(ISXFiler* Inner) : Inner(Inner) {}
+    const char* GetLastError() override { return Inner->GetLastError(); }
+    bool Save(const char* FileName, ISXDataSet* DataSet, int Flags) override
+    {
+        ++Saves;
+        return Inner->Save(FileName, DataSet, Flags);
+    }
+    bool Load(const char* FileName, ISXDataSet* DataSet, int Flags, int Mode) override
+    {
+        ++Loads;
+        return Inner->Load(FileName, DataSet, Flags, Mode);
+    }
+    ISXFiler* Inner;
+    int Loads = 0, Saves = 0;
+};
+
+TEST_F(ExpSetup, AnUnloadedRecordsSetFileIsReadOnlyToWriteAChangedDescription)
+{
+    OpenWindow();
+    ISXDataSet* Set = MakeRunSet("Ann");
+    const std::string File = Dir.File("run.mps");
+    Set->SetFileName(File.c_str());
+    Window->AddDataSet(TableOf(Set));
+    Window->UnloadAll();
+    TCountingFiler Counting(Filer);
+    Filer = &Counting;
+    // A new table list changes no description: the set file is not read for it.
+    Window->Scroll(0);
+    Window->UpdateTableNames();
+    EXPECT_EQ(Counting.Loads, 0);
+    EXPECT_EQ(Counting.Saves, 0);
+    EXPECT_EQ(Window->ExpTable.Record(0).StrTables, "");
+    // A changed description is written into the file, once.
+    EXPECT_TRUE(Window->EditField(TRegField::Compound, "Behenic acid"));
+    EXPECT_EQ(Counting.Loads, 1);
+    EXPECT_EQ(Counting.Saves, 1);
+    Filer = Counting.Inner;
+    ISXDataSet* Back = LoadDataSet(File);
+    ASSERT_NE(Back, nullptr);
+    TSXPropertyRef<TZelExperimentInfo> Info(Back, PropExperimentInfo, false);
+    ASSERT_NE(Info.Get(), nullptr);
+    EXPECT_EQ(ReadFixedText(Info.Get()->CompoundName), "Behenic acid");
+    EXPECT_EQ(ReadFixedText(Info.Get()->UserName), "Ann");
+    EXPECT_NE(TableOf(Back), nullptr);
+    UseDataSetManager.Release(Back);
+    // Without a filer no set can be had, whatever the post changes.
+    Filer = nullptr;
+    TDialogRecorder Dialogs;
+    Window->UpdateTableNames();
+    ASSERT_EQ(Dialogs.Requests.size(), 1u);
+    EXPECT_EQ(Dialogs.Requests[0].Text, "Save data error!");
+    Filer = Counting.Inner;
 }
 
 // The register as the operator drives it: popup items, the grid's editor, its titles,
