@@ -171,13 +171,13 @@ void TBitmap::SetColorTable(const std::vector<TColor>& Colors)
 
 std::uint8_t* TBitmap::ScanLine(int Row)
 {
-    if (Row < 0 || Row >= FHeight) throw std::out_of_range("Scan line index out of range");
+    if (Row < 0 || Row >= FHeight || FImage->isNull()) throw std::out_of_range("Scan line index out of range");
     return FImage->scanLine(Row);
 }
 
 const std::uint8_t* TBitmap::ScanLine(int Row) const
 {
-    if (Row < 0 || Row >= FHeight) throw std::out_of_range("Scan line index out of range");
+    if (Row < 0 || Row >= FHeight || FImage->isNull()) throw std::out_of_range("Scan line index out of range");
     return FImage->constScanLine(Row);
 }
 
@@ -187,6 +187,7 @@ std::vector<std::uint8_t> TBitmap::GetBits() const
     std::vector<std::uint8_t> bits(static_cast<size_t>(stride) * static_cast<size_t>(FHeight), 0);
     // Only the pixel bytes are copied: the row padding stays zero.
     const size_t used = static_cast<size_t>((FWidth * BitsPerPixel() + 7) / 8);
+    if (FImage->isNull()) return bits;
     for (int r = 0; r < FHeight; ++r) {
         std::memcpy(bits.data() + static_cast<size_t>(r) * stride, FImage->constScanLine(FHeight - 1 - r), used);
     }
@@ -197,6 +198,7 @@ bool TBitmap::SetBits(const std::vector<std::uint8_t>& Bits)
 {
     const int stride = BytesPerLine();
     if (Bits.size() != static_cast<size_t>(stride) * static_cast<size_t>(FHeight)) return false;
+    if (FImage->isNull()) return true;
     for (int r = 0; r < FHeight; ++r) {
         std::memcpy(FImage->scanLine(FHeight - 1 - r), Bits.data() + static_cast<size_t>(r) * stride,
                     static_cast<size_t>(stride));
@@ -361,7 +363,12 @@ void TBitmap::LoadFromBytes(const std::vector<std::uint8_t>& Bytes)
     *FImage = QImage();
     FWidth = FHeight = 0;
     FFormat = format;
-    Recreate(width, int(height), format);
+    // A picture without columns or without rows has no pixels at all: it loads as an
+    // empty bitmap rather than one that counts rows it has no memory for.
+    if (width == 0 || height == 0)
+        Recreate(0, 0, format);
+    else
+        Recreate(width, int(height), format);
     if (!table.empty()) {
         const std::vector<TColor> full = table;
         SetColorTable(full);

@@ -95,6 +95,8 @@ public:
     // records belong to the link: a window reads them during the call and keeps no pointer.
     virtual void ProcessStarted(int /*Payload*/) {}
     virtual void ProcessFinished(int /*Payload*/) {}
+    // The device link went down: a run under way in this window ends as failed.
+    virtual void LinkLost() {}
     virtual void AddDataRow() {}  // the script recorder: one row from DeviceState
     virtual void AddDataRow(const TIsothermPoint* /*Point*/) {}
     virtual void AddDataRow(const TDepositionPoint* /*Point*/) {}

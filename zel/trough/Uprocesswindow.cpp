@@ -78,7 +78,11 @@ TProcessWindow::~TProcessWindow()
 
 void TProcessWindow::ReleaseDataSet()
 {
-    if (DataSet) UseDataSetManager.Release(DataSet);
+    if (DataSet) {
+        // Whatever the set holds unsaved is written by the keeper once it can be.
+        UseDataSetManager.RunEnded(DataSet);
+        UseDataSetManager.Release(DataSet);
+    }
     DataSet = nullptr;
 }
 
@@ -201,15 +205,33 @@ void TProcessWindow::AppendRow(const std::vector<float>& Values, double TimeSeco
     SetStatusLine(2, ElapsedTimeText(TimeSeconds));
 }
 
-void TProcessWindow::FinishRun()
+void TProcessWindow::FinishRun() { EndRun(false); }
+
+void TProcessWindow::LinkLost()
 {
+    if (!DataSet || !NoticeIsOurs(false)) return;
+    CloseTable();
+    EndRun(true);
+}
+
+void TProcessWindow::EndRun(bool Failed)
+{
+    std::string saveError;
     if (DataSet) {
         const std::string fileName = DataSet->GetFileName();
-        if (!fileName.empty()) SaveDataSet(fileName, DataSet);
+        if (!fileName.empty() && !SaveDataSet(fileName, DataSet, &saveError) && saveError.empty()) saveError = fileName;
         ReleaseDataSet();
     }
     if (FMain) FMain->SetProcess(pkNone);
-    PostShowMessage("Process completed!", mtInformation);
-    (*StatusLines)[1] = GetResString("Completed!", "Completed!");
+    // Only a run whose data reached the disk is reported as completed.
+    const char* status = Failed ? "Failed!" : saveError.empty() ? "Completed!" : "Data not saved!";
+    (*StatusLines)[1] = GetResString(status, status);
     SetStatusLine(2, "");
+    if (Failed) PostShowMessage("Process failed: the connection to the device was lost.", mtError);
+    if (!saveError.empty())
+        MessageDlg("The data of the run could not be saved (" + saveError +
+                       "). They are kept and saved as soon as the file can be written.",
+                   mtError, mbOK);
+    else if (!Failed)
+        PostShowMessage("Process completed!", mtInformation);
 }

@@ -69,8 +69,11 @@ protected:
     // One row with these cell values, the throttled announcement, and the elapsed time
     // line from TimeSeconds.
     void AppendRow(const std::vector<float>& Values, double TimeSeconds);
-    // The end of the run: the set saved and let go, idle again, "Process completed!".
+    // The end of the run: the set saved and let go, idle again, "Process completed!"
+    // when the data reached the disk, else the reason they did not.
     void FinishRun();
+    // The link went down: a run of this window ends as failed, its data saved.
+    void LinkLost() override;
     // Whether a notice belongs to this window's run: the window's process runs, or
     // (AllowIdle) no process runs. A notice during another window's process is not ours.
     bool NoticeIsOurs(bool AllowIdle) const;
@@ -84,5 +87,6 @@ protected:
     virtual bool AnnouncesToRegister() const { return true; }
 
 private:
+    void EndRun(bool Failed);
     TProcessKind FProcess;
 };
