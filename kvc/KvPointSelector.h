@@ -44,10 +44,12 @@ public:
     TKvSelectorPointsItem* Add();
 };
 
-using TKvDrawPointEvent = std::function<void(TCanvas* cnv, int idx, TPoint pt)>;
-
 class TKvPointSelector : public TKvCustomImageSelector {
 public:
+    // Kept inside the class: the chart's series has a point-drawing event of the same
+    // name and a different signature in this namespace.
+    using TKvDrawPointEvent = std::function<void(TCanvas* cnv, int idx, TPoint pt)>;
+
     explicit TKvPointSelector(TComponent* Owner);
     ~TKvPointSelector() override;
 
