@@ -460,11 +460,12 @@ TEST_F(ScriptOnLineFixture, LateAcknowledgementOfAnAbandonedAttemptIsNeverTakenF
     const std::vector<std::string> Frames = FrameTexts();
     for (const std::string& Frame : Frames) EXPECT_EQ(std::count(Frames.begin(), Frames.end(), Frame), 2) << Frame;
     EXPECT_EQ(Frames.size(), 6u);
+    // The sink goes first: the link's monitor lock is never taken under the test's lock.
+    Link.SetMonitorSink(nullptr);
     std::lock_guard<std::mutex> Guard(Lock);
     EXPECT_NE(std::find(Monitor.begin(), Monitor.end(), "late reply dropped: OK!1.0"), Monitor.end());
     EXPECT_NE(std::find(Monitor.begin(), Monitor.end(), "late reply dropped: OK!Trough Emulator"), Monitor.end());
     EXPECT_TRUE(Link.IsConnected());
-    Link.SetMonitorSink(nullptr);
 }
 
 TEST(LinkLifetime, EndsWhileTheScriptWaitsForTheWindowsAnswer)
