@@ -106,6 +106,8 @@ public:
     TControl* StartButton() const override { return btnGo; }
 
 protected:
+    // The table closed, START offered again, the lamps out.
+    void CloseRun() override;
     // One key of the window's settings section: a float entry or a list's index.
     struct TStoredValue {
         const char* Key;
