@@ -230,22 +230,14 @@ TEST_F(AccessoryRun, ALostLinkEndsTheRunAsFailedWithItsSetSavedStartOfferedAndLa
     Notify(hlnRollStarted);
     RollPoint(2800, 1000, 1, 3);
     ASSERT_TRUE(Roll->shpRotbarIndicator->GetVisible());
-    static const char NotResponding[] = "Device not responding";
-    Main->OnLinkNotify(hlnErrorText, reinterpret_cast<LPARAM>(NotResponding));
-    Application->ProcessMessages();
+    LoseLink();
     EXPECT_EQ(Main->ProcessKind, pkNone);
     EXPECT_EQ(Roll->DataSet, nullptr);
     EXPECT_TRUE(Roll->btnGo->GetVisible());
     EXPECT_FALSE(Roll->shpRotbarIndicator->GetVisible());
     EXPECT_EQ((*Roll->StatusLines)[1], "Failed!");
-    EXPECT_EQ(Shown(), (std::vector<std::string>{"Device not responding",
-                                                 "Process failed: the connection to the device was lost."}));
-    ISXDataSet* loaded = LoadDataSet(fileName);
-    ASSERT_NE(loaded, nullptr);
-    TPTableData table(loaded->FindField(ZelTableCategory, "RollDeposition"));
-    ASSERT_TRUE(table.Valid);
-    EXPECT_EQ(table.GetNumRows(), 1);
-    UseDataSetManager.Release(loaded);
+    EXPECT_EQ(Shown(), LostLinkTexts());
+    EXPECT_EQ(RowsIn(fileName, "RollDeposition"), 1);
 }
 
 TEST_F(AccessoryRun, ReadingsShowTheLastDeviceStateWhetherOrNotARunGoesOn)

@@ -279,16 +279,6 @@ private:
     rlimit FSaved{};
 };
 
-int RowsIn(const std::string& FileName, const char* TableName)
-{
-    ISXDataSet* loaded = LoadDataSet(FileName);
-    if (!loaded) return -1;
-    TPTableData table(loaded->FindField(ZelTableCategory, TableName));
-    const int rows = table.Valid ? table.GetNumRows() : -1;
-    UseDataSetManager.Release(loaded);
-    return rows;
-}
-
 TEST_F(ProcessWindow, ASaveThatFailsIsToldWithFileAndReasonAndTheSetIsSavedLater)
 {
     ASSERT_TRUE(Probe->Start());
@@ -340,15 +330,12 @@ TEST_F(ProcessWindow, ALostLinkEndsTheRunAsFailedWithItsDataSaved)
     Probe->ProcessStarted(0);
     Probe->Row(1.f, 2.f, 0.5);
     const std::string fileName = Probe->DataSet->GetFileName();
-    static const char NotResponding[] = "Device not responding";
-    Main->OnLinkNotify(hlnErrorText, reinterpret_cast<LPARAM>(NotResponding));
-    Application->ProcessMessages();
+    LoseLink();
     EXPECT_EQ(Main->ProcessKind, pkNone);
     EXPECT_EQ(Probe->DataSet, nullptr);
     EXPECT_TRUE(Probe->BBGo->GetVisible());
     EXPECT_EQ(RowsIn(fileName, "Run 0"), 1);
-    EXPECT_EQ(Shown(), (std::vector<std::string>{"Device not responding",
-                                                 "Process failed: the connection to the device was lost."}));
+    EXPECT_EQ(Shown(), LostLinkTexts());
     EXPECT_EQ((*Probe->StatusLines)[1], "Failed!");
 }
 

@@ -302,9 +302,7 @@ TEST_F(ScriptWindow, ALostLinkAbortsTheScriptAndEndsItsRunAsFailedWithTheTableSa
     ASSERT_NE(Window->Table, nullptr);
     ASSERT_EQ(Window->Table->GetNumRows(), 1);
     Link()->ClearCalls();
-    static const char NotResponding[] = "Device not responding";
-    Main->OnLinkNotify(hlnErrorText, reinterpret_cast<LPARAM>(NotResponding));
-    Application->ProcessMessages();
+    LoseLink();
     // The link's runner is stopped, so nothing of the script goes out once the line is back.
     const std::vector<std::string> trace = Trace();
     EXPECT_NE(std::find(trace.begin(), trace.end(), "abort"), trace.end());
@@ -313,14 +311,8 @@ TEST_F(ScriptWindow, ALostLinkAbortsTheScriptAndEndsItsRunAsFailedWithTheTableSa
     EXPECT_FALSE(Window->Memo->GetReadOnly());
     EXPECT_EQ(Window->DataSet, nullptr);
     EXPECT_EQ(Status(0), "Failed!");
-    EXPECT_EQ(Shown(), (std::vector<std::string>{"Device not responding",
-                                                 "Process failed: the connection to the device was lost."}));
-    ISXDataSet* saved = LoadDataSet(fileName);
-    ASSERT_NE(saved, nullptr);
-    TPTableData loaded(saved->FindField(ZelTableCategory, "Dipping"));
-    ASSERT_TRUE(loaded.Valid);
-    EXPECT_EQ(loaded.GetNumRows(), 1);
-    UseDataSetManager.Release(saved);
+    EXPECT_EQ(Shown(), LostLinkTexts());
+    EXPECT_EQ(RowsIn(fileName, "Dipping"), 1);
     // The end notice of the abandoned script completes nothing.
     if (Engine.valid()) Engine.wait();
     Link()->PostNotify(hlnScriptFinished, 0);
