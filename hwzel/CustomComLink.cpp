@@ -175,6 +175,10 @@ void TCustomComLink::PacketReceived(TObject*, const std::string& Text)
     }
     LogToMonitor(LinkTexts::CheckSumPrefix, Text);
     LogToFile(LinkTexts::CheckSumPrefix + Text);
+    // A spoiled acknowledgement still answered one attempt; it must not leave the count
+    // of answers owed one short.
+    if (FSenderThread && Text.size() > 2 && (Text[2] == 'K' || Text[2] == 'k'))
+        FSenderThread->SpoiledAcknowledgementReceived();
 }
 
 void TCustomComLink::DispatchPacket(const char* Body, std::size_t Length)

@@ -54,6 +54,7 @@ TCustomComPacketSenderThread::TCustomComPacketSenderThread(TCustomComLink* Owner
       FAbortEvent(FHub),
       FAckOk(FHub),
       FAckFailed(FHub),
+      FLateAnswersDone(FHub),
       FCmdQueue(FHub),
       FScriptQueue(FHub)
 {
@@ -355,14 +356,26 @@ bool TCustomComPacketSenderThread::SendPacketImpl(int Length, const char* Payloa
     if (!FOwner->IsConnected()) return false;
 
     std::lock_guard<std::mutex> Turn(FExchangeTurn);
+    // The stop packet of an abort goes out at once; late answers ahead of it are still
+    // counted off in arrival order.
+    if (!AbortPacket) AwaitLateAcknowledgements();
     if (!AbortPacket) FConfirmed = false;
     FExchangeWantsData = !AbortPacket && FExpectReplyData;
     {
         std::lock_guard<std::mutex> Lock(FReplyLock);
         FReplyLength = 0;
     }
+    {
+        std::lock_guard<std::mutex> Lock(FAnswerLock);
+        FAnswersThisExchange = 0;
+    }
     WaitForSendInterval();
     bool Confirmed = false;
+    bool Answered = false;
+    int AttemptsWritten = 0;
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point FirstWrite, LastWrite, AnswerTime;
+    const int Timeout = std::max(0, FComfirmationCmdTimeout.load());
     // A setting below one would send nothing at all and still call the device silent.
     const int Attempts = std::max(1, FNumRepeatCommand.load());
     for (int Attempt = 0; Attempt < Attempts; ++Attempt) {
@@ -373,11 +386,16 @@ bool TCustomComPacketSenderThread::SendPacketImpl(int Length, const char* Payloa
         FLastSendMicros = MicrosecondsNow();
         int Which = 1;  // a write that failed counts as a refused attempt
         if (Written == TextLength + 1) {
-            const unsigned Timeout = static_cast<unsigned>(std::max(0, FComfirmationCmdTimeout.load()));
+            LastWrite = Clock::now();
+            if (AttemptsWritten++ == 0) FirstWrite = LastWrite;
             // Only the exchanges of the running script give way to its abort.
             Which = (!AbortPacket && FScriptMode)
-                        ? WaitForAny({&FAckOk, &FAckFailed, &FStopEvent, &FAbortEvent}, Timeout)
-                        : WaitForAny({&FAckOk, &FAckFailed, &FStopEvent}, Timeout);
+                        ? WaitForAny({&FAckOk, &FAckFailed, &FStopEvent, &FAbortEvent}, static_cast<unsigned>(Timeout))
+                        : WaitForAny({&FAckOk, &FAckFailed, &FStopEvent}, static_cast<unsigned>(Timeout));
+            if (Which == 0 && !Answered) {
+                Answered = true;
+                AnswerTime = Clock::now();
+            }
         }
         const bool Shortcut = AbortPacket || (FScriptMode && FAborted);
         if (Which == 0 || Which == 2 || Shortcut) {
@@ -387,6 +405,21 @@ bool TCustomComPacketSenderThread::SendPacketImpl(int Length, const char* Payloa
         FOwner->LogToMonitor(LinkTexts::SentPrefix, Which == 1 ? LinkTexts::WriteFailed : LinkTexts::WriteTimeout);
     }
     FExchangeWantsData = false;
+    {
+        // Every attempt written and not yet answered will be answered late, if at all.
+        // The first answer is taken as the first attempt's, which tells how slow the
+        // instrument is; the late ones are awaited that long after the last attempt and
+        // one time-out more, and then given up.
+        std::lock_guard<std::mutex> Lock(FAnswerLock);
+        const int Owed = AttemptsWritten - FAnswersThisExchange;
+        if (Owed > 0) {
+            const Clock::duration Latency = Answered ? std::max(AnswerTime - FirstWrite, Clock::duration::zero())
+                                                     : Clock::duration(std::chrono::milliseconds(Timeout));
+            FLateAnswersOwed += Owed;
+            FLateAnswersDeadline = LastWrite + Latency + std::chrono::milliseconds(Timeout);
+            FLateAnswersDone.Reset();
+        }
+    }
     if (Confirmed) {
         if (!AbortPacket) FConfirmed = true;
         return true;
@@ -399,8 +432,47 @@ bool TCustomComPacketSenderThread::SendPacketImpl(int Length, const char* Payloa
     return false;
 }
 
+void TCustomComPacketSenderThread::AwaitLateAcknowledgements()
+{
+    std::chrono::steady_clock::time_point Deadline;
+    {
+        std::lock_guard<std::mutex> Lock(FAnswerLock);
+        if (FLateAnswersOwed == 0) return;
+        Deadline = FLateAnswersDeadline;
+    }
+    for (;;) {
+        const auto Now = std::chrono::steady_clock::now();
+        if (Now >= Deadline) break;
+        const auto Rest = std::chrono::ceil<std::chrono::milliseconds>(Deadline - Now).count();
+        if (WaitForAny({&FLateAnswersDone, &FStopEvent}, static_cast<unsigned>(Rest)) >= 0) break;
+    }
+    // What has not come by now is taken as lost; anything later would be an answer to
+    // this packet.
+    std::lock_guard<std::mutex> Lock(FAnswerLock);
+    FLateAnswersOwed = 0;
+}
+
+bool TCustomComPacketSenderThread::CountAnswer()
+{
+    std::lock_guard<std::mutex> Lock(FAnswerLock);
+    if (FLateAnswersOwed > 0) {
+        if (--FLateAnswersOwed == 0) FLateAnswersDone.Set();
+        return false;
+    }
+    ++FAnswersThisExchange;
+    return true;
+}
+
+void TCustomComPacketSenderThread::SpoiledAcknowledgementReceived() { CountAnswer(); }
+
 void TCustomComPacketSenderThread::AcknowledgeReceived(bool Positive, const char* Data, int Length)
 {
+    if (!CountAnswer()) {
+        const std::string Reply = Positive ? "OK!" + std::string(Data, static_cast<std::size_t>(std::max(Length, 0)))
+                                           : std::string(LinkTexts::Refused);
+        FOwner->LogToMonitor(LinkTexts::LateReplyPrefix, Reply);
+        return;
+    }
     if (!Positive) {
         FAckFailed.Set();
         return;

@@ -4,6 +4,7 @@
 // which frames and sends packets and waits for their acknowledgement.
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -82,6 +83,9 @@ public:
     bool SendPacket(int Length, const char* Payload);
     // The receive side's report of an acknowledgement and its reply data.
     void AcknowledgeReceived(bool Positive, const char* Data, int Length);
+    // The receive side's report of an acknowledgement spoiled on the line: it answered
+    // an attempt, though nothing in it can be used.
+    void SpoiledAcknowledgementReceived();
 
     void QueueCommand(TQueuedLine Line);
     void QueueScript(TScriptStrings Script);
@@ -137,6 +141,12 @@ private:
     void FinishReply(const std::shared_ptr<TReplySlot>& Slot, TReplySlot::TState State);
     void DropQueuedLines();
     void WaitForSendInterval();
+    // Waits, within the bound set when they were abandoned, for the acknowledgements
+    // still owed to attempts of an earlier packet, so that none is taken for this one.
+    void AwaitLateAcknowledgements();
+    // Counts an answer from the instrument; false when it answered an abandoned attempt
+    // of an earlier packet and is to be dropped.
+    bool CountAnswer();
 
 protected:
     // Registers the statements TITLE, REPEAT and ENDREPEAT, which lead every table.
@@ -165,6 +175,16 @@ private:
     std::mutex FReplyLock;
     char FReplyData[100] = {};
     int FReplyLength = 0;
+
+    // The instrument answers every packet it reads, in order, and its answers name no
+    // word. An attempt abandoned at its time-out is still answered later; those late
+    // answers are counted off here and dropped instead of being taken for the next
+    // packet. Guarded by FAnswerLock.
+    std::mutex FAnswerLock;
+    int FAnswersThisExchange = 0;
+    int FLateAnswersOwed = 0;
+    std::chrono::steady_clock::time_point FLateAnswersDeadline;
+    TEvent FLateAnswersDone;
 
     std::atomic<bool> FScriptMode{false};
     std::atomic<bool> FScriptRunning{false};

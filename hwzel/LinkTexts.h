@@ -18,4 +18,6 @@ inline constexpr char CheckSumPrefix[] = "Err CheckSum: ";
 inline constexpr char WriteFailed[] = "Write data failed !!!";
 inline constexpr char WriteTimeout[] = "Write data timeout !!!";
 inline constexpr char PayloadTooLong[] = "Payload too long, not sent";
+inline constexpr char LateReplyPrefix[] = "late reply dropped: ";
+inline constexpr char Refused[] = "refused";
 }  // namespace LinkTexts

@@ -131,8 +131,11 @@ void TZelComLink::LoadSettings()
     TCustomComLink::LoadSettings();
     TIniFile Ini(SettingsFile());
     FThread->MechActivationSteps = Ini.ReadInteger("LBL", "MechActivationSteps", 0);
-    FThread->SetNumRepeatCommand(Ini.ReadInteger("PortSettings", "NumRepeatCommand", 4));
-    FThread->SetComfirmationCmdTimeout(Ini.ReadInteger("PortSettings", "ComfirmationCmdTimeout", 1000));
+    // Attempts and their wait are positive and bounded, so a damaged file can neither
+    // silence the link nor hang it for hours on one packet.
+    FThread->SetNumRepeatCommand(Ini.ReadIntegerInRange("PortSettings", "NumRepeatCommand", 4, 1, 100));
+    FThread->SetComfirmationCmdTimeout(
+        Ini.ReadIntegerInRange("PortSettings", "ComfirmationCmdTimeout", 1000, 1, 60000));
 }
 
 int TZelComLink::SendCommand(std::string Line, void* Result, int ResultSize)

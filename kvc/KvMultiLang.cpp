@@ -1,5 +1,7 @@
 #include "kvc/KvMultiLang.h"
 
+#include <unordered_map>
+
 namespace KVC {
 
 TKvMultiLang::TKvMultiLang(TComponent* Owner) : TComponent(Owner) {}
@@ -34,11 +36,31 @@ bool TKvMultiLang::GetLangItems(const char* Section, TStringList* Items)
     return true;
 }
 
+namespace {
+
+// The section's values by upper-cased key, from one reading of the file: a request for
+// many keys then costs one pass over the file, not one per key.
+std::unordered_map<std::string, std::string> SectionValues(const TIniFile& Reader, const char* Section)
+{
+    std::unordered_map<std::string, std::string> values;
+    for (const std::string& line : Reader.ReadSectionValues(Section)) {
+        const std::size_t equals = line.find('=');
+        values.emplace(UpperCase(line.substr(0, equals)), line.substr(equals + 1));
+    }
+    return values;
+}
+
+}  // namespace
+
 bool TKvMultiLang::GetLangItems(const char* Section, TStringList* Keys, TStringList* Values)
 {
     if (!CheckLangFile() || !Section || !Keys || !Values) return false;
     Values->Clear();
-    for (int i = 0; i < Keys->Count(); ++i) Values->Add(FReader->ReadString(Section, (*Keys)[i], ""));
+    const auto values = SectionValues(*FReader, Section);
+    for (int i = 0; i < Keys->Count(); ++i) {
+        const auto found = values.find(UpperCase((*Keys)[i]));
+        Values->Add(found == values.end() ? std::string() : found->second);
+    }
     return true;
 }
 
@@ -47,11 +69,12 @@ bool TKvMultiLang::GetLangNumericItems(const char* Section, const char* Prefix, 
     if (!CheckLangFile() || !Section || !Items) return false;
     const std::string prefix = Prefix ? Prefix : "";
     Items->Clear();
+    const auto values = SectionValues(*FReader, Section);
     // A gap in the numbering ends the list.
     for (int i = 0;; ++i) {
-        const std::string key = prefix + std::to_string(i);
-        if (!FReader->ValueExists(Section, key)) break;
-        Items->Add(FReader->ReadString(Section, key, ""));
+        const auto found = values.find(UpperCase(prefix + std::to_string(i)));
+        if (found == values.end()) break;
+        Items->Add(found->second);
     }
     return true;
 }

@@ -39,6 +39,7 @@
 #include <vector>
 
 #include "platform/tabrix/SXDataSet.h"
+#include "platform/ui/Strings.h"
 
 namespace Mps {
 namespace {
@@ -581,7 +582,7 @@ bool SaveSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Erro
         Error = "no file name";
         return false;
     }
-    std::string Temporary = FileName + ".XXXXXX";
+    std::string Temporary = TemporaryFileTemplate(FileName);
     TFileHandle File(::mkostemp(Temporary.data(), O_CLOEXEC));
     if (File.Get() < 0) {
         Error = "cannot create a temporary file beside " + FileName + ": " + ErrnoText(errno);

@@ -85,44 +85,13 @@ private:
     std::string FError;
 };
 
-// Writes the whole image to a temporary file beside the register, checks that every byte
-// reached the disk, and only then renames it over the register: a full disk or a crash
-// leaves the previous register as it was.
+// Writes the whole image to a temporary file beside the register and renames it over the
+// register only once every byte is on the disk: a full disk or a crash leaves the
+// previous register as it was. The register keeps its permissions, and the rename is
+// flushed with its folder, as for the set files.
 bool WriteWhole(const std::string& FileName, const std::string& Contents, std::string& Error)
 {
-    const std::string Temporary = FileName + ".new";
-    const int Fd = ::open(Temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (Fd < 0) {
-        Error = std::strerror(errno);
-        return false;
-    }
-    std::size_t Done = 0;
-    bool Ok = true;
-    while (Ok && Done < Contents.size()) {
-        const ssize_t Wrote = ::write(Fd, Contents.data() + Done, Contents.size() - Done);
-        if (Wrote > 0)
-            Done += static_cast<std::size_t>(Wrote);
-        else if (Wrote < 0 && errno == EINTR)
-            continue;
-        else {
-            Error = Wrote < 0 ? std::strerror(errno) : "nothing more could be written";
-            Ok = false;
-        }
-    }
-    if (Ok && ::fsync(Fd) != 0) {
-        Error = std::strerror(errno);
-        Ok = false;
-    }
-    if (::close(Fd) != 0 && Ok) {
-        Error = std::strerror(errno);
-        Ok = false;
-    }
-    if (Ok && ::rename(Temporary.c_str(), FileName.c_str()) != 0) {
-        Error = std::strerror(errno);
-        Ok = false;
-    }
-    if (!Ok) ::unlink(Temporary.c_str());
-    return Ok;
+    return WriteFileAtomically(FileName, Contents, &Error);
 }
 
 std::string Folded(const std::string& Text) { return LowerCase(Text); }
@@ -353,8 +322,11 @@ void TRegTable::Write()
 {
     if (!FActive || FFileName.empty()) return;
     std::string Why;
+    const bool FailedBefore = FWriteFailed;
     FWriteFailed = !WriteWhole(FFileName, Encode(FRecords), Why);
-    if (FWriteFailed) FError = "The register file " + FFileName + " cannot be written: " + Why;
+    if (!FWriteFailed) return;
+    FError = "The register file " + FFileName + " cannot be written: " + Why;
+    if (!FailedBefore && OnWriteFailed) OnWriteFailed(FError);
 }
 
 int TRegTable::Append(const TRegRecord& Record)

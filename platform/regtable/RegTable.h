@@ -18,6 +18,7 @@
 // refused whole with a message naming what is wrong and where.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,9 @@ public:
     TRegField SortField() const { return FSortField; }
 
     bool WriteFailed() const { return FWriteFailed; }
+    // Told Error() when a write fails after the previous one worked, so the owner can
+    // show it once rather than at every change while the disk stays full.
+    std::function<void(const std::string& Error)> OnWriteFailed;
 
     // The byte image of a register and its reading (false and a message when damaged).
     static std::string Encode(const std::vector<TRegRecord>& Records);

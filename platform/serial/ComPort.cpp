@@ -213,7 +213,7 @@ void TComPort::ReceiveLoop(int Fd, int WakeFd)
         const int R = ::poll(Fds, 2, -1);
         if (R < 0) {
             if (errno == EINTR) continue;
-            FLineLost = true;
+            LoseLine();
             return;
         }
         if (Fds[1].revents) return;
@@ -227,10 +227,18 @@ void TComPort::ReceiveLoop(int Fd, int WakeFd)
             }
             if (N < 0 && (errno == EINTR || errno == EAGAIN)) continue;
             // End of file or an error: the peer has gone; reading again would only spin.
-            FLineLost = true;
+            LoseLine();
             return;
         }
     }
+}
+
+void TComPort::LoseLine()
+{
+    // The device is gone: the port is closed at once, so it reads as disconnected and
+    // the next Open finds the device afresh instead of keeping the dead one.
+    FLineLost = true;
+    Close();
 }
 
 void TComPort::AddPacket(TComDataPacket* Packet)
@@ -274,6 +282,18 @@ bool TComDataPacket::Matches(const std::string& Pattern, std::size_t At) const
     return true;
 }
 
+bool TComDataPacket::EndsInStartOf(std::size_t At) const
+{
+    const std::size_t Rest = FBuffer.size() - At;
+    if (StartString.empty() || Rest >= StartString.size()) return false;
+    for (std::size_t i = 0; i < Rest; ++i) {
+        const unsigned char A = static_cast<unsigned char>(FBuffer[At + i]);
+        const unsigned char B = static_cast<unsigned char>(StartString[i]);
+        if (CaseInsensitive ? std::toupper(A) != std::toupper(B) : A != B) return false;
+    }
+    return true;
+}
+
 void TComDataPacket::HandleData(const char* Data, std::size_t Count)
 {
     std::size_t Scan = FBuffer.size();
@@ -298,6 +318,10 @@ void TComDataPacket::HandleData(const char* Data, std::size_t Count)
             i = Begin - 1;
             continue;
         }
+        // The received bytes may end in the first part of a start string; whether it is
+        // one decides what the bytes from here mean (a stop string may lie inside it), so
+        // they wait for the next read, as they would if the stream came in one piece.
+        if (EndsInStartOf(i)) break;
         if (Matches(StopString, i)) {
             std::string Text = IncludeStrings ? StartString + FBuffer.substr(Begin, i - Begin) + StopString
                                               : FBuffer.substr(Begin, i - Begin);

@@ -73,7 +73,8 @@ public:
     // Stops the receive thread and closes the device; may be called from any thread.
     void Close();
     bool Connected() const { return FConnected.load(); }
-    // True once the peer hung up or the line failed while the port was open.
+    // True once the peer hung up or the line failed while the port was open; the port
+    // has then closed itself.
     bool LineLost() const { return FLineLost.load(); }
 
     // Writes the whole buffer; the count written, or -1 when the port is closed or the
@@ -91,6 +92,7 @@ private:
     void AddPacket(TComDataPacket* Packet);
     void RemovePacket(TComDataPacket* Packet);
     void ReceiveLoop(int Fd, int WakeFd);
+    void LoseLine();
 
     mutable std::mutex FSettingsLock;
     std::string FPort = "COM1";
@@ -136,6 +138,8 @@ public:
 private:
     friend class TComPort;
     bool Matches(const std::string& Pattern, std::size_t At) const;
+    // True when the bytes from At to the end are the first bytes of the start string.
+    bool EndsInStartOf(std::size_t At) const;
     TComPort* FPort = nullptr;
     std::string FBuffer;
     bool FInPacket = false;

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <atomic>
 #include <clocale>
+#include <csignal>
 #include <stdexcept>
 
 #include "platform/ui/Dialogs.h"
@@ -60,6 +61,10 @@ TApplication::TApplication(int& argc, char** argv) : Impl(std::make_unique<TImpl
     // and packets must not follow it, so the C library keeps "." (the operator's own
     // separator is applied where numbers are shown and typed).
     std::setlocale(LC_NUMERIC, "C");
+    // A write past the process's file-size limit would otherwise end the program on the
+    // spot; ignored, it fails like a full disk, the writer keeps the previous file and
+    // the operator is told.
+    std::signal(SIGXFSZ, SIG_IGN);
     Impl->Qt->setQuitOnLastWindowClosed(true);
     Impl->Dispatcher = std::make_unique<TMessageDispatcher>();
     TMessageDispatcher::Instance = Impl->Dispatcher.get();

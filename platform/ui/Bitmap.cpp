@@ -191,7 +191,7 @@ void TBitmap::SetColorTable(const std::vector<TColor>& Colors)
 
 std::uint8_t* TBitmap::ScanLine(int Row)
 {
-    if (Row < 0 || Row >= FHeight) throw std::out_of_range("Scan line index out of range");
+    if (Row < 0 || Row >= FHeight || FImage->isNull()) throw std::out_of_range("Scan line index out of range");
     UsePackedLayout();
     // Bytes written through the row are drawn over later: the canvas must not hold a
     // painter on the old rows.
@@ -201,7 +201,7 @@ std::uint8_t* TBitmap::ScanLine(int Row)
 
 const std::uint8_t* TBitmap::ScanLine(int Row) const
 {
-    if (Row < 0 || Row >= FHeight) throw std::out_of_range("Scan line index out of range");
+    if (Row < 0 || Row >= FHeight || FImage->isNull()) throw std::out_of_range("Scan line index out of range");
     UsePackedLayout();
     return FImage->constScanLine(Row);
 }
@@ -213,6 +213,7 @@ std::vector<std::uint8_t> TBitmap::GetBits() const
     std::vector<std::uint8_t> bits(static_cast<size_t>(stride) * static_cast<size_t>(FHeight), 0);
     // Only the pixel bytes are copied: the row padding stays zero.
     const size_t used = static_cast<size_t>((FWidth * BitsPerPixel() + 7) / 8);
+    if (FImage->isNull()) return bits;
     for (int r = 0; r < FHeight; ++r) {
         std::memcpy(bits.data() + static_cast<size_t>(r) * stride, FImage->constScanLine(FHeight - 1 - r), used);
     }
@@ -223,6 +224,7 @@ bool TBitmap::SetBits(const std::vector<std::uint8_t>& Bits)
 {
     const int stride = BytesPerLine();
     if (Bits.size() != static_cast<size_t>(stride) * static_cast<size_t>(FHeight)) return false;
+    if (FImage->isNull()) return true;
     UsePackedLayout();
     FCanvas->EndPainter();
     for (int r = 0; r < FHeight; ++r) {
@@ -393,7 +395,12 @@ void TBitmap::LoadFromBytes(const std::vector<std::uint8_t>& Bytes)
     FWidth = FHeight = 0;
     FFormat = format;
     FPacked = false;
-    Recreate(width, int(height), format);
+    // A picture without columns or without rows has no pixels at all: it loads as an
+    // empty bitmap rather than one that counts rows it has no memory for.
+    if (width == 0 || height == 0)
+        Recreate(0, 0, format);
+    else
+        Recreate(width, int(height), format);
     if (!table.empty()) {
         const std::vector<TColor> full = table;
         SetColorTable(full);

@@ -1,6 +1,7 @@
 #include "platform/ui/Cursors.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QWidget>
 
 namespace {
@@ -34,4 +35,14 @@ TCursor GetControlCursor(const TControl* Control)
     for (const TCursorPair& pair : CursorTable)
         if (pair.Shape == widget->cursor().shape()) return pair.Cursor;
     return crDefault;
+}
+
+TWaitCursor::TWaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+
+TWaitCursor::~TWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+
+bool WaitCursorShown()
+{
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    return cursor && cursor->shape() == Qt::WaitCursor;
 }

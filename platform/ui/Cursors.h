@@ -1,4 +1,4 @@
-// The mouse cursor shown over a control.
+// The mouse cursor shown over a control, and the wait cursor over the whole program.
 #pragma once
 #include "platform/ui/Controls.h"
 
@@ -17,3 +17,16 @@ enum TCursor {
 
 void SetControlCursor(TControl* Control, TCursor Cursor);
 TCursor GetControlCursor(const TControl* Control);
+
+// Shows the wait cursor over every window of the program while it lives: for work on
+// the window thread that keeps the operator waiting. Nests.
+class TWaitCursor {
+public:
+    TWaitCursor();
+    ~TWaitCursor();
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+// True while a TWaitCursor lives.
+bool WaitCursorShown();

@@ -1,12 +1,18 @@
 #include "platform/ui/IniFiles.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <fstream>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
 #include <mutex>
 #include <set>
-#include <sstream>
-#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_set>
 
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
@@ -28,17 +34,95 @@ struct TIniText {
     bool CrLf = false;
 };
 
-TIniText LoadLines(const std::string& FileName)
+// Settings files that exist but could not be read, with what the program wrote to them
+// since. Such a file is never written over, since its keys are unknown; the program
+// works on with its defaults and its own changes, held here for the rest of the run.
+std::map<std::string, TIniText>& UnreadableFiles()
 {
+    static std::map<std::string, TIniText> files;
+    return files;
+}
+
+// Tells the operator once per file and run, on the window thread by a box and on any
+// other thread on the error stream.
+void ReportOnce(const std::string& FileName, const std::string& Text)
+{
+    static std::set<std::string> reported;
+    if (!reported.insert(FileName).second) return;
+    if (!IsGuiThread()) {
+        std::fprintf(stderr, "%s\n", Text.c_str());
+        return;
+    }
+    TDialogRequest request;
+    request.Kind = TDialogKind::MessageBox;
+    request.Text = Text;
+    request.Caption = Application ? Application->Title : std::string();
+    request.Flags = MB_OK | MB_ICONERROR;
+    ExecuteDialog(request);
+}
+
+// The whole file; nullopt with the reason when it exists and cannot be read. A missing
+// file reads as empty.
+std::optional<std::string> ReadWholeFile(const std::string& FileName, std::string& Reason)
+{
+    struct stat info {};
+    if (::stat(FileName.c_str(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return std::string();
+        Reason = std::strerror(errno);
+        return std::nullopt;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        Reason = "it is a folder";
+        return std::nullopt;
+    }
+    const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        Reason = std::strerror(errno);
+        return std::nullopt;
+    }
+    std::string all;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            all.append(buffer, static_cast<size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            Reason = std::strerror(errno);
+            ::close(fd);
+            return std::nullopt;
+        }
+        break;
+    }
+    ::close(fd);
+    return all;
+}
+
+// Sets Unreadable when the file exists and cannot be read: its text is then what the
+// program has written to it in memory.
+TIniText LoadLines(const std::string& FileName, bool* Unreadable = nullptr)
+{
+    if (Unreadable) *Unreadable = false;
+    auto& unreadable = UnreadableFiles();
+    if (auto kept = unreadable.find(FileName); kept != unreadable.end()) {
+        if (Unreadable) *Unreadable = true;
+        return kept->second;
+    }
+    std::string reason;
+    const std::optional<std::string> all = ReadWholeFile(FileName, reason);
+    if (!all) {
+        unreadable[FileName] = TIniText{};
+        if (Unreadable) *Unreadable = true;
+        ReportOnce(FileName, "Unable to read " + FileName + " (" + reason +
+                                 "). The file is left as it is; default settings are used and changes are not saved.");
+        return TIniText{};
+    }
     TIniText text;
-    std::ifstream in(FileName, std::ios::binary);
-    if (!in) return text;
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    const std::string all = buffer.str();
-    text.CrLf = all.find("\r\n") != std::string::npos;
+    text.CrLf = all->find("\r\n") != std::string::npos;
     TStringList list;
-    list.SetText(all);
+    list.SetText(*all);
     text.Lines = list.Lines();
     return text;
 }
@@ -47,23 +131,16 @@ TIniText LoadLines(const std::string& FileName)
 // every later key would fail the same way, and one box says all there is to say.
 void ReportWriteFailure(const std::string& FileName, const std::string& Reason)
 {
-    static std::set<std::string> reported;
-    if (!reported.insert(FileName).second) return;
-    const std::string text = "Unable to write to " + FileName + " (" + Reason + ")";
-    if (!IsGuiThread()) {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        return;
-    }
-    TDialogRequest request;
-    request.Kind = TDialogKind::MessageBox;
-    request.Text = text;
-    request.Caption = Application ? Application->Title : std::string();
-    request.Flags = MB_OK | MB_ICONERROR;
-    ExecuteDialog(request);
+    ReportOnce(FileName, "Unable to write to " + FileName + " (" + Reason + ")");
 }
 
 bool SaveLines(const std::string& FileName, const TIniText& Text)
 {
+    auto& unreadable = UnreadableFiles();
+    if (auto kept = unreadable.find(FileName); kept != unreadable.end()) {
+        kept->second = Text;
+        return false;
+    }
     const char* eol = Text.CrLf ? "\r\n" : "\n";
     std::string all;
     for (const std::string& line : Text.Lines) all += line + eol;
@@ -176,14 +253,18 @@ std::optional<int> ParseIniInteger(const std::string& Text)
         pos += 2;
     }
     if (pos >= t.size()) return std::nullopt;
-    long long value = 0;
-    const auto [end, error] = std::from_chars(t.data() + pos, t.data() + t.size(), value, base);
+    // The digits are read without a sign of their own: one sign is all a value has.
+    std::uint64_t magnitude = 0;
+    const auto [end, error] = std::from_chars(t.data() + pos, t.data() + t.size(), magnitude, base);
     if (error != std::errc() || end != t.data() + t.size()) return std::nullopt;
-    if (negative) value = -value;
     // Hexadecimal values name a 32-bit pattern; decimal ones must fit the range.
-    if (base == 16 && value >= 0 && value <= 0xFFFFFFFFLL) return static_cast<int>(static_cast<std::uint32_t>(value));
-    if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
-    return static_cast<int>(value);
+    if (!negative) {
+        if (base == 16 && magnitude <= 0xFFFFFFFFULL) return static_cast<int>(static_cast<std::uint32_t>(magnitude));
+        if (magnitude > static_cast<std::uint64_t>(INT32_MAX)) return std::nullopt;
+        return static_cast<int>(magnitude);
+    }
+    if (magnitude > static_cast<std::uint64_t>(INT32_MAX) + 1) return std::nullopt;
+    return static_cast<int>(-static_cast<std::int64_t>(magnitude));
 }
 
 TIniFile::TIniFile(std::string FileName) : FFileName(std::move(FileName)) {}
@@ -220,6 +301,13 @@ int TIniFile::ReadInteger(const std::string& Section, const std::string& Ident, 
     const auto value = ReadValue(FFileName, Section, Ident);
     if (!value) return Default;
     return ParseIniInteger(*value).value_or(Default);
+}
+
+int TIniFile::ReadIntegerInRange(const std::string& Section, const std::string& Ident, int Default, int Min,
+                                 int Max) const
+{
+    const int value = ReadInteger(Section, Ident, Default);
+    return value >= Min && value <= Max ? value : Default;
 }
 
 void TIniFile::WriteInteger(const std::string& Section, const std::string& Ident, int Value)
@@ -287,14 +375,12 @@ std::vector<std::string> TIniFile::ReadSectionValues(const std::string& Section)
     const TSectionRange range = FindSection(text, Section);
     std::vector<std::string> values;
     if (range.First < 0) return values;
-    std::vector<std::string> seen;
+    std::unordered_set<std::string> seen;
     for (int i = range.First; i < range.Last; ++i) {
         std::string key, value;
         if (!KeyLine(text.Lines[static_cast<size_t>(i)], key, value)) continue;
-        bool duplicate = false;
-        for (const std::string& s : seen) duplicate = duplicate || SameText(s, key);
-        if (duplicate) continue;  // the first of two equal keys is the one that is read
-        seen.push_back(key);
+        // The first of two equal keys is the one that is read.
+        if (!seen.insert(UpperCase(key)).second) continue;
         values.push_back(key + "=" + value);
     }
     return values;

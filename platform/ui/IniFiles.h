@@ -1,6 +1,8 @@
 // TIniFile: a settings file in INI form with the platform's profile semantics.
 // Every read looks at the file as it is now and every write reaches the file at once,
-// because several objects of the program hold the same file open on their own.
+// because several objects of the program hold the same file open on their own. A file
+// that exists but cannot be read is never written over: it is reported once, and for
+// the rest of the run its keys are the program's defaults and what it wrote in memory.
 #pragma once
 #include <optional>
 #include <string>
@@ -18,6 +20,8 @@ public:
 
     // Decimal, or hexadecimal with "$" or "0x"; a value that does not parse gives Default.
     int ReadInteger(const std::string& Section, const std::string& Ident, int Default) const;
+    // As ReadInteger, and Default also for a value outside [Min, Max].
+    int ReadIntegerInRange(const std::string& Section, const std::string& Ident, int Default, int Min, int Max) const;
     void WriteInteger(const std::string& Section, const std::string& Ident, int Value);
 
     // "." or "," as decimal separator; written with 15 significant digits and ".".

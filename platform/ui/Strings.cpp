@@ -1,5 +1,6 @@
 #include "platform/ui/Strings.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -150,8 +151,8 @@ bool WriteFileAtomically(const std::string& FileName, const std::string& Content
     };
     const size_t slash = FileName.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string(".") : FileName.substr(0, slash + 1);
-    std::string temporary = FileName + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
+    std::string temporary = TemporaryFileTemplate(FileName);
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return fail("cannot create a temporary file beside " + FileName, errno);
     // Every byte must reach the disk before the new file takes the old one's place: a
     // short write (a full disk, a size limit) leaves the old file as it was.
@@ -167,10 +168,12 @@ bool WriteFileAtomically(const std::string& FileName, const std::string& Content
         }
         done += static_cast<size_t>(n);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        const int code = errno;
+    // The handle is closed whether or not the flush worked.
+    const int synced = ::fsync(fd) == 0 ? 0 : errno;
+    const int closed = ::close(fd) == 0 ? 0 : errno;
+    if (synced != 0 || closed != 0) {
         ::unlink(temporary.c_str());
-        return fail("cannot write " + FileName, code);
+        return fail("cannot write " + FileName, synced != 0 ? synced : closed);
     }
     // Keep the old file's permissions where there is one; a new file gets the usual ones.
     struct stat info {};
@@ -192,4 +195,30 @@ bool WriteFileAtomically(const std::string& FileName, const std::string& Content
         ::close(dir);
     }
     return true;
+}
+
+namespace {
+constexpr char TemporaryMark[] = ".zeltmp-";
+constexpr std::size_t TemporarySuffix = 6;  // the characters mkstemp fills in
+}  // namespace
+
+std::string TemporaryFileTemplate(const std::string& FileName) { return FileName + TemporaryMark + "XXXXXX"; }
+
+int RemoveStaleTemporaryFiles(const std::string& Folder)
+{
+    DIR* dir = ::opendir(Folder.empty() ? "." : Folder.c_str());
+    if (!dir) return 0;
+    const std::string mark = TemporaryMark;
+    const std::string prefix = Folder.empty() || Folder.back() == '/' ? Folder : Folder + "/";
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() < mark.size() + TemporarySuffix) continue;
+        if (name.compare(name.size() - TemporarySuffix - mark.size(), mark.size(), mark) != 0) continue;
+        const std::string path = prefix + name;
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::unlink(path.c_str()) == 0) ++removed;
+    }
+    ::closedir(dir);
+    return removed;
 }

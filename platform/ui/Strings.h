@@ -46,3 +46,9 @@ std::string Trim(const std::string& Text);
 // Writes the file through a temporary file in the same folder and a rename, so a crash
 // or a full disk leaves either the old or the new file, never a broken one.
 bool WriteFileAtomically(const std::string& FileName, const std::string& Contents, std::string* Error = nullptr);
+
+// The mkstemp template of the temporary file that replaces FileName. Every writer of the
+// program names its temporary files this way, so those left by a crash can be found.
+std::string TemporaryFileTemplate(const std::string& FileName);
+// Removes the temporary files an interrupted write left in Folder; the count removed.
+int RemoveStaleTemporaryFiles(const std::string& Folder);

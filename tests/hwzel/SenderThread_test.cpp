@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <algorithm>
+#include <mutex>
 #include "EmulatorProcess.h"
 #include "NotifyRecorder.h"
 #include "TestSupport.h"
@@ -328,6 +329,30 @@ TEST(LinkSettings, LoadBeforeSettingsFileChangesNothingAndSaveWritesThePortKeys)
     EXPECT_EQ(Ini.ReadInteger("PortSettings", "NumRepeatCommand", -1), 2) << "read-only for the link";
 }
 
+TEST(LinkSettings, AttemptsAndTheirWaitOutsideTheirRangeAreTheDefaults)
+{
+    struct TCase {
+        const char* Repeats;
+        const char* Timeout;
+        int ExpectedRepeats, ExpectedTimeout;
+    };
+    const TCase Cases[] = {
+        {"0", "0", 4, 1000},          {"-3", "-1000", 4, 1000},  {"1", "1", 1, 1},
+        {"100", "60000", 100, 60000}, {"101", "60001", 4, 1000}, {"2147483647", "2147483647", 4, 1000},
+    };
+    TTempDir Dir;
+    const std::string File = Dir.File("zel.ini");
+    for (const TCase& C : Cases) {
+        WriteFileText(File, std::string("[PortSettings]\nNumRepeatCommand=") + C.Repeats +
+                                "\nComfirmationCmdTimeout=" + C.Timeout + "\n");
+        TZelComLink Link;
+        Link.SetSettingsFile(0, File.c_str());
+        Link.LoadSettings();
+        EXPECT_EQ(Link.Thread()->NumRepeatCommand(), C.ExpectedRepeats) << C.Repeats;
+        EXPECT_EQ(Link.Thread()->ComfirmationCmdTimeout(), C.ExpectedTimeout) << C.Timeout;
+    }
+}
+
 // ----- direct lines between script lines, and script values -----------------------------
 
 class ScriptOnLineFixture : public ScriptFixture {
@@ -426,6 +451,41 @@ TEST_F(ScriptOnLineFixture, LocalLinesAreRecognisedOnlyAsWritten)
     EXPECT_EQ(Emulator->Frames().size(), 1u) << "lines without a command word send nothing";
     EXPECT_TRUE(Notes.WithCode(hlnErrorText).empty());
     SetComSetupInterceptor(Previous);
+}
+
+TEST_F(ScriptOnLineFixture, LateAcknowledgementOfAnAbandonedAttemptIsNeverTakenForTheNextPacket)
+{
+    // The instrument answers every attempt, each later than the time-out: the first
+    // attempt's answer ends the second attempt's wait, and the second attempt's answer
+    // comes while the next packet is due.
+    Open({"--ack-delay", "450"});
+    Link.Thread()->SetComfirmationCmdTimeout(300);
+    Link.Thread()->SetNumRepeatCommand(4);
+    std::mutex Lock;
+    std::vector<std::string> Monitor;
+    Link.SetMonitorSink([&](const std::string& Prefix, const std::string& Text) {
+        std::lock_guard<std::mutex> Guard(Lock);
+        Monitor.push_back(Prefix + Text);
+    });
+    char Version[100] = {};
+    char Name[100] = {};
+    Link.SendCommand("=DeviceVersion", Version, sizeof Version);
+    Link.SendCommand("=DeviceName", Name, sizeof Name);
+    EXPECT_STREQ(Version, "1.0");
+    EXPECT_STREQ(Name, "Trough Emulator");
+    Link.SendCommand("DriveAllStop", nullptr, 0);
+    ASSERT_TRUE(Emulator->WaitForFrames(6, 5000));
+    Application->ProcessMessagesUntil([] { return false; }, 700);
+    // Every packet went out twice, none more often.
+    const std::vector<std::string> Frames = FrameTexts();
+    for (const std::string& Frame : Frames) EXPECT_EQ(std::count(Frames.begin(), Frames.end(), Frame), 2) << Frame;
+    EXPECT_EQ(Frames.size(), 6u);
+    // The sink goes first: the link's monitor lock is never taken under the test's lock.
+    Link.SetMonitorSink(nullptr);
+    std::lock_guard<std::mutex> Guard(Lock);
+    EXPECT_NE(std::find(Monitor.begin(), Monitor.end(), "late reply dropped: OK!1.0"), Monitor.end());
+    EXPECT_NE(std::find(Monitor.begin(), Monitor.end(), "late reply dropped: OK!Trough Emulator"), Monitor.end());
+    EXPECT_TRUE(Link.IsConnected());
 }
 
 TEST(LinkLifetime, EndsWhileTheScriptWaitsForTheWindowsAnswer)

@@ -150,3 +150,27 @@ TEST(KvMultiLang, ChangedNameReopensAndAnEmptiedNameKeepsTheLastFile)
     EXPECT_TRUE(lang.GetLangItem("Menu", "FileItem", &text));
     EXPECT_EQ(text, "upper");
 }
+
+TEST(KvMultiLang, ManyNumberedItemsComeInOrderAndTheFirstOfEqualKeysCounts)
+{
+    // A long list, each item also present a second time in another case further down;
+    // the first one of two equal keys is the one that is read, as for a single item.
+    TTempDir dir;
+    std::string text = "[Other]\n1=not this\n[Big]\n";
+    const int count = 3000;
+    for (int i = 0; i < count; ++i) text += "Item" + std::to_string(i) + "=value " + std::to_string(i) + "\n";
+    for (int i = 0; i < count; ++i) text += "ITEM" + std::to_string(i) + "=second " + std::to_string(i) + "\n";
+    WriteFileText(dir.File("big.lng"), text);
+    TKvMultiLang lang(nullptr);
+    lang.LangFileName = dir.File("big.lng");
+    TStringList items;
+    ASSERT_TRUE(lang.GetLangNumericItems("big", "item", &items));
+    ASSERT_EQ(items.Count(), count);
+    for (int i = 0; i < count; ++i) ASSERT_EQ(items[i], "value " + std::to_string(i));
+    std::string single;
+    EXPECT_TRUE(lang.GetLangItem("Big", "item2999", &single));
+    EXPECT_EQ(single, "value 2999");
+    TStringList lines;
+    ASSERT_TRUE(lang.GetLangItems("Big", &lines));
+    EXPECT_EQ(lines.Count(), count);
+}

@@ -489,8 +489,13 @@ void TAccessoryWindow::HideLamps()
 
 void TAccessoryWindow::ProcessFinished(int)
 {
-    CloseTable();
+    CloseRun();
     FinishRun();
+}
+
+void TAccessoryWindow::CloseRun()
+{
+    CloseTable();
     EnableRun(true);
     HideLamps();
 }

@@ -155,6 +155,8 @@ public:
     TControl* StartButton() const override { return btnGo; }
 
 protected:
+    // The table closed, START offered again, the lamps out.
+    void CloseRun() override;
     using TStoredValue = TStoredSetting;
     enum class TReading { DipperPressure, DoserPressure, RotatingBarrier, Tape, Barrier1 };
     struct TReadingLabel {

@@ -26,6 +26,8 @@ void InitCommon()
     const std::string exe = Application ? Application->ExeName() : std::string();
     AppPath = exe.substr(0, exe.rfind('/') + 1);
     SettingsFileName = AppPath + "zel.ini";
+    // Settings and the register live here; what a crash left half written goes first.
+    RemoveStaleTemporaryFiles(AppPath);
     delete IniFile;
     IniFile = new TIniFile(SettingsFileName);
     DeviceType = DeviceTypeFromText(IniFile->ReadString("Common", "DeviceType", ""));

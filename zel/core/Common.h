@@ -56,6 +56,8 @@ std::string GetResString(const std::string& Name, const std::string& Default);
 std::string ReplaceFirst(const std::string& Text, const std::string& Find, const std::string& Replacement);
 
 // Data-set files through the filer (implemented with the data sets).
-bool SaveDataSet(const std::string& FileName, ISXDataSet* DataSet);
+// False, with the reason (file name included) in Error when given, when the set did not
+// reach the disk.
+bool SaveDataSet(const std::string& FileName, ISXDataSet* DataSet, std::string* Error = nullptr);
 ISXDataSet* LoadDataSet(const std::string& FileName);
 void GetNowRecord(TSXDateTime& Record);

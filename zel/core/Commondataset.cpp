@@ -18,15 +18,25 @@ std::string InProgramFolder(const std::string& FileName)
 
 }  // namespace
 
-bool SaveDataSet(const std::string& FileName, ISXDataSet* DataSet)
+bool SaveDataSet(const std::string& FileName, ISXDataSet* DataSet, std::string* Error)
 {
-    if (!DataSet || !Filer || FileName.empty()) return false;
+    auto fail = [&](const std::string& Reason) {
+        if (Error) *Error = Reason.find(FileName) == std::string::npos ? FileName + ": " + Reason : Reason;
+        return false;
+    };
+    if (!DataSet) return fail("no data set");
+    if (!Filer) return fail("no filer is loaded");
+    if (FileName.empty()) return fail("no file name");
     const std::string Target = InProgramFolder(FileName);
     const std::string Folder = ExtractFilePath(Target);
     if (!Folder.empty() && !IsExistingFolder(Folder)) ForceDirectories(Folder);
     // The filer's answer is passed on: a save that did not reach the disk is never
     // reported as done.
-    return Filer->Save(Target.c_str(), DataSet, 0);
+    if (Filer->Save(Target.c_str(), DataSet, 0)) return true;
+    const char* Reason = Filer->GetLastError();
+    const std::string Why = Reason && *Reason ? Reason : "unknown error";
+    if (Error) *Error = Why.find(Target) == std::string::npos ? Target + ": " + Why : Why;
+    return false;
 }
 
 ISXDataSet* LoadDataSet(const std::string& FileName)

@@ -327,6 +327,8 @@ TFMain::~TFMain()
         delete timer;
     }
     ProcessNames.reset();
+    // Unsaved data of ended runs are written while the filer is still loaded.
+    UseDataSetManager.Collect();
     // The link library goes first, but only after the link object it made is gone.
     ReleaseLink();
     LinkLibrary.reset();
@@ -432,13 +434,17 @@ void TFMain::LoadSettings()
     FilerLibrary->SetFileName(IniFile->ReadString("Common", "FilerDllFileName", ""));
     LinkLibrary->SetFileName(IniFile->ReadString("Common", "HLFileName", ""));
 
-    AppSettings.UpdateStatusInterval = static_cast<std::uint32_t>(
-        IniFile->ReadInteger("Settings", "UpdateStatusInterval", static_cast<int>(AppSettings.UpdateStatusInterval)));
-    AppSettings.UpdateReceivedDataInterval = static_cast<std::uint32_t>(IniFile->ReadInteger(
-        "Settings", "UpdateReceivedDataInterval", static_cast<int>(AppSettings.UpdateReceivedDataInterval)));
+    // Numbers from the file are held to what the settings dialog allows; anything else
+    // is the default, never a value the program cannot work with.
+    const TAppSettings defaults;
+    AppSettings.UpdateStatusInterval = static_cast<std::uint32_t>(IniFile->ReadIntegerInRange(
+        "Settings", "UpdateStatusInterval", static_cast<int>(defaults.UpdateStatusInterval), 100, 10000));
+    AppSettings.UpdateReceivedDataInterval = static_cast<std::uint32_t>(IniFile->ReadIntegerInRange(
+        "Settings", "UpdateReceivedDataInterval", static_cast<int>(defaults.UpdateReceivedDataInterval), 100, 10000));
     AppSettings.ADCDataAccuracy = static_cast<std::uint8_t>(
-        IniFile->ReadInteger("Settings", "ADCDataAccuracy", AppSettings.ADCDataAccuracy) & 0xFF);
-    ResponseTimeout = IniFile->ReadInteger("Settings", "DeviceResponseMaxTimeInterval", 3000);
+        IniFile->ReadIntegerInRange("Settings", "ADCDataAccuracy", defaults.ADCDataAccuracy, 0, 3));
+    // The watchdog's silence bound: positive and at most an hour.
+    ResponseTimeout = IniFile->ReadIntegerInRange("Settings", "DeviceResponseMaxTimeInterval", 3000, 1, 3600000);
 }
 
 void TFMain::SaveSettings()
@@ -962,6 +968,10 @@ void TFMain::ShowLinkError(LPARAM Payload)
     const char* text = reinterpret_cast<const char*>(Payload);
     MessageDlg(text ? text : "", mtError, mbOK);
     ADisconnect->Execute();
+    // Without the link no run can go on: the one under way ends as failed.
+    if (ProcessKind == pkNone) return;
+    for (const TWindowPattern& kind : WindowPatterns())
+        if (auto* window = FindRole<IProcessWindow>(kind.Kind)) window->LinkLost();
 }
 
 void TFMain::ShowDipperOutOfRange(LPARAM Payload)

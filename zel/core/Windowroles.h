@@ -10,6 +10,9 @@ public:
     // The device's started and finished notices of the window's process.
     virtual void ProcessStarted(int /*Index*/) {}
     virtual void ProcessFinished(int /*Index*/) {}
+    // The device link went down: a run under way in this window ends as failed, its data
+    // saved.
+    virtual void LinkLost() {}
     // Its START button (null when it has none), its run controls, its number of cycles
     // and whether it records the way back of each cycle.
     virtual TControl* StartButton() const { return nullptr; }

@@ -9,6 +9,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/FloatFormat.h"
+#include "platform/ui/Cursors.h"
 #include "platform/ui/Strings.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Common.h"
@@ -183,6 +184,9 @@ void TFExpSetup::PrepareWindow()
     const char* Titles[] = {"Name", "M, g", "m, g", "V, ml", "v, ml"};
     for (int c = 0; c < 5; ++c) SGNodes->SetCells(c + 1, 0, Titles[c]);
     SGNodes->SetCells(0, 1, "1");
+    ExpTable.OnWriteFailed = [](const std::string& Error) {
+        Application->MessageBox(Error, "Experimental Setup", MB_OK | MB_ICONERROR);
+    };
     if (!ExpTable.Open(AppPath + "exp.d"))
         Application->MessageBox(ExpTable.Error(), "Experimental Setup", MB_OK | MB_ICONERROR);
 }
@@ -256,6 +260,8 @@ void TFExpSetup::LoadValues()
     DEWorkingDir->SetText(IniFile->ReadString(Section, "WorkDir", DEWorkingDir->GetText()));
     // An empty working folder means the program folder.
     if (DEWorkingDir->GetText().empty()) DEWorkingDir->SetText(AppPath);
+    // Set files are written here; what a crash left half written goes first.
+    RemoveStaleTemporaryFiles(GetWorkDir());
     EDAliquotEnterValue(this);
 
     // Sets loaded in an earlier run are gone: no record starts loaded.
@@ -425,10 +431,18 @@ std::string TFExpSetup::GetDescriptionText() const
 std::string TFExpSetup::GetDeviceInfoText() const
 {
     std::string Name, Version, Maker, Date;
-    HlProvider.GetDeviceName(Name);
-    HlProvider.GetDeviceVersion(Version);
-    HlProvider.GetManufacturer(Maker);
-    HlProvider.GetDeviceDate(Date);
+    // Each query may wait its full bound for a silent instrument: the operator sees the
+    // wait, and a query left unanswered spares the others, which would only wait again.
+    TWaitCursor Wait;
+    using TQuery = void (THlProvider::*)(std::string&);
+    const std::pair<TQuery, std::string*> Queries[] = {{&THlProvider::GetDeviceName, &Name},
+                                                       {&THlProvider::GetDeviceVersion, &Version},
+                                                       {&THlProvider::GetManufacturer, &Maker},
+                                                       {&THlProvider::GetDeviceDate, &Date}};
+    for (const auto& [Query, Text] : Queries) {
+        (HlProvider.*Query)(*Text);
+        if (Text->empty()) break;
+    }
     return Format("Device informationDevice Name: %s\r\nVersion: %s\r\nManufacturer: %s\r\nDate: %s\r\n\r\n",
                   Name.c_str(), Version.c_str(), Maker.c_str(), Date.c_str());
 }

@@ -63,17 +63,29 @@ int TUseDataSetManager::Release(ISXDataField* Table) { return Table ? Release(Ta
 
 bool TUseDataSetManager::IsKnown(ISXDataSet* DataSet) const { return FData.count(DataSet) != 0; }
 
+void TUseDataSetManager::RunEnded(ISXDataSet* DataSet)
+{
+    if (IsKnown(DataSet)) FEndedRuns.insert(DataSet);
+}
+
 void TUseDataSetManager::Collect()
 {
     for (auto Entry = FData.begin(); Entry != FData.end();) {
-        if (Entry->second != 0) {
+        ISXDataSet* DataSet = Entry->first;
+        const bool Unused = Entry->second == 0;
+        const bool EndedRun = FEndedRuns.count(DataSet) != 0;
+        if (!Unused && !EndedRun) {
             ++Entry;
             continue;
         }
-        ISXDataSet* DataSet = Entry->first;
         auto* Set = dynamic_cast<TSXDataSet*>(DataSet);
         // A set that cannot be written now is kept for the next run rather than lost.
         if (Set && Set->GetModified() && *Set->GetFileName() && Filer && !SaveDataSet(Set->GetFileName(), Set)) {
+            ++Entry;
+            continue;
+        }
+        FEndedRuns.erase(DataSet);
+        if (!Unused) {
             ++Entry;
             continue;
         }

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <set>
 
 class ISXDataSet;
 class ISXDataField;
@@ -24,14 +25,18 @@ public:
     int Release(ISXDataSet* DataSet);
     int Release(ISXDataField* Table);
     bool IsKnown(ISXDataSet* DataSet) const;
+    // The run that recorded into the set has ended: from now on the set is written to
+    // its file whenever it holds unsaved data, even while others (a graph) still use it.
+    void RunEnded(ISXDataSet* DataSet);
     // Deletes every set whose count is 0. A set that was changed since it was last saved
     // or loaded and has a file name is written to that file first, so data of a run that
     // ended without being saved is not lost; when that write fails the set stays for the
-    // next run.
+    // next run. Unsaved sets of ended runs that are still in use are written too.
     void Collect();
 
 private:
     std::map<ISXDataSet*, std::uint32_t> FData;
+    std::set<ISXDataSet*> FEndedRuns;
 };
 
 extern TUseDataSetManager UseDataSetManager;

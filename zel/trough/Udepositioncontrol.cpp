@@ -653,10 +653,11 @@ void TFDepositionCtrl::ProcessFinished(int Stroke)
     // The stroke types report every finished stroke; HP and Manual end at the first report.
     const bool strokes = type == dtpX || type == dtpY || type == dtpZ;
     if (strokes && static_cast<std::uint16_t>(Stroke) < NumStrokes - 1) return;
-    CompleteRun();
+    CloseRun();
+    FinishRun();
 }
 
-void TFDepositionCtrl::CompleteRun()
+void TFDepositionCtrl::CloseRun()
 {
     ClosePressureControlTable();
     CloseTable();
@@ -667,7 +668,6 @@ void TFDepositionCtrl::CompleteRun()
         FMsg->btnOk->OnClick = nullptr;
         FMsg->btnCancel->OnClick = nullptr;
     }
-    FinishRun();
     SetStatusLine(3, "");
     if (FDepPosInfo) FDepPosInfo->Hide();
 }

@@ -130,7 +130,8 @@ private:
     // Takes the deposition table back to the last completed stroke for a continuation.
     void TrimForContinuation();
     void ShowPointStatus(const TDepositionPoint& Point, double Seconds);
-    void CompleteRun();
+    // Both tables closed, a confirmation box still open put away, the position window hidden.
+    void CloseRun() override;
     // The first deposition and pressure-control rows not yet announced.
     std::uint32_t FDepositionFirstNew = 0;
     std::uint32_t FPressureFirstNew = 0;

@@ -124,7 +124,11 @@ TProcessWindow::~TProcessWindow()
 
 void TProcessWindow::ReleaseDataSet()
 {
-    if (DataSet) UseDataSetManager.Release(DataSet);
+    if (DataSet) {
+        // Whatever the set holds unsaved is written by the keeper once it can be.
+        UseDataSetManager.RunEnded(DataSet);
+        UseDataSetManager.Release(DataSet);
+    }
     DataSet = nullptr;
 }
 
@@ -133,11 +137,7 @@ bool TProcessWindow::CreateData()
     // A run stopped without its finished notice still holds its table and set: the table
     // is closed and the set saved before it is let go.
     CloseTable();
-    if (DataSet) {
-        const std::string fileName = DataSet->GetFileName();
-        if (!fileName.empty()) SaveDataSet(fileName, DataSet);
-    }
-    ReleaseDataSet();
+    SaveAndReleaseDataSet();
     DataSet = UseDataSetManager.Create();
     if (!DataSet) return false;
     if (FExpSetup) DataSet->SetFileName(FExpSetup->NewDataFileName().c_str());
@@ -320,16 +320,41 @@ void TProcessWindow::AnnouncePendingRows(bool Immediately)
     AnnounceRows(*Table, CheckGraph() ? Graph : nullptr, first, static_cast<std::uint32_t>(rows - 1), Immediately);
 }
 
-void TProcessWindow::FinishRun()
+void TProcessWindow::LinkLost()
+{
+    if (!DataSet || !NoticeIsOurs(false)) return;
+    CloseRun();
+    EndRun(TRunEnd::LinkLost);
+}
+
+void TProcessWindow::EndRun(TRunEnd End, int StatusLine, bool OwnsProcess)
 {
     AnnouncePendingRows(true);
-    if (DataSet) {
-        const std::string fileName = DataSet->GetFileName();
-        if (!fileName.empty()) SaveDataSet(fileName, DataSet);
-        ReleaseDataSet();
-    }
-    SetProcess(pkNone);
-    PostShowMessage("Process completed!", mtInformation);
-    (*StatusLines)[1] = GetResString("Completed!", "Completed!");
-    SetStatusLine(2, "");
+    const bool saved = SaveAndReleaseDataSet();
+    if (OwnsProcess) SetProcess(pkNone);
+    // Only a run whose data reached the disk is reported as completed.
+    const char* status = End == TRunEnd::LinkLost    ? "Failed!"
+                         : !saved                    ? "Data not saved!"
+                         : End == TRunEnd::Completed ? "Completed!"
+                                                     : "";
+    (*StatusLines)[StatusLine] = *status ? GetResString(status, status) : std::string();
+    // The line after the status (the elapsed time) means nothing once the run is over.
+    SetStatusLine(StatusLine + 1, "");
+    if (End == TRunEnd::LinkLost && OwnsProcess)
+        PostShowMessage("Process failed: the connection to the device was lost.", mtError);
+    if (saved && End == TRunEnd::Completed && OwnsProcess) PostShowMessage("Process completed!", mtInformation);
+}
+
+bool TProcessWindow::SaveAndReleaseDataSet()
+{
+    if (!DataSet) return true;
+    std::string error;
+    const std::string fileName = DataSet->GetFileName();
+    const bool saved = fileName.empty() || SaveDataSet(fileName, DataSet, &error);
+    ReleaseDataSet();
+    if (!saved)
+        MessageDlg("The data of the run could not be saved (" + (error.empty() ? fileName : error) +
+                       "). They are kept and saved as soon as the file can be written.",
+                   mtError, mbOK);
+    return saved;
 }

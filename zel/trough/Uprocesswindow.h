@@ -4,8 +4,10 @@
 // appends a row and, at most once per interval, tells the graph and the register of every
 // row since it last told them; closing the table and the end of the run tell them the
 // rest, so the graph always ends with the last point; the finished notice saves and lets
-// go of the set. The window holds exactly one use of its
-// data set from START until it lets go, and forgets the pointer with that use.
+// go of the set; a lost link ends the run the same way, as failed. A set that cannot be
+// saved is shown with the file and the reason and left to the keeper, and its run is
+// not reported as completed. The window holds exactly one use of its data set from START
+// until it lets go, and forgets the pointer with that use.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -78,6 +80,12 @@ public:
     bool CheckGraph();
     // Lets go of the window's use of the data set and forgets it.
     void ReleaseDataSet();
+    // Saves the set under its name and lets go of it. A save that fails is shown with the
+    // file and the reason and leaves the set to the keeper, which saves it once it can;
+    // false then.
+    bool SaveAndReleaseDataSet();
+    // The link went down: a run of this window ends as failed, its data saved.
+    void LinkLost() override;
 
 protected:
     static void ShowError(const char* Text);
@@ -114,8 +122,21 @@ protected:
     // Tells the graph and (when the window says so) the register of the open table's rows
     // not yet announced.
     void AnnouncePendingRows(bool Immediately);
+    // How a run ended: completed, stopped before it completed, or cut off by the lost link.
+    enum class TRunEnd { Completed, Stopped, LinkLost };
     // The end of the run: the set saved and let go, idle again, "Process completed!".
-    void FinishRun();
+    void FinishRun() { EndRun(TRunEnd::Completed); }
+    // The end of a run shared by every process window: the set saved under its name and
+    // let go, the window's process idle again, the status line StatusLine and the operator
+    // told how it ended. A save that fails is shown with the file and the reason and the
+    // keeper saves the set once it can; only a completed run whose data reached the disk
+    // is reported as "Process completed!".
+    // The process goes idle and the run's message is shown only when the run held it
+    // (OwnsProcess).
+    void EndRun(TRunEnd End, int StatusLine = 1, bool OwnsProcess = true);
+    // The window's own part of a run's end before its data are saved: its tables closed
+    // (the open table unless the window has more) and whatever waits on the run put away.
+    virtual void CloseRun() { CloseTable(); }
     // Whether a notice belongs to this window's run: the window's process runs, or
     // (AllowIdle) no process runs. A notice during another window's process is not ours.
     bool NoticeIsOurs(bool AllowIdle) const;

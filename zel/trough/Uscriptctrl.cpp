@@ -77,7 +77,7 @@ const TFScriptCtrl::TNoticeHandling TFScriptCtrl::NoticeHandlings[] = {
      }},
     {hlnScriptFinished, true,
      [](TFScriptCtrl& w, LPARAM) -> LRESULT {
-         if (w.FScriptStarted) w.StopScript(false, true);
+         if (w.FScriptStarted) w.StopScript(false, TRunEnd::Completed);
          return 0;
      }},
     {hlnScriptLine, false,
@@ -339,7 +339,7 @@ void TFScriptCtrl::StartScript()
     StartTick = GetTickCount();
     FScriptStarted = false;
     // Without a link, or when it refuses the script, no end notice will ever come.
-    if (!HlProvider.Link || !HlProvider.Link->RunScript(&script)) StopScript(false, false);
+    if (!HlProvider.Link || !HlProvider.Link->RunScript(&script)) StopScript(false, TRunEnd::Stopped);
 }
 
 bool TFScriptCtrl::CalcPrognosis()
@@ -367,7 +367,7 @@ bool TFScriptCtrl::CalcPrognosis()
     if (FMain) FMain->ScriptWindow = this;
     FScriptStarted = false;
     if (!HlProvider.Link->RunScript(&script)) {
-        StopScript(false, false);
+        StopScript(false, TRunEnd::Stopped);
         return false;
     }
     return true;
@@ -391,9 +391,9 @@ void TFScriptCtrl::ShowPrognosis()
     CHTimeGraph->Display();
 }
 
-void TFScriptCtrl::BBStopClick(TObject* Sender) { StopScript(Sender != nullptr, true); }
+void TFScriptCtrl::BBStopClick(TObject* Sender) { StopScript(Sender != nullptr, TRunEnd::Completed); }
 
-void TFScriptCtrl::StopScript(bool Abort, bool Completed)
+void TFScriptCtrl::StopScript(bool Abort, TRunEnd End)
 {
     if (Abort) {
         if (HlProvider.Link) HlProvider.Link->AbortScript();
@@ -403,10 +403,7 @@ void TFScriptCtrl::StopScript(bool Abort, bool Completed)
         Progress = 0;
         CHTimeGraph->Display();
     }
-    if (FMain && FMain->ProcessKind == pkScript) {
-        FMain->SetProcess(pkNone);
-        if (Completed) PostShowMessage("Process completed!", mtInformation);
-    }
+    const bool ranScript = RunningProcess() == pkScript;
     FRunning = false;
     Memo->SetReadOnly(false);
     Memo->SetSelLength(0);
@@ -418,17 +415,18 @@ void TFScriptCtrl::StopScript(bool Abort, bool Completed)
         return;
     }
     HlProvider.SetKeyboardBlock(0);
-    if (DataSet) {
-        const std::string fileName = DataSet->GetFileName();
-        if (!fileName.empty()) SaveDataSet(fileName, DataSet);
-    }
-    if (RecordData) {
-        CloseTable();
-        ReleaseDataSet();
-    }
-    (*StatusLines)[0] = Completed ? Res("Completed!") : std::string();
+    CloseTable();
     for (int i = 1; i <= 3; ++i) (*StatusLines)[i].clear();
-    SetStatusLine(0, (*StatusLines)[0]);
+    EndRun(End, 0, ranScript);
+}
+
+void TFScriptCtrl::LinkLost()
+{
+    if (!FRunning) return;
+    // The link's script runner is stopped too, so that nothing of this script goes out
+    // once the line is back; an end notice still on its way belongs to no run.
+    FScriptStarted = false;
+    StopScript(true, TRunEnd::LinkLost);
 }
 
 void TFScriptCtrl::PCChange(TObject*)

@@ -68,6 +68,8 @@ public:
     void PCChange(TObject* Sender);
 
     void EnableRun(bool Enable) override;
+    // The link went down: a running script is aborted and its run ends as failed.
+    void LinkLost() override;
     // One row of the "Dipping" table from the device state.
     void AddDataRow();
     void GetParametersText(std::string& Text) override { Text.clear(); }
@@ -89,8 +91,8 @@ private:
     void PrognosisFinished();
     void UpdateProgress();
     void ShowCurrentLine(int Index);
-    // The end of a run or a dry run; Completed tells the operator the run completed.
-    void StopScript(bool Abort, bool Completed);
+    // The end of a run or a dry run, told to the operator as End says.
+    void StopScript(bool Abort, TRunEnd End);
     // The present positions into the prognosis record, its time to 0.
     void ResetPrognosisStatus();
     LRESULT LinkNotify(WPARAM Code, LPARAM Payload);

@@ -1,6 +1,7 @@
 #include "platform/regtable/RegTable.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -191,6 +192,50 @@ TEST(RegTable, AFailedWriteLeavesThePreviousFile)
     TRegTable Again;
     ASSERT_TRUE(Again.Open(File));
     EXPECT_EQ(Users(Again), std::vector<std::string>{"bob"});
+}
+
+TEST(RegTable, ARewriteKeepsTheModeOfTheFileItReplaces)
+{
+    TTempDir Dir;
+    const std::string File = Dir.File("exp.d");
+    TRegTable Table;
+    ASSERT_TRUE(Table.Open(File));
+    Table.Append(MakeRecord("a.mps", 1, "amy"));
+    for (mode_t Mode : {mode_t(0600), mode_t(0640), mode_t(0664)}) {
+        ASSERT_EQ(chmod(File.c_str(), Mode), 0);
+        Table.Append(MakeRecord("b.mps", 2, "bob"));
+        ASSERT_FALSE(Table.WriteFailed()) << Table.Error();
+        struct stat Info {};
+        ASSERT_EQ(stat(File.c_str(), &Info), 0);
+        EXPECT_EQ(Info.st_mode & 07777, Mode);
+    }
+}
+
+TEST(RegTable, AFailedWriteIsToldOnceUntilAWriteWorksAgain)
+{
+    TTempDir Dir;
+    const std::string File = Dir.File("exp.d");
+    TRegTable Table;
+    ASSERT_TRUE(Table.Open(File));
+    std::vector<std::string> Told;
+    Table.OnWriteFailed = [&](const std::string& Error) { Told.push_back(Error); };
+    Table.Append(MakeRecord("a.mps", 1, "amy"));
+    rlimit Old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &Old), 0);
+    const auto OldSignal = signal(SIGXFSZ, SIG_IGN);
+    rlimit Small = Old;
+    Small.rlim_cur = ReadFileText(File).size() + 10;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &Small), 0);
+    Table.Append(MakeRecord("b.mps", 2, "bob"));
+    Table.Append(MakeRecord("c.mps", 3, "cid"));
+    setrlimit(RLIMIT_FSIZE, &Old);
+    signal(SIGXFSZ, OldSignal);
+    ASSERT_EQ(Told.size(), 1u);
+    EXPECT_NE(Told[0].find(File), std::string::npos) << Told[0];
+    EXPECT_NE(Told[0].find("File too large"), std::string::npos) << Told[0];
+    Table.Delete(0);
+    EXPECT_FALSE(Table.WriteFailed());
+    EXPECT_EQ(Told.size(), 1u);
 }
 
 }  // namespace

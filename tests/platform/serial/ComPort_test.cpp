@@ -2,6 +2,9 @@
 // the emulator's pseudo-terminal.
 #include <gtest/gtest.h>
 #include <chrono>
+#include <cstdio>
+#include <memory>
+#include <unistd.h>
 #include <mutex>
 #include <thread>
 #include "TestSupport.h"
@@ -67,6 +70,43 @@ TEST(ComDataPacket, MatchesStartAndStopStringsWithoutRegardToCase)
     Packet.HandleData("4z", 2);
     Packet.HandleData(">", 1);
     EXPECT_EQ(Got, (std::vector<std::string>{"12", "34"}));
+}
+
+TEST(ComDataPacket, PacketsDoNotDependOnHowTheStreamIsSliced)
+{
+    // Stop strings inside start strings, and start strings that share their first bytes
+    // with packet text: every way of cutting the stream into reads gives the same packets.
+    struct TCase {
+        const char* Start;
+        const char* Stop;
+        std::string Stream;
+    };
+    const TCase Cases[] = {
+        {"a$b", "$", "a$bxa$b12$"}, {"a$b", "$", "a$bone$a$b"},    {"<$>", "$", "<$>12<$4$junk<$>5$"},
+        {"@@", "@", "@@x@@@y@"},    {"@", "$", "@06KOK!$@B4M07$"},
+    };
+    for (const TCase& C : Cases) {
+        auto Run = [&](const std::vector<std::size_t>& Cuts) {
+            TComDataPacket Packet;
+            Packet.StartString = C.Start;
+            Packet.StopString = C.Stop;
+            std::vector<std::string> Got;
+            Packet.OnPacket = [&](TObject*, const std::string& Text) { Got.push_back(Text); };
+            std::size_t From = 0;
+            for (std::size_t Cut : Cuts) {
+                Packet.HandleData(C.Stream.data() + From, Cut - From);
+                From = Cut;
+            }
+            Packet.HandleData(C.Stream.data() + From, C.Stream.size() - From);
+            return Got;
+        };
+        const std::vector<std::string> Whole = Run({});
+        for (std::size_t Cut = 1; Cut < C.Stream.size(); ++Cut)
+            EXPECT_EQ(Run({Cut}), Whole) << C.Start << " " << C.Stream << " cut at " << Cut;
+        std::vector<std::size_t> EveryByte;
+        for (std::size_t Cut = 1; Cut < C.Stream.size(); ++Cut) EveryByte.push_back(Cut);
+        EXPECT_EQ(Run(EveryByte), Whole) << C.Start << " " << C.Stream << " byte by byte";
+    }
 }
 
 TEST(ComPort, MapsComNamesToSerialDevices)
@@ -147,6 +187,36 @@ TEST(ComPort, NoticesWhenThePeerCutsTheLine)
     EXPECT_TRUE(Port.LineLost());
     EXPECT_EQ(Port.Write("@", 1), -1);
     Port.Close();
+}
+
+TEST(ComPort, ClosesWhenTheDeviceGoesAndReopensAtOnceWhenItComesBack)
+{
+    // The port names a fixed path; behind it the instrument goes away and comes back on
+    // a new terminal, as a serial adapter does when it is unplugged and plugged again.
+    const std::string Path = ::testing::TempDir() + "zel_port_" + std::to_string(::getpid());
+    std::remove(Path.c_str());
+    auto First = std::make_unique<TEmulatorProcess>();
+    ASSERT_EQ(::symlink(First->Device().c_str(), Path.c_str()), 0);
+    TComPort Port;
+    Port.SetPort(Path);
+    Port.Open();
+    ASSERT_TRUE(Port.Connected());
+    ASSERT_TRUE(First->Control("cut"));
+    for (int i = 0; i < 300 && Port.Connected(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(Port.Connected()) << "a port whose device has gone still reads as connected";
+    First.reset();
+
+    TEmulatorProcess Second;
+    std::remove(Path.c_str());
+    ASSERT_EQ(::symlink(Second.Device().c_str(), Path.c_str()), 0);
+    Port.Open();
+    ASSERT_TRUE(Port.Connected());
+    EXPECT_FALSE(Port.LineLost());
+    const char Frame[] = "@E6 06 00$";
+    EXPECT_EQ(Port.Write(Frame, sizeof Frame), static_cast<int>(sizeof Frame));
+    EXPECT_TRUE(Second.WaitForFrames(1, 3000));
+    Port.Close();
+    std::remove(Path.c_str());
 }
 
 TEST(ComPort, SetupDialogAppliesTheConfirmedChoiceOnly)

@@ -669,6 +669,30 @@ TEST(BitmapFile, EmptyBitmapIsAValidHeaderOnlyFile)
     EXPECT_TRUE(loaded.Empty());
 }
 
+TEST(BitmapFile, PictureWithoutColumnsOrRowsLoadsAsEmpty)
+{
+    // Headers that name rows without columns, or columns without rows, and carry padded
+    // rows of data; none of them has a pixel.
+    struct TCase {
+        std::int32_t Width, Height;
+    };
+    const TCase Cases[] = {{0, 5}, {0, -5}, {7, 0}, {0, 0}};
+    for (const TCase& C : Cases) {
+        std::vector<std::uint8_t> bytes = WhiteBitmap(4, 4)->SaveToBytes();
+        for (int i = 0; i < 4; ++i) {
+            bytes[18 + i] = std::uint8_t(std::uint32_t(C.Width) >> (8 * i));
+            bytes[22 + i] = std::uint8_t(std::uint32_t(C.Height) >> (8 * i));
+        }
+        TBitmap loaded;
+        loaded.SetSize(3, 3);
+        loaded.LoadFromBytes(bytes);
+        EXPECT_EQ(loaded.GetWidth(), 0) << C.Width << "x" << C.Height;
+        EXPECT_EQ(loaded.GetHeight(), 0) << C.Width << "x" << C.Height;
+        EXPECT_TRUE(loaded.GetBits().empty());
+        EXPECT_THROW(loaded.ScanLine(0), std::out_of_range);
+    }
+}
+
 TEST(BitmapFile, DamagedFilesAreRefusedWithAClearError)
 {
     auto bitmap = WhiteBitmap(4, 4);

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "TestSupport.h"
 #include "platform/ui/IniFiles.h"
 
@@ -112,4 +117,74 @@ TEST(IniFile, AMissingFileGivesDefaultsAndTheFirstWriteCreatesIt)
     EXPECT_FALSE(FileExists(dir.File("zel.ini")));
     ini.WriteBool("Common", "Simulate", true);
     EXPECT_EQ(ReadFileText(dir.File("zel.ini")), "[Common]\nSimulate=1\n");
+}
+
+TEST(IniFile, IntegerTextsWithTwoSignsOrOutsideTheRangeAreMissing)
+{
+    const struct {
+        const char* text;
+        std::optional<int> value;
+    } cases[] = {
+        {"--9223372036854775808", std::nullopt},
+        {"-9223372036854775808", std::nullopt},
+        {"+-5", std::nullopt},
+        {"-+5", std::nullopt},
+        {"-$-5", std::nullopt},
+        {"-2147483648", INT32_MIN},
+        {"-2147483649", std::nullopt},
+        {"2147483647", INT32_MAX},
+        {"2147483648", std::nullopt},
+        {"$FFFFFFFF", -1},
+        {"0x80000000", INT32_MIN},
+        {"$100000000", std::nullopt},
+        {"-$10", -16},
+        {"+7", 7},
+        {"18446744073709551616", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParseIniInteger(c.text), c.value) << c.text;
+}
+
+TEST(IniFile, NumbersOutsideTheirRangeReadAsTheDefault)
+{
+    TTempDir dir;
+    WriteFileText(dir.File("zel.ini"), "[Settings]\nlow=-1\nhigh=9\nedge=3\nbad=x\n");
+    TIniFile ini(dir.File("zel.ini"));
+    EXPECT_EQ(ini.ReadIntegerInRange("Settings", "low", 3, 0, 3), 3);
+    EXPECT_EQ(ini.ReadIntegerInRange("Settings", "high", 3, 0, 3), 3);
+    EXPECT_EQ(ini.ReadIntegerInRange("Settings", "edge", 1, 0, 3), 3);
+    EXPECT_EQ(ini.ReadIntegerInRange("Settings", "bad", 2, 0, 3), 2);
+    EXPECT_EQ(ini.ReadIntegerInRange("Settings", "missing", 2, 0, 3), 2);
+}
+
+TEST(IniFile, AFileThatCannotBeReadIsNeverWrittenOverAndToldOnce)
+{
+    // A folder in the file's place, and (where permissions hold) a file nobody may read.
+    TTempDir dir;
+    std::vector<std::string> files;
+    ASSERT_EQ(mkdir(dir.File("folder.ini").c_str(), 0755), 0);
+    files.push_back(dir.File("folder.ini"));
+    if (geteuid() != 0) {
+        WriteFileText(dir.File("locked.ini"), "[Common]\nDeviceType=LBL\nOther=keep\n");
+        ASSERT_EQ(chmod(dir.File("locked.ini").c_str(), 0200), 0);
+        files.push_back(dir.File("locked.ini"));
+    }
+    for (const std::string& file : files) {
+        TDialogRecorder boxes;
+        TIniFile ini(file);
+        EXPECT_EQ(ini.ReadString("Common", "DeviceType", "ZEL"), "ZEL") << file;
+        ini.WriteString("Common", "DeviceType", "COMBINED");
+        ini.WriteInteger("Settings", "ADCDataAccuracy", 2);
+        // The program goes on with what it wrote, in memory.
+        EXPECT_EQ(ini.ReadString("Common", "DeviceType", ""), "COMBINED") << file;
+        EXPECT_EQ(TIniFile(file).ReadInteger("Settings", "ADCDataAccuracy", 3), 2) << file;
+        ASSERT_EQ(boxes.Requests.size(), 1u) << file;
+        EXPECT_EQ(boxes.Requests[0].Text.rfind("Unable to read " + file, 0), 0u) << boxes.Requests[0].Text;
+    }
+    struct stat info {};
+    ASSERT_EQ(stat(dir.File("folder.ini").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    if (geteuid() != 0) {
+        chmod(dir.File("locked.ini").c_str(), 0600);
+        EXPECT_EQ(ReadFileText(dir.File("locked.ini")), "[Common]\nDeviceType=LBL\nOther=keep\n");
+    }
 }

@@ -3,6 +3,9 @@
 #include <csignal>
 #include <dirent.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "TestSupport.h"
 #include "platform/ui/IniFiles.h"
@@ -95,4 +98,50 @@ TEST(WriteFileAtomically, ASettingsFileThatCannotBeWrittenIsToldOnceAndKeepsItsK
     EXPECT_EQ(boxes.Requests[0].Flags, MB_OK | MB_ICONERROR);
     EXPECT_EQ(ini.ReadString("Common", "DeviceType", ""), "ZEL");
     EXPECT_EQ(ReadFileText(dir.File("zel.ini")), "[Common]\nDeviceType=ZEL\n");
+}
+
+TEST(WriteFileAtomically, AWriteOverTheFileSizeLimitFailsInsteadOfEndingTheProgram)
+{
+    // The program's own handling of the size-limit signal, as its application object
+    // sets it up; the write runs in a child so that a fault ends the child alone.
+    TTempDir dir;
+    const std::string file = dir.File("zel.ini");
+    WriteFileText(file, "[Common]\nDeviceType=ZEL\n");
+    const std::string big(1 << 20, 'x');
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 4096;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::string error;
+        const bool written = WriteFileAtomically(file, big, &error);
+        _exit(!written && error.find("File too large") != std::string::npos ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0);
+    EXPECT_EQ(ReadFileText(file), "[Common]\nDeviceType=ZEL\n");
+    EXPECT_EQ(FilesIn(dir.Path()), 1) << "no temporary file is left behind";
+}
+
+TEST(TemporaryFiles, ThoseLeftByAnInterruptedWriteAreRemovedAndNothingElse)
+{
+    TTempDir dir;
+    const std::string stale = TemporaryFileTemplate(dir.File("zel.ini"));
+    std::string first = stale, second = TemporaryFileTemplate(dir.File("zel20061231.mps"));
+    close(mkstemp(first.data()));
+    close(mkstemp(second.data()));
+    // Files of the operator that merely look alike stay.
+    const std::vector<std::string> kept = {"zel.ini", "zel.ini.123456", "notes.zeltmp-", "a.zeltmp-1234567",
+                                           "a.zeltmp-12345"};
+    for (const std::string& name : kept) WriteFileText(dir.File(name), "keep");
+    ASSERT_EQ(mkdir(dir.File("b.zeltmp-abcdef").c_str(), 0755), 0);
+    EXPECT_EQ(RemoveStaleTemporaryFiles(dir.Path()), 2);
+    EXPECT_FALSE(FileExists(first));
+    EXPECT_FALSE(FileExists(second));
+    for (const std::string& name : kept) EXPECT_TRUE(FileExists(dir.File(name))) << name;
+    EXPECT_EQ(FilesIn(dir.Path()), static_cast<int>(kept.size()) + 1);
 }

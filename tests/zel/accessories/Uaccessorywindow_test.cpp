@@ -222,6 +222,24 @@ TEST_F(AccessoryRun, AStartAfterAStoppedRunClosesItsTableAndSavesItsSetFirst)
     UseDataSetManager.Release(loaded);
 }
 
+TEST_F(AccessoryRun, ALostLinkEndsTheRunAsFailedWithItsSetSavedStartOfferedAndLampsOut)
+{
+    Open();
+    Roll->btnGo->Click();
+    const std::string fileName = Roll->DataSet->GetFileName();
+    Notify(hlnRollStarted);
+    RollPoint(2800, 1000, 1, 3);
+    ASSERT_TRUE(Roll->shpRotbarIndicator->GetVisible());
+    LoseLink();
+    EXPECT_EQ(Main->ProcessKind, pkNone);
+    EXPECT_EQ(Roll->DataSet, nullptr);
+    EXPECT_TRUE(Roll->btnGo->GetVisible());
+    EXPECT_FALSE(Roll->shpRotbarIndicator->GetVisible());
+    EXPECT_EQ((*Roll->StatusLines)[1], "Failed!");
+    EXPECT_EQ(Shown(), LostLinkTexts());
+    EXPECT_EQ(RowsIn(fileName, "RollDeposition"), 1);
+}
+
 TEST_F(AccessoryRun, ReadingsShowTheLastDeviceStateWhetherOrNotARunGoesOn)
 {
     Open();

@@ -222,7 +222,7 @@ TEST_F(TMainWindow, ShutDownSavesTheLinkDisconnectsThenWritesItsSettings)
     Start("[Common]\nLangFileName=german.lng\n" + Libraries() +
           "[Settings]\nUpdateStatusInterval=700\nADCDataAccuracy=260\n");
     EXPECT_EQ(AppSettings.UpdateStatusInterval, 700u);
-    EXPECT_EQ(AppSettings.ADCDataAccuracy, 4u);  // the low byte
+    EXPECT_EQ(AppSettings.ADCDataAccuracy, 3u);  // out of the dialog's range: the default
     EXPECT_EQ(Main->ResponseTimeout, 3000);
     Link()->ClearCalls();
     Main->FormDestroy(Main);
@@ -236,9 +236,46 @@ TEST_F(TMainWindow, ShutDownSavesTheLinkDisconnectsThenWritesItsSettings)
     EXPECT_EQ(ini.ReadString("Common", "LangFileName", ""), Dir.File("Language/german.lng"));
     EXPECT_EQ(ini.ReadString("Settings", "UpdateStatusInterval", ""), "700");
     EXPECT_EQ(ini.ReadString("Settings", "UpdateReceivedDataInterval", ""), "500");
-    EXPECT_EQ(ini.ReadString("Settings", "ADCDataAccuracy", ""), "4");
+    EXPECT_EQ(ini.ReadString("Settings", "ADCDataAccuracy", ""), "3");
     EXPECT_FALSE(ini.ValueExists("Settings", "DeviceResponseMaxTimeInterval"));
     EXPECT_FALSE(ini.ValueExists("Common", "Simulate"));
+}
+
+TEST_F(TMainWindow, NumericSettingsOutsideTheirDialogsRangeAreTheDefault)
+{
+    struct TCase {
+        const char* Settings;
+        std::uint32_t StatusInterval, ReceivedInterval;
+        unsigned Accuracy;
+        int ResponseTimeout;
+    };
+    const TCase Cases[] = {
+        {"ADCDataAccuracy=9\n", 500, 500, 3, 3000},
+        {"ADCDataAccuracy=255\n", 500, 500, 3, 3000},
+        {"ADCDataAccuracy=-1\n", 500, 500, 3, 3000},
+        {"ADCDataAccuracy=0\nUpdateStatusInterval=100\nUpdateReceivedDataInterval=10000\n", 100, 10000, 0, 3000},
+        {"UpdateStatusInterval=0\nUpdateReceivedDataInterval=99\n", 500, 500, 3, 3000},
+        {"UpdateStatusInterval=-5\nUpdateReceivedDataInterval=10001\n", 500, 500, 3, 3000},
+        {"DeviceResponseMaxTimeInterval=0\n", 500, 500, 3, 3000},
+        {"DeviceResponseMaxTimeInterval=-100\n", 500, 500, 3, 3000},
+        {"DeviceResponseMaxTimeInterval=5000\n", 500, 500, 3, 5000},
+    };
+    Start("[Common]\n" + Libraries());
+    for (const TCase& C : Cases) {
+        // Values the dialog allows but that differ from the defaults come first, so a
+        // default is never taken over from the case before.
+        WriteFileText(Dir.File("zel.ini"), "[Common]\n" + Libraries() +
+                                               "[Settings]\nADCDataAccuracy=1\nUpdateStatusInterval=900\n"
+                                               "UpdateReceivedDataInterval=900\nDeviceResponseMaxTimeInterval=900\n");
+        Main->LoadSettings();
+        ASSERT_EQ(AppSettings.ADCDataAccuracy, 1u);
+        WriteFileText(Dir.File("zel.ini"), "[Common]\n" + Libraries() + "[Settings]\n" + C.Settings);
+        Main->LoadSettings();
+        EXPECT_EQ(AppSettings.UpdateStatusInterval, C.StatusInterval) << C.Settings;
+        EXPECT_EQ(AppSettings.UpdateReceivedDataInterval, C.ReceivedInterval) << C.Settings;
+        EXPECT_EQ(AppSettings.ADCDataAccuracy, C.Accuracy) << C.Settings;
+        EXPECT_EQ(Main->ResponseTimeout, C.ResponseTimeout) << C.Settings;
+    }
 }
 
 }  // namespace

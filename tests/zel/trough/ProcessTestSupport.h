@@ -10,7 +10,9 @@
 #include "zel/core/MainWindowFixture.h"
 #include "platform/ui/Timers.h"
 #include "zel/core/Calibrateparam.h"
+#include "zel/core/Common.h"
 #include "zel/experiment/Graphmanager.h"
+#include "zel/experiment/Sxproperty.h"
 #include "zel/experiment/Uexpsetup.h"
 #include "zel/experiment/Ugraph.h"
 #include "zel/experiment/Usedatasetmanager.h"
@@ -79,6 +81,29 @@ protected:
         std::vector<std::string> texts;
         for (const TDialogRequest& r : Dialogs.Requests) texts.push_back(r.Text);
         return texts;
+    }
+    // The link reports the instrument gone, as its sender does after the last attempt.
+    void LoseLink()
+    {
+        static const char NotResponding[] = "Device not responding";
+        Main->OnLinkNotify(hlnErrorText, reinterpret_cast<LPARAM>(NotResponding));
+        Application->ProcessMessages();
+    }
+    // What the operator is told when the line goes during a run.
+    static std::vector<std::string> LostLinkTexts()
+    {
+        return {"Device not responding", "Process failed: the connection to the device was lost."};
+    }
+    // The rows of a table in the set file as it is on disk; -1 when the file or the table
+    // cannot be read.
+    static int RowsIn(const std::string& FileName, const char* TableName)
+    {
+        ISXDataSet* loaded = LoadDataSet(FileName);
+        if (!loaded) return -1;
+        TPTableData table(loaded->FindField(ZelTableCategory, TableName));
+        const int rows = table.Valid ? table.GetNumRows() : -1;
+        UseDataSetManager.Release(loaded);
+        return rows;
     }
 
     TFExpSetup* ExpSetup = nullptr;

@@ -651,6 +651,39 @@ TEST_F(Deposition, NoCancelClosingAndMissingCompoundStopTheRun)
     }
 }
 
+TEST_F(Deposition, ALostLinkEndsTheRunAsFailedWithBothTablesSavedAndNoConfirmationLeft)
+{
+    Open();
+    StartRun(0, true, true);
+    const std::string fileName = Window->DataSet->GetFileName();
+    Notify(hlnPressureControl, 0);
+    Notify(hlnDepositionStroke, 0);
+    Point(20, 30, 1000, 2800, 10);
+    Point(25, 35, 2000, 2800, 20);
+    Notify(hlnDepositionStroke, 1);
+    Point(35, 45, 2500, 2700, 40, 2);
+    // The consumed compound's confirmation waits for the operator when the line goes.
+    Dialogs.Answer(mrYes);
+    Notify(hlnSubstanceOver, 0);
+    ASSERT_TRUE(FMsg->GetVisible());
+    ASSERT_NE(Window->DepTable, nullptr);
+    const int rows = Window->DepTable->GetNumRows();
+    ASSERT_GT(rows, 0);
+    Dialogs.Requests.clear();
+    LoseLink();
+    EXPECT_EQ(Main->ProcessKind, pkNone);
+    EXPECT_EQ(Window->DataSet, nullptr);
+    EXPECT_EQ(Window->DepTable, nullptr);
+    EXPECT_EQ(Window->PressureTable, nullptr);
+    EXPECT_FALSE(Window->Continuing);
+    EXPECT_FALSE(FMsg->GetVisible());
+    EXPECT_EQ(FMsg->btnOk->OnClick, nullptr);
+    EXPECT_EQ((*Window->StatusLines)[1], "Failed!");
+    EXPECT_EQ(Shown(), LostLinkTexts());
+    EXPECT_EQ(RowsIn(fileName, "Deposition"), rows);
+    EXPECT_GE(RowsIn(fileName, "Pressure control"), 0);
+}
+
 TEST_F(Deposition, StopOnlyActsWhileARunIsGoing)
 {
     Open();

@@ -3,7 +3,10 @@
 // announcements, the elapsed-time line, and the end of a run with the set saved to disk.
 #include "zel/trough/Uprocesswindow.h"
 
+#include <sys/resource.h>
+
 #include "ProcessTestSupport.h"
+#include "platform/ui/Cursors.h"
 #include "platform/ui/StdCtrls.h"
 #include "zel/experiment/Sxproperty.h"
 
@@ -258,4 +261,109 @@ TEST_F(ProcessWindow, NoticesOfAnotherWindowsRunAreNotOurs)
     Application->ProcessMessages();
     EXPECT_EQ(Shown(), std::vector<std::string>{"Process completed!"});
 }
+// Limits how large a file this process may write, as a full disk would, while it lives.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t Bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &FSaved);
+        rlimit limit = FSaved;
+        limit.rlim_cur = Bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~TFileSizeLimit() { setrlimit(RLIMIT_FSIZE, &FSaved); }
+    TFileSizeLimit(const TFileSizeLimit&) = delete;
+    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+private:
+    rlimit FSaved{};
+};
+
+TEST_F(ProcessWindow, ASaveThatFailsIsToldWithFileAndReasonAndTheSetIsSavedLater)
+{
+    ASSERT_TRUE(Probe->Start());
+    Probe->ProcessStarted(0);
+    for (int i = 0; i < 50; ++i) Probe->Row(float(i), 2.f * float(i), 0.5 * i);
+    const std::string fileName = Probe->DataSet->GetFileName();
+    {
+        TFileSizeLimit limit(256);
+        Probe->ProcessFinished(0);
+        Application->ProcessMessages();
+    }
+    EXPECT_EQ(Main->ProcessKind, pkNone);
+    EXPECT_EQ(Probe->DataSet, nullptr);
+    EXPECT_FALSE(FileExists(fileName));
+    ASSERT_EQ(Shown().size(), 1u) << "no \"Process completed!\" for data that were not saved";
+    EXPECT_NE(Shown()[0].find(fileName), std::string::npos) << Shown()[0];
+    EXPECT_NE(Shown()[0].find("File too large"), std::string::npos) << Shown()[0];
+    EXPECT_EQ(Dialogs.Requests[0].Type, mtError);
+    EXPECT_EQ((*Probe->StatusLines)[1], "Data not saved!");
+
+    // The set is kept, though its graph still shows it, and written once the disk lets it.
+    ASSERT_NE(LastGraph(), nullptr);
+    UseDataSetManager.Collect();
+    EXPECT_EQ(RowsIn(fileName, "Run 0"), 50);
+}
+
+TEST_F(ProcessWindow, AHeldSetOfARunThatEndedWithoutItsFinishedNoticeIsSaved)
+{
+    ASSERT_TRUE(Probe->Start());
+    Probe->ProcessStarted(0);
+    Probe->Row(1.f, 2.f, 0.5);
+    Probe->Row(3.f, 4.f, 1.0);
+    const std::string fileName = Probe->DataSet->GetFileName();
+    ASSERT_NE(LastGraph(), nullptr);
+    // The window goes away in the middle of its run; its graph stays open.
+    Main->SetProcess(pkNone);
+    FreeForm(Probe);
+    Probe = nullptr;
+    EXPECT_FALSE(FileExists(fileName));
+    UseDataSetManager.Collect();
+    EXPECT_EQ(RowsIn(fileName, "Run 0"), 2);
+    ASSERT_NE(LastGraph(), nullptr);
+    EXPECT_NE(LastGraph()->Table, nullptr) << "the graph keeps its data";
+}
+
+TEST_F(ProcessWindow, ALostLinkEndsTheRunAsFailedWithItsDataSaved)
+{
+    ASSERT_TRUE(Probe->Start());
+    Probe->ProcessStarted(0);
+    Probe->Row(1.f, 2.f, 0.5);
+    const std::string fileName = Probe->DataSet->GetFileName();
+    LoseLink();
+    EXPECT_EQ(Main->ProcessKind, pkNone);
+    EXPECT_EQ(Probe->DataSet, nullptr);
+    EXPECT_TRUE(Probe->BBGo->GetVisible());
+    EXPECT_EQ(RowsIn(fileName, "Run 0"), 1);
+    EXPECT_EQ(Shown(), LostLinkTexts());
+    EXPECT_EQ((*Probe->StatusLines)[1], "Failed!");
+}
+
+TEST_F(ProcessWindow, StartAsksASilentInstrumentOnceAndShowsTheWaitCursorMeanwhile)
+{
+    std::vector<std::string> asked;
+    std::vector<bool> waiting;
+    Link()->OnSendCommand = [&](const std::string& Line, void*, int) {
+        asked.push_back(Line);
+        waiting.push_back(WaitCursorShown());
+    };
+    ASSERT_TRUE(Probe->Start());
+    EXPECT_EQ(asked, std::vector<std::string>{"=DeviceName"});
+    EXPECT_EQ(waiting, std::vector<bool>{true});
+    EXPECT_FALSE(WaitCursorShown());
+    Main->SetProcess(pkNone);
+    Probe->ReleaseDataSet();
+
+    // An instrument that answers is asked all four questions.
+    for (const char* Line : {"=DeviceName", "=DeviceVersion", "=Manufacturer", "=DeviceDate"})
+        Link()->SetReply(Line, std::string(Line + 1) + " text");
+    asked.clear();
+    waiting.clear();
+    ASSERT_TRUE(Probe->Start());
+    EXPECT_EQ(asked, (std::vector<std::string>{"=DeviceName", "=DeviceVersion", "=Manufacturer", "=DeviceDate"}));
+    EXPECT_EQ(waiting, std::vector<bool>(4, true));
+    EXPECT_FALSE(WaitCursorShown());
+    Link()->OnSendCommand = nullptr;
+}
+
 }  // namespace

@@ -289,6 +289,38 @@ TEST_F(ScriptWindow, RecordsTheDippingTableAndSavesItWhenTheOperatorStops)
     EXPECT_EQ(std::count(shown.begin(), shown.end(), "Process completed!"), 1);
 }
 
+TEST_F(ScriptWindow, ALostLinkAbortsTheScriptAndEndsItsRunAsFailedWithTheTableSaved)
+{
+    SetText({"DipperMoveDown 10"});
+    DeviceState = TDeviceState{};
+    Window->BBGo->Click();
+    ASSERT_EQ(Main->ProcessKind, pkScript);
+    const std::string fileName = Window->DataSet->GetFileName();
+    Tick += 500;
+    Link()->PostNotify(hlnDeviceState, reinterpret_cast<LPARAM>(&DeviceState));
+    Application->ProcessMessages();
+    ASSERT_NE(Window->Table, nullptr);
+    ASSERT_EQ(Window->Table->GetNumRows(), 1);
+    Link()->ClearCalls();
+    LoseLink();
+    // The link's runner is stopped, so nothing of the script goes out once the line is back.
+    const std::vector<std::string> trace = Trace();
+    EXPECT_NE(std::find(trace.begin(), trace.end(), "abort"), trace.end());
+    EXPECT_EQ(Main->ProcessKind, pkNone);
+    EXPECT_FALSE(Window->Busy());
+    EXPECT_FALSE(Window->Memo->GetReadOnly());
+    EXPECT_EQ(Window->DataSet, nullptr);
+    EXPECT_EQ(Status(0), "Failed!");
+    EXPECT_EQ(Shown(), LostLinkTexts());
+    EXPECT_EQ(RowsIn(fileName, "Dipping"), 1);
+    // The end notice of the abandoned script completes nothing.
+    if (Engine.valid()) Engine.wait();
+    Link()->PostNotify(hlnScriptFinished, 0);
+    Application->ProcessMessages();
+    EXPECT_EQ(Shown().size(), 2u);
+    EXPECT_EQ(Status(0), "Failed!");
+}
+
 TEST_F(ScriptWindow, WithoutAScriptEngineStartEndsAtOnce)
 {
     SetText({"DipperMoveUp 1"});
