@@ -325,7 +325,7 @@ void TProcessWindow::FinishRun()
     AnnouncePendingRows(true);
     if (DataSet) {
         const std::string fileName = DataSet->GetFileName();
-        if (!fileName.empty()) SaveDataSet(fileName, DataSet);
+        if (!fileName.empty()) SaveDataSetAside(fileName, DataSet);
         ReleaseDataSet();
     }
     SetProcess(pkNone);
