@@ -35,8 +35,12 @@ private:
         return nullptr;
     }
 
-    std::string FLastError;
+    // One filer object serves every thread: a save on a worker thread must not mix its
+    // reason with a load on the window thread.
+    static thread_local std::string FLastError;
 };
+
+thread_local std::string TSXFiler::FLastError;
 
 }  // namespace
 

@@ -184,16 +184,19 @@ void WriteSet(TWriter& Out, TSXDataSet& Set)
         for (int Axis = 0; Axis < 3; ++Axis) Out.U32(static_cast<std::uint32_t>(Table.GetDefAxisIdx(Axis)));
         for (int c = 0; c < Columns; ++c) Out.Bytes(Table.GetColumnInfo(c), ColumnRecordSize);
         for (int c = 0; c < Columns; ++c) {
-            const float* Cells = static_cast<const TPTableData&>(Table).GetColumnData(c);
-            if (Rows == 0) continue;
-            if constexpr (std::endian::native == std::endian::little) {
-                Out.Bytes(Cells, static_cast<std::size_t>(Rows) * 4);
-            } else {
-                for (int r = 0; r < Rows; ++r) {
-                    std::uint32_t Bits;
-                    std::memcpy(&Bits, &Cells[r], 4);
-                    Out.U32(Bits);
+            for (int Row = 0; Row < Rows;) {
+                int Count = 0;
+                const float* Cells = std::as_const(Table).GetCellRun(c, Row, Count);
+                if constexpr (std::endian::native == std::endian::little) {
+                    Out.Bytes(Cells, static_cast<std::size_t>(Count) * 4);
+                } else {
+                    for (int r = 0; r < Count; ++r) {
+                        std::uint32_t Bits;
+                        std::memcpy(&Bits, &Cells[r], 4);
+                        Out.U32(Bits);
+                    }
                 }
+                Row += Count;
             }
         }
     }
@@ -400,16 +403,20 @@ bool ReadTable(TReader& In, TSXDataSet& Set, std::string& Error)
     for (int c = 0; c < int(Columns); ++c)
         if (!In.Bytes(Table.GetColumnInfo(c), ColumnRecordSize, "a column record" + Where, Error)) return false;
     Table.AddRows(int(Rows));
-    for (int c = 0; c < int(Columns) && Rows > 0; ++c) {
-        float* Cells = Table.GetColumnData(c);
-        if (!In.Bytes(Cells, std::uint64_t(Rows) * 4, "the cells" + Where, Error)) return false;
-        if constexpr (std::endian::native != std::endian::little) {
-            for (std::uint32_t r = 0; r < Rows; ++r) {
-                std::uint8_t b[4];
-                std::memcpy(b, &Cells[r], 4);
-                std::uint32_t Bits = ReadU32(b);
-                std::memcpy(&Cells[r], &Bits, 4);
+    for (int c = 0; c < int(Columns); ++c) {
+        for (int Row = 0; Row < int(Rows);) {
+            int Count = 0;
+            float* Cells = Table.GetCellRun(c, Row, Count);
+            if (!In.Bytes(Cells, std::uint64_t(Count) * 4, "the cells" + Where, Error)) return false;
+            if constexpr (std::endian::native != std::endian::little) {
+                for (int r = 0; r < Count; ++r) {
+                    std::uint8_t b[4];
+                    std::memcpy(b, &Cells[r], 4);
+                    std::uint32_t Bits = ReadU32(b);
+                    std::memcpy(&Cells[r], &Bits, 4);
+                }
             }
+            Row += Count;
         }
     }
     return true;

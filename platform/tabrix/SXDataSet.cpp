@@ -1,6 +1,7 @@
 #include "platform/tabrix/SXDataSet.h"
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include "platform/ui/Strings.h"
 
 namespace {
@@ -43,7 +44,7 @@ struct TSXDataSet::TProperty final : ISXDataProperty {
     {
         if (Size < 0) return;
         Bytes.resize(static_cast<size_t>(Size), '\0');
-        if (Owner) Owner->FModified = true;
+        if (Owner) Owner->Touch();
     }
     char* GetData() override { return Bytes.data(); }
 
@@ -56,6 +57,18 @@ struct TSXDataSet::TProperty final : ISXDataProperty {
 // ---------------------------------------------------------------------------------------
 // Tables
 
+// The cells of a column live in chunks of ChunkRows rows, so a growing table never
+// copies what it holds: it only adds chunks. Only the first chunk starts small and
+// doubles up to the full size, which keeps short tables small. Chunks are shared with
+// snapshots of the set and copied by whichever side writes to a shared one first.
+constexpr int ChunkShift = 16;
+constexpr int ChunkRows = 1 << ChunkShift;
+constexpr int ChunkMask = ChunkRows - 1;
+
+using TChunk = std::shared_ptr<float[]>;
+
+TChunk NewChunk(int Rows) { return TChunk(new float[static_cast<size_t>(Rows)]); }
+
 class TSXDataField final : public ISXDataField {
 public:
     TSXDataField(TSXDataSet* Owner, std::string Category, std::string Name, int Columns, int ReservedRows)
@@ -64,10 +77,24 @@ public:
           Name(std::move(Name)),
           TableName(this->Name),
           ColumnInfo(static_cast<size_t>(Columns)),
-          Cells(static_cast<size_t>(Columns))
+          Chunks(static_cast<size_t>(Columns))
     {
         std::memset(ColumnInfo.data(), 0, ColumnInfo.size() * sizeof(TSXColumnInfo));
-        for (auto& Column : Cells) Column.reserve(static_cast<size_t>(ReservedRows));
+        Reserve(ReservedRows);
+    }
+
+    // The same table over the same cells, for a snapshot: no cell is copied.
+    TSXDataField(TSXDataSet* Owner, const TSXDataField& Other)
+        : Owner(Owner),
+          Category(Other.Category),
+          Name(Other.Name),
+          TableName(Other.TableName),
+          ColumnInfo(Other.ColumnInfo),
+          Chunks(Other.Chunks),
+          Rows(Other.Rows),
+          Capacity(Other.Capacity)
+    {
+        std::copy(std::begin(Other.DefAxis), std::end(Other.DefAxis), std::begin(DefAxis));
     }
 
     int AddRef() override { return ++RefCount; }
@@ -82,18 +109,64 @@ public:
 
     void Changed()
     {
-        if (Owner) Owner->FModified = true;
+        if (Owner) Owner->Touch();
     }
-    bool HasCell(int Column, int Row) const
+    int Columns() const { return static_cast<int>(Chunks.size()); }
+    bool HasCell(int Column, int Row) const { return Column >= 0 && Column < Columns() && Row >= 0 && Row < Rows; }
+
+    float Cell(int Column, int Row) const
     {
-        return Column >= 0 && Column < static_cast<int>(Cells.size()) && Row >= 0 && Row < Rows;
+        return Chunks[static_cast<size_t>(Column)][static_cast<size_t>(Row >> ChunkShift)][Row & ChunkMask];
     }
+
+    // The cells of Column from Row to the end of its chunk or of the rows, made the
+    // table's own first when a snapshot still shares them.
+    float* WritableRun(int Column, int Row, int& Count)
+    {
+        TChunk& Chunk = Chunks[static_cast<size_t>(Column)][static_cast<size_t>(Row >> ChunkShift)];
+        if (Chunk.use_count() > 1) {
+            const int Size = ChunkSize(Row >> ChunkShift);
+            TChunk Own = NewChunk(Size);
+            std::copy_n(Chunk.get(), Size, Own.get());
+            Chunk = std::move(Own);
+        }
+        Count = RunLength(Row);
+        return Chunk.get() + (Row & ChunkMask);
+    }
+    const float* Run(int Column, int Row, int& Count) const
+    {
+        Count = RunLength(Row);
+        return Chunks[static_cast<size_t>(Column)][static_cast<size_t>(Row >> ChunkShift)].get() + (Row & ChunkMask);
+    }
+
     void Resize(int Count)
     {
         if (Count < 0) return;
-        for (auto& Column : Cells) Column.resize(static_cast<size_t>(Count), 0.0f);
+        Reserve(Count);
+        const int Old = Rows;
         Rows = Count;
+        // New rows start at zero; rows cut and added again must not show old values.
+        for (int c = 0; c < Columns(); ++c) {
+            for (int Row = Old; Row < Count;) {
+                int Length = 0;
+                float* Cells = WritableRun(c, Row, Length);
+                std::fill_n(Cells, Length, 0.0f);
+                Row += Length;
+            }
+        }
         Changed();
+    }
+
+    // Lets go of whole chunks beyond the rows and trims the last one.
+    void Pack()
+    {
+        const size_t Needed = static_cast<size_t>((Rows + ChunkMask) >> ChunkShift);
+        for (auto& Column : Chunks) Column.resize(Needed);
+        Capacity = static_cast<int>(Needed) * ChunkRows;
+        if (Needed == 0) return;
+        const int Last = static_cast<int>(Needed) - 1;
+        const int Used = Rows - Last * ChunkRows;
+        if (Used < ChunkRows) Reallocate(Last, Used);
     }
 
     TSXDataSet* Owner;
@@ -101,10 +174,49 @@ public:
     std::string Name;
     std::string TableName;
     std::vector<TSXColumnInfo> ColumnInfo;
-    std::vector<std::vector<float>> Cells;  // one vector per column
+    std::vector<std::vector<TChunk>> Chunks;  // per column, ChunkRows rows each
     int Rows = 0;
+    int Capacity = 0;  // rows the chunks hold room for
     int DefAxis[3] = {-1, -1, -1};
     int RefCount = 1;  // the set's own reference
+
+private:
+    int ChunkSize(int Index) const
+    {
+        return Index + 1 == static_cast<int>(Chunks[0].size()) ? Capacity - Index * ChunkRows : ChunkRows;
+    }
+    int RunLength(int Row) const { return std::min(ChunkRows - (Row & ChunkMask), Rows - Row); }
+
+    // Room for Count rows. A short last chunk (a young first chunk, or one trimmed by a
+    // pack) is brought to full size before chunks are added, since every chunk but the
+    // last holds ChunkRows rows; the first grows by doubling while the table is short.
+    void Reserve(int Count)
+    {
+        if (Count <= Capacity) return;
+        const int Last = static_cast<int>(Chunks[0].size()) - 1;
+        if (Last >= 0 && Capacity - Last * ChunkRows < ChunkRows) {
+            const int Size =
+                Last == 0 && Count < ChunkRows ? std::max(Count, std::min(2 * Capacity, ChunkRows)) : ChunkRows;
+            Reallocate(Last, Size);
+        }
+        while (Capacity < Count) {
+            const int Size = Capacity == 0 ? std::min(Count, ChunkRows) : ChunkRows;
+            for (auto& Column : Chunks) Column.push_back(NewChunk(Size));
+            Capacity += Size;
+        }
+    }
+
+    // Gives the last chunk Index a new size, keeping the rows it holds.
+    void Reallocate(int Index, int Size)
+    {
+        const int Kept = std::min(std::max(Rows - Index * ChunkRows, 0), Size);
+        for (auto& Column : Chunks) {
+            TChunk Chunk = NewChunk(Size);
+            std::copy_n(Column[static_cast<size_t>(Index)].get(), Kept, Chunk.get());
+            Column[static_cast<size_t>(Index)] = std::move(Chunk);
+        }
+        Capacity = Index * ChunkRows + Size;
+    }
 };
 
 // ---------------------------------------------------------------------------------------
@@ -138,7 +250,7 @@ IH<ISXDataProperty> TSXDataSet::AddProperty(const char* Name, int Size)
         }
     }
     FProperties.push_back(new TProperty(this, Key, Size));
-    FModified = true;
+    Touch();
     return IH<ISXDataProperty>(FProperties.back());
 }
 
@@ -223,7 +335,7 @@ ISXDataField* TSXDataSet::AddField(const char* Category, const char* Name, int C
     if (Key.empty() || FieldName.empty() || Columns < 1 || ReservedRows < 0) return nullptr;
     if (FindField(Category, Name)) return nullptr;
     FFields.push_back(new TSXDataField(this, Key, FieldName, Columns, ReservedRows));
-    FModified = true;
+    Touch();
     return FFields.back();
 }
 
@@ -243,8 +355,28 @@ bool TSXDataSet::TakeOver(TSXDataSet& Other)
     }
     Other.FProperties.clear();
     Other.FFields.clear();
-    FModified = true;
+    Touch();
     return true;
+}
+
+void TSXDataSet::Touch()
+{
+    FModified = true;
+    ++FChangeCount;
+}
+
+std::unique_ptr<TSXDataSet> TSXDataSet::Snapshot() const
+{
+    auto Copy = std::make_unique<TSXDataSet>();
+    Copy->FFileName = FFileName;
+    for (const TProperty* Property : FProperties) {
+        auto* Own = new TProperty(Copy.get(), Property->Name, 0);
+        Own->Bytes = Property->Bytes;
+        Copy->FProperties.push_back(Own);
+    }
+    for (const TSXDataField* Field : FFields) Copy->FFields.push_back(new TSXDataField(Copy.get(), *Field));
+    Copy->FModified = FModified;
+    return Copy;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -269,7 +401,7 @@ ISXDataField* TPTableData::CreateSXTableData(ISXDataSet* DataSet, const char* Ca
     return Set ? Set->AddField(Category, Name, Columns, ReservedRows) : nullptr;
 }
 
-int TPTableData::GetNumColumns() const { return FImpl ? static_cast<int>(FImpl->Cells.size()) : 0; }
+int TPTableData::GetNumColumns() const { return FImpl ? FImpl->Columns() : 0; }
 int TPTableData::GetNumRows() const { return FImpl ? FImpl->Rows : 0; }
 
 void TPTableData::AddRows(int Count)
@@ -280,14 +412,15 @@ void TPTableData::AddRows(int Count)
 void TPTableData::SetData(int Column, int Row, float Value)
 {
     if (!FImpl || !FImpl->HasCell(Column, Row)) return;
-    FImpl->Cells[static_cast<size_t>(Column)][static_cast<size_t>(Row)] = Value;
+    int Length = 0;
+    *FImpl->WritableRun(Column, Row, Length) = Value;
     FImpl->Changed();
 }
 
 float TPTableData::GetData(int Column, int Row) const
 {
     if (!FImpl || !FImpl->HasCell(Column, Row)) return 0.0f;
-    return FImpl->Cells[static_cast<size_t>(Column)][static_cast<size_t>(Row)];
+    return FImpl->Cell(Column, Row);
 }
 
 void TPTableData::SetNumRows(int Count)
@@ -302,8 +435,7 @@ void TPTableData::Clear()
 
 void TPTableData::Pack()
 {
-    if (!FImpl) return;
-    for (auto& Column : FImpl->Cells) Column.shrink_to_fit();
+    if (FImpl) FImpl->Pack();
 }
 
 TSXColumnInfo* TPTableData::GetColumnInfo(int Column)
@@ -334,14 +466,31 @@ void TPTableData::SetTableName(const char* Name)
 
 const char* TPTableData::GetTableName() const { return FImpl ? FImpl->TableName.c_str() : ""; }
 
-const float* TPTableData::GetColumnData(int Column) const
+const float* TPTableData::GetCellRun(int Column, int Row, int& Count) const
 {
-    if (!FImpl || Column < 0 || Column >= GetNumColumns()) return nullptr;
-    return FImpl->Cells[static_cast<size_t>(Column)].data();
+    Count = 0;
+    if (!FImpl || !FImpl->HasCell(Column, Row)) return nullptr;
+    return FImpl->Run(Column, Row, Count);
 }
 
-float* TPTableData::GetColumnData(int Column)
+float* TPTableData::GetCellRun(int Column, int Row, int& Count)
 {
-    if (!FImpl || Column < 0 || Column >= GetNumColumns()) return nullptr;
-    return FImpl->Cells[static_cast<size_t>(Column)].data();
+    Count = 0;
+    if (!FImpl || !FImpl->HasCell(Column, Row)) return nullptr;
+    FImpl->Changed();
+    return FImpl->WritableRun(Column, Row, Count);
+}
+
+int TPTableData::CopyColumn(int Column, int FirstRow, int Count, float* Target) const
+{
+    int Copied = 0;
+    while (Copied < Count) {
+        int Length = 0;
+        const float* Cells = GetCellRun(Column, FirstRow + Copied, Length);
+        if (!Cells) break;
+        Length = std::min(Length, Count - Copied);
+        std::copy_n(Cells, Length, Target + Copied);
+        Copied += Length;
+    }
+    return Copied;
 }

@@ -1,5 +1,6 @@
 // The data-set library: data sets holding named byte properties and tables of float
-// cells, seen by the program through the interfaces below. Only the GUI thread uses it.
+// cells, seen by the program through the interfaces below. Only the GUI thread uses it,
+// apart from a snapshot of a set, which another thread may read (see Snapshot).
 //
 // Ownership: a data set owns its properties and tables and holds one reference on each.
 // A holder (IH) or a table accessor (TPTableData) adds its own reference, so a property
@@ -189,12 +190,23 @@ public:
     // True after any change since the set was made empty, loaded or saved.
     bool GetModified() const { return FModified; }
     void SetModified(bool Value) { FModified = Value; }
+    // Goes up with every change, so a caller can tell whether the set changed since a
+    // moment it remembers.
+    std::uint64_t GetChangeCount() const { return FChangeCount; }
+
+    // A copy of the set as it is now, with its file name. The tables' cells are shared
+    // with this set until either side writes to them, so the copy costs next to nothing
+    // whatever the rows. The copy may be read on another thread while this set goes on
+    // being used here, provided both are made, written and deleted on this thread.
+    std::unique_ptr<TSXDataSet> Snapshot() const;
 
 private:
     struct TProperty;
     friend class TSXDataField;
+    void Touch();
     int FRefCount = 0;
     bool FModified = false;
+    std::uint64_t FChangeCount = 0;
     std::string FFileName;
     std::vector<TProperty*> FProperties;
     std::vector<TSXDataField*> FFields;
@@ -229,9 +241,15 @@ public:
     void SetTableName(const char* Name);
     const char* GetTableName() const;
 
-    // One column's cells, GetNumRows() of them, for bulk copies; null out of range.
-    const float* GetColumnData(int Column) const;
-    float* GetColumnData(int Column);
+    // The cells of Column from Row on that lie together in memory: Count of them (at
+    // least 1) up to the end of the rows or of the storage piece they sit in; null and
+    // Count 0 out of range. A table's cells are not one block, so bulk readers and
+    // writers walk these runs. The writable run may be taken for writing only.
+    const float* GetCellRun(int Column, int Row, int& Count) const;
+    float* GetCellRun(int Column, int Row, int& Count);
+    // Copies up to Count cells of Column from FirstRow on into Target; returns how many
+    // there were.
+    int CopyColumn(int Column, int FirstRow, int Count, float* Target) const;
 
 private:
     TSXDataField* FImpl = nullptr;

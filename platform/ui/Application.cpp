@@ -110,13 +110,15 @@ void TApplication::ProcessMessages()
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-bool TApplication::ProcessMessagesUntil(const std::function<bool()>& Done, unsigned TimeoutMs)
+bool TApplication::ProcessMessagesUntil(const std::function<bool()>& Done, unsigned TimeoutMs, bool UserInput)
 {
     QElapsedTimer clock;
     clock.start();
+    QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents;
+    if (!UserInput) flags |= QEventLoop::ExcludeUserInputEvents;
     while (!Done()) {
         if (clock.elapsed() >= static_cast<qint64>(TimeoutMs)) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+        QCoreApplication::processEvents(flags, 10);
     }
     return true;
 }

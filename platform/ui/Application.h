@@ -28,7 +28,9 @@ public:
     // Handles every pending event and message, then returns.
     void ProcessMessages();
     // Keeps handling events until Done returns true or TimeoutMs pass; true when done.
-    bool ProcessMessagesUntil(const std::function<bool()>& Done, unsigned TimeoutMs);
+    // Without UserInput the operator's keys and clicks wait (they are not lost) until
+    // the loop is left.
+    bool ProcessMessagesUntil(const std::function<bool()>& Done, unsigned TimeoutMs, bool UserInput = true);
 
     // Shows the exception in an error box; the program goes on.
     void HandleException(const std::exception_ptr& Error);

@@ -59,5 +59,11 @@ std::string ReplaceFirst(const std::string& Text, const std::string& Find, const
 // False, with the reason (file name included) in Error when given, when the set did not
 // reach the disk.
 bool SaveDataSet(const std::string& FileName, ISXDataSet* DataSet, std::string* Error = nullptr);
+// The same save for a large set on the window thread: the file is written from a
+// snapshot of the set on a worker thread while the window thread goes on handling
+// events (the operator's input waits until the file is complete), so the window never
+// stalls however long the write and its flushes take. Returns when the file is complete
+// or has failed; the set counts as saved only when it did not change meanwhile.
+bool SaveDataSetAside(const std::string& FileName, ISXDataSet* DataSet, std::string* Error = nullptr);
 ISXDataSet* LoadDataSet(const std::string& FileName);
 void GetNowRecord(TSXDateTime& Record);

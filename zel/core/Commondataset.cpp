@@ -1,8 +1,14 @@
 // The data-set file routines of Common: saving and loading through the filer, and the
 // date stamp of a new data set.
+#include <atomic>
+#include <climits>
+#include <memory>
+#include <thread>
 #include "platform/filer/SXFiler.h"
 #include "platform/tabrix/SXDataSet.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/FileDates.h"
+#include "platform/ui/Messages.h"
 #include "zel/core/Common.h"
 #include "zel/experiment/Sxproperty.h"
 #include "zel/experiment/Usedatasetmanager.h"
@@ -37,6 +43,29 @@ bool SaveDataSet(const std::string& FileName, ISXDataSet* DataSet, std::string* 
     const std::string Why = Reason && *Reason ? Reason : "unknown error";
     if (Error) *Error = Why.find(Target) == std::string::npos ? Target + ": " + Why : Why;
     return false;
+}
+
+bool SaveDataSetAside(const std::string& FileName, ISXDataSet* DataSet, std::string* Error)
+{
+    auto* Set = dynamic_cast<TSXDataSet*>(DataSet);
+    if (!Set || !Application || !IsGuiThread()) return SaveDataSet(FileName, DataSet, Error);
+    // The worker reads only the snapshot, which shares the cells, so the window thread
+    // may go on using the set; the keeper's extra use keeps the set alive if a handler
+    // run meanwhile lets go of the caller's.
+    std::unique_ptr<TSXDataSet> Snapshot = Set->Snapshot();
+    const std::uint64_t Taken = Set->GetChangeCount();
+    const bool Kept = UseDataSetManager.AddRef(DataSet) >= 0;
+    std::atomic<bool> Done{false};
+    bool Saved = false;
+    std::thread Worker([&] {
+        Saved = SaveDataSet(FileName, Snapshot.get(), Error);
+        Done.store(true, std::memory_order_release);
+    });
+    Application->ProcessMessagesUntil([&] { return Done.load(std::memory_order_acquire); }, UINT_MAX, false);
+    Worker.join();
+    if (Saved && Set->GetChangeCount() == Taken) Set->SetModified(false);
+    if (Kept) UseDataSetManager.Release(DataSet);
+    return Saved;
 }
 
 ISXDataSet* LoadDataSet(const std::string& FileName)

@@ -305,8 +305,6 @@ bool TFGraph::FillSeries(TZelGraphLineProp& Line, int FirstPoint)
     if (count - 2 * n < 2 || xi < 0 || yi < 0) return false;
     FSeriesRows[static_cast<size_t>(Line.SeriesIndex)] = limited ? -1 : rows;
 
-    const float* xs = data.GetColumnData(xi);
-    const float* ys = data.GetColumnData(yi);
     const double step = static_cast<double>(rows) / count;
     const auto rowOf = [&](int j) {
         if (!limited) return j;
@@ -316,10 +314,16 @@ bool TFGraph::FillSeries(TZelGraphLineProp& Line, int FirstPoint)
     // One selected point before the first output is needed for its difference.
     const int from = std::max(0, FirstPoint - 1);
     std::vector<float> x(static_cast<size_t>(count - from)), y(x.size());
-    for (int j = from; j < count; ++j) {
-        const int r = rowOf(j);
-        x[static_cast<size_t>(j - from)] = xs[r];
-        y[static_cast<size_t>(j - from)] = ys[r];
+    if (!limited || Line.LineNumPointsLimitationType != 0) {
+        // The rows shown follow one another: copied a stretch at a time.
+        data.CopyColumn(xi, rowOf(from), count - from, x.data());
+        data.CopyColumn(yi, rowOf(from), count - from, y.data());
+    } else {
+        for (int j = from; j < count; ++j) {
+            const int r = rowOf(j);
+            x[static_cast<size_t>(j - from)] = data.GetData(xi, r);
+            y[static_cast<size_t>(j - from)] = data.GetData(yi, r);
+        }
     }
     if (Line.LineDeriv1stOrder) {
         for (size_t i = y.size() - 1; i > 0; --i) y[i] = y[i] - y[i - 1];

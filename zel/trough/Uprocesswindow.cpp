@@ -350,7 +350,7 @@ bool TProcessWindow::SaveAndReleaseDataSet()
     if (!DataSet) return true;
     std::string error;
     const std::string fileName = DataSet->GetFileName();
-    const bool saved = fileName.empty() || SaveDataSet(fileName, DataSet, &error);
+    const bool saved = fileName.empty() || SaveDataSetAside(fileName, DataSet, &error);
     ReleaseDataSet();
     if (!saved)
         MessageDlg("The data of the run could not be saved (" + (error.empty() ? fileName : error) +

@@ -115,10 +115,10 @@ inline std::string DescribeSet(TSXDataSet& Set)
                 std::to_string(Table.GetNumRows()) + " axes " + std::to_string(Table.GetDefAxisIdx(0)) + "," +
                 std::to_string(Table.GetDefAxisIdx(1)) + "," + std::to_string(Table.GetDefAxisIdx(2)) + "\n";
         for (int c = 0; c < Table.GetNumColumns(); ++c) {
+            std::vector<float> Cells(static_cast<size_t>(Table.GetNumRows()));
+            Table.CopyColumn(c, 0, Table.GetNumRows(), Cells.data());
             Text += "  column " + HexBytes(Table.GetColumnInfo(c), sizeof(TSXColumnInfo)) + "\n  cells " +
-                    HexBytes(static_cast<const TPTableData&>(Table).GetColumnData(c),
-                             static_cast<size_t>(Table.GetNumRows()) * sizeof(float)) +
-                    "\n";
+                    HexBytes(Cells.data(), Cells.size() * sizeof(float)) + "\n";
         }
     }
     return Text;

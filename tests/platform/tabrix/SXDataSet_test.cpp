@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 #include <memory>
+#include <utility>
+#include <vector>
 #include "platform/tabrix/SXDataSet.h"
 #include "platform/ui/Strings.h"
 
@@ -200,6 +203,158 @@ TEST(SXDataSet, ChangesMarkTheSetModified)
     EXPECT_FALSE(Set.GetModified());  // reading is no change
     Table.AddRows(1);
     EXPECT_TRUE(Set.GetModified());
+}
+
+// Cell values that tell every column and row apart.
+float CellValue(int Column, int Row) { return float(Row) * 4.0f + float(Column) + 0.25f; }
+
+void FillRows(TPTableData& Table, int From, int To)
+{
+    for (int r = From; r < To; ++r)
+        for (int c = 0; c < Table.GetNumColumns(); ++c) Table.SetData(c, r, CellValue(c, r));
+}
+
+// Every cell read three ways (one by one, run by run, copied in bulk) against the values
+// written, up to Rows.
+void ExpectCells(const TPTableData& Table, int Rows)
+{
+    ASSERT_EQ(Table.GetNumRows(), Rows);
+    for (int c = 0; c < Table.GetNumColumns(); ++c) {
+        std::vector<float> Copied(static_cast<size_t>(Rows) + 1, -1.0f);
+        EXPECT_EQ(Table.CopyColumn(c, 0, Rows + 1, Copied.data()), Rows);
+        EXPECT_EQ(Copied[static_cast<size_t>(Rows)], -1.0f);  // nothing beyond the rows
+        int Row = 0;
+        while (Row < Rows) {
+            int Count = 0;
+            const float* Cells = Table.GetCellRun(c, Row, Count);
+            ASSERT_NE(Cells, nullptr);
+            ASSERT_GE(Count, 1);
+            ASSERT_LE(Row + Count, Rows);
+            for (int i = 0; i < Count; ++i, ++Row) {
+                ASSERT_EQ(Cells[i], CellValue(c, Row)) << c << "," << Row;
+                ASSERT_EQ(Table.GetData(c, Row), CellValue(c, Row));
+                ASSERT_EQ(Copied[static_cast<size_t>(Row)], CellValue(c, Row));
+            }
+        }
+        int Count = 7;
+        EXPECT_EQ(Table.GetCellRun(c, Rows, Count), nullptr);
+        EXPECT_EQ(Count, 0);
+    }
+}
+
+TEST(SXDataSet, LongTablesKeepEveryCellThroughGrowthCutsAndPacks)
+{
+    // Sizes around the storage pieces of 65,536 rows; grown in steps of Step rows, packed
+    // at PackAt rows, cut to CutTo and grown again to the end.
+    struct Case {
+        int Reserve, Rows, Step, PackAt, CutTo;
+    };
+    const Case Cases[] = {
+        {0, 1, 1, 1, 0},
+        {100, 250, 1, 100, 99},
+        {100, 65536, 997, 65536, 65535},
+        {0, 65537, 65537, 65537, 1},
+        {10, 140000, 3001, 70000, 65536},  // packed inside the second piece, then grown on
+        {200000, 131073, 50000, 131072, 131071},
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.Rows);
+        TSXDataSet Set;
+        TPTableData Table(TPTableData::CreateSXTableData(&Set, "ZelTable", "T", 3, C.Reserve));
+        bool Packed = false;
+        for (int Rows = 0; Rows < C.Rows;) {
+            const int Step = std::min(C.Step, C.Rows - Rows);
+            Table.AddRows(Step);
+            EXPECT_EQ(Table.GetData(2, Rows + Step - 1), 0.0f);  // new rows start at zero
+            FillRows(Table, Rows, Rows + Step);
+            Rows += Step;
+            if (!Packed && Rows >= C.PackAt) {
+                Table.Pack();
+                Packed = true;
+                ExpectCells(Table, Rows);
+            }
+        }
+        ExpectCells(Table, C.Rows);
+        // Rows cut and added again start at zero, not at their old values.
+        Table.SetNumRows(C.CutTo);
+        Table.AddRows(C.Rows - C.CutTo);
+        for (int r = C.CutTo; r < C.Rows; r += std::max(1, (C.Rows - C.CutTo) / 7))
+            EXPECT_EQ(Table.GetData(1, r), 0.0f) << r;
+        FillRows(Table, C.CutTo, C.Rows);
+        Table.Pack();
+        ExpectCells(Table, C.Rows);
+    }
+}
+
+TEST(SXDataSet, FullStoragePiecesStayInPlaceAsTheTableGrows)
+{
+    TSXDataSet Set;
+    TPTableData Table(TPTableData::CreateSXTableData(&Set, "ZelTable", "T", 2, 100));
+    Table.AddRows(65536);
+    FillRows(Table, 0, 65536);
+    int Count = 0;
+    const float* First = std::as_const(Table).GetCellRun(1, 0, Count);
+    EXPECT_EQ(Count, 65536);
+    // A long run adds storage beside what it holds: the rows already there never move,
+    // not while growing and not when the table is packed at the end.
+    for (int Rows = 65536; Rows < 300536; Rows += 1000) {
+        Table.AddRows(1000);
+        FillRows(Table, Rows, Rows + 1000);
+    }
+    Table.Pack();
+    EXPECT_EQ(std::as_const(Table).GetCellRun(1, 0, Count), First);
+    ExpectCells(Table, 300536);
+}
+
+TEST(SXDataSet, SnapshotStaysAsTakenWhileEitherSideChanges)
+{
+    TSXDataSet Set;
+    Set.SetFileName("/data/run.mps");
+    {
+        IH<ISXDataProperty> Info = Set.AddProperty("Info", 3);
+        std::memcpy(Info->GetData(), "abc", 3);
+    }
+    TPTableData Table(TPTableData::CreateSXTableData(&Set, "ZelTable", "T", 2, 10));
+    Table.SetTableName("Shown");
+    Table.SetDefAxisIdx(0, 1);
+    Table.AddRows(70000);
+    FillRows(Table, 0, 70000);
+
+    const std::uint64_t Before = Set.GetChangeCount();
+    std::unique_ptr<TSXDataSet> Copy = Set.Snapshot();
+    EXPECT_EQ(Set.GetChangeCount(), Before);  // taking a snapshot is no change
+    EXPECT_STREQ(Copy->GetFileName(), "/data/run.mps");
+
+    // The set goes on: a cell in a shared piece, rows added, a property changed.
+    Table.SetData(0, 5, -1.0f);
+    Table.SetData(1, 69999, -2.0f);
+    Table.AddRows(10);
+    {
+        IH<ISXDataProperty> Info = Set.FindProperty("Info");
+        Info->GetData()[0] = 'X';
+        Info->SetSize(1);
+    }
+    EXPECT_GT(Set.GetChangeCount(), Before);
+
+    TPTableData Taken(Copy->FindField("ZelTable", "T"));
+    ASSERT_TRUE(Taken.Valid);
+    EXPECT_EQ(Taken.Field->GetDataSet(), Copy.get());
+    EXPECT_STREQ(Taken.GetTableName(), "Shown");
+    EXPECT_EQ(Taken.GetDefAxisIdx(0), 1);
+    ExpectCells(Taken, 70000);
+    IH<ISXDataProperty> TakenInfo = Copy->FindProperty("Info");
+    ASSERT_TRUE(TakenInfo.IsAssigned());
+    EXPECT_EQ(std::string(TakenInfo->GetData(), 3), "abc");
+
+    // And the other way round: writing to the snapshot leaves the set alone.
+    Taken.SetData(1, 6, -3.0f);
+    int Count = 0;
+    Taken.GetCellRun(0, 65536, Count)[0] = -4.0f;
+    EXPECT_EQ(Table.GetData(1, 6), CellValue(1, 6));
+    EXPECT_EQ(Table.GetData(0, 65536), CellValue(0, 65536));
+    EXPECT_EQ(Table.GetData(0, 5), -1.0f);
+    EXPECT_EQ(Table.GetData(1, 69999), -2.0f);
+    EXPECT_EQ(Table.GetNumRows(), 70010);
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include "platform/filer/FilerTestSets.h"
 #include "platform/ui/FileDates.h"
+#include "platform/ui/Messages.h"
 #include "platform/ui/Timers.h"
 #include "zel/core/Common.h"
 #include "zel/experiment/Sxproperty.h"
@@ -132,6 +136,88 @@ TEST(CommonNowRecord, TakesThePresentLocalTime)
     EXPECT_TRUE(Record.Minute == Before.Minute || Record.Minute == After.Minute);
     EXPECT_GE(Record.Month, 1);
     EXPECT_LE(Record.Month, 12);
+}
+
+// The real filer whose saves wait until the window thread opens the gate, so that a
+// handler is sure to run while a save is under way.
+class TGatedFiler final : public ISXFiler {
+public:
+    explicit TGatedFiler(ISXFiler* Real) : FReal(Real) {}
+    const char* GetLastError() override { return FReal->GetLastError(); }
+    bool Save(const char* FileName, ISXDataSet* DataSet, int Flags) override
+    {
+        {
+            std::unique_lock<std::mutex> Lock(FMutex);
+            Opened = FChanged.wait_for(Lock, std::chrono::milliseconds(ConditionWaitMs), [&] { return FOpen; });
+            OnWindowThread = IsGuiThread();
+        }
+        return FReal->Save(FileName, DataSet, Flags);
+    }
+    bool Load(const char* FileName, ISXDataSet* DataSet, int Flags, int Mode) override
+    {
+        return FReal->Load(FileName, DataSet, Flags, Mode);
+    }
+    void Open()
+    {
+        std::lock_guard<std::mutex> Lock(FMutex);
+        FOpen = true;
+        FChanged.notify_all();
+    }
+    bool Opened = false;
+    bool OnWindowThread = true;
+
+private:
+    ISXFiler* FReal;
+    std::mutex FMutex;
+    std::condition_variable FChanged;
+    bool FOpen = false;
+};
+
+TEST_F(CommonDataSet, SaveAsideWritesTheSetAsCalledWhileTheWindowThreadGoesOn)
+{
+    ISXDataSet* Set = NewSampleSet();
+    auto* Own = dynamic_cast<TSXDataSet*>(Set);
+    const std::string Path = Dir.File("runs/aside.mps");
+    ASSERT_TRUE(SaveDataSetAside(Path, Set));
+    EXPECT_FALSE(Own->GetModified());
+    const std::string AsCalled = DescribeSet(*Own);
+
+    // A handler run during the save changes the set and lets go of the caller's use.
+    TGatedFiler Gate(Module);
+    Filer = &Gate;
+    TPTableData Table(Set->FindField("ZelTable", "Isotherm"));
+    Table.SetData(2, 3, 99.5f);
+    const std::string Before = DescribeSet(*Own);
+    TTimer Handler;
+    bool Ran = false;
+    Handler.SetInterval(1);
+    Handler.OnTimer = [&](TObject*) {
+        Handler.SetEnabled(false);
+        Ran = true;
+        Table.SetData(2, 3, -7.0f);
+        Table.AddRows(1);
+        UseDataSetManager.Release(Set);
+        UseDataSetManager.Collect();
+        Gate.Open();
+    };
+    Handler.SetEnabled(true);
+    ASSERT_TRUE(SaveDataSetAside(Path, Set));
+    EXPECT_TRUE(Ran);
+    EXPECT_TRUE(Gate.Opened);
+    EXPECT_FALSE(Gate.OnWindowThread);
+    Filer = Module;
+
+    // The file holds the set as it was at the call; the change made meanwhile is not
+    // taken as saved, and the set is still there for the keeper to write.
+    ISXDataSet* Loaded = LoadDataSet(Path);
+    ASSERT_NE(Loaded, nullptr);
+    EXPECT_EQ(DescribeSet(*dynamic_cast<TSXDataSet*>(Loaded)), Before);
+    EXPECT_NE(Before, AsCalled);
+    ASSERT_TRUE(UseDataSetManager.IsKnown(Set));
+    EXPECT_TRUE(Own->GetModified());
+    UseDataSetManager.AddRef(Set);
+    Forget(Set);
+    Forget(Loaded);
 }
 
 }  // namespace
