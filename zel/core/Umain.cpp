@@ -1,4 +1,5 @@
 #include "zel/core/Umain.h"
+#include "zel/core/Mainservices.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -775,6 +776,28 @@ void SetProcess(TProcessKind Kind)
 void SetProcessList(const TStringList* List)
 {
     if (FMain) FMain->SetProcessList(List);
+}
+
+void HideViewAction(TToolWindowKind Kind)
+{
+    if (TAction* view = FMain ? FMain->ViewAction(Kind) : nullptr) view->SetVisible(false);
+}
+
+TDockSite* MainDockArea() { return FMain ? FMain->pgcDock : nullptr; }
+
+void ShowMainDockPanel()
+{
+    if (FMain) FMain->ShowDockPanel();
+}
+
+void UpdateMainDockPanel()
+{
+    if (FMain) FMain->UpdateDockPanel();
+}
+
+void ChangeMainLanguage(const std::string& Path)
+{
+    if (FMain) FMain->ChangeLanguage(Path);
 }
 
 namespace {

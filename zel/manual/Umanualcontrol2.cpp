@@ -11,6 +11,8 @@
 #include "zel/core/Instrument.h"
 #include "zel/core/Notices.h"
 #include "zel/core/Ustatus.h"
+#include "zel/manual/Ucalibratedevice.h"
+#include "zel/manual/Upumpcontrol.h"
 
 using KVC::TKvEdit;
 using KVC::TKvTrackBar;
@@ -77,19 +79,13 @@ void SetTrackBarRange(TTrackBar* Bar, int Min, int Max)
     }
 }
 
-// A control of a neighbouring window found by its component name; null when the window
-// or the control does not exist.
-template <class T>
-T* NeighbourControl(TToolWindowKind Kind, const char* Name)
+// The neighbouring windows this one mirrors its moves in; null when closed.
+TFCalibrateDevice* CalibrationWindow()
 {
-    TToolWindow* window = TToolWindow::Find(Kind);
-    return window ? dynamic_cast<T*>(window->FindComponent(Name)) : nullptr;
+    return dynamic_cast<TFCalibrateDevice*>(TToolWindow::Find(TToolWindowKind::Calibration));
 }
 
-void SetNeighbourButtonDown(TToolWindowKind Kind, const char* Name, bool Down)
-{
-    if (auto* button = NeighbourControl<TSpeedButton>(Kind, Name)) button->SetDown(Down);
-}
+TFPumpCtrl* PumpWindow() { return dynamic_cast<TFPumpCtrl*>(TToolWindow::Find(TToolWindowKind::Pump)); }
 
 TDoserLimitsFollower* Follower(TToolWindowKind Kind)
 {
@@ -371,11 +367,10 @@ void TFManualCtrl2::RotateClick(TObject* Sender, bool Revolver)
     const bool clockwise = button->Tag >= 1;
     if (Revolver) {
         clockwise ? HlProvider.RotateRevolverCW(steps) : HlProvider.RotateRevolverCCW(steps);
-        SetNeighbourButtonDown(TToolWindowKind::Calibration, clockwise ? "btnVesselCW" : "btnVesselCCW", true);
     } else {
         clockwise ? HlProvider.RotateDipperCW(steps) : HlProvider.RotateDipperCCW(steps);
-        SetNeighbourButtonDown(TToolWindowKind::Calibration, clockwise ? "btnDipperCW" : "btnDipperCCW", true);
     }
+    if (auto* calibration = CalibrationWindow()) calibration->ShowRotation(Revolver, clockwise);
 }
 
 void TFManualCtrl2::btnCellGoClick(TObject*) { HlProvider.MoveDipperToCell(DoubleToInt32(edtCell->GetValue())); }
@@ -383,15 +378,13 @@ void TFManualCtrl2::btnCellGoClick(TObject*) { HlProvider.MoveDipperToCell(Doubl
 void TFManualCtrl2::OnDipperRotatorStopped()
 {
     ReleasePair(btnRotateDipperClockwise, btnRotateDipperAntiClockwise);
-    SetNeighbourButtonDown(TToolWindowKind::Calibration, "btnDipperCW", false);
-    SetNeighbourButtonDown(TToolWindowKind::Calibration, "btnDipperCCW", false);
+    if (auto* calibration = CalibrationWindow()) calibration->ReleaseRotationButtons(false);
 }
 
 void TFManualCtrl2::OnRevolverStopped()
 {
     ReleasePair(btnRotateRevolverClockwise, btnRotateRevolverAntiClockwise);
-    SetNeighbourButtonDown(TToolWindowKind::Calibration, "btnVesselCW", false);
-    SetNeighbourButtonDown(TToolWindowKind::Calibration, "btnVesselCCW", false);
+    if (auto* calibration = CalibrationWindow()) calibration->ReleaseRotationButtons(true);
 }
 
 // ---- Doser ----
@@ -413,15 +406,13 @@ void TFManualCtrl2::SetDoserMoveButtonsDown(int Tag)
 {
     for (TSpeedButton* button : {btnDoserUp, btnDoserDown})
         if (button->Tag == Tag) button->SetDown(true);
-    for (const char* name : {"btnDoserUp", "btnDoserDown"})
-        if (auto* button = NeighbourControl<TSpeedButton>(TToolWindowKind::Pump, name); button && button->Tag == Tag)
-            button->SetDown(true);
+    if (auto* pump = PumpWindow()) pump->ShowDoserMove(Tag);
 }
 
 void TFManualCtrl2::ReleaseDoserMoveButtons()
 {
     ReleasePair(btnDoserUp, btnDoserDown);
-    for (const char* name : {"btnDoserUp", "btnDoserDown"}) SetNeighbourButtonDown(TToolWindowKind::Pump, name, false);
+    if (auto* pump = PumpWindow()) pump->ReleaseDoserMoveButtons();
 }
 
 void TFManualCtrl2::btnDoserStopClick(TObject*)
@@ -443,8 +434,7 @@ void TFManualCtrl2::btnTapeZeroClick(TObject*)
 
 void TFManualCtrl2::btnBBalZeroClick(TObject*)
 {
-    if (auto* liquid = NeighbourControl<TControl>(TToolWindowKind::Calibration, "btnDoserBallanceBottom"))
-        liquid->Click();
+    if (auto* calibration = CalibrationWindow()) calibration->TakeDoserBalanceBottomLevel();
 }
 
 void TFManualCtrl2::btnDoserKeepSTClick(TObject*)
@@ -544,8 +534,7 @@ void TFManualCtrl2::cbbInjectorPresetsChange(TObject*)
     const int index = cbbInjectorPresets->GetItemIndex();
     const std::string text = index >= 0 ? cbbInjectorPresets->Items()[index] : std::string();
     ParseInjectorPreset(text, cbbInjectorUnits, edtInjectorVolume, edtInjectorDiameter);
-    if (auto* pumpPresets = NeighbourControl<TComboBox>(TToolWindowKind::Pump, "cbbInjectorPresets"))
-        pumpPresets->SetItemIndex(index);
+    if (auto* pump = PumpWindow()) pump->SelectInjectorPreset(index);
 }
 
 void TFManualCtrl2::ParseInjectorPreset(std::string Text, TComboBox* Units, TKvEdit* Volume, TKvEdit* Diameter)
@@ -704,4 +693,12 @@ void TFManualCtrl2::LoadSettings()
     edRotBarrierSpeed->Max = CalibrateParam.rotatingBarrier.GetMaxSpeed();
     edTapeSpeed->Min = CalibrateParam.tape.GetMinSpeed();
     edTapeSpeed->Max = CalibrateParam.tape.GetMaxSpeed();
+}
+
+void TFManualCtrl2::ShowRotation(bool Revolver, bool Clockwise)
+{
+    if (Revolver)
+        (Clockwise ? btnRotateRevolverClockwise : btnRotateRevolverAntiClockwise)->SetDown(true);
+    else
+        (Clockwise ? btnRotateDipperClockwise : btnRotateDipperAntiClockwise)->SetDown(true);
 }
