@@ -113,7 +113,8 @@ TKvAxisImage::TKvAxisImage(TComponent* Owner)
       FTopAxis(std::make_unique<TKvChartAxis>()),
       FRightAxis(std::make_unique<TKvChartAxis>()),
       FTitle(std::make_unique<TKvChartTitle>()),
-      FZoom(std::make_unique<TKvAxisImageZoom>(this))
+      FZoom(std::make_unique<TKvAxisImageZoom>(this)),
+      FSelectors(std::make_unique<TKvGraphSelectors>(this))
 {
     SetBounds(GetLeft(), GetTop(), 400, 250);
     FDesignFrame = false;
@@ -130,11 +131,13 @@ TKvAxisImage::TKvAxisImage(TComponent* Owner)
     FTitle->Font()->SetStyle(TFontStyles() << fsBold);
     FTitle->Font()->SetColor(clBlue);
     FTitle->OnChange = [this](TObject* Sender) { Change(Sender); };
+    FSelectors->OnChange = [this](TObject* Sender) { Change(Sender); };
 }
 
 TKvAxisImage::~TKvAxisImage()
 {
     if (FGraphicBitmap) FGraphicBitmap->OnChange = nullptr;
+    FSelectors->OnChange = nullptr;
 }
 
 void TKvAxisImage::SetBrush(const TBrush* Value)
@@ -196,6 +199,7 @@ void TKvAxisImage::SetGraphicTransparentColor(TColor Value)
 void TKvAxisImage::Loaded()
 {
     TKvBufferedImage::Loaded();
+    FSavedCursor = GetControlCursor(this);
     BufferBitmap()->SetSize(GetWidth(), GetHeight());
 }
 
@@ -259,6 +263,7 @@ void TKvAxisImage::PrepareDisplayedBitmap(TBitmap* Bitmap)
     DrawTitles(canvas);
     DrawAxis(Bitmap);
     if (!FDrawGridAfterData) DrawGraphic(Bitmap);
+    FSelectors->DoPaint(canvas);
     AfterPrepareDisplayedBitmap(Bitmap);
     if (FZoom->Zooming) FZoom->Draw(Bitmap);
 }
@@ -612,7 +617,32 @@ void TKvAxisImage::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
     } else if (zoom.MoveEnabled && Shift == zoom.MoveShiftState) {
         zoom.StartPoint = zoom.EndPoint = Point(X, Y);
         zoom.Moving = true;
+    } else {
+        FDraggedSelector = FSelectors->IsMouseOver(X, Y);
     }
+}
+
+void TKvAxisImage::HoverSelectors(int X, int Y)
+{
+    const int over = FSelectors->IsMouseOver(X, Y);
+    if (over >= 0 && !FOverSelector) {
+        FOverSelector = true;
+        SetControlCursor(this, FSelectors->GetItem(over)->Cursor);
+    } else if (over < 0 && FOverSelector) {
+        FOverSelector = false;
+        SetControlCursor(this, FSavedCursor);
+    }
+}
+
+void TKvAxisImage::DragSelector(int X, int Y)
+{
+    if (FDraggedSelector < 0 || FDraggedSelector >= FSelectors->Count()) return;
+    TKvGraphSelector* selector = FSelectors->GetItem(FDraggedSelector);
+    TDPoint value;
+    GraphPointToValue(Point(X, Y), value, selector->LeftAxis);
+    selector->SetPos(selector->GetOrientation() == gsoVertical ? value.x : value.y);
+    Display();
+    if (OnSelectorChanging) OnSelectorChanging(this, FDraggedSelector);
 }
 
 void TKvAxisImage::MouseMove(TShiftState Shift, int X, int Y)
@@ -638,6 +668,9 @@ void TKvAxisImage::MouseMove(TShiftState Shift, int X, int Y)
             Display();
             if (OnMoving) OnMoving(this);
         }
+    } else {
+        HoverSelectors(X, Y);
+        DragSelector(X, Y);
     }
 }
 
@@ -655,6 +688,9 @@ void TKvAxisImage::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
         zoom.Moving = false;
         if (OnMoved) OnMoved(this);
     }
+    const int dragged = FDraggedSelector;
+    FDraggedSelector = -1;
+    if (dragged >= 0 && OnSelectorChanged) OnSelectorChanged(this, dragged);
 }
 
 }  // namespace KVC

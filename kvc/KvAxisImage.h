@@ -1,6 +1,7 @@
 // The buffered image that frames a plotting area with four axes, a chart title, bevels
-// and margins, maps values to pixels and back, and zooms and pans with the mouse. Its
-// subclasses draw their data in the graph area through DrawGraphic.
+// and margins, maps values to pixels and back, zooms and pans with the mouse, and draws
+// and drags its cursor lines (the graph selectors). Its subclasses draw their data in the
+// graph area through DrawGraphic.
 #pragma once
 #include <functional>
 #include <memory>
@@ -8,7 +9,9 @@
 #include <vector>
 #include "kvc/KvBufferedImage.h"
 #include "kvc/KvChartAxis.h"
+#include "kvc/KvGraphSelector.h"
 #include "kvc/KvServiceFuncs.h"
+#include "platform/ui/Cursors.h"
 
 namespace KVC {
 
@@ -17,6 +20,8 @@ class TKvAxisImage;
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 
 using TKvCanvasRectEvent = std::function<void(TCanvas* ACanvas, const TRect& BorderRect)>;
+// A graph selector of the image, by its index, is dragged or released.
+using TKvSelectorEvent = std::function<void(TObject* Sender, int Index)>;
 
 // Zoom and pan settings and the drag in progress.
 class TKvAxisImageZoom : public TPersistent {
@@ -79,6 +84,8 @@ public:
     void SetTitle(const TKvChartTitle& Value) { CopyPart(*FTitle, Value); }
     TKvAxisImageZoom* Zoom() const { return FZoom.get(); }
     void SetZoom(const TKvAxisImageZoom& Value) { CopyPart(*FZoom, Value); }
+    // The cursor lines drawn over the data; their changes (with AutoUpdate) repaint.
+    TKvGraphSelectors* Selectors() const { return FSelectors.get(); }
 
     TBevelCut GetBevelOuter() const { return FBevelOuter; }
     void SetBevelOuter(TBevelCut Value);
@@ -126,6 +133,8 @@ public:
     TNotifyEvent OnZoom;
     TNotifyEvent OnMoved;
     TNotifyEvent OnMoving;
+    TKvSelectorEvent OnSelectorChanging;
+    TKvSelectorEvent OnSelectorChanged;
 
 protected:
     void PrepareDisplayedBitmap(TBitmap* Bitmap) override;
@@ -156,6 +165,8 @@ private:
                           int A, int B, int Base, bool Left);
     void DrawHorizontalAxis(TCanvas* Canvas, const TKvChartAxis& Axis, const std::vector<TKvChartLabelsInfo>& Labels,
                             int A, int B, int Base, bool Bottom);
+    void HoverSelectors(int X, int Y);
+    void DragSelector(int X, int Y);
 
     std::unique_ptr<TBrush> FBrush;
     std::unique_ptr<TPen> FBorderPen;
@@ -166,6 +177,11 @@ private:
     std::unique_ptr<TKvChartAxis> FRightAxis;
     std::unique_ptr<TKvChartTitle> FTitle;
     std::unique_ptr<TKvAxisImageZoom> FZoom;
+    std::unique_ptr<TKvGraphSelectors> FSelectors;
+    // The cursor kept when loading finished, shown again when the mouse leaves a selector.
+    TCursor FSavedCursor = crDefault;
+    bool FOverSelector = false;
+    int FDraggedSelector = -1;
     TBevelCut FBevelOuter = bvLowered;
     TBevelCut FBevelInner = bvRaised;
     int FBevelWidth = 1;

@@ -46,8 +46,12 @@ void TKvBufferedImage::Paint()
         if (!FBuffer->Empty()) BitBlt(Canvas(), 0, 0, ClientWidth(), ClientHeight(), FBuffer->Canvas(), 0, 0, SRCCOPY);
         return;
     }
-    PrepareDisplayedBitmap(FBuffer.get());
-    if (OnDrawBuffer) OnDrawBuffer(this, FBuffer->Canvas());
+    {
+        // The whole picture is composed with one painter.
+        TDrawingPass pass(FBuffer->Canvas());
+        PrepareDisplayedBitmap(FBuffer.get());
+        if (OnDrawBuffer) OnDrawBuffer(this, FBuffer->Canvas());
+    }
     if (!FBuffer->Empty()) BitBlt(Canvas(), 0, 0, ClientWidth(), ClientHeight(), FBuffer->Canvas(), 0, 0, SRCCOPY);
     if (OnPaint) OnPaint(this);
 }

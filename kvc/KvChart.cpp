@@ -73,6 +73,7 @@ void TKvChart::DrawGraphic(TBitmap* Bitmap)
     // The series are drawn on a copy of the graph area, so no line crosses the axes.
     FSeriesBitmap->SetSize(g.Width(), g.Height());
     TCanvas* canvas = FSeriesBitmap->Canvas();
+    TDrawingPass pass(canvas);
     BitBlt(canvas, 0, 0, g.Width(), g.Height(), Bitmap->Canvas(), g.Left, g.Top, SRCCOPY);
     FLineSeries->DoPaint(canvas, Rect(0, 0, g.Width(), g.Height()));
     BitBlt(Bitmap->Canvas(), g.Left, g.Top, g.Width(), g.Height(), canvas, 0, 0, SRCCOPY);

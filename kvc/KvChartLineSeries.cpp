@@ -56,12 +56,7 @@ public:
     explicit TColumnThinner(std::vector<TPoint>& Run) : FRun(Run) {}
     void Add(const TPoint& P)
     {
-        if (!FOpen) {
-            Start(P);
-            return;
-        }
-        if (P == FLast) return;
-        if (P.x != FFirst.x) {
+        if (!FOpen || P.x != FFirst.x) {
             Flush();
             Start(P);
             return;
@@ -517,17 +512,25 @@ void TKvLineSeries::DrawPolyline(TCanvas* Canvas, const TMapping& Map, const std
         if (run.size() > 1) Canvas->Polyline(run);
         run.clear();
     };
-    TDoublePoint previous = Map(Path[static_cast<size_t>(First)]);
-    bool previousInside = Map.Inside(previous);
+    // The mapping in locals: the loop runs once a point, and the run it writes to could
+    // otherwise alias the mapping for the compiler.
+    const TMapping map = Map;
+    const double boxLeft = map.BoxLeft(), boxTop = map.BoxTop(), boxRight = map.BoxRight(), boxBottom = map.BoxBottom();
+    auto inside = [&](const TDoublePoint& P) {
+        return P.x >= boxLeft && P.x <= boxRight && P.y >= boxTop && P.y <= boxBottom;
+    };
+    const TDPoint* points = Path.data();
+    TDoublePoint previous = map(points[First]);
+    bool previousInside = inside(previous);
     if (previousInside) thinner.Add(ToPixel(previous));
     for (int i = First + 1; i <= Last; ++i) {
-        const TDoublePoint current = Map(Path[static_cast<size_t>(i)]);
-        const bool currentInside = Map.Inside(current);
+        const TDoublePoint current = map(points[i]);
+        const bool currentInside = inside(current);
         if (previousInside && currentInside) {
             thinner.Add(ToPixel(current));
         } else {
             TDoublePoint a = previous, b = current;
-            if (ClipSegment(a, b, Map.BoxLeft(), Map.BoxTop(), Map.BoxRight(), Map.BoxBottom())) {
+            if (ClipSegment(a, b, boxLeft, boxTop, boxRight, boxBottom)) {
                 if (!previousInside) {
                     flush();
                     thinner.Add(ToPixel(a));

@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include "kvc/KvEdit.h"
-#include "kvc/KvStore.h"
-
-using KVC::Store;
 
 TKvGaugeBar::TKvGaugeBar(TComponent* Owner) : KVC::TKvBufferedImage(Owner)
 {
@@ -14,27 +11,33 @@ TKvGaugeBar::TKvGaugeBar(TComponent* Owner) : KVC::TKvBufferedImage(Owner)
 
 TKvGaugeBar::~TKvGaugeBar() = default;
 
+// The setters store and repaint without comparing: setting a value again repaints the
+// bar, which callers use to refresh it.
 void TKvGaugeBar::SetOrientation(TKvGaugeBarOrientation Value)
 {
-    if (Store(FOrientation, Value)) Display();
+    FOrientation = Value;
+    Display();
 }
 
 void TKvGaugeBar::SetColorBack(int Index, TColor Value)
 {
     if (Index < 0 || Index >= 5) return;
-    if (Store(FColors[Index], Value)) Display();
+    FColors[Index] = Value;
+    Display();
 }
 
 void TKvGaugeBar::SetZero(int Index, double Value)
 {
     if (Index < 0 || Index >= 4) return;
-    if (Store(FValues[Index], Value)) Display();
+    FValues[Index] = Value;
+    Display();
 }
 
 void TKvGaugeBar::SetGaugeMargin(int Index, int Value)
 {
     if (Index < 0 || Index >= 2) return;
-    if (Store(FSizes[Index], Value)) Display();
+    FSizes[Index] = Value;
+    Display();
 }
 
 void TKvGaugeBar::Resize()

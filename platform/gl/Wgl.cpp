@@ -1,8 +1,7 @@
 #include "platform/gl/Wgl.h"
 #include "platform/gl/WglInternal.h"
 
-#include <GL/osmesa.h>
-#include <dlfcn.h>
+#include "platform/gl/Renderer.h"
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
@@ -127,28 +126,14 @@ bool RenderTarget(HDC Dc, std::uint8_t*& Bits, int& Width, int& Height)
     return true;
 }
 
-// True when the program's gl* names reach the off-screen renderer. Were they bound to
-// another OpenGL library loaded earlier, every drawing call would silently go nowhere.
-bool GlNamesReachTheRenderer()
-{
-    static const bool reach = [] {
-        Dl_info info{};
-        if (!dladdr(reinterpret_cast<void*>(&OSMesaCreateContextExt), &info) || !info.dli_fname) return false;
-        void* renderer = dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
-        if (!renderer) return false;
-        const bool same = dlsym(renderer, "glClear") == dlsym(RTLD_DEFAULT, "glClear");
-        dlclose(renderer);
-        return same;
-    }();
-    return reach;
-}
-
 OSMesaContext NewMesaContext(int Format, OSMesaContext Share)
 {
+    const TRenderer* renderer = LoadedRenderer();
+    if (!renderer) return nullptr;
     PIXELFORMATDESCRIPTOR d;
     Describe(Format, d);
     TRendererCall call;
-    return OSMesaCreateContextExt(OSMESA_BGRA, d.cDepthBits, d.cStencilBits, 0, Share);
+    return renderer->CreateContextExt(OSMESA_BGRA, d.cDepthBits, d.cStencilBits, 0, Share);
 }
 
 bool SamePicture(const TGLPicture& P) { return P.Bits && P.Width > 0 && P.Height > 0; }
@@ -427,7 +412,8 @@ HGLRC wglCreateContext(HDC Dc)
         Fail(ERROR_INVALID_PIXEL_FORMAT);
         return nullptr;
     }
-    if (!GlNamesReachTheRenderer()) {
+    // The first context loads the renderer.
+    if (!GlNamesReachTheLayer() || !LoadRenderer()) {
         Fail(ERROR_PROC_NOT_FOUND);
         return nullptr;
     }
@@ -445,7 +431,7 @@ bool wglDeleteContext(HGLRC Context)
     // A context current on another thread cannot go.
     if (Context->CurrentDc && CurrentContext != Context) return Fail(ERROR_BUSY);
     if (CurrentContext == Context) wglMakeCurrent(nullptr, nullptr);
-    OSMesaDestroyContext(Context->Mesa);
+    LoadedRenderer()->DestroyContext(Context->Mesa);
     delete Context;
     return true;
 }
@@ -458,7 +444,7 @@ bool wglMakeCurrent(HDC Dc, HGLRC Context)
             CurrentContext->CurrentDc = nullptr;
         }
         TRendererCall call;
-        OSMesaMakeCurrent(nullptr, nullptr, 0, 0, 0);
+        if (const TRenderer* renderer = LoadedRenderer()) renderer->MakeCurrent(nullptr, nullptr, 0, 0, 0);
         CurrentContext = nullptr;
         CurrentDc = nullptr;
         return true;
@@ -474,7 +460,7 @@ bool wglMakeCurrent(HDC Dc, HGLRC Context)
         CurrentContext->CurrentDc = nullptr;
     }
     TRendererCall call;
-    if (!OSMesaMakeCurrent(Context->Mesa, bits, GL_UNSIGNED_BYTE, width, height)) {
+    if (!LoadedRenderer()->MakeCurrent(Context->Mesa, bits, GL_UNSIGNED_BYTE, width, height)) {
         CurrentContext = nullptr;
         CurrentDc = nullptr;
         return Fail(ERROR_INVALID_PIXEL_FORMAT);
@@ -498,7 +484,7 @@ bool wglShareLists(HGLRC First, HGLRC Second)
     // on the first one's lists.
     OSMesaContext shared = NewMesaContext(Second->PixelFormat, First->Mesa);
     if (!shared) return Fail(ERROR_NO_SYSTEM_RESOURCES);
-    OSMesaDestroyContext(Second->Mesa);
+    LoadedRenderer()->DestroyContext(Second->Mesa);
     Second->Mesa = shared;
     return true;
 }

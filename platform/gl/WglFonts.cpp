@@ -1,6 +1,5 @@
 // Display-list fonts: bitmap glyphs from the font's rendering, outline glyphs from its
 // outlines, one list per character code.
-#include <GL/glu.h>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
@@ -10,6 +9,7 @@
 #include <cmath>
 #include <memory>
 #include <vector>
+#include "platform/gl/Renderer.h"
 #include "platform/gl/Wgl.h"
 #include "platform/gl/WglInternal.h"
 #include "platform/ui/GraphicsQt.h"
@@ -138,28 +138,31 @@ void GLAPIENTRY TessCombine(GLdouble Coords[3], void* [4], GLfloat[4], void** Ou
 // One face of the glyph, filled with the non-zero rule the outlines are drawn with.
 void FillFace(const std::vector<TContour>& Contours, double Z, double NormalZ)
 {
-    GLUtesselator* tess = gluNewTess();
+    // Glyphs are compiled into a current context's lists, so the renderer is loaded.
+    const TRenderer* glu = LoadedRenderer();
+    if (!glu) return;
+    GLUtesselator* tess = glu->NewTess();
     if (!tess) return;
     std::vector<std::unique_ptr<TTessVertex>> vertices;
     std::vector<std::unique_ptr<TTessVertex>> combined;
-    gluTessCallback(tess, GLU_TESS_BEGIN, reinterpret_cast<void(GLAPIENTRY*)()>(&TessBegin));
-    gluTessCallback(tess, GLU_TESS_END, reinterpret_cast<void(GLAPIENTRY*)()>(&TessEnd));
-    gluTessCallback(tess, GLU_TESS_VERTEX, reinterpret_cast<void(GLAPIENTRY*)()>(&TessVertex));
-    gluTessCallback(tess, GLU_TESS_COMBINE_DATA, reinterpret_cast<void(GLAPIENTRY*)()>(&TessCombine));
-    gluTessProperty(tess, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_NONZERO);
-    gluTessNormal(tess, 0, 0, NormalZ);
+    glu->TessCallback(tess, GLU_TESS_BEGIN, reinterpret_cast<_GLUfuncptr>(&TessBegin));
+    glu->TessCallback(tess, GLU_TESS_END, reinterpret_cast<_GLUfuncptr>(&TessEnd));
+    glu->TessCallback(tess, GLU_TESS_VERTEX, reinterpret_cast<_GLUfuncptr>(&TessVertex));
+    glu->TessCallback(tess, GLU_TESS_COMBINE_DATA, reinterpret_cast<_GLUfuncptr>(&TessCombine));
+    glu->TessProperty(tess, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_NONZERO);
+    glu->TessNormal(tess, 0, 0, NormalZ);
     glNormal3d(0, 0, NormalZ);
-    gluTessBeginPolygon(tess, &combined);
+    glu->TessBeginPolygon(tess, &combined);
     for (const TContour& contour : Contours) {
-        gluTessBeginContour(tess);
+        glu->TessBeginContour(tess);
         for (const QPointF& p : contour) {
             vertices.push_back(std::make_unique<TTessVertex>(TTessVertex{{p.x(), p.y(), Z}}));
-            gluTessVertex(tess, vertices.back()->Xyz, vertices.back()->Xyz);
+            glu->TessVertex(tess, vertices.back()->Xyz, vertices.back()->Xyz);
         }
-        gluTessEndContour(tess);
+        glu->TessEndContour(tess);
     }
-    gluTessEndPolygon(tess);
-    gluDeleteTess(tess);
+    glu->TessEndPolygon(tess);
+    glu->DeleteTess(tess);
 }
 
 void CompileOutlineGlyph(const std::vector<TContour>& Contours, float Extrusion, int Format, float Advance)

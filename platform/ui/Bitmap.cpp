@@ -4,7 +4,9 @@
 // formats match the platform's byte layouts: Mono (1 bit, most significant bit first),
 // Indexed8, BGR888 (blue, green, red) and RGB32 (blue, green, red, unused on a
 // little-endian machine). Only the row order differs: QImage keeps the top row first,
-// the platform's memory and the .bmp file the bottom row first.
+// the platform's memory and the .bmp file the bottom row first. A 24-bit bitmap is held
+// as RGB32 while it is drawn on (the painter draws 24-bit pictures through a slow general
+// path) and as BGR888 while its rows are read or written as bytes.
 #include "platform/ui/Graphics.h"
 #include "platform/ui/GraphicsQt.h"
 #include "platform/ui/Strings.h"
@@ -23,12 +25,12 @@ QImage::Format QtFormat(TPixelFormat Format)
         return QImage::Format_Mono;
     case pf8bit:
         return QImage::Format_Indexed8;
-    case pf24bit:
-        return QImage::Format_BGR888;
     default:
         return QImage::Format_RGB32;
     }
 }
+
+constexpr QImage::Format PackedFormat = QImage::Format_BGR888;
 
 int BitsOf(TPixelFormat Format)
 {
@@ -105,6 +107,8 @@ int TBitmap::BytesPerLine() const { return RowBytes(FWidth, BitsOf(FFormat)); }
 
 void TBitmap::Recreate(int Width, int Height, TPixelFormat Format)
 {
+    FCanvas->EndPainter();
+    UseDrawingLayout();
     const QImage::Format qtFormat = QtFormat(Format);
     QImage next;
     if (Width > 0 && Height > 0) {
@@ -119,7 +123,7 @@ void TBitmap::Recreate(int Width, int Height, TPixelFormat Format)
             QImage old = FImage->format() == qtFormat ? *FImage : FImage->convertToFormat(qtFormat, next.colorTable());
             const int rows = std::min(Height, old.height());
             const int cols = std::min(Width, old.width());
-            const int bits = BitsOf(Format);
+            const int bits = next.depth();
             for (int y = 0; y < rows; ++y) {
                 const uchar* from = old.constScanLine(y);
                 uchar* to = next.scanLine(y);
@@ -144,6 +148,22 @@ void TBitmap::Recreate(int Width, int Height, TPixelFormat Format)
 void TBitmap::Changed()
 {
     if (OnChange) OnChange(this);
+}
+
+void TBitmap::UseDrawingLayout() const
+{
+    if (!FPacked) return;
+    FCanvas->EndPainter();
+    if (!FImage->isNull()) *FImage = FImage->convertToFormat(QImage::Format_RGB32);
+    FPacked = false;
+}
+
+void TBitmap::UsePackedLayout() const
+{
+    if (FPacked || FFormat != pf24bit) return;
+    FCanvas->EndPainter();
+    if (!FImage->isNull()) *FImage = FImage->convertToFormat(PackedFormat);
+    FPacked = true;
 }
 
 std::vector<TColor> TBitmap::GetColorTable() const
@@ -172,17 +192,23 @@ void TBitmap::SetColorTable(const std::vector<TColor>& Colors)
 std::uint8_t* TBitmap::ScanLine(int Row)
 {
     if (Row < 0 || Row >= FHeight) throw std::out_of_range("Scan line index out of range");
+    UsePackedLayout();
+    // Bytes written through the row are drawn over later: the canvas must not hold a
+    // painter on the old rows.
+    FCanvas->EndPainter();
     return FImage->scanLine(Row);
 }
 
 const std::uint8_t* TBitmap::ScanLine(int Row) const
 {
     if (Row < 0 || Row >= FHeight) throw std::out_of_range("Scan line index out of range");
+    UsePackedLayout();
     return FImage->constScanLine(Row);
 }
 
 std::vector<std::uint8_t> TBitmap::GetBits() const
 {
+    UsePackedLayout();
     const int stride = BytesPerLine();
     std::vector<std::uint8_t> bits(static_cast<size_t>(stride) * static_cast<size_t>(FHeight), 0);
     // Only the pixel bytes are copied: the row padding stays zero.
@@ -197,6 +223,8 @@ bool TBitmap::SetBits(const std::vector<std::uint8_t>& Bits)
 {
     const int stride = BytesPerLine();
     if (Bits.size() != static_cast<size_t>(stride) * static_cast<size_t>(FHeight)) return false;
+    UsePackedLayout();
+    FCanvas->EndPainter();
     for (int r = 0; r < FHeight; ++r) {
         std::memcpy(FImage->scanLine(FHeight - 1 - r), Bits.data() + static_cast<size_t>(r) * stride,
                     static_cast<size_t>(stride));
@@ -208,10 +236,12 @@ bool TBitmap::SetBits(const std::vector<std::uint8_t>& Bits)
 void TBitmap::Assign(const TBitmap& Source)
 {
     if (&Source == this) return;
+    FCanvas->EndPainter();
     *FImage = Source.FImage->copy();
     FWidth = Source.FWidth;
     FHeight = Source.FHeight;
     FFormat = Source.FFormat;
+    FPacked = Source.FPacked;
     Changed();
 }
 
@@ -358,14 +388,17 @@ void TBitmap::LoadFromBytes(const std::vector<std::uint8_t>& Bytes)
         table.push_back(RGB(Bytes[at + 2], Bytes[at + 1], Bytes[at]));
     }
 
+    FCanvas->EndPainter();
     *FImage = QImage();
     FWidth = FHeight = 0;
     FFormat = format;
+    FPacked = false;
     Recreate(width, int(height), format);
     if (!table.empty()) {
         const std::vector<TColor> full = table;
         SetColorTable(full);
     }
+    UsePackedLayout();
     for (int r = 0; r < FHeight; ++r) {
         const int row = topDown ? r : FHeight - 1 - r;
         std::memcpy(FImage->scanLine(row), Bytes.data() + offset + static_cast<size_t>(r) * stride, stride);

@@ -473,6 +473,9 @@ void TControl::SetWidget(QWidget* Widget)
     Impl->Widget = Widget;
     Widget->setProperty(ControlProperty, QVariant::fromValue(reinterpret_cast<quintptr>(this)));
     Widget->installEventFilter(Impl->Filter.get());
+    // Controls hear every mouse move, also with no button held: hover cursors, hover
+    // highlights and focus-on-hover depend on it.
+    Widget->setMouseTracking(true);
     Impl->SelfClick = dynamic_cast<TPaintWidget*>(Widget) != nullptr;
 }
 

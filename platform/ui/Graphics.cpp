@@ -92,11 +92,7 @@ void TGraphicsObject::Changed()
     } while (false)
 
 void TPen::SetColor(TColor Value) { ZEL_SET_FIELD(FColor, Value); }
-void TPen::SetWidth(int Value)
-{
-    Value = std::max(Value, 1);
-    ZEL_SET_FIELD(FWidth, Value);
-}
+void TPen::SetWidth(int Value) { ZEL_SET_FIELD(FWidth, Value); }
 void TPen::SetStyle(TPenStyle Value) { ZEL_SET_FIELD(FStyle, Value); }
 void TPen::SetMode(TPenMode Value) { ZEL_SET_FIELD(FMode, Value); }
 void TPen::Assign(const TPen& Source)
@@ -234,6 +230,7 @@ TRect Normalized(int X1, int Y1, int X2, int Y2)
 struct TCanvas::TPainterScope {
     explicit TPainterScope(const TCanvas& Canvas) : FCanvas(Canvas)
     {
+        if (Canvas.FBitmapOwner) Canvas.FBitmapOwner->UseDrawingLayout();
         if (Canvas.FAttached) {
             P = Canvas.FAttached;
             P->save();
@@ -242,10 +239,21 @@ struct TCanvas::TPainterScope {
             if (IsIndexed(*Canvas.FImage)) {
                 FIndexedCopy = Canvas.FImage->convertToFormat(QImage::Format_RGB32);
                 FOwn.emplace(&*FIndexedCopy);
+            } else if (Canvas.FDrawingDepth > 0) {
+                // Inside a drawing pass: the pass's painter, this call's state saved.
+                auto& shared = const_cast<TCanvas&>(Canvas).FPassPainter;
+                if (!shared) {
+                    shared = std::make_unique<QPainter>(Canvas.FImage);
+                    shared->setRenderHint(QPainter::Antialiasing, false);
+                    shared->setRenderHint(QPainter::SmoothPixmapTransform, false);
+                }
+                P = shared.get();
+                P->save();
+                FShared = true;
             } else {
                 FOwn.emplace(Canvas.FImage);
             }
-            P = &*FOwn;
+            if (!P) P = &*FOwn;
         } else if (Canvas.FDevice) {
             FOwn.emplace(Canvas.FDevice);
             P = &*FOwn;
@@ -262,14 +270,14 @@ struct TCanvas::TPainterScope {
             P->restore();
             return;
         }
+        if (FShared) P->restore();
         FOwn.reset();
         if (FIndexedCopy) {
             QImage& target = *FCanvas.FImage;
             target = FIndexedCopy->convertToFormat(target.format(), target.colorTable(),
                                                    Qt::ThresholdDither | Qt::AvoidDither);
         }
-        if (FCanvas.FBitmapOwner && FCanvas.FBitmapOwner->OnChange)
-            FCanvas.FBitmapOwner->OnChange(FCanvas.FBitmapOwner);
+        FCanvas.Changed();
     }
     TPainterScope(const TPainterScope&) = delete;
     TPainterScope& operator=(const TPainterScope&) = delete;
@@ -319,6 +327,10 @@ struct TCanvas::TPainterScope {
         if (pen.GetStyle() == psClear || pen.GetMode() == pmNop) return;
         if (pen.GetWidth() > 1) {
             P->drawLine(X1, Y1, X2, Y2);
+            return;
+        }
+        if (QImage* rows = FCanvas.LineRows()) {
+            FCanvas.WriteLine(*rows, X1, Y1, X2, Y2);
             return;
         }
         const std::vector<int>& pattern = DashPattern(pen.GetStyle());
@@ -388,6 +400,7 @@ private:
     const TCanvas& FCanvas;
     std::optional<QImage> FIndexedCopy;
     std::optional<QPainter> FOwn;
+    bool FShared = false;
 };
 
 TCanvas::TCanvas()
@@ -409,6 +422,74 @@ void TCanvas::SetImage(QImage* Image, TBitmap* Owner)
     FBitmapOwner = Owner;
 }
 
+void TCanvas::BeginDrawing() { ++FDrawingDepth; }
+
+void TCanvas::EndDrawing()
+{
+    if (FDrawingDepth == 0) return;
+    if (--FDrawingDepth == 0) EndPainter();
+}
+
+void TCanvas::EndPainter() { FPassPainter.reset(); }
+
+void TCanvas::Changed() const
+{
+    if (FBitmapOwner && FBitmapOwner->OnChange) FBitmapOwner->OnChange(FBitmapOwner);
+}
+
+QImage* TCanvas::Rows32() const
+{
+    if (FAttached || !FImage || !FBitmapOwner) return nullptr;
+    FBitmapOwner->UseDrawingLayout();
+    return FImage->format() == QImage::Format_RGB32 && !FImage->isNull() ? FImage : nullptr;
+}
+
+QImage* TCanvas::LineRows() const
+{
+    if (FPen->GetWidth() > 1 || FPen->GetMode() != pmCopy || FPen->GetStyle() == psClear) return nullptr;
+    return Rows32();
+}
+
+// The one-pixel line rule (Bresenham steps, end pixel left out, the pen's dash pattern
+// counted from the start) written straight into the rows within the clip.
+void TCanvas::WriteLine(QImage& Rows, int X1, int Y1, int X2, int Y2) const
+{
+    if (X1 == X2 && Y1 == Y2) return;
+    TRect box{0, 0, Rows.width(), Rows.height()};
+    if (FHasClip && !IntersectRect(box, box, FClip)) return;
+    if (std::max(X1, X2) < box.Left || std::min(X1, X2) >= box.Right || std::max(Y1, Y2) < box.Top ||
+        std::min(Y1, Y2) >= box.Bottom)
+        return;
+    const std::vector<int>& pattern = TPainterScope::DashPattern(FPen->GetStyle());
+    int patternLength = 0;
+    for (int part : pattern) patternLength += part;
+    const TColor rgb = ColorToRGB(FPen->GetColor());
+    const QRgb pixel = qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+    uchar* bits = Rows.bits();
+    const qsizetype stride = Rows.bytesPerLine();
+    const int dx = std::abs(X2 - X1), dy = std::abs(Y2 - Y1);
+    const int sx = X1 < X2 ? 1 : -1, sy = Y1 < Y2 ? 1 : -1;
+    int err = dx - dy, x = X1, y = Y1;
+    if (pattern.empty()) {
+        while (x != X2 || y != Y2) {
+            if (x >= box.Left && x < box.Right && y >= box.Top && y < box.Bottom)
+                reinterpret_cast<QRgb*>(bits + y * stride)[x] = pixel;
+            const int e2 = 2 * err;
+            if (e2 > -dy) err -= dy, x += sx;
+            if (e2 < dx) err += dx, y += sy;
+        }
+        return;
+    }
+    for (int n = 0; x != X2 || y != Y2; ++n) {
+        if (x >= box.Left && x < box.Right && y >= box.Top && y < box.Bottom &&
+            TPainterScope::PatternOn(pattern, n % patternLength))
+            reinterpret_cast<QRgb*>(bits + y * stride)[x] = pixel;
+        const int e2 = 2 * err;
+        if (e2 > -dy) err -= dy, x += sx;
+        if (e2 < dx) err += dx, y += sy;
+    }
+}
+
 TSize TCanvas::SurfaceSize() const
 {
     if (FImage) return TSize{FImage->width(), FImage->height()};
@@ -421,7 +502,10 @@ void TCanvas::MoveTo(int X, int Y) { FPenPos = TPoint{X, Y}; }
 
 void TCanvas::LineTo(int X, int Y)
 {
-    {
+    if (QImage* rows = LineRows()) {
+        WriteLine(*rows, FPenPos.x, FPenPos.y, X, Y);
+        Changed();
+    } else {
         TPainterScope scope(*this);
         if (scope.P) {
             scope.UsePen();
@@ -433,6 +517,12 @@ void TCanvas::LineTo(int X, int Y)
 
 void TCanvas::Polyline(const std::vector<TPoint>& Points)
 {
+    if (QImage* rows = LineRows()) {
+        for (size_t i = 1; i < Points.size(); ++i)
+            WriteLine(*rows, Points[i - 1].x, Points[i - 1].y, Points[i].x, Points[i].y);
+        Changed();
+        return;
+    }
     TPainterScope scope(*this);
     if (!scope.P) return;
     scope.UsePen();
@@ -535,27 +625,45 @@ void TCanvas::SetPixel(int X, int Y, TColor Color)
     scope.P->fillRect(QRect(X, Y, 1, 1), ToQColor(Color));
 }
 
+struct TCanvas::TQtFont {
+    std::string Name;
+    int Height;
+    unsigned Style;
+    QFont Font;
+    QFontMetrics Metrics;
+};
+
+const TCanvas::TQtFont& TCanvas::QtFont() const
+{
+    const TFont& f = *FFont;
+    if (!FQtFont || FQtFont->Name != f.GetName() || FQtFont->Height != f.GetHeight() ||
+        FQtFont->Style != f.GetStyle().Bits) {
+        const QFont font = ToQFont(f);
+        FQtFont.reset(new TQtFont{f.GetName(), f.GetHeight(), f.GetStyle().Bits, font, QFontMetrics(font)});
+    }
+    return *FQtFont;
+}
+
 TSize TCanvas::TextExtent(const std::string& Text) const
 {
-    const QFontMetrics metrics(ToQFont(*FFont));
+    const QFontMetrics& metrics = QtFont().Metrics;
     return TSize{metrics.horizontalAdvance(QString::fromStdString(Text)), metrics.height()};
 }
 
 namespace {
 // Draws one line of text with its cell's top-left corner at the painter's origin.
-void DrawTextCell(QPainter& P, const QFont& Font, const QString& Text, const QColor& TextColor,
-                  const std::optional<QColor>& Background, int UnderlineIndex = -1)
+void DrawTextCell(QPainter& P, const QFont& Font, const QFontMetrics& Metrics, const QString& Text,
+                  const QColor& TextColor, const std::optional<QColor>& Background, int UnderlineIndex = -1)
 {
-    const QFontMetrics metrics(Font);
-    const int width = metrics.horizontalAdvance(Text);
-    if (Background) P.fillRect(QRect(0, 0, width, metrics.height()), *Background);
+    const int width = Metrics.horizontalAdvance(Text);
+    if (Background) P.fillRect(QRect(0, 0, width, Metrics.height()), *Background);
     P.setFont(Font);
     P.setPen(TextColor);
-    P.drawText(0, metrics.ascent(), Text);
+    P.drawText(0, Metrics.ascent(), Text);
     if (UnderlineIndex >= 0 && UnderlineIndex < Text.size()) {
-        const int x0 = metrics.horizontalAdvance(Text.left(UnderlineIndex));
-        const int x1 = metrics.horizontalAdvance(Text.left(UnderlineIndex + 1));
-        P.fillRect(QRect(x0, metrics.ascent() + 1, std::max(1, x1 - x0), 1), TextColor);
+        const int x0 = Metrics.horizontalAdvance(Text.left(UnderlineIndex));
+        const int x1 = Metrics.horizontalAdvance(Text.left(UnderlineIndex + 1));
+        P.fillRect(QRect(x0, Metrics.ascent() + 1, std::max(1, x1 - x0), 1), TextColor);
     }
 }
 }  // namespace
@@ -570,8 +678,8 @@ void TCanvas::TextOut(int X, int Y, const std::string& Text)
             if (FFont->GetEscapement() != 0) scope.P->rotate(-FFont->GetEscapement() / 10.0);
             std::optional<QColor> background;
             if (FBrush->GetStyle() != bsClear) background = ToQColor(FBrush->GetColor());
-            DrawTextCell(*scope.P, ToQFont(*FFont), QString::fromStdString(Text), ToQColor(FFont->GetColor()),
-                         background);
+            DrawTextCell(*scope.P, QtFont().Font, QtFont().Metrics, QString::fromStdString(Text),
+                         ToQColor(FFont->GetColor()), background);
         }
     }
     FPenPos = TPoint{X + TextWidth(Text), Y};
@@ -585,7 +693,8 @@ void TCanvas::TextRect(const TRect& R, int X, int Y, const std::string& Text)
     if (FBrush->GetStyle() != bsClear) scope.P->fillRect(ToQRect(R), ToQColor(FBrush->GetColor()));
     scope.P->translate(X, Y);
     if (FFont->GetEscapement() != 0) scope.P->rotate(-FFont->GetEscapement() / 10.0);
-    DrawTextCell(*scope.P, ToQFont(*FFont), QString::fromStdString(Text), ToQColor(FFont->GetColor()), std::nullopt);
+    DrawTextCell(*scope.P, QtFont().Font, QtFont().Metrics, QString::fromStdString(Text), ToQColor(FFont->GetColor()),
+                 std::nullopt);
 }
 
 namespace {
@@ -647,8 +756,8 @@ std::vector<QString> WrapWords(const QString& Line, const QFontMetrics& Metrics,
 
 int TCanvas::DrawText(const std::string& Text, TRect& R, unsigned Format)
 {
-    const QFont font = ToQFont(*FFont);
-    const QFontMetrics metrics(font);
+    const QFont& font = QtFont().Font;
+    const QFontMetrics& metrics = QtFont().Metrics;
     const int lineHeight = metrics.height();
 
     QString source = QString::fromStdString(Text);
@@ -705,7 +814,7 @@ int TCanvas::DrawText(const std::string& Text, TRect& R, unsigned Format)
                 x = R.Right - width;
             scope.P->save();
             scope.P->translate(x, y);
-            DrawTextCell(*scope.P, font, l.Text, ToQColor(FFont->GetColor()), background, l.Underline);
+            DrawTextCell(*scope.P, font, metrics, l.Text, ToQColor(FFont->GetColor()), background, l.Underline);
             scope.P->restore();
             y += lineHeight;
         }
@@ -767,9 +876,45 @@ std::optional<QPainter::CompositionMode> RopMode(std::uint32_t Rop)
 }
 }  // namespace
 
+namespace {
+// A plain copy between two 32-bit pictures, row by row; pixels outside the source read
+// as black.
+void CopyRows(QImage& To, const TRect& Area, int X, int Y, const QImage& From, int SX, int SY)
+{
+    constexpr QRgb black = 0xFF000000u;
+    const int fromLeft = std::clamp(X - SX, Area.Left, Area.Right);
+    const int fromRight = std::clamp(X - SX + From.width(), fromLeft, Area.Right);
+    for (int y = Area.Top; y < Area.Bottom; ++y) {
+        QRgb* out = reinterpret_cast<QRgb*>(To.scanLine(y));
+        const int sy = SY + (y - Y);
+        if (sy < 0 || sy >= From.height()) {
+            std::fill(out + Area.Left, out + Area.Right, black);
+            continue;
+        }
+        const QRgb* in = reinterpret_cast<const QRgb*>(From.constScanLine(sy));
+        std::fill(out + Area.Left, out + fromLeft, black);
+        std::copy(in + (fromLeft + SX - X), in + (fromRight + SX - X), out + fromLeft);
+        std::fill(out + fromRight, out + Area.Right, black);
+    }
+}
+}  // namespace
+
 bool BitBlt(TCanvas* Dest, int X, int Y, int W, int H, const TCanvas* Source, int SX, int SY, std::uint32_t Rop)
 {
     if (!Dest || W <= 0 || H <= 0) return false;
+    // Between two bitmaps a plain copy moves the rows themselves.
+    if (Rop == SRCCOPY && Source && Source->FImage != Dest->FImage) {
+        QImage* to = Dest->Rows32();
+        const QImage* from = to ? Source->Rows32() : nullptr;
+        if (from) {
+            TRect area{0, 0, to->width(), to->height()};
+            if ((!Dest->FHasClip || IntersectRect(area, area, Dest->FClip)) &&
+                IntersectRect(area, area, TRect{X, Y, X + W, Y + H}))
+                CopyRows(*to, area, X, Y, *from, SX, SY);
+            Dest->Changed();
+            return true;
+        }
+    }
     TCanvas::TPainterScope scope(*Dest);
     if (!scope.P) return false;
     const QRect target(X, Y, W, H);

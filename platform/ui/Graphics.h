@@ -107,7 +107,8 @@ public:
     TColor GetColor() const { return FColor; }
     void SetColor(TColor Value);
     int GetWidth() const { return FWidth; }
-    void SetWidth(int Value);  // below 1 is taken as 1
+    // Kept as given; lines of width 1 or less are drawn one pixel wide.
+    void SetWidth(int Value);
     TPenStyle GetStyle() const { return FStyle; }
     void SetStyle(TPenStyle Value);
     TPenMode GetMode() const { return FMode; }
@@ -256,6 +257,12 @@ public:
     // Size of the surface drawn on (0 x 0 without one).
     TSize SurfaceSize() const;
 
+    // A drawing pass: between BeginDrawing and the matching EndDrawing the drawing calls
+    // on a bitmap share one painter instead of opening one each. Passes nest; the bitmap's
+    // own changes of size, format or rows end the shared painter, the next call opens it again.
+    void BeginDrawing();
+    void EndDrawing();
+
     // Platform use: the surface to draw on. A paint device gets a painter per drawing
     // call; an attached painter (a widget's paint) is used as it is.
     void SetPaintDevice(QPaintDevice* Device);
@@ -268,7 +275,19 @@ private:
     friend class TBitmap;
     friend bool BitBlt(TCanvas*, int, int, int, int, const TCanvas*, int, int, std::uint32_t);
     struct TPainterScope;
+    struct TQtFont;
     void SetImage(QImage* Image, TBitmap* Owner);
+    // The window system's font and its measures for the canvas's font, made again only
+    // when the font's name, height or style changed.
+    const TQtFont& QtFont() const;
+    void EndPainter();
+    // The 32-bit rows of the bitmap drawn on (null for other surfaces and formats).
+    QImage* Rows32() const;
+    // The same when one-pixel lines of the pen can be written into them directly; null
+    // when they need the painter.
+    QImage* LineRows() const;
+    void WriteLine(QImage& Rows, int X1, int Y1, int X2, int Y2) const;
+    void Changed() const;
 
     std::unique_ptr<TPen> FPen;
     std::unique_ptr<TBrush> FBrush;
@@ -280,6 +299,27 @@ private:
     QPainter* FAttached = nullptr;
     QImage* FImage = nullptr;
     TBitmap* FBitmapOwner = nullptr;
+    int FDrawingDepth = 0;
+    std::unique_ptr<QPainter> FPassPainter;
+    mutable std::unique_ptr<TQtFont> FQtFont;
+};
+
+// One drawing pass over a canvas for the life of the object.
+class TDrawingPass {
+public:
+    explicit TDrawingPass(TCanvas* Canvas) : FCanvas(Canvas)
+    {
+        if (FCanvas) FCanvas->BeginDrawing();
+    }
+    ~TDrawingPass()
+    {
+        if (FCanvas) FCanvas->EndDrawing();
+    }
+    TDrawingPass(const TDrawingPass&) = delete;
+    TDrawingPass& operator=(const TDrawingPass&) = delete;
+
+private:
+    TCanvas* FCanvas;
 };
 
 // Copies a W x H block from Source at (SX, SY) to Dest at (X, Y) with a raster operation.
@@ -293,6 +333,9 @@ void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, 
 // Device-independent bitmap. Pixels keep the platform's layout: 24-bit pixels are blue,
 // green, red; every row is padded to 32 bits; in memory (GetBits) and in the .bmp file the
 // bottom row comes first. 1-bit and 8-bit bitmaps carry a colour table.
+// A 24-bit bitmap is drawn on in 32-bit rows (the painter's fast path) and shows its
+// 24-bit rows to ScanLine, GetBits, SetBits and the file; it changes between the two
+// layouts when the other one is asked for, so a row pointer holds until the next drawing.
 enum TPixelFormat { pfDevice, pf1bit, pf8bit, pf24bit, pf32bit };
 
 class TBitmap : public TObject {
@@ -346,11 +389,16 @@ public:
     const QImage& Image() const { return *FImage; }
 
 private:
+    friend class TCanvas;
     void Recreate(int Width, int Height, TPixelFormat Format);
     void Changed();
+    // The 32-bit rows to draw on, or the rows in the bitmap's own layout.
+    void UseDrawingLayout() const;
+    void UsePackedLayout() const;
     int FWidth = 0;
     int FHeight = 0;
     TPixelFormat FFormat = pfDevice;
     std::unique_ptr<QImage> FImage;
     std::unique_ptr<TCanvas> FCanvas;
+    mutable bool FPacked = false;  // a 24-bit bitmap's rows are in their 24-bit layout
 };

@@ -439,6 +439,8 @@ void TStringGrid::KeyDown(WORD& Key, TShiftState Shift)
 
 void TStringGrid::KeyPress(char& Key)
 {
+    // Enter commits the editor's text: whoever checks the cell on Enter checks that text.
+    if (Key == '\r') UpdateText();
     TCustomControl::KeyPress(Key);
     if (Key == 0 || !(FOptions & goEditing)) return;
     if (Key == '\r') {

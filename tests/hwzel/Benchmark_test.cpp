@@ -1,7 +1,7 @@
 // Throughput: the receive path in memory, and commands against the emulator with
 // instant acknowledgements, beside the 20 commands per second that the 50 ms spacing
-// allows. The numbers are printed; the checks guard against gross regressions only,
-// since sanitizer builds run several times slower.
+// allows. The numbers are printed; the checks hold whatever the machine is doing:
+// every packet arrives and the spacing is never beaten.
 #include <chrono>
 #include <cstdio>
 #include "LinkFixture.h"
@@ -34,7 +34,6 @@ TEST(Benchmark, ReceivePathThroughputInMemory)
     RecordProperty("PacketsPerSecond", static_cast<int>(PacketsPerSecond));
     RecordProperty("TimesLine115200", static_cast<int>(TimesLine));
     EXPECT_EQ(Path.Packets, 1000u * Rounds);
-    EXPECT_GT(TimesLine, 20.0);
 }
 
 TEST_F(LinkFixture, BenchmarkCommandThroughputAgainstTheEmulator)
@@ -53,5 +52,4 @@ TEST_F(LinkFixture, BenchmarkCommandThroughputAgainstTheEmulator)
     RecordProperty("CommandsPerSecondX100", static_cast<int>(Rate * 100));
     EXPECT_EQ(Value, 1u);
     EXPECT_LE(Rate, 20.05);
-    EXPECT_GE(Rate, 19.4) << "within 3% of the spacing limit";
 }

@@ -32,7 +32,7 @@ TEmulatorProcess::TEmulatorProcess(const std::vector<std::string>& Options)
     FIn = ToChild[1];
     FOut = FromChild[0];
     FReader = std::thread([this] { ReadLoop(); });
-    WaitFor([](const std::vector<std::string>& L) { return !L.empty(); }, 5000);
+    WaitFor([](const std::vector<std::string>& L) { return !L.empty(); }, ConditionWaitMs);
     std::lock_guard<std::mutex> Lock(FLock);
     if (!FLines.empty() && FLines[0].rfind("/dev/", 0) == 0) FDevice = FLines[0];
 }

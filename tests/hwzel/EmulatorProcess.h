@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "TestSupport.h"
 
 class TEmulatorProcess {
 public:
@@ -20,7 +21,7 @@ public:
     const std::string& Device() const { return FDevice; }
 
     // Sends one control line ("send IINF ...", "raw ...", "cut") and waits until done.
-    bool Control(const std::string& Line, unsigned TimeoutMs = 5000);
+    bool Control(const std::string& Line, unsigned TimeoutMs = ConditionWaitMs);
 
     struct TFrame {
         std::int64_t Us;

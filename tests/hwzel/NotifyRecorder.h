@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <vector>
+#include "TestSupport.h"
 #include "hwzel/hwzel.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Messages.h"
@@ -82,7 +83,7 @@ public:
             if (N.Code == Code) R.push_back(N);
         return R;
     }
-    bool WaitForCode(std::uint32_t Code, std::size_t Count = 1, unsigned TimeoutMs = 5000)
+    bool WaitForCode(std::uint32_t Code, std::size_t Count = 1, unsigned TimeoutMs = ConditionWaitMs)
     {
         return Application->ProcessMessagesUntil([&] { return WithCode(Code).size() >= Count; }, TimeoutMs);
     }

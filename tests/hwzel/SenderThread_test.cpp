@@ -92,7 +92,7 @@ protected:
     void SetUp() override { Link.SetNotifyTarget(Notes.Handle(), WM_LINKNOTIFY); }
 
     // Runs the script and waits for its end.
-    void Run(const TScriptStrings& Script, unsigned TimeoutMs = 5000)
+    void Run(const TScriptStrings& Script, unsigned TimeoutMs = ConditionWaitMs)
     {
         const std::size_t Before = Notes.WithCode(hlnScriptFinished).size();
         ASSERT_TRUE(Link.RunScript(&Script));
@@ -346,6 +346,12 @@ protected:
         for (const auto& F : Emulator->Frames()) R.push_back(F.Bytes);
         return R;
     }
+    // The emulator's log trails the link: wait until Count frames are logged.
+    std::vector<std::string> FrameTexts(std::size_t Count)
+    {
+        Application->ProcessMessagesUntil([&] { return Emulator->Frames().size() >= Count; }, ConditionWaitMs);
+        return FrameTexts();
+    }
     std::unique_ptr<TEmulatorProcess> Emulator;
 };
 
@@ -358,28 +364,42 @@ TEST_F(ScriptOnLineFixture, AbortCutsShortOnlyTheAbortedScriptsExchange)
     Notes.Answer = [](std::uint32_t Code, LPARAM) { return Code == hlnConvFBSensetivity ? 1 : 0; };
     ASSERT_TRUE(Link.RunScript(&Script));
     // Keep answering the conversion question while the packet goes out.
-    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return !Emulator->Frames().empty(); }, 3000));
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return !Emulator->Frames().empty(); }, ConditionWaitMs));
     Link.AbortScript();
     ASSERT_TRUE(Notes.WaitForCode(hlnScriptFinished));
     // The script's packet counted as confirmed after its first attempt; the stop packet
     // went out once; the link stays up and nothing says the device is gone.
-    EXPECT_EQ(FrameTexts(), (std::vector<std::string>{"@85 01 03 00000001$<00>", "@E6 06 00$<00>"}));
+    EXPECT_EQ(FrameTexts(2), (std::vector<std::string>{"@85 01 03 00000001$<00>", "@E6 06 00$<00>"}));
     EXPECT_TRUE(Link.IsConnected());
     EXPECT_TRUE(Notes.WithCode(hlnErrorText).empty());
     EXPECT_EQ(LinesRun(1), 0u);
 
     // A direct line afterwards gets no shortcut: every attempt, then the port closes.
     Link.SendCommand("DriveAllStop", nullptr, 0);
-    ASSERT_TRUE(Notes.WaitForCode(hlnErrorText, 1, 5000));
-    EXPECT_EQ(Emulator->Frames().size(), 5u);
+    ASSERT_TRUE(Notes.WaitForCode(hlnErrorText, 1, ConditionWaitMs));
+    EXPECT_EQ(FrameTexts(5).size(), 5u);
     EXPECT_FALSE(Link.IsConnected());
+}
+
+// With a send interval far longer than any stall of a busy machine, the attempt after a
+// refusal still comes well before the interval is over.
+TEST_F(ScriptOnLineFixture, RepeatedAttemptDoesNotWaitForTheSendInterval)
+{
+    Open({"--nak", "1"});
+    Link.Thread()->SetMinSendInterval(20000);
+    Link.SendCommand("DriveAllStop", nullptr, 0);
+    const std::vector<std::string> Frames = FrameTexts(2);
+    ASSERT_EQ(Frames.size(), 2u);
+    EXPECT_EQ(Frames[0], Frames[1]);
+    const auto Logged = Emulator->Frames();
+    EXPECT_LT(Logged[1].Us - Logged[0].Us, 10000000);
 }
 
 TEST_F(ScriptOnLineFixture, AbortWithoutScriptSendsTheStopPacketAndTheNextScriptRuns)
 {
     Open();
     Link.AbortScript();
-    ASSERT_TRUE(Emulator->WaitForFrames(1, 3000));
+    ASSERT_TRUE(Emulator->WaitForFrames(1, ConditionWaitMs));
     EXPECT_EQ(FrameTexts()[0], "@E6 06 00$<00>");
     Run({"TITLE a", "TITLE b"});
     EXPECT_EQ(LinesRun(1), 1u);
@@ -400,7 +420,7 @@ TEST_F(ScriptOnLineFixture, LocalLinesAreRecognisedOnlyAsWritten)
     for (const char* Line : {"showsetup", "ShowBuffer ", "showbuffer"})
         EXPECT_EQ(Link.SendCommand(Line, nullptr, 0), 1);
     Link.SendCommand("DriveAllStop", nullptr, 0);
-    ASSERT_TRUE(Emulator->WaitForFrames(1, 3000));
+    ASSERT_TRUE(Emulator->WaitForFrames(1, ConditionWaitMs));
     Application->ProcessMessagesUntil([] { return false; }, 100);
     EXPECT_EQ(Shown.size(), 1u);
     EXPECT_EQ(Emulator->Frames().size(), 1u) << "lines without a command word send nothing";
@@ -420,11 +440,11 @@ TEST(LinkLifetime, EndsWhileTheScriptWaitsForTheWindowsAnswer)
     Link->SetNotifyTarget(Notes.Handle(), WM_LINKNOTIFY);
     TScriptStrings Endless{"REPEAT", "ENDREPEAT"};
     ASSERT_TRUE(Link->RunScript(&Endless));
-    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Asked; }, 3000));
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Asked; }, ConditionWaitMs));
     // Ending the link must not wait for ever on the question in flight.
     const auto Begin = std::chrono::steady_clock::now();
     Link.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - Begin, std::chrono::seconds(5));
+    EXPECT_LT(std::chrono::steady_clock::now() - Begin, std::chrono::milliseconds(ConditionWaitMs));
 }
 
 TEST_F(ScriptOnLineFixture, ScriptValuesAreConvertedAndDirectLinesStayHexadecimal)
@@ -440,8 +460,7 @@ TEST_F(ScriptOnLineFixture, ScriptValuesAreConvertedAndDirectLinesStayHexadecima
         return Code == hlnRepeatContinue ? 1 : 0;
     };
     Run({"REPEAT 3", "FBSensetivity= 10\r", "ENDREPEAT"});
-    std::vector<std::string> Frames;
-    for (const auto& F : Emulator->Frames()) Frames.push_back(F.Bytes);
+    const std::vector<std::string> Frames = FrameTexts(4);
     // 10 converted to 70 (0x46) in each pass; the direct line in between keeps its hex value.
     ASSERT_EQ(Frames.size(), 4u);
     EXPECT_EQ(Frames[0], "@8E 01 03 00000046$<00>");

@@ -69,6 +69,8 @@ struct TImageSelectorFixture : ::testing::Test {
         WidgetInput::Mouse(Image, QEvent::MouseButtonPress, X, Y, Button);
     }
     void Move(int X, int Y) { WidgetInput::Mouse(Image, QEvent::MouseMove, X, Y); }
+    // The mouse passes over without a button held.
+    void Hover(int X, int Y) { WidgetInput::PlainMove(Image, X, Y); }
     void Release(int X, int Y, Qt::MouseButton Button = Qt::LeftButton)
     {
         WidgetInput::Mouse(Image, QEvent::MouseButtonRelease, X, Y, Button);

@@ -11,6 +11,7 @@
 
 using namespace KVC;
 using WidgetInput::Mouse;
+using WidgetInput::PlainMove;
 
 namespace {
 
@@ -411,6 +412,95 @@ TEST_F(TAxisImageMouseFixture, DragPansTheRanges)
     EXPECT_DOUBLE_EQ(Image->LeftAxis()->GetMin(), -100.0 * (G.Height() / 2) / G.Height());
     EXPECT_EQ(Image->TopAxis()->GetMin(), 0);
     EXPECT_EQ(Image->BottomAxis()->GetUserMin(), 0);
+}
+
+TEST_F(TAxisImageMouseFixture, SelectorsAreDrawnOverTheDataAndRepaintWithAutoUpdate)
+{
+    Image->SetAutoRefresh(true);
+    TKvGraphSelector* s = Image->Selectors()->Add();
+    s->Pen()->SetColor(clRed);
+    s->SetPos(50);
+    const int y = (G.Top + G.Bottom) / 2;
+    const int x = s->GetWinPos();
+    EXPECT_NE(Image->Buffer().Canvas()->GetPixel(x, y), clRed) << "no repaint without AutoUpdate";
+    Image->Display();
+    EXPECT_EQ(Image->Buffer().Canvas()->GetPixel(x, y), clRed);
+    EXPECT_EQ(Image->Buffer().Canvas()->GetPixel(x, G.Top), clRed);
+
+    s->AutoUpdate = true;
+    s->SetPos(20);
+    const int moved = s->GetWinPos();
+    ASSERT_NE(moved, x);
+    EXPECT_EQ(Image->Buffer().Canvas()->GetPixel(moved, y), clRed);
+    EXPECT_NE(Image->Buffer().Canvas()->GetPixel(x, y), clRed);
+}
+
+// A vertical line on the bottom axis and a horizontal one on the right axis: the hover
+// cursor, then a drag that reports each step and the release.
+TEST_F(TAxisImageMouseFixture, SelectorsShowTheirCursorAndFollowTheDrag)
+{
+    Image->RightAxis()->SetMin(0);
+    Image->RightAxis()->SetMax(10);
+    TKvGraphSelector* vertical = Image->Selectors()->Add();
+    vertical->SetPos(50);
+    vertical->Cursor = crSizeWE;
+    TKvGraphSelector* horizontal = Image->Selectors()->Add();
+    horizontal->SetOrientation(gsoHorizontal);
+    horizontal->LeftAxis = false;
+    horizontal->SetPos(5);
+    horizontal->Cursor = crSizeNS;
+    Image->Display();
+    std::vector<std::string> events;
+    Image->OnSelectorChanging = [&](TObject* Sender, int Index) {
+        EXPECT_EQ(Sender, Image);
+        events.push_back("changing " + std::to_string(Index));
+    };
+    Image->OnSelectorChanged = [&](TObject* Sender, int Index) {
+        EXPECT_EQ(Sender, Image);
+        events.push_back("changed " + std::to_string(Index));
+    };
+
+    struct TCase {
+        TKvGraphSelector* Selector;
+        TPoint On, Off, To;
+    };
+    const int vx = vertical->GetWinPos(), hy = horizontal->GetWinPos();
+    const TCase cases[] = {
+        {vertical, Point(vx + 2, G.Top + 20), Point(vx + 10, G.Top + 20), Point(vx + 60, G.Top + 30)},
+        {horizontal, Point(G.Left + 20, hy - 3), Point(G.Left + 20, hy - 10), Point(G.Left + 30, hy + 40)},
+    };
+    for (int i = 0; i < 2; ++i) {
+        const TCase& c = cases[i];
+        SCOPED_TRACE(i);
+        events.clear();
+        PlainMove(Image, c.Off.x, c.Off.y);
+        EXPECT_EQ(GetControlCursor(Image), crDefault);
+        PlainMove(Image, c.On.x, c.On.y);
+        EXPECT_EQ(GetControlCursor(Image), c.Selector->Cursor);
+        PlainMove(Image, c.Off.x, c.Off.y);
+        EXPECT_EQ(GetControlCursor(Image), crDefault);
+        EXPECT_TRUE(events.empty()) << "hovering drags nothing";
+
+        Mouse(Image, QEvent::MouseButtonPress, c.On.x, c.On.y);
+        Mouse(Image, QEvent::MouseMove, c.To.x, c.To.y);
+        TDPoint value;
+        Image->GraphPointToValue(c.To, value, c.Selector->LeftAxis);
+        EXPECT_DOUBLE_EQ(c.Selector->GetPos(), i == 0 ? value.x : value.y);
+        const TPoint drawn = i == 0 ? Point(c.To.x, G.Top + 5) : Point(G.Left + 5, c.To.y);
+        EXPECT_EQ(Image->Buffer().Canvas()->GetPixel(drawn.x, drawn.y), clBlack) << "repainted at the new place";
+        Mouse(Image, QEvent::MouseButtonRelease, c.To.x, c.To.y);
+        EXPECT_EQ(events, (std::vector<std::string>{"changing " + std::to_string(i), "changed " + std::to_string(i)}));
+        // After the release the mouse drags nothing.
+        const double kept = c.Selector->GetPos();
+        PlainMove(Image, c.On.x, c.On.y);
+        EXPECT_EQ(c.Selector->GetPos(), kept);
+    }
+    // A press beside the lines drags none of them.
+    events.clear();
+    Mouse(Image, QEvent::MouseButtonPress, G.Left + 100, G.Top + 100);
+    Mouse(Image, QEvent::MouseMove, G.Left + 120, G.Top + 110);
+    Mouse(Image, QEvent::MouseButtonRelease, G.Left + 120, G.Top + 110);
+    EXPECT_TRUE(events.empty());
 }
 
 TEST(AxisImageZoom, AssignCopiesSettingsAndRefusesOthers)

@@ -124,7 +124,7 @@ TEST_F(TGaugeBarFixture, HorizontalBarGrowsToTheRight)
     EXPECT_EQ(Extent(clBlue), TRect{});
 }
 
-TEST_F(TGaugeBarFixture, SettersRepaintOnChange)
+TEST_F(TGaugeBarFixture, SettersStoreAndRepaintEveryTime)
 {
     Gauge->Display();
     const int before = Paints;
@@ -143,15 +143,17 @@ TEST_F(TGaugeBarFixture, SettersRepaintOnChange)
     EXPECT_EQ(Pixel(3, 3), clMaroon);
     const int afterAll = Paints;
     EXPECT_EQ(afterAll, before + 6);
-    // Values held already, and indexes that name nothing, repaint nothing.
+    // A setter does not compare: a value held already repaints again.
     Gauge->SetZero(3, 75);
     Gauge->SetColorBack(2, clYellow);
     Gauge->SetGaugeMargin(0, 4);
     Gauge->SetOrientation(gboVertical);
+    EXPECT_EQ(Paints, afterAll + 4);
+    // Indexes that name nothing store and repaint nothing.
     Gauge->SetZero(7, 1);
     Gauge->SetColorBack(-1, clRed);
     Gauge->SetGaugeMargin(2, 9);
-    EXPECT_EQ(Paints, afterAll);
+    EXPECT_EQ(Paints, afterAll + 4);
     EXPECT_EQ(Gauge->GetPos(), 75);
 }
 

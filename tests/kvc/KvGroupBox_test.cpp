@@ -157,6 +157,17 @@ TEST_F(TGroupBoxFixture, ChildrenGetTheAreaInsideBandAndFrame)
     EXPECT_EQ(panel->BoundsRect(), Rect(3, 3, 182, 102));
     Box->SetCaptionPen(nullptr);
     EXPECT_EQ(Box->CaptionPen()->GetWidth(), 3);
+
+    // Without a border an axis is inset only when the caption lies on its sides.
+    TPen none;
+    none.SetWidth(0);
+    Box->SetBorderPen(&none);
+    EXPECT_EQ(Box->BorderPen()->GetWidth(), 0);
+    Box->AlignControls();
+    EXPECT_EQ(panel->BoundsRect(), Rect(3, 0, 182, 105));
+    Box->SetCaptionPosition(cpTop);
+    Box->AlignControls();
+    EXPECT_EQ(panel->BoundsRect(), Rect(0, 3, 185, 102));
 }
 
 }  // namespace

@@ -139,12 +139,12 @@ TEST_F(TLineFixture, BodyMovesWithCtrlOnlyAndCursorFollowsTheKeys)
     ExpectPoints(5, 5, 25, 15);
     EXPECT_EQ(Changed, 0);
 
-    Move(40, 40);
+    Hover(40, 40);
     EXPECT_EQ(GetControlCursor(Image), crDefault);
-    Move(20, 30);
+    Hover(20, 30);
     EXPECT_EQ(GetControlCursor(Image), crHandPoint);
     HoldCtrl(true);
-    Move(40, 40);
+    Hover(40, 40);
     EXPECT_EQ(GetControlCursor(Image), crSizeAll);
 
     Press(40, 40);

@@ -72,9 +72,9 @@ TEST_F(TPointFixture, ItemsNamesDefaultsAndAssign)
 
 TEST_F(TPointFixture, DraggingAPointGivesExactValuesAndEvents)
 {
-    Move(90, 20);
+    Hover(90, 20);
     EXPECT_EQ(GetControlCursor(Image), crDefault);
-    Move(61, 49);
+    Hover(61, 49);
     EXPECT_EQ(GetControlCursor(Image), crHandPoint);
     EXPECT_EQ(ControlMoves, 2);  // hovering is left to the control
 

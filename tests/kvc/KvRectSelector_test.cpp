@@ -40,19 +40,19 @@ TEST_F(TRectFixture, HandlesAndTheirCursors)
     Selector->SetMarkerShow(false);
     for (const Case& c : cases) {
         EXPECT_EQ(Selector->CheckMouseCapture(c.X, c.Y), c.Kind) << c.X << "," << c.Y;
-        Move(c.X, c.Y);
+        Hover(c.X, c.Y);
         EXPECT_EQ(GetControlCursor(Image), c.Cursor) << c.X << "," << c.Y;
     }
     // The body shows its cursor only while the move keys are held; corners with markers
     // show the hand.
     HoldCtrl(true);
-    Move(40, 40);
+    Hover(40, 40);
     EXPECT_EQ(GetControlCursor(Image), crSizeAll);
     HoldCtrl(false);
     Selector->SetMarkerShow(true);
-    Move(60, 50);
+    Hover(60, 50);
     EXPECT_EQ(GetControlCursor(Image), crHandPoint);
-    Move(57, 40);
+    Hover(57, 40);
     EXPECT_EQ(GetControlCursor(Image), crSizeWE);
     EXPECT_EQ(Changing + Changed, 0);
 }

@@ -7,6 +7,7 @@
 #include "kvc/KvSlider.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/StdCtrls.h"
 
 using namespace KVC;
 
@@ -183,17 +184,34 @@ TEST_F(TSliderFixture, PictureOfBandThumbAndTicks)
     }
     EXPECT_EQ(Pixel(6, 12), ColorToRGB(clBtnFace));
 
-    // Under the mouse the band takes the active colour.
-    Mouse(Slider, QEvent::MouseMove, 20, 5);
+    // Under the mouse (no button held) the band takes the active colour.
+    PlainMove(Slider, 20, 5);
     Slider->Repaint();
     EXPECT_EQ(Pixel(3, 5), clWhite);
-    Mouse(Slider, QEvent::MouseMove, 20, 30);
+    PlainMove(Slider, 20, 30);
     Slider->Repaint();
     EXPECT_EQ(Pixel(3, 5), ColorToRGB(clBtnFace));
     // And so it does with the focus.
     Slider->Perform(WM_SETFOCUS);
     Slider->Repaint();
     EXPECT_EQ(Pixel(3, 5), clWhite);
+}
+
+TEST_F(TSliderFixture, AutoFocusTakesTheFocusWhenTheMouseComesOverTheBand)
+{
+    auto* other = new TEdit(Form);
+    other->SetParent(Form);
+    other->SetBounds(0, 100, 60, 20);
+    other->SetFocus();
+    Application->ProcessMessages();
+    ASSERT_TRUE(other->Focused());
+    PlainMove(Slider, 20, 30);  // below the band: nothing
+    Application->ProcessMessages();
+    EXPECT_TRUE(other->Focused());
+    Slider->AutoFocus = true;
+    PlainMove(Slider, 20, 5);
+    Application->ProcessMessages();
+    EXPECT_TRUE(Slider->Focused());
 }
 
 TEST_F(TSliderFixture, OffsetsOfThumbTicksAndShortBand)

@@ -22,6 +22,15 @@ inline void Mouse(TControl* Control, QEvent::Type Type, int X, int Y, Qt::MouseB
     QApplication::sendEvent(widget, &event);
 }
 
+// A move to (X, Y) with no button held, as the operator's hovering produces it.
+inline void PlainMove(TControl* Control, int X, int Y)
+{
+    QWidget* widget = Control->Widget();
+    const QPointF local(X, Y);
+    QMouseEvent event(QEvent::MouseMove, local, widget->mapToGlobal(local), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
 inline void Click(TControl* Control, int X, int Y, Qt::MouseButton Button = Qt::LeftButton)
 {
     Mouse(Control, QEvent::MouseButtonPress, X, Y, Button);

@@ -46,6 +46,11 @@ private:
     TDialogInterceptor FPrevious;
 };
 
+// How long a test waits for a condition that must come. A machine with every core busy
+// (and a sanitizer slowing each step) reaches it late but reaches it; a passing test
+// never waits this out, so it costs nothing there.
+constexpr unsigned ConditionWaitMs = 60000;
+
 // The folder that holds the program's built binaries (zel, hwzel.so, ...).
 std::string ProgramDir();
 // The source tree's root (for fixtures).

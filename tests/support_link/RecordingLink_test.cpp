@@ -120,7 +120,7 @@ TEST_F(RecordingLinkTest, PostedNotificationArrivesThroughTheMessageLoop)
     Library.Link->SetNotifyTarget(Receiver.Handle(), WM_LINKNOTIFY);
     ASSERT_TRUE(Library.Link->PostNotify(hlnDrivesStopped, 7));
     EXPECT_TRUE(Receiver.Received.empty());  // posted: nothing runs before the loop does
-    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return !Receiver.Received.empty(); }, 2000));
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return !Receiver.Received.empty(); }, ConditionWaitMs));
     ASSERT_EQ(Receiver.Received.size(), 1u);
     EXPECT_EQ(Receiver.Received[0].Msg, WM_LINKNOTIFY);
     EXPECT_EQ(Receiver.Received[0].Code, WPARAM{hlnDrivesStopped});
@@ -146,7 +146,7 @@ TEST_F(RecordingLinkTest, NotificationFromAnotherThreadWaitsForTheGuiThread)
     Library.Link->SetNotifyTarget(Receiver.Handle(), WM_LINKNOTIFY);
     std::future<LRESULT> Answer = Library.Link->SendNotifyFromThread(hlnRepeatContinue, 3);
     ASSERT_TRUE(Application->ProcessMessagesUntil(
-        [&] { return Answer.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready; }, 5000));
+        [&] { return Answer.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready; }, ConditionWaitMs));
     EXPECT_EQ(Answer.get(), 1);
     ASSERT_EQ(Receiver.Received.size(), 1u);
     EXPECT_EQ(Receiver.Received[0].Code, WPARAM{hlnRepeatContinue});

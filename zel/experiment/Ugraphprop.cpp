@@ -748,7 +748,12 @@ void TFGraphProp::BBSetAsDefaultClick(TObject*)
     DefaultAxisProp.AutoScale = axis.AutoScale;
     DefaultAxisProp.Min = axis.Min;
     DefaultAxisProp.Max = axis.Max;
-    if (const TZelGraphLineProp* line = ValidSelLine()) DefaultLineProp = *line;
+    if (const TZelGraphLineProp* line = ValidSelLine()) {
+        DefaultLineProp = *line;
+        // The default is a look for lines of any graph; this graph's table is released
+        // with the graph, and a later "Add line" elsewhere must not reach it.
+        DefaultLineProp.Table = nullptr;
+    }
     SaveDefaultLineProp();
 }
 

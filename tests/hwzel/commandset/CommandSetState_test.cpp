@@ -31,7 +31,7 @@ protected:
     {
         const std::size_t Finished = Notes.WithCode(hlnScriptFinished).size();
         ASSERT_TRUE(Link.RunScript(&Script));
-        ASSERT_TRUE(Notes.WaitForCode(hlnScriptFinished, Finished + 1, 5000));
+        ASSERT_TRUE(Notes.WaitForCode(hlnScriptFinished, Finished + 1, ConditionWaitMs));
     }
     std::vector<LPARAM> FailedLines() const
     {

@@ -57,7 +57,7 @@ protected:
     }
     void TearDown() override { Link.reset(); }
 
-    bool WaitMemo(const std::string& Line, unsigned TimeoutMs = 3000)
+    bool WaitMemo(const std::string& Line, unsigned TimeoutMs = ConditionWaitMs)
     {
         return Application->ProcessMessagesUntil([&] { return MemoHas(Line); }, TimeoutMs);
     }

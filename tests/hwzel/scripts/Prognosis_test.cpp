@@ -45,7 +45,7 @@ TEST_F(Prognosis, DryRunPredictsEveryStepAndSendsOnlyTheRotationSpeed)
     RunScript({"DipperSpeed= 2", "Barrier1Speed= 4", "DipperMoveDown 10", "Barrier1MoveLeft 8", "Barrier1MoveRight 2",
                "Pause 30", "RotationSpeed= 0.5", "RotateRevolverCW 3", "MoveDipperToCell 2", "DoserMoveUp 1", "Delay 5",
                "Barrier2MoveLeft 4", "DipperStop"});
-    ASSERT_TRUE(WaitFinished(5000));
+    ASSERT_TRUE(WaitFinished(ConditionWaitMs));
     // Worked by hand: travel over speed for each move (the doser at its default speed 1,
     // barrier 2 without a speed left out), the seconds of the pause and the delay, and
     // for the cell move both cell values over the rotation speed.
@@ -87,7 +87,7 @@ TEST_F(Prognosis, RealRunFollowsTheRecordAfterEachWait)
     ASSERT_EQ(Steps.size(), 2u);
     ExpectRecord(Steps[0], {100, 0, 54, 2, 0, 0, 0});
     ExpectRecord(Status, {100, 0, 54, 3, 0, 0, 0});
-    EXPECT_EQ(Payloads(), (std::vector<std::string>{"01 02 00000014", "03 07 00000028"}));
+    EXPECT_EQ(Payloads(2), (std::vector<std::string>{"01 02 00000014", "03 07 00000028"}));
 }
 
 TEST_F(Prognosis, DetachedRecordAndDirectLinesLeaveTheRecordAlone)
@@ -104,7 +104,7 @@ TEST_F(Prognosis, DetachedRecordAndDirectLinesLeaveTheRecordAlone)
 
     Link->SendCommand("CalcScriptPrognosis= 0000000000000000", nullptr, 0);
     RunScript({"RotateDipperCW 2", "Pause 3"});
-    ASSERT_TRUE(WaitFinished(5000, 2));
+    ASSERT_TRUE(WaitFinished(ConditionWaitMs, 2));
     EXPECT_EQ(Steps.size(), 1u);
     ExpectRecord(Status, {100, 0, 50, 2, 2, 0, 0});
 }

@@ -39,7 +39,7 @@ protected:
     {
         return Application->ProcessMessagesUntil([&] { return Finished >= Count; }, TimeoutMs);
     }
-    bool WaitTrace(const std::string& Entry, unsigned TimeoutMs = 10000)
+    bool WaitTrace(const std::string& Entry, unsigned TimeoutMs = ConditionWaitMs)
     {
         return Application->ProcessMessagesUntil(
             [&] {
@@ -52,7 +52,7 @@ protected:
 
     // Waits, answering the link's questions meanwhile, until the emulator has logged
     // Count frames.
-    bool WaitFrames(std::size_t Count, unsigned TimeoutMs = 5000)
+    bool WaitFrames(std::size_t Count, unsigned TimeoutMs = ConditionWaitMs)
     {
         return Application->ProcessMessagesUntil([&] { return Emulator->Frames().size() >= Count; }, TimeoutMs);
     }
@@ -66,6 +66,12 @@ protected:
             if (F.size() > 4 && End != std::string::npos) R.push_back(F.substr(4, End - 4));
         }
         return R;
+    }
+    // The same once the emulator has logged Count frames (its log trails the link).
+    std::vector<std::string> Payloads(std::size_t Count)
+    {
+        WaitFrames(Count);
+        return Payloads();
     }
 
     // The wire form of an address for "CalcScriptPrognosis=".

@@ -3,10 +3,12 @@
 // outline fonts built from the framework's fonts.
 #include <gtest/gtest.h>
 
+#include <link.h>
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <cstring>
 #include <memory>
 #include "platform/gl/Wgl.h"
 #include "platform/ui/Controls.h"
@@ -83,7 +85,36 @@ void FillRectangle(int X0, int Y0, int X1, int Y1, float Z = 0)
     glEnd();
 }
 
+// True when a loaded library's file name contains Part.
+bool LibraryLoaded(const char* Part)
+{
+    const char* part = Part;
+    return dl_iterate_phdr(
+               [](dl_phdr_info* Info, size_t, void* Wanted) {
+                   return Info->dlpi_name && std::strstr(Info->dlpi_name, static_cast<const char*>(Wanted)) ? 1 : 0;
+               },
+               const_cast<char*>(part)) != 0;
+}
+
+// What the process had loaded before main: the libraries it is linked with.
+const bool RendererAtStart = LibraryLoaded("libOSMesa");
+const bool CompilerAtStart = LibraryLoaded("libLLVM");
+
 }  // namespace
+
+// The renderer drags in a compiler back end: a program linked with the layer loads
+// neither until it makes its first context, and then the context renders.
+TEST(WglRenderer, LoadsWithTheFirstContextNotWithTheProgram)
+{
+    EXPECT_FALSE(RendererAtStart);
+    EXPECT_FALSE(CompilerAtStart);
+    TMemoryScene scene(4, 4);
+    EXPECT_TRUE(LibraryLoaded("libOSMesa"));
+    glClearColor(0, 1, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    EXPECT_EQ(scene.Pixel(3, 3), 0x00FF00u);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
 
 TEST(WglMemoryContext, ClearsFillsATriangleAndTestsDepthWithExactPixels)
 {

@@ -115,7 +115,7 @@ TEST(ComPort, SendsAndReceivesOverThePseudoTerminal)
     ASSERT_TRUE(Port.Connected());
     const char Frame[] = "@E6 06 00$";
     ASSERT_EQ(Port.Write(Frame, sizeof Frame), static_cast<int>(sizeof Frame));
-    ASSERT_TRUE(Emulator.WaitForFrames(1, 3000));
+    ASSERT_TRUE(Emulator.WaitForFrames(1, ConditionWaitMs));
     EXPECT_EQ(Emulator.Frames()[0].Bytes, "@E6 06 00$<00>");
     // The acknowledgement and the drive report come back as packets.
     for (int i = 0; i < 300; ++i) {

@@ -616,7 +616,7 @@ TEST_F(TFormFixture, FloatingWindowMovedOntoTheSiteByTheOperatorDocks)
 
     // Moved as the window manager moves it while the operator drags its title bar.
     tool->Widget()->move(overSite - QPoint(40, 5));
-    EXPECT_TRUE(Application->ProcessMessagesUntil([&] { return !tool->Floating(); }, 2000));
+    EXPECT_TRUE(Application->ProcessMessagesUntil([&] { return !tool->Floating(); }, ConditionWaitMs));
     EXPECT_EQ(pages->PageCount(), 1);
     FreeForm(tool);
     EXPECT_EQ(pages->PageCount(), 0);

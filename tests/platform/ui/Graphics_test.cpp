@@ -1,6 +1,7 @@
 // Canvas pixel rules, text cells, rotated text, clipping, block copies and .bmp files.
 #include <gtest/gtest.h>
 #include <cstring>
+#include <optional>
 #include "TestSupport.h"
 #include "platform/ui/Graphics.h"
 
@@ -125,6 +126,29 @@ TEST(Canvas, LineLeavesOutItsEndPixel)
               "..#...\n");
 }
 
+TEST(Canvas, PenOfWidthZeroKeepsItsWidthAndDrawsOnePixelWide)
+{
+    TPen pen;
+    pen.SetWidth(0);
+    EXPECT_EQ(pen.GetWidth(), 0);
+    auto bitmap = WhiteBitmap(6, 5);
+    TCanvas* c = bitmap->Canvas();
+    c->Pen()->Assign(pen);
+    EXPECT_EQ(c->Pen()->GetWidth(), 0);
+    c->MoveTo(0, 0);
+    c->LineTo(5, 0);
+    c->Brush()->SetStyle(bsClear);
+    c->Rectangle(Rect(1, 1, 5, 5));
+    c->MoveTo(0, 4);
+    c->LineTo(3, 1);
+    EXPECT_EQ(Picture(*bitmap, clBlack),
+              "#####.\n"
+              ".####.\n"
+              ".##.#.\n"
+              ".#..#.\n"
+              "#####.\n");
+}
+
 TEST(Canvas, PolylineDrawsEveryPixelOnceAndLeavesOutTheLastPoint)
 {
     auto bitmap = WhiteBitmap(6, 6);
@@ -140,6 +164,130 @@ TEST(Canvas, PolylineDrawsEveryPixelOnceAndLeavesOutTheLastPoint)
               "....#.\n"
               "......\n"
               "......\n");
+}
+
+// One-pixel lines in copy mode are written straight into the rows, every other pen goes
+// through the painter: black in copy mode and the black pen mode give one picture, for
+// every direction, every dash pattern, lines leaving the surface and a clip rectangle.
+TEST(Canvas, LinesWrittenIntoTheRowsMatchThePaintersLines)
+{
+    const std::vector<TPoint> ends = {{22, 10}, {22, 4}, {20, -3}, {12, -6}, {10, -5}, {4, -2},  {-4, 3},  {-3, 10},
+                                      {-5, 16}, {3, 24}, {10, 30}, {14, 25}, {19, 19}, {30, 14}, {11, 10}, {10, 10}};
+    const std::vector<TPoint> path = {{-4, 18}, {6, 12}, {6, 12}, {15, 2}, {27, 8}, {18, 19}};
+    for (TPenStyle style : {psSolid, psDash, psDot, psDashDot, psDashDotDot})
+        for (bool clipped : {false, true}) {
+            auto draw = [&](TPenMode Mode, TColor Color) {
+                auto bitmap = WhiteBitmap(24, 20);
+                TCanvas* c = bitmap->Canvas();
+                c->Pen()->SetStyle(style);
+                c->Pen()->SetMode(Mode);
+                c->Pen()->SetColor(Color);
+                c->Brush()->SetStyle(bsClear);
+                if (clipped) c->SetClipRect(Rect(3, 2, 19, 15));
+                for (const TPoint& end : ends) {
+                    c->MoveTo(10, 10);
+                    c->LineTo(end.x, end.y);
+                }
+                c->Polyline(path);
+                c->Rectangle(2, 1, 21, 18);
+                return Picture(*bitmap, clBlack);
+            };
+            const std::string direct = draw(pmCopy, clBlack);
+            EXPECT_EQ(direct, draw(pmBlack, clRed)) << "style " << style << (clipped ? ", clipped" : "");
+            EXPECT_NE(direct.find('#'), std::string::npos);
+            if (clipped) {
+                EXPECT_EQ(direct.substr(0, 25), std::string(24, '.') + "\n");
+            }
+        }
+}
+
+// Within a drawing pass the calls share one painter; the picture is the one the calls
+// make one by one, also when rows are written, the clip changes or the bitmap is resized
+// in the middle of the pass.
+TEST(Canvas, ADrawingPassDrawsWhatSeparateCallsDraw)
+{
+    auto scene = [](bool InOnePass) {
+        auto bitmap = WhiteBitmap(30, 20);
+        TCanvas* c = bitmap->Canvas();
+        std::optional<TDrawingPass> pass;
+        if (InOnePass) pass.emplace(c);
+        c->Brush()->SetColor(clYellow);
+        c->FillRect(Rect(0, 0, 30, 20));
+        c->Pen()->SetColor(clBlue);
+        c->Pen()->SetWidth(3);
+        c->MoveTo(2, 2);
+        c->LineTo(25, 15);
+        c->Pen()->SetWidth(1);
+        c->Pen()->SetMode(pmXor);
+        c->Pen()->SetColor(clWhite);
+        c->Polyline({{0, 5}, {29, 5}, {29, 12}});
+        c->Pen()->SetMode(pmCopy);
+        c->SetClipRect(Rect(5, 5, 20, 15));
+        c->Brush()->SetColor(clLime);
+        c->Ellipse(0, 0, 30, 20);
+        c->ResetClip();
+        bitmap->ScanLine(3)[0] = 0x00;  // pixel (0, 3) loses its blue
+        c->Font()->SetEscapement(900);
+        c->Brush()->SetStyle(bsClear);
+        c->TextOut(12, 18, "A");
+        c->Font()->SetEscapement(0);
+        c->Pen()->SetColor(clMaroon);
+        c->Rectangle(1, 1, 29, 19);
+        bitmap->SetSize(32, 22);
+        c->Pen()->SetColor(clGreen);
+        c->MoveTo(0, 21);
+        c->LineTo(32, 21);
+        c->Brush()->SetStyle(bsSolid);
+        c->Brush()->SetColor(clNavy);
+        c->FillRect(Rect(28, 0, 32, 4));
+        pass.reset();
+        return bitmap->GetBits();
+    };
+    const std::vector<std::uint8_t> separate = scene(false);
+    EXPECT_EQ(scene(true), separate);
+    EXPECT_EQ(separate.size(), 22u * 96u);
+}
+
+// A 24-bit bitmap is drawn on in 32-bit rows and shows blue, green, red rows to ScanLine
+// and GetBits: bytes written through a row survive the drawing after them, and what is
+// drawn shows in the rows read after it; the file stays 24-bit.
+TEST(Bitmap, TwentyFourBitRowsAndDrawingSeeEachOther)
+{
+    auto bitmap = WhiteBitmap(5, 3);
+    TCanvas* c = bitmap->Canvas();
+    c->Pen()->SetColor(RGB(0x10, 0x20, 0x30));
+    c->MoveTo(0, 0);
+    c->LineTo(5, 0);
+    std::uint8_t* top = bitmap->ScanLine(0);
+    for (int x = 0; x < 5; ++x) {
+        EXPECT_EQ(top[3 * x], 0x30) << x;
+        EXPECT_EQ(top[3 * x + 1], 0x20) << x;
+        EXPECT_EQ(top[3 * x + 2], 0x10) << x;
+    }
+    top[6] = 0x66, top[7] = 0x55, top[8] = 0x44;  // pixel (2, 0)
+    std::uint8_t* middle = bitmap->ScanLine(1);
+    middle[12] = 0x01, middle[13] = 0x02, middle[14] = 0x03;  // pixel (4, 1)
+    c->Brush()->SetColor(clRed);
+    c->FillRect(Rect(3, 2, 5, 3));
+    c->MoveTo(0, 1);
+    c->LineTo(2, 1);
+    EXPECT_EQ(c->GetPixel(2, 0), RGB(0x44, 0x55, 0x66));
+    EXPECT_EQ(c->GetPixel(4, 1), RGB(0x03, 0x02, 0x01));
+    EXPECT_EQ(c->GetPixel(1, 1), RGB(0x10, 0x20, 0x30));
+    EXPECT_EQ(c->GetPixel(4, 2), clRed);
+
+    const std::vector<std::uint8_t> bits = bitmap->GetBits();
+    ASSERT_EQ(bitmap->BytesPerLine(), 16);
+    ASSERT_EQ(bits.size(), 48u);
+    // Bottom row first: its pixel 3 is red (0, 0, 255), its padding byte zero.
+    EXPECT_EQ(bits[9], 0x00);
+    EXPECT_EQ(bits[11], 0xFF);
+    EXPECT_EQ(bits[15], 0x00);
+    EXPECT_EQ(bits[16 + 3], 0x30);  // middle row, pixel 1
+    EXPECT_EQ(bits[16 + 12], 0x01);
+    const std::vector<std::uint8_t> file = bitmap->SaveToBytes();
+    EXPECT_EQ(file[28], 24);
+    EXPECT_EQ(std::vector<std::uint8_t>(file.begin() + 54, file.end()), bits);
 }
 
 TEST(Canvas, RectangleLeavesOutRightAndBottomEdges)

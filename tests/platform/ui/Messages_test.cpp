@@ -47,7 +47,7 @@ TEST(WindowMessages, WorkerSendGetsTheGuiHandlersResultOnTheGuiThread)
     // A pointer-wide address must survive the trip whole.
     const WPARAM address = static_cast<WPARAM>(0x7FFF'1234'5678'0000ULL);
     auto result = SendFromWorker(window.Handle(), address, 0x21);
-    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Ready(result); }, 5000));
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Ready(result); }, ConditionWaitMs));
     EXPECT_EQ(result.get(), static_cast<LRESULT>(address + 0x21));
     EXPECT_EQ(window.HandledOn, std::this_thread::get_id());
 }
@@ -60,7 +60,7 @@ TEST(WindowMessages, WorkerSendIsServedWhileAMessageBoxIsOpen)
     boxes.OnShow = [&](const TDialogRequest&) {
         result = SendFromWorker(window.Handle(), 40, 2);
         // The box's own loop is the only one turning now.
-        EXPECT_TRUE(Application->ProcessMessagesUntil([&] { return Ready(result); }, 5000));
+        EXPECT_TRUE(Application->ProcessMessagesUntil([&] { return Ready(result); }, ConditionWaitMs));
     };
     EXPECT_EQ(Application->MessageBox("Waiting", "Zelmora Control", MB_OK), IDOK);
     ASSERT_TRUE(Ready(result));
@@ -75,7 +75,7 @@ TEST(WindowMessages, WorkerSendIsNotServedDuringAPlainBlockingWait)
     Sleep(200);
     EXPECT_EQ(window.Handled.load(), 0);
     EXPECT_FALSE(Ready(result));
-    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Ready(result); }, 5000));
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Ready(result); }, ConditionWaitMs));
     EXPECT_EQ(result.get(), 2);
 }
 
@@ -85,17 +85,17 @@ TEST(WindowMessages, WorkerSendReturnsZeroAtShutdownInsteadOfHanging)
     auto waiting = SendFromWorker(window.Handle(), 5, 5);
     Sleep(50);  // let the worker start waiting
     Application->BeginShutdown();
-    EXPECT_EQ(waiting.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(waiting.wait_for(std::chrono::milliseconds(ConditionWaitMs)), std::future_status::ready);
     EXPECT_EQ(waiting.get(), 0);
     auto late = SendFromWorker(window.Handle(), 5, 5);
-    EXPECT_EQ(late.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(late.wait_for(std::chrono::milliseconds(ConditionWaitMs)), std::future_status::ready);
     EXPECT_EQ(late.get(), 0);
     EXPECT_FALSE(PostMessage(window.Handle(), WM_TEST, 0, 0));
     Application->CancelShutdown();
     // The released request may still be delivered; nobody waits for its answer any more.
     Application->ProcessMessages();
     auto after = SendFromWorker(window.Handle(), 2, 3);
-    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Ready(after); }, 5000));
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Ready(after); }, ConditionWaitMs));
     EXPECT_EQ(after.get(), 5);
 }
 
@@ -112,7 +112,7 @@ TEST(WindowMessages, PostedMessagesArriveInOrderOnTheGuiThread)
         for (WPARAM i = 0; i < 100; ++i) EXPECT_TRUE(PostMessage(window.Handle(), WM_TEST, i, 0));
     });
     worker.join();
-    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return window.Seen.size() == 100; }, 5000));
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return window.Seen.size() == 100; }, ConditionWaitMs));
     for (WPARAM i = 0; i < 100; ++i) EXPECT_EQ(window.Seen[i], i);
 }
 
@@ -146,7 +146,7 @@ TEST(WindowMessages, AnExceptionInAHandlerShowsAnErrorBoxAndTheLoopGoesOn)
     TDialogRecorder boxes;
     PostMessage(window.Handle(), WM_TEST, 0, 0);
     PostMessage(window.Handle(), WM_TEST, 0, 0);
-    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return window.Calls == 2; }, 5000));
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return window.Calls == 2; }, ConditionWaitMs));
     ASSERT_EQ(boxes.Requests.size(), 1u);
     EXPECT_EQ(boxes.Requests[0].Text, "Division by zero");
     EXPECT_EQ(boxes.Requests[0].Caption, "Zelmora Control");
@@ -163,7 +163,7 @@ TEST(Timers, AnExceptionInATimerShowsAnErrorBoxAndTheTimerGoesOn)
         EXPECT_EQ(sender, &timer);
         if (++ticks == 1) throw std::runtime_error("timer failed");
     };
-    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return ticks >= 3; }, 5000));
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return ticks >= 3; }, ConditionWaitMs));
     ASSERT_EQ(boxes.Requests.size(), 1u);
     EXPECT_EQ(boxes.Requests[0].Text, "timer failed");
     timer.SetEnabled(false);

@@ -79,7 +79,7 @@ TEST_F(TWindowPatternTest, DockedAtStartUndockedByDragAndFloatingAfterRestart)
     const QPoint overDock = Main->pgcDock->Widget()->mapToGlobal(Main->pgcDock->Widget()->rect().center());
     QCursor::setPos(overDock);
     isotherm->Widget()->move(overDock - QPoint(30, 5));
-    EXPECT_TRUE(Application->ProcessMessagesUntil([&] { return !isotherm->Floating(); }, 2000));
+    EXPECT_TRUE(Application->ProcessMessagesUntil([&] { return !isotherm->Floating(); }, ConditionWaitMs));
     EXPECT_TRUE(Main->pnlDock->GetVisible());
     EXPECT_FALSE(isotherm->FormPlacement->GetActive());
     DragTabOut(Main->pgcDock, 0);

@@ -413,14 +413,14 @@ TEST_F(TNotifyRouting, ScriptNoticesGoSynchronouslyToTheRegisteredScriptWindowEl
     // Without a registered script window a cycle question ends the cycle.
     std::future<LRESULT> answer = Link()->SendNotifyFromThread(104, 0);
     ASSERT_TRUE(Application->ProcessMessagesUntil(
-        [&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 5000));
+        [&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, ConditionWaitMs));
     EXPECT_EQ(answer.get(), 0);
     EXPECT_TRUE(CallLog().empty());
 
     Main->ScriptWindow = script;
     answer = Link()->SendNotifyFromThread(104, 12);
     ASSERT_TRUE(Application->ProcessMessagesUntil(
-        [&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 5000));
+        [&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, ConditionWaitMs));
     EXPECT_EQ(answer.get(), 1);
     ASSERT_TRUE(Link()->PostNotify(199, 34));
     ASSERT_TRUE(Link()->PostNotify(100, 0));
@@ -503,7 +503,7 @@ TEST_F(TNotifyRouting, ConversionQuestionsAreAnsweredThroughTheCalibration)
         double input = c.Value;
         std::future<LRESULT> answer = Link()->SendNotifyFromThread(c.Code, reinterpret_cast<LPARAM>(&input));
         ASSERT_TRUE(Application->ProcessMessagesUntil(
-            [&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 5000));
+            [&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, ConditionWaitMs));
         EXPECT_EQ(static_cast<std::int32_t>(answer.get()), c.Answer);
     }
     // A question without its value is answered 0, never read through a null address.

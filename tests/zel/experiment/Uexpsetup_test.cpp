@@ -189,6 +189,28 @@ TEST_F(ExpSetup, GridCellsTakeOnlyNumbersAndFallBackToTheRememberedText)
     EXPECT_EQ(W.SGNodes->GetCells(2, 1), "250");
 }
 
+TEST_F(ExpSetup, EnterChecksTheTextTheEditorCommits)
+{
+    OpenWindow();
+    auto& W = *Window;
+    W.SGNodes->FocusCell(2, 1);
+    const std::string Remembered = W.SGNodes->GetCells(2, 1);
+    struct TCase {
+        const char* Pasted;
+        std::string Kept;
+    };
+    // A paste passes by the key filter; Enter still refuses what does not read as a number.
+    const TCase Cases[] = {{"abc", Remembered}, {"", Remembered}, {"250", "250"}};
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Pasted);
+        W.SGNodes->SetEditorMode(true);
+        ASSERT_NE(W.SGNodes->InplaceEditor(), nullptr);
+        W.SGNodes->InplaceEditor()->SetText(C.Pasted);
+        W.SGNodes->InplaceEditor()->Perform(WM_CHAR, '\r');
+        EXPECT_EQ(W.SGNodes->GetCells(2, 1), C.Kept);
+    }
+}
+
 TEST_F(ExpSetup, DescriptionTextWithOneComponent)
 {
     OpenWindow();

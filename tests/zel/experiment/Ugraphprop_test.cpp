@@ -422,6 +422,40 @@ TEST_F(TGraphDialog, AddAndDeleteLinesAndTheirSources)
     EXPECT_EQ(Graph->AxisLeft.Lines[0].SeriesIndex, -1);
 }
 
+// The whole road: the default taken from a line of a graph whose set is gone by the time
+// another graph adds a line from it.
+TEST_F(TGraphDialog, DefaultLineNeverHoldsATable)
+{
+    ISXDataSet* gone = UseDataSetManager.Create();
+    ISXDataField* table = MakeTable(gone, "Isotherm", Columns);
+    AddRows(table, {{1.f, 2.f, 3.f}});
+    TFGraph* first = NewGraph();
+    first->SetData(table, "Time", "Area (A)", nullptr);
+    first->MIProperties->Click();
+    TFGraphProp* dialog = first->PropDialog;
+    ASSERT_NE(dialog, nullptr);
+    dialog->TCAxis->ChooseTab(1);
+    dialog->LBLines->SetItemIndex(0);
+    dialog->LBLines->OnClick(dialog->LBLines);
+    ASSERT_EQ(dialog->SelLine, &first->AxisLeft.Lines[0]);
+    dialog->BBSetAsDefault->Click();
+    EXPECT_EQ(DefaultLineProp.Table, nullptr);
+
+    FreeForm(first);
+    UseDataSetManager.Release(gone);
+    UseDataSetManager.Collect();
+    ASSERT_FALSE(UseDataSetManager.IsKnown(gone));
+
+    Graph->SetData(Iso, "Time", nullptr, nullptr);
+    TFGraphProp* other = Open();
+    ASSERT_NE(other, nullptr);
+    other->TCAxis->ChooseTab(1);
+    other->SBAddLine->Click();
+    ASSERT_EQ(Graph->AxisLeft.Lines.size(), 1u);
+    EXPECT_EQ(Graph->AxisLeft.Lines[0].Table, nullptr);
+    EXPECT_EQ(Graph->AxisLeft.Lines[0].SeriesIndex, -1);
+}
+
 TEST_F(TGraphDialog, SetAsDefaultWritesTheAxisAndLineKeys)
 {
     Graph->SetData(Iso, "Time", "Surface pressure (SP)", nullptr);

@@ -696,7 +696,7 @@ TEST_F(ManualCtrl2InMainWindow, DocksAtStartAndFollowsTheRoutedNotices)
     TDeviceState state{};
     state.doserPos = 123456;
     Link()->SendNotify(hlnDeviceState, reinterpret_cast<LPARAM>(&state));
-    Application->ProcessMessagesUntil([&] { return window->txtDoserPos->GetCaption() != "0.000"; }, 2000);
+    Application->ProcessMessagesUntil([&] { return window->txtDoserPos->GetCaption() != "0.000"; }, ConditionWaitMs);
     EXPECT_EQ(window->txtDoserPos->GetCaption(), FloatToStrF(CalibrateParam.doser.HwToSh(123456), ffFixed, 10, 3));
 }
 

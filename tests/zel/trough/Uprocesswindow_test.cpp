@@ -166,6 +166,19 @@ TEST_F(ProcessWindow, RowsAreRecordedAndAnnouncedAtMostOncePerInterval)
     EXPECT_EQ(toRegister.Entries.size(), 3u);
 }
 
+// A run on a busy machine takes seconds of real time in which the link reports nothing;
+// the watchdog's question must not break into a test that is not about it.
+TEST_F(ProcessWindow, LongRunWithoutReportsMeetsNoWatchdogQuestion)
+{
+    ASSERT_TRUE(Link()->IsConnected());
+    ASSERT_TRUE(Probe->Start());
+    Probe->ProcessStarted(0);
+    Tick += 60000;
+    // Longer than the main window's timer interval.
+    Application->ProcessMessagesUntil([] { return false; }, 1300);
+    for (const std::string& text : Shown()) EXPECT_NE(text, "Device not responding! Do you want to reconnect?");
+}
+
 TEST_F(ProcessWindow, FinishSavesTheSetToDiskLetsGoAndSaysCompleted)
 {
     ASSERT_TRUE(Probe->Start());

@@ -42,7 +42,8 @@ TEST_F(TLinkedProgram, DeviceStateReportsReachTheStatusBarAndTheStatusWindow)
     EXPECT_TRUE(HlProvider.Link->IsConnected());
     AppSettings.UpdateStatusInterval = 100;
     // The emulator reports a balance reading of 0x200: 100 - 51.2 mN/m.
-    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Panel(1) == "SP: 48.800 mN/m"; }, 5000)) << Panel(1);
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Panel(1) == "SP: 48.800 mN/m"; }, ConditionWaitMs))
+        << Panel(1);
     EXPECT_EQ(DeviceState.balance, 0x200u);
     EXPECT_EQ(Panel(4).rfind("DPos: ", 0), 0u);
     EXPECT_EQ(Status->mmoStatus->GetLines()[0], "SP: 48.800");
@@ -68,7 +69,7 @@ TEST_F(TLinkedProgram, SilentInstrumentRaisesTheReconnectQuestionOnce)
 
     // A report from the instrument ends the silence.
     ASSERT_TRUE(Emulator->Control("send IINF 00000001 00000002 00000003 00000004 00000005"));
-    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return DeviceState.balance == 3; }, 5000));
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return DeviceState.balance == 3; }, ConditionWaitMs));
     EXPECT_GT(Main->LastResponseTick, 0u);
 }
 

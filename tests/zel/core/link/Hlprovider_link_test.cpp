@@ -79,7 +79,7 @@ TEST_F(HlProviderLinkTest, ProviderLinesReachTheInstrumentAsExactPackets)
     HlProvider.GetDeviceName(Name);
     HlProvider.StartIsotherm();
 
-    ASSERT_TRUE(Emulator->WaitForFrames(8, 5000));
+    ASSERT_TRUE(Emulator->WaitForFrames(8, ConditionWaitMs));
     // "@", the payload's 8-bit sum in hex, a blank, the payload, "$" and a zero byte.
     EXPECT_EQ(Frames(), (std::vector<std::string>{
                             "@9D 01 01 000001F4$<00>",

@@ -45,7 +45,7 @@ TEST_F(TLinkedIsotherm, OneStrokeFromTheEmulatorBecomesASavedTable)
     ASSERT_NE(window->DataSet, nullptr);
     const std::string fileName = window->DataSet->GetFileName();
 
-    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Main->ProcessKind == pkNone; }, 10000));
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Main->ProcessKind == pkNone; }, ConditionWaitMs));
     Application->ProcessMessages();
     ASSERT_FALSE(Dialogs.Requests.empty());
     EXPECT_EQ(Dialogs.Requests.back().Text, "Process completed!");
