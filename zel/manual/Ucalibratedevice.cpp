@@ -867,17 +867,3 @@ void TFCalibrateDevice::ReleaseDipperMoveButtons()
     btnDipperMoveUp->SetDown(false);
     btnDipperMoveDown->SetDown(false);
 }
-
-void TFCalibrateDevice::ShowRotation(bool Revolver, bool Clockwise)
-{
-    if (Revolver)
-        (Clockwise ? btnVesselCW : btnVesselCCW)->SetDown(true);
-    else
-        (Clockwise ? btnDipperCW : btnDipperCCW)->SetDown(true);
-}
-
-void TFCalibrateDevice::ReleaseRotationButtons(bool Revolver)
-{
-    (Revolver ? btnVesselCW : btnDipperCW)->SetDown(false);
-    (Revolver ? btnVesselCCW : btnDipperCCW)->SetDown(false);
-}

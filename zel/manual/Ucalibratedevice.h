@@ -128,12 +128,10 @@ public:
     void StopPumpCalibration();
     void StorePumpCalibration();
 
-    // What the manual windows mirror here: the dipper's move buttons, the rotation buttons
-    // of the revolver or the dipper rotator, and the two bottom-level buttons they repeat.
+    // What the manual window mirrors here: the dipper's move buttons and the two
+    // bottom-level buttons it repeats.
     void ShowDipperMove(bool Up);
     void ReleaseDipperMoveButtons();
-    void ShowRotation(bool Revolver, bool Clockwise);
-    void ReleaseRotationButtons(bool Revolver);
     void TakeBalanceBottomLevel() { BBBalanceBottomLevel->Click(); }
     void TakeDoserBalanceBottomLevel() { btnDoserBallanceBottom->Click(); }
 

@@ -11,8 +11,6 @@
 #include "zel/core/Instrument.h"
 #include "zel/core/Notices.h"
 #include "zel/core/Ustatus.h"
-#include "zel/manual/Ucalibratedevice.h"
-#include "zel/manual/Upumpcontrol.h"
 
 using KVC::TKvEdit;
 using KVC::TKvTrackBar;
@@ -79,13 +77,19 @@ void SetTrackBarRange(TTrackBar* Bar, int Min, int Max)
     }
 }
 
-// The neighbouring windows this one mirrors its moves in; null when closed.
-TFCalibrateDevice* CalibrationWindow()
+// A control of a neighbouring window found by its component name; null when the window
+// or the control does not exist.
+template <class T>
+T* NeighbourControl(TToolWindowKind Kind, const char* Name)
 {
-    return dynamic_cast<TFCalibrateDevice*>(TToolWindow::Find(TToolWindowKind::Calibration));
+    TToolWindow* window = TToolWindow::Find(Kind);
+    return window ? dynamic_cast<T*>(window->FindComponent(Name)) : nullptr;
 }
 
-TFPumpCtrl* PumpWindow() { return dynamic_cast<TFPumpCtrl*>(TToolWindow::Find(TToolWindowKind::Pump)); }
+void SetNeighbourButtonDown(TToolWindowKind Kind, const char* Name, bool Down)
+{
+    if (auto* button = NeighbourControl<TSpeedButton>(Kind, Name)) button->SetDown(Down);
+}
 
 TDoserLimitsFollower* Follower(TToolWindowKind Kind)
 {
@@ -367,10 +371,11 @@ void TFManualCtrl2::RotateClick(TObject* Sender, bool Revolver)
     const bool clockwise = button->Tag >= 1;
     if (Revolver) {
         clockwise ? HlProvider.RotateRevolverCW(steps) : HlProvider.RotateRevolverCCW(steps);
+        SetNeighbourButtonDown(TToolWindowKind::Calibration, clockwise ? "btnVesselCW" : "btnVesselCCW", true);
     } else {
         clockwise ? HlProvider.RotateDipperCW(steps) : HlProvider.RotateDipperCCW(steps);
+        SetNeighbourButtonDown(TToolWindowKind::Calibration, clockwise ? "btnDipperCW" : "btnDipperCCW", true);
     }
-    if (auto* calibration = CalibrationWindow()) calibration->ShowRotation(Revolver, clockwise);
 }
 
 void TFManualCtrl2::btnCellGoClick(TObject*) { HlProvider.MoveDipperToCell(DoubleToInt32(edtCell->GetValue())); }
@@ -378,13 +383,15 @@ void TFManualCtrl2::btnCellGoClick(TObject*) { HlProvider.MoveDipperToCell(Doubl
 void TFManualCtrl2::OnDipperRotatorStopped()
 {
     ReleasePair(btnRotateDipperClockwise, btnRotateDipperAntiClockwise);
-    if (auto* calibration = CalibrationWindow()) calibration->ReleaseRotationButtons(false);
+    SetNeighbourButtonDown(TToolWindowKind::Calibration, "btnDipperCW", false);
+    SetNeighbourButtonDown(TToolWindowKind::Calibration, "btnDipperCCW", false);
 }
 
 void TFManualCtrl2::OnRevolverStopped()
 {
     ReleasePair(btnRotateRevolverClockwise, btnRotateRevolverAntiClockwise);
-    if (auto* calibration = CalibrationWindow()) calibration->ReleaseRotationButtons(true);
+    SetNeighbourButtonDown(TToolWindowKind::Calibration, "btnVesselCW", false);
+    SetNeighbourButtonDown(TToolWindowKind::Calibration, "btnVesselCCW", false);
 }
 
 // ---- Doser ----
@@ -406,13 +413,15 @@ void TFManualCtrl2::SetDoserMoveButtonsDown(int Tag)
 {
     for (TSpeedButton* button : {btnDoserUp, btnDoserDown})
         if (button->Tag == Tag) button->SetDown(true);
-    if (auto* pump = PumpWindow()) pump->ShowDoserMove(Tag);
+    for (const char* name : {"btnDoserUp", "btnDoserDown"})
+        if (auto* button = NeighbourControl<TSpeedButton>(TToolWindowKind::Pump, name); button && button->Tag == Tag)
+            button->SetDown(true);
 }
 
 void TFManualCtrl2::ReleaseDoserMoveButtons()
 {
     ReleasePair(btnDoserUp, btnDoserDown);
-    if (auto* pump = PumpWindow()) pump->ReleaseDoserMoveButtons();
+    for (const char* name : {"btnDoserUp", "btnDoserDown"}) SetNeighbourButtonDown(TToolWindowKind::Pump, name, false);
 }
 
 void TFManualCtrl2::btnDoserStopClick(TObject*)
@@ -434,7 +443,8 @@ void TFManualCtrl2::btnTapeZeroClick(TObject*)
 
 void TFManualCtrl2::btnBBalZeroClick(TObject*)
 {
-    if (auto* calibration = CalibrationWindow()) calibration->TakeDoserBalanceBottomLevel();
+    if (auto* liquid = NeighbourControl<TControl>(TToolWindowKind::Calibration, "btnDoserBallanceBottom"))
+        liquid->Click();
 }
 
 void TFManualCtrl2::btnDoserKeepSTClick(TObject*)
@@ -534,7 +544,8 @@ void TFManualCtrl2::cbbInjectorPresetsChange(TObject*)
     const int index = cbbInjectorPresets->GetItemIndex();
     const std::string text = index >= 0 ? cbbInjectorPresets->Items()[index] : std::string();
     ParseInjectorPreset(text, cbbInjectorUnits, edtInjectorVolume, edtInjectorDiameter);
-    if (auto* pump = PumpWindow()) pump->SelectInjectorPreset(index);
+    if (auto* pumpPresets = NeighbourControl<TComboBox>(TToolWindowKind::Pump, "cbbInjectorPresets"))
+        pumpPresets->SetItemIndex(index);
 }
 
 void TFManualCtrl2::ParseInjectorPreset(std::string Text, TComboBox* Units, TKvEdit* Volume, TKvEdit* Diameter)

@@ -57,11 +57,6 @@ public:
     void UpdateDoserLimits() override;
     void SetPumpRanges();
     void ShowMotionState(int MotionCode);
-    // What the layer-by-layer manual window mirrors here: the doser move it started (the
-    // button whose tag it is), the doser's stop and the injector preset chosen.
-    void ShowDoserMove(int Tag);
-    void ReleaseDoserMoveButtons();
-    void SelectInjectorPreset(int Index) { cbbInjectorPresets->SetItemIndex(Index); }
     void RefreshIndicators() override;
     void ApplyLanguage() override;
 
