@@ -47,3 +47,14 @@ public:
 protected:
     ~IAutoCalibration() = default;
 };
+
+// A window holding the dipper's upper and lower level fields (millimetres), which the
+// feedback and manual windows fill in when the operator takes a level from the dipper.
+class IDipperLimitsWindow {
+public:
+    virtual void SetDipperUpLimit(double Mm) = 0;
+    virtual void SetDipperDownLimit(double Mm) = 0;
+
+protected:
+    ~IDipperLimitsWindow() = default;
+};

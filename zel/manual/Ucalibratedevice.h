@@ -128,6 +128,13 @@ public:
     void StopPumpCalibration();
     void StorePumpCalibration();
 
+    // What the manual window mirrors here: the dipper's move buttons and the two
+    // bottom-level buttons it repeats.
+    void ShowDipperMove(bool Up);
+    void ReleaseDipperMoveButtons();
+    void TakeBalanceBottomLevel() { BBBalanceBottomLevel->Click(); }
+    void TakeDoserBalanceBottomLevel() { btnDoserBallanceBottom->Click(); }
+
     // Handlers.
     void BBBalanceTopLevelClick(TObject* Sender);
     void BBBalanceBottomLevelClick(TObject* Sender);

@@ -705,3 +705,11 @@ void TFManualCtrl2::LoadSettings()
     edTapeSpeed->Min = CalibrateParam.tape.GetMinSpeed();
     edTapeSpeed->Max = CalibrateParam.tape.GetMaxSpeed();
 }
+
+void TFManualCtrl2::ShowRotation(bool Revolver, bool Clockwise)
+{
+    if (Revolver)
+        (Clockwise ? btnRotateRevolverClockwise : btnRotateRevolverAntiClockwise)->SetDown(true);
+    else
+        (Clockwise ? btnRotateDipperClockwise : btnRotateDipperAntiClockwise)->SetDown(true);
+}
