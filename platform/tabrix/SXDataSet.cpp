@@ -1,7 +1,7 @@
 #include "platform/tabrix/SXDataSet.h"
 #include <algorithm>
 #include <cstring>
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 
 namespace {
 

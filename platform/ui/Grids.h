@@ -8,7 +8,7 @@
 #include <vector>
 #include "platform/ui/Controls.h"
 #include "platform/ui/CustomEdit.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 
 // Options of a grid.
 using TGridOptions = unsigned;

@@ -2,7 +2,7 @@
 // date stamp of a new data set.
 #include "platform/filer/SXFiler.h"
 #include "platform/tabrix/SXDataSet.h"
-#include "platform/ui/FileDates.h"
+#include "platform/base/FileDates.h"
 #include "zel/core/Common.h"
 #include "zel/experiment/Sxproperty.h"
 #include "zel/experiment/Usedatasetmanager.h"

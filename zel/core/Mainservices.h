@@ -4,6 +4,7 @@
 #include <string>
 
 class TDockSite;
+class TForm;
 enum class TToolWindowKind;
 
 // Hides the window menu's entry of a kind the connected device does not serve.
@@ -15,3 +16,8 @@ void ShowMainDockPanel();
 void UpdateMainDockPanel();
 // Loads the language file and applies it to every window.
 void ChangeMainLanguage(const std::string& Path);
+// The window the link's script notices go to while a script or its dry run runs; without
+// one they are dropped (a cycle question then reads 0 and the cycle ends).
+void SetScriptNoticeWindow(TForm* Window);
+// Stops the notices going to Window, when they go there.
+void ReleaseScriptNoticeWindow(TForm* Window);

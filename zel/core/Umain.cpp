@@ -11,8 +11,8 @@
 #include "platform/filer/SXFiler.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
-#include "platform/ui/FileDates.h"
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FileDates.h"
+#include "platform/base/FloatFormat.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
@@ -843,6 +843,16 @@ void UpdateMainDockPanel()
 void ChangeMainLanguage(const std::string& Path)
 {
     if (FMain) FMain->ChangeLanguage(Path);
+}
+
+void SetScriptNoticeWindow(TForm* Window)
+{
+    if (FMain) FMain->ScriptWindow = Window;
+}
+
+void ReleaseScriptNoticeWindow(TForm* Window)
+{
+    if (FMain && FMain->ScriptWindow == Window) FMain->ScriptWindow = nullptr;
 }
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 #include "platform/ui/TabVisibility.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
@@ -866,4 +866,18 @@ void TFCalibrateDevice::ReleaseDipperMoveButtons()
 {
     btnDipperMoveUp->SetDown(false);
     btnDipperMoveDown->SetDown(false);
+}
+
+void TFCalibrateDevice::ShowRotation(bool Revolver, bool Clockwise)
+{
+    if (Revolver)
+        (Clockwise ? btnVesselCW : btnVesselCCW)->SetDown(true);
+    else
+        (Clockwise ? btnDipperCW : btnDipperCCW)->SetDown(true);
+}
+
+void TFCalibrateDevice::ReleaseRotationButtons(bool Revolver)
+{
+    (Revolver ? btnVesselCW : btnDipperCW)->SetDown(false);
+    (Revolver ? btnVesselCCW : btnDipperCCW)->SetDown(false);
 }

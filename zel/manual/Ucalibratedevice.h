@@ -35,7 +35,7 @@ private:
     std::FILE* FFile = nullptr;
 };
 
-class TFCalibrateDevice : public TToolWindow, public IReadingsWindow, public IAutoCalibration {
+class TFCalibrateDevice : public TToolWindow, public IReadingsWindow, public IAutoCalibration, public IRotationMirror {
 public:
     explicit TFCalibrateDevice(TComponent* Owner);
     ~TFCalibrateDevice() override;
@@ -133,7 +133,9 @@ public:
     void ShowDipperMove(bool Up);
     void ReleaseDipperMoveButtons();
     void TakeBalanceBottomLevel() { BBBalanceBottomLevel->Click(); }
-    void TakeDoserBalanceBottomLevel() { btnDoserBallanceBottom->Click(); }
+    void TakeDoserBalanceBottomLevel() override { btnDoserBallanceBottom->Click(); }
+    void ShowRotation(bool Revolver, bool Clockwise) override;
+    void ReleaseRotationButtons(bool Revolver) override;
 
     // Handlers.
     void BBBalanceTopLevelClick(TObject* Sender);

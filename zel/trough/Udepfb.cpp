@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "platform/ui/FloatFormat.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/FloatFormat.h"
+#include "platform/base/IniFiles.h"
 #include "platform/ui/RxSpin.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"

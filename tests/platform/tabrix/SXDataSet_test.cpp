@@ -2,7 +2,7 @@
 #include <cstring>
 #include <memory>
 #include "platform/tabrix/SXDataSet.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <filesystem>
 #include "platform/filer/FilerTestSets.h"
-#include "platform/ui/FileDates.h"
+#include "platform/base/FileDates.h"
 #include "platform/ui/Timers.h"
 #include "zel/core/Common.h"
 #include "zel/experiment/Sxproperty.h"

@@ -1,4 +1,4 @@
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

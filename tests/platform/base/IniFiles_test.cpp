@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 
 TEST(IniFile, TwoObjectsOnOneFileSeeEachOthersWritesAtOnce)
 {

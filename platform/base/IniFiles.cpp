@@ -1,5 +1,6 @@
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <fstream>
@@ -8,10 +9,7 @@
 #include <sstream>
 #include <cstdio>
 
-#include "platform/ui/Application.h"
-#include "platform/ui/Dialogs.h"
-#include "platform/ui/Messages.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 
 namespace {
 
@@ -21,6 +19,12 @@ std::recursive_mutex& FileLock()
 {
     static std::recursive_mutex lock;
     return lock;
+}
+
+std::atomic<TSettingsFailureReporter>& Reporter()
+{
+    static std::atomic<TSettingsFailureReporter> reporter{nullptr};
+    return reporter;
 }
 
 struct TIniText {
@@ -50,17 +54,17 @@ void ReportWriteFailure(const std::string& FileName, const std::string& Reason)
     static std::set<std::string> reported;
     if (!reported.insert(FileName).second) return;
     const std::string text = "Unable to write to " + FileName + " (" + Reason + ")";
-    if (!IsGuiThread()) {
+    if (TSettingsFailureReporter reporter = Reporter().load())
+        reporter(text);
+    else
         std::fprintf(stderr, "%s\n", text.c_str());
-        return;
-    }
-    TDialogRequest request;
-    request.Kind = TDialogKind::MessageBox;
-    request.Text = text;
-    request.Caption = Application ? Application->Title : std::string();
-    request.Flags = MB_OK | MB_ICONERROR;
-    ExecuteDialog(request);
 }
+
+}  // namespace
+
+void SetSettingsFailureReporter(TSettingsFailureReporter Reporter) { ::Reporter().store(Reporter); }
+
+namespace {
 
 bool SaveLines(const std::string& FileName, const TIniText& Text)
 {

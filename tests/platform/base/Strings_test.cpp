@@ -5,8 +5,8 @@
 #include <sys/resource.h>
 
 #include "TestSupport.h"
-#include "platform/ui/IniFiles.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/IniFiles.h"
+#include "platform/base/Strings.h"
 
 namespace {
 
