@@ -22,17 +22,119 @@ const std::vector<TRunColumn> PressureColumns = {
     {"Doser pressure (Dos-P)", "Dos-P", "mN/m"},
 };
 const TRunColumn RotbarColumn = {"Rotbar position (Rotbar-P)", "Rotbar-P", "rev"};
+const TRunColumn TapeColumn = {"Tape position (Tape-P)", "Tape-P", "mm"};
 
 constexpr int LabelLeft = 8, EntryLeft = 150, EntryWidth = 90, RowHeight = 26;
 constexpr int WindowWidth = 272, GroupWidth = 260;
 
 }  // namespace
 
-std::unique_ptr<TPTableData> CreateAccessoryTable(ISXDataSet* DataSet, const std::string& Name, bool WithRotbar)
+std::unique_ptr<TPTableData> CreateAccessoryTable(ISXDataSet* DataSet, const std::string& Name, bool WithRotbar,
+                                                  bool WithTape)
 {
     std::vector<TRunColumn> columns = PressureColumns;
     if (WithRotbar) columns.push_back(RotbarColumn);
+    if (WithTape) columns.push_back(TapeColumn);
     return CreateRunTable(DataSet, Name, columns, 0, 1);
+}
+
+void LoadStoredSettings(const std::string& Section, const std::vector<TStoredSetting>& Values)
+{
+    for (const TStoredSetting& value : Values) {
+        if (value.Check) {
+            value.Check->SetChecked(IniFile->ReadBool(Section, value.Key, value.Check->GetChecked()));
+        } else if (value.List) {
+            const int index = IniFile->ReadInteger(Section, value.Key, value.List->GetItemIndex());
+            if (index >= 0 && index < value.List->Items().Count()) value.List->SetItemIndex(index);
+        } else if (value.Whole) {
+            value.Edit->SetValue(IniFile->ReadInteger(Section, value.Key, value.Edit->AsInteger()));
+        } else {
+            double number = value.Edit->GetValue();
+            const std::string text = IniFile->ReadString(Section, value.Key, "");
+            if (!text.empty()) try {
+                    number = ConvertString2Float(text);
+                } catch (const EConvertError&) {
+                }
+            value.Edit->SetValue(number);
+        }
+    }
+}
+
+void SaveStoredSettings(const std::string& Section, const std::vector<TStoredSetting>& Values)
+{
+    for (const TStoredSetting& value : Values) {
+        if (value.Check)
+            IniFile->WriteBool(Section, value.Key, value.Check->GetChecked());
+        else if (value.List)
+            IniFile->WriteInteger(Section, value.Key, value.List->GetItemIndex());
+        else if (value.Whole)
+            IniFile->WriteInteger(Section, value.Key, value.Edit->AsInteger());
+        else
+            IniFile->WriteFloat(Section, value.Key, value.Edit->GetValue());
+    }
+}
+
+TLabel* RowCaption(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Text, int Top)
+{
+    return MakeControl<TLabel>(Owner, Parent, Name, Text, LabelLeft, Top + 3, EntryLeft - LabelLeft - 4, 16);
+}
+
+TRxSpinEdit* RowEntry(TComponent* Owner, TWinControl* Parent, const char* Name, int Top, int Decimals, double Increment)
+{
+    auto* edit = MakeControl<TRxSpinEdit>(Owner, Parent, Name, "", EntryLeft, Top, EntryWidth, 21);
+    edit->SetValueType(Decimals > 0 ? vtFloat : vtInteger);
+    edit->SetDecimal(Decimals);
+    edit->Increment = Increment;
+    return edit;
+}
+
+TComboBox* RowList(TComponent* Owner, TWinControl* Parent, const char* Name, int Top,
+                   std::initializer_list<const char*> Items)
+{
+    auto* list = MakeControl<TComboBox>(Owner, Parent, Name, "", EntryLeft, Top, EntryWidth, 21);
+    list->SetStyle(csDropDownList);
+    for (const char* item : Items) list->AddItem(item);
+    list->SetItemIndex(0);
+    return list;
+}
+
+void SetEntry(TRxSpinEdit* Edit, double Min, double Max, double Value)
+{
+    Edit->SetMinValue(Min);
+    Edit->SetMaxValue(Max);
+    Edit->SetValue(Value);
+}
+
+TGroupBox* TRowForm::Group(const char* Name, const char* Caption, int Rows)
+{
+    auto* group = MakeControl<TGroupBox>(FOwner, FParent, Name, Caption, 4, FTop, GroupWidth, RowTop(Rows) + 6);
+    FTop += group->GetHeight() + 4;
+    return group;
+}
+
+int TRowForm::RowTop(int Row) { return 18 + Row * 25; }
+
+TRxSpinEdit* TRowForm::Entry(TGroupBox* Group, TLabel*& Label, const char* LabelName, const char* Text,
+                             const char* EditName, int Row, int Decimals, double Value)
+{
+    Label = RowCaption(FOwner, Group, LabelName, Text, RowTop(Row));
+    auto* edit = RowEntry(FOwner, Group, EditName, RowTop(Row), Decimals, std::pow(10.0, -Decimals));
+    edit->SetValue(Value);
+    return edit;
+}
+
+TButton* TRowForm::StartButton(TForm* Window)
+{
+    auto* start = MakeControl<TButton>(FOwner, FParent, "btnGo", "START", 8, FTop + 4, 100, 25);
+    Window->SetBounds(Window->GetLeft(), Window->GetTop(), WindowWidth, FTop + 40);
+    return start;
+}
+
+void CopyDoserLimits(TRxSpinEdit* DoserSpeed)
+{
+    if (!DoserSpeed || !FManualCtrl2) return;
+    DoserSpeed->SetMinValue(FManualCtrl2->edDoserSpeed->Min);
+    DoserSpeed->SetMaxValue(FManualCtrl2->edDoserSpeed->Max);
 }
 
 double NearestSpeedCode(TMotor& Unit, double Speed) { return std::trunc(Unit.SpeedToCode(Speed) + 0.5); }
@@ -87,27 +189,19 @@ TAccessoryWindow::TAccessoryWindow(TComponent* Owner, const TAccessoryProcess& P
 
 TLabel* TAccessoryWindow::Caption(TWinControl* Parent, const char* Name, const char* Text, int Top)
 {
-    return MakeControl<TLabel>(this, Parent, Name, Text, LabelLeft, Top + 3, EntryLeft - LabelLeft - 4, 16);
+    return RowCaption(this, Parent, Name, Text, Top);
 }
 
 TRxSpinEdit* TAccessoryWindow::FloatEntry(TWinControl* Parent, const char* Name, int Top, int Decimals,
                                           double Increment)
 {
-    auto* edit = MakeControl<TRxSpinEdit>(this, Parent, Name, "", EntryLeft, Top, EntryWidth, 21);
-    edit->SetValueType(vtFloat);
-    edit->SetDecimal(Decimals);
-    edit->Increment = Increment;
-    return edit;
+    return RowEntry(this, Parent, Name, Top, Decimals, Increment);
 }
 
 TComboBox* TAccessoryWindow::List(TWinControl* Parent, const char* Name, int Top,
                                   std::initializer_list<const char*> Items)
 {
-    auto* list = MakeControl<TComboBox>(this, Parent, Name, "", EntryLeft, Top, EntryWidth, 21);
-    list->SetStyle(csDropDownList);
-    for (const char* item : Items) list->AddItem(item);
-    list->SetItemIndex(0);
-    return list;
+    return RowList(this, Parent, Name, Top, Items);
 }
 
 TShape* TAccessoryWindow::Lamp(TWinControl* Parent, const char* Name, int Left, int Top)
@@ -273,36 +367,11 @@ void TAccessoryWindow::GetParametersText(std::string& Text)
 
 void TAccessoryWindow::LoadValues()
 {
-    const std::string section = Pattern().SettingsSection;
-    for (const TStoredValue& value : StoredValues()) {
-        if (value.List) {
-            // An index the list does not have keeps the design choice.
-            const int index = IniFile->ReadInteger(section, value.Key, value.List->GetItemIndex());
-            if (index >= 0 && index < value.List->Items().Count()) value.List->SetItemIndex(index);
-            continue;
-        }
-        // A missing key or a text that is no number keeps the value, brought into range.
-        double number = value.Edit->GetValue();
-        const std::string text = IniFile->ReadString(section, value.Key, "");
-        if (!text.empty()) try {
-                number = ConvertString2Float(text);
-            } catch (const EConvertError&) {
-            }
-        value.Edit->SetValue(number);
-    }
+    LoadStoredSettings(Pattern().SettingsSection, StoredValues());
     ApplyRules();
 }
 
-void TAccessoryWindow::SaveValues()
-{
-    const std::string section = Pattern().SettingsSection;
-    for (const TStoredValue& value : StoredValues()) {
-        if (value.List)
-            IniFile->WriteInteger(section, value.Key, value.List->GetItemIndex());
-        else
-            IniFile->WriteFloat(section, value.Key, value.Edit->GetValue());
-    }
-}
+void TAccessoryWindow::SaveValues() { SaveStoredSettings(Pattern().SettingsSection, StoredValues()); }
 
 // ---- Readings and the balances' zero ----
 
@@ -324,6 +393,9 @@ void TAccessoryWindow::RefreshIndicators()
         case TReading::Tape:
             reading.Label->SetCaption(FixedText(c.tape.HwToSh(DeviceState.tapePos), reading.Decimals));
             break;
+        case TReading::Barrier1:
+            reading.Label->SetCaption(FixedText(c.barrier1.HwToSh(DeviceState.barrier1Pos), reading.Decimals));
+            break;
         }
     }
 }
@@ -340,12 +412,7 @@ void TAccessoryWindow::btnDipperSensorZeroClick(TObject*)
     if (FCalibrateDevice) FCalibrateDevice->BBBalanceBottomLevel->Click();
 }
 
-void TAccessoryWindow::UpdateDoserLimits()
-{
-    if (!edDoserSpeed || !FManualCtrl2) return;
-    edDoserSpeed->SetMinValue(FManualCtrl2->edDoserSpeed->Min);
-    edDoserSpeed->SetMaxValue(FManualCtrl2->edDoserSpeed->Max);
-}
+void TAccessoryWindow::UpdateDoserLimits() { CopyDoserLimits(edDoserSpeed); }
 
 // ---- The run ----
 
@@ -388,7 +455,7 @@ void TAccessoryWindow::ProcessStarted(int)
 }
 
 void TAccessoryWindow::RecordPoint(std::uint32_t Balance, std::uint32_t DoserBalance, std::uint32_t RotbarPos,
-                                   std::uint32_t Status)
+                                   std::uint32_t Status, std::uint32_t TapePos)
 {
     const std::uint32_t now = GetTickCount();
     if (!Table) return;
@@ -403,6 +470,8 @@ void TAccessoryWindow::RecordPoint(std::uint32_t Balance, std::uint32_t DoserBal
                               static_cast<float>(c.doserBallance.HwToSP(DoserBalance, true))};
     if (Table->GetNumColumns() > static_cast<int>(row.size()))
         row.push_back(static_cast<float>(c.rotatingBarrier.HwToSh(RotbarPos)));
+    if (Table->GetNumColumns() > static_cast<int>(row.size()))
+        row.push_back(static_cast<float>(c.tape.HwToSh(TapePos)));
     AppendRow(row, seconds);
 
     char text[160];

@@ -19,10 +19,59 @@
 class TMotor;
 class THlProvider;
 
-// The run table of an accessory process: time, dipper pressure and doser pressure, and
-// the rotating barrier's position when the process records it. Null when the table
-// cannot be made.
-std::unique_ptr<TPTableData> CreateAccessoryTable(ISXDataSet* DataSet, const std::string& Name, bool RotbarColumn);
+// The run table of an accessory process: time, dipper pressure and doser pressure, then
+// the rotating barrier's and the tape's positions when the process records them. Null
+// when the table cannot be made.
+std::unique_ptr<TPTableData> CreateAccessoryTable(ISXDataSet* DataSet, const std::string& Name, bool RotbarColumn,
+                                                  bool TapeColumn = false);
+
+// One key of an accessory window's settings section: a check box, a list's index, an
+// entry kept as a whole number, or a float entry.
+struct TStoredSetting {
+    const char* Key;
+    TRxSpinEdit* Edit;
+    TComboBox* List;
+    TCheckBox* Check = nullptr;
+    bool Whole = false;
+};
+// A missing key, or one that does not convert, keeps the control's value (an entry's
+// brought into its range); a list index the list does not have keeps the choice.
+void LoadStoredSettings(const std::string& Section, const std::vector<TStoredSetting>& Values);
+void SaveStoredSettings(const std::string& Section, const std::vector<TStoredSetting>& Values);
+
+// The rows of the accessory windows: a caption at the left, its entry or list beside it.
+TLabel* RowCaption(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Text, int Top);
+TRxSpinEdit* RowEntry(TComponent* Owner, TWinControl* Parent, const char* Name, int Top, int Decimals,
+                      double Increment);
+TComboBox* RowList(TComponent* Owner, TWinControl* Parent, const char* Name, int Top,
+                   std::initializer_list<const char*> Items);
+// Bounds and design value of an entry; the bounds alone never move the value.
+void SetEntry(TRxSpinEdit* Edit, double Min, double Max, double Value);
+
+// Group boxes stacked down a window, each holding captioned rows.
+class TRowForm {
+public:
+    TRowForm(TComponent* Owner, TWinControl* Parent) : FOwner(Owner), FParent(Parent) {}
+    // The next group below the previous one, with room for its rows.
+    TGroupBox* Group(const char* Name, const char* Caption, int Rows);
+    // The top of a row of a group.
+    static int RowTop(int Row);
+    // A caption and its entry in a row: decimals, a step of one in the last decimal, and
+    // the design value.
+    TRxSpinEdit* Entry(TGroupBox* Group, TLabel*& Label, const char* LabelName, const char* Text, const char* EditName,
+                       int Row, int Decimals, double Value);
+    // START at the foot, the window sized around the groups.
+    TButton* StartButton(TForm* Window);
+    int Bottom() const { return FTop; }
+
+private:
+    TComponent* FOwner;
+    TWinControl* FParent;
+    int FTop = 4;
+};
+
+// The doser speed range of the accessory manual window, copied into a doser speed entry.
+void CopyDoserLimits(TRxSpinEdit* DoserSpeed);
 
 // The nearest speed code of a speed (halves round up), as the device's speed entries
 // round it.
@@ -69,9 +118,9 @@ public:
     TAccessoryWindow(TComponent* Owner, const TAccessoryProcess& Process);
 
     // Readings and their zero buttons.
-    TGroupBox* grpSensors;
-    TLabel *lblDoserSensor, *txtDoserSensor, *lblDipperSensor, *txtDipperSensor;
-    TButton *btnDoserSensorZero, *btnDipperSensorZero;
+    TGroupBox* grpSensors = nullptr;
+    TLabel *lblDoserSensor = nullptr, *txtDoserSensor = nullptr, *lblDipperSensor = nullptr, *txtDipperSensor = nullptr;
+    TButton *btnDoserSensorZero = nullptr, *btnDipperSensorZero = nullptr;
     // The doser group of the windows that run the syringe doser (else null).
     TGroupBox* grpDoser = nullptr;
     TLabel *lblDoserMode = nullptr, *lblDoserSpeed = nullptr, *lblDoserPressureStart = nullptr,
@@ -106,13 +155,8 @@ public:
     TControl* StartButton() const override { return btnGo; }
 
 protected:
-    // One key of the window's settings section: a float entry or a list's index.
-    struct TStoredValue {
-        const char* Key;
-        TRxSpinEdit* Edit;
-        TComboBox* List;
-    };
-    enum class TReading { DipperPressure, DoserPressure, RotatingBarrier, Tape };
+    using TStoredValue = TStoredSetting;
+    enum class TReading { DipperPressure, DoserPressure, RotatingBarrier, Tape, Barrier1 };
     struct TReadingLabel {
         TLabel* Label;
         TReading Reading;
@@ -146,7 +190,8 @@ protected:
     static std::string Shown(const TComboBox* List);
 
     // One point: a row of the table, the time and status lines, the lamps.
-    void RecordPoint(std::uint32_t Balance, std::uint32_t DoserBalance, std::uint32_t RotbarPos, std::uint32_t Status);
+    void RecordPoint(std::uint32_t Balance, std::uint32_t DoserBalance, std::uint32_t RotbarPos, std::uint32_t Status,
+                     std::uint32_t TapePos = 0);
     void HideLamps();
 
     // What the windows add.

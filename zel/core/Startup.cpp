@@ -17,10 +17,13 @@
 #include "zel/manual/Umanualcontrol.h"
 #include "zel/manual/Umanualcontrol2.h"
 #include "zel/manual/Upumpcontrol.h"
+#include "zel/accessories/Eudctrl.h"
 #include "zel/accessories/Ucylindermembranedepositionctrl.h"
 #include "zel/accessories/Udiskdepositionctrl.h"
+#include "zel/accessories/Ufilmpreparation.h"
 #include "zel/accessories/Urolldepositionctrl.h"
 #include "zel/accessories/Utapedepositionctrl.h"
+#include "zel/accessories/Utdarctrl.h"
 #include "zel/trough/Udepfb.h"
 #include "zel/trough/Udepositioncontrol.h"
 #include "zel/trough/Uisothermcontrol.h"
@@ -75,6 +78,9 @@ std::vector<TWindowEntry> ProgramWindows()
         Window(FRollDepositionCtrl),
         Window(FDiskDepositionCtrl),
         Window(FCylinderMembraneDepositionCtrl),
+        Window(FTDARCtrl),
+        Window(FEudCtrl),
+        Window(FFilmPreparation),
     };
 }
 

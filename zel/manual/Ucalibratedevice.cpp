@@ -12,6 +12,7 @@
 #include "zel/core/Notices.h"
 #include "zel/core/Ustatus.h"
 #include "zel/core/Uwait.h"
+#include "zel/accessories/Ufilmpreparation.h"
 #include "zel/manual/Umanualcontrol.h"
 #include "zel/manual/Umanualcontrol2.h"
 #include "zel/manual/Upumpcontrol.h"
@@ -847,6 +848,8 @@ void TFCalibrateDevice::StorePumpCalibration()
 void TFCalibrateDevice::UpdateNeighbourPumpRanges()
 {
     if (auto* pump = dynamic_cast<TFPumpCtrl*>(TToolWindow::Find(TToolWindowKind::Pump))) pump->SetPumpRanges();
+    if (auto* film = dynamic_cast<TFFilmPreparation*>(TToolWindow::Find(TToolWindowKind::FilmPreparation)))
+        film->UpdatePumpRanges();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -192,8 +192,16 @@ TEST_F(TWindowPatternTest, DockAreaRefusesADraggedWindowOutsideItsSiteCheck)
     EXPECT_FALSE(Main->pnlDock->GetVisible());
     const QPoint overDock = Main->pgcDock->Widget()->mapToGlobal(Main->pgcDock->Widget()->rect().center());
     QCursor::setPos(overDock);
+    // The drop comes when the window manager's moves have settled; a busy machine delivers
+    // them late, so the test waits for the drop itself.
+    bool dropped = false;
+    const auto endDock = pump->OnEndDock;
+    pump->OnEndDock = [&](TObject* Sender, TObject* Target, int X, int Y) {
+        endDock(Sender, Target, X, Y);
+        dropped = true;
+    };
     pump->Widget()->move(overDock - QPoint(30, 5));
-    Application->ProcessMessagesUntil([] { return false; }, 600);
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return dropped; }, ConditionWaitMs));
     EXPECT_TRUE(pump->Floating());
     EXPECT_FALSE(Main->pnlDock->GetVisible());  // shown for the drag, hidden again after it
     EXPECT_TRUE(pump->FormPlacement->GetActive());

@@ -1,11 +1,16 @@
-// End to end: START in the roll and disk windows goes through the real link module to the
-// instrument emulator, which runs the process and reports its start, points and end; each
-// run ends with a saved set, a graph and "Process completed!". The roll run may also end
-// at the emulator's limit switch.
+// End to end: START in the roll, disk and tape-and-rinse windows goes through the real
+// link module to the instrument emulator, which runs the process and reports its start,
+// points and end; each run ends with a saved set, a graph and "Process completed!". The
+// roll run may also end at the emulator's limit switch. The EUD and film preparation
+// windows start their processes on the same line: the instrument's reports of a film
+// change nothing until Stop.
 #include "zel/core/MainWindowFixture.h"
 #include "hwzel/EmulatorProcess.h"
+#include "zel/accessories/Eudctrl.h"
 #include "zel/accessories/Udiskdepositionctrl.h"
+#include "zel/accessories/Ufilmpreparation.h"
 #include "zel/accessories/Urolldepositionctrl.h"
+#include "zel/accessories/Utdarctrl.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/experiment/Graphmanager.h"
 #include "zel/experiment/Sxproperty.h"
@@ -54,6 +59,26 @@ protected:
         EXPECT_EQ(Window->DataSet, nullptr);
         return LoadDataSet(fileName);
     }
+    // The emulator's balance reads 0x200 rising by 16 a point, the doser balance 0x300
+    // falling by 8.
+    static void ExpectBalances(TPTableData& Table, int Row)
+    {
+        SCOPED_TRACE(Row);
+        EXPECT_NEAR(Table.GetData(1, Row), 100 - 0.1 * (0x200 + 16 * Row), 1e-3);
+        EXPECT_NEAR(Table.GetData(2, Row), 100 - 0.1 * (0x300 - 8 * Row), 1e-3);
+    }
+    // Waits until the instrument has read the frame of a payload ("06 0B").
+    bool Received(const std::string& Payload) const
+    {
+        return Emulator->WaitFor(
+            [&](const std::vector<std::string>& Lines) {
+                for (const std::string& line : Lines)
+                    if (line.rfind("frame ", 0) == 0 && line.find(" " + Payload + "$") != std::string::npos)
+                        return true;
+                return false;
+            },
+            ConditionWaitMs);
+    }
     std::vector<std::string> Texts() const
     {
         std::vector<std::string> texts;
@@ -75,12 +100,10 @@ TEST_F(TLinkedAccessories, ARollRunEndsWithASavedSetAGraphAndProcessCompleted)
     TPTableData table(loaded->FindField(ZelTableCategory, "RollDeposition"));
     ASSERT_TRUE(table.Valid);
     ASSERT_EQ(table.GetNumRows(), 5);
-    // The emulator's balance reads 0x200 rising by 16, the doser balance 0x300 falling by 8,
-    // the rotating barrier 100 steps a point.
+    // The rotating barrier moves 100 steps a point.
     for (int r = 0; r < 5; ++r) {
         SCOPED_TRACE(r);
-        EXPECT_NEAR(table.GetData(1, r), 100 - 0.1 * (0x200 + 16 * r), 1e-3);
-        EXPECT_NEAR(table.GetData(2, r), 100 - 0.1 * (0x300 - 8 * r), 1e-3);
+        ExpectBalances(table, r);
         EXPECT_NEAR(table.GetData(3, r), CalibrateParam.rotatingBarrier.HwToSh(100.0 * r), 1e-4);
         if (r > 0) {
             EXPECT_GE(table.GetData(0, r), table.GetData(0, r - 1));
@@ -117,15 +140,76 @@ TEST_F(TLinkedAccessories, ADiskRunEndsWithASavedSetAGraphAndProcessCompleted)
     ASSERT_TRUE(table.Valid);
     ASSERT_EQ(table.GetNumColumns(), 3);
     ASSERT_EQ(table.GetNumRows(), 5);
-    for (int r = 0; r < 5; ++r) {
-        EXPECT_NEAR(table.GetData(1, r), 100 - 0.1 * (0x200 + 16 * r), 1e-3) << r;
-        EXPECT_NEAR(table.GetData(2, r), 100 - 0.1 * (0x300 - 8 * r), 1e-3) << r;
-    }
+    for (int r = 0; r < 5; ++r) ExpectBalances(table, r);
     // The last point's status word 0 hid the lamp; the window is idle again.
     EXPECT_FALSE(window->shpRotbarIndicator->GetVisible());
     EXPECT_TRUE(window->btnGo->GetVisible());
     EXPECT_TRUE(window->edSpeed->GetEnabled());
     UseDataSetManager.Release(loaded);
+}
+
+TEST_F(TLinkedAccessories, ATapeAndRinseRunEndsWithASavedSetOfFiveColumns)
+{
+    Connect({});
+    auto* window = CreateForm<TFTDARCtrl>(nullptr);
+    ISXDataSet* loaded = Run(window, pkTDAR);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(Texts(), std::vector<std::string>{"Process completed!"});
+    ASSERT_TRUE(GraphManager.IsAlive(Graph));
+    EXPECT_EQ(Graph->GraphProp.TitleText, "Tape deposition and rinse of ");
+    TPTableData table(loaded->FindField(ZelTableCategory, "TapeDepositionAndRinse"));
+    ASSERT_TRUE(table.Valid);
+    ASSERT_EQ(table.GetNumColumns(), 5);
+    ASSERT_EQ(table.GetNumRows(), 5);
+    // The emulator's tape rises 40 steps a point, its rotating barrier 100.
+    for (int r = 0; r < 5; ++r) {
+        SCOPED_TRACE(r);
+        ExpectBalances(table, r);
+        EXPECT_NEAR(table.GetData(3, r), CalibrateParam.rotatingBarrier.HwToSh(100.0 * r), 1e-4);
+        EXPECT_NEAR(table.GetData(4, r), CalibrateParam.tape.HwToSh(40.0 * r), 1e-4);
+    }
+    EXPECT_TRUE(window->btnGo->GetVisible());
+    EXPECT_EQ((*window->StatusLines)[1], "Completed!");
+    UseDataSetManager.Release(loaded);
+}
+
+TEST_F(TLinkedAccessories, AnEudStartReachesTheInstrumentAndTheRunWaitsForAnotherWindow)
+{
+    Connect({});
+    auto* window = CreateForm<TFEudCtrl>(nullptr);
+    window->btnGo->Click();
+    EXPECT_EQ(Main->ProcessKind, pkEUD);
+    // The start word (process 0B) reaches the instrument, the link stays connected, and
+    // nothing reports back.
+    EXPECT_TRUE(Received("06 0B"));
+    Application->ProcessMessages();
+    EXPECT_TRUE(HlProvider.Link->IsConnected());
+    EXPECT_TRUE(Texts().empty());
+    EXPECT_EQ(Main->ProcessKind, pkEUD);
+    EXPECT_FALSE(window->btnGo->GetVisible());
+}
+
+TEST_F(TLinkedAccessories, AFilmPreparationRunsOnTheInstrumentUntilStop)
+{
+    Connect({});
+    auto* window = CreateForm<TFFilmPreparation>(nullptr);
+    bool finished = false;
+    const THookId hook = Main->AttachHook({nullptr, [&](TMessage& M) {
+                                               if (M.Msg == WM_LINKNOTIFY && M.WParam == hlnFilmPrepFinished)
+                                                   finished = true;
+                                           }});
+    window->btnGo->Click();
+    EXPECT_TRUE(Application->ProcessMessagesUntil([&] { return finished; }, 10000));
+    Main->DetachHook(hook);
+    Application->ProcessMessages();
+    // The instrument's end of the film changes nothing in the program.
+    EXPECT_EQ(Main->ProcessKind, pkFilmPreparation);
+    EXPECT_FALSE(window->btnGo->GetVisible());
+    EXPECT_TRUE(Texts().empty());
+    window->btnStop->Click();
+    EXPECT_EQ(Main->ProcessKind, pkNone);
+    EXPECT_TRUE(window->btnGo->GetVisible());
+    EXPECT_TRUE(Received("06 00"));
 }
 
 }  // namespace
