@@ -5,7 +5,7 @@
 #include <ctime>
 #include "hwzel/LinkTexts.h"
 #include "platform/serial/ComPort.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 #include "platform/ui/Messages.h"
 
 namespace {

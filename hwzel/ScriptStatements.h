@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 #include "hwzel/ZelCommandTable.h"
-#include "platform/ui/Types.h"
+#include "platform/base/Types.h"
 
 class TZelComPacketSenderThread;
 class TZelCommandSet;

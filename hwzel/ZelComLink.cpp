@@ -2,7 +2,7 @@
 
 #include "hwzel/Ushowbuffer.h"
 #include "platform/serial/ComPort.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 
 namespace {
 

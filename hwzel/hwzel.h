@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-#include "platform/ui/Types.h"
+#include "platform/base/Types.h"
 
 // A script as the program hands it over: one command line per element.
 using TScriptStrings = std::vector<std::string>;

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 
 namespace KVC {
 

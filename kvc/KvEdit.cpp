@@ -8,7 +8,7 @@
 
 #include "platform/ui/Forms.h"
 #include "platform/ui/KeyState.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 
 namespace KVC {
 

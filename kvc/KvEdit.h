@@ -6,7 +6,7 @@
 #include <string>
 #include "kvc/KvPaintBuffer.h"
 #include "platform/ui/CustomEdit.h"
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 
 namespace KVC {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 #include "platform/ui/Controls.h"
-#include "platform/ui/IniFiles.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/IniFiles.h"
+#include "platform/base/Strings.h"
 
 namespace KVC {
 

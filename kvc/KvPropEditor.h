@@ -11,8 +11,8 @@
 #include "kvc/KvPaintBuffer.h"
 #include "platform/ui/Collections.h"
 #include "platform/ui/Controls.h"
-#include "platform/ui/FloatFormat.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/FloatFormat.h"
+#include "platform/base/Strings.h"
 
 class TKvPropEditor;
 class TKvPropItemCollection;

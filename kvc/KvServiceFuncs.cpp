@@ -3,7 +3,7 @@
 #include <cmath>
 #include <numbers>
 #include <vector>
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 #include "platform/ui/KeyState.h"
 
 namespace KVC {

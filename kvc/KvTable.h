@@ -10,7 +10,7 @@
 #include <map>
 #include <string>
 #include "kvc/KvEdit.h"
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 #include "platform/ui/Grids.h"
 
 namespace KVC {

@@ -39,7 +39,7 @@
 #include <vector>
 
 #include "platform/tabrix/SXDataSet.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 
 namespace Mps {
 namespace {

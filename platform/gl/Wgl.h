@@ -13,7 +13,7 @@
 #include <string>
 #include "platform/gl/OpenGL.h"
 #include "platform/ui/Graphics.h"
-#include "platform/ui/Types.h"
+#include "platform/base/Types.h"
 
 class TControl;
 

@@ -10,8 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/ui/FileDates.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/FileDates.h"
+#include "platform/base/Strings.h"
 
 namespace {
 

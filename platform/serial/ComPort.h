@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 #include <vector>
-#include "platform/ui/Types.h"
+#include "platform/base/Types.h"
 
 class EComPort : public std::runtime_error {
 public:

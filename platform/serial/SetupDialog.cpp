@@ -1,9 +1,4 @@
-// The port's modal set-up dialog: name, baud rate, data bits and stop bits.
-#include <QComboBox>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QFormLayout>
-#include <QStringList>
+// The port's set-up: the window layer's dialog, or a test's interceptor in its place.
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -17,7 +12,15 @@ TComSetupInterceptor& Interceptor()
     static TComSetupInterceptor Hook;
     return Hook;
 }
+
+TComSetupInterceptor& SetupDialog()
+{
+    static TComSetupInterceptor Dialog;
+    return Dialog;
+}
 }  // namespace
+
+void SetComSetupDialog(TComSetupInterceptor Dialog) { SetupDialog() = std::move(Dialog); }
 
 TComSetupInterceptor SetComSetupInterceptor(TComSetupInterceptor Hook)
 {
@@ -52,40 +55,10 @@ void TComPort::ShowSetupDialog()
 {
     TComSetupChoice Choice{GetPort(), BaudRate, DataBits, StopBits};
     bool Accepted = false;
-    if (Interceptor()) {
+    if (Interceptor())
         Accepted = Interceptor()(Choice);
-    } else {
-        QDialog Dialog;
-        Dialog.setWindowTitle("Port settings");
-        auto* Layout = new QFormLayout(&Dialog);
-        auto* PortBox = new QComboBox(&Dialog);
-        PortBox->setEditable(true);
-        for (const std::string& Device : SerialDevices()) PortBox->addItem(QString::fromStdString(Device));
-        PortBox->setEditText(QString::fromStdString(Choice.Port));
-        auto* BaudBox = new QComboBox(&Dialog);
-        BaudBox->addItem("Custom");
-        for (int i = br110; i <= br256000; ++i) BaudBox->addItem(QString::number(BaudRateValue(i)));
-        BaudBox->setCurrentIndex(Choice.BaudRate);
-        auto* DataBox = new QComboBox(&Dialog);
-        DataBox->addItems(QStringList{"5", "6", "7", "8"});
-        DataBox->setCurrentIndex(Choice.DataBits);
-        auto* StopBox = new QComboBox(&Dialog);
-        StopBox->addItems(QStringList{"1", "1.5", "2"});
-        StopBox->setCurrentIndex(Choice.StopBits);
-        Layout->addRow("Port", PortBox);
-        Layout->addRow("Baud rate", BaudBox);
-        Layout->addRow("Data bits", DataBox);
-        Layout->addRow("Stop bits", StopBox);
-        auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &Dialog);
-        Layout->addRow(Buttons);
-        QObject::connect(Buttons, &QDialogButtonBox::accepted, &Dialog, &QDialog::accept);
-        QObject::connect(Buttons, &QDialogButtonBox::rejected, &Dialog, &QDialog::reject);
-        Accepted = Dialog.exec() == QDialog::Accepted;
-        Choice.Port = PortBox->currentText().toStdString();
-        Choice.BaudRate = BaudBox->currentIndex();
-        Choice.DataBits = DataBox->currentIndex();
-        Choice.StopBits = StopBox->currentIndex();
-    }
+    else if (SetupDialog())
+        Accepted = SetupDialog()(Choice);
     if (!Accepted) return;
     SetPort(Choice.Port);
     BaudRate = Choice.BaudRate;

@@ -1,5 +1,6 @@
-// Test access to the port's set-up dialog: an interceptor sees the settings the dialog
-// would open with, may change them, and answers true for OK or false for Cancel.
+// The port's set-up dialog, which the window layer installs: it opens with the port's
+// settings, may change them, and answers true for OK or false for Cancel. Without one
+// the settings stay as they are.
 #pragma once
 #include <functional>
 #include <string>
@@ -13,6 +14,9 @@ struct TComSetupChoice {
 };
 
 using TComSetupInterceptor = std::function<bool(TComSetupChoice&)>;
+void SetComSetupDialog(TComSetupInterceptor Dialog);
+
+// Test access: an interceptor answers in the dialog's place.
 // Installs (an empty function removes) the interceptor; returns the previous one.
 TComSetupInterceptor SetComSetupInterceptor(TComSetupInterceptor Hook);
 

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 
 namespace {
 

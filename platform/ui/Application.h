@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include "platform/ui/Types.h"
+#include "platform/base/Types.h"
 
 class TApplication {
 public:

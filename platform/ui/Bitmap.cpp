@@ -9,7 +9,7 @@
 // path) and as BGR888 while its rows are read or written as bytes.
 #include "platform/ui/Graphics.h"
 #include "platform/ui/GraphicsQt.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 #include <QImage>
 #include <QPainter>
 #include <cstring>

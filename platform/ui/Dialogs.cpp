@@ -10,7 +10,7 @@
 #include <mutex>
 
 #include "platform/ui/Application.h"
-#include "platform/ui/FileDates.h"
+#include "platform/base/FileDates.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 #include <vector>
-#include "platform/ui/Types.h"
+#include "platform/base/Types.h"
 
 // Win32 message box flags and results.
 constexpr unsigned MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4,

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 #include <vector>
-#include "platform/ui/Types.h"
+#include "platform/base/Types.h"
 
 class QPainter;
 class QPaintDevice;

@@ -15,7 +15,7 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/CustomEdit.h"
 #include "platform/ui/GridSource.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 
 class QScrollBar;
 

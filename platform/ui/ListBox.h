@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 #include "platform/ui/Controls.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 
 class TListBox : public TWinControl {
 public:

@@ -1,7 +1,7 @@
 // Window messages: every message target has a handle; messages to it may be posted
 // or sent from any thread and are always handled on the GUI thread.
 #pragma once
-#include "platform/ui/Types.h"
+#include "platform/base/Types.h"
 
 struct TMessage {
     UINT Msg = 0;

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <condition_variable>
 #include <mutex>
-#include "platform/ui/Types.h"
+#include "platform/base/Types.h"
 
 // A message sent from another thread, waiting for the GUI thread's result.
 struct TSendState {

@@ -3,7 +3,7 @@
 #pragma once
 #include <stdexcept>
 #include <string>
-#include "platform/ui/Types.h"
+#include "platform/base/Types.h"
 
 class EAssignError : public std::runtime_error {
 public:

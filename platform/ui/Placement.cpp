@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 
 namespace {
 

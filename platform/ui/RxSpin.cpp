@@ -8,7 +8,7 @@
 
 #include "platform/ui/ControlsInternal.h"
 #include "platform/ui/Dialogs.h"
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 
 namespace {
 

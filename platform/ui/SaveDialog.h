@@ -3,7 +3,7 @@
 // dialog offers existing files only; the save dialog asks before it overwrites one.
 #pragma once
 #include <string>
-#include "platform/ui/Types.h"
+#include "platform/base/Types.h"
 
 class TFileDialog : public TObject {
 public:

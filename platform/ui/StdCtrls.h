@@ -5,7 +5,7 @@
 #include <vector>
 #include "platform/ui/Controls.h"
 #include "platform/ui/Graphics.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 
 class TLabel : public TControl {
 public:

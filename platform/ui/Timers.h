@@ -1,7 +1,7 @@
 // TTimer: fires OnTimer on the GUI thread every Interval milliseconds while enabled.
 #pragma once
 #include <memory>
-#include "platform/ui/Types.h"
+#include "platform/base/Types.h"
 
 class TTimer : public TObject {
 public:

@@ -11,7 +11,7 @@
 #include "TestSupport.h"
 #include "hwzel/hwzel.h"
 #include "platform/kvcls/kvcls.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 
 // The received-data log goes to the current folder; tests that read it work in a
 // folder of their own, since test programs run side by side in one folder.

@@ -12,7 +12,7 @@
 #include "hwzel/ZelComLink.h"
 #include "platform/serial/ComPort.h"
 #include "platform/serial/SetupDialog.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 
 namespace {
 

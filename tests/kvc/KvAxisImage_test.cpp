@@ -6,7 +6,7 @@
 #include "WidgetInput.h"
 #include "kvc/KvAxisImage.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 #include "platform/ui/Forms.h"
 
 using namespace KVC;

@@ -12,7 +12,7 @@
 #include "WidgetInput.h"
 #include "kvc/KvEdit.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/KeyState.h"
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 #include "kvc/KvPaletteBar.h"
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 
 using namespace KVC;
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include "TestSupport.h"
 #include "kvc/KvServiceFuncs.h"
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 #include "platform/ui/KeyState.h"
 
 using namespace KVC;

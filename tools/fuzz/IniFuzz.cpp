@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 #include "FuzzFile.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, size_t Size)
 {

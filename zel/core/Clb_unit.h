@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 
 // One calibrated quantity.
 class ICalibrateUnit {

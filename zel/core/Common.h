@@ -3,8 +3,8 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include "platform/ui/IniFiles.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/IniFiles.h"
+#include "platform/base/Strings.h"
 
 class ISXFiler;
 class ISXDataSet;

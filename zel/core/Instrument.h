@@ -4,7 +4,7 @@
 #pragma once
 #include "hwzel/hwzel.h"
 #include "platform/ui/Dialogs.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 #include "zel/core/Common.h"
 
 // Sent to the active child window to save its content; both parameters 0.

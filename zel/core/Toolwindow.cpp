@@ -5,7 +5,7 @@
 #include "kvc/KvMultiLang.h"
 #include "platform/ui/Menus.h"
 #include "zel/core/Notices.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Mainservices.h"
 
 namespace {
 
@@ -356,8 +356,7 @@ void TToolWindow::FormCreate(TObject*)
 {
     FormPlacement->IniFileName = SettingsFileName;
     if (Pattern().Serves && !Pattern().Serves(DeviceType)) {
-        if (FMain)
-            if (TAction* view = FMain->ViewAction(FKind)) view->SetVisible(false);
+        HideViewAction(FKind);
         Hide();
     }
     PrepareWindow();
@@ -385,9 +384,10 @@ void TToolWindow::LoadSettings()
     if (!IniFile || *pattern.SettingsSection == 0) return;
     if (pattern.Dockable) {
         const bool docked = IniFile->ReadBool(pattern.SettingsSection, "Docked", true);
-        if (docked && pattern.DocksAtStart && pattern.DocksAtStart(DeviceType) && FMain && FMain->pgcDock) {
+        TDockSite* dockArea = MainDockArea();
+        if (docked && pattern.DocksAtStart && pattern.DocksAtStart(DeviceType) && dockArea) {
             // A docked window neither restores nor stores a position.
-            ManualDock(FMain->pgcDock, pattern.FillPage);
+            ManualDock(dockArea, pattern.FillPage);
             FormPlacement->SetActive(false);
             SetVisible(true);
         }
@@ -403,20 +403,17 @@ void TToolWindow::SaveSettings()
     if (pattern.Dockable) IniFile->WriteBool(pattern.SettingsSection, "Docked", !Floating());
 }
 
-void TToolWindow::FormStartDock(TObject*)
-{
-    if (FMain) FMain->ShowDockPanel();
-}
+void TToolWindow::FormStartDock(TObject*) { ShowMainDockPanel(); }
 
 void TToolWindow::FormEndDock(TObject*, TObject*, int, int)
 {
     FormPlacement->SetActive(Floating());
-    if (FMain) FMain->UpdateDockPanel();
+    UpdateMainDockPanel();
 }
 
 void TToolWindow::FormUnDock(TObject*, TControl*, TWinControl*, bool&)
 {
-    if (FMain) FMain->UpdateDockPanel();
+    UpdateMainDockPanel();
     FormPlacement->SetActive(true);
 }
 

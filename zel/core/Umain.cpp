@@ -1,4 +1,5 @@
 #include "zel/core/Umain.h"
+#include "zel/core/Mainservices.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -10,8 +11,8 @@
 #include "platform/filer/SXFiler.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
-#include "platform/ui/FileDates.h"
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FileDates.h"
+#include "platform/base/FloatFormat.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
@@ -101,6 +102,9 @@ struct TMenuSpec {
     int Tag;
 };
 
+// The window menu's commands, as the tags of its items.
+enum TWindowMenuTag { wmCascade = 0, wmTileHorizontal = 1, wmTileVertical = 2, wmArrangeAll = 3 };
+
 struct TMenuGroup {
     const char* Name;
     const char* Caption;
@@ -148,10 +152,10 @@ const std::vector<TMenuGroup>& MenuGroups()
           {"MIDeviceSettings", "AHrdwSetup", "", true, 0}}},
         {"miWindow",
          "&Window",
-         {{"Cascade1", nullptr, "&Cascade", true, 0},
-          {"Tilehorizontal1", nullptr, "Tile &horizontal", true, 1},
-          {"Tilevertical1", nullptr, "Tile &vertical", true, 2},
-          {"ArrangeAll1", nullptr, "&Arrange All", true, 3},
+         {{"Cascade1", nullptr, "&Cascade", true, wmCascade},
+          {"Tilehorizontal1", nullptr, "Tile &horizontal", true, wmTileHorizontal},
+          {"Tilevertical1", nullptr, "Tile &vertical", true, wmTileVertical},
+          {"ArrangeAll1", nullptr, "&Arrange All", true, wmArrangeAll},
           {"N5", nullptr, "-", true, 0}}},
         {"MIHelp",
          "Help",
@@ -727,18 +731,18 @@ void TFMain::WindowMenuClick(TObject* Sender)
     auto* item = dynamic_cast<TMenuItem*>(Sender);
     if (!item) return;
     switch (item->Tag) {
-    case 0:
+    case wmCascade:
         Cascade();
         break;
-    case 1:
+    case wmTileHorizontal:
         TileMode = tbHorizontal;
         Tile();
         break;
-    case 2:
+    case wmTileVertical:
         TileMode = tbVertical;
         Tile();
         break;
-    case 3:
+    case wmArrangeAll:
         ArrangeIcons();
         break;
     default:
@@ -823,6 +827,38 @@ void SetProcessText(const std::string& Text)
 void SetProcessList(const TStringList* List)
 {
     if (FMain) FMain->SetProcessList(List);
+}
+
+void HideViewAction(TToolWindowKind Kind)
+{
+    if (TAction* view = FMain ? FMain->ViewAction(Kind) : nullptr) view->SetVisible(false);
+}
+
+TDockSite* MainDockArea() { return FMain ? FMain->pgcDock : nullptr; }
+
+void ShowMainDockPanel()
+{
+    if (FMain) FMain->ShowDockPanel();
+}
+
+void UpdateMainDockPanel()
+{
+    if (FMain) FMain->UpdateDockPanel();
+}
+
+void ChangeMainLanguage(const std::string& Path)
+{
+    if (FMain) FMain->ChangeLanguage(Path);
+}
+
+void SetScriptNoticeWindow(TForm* Window)
+{
+    if (FMain) FMain->ScriptWindow = Window;
+}
+
+void ReleaseScriptNoticeWindow(TForm* Window)
+{
+    if (FMain && FMain->ScriptWindow == Window) FMain->ScriptWindow = nullptr;
 }
 
 namespace {

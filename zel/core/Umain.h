@@ -11,7 +11,7 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 #include "platform/ui/Timers.h"
 #include "zel/core/Common.h"
 #include "zel/core/Instrument.h"

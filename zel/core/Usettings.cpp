@@ -4,7 +4,7 @@
 #include "zel/core/Clbmath.h"
 #include "zel/core/Common.h"
 #include "zel/core/Toolwindow.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Mainservices.h"
 
 namespace {
 
@@ -119,9 +119,8 @@ void TFSettings::BBOkClick(TObject*)
     AppSettings.ADCDataAccuracy = static_cast<std::uint8_t>(DoubleToInt32(SEDataAccuracy->GetValue()) & 0xFF);
 
     const int selected = LBLangFiles->GetItemIndex();
-    if (selected >= 0 && selected != InitialLanguageIndex && selected < static_cast<int>(LangFiles.Files.size()) &&
-        FMain)
-        FMain->ChangeLanguage(LangFiles.Files[static_cast<size_t>(selected)]);
+    if (selected >= 0 && selected != InitialLanguageIndex && selected < static_cast<int>(LangFiles.Files.size()))
+        ChangeMainLanguage(LangFiles.Files[static_cast<size_t>(selected)]);
 }
 
 void TFSettings::ApplyLanguage()

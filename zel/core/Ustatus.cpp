@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"

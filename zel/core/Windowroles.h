@@ -50,3 +50,40 @@ public:
 protected:
     ~IAutoCalibration() = default;
 };
+
+// A window holding the dipper's upper and lower level fields (millimetres), which the
+// feedback and manual windows fill in when the operator takes a level from the dipper.
+class IDipperLimitsWindow {
+public:
+    virtual void SetDipperUpLimit(double Mm) = 0;
+    virtual void SetDipperDownLimit(double Mm) = 0;
+
+protected:
+    ~IDipperLimitsWindow() = default;
+};
+
+// The pump window, a second face of the layer-by-layer manual window's doser controls: it
+// shows the doser move that window started (the move button with that tag goes down), its
+// stop, and the injector preset picked there. Nothing of this runs a handler.
+class IDoserMirror {
+public:
+    virtual void ShowDoserMove(int Tag) = 0;
+    virtual void ReleaseDoserMoveButtons() = 0;
+    virtual void SelectInjectorPreset(int Index) = 0;
+
+protected:
+    ~IDoserMirror() = default;
+};
+
+// The calibration window, which repeats the rotation buttons of the revolver and of the
+// dipper rotator (shown down without running their handlers) and owns the doser balance's
+// liquid level.
+class IRotationMirror {
+public:
+    virtual void ShowRotation(bool Revolver, bool Clockwise) = 0;
+    virtual void ReleaseRotationButtons(bool Revolver) = 0;
+    virtual void TakeDoserBalanceBottomLevel() = 0;
+
+protected:
+    ~IRotationMirror() = default;
+};

@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 #include "zel/experiment/Sxproperty.h"
 
 namespace {

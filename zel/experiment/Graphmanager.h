@@ -1,7 +1,7 @@
 // The open graph windows, so that callers never touch a window the operator has closed.
 #pragma once
 #include <vector>
-#include "platform/ui/Types.h"
+#include "platform/base/Types.h"
 
 class TFGraph;
 using TFGraphVector = std::vector<TFGraph*>;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 #include "platform/tabrix/SXDataSet.h"
-#include "platform/ui/FileDates.h"
+#include "platform/base/FileDates.h"
 
 #pragma pack(push, 1)
 // Property "DateTime": the moment a run's data set was made.

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/tabrix/SXDataSet.h"
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 
 std::string TableColumnHeading(const TSXColumnInfo& Info, const char* Between)
 {

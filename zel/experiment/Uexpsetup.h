@@ -9,7 +9,7 @@
 #include "platform/ui/PopupMenu.h"
 #include "platform/ui/RxSpin.h"
 #include "platform/ui/StdCtrls.h"
-#include "platform/ui/FileDates.h"
+#include "platform/base/FileDates.h"
 #include "zel/core/Toolwindow.h"
 #include "zel/core/Windowroles.h"
 #include "zel/experiment/Expregister.h"

@@ -7,7 +7,7 @@
 #include "platform/kvcls/kvcls.h"
 #include "platform/tabrix/SXDataSet.h"
 #include "platform/ui/Dialogs.h"
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 #include "zel/core/Common.h"
 #include "zel/experiment/Sxproperty.h"
 #include "zel/experiment/Uexpsetup.h"

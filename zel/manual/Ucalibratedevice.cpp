@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 #include "platform/ui/TabVisibility.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
@@ -14,6 +14,7 @@
 #include "zel/core/Uwait.h"
 #include "zel/accessories/Ufilmpreparation.h"
 #include "zel/manual/Umanualcontrol.h"
+#include "zel/manual/Umanualcontrol2.h"
 #include "zel/manual/Upumpcontrol.h"
 
 TFCalibrateDevice* FCalibrateDevice = nullptr;
@@ -673,12 +674,11 @@ namespace {
 
 TFManualCtrl* ManualWindow() { return dynamic_cast<TFManualCtrl*>(TToolWindow::Find(TToolWindowKind::Manual)); }
 
-// Puts a rotation button of the layer-by-layer manual window into its pressed state.
-void PressManual2Button(const char* Name)
+// Shows a rotation in the layer-by-layer manual window when it exists.
+void ShowManual2Rotation(bool Revolver, bool Clockwise)
 {
-    TToolWindow* window = TToolWindow::Find(TToolWindowKind::Manual2);
-    if (auto* button = window ? dynamic_cast<TSpeedButton*>(window->FindComponent(Name)) : nullptr)
-        button->SetDown(true);
+    if (auto* manual2 = dynamic_cast<TFManualCtrl2*>(TToolWindow::Find(TToolWindowKind::Manual2)))
+        manual2->ShowRotation(Revolver, Clockwise);
 }
 
 }  // namespace
@@ -751,13 +751,13 @@ void TFCalibrateDevice::btnStop2Click(TObject*)
 
 void TFCalibrateDevice::btnCellGoClick(TObject*) { HlProvider.MoveDipperToCell(edCell->AsInteger()); }
 
-void TFCalibrateDevice::btnVesselCWClick(TObject*) { PressManual2Button("btnRotateRevolverClockwise"); }
+void TFCalibrateDevice::btnVesselCWClick(TObject*) { ShowManual2Rotation(true, true); }
 
-void TFCalibrateDevice::btnVesselCCWClick(TObject*) { PressManual2Button("btnRotateRevolverAntiClockwise"); }
+void TFCalibrateDevice::btnVesselCCWClick(TObject*) { ShowManual2Rotation(true, false); }
 
-void TFCalibrateDevice::btnDipperCWClick(TObject*) { PressManual2Button("btnRotateDipperClockwise"); }
+void TFCalibrateDevice::btnDipperCWClick(TObject*) { ShowManual2Rotation(false, true); }
 
-void TFCalibrateDevice::btnDipperCCWClick(TObject*) { PressManual2Button("btnRotateDipperAntiClockwise"); }
+void TFCalibrateDevice::btnDipperCCWClick(TObject*) { ShowManual2Rotation(false, false); }
 
 // ---------------------------------------------------------------------------------------
 // Peristaltic pump
@@ -862,4 +862,26 @@ void TFCalibrateDevice::SBStoreCalibrateClick(TObject*)
     UpdateNeighbourPumpRanges();
     CalibrateParam.SaveToFile();
     SBStoreCalibrate->SetEnabled(false);
+}
+
+void TFCalibrateDevice::ShowDipperMove(bool Up) { (Up ? btnDipperMoveUp : btnDipperMoveDown)->SetDown(true); }
+
+void TFCalibrateDevice::ReleaseDipperMoveButtons()
+{
+    btnDipperMoveUp->SetDown(false);
+    btnDipperMoveDown->SetDown(false);
+}
+
+void TFCalibrateDevice::ShowRotation(bool Revolver, bool Clockwise)
+{
+    if (Revolver)
+        (Clockwise ? btnVesselCW : btnVesselCCW)->SetDown(true);
+    else
+        (Clockwise ? btnDipperCW : btnDipperCCW)->SetDown(true);
+}
+
+void TFCalibrateDevice::ReleaseRotationButtons(bool Revolver)
+{
+    (Revolver ? btnVesselCW : btnDipperCW)->SetDown(false);
+    (Revolver ? btnVesselCCW : btnDipperCCW)->SetDown(false);
 }

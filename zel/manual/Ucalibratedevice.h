@@ -35,7 +35,7 @@ private:
     std::FILE* FFile = nullptr;
 };
 
-class TFCalibrateDevice : public TToolWindow, public IReadingsWindow, public IAutoCalibration {
+class TFCalibrateDevice : public TToolWindow, public IReadingsWindow, public IAutoCalibration, public IRotationMirror {
 public:
     explicit TFCalibrateDevice(TComponent* Owner);
     ~TFCalibrateDevice() override;
@@ -127,6 +127,15 @@ public:
     void UpdatePumpCalibration();
     void StopPumpCalibration();
     void StorePumpCalibration();
+
+    // What the manual window mirrors here: the dipper's move buttons and the two
+    // bottom-level buttons it repeats.
+    void ShowDipperMove(bool Up);
+    void ReleaseDipperMoveButtons();
+    void TakeBalanceBottomLevel() { BBBalanceBottomLevel->Click(); }
+    void TakeDoserBalanceBottomLevel() override { btnDoserBallanceBottom->Click(); }
+    void ShowRotation(bool Revolver, bool Clockwise) override;
+    void ReleaseRotationButtons(bool Revolver) override;
 
     // Handlers.
     void BBBalanceTopLevelClick(TObject* Sender);

@@ -8,6 +8,8 @@
 #include "zel/core/Instrument.h"
 #include "zel/core/Notices.h"
 #include "zel/core/Ustatus.h"
+#include "zel/core/Windowroles.h"
+#include "zel/manual/Ucalibratedevice.h"
 
 TFManualCtrl* FManualCtrl = nullptr;
 
@@ -64,28 +66,13 @@ KVC::TKvTrackBar* SpeedTrackBar(TComponent* Owner, TWinControl* Parent, const ch
     return bar;
 }
 
-// A control of another window, found by its name, when that window exists.
-template <class T>
-T* ControlOf(TToolWindowKind Kind, const char* Name)
+// The calibration window, which mirrors this one's dipper moves; null when closed.
+TFCalibrateDevice* CalibrationWindow()
 {
-    TToolWindow* window = TToolWindow::Find(Kind);
-    return window ? dynamic_cast<T*>(window->FindComponent(Name)) : nullptr;
+    return dynamic_cast<TFCalibrateDevice*>(TToolWindow::Find(TToolWindowKind::Calibration));
 }
 
-void SetCalibrationButtonDown(const char* Name, bool Down)
-{
-    if (auto* button = ControlOf<TSpeedButton>(TToolWindowKind::Calibration, Name)) button->SetDown(Down);
-}
-
-void ClickCalibrationButton(const char* Name)
-{
-    if (auto* button = ControlOf<TControl>(TToolWindowKind::Calibration, Name)) button->Click();
-}
-
-void SetDippingField(const char* Name, double Value)
-{
-    if (auto* field = ControlOf<TRxSpinEdit>(TToolWindowKind::Dipping, Name)) field->SetValue(Value);
-}
+IDipperLimitsWindow* DippingWindow() { return FindRole<IDipperLimitsWindow>(TToolWindowKind::Dipping); }
 
 // A move button the device reports as moving goes down; one already down stays as it is.
 void Press(TSpeedButton* Button)
@@ -393,11 +380,11 @@ void TFManualCtrl::MoveButtonClick(TObject* Sender)
         break;
     case tagDipperUp:
         HlProvider.DipperMoveUp(0);
-        SetCalibrationButtonDown("btnDipperMoveUp", true);
+        if (auto* calibration = CalibrationWindow()) calibration->ShowDipperMove(true);
         break;
     case tagDipperDown:
         HlProvider.DipperMoveDown(0);
-        SetCalibrationButtonDown("btnDipperMoveDown", true);
+        if (auto* calibration = CalibrationWindow()) calibration->ShowDipperMove(false);
         break;
     case tagBarrier2Left:
         HlProvider.Barrier2MoveLeft(0);
@@ -425,8 +412,7 @@ void TFManualCtrl::btnBarrier2StopClick(TObject*)
 void TFManualCtrl::btnDipperStopClick(TObject*)
 {
     ReleaseBoth(SBDipperMoveUp, SBDipperMoveDown);
-    SetCalibrationButtonDown("btnDipperMoveUp", false);
-    SetCalibrationButtonDown("btnDipperMoveDown", false);
+    if (auto* calibration = CalibrationWindow()) calibration->ReleaseDipperMoveButtons();
     HlProvider.DipperStop();
 }
 
@@ -458,21 +444,23 @@ void TFManualCtrl::btnHomePositionClick(TObject*)
 void TFManualCtrl::btnBDipUpClick(TObject*)
 {
     const int position = static_cast<int>(DeviceState.dipperPos);
-    SetDippingField("SEUpperLimit", CalibrateParam.dipper.HwToSh(position));
+    if (auto* dipping = DippingWindow()) dipping->SetDipperUpLimit(CalibrateParam.dipper.HwToSh(position));
     SetDipperUpLimit(position);
 }
 
 void TFManualCtrl::btnBDipDownClick(TObject*)
 {
     const int position = static_cast<int>(DeviceState.dipperPos);
-    SetDippingField("SELowerLimit", CalibrateParam.dipper.HwToSh(position));
+    if (auto* dipping = DippingWindow()) dipping->SetDipperDownLimit(CalibrateParam.dipper.HwToSh(position));
     SetDipperDownLimit(position);
 }
 
 void TFManualCtrl::SetDippingLimits()
 {
-    SetDippingField("SEUpperLimit", CalibrateParam.dipper.HwToSh(DipperUpLimit));
-    SetDippingField("SELowerLimit", CalibrateParam.dipper.HwToSh(DipperDownLimit));
+    if (auto* dipping = DippingWindow()) {
+        dipping->SetDipperUpLimit(CalibrateParam.dipper.HwToSh(DipperUpLimit));
+        dipping->SetDipperDownLimit(CalibrateParam.dipper.HwToSh(DipperDownLimit));
+    }
 }
 
 void TFManualCtrl::btnBDipZeroClick(TObject*)
@@ -484,9 +472,15 @@ void TFManualCtrl::btnBDipZeroClick(TObject*)
     SetDippingLimits();
 }
 
-void TFManualCtrl::btnBBalZeroClick(TObject*) { ClickCalibrationButton("BBBalanceBottomLevel"); }
+void TFManualCtrl::btnBBalZeroClick(TObject*)
+{
+    if (auto* calibration = CalibrationWindow()) calibration->TakeBalanceBottomLevel();
+}
 
-void TFManualCtrl::btnDoserZeroClick(TObject*) { ClickCalibrationButton("btnDoserBallanceBottom"); }
+void TFManualCtrl::btnDoserZeroClick(TObject*)
+{
+    if (auto* calibration = CalibrationWindow()) calibration->TakeDoserBalanceBottomLevel();
+}
 
 void TFManualCtrl::ShowMotionState(int MotionCode)
 {

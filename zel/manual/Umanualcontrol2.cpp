@@ -3,14 +3,16 @@
 #include <cmath>
 
 #include "platform/ui/Application.h"
+#include "platform/ui/ControlBuilder.h"
 #include "platform/ui/Dialogs.h"
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
 #include "zel/core/Instrument.h"
 #include "zel/core/Notices.h"
 #include "zel/core/Ustatus.h"
+#include "zel/core/Windowroles.h"
 
 using KVC::TKvEdit;
 using KVC::TKvTrackBar;
@@ -26,22 +28,10 @@ constexpr const char* PresetSelectedKey = "InjectorPresets.Selected";
 // Each drive's latching buttons form one group; all of a group may be up.
 enum TButtonGroup { grDipper = 1, grRevolver, grDoser, grRotBarrier, grTape, grKeepST };
 
-template <class T>
-T* Place(TComponent* Owner, TWinControl* Parent, const char* Name, const std::string& Caption, int Left, int Top,
-         int Width, int Height)
-{
-    T* control = new T(Owner);
-    control->Name = Name;
-    if (!Caption.empty()) control->SetCaption(Caption);
-    control->SetBounds(Left, Top, Width, Height);
-    control->SetParent(Parent);
-    return control;
-}
-
 TSpeedButton* LatchingButton(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Caption, int Tag,
                              int Group, int Left, int Top)
 {
-    auto* button = Place<TSpeedButton>(Owner, Parent, Name, Caption, Left, Top, 40, 24);
+    auto* button = MakeControl<TSpeedButton>(Owner, Parent, Name, Caption, Left, Top, 40, 24);
     button->Tag = Tag;
     button->SetGroupIndex(Group);
     button->AllowAllUp = true;
@@ -50,7 +40,7 @@ TSpeedButton* LatchingButton(TComponent* Owner, TWinControl* Parent, const char*
 
 TKvEdit* FloatEdit(TComponent* Owner, TWinControl* Parent, const char* Name, int Decimals, int Left, int Top, int Width)
 {
-    auto* edit = Place<TKvEdit>(Owner, Parent, Name, "", Left, Top, Width, 22);
+    auto* edit = MakeControl<TKvEdit>(Owner, Parent, Name, "", Left, Top, Width, 22);
     edit->SetTypeValue(KVC::tvFloat);
     edit->FloatFormat = ffFixed;
     edit->FloatDigits = Decimals;
@@ -60,7 +50,7 @@ TKvEdit* FloatEdit(TComponent* Owner, TWinControl* Parent, const char* Name, int
 
 TKvTrackBar* SpeedTrackBar(TComponent* Owner, TWinControl* Parent, const char* Name, int Max, int Top)
 {
-    auto* bar = Place<TKvTrackBar>(Owner, Parent, Name, "", 4, Top, 120, 26);
+    auto* bar = MakeControl<TKvTrackBar>(Owner, Parent, Name, "", 4, Top, 120, 26);
     bar->SetMin(1);
     bar->SetMax(Max);
     return bar;
@@ -77,19 +67,10 @@ void SetTrackBarRange(TTrackBar* Bar, int Min, int Max)
     }
 }
 
-// A control of a neighbouring window found by its component name; null when the window
-// or the control does not exist.
-template <class T>
-T* NeighbourControl(TToolWindowKind Kind, const char* Name)
-{
-    TToolWindow* window = TToolWindow::Find(Kind);
-    return window ? dynamic_cast<T*>(window->FindComponent(Name)) : nullptr;
-}
+// The neighbouring windows this one mirrors its moves in; null when closed.
+IRotationMirror* CalibrationWindow() { return FindRole<IRotationMirror>(TToolWindowKind::Calibration); }
 
-void SetNeighbourButtonDown(TToolWindowKind Kind, const char* Name, bool Down)
-{
-    if (auto* button = NeighbourControl<TSpeedButton>(Kind, Name)) button->SetDown(Down);
-}
+IDoserMirror* PumpWindow() { return FindRole<IDoserMirror>(TToolWindowKind::Pump); }
 
 TDoserLimitsFollower* Follower(TToolWindowKind Kind)
 {
@@ -170,21 +151,21 @@ TFManualCtrl2::~TFManualCtrl2()
 
 void TFManualCtrl2::BuildRotationGroup()
 {
-    GBDrives = Place<TGroupBox>(this, this, "GBDrives", "Rotation control", 4, 4, GroupWidth, 132);
-    lblDipperRotator = Place<TLabel>(this, GBDrives, "lblDipperRotator", "Dipper rotator", 8, 20, 80, 16);
+    GBDrives = MakeControl<TGroupBox>(this, this, "GBDrives", "Rotation control", 4, 4, GroupWidth, 132);
+    lblDipperRotator = MakeControl<TLabel>(this, GBDrives, "lblDipperRotator", "Dipper rotator", 8, 20, 80, 16);
     btnRotateDipperClockwise = LatchingButton(this, GBDrives, "btnRotateDipperClockwise", "CW", 1, grDipper, 92, 16);
     btnRotateDipperAntiClockwise =
         LatchingButton(this, GBDrives, "btnRotateDipperAntiClockwise", "CCW", -1, grDipper, 134, 16);
-    lblRevolver = Place<TLabel>(this, GBDrives, "lblRevolver", "Revolver", 8, 48, 80, 16);
+    lblRevolver = MakeControl<TLabel>(this, GBDrives, "lblRevolver", "Revolver", 8, 48, 80, 16);
     btnRotateRevolverClockwise =
         LatchingButton(this, GBDrives, "btnRotateRevolverClockwise", "CW", 1, grRevolver, 92, 44);
     btnRotateRevolverAntiClockwise =
         LatchingButton(this, GBDrives, "btnRotateRevolverAntiClockwise", "CCW", -1, grRevolver, 134, 44);
-    chkRotateManual = Place<TCheckBox>(this, GBDrives, "chkRotateManual", "Manual", 8, 74, 70, 20);
+    chkRotateManual = MakeControl<TCheckBox>(this, GBDrives, "chkRotateManual", "Manual", 8, 74, 70, 20);
     for (TRxSpinEdit** edit : {&edtRotateDipper, &edtRotateRevolver}) {
         const bool dipper = edit == &edtRotateDipper;
-        *edit = Place<TRxSpinEdit>(this, GBDrives, dipper ? "edtRotateDipper" : "edtRotateRevolver", "",
-                                   dipper ? 80 : 150, 72, 64, 22);
+        *edit = MakeControl<TRxSpinEdit>(this, GBDrives, dipper ? "edtRotateDipper" : "edtRotateRevolver", "",
+                                         dipper ? 80 : 150, 72, 64, 22);
         (*edit)->SetValueType(vtFloat);
         (*edit)->SetDecimal(1);
         (*edit)->SetMinValue(0);
@@ -192,24 +173,24 @@ void TFManualCtrl2::BuildRotationGroup()
         (*edit)->SetValue(45);
         (*edit)->SetEnabled(false);
     }
-    lblRotateToCell = Place<TLabel>(this, GBDrives, "lblRotateToCell", "Rotate to cell", 8, 104, 80, 16);
-    edtCell = Place<TRxSpinEdit>(this, GBDrives, "edtCell", "", 92, 100, 60, 22);
+    lblRotateToCell = MakeControl<TLabel>(this, GBDrives, "lblRotateToCell", "Rotate to cell", 8, 104, 80, 16);
+    edtCell = MakeControl<TRxSpinEdit>(this, GBDrives, "edtCell", "", 92, 100, 60, 22);
     edtCell->SetValueType(vtInteger);
     edtCell->SetMinValue(0);
     edtCell->SetMaxValue(0);
-    btnCellGo = Place<TButton>(this, GBDrives, "btnCellGo", "Go", 158, 100, 50, 24);
+    btnCellGo = MakeControl<TButton>(this, GBDrives, "btnCellGo", "Go", 158, 100, 50, 24);
 }
 
 void TFManualCtrl2::BuildDoserGroup()
 {
-    grpDoser = Place<TGroupBox>(this, this, "grpDoser", "Doser", 4, 140, GroupWidth, 196);
-    lblDoserPos = Place<TLabel>(this, grpDoser, "lblDoserPos", "Volume, ml", 8, 20, 70, 16);
-    txtDoserPos = Place<TLabel>(this, grpDoser, "txtDoserPos", "0.000", 80, 20, 70, 16);
-    btnDoserZero = Place<TButton>(this, grpDoser, "btnDoserZero", "> 0 <", 160, 16, 50, 24);
+    grpDoser = MakeControl<TGroupBox>(this, this, "grpDoser", "Doser", 4, 140, GroupWidth, 196);
+    lblDoserPos = MakeControl<TLabel>(this, grpDoser, "lblDoserPos", "Volume, ml", 8, 20, 70, 16);
+    txtDoserPos = MakeControl<TLabel>(this, grpDoser, "txtDoserPos", "0.000", 80, 20, 70, 16);
+    btnDoserZero = MakeControl<TButton>(this, grpDoser, "btnDoserZero", "> 0 <", 160, 16, 50, 24);
     btnDoserUp = LatchingButton(this, grpDoser, "btnDoserUp", "Up", 1, grDoser, 8, 44);
-    btnDoserStop = Place<TButton>(this, grpDoser, "btnDoserStop", "Stop", 52, 44, 44, 24);
+    btnDoserStop = MakeControl<TButton>(this, grpDoser, "btnDoserStop", "Stop", 52, 44, 44, 24);
     btnDoserDown = LatchingButton(this, grpDoser, "btnDoserDown", "Down", 2, grDoser, 100, 44);
-    lblDoserMoveLen = Place<TLabel>(this, grpDoser, "lblDoserMoveLen", "Move, ml", 8, 76, 70, 16);
+    lblDoserMoveLen = MakeControl<TLabel>(this, grpDoser, "lblDoserMoveLen", "Move, ml", 8, 76, 70, 16);
     edDoserMoveLen = FloatEdit(this, grpDoser, "edDoserMoveLen", 3, 80, 72, 70);
     edDoserKeepST = FloatEdit(this, grpDoser, "edDoserKeepST", 3, 8, 102, 70);
     btnDoserKeepST = LatchingButton(this, grpDoser, "btnDoserKeepST", "Keep ST (test)", 0, grKeepST, 84, 100);
@@ -217,19 +198,19 @@ void TFManualCtrl2::BuildDoserGroup()
     trbDoserSpeed = SpeedTrackBar(this, grpDoser, "trbDoserSpeed", 1000, 130);
     trbDoserSpeed->SetPosition(128);
     edDoserSpeed = FloatEdit(this, grpDoser, "edDoserSpeed", 3, 128, 132, 60);
-    lblDoserSpeedUnits = Place<TLabel>(this, grpDoser, "lblDoserSpeedUnits", "ml/min", 190, 136, 32, 16);
-    btnDoserInjectorPresets = Place<TButton>(this, grpDoser, "btnDoserInjectorPresets", "Sel", 8, 162, 50, 24);
+    lblDoserSpeedUnits = MakeControl<TLabel>(this, grpDoser, "lblDoserSpeedUnits", "ml/min", 190, 136, 32, 16);
+    btnDoserInjectorPresets = MakeControl<TButton>(this, grpDoser, "btnDoserInjectorPresets", "Sel", 8, 162, 50, 24);
 }
 
 void TFManualCtrl2::BuildInjectorPresets()
 {
     grpInjectorPresets =
-        Place<TGroupBox>(this, grpDoser, "grpInjectorPresets", "Injector Presets", 4, 40, GroupWidth - 8, 150);
-    cbbInjectorPresets = Place<TComboBox>(this, grpInjectorPresets, "cbbInjectorPresets", "", 8, 20, 196, 22);
+        MakeControl<TGroupBox>(this, grpDoser, "grpInjectorPresets", "Injector Presets", 4, 40, GroupWidth - 8, 150);
+    cbbInjectorPresets = MakeControl<TComboBox>(this, grpInjectorPresets, "cbbInjectorPresets", "", 8, 20, 196, 22);
     cbbInjectorPresets->SetStyle(csDropDownList);
     edtInjectorVolume = FloatEdit(this, grpInjectorPresets, "edtInjectorVolume", 3, 8, 50, 70);
     edtInjectorVolume->SetHint("Volume");
-    cbbInjectorUnits = Place<TComboBox>(this, grpInjectorPresets, "cbbInjectorUnits", "", 82, 50, 50, 22);
+    cbbInjectorUnits = MakeControl<TComboBox>(this, grpInjectorPresets, "cbbInjectorUnits", "", 82, 50, 50, 22);
     cbbInjectorUnits->SetStyle(csDropDownList);
     TStringList units;
     for (const char* unit : {"L", "ml", "ul"}) units.Add(unit);
@@ -238,45 +219,45 @@ void TFManualCtrl2::BuildInjectorPresets()
     edtInjectorDiameter = FloatEdit(this, grpInjectorPresets, "edtInjectorDiameter", 3, 136, 50, 70);
     edtInjectorDiameter->SetHint("Diameter");
     btnInjectorPresetsCancel =
-        Place<TButton>(this, grpInjectorPresets, "btnInjectorPresetsCancel", "Cancel", 8, 84, 80, 24);
+        MakeControl<TButton>(this, grpInjectorPresets, "btnInjectorPresetsCancel", "Cancel", 8, 84, 80, 24);
     btnInjectorPresetsApply =
-        Place<TButton>(this, grpInjectorPresets, "btnInjectorPresetsApply", "Apply", 96, 84, 80, 24);
+        MakeControl<TButton>(this, grpInjectorPresets, "btnInjectorPresetsApply", "Apply", 96, 84, 80, 24);
     grpInjectorPresets->Hide();
 }
 
 void TFManualCtrl2::BuildDoserTensionGroup()
 {
-    grpDoserST = Place<TGroupBox>(this, this, "grpDoserST", "Doser tension", 4, 340, GroupWidth, 48);
-    txtDoserST = Place<TLabel>(this, grpDoserST, "txtDoserST", "0.0", 8, 22, 80, 16);
-    btnBBalZero = Place<TButton>(this, grpDoserST, "btnBBalZero", "Zero", 150, 16, 60, 24);
+    grpDoserST = MakeControl<TGroupBox>(this, this, "grpDoserST", "Doser tension", 4, 340, GroupWidth, 48);
+    txtDoserST = MakeControl<TLabel>(this, grpDoserST, "txtDoserST", "0.0", 8, 22, 80, 16);
+    btnBBalZero = MakeControl<TButton>(this, grpDoserST, "btnBBalZero", "Zero", 150, 16, 60, 24);
 }
 
 void TFManualCtrl2::BuildRotBarrierGroup()
 {
     grpRotBarrierinder =
-        Place<TGroupBox>(this, this, "grpRotBarrierinder", "Rotating Barrier", 4, 392, GroupWidth, 110);
-    txtRotbarPos = Place<TLabel>(this, grpRotBarrierinder, "txtRotbarPos", "0.0", 8, 20, 80, 16);
+        MakeControl<TGroupBox>(this, this, "grpRotBarrierinder", "Rotating Barrier", 4, 392, GroupWidth, 110);
+    txtRotbarPos = MakeControl<TLabel>(this, grpRotBarrierinder, "txtRotbarPos", "0.0", 8, 20, 80, 16);
     btnRotBarrierLeft = LatchingButton(this, grpRotBarrierinder, "btnRotBarrierLeft", "<<", 1, grRotBarrier, 8, 42);
-    btnRotBarrierStop = Place<TButton>(this, grpRotBarrierinder, "btnRotBarrierStop", "Stop", 52, 42, 44, 24);
+    btnRotBarrierStop = MakeControl<TButton>(this, grpRotBarrierinder, "btnRotBarrierStop", "Stop", 52, 42, 44, 24);
     btnRotBarrierRight = LatchingButton(this, grpRotBarrierinder, "btnRotBarrierRight", ">>", 2, grRotBarrier, 100, 42);
     trbRotBarrierSpeed = SpeedTrackBar(this, grpRotBarrierinder, "trbRotBarrierSpeed", 255, 72);
     edRotBarrierSpeed = FloatEdit(this, grpRotBarrierinder, "edRotBarrierSpeed", 1, 128, 74, 60);
     lblRotBarrierSpeedUnits =
-        Place<TLabel>(this, grpRotBarrierinder, "lblRotBarrierSpeedUnits", "rpm", 190, 78, 32, 16);
+        MakeControl<TLabel>(this, grpRotBarrierinder, "lblRotBarrierSpeedUnits", "rpm", 190, 78, 32, 16);
 }
 
 void TFManualCtrl2::BuildTapeGroup()
 {
-    grpTape = Place<TGroupBox>(this, this, "grpTape", "Tape control", 4, 506, GroupWidth, 110);
-    txtTapePos = Place<TLabel>(this, grpTape, "txtTapePos", "0.0", 8, 20, 80, 16);
+    grpTape = MakeControl<TGroupBox>(this, this, "grpTape", "Tape control", 4, 506, GroupWidth, 110);
+    txtTapePos = MakeControl<TLabel>(this, grpTape, "txtTapePos", "0.0", 8, 20, 80, 16);
     btnTapeLeft = LatchingButton(this, grpTape, "btnTapeLeft", "<<", 1, grTape, 8, 42);
-    btnTapeStop = Place<TButton>(this, grpTape, "btnTapeStop", "Stop", 52, 42, 44, 24);
+    btnTapeStop = MakeControl<TButton>(this, grpTape, "btnTapeStop", "Stop", 52, 42, 44, 24);
     btnTapeRight = LatchingButton(this, grpTape, "btnTapeRight", ">>", 2, grTape, 100, 42);
-    btnTapeZero = Place<TButton>(this, grpTape, "btnTapeZero", ">0<", 150, 42, 50, 24);
+    btnTapeZero = MakeControl<TButton>(this, grpTape, "btnTapeZero", ">0<", 150, 42, 50, 24);
     btnTapeZero->Hide();
     trbTapeSpeed = SpeedTrackBar(this, grpTape, "trbTapeSpeed", 255, 72);
     edTapeSpeed = FloatEdit(this, grpTape, "edTapeSpeed", 1, 128, 74, 60);
-    lblTapeSpeedUnits = Place<TLabel>(this, grpTape, "lblTapeSpeedUnits", "mm/min", 190, 78, 32, 16);
+    lblTapeSpeedUnits = MakeControl<TLabel>(this, grpTape, "lblTapeSpeedUnits", "mm/min", 190, 78, 32, 16);
 }
 
 void TFManualCtrl2::WireHandlers()
@@ -373,11 +354,10 @@ void TFManualCtrl2::RotateClick(TObject* Sender, bool Revolver)
     const bool clockwise = button->Tag >= 1;
     if (Revolver) {
         clockwise ? HlProvider.RotateRevolverCW(steps) : HlProvider.RotateRevolverCCW(steps);
-        SetNeighbourButtonDown(TToolWindowKind::Calibration, clockwise ? "btnVesselCW" : "btnVesselCCW", true);
     } else {
         clockwise ? HlProvider.RotateDipperCW(steps) : HlProvider.RotateDipperCCW(steps);
-        SetNeighbourButtonDown(TToolWindowKind::Calibration, clockwise ? "btnDipperCW" : "btnDipperCCW", true);
     }
+    if (auto* calibration = CalibrationWindow()) calibration->ShowRotation(Revolver, clockwise);
 }
 
 void TFManualCtrl2::btnCellGoClick(TObject*) { HlProvider.MoveDipperToCell(DoubleToInt32(edtCell->GetValue())); }
@@ -385,15 +365,13 @@ void TFManualCtrl2::btnCellGoClick(TObject*) { HlProvider.MoveDipperToCell(Doubl
 void TFManualCtrl2::OnDipperRotatorStopped()
 {
     ReleasePair(btnRotateDipperClockwise, btnRotateDipperAntiClockwise);
-    SetNeighbourButtonDown(TToolWindowKind::Calibration, "btnDipperCW", false);
-    SetNeighbourButtonDown(TToolWindowKind::Calibration, "btnDipperCCW", false);
+    if (auto* calibration = CalibrationWindow()) calibration->ReleaseRotationButtons(false);
 }
 
 void TFManualCtrl2::OnRevolverStopped()
 {
     ReleasePair(btnRotateRevolverClockwise, btnRotateRevolverAntiClockwise);
-    SetNeighbourButtonDown(TToolWindowKind::Calibration, "btnVesselCW", false);
-    SetNeighbourButtonDown(TToolWindowKind::Calibration, "btnVesselCCW", false);
+    if (auto* calibration = CalibrationWindow()) calibration->ReleaseRotationButtons(true);
 }
 
 // ---- Doser ----
@@ -415,15 +393,13 @@ void TFManualCtrl2::SetDoserMoveButtonsDown(int Tag)
 {
     for (TSpeedButton* button : {btnDoserUp, btnDoserDown})
         if (button->Tag == Tag) button->SetDown(true);
-    for (const char* name : {"btnDoserUp", "btnDoserDown"})
-        if (auto* button = NeighbourControl<TSpeedButton>(TToolWindowKind::Pump, name); button && button->Tag == Tag)
-            button->SetDown(true);
+    if (auto* pump = PumpWindow()) pump->ShowDoserMove(Tag);
 }
 
 void TFManualCtrl2::ReleaseDoserMoveButtons()
 {
     ReleasePair(btnDoserUp, btnDoserDown);
-    for (const char* name : {"btnDoserUp", "btnDoserDown"}) SetNeighbourButtonDown(TToolWindowKind::Pump, name, false);
+    if (auto* pump = PumpWindow()) pump->ReleaseDoserMoveButtons();
 }
 
 void TFManualCtrl2::btnDoserStopClick(TObject*)
@@ -445,8 +421,7 @@ void TFManualCtrl2::btnTapeZeroClick(TObject*)
 
 void TFManualCtrl2::btnBBalZeroClick(TObject*)
 {
-    if (auto* liquid = NeighbourControl<TControl>(TToolWindowKind::Calibration, "btnDoserBallanceBottom"))
-        liquid->Click();
+    if (auto* calibration = CalibrationWindow()) calibration->TakeDoserBalanceBottomLevel();
 }
 
 void TFManualCtrl2::btnDoserKeepSTClick(TObject*)
@@ -546,8 +521,7 @@ void TFManualCtrl2::cbbInjectorPresetsChange(TObject*)
     const int index = cbbInjectorPresets->GetItemIndex();
     const std::string text = index >= 0 ? cbbInjectorPresets->Items()[index] : std::string();
     ParseInjectorPreset(text, cbbInjectorUnits, edtInjectorVolume, edtInjectorDiameter);
-    if (auto* pumpPresets = NeighbourControl<TComboBox>(TToolWindowKind::Pump, "cbbInjectorPresets"))
-        pumpPresets->SetItemIndex(index);
+    if (auto* pump = PumpWindow()) pump->SelectInjectorPreset(index);
 }
 
 void TFManualCtrl2::ParseInjectorPreset(std::string Text, TComboBox* Units, TKvEdit* Volume, TKvEdit* Diameter)
@@ -706,4 +680,12 @@ void TFManualCtrl2::LoadSettings()
     edRotBarrierSpeed->Max = CalibrateParam.rotatingBarrier.GetMaxSpeed();
     edTapeSpeed->Min = CalibrateParam.tape.GetMinSpeed();
     edTapeSpeed->Max = CalibrateParam.tape.GetMaxSpeed();
+}
+
+void TFManualCtrl2::ShowRotation(bool Revolver, bool Clockwise)
+{
+    if (Revolver)
+        (Clockwise ? btnRotateRevolverClockwise : btnRotateRevolverAntiClockwise)->SetDown(true);
+    else
+        (Clockwise ? btnRotateDipperClockwise : btnRotateDipperAntiClockwise)->SetDown(true);
 }

@@ -115,6 +115,9 @@ public:
     void ShowMotionState(int MotionCode);
     void OnDipperRotatorStopped();
     void OnRevolverStopped();
+    // Presses the rotation button of the revolver or the dipper rotator the calibration
+    // window started.
+    void ShowRotation(bool Revolver, bool Clockwise);
     void RefreshIndicators() override;
     void LoadSettings() override;
 

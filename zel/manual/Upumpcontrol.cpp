@@ -435,3 +435,15 @@ void TFPumpCtrl::cbbInjectorPresetsChange(TObject*)
     FManualCtrl2->ParseInjectorPreset(text, cbbInjectorUnits, edtInjectorVolume, edtInjectorDiameter);
     FManualCtrl2->cbbInjectorPresets->SetItemIndex(index);
 }
+
+void TFPumpCtrl::ShowDoserMove(int Tag)
+{
+    for (TSpeedButton* button : {btnDoserUp, btnDoserDown})
+        if (button->Tag == Tag) button->SetDown(true);
+}
+
+void TFPumpCtrl::ReleaseDoserMoveButtons()
+{
+    btnDoserUp->SetDown(false);
+    btnDoserDown->SetDown(false);
+}

@@ -10,7 +10,7 @@
 #include "zel/core/Windowroles.h"
 #include "zel/manual/Umanualcontrol2.h"
 
-class TFPumpCtrl : public TToolWindow, public TDoserLimitsFollower, public IReadingsWindow {
+class TFPumpCtrl : public TToolWindow, public TDoserLimitsFollower, public IReadingsWindow, public IDoserMirror {
 public:
     explicit TFPumpCtrl(TComponent* Owner);
     ~TFPumpCtrl() override;
@@ -57,6 +57,9 @@ public:
     void UpdateDoserLimits() override;
     void SetPumpRanges();
     void ShowMotionState(int MotionCode);
+    void ShowDoserMove(int Tag) override;
+    void ReleaseDoserMoveButtons() override;
+    void SelectInjectorPreset(int Index) override { cbbInjectorPresets->SetItemIndex(Index); }
     void RefreshIndicators() override;
     void ApplyLanguage() override;
 

@@ -3,13 +3,14 @@
 
 #include <algorithm>
 
-#include "platform/ui/FloatFormat.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/FloatFormat.h"
+#include "platform/base/IniFiles.h"
 #include "platform/ui/RxSpin.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
 #include "zel/core/Instrument.h"
+#include "zel/core/Windowroles.h"
 
 TFDepFB* FDepFB = nullptr;
 
@@ -60,12 +61,7 @@ int LimitCode(double ClosingSpeed) { return DoubleToInt32(CalibrateParam.barrier
 int SpeedCode(double Speed) { return DoubleToInt32(CalibrateParam.barrier1.SpeedToCode(Speed)); }
 
 // The deposition window's limit fields, when that window exists.
-void SetDepositionField(const char* Name, double Value)
-{
-    TToolWindow* window = TToolWindow::Find(TToolWindowKind::Deposition);
-    if (auto* field = window ? dynamic_cast<TRxSpinEdit*>(window->FindComponent(Name)) : nullptr)
-        field->SetValue(Value);
-}
+IDipperLimitsWindow* DepositionWindow() { return FindRole<IDipperLimitsWindow>(TToolWindowKind::Deposition); }
 
 double DipperMm(int Steps) { return CalibrateParam.dipper.HwToSh(Steps); }
 
@@ -316,21 +312,23 @@ void TFDepFB::ShowLevels()
 {
     STDipUpLevel->SetCaption(Fixed(DipperMm(DipperUpLimit), 1));
     STDipDownLevel->SetCaption(Fixed(DipperMm(DipperDownLimit), 1));
-    SetDepositionField("SEUpperLimit", DipperMm(DipperUpLimit));
-    SetDepositionField("SELowerLimit", DipperMm(DipperDownLimit));
+    if (auto* deposition = DepositionWindow()) {
+        deposition->SetDipperUpLimit(DipperMm(DipperUpLimit));
+        deposition->SetDipperDownLimit(DipperMm(DipperDownLimit));
+    }
 }
 
 void TFDepFB::BDipUpClick(TObject*)
 {
     const int position = static_cast<int>(DeviceState.dipperPos);
-    SetDepositionField("SEUpperLimit", DipperMm(position));
+    if (auto* deposition = DepositionWindow()) deposition->SetDipperUpLimit(DipperMm(position));
     SetDipperUpLimit(position);
 }
 
 void TFDepFB::BDipDownClick(TObject*)
 {
     const int position = static_cast<int>(DeviceState.dipperPos);
-    SetDepositionField("SELowerLimit", DipperMm(position));
+    if (auto* deposition = DepositionWindow()) deposition->SetDipperDownLimit(DipperMm(position));
     SetDipperDownLimit(position);
 }
 

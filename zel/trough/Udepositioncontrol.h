@@ -12,6 +12,7 @@
 #include <string>
 #include "platform/ui/RxSpin.h"
 #include "platform/ui/StdCtrls.h"
+#include "zel/core/Windowroles.h"
 #include "zel/trough/Uprocesswindow.h"
 
 struct TDepositionPoint;
@@ -25,10 +26,13 @@ std::unique_ptr<TPTableData> CreateDepositionTable(ISXDataSet* DataSet, const st
 // The deposition types by their index, which is what the instrument receives.
 enum TDepositionType { dtpX = 0, dtpY = 1, dtpZ = 2, dtpHP = 3, dtpManual = 4 };
 
-class TFDepositionCtrl : public TProcessWindow {
+class TFDepositionCtrl : public TProcessWindow, public IDipperLimitsWindow {
 public:
     explicit TFDepositionCtrl(TComponent* Owner);
     ~TFDepositionCtrl() override;
+
+    void SetDipperUpLimit(double Mm) override { SEUpperLimit->SetValue(Mm); }
+    void SetDipperDownLimit(double Mm) override { SELowerLimit->SetValue(Mm); }
 
     // General.
     TGroupBox* GBGeneral;

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "kvc/KvServiceFuncs.h"
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 

@@ -28,7 +28,7 @@ struct TDippingProgram {
 // instrument runs a move of 0 until it is stopped.
 std::vector<std::string> MakeDippingScript(const TDippingProgram& Program);
 
-class TFDippingCtrl : public TToolWindow, public IProcessWindow {
+class TFDippingCtrl : public TToolWindow, public IProcessWindow, public IDipperLimitsWindow {
 public:
     explicit TFDippingCtrl(TComponent* Owner);
     ~TFDippingCtrl() override;
@@ -50,6 +50,8 @@ public:
     void BBStopClick(TObject* Sender);
 
     TControl* StartButton() const override { return BBGo; }
+    void SetDipperUpLimit(double Mm) override { SEUpperLimit->SetValue(Mm); }
+    void SetDipperDownLimit(double Mm) override { SELowerLimit->SetValue(Mm); }
 
 protected:
     void PrepareWindow() override;

@@ -26,16 +26,32 @@ const char* const RecOptionItems[] = {"From Start to Target", "From Start to Sto
                                       "From Target to Time", "Manual"};
 const char* const TargetItems[] = {"Surface Pressure", "Trough Area", "Barrier Position"};
 const char* const ModeItems[] = {"Constant compression", "Stepwise compression"};
-constexpr int RecOptionCount = 5, TargetCount = 3;
+
+// The record options and targets by their index in the lists.
+enum TRecOption { recStartToTarget, recStartToStop, recTargetToStop, recTargetToTime, recManual };
+enum TTarget { targetPressure, targetArea, targetPosition };
+constexpr int RecOptionCount = recManual + 1, TargetCount = targetPosition + 1;
 enum { modeConstant = 0, modeStepwise = 1 };
 
-// The code of "IstType=" by record option (rows) and target (columns).
-const std::uint8_t IstTypeTable[RecOptionCount * TargetCount] = {
-    3, 2, 2,  // From Start to Target
-    2, 2, 2,  // From Start to Stop
-    5, 2, 2,  // From Target to Stop
-    6, 4, 4,  // From Target to Time
-    1, 1, 1,  // Manual
+// The isotherm types the instrument knows ("IstType="): a manual run; a run between two
+// barrier positions; a run from the start up to a pressure; a hold at a position for a
+// time; a run from a pressure to the stop; a hold at a pressure for a time.
+enum TIstType : std::uint8_t {
+    istManual = 1,
+    istPositions = 2,
+    istToPressure = 3,
+    istPositionForTime = 4,
+    istPressureToStop = 5,
+    istPressureForTime = 6,
+};
+
+// The type by record option (rows) and target (columns).
+const TIstType IstTypeTable[RecOptionCount * TargetCount] = {
+    istToPressure,      istPositions,       istPositions,        // From Start to Target
+    istPositions,       istPositions,       istPositions,        // From Start to Stop
+    istPressureToStop,  istPositions,       istPositions,        // From Target to Stop
+    istPressureForTime, istPositionForTime, istPositionForTime,  // From Target to Time
+    istManual,          istManual,          istManual,           // Manual
 };
 
 // The columns of the isotherm's table; the bullet of the last is UTF-8, like every text.
@@ -240,23 +256,23 @@ int TFIsothermCtrl::GetIstType() const { return IstTypeTable[GetRecOption() * Ta
 void TFIsothermCtrl::IsothermParamChanged(TObject*)
 {
     const int rec = GetRecOption(), target = GetTargetOption();
-    const bool targeted = rec == 0 || rec == 2 || rec == 3;
+    const bool targeted = rec == recStartToTarget || rec == recTargetToStop || rec == recTargetToTime;
     const bool stepwise = CBCompressionMethod->GetItemIndex() == modeStepwise;
     const int type = GetIstType();
-    const bool byTravel = type == 2 || type == 3 || type == 5;
+    const bool byTravel = type == istPositions || type == istToPressure || type == istPressureToStop;
     SetEnabledWithColour(cbbTargetOptions, targeted);
-    SetEnabledWithColour(SEPressure, targeted && target == 0);
-    SetEnabledWithColour(SETroughArea, targeted && target == 1);
-    SetEnabledWithColour(SEBarrierPosition, targeted && target == 2);
-    SetEnabledWithColour(SETime, rec == 3);
+    SetEnabledWithColour(SEPressure, targeted && target == targetPressure);
+    SetEnabledWithColour(SETroughArea, targeted && target == targetArea);
+    SetEnabledWithColour(SEBarrierPosition, targeted && target == targetPosition);
+    SetEnabledWithColour(SETime, rec == recTargetToTime);
     SetEnabledWithColour(SEStep, stepwise);
     SetEnabledWithColour(SEDelay, stepwise);
     SetEnabledWithColour(SERate, true);
     SEProcBarrierStep->SetEnabled(byTravel);
     SEProcTimeInterval->SetEnabled(!byTravel);
     // Only "From Start to Target" runs more than one stroke.
-    SetEnabledWithColour(SENumCycles, rec == 0);
-    SetEnabledWithColour(CBBackward, rec == 0);
+    SetEnabledWithColour(SENumCycles, rec == recStartToTarget);
+    SetEnabledWithColour(CBBackward, rec == recStartToTarget);
     if (rec != 0) {
         SENumCycles->SetValue(1);
         CBBackward->SetChecked(false);
@@ -308,19 +324,19 @@ void TFIsothermCtrl::SendParameters()
                                          c.barrier1.ShToHw(SEBarrierPosition->GetValue() / 2)};
     double begin = 0, end = 0;
     switch (rec) {
-    case 0:
+    case recStartToTarget:
         begin = current;
         end = targets[target];
         break;
-    case 1:
+    case recStartToStop:
         begin = current;
         end = top;
         break;
-    case 2:
+    case recTargetToStop:
         begin = targets[target];
         end = top;
         break;
-    case 3:
+    case recTargetToTime:
         begin = targets[target];
         end = 0;
         break;
@@ -338,8 +354,10 @@ void TFIsothermCtrl::SendParameters()
     HlProvider.SetIstProcessTime(SETime->AsInteger());
     HlProvider.SetIstBeginPos(DoubleToInt32(begin));
     HlProvider.SetIstEndPos(DoubleToInt32(end));
-    HlProvider.SetIstBeginPressure(target == 0 && (rec == 2 || rec == 3) ? DoubleToInt32(pressure) : 0);
-    HlProvider.SetIstEndPressure(target == 0 && rec == 0 ? DoubleToInt32(pressure) : 0);
+    const bool toPressure = target == targetPressure;
+    HlProvider.SetIstBeginPressure(
+        toPressure && (rec == recTargetToStop || rec == recTargetToTime) ? DoubleToInt32(pressure) : 0);
+    HlProvider.SetIstEndPressure(toPressure && rec == recStartToTarget ? DoubleToInt32(pressure) : 0);
     HlProvider.SetIstStpCompPause(stepwise ? SEDelay->AsInteger() : 0);
     HlProvider.SetIstStpCompStep(stepwise ? DoubleToInt32(c.barrier1.ShToHwDelta(SEStep->GetValue() / 2)) : 0);
     HlProvider.StartIsotherm();
@@ -394,7 +412,7 @@ void TFIsothermCtrl::ProcessFinished(int Index)
     if (!NoticeIsOurs(true)) return;
     CloseTable();
     // "From Start to Target" runs every stroke; the other options end at the first end.
-    if (Index < static_cast<int>(StrokeCount) - 1 && RecOption == 0) return;
+    if (Index < static_cast<int>(StrokeCount) - 1 && RecOption == recStartToTarget) return;
     FinishRun();
 }
 

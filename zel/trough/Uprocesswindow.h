@@ -16,7 +16,7 @@
 #include "platform/tabrix/SXDataSet.h"
 #include "platform/ui/RxSpin.h"
 #include "platform/ui/StdCtrls.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 #include "zel/core/Toolwindow.h"
 #include "zel/core/Windowroles.h"
 

@@ -11,13 +11,14 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlBuilder.h"
 #include "platform/ui/Dialogs.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 #include "platform/ui/TabVisibility.h"
 #include "platform/ui/Timers.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Instrument.h"
+#include "zel/core/Mainservices.h"
 #include "zel/core/Uprogress.h"
 #include "zel/experiment/Uexpsetup.h"
 #include "zel/trough/Udepositioncontrol.h"
@@ -168,7 +169,7 @@ TFScriptCtrl::~TFScriptCtrl()
 {
     // The pages go before the page control: no page switch reaches a window half gone.
     PC->OnChange = nullptr;
-    if (FMain && FMain->ScriptWindow == this) FMain->ScriptWindow = nullptr;
+    ReleaseScriptNoticeWindow(this);
     // The link must not write into the record once the window is gone.
     if (HlProvider.Link && (PrognosisRunning || FRunning)) {
         HlProvider.Link->AbortScript();
@@ -270,7 +271,7 @@ void TFScriptCtrl::EnableRun(bool Enable)
 
 void TFScriptCtrl::BBGoClick(TObject*)
 {
-    if (Busy() || (FMain && FMain->ProcessKind != pkNone)) return;
+    if (Busy() || RunningProcess() != pkNone) return;
     SetStatusLine(0, Res("Started"));
     StartScript();
 }
@@ -325,12 +326,12 @@ void TFScriptCtrl::StartScript()
     SetStatusLine(1, "");
 
     if (HlProvider.Link) HlProvider.Link->AbortScript();
-    if (FMain) FMain->SetProcess(pkScript);
+    SetProcess(pkScript);
     FRunning = true;
     if (FTextChanged) SetTabVisible(TSTimeGraph, false);
     const TScriptStrings script = lines.Lines();
     Memo->SetReadOnly(true);
-    if (FMain) FMain->ScriptWindow = this;
+    SetScriptNoticeWindow(this);
     Progress = 0;
     ResetPrognosisStatus();
     HlProvider.SetCalcScriptPrognosis(&PrognosisStatus);
@@ -364,7 +365,7 @@ bool TFScriptCtrl::CalcPrognosis()
     }
     Memo->SetReadOnly(true);
     FTextChanged = false;
-    if (FMain) FMain->ScriptWindow = this;
+    SetScriptNoticeWindow(this);
     FScriptStarted = false;
     if (!HlProvider.Link->RunScript(&script)) {
         StopScript(false, TRunEnd::Stopped);
@@ -408,7 +409,7 @@ void TFScriptCtrl::StopScript(bool Abort, TRunEnd End)
     Memo->SetReadOnly(false);
     Memo->SetSelLength(0);
     SetTabVisible(TSTimeGraph, true);
-    if (FMain && FMain->ScriptWindow == this) FMain->ScriptWindow = nullptr;
+    ReleaseScriptNoticeWindow(this);
     if (PrognosisRunning) {
         if (FWaiting && Abort) FStartCancelled = true;
         PrognosisFinished();
@@ -432,7 +433,7 @@ void TFScriptCtrl::LinkLost()
 void TFScriptCtrl::PCChange(TObject*)
 {
     if (PC->GetActivePage() != TSTimeGraph || Busy()) return;
-    if (FMain && FMain->ProcessKind != pkNone) return;
+    if (RunningProcess() != pkNone) return;
     CalcPrognosis();
 }
 

@@ -10,7 +10,7 @@
 #include "hwzel/ZelComLink.h"
 #include "platform/kvcls/kvcls.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 
 namespace {
 

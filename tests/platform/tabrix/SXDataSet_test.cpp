@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 #include "platform/tabrix/SXDataSet.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "TestSupport.h"
 #include "platform/ui/Dialogs.h"
-#include "platform/ui/FileDates.h"
+#include "platform/base/FileDates.h"
 
 namespace {
 

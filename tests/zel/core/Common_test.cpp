@@ -2,7 +2,7 @@
 
 #include "TestSupport.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/FileDates.h"
+#include "platform/base/FileDates.h"
 #include "platform/ui/Forms.h"
 #include "zel/core/Common.h"
 #include "zel/core/Startup.h"

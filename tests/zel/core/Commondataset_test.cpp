@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <mutex>
 #include "platform/filer/FilerTestSets.h"
-#include "platform/ui/FileDates.h"
 #include "platform/ui/Messages.h"
+#include "platform/base/FileDates.h"
 #include "platform/ui/Timers.h"
 #include "zel/core/Common.h"
 #include "zel/experiment/Sxproperty.h"

@@ -8,7 +8,7 @@
 
 #include "TestSupport.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/FileDates.h"
+#include "platform/base/FileDates.h"
 #include "platform/ui/Forms.h"
 #include "support_link/RecordingLink.h"
 #include "zel/core/Common.h"

@@ -13,7 +13,7 @@
 #include <QTabWidget>
 
 #include "MainWindowFixture.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 #include "zel/core/Toolwindow.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "MainWindowFixture.h"
 #include "kvc/KvMultiLang.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "DialogFixture.h"
 #include "MainWindowFixture.h"
 #include "kvc/KvMultiLang.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 #include "zel/core/Usettings.h"
 
 namespace {

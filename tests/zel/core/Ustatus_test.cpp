@@ -1,7 +1,7 @@
 // The status window on real widgets: connection colour, readings per device type, the
 // process lines and its refusal to close.
 #include "MainWindowFixture.h"
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Ustatus.h"
 

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/tabrix/SXDataSet.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 #include "zel/experiment/Sxproperty.h"
 
 namespace {

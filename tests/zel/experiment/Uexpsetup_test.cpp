@@ -10,7 +10,7 @@
 #include "platform/filer/FilerTestSets.h"
 #include "platform/filer/SXFiler.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 #include "platform/ui/PopupMenu.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Common.h"

@@ -1,7 +1,7 @@
 // The graph defaults of section GraphProp: exact keys and values written, read back,
 // and the reading rules for fonts, floats with either separator and 8-bit fields.
 #include "GraphTestSupport.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 #include "platform/ui/TabVisibility.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/MainWindowFixture.h"

@@ -14,16 +14,18 @@
 #include "zel/core/MainWindowFixture.h"
 #include "kvc/WidgetInput.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 #include "platform/ui/Forms.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 #include "support_link/RecordingLink.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Common.h"
 #include "zel/core/Hlprovider.h"
 #include "zel/core/Umain.h"
+#include "zel/manual/Ucalibratedevice.h"
 #include "zel/manual/Umanualcontrol2.h"
+#include "zel/manual/Upumpcontrol.h"
 
 namespace {
 
@@ -515,26 +517,12 @@ TEST_F(ManualCtrl2Test, SettingsRoundTripThroughTheFile)
 // ---- Neighbouring windows ----
 
 // Stands for the pump window and the accessory windows: it keeps a log of what the
-// manual window asks of it and carries the pump window's doser buttons and preset list.
+// manual window asks of it.
 class TProbeFollower : public TToolWindow, public TDoserLimitsFollower {
 public:
     TProbeFollower(TComponent* Owner, TToolWindowKind Kind, std::vector<std::string>* Log)
         : TToolWindow(Owner, Kind), FLog(Log)
     {
-        for (TSpeedButton** button : {&btnDoserUp, &btnDoserDown}) {
-            *button = new TSpeedButton(this);
-            (*button)->Name = button == &btnDoserUp ? "btnDoserUp" : "btnDoserDown";
-            (*button)->Tag = button == &btnDoserUp ? 1 : 2;
-            (*button)->SetGroupIndex(1);
-            (*button)->SetParent(this);
-        }
-        cbbInjectorPresets = new TComboBox(this);
-        cbbInjectorPresets->Name = "cbbInjectorPresets";
-        cbbInjectorPresets->SetParent(this);
-        TStringList items;
-        for (const char* item : {"a", "b", "c"}) items.Add(item);
-        cbbInjectorPresets->SetItems(items);
-        cbbInjectorPresets->OnChange = [this](TObject*) { FLog->push_back("preset list handler"); };
     }
     void UpdateDoserLimits() override { FLog->push_back(std::string(Pattern().SettingsSection) + " limits"); }
     void SyncDoserSpeed() override
@@ -542,48 +530,19 @@ public:
         FLog->push_back(std::string(Pattern().SettingsSection) + " sync " +
                         std::to_string(FManualCtrl2->DoserSpeedCode));
     }
-    TSpeedButton* btnDoserUp;
-    TSpeedButton* btnDoserDown;
-    TComboBox* cbbInjectorPresets;
 
 private:
     std::vector<std::string>* FLog;
 };
 
-// Stands for the calibration window: its rotation buttons and its doser balance button.
-class TProbeCalibration : public TToolWindow {
-public:
-    explicit TProbeCalibration(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Calibration)
-    {
-        for (const char* name : {"btnDipperCW", "btnDipperCCW", "btnVesselCW", "btnVesselCCW"}) {
-            auto* button = new TSpeedButton(this);
-            button->Name = name;
-            button->SetGroupIndex(std::string(name).find("Dipper") != std::string::npos ? 1 : 2);
-            button->SetParent(this);
-            button->OnClick = [this](TObject*) { ++RotationClicks; };
-        }
-        auto* liquid = new TButton(this);
-        liquid->Name = "btnDoserBallanceBottom";
-        liquid->SetParent(this);
-        liquid->OnClick = [this](TObject*) { ++LiquidClicks; };
-    }
-    bool Down(const char* Name) const { return static_cast<TSpeedButton*>(FindComponent(Name))->GetDown(); }
-    int RotationClicks = 0;
-    int LiquidClicks = 0;
-};
-
-TEST_F(ManualCtrl2Test, NeighbourWindowsFollowTheDoserAndTheRotation)
+TEST_F(ManualCtrl2Test, NeighbourWindowsFollowTheDoserLimitsInOrder)
 {
-    // Created in the program's order: the calibration window before this one, the pump
-    // and accessory windows after it.
     Application->SetExeName(Dir.File("zel"));
     InitCommon();
-    auto* calibration = CreateForm<TProbeCalibration>(nullptr);
     Window = CreateForm<TFManualCtrl2>(nullptr);
     std::vector<std::string> log;
-    auto* pump = CreateForm<TProbeFollower>(nullptr, TToolWindowKind::Pump, &log);
-    for (TToolWindowKind kind : {TToolWindowKind::Eud, TToolWindowKind::TDAR, TToolWindowKind::CylinderMembrane,
-                                 TToolWindowKind::Disk, TToolWindowKind::Tape})
+    for (TToolWindowKind kind : {TToolWindowKind::Pump, TToolWindowKind::Eud, TToolWindowKind::TDAR,
+                                 TToolWindowKind::CylinderMembrane, TToolWindowKind::Disk, TToolWindowKind::Tape})
         CreateForm<TProbeFollower>(nullptr, kind, &log);
     Window->Show();
     Clear();
@@ -596,10 +555,32 @@ TEST_F(ManualCtrl2Test, NeighbourWindowsFollowTheDoserAndTheRotation)
     Window->SetDoserSpeed(321);
     EXPECT_EQ(log, Lines{"PumpControl sync 321"});
     EXPECT_EQ(Sent(), Lines{"DoserSpeed= 00000141"});
+}
+
+TEST_F(ManualCtrl2Test, PumpAndCalibrationWindowsMirrorTheDoserAndTheRotation)
+{
+    // Created in the program's order: the calibration window before this one, the pump
+    // window after it.
+    Application->SetExeName(Dir.File("zel"));
+    InitCommon();
+    auto* calibration = CreateForm<TFCalibrateDevice>(nullptr);
+    Window = CreateForm<TFManualCtrl2>(nullptr);
+    Window->cbbInjectorPresets->AddItem("2.5;ml;7.3");
+    Window->cbbInjectorPresets->AddItem("1;ml;4.6");
+    auto* pump = CreateForm<TFPumpCtrl>(nullptr);
+    Window->Show();
+    int rotationClicks = 0;
+    for (TSpeedButton* button :
+         {calibration->btnDipperCW, calibration->btnDipperCCW, calibration->btnVesselCW, calibration->btnVesselCCW})
+        button->OnClick = [&rotationClicks](TObject*) { ++rotationClicks; };
+    int liquidClicks = 0;
+    calibration->btnDoserBallanceBottom->OnClick = [&liquidClicks](TObject*) { ++liquidClicks; };
+    int presetHandlerCalls = 0;
+    pump->cbbInjectorPresets->OnChange = [&presetHandlerCalls](TObject*) { ++presetHandlerCalls; };
+    Clear();
 
     // The pump window's doser buttons: its own button as the sender decides the direction,
     // and both windows' buttons of that direction go down; stop releases both windows.
-    Clear();
     Window->edDoserMoveLen->InitFloat(0);
     Window->btnDoserUpClick(pump->btnDoserDown);
     EXPECT_EQ(Sent(), Lines{"DoserMoveDown 00000000"});
@@ -614,31 +595,29 @@ TEST_F(ManualCtrl2Test, NeighbourWindowsFollowTheDoserAndTheRotation)
     EXPECT_FALSE(Window->btnDoserUp->GetDown());
 
     // A preset picked here is selected on the pump window, without its handler.
-    log.clear();
-    Window->cbbInjectorPresets->AddItem("2.5;ml;7.3");
-    Window->cbbInjectorPresets->AddItem("1;ml;4.6");
     Window->cbbInjectorPresets->SetItemIndex(1);
     Window->cbbInjectorPresets->OnChange(Window->cbbInjectorPresets);
     EXPECT_EQ(pump->cbbInjectorPresets->GetItemIndex(), 1);
-    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(presetHandlerCalls, 0);
 
     // Rotation buttons press the calibration window's matching button (no click there);
     // the stop notices release both windows' buttons of that drive.
     OperatorClick(Window->btnRotateDipperAntiClockwise);
     OperatorClick(Window->btnRotateRevolverClockwise);
-    EXPECT_TRUE(calibration->Down("btnDipperCCW"));
-    EXPECT_TRUE(calibration->Down("btnVesselCW"));
-    EXPECT_EQ(calibration->RotationClicks, 0);
+    EXPECT_TRUE(calibration->btnDipperCCW->GetDown());
+    EXPECT_FALSE(calibration->btnDipperCW->GetDown());
+    EXPECT_TRUE(calibration->btnVesselCW->GetDown());
+    EXPECT_EQ(rotationClicks, 0);
     Window->OnDipperRotatorStopped();
-    EXPECT_FALSE(calibration->Down("btnDipperCCW"));
-    EXPECT_TRUE(calibration->Down("btnVesselCW"));
+    EXPECT_FALSE(calibration->btnDipperCCW->GetDown());
+    EXPECT_TRUE(calibration->btnVesselCW->GetDown());
     Window->OnRevolverStopped();
-    EXPECT_FALSE(calibration->Down("btnVesselCW"));
+    EXPECT_FALSE(calibration->btnVesselCW->GetDown());
 
     // "Zero" of the doser balance is the calibration window's "Liquid".
     Clear();
     Window->btnBBalZero->Click();
-    EXPECT_EQ(calibration->LiquidClicks, 1);
+    EXPECT_EQ(liquidClicks, 1);
     EXPECT_TRUE(Sent().empty());
 }
 

@@ -9,12 +9,11 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "zel/LimitFieldsProbe.h"
 #include "kvc/KvMultiLang.h"
 #include "kvc/WidgetInput.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 #include "platform/ui/RxSpin.h"
 #include "support_link/RecordingLink.h"
 #include "zel/core/Calibrateparam.h"
@@ -25,6 +24,7 @@
 #include "zel/core/MainWindowFixture.h"
 #include "zel/manual/Ucalibratedevice.h"
 #include "zel/manual/Umanualcontrol.h"
+#include "zel/trough/Udippingcontrol.h"
 
 namespace {
 
@@ -51,8 +51,6 @@ double SpeedAt(TMotor& Unit, int Position)
 std::string Fixed(double Value, int Decimals) { return FloatToStrF(Value, ffFixed, 10, Decimals); }
 
 // A stand-in for the dipping window: only the two limit fields the manual window writes.
-using TDippingProbe = TLimitFieldsProbe<TToolWindowKind::Dipping>;
-
 class TManualCtrlTest : public ::testing::Test {
 protected:
     // zel.ini's text before the window is created (empty: no file).
@@ -348,7 +346,7 @@ TEST_F(TManualCtrlTest, ReadingsComeFromTheDeviceState)
 TEST_F(TManualCtrlTest, DipperLimitsGoToTheDippingWindowAndSurviveZeroing)
 {
     Start("[ManualControl]\nDipperUpLimit=3200\nDipperDownLimit=-6400\n");
-    auto* dipping = CreateForm<TDippingProbe>(nullptr);
+    auto* dipping = CreateForm<TFDippingCtrl>(nullptr);
     TMotor& dipper = CalibrateParam.dipper;
     Sent();
     DeviceState.dipperPos = 16000;

@@ -14,7 +14,7 @@
 #include "kvc/WidgetInput.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 #include "support_link/RecordingLink.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"

@@ -11,13 +11,12 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "zel/LimitFieldsProbe.h"
 #include "kvc/KvMultiLang.h"
 #include "kvc/WidgetInput.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 #include "platform/ui/Forms.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 #include "platform/ui/RxSpin.h"
 #include "support_link/RecordingLink.h"
 #include "zel/core/Calibrateparam.h"
@@ -27,6 +26,7 @@
 #include "zel/core/Startup.h"
 #include "zel/core/Umain.h"
 #include "zel/trough/Udepfb.h"
+#include "zel/trough/Udepositioncontrol.h"
 
 namespace {
 
@@ -53,8 +53,6 @@ std::int32_t LimitCodeOf(double ClosingSpeed) { return DoubleToInt32(Clb().barri
 std::int32_t CodeOf(double Speed) { return DoubleToInt32(Clb().barrier1.SpeedToCode(Speed)); }
 
 // A stand-in for the deposition window: only the two limit fields the level buttons write.
-using TDepositionProbe = TLimitFieldsProbe<TToolWindowKind::Deposition>;
-
 class TDepFBTest : public ::testing::Test {
 protected:
     // zel.ini's text before the window is created (empty: no file).
@@ -344,7 +342,7 @@ TEST_F(TDepFBTest, BarriersThatCannotMoveGiveZeroValuesNotBrokenNumbers)
 TEST_F(TDepFBTest, LevelButtonsTakeTheDipperPositionAndZeroMovesOnlyTheMillimetres)
 {
     Start("[DepositionFB]\nDeposUpLimit=100\nDeposDownLimit=900\n");
-    auto* deposition = CreateForm<TDepositionProbe>(nullptr);
+    auto* deposition = CreateForm<TFDepositionCtrl>(nullptr);
     Sent();
     DeviceState.dipperPos = 16000;
     Window->BDipUp->Click();

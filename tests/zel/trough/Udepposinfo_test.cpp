@@ -9,7 +9,7 @@
 #include "TestSupport.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Common.h"
 #include "zel/trough/Udepposinfo.h"

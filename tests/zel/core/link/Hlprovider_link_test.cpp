@@ -9,7 +9,7 @@
 #include "hwzel/EmulatorProcess.h"
 #include "hwzel/hwzel.h"
 #include "platform/kvcls/kvcls.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 #include "platform/ui/Messages.h"
 #include "support/TestSupport.h"
 #include "zel/core/Clb_unit.h"

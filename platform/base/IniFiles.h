@@ -48,3 +48,9 @@ private:
 // nullopt when the text is not one such number.
 std::optional<double> ParseIniFloat(const std::string& Text);
 std::optional<int> ParseIniInteger(const std::string& Text);
+
+// A settings file that cannot be written is told once per file and run through this; the
+// window layer installs its message box when it is loaded. Without one (or off the GUI
+// thread, as the reporter decides) the text goes to the error output.
+using TSettingsFailureReporter = void (*)(const std::string& Text);
+void SetSettingsFailureReporter(TSettingsFailureReporter Reporter);

@@ -1,4 +1,4 @@
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <memory>
 #include <unistd.h>
-#include "platform/ui/FloatFormat.h"
+#include "platform/base/FloatFormat.h"
 
 namespace {
 // Sets the process separators for one test and puts the previous ones back.

@@ -1,5 +1,4 @@
-#include "platform/ui/FloatFormat.h"
-#include <QLocale>
+#include "platform/base/FloatFormat.h"
 #include <algorithm>
 #include <atomic>
 #include <charconv>
@@ -10,13 +9,10 @@ namespace {
 std::atomic<char> DecimalSeparatorChar{0};
 std::atomic<char> ThousandSeparatorChar{0};
 
-char FirstLatin1(const QString& Text, char Fallback)
-{
-    if (Text.isEmpty()) return Fallback;
-    const char16_t c = Text.at(0).unicode();
-    if (c == 0x00A0 || c == 0x202F) return ' ';  // no-break spaces of some locales
-    return c < 0x80 ? static_cast<char>(c) : Fallback;
-}
+char PointSeparator() { return '.'; }
+char CommaSeparator() { return ','; }
+std::atomic<TSeparatorSource> DecimalSource{&PointSeparator};
+std::atomic<TSeparatorSource> ThousandSource{&CommaSeparator};
 
 char Initialised(std::atomic<char>& Cell, char (*FromSystem)())
 {
@@ -146,9 +142,15 @@ std::string Fixed(TDecimal D, int Precision, int Decimals, bool Grouped)
 }
 }  // namespace
 
-char SystemDecimalSeparator() { return FirstLatin1(QLocale::system().decimalPoint(), '.'); }
+void SetSystemSeparatorSources(TSeparatorSource Decimal, TSeparatorSource Thousand)
+{
+    DecimalSource.store(Decimal);
+    ThousandSource.store(Thousand);
+}
 
-char SystemThousandSeparator() { return FirstLatin1(QLocale::system().groupSeparator(), ','); }
+char SystemDecimalSeparator() { return DecimalSource.load()(); }
+
+char SystemThousandSeparator() { return ThousandSource.load()(); }
 
 char GetDecimalSeparator() { return Initialised(DecimalSeparatorChar, &SystemDecimalSeparator); }
 void SetDecimalSeparator(char Separator) { DecimalSeparatorChar.store(Separator); }

@@ -1,5 +1,6 @@
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -14,10 +15,7 @@
 #include <unistd.h>
 #include <unordered_set>
 
-#include "platform/ui/Application.h"
-#include "platform/ui/Dialogs.h"
-#include "platform/ui/Messages.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/Strings.h"
 
 namespace {
 
@@ -27,6 +25,12 @@ std::recursive_mutex& FileLock()
 {
     static std::recursive_mutex lock;
     return lock;
+}
+
+std::atomic<TSettingsFailureReporter>& Reporter()
+{
+    static std::atomic<TSettingsFailureReporter> reporter{nullptr};
+    return reporter;
 }
 
 struct TIniText {
@@ -43,22 +47,16 @@ std::map<std::string, TIniText>& UnreadableFiles()
     return files;
 }
 
-// Tells the operator once per file and run, on the window thread by a box and on any
-// other thread on the error stream.
+// Tells the operator once per file and run, through the reporter the window layer
+// installs (a box on the window thread), else on the error stream.
 void ReportOnce(const std::string& FileName, const std::string& Text)
 {
     static std::set<std::string> reported;
     if (!reported.insert(FileName).second) return;
-    if (!IsGuiThread()) {
+    if (TSettingsFailureReporter reporter = Reporter().load())
+        reporter(Text);
+    else
         std::fprintf(stderr, "%s\n", Text.c_str());
-        return;
-    }
-    TDialogRequest request;
-    request.Kind = TDialogKind::MessageBox;
-    request.Text = Text;
-    request.Caption = Application ? Application->Title : std::string();
-    request.Flags = MB_OK | MB_ICONERROR;
-    ExecuteDialog(request);
 }
 
 // The whole file; nullopt with the reason when it exists and cannot be read. A missing
@@ -133,6 +131,12 @@ void ReportWriteFailure(const std::string& FileName, const std::string& Reason)
 {
     ReportOnce(FileName, "Unable to write to " + FileName + " (" + Reason + ")");
 }
+
+}  // namespace
+
+void SetSettingsFailureReporter(TSettingsFailureReporter Reporter) { ::Reporter().store(Reporter); }
+
+namespace {
 
 bool SaveLines(const std::string& FileName, const TIniText& Text)
 {

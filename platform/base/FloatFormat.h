@@ -14,6 +14,10 @@ enum TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber };
 // The decimal separator of the system's default locale (LC_ALL, LC_NUMERIC, LANG).
 char SystemDecimalSeparator();
 char SystemThousandSeparator();
+// Where those come from. The window layer installs its locale query when it is loaded;
+// without it (a program that has no window layer) they are "." and ",".
+using TSeparatorSource = char (*)();
+void SetSystemSeparatorSources(TSeparatorSource Decimal, TSeparatorSource Thousand);
 
 // The process-wide separators used by every conversion below.
 char GetDecimalSeparator();

@@ -1,5 +1,6 @@
-#include "platform/ui/FileDates.h"
-#include <QDateTime>
+#include "platform/base/FileDates.h"
+#include <sys/time.h>
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 
@@ -31,8 +32,15 @@ std::string ExtractFilePath(const std::string& FileName)
 
 TLocalDateTime LocalNow()
 {
-    const QDateTime Now = QDateTime::currentDateTime();
-    const QDate Date = Now.date();
-    const QTime Time = Now.time();
-    return {Date.year(), Date.month(), Date.day(), Time.hour(), Time.minute(), Time.second(), Time.msec()};
+    timeval now{};
+    gettimeofday(&now, nullptr);
+    std::tm local{};
+    localtime_r(&now.tv_sec, &local);
+    return {local.tm_year + 1900,
+            local.tm_mon + 1,
+            local.tm_mday,
+            local.tm_hour,
+            local.tm_min,
+            local.tm_sec,
+            static_cast<int>(now.tv_usec / 1000)};
 }

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "TestSupport.h"
-#include "platform/ui/IniFiles.h"
+#include "platform/base/IniFiles.h"
 
 TEST(IniFile, TwoObjectsOnOneFileSeeEachOthersWritesAtOnce)
 {

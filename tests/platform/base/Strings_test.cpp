@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include "TestSupport.h"
-#include "platform/ui/IniFiles.h"
-#include "platform/ui/Strings.h"
+#include "platform/base/IniFiles.h"
+#include "platform/base/Strings.h"
 
 namespace {
 
