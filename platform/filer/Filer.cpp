@@ -1,5 +1,8 @@
 // The filer module: hands out the one filer object through "_GetSXFiler".
+#include <map>
+#include <mutex>
 #include <string>
+#include <thread>
 #include "platform/filer/MpsFormat.h"
 #include "platform/filer/SXFiler.h"
 #include "platform/tabrix/SXDataSet.h"
@@ -8,18 +11,18 @@ namespace {
 
 class TSXFiler final : public ISXFiler {
 public:
-    const char* GetLastError() override { return FLastError.c_str(); }
+    const char* GetLastError() override { return LastError().c_str(); }
 
     bool Save(const char* FileName, ISXDataSet* DataSet, int /*Flags*/) override
     {
         TSXDataSet* Set = Check(FileName, DataSet);
-        return Set && Mps::SaveSetFile(FileName, *Set, FLastError);
+        return Set && Mps::SaveSetFile(FileName, *Set, LastError());
     }
 
     bool Load(const char* FileName, ISXDataSet* DataSet, int /*Flags*/, int /*Mode*/) override
     {
         TSXDataSet* Set = Check(FileName, DataSet);
-        return Set && Mps::LoadSetFile(FileName, *Set, FLastError);
+        return Set && Mps::LoadSetFile(FileName, *Set, LastError());
     }
 
 private:
@@ -27,20 +30,27 @@ private:
     {
         auto* Set = dynamic_cast<TSXDataSet*>(DataSet);
         if (!FileName || !*FileName)
-            FLastError = "no file name";
+            LastError() = "no file name";
         else if (!Set)
-            FLastError = "no data set";
+            LastError() = "no data set";
         else
             return Set;
         return nullptr;
     }
 
     // One filer object serves every thread: a save on a worker thread must not mix its
-    // reason with a load on the window thread.
-    static thread_local std::string FLastError;
+    // reason with a load on the window thread. Kept in a map rather than in thread-local
+    // storage, which a module that is loaded and unloaded at run time cannot rely on.
+    // Only the calling thread touches its own text, and map nodes never move.
+    std::string& LastError()
+    {
+        const std::lock_guard<std::mutex> lock(FErrorLock);
+        std::string& text = FLastErrors[std::this_thread::get_id()];
+        return text;
+    }
+    std::mutex FErrorLock;
+    std::map<std::thread::id, std::string> FLastErrors;
 };
-
-thread_local std::string TSXFiler::FLastError;
 
 }  // namespace
 
