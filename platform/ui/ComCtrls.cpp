@@ -3,10 +3,12 @@
 #include <QAction>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QStyle>
+#include <QStyleOption>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -106,11 +108,173 @@ void TToolButton::Click()
     if (FAction) FAction->Execute();
 }
 
-TControlBar::TControlBar(TComponent* Owner) : TWinControl(Owner)
+// ---------------------------------------------------------------------------------------
+// Control bar and its bands
+
+namespace {
+
+// A window dragged from a dock site leaves it once the pointer is this far outside.
+constexpr int DragOutMargin = 20;
+
+bool DraggedOut(const QWidget* Site, const QPoint& Global)
+{
+    const QRect near = Site->rect().adjusted(-DragOutMargin, -DragOutMargin, DragOutMargin, DragOutMargin);
+    return !near.contains(Site->mapFromGlobal(Global));
+}
+
+constexpr int GripWidth = 10;
+constexpr int BandGap = 2;
+
+// The handle at the left of a band, by which the operator drags the window out of the bar.
+class TBandGrip : public QWidget {
+public:
+    TBandGrip(QWidget* Bar, TForm* Client) : QWidget(Bar), FClient(Client) { setCursor(Qt::SizeAllCursor); }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        QStyleOption option;
+        option.initFrom(this);
+        option.state |= QStyle::State_Horizontal;
+        style()->drawPrimitive(QStyle::PE_IndicatorToolBarHandle, &option, &painter, this);
+    }
+    void mousePressEvent(QMouseEvent* Event) override { FPressed = Event->button() == Qt::LeftButton; }
+    void mouseReleaseEvent(QMouseEvent*) override { FPressed = false; }
+    void mouseMoveEvent(QMouseEvent* Event) override
+    {
+        const QPoint global = Event->globalPosition().toPoint();
+        if (!FPressed || !DraggedOut(parentWidget(), global)) return;
+        FPressed = false;
+        // The undock takes this grip away (later, not under its own event).
+        if (FClient->DragKind == dkDock) FClient->DragUndock(global.x(), global.y());
+    }
+
+private:
+    TForm* FClient;
+    bool FPressed = false;
+};
+
+}  // namespace
+
+// A docked window that shows, hides or changes its size moves the bands after it.
+class TBandWatch : public QObject {
+public:
+    explicit TBandWatch(TControlBar* Bar) : FBar(Bar) {}
+    bool eventFilter(QObject*, QEvent* Event) override
+    {
+        const QEvent::Type type = Event->type();
+        if (type == QEvent::ShowToParent || type == QEvent::HideToParent || type == QEvent::Resize) FBar->LayoutBands();
+        return false;
+    }
+
+private:
+    TControlBar* FBar;
+};
+
+struct TControlBar::TImpl {
+    struct TBand {
+        TForm* Form;
+        QPointer<TBandGrip> Grip;
+    };
+    std::vector<TBand> Bands;
+    std::unique_ptr<TBandWatch> Watch;
+    bool Laying = false;
+};
+
+TControlBar::TControlBar(TComponent* Owner) : TWinControl(Owner), FImpl(std::make_unique<TImpl>())
 {
     auto* strip = new QWidget();
-    strip->resize(400, 26);
+    strip->resize(400, ToolRowHeight());
     SetWidget(strip);
+    FImpl->Watch = std::make_unique<TBandWatch>(this);
+    RegisterDockSite(this);
+}
+
+TControlBar::~TControlBar()
+{
+    UnregisterDockSite(this);
+    // Docked windows float again rather than go down with the bar.
+    while (!FImpl->Bands.empty()) UndockClient(FImpl->Bands.back().Form);
+}
+
+int TControlBar::BandCount() const { return static_cast<int>(FImpl->Bands.size()); }
+
+TForm* TControlBar::Bands(int Index) const { return FImpl->Bands.at(static_cast<size_t>(Index)).Form; }
+
+QWidget* TControlBar::BandGrip(const TForm* Client) const
+{
+    for (const TImpl::TBand& band : FImpl->Bands)
+        if (band.Form == Client) return band.Grip;
+    return nullptr;
+}
+
+bool TControlBar::AcceptsDrag(TForm* Client)
+{
+    if (!DockSite) return false;
+    return OnAcceptDrag ? OnAcceptDrag(Client) : true;
+}
+
+bool TControlBar::DockClient(TForm* Client, bool)
+{
+    if (!Client || !DockSite) return false;
+    TakeIn(Client, ClientWidget());
+    FImpl->Bands.push_back({Client, new TBandGrip(ClientWidget(), Client)});
+    QWidget* form = Client->Widget();
+    form->installEventFilter(FImpl->Watch.get());
+    form->setVisible(Client->GetVisible());
+    LayoutBands();
+    if (OnDockChanged) OnDockChanged(this);
+    return true;
+}
+
+void TControlBar::UndockClient(TForm* Client)
+{
+    auto& bands = FImpl->Bands;
+    auto it = std::find_if(bands.begin(), bands.end(), [Client](const TImpl::TBand& b) { return b.Form == Client; });
+    if (it == bands.end()) return;
+    const QPointer<TBandGrip> grip = it->Grip;
+    bands.erase(it);
+    Client->Widget()->removeEventFilter(FImpl->Watch.get());
+    if (grip) {
+        grip->hide();
+        grip->deleteLater();
+    }
+    LetGo(Client);
+    LayoutBands();
+    if (OnDockChanged) OnDockChanged(this);
+}
+
+TRect TControlBar::AlignArea() const { return TRect{0, 0, ClientWidth(), ToolRowHeight()}; }
+
+void TControlBar::AlignRemainder(const TRect&) { LayoutBands(); }
+
+void TControlBar::LayoutBands()
+{
+    if (FImpl->Laying) return;
+    FImpl->Laying = true;
+    int x = 0, rowTop = ToolRowHeight(), rowHeight = 0;
+    for (TImpl::TBand& band : FImpl->Bands) {
+        const bool shown = band.Form->GetVisible();
+        band.Grip->setVisible(shown);
+        if (!shown) continue;
+        QWidget* form = band.Form->Widget();
+        const int width = GripWidth + form->width();
+        const int rows = std::max(1, (form->height() + RowSize - 1) / RowSize);
+        if (x > 0 && x + width > ClientWidth()) {
+            rowTop += rowHeight;
+            x = 0;
+            rowHeight = 0;
+        }
+        band.Grip->setToolTip(ToQ(band.Form->GetCaption()));
+        band.Grip->setGeometry(x, rowTop, GripWidth, rows * RowSize);
+        form->move(x + GripWidth, rowTop);
+        x += width + BandGap;
+        rowHeight = std::max(rowHeight, rows * RowSize);
+    }
+    FImpl->Laying = false;
+    const int height = rowTop + rowHeight;
+    if (GetHeight() != height) SetHeight(height);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -228,7 +392,7 @@ public:
             if (FIndex < 0) return false;
             auto* e = static_cast<QMouseEvent*>(Event);
             const QPoint global = e->globalPosition().toPoint();
-            if (tabs->rect().adjusted(-20, -20, 20, 20).contains(tabs->mapFromGlobal(global))) return false;
+            if (!DraggedOut(tabs, global)) return false;
             const int index = FIndex;
             FIndex = -1;
             if (index < FControl->PageCount())
@@ -356,8 +520,7 @@ bool TPageControl::DockClient(TForm* Client, bool FillPage)
     sheet->EndLoading();
     QWidget* form = Client->Widget();
     const QSize size = form->size();
-    form->setParent(sheet->Widget());
-    Client->SetHostDockSite(this);
+    TakeIn(Client, sheet->Widget());
     if (FillPage)
         form->setGeometry(0, 0, sheet->ClientWidth(), sheet->ClientHeight());
     else
@@ -372,12 +535,7 @@ void TPageControl::ReleaseForm(TTabSheet* Sheet)
 {
     TForm* client = Sheet->FForm;
     Sheet->FForm = nullptr;
-    QWidget* form = client->Widget();
-    const QPoint global = form->mapToGlobal(QPoint(0, 0));
-    form->setParent(nullptr);
-    client->SetHostDockSite(nullptr);
-    client->SetBounds(global.x(), global.y(), form->width(), form->height());
-    form->setVisible(client->GetVisible());
+    LetGo(client);
 }
 
 void TPageControl::UndockClient(TForm* Client)

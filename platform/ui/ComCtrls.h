@@ -52,11 +52,45 @@ private:
     std::unique_ptr<TImpl> FImpl;
 };
 
-// A strip holding tool bars along the top of a window.
-class TControlBar : public TWinControl {
+// A strip along the top of a window: its tool bar fills the first row. As a dock site it
+// gives each docked window a band in the rows below, at the window's own size, with a grip
+// at its left; dragging the grip out of the bar floats the window. The bar is as high as
+// its rows: a band takes whole rows of RowSize, bands side by side while they fit.
+class TControlBar : public TWinControl, public TDockSite {
 public:
     explicit TControlBar(TComponent* Owner);
+    ~TControlBar() override;
     int RowSize = 24;
+    bool DockSite = true;
+
+    int BandCount() const;
+    // The docked window of a band, in docking order.
+    TForm* Bands(int Index) const;
+    // The grip of the band holding the window (null when it is not docked here).
+    QWidget* BandGrip(const TForm* Client) const;
+
+    // The site check for windows the operator drags here.
+    std::function<bool(TForm* Client)> OnAcceptDrag;
+    // Runs after a window docked or left.
+    TNotifyEvent OnDockChanged;
+
+    bool DockClient(TForm* Client, bool FillPage) override;
+    void UndockClient(TForm* Client) override;
+    bool AcceptsDrag(TForm* Client) override;
+    TWinControl* SiteControl() override { return this; }
+
+protected:
+    // The tool bar's row: the bar's aligned controls share it.
+    TRect AlignArea() const override;
+    // The bands go below it.
+    void AlignRemainder(const TRect& Area) override;
+
+private:
+    friend class TBandWatch;
+    int ToolRowHeight() const { return RowSize + 2; }
+    void LayoutBands();
+    struct TImpl;
+    std::unique_ptr<TImpl> FImpl;
 };
 
 class TStatusPanel {

@@ -713,6 +713,9 @@ void TForm::ManualFloat(int Left, int Top)
         Widget()->show();
         BringToFront();
     }
+    // A window let go near a screen edge (or docked since before it was ever shown) would
+    // otherwise float partly out of reach.
+    KeepInWorkArea();
 }
 
 bool TForm::DragDock(TDockSite* Site, int X, int Y)
@@ -880,6 +883,22 @@ std::vector<TDockSite*>& DockSites()
     return sites;
 }
 }  // namespace
+
+void TDockSite::TakeIn(TForm* Client, QWidget* Container)
+{
+    Client->Widget()->setParent(Container);
+    Client->SetHostDockSite(this);
+}
+
+void TDockSite::LetGo(TForm* Client)
+{
+    QWidget* form = Client->Widget();
+    const QPoint global = form->mapToGlobal(QPoint(0, 0));
+    form->setParent(nullptr);
+    Client->SetHostDockSite(nullptr);
+    Client->SetBounds(global.x(), global.y(), form->width(), form->height());
+    form->setVisible(Client->GetVisible());
+}
 
 void RegisterDockSite(TDockSite* Site) { DockSites().push_back(Site); }
 

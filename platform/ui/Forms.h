@@ -41,6 +41,12 @@ public:
     virtual bool AcceptsDrag(TForm* Client) = 0;
     // The control standing for the site.
     virtual TWinControl* SiteControl() = 0;
+
+protected:
+    // Takes the form's widget into the container: from now on the site is its frame.
+    void TakeIn(TForm* Client, QWidget* Container);
+    // Gives the form its own frame back where it lies on the screen now.
+    void LetGo(TForm* Client);
 };
 
 class TForm : public TWinControl {

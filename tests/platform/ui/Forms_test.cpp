@@ -857,6 +857,159 @@ TEST_F(TFormFixture, FloatingWindowMovedOntoTheSiteByTheOperatorDocks)
     EXPECT_EQ(pages->PageCount(), 0);
 }
 
+// A tool window as the dock tests use it: dock kind, its docking events recorded.
+TForm* DockableTool(const std::string& Caption, int Width, int Height, std::vector<std::string>& Events)
+{
+    auto* tool = new TForm(nullptr);
+    tool->SetCaption(Caption);
+    tool->DragKind = dkDock;
+    tool->SetBorderStyle(bsToolWindow);
+    tool->EndLoading();
+    tool->SetBounds(100, 100, Width, Height);
+    tool->OnStartDock = [&Events, Caption](TObject*) { Events.push_back(Caption + " start"); };
+    tool->OnEndDock = [&Events, Caption](TObject*, TObject* Target, int, int) {
+        Events.push_back(Caption + (Target ? " end docked" : " end floating"));
+    };
+    tool->OnUnDock = [&Events, Caption](TObject*, TControl*, TWinControl*, bool&) {
+        Events.push_back(Caption + " undock");
+    };
+    return tool;
+}
+
+// The operator presses on the widget and drags to a screen point.
+void DragFromWidget(QWidget* Widget, const QPoint& ScreenTo)
+{
+    const QPoint from = Widget->rect().center();
+    QMouseEvent press(QEvent::MouseButtonPress, from, Widget->mapToGlobal(from), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(Widget, &press);
+    QMouseEvent move(QEvent::MouseMove, Widget->mapFromGlobal(ScreenTo), ScreenTo, Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(Widget, &move);
+}
+
+TEST_F(TFormFixture, ControlBarHoldsDockedWindowsInRowsBelowItsToolBar)
+{
+    auto* bar = new TControlBar(Form);
+    bar->SetAlign(alTop);
+    bar->SetParent(Form);
+    bar->EndLoading();
+    auto* tools = new TPanel(Form);
+    tools->SetAlign(alClient);
+    tools->SetParent(bar);
+    auto* rest = new TPanel(Form);
+    rest->SetAlign(alClient);
+    rest->SetParent(Form);
+    Form->SetBounds(50, 50, 400, 300);
+    Form->Show();
+    const int toolRow = bar->RowSize + 2;
+    ASSERT_EQ(bar->GetHeight(), toolRow);
+
+    std::vector<std::string> events;
+    TForm* wide = DockableTool("Wide", 150, 60, events);
+    TForm* flat = DockableTool("Flat", 120, 30, events);
+    wide->Show();
+    auto* field = new TEdit(wide);
+    field->SetParent(wide);
+    field->SetText("kept while docked");
+    ASSERT_TRUE(wide->ManualDock(bar));
+    ASSERT_TRUE(flat->ManualDock(bar));
+    ASSERT_EQ(bar->BandCount(), 2);
+    EXPECT_EQ(bar->Bands(0), wide);
+    EXPECT_FALSE(wide->Floating());
+    EXPECT_EQ(wide->HostDockSite(), bar);
+    EXPECT_EQ(WindowFrame(wide), "docked");
+    EXPECT_EQ(wide->Widget()->parentWidget(), bar->Widget());
+    // The window keeps its size, its controls and their values, and its visibility.
+    EXPECT_EQ(wide->Widget()->size(), QSize(150, 60));
+    EXPECT_EQ(field->GetText(), "kept while docked");
+    EXPECT_TRUE(wide->Widget()->isVisible());
+    EXPECT_FALSE(flat->GetVisible());
+    // The tool bar keeps its row; a shown band takes whole rows below it (60 pixels: three
+    // rows of 24) and the rest of the window gives way.
+    EXPECT_EQ(tools->GetTop(), 0);
+    EXPECT_EQ(tools->GetHeight(), toolRow);
+    const int gripRight = wide->GetLeft();
+    EXPECT_GT(gripRight, 0);
+    EXPECT_EQ(wide->GetTop(), toolRow);
+    EXPECT_EQ(bar->GetHeight(), toolRow + 72);
+    EXPECT_EQ(rest->GetTop(), bar->GetHeight());
+
+    // A second band sits beside the first while it fits, in a row of its own when not.
+    flat->Show();
+    EXPECT_EQ(flat->GetTop(), toolRow);
+    EXPECT_GE(flat->GetLeft(), wide->GetLeft() + 150 + gripRight);
+    EXPECT_EQ(bar->GetHeight(), toolRow + 72);
+    Form->SetBounds(50, 50, 260, 300);
+    EXPECT_EQ(flat->GetTop(), toolRow + 72);
+    EXPECT_EQ(flat->GetLeft(), gripRight);
+    EXPECT_EQ(bar->GetHeight(), toolRow + 72 + 48);
+    EXPECT_EQ(rest->GetTop(), bar->GetHeight());
+    // A hidden band gives up its place.
+    wide->Hide();
+    EXPECT_EQ(flat->GetTop(), toolRow);
+    EXPECT_EQ(bar->GetHeight(), toolRow + 48);
+
+    // A docked window that goes leaves its band.
+    FreeForm(flat);
+    EXPECT_EQ(bar->BandCount(), 1);
+    EXPECT_EQ(bar->GetHeight(), toolRow);
+    wide->Show();
+    EXPECT_EQ(bar->GetHeight(), toolRow + 72);
+    EXPECT_EQ(events, std::vector<std::string>{});  // docking by code runs no handler
+    FreeForm(wide);
+}
+
+TEST_F(TFormFixture, ControlBarAsksItsSiteCheckAndItsGripDragFloatsTheWindowOnTheScreen)
+{
+    auto* bar = new TControlBar(Form);
+    bar->SetAlign(alTop);
+    bar->SetParent(Form);
+    bar->EndLoading();
+    Form->Show();
+    std::vector<std::string> events;
+    TForm* tool = DockableTool("Tool", 150, 60, events);
+    tool->Show();
+
+    std::vector<TForm*> asked;
+    bool accept = false;
+    bar->OnAcceptDrag = [&](TForm* Client) {
+        asked.push_back(Client);
+        return accept;
+    };
+    EXPECT_FALSE(tool->DragDock(bar, 5, 5));
+    EXPECT_TRUE(tool->Floating());
+    EXPECT_EQ(bar->BandCount(), 0);
+    accept = true;
+    EXPECT_TRUE(tool->DragDock(bar, 5, 5));
+    EXPECT_EQ(asked, (std::vector<TForm*>{tool, tool}));
+    EXPECT_EQ(bar->BandCount(), 1);
+    EXPECT_EQ(events, (std::vector<std::string>{"Tool start", "Tool end floating", "Tool start", "Tool end docked"}));
+    events.clear();
+
+    // A drag of the grip that stays near the bar leaves the window docked.
+    QWidget* grip = bar->BandGrip(tool);
+    ASSERT_NE(grip, nullptr);
+    ASSERT_TRUE(grip->isVisible());
+    DragFromWidget(grip, bar->Widget()->mapToGlobal(QPoint(30, 10)));
+    EXPECT_FALSE(tool->Floating());
+
+    // Dragged out far beyond the screen's corner, the window floats where the operator can
+    // reach it, at its own size and with its own frame.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    DragFromWidget(grip, area.bottomRight() + QPoint(900, 700));
+    EXPECT_TRUE(tool->Floating());
+    EXPECT_EQ(bar->BandCount(), 0);
+    EXPECT_EQ(bar->GetHeight(), bar->RowSize + 2);
+    EXPECT_EQ(events, (std::vector<std::string>{"Tool undock", "Tool start", "Tool end floating"}));
+    EXPECT_TRUE(tool->Widget()->isWindow());
+    EXPECT_TRUE(tool->Widget()->isVisible());
+    EXPECT_EQ(WindowFrame(tool), "tool, titled, fixed");
+    EXPECT_EQ(tool->Widget()->size(), QSize(150, 60));
+    EXPECT_TRUE(area.contains(tool->Widget()->frameGeometry())) << tool->GetLeft() << "," << tool->GetTop();
+    FreeForm(tool);
+}
+
 // ---------------------------------------------------------------------------------------
 // Border styles
 
