@@ -239,6 +239,7 @@ TFMain::TFMain(TComponent* Owner) : TForm(Owner)
     ControlBar->SetHeight(ControlBar->RowSize + 2);
     ControlBar->SetAlign(alTop);
     ControlBar->SetParent(this);
+    ControlBar->OnAcceptDrag = [this](TForm* Client) { return ControlBarAccepts(Client); };
     ToolBar = new TToolBar(this);
     ToolBar->Name = "ToolBar";
     ToolBar->SetAlign(alClient);
@@ -599,6 +600,8 @@ bool TFMain::DockAreaAccepts(TForm* Client) const
     return window && window->Pattern().DragsIntoDockArea;
 }
 
+bool TFMain::ControlBarAccepts(TForm* Client) const { return !DockAreaAccepts(Client); }
+
 // ---------------------------------------------------------------------------------------
 // Actions
 
@@ -606,10 +609,10 @@ void TFMain::ViewDockable(TToolWindowKind Kind)
 {
     TToolWindow* window = TToolWindow::Find(Kind);
     if (!window) return;
-    if (window->Floating())
-        BringForwardOrShow(window);
-    else
+    if (window->HostDockSite() == pgcDock)
         ActivateDockPage(window->GetCaption());
+    else
+        BringForwardOrShow(window);
 }
 
 void TFMain::AFileOpenExecute(TObject*)

@@ -81,8 +81,10 @@ public:
     void UpdateDockPanel();
     void UpdateDockCaption();
     void ActivateDockPage(const std::string& Caption);
-    // The site check of the dock area for a window the operator drags.
+    // The site checks of the dock area and of the control bar for a window the operator
+    // drags: each takes the windows the other refuses.
     bool DockAreaAccepts(TForm* Client) const;
+    bool ControlBarAccepts(TForm* Client) const;
 
     // The view action of a window kind (null for windows without one).
     TAction* ViewAction(TToolWindowKind Kind) const;
@@ -107,7 +109,7 @@ public:
     void AHelpAboutExecute(TObject* Sender);
     void WindowMenuClick(TObject* Sender);
     // A view of a window that may be docked: brought forward on its dock page, or
-    // brought to the front (shown) when it floats.
+    // brought to the front (shown) when it floats or sits in the control bar.
     void ViewDockable(TToolWindowKind Kind);
 
     // Timers.
