@@ -1,11 +1,15 @@
 // The window pattern with the real main window: docking at start, undocking by drag,
 // the dock area, Docked and placement across a restart, the pull-back of an off-screen
-// position, numbered captions and the dock area's site check.
+// position, numbered captions, and the site checks of the dock area and the control bar.
 #include <QApplication>
+#include <QGuiApplication>
 #include <QImage>
+#include <QMdiArea>
+#include <QScreen>
 #include <QPixmap>
 #include <QWidget>
 #include <cstdlib>
+#include <functional>
 #include <set>
 #include <QCursor>
 #include <QMouseEvent>
@@ -14,7 +18,20 @@
 
 #include "MainWindowFixture.h"
 #include "platform/base/IniFiles.h"
+#include "zel/accessories/Eudctrl.h"
+#include "zel/accessories/Ucylindermembranedepositionctrl.h"
+#include "zel/accessories/Udiskdepositionctrl.h"
+#include "zel/accessories/Ufilmpreparation.h"
+#include "zel/accessories/Urolldepositionctrl.h"
+#include "zel/accessories/Utapedepositionctrl.h"
+#include "zel/accessories/Utdarctrl.h"
 #include "zel/core/Toolwindow.h"
+#include "zel/manual/Umanualcontrol.h"
+#include "zel/manual/Umanualcontrol2.h"
+#include "zel/manual/Upumpcontrol.h"
+#include "zel/trough/Udepositioncontrol.h"
+#include "zel/trough/Udippingcontrol.h"
+#include "zel/trough/Uisothermcontrol.h"
 
 namespace {
 
@@ -205,6 +222,173 @@ TEST_F(TWindowPatternTest, DockAreaRefusesADraggedWindowOutsideItsSiteCheck)
     EXPECT_TRUE(pump->Floating());
     EXPECT_FALSE(Main->pnlDock->GetVisible());  // shown for the drag, hidden again after it
     EXPECT_TRUE(pump->FormPlacement->GetActive());
+}
+
+// Moves a floating window as the window manager does while the operator drags it by its
+// title bar, the pointer coming to rest over the target, and waits for the drop: a busy
+// machine delivers the moves late.
+bool DragWindowOnto(TForm* Window, TWinControl* Target)
+{
+    const QPoint over = Target->Widget()->mapToGlobal(Target->Widget()->rect().center());
+    QCursor::setPos(over);
+    bool dropped = false;
+    const TEndDockEvent endDock = Window->OnEndDock;
+    Window->OnEndDock = [&](TObject* Sender, TObject* Site, int X, int Y) {
+        if (endDock) endDock(Sender, Site, X, Y);
+        dropped = true;
+    };
+    Window->Widget()->move(over - QPoint(30, 5));
+    const bool done = Application->ProcessMessagesUntil([&] { return dropped; }, ConditionWaitMs);
+    Window->OnEndDock = endDock;
+    return done;
+}
+
+// The main window shown at a place of its own on the screen: a maximised window reaches
+// its place only later, which a drag aimed at its bar would miss.
+void ShowMainWindowInPlace(TFMain* Main)
+{
+    Main->SetWindowState(wsNormal);
+    Main->SetBounds(0, 0, 780, 720);
+    Main->Show();
+}
+
+// The operator presses on the band's grip and drags it to a screen point.
+void DragGripTo(QWidget* Grip, const QPoint& ScreenTo)
+{
+    const QPoint from = Grip->rect().center();
+    QMouseEvent press(QEvent::MouseButtonPress, from, Grip->mapToGlobal(from), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(Grip, &press);
+    QMouseEvent move(QEvent::MouseMove, Grip->mapFromGlobal(ScreenTo), ScreenTo, Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(Grip, &move);
+}
+
+// A program window created as the start-up creates it, its global pointer set, and the
+// pointer cleared again once the window is gone.
+struct TRealWindow {
+    std::function<TToolWindow*()> Create;
+    std::function<void()> Forget;
+};
+
+template <class TWindow>
+TRealWindow RealWindow(TWindow*& Global)
+{
+    return {[&Global]() -> TToolWindow* { return Global = CreateForm<TWindow>(nullptr); },
+            [&Global] { Global = nullptr; }};
+}
+
+TEST_F(TWindowPatternTest, ControlBarTakesEveryDraggedWindowTheDockAreaRefuses)
+{
+    using K = TToolWindowKind;
+    struct Case {
+        K Kind;
+        TRealWindow Window;
+        bool IntoControlBar;
+    };
+    const Case cases[] = {
+        {K::Manual2, RealWindow(FManualCtrl2), true},
+        {K::Pump, RealWindow(FPumpCtrl), true},
+        {K::Disk, RealWindow(FDiskDepositionCtrl), true},
+        {K::CylinderMembrane, RealWindow(FCylinderMembraneDepositionCtrl), true},
+        {K::TDAR, RealWindow(FTDARCtrl), true},
+        {K::Eud, RealWindow(FEudCtrl), true},
+        {K::FilmPreparation, RealWindow(FFilmPreparation), true},
+        {K::Isotherm, RealWindow(FIsothermCtrl), false},
+        {K::Deposition, RealWindow(FDepositionCtrl), false},
+        {K::Dipping, RealWindow(FDippingCtrl), false},
+        {K::Tape, RealWindow(FTapeDepositionCtrl), false},
+        {K::Roll, RealWindow(FRollDepositionCtrl), false},
+        {K::Manual, RealWindow(FManualCtrl), false},
+    };
+    for (const Case& c : cases) {
+        const char* section = WindowPattern(c.Kind).SettingsSection;
+        SCOPED_TRACE(section);
+        // The combined instrument: every one of these windows serves it.
+        Start("[Common]\n" + Libraries() + "[" + section + "]\nDocked=0\n");
+        TToolWindow* window = c.Window.Create();
+        ShowMainWindowInPlace(Main);
+        window->Show();
+        ASSERT_TRUE(window->Floating());
+        const int barHeight = Main->ControlBar->GetHeight();
+        // Each site takes exactly the windows the other refuses.
+        EXPECT_EQ(Main->ControlBar->AcceptsDrag(window), c.IntoControlBar);
+        EXPECT_EQ(Main->pgcDock->AcceptsDrag(window), !c.IntoControlBar);
+
+        ASSERT_TRUE(DragWindowOnto(window, Main->ControlBar));
+        EXPECT_EQ(window->Floating(), !c.IntoControlBar);
+        EXPECT_EQ(Main->ControlBar->BandCount(), c.IntoControlBar ? 1 : 0);
+        EXPECT_EQ(Main->pgcDock->PageCount(), 0);
+        EXPECT_FALSE(Main->pnlDock->GetVisible());
+        if (c.IntoControlBar) {
+            EXPECT_EQ(window->HostDockSite(), Main->ControlBar);
+            EXPECT_EQ(window->Widget()->parentWidget(), Main->ControlBar->Widget());
+            EXPECT_TRUE(window->Widget()->isVisible());
+            EXPECT_GT(Main->ControlBar->GetHeight(), barHeight);  // the bar grew a row for it
+            EXPECT_FALSE(window->FormPlacement->GetActive());
+        } else {
+            EXPECT_EQ(Main->ControlBar->GetHeight(), barHeight);
+            EXPECT_TRUE(window->Widget()->isWindow());
+        }
+
+        // Closing saves the docked state; at the next start the window docks (as every
+        // docked window does, into the dock area) or stays floating.
+        TearDown();
+        c.Window.Forget();
+        EXPECT_EQ(TIniFile(Dir.File("zel.ini")).ReadString(section, "Docked", ""), c.IntoControlBar ? "1" : "0");
+        Start("");
+        window = c.Window.Create();
+        EXPECT_EQ(window->Floating(), !c.IntoControlBar);
+        EXPECT_EQ(Main->pgcDock->PageCount(), c.IntoControlBar ? 1 : 0);
+        TearDown();
+        c.Window.Forget();
+    }
+}
+
+TEST_F(TWindowPatternTest, WindowDockedInTheControlBarByDragLeavesItByItsGrip)
+{
+    Start("[Common]\n" + Libraries() + "[ManualControl2]\nDocked=0\n");
+    FManualCtrl2 = CreateForm<TFManualCtrl2>(nullptr);
+    TToolWindow* window = FManualCtrl2;
+    ShowMainWindowInPlace(Main);
+    window->Show();
+    const QSize size = window->Widget()->size();
+    QWidget* childArea = Main->pgcDock->Widget()->window()->findChild<QMdiArea*>();
+    ASSERT_NE(childArea, nullptr);
+    const int childAreaTop = childArea->geometry().top();
+
+    ASSERT_TRUE(DragWindowOnto(window, Main->ControlBar));
+    ASSERT_EQ(window->HostDockSite(), Main->ControlBar);
+    // The window keeps its size; the child-window area gives way to the grown bar.
+    EXPECT_EQ(window->Widget()->size(), size);
+    EXPECT_EQ(childArea->geometry().top(),
+              childAreaTop + Main->ControlBar->GetHeight() - (Main->ControlBar->RowSize + 2));
+    EXPECT_GT(childArea->geometry().top(), childAreaTop);
+    // Its view action leaves it where it is and shows it.
+    window->Hide();
+    Main->actViewManualControl2->Execute();
+    EXPECT_EQ(window->HostDockSite(), Main->ControlBar);
+    EXPECT_TRUE(window->Widget()->isVisible());
+
+    // Dragged out by its grip, the window floats at its own size inside the work area,
+    // remembering its position again; the bar and the child area return.
+    QWidget* grip = Main->ControlBar->BandGrip(window);
+    ASSERT_NE(grip, nullptr);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    DragGripTo(grip, area.bottomRight() + QPoint(400, 400));
+    EXPECT_TRUE(window->Floating());
+    EXPECT_TRUE(window->Widget()->isWindow());
+    EXPECT_TRUE(window->Widget()->isVisible());
+    EXPECT_EQ(window->Widget()->size(), size);
+    EXPECT_TRUE(area.contains(window->Widget()->frameGeometry()));
+    EXPECT_TRUE(window->FormPlacement->GetActive());
+    EXPECT_EQ(Main->ControlBar->BandCount(), 0);
+    EXPECT_EQ(Main->ControlBar->GetHeight(), Main->ControlBar->RowSize + 2);
+    EXPECT_EQ(childArea->geometry().top(), childAreaTop);
+
+    DestroyForms();
+    FManualCtrl2 = nullptr;
+    EXPECT_EQ(TIniFile(Dir.File("zel.ini")).ReadString("ManualControl2", "Docked", ""), "0");
 }
 
 TEST_F(TWindowPatternTest, MainWindowPictureHasItsRealSizeAndADrawnDockPage)
