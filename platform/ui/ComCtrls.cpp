@@ -116,9 +116,10 @@ namespace {
 // A window dragged from a dock site leaves it once the pointer is this far outside.
 constexpr int DragOutMargin = 20;
 
-bool DraggedOut(const QWidget* Site, const QPoint& Global)
+// Area is in the coordinates of Site.
+bool DraggedOut(const QWidget* Site, const QRect& Area, const QPoint& Global)
 {
-    const QRect near = Site->rect().adjusted(-DragOutMargin, -DragOutMargin, DragOutMargin, DragOutMargin);
+    const QRect near = Area.adjusted(-DragOutMargin, -DragOutMargin, DragOutMargin, DragOutMargin);
     return !near.contains(Site->mapFromGlobal(Global));
 }
 
@@ -143,8 +144,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent*) override { FPressed = false; }
     void mouseMoveEvent(QMouseEvent* Event) override
     {
+        // Out of the band, not of the whole bar: a bar with tall bands is mostly bands.
         const QPoint global = Event->globalPosition().toPoint();
-        if (!FPressed || !DraggedOut(parentWidget(), global)) return;
+        const QRect band = geometry().united(FClient->Widget()->geometry());
+        if (!FPressed || !DraggedOut(parentWidget(), band, global)) return;
         FPressed = false;
         // The undock takes this grip away (later, not under its own event).
         if (FClient->DragKind == dkDock) FClient->DragUndock(global.x(), global.y());
@@ -392,7 +395,7 @@ public:
             if (FIndex < 0) return false;
             auto* e = static_cast<QMouseEvent*>(Event);
             const QPoint global = e->globalPosition().toPoint();
-            if (!DraggedOut(tabs, global)) return false;
+            if (!DraggedOut(tabs, tabs->rect(), global)) return false;
             const int index = FIndex;
             FIndex = -1;
             if (index < FControl->PageCount())

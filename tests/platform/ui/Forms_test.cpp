@@ -993,6 +993,14 @@ TEST_F(TFormFixture, ControlBarAsksItsSiteCheckAndItsGripDragFloatsTheWindowOnTh
     ASSERT_TRUE(grip->isVisible());
     DragFromWidget(grip, bar->Widget()->mapToGlobal(QPoint(30, 10)));
     EXPECT_FALSE(tool->Floating());
+    // Out of its band is out of the bar, even where the bar's rows reach on beside it.
+    const QPoint besideBand = bar->Widget()->mapToGlobal(QPoint(bar->GetWidth() - 5, bar->GetHeight() - 5));
+    DragFromWidget(grip, besideBand);
+    EXPECT_TRUE(tool->Floating());
+    events.clear();
+    ASSERT_TRUE(tool->ManualDock(bar));
+    grip = bar->BandGrip(tool);
+    ASSERT_NE(grip, nullptr);
 
     // Dragged out far beyond the screen's corner, the window floats where the operator can
     // reach it, at its own size and with its own frame.
