@@ -620,7 +620,13 @@ void TForm::KeepInWorkArea()
     }
     if (area.width() <= 0 || area.height() <= 0) return;
     // The window with its frame must fit; the size set is the inside of the frame.
-    const QRect outer = frame->frameGeometry(), inner = frame->geometry();
+    QRect outer = frame->frameGeometry();
+    const QRect inner = frame->geometry();
+    // A window the window manager has not framed yet shows no frame. The frame it gets goes
+    // where the window was put, its inside one title bar lower: room for that is kept, or
+    // the window ends past the work area's bottom.
+    if (outer == inner && frame->isWindow() && !(frame->windowFlags() & Qt::FramelessWindowHint))
+        outer.setBottom(inner.bottom() + frame->style()->pixelMetric(QStyle::PM_TitleBarHeight));
     const int w = std::min(outer.width(), area.width()), h = std::min(outer.height(), area.height());
     const int left = std::clamp(outer.x(), area.left(), area.left() + area.width() - w);
     const int top = std::clamp(outer.y(), area.top(), area.top() + area.height() - h);
