@@ -11,13 +11,6 @@
 #include "zel/experiment/Sxproperty.h"
 #include "zel/trough/ProcessTestSupport.h"
 
-inline std::string Hex(std::int32_t Value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", static_cast<std::uint32_t>(Value));
-    return text;
-}
-
 class TAccessoryFixture : public TProcessFixture {
 protected:
     void SetUp() override

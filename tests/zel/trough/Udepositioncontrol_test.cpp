@@ -63,13 +63,6 @@ TEST(DepositionTable, TenColumnsWithTheirNamesUnitsAndAxes)
     EXPECT_EQ(CreateDepositionTable(nullptr, "Deposition"), nullptr);
 }
 
-std::string Hex(std::int64_t Value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", static_cast<std::uint32_t>(Value));
-    return text;
-}
-
 enum { colBPos, colTA, colDTA, colMA, colSP, colTime, colLength, colTransfer, colLayer, colTransferPerLayer };
 
 class Deposition : public TProcessFixture {
@@ -255,27 +248,27 @@ TEST_F(Deposition, StartSendsTheParametersInOrderForEveryType)
         const std::int64_t lower = DoubleToInt32(clb.dipper.ShToHw(5));
         const std::int64_t pressure = DoubleToInt32(clb.ballance.SPToHw(30));
         const std::vector<std::string> expected = {
-            "DepBarriersSpeed= " + Hex(std::min<std::int64_t>(barrierCode, 65535)),
+            "DepBarriersSpeed= " + Hex8(std::min<std::int64_t>(barrierCode, 65535)),
             "FBSensetivity=",
             "FBLimitUp=",
             "FBLimitDown=",
             "FBPCoeff=",
-            "DipBottomLevel= " + Hex(lower),
-            "DipTopLevel= " + Hex(upper),
-            "DepKeepPressureControl= " + Hex(c.KeepPressure || c.Type >= 3 ? 1 : 0),
-            "DepKeepDipperAfterSubstanceEnd= " + Hex(c.StopDipper ? 1 : 0),
-            "DepNumLayers= " + Hex(6),
-            "DepPauseDown= " + Hex(4),
-            "DepPauseUp= " + Hex(6),
-            "DepSpeedDown= " + Hex(DoubleToInt32(clb.dipper.SpeedToCode(Window->SESpeedDown->GetValue()))),
-            "DepSpeedUp= " + Hex(DoubleToInt32(clb.dipper.SpeedToCode(Window->SESpeedUp->GetValue()))),
-            "DepStpCompPause= " + Hex(c.Stepwise ? 9 : 0),
-            "DepStpCompStep= " + Hex(c.Stepwise ? DoubleToInt32(clb.dipper.ShToHwDelta(0.5)) : 0),
-            "DepPressure= " + Hex(pressure),
-            "DepKeepPressureBetweenDeposition= " + Hex(c.AdjustSP ? 0 : 1),
-            "DepOpenPressure= " + Hex(c.OpenPressure),
-            "DepType= " + Hex(c.Type),
-            "DepMaxBarrierStep= " + Hex(DoubleToInt32(clb.surface.AreaToPosition(clb.surface.GetSquareMin() + 20))),
+            "DipBottomLevel= " + Hex8(lower),
+            "DipTopLevel= " + Hex8(upper),
+            "DepKeepPressureControl= " + Hex8(c.KeepPressure || c.Type >= 3 ? 1 : 0),
+            "DepKeepDipperAfterSubstanceEnd= " + Hex8(c.StopDipper ? 1 : 0),
+            "DepNumLayers= " + Hex8(6),
+            "DepPauseDown= " + Hex8(4),
+            "DepPauseUp= " + Hex8(6),
+            "DepSpeedDown= " + Hex8(DoubleToInt32(clb.dipper.SpeedToCode(Window->SESpeedDown->GetValue()))),
+            "DepSpeedUp= " + Hex8(DoubleToInt32(clb.dipper.SpeedToCode(Window->SESpeedUp->GetValue()))),
+            "DepStpCompPause= " + Hex8(c.Stepwise ? 9 : 0),
+            "DepStpCompStep= " + Hex8(c.Stepwise ? DoubleToInt32(clb.dipper.ShToHwDelta(0.5)) : 0),
+            "DepPressure= " + Hex8(pressure),
+            "DepKeepPressureBetweenDeposition= " + Hex8(c.AdjustSP ? 0 : 1),
+            "DepOpenPressure= " + Hex8(c.OpenPressure),
+            "DepType= " + Hex8(c.Type),
+            "DepMaxBarrierStep= " + Hex8(DoubleToInt32(clb.surface.AreaToPosition(clb.surface.GetSquareMin() + 20))),
             "StartDeposition",
         };
         std::vector<std::string> lines = LinesFrom("DepBarriersSpeed=");
