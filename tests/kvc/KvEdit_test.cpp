@@ -18,46 +18,10 @@
 
 using namespace KVC;
 using WidgetInput::PressKey;
+using WidgetInput::Type;
+using WidgetInput::TypeText;
 
 namespace {
-
-int QtKeyOf(char C)
-{
-    if (C >= '0' && C <= '9') return Qt::Key_0 + (C - '0');
-    if (C >= 'a' && C <= 'z') return Qt::Key_A + (C - 'a');
-    if (C >= 'A' && C <= 'Z') return Qt::Key_A + (C - 'A');
-    switch (C) {
-    case '.':
-        return Qt::Key_Period;
-    case ',':
-        return Qt::Key_Comma;
-    case '-':
-        return Qt::Key_Minus;
-    case '+':
-        return Qt::Key_Plus;
-    case '\r':
-        return Qt::Key_Return;
-    case '\b':
-        return Qt::Key_Backspace;
-    case '\x1B':
-        return Qt::Key_Escape;
-    default:
-        return Qt::Key_unknown;
-    }
-}
-
-// Presses and releases the key of C on the edit, as the keyboard would.
-void Type(TControl* Control, char C, Qt::KeyboardModifiers Mods = Qt::NoModifier)
-{
-    const QString text =
-        static_cast<unsigned char>(C) >= 0x20 || C == '\r' || C == '\b' || C == '\x1B' ? QString(QChar(C)) : QString();
-    WidgetInput::PressKey(Control, QtKeyOf(C), text, Mods);
-}
-
-void TypeText(TControl* Control, const std::string& Text)
-{
-    for (char c : Text) Type(Control, c);
-}
 
 struct TEditFixture : ::testing::Test {
     void SetUp() override

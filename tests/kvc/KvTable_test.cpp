@@ -16,40 +16,12 @@
 #include "platform/ui/Timers.h"
 
 using namespace KVC;
+using WidgetInput::Type;
+using WidgetInput::TypeText;
 
 namespace {
 
 using TEvents = std::vector<std::string>;
-
-int QtKeyOf(char C)
-{
-    if (C >= '0' && C <= '9') return Qt::Key_0 + (C - '0');
-    if (C >= 'a' && C <= 'z') return Qt::Key_A + (C - 'a');
-    if (C >= 'A' && C <= 'Z') return Qt::Key_A + (C - 'A');
-    switch (C) {
-    case '.':
-        return Qt::Key_Period;
-    case ',':
-        return Qt::Key_Comma;
-    case '-':
-        return Qt::Key_Minus;
-    case '+':
-        return Qt::Key_Plus;
-    case '\r':
-        return Qt::Key_Return;
-    case '\b':
-        return Qt::Key_Backspace;
-    default:
-        return Qt::Key_unknown;
-    }
-}
-
-void Type(TControl* Control, char C) { WidgetInput::PressKey(Control, QtKeyOf(C), QString(QChar(C))); }
-
-void TypeText(TControl* Control, const std::string& Text)
-{
-    for (char c : Text) Type(Control, c);
-}
 
 std::string Sep(const std::string& Text)
 {

@@ -7,6 +7,8 @@
 #include <QWheelEvent>
 #include <QWidget>
 
+#include <string>
+
 #include "platform/ui/Controls.h"
 
 namespace WidgetInput {
@@ -60,6 +62,46 @@ inline void PressKey(TControl* Control, int QtKey, const QString& Text = QString
 {
     Key(Control, QEvent::KeyPress, QtKey, Text, Mods);
     Key(Control, QEvent::KeyRelease, QtKey, Text, Mods);
+}
+
+// The key a character is typed with on the keyboard (Qt::Key_unknown for one no test types).
+inline int QtKeyOf(char C)
+{
+    if (C >= '0' && C <= '9') return Qt::Key_0 + (C - '0');
+    if (C >= 'a' && C <= 'z') return Qt::Key_A + (C - 'a');
+    if (C >= 'A' && C <= 'Z') return Qt::Key_A + (C - 'A');
+    switch (C) {
+    case '.':
+        return Qt::Key_Period;
+    case ',':
+        return Qt::Key_Comma;
+    case '-':
+        return Qt::Key_Minus;
+    case '+':
+        return Qt::Key_Plus;
+    case '\r':
+        return Qt::Key_Return;
+    case '\b':
+        return Qt::Key_Backspace;
+    case '\x1B':
+        return Qt::Key_Escape;
+    default:
+        return Qt::Key_unknown;
+    }
+}
+
+// Presses and releases the key of C, with the text the keyboard gives it (none for a
+// control character other than Enter, Backspace and Escape).
+inline void Type(TControl* Control, char C, Qt::KeyboardModifiers Mods = Qt::NoModifier)
+{
+    const QString text =
+        static_cast<unsigned char>(C) >= 0x20 || C == '\r' || C == '\b' || C == '\x1B' ? QString(QChar(C)) : QString();
+    PressKey(Control, QtKeyOf(C), text, Mods);
+}
+
+inline void TypeText(TControl* Control, const std::string& Text)
+{
+    for (char c : Text) Type(Control, c);
 }
 
 inline void Hover(TControl* Control, bool Enter)

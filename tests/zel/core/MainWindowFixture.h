@@ -50,6 +50,7 @@ protected:
         ResourceStrings->Clear();
         Filer = nullptr;
         HlProvider.Link = nullptr;
+        DeviceState = TDeviceState{};
     }
 
     TFMain* Main = nullptr;

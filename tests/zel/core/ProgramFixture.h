@@ -4,6 +4,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,14 @@ protected:
         StartCommon(Ini);
         HlProvider.Link = Library.Link;
     }
+    // The windows take their texts from a language file of this text until the test ends.
+    void UseLanguage(const std::string& Text)
+    {
+        Language = std::make_unique<KVC::TKvMultiLang>(nullptr);
+        Language->LangFileName = Dir.File("test.lng");
+        WriteFileText(Language->LangFileName, Text);
+        MultiLang = Language.get();
+    }
     TRecordingLink& Link() { return *Library.Link; }
     // The lines sent since the last call.
     std::vector<std::string> Sent()
@@ -76,6 +85,7 @@ protected:
     }
 
     TRecordingLinkLibrary Library;
+    std::unique_ptr<KVC::TKvMultiLang> Language;
 };
 
 // One tool window of the program, created over the linked program folder.

@@ -611,14 +611,7 @@ TEST_F(ManualCtrl2Test, WithoutNeighbourWindowsEveryCallIsSafe)
 
 // ---- With the main window: docking, notices and language ----
 
-class ManualCtrl2InMainWindow : public TMainWindowFixture {
-protected:
-    void TearDown() override
-    {
-        TMainWindowFixture::TearDown();
-        DeviceState = TDeviceState{};
-    }
-};
+using ManualCtrl2InMainWindow = TMainWindowFixture;
 
 TEST_F(ManualCtrl2InMainWindow, DocksAtStartAndFollowsTheRoutedNotices)
 {

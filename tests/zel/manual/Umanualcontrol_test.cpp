@@ -368,12 +368,9 @@ TEST_F(TManualCtrlTest, LayerByLayerDeviceShowsOnlyTheDipperAndStillSendsTheLimi
 
 TEST_F(TManualCtrlTest, CaptionsFromTheLanguageSection)
 {
-    KVC::TKvMultiLang lang(nullptr);
-    lang.LangFileName = Dir.File("test.lng");
-    WriteFileText(lang.LangFileName,
-                  "[ManualCtrl]\n0=Handsteuerung\n1=Barriere rechts\n2=\n3=Lage\n4=Tempo\n5=Tauchkopf\n6=\n7=\n8=Null\n"
-                  "9=Oben\n10=Unten\n11=\n12=\n13=\n14=\n15=\n16=Tara\n17=mm/Min\n18=Handsteuerung LB\n19=Heim\n");
-    MultiLang = &lang;
+    UseLanguage(
+        "[ManualCtrl]\n0=Handsteuerung\n1=Barriere rechts\n2=\n3=Lage\n4=Tempo\n5=Tauchkopf\n6=\n7=\n8=Null\n"
+        "9=Oben\n10=Unten\n11=\n12=\n13=\n14=\n15=\n16=Tara\n17=mm/Min\n18=Handsteuerung LB\n19=Heim\n");
     Start("[ManualControl]\nDipperUpLimit=10\n");
     EXPECT_EQ(Window->GetCaption(), "Handsteuerung");
     EXPECT_EQ(Window->grpBarrier1->GetCaption(), "Barriere rechts");
@@ -421,14 +418,7 @@ TEST_F(TManualCtrlTest, DipperButtonsAndBalanceZeroReachTheCalibrationWindow)
 
 // The window inside the program: docked at start, fed by the main window's routing of
 // the device's motion reports and its status refresh.
-class TManualCtrlInProgramTest : public TMainWindowFixture {
-protected:
-    void TearDown() override
-    {
-        TMainWindowFixture::TearDown();
-        DeviceState = TDeviceState{};
-    }
-};
+using TManualCtrlInProgramTest = TMainWindowFixture;
 
 TEST_F(TManualCtrlInProgramTest, MotionReportsAndStatusRefreshReachTheWindow)
 {

@@ -295,10 +295,7 @@ TEST_F(TPumpCtrlTest, InjectorPresetsPanelMirrorsTheOtherWindow)
 
 TEST_F(TPumpCtrlTest, CaptionsFromTheOtherWindowAndTheLanguageSection)
 {
-    KVC::TKvMultiLang lang(nullptr);
-    lang.LangFileName = Dir.File("test.lng");
-    WriteFileText(lang.LangFileName, "[PumpControl]\n0=Pumpe\n1=\n2=Jetzt\n3=Ziel\n4=\n5=Los\n6=Halt\n7=ml/Min\n");
-    MultiLang = &lang;
+    UseLanguage("[PumpControl]\n0=Pumpe\n1=\n2=Jetzt\n3=Ziel\n4=\n5=Los\n6=Halt\n7=ml/Min\n");
     Start("");
     EXPECT_EQ(Window->GetCaption(), "Pumpe");
     EXPECT_EQ(Window->grpPump->GetCaption(), "Pump");

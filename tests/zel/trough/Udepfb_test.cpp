@@ -375,12 +375,9 @@ TEST_F(TDepFBTest, LayerByLayerDeviceMakesAnOrdinaryWindowThatStartUpHides)
 
 TEST_F(TDepFBTest, CaptionsFromTheLanguageSection)
 {
-    KVC::TKvMultiLang lang(nullptr);
-    lang.LangFileName = Dir.File("test.lng");
-    WriteFileText(lang.LangFileName,
-                  "[DepositionFB]\n0=Rueckkopplung\n1=Regelung\n2=Empfindlichkeit\n3=Hoechste\n4=\n"
-                  "5=Beschichtung\n6=Oben\n7=Unten\n8=P-Faktor\n9=Null\n");
-    MultiLang = &lang;
+    UseLanguage(
+        "[DepositionFB]\n0=Rueckkopplung\n1=Regelung\n2=Empfindlichkeit\n3=Hoechste\n4=\n"
+        "5=Beschichtung\n6=Oben\n7=Unten\n8=P-Faktor\n9=Null\n");
     Start("");
     EXPECT_EQ(Window->GetCaption(), "Rueckkopplung");
     EXPECT_EQ(Window->GBFeedBack->GetCaption(), "Regelung");
@@ -394,7 +391,7 @@ TEST_F(TDepFBTest, CaptionsFromTheLanguageSection)
     EXPECT_EQ(Window->BDipZero->GetCaption(), "Zero");  // never translated
 
     // A language change translates again.
-    WriteFileText(lang.LangFileName, "[DepositionFB]\n0=Feedback 2\n");
+    WriteFileText(Language->LangFileName, "[DepositionFB]\n0=Feedback 2\n");
     Window->ApplyLanguage();
     EXPECT_EQ(Window->GetCaption(), "Feedback 2");
 }
