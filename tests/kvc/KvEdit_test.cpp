@@ -26,17 +26,10 @@ namespace {
 struct TEditFixture : ::testing::Test {
     void SetUp() override
     {
-        Form = new TForm(nullptr);
-        Form->SetBounds(40, 40, 300, 200);
-        Edit = new TKvEdit(Form);
-        Edit->SetParent(Form);
-        Edit->SetBounds(10, 10, 121, 19);
-        Other = new TKvEdit(Form);
-        Other->SetParent(Form);
-        Other->SetBounds(10, 50, 121, 19);
-        Form->EndLoading();
-        Form->Show();
-        Application->ProcessMessages();
+        Form = WidgetInput::NewForm(40, 40, 300, 200);
+        Edit = WidgetInput::PlaceOn<TKvEdit>(Form, 10, 10, 121, 19);
+        Other = WidgetInput::PlaceOn<TKvEdit>(Form, 10, 50, 121, 19);
+        WidgetInput::ShowLoaded(Form);
         Edit->OnEnterValue = [this](TObject* Sender) {
             EXPECT_EQ(Sender, Edit);
             Entered.push_back(Edit->GetText());

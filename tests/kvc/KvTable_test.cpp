@@ -37,11 +37,8 @@ std::string Sep(const std::string& Text)
 struct TTableFixture : ::testing::Test {
     void SetUp() override
     {
-        Form = new TForm(nullptr);
-        Form->SetBounds(20, 20, 700, 300);
-        Table = new TKvTable(Form);
-        Table->SetParent(Form);
-        Table->SetBounds(5, 5, 680, 250);
+        Form = WidgetInput::NewForm(20, 20, 700, 300);
+        Table = WidgetInput::PlaceOn<TKvTable>(Form, 5, 5, 680, 250);
         Table->SetColCount(7);
         Table->SetRowCount(6);
         Table->SetOptions(goEditing | goAlwaysShowEditor);
@@ -99,9 +96,7 @@ struct TTableFixture : ::testing::Test {
         };
         Table->OnInsertRow = [this](int Row) { Events.push_back("inserted " + std::to_string(Row)); };
         Table->OnDeleteRow = [this](int Row) { Events.push_back("deleted " + std::to_string(Row)); };
-        Form->EndLoading();
-        Form->Show();
-        Application->ProcessMessages();
+        WidgetInput::ShowLoaded(Form);
         SetDebugOutputSink([this](const std::string& Text) { Debug.push_back(Text); });
     }
     void TearDown() override

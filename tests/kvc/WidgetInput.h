@@ -9,7 +9,9 @@
 
 #include <string>
 
+#include "platform/ui/Application.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/Forms.h"
 
 namespace WidgetInput {
 
@@ -102,6 +104,32 @@ inline void Type(TControl* Control, char C, Qt::KeyboardModifiers Mods = Qt::NoM
 inline void TypeText(TControl* Control, const std::string& Text)
 {
     for (char c : Text) Type(Control, c);
+}
+
+// A form at the bounds, still loading.
+inline TForm* NewForm(int Left, int Top, int Width, int Height)
+{
+    auto* form = new TForm(nullptr);
+    form->SetBounds(Left, Top, Width, Height);
+    return form;
+}
+
+// A control of the kind, owned by Parent and placed in it at the bounds.
+template <class TKind, class TParent>
+TKind* PlaceOn(TParent* Parent, int Left, int Top, int Width, int Height)
+{
+    auto* control = new TKind(Parent);
+    control->SetParent(Parent);
+    control->SetBounds(Left, Top, Width, Height);
+    return control;
+}
+
+// The form done loading and shown, with what showing posts handled.
+inline void ShowLoaded(TForm* Form)
+{
+    Form->EndLoading();
+    Form->Show();
+    Application->ProcessMessages();
 }
 
 inline void Hover(TControl* Control, bool Enter)
