@@ -67,29 +67,11 @@ enum { colBPos, colTA, colDTA, colMA, colSP, colTime, colLength, colTransfer, co
 
 class Deposition : public TProcessFixture {
 protected:
-    void SetUp() override
-    {
-        TClbBallance& b = CalibrateParam.ballance;
-        FSavedBalance = {b.GetShMin(), b.GetShMax(), b.GetHwMin(), b.GetHwMax()};
-        FSavedInterval = AppSettings.UpdateReceivedDataInterval;
-    }
     void TearDown() override
     {
         TProcessFixture::TearDown();
         FDepFB = nullptr;
         FDepPosInfo = nullptr;
-        SetBalance(FSavedBalance[0], FSavedBalance[1], FSavedBalance[2], FSavedBalance[3]);
-        AppSettings.UpdateReceivedDataInterval = FSavedInterval;
-        DeviceState = TDeviceState{};
-    }
-    static void SetBalance(double ShMin, double ShMax, double HwMin, double HwMax)
-    {
-        TClbBallance& b = CalibrateParam.ballance;
-        b.SetShMin(ShMin);
-        b.SetShMax(ShMax);
-        b.SetHwMin(HwMin);
-        b.SetHwMax(HwMax);
-        b.Recalc();
     }
     // The program with the deposition window and its neighbours; Section holds lines of
     // the settings section "DepositionControl", Molecules whether the experiment names a
@@ -191,8 +173,6 @@ protected:
     }
 
     TFDepositionCtrl* Window = nullptr;
-    std::vector<double> FSavedBalance;
-    std::uint32_t FSavedInterval = 500;
 };
 
 TEST_F(Deposition, StartSendsTheParametersInOrderForEveryType)

@@ -17,34 +17,11 @@ namespace {
 
 class Isotherm : public TProcessFixture {
 protected:
-    void SetUp() override
-    {
-        FSavedBalance = {CalibrateParam.ballance.GetShMin(), CalibrateParam.ballance.GetShMax(),
-                         CalibrateParam.ballance.GetHwMin(), CalibrateParam.ballance.GetHwMax()};
-        FSavedInterval = AppSettings.UpdateReceivedDataInterval;
-    }
-    void TearDown() override
-    {
-        TProcessFixture::TearDown();
-        TClbBallance& b = CalibrateParam.ballance;
-        b.SetShMin(FSavedBalance[0]);
-        b.SetShMax(FSavedBalance[1]);
-        b.SetHwMin(FSavedBalance[2]);
-        b.SetHwMax(FSavedBalance[3]);
-        b.Recalc();
-        AppSettings.UpdateReceivedDataInterval = FSavedInterval;
-        DeviceState = TDeviceState{};
-    }
     void Open(const std::string& IsothermSection = "")
     {
         StartProgram();
         // The balance reads 0.01 mN/m per count over 0..80 mN/m tension.
-        TClbBallance& b = CalibrateParam.ballance;
-        b.SetShMin(0);
-        b.SetShMax(80);
-        b.SetHwMin(0);
-        b.SetHwMax(8000);
-        b.Recalc();
+        SetBalance(0, 80, 0, 8000);
         for (const std::string& line : Split(IsothermSection)) {
             const auto eq = line.find('=');
             IniFile->WriteString("IsothermControl", line.substr(0, eq), line.substr(eq + 1));
@@ -93,8 +70,6 @@ protected:
     }
 
     TFIsothermCtrl* Window = nullptr;
-    std::vector<double> FSavedBalance;
-    std::uint32_t FSavedInterval = 500;
 };
 
 TEST_F(Isotherm, StartSendsTheParametersInOrderAfterSettingTheProcess)
