@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include "TestSupport.h"
+#include "platform/ui/Application.h"
 
 TEmulatorProcess::TEmulatorProcess(const std::vector<std::string>& Options)
 {
@@ -102,6 +103,19 @@ std::size_t TEmulatorProcess::CountLines(const std::string& Prefix) const
     std::size_t Count = 0;
     for (const std::string& S : FLines) Count += S.rfind(Prefix, 0) == 0;
     return Count;
+}
+
+std::vector<std::string> TEmulatorProcess::FrameTexts() const
+{
+    std::vector<std::string> Result;
+    for (const TFrame& F : Frames()) Result.push_back(F.Bytes);
+    return Result;
+}
+
+std::vector<std::string> TEmulatorProcess::FrameTexts(std::size_t Count) const
+{
+    Application->ProcessMessagesUntil([&] { return Frames().size() >= Count; }, ConditionWaitMs);
+    return FrameTexts();
 }
 
 std::vector<TEmulatorProcess::TFrame> TEmulatorProcess::Frames() const

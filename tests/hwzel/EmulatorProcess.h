@@ -28,6 +28,11 @@ public:
         std::string Bytes;  // "<00>" for the zero byte
     };
     std::vector<TFrame> Frames() const;
+    // The bytes of every frame received so far.
+    std::vector<std::string> FrameTexts() const;
+    // The log trails the link, which has already seen the answers: waits, handling the
+    // program's messages, until Count frames are logged, then gives them all.
+    std::vector<std::string> FrameTexts(std::size_t Count) const;
     std::vector<std::string> Lines() const;
     std::size_t CountLines(const std::string& Prefix) const;
     // Waits until Done holds for the report lines.

@@ -70,19 +70,8 @@ protected:
     }
 
     // Frames the emulator received, as text with "<00>" for the zero byte.
-    std::vector<std::string> FrameTexts() const
-    {
-        std::vector<std::string> R;
-        for (const auto& F : Emulator->Frames()) R.push_back(F.Bytes);
-        return R;
-    }
-    // The emulator's log reaches the test through a pipe, after the link has already seen
-    // the answers: a check of what was sent first waits until Count frames are logged.
-    std::vector<std::string> FrameTexts(std::size_t Count)
-    {
-        Application->ProcessMessagesUntil([&] { return Emulator->Frames().size() >= Count; }, ConditionWaitMs);
-        return FrameTexts();
-    }
+    std::vector<std::string> FrameTexts() const { return Emulator->FrameTexts(); }
+    std::vector<std::string> FrameTexts(std::size_t Count) const { return Emulator->FrameTexts(Count); }
 
     // Lets posted notifications arrive.
     void Settle(unsigned Ms = 200)

@@ -6,6 +6,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 #include "TestSupport.h"
 #include "hwzel/hwzel.h"
@@ -35,43 +36,10 @@ public:
         N.Code = static_cast<std::uint32_t>(M.WParam);
         N.Payload = M.LParam;
         const void* P = reinterpret_cast<const void*>(M.LParam);
-        switch (N.Code) {
-        case hlnErrorText:
-        case hlnTypeMismatch:
-        case hlnScriptStatus:
+        if (N.Code == hlnErrorText || N.Code == hlnTypeMismatch || N.Code == hlnScriptStatus)
             N.Text = static_cast<const char*>(P);
-            break;
-        case hlnDeviceState:
-        case hlnDeviceStateChanged:
-            Copy<TDeviceState>(N, P);
-            break;
-        case hlnIsothermPoint:
-            Copy<TIsothermPoint>(N, P);
-            break;
-        case hlnDepositionPoint:
-            Copy<TDepositionPoint>(N, P);
-            break;
-        case hlnTapePoint:
-            Copy<TTapePoint>(N, P);
-            break;
-        case hlnRollPoint:
-            Copy<TRollPoint>(N, P);
-            break;
-        case hlnDiskPoint:
-            Copy<TDiskPoint>(N, P);
-            break;
-        case hlnCylPoint:
-            Copy<TCylPoint>(N, P);
-            break;
-        case hlnTdarPoint:
-            Copy<TTdarPoint>(N, P);
-            break;
-        case hlnFilmPrepPoint:
-            Copy<TFilmPrepPoint>(N, P);
-            break;
-        default:
-            break;
-        }
+        else if (const std::size_t Size = RecordSize(N.Code); Size != 0)
+            N.Record.assign(static_cast<const unsigned char*>(P), static_cast<const unsigned char*>(P) + Size);
         M.Result = Answer ? Answer(N.Code, N.Payload) : 0;
         Notes.push_back(std::move(N));
     }
@@ -96,10 +64,18 @@ public:
     }
 
 private:
-    template <typename T>
-    static void Copy(TNote& N, const void* P)
+    // The size of the record a code passes by address; 0 for a code without one.
+    static std::size_t RecordSize(std::uint32_t Code)
     {
-        N.Record.resize(sizeof(T));
-        std::memcpy(N.Record.data(), P, sizeof(T));
+        static const std::pair<std::uint32_t, std::size_t> Sizes[] = {
+            {hlnDeviceState, sizeof(TDeviceState)},     {hlnDeviceStateChanged, sizeof(TDeviceState)},
+            {hlnIsothermPoint, sizeof(TIsothermPoint)}, {hlnDepositionPoint, sizeof(TDepositionPoint)},
+            {hlnTapePoint, sizeof(TTapePoint)},         {hlnRollPoint, sizeof(TRollPoint)},
+            {hlnDiskPoint, sizeof(TDiskPoint)},         {hlnCylPoint, sizeof(TCylPoint)},
+            {hlnTdarPoint, sizeof(TTdarPoint)},         {hlnFilmPrepPoint, sizeof(TFilmPrepPoint)},
+        };
+        for (const auto& [code, size] : Sizes)
+            if (code == Code) return size;
+        return 0;
     }
 };

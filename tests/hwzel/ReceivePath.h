@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include "TestSupport.h"
 #include "hwzel/ZelComLink.h"
 #include "platform/serial/ComPort.h"
 
@@ -32,11 +33,4 @@ public:
 };
 
 // A packet as the instrument frames it.
-inline std::string InstrumentPacket(const std::string& Body)
-{
-    unsigned Sum = 0;
-    for (unsigned char C : Body) Sum += C;
-    char Digits[4];
-    std::snprintf(Digits, sizeof Digits, "%02X", Sum & 0xFF);
-    return "@" + std::string(Digits) + Body + "$";
-}
+inline std::string InstrumentPacket(const std::string& Body) { return "@" + SumDigits(Body) + Body + "$"; }

@@ -150,78 +150,55 @@ TEST_F(LinkFixture, DeviceStateFollowsInfoPacketsFieldByField)
         EXPECT_TRUE(Report(*this, *Emulator, Notes, Body).empty()) << Body;
 }
 
+namespace {
+
+// The words of a record in the order its structure declares them.
+std::vector<std::uint32_t> Words(const TNote& N)
+{
+    std::vector<std::uint32_t> R(N.Record.size() / sizeof(std::uint32_t));
+    if (!R.empty()) std::memcpy(R.data(), N.Record.data(), R.size() * sizeof(std::uint32_t));
+    return R;
+}
+
+struct TPointCase {
+    const char* Body;
+    std::uint32_t Code;
+    std::vector<std::uint32_t> Record;  // in the order of the record's declaration
+};
+
+// Run in order: a packet with fewer fields leaves the fields it lacks as the one before set them.
+const TPointCase PointCases[] = {
+    // barrier1Pos, barrier2Pos, dipperPos, balance, time
+    {"IIZT 03E8 1388 0200 000A 0064", hlnIsothermPoint, {1000, 100, 5000, 0x200, 10}},
+    {"IIZT 1 2 3 4", hlnIsothermPoint, {1, 100, 2, 3, 4}},  // four fields: barrier 2 stays
+    // barrier1Pos, barrier2Pos, dipperPos, balance, time, pauseLeft, phase
+    {"IDEP 1 2 3 4 5 2 7", hlnDepositionPoint, {1, 7, 2, 3, 4, 5, 2}},
+    // Five fields: the phase field is missing and reads 0; barrier 2 stays.
+    {"IDEP 11 12 13 14 15", hlnDepositionPoint, {0x11, 7, 0x12, 0x13, 0x14, 0x15, 0}},
+    // rotBarrierPos, value1, value2, doserBalance, balance, status: the balance comes first
+    // on the line.
+    {"ITDP 1 2 3 4 5 6", hlnTapePoint, {1, 2, 3, 5, 4, 6}},
+    {"IRDP 1 2 3 4 5 6", hlnRollPoint, {1, 2, 3, 5, 4, 6}},
+    // value0, doserBalance, balance, status: likewise.
+    {"IDDP 1 2 3 4", hlnDiskPoint, {1, 3, 2, 4}},
+    {"ICDP 1 2 3 4", hlnCylPoint, {1, 3, 2, 4}},
+    // value0, value2, rotBarrierPos, tapePos, balance, doserBalance, status: the second
+    // field is not kept.
+    {"ITDR 1 2 3 4 5 6 7 8", hlnTdarPoint, {1, 3, 4, 5, 6, 7, 8}},
+    {"IIFP 1 2 3 4 5 6 7", hlnFilmPrepPoint, {1, 2, 3, 4, 5, 6, 7}},
+};
+
+}  // namespace
+
 TEST_F(LinkFixture, PointPacketsFillTheirRecords)
 {
     Start();
-    auto N = Report(*this, *Emulator, Notes, "IIZT 03E8 1388 0200 000A 0064");
-    ASSERT_EQ(N.size(), 1u);
-    EXPECT_EQ(N[0].Code, hlnIsothermPoint);
-    auto I = TNotifyRecorder::As<TIsothermPoint>(N[0]);
-    EXPECT_EQ(I.barrier1Pos, 1000u);
-    EXPECT_EQ(I.dipperPos, 5000u);
-    EXPECT_EQ(I.balance, 0x200u);
-    EXPECT_EQ(I.time, 10u);
-    EXPECT_EQ(I.barrier2Pos, 100u);
-    // Four fields leave barrier 2 as it was.
-    I = TNotifyRecorder::As<TIsothermPoint>(Report(*this, *Emulator, Notes, "IIZT 1 2 3 4").at(0));
-    EXPECT_EQ(I.barrier1Pos, 1u);
-    EXPECT_EQ(I.barrier2Pos, 100u);
-
-    auto D = TNotifyRecorder::As<TDepositionPoint>(Report(*this, *Emulator, Notes, "IDEP 1 2 3 4 5 2 7").at(0));
-    EXPECT_EQ(D.barrier1Pos, 1u);
-    EXPECT_EQ(D.dipperPos, 2u);
-    EXPECT_EQ(D.balance, 3u);
-    EXPECT_EQ(D.time, 4u);
-    EXPECT_EQ(D.pauseLeft, 5u);
-    EXPECT_EQ(D.phase, 2u);
-    EXPECT_EQ(D.barrier2Pos, 7u);
-    // Five fields: the phase field is missing and reads 0; barrier 2 stays.
-    D = TNotifyRecorder::As<TDepositionPoint>(Report(*this, *Emulator, Notes, "IDEP 11 12 13 14 15").at(0));
-    EXPECT_EQ(D.phase, 0u);
-    EXPECT_EQ(D.barrier2Pos, 7u);
-
-    for (const char* Body : {"ITDP 1 2 3 4 5 6", "IRDP 1 2 3 4 5 6"}) {
-        N = Report(*this, *Emulator, Notes, Body);
-        ASSERT_EQ(N.size(), 1u) << Body;
-        EXPECT_EQ(N[0].Code, Body[1] == 'T' ? hlnTapePoint : hlnRollPoint);
-        const auto T = TNotifyRecorder::As<TTapePoint>(N[0]);  // both records share one layout
-        EXPECT_EQ(T.rotBarrierPos, 1u);
-        EXPECT_EQ(T.value1, 2u);
-        EXPECT_EQ(T.value2, 3u);
-        EXPECT_EQ(T.balance, 4u);
-        EXPECT_EQ(T.doserBalance, 5u);
-        EXPECT_EQ(T.status, 6u);
+    for (const TPointCase& C : PointCases) {
+        const auto N = Report(*this, *Emulator, Notes, C.Body);
+        ASSERT_EQ(N.size(), 1u) << C.Body;
+        EXPECT_EQ(N[0].Code, C.Code) << C.Body;
+        EXPECT_EQ(Words(N[0]), C.Record) << C.Body;
     }
-    for (const char* Body : {"IDDP 1 2 3 4", "ICDP 1 2 3 4"}) {
-        N = Report(*this, *Emulator, Notes, Body);
-        ASSERT_EQ(N.size(), 1u) << Body;
-        EXPECT_EQ(N[0].Code, Body[1] == 'D' ? hlnDiskPoint : hlnCylPoint);
-        const auto P = TNotifyRecorder::As<TDiskPoint>(N[0]);
-        EXPECT_EQ(P.value0, 1u);
-        EXPECT_EQ(P.balance, 2u);
-        EXPECT_EQ(P.doserBalance, 3u);
-        EXPECT_EQ(P.status, 4u);
-    }
-    N = Report(*this, *Emulator, Notes, "ITDR 1 2 3 4 5 6 7 8");
-    ASSERT_EQ(N.size(), 1u);
-    EXPECT_EQ(N[0].Code, hlnTdarPoint);
-    const auto R = TNotifyRecorder::As<TTdarPoint>(N[0]);
-    EXPECT_EQ(R.value0, 1u);
-    EXPECT_EQ(R.value2, 3u);
-    EXPECT_EQ(R.rotBarrierPos, 4u);
-    EXPECT_EQ(R.tapePos, 5u);
-    EXPECT_EQ(R.balance, 6u);
-    EXPECT_EQ(R.doserBalance, 7u);
-    EXPECT_EQ(R.status, 8u);
-
-    N = Report(*this, *Emulator, Notes, "IIFP 1 2 3 4 5 6 7");
-    ASSERT_EQ(N.size(), 1u);
-    EXPECT_EQ(N[0].Code, hlnFilmPrepPoint);
-    const auto F = TNotifyRecorder::As<TFilmPrepPoint>(N[0]);
-    EXPECT_EQ(F.value0, 1u);
-    EXPECT_EQ(F.value3, 4u);
-    EXPECT_EQ(F.value6, 7u);
-
     for (const char* Body : {"IIZT 1 2 3", "IDEP 1 2 3 4", "ITDP 1 2 3 4 5", "IRDP 1 2 3 4 5", "IDDP 1 2 3",
                              "ICDP 1 2 3", "ITDR 1 2 3 4 5 6 7", "IIFP 1 2 3 4 5 6"})
         EXPECT_TRUE(Report(*this, *Emulator, Notes, Body).empty()) << Body;

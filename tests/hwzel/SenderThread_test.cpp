@@ -365,18 +365,8 @@ protected:
         ASSERT_TRUE(Link.Connect());
     }
     void TearDown() override { Link.Disconnect(); }
-    std::vector<std::string> FrameTexts() const
-    {
-        std::vector<std::string> R;
-        for (const auto& F : Emulator->Frames()) R.push_back(F.Bytes);
-        return R;
-    }
-    // The emulator's log trails the link: wait until Count frames are logged.
-    std::vector<std::string> FrameTexts(std::size_t Count)
-    {
-        Application->ProcessMessagesUntil([&] { return Emulator->Frames().size() >= Count; }, ConditionWaitMs);
-        return FrameTexts();
-    }
+    std::vector<std::string> FrameTexts() const { return Emulator->FrameTexts(); }
+    std::vector<std::string> FrameTexts(std::size_t Count) const { return Emulator->FrameTexts(Count); }
     std::unique_ptr<TEmulatorProcess> Emulator;
 };
 

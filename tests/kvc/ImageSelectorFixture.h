@@ -16,11 +16,8 @@ template <class TSelector>
 struct TImageSelectorFixture : ::testing::Test {
     void SetUp() override
     {
-        Form = new TForm(nullptr);
-        Form->SetBounds(20, 20, 300, 200);
-        Image = new KVC::TKvBufferedImage(Form);
-        Image->SetParent(Form);
-        Image->SetBounds(0, 0, 120, 80);
+        Form = WidgetInput::NewForm(20, 20, 300, 200);
+        Image = WidgetInput::PlaceOn<KVC::TKvBufferedImage>(Form, 0, 0, 120, 80);
         Image->SetColor(clWhite);
         Image->SetBackDrawMode(KVC::bdmStretched);
         Image->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { ++ControlDowns; };
@@ -39,9 +36,7 @@ struct TImageSelectorFixture : ::testing::Test {
             EXPECT_EQ(Sender, Selector);
             ++Changed;
         };
-        Form->EndLoading();
-        Form->Show();
-        Application->ProcessMessages();
+        WidgetInput::ShowLoaded(Form);
     }
     void TearDown() override
     {

@@ -385,14 +385,9 @@ TEST_F(TAxisImageFixture, ValueMappingBothWays)
 struct TAxisImageMouseFixture : ::testing::Test {
     void SetUp() override
     {
-        Form = new TForm(nullptr);
-        Form->SetBounds(0, 0, 500, 300);
-        Image = new TKvAxisImage(Form);
-        Image->SetParent(Form);
-        Image->SetBounds(0, 0, 400, 250);
-        Form->EndLoading();
-        Form->Show();
-        Application->ProcessMessages();
+        Form = WidgetInput::NewForm(0, 0, 500, 300);
+        Image = WidgetInput::PlaceOn<TKvAxisImage>(Form, 0, 0, 400, 250);
+        WidgetInput::ShowLoaded(Form);
         Image->Display();
         G = Image->GraphRect();
     }

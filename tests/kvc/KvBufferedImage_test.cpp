@@ -4,6 +4,7 @@
 
 #include <memory>
 #include "TestSupport.h"
+#include "WidgetInput.h"
 #include <QImage>
 #include <QWidget>
 #include "kvc/KvBufferedImage.h"
@@ -222,9 +223,7 @@ TEST(BufferedImageOnScreen, DisplayShowsTheComposedPicture)
         Canvas->Brush()->SetColor(clBlue);
         Canvas->FillRect(Rect(10, 5, 20, 15));
     };
-    form->EndLoading();
-    form->Show();
-    Application->ProcessMessages();
+    WidgetInput::ShowLoaded(form);
     composed = 0;
     image->Display();
     EXPECT_EQ(composed, 1);

@@ -16,14 +16,9 @@ namespace {
 struct TColorButtonFixture : ::testing::Test {
     void SetUp() override
     {
-        Form = new TForm(nullptr);
-        Form->SetBounds(30, 30, 200, 100);
-        Button = new TKvColorButton(Form);
-        Button->SetParent(Form);
-        Button->SetBounds(10, 10, 23, 22);
-        Form->EndLoading();
-        Form->Show();
-        Application->ProcessMessages();
+        Form = WidgetInput::NewForm(30, 30, 200, 100);
+        Button = WidgetInput::PlaceOn<TKvColorButton>(Form, 10, 10, 23, 22);
+        WidgetInput::ShowLoaded(Form);
         Button->OnChange = [this](TObject* Sender) {
             EXPECT_EQ(Sender, Button);
             Events.push_back("change");

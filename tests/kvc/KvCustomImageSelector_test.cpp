@@ -439,9 +439,7 @@ TEST(KvImageSelector, DrawsOnAPlainControlAfterItsPaint)
     selector->Point2()->y = 40;
     selector->Pen()->SetColor(clBlue);
     selector->SetWinControl(image);
-    form->EndLoading();
-    form->Show();
-    Application->ProcessMessages();
+    WidgetInput::ShowLoaded(form);
     const QImage screen = image->Widget()->grab().toImage();
     EXPECT_EQ(screen.pixelColor(50, 40), QColor(0, 0, 255));
     EXPECT_EQ(screen.pixelColor(10, 40), QColor(255, 0, 0));  // marker

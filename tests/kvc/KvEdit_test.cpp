@@ -18,61 +18,18 @@
 
 using namespace KVC;
 using WidgetInput::PressKey;
+using WidgetInput::Type;
+using WidgetInput::TypeText;
 
 namespace {
-
-int QtKeyOf(char C)
-{
-    if (C >= '0' && C <= '9') return Qt::Key_0 + (C - '0');
-    if (C >= 'a' && C <= 'z') return Qt::Key_A + (C - 'a');
-    if (C >= 'A' && C <= 'Z') return Qt::Key_A + (C - 'A');
-    switch (C) {
-    case '.':
-        return Qt::Key_Period;
-    case ',':
-        return Qt::Key_Comma;
-    case '-':
-        return Qt::Key_Minus;
-    case '+':
-        return Qt::Key_Plus;
-    case '\r':
-        return Qt::Key_Return;
-    case '\b':
-        return Qt::Key_Backspace;
-    case '\x1B':
-        return Qt::Key_Escape;
-    default:
-        return Qt::Key_unknown;
-    }
-}
-
-// Presses and releases the key of C on the edit, as the keyboard would.
-void Type(TControl* Control, char C, Qt::KeyboardModifiers Mods = Qt::NoModifier)
-{
-    const QString text =
-        static_cast<unsigned char>(C) >= 0x20 || C == '\r' || C == '\b' || C == '\x1B' ? QString(QChar(C)) : QString();
-    WidgetInput::PressKey(Control, QtKeyOf(C), text, Mods);
-}
-
-void TypeText(TControl* Control, const std::string& Text)
-{
-    for (char c : Text) Type(Control, c);
-}
 
 struct TEditFixture : ::testing::Test {
     void SetUp() override
     {
-        Form = new TForm(nullptr);
-        Form->SetBounds(40, 40, 300, 200);
-        Edit = new TKvEdit(Form);
-        Edit->SetParent(Form);
-        Edit->SetBounds(10, 10, 121, 19);
-        Other = new TKvEdit(Form);
-        Other->SetParent(Form);
-        Other->SetBounds(10, 50, 121, 19);
-        Form->EndLoading();
-        Form->Show();
-        Application->ProcessMessages();
+        Form = WidgetInput::NewForm(40, 40, 300, 200);
+        Edit = WidgetInput::PlaceOn<TKvEdit>(Form, 10, 10, 121, 19);
+        Other = WidgetInput::PlaceOn<TKvEdit>(Form, 10, 50, 121, 19);
+        WidgetInput::ShowLoaded(Form);
         Edit->OnEnterValue = [this](TObject* Sender) {
             EXPECT_EQ(Sender, Edit);
             Entered.push_back(Edit->GetText());

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include "WidgetInput.h"
 #include "kvc/KvGaugeBar.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
@@ -173,9 +174,7 @@ TEST(GaugeBarOnScreen, ResizingSizesTheOffScreenBitmap)
     auto* gauge = new TKvGaugeBar(form);
     gauge->SetParent(form);
     gauge->SetBounds(0, 0, 20, 102);
-    form->EndLoading();
-    form->Show();
-    Application->ProcessMessages();
+    WidgetInput::ShowLoaded(form);
     gauge->Display();
     ASSERT_EQ(gauge->Buffer().GetHeight(), 102);
     int paints = 0;

@@ -16,14 +16,9 @@ namespace {
 struct TGroupBoxFixture : ::testing::Test {
     void SetUp() override
     {
-        Form = new TForm(nullptr);
-        Form->SetBounds(30, 30, 400, 300);
-        Box = new TKvGroupBox(Form);
-        Box->SetParent(Form);
-        Box->SetBounds(20, 30, 185, 105);
-        Form->EndLoading();
-        Form->Show();
-        Application->ProcessMessages();
+        Form = WidgetInput::NewForm(30, 30, 400, 300);
+        Box = WidgetInput::PlaceOn<TKvGroupBox>(Form, 20, 30, 185, 105);
+        WidgetInput::ShowLoaded(Form);
     }
     void TearDown() override { FreeForm(Form); }
     TColor Pixel(int X, int Y) const { return Box->Picture().Canvas()->GetPixel(X, Y); }

@@ -26,15 +26,12 @@ std::string Number(double Value)
 struct TMultiSliderFixture : ::testing::Test {
     void SetUp() override
     {
-        Form = new TForm(nullptr);
-        Form->SetBounds(30, 30, 300, 250);
+        Form = WidgetInput::NewForm(30, 30, 300, 250);
         Slider = new TKvMultiSlider(Form);
         Slider->SetParent(Form);
         Slider->SetOrientation(msoTop);
         Slider->SetBounds(10, 10, 150, 45);
-        Form->EndLoading();
-        Form->Show();
-        Application->ProcessMessages();
+        WidgetInput::ShowLoaded(Form);
         Record(Slider);
     }
     void TearDown() override { FreeForm(Form); }

@@ -22,14 +22,9 @@ std::string Sep(const std::string& Text)
 struct TPropFixture : ::testing::Test {
     void SetUp() override
     {
-        Form = new TForm(nullptr);
-        Form->SetBounds(30, 30, 300, 250);
-        Grid = new TKvPropEditor(Form);
-        Grid->SetParent(Form);
-        Grid->SetBounds(10, 10, 200, 150);
-        Form->EndLoading();
-        Form->Show();
-        Application->ProcessMessages();
+        Form = WidgetInput::NewForm(30, 30, 300, 250);
+        Grid = WidgetInput::PlaceOn<TKvPropEditor>(Form, 10, 10, 200, 150);
+        WidgetInput::ShowLoaded(Form);
     }
     void TearDown() override { FreeForm(Form); }
     TKvPropItem* Add(TKvPropItemValueType Type, const std::string& Caption, const std::string& Value)

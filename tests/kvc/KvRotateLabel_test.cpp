@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "WidgetInput.h"
 #include "kvc/KvRotateLabel.h"
 #include "kvc/KvServiceFuncs.h"
 #include "platform/ui/Application.h"
@@ -15,17 +16,12 @@ namespace {
 struct TRotateLabelFixture : ::testing::Test {
     void SetUp() override
     {
-        Form = new TForm(nullptr);
-        Form->SetBounds(30, 30, 300, 300);
-        Label = new TKvRotateLabel(Form);
-        Label->SetParent(Form);
-        Label->SetBounds(10, 10, 65, 17);
+        Form = WidgetInput::NewForm(30, 30, 300, 300);
+        Label = WidgetInput::PlaceOn<TKvRotateLabel>(Form, 10, 10, 65, 17);
         Label->SetColor(clWhite);
         Label->Font()->SetColor(clBlack);
         Label->Font()->SetHeight(-16);
-        Form->EndLoading();
-        Form->Show();
-        Application->ProcessMessages();
+        WidgetInput::ShowLoaded(Form);
     }
     void TearDown() override { FreeForm(Form); }
     // Bounds of the dark pixels of the last picture.

@@ -3,51 +3,13 @@
 #include <gtest/gtest.h>
 #include <cmath>
 #include <memory>
+#include "BitmapPictures.h"
 #include "TestSupport.h"
 #include "kvc/KvServiceFuncs.h"
 #include "platform/base/FloatFormat.h"
 #include "platform/ui/KeyState.h"
 
 using namespace KVC;
-
-namespace {
-std::unique_ptr<TBitmap> WhiteBitmap(int Width, int Height, TPixelFormat Format = pf24bit)
-{
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->SetPixelFormat(Format);
-    bitmap->SetSize(Width, Height);
-    return bitmap;
-}
-
-TRect Inked(const TBitmap& Bitmap, TColor Background)
-{
-    TRect r{1 << 20, 1 << 20, -1, -1};
-    for (int y = 0; y < Bitmap.GetHeight(); ++y)
-        for (int x = 0; x < Bitmap.GetWidth(); ++x)
-            if (Bitmap.Canvas()->GetPixel(x, y) != Background) {
-                r.Left = std::min(r.Left, x);
-                r.Top = std::min(r.Top, y);
-                r.Right = std::max(r.Right, x + 1);
-                r.Bottom = std::max(r.Bottom, y + 1);
-            }
-    return r.Right < 0 ? TRect{} : r;
-}
-
-// Bounds of the pixels of one colour (the text cell of opaque text).
-TRect Painted(const TBitmap& Bitmap, TColor Color)
-{
-    TRect r{1 << 20, 1 << 20, -1, -1};
-    for (int y = 0; y < Bitmap.GetHeight(); ++y)
-        for (int x = 0; x < Bitmap.GetWidth(); ++x)
-            if (Bitmap.Canvas()->GetPixel(x, y) == Color) {
-                r.Left = std::min(r.Left, x);
-                r.Top = std::min(r.Top, y);
-                r.Right = std::max(r.Right, x + 1);
-                r.Bottom = std::max(r.Bottom, y + 1);
-            }
-    return r.Right < 0 ? TRect{} : r;
-}
-}  // namespace
 
 // ---- Text ---------------------------------------------------------------------------------
 

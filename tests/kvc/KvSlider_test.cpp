@@ -18,14 +18,9 @@ using namespace WidgetInput;
 struct TSliderFixture : ::testing::Test {
     void SetUp() override
     {
-        Form = new TForm(nullptr);
-        Form->SetBounds(30, 30, 300, 200);
-        Slider = new TKvSlider(Form);
-        Slider->SetParent(Form);
-        Slider->SetBounds(10, 10, 150, 45);
-        Form->EndLoading();
-        Form->Show();
-        Application->ProcessMessages();
+        Form = WidgetInput::NewForm(30, 30, 300, 200);
+        Slider = WidgetInput::PlaceOn<TKvSlider>(Form, 10, 10, 150, 45);
+        WidgetInput::ShowLoaded(Form);
         Slider->OnChanging = [this](TObject* Sender) {
             EXPECT_EQ(Sender, Slider);
             Events.push_back("changing " + std::to_string(Slider->GetPos()));

@@ -16,40 +16,12 @@
 #include "platform/ui/Timers.h"
 
 using namespace KVC;
+using WidgetInput::Type;
+using WidgetInput::TypeText;
 
 namespace {
 
 using TEvents = std::vector<std::string>;
-
-int QtKeyOf(char C)
-{
-    if (C >= '0' && C <= '9') return Qt::Key_0 + (C - '0');
-    if (C >= 'a' && C <= 'z') return Qt::Key_A + (C - 'a');
-    if (C >= 'A' && C <= 'Z') return Qt::Key_A + (C - 'A');
-    switch (C) {
-    case '.':
-        return Qt::Key_Period;
-    case ',':
-        return Qt::Key_Comma;
-    case '-':
-        return Qt::Key_Minus;
-    case '+':
-        return Qt::Key_Plus;
-    case '\r':
-        return Qt::Key_Return;
-    case '\b':
-        return Qt::Key_Backspace;
-    default:
-        return Qt::Key_unknown;
-    }
-}
-
-void Type(TControl* Control, char C) { WidgetInput::PressKey(Control, QtKeyOf(C), QString(QChar(C))); }
-
-void TypeText(TControl* Control, const std::string& Text)
-{
-    for (char c : Text) Type(Control, c);
-}
 
 std::string Sep(const std::string& Text)
 {
@@ -65,11 +37,8 @@ std::string Sep(const std::string& Text)
 struct TTableFixture : ::testing::Test {
     void SetUp() override
     {
-        Form = new TForm(nullptr);
-        Form->SetBounds(20, 20, 700, 300);
-        Table = new TKvTable(Form);
-        Table->SetParent(Form);
-        Table->SetBounds(5, 5, 680, 250);
+        Form = WidgetInput::NewForm(20, 20, 700, 300);
+        Table = WidgetInput::PlaceOn<TKvTable>(Form, 5, 5, 680, 250);
         Table->SetColCount(7);
         Table->SetRowCount(6);
         Table->SetOptions(goEditing | goAlwaysShowEditor);
@@ -127,9 +96,7 @@ struct TTableFixture : ::testing::Test {
         };
         Table->OnInsertRow = [this](int Row) { Events.push_back("inserted " + std::to_string(Row)); };
         Table->OnDeleteRow = [this](int Row) { Events.push_back("deleted " + std::to_string(Row)); };
-        Form->EndLoading();
-        Form->Show();
-        Application->ProcessMessages();
+        WidgetInput::ShowLoaded(Form);
         SetDebugOutputSink([this](const std::string& Text) { Debug.push_back(Text); });
     }
     void TearDown() override

@@ -20,16 +20,11 @@ using namespace WidgetInput;
 struct TTrackBarFixture : ::testing::Test {
     void SetUp() override
     {
-        Form = new TForm(nullptr);
-        Form->SetBounds(30, 30, 300, 200);
-        Bar = new TKvTrackBar(Form);
-        Bar->SetParent(Form);
-        Bar->SetBounds(10, 10, 200, 30);
+        Form = WidgetInput::NewForm(30, 30, 300, 200);
+        Bar = WidgetInput::PlaceOn<TKvTrackBar>(Form, 10, 10, 200, 30);
         Bar->SetMax(100);
         Bar->SetPageSize(10);
-        Form->EndLoading();
-        Form->Show();
-        Application->ProcessMessages();
+        WidgetInput::ShowLoaded(Form);
         Bar->OnChange = [this](TObject*) { ++Changes; };
         Bar->OnChanged = [this](TObject* Sender) {
             EXPECT_EQ(Sender, Bar);

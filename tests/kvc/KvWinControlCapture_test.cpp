@@ -17,17 +17,12 @@ namespace {
 struct TCaptureFixture : ::testing::Test {
     void SetUp() override
     {
-        Form = new TForm(nullptr);
-        Form->SetBounds(20, 20, 200, 150);
-        Image = new TKvImage(Form);
-        Image->SetParent(Form);
-        Image->SetBounds(0, 0, 100, 80);
+        Form = WidgetInput::NewForm(20, 20, 200, 150);
+        Image = WidgetInput::PlaceOn<TKvImage>(Form, 0, 0, 100, 80);
         Image->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { Log.push_back("control down"); };
         Image->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { Log.push_back("control up"); };
         Capture = new TKvWinControlCapture(Form);
-        Form->EndLoading();
-        Form->Show();
-        Application->ProcessMessages();
+        WidgetInput::ShowLoaded(Form);
     }
     void TearDown() override { FreeForm(Form); }
     void Record(bool KeepDowns)

@@ -7,7 +7,11 @@
 #include <QWheelEvent>
 #include <QWidget>
 
+#include <string>
+
+#include "platform/ui/Application.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/Forms.h"
 
 namespace WidgetInput {
 
@@ -60,6 +64,72 @@ inline void PressKey(TControl* Control, int QtKey, const QString& Text = QString
 {
     Key(Control, QEvent::KeyPress, QtKey, Text, Mods);
     Key(Control, QEvent::KeyRelease, QtKey, Text, Mods);
+}
+
+// The key a character is typed with on the keyboard (Qt::Key_unknown for one no test types).
+inline int QtKeyOf(char C)
+{
+    if (C >= '0' && C <= '9') return Qt::Key_0 + (C - '0');
+    if (C >= 'a' && C <= 'z') return Qt::Key_A + (C - 'a');
+    if (C >= 'A' && C <= 'Z') return Qt::Key_A + (C - 'A');
+    switch (C) {
+    case '.':
+        return Qt::Key_Period;
+    case ',':
+        return Qt::Key_Comma;
+    case '-':
+        return Qt::Key_Minus;
+    case '+':
+        return Qt::Key_Plus;
+    case '\r':
+        return Qt::Key_Return;
+    case '\b':
+        return Qt::Key_Backspace;
+    case '\x1B':
+        return Qt::Key_Escape;
+    default:
+        return Qt::Key_unknown;
+    }
+}
+
+// Presses and releases the key of C, with the text the keyboard gives it (none for a
+// control character other than Enter, Backspace and Escape).
+inline void Type(TControl* Control, char C, Qt::KeyboardModifiers Mods = Qt::NoModifier)
+{
+    const QString text =
+        static_cast<unsigned char>(C) >= 0x20 || C == '\r' || C == '\b' || C == '\x1B' ? QString(QChar(C)) : QString();
+    PressKey(Control, QtKeyOf(C), text, Mods);
+}
+
+inline void TypeText(TControl* Control, const std::string& Text)
+{
+    for (char c : Text) Type(Control, c);
+}
+
+// A form at the bounds, still loading.
+inline TForm* NewForm(int Left, int Top, int Width, int Height)
+{
+    auto* form = new TForm(nullptr);
+    form->SetBounds(Left, Top, Width, Height);
+    return form;
+}
+
+// A control of the kind, owned by Parent and placed in it at the bounds.
+template <class TKind, class TParent>
+TKind* PlaceOn(TParent* Parent, int Left, int Top, int Width, int Height)
+{
+    auto* control = new TKind(Parent);
+    control->SetParent(Parent);
+    control->SetBounds(Left, Top, Width, Height);
+    return control;
+}
+
+// The form done loading and shown, with what showing posts handled.
+inline void ShowLoaded(TForm* Form)
+{
+    Form->EndLoading();
+    Form->Show();
+    Application->ProcessMessages();
 }
 
 inline void Hover(TControl* Control, bool Enter)

@@ -7,6 +7,7 @@
 #include "platform/ui/Forms.h"
 
 #include <QDir>
+#include <cstdio>
 #include <QTemporaryDir>
 #include <fstream>
 #include <sstream>
@@ -22,6 +23,24 @@ TTempDir::TTempDir()
 }
 
 TTempDir::~TTempDir() { QDir(QString::fromStdString(FPath)).removeRecursively(); }
+
+std::string HexDigits(std::uint64_t Value, int Digits)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "%0*llX", Digits, static_cast<unsigned long long>(Value));
+    return text;
+}
+
+std::string Hex8(std::int64_t Value) { return HexDigits(static_cast<std::uint32_t>(Value), 8); }
+
+std::string SumDigits(const std::string& Text)
+{
+    unsigned sum = 0;
+    for (unsigned char c : Text) sum += c;
+    return HexDigits(sum & 0xFF, 2);
+}
+
+std::string Valued(const std::string& Word, std::int64_t Value) { return Word + " " + Hex8(Value); }
 
 std::string ReadFileText(const std::string& Path)
 {

@@ -1,5 +1,6 @@
 // Helpers shared by the test programs.
 #pragma once
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <string>
@@ -20,6 +21,16 @@ public:
 private:
     std::string FPath;
 };
+
+// Value in upper-case hex, padded with zeros to Digits digits.
+std::string HexDigits(std::uint64_t Value, int Digits);
+// A value as the link writes it on a command line: eight upper-case hex digits of its
+// low 32 bits (a negative value as its two's complement).
+std::string Hex8(std::int64_t Value);
+// The two hex digits of the 8-bit sum of a packet's text, as both ends of the line frame it.
+std::string SumDigits(const std::string& Text);
+// A command line with one value: the word, a space and the value's eight hex digits.
+std::string Valued(const std::string& Word, std::int64_t Value);
 
 std::string ReadFileText(const std::string& Path);
 void WriteFileText(const std::string& Path, const std::string& Text);

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Emulator.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -18,9 +19,7 @@ struct TRun {
     void Feed(const std::string& Bytes) { Emulator.Received(Bytes.data(), Bytes.size(), Now); }
     void Frame(const std::string& Payload)
     {
-        char Digits[4];
-        std::snprintf(Digits, sizeof Digits, "%02X", TTroughEmulator::Sum(Payload));
-        Feed("@" + std::string(Digits) + " " + Payload + "$" + std::string(1, '\0'));
+        Feed("@" + SumDigits(Payload) + " " + Payload + "$" + std::string(1, '\0'));
     }
     void Advance(std::int64_t Us)
     {
@@ -179,11 +178,8 @@ std::vector<std::string> DepositionReports(const std::string& Out)
 
 void SetUpDeposition(TRun& R, int Type, int Strokes)
 {
-    char Frame[32];
-    std::snprintf(Frame, sizeof Frame, "07 01 %08X", Type);
-    R.Frame(Frame);
-    std::snprintf(Frame, sizeof Frame, "07 07 %08X", Strokes);
-    R.Frame(Frame);
+    R.Frame("07 01 " + Hex8(Type));
+    R.Frame("07 07 " + Hex8(Strokes));
     R.Frame("07 06 00000007");  // pause below
     R.Frame("07 05 00000009");  // pause above
     R.Frame("01 06 00000064");  // upper level 100

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include "Emulator.h"
+#include "TestSupport.h"
 #include "TroughModel.h"
 
 namespace {
@@ -129,9 +130,7 @@ TEST(TroughModel, IsothermRunThroughTheEmulatorDrawsTheCurveAndEndsWithTheLastPo
     emulator.Log = [](const std::string&) {};
     std::int64_t now = 1000000;
     auto frame = [&](const std::string& Payload) {
-        char digits[4];
-        std::snprintf(digits, sizeof digits, "%02X", TTroughEmulator::Sum(Payload));
-        const std::string bytes = "@" + std::string(digits) + " " + Payload + "$" + std::string(1, '\0');
+        const std::string bytes = "@" + SumDigits(Payload) + " " + Payload + "$" + std::string(1, '\0');
         emulator.Received(bytes.data(), bytes.size(), now);
     };
     frame("05 01 00000002");  // by travel

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 #include <vector>
+#include "TestSupport.h"
 #include "WordCases.h"
 #include "hwzel/LinkFixture.h"
 
@@ -13,14 +14,7 @@ namespace {
 
 // The bytes a payload goes out as: "@", the 8-bit sum of the payload in hex, a blank,
 // the payload, "$" and the zero byte.
-std::string Packet(const std::string& Payload)
-{
-    unsigned Sum = 0;
-    for (unsigned char C : Payload) Sum += C;
-    char Digits[3];
-    std::snprintf(Digits, sizeof Digits, "%02X", Sum & 0xFF);
-    return "@" + std::string(Digits) + " " + Payload + "$<00>";
-}
+std::string Packet(const std::string& Payload) { return "@" + SumDigits(Payload) + " " + Payload + "$<00>"; }
 
 std::vector<std::string> Packets(const std::string& Payloads)
 {

@@ -30,14 +30,7 @@ bool MemoHas(const std::string& Line)
 }
 
 // The packet text as the receive side hands it over: checksum digits and body.
-std::string Received(const std::string& Body)
-{
-    unsigned Sum = 0;
-    for (unsigned char C : Body) Sum += C;
-    char Digits[4];
-    std::snprintf(Digits, sizeof Digits, "%02X", Sum & 0xFF);
-    return Digits + Body;
-}
+std::string Received(const std::string& Body) { return SumDigits(Body) + Body; }
 
 class Monitor : public ::testing::Test {
 protected:

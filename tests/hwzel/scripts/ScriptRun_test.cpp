@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "ScriptFixture.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -16,9 +17,7 @@ std::string CycleWord(unsigned Saved, unsigned Count)
 // The payload of a revolver turn.
 std::string RevolverTurn(int Direction, unsigned Steps)
 {
-    char Text[32];
-    std::snprintf(Text, sizeof Text, "0B %02X %08X", Direction, Steps);
-    return Text;
+    return "0B " + HexDigits(static_cast<unsigned>(Direction), 2) + " " + Hex8(Steps);
 }
 
 }  // namespace

@@ -2,45 +2,9 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <optional>
+#include "BitmapPictures.h"
 #include "TestSupport.h"
 #include "platform/ui/Graphics.h"
-
-namespace {
-// A white 24-bit bitmap of the given size.
-std::unique_ptr<TBitmap> WhiteBitmap(int Width, int Height, TPixelFormat Format = pf24bit)
-{
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->SetPixelFormat(Format);
-    bitmap->SetSize(Width, Height);
-    return bitmap;
-}
-
-// The pixels of a bitmap as rows of '#' (the colour) and '.' (anything else).
-std::string Picture(const TBitmap& Bitmap, TColor Color)
-{
-    std::string out;
-    for (int y = 0; y < Bitmap.GetHeight(); ++y) {
-        for (int x = 0; x < Bitmap.GetWidth(); ++x) out += Bitmap.Canvas()->GetPixel(x, y) == Color ? '#' : '.';
-        out += '\n';
-    }
-    return out;
-}
-
-// Bounds of the pixels that differ from Background; empty when none does.
-TRect Inked(const TBitmap& Bitmap, TColor Background)
-{
-    TRect r{1 << 20, 1 << 20, -1, -1};
-    for (int y = 0; y < Bitmap.GetHeight(); ++y)
-        for (int x = 0; x < Bitmap.GetWidth(); ++x)
-            if (Bitmap.Canvas()->GetPixel(x, y) != Background) {
-                r.Left = std::min(r.Left, x);
-                r.Top = std::min(r.Top, y);
-                r.Right = std::max(r.Right, x + 1);
-                r.Bottom = std::max(r.Bottom, y + 1);
-            }
-    return r.Right < 0 ? TRect{} : r;
-}
-}  // namespace
 
 TEST(Colors, SystemColoursResolveToFixedValuesAndPlainColoursPassThrough)
 {

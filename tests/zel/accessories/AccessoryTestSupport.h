@@ -11,30 +11,13 @@
 #include "zel/experiment/Sxproperty.h"
 #include "zel/trough/ProcessTestSupport.h"
 
-inline std::string Hex(std::int32_t Value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", static_cast<std::uint32_t>(Value));
-    return text;
-}
-
 class TAccessoryFixture : public TProcessFixture {
 protected:
-    void SetUp() override
-    {
-        TCalibrateParam& c = CalibrateParam;
-        FSaved = {c.ballance.GetShMin(),      c.ballance.GetShMax(),      c.ballance.GetHwMin(),
-                  c.ballance.GetHwMax(),      c.doserBallance.GetShMin(), c.doserBallance.GetShMax(),
-                  c.doserBallance.GetHwMin(), c.doserBallance.GetHwMax(), c.doser.GetSyringeDiameter()};
-        FSavedInterval = AppSettings.UpdateReceivedDataInterval;
-    }
     void TearDown() override
     {
         TProcessFixture::TearDown();
-        SetBalances(FSaved[0], FSaved[1], FSaved[2], FSaved[3], FSaved[4], FSaved[5], FSaved[6], FSaved[7]);
-        CalibrateParam.doser.SetSyringeDiameter(FSaved[8]);
-        AppSettings.UpdateReceivedDataInterval = FSavedInterval;
-        DeviceState = TDeviceState{};
+        FSavedDoserBalance.SetTo(CalibrateParam.doserBallance);
+        CalibrateParam.doser.SetSyringeDiameter(FSavedSyringe);
     }
     // The balance reads 80 mN/m less 0.01 mN/m per count (0..8000 counts); the doser
     // balance 40 mN/m less 0.01 mN/m per count (0..4000 counts).
@@ -46,18 +29,8 @@ protected:
     static void SetBalances(double ShMin, double ShMax, double HwMin, double HwMax, double DoserShMin,
                             double DoserShMax, double DoserHwMin, double DoserHwMax)
     {
-        TClbBallance& b = CalibrateParam.ballance;
-        b.SetShMin(ShMin);
-        b.SetShMax(ShMax);
-        b.SetHwMin(HwMin);
-        b.SetHwMax(HwMax);
-        b.Recalc();
-        TClbBallance& d = CalibrateParam.doserBallance;
-        d.SetShMin(DoserShMin);
-        d.SetShMax(DoserShMax);
-        d.SetHwMin(DoserHwMin);
-        d.SetHwMax(DoserHwMax);
-        d.Recalc();
+        SetBalance(ShMin, ShMax, HwMin, HwMax);
+        TBalanceLine{DoserShMin, DoserShMax, DoserHwMin, DoserHwMax}.SetTo(CalibrateParam.doserBallance);
     }
     // Writes "Key=Value" lines into a section of zel.ini.
     static void WriteSection(const std::string& Section, const std::vector<std::string>& Lines)
@@ -92,6 +65,6 @@ protected:
         return names.Lines();
     }
 
-    std::vector<double> FSaved;
-    std::uint32_t FSavedInterval = 500;
+    TBalanceLine FSavedDoserBalance = TBalanceLine::Of(CalibrateParam.doserBallance);
+    double FSavedSyringe = CalibrateParam.doser.GetSyringeDiameter();
 };

@@ -61,7 +61,7 @@ TEST_F(Eud, StartSendsTheElevenSettersAndTheStartWordButNeverTheCycles)
     Window->btnGo->Click();
     Link()->OnSendCommand = nullptr;
 
-    const auto counts = [](double Value) { return Hex(DoubleToInt32(Value)); };
+    const auto counts = [](double Value) { return Hex8(DoubleToInt32(Value)); };
     // Balance: 80 mN/m less 0.01 per count. The limits are absolute positions.
     const std::vector<std::string> expected = {
         "EudPrePressure= 00001770",

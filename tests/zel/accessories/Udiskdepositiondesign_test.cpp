@@ -78,13 +78,13 @@ TEST_F(DiskDesign, StartSendsTheElevenLinesOfItsConfigurationAndRecordsItsOwnNot
         const std::string p = C.Prefix;
         const std::vector<std::string> expected = {
             p + "Direction= 00000000",
-            p + "Speed= " + Hex(DoubleToInt32(c.rotatingBarrier.SpeedToCode(w->edSpeed->GetValue()))),
+            p + "Speed= " + Hex8(DoubleToInt32(c.rotatingBarrier.SpeedToCode(w->edSpeed->GetValue()))),
             p + "Pressure= 00001388",
             p + "RangePressure= 000001F4",
-            p + "FeedbackSpeed= " + Hex(DoubleToInt32(c.barrier1.SpeedToCode(w->edSpeedFeedback->GetValue()))),
-            p + "ApproachSpeed= " + Hex(DoubleToInt32(c.barrier1.SpeedToCode(w->edSpeedApproach->GetValue()))),
+            p + "FeedbackSpeed= " + Hex8(DoubleToInt32(c.barrier1.SpeedToCode(w->edSpeedFeedback->GetValue()))),
+            p + "ApproachSpeed= " + Hex8(DoubleToInt32(c.barrier1.SpeedToCode(w->edSpeedApproach->GetValue()))),
             p + "DoserMode= 00000001",
-            p + "DoserSpeed= " + Hex(DoubleToInt32(c.doser.SpeedToCode(w->edDoserSpeed->GetValue()))),
+            p + "DoserSpeed= " + Hex8(DoubleToInt32(c.doser.SpeedToCode(w->edDoserSpeed->GetValue()))),
             p + "DoserPresStart= 00000BB8",
             p + "DoserPresStop= 000007D0",
             C.StartWord,

@@ -76,13 +76,13 @@ TEST_F(Film, StartSendsTheNineSettersThroughTheChosenPumpThenTheStartWord)
         Window->edRate->SetValue(rate);
         Window->btnGo->Click();
 
-        const auto counts = [](double Value) { return Hex(DoubleToInt32(Value)); };
+        const auto counts = [](double Value) { return Hex8(DoubleToInt32(Value)); };
         const std::vector<std::string> expected = {
             "FpArea= " + counts(c.surface.AreaToPosition(45)),
             "FpPressure= 00001770",
             "FpOpenningBarrierSpeed= " + counts(c.barrier1.SpeedToCode(Window->edOpenningBarrierSpeed->GetValue())),
             "FpClosingBarrierSpeed= " + counts(c.barrier2.SpeedToCode(Window->edClosingBarrierSpeed->GetValue())),
-            "FpPumpType= " + Hex(type),
+            "FpPumpType= " + Hex8(type),
             "FpDelay= 0000000C",
             "FpInjectionVolume= " + counts(pump.ShToHw(0.25)),
             "FpInjectionVolumeStep= " + counts(pump.ShToHwDelta(0.125)),
@@ -91,7 +91,7 @@ TEST_F(Film, StartSendsTheNineSettersThroughTheChosenPumpThenTheStartWord)
         };
         EXPECT_EQ(StartLines("FpArea="), expected);
         // The area goes out as a barrier position, and the pump's own unit counts.
-        EXPECT_NE(expected[0], "FpArea= " + Hex(45));
+        EXPECT_NE(expected[0], "FpArea= " + Hex8(45));
         EXPECT_NE(counts(pump.ShToHw(0.25)), counts(other.ShToHw(0.25)));
         EXPECT_EQ(Main->ProcessKind, pkFilmPreparation);
         EXPECT_FALSE(Window->btnGo->GetVisible());

@@ -45,11 +45,11 @@ TEST_F(Roll, StartLocksTheWindowSendsTheSixParametersAndTheStartWordThenSetsTheP
     // Pressure 30 mN/m is 50 mN/m of tension, 5000 counts; a range of 5 mN/m is 500 counts.
     const std::vector<std::string> expected = {
         "RdDirection= 00000001",
-        "RdSpeed= " + Hex(DoubleToInt32(c.rotatingBarrier.SpeedToCode(Window->edSpeed->GetValue()))),
+        "RdSpeed= " + Hex8(DoubleToInt32(c.rotatingBarrier.SpeedToCode(Window->edSpeed->GetValue()))),
         "RdPressureDip= 00001388",
         "RdRangePressureDip= 000001F4",
-        "RdFeedbackSpeed= " + Hex(DoubleToInt32(c.barrier1.SpeedToCode(Window->edSpeedFeedback->GetValue()))),
-        "RdApproachSpeed= " + Hex(DoubleToInt32(c.barrier1.SpeedToCode(Window->edSpeedApproach->GetValue()))),
+        "RdFeedbackSpeed= " + Hex8(DoubleToInt32(c.barrier1.SpeedToCode(Window->edSpeedFeedback->GetValue()))),
+        "RdApproachSpeed= " + Hex8(DoubleToInt32(c.barrier1.SpeedToCode(Window->edSpeedApproach->GetValue()))),
         "StartRollDeposition",
     };
     EXPECT_EQ(StartLines("RdDirection="), expected);
@@ -72,7 +72,7 @@ TEST_F(Roll, FeedbackAndApproachSpeedsReachTheInstrumentOnlyDuringTheRollRun)
 {
     Open();
     TCalibrateParam& c = CalibrateParam;
-    auto code = [&](TRxSpinEdit* Edit) { return Hex(DoubleToInt32(c.barrier1.SpeedToCode(Edit->GetValue()))); };
+    auto code = [&](TRxSpinEdit* Edit) { return Hex8(DoubleToInt32(c.barrier1.SpeedToCode(Edit->GetValue()))); };
     // Idle: leaving or stepping sends nothing.
     Window->edSpeedFeedback->SetValue(c.barrier1.GetMinSpeed() * 2);
     Window->edSpeedExit(Window->edSpeedFeedback);

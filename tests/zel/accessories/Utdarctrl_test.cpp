@@ -71,18 +71,18 @@ TEST_F(Tdar, StartSendsTheTwentyThreeSettersInTheirUnitsThenTheStartWordThenSets
     Window->btnGo->Click();
     Link()->OnSendCommand = nullptr;
 
-    const std::string doser2Rate = Hex(DoubleToInt32(c.doser.SpeedToCode(3.25)));
-    ASSERT_NE(doser2Rate, Hex(DoubleToInt32(c.doser2.SpeedToCode(3.25))));
+    const std::string doser2Rate = Hex8(DoubleToInt32(c.doser.SpeedToCode(3.25)));
+    ASSERT_NE(doser2Rate, Hex8(DoubleToInt32(c.doser2.SpeedToCode(3.25))));
     // Balance: 80 mN/m less 0.01 per count; doser balance: 40 mN/m less 0.01 per count.
     const std::vector<std::string> expected = {
         "TdarBarrierActive= 00000001",
-        "TdarBarrierSpeed= " + Hex(DoubleToInt32(c.barrier1.SpeedToCode(Window->edBarrierSpeed->GetValue()))),
-        "TdarBarrierStep= " + Hex(DoubleToInt32(c.barrier1.ShToHwDelta(12.5))),
+        "TdarBarrierSpeed= " + Hex8(DoubleToInt32(c.barrier1.SpeedToCode(Window->edBarrierSpeed->GetValue()))),
+        "TdarBarrierStep= " + Hex8(DoubleToInt32(c.barrier1.ShToHwDelta(12.5))),
         "TdarBarrierPressure= 00001770",
         "TdarBarrierDelay= 00007E2C",
         "TdarDoser1Active= 00000000",
         "TdarDoser1Mode= 00000000",
-        "TdarDoser1Speed= " + Hex(DoubleToInt32(c.doser.SpeedToCode(1.5))),
+        "TdarDoser1Speed= " + Hex8(DoubleToInt32(c.doser.SpeedToCode(1.5))),
         "TdarDoser2Active= 00000001",
         "TdarDoser2Mode= 00000001",
         "TdarDoser2Speed= " + doser2Rate,

@@ -7,6 +7,7 @@
 #include <memory>
 #include <numbers>
 #include "TestSupport.h"
+#include "zel/core/ClbTestSupport.h"
 #include "zel/core/Clb_motor.h"
 #include "zel/core/Clbmath.h"
 
@@ -14,17 +15,6 @@ namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double Inf = std::numeric_limits<double>::infinity();
-
-// Loads Unit under Name from a settings file holding Keys in section "CalibrateParam".
-void LoadUnit(TMotor& Unit, const std::string& Name, const std::string& Keys)
-{
-    TTempDir dir;
-    const std::string file = dir.File("zel.ini");
-    WriteFileText(file, "[CalibrateParam]\n" + Keys);
-    TIniFile ini(file);
-    Unit.SetName(Name);
-    Unit.Load(&ini, "CalibrateParam", nullptr);
-}
 
 // Speed code of a motor speed in motor revolutions per minute (default motor).
 double MotorCode(double MotorRevPerMin)

@@ -4,19 +4,10 @@
 
 #include <limits>
 #include "TestSupport.h"
+#include "zel/core/ClbTestSupport.h"
 #include "zel/core/Clb_revolver.h"
 
 namespace {
-
-void LoadUnit(TMotor& Unit, const std::string& Name, const std::string& Keys)
-{
-    TTempDir dir;
-    const std::string file = dir.File("zel.ini");
-    WriteFileText(file, "[CalibrateParam]\n" + Keys);
-    TIniFile ini(file);
-    Unit.SetName(Name);
-    Unit.Load(&ini, "CalibrateParam", nullptr);
-}
 
 // Rings of 12 and 8 cells.
 void LoadTwoRings(TRevolver& Revolver)

@@ -6,23 +6,16 @@
 
 #include <string>
 
-#include "TestSupport.h"
-#include "platform/ui/Application.h"
 #include "platform/base/FileDates.h"
-#include "platform/ui/Forms.h"
-#include "support_link/RecordingLink.h"
-#include "zel/core/Common.h"
-#include "zel/core/Hlprovider.h"
+#include "zel/core/ProgramFixture.h"
 #include "zel/core/Umain.h"
 
-class TMainWindowFixture : public ::testing::Test {
+class TMainWindowFixture : public TProgramFolderFixture {
 protected:
     // zel.ini's text before the program starts (empty: no file).
     void Start(const std::string& Ini)
     {
-        if (!Ini.empty()) WriteFileText(Dir.File("zel.ini"), Ini);
-        Application->SetExeName(Dir.File("zel"));
-        InitCommon();
+        StartCommon(Ini);
         Main = CreateForm<TFMain>(nullptr);
         // The watchdog asks its question from this timer once the link has been silent for
         // a few seconds of real time, which a busy machine reaches in any test. Its own
@@ -53,16 +46,12 @@ protected:
 
     void TearDown() override
     {
-        DestroyForms();
-        if (IniFile) DoneCommon();
+        TProgramFolderFixture::TearDown();
         ResourceStrings->Clear();
         Filer = nullptr;
         HlProvider.Link = nullptr;
-        Application->SetExeName(SavedExe);
+        DeviceState = TDeviceState{};
     }
 
-    TTempDir Dir;
-    TDialogRecorder Dialogs;
     TFMain* Main = nullptr;
-    std::string SavedExe = Application->ExeName();
 };

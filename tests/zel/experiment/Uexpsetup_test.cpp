@@ -81,6 +81,18 @@ protected:
         return Set;
     }
     ISXDataField* TableOf(ISXDataSet* Set) { return Set->FindField(ZelTableCategory, "Isotherm"); }
+    // The window beside the main window's area, with a run of three rows saved as
+    // run.mps in the register and scrolled to.
+    ISXDataSet* OpenWithRun()
+    {
+        OpenWindow();
+        MainArea();
+        ISXDataSet* Set = MakeRunSet("Ann", 3);
+        Set->SetFileName(Dir.File("run.mps").c_str());
+        Window->AddDataSet(TableOf(Set));
+        Window->Scroll(0);
+        return Set;
+    }
 
     TTempDir Dir;
     TFExpSetup* Window = nullptr;
@@ -815,12 +827,7 @@ TEST_F(ExpSetupRegister, TitleClicksNavigatorAndDeleteKey)
 
 TEST_F(ExpSetup, CellCorrectionsGoIntoTheTableAndEveryGraphOfIt)
 {
-    OpenWindow();
-    MainArea();
-    ISXDataSet* Set = MakeRunSet("Ann", 3);
-    Set->SetFileName(Dir.File("run.mps").c_str());
-    Window->AddDataSet(TableOf(Set));
-    Window->Scroll(0);
+    ISXDataSet* Set = OpenWithRun();
     ASSERT_EQ(Window->CurrentTable(), TableOf(Set));
     TFGraph* Graph = NewGraph();
     Graph->SetData(TableOf(Set), "Area", "Rotating barrier position", nullptr);
@@ -856,12 +863,7 @@ TEST_F(ExpSetup, CellCorrectionsGoIntoTheTableAndEveryGraphOfIt)
 
 TEST_F(ExpSetup, CreateGraphFromTheRegister)
 {
-    OpenWindow();
-    MainArea();
-    ISXDataSet* Set = MakeRunSet("Ann", 3);
-    Set->SetFileName(Dir.File("run.mps").c_str());
-    Window->AddDataSet(TableOf(Set));
-    Window->Scroll(0);
+    OpenWithRun();
     ASSERT_NE(Window->CurrentTable(), nullptr);
     EXPECT_TRUE(Window->SBCreateGraph->GetEnabled());
     EXPECT_EQ(Window->CBGraphBottomAxis->Items().Lines(),

@@ -12,7 +12,7 @@
 #include "zel/experiment/Ugraphprop.h"
 #include <QAction>
 #include <QMenu>
-#include "zel/core/Umain.h"
+#include "zel/core/Instrument.h"
 #include "zel/experiment/Graphmanager.h"
 #include "zel/experiment/Ugraph.h"
 

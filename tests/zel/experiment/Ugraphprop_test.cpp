@@ -3,26 +3,45 @@
 #include "GraphTestSupport.h"
 #include "platform/base/IniFiles.h"
 
+#include <map>
+
 namespace {
 
 using TGraphPropSection = TGraphSettingsFixture;
+
+// The look of a line that the section keeps, field by field.
+std::map<std::string, long long> LineLook(const TZelGraphLineProp& L)
+{
+    return {{"LineColor", L.LineColor},
+            {"MarkerBorderColor", L.MarkerBorderColor},
+            {"MarkerSize", L.MarkerSize},
+            {"LineSplineOrder", L.LineSplineOrder},
+            {"LineTypePoints", L.LineTypePoints},
+            {"LineThikness", L.LineThikness},
+            {"LineFilter", L.LineFilter},
+            {"LineJoinPoints", L.LineJoinPoints},
+            {"LineDeriv1stOrder", L.LineDeriv1stOrder},
+            {"LineNumPointsLimitation", L.LineNumPointsLimitation},
+            {"LineNumPointsLimitationType", L.LineNumPointsLimitationType},
+            {"LineNumPointsMax", L.LineNumPointsMax}};
+}
 
 TEST_F(TGraphPropSection, BuiltInDefaults)
 {
     StartWith("");
     const TZelGraphLineProp line;
-    EXPECT_EQ(line.LineColor, 0x0000FF);
-    EXPECT_EQ(line.MarkerBorderColor, 0x0000FF);
-    EXPECT_EQ(line.MarkerSize, 7);
-    EXPECT_EQ(line.LineSplineOrder, 0);
-    EXPECT_EQ(line.LineTypePoints, 0);
-    EXPECT_EQ(line.LineThikness, 1);
-    EXPECT_EQ(line.LineFilter, 0);
-    EXPECT_TRUE(line.LineJoinPoints);
-    EXPECT_FALSE(line.LineDeriv1stOrder);
-    EXPECT_TRUE(line.LineNumPointsLimitation);
-    EXPECT_EQ(line.LineNumPointsMax, 1000);
-    EXPECT_EQ(line.LineNumPointsLimitationType, 0);
+    EXPECT_EQ(LineLook(line), (std::map<std::string, long long>{{"LineColor", 0x0000FF},
+                                                                {"MarkerBorderColor", 0x0000FF},
+                                                                {"MarkerSize", 7},
+                                                                {"LineSplineOrder", 0},
+                                                                {"LineTypePoints", 0},
+                                                                {"LineThikness", 1},
+                                                                {"LineFilter", 0},
+                                                                {"LineJoinPoints", 1},
+                                                                {"LineDeriv1stOrder", 0},
+                                                                {"LineNumPointsLimitation", 1},
+                                                                {"LineNumPointsLimitationType", 0},
+                                                                {"LineNumPointsMax", 1000}}));
     EXPECT_EQ(line.Table, nullptr);
     const TZelGraphProp graph;
     EXPECT_EQ(graph.TitleFont->GetName(), "Tahoma");
@@ -87,6 +106,7 @@ TEST_F(TGraphPropSection, WritesEveryKeyInOrderAndReadsThemBack)
     l.LineNumPointsLimitationType = 1;
     l.LineNumPointsMax = 500;
     l.Column = "Surface pressure (SP)";  // kept in memory only
+    const std::map<std::string, long long> written = LineLook(l);
     SaveDefaultLineProp();
 
     TIniFile ini(Dir.File("zel.ini"));
@@ -144,18 +164,7 @@ TEST_F(TGraphPropSection, WritesEveryKeyInOrderAndReadsThemBack)
     EXPECT_FALSE(DefaultAxisProp.AutoScale);
     EXPECT_EQ(DefaultAxisProp.Min, 2.5f);
     EXPECT_EQ(DefaultAxisProp.Max, 75.0f);
-    EXPECT_EQ(l.LineColor, 0x00FF00);
-    EXPECT_EQ(l.MarkerBorderColor, 0x0000FF);
-    EXPECT_EQ(l.MarkerSize, 9);
-    EXPECT_EQ(l.LineSplineOrder, 4);
-    EXPECT_EQ(l.LineTypePoints, 2);
-    EXPECT_EQ(l.LineThikness, 3);
-    EXPECT_EQ(l.LineFilter, 5);
-    EXPECT_FALSE(l.LineJoinPoints);
-    EXPECT_TRUE(l.LineDeriv1stOrder);
-    EXPECT_FALSE(l.LineNumPointsLimitation);
-    EXPECT_EQ(l.LineNumPointsLimitationType, 1);
-    EXPECT_EQ(l.LineNumPointsMax, 500);
+    EXPECT_EQ(LineLook(l), written);
     EXPECT_EQ(l.Column, "");
 }
 

@@ -22,7 +22,8 @@
 #include "zel/core/Clbmath.h"
 #include "zel/core/Common.h"
 #include "zel/core/Hlprovider.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Instrument.h"
+#include "zel/core/ProgramFixture.h"
 #include "zel/manual/Ucalibratedevice.h"
 #include "zel/manual/Umanualcontrol2.h"
 #include "zel/manual/Upumpcontrol.h"
@@ -31,59 +32,33 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-std::string Hex8(std::int64_t Value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", static_cast<std::uint32_t>(Value));
-    return text;
-}
-
 void OperatorClick(TSpeedButton* Button) { static_cast<QAbstractButton*>(Button->Widget())->click(); }
 
 // A program folder with its zel.ini, the recording link bound to the provider and the
 // window created as the program creates it.
-class ManualCtrl2Test : public ::testing::Test {
+class ManualCtrl2Test : public TToolWindowFixture<TFManualCtrl2> {
 protected:
     void SetUp() override
     {
         SavedDoser = CalibrateParam.doser;
         SavedTape = CalibrateParam.tape;
         SavedSeparator = GetDecimalSeparator();
-        ASSERT_NE(Library.Link, nullptr);
-        HlProvider.Link = Library.Link;
-    }
-    void Start(const std::string& Ini)
-    {
-        if (!Ini.empty()) WriteFileText(Dir.File("zel.ini"), Ini);
-        Application->SetExeName(Dir.File("zel"));
-        InitCommon();
-        Window = CreateForm<TFManualCtrl2>(nullptr);
+        TToolWindowFixture::SetUp();
     }
     // Ends the window (it saves its settings) and the settings file.
     void Stop()
     {
-        DestroyForms();
+        EndCommon();
         Window = nullptr;
-        if (IniFile) DoneCommon();
     }
     void TearDown() override
     {
-        Stop();
-        HlProvider.Link = nullptr;
-        Application->SetExeName(SavedExe);
+        TToolWindowFixture::TearDown();
         CalibrateParam.doser = SavedDoser;
         CalibrateParam.tape = SavedTape;
         SetDecimalSeparator(SavedSeparator);
-        DeviceState = TDeviceState{};
     }
-    Lines Sent() const { return Library.Link->Lines(); }
-    void Clear() { Library.Link->ClearCalls(); }
 
-    TTempDir Dir;
-    TDialogRecorder Dialogs;
-    TRecordingLinkLibrary Library;
-    TFManualCtrl2* Window = nullptr;
-    std::string SavedExe = Application->ExeName();
     TDoser SavedDoser;
     TTape SavedTape;
     char SavedSeparator = '.';
@@ -95,7 +70,7 @@ TEST_F(ManualCtrl2Test, StartSendsTheStoredTrackBarPositionsAsOldScaleCodes)
 {
     // Old scale: position p stands for Max + Min - p; a stored 0 is raised to the minimum 1.
     Start("[ManualControl2]\nDocked=0\nDoserSpeed=1\nRotBarrierinderSpeed=0\nTapeSpeed=200\n");
-    EXPECT_EQ(Sent(), (Lines{"DoserSpeed= 000003E8", "RotBarrierSpeed= 000000FF", "TapeSpeed= 00000038"}));
+    EXPECT_EQ(Link().Lines(), (Lines{"DoserSpeed= 000003E8", "RotBarrierSpeed= 000000FF", "TapeSpeed= 00000038"}));
     EXPECT_EQ(FManualCtrl2, Window);
     EXPECT_TRUE(Window->OldSpeedScale);
     EXPECT_EQ(Window->DoserSpeedCode, 1000u);
@@ -146,7 +121,7 @@ TEST_F(ManualCtrl2Test, TrackBarShowsWhileMovingAndSendsOnRelease)
 {
     Start("[ManualControl2]\nDocked=0\nDoserSpeed=100\n");
     Window->Show();
-    Clear();
+    Link().ClearCalls();
     const int step = Window->trbDoserSpeed->GetLineSize();
     ASSERT_GE(step, 1);
     WidgetInput::Key(Window->trbDoserSpeed, QEvent::KeyPress, Qt::Key_Right);
@@ -156,18 +131,18 @@ TEST_F(ManualCtrl2Test, TrackBarShowsWhileMovingAndSendsOnRelease)
     const double speed =
         std::clamp(CalibrateParam.doser.CodeToSpeed(code), Window->edDoserSpeed->Min, Window->edDoserSpeed->Max);
     EXPECT_EQ(Window->edDoserSpeed->GetText(), FloatToStrF(speed, ffFixed, 12, 3));
-    EXPECT_TRUE(Sent().empty());  // moving only shows the speed
+    EXPECT_TRUE(Link().Lines().empty());  // moving only shows the speed
     WidgetInput::Key(Window->trbDoserSpeed, QEvent::KeyRelease, Qt::Key_Right);
-    EXPECT_EQ(Sent(), Lines{"DoserSpeed= " + Hex8(code)});
+    EXPECT_EQ(Link().Lines(), Lines{"DoserSpeed= " + Hex8(code)});
     EXPECT_EQ(Window->DoserSpeedCode, static_cast<std::uint32_t>(code));
 
-    Clear();
+    Link().ClearCalls();
     WidgetInput::PressKey(Window->trbTapeSpeed, Qt::Key_Right);
     WidgetInput::PressKey(Window->trbRotBarrierSpeed, Qt::Key_Right);
     ASSERT_GT(Window->trbTapeSpeed->GetPosition(), 1);
     const int tapeCode = 255 + 1 - Window->trbTapeSpeed->GetPosition();
     const int rotCode = 255 + 1 - Window->trbRotBarrierSpeed->GetPosition();
-    EXPECT_EQ(Sent(), (Lines{"TapeSpeed= " + Hex8(tapeCode), "RotBarrierSpeed= " + Hex8(rotCode)}));
+    EXPECT_EQ(Link().Lines(), (Lines{"TapeSpeed= " + Hex8(tapeCode), "RotBarrierSpeed= " + Hex8(rotCode)}));
 }
 
 TEST_F(ManualCtrl2Test, NewScaleUsesTheUnitsSpeedCodesAsPositions)
@@ -185,21 +160,21 @@ TEST_F(ManualCtrl2Test, NewScaleUsesTheUnitsSpeedCodesAsPositions)
     EXPECT_GE(Window->trbDoserSpeed->GetLineSize(), 1);
     EXPECT_GE(Window->trbDoserSpeed->GetPageSize(), 1);
     const int tapeMax = DoubleToInt32(CalibrateParam.tape.GetMaxSpeedCode());
-    const Lines sent = Sent();
+    const Lines sent = Link().Lines();
     ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(sent[0], "DoserSpeed= " + Hex8(stored));  // the position is the code
     EXPECT_EQ(sent[2], "TapeSpeed= " + Hex8(tapeMax));  // clamped to the tape's top code
 
     Window->Show();
-    Clear();
+    Link().ClearCalls();
     WidgetInput::PressKey(Window->trbDoserSpeed, Qt::Key_Right);
-    EXPECT_EQ(Sent(), Lines{"DoserSpeed= " + Hex8(Window->trbDoserSpeed->GetPosition())});
+    EXPECT_EQ(Link().Lines(), Lines{"DoserSpeed= " + Hex8(Window->trbDoserSpeed->GetPosition())});
 }
 
 TEST_F(ManualCtrl2Test, TypedSpeedIsSentAndTheTrackBarKeepsItsPosition)
 {
     Start("[ManualControl2]\nDocked=0\nDoserSpeed=500\nRotBarrierinderSpeed=17\nTapeSpeed=30\n");
-    Clear();
+    Link().ClearCalls();
     struct Case {
         KVC::TKvEdit* Edit;
         TMotor* Unit;
@@ -210,12 +185,12 @@ TEST_F(ManualCtrl2Test, TypedSpeedIsSentAndTheTrackBarKeepsItsPosition)
                           {Window->edTapeSpeed, &CalibrateParam.tape, "TapeSpeed= "}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Word);
-        Clear();
+        Link().ClearCalls();
         const double speed = (c.Edit->Min + c.Edit->Max) / 3;
         // The entry is converted as shown, rounded to the edit's decimals.
         const double entered = StrToFloat(FloatToStrF(speed, ffFixed, 12, c.Edit->FloatDigits));
         c.Edit->SetValueFloat(speed);
-        EXPECT_EQ(Sent(), Lines{c.Word + Hex8(DoubleToInt32(c.Unit->SpeedToCode(entered)))});
+        EXPECT_EQ(Link().Lines(), Lines{c.Word + Hex8(DoubleToInt32(c.Unit->SpeedToCode(entered)))});
         EXPECT_EQ(c.Edit->GetText(), FloatToStrF(c.Unit->CodeToSpeed(DoubleToInt32(c.Unit->SpeedToCode(entered))),
                                                  ffFixed, 12, c.Edit->FloatDigits));
     }
@@ -234,27 +209,28 @@ TEST_F(ManualCtrl2Test, RotatorAndRevolverTurnByTheAngleAndStopOnTheSecondClick)
 {
     Start("[ManualControl2]\nDocked=0\n");
     Window->Show();
-    Clear();
+    Link().ClearCalls();
     const int full = DoubleToInt32(CalibrateParam.dipperRotator.ShToHwDelta(360));
     OperatorClick(Window->btnRotateDipperClockwise);
     EXPECT_TRUE(Window->btnRotateDipperClockwise->GetDown());
     OperatorClick(Window->btnRotateDipperClockwise);  // released by the operator: stop, no angle
-    EXPECT_EQ(Sent(), (Lines{"RotateDipperCW " + Hex8(full), "StopDipperRotator"}));
+    EXPECT_EQ(Link().Lines(), (Lines{"RotateDipperCW " + Hex8(full), "StopDipperRotator"}));
 
     // "Manual" takes the angle from the edit, truncated to whole degrees.
     Window->chkRotateManual->SetChecked(true);
     EXPECT_TRUE(Window->edtRotateRevolver->GetEnabled());
     Window->edtRotateRevolver->SetValue(45.9);
     Window->edtRotateDipper->SetValue(10.5);
-    Clear();
+    Link().ClearCalls();
     OperatorClick(Window->btnRotateRevolverAntiClockwise);
     OperatorClick(Window->btnRotateDipperAntiClockwise);
     Window->btnRotateRevolverClockwise->Click();  // from code while up: a stop
     Window->edtCell->SetValue(3);
     Window->btnCellGo->Click();
-    EXPECT_EQ(Sent(), (Lines{"RotateRevolverCCW " + Hex8(DoubleToInt32(CalibrateParam.revolver.ShToHwDelta(45))),
-                             "RotateDipperCCW " + Hex8(DoubleToInt32(CalibrateParam.dipperRotator.ShToHwDelta(10))),
-                             "StopRevolver", "MoveDipperToCell 3"}));
+    EXPECT_EQ(Link().Lines(),
+              (Lines{"RotateRevolverCCW " + Hex8(DoubleToInt32(CalibrateParam.revolver.ShToHwDelta(45))),
+                     "RotateDipperCCW " + Hex8(DoubleToInt32(CalibrateParam.dipperRotator.ShToHwDelta(10))),
+                     "StopRevolver", "MoveDipperToCell 3"}));
     Window->chkRotateManual->SetChecked(false);
     EXPECT_FALSE(Window->edtRotateDipper->GetEnabled());
 
@@ -300,18 +276,18 @@ TEST_F(ManualCtrl2Test, DoserMovesByVolumeOrUntilStopped)
     Window->edDoserMoveLen->Min = Window->edDoserMoveLen->Max = 0;  // no clamping for the table
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Volume);
-        Clear();
+        Link().ClearCalls();
         Window->edDoserMoveLen->InitFloat(c.Volume);
         OperatorClick(Window->*c.Button);
         const int steps = c.Volume > 0 ? DoubleToInt32(CalibrateParam.doser.ShToHwDelta(c.Volume)) : 0;
-        EXPECT_EQ(Sent(), Lines{c.Word + Hex8(steps)});
+        EXPECT_EQ(Link().Lines(), Lines{c.Word + Hex8(steps)});
         EXPECT_TRUE((Window->*c.Button)->GetDown());
     }
     ASSERT_GT(DoubleToInt32(CalibrateParam.doser.ShToHwDelta(0.5)), 0);
-    Clear();
+    Link().ClearCalls();
     Window->btnDoserUpClick(nullptr);  // no sender: nothing
     Window->btnDoserStop->Click();
-    EXPECT_EQ(Sent(), Lines{"DoserStop"});
+    EXPECT_EQ(Link().Lines(), Lines{"DoserStop"});
     EXPECT_FALSE(Window->btnDoserUp->GetDown());
     EXPECT_FALSE(Window->btnDoserDown->GetDown());
 }
@@ -320,7 +296,7 @@ TEST_F(ManualCtrl2Test, RotatingBarrierAndTapeButtonsSendTheirWords)
 {
     Start("[ManualControl2]\nDocked=0\n");
     Window->Show();
-    Clear();
+    Link().ClearCalls();
     Window->btnRotBarrierLeft->Click();
     EXPECT_TRUE(Window->btnRotBarrierLeft->GetDown());
     OperatorClick(Window->btnRotBarrierRight);
@@ -333,8 +309,8 @@ TEST_F(ManualCtrl2Test, RotatingBarrierAndTapeButtonsSendTheirWords)
     EXPECT_FALSE(Window->btnTapeRight->GetDown());
     Window->btnTapeStop->Click();
     EXPECT_FALSE(Window->btnTapeLeft->GetDown());
-    EXPECT_EQ(Sent(), (Lines{"RotBarrierMoveLeft", "RotBarrierMoveRight", "RotBarrierStop", "TapeMoveRight",
-                             "TapeMoveLeft", "TapeStop"}));
+    EXPECT_EQ(Link().Lines(), (Lines{"RotBarrierMoveLeft", "RotBarrierMoveRight", "RotBarrierStop", "TapeMoveRight",
+                                     "TapeMoveLeft", "TapeStop"}));
 }
 
 TEST_F(ManualCtrl2Test, KeepSurfaceTensionSendsTheSetPointWhileDown)
@@ -342,13 +318,14 @@ TEST_F(ManualCtrl2Test, KeepSurfaceTensionSendsTheSetPointWhileDown)
     Start("[ManualControl2]\nDocked=0\n");
     Window->Show();
     Window->edDoserKeepST->InitFloat(35.5);
-    Clear();
+    Link().ClearCalls();
     OperatorClick(Window->btnDoserKeepST);
     EXPECT_FALSE(Window->edDoserMoveLen->GetEnabled());
     OperatorClick(Window->btnDoserKeepST);
     EXPECT_TRUE(Window->edDoserMoveLen->GetEnabled());
-    EXPECT_EQ(Sent(), (Lines{"DoserAutoPressure= " + Hex8(DoubleToInt32(CalibrateParam.doserBallance.SPToHw(35.5))),
-                             "DoserKeepPressure= 00000001", "DoserKeepPressure= 00000000"}));
+    EXPECT_EQ(Link().Lines(),
+              (Lines{"DoserAutoPressure= " + Hex8(DoubleToInt32(CalibrateParam.doserBallance.SPToHw(35.5))),
+                     "DoserKeepPressure= 00000001", "DoserKeepPressure= 00000000"}));
 }
 
 TEST_F(ManualCtrl2Test, MoveButtonsFollowTheMotionCodes)
@@ -376,12 +353,12 @@ TEST_F(ManualCtrl2Test, MoveButtonsFollowTheMotionCodes)
         {15, {0, 0, 0, 0, 0, 1}}, {16, {0, 0, 0, 0, 1, 0}}, {18, {0, 0, 0, 0, 0, 0}}, {10, {1, 0, 0, 0, 0, 0}},
         {14, {1, 0, 0, 1, 0, 0}}, {16, {1, 0, 0, 1, 1, 0}}, {0, {0, 0, 0, 0, 0, 0}},
     };
-    Clear();
+    Link().ClearCalls();
     for (const Step& s : steps) {
         Window->ShowMotionState(s.Code);
         EXPECT_EQ(downs(), s.After) << "after code " << s.Code;
     }
-    EXPECT_TRUE(Sent().empty());  // following the device sends nothing
+    EXPECT_TRUE(Link().Lines().empty());  // following the device sends nothing
 }
 
 TEST_F(ManualCtrl2Test, ReadingsComeFromDeviceStateAndZeroUsesThem)
@@ -465,7 +442,7 @@ TEST_F(ManualCtrl2Test, AppliedPresetSetsTheSyringeAndTheDoserLimits)
 {
     Start("[ManualControl2]\nDocked=0\nInjectorPresets.1=2.5;ml;7.3\n");
     Window->btnDoserInjectorPresets->Click();
-    Clear();
+    Link().ClearCalls();
     Window->btnInjectorPresetsApply->Click();
     EXPECT_FALSE(Window->grpInjectorPresets->GetVisible());
     EXPECT_DOUBLE_EQ(CalibrateParam.doser.GetSyringeDiameter(), 7.3);
@@ -473,7 +450,7 @@ TEST_F(ManualCtrl2Test, AppliedPresetSetsTheSyringeAndTheDoserLimits)
     EXPECT_NEAR(CalibrateParam.doser.GetShMax(), 2.5, 1e-9);
     EXPECT_NEAR(Window->edDoserMoveLen->Max, 2.5, 1e-9);
     EXPECT_DOUBLE_EQ(Window->edDoserSpeed->Max, CalibrateParam.doser.GetMaxSpeed());
-    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(Link().Lines().empty());
 
     // A volume typed as 0 leaves the doser's range as it was.
     Window->edtInjectorVolume->InitFloat(0);
@@ -505,13 +482,13 @@ TEST_F(ManualCtrl2Test, SettingsRoundTripThroughTheFile)
     EXPECT_EQ(ini.ReadString("ManualControl2", "old", ""), "1");
     EXPECT_EQ(ini.ReadString("ManualControl2", "InjectorPresets.1", ""), "2.5;ml;7.3");
 
-    Clear();
+    Link().ClearCalls();
     Start("");
     EXPECT_EQ(Window->trbDoserSpeed->GetPosition(), 640);
     EXPECT_EQ(Window->trbTapeSpeed->GetPosition(), 44);
     EXPECT_EQ(Window->cbbInjectorPresets->GetItemIndex(), -1);
-    EXPECT_EQ(Sent(), (Lines{"DoserSpeed= " + Hex8(1000 + 1 - 640), "RotBarrierSpeed= " + Hex8(255 + 1 - 33),
-                             "TapeSpeed= " + Hex8(255 + 1 - 44)}));
+    EXPECT_EQ(Link().Lines(), (Lines{"DoserSpeed= " + Hex8(1000 + 1 - 640), "RotBarrierSpeed= " + Hex8(255 + 1 - 33),
+                                     "TapeSpeed= " + Hex8(255 + 1 - 44)}));
 }
 
 // ---- Neighbouring windows ----
@@ -537,15 +514,13 @@ private:
 
 TEST_F(ManualCtrl2Test, NeighbourWindowsFollowTheDoserLimitsInOrder)
 {
-    Application->SetExeName(Dir.File("zel"));
-    InitCommon();
-    Window = CreateForm<TFManualCtrl2>(nullptr);
+    Start("");
     std::vector<std::string> log;
     for (TToolWindowKind kind : {TToolWindowKind::Pump, TToolWindowKind::Eud, TToolWindowKind::TDAR,
                                  TToolWindowKind::CylinderMembrane, TToolWindowKind::Disk, TToolWindowKind::Tape})
         CreateForm<TProbeFollower>(nullptr, kind, &log);
     Window->Show();
-    Clear();
+    Link().ClearCalls();
 
     // Doser limits go to the pump window first, then to the accessory windows in order.
     Window->UpdateDoserLimits();
@@ -554,15 +529,14 @@ TEST_F(ManualCtrl2Test, NeighbourWindowsFollowTheDoserLimitsInOrder)
     log.clear();
     Window->SetDoserSpeed(321);
     EXPECT_EQ(log, Lines{"PumpControl sync 321"});
-    EXPECT_EQ(Sent(), Lines{"DoserSpeed= 00000141"});
+    EXPECT_EQ(Link().Lines(), Lines{"DoserSpeed= 00000141"});
 }
 
 TEST_F(ManualCtrl2Test, PumpAndCalibrationWindowsMirrorTheDoserAndTheRotation)
 {
     // Created in the program's order: the calibration window before this one, the pump
     // window after it.
-    Application->SetExeName(Dir.File("zel"));
-    InitCommon();
+    StartCommon("");
     auto* calibration = CreateForm<TFCalibrateDevice>(nullptr);
     Window = CreateForm<TFManualCtrl2>(nullptr);
     Window->cbbInjectorPresets->AddItem("2.5;ml;7.3");
@@ -577,13 +551,13 @@ TEST_F(ManualCtrl2Test, PumpAndCalibrationWindowsMirrorTheDoserAndTheRotation)
     calibration->btnDoserBallanceBottom->OnClick = [&liquidClicks](TObject*) { ++liquidClicks; };
     int presetHandlerCalls = 0;
     pump->cbbInjectorPresets->OnChange = [&presetHandlerCalls](TObject*) { ++presetHandlerCalls; };
-    Clear();
+    Link().ClearCalls();
 
     // The pump window's doser buttons: its own button as the sender decides the direction,
     // and both windows' buttons of that direction go down; stop releases both windows.
     Window->edDoserMoveLen->InitFloat(0);
     Window->btnDoserUpClick(pump->btnDoserDown);
-    EXPECT_EQ(Sent(), Lines{"DoserMoveDown 00000000"});
+    EXPECT_EQ(Link().Lines(), Lines{"DoserMoveDown 00000000"});
     EXPECT_TRUE(Window->btnDoserDown->GetDown());
     EXPECT_TRUE(pump->btnDoserDown->GetDown());
     EXPECT_FALSE(pump->btnDoserUp->GetDown());
@@ -615,36 +589,29 @@ TEST_F(ManualCtrl2Test, PumpAndCalibrationWindowsMirrorTheDoserAndTheRotation)
     EXPECT_FALSE(calibration->btnVesselCW->GetDown());
 
     // "Zero" of the doser balance is the calibration window's "Liquid".
-    Clear();
+    Link().ClearCalls();
     Window->btnBBalZero->Click();
     EXPECT_EQ(liquidClicks, 1);
-    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(Link().Lines().empty());
 }
 
 TEST_F(ManualCtrl2Test, WithoutNeighbourWindowsEveryCallIsSafe)
 {
     Start("[ManualControl2]\nDocked=0\n");
-    Clear();
+    Link().ClearCalls();
     Window->btnBBalZero->Click();
     Window->UpdateDoserLimits();
     Window->SetDoserSpeed(7);
     OperatorClick(Window->btnRotateDipperClockwise);
     Window->OnDipperRotatorStopped();
     Window->OnRevolverStopped();
-    ASSERT_EQ(Sent().size(), 2u);
-    EXPECT_EQ(Sent()[0], "DoserSpeed= 00000007");
+    ASSERT_EQ(Link().Lines().size(), 2u);
+    EXPECT_EQ(Link().Lines()[0], "DoserSpeed= 00000007");
 }
 
 // ---- With the main window: docking, notices and language ----
 
-class ManualCtrl2InMainWindow : public TMainWindowFixture {
-protected:
-    void TearDown() override
-    {
-        TMainWindowFixture::TearDown();
-        DeviceState = TDeviceState{};
-    }
-};
+using ManualCtrl2InMainWindow = TMainWindowFixture;
 
 TEST_F(ManualCtrl2InMainWindow, DocksAtStartAndFollowsTheRoutedNotices)
 {

@@ -20,7 +20,8 @@
 #include "zel/core/Clbmath.h"
 #include "zel/core/Common.h"
 #include "zel/core/Hlprovider.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Instrument.h"
+#include "zel/core/ProgramFixture.h"
 #include "zel/core/MainWindowFixture.h"
 #include "zel/manual/Ucalibratedevice.h"
 #include "zel/manual/Umanualcontrol.h"
@@ -29,13 +30,6 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-
-std::string Valued(const std::string& Word, std::int64_t Value)
-{
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(static_cast<std::uint32_t>(Value)));
-    return Word + " " + hex;
-}
 
 std::uint32_t CodeOf(TMotor& Unit, double Speed)
 {
@@ -51,55 +45,20 @@ double SpeedAt(TMotor& Unit, int Position)
 std::string Fixed(double Value, int Decimals) { return FloatToStrF(Value, ffFixed, 10, Decimals); }
 
 // A stand-in for the dipping window: only the two limit fields the manual window writes.
-class TManualCtrlTest : public ::testing::Test {
+class TManualCtrlTest : public TToolWindowFixture<TFManualCtrl> {
 protected:
-    // zel.ini's text before the window is created (empty: no file).
-    void Start(const std::string& Ini)
-    {
-        if (!Ini.empty()) WriteFileText(Dir.File("zel.ini"), Ini);
-        Application->SetExeName(Dir.File("zel"));
-        InitCommon();
-        HlProvider.Link = Library.Link;
-        Window = CreateForm<TFManualCtrl>(nullptr);
-    }
-    void Restart()
-    {
-        DestroyForms();
-        DoneCommon();
-        Link().ClearCalls();
-        Start("");
-    }
     void SetUp() override
     {
-        ASSERT_NE(Library.Link, nullptr);
+        TToolWindowFixture::SetUp();
         SavedZero = CalibrateParam.dipper.GetZeroHw();
-        DeviceState = TDeviceState{};
     }
     void TearDown() override
     {
-        DestroyForms();
-        HlProvider.Link = nullptr;
-        if (IniFile) DoneCommon();
-        Application->SetExeName(SavedExe);
+        TToolWindowFixture::TearDown();
         CalibrateParam.dipper.SetZeroHw(SavedZero);
-        DeviceState = TDeviceState{};
-        MultiLang = nullptr;
-    }
-    TRecordingLink& Link() { return *Library.Link; }
-    // The lines sent since the last call.
-    Lines Sent()
-    {
-        Lines lines = Link().Lines();
-        Link().ClearCalls();
-        return lines;
     }
 
-    TTempDir Dir;
-    TDialogRecorder Dialogs;
-    TRecordingLinkLibrary Library;
-    TFManualCtrl* Window = nullptr;
     int SavedZero = 0;
-    std::string SavedExe = Application->ExeName();
 };
 
 TEST_F(TManualCtrlTest, StartSendsStoredLimitsThenTheSpeedsOfTheTrackBars)
@@ -409,12 +368,9 @@ TEST_F(TManualCtrlTest, LayerByLayerDeviceShowsOnlyTheDipperAndStillSendsTheLimi
 
 TEST_F(TManualCtrlTest, CaptionsFromTheLanguageSection)
 {
-    KVC::TKvMultiLang lang(nullptr);
-    lang.LangFileName = Dir.File("test.lng");
-    WriteFileText(lang.LangFileName,
-                  "[ManualCtrl]\n0=Handsteuerung\n1=Barriere rechts\n2=\n3=Lage\n4=Tempo\n5=Tauchkopf\n6=\n7=\n8=Null\n"
-                  "9=Oben\n10=Unten\n11=\n12=\n13=\n14=\n15=\n16=Tara\n17=mm/Min\n18=Handsteuerung LB\n19=Heim\n");
-    MultiLang = &lang;
+    UseLanguage(
+        "[ManualCtrl]\n0=Handsteuerung\n1=Barriere rechts\n2=\n3=Lage\n4=Tempo\n5=Tauchkopf\n6=\n7=\n8=Null\n"
+        "9=Oben\n10=Unten\n11=\n12=\n13=\n14=\n15=\n16=Tara\n17=mm/Min\n18=Handsteuerung LB\n19=Heim\n");
     Start("[ManualControl]\nDipperUpLimit=10\n");
     EXPECT_EQ(Window->GetCaption(), "Handsteuerung");
     EXPECT_EQ(Window->grpBarrier1->GetCaption(), "Barriere rechts");
@@ -437,8 +393,7 @@ TEST_F(TManualCtrlTest, CaptionsFromTheLanguageSection)
 
 TEST_F(TManualCtrlTest, DipperButtonsAndBalanceZeroReachTheCalibrationWindow)
 {
-    Application->SetExeName(Dir.File("zel"));
-    InitCommon();
+    StartCommon("");
     auto* calibration = CreateForm<TFCalibrateDevice>(nullptr);
     DoneCommon();
     Start("");
@@ -463,14 +418,7 @@ TEST_F(TManualCtrlTest, DipperButtonsAndBalanceZeroReachTheCalibrationWindow)
 
 // The window inside the program: docked at start, fed by the main window's routing of
 // the device's motion reports and its status refresh.
-class TManualCtrlInProgramTest : public TMainWindowFixture {
-protected:
-    void TearDown() override
-    {
-        TMainWindowFixture::TearDown();
-        DeviceState = TDeviceState{};
-    }
-};
+using TManualCtrlInProgramTest = TMainWindowFixture;
 
 TEST_F(TManualCtrlInProgramTest, MotionReportsAndStatusRefreshReachTheWindow)
 {

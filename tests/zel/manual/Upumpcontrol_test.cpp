@@ -20,7 +20,8 @@
 #include "zel/core/Clbmath.h"
 #include "zel/core/Common.h"
 #include "zel/core/Hlprovider.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Instrument.h"
+#include "zel/core/ProgramFixture.h"
 #include "zel/core/MainWindowFixture.h"
 #include "zel/manual/Ucalibratedevice.h"
 #include "zel/manual/Umanualcontrol2.h"
@@ -30,64 +31,23 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-std::string Valued(const std::string& Word, std::int64_t Value)
-{
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(static_cast<std::uint32_t>(Value)));
-    return Word + " " + hex;
-}
-
 std::string Fixed(double Value, int Decimals) { return FloatToStrF(Value, ffFixed, 10, Decimals); }
 
-class TPumpCtrlTest : public ::testing::Test {
+class TPumpCtrlTest : public TToolWindowFixture<TFPumpCtrl> {
 protected:
     // zel.ini's text before the windows are created (empty: no file); the layer-by-layer
     // manual window is created first, as at start-up, unless told otherwise.
-    void Start(const std::string& Ini, bool WithDoserWindow = true)
+    void Start(const std::string& Ini) override { Start(Ini, true); }
+    void Start(const std::string& Ini, bool WithDoserWindow)
     {
-        if (!Ini.empty()) WriteFileText(Dir.File("zel.ini"), Ini);
-        Application->SetExeName(Dir.File("zel"));
-        InitCommon();
-        HlProvider.Link = Library.Link;
+        StartLinked(Ini);
         if (WithDoserWindow) Doser = CreateForm<TFManualCtrl2>(nullptr);
         Link().ClearCalls();
         Window = CreateForm<TFPumpCtrl>(nullptr);
     }
-    void Restart()
-    {
-        DestroyForms();
-        DoneCommon();
-        Start("");
-    }
-    void SetUp() override
-    {
-        ASSERT_NE(Library.Link, nullptr);
-        DeviceState = TDeviceState{};
-    }
-    void TearDown() override
-    {
-        DestroyForms();
-        HlProvider.Link = nullptr;
-        if (IniFile) DoneCommon();
-        Application->SetExeName(SavedExe);
-        DeviceState = TDeviceState{};
-        MultiLang = nullptr;
-    }
-    TRecordingLink& Link() { return *Library.Link; }
-    Lines Sent()
-    {
-        Lines lines = Link().Lines();
-        Link().ClearCalls();
-        return lines;
-    }
     TPeristalticPump& Pump() { return CalibrateParam.perilstaticPump; }
 
-    TTempDir Dir;
-    TDialogRecorder Dialogs;
-    TRecordingLinkLibrary Library;
     TFManualCtrl2* Doser = nullptr;
-    TFPumpCtrl* Window = nullptr;
-    std::string SavedExe = Application->ExeName();
 };
 
 TEST_F(TPumpCtrlTest, StartSendsTheStoredSpeedClampedToTheSlider)
@@ -158,8 +118,7 @@ TEST_F(TPumpCtrlTest, StartRunsToTheTargetOrUntilStopped)
 
 TEST_F(TPumpCtrlTest, DirectionComesFromTheCalibrationWindow)
 {
-    Application->SetExeName(Dir.File("zel"));
-    InitCommon();
+    StartCommon("");
     auto* calibration = CreateForm<TFCalibrateDevice>(nullptr);
     DoneCommon();
     Start("");
@@ -336,10 +295,7 @@ TEST_F(TPumpCtrlTest, InjectorPresetsPanelMirrorsTheOtherWindow)
 
 TEST_F(TPumpCtrlTest, CaptionsFromTheOtherWindowAndTheLanguageSection)
 {
-    KVC::TKvMultiLang lang(nullptr);
-    lang.LangFileName = Dir.File("test.lng");
-    WriteFileText(lang.LangFileName, "[PumpControl]\n0=Pumpe\n1=\n2=Jetzt\n3=Ziel\n4=\n5=Los\n6=Halt\n7=ml/Min\n");
-    MultiLang = &lang;
+    UseLanguage("[PumpControl]\n0=Pumpe\n1=\n2=Jetzt\n3=Ziel\n4=\n5=Los\n6=Halt\n7=ml/Min\n");
     Start("");
     EXPECT_EQ(Window->GetCaption(), "Pumpe");
     EXPECT_EQ(Window->grpPump->GetCaption(), "Pump");

@@ -40,6 +40,24 @@ private:
     THookId FId;
 };
 
+// The line of a balance: ShMin..ShMax mN/m of tension over HwMin..HwMax counts.
+struct TBalanceLine {
+    double ShMin, ShMax, HwMin, HwMax;
+
+    static TBalanceLine Of(TClbBallance& Balance)
+    {
+        return {Balance.GetShMin(), Balance.GetShMax(), Balance.GetHwMin(), Balance.GetHwMax()};
+    }
+    void SetTo(TClbBallance& Balance) const
+    {
+        Balance.SetShMin(ShMin);
+        Balance.SetShMax(ShMax);
+        Balance.SetHwMin(HwMin);
+        Balance.SetHwMax(HwMax);
+        Balance.Recalc();
+    }
+};
+
 class TProcessFixture : public TMainWindowFixture {
 protected:
     void StartProgram(const std::string& MoreIni = "")
@@ -69,6 +87,12 @@ protected:
         // The calibration the main window loaded goes back to this program folder now,
         // while it still exists, not when the test program ends.
         CalibrateParam.SaveAtExit();
+        FSavedBalance.SetTo(CalibrateParam.ballance);
+        AppSettings.UpdateReceivedDataInterval = FSavedInterval;
+    }
+    static void SetBalance(double ShMin, double ShMax, double HwMin, double HwMax)
+    {
+        TBalanceLine{ShMin, ShMax, HwMin, HwMax}.SetTo(CalibrateParam.ballance);
     }
     // The newest graph window, or null.
     TFGraph* LastGraph() const
@@ -108,4 +132,8 @@ protected:
 
     TFExpSetup* ExpSetup = nullptr;
     DWORD Tick = 100000;
+    // The calibration is one object for the whole test program: what a test sets of the
+    // balance and the refresh interval goes back when it ends.
+    TBalanceLine FSavedBalance = TBalanceLine::Of(CalibrateParam.ballance);
+    std::uint32_t FSavedInterval = AppSettings.UpdateReceivedDataInterval;
 };

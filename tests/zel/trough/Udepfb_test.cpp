@@ -24,20 +24,14 @@
 #include "zel/core/Common.h"
 #include "zel/core/Hlprovider.h"
 #include "zel/core/Startup.h"
-#include "zel/core/Umain.h"
+#include "zel/core/Instrument.h"
+#include "zel/core/ProgramFixture.h"
 #include "zel/trough/Udepfb.h"
 #include "zel/trough/Udepositioncontrol.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
-
-std::string Valued(const std::string& Word, std::int64_t Value)
-{
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(static_cast<std::uint32_t>(Value)));
-    return Word + " " + hex;
-}
 
 std::string Fixed(double Value, int Decimals) { return FloatToStrF(Value, ffFixed, 15, Decimals); }
 
@@ -53,38 +47,27 @@ std::int32_t LimitCodeOf(double ClosingSpeed) { return DoubleToInt32(Clb().barri
 std::int32_t CodeOf(double Speed) { return DoubleToInt32(Clb().barrier1.SpeedToCode(Speed)); }
 
 // A stand-in for the deposition window: only the two limit fields the level buttons write.
-class TDepFBTest : public ::testing::Test {
+class TDepFBTest : public TToolWindowFixture<TFDepFB> {
 protected:
-    // zel.ini's text before the window is created (empty: no file).
-    void Start(const std::string& Ini)
+    void Start(const std::string& Ini) override
     {
-        if (!Ini.empty()) WriteFileText(Dir.File("zel.ini"), Ini);
-        Application->SetExeName(Dir.File("zel"));
-        InitCommon();
-        HlProvider.Link = Library.Link;
-        Window = CreateForm<TFDepFB>(nullptr);
+        TToolWindowFixture::Start(Ini);
         FDepFB = Window;
     }
     void SetUp() override
     {
-        ASSERT_NE(Library.Link, nullptr);
+        TToolWindowFixture::SetUp();
         // The calibration is one object for the whole run: keep it as it was.
         for (TMotor* unit : Units()) unit->Save(&Snapshot, "Saved");
         SavedZero = CalibrateParam.dipper.GetZeroHw();
-        DeviceState = TDeviceState{};
     }
     void TearDown() override
     {
-        DestroyForms();
-        HlProvider.Link = nullptr;
-        if (IniFile) DoneCommon();
-        Application->SetExeName(SavedExe);
+        TToolWindowFixture::TearDown();
         for (TMotor* unit : Units()) unit->Load(&Snapshot, "Saved", nullptr);
         CalibrateParam.dipper.SetZeroHw(SavedZero);
         CalibrateParam.FBSensetivityK = 1.0;
         AppSettings = TAppSettings{};
-        DeviceState = TDeviceState{};
-        MultiLang = nullptr;
         DeviceType = dtCombined;
     }
     static std::vector<TMotor*> Units() { return {&Clb().barrier1, &Clb().barrier2, &Clb().dipper}; }
@@ -96,26 +79,14 @@ protected:
         ini.WriteFloat("B", "barrier2.maxSpeed", Max);
         Clb().barrier2.Load(&ini, "B", nullptr);
     }
-    TRecordingLink& Link() { return *Library.Link; }
-    Lines Sent()
-    {
-        Lines lines = Link().Lines();
-        Link().ClearCalls();
-        return lines;
-    }
     void Release()
     {
         FreeForm(Window);
         Window = nullptr;
     }
 
-    TTempDir Dir;
-    TDialogRecorder Dialogs;
-    TRecordingLinkLibrary Library;
     TIniFile Snapshot{Dir.File("snapshot.ini")};
-    TFDepFB* Window = nullptr;
     int SavedZero = 0;
-    std::string SavedExe = Application->ExeName();
 };
 
 TEST_F(TDepFBTest, WithoutSettingsStartSendsFiveValuesAndShowsTheFastestLimits)
@@ -404,12 +375,9 @@ TEST_F(TDepFBTest, LayerByLayerDeviceMakesAnOrdinaryWindowThatStartUpHides)
 
 TEST_F(TDepFBTest, CaptionsFromTheLanguageSection)
 {
-    KVC::TKvMultiLang lang(nullptr);
-    lang.LangFileName = Dir.File("test.lng");
-    WriteFileText(lang.LangFileName,
-                  "[DepositionFB]\n0=Rueckkopplung\n1=Regelung\n2=Empfindlichkeit\n3=Hoechste\n4=\n"
-                  "5=Beschichtung\n6=Oben\n7=Unten\n8=P-Faktor\n9=Null\n");
-    MultiLang = &lang;
+    UseLanguage(
+        "[DepositionFB]\n0=Rueckkopplung\n1=Regelung\n2=Empfindlichkeit\n3=Hoechste\n4=\n"
+        "5=Beschichtung\n6=Oben\n7=Unten\n8=P-Faktor\n9=Null\n");
     Start("");
     EXPECT_EQ(Window->GetCaption(), "Rueckkopplung");
     EXPECT_EQ(Window->GBFeedBack->GetCaption(), "Regelung");
@@ -423,7 +391,7 @@ TEST_F(TDepFBTest, CaptionsFromTheLanguageSection)
     EXPECT_EQ(Window->BDipZero->GetCaption(), "Zero");  // never translated
 
     // A language change translates again.
-    WriteFileText(lang.LangFileName, "[DepositionFB]\n0=Feedback 2\n");
+    WriteFileText(Language->LangFileName, "[DepositionFB]\n0=Feedback 2\n");
     Window->ApplyLanguage();
     EXPECT_EQ(Window->GetCaption(), "Feedback 2");
 }

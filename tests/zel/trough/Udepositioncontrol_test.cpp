@@ -63,40 +63,15 @@ TEST(DepositionTable, TenColumnsWithTheirNamesUnitsAndAxes)
     EXPECT_EQ(CreateDepositionTable(nullptr, "Deposition"), nullptr);
 }
 
-std::string Hex(std::int64_t Value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", static_cast<std::uint32_t>(Value));
-    return text;
-}
-
 enum { colBPos, colTA, colDTA, colMA, colSP, colTime, colLength, colTransfer, colLayer, colTransferPerLayer };
 
 class Deposition : public TProcessFixture {
 protected:
-    void SetUp() override
-    {
-        TClbBallance& b = CalibrateParam.ballance;
-        FSavedBalance = {b.GetShMin(), b.GetShMax(), b.GetHwMin(), b.GetHwMax()};
-        FSavedInterval = AppSettings.UpdateReceivedDataInterval;
-    }
     void TearDown() override
     {
         TProcessFixture::TearDown();
         FDepFB = nullptr;
         FDepPosInfo = nullptr;
-        SetBalance(FSavedBalance[0], FSavedBalance[1], FSavedBalance[2], FSavedBalance[3]);
-        AppSettings.UpdateReceivedDataInterval = FSavedInterval;
-        DeviceState = TDeviceState{};
-    }
-    static void SetBalance(double ShMin, double ShMax, double HwMin, double HwMax)
-    {
-        TClbBallance& b = CalibrateParam.ballance;
-        b.SetShMin(ShMin);
-        b.SetShMax(ShMax);
-        b.SetHwMin(HwMin);
-        b.SetHwMax(HwMax);
-        b.Recalc();
     }
     // The program with the deposition window and its neighbours; Section holds lines of
     // the settings section "DepositionControl", Molecules whether the experiment names a
@@ -198,8 +173,6 @@ protected:
     }
 
     TFDepositionCtrl* Window = nullptr;
-    std::vector<double> FSavedBalance;
-    std::uint32_t FSavedInterval = 500;
 };
 
 TEST_F(Deposition, StartSendsTheParametersInOrderForEveryType)
@@ -255,27 +228,27 @@ TEST_F(Deposition, StartSendsTheParametersInOrderForEveryType)
         const std::int64_t lower = DoubleToInt32(clb.dipper.ShToHw(5));
         const std::int64_t pressure = DoubleToInt32(clb.ballance.SPToHw(30));
         const std::vector<std::string> expected = {
-            "DepBarriersSpeed= " + Hex(std::min<std::int64_t>(barrierCode, 65535)),
+            "DepBarriersSpeed= " + Hex8(std::min<std::int64_t>(barrierCode, 65535)),
             "FBSensetivity=",
             "FBLimitUp=",
             "FBLimitDown=",
             "FBPCoeff=",
-            "DipBottomLevel= " + Hex(lower),
-            "DipTopLevel= " + Hex(upper),
-            "DepKeepPressureControl= " + Hex(c.KeepPressure || c.Type >= 3 ? 1 : 0),
-            "DepKeepDipperAfterSubstanceEnd= " + Hex(c.StopDipper ? 1 : 0),
-            "DepNumLayers= " + Hex(6),
-            "DepPauseDown= " + Hex(4),
-            "DepPauseUp= " + Hex(6),
-            "DepSpeedDown= " + Hex(DoubleToInt32(clb.dipper.SpeedToCode(Window->SESpeedDown->GetValue()))),
-            "DepSpeedUp= " + Hex(DoubleToInt32(clb.dipper.SpeedToCode(Window->SESpeedUp->GetValue()))),
-            "DepStpCompPause= " + Hex(c.Stepwise ? 9 : 0),
-            "DepStpCompStep= " + Hex(c.Stepwise ? DoubleToInt32(clb.dipper.ShToHwDelta(0.5)) : 0),
-            "DepPressure= " + Hex(pressure),
-            "DepKeepPressureBetweenDeposition= " + Hex(c.AdjustSP ? 0 : 1),
-            "DepOpenPressure= " + Hex(c.OpenPressure),
-            "DepType= " + Hex(c.Type),
-            "DepMaxBarrierStep= " + Hex(DoubleToInt32(clb.surface.AreaToPosition(clb.surface.GetSquareMin() + 20))),
+            "DipBottomLevel= " + Hex8(lower),
+            "DipTopLevel= " + Hex8(upper),
+            "DepKeepPressureControl= " + Hex8(c.KeepPressure || c.Type >= 3 ? 1 : 0),
+            "DepKeepDipperAfterSubstanceEnd= " + Hex8(c.StopDipper ? 1 : 0),
+            "DepNumLayers= " + Hex8(6),
+            "DepPauseDown= " + Hex8(4),
+            "DepPauseUp= " + Hex8(6),
+            "DepSpeedDown= " + Hex8(DoubleToInt32(clb.dipper.SpeedToCode(Window->SESpeedDown->GetValue()))),
+            "DepSpeedUp= " + Hex8(DoubleToInt32(clb.dipper.SpeedToCode(Window->SESpeedUp->GetValue()))),
+            "DepStpCompPause= " + Hex8(c.Stepwise ? 9 : 0),
+            "DepStpCompStep= " + Hex8(c.Stepwise ? DoubleToInt32(clb.dipper.ShToHwDelta(0.5)) : 0),
+            "DepPressure= " + Hex8(pressure),
+            "DepKeepPressureBetweenDeposition= " + Hex8(c.AdjustSP ? 0 : 1),
+            "DepOpenPressure= " + Hex8(c.OpenPressure),
+            "DepType= " + Hex8(c.Type),
+            "DepMaxBarrierStep= " + Hex8(DoubleToInt32(clb.surface.AreaToPosition(clb.surface.GetSquareMin() + 20))),
             "StartDeposition",
         };
         std::vector<std::string> lines = LinesFrom("DepBarriersSpeed=");

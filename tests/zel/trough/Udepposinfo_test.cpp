@@ -12,18 +12,18 @@
 #include "platform/base/IniFiles.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Common.h"
+#include "zel/core/ProgramFixture.h"
 #include "zel/trough/Udepposinfo.h"
 
 namespace {
 
 constexpr int H = 207;
 
-class TDepPosInfoTest : public ::testing::Test {
+class TDepPosInfoTest : public TProgramFolderFixture {
 protected:
     void SetUp() override
     {
-        Application->SetExeName(Dir.File("zel"));
-        InitCommon();
+        StartCommon("");
         SavedMin = CalibrateParam.surface.GetSquareMin();
         SavedMax = CalibrateParam.surface.GetSquareMax();
         Window = CreateForm<TFDepPosInfo>(nullptr);
@@ -31,9 +31,7 @@ protected:
     }
     void TearDown() override
     {
-        DestroyForms();
-        if (IniFile) DoneCommon();
-        Application->SetExeName(SavedExe);
+        TProgramFolderFixture::TearDown();
         CalibrateParam.surface.SetSquareMin(SavedMin);
         CalibrateParam.surface.SetSquareMax(SavedMax);
     }
@@ -53,11 +51,8 @@ protected:
         EXPECT_EQ(View->Buffer().Canvas()->GetPixel(0, Split < H - 1 ? Split : 0), clBlack) << What << " frame";
     }
 
-    TTempDir Dir;
-    TDialogRecorder Dialogs;
     TFDepPosInfo* Window = nullptr;
     double SavedMin = 0, SavedMax = 0;
-    std::string SavedExe = Application->ExeName();
 };
 
 TEST_F(TDepPosInfoTest, DipperBarFollowsTheDipperFromTheUpperToTheLowerLevel)

@@ -15,43 +15,13 @@
 
 namespace {
 
-std::string Hex(std::int32_t Value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", static_cast<std::uint32_t>(Value));
-    return text;
-}
-
 class Isotherm : public TProcessFixture {
 protected:
-    void SetUp() override
-    {
-        FSavedBalance = {CalibrateParam.ballance.GetShMin(), CalibrateParam.ballance.GetShMax(),
-                         CalibrateParam.ballance.GetHwMin(), CalibrateParam.ballance.GetHwMax()};
-        FSavedInterval = AppSettings.UpdateReceivedDataInterval;
-    }
-    void TearDown() override
-    {
-        TProcessFixture::TearDown();
-        TClbBallance& b = CalibrateParam.ballance;
-        b.SetShMin(FSavedBalance[0]);
-        b.SetShMax(FSavedBalance[1]);
-        b.SetHwMin(FSavedBalance[2]);
-        b.SetHwMax(FSavedBalance[3]);
-        b.Recalc();
-        AppSettings.UpdateReceivedDataInterval = FSavedInterval;
-        DeviceState = TDeviceState{};
-    }
     void Open(const std::string& IsothermSection = "")
     {
         StartProgram();
         // The balance reads 0.01 mN/m per count over 0..80 mN/m tension.
-        TClbBallance& b = CalibrateParam.ballance;
-        b.SetShMin(0);
-        b.SetShMax(80);
-        b.SetHwMin(0);
-        b.SetHwMax(8000);
-        b.Recalc();
+        SetBalance(0, 80, 0, 8000);
         for (const std::string& line : Split(IsothermSection)) {
             const auto eq = line.find('=');
             IniFile->WriteString("IsothermControl", line.substr(0, eq), line.substr(eq + 1));
@@ -100,8 +70,6 @@ protected:
     }
 
     TFIsothermCtrl* Window = nullptr;
-    std::vector<double> FSavedBalance;
-    std::uint32_t FSavedInterval = 500;
 };
 
 TEST_F(Isotherm, StartSendsTheParametersInOrderAfterSettingTheProcess)
@@ -146,26 +114,26 @@ TEST_F(Isotherm, StartSendsTheParametersInOrderAfterSettingTheProcess)
 
         TCalibrateParam& clb = CalibrateParam;
         auto position = [&](const char* Code) {
-            if (std::string(Code) == "C") return Hex(12345);
-            if (std::string(Code) == "A") return Hex(DoubleToInt32(clb.surface.AreaToPosition(60)));
-            if (std::string(Code) == "M") return Hex(DoubleToInt32(clb.barrier1.GetHwMax()));
+            if (std::string(Code) == "C") return Hex8(12345);
+            if (std::string(Code) == "A") return Hex8(DoubleToInt32(clb.surface.AreaToPosition(60)));
+            if (std::string(Code) == "M") return Hex8(DoubleToInt32(clb.barrier1.GetHwMax()));
             return std::string(Code);
         };
-        const std::string dataStep = c.ByTravel ? Hex(DoubleToInt32(clb.barrier1.ShToHwDelta(0.2))) : Hex(250);
+        const std::string dataStep = c.ByTravel ? Hex8(DoubleToInt32(clb.barrier1.ShToHwDelta(0.2))) : Hex8(250);
         std::vector<std::string> lines = Link()->Lines();
         // The instrument's name, version, maker and date are asked first for the record.
         while (!lines.empty() && lines.front().rfind("Ist", 0) != 0) lines.erase(lines.begin());
         const std::vector<std::string> expected = {
-            "IstType= " + Hex(c.Type),
-            "IstNumCycles= " + Hex(c.Strokes),
-            "IstBackwardData= " + Hex(c.RecOption == 0 && c.Backward ? 1 : 0),
+            "IstType= " + Hex8(c.Type),
+            "IstNumCycles= " + Hex8(c.Strokes),
+            "IstBackwardData= " + Hex8(c.RecOption == 0 && c.Backward ? 1 : 0),
             "IstDataStep= " + dataStep,
-            "IstBarrierSpeed= " + Hex(DoubleToInt32(clb.barrier1.SpeedToCode(Window->SERate->GetValue() / 2))),
-            "IstProcessTime= " + Hex(42),
+            "IstBarrierSpeed= " + Hex8(DoubleToInt32(clb.barrier1.SpeedToCode(Window->SERate->GetValue() / 2))),
+            "IstProcessTime= " + Hex8(42),
             "IstBeginPos= " + position(c.Begin),
             "IstEndPos= " + position(c.End),
-            "IstBeginPressure= " + Hex(c.BeginPressure),
-            "IstEndPressure= " + Hex(c.EndPressure),
+            "IstBeginPressure= " + Hex8(c.BeginPressure),
+            "IstEndPressure= " + Hex8(c.EndPressure),
             "IstStpCompPause= 00000000",
             "IstStpCompStep= 00000000",
             "StartIsotherm",
@@ -199,7 +167,7 @@ TEST_F(Isotherm, StepwiseModeSendsPauseAndStepAndChecksTheStepFirst)
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[lines.size() - 3], "IstStpCompPause= 00000007");
     EXPECT_EQ(lines[lines.size() - 2],
-              "IstStpCompStep= " + Hex(DoubleToInt32(CalibrateParam.barrier1.ShToHwDelta(0.5))));
+              "IstStpCompStep= " + Hex8(DoubleToInt32(CalibrateParam.barrier1.ShToHwDelta(0.5))));
 
     // In constant mode a small compression step does not matter.
     TProcessFixture::TearDown();

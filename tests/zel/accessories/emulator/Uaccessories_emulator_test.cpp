@@ -4,8 +4,7 @@
 // roll run may also end at the emulator's limit switch. The EUD and film preparation
 // windows start their processes on the same line: the instrument's reports of a film
 // change nothing until Stop.
-#include "zel/core/MainWindowFixture.h"
-#include "hwzel/EmulatorProcess.h"
+#include "zel/core/EmulatorProgramFixture.h"
 #include "zel/accessories/Eudctrl.h"
 #include "zel/accessories/Udiskdepositionctrl.h"
 #include "zel/accessories/Ufilmpreparation.h"
@@ -20,29 +19,17 @@
 
 namespace {
 
-class TLinkedAccessories : public TMainWindowFixture {
+class TLinkedAccessories : public TEmulatorProgramFixture {
 protected:
-    void TearDown() override
-    {
-        TMainWindowFixture::TearDown();
-        UseDataSetManager.Collect();
-        CalibrateParam.SaveAtExit();
-        Emulator.reset();
-        DeviceState = TDeviceState{};
-    }
     void Connect(std::vector<std::string> Options)
     {
         // Device states every 200 ms keep the device heard on a busy machine.
         Options.insert(Options.end(), {"--info-ms", "200"});
-        Emulator = std::make_unique<TEmulatorProcess>(Options);
-        ASSERT_FALSE(Emulator->Device().empty()) << "the emulator did not start";
-        // Both balances read 100 mN/m less 0.1 mN/m per count.
-        Start("[Common]\nHLFileName=" + RecordingLinkFolder() + "hwzel.so\nFilerDllFileName=" + RecordingLinkFolder() +
-              "zelfiler.so\n[PortSettings]\nPort=" + Emulator->Device() +
-              "\nBaudRate=13\n[CalibrateParam]\nballance.shMin=0\nballance.shMax=100\nballance.hwMin=0\n"
-              "ballance.hwMax=1000\ndoserBallance.shMin=0\ndoserBallance.shMax=100\ndoserBallance.hwMin=0\n"
-              "doserBallance.hwMax=1000\n");
-        ASSERT_TRUE(Dialogs.Requests.empty()) << Dialogs.Requests[0].Text;
+        // The doser balance reads as the balance does.
+        ASSERT_NO_FATAL_FAILURE(StartLinked(
+            Options, "",
+            std::string(BalanceIni) + "doserBallance.shMin=0\ndoserBallance.shMax=100\ndoserBallance.hwMin=0\n"
+                                      "doserBallance.hwMax=1000\n"));
         FExpSetup = CreateForm<TFExpSetup>(nullptr);
     }
     // Runs the window's START and waits for the run's end; returns the saved set.
@@ -85,7 +72,6 @@ protected:
         for (const TDialogRequest& r : Dialogs.Requests) texts.push_back(r.Text);
         return texts;
     }
-    std::unique_ptr<TEmulatorProcess> Emulator;
     TFGraph* Graph = nullptr;
 };
 

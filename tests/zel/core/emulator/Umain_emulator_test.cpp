@@ -1,38 +1,21 @@
 // End to end: the main window loads hwzel.so as its link, connects to the instrument
 // emulator over a pseudo-terminal, and the emulator's reports reach the status bar and
 // the status window; a silent instrument raises the reconnect question.
-#include "zel/core/MainWindowFixture.h"
-#include "hwzel/EmulatorProcess.h"
+#include "zel/core/EmulatorProgramFixture.h"
 #include "zel/core/Ustatus.h"
 
 namespace {
 
-class TLinkedProgram : public TMainWindowFixture {
+class TLinkedProgram : public TEmulatorProgramFixture {
 protected:
     void StartLinked(const std::vector<std::string>& Options)
     {
-        Emulator = std::make_unique<TEmulatorProcess>(Options);
-        ASSERT_FALSE(Emulator->Device().empty()) << "the emulator did not start";
-        Start("[Common]\nDeviceType=ZEL\nHLFileName=" + RecordingLinkFolder() +
-              "hwzel.so\nFilerDllFileName=" + RecordingLinkFolder() +
-              "zelfiler.so\n"
-              "[PortSettings]\nPort=" +
-              Emulator->Device() +
-              "\nBaudRate=13\n"
-              "[CalibrateParam]\nballance.shMin=0\nballance.shMax=100\nballance.hwMin=0\nballance.hwMax=1000\n");
-        ASSERT_TRUE(Dialogs.Requests.empty()) << Dialogs.Requests[0].Text;
+        ASSERT_NO_FATAL_FAILURE(TEmulatorProgramFixture::StartLinked(Options, "DeviceType=ZEL\n", BalanceIni));
         ASSERT_NE(HlProvider.Link, nullptr);
         Status = CreateForm<TFStatus>(nullptr);
     }
-    void TearDown() override
-    {
-        TMainWindowFixture::TearDown();
-        Emulator.reset();
-        DeviceState = TDeviceState{};
-    }
     std::string Panel(int Index) const { return Main->StatusBar->Panels(Index)->GetText(); }
 
-    std::unique_ptr<TEmulatorProcess> Emulator;
     TFStatus* Status = nullptr;
 };
 

@@ -51,12 +51,7 @@ protected:
         Emulator.reset();
     }
 
-    std::vector<std::string> Frames() const
-    {
-        std::vector<std::string> Texts;
-        for (const TEmulatorProcess::TFrame& Frame : Emulator->Frames()) Texts.push_back(Frame.Bytes);
-        return Texts;
-    }
+    std::vector<std::string> Frames() const { return Emulator->FrameTexts(); }
 
     TTempDir Dir;
     TMessageTarget Window;  // takes the link's notifications and ignores them

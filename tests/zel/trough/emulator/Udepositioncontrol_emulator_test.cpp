@@ -3,8 +3,7 @@
 // points; the window fills the deposition and pressure-control tables, enters the run in
 // the register, drives both graphs and writes the data set to its file. A second run lets
 // the compound run out in its second stroke and goes on after the operator's two answers.
-#include "zel/core/MainWindowFixture.h"
-#include "hwzel/EmulatorProcess.h"
+#include "zel/core/EmulatorProgramFixture.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Umsg.h"
 #include "zel/experiment/Graphmanager.h"
@@ -18,34 +17,22 @@
 
 namespace {
 
-class TLinkedDeposition : public TMainWindowFixture {
+class TLinkedDeposition : public TEmulatorProgramFixture {
 protected:
     void TearDown() override
     {
-        TMainWindowFixture::TearDown();
+        TEmulatorProgramFixture::TearDown();
         FDepFB = nullptr;
         FDepPosInfo = nullptr;
-        UseDataSetManager.Collect();
-        CalibrateParam.SaveAtExit();
-        Emulator.reset();
-        DeviceState = TDeviceState{};
     }
     // The program against the emulator, with the deposition window set for two layers
     // of Y deposition with the isotherm plot, recorded in the register.
     void Open(const std::vector<std::string>& EmulatorOptions)
     {
-        Emulator = std::make_unique<TEmulatorProcess>(EmulatorOptions);
-        ASSERT_FALSE(Emulator->Device().empty()) << "the emulator did not start";
-        Start("[Common]\nDeviceType=ZEL\nHLFileName=" + RecordingLinkFolder() +
-              "hwzel.so\nFilerDllFileName=" + RecordingLinkFolder() +
-              "zelfiler.so\n"
-              "[PortSettings]\nPort=" +
-              Emulator->Device() +
-              "\nBaudRate=13\n"
-              // A run that waits for the operator is no silent device: the watchdog stays out.
-              "[Settings]\nDeviceResponseMaxTimeInterval=2000000000\n"
-              "[CalibrateParam]\nballance.shMin=0\nballance.shMax=100\nballance.hwMin=0\nballance.hwMax=1000\n");
-        ASSERT_TRUE(Dialogs.Requests.empty()) << Dialogs.Requests[0].Text;
+        // A run that waits for the operator is no silent device: the watchdog stays out.
+        ASSERT_NO_FATAL_FAILURE(
+            StartLinked(EmulatorOptions, "DeviceType=ZEL\n",
+                        std::string("[Settings]\nDeviceResponseMaxTimeInterval=2000000000\n") + BalanceIni));
         ExpSetup = CreateForm<TFExpSetup>(nullptr);
         FExpSetup = ExpSetup;
         FDepFB = CreateForm<TFDepFB>(nullptr);
@@ -65,7 +52,6 @@ protected:
     {
         return Application->ProcessMessagesUntil([&] { return Main->ProcessKind == pkNone; }, 20000);
     }
-    std::unique_ptr<TEmulatorProcess> Emulator;
     TFExpSetup* ExpSetup = nullptr;
     TFDepositionCtrl* Window = nullptr;
 };

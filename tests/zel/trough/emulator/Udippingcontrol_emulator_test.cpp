@@ -2,8 +2,7 @@
 // predicts it with the real link module, runs it on the instrument emulator and records
 // the device states into its "Dipping" table; the run ends by the link's end notice or by
 // Stop in the dipping window, and either way the set is saved.
-#include "zel/core/MainWindowFixture.h"
-#include "hwzel/EmulatorProcess.h"
+#include "zel/core/EmulatorProgramFixture.h"
 #include "kvc/KvChart.h"
 #include "kvc/KvChartLineSeries.h"
 #include "zel/core/Calibrateparam.h"
@@ -16,18 +15,11 @@
 
 namespace {
 
-class TLinkedDipping : public TMainWindowFixture {
+class TLinkedDipping : public TEmulatorProgramFixture {
 protected:
     void StartLinked()
     {
-        Emulator = std::make_unique<TEmulatorProcess>(std::vector<std::string>{"--info-ms", "50"});
-        ASSERT_FALSE(Emulator->Device().empty()) << "the emulator did not start";
-        Start("[Common]\nDeviceType=ZEL\nHLFileName=" + RecordingLinkFolder() +
-              "hwzel.so\nFilerDllFileName=" + RecordingLinkFolder() +
-              "zelfiler.so\n"
-              "[PortSettings]\nPort=" +
-              Emulator->Device() + "\nBaudRate=13\n");
-        ASSERT_TRUE(Dialogs.Requests.empty()) << Dialogs.Requests[0].Text;
+        ASSERT_NO_FATAL_FAILURE(TEmulatorProgramFixture::StartLinked({"--info-ms", "50"}, "DeviceType=ZEL\n", ""));
         FExpSetup = CreateForm<TFExpSetup>(nullptr);
         CreateForm<TFProgress>(nullptr);
         Script = CreateForm<TFScriptCtrl>(nullptr);
@@ -36,14 +28,6 @@ protected:
         Dipping->SELowerLimit->SetValue(-2);
         Dipping->SESpeedDown->SetValue(Dipping->SESpeedDown->GetMaxValue());
         Dipping->SESpeedUp->SetValue(Dipping->SESpeedUp->GetMaxValue());
-    }
-    void TearDown() override
-    {
-        TMainWindowFixture::TearDown();
-        UseDataSetManager.Collect();
-        CalibrateParam.SaveAtExit();
-        Emulator.reset();
-        DeviceState = TDeviceState{};
     }
     // The payloads the emulator received ("03 00").
     std::vector<std::string> Payloads() const
@@ -72,7 +56,6 @@ protected:
         return rows;
     }
 
-    std::unique_ptr<TEmulatorProcess> Emulator;
     TFScriptCtrl* Script = nullptr;
     TFDippingCtrl* Dipping = nullptr;
 };

@@ -1,8 +1,7 @@
 // End to end: START in the isotherm window goes through the real link module to the
 // instrument emulator, which runs one stroke and reports its points; the run's table is
 // filled from those reports and the data set is written to its file.
-#include "zel/core/MainWindowFixture.h"
-#include "hwzel/EmulatorProcess.h"
+#include "zel/core/EmulatorProgramFixture.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/experiment/Sxproperty.h"
 #include "zel/experiment/Uexpsetup.h"
@@ -13,31 +12,11 @@
 
 namespace {
 
-class TLinkedIsotherm : public TMainWindowFixture {
-protected:
-    void TearDown() override
-    {
-        TMainWindowFixture::TearDown();
-        UseDataSetManager.Collect();
-        CalibrateParam.SaveAtExit();
-        Emulator.reset();
-        DeviceState = TDeviceState{};
-    }
-    std::unique_ptr<TEmulatorProcess> Emulator;
-};
+using TLinkedIsotherm = TEmulatorProgramFixture;
 
 TEST_F(TLinkedIsotherm, OneStrokeFromTheEmulatorBecomesASavedTable)
 {
-    Emulator = std::make_unique<TEmulatorProcess>(std::vector<std::string>{});
-    ASSERT_FALSE(Emulator->Device().empty()) << "the emulator did not start";
-    Start("[Common]\nDeviceType=ZEL\nHLFileName=" + RecordingLinkFolder() +
-          "hwzel.so\nFilerDllFileName=" + RecordingLinkFolder() +
-          "zelfiler.so\n"
-          "[PortSettings]\nPort=" +
-          Emulator->Device() +
-          "\nBaudRate=13\n"
-          "[CalibrateParam]\nballance.shMin=0\nballance.shMax=100\nballance.hwMin=0\nballance.hwMax=1000\n");
-    ASSERT_TRUE(Dialogs.Requests.empty()) << Dialogs.Requests[0].Text;
+    ASSERT_NO_FATAL_FAILURE(StartLinked({}, "DeviceType=ZEL\n", BalanceIni));
     FExpSetup = CreateForm<TFExpSetup>(nullptr);
     auto* window = CreateForm<TFIsothermCtrl>(nullptr);
     window->cbbRecOptions->SetItemIndex(1);  // from start to stop: one stroke
@@ -91,14 +70,7 @@ std::string DemoTroughSettings()
 
 TEST_F(TLinkedIsotherm, OnThePhysicalTroughTheGraphEndsWithTheTablesLastRow)
 {
-    Emulator = std::make_unique<TEmulatorProcess>(std::vector<std::string>{"--speed-up", "40"});
-    ASSERT_FALSE(Emulator->Device().empty()) << "the emulator did not start";
-    Start("[Common]\nDeviceType=ZEL\nHLFileName=" + RecordingLinkFolder() +
-          "hwzel.so\nFilerDllFileName=" + RecordingLinkFolder() +
-          "zelfiler.so\n"
-          "[PortSettings]\nPort=" +
-          Emulator->Device() + "\nBaudRate=13\n" + DemoTroughSettings());
-    ASSERT_TRUE(Dialogs.Requests.empty()) << Dialogs.Requests[0].Text;
+    ASSERT_NO_FATAL_FAILURE(StartLinked({"--speed-up", "40"}, "DeviceType=ZEL\n", DemoTroughSettings()));
     FExpSetup = CreateForm<TFExpSetup>(nullptr);
     auto* window = CreateForm<TFIsothermCtrl>(nullptr);
     // The rows come faster than the graph is told of them.
