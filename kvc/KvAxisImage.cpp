@@ -331,19 +331,24 @@ void TKvAxisImage::DrawTitles(TCanvas* Canvas)
     const TRect rightRect{w.Right - rw, w.Top + th + toph, w.Right, w.Bottom - bh};
 
     Canvas->Brush()->SetStyle(bsClear);
-    auto draw = [Canvas](const TPlacedTitle& Placed, const TRect& R) {
+    FTitlesOutsideWork = true;
+    auto draw = [this, Canvas](const TPlacedTitle& Placed, const TRect& R, bool Side) {
         if (Placed.Size.cx == 0 && Placed.Size.cy == 0) return false;
         const TKvChartTitle& t = *Placed.Title;
+        // Level text is clipped to its strip; turned text is not, and only a side title
+        // turned by a right angle stays within its strip's columns. A negative indent
+        // lets the work area overlap the strip.
+        if ((t.GetAngle() != 0 && !(Side && t.GetAngle() % 90 == 0)) || t.GetIndent() < 0) FTitlesOutsideWork = false;
         Canvas->Font()->Assign(*t.Font());
         TPoint pos;
         DrawTitleText(Canvas, R, pos, t.GetAngle(), t.GetText(), t.GetAlignment(), t.GetLayout());
         return true;
     };
-    if (draw(chart, chartRect)) FWorkRect.Top += th + chart.Title->GetIndent();
-    if (draw(top, topRect)) FWorkRect.Top += toph + top.Title->GetIndent();
-    if (draw(left, leftRect)) FWorkRect.Left += lw + left.Title->GetIndent();
-    if (draw(bottom, bottomRect)) FWorkRect.Bottom -= bh + bottom.Title->GetIndent();
-    if (draw(right, rightRect)) FWorkRect.Right -= rw + right.Title->GetIndent();
+    if (draw(chart, chartRect, false)) FWorkRect.Top += th + chart.Title->GetIndent();
+    if (draw(top, topRect, false)) FWorkRect.Top += toph + top.Title->GetIndent();
+    if (draw(left, leftRect, true)) FWorkRect.Left += lw + left.Title->GetIndent();
+    if (draw(bottom, bottomRect, false)) FWorkRect.Bottom -= bh + bottom.Title->GetIndent();
+    if (draw(right, rightRect, true)) FWorkRect.Right -= rw + right.Title->GetIndent();
     Canvas->Brush()->SetStyle(bsSolid);
 }
 
@@ -469,6 +474,12 @@ void TKvAxisImage::FillFrame(TBitmap* Bitmap, const TRect& Frame)
     canvas->Pen()->Assign(*FBorderPen);
     if (Background()->Empty()) {
         canvas->Brush()->Assign(*FBrush);
+        // The picture was filled with the control's colour, and nothing drawn since
+        // reaches inside the frame: a solid brush of that colour would only write the
+        // same pixels again, so the frame gets its outline alone.
+        if (FTitlesOutsideWork && FBrush->GetStyle() == bsSolid &&
+            ColorToRGB(FBrush->GetColor()) == ColorToRGB(GetColor()))
+            canvas->Brush()->SetStyle(bsClear);
         canvas->Rectangle(Frame);
     }
     if (OnBeforeDrawGraphic) OnBeforeDrawGraphic(canvas, Frame);

@@ -191,6 +191,9 @@ private:
     TColor FGraphicTransparentColor = clWhite;
     bool FPreparingGraphic = false;
     TRect FWorkRect;
+    // No title of this paint reaches into the work area (each is clipped to its strip, or
+    // turned by a right angle in a side strip sized to it).
+    bool FTitlesOutsideWork = true;
     TRect FGraphRect;
     double FScaleX = 1;
     double FScaleY = 1;

@@ -690,6 +690,16 @@ struct TCanvas::TQtFont {
     QFont Font;
     QFontMetrics Metrics;
 
+    // Placing one label asks for its size several times in a row.
+    int Width(const std::string& Text) const
+    {
+        if (FLastWidth < 0 || Text != FLastText) {
+            FLastWidth = Width(QString::fromStdString(Text));
+            FLastText = Text;
+        }
+        return FLastWidth;
+    }
+
     int Width(const QString& Text) const
     {
         if (const auto known = FWidths.constFind(Text); known != FWidths.constEnd()) return *known;
@@ -722,12 +732,75 @@ struct TCanvas::TQtFont {
         }
     }
 
+    // Whether the pixels Draw writes for Text, with the cell's top-left corner at X, Y of
+    // a painter that only moves by whole pixels, all lie inside Area: a clip to Area then
+    // cuts nothing. The glyphs' own pixels may reach past the cell, so they are found
+    // once per text by drawing it on a scratch picture.
+    bool DrawsWithin(const QString& Text, int X, int Y, const QRect& Area, QPainter::RenderHints Hints) const
+    {
+        if (Font.underline() || Font.strikeOut() || Hints != ScratchHints()) return false;
+        const QRect cell(X, Y, Width(Text), Metrics.height());
+        if (!Area.contains(cell)) return false;
+        if (!LaidOut(Text).InkKnown) {
+            const QRect ink = FindInk(Text);
+            const TLaidOut& text = LaidOut(Text);
+            text.Ink = ink;
+            text.InkKnown = true;
+        }
+        const QRect& ink = LaidOut(Text).Ink;
+        return ink.isEmpty() || Area.contains(ink.translated(X, Y));
+    }
+    // The hints of the painters the canvas opens, which the scratch picture is drawn with.
+    static QPainter::RenderHints ScratchHints()
+    {
+        static const QPainter::RenderHints hints = [] {
+            QImage image(1, 1, QImage::Format_RGB32);
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+            return painter.renderHints();
+        }();
+        return hints;
+    }
+
 private:
     static constexpr qsizetype MaxTexts = 512;
     struct TLaidOut {
         QList<QGlyphRun> Runs;
         qreal Baseline = 0;
+        mutable QRect Ink;
+        mutable bool InkKnown = false;
     };
+    // The pixels the glyphs change, relative to the cell's corner: drawn dark on light and
+    // light on dark, so that the faintest coverage shows in one of them. Glyphs that reach
+    // the scratch picture's edge give a rectangle no area contains.
+    QRect FindInk(const QString& Text) const
+    {
+        const int margin = std::max(8, 2 * Metrics.height());
+        QImage scratch(Width(Text) + 2 * margin, Metrics.height() + 2 * margin, QImage::Format_RGB32);
+        QRect ink;
+        for (const auto& [back, fore] : {std::pair{Qt::white, Qt::black}, std::pair{Qt::black, Qt::white}}) {
+            const QRgb untouched = QColor(back).rgb();
+            scratch.fill(back);
+            {
+                QPainter painter(&scratch);
+                painter.setRenderHints(ScratchHints(), true);
+                painter.setRenderHints(~ScratchHints(), false);
+                painter.translate(margin, margin);
+                Draw(painter, Text, QColor(fore), std::nullopt);
+            }
+            for (int y = 0; y < scratch.height(); ++y) {
+                const QRgb* row = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+                for (int x = 0; x < scratch.width(); ++x)
+                    if (row[x] != untouched) ink |= QRect(x, y, 1, 1);
+            }
+        }
+        if (ink.isEmpty()) return ink;
+        if (ink.left() == 0 || ink.top() == 0 || ink.right() == scratch.width() - 1 ||
+            ink.bottom() == scratch.height() - 1)
+            return QRect(-(1 << 20), -(1 << 20), 1 << 21, 1 << 21);
+        return ink.translated(-margin, -margin);
+    }
     const TLaidOut& LaidOut(const QString& Text) const
     {
         if (const auto known = FLaidOut.constFind(Text); known != FLaidOut.constEnd()) return *known;
@@ -748,6 +821,8 @@ private:
     }
 
     mutable QHash<QString, int> FWidths;
+    mutable std::string FLastText;
+    mutable int FLastWidth = -1;
     mutable QHash<QString, TLaidOut> FLaidOut;
 };
 
@@ -772,7 +847,7 @@ const TCanvas::TQtFont& TCanvas::QtFont() const
 TSize TCanvas::TextExtent(const std::string& Text) const
 {
     const TQtFont& font = QtFont();
-    return TSize{font.Width(QString::fromStdString(Text)), font.Metrics.height()};
+    return TSize{font.Width(Text), font.Metrics.height()};
 }
 
 void TCanvas::TextOut(int X, int Y, const std::string& Text)
@@ -861,7 +936,9 @@ std::vector<QString> WrapWords(const QString& Line, const QFontMetrics& Metrics,
 
 int TCanvas::DrawText(const std::string& Text, TRect& R, unsigned Format)
 {
-    const QFontMetrics& metrics = QtFont().Metrics;
+    // The font stays the same for the whole call (and its entry in place).
+    const TQtFont& font = QtFont();
+    const QFontMetrics& metrics = font.Metrics;
     const int lineHeight = metrics.height();
 
     QString source = QString::fromStdString(Text);
@@ -876,17 +953,22 @@ int TCanvas::DrawText(const std::string& Text, TRect& R, unsigned Format)
     }
 
     std::vector<TTextLine> lines;
+    // Labels drawn a paint at a time rarely hold a tab or an accelerator: such lines are
+    // taken as they are.
     for (QString raw : rawLines) {
-        if (Format & DT_EXPANDTABS) raw = ExpandTabs(raw, metrics);
-        std::vector<QString> pieces{raw};
-        if ((Format & DT_WORDBREAK) && !(Format & DT_SINGLELINE)) pieces = WrapWords(raw, metrics, R.Width());
-        for (const QString& piece : pieces) {
-            lines.push_back((Format & DT_NOPREFIX) ? TTextLine{piece, -1} : StripPrefix(piece));
+        if ((Format & DT_EXPANDTABS) && raw.contains(QLatin1Char('\t'))) raw = ExpandTabs(raw, metrics);
+        if ((Format & DT_WORDBREAK) && !(Format & DT_SINGLELINE)) {
+            for (const QString& piece : WrapWords(raw, metrics, R.Width()))
+                lines.push_back((Format & DT_NOPREFIX) ? TTextLine{piece, -1} : StripPrefix(piece));
+        } else if ((Format & DT_NOPREFIX) || !raw.contains(QLatin1Char('&'))) {
+            lines.push_back(TTextLine{std::move(raw), -1});
+        } else {
+            lines.push_back(StripPrefix(raw));
         }
     }
 
     int widest = 0;
-    for (const TTextLine& l : lines) widest = std::max(widest, QtFont().Width(l.Text));
+    for (const TTextLine& l : lines) widest = std::max(widest, font.Width(l.Text));
     const int total = lineHeight * static_cast<int>(lines.size());
 
     if (Format & DT_CALCRECT) {
@@ -905,22 +987,39 @@ int TCanvas::DrawText(const std::string& Text, TRect& R, unsigned Format)
 
     TPainterScope scope(*this);
     if (scope.P) {
-        if (!(Format & DT_NOCLIP)) scope.P->setClipRect(ToQRect(R), FHasClip ? Qt::IntersectClip : Qt::ReplaceClip);
         std::optional<QColor> background;
         if (FBrush->GetStyle() != bsClear) background = ToQColor(FBrush->GetColor());
+        std::vector<QPoint> corners;
+        corners.reserve(lines.size());
         int y = top;
         for (const TTextLine& l : lines) {
-            const int width = QtFont().Width(l.Text);
+            const int width = font.Width(l.Text);
             int x = R.Left;
             if (Format & DT_CENTER)
                 x = R.Left + (R.Width() - width) / 2;
             else if (Format & DT_RIGHT)
                 x = R.Right - width;
-            scope.P->save();
-            scope.P->translate(x, y);
-            QtFont().Draw(*scope.P, l.Text, ToQColor(FFont->GetColor()), background, l.Underline);
-            scope.P->restore();
+            corners.emplace_back(x, y);
             y += lineHeight;
+        }
+        const QTransform transform = scope.P->worldTransform();
+        if (!(Format & DT_NOCLIP)) {
+            // A clip costs the painter a table of the whole surface's rows per text: it is
+            // set only when it cuts something.
+            const bool wholePixels = transform.type() <= QTransform::TxTranslate &&
+                                     transform.dx() == std::trunc(transform.dx()) &&
+                                     transform.dy() == std::trunc(transform.dy());
+            bool within = wholePixels;
+            for (size_t i = 0; within && i < lines.size(); ++i)
+                within = lines[i].Underline < 0 && font.DrawsWithin(lines[i].Text, corners[i].x(), corners[i].y(),
+                                                                    ToQRect(R), scope.P->renderHints());
+            if (!within) scope.P->setClipRect(ToQRect(R), FHasClip ? Qt::IntersectClip : Qt::ReplaceClip);
+        }
+        const QColor color = ToQColor(FFont->GetColor());
+        for (size_t i = 0; i < lines.size(); ++i) {
+            scope.P->translate(corners[i].x(), corners[i].y());
+            font.Draw(*scope.P, lines[i].Text, color, background, lines[i].Underline);
+            scope.P->setWorldTransform(transform);
         }
     }
     if ((Format & DT_SINGLELINE) && (Format & (DT_VCENTER | DT_BOTTOM))) return top - R.Top + total;

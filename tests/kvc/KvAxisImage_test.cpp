@@ -74,6 +74,49 @@ TEST_F(TAxisImageFixture, DefaultLayoutLeavesBevelsAndMargins)
     EXPECT_EQ(Image->WorkRect(), Rect(0, 7, 398, 247));
 }
 
+// The framed area shows the brush over whatever the paint drew there before: another
+// colour, a hatch, or a title that a negative indent pulls into the frame.
+TEST_F(TAxisImageFixture, FramedAreaShowsTheBrushOverEverythingBeforeIt)
+{
+    struct Case {
+        const char* What;
+        TColor Control, Brush;
+        TBrushStyle Style;
+        int TitleIndent;  // the chart title "Isotherm" with this indent; 0: no title
+    };
+    const Case cases[] = {
+        {"same colour", clWhite, clWhite, bsSolid, 0},
+        {"other colour", clWhite, clSilver, bsSolid, 0},
+        {"white brush on a silver control", clSilver, clWhite, bsSolid, 0},
+        {"hatch", clWhite, clRed, bsCross, 0},
+        {"title pulled into the frame", clWhite, clWhite, bsSolid, -10},
+        {"title above the frame", clWhite, clWhite, bsSolid, 3},
+    };
+    for (const Case& k : cases) {
+        Image = std::make_unique<TKvAxisImage>(nullptr);
+        Image->SetColor(k.Control);
+        Image->Brush()->SetColor(k.Brush);
+        Image->Brush()->SetStyle(k.Style);
+        if (k.TitleIndent != 0) {
+            Image->Title()->SetText("Isotherm");
+            Image->Title()->SetIndent(k.TitleIndent);
+        }
+        Image->EndLoading();
+        Image->Display();
+        const TRect g = Image->GraphRect();
+        ASSERT_FALSE(g.IsEmpty()) << k.What;
+        bool brush = false, other = false;
+        for (int y = g.Top; y < g.Bottom; ++y)
+            for (int x = g.Left; x < g.Right; ++x) (Pixel(x, y) == ColorToRGB(k.Brush) ? brush : other) = true;
+        EXPECT_TRUE(brush) << k.What;
+        // A hatch leaves the control's colour between its lines.
+        EXPECT_EQ(other, k.Style != bsSolid) << k.What;
+        if (k.TitleIndent > 0) {
+            EXPECT_TRUE(Has(Rect(150, 10, 250, g.Top), clBlue)) << k.What;
+        }
+    }
+}
+
 TEST_F(TAxisImageFixture, TitlesTakeTheirSpaceAndTurn)
 {
     Image->Title()->SetText("Isotherm");

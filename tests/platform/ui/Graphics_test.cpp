@@ -446,6 +446,60 @@ TEST(Canvas, DrawTextPlacesSingleLinesByFlagsAndClipsToTheRectangle)
     EXPECT_EQ(Inked(*measuring, clWhite), TRect{});
 }
 
+// A text whose pixels all fall inside its rectangle is drawn without a clip; one that
+// reaches past it must still be cut there. Either way the picture is the unclipped text's
+// pixels inside the rectangle and nothing outside, in rectangles that fit the text cell
+// exactly (glyph overhangs of an italic font touch or pass its edges), cut into it, or
+// leave room, and inside a drawing pass as on single calls.
+TEST(Canvas, DrawTextDrawsTheUnclippedPixelsInsideItsRectangleOnly)
+{
+    struct Case {
+        const char* Text;
+        bool Italic;
+        int Dx1, Dy1, Dx2, Dy2;  // the rectangle against the text cell's edges
+        unsigned Format;
+    };
+    const Case cases[] = {
+        {"0.25", false, 0, 0, 0, 0, DT_SINGLELINE},
+        {"-12", false, 0, 0, 0, 0, DT_SINGLELINE | DT_RIGHT | DT_VCENTER},
+        {"fjord ff", true, 0, 0, 0, 0, DT_SINGLELINE},
+        {"fjord ff", true, -6, -6, 6, 6, DT_SINGLELINE | DT_CENTER | DT_VCENTER},
+        {"Wide text", false, 3, 2, -4, -3, DT_SINGLELINE | DT_CENTER | DT_VCENTER},
+        {"Jy|", true, 1, 0, 0, -1, DT_SINGLELINE},
+        {"1000", false, -20, -5, 20, 5, DT_SINGLELINE | DT_RIGHT | DT_BOTTOM},
+    };
+    for (bool pass : {false, true}) {
+        for (const Case& k : cases) {
+            auto clipped = WhiteBitmap(160, 60), free = WhiteBitmap(160, 60);
+            for (TBitmap* b : {clipped.get(), free.get()}) {
+                b->Canvas()->Font()->SetSize(14);
+                if (k.Italic) b->Canvas()->Font()->SetStyle(TFontStyles() << fsItalic);
+                b->Canvas()->Font()->SetColor(clBlack);
+                b->Canvas()->Brush()->SetStyle(bsClear);
+            }
+            const TSize cell = clipped->Canvas()->TextExtent(k.Text);
+            const TRect box = Rect(40 + k.Dx1, 20 + k.Dy1, 40 + cell.cx + k.Dx2, 20 + cell.cy + k.Dy2);
+            TRect r = box, same = box;
+            {
+                std::optional<TDrawingPass> drawing;
+                if (pass) drawing.emplace(clipped->Canvas());
+                clipped->Canvas()->DrawText(k.Text, r, k.Format);
+            }
+            free->Canvas()->DrawText(k.Text, same, k.Format | DT_NOCLIP);
+            int inside = 0;
+            for (int y = 0; y < 60; ++y)
+                for (int x = 0; x < 160; ++x) {
+                    const bool in = PtInRect(box, Point(x, y));
+                    const TColor expected = in ? free->Canvas()->GetPixel(x, y) : clWhite;
+                    inside += in && expected != clWhite;
+                    ASSERT_EQ(clipped->Canvas()->GetPixel(x, y), expected)
+                        << k.Text << " at " << x << "," << y << (pass ? " in a pass" : "");
+                }
+            EXPECT_GT(inside, 0) << k.Text;
+        }
+    }
+}
+
 TEST(Canvas, DrawTextTakesAmpersandAsAcceleratorUnlessNoPrefix)
 {
     auto bitmap = WhiteBitmap(100, 20);
