@@ -97,7 +97,13 @@ protected:
 private:
     void BuildControls();
     TStringGrid* MakeGrid(const char* Name, int Left, int Top, int Width, int Height, int Columns, int FixedColumns);
-    void WireEditing(TStringGrid* Grid, TButton* Add, TButton* Delete, TButton* DeleteAll, TButton* Up, TButton* Down);
+    // The column of editing buttons beside a grid, one under the other: add, delete,
+    // delete all, move up, move down.
+    struct TEditingButtons {
+        const char* Names[5];
+        TButton *&Add, *&Delete, *&DeleteAll, *&Up, *&Down;
+    };
+    void BuildEditingButtons(TStringGrid* Grid, int Left, int Top, const TEditingButtons& Buttons);
     void AddRow(TStringGrid* Grid);
     void DeleteRow(TStringGrid* Grid);
     void DeleteAllRows(TStringGrid* Grid);
