@@ -217,14 +217,18 @@ std::vector<TCaptionTarget> TFExpSetup::CaptionTargets()
 // ---------------------------------------------------------------------------------------
 // Description and settings
 
+std::vector<std::pair<TComboBox*, const char*>> TFExpSetup::StoredLists() const
+{
+    return {{CBUserName, "UserName"},
+            {CBCompoundName, "CompoundName"},
+            {CBSubstrate, "Substrate"},
+            {CBSubphase, "Subphase"},
+            {CBTemperature, "Temperature"}};
+}
+
 void TFExpSetup::LoadValues()
 {
-    const std::pair<TComboBox*, const char*> Combos[] = {{CBUserName, "UserName"},
-                                                         {CBCompoundName, "CompoundName"},
-                                                         {CBSubstrate, "Substrate"},
-                                                         {CBSubphase, "Subphase"},
-                                                         {CBTemperature, "Temperature"}};
-    for (const auto& [Combo, Key] : Combos) {
+    for (const auto& [Combo, Key] : StoredLists()) {
         Combo->ClearItems();
         for (int i = 0;; ++i) {
             const std::string Item = IniFile->ReadString(Section, Key + std::to_string(i), "");
@@ -265,12 +269,7 @@ void TFExpSetup::LoadValues()
 
 void TFExpSetup::SaveValues()
 {
-    const std::pair<TComboBox*, const char*> Combos[] = {{CBUserName, "UserName"},
-                                                         {CBCompoundName, "CompoundName"},
-                                                         {CBSubstrate, "Substrate"},
-                                                         {CBSubphase, "Subphase"},
-                                                         {CBTemperature, "Temperature"}};
-    for (const auto& [Combo, Key] : Combos) {
+    for (const auto& [Combo, Key] : StoredLists()) {
         for (int i = 0; i < Combo->Items().Count(); ++i)
             IniFile->WriteString(Section, Key + std::to_string(i), Combo->Items()[i]);
         IniFile->WriteString(Section, Key, Combo->GetText());

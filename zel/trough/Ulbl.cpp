@@ -373,38 +373,23 @@ void TFLbl::BuildControls()
         else
             Canvas->TextRect(Rect, Rect.Left + 2, Rect.Top + 2, text);
     };
-    BuildEditingButtons(sgrLbl, 676, 22,
-                        {{"sbtLblAdd", "sbtLblDel", "sbtLblDelAll", "sbtLblUp", "sbtLblDown"},
-                         sbtLblAdd,
-                         sbtLblDel,
-                         sbtLblDelAll,
-                         sbtLblUp,
-                         sbtLblDown});
+    std::tie(sbtLblAdd, sbtLblDel, sbtLblDelAll, sbtLblUp, sbtLblDown) =
+        BuildEditingButtons(sgrLbl, 676, 22, "sbtLbl", "Up", "Down");
     sbtLblRowCopy = button("sbtLblRowCopy", 676, 152, "Copy");
 
     lblLblSetParam = MakeControl<TLabel>(this, this, "lblLblSetParam", "Action set", 8, 250, 300, 16);
     sgrLblSet = MakeGrid("sgrLblSet", 8, 268, 280, 200, 3, 0);
     sgrLblSet->SetRowHeights(0, 30);
-    BuildEditingButtons(sgrLblSet, 296, 268,
-                        {{"sbtLblSetAdd", "sbtLblSetDel", "sbtLblSetDelAll", "sbtLblSetMoveUp", "sbtLblSetMoveDown"},
-                         sbtLblSetAdd,
-                         sbtLblSetDel,
-                         sbtLblSetDelAll,
-                         sbtLblSetMoveUp,
-                         sbtLblSetMoveDown});
+    std::tie(sbtLblSetAdd, sbtLblSetDel, sbtLblSetDelAll, sbtLblSetMoveUp, sbtLblSetMoveDown) =
+        BuildEditingButtons(sgrLblSet, 296, 268, "sbtLblSet", "MoveUp", "MoveDown");
     sbtLblSetSort = button("sbtLblSetSort", 296, 398, "Sort");
 
     lblProcessParam = MakeControl<TLabel>(this, this, "lblProcessParam", "Processes", 380, 250, 300, 16);
     sgrProc = MakeGrid("sgrProc", 380, 268, 230, 200, 3, 1);
     sgrProc->SetColWidths(0, 30);
     sgrProc->SetRowHeights(0, 30);
-    BuildEditingButtons(sgrProc, 620, 268,
-                        {{"sbtProcAdd", "sbtProcDel", "sbtProcDelAll", "sbtProcUp", "sbtProcDown"},
-                         sbtProcAdd,
-                         sbtProcDel,
-                         sbtProcDelAll,
-                         sbtProcUp,
-                         sbtProcDown});
+    std::tie(sbtProcAdd, sbtProcDel, sbtProcDelAll, sbtProcUp, sbtProcDown) =
+        BuildEditingButtons(sgrProc, 620, 268, "sbtProc", "Up", "Down");
     sbtProcAdd->SetHint("Add");
     for (TLabel* label : {lblLblProcParam, lblLblSetParam, lblProcessParam}) bold(label);
     for (int col = 0; col < 3; ++col) sgrLblSet->SetColWidths(col, 80);
@@ -430,19 +415,21 @@ void TFLbl::BuildControls()
     }
 }
 
-void TFLbl::BuildEditingButtons(TStringGrid* Grid, int Left, int Top, const TEditingButtons& Buttons)
+TFLbl::TEditingButtons TFLbl::BuildEditingButtons(TStringGrid* Grid, int Left, int Top, const std::string& Prefix,
+                                                  const char* Up, const char* Down)
 {
-    TButton** made[] = {&Buttons.Add, &Buttons.Delete, &Buttons.DeleteAll, &Buttons.Up, &Buttons.Down};
-    const char* captions[] = {"+", "-", "x", "^", "v"};
+    const std::pair<const char*, const char*> kinds[] = {
+        {"Add", "+"}, {"Del", "-"}, {"DelAll", "x"}, {Up, "^"}, {Down, "v"}};
+    TButton* made[5];
     for (int i = 0; i < 5; ++i)
-        *made[i] = MakeControl<TButton>(this, this, Buttons.Names[i], captions[i], Left, Top + 26 * i, 60, 22);
-    TButton *Add = Buttons.Add, *Delete = Buttons.Delete, *DeleteAll = Buttons.DeleteAll, *Up = Buttons.Up,
-            *Down = Buttons.Down;
-    Add->OnClick = [this, Grid](TObject*) { AddRow(Grid); };
-    Delete->OnClick = [this, Grid](TObject*) { DeleteRow(Grid); };
-    DeleteAll->OnClick = [this, Grid](TObject*) { DeleteAllRows(Grid); };
-    Up->OnClick = [this, Grid](TObject*) { MoveRow(Grid, -1); };
-    Down->OnClick = [this, Grid](TObject*) { MoveRow(Grid, +1); };
+        made[i] = MakeControl<TButton>(this, this, (Prefix + kinds[i].first).c_str(), kinds[i].second, Left,
+                                       Top + 26 * i, 60, 22);
+    made[0]->OnClick = [this, Grid](TObject*) { AddRow(Grid); };
+    made[1]->OnClick = [this, Grid](TObject*) { DeleteRow(Grid); };
+    made[2]->OnClick = [this, Grid](TObject*) { DeleteAllRows(Grid); };
+    made[3]->OnClick = [this, Grid](TObject*) { MoveRow(Grid, -1); };
+    made[4]->OnClick = [this, Grid](TObject*) { MoveRow(Grid, +1); };
+    return {made[0], made[1], made[2], made[3], made[4]};
 }
 
 std::vector<TCaptionTarget> TFLbl::CaptionTargets()
