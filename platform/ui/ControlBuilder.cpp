@@ -87,3 +87,12 @@ void SetUpForm(TForm* Form, const char* Name, const std::string& Caption, TFormS
     Form->SetFormStyle(Style);
     Form->SetBorderStyle(Border);
 }
+
+void SetUpInfoBox(TForm* Box, const char* Name, const std::string& Caption, int Width, int Height)
+{
+    Box->Name = Name;
+    Box->SetCaption(Caption);
+    Box->SetBorderStyle(bsNone);
+    Box->Position = poScreenCenter;
+    Box->SetBounds(0, 0, Width, Height);
+}

@@ -44,6 +44,10 @@ TComboBox* MakeDropDownList(TComponent* Owner, TWinControl* Parent, const char* 
 // and its border.
 void SetUpForm(TForm* Form, const char* Name, const std::string& Caption, TFormStyle Style, TFormBorderStyle Border);
 
+// The frame of an information box: frameless, in the middle of the screen, of the given
+// size.
+void SetUpInfoBox(TForm* Box, const char* Name, const std::string& Caption, int Width, int Height);
+
 // A speed button that stays down once pressed, one of a group of which all may be up.
 TSpeedButton* MakeLatchingButton(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Caption, int Tag,
                                  int Group, int Left, int Top, int Width, int Height);

@@ -32,11 +32,7 @@ protected:
 
 TFAbout::TFAbout(TComponent* Owner) : TForm(Owner)
 {
-    Name = "FAbout";
-    SetCaption("About");
-    SetBorderStyle(bsNone);
-    Position = poScreenCenter;
-    SetBounds(0, 0, 340, 260);
+    SetUpInfoBox(this, "FAbout", "About", 340, 260);
     imgLogo = MakeControl<TLogo>(this, this, "imgLogo", "", 12, 12, 64, 64);
     lblProduct = MakeControl<TLabel>(this, this, "lblProduct", "Zelmora 2.0", 90, 12, 230, 18);
     lblProduct->Font()->SetStyle(TFontStyles() << fsBold);

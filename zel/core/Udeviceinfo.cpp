@@ -6,11 +6,7 @@
 
 TFDeviceInfo::TFDeviceInfo(TComponent* Owner) : TForm(Owner)
 {
-    Name = "FDeviceInfo";
-    SetCaption("Device Info");
-    SetBorderStyle(bsNone);
-    Position = poScreenCenter;
-    SetBounds(0, 0, 280, 170);
+    SetUpInfoBox(this, "FDeviceInfo", "Device Info", 280, 170);
     // The names in the left column, the instrument's answers beside them.
     constexpr int NamesLeft = 12, AnswersLeft = 140;
     lblName = MakeControl<TLabel>(this, this, "lblName", "Device Name", NamesLeft, 12, 120, 16);
