@@ -15,7 +15,7 @@ TFEudCtrl::TFEudCtrl(TComponent* Owner) : TProcessWindow(Owner, TToolWindowKind:
     TRowForm form(this, this);
     grpGeneral = form.Group("grpGeneral", "General", 1);
     edNumCycles = form.Entry(grpGeneral, lblNumCycles, "lblNumCycles", "Number of cycles", "edNumCycles", 0, 0, 1);
-    SetEntry(edNumCycles, 1, 1000, 1);
+    SetSpinRange(edNumCycles, 1, 1000, 1);
 
     grpPressure = form.Group("grpPressure", "Pressure (mN/m)", 2);
     edPrePressure = form.Entry(grpPressure, lblPrePressure, "lblPrePressure", "Pre-pressure", "edPrePressure", 0, 2, 0);
@@ -29,7 +29,7 @@ TFEudCtrl::TFEudCtrl(TComponent* Owner) : TProcessWindow(Owner, TToolWindowKind:
     edDoserSpeed =
         form.Entry(grpDoser, lblDoserSpeed, "lblDoserSpeed", "Doser Speed (ml/min)", "edDoserSpeed", 1, 4, 0);
     edDoserLimit = form.Entry(grpDoser, lblDoserLimit, "lblDoserLimit", "Doser Limit", "edDoserLimit", 2, 2, 0);
-    SetEntry(edDoserLimit, 0, 100, 0);
+    SetSpinRange(edDoserLimit, 0, 100, 0);
 
     grpBarrier = form.Group("grpBarrier", "Barrier", 3);
     edBarrierStartPos = form.Entry(grpBarrier, lblBarrierStartPos, "lblBarrierStartPos", "Start Position, mm",
@@ -40,11 +40,11 @@ TFEudCtrl::TFEudCtrl(TComponent* Owner) : TProcessWindow(Owner, TToolWindowKind:
         form.Entry(grpBarrier, lblBarrierLimit, "lblBarrierLimit", "Barrier Limit", "edBarrierLimit", 2, 2, 0);
 
     grpTape = form.Group("grpTape", " Tape ", 3);
-    lblTapeDirection = RowCaption(this, grpTape, "lblTapeDirection", "Direction", TRowForm::RowTop(0));
-    cbbTapeDirection = RowList(this, grpTape, "cbbTapeDirection", TRowForm::RowTop(0), {"CW", "CCW"});
+    lblTapeDirection = AccessoryRows.Label(this, grpTape, "lblTapeDirection", "Direction", TRowForm::RowTop(0));
+    cbbTapeDirection = AccessoryRows.List(this, grpTape, "cbbTapeDirection", TRowForm::RowTop(0), {"CW", "CCW"});
     edTapeSpeed = form.Entry(grpTape, lblTapeSpeed, "lblTapeSpeed", "Speed (mm/s)", "edTapeSpeed", 1, 4, 0);
     edTapeLimit = form.Entry(grpTape, lblTapeLimit, "lblTapeLimit", "Tape Limit", "edTapeLimit", 2, 2, 0);
-    SetEntry(edTapeLimit, 0, 100, 0);
+    SetSpinRange(edTapeLimit, 0, 100, 0);
 
     btnGo = form.StartButton(this);
     btnGo->OnClick = [this](TObject* Sender) { btnGoClick(Sender); };

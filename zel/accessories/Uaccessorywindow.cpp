@@ -24,7 +24,7 @@ const std::vector<TRunColumn> PressureColumns = {
 const TRunColumn RotbarColumn = {"Rotbar position (Rotbar-P)", "Rotbar-P", "rev"};
 const TRunColumn TapeColumn = {"Tape position (Tape-P)", "Tape-P", "mm"};
 
-constexpr int LabelLeft = 8, EntryLeft = 150, EntryWidth = 90, RowHeight = 26;
+constexpr int RowHeight = 26;
 constexpr int WindowWidth = 272, GroupWidth = 260;
 
 }  // namespace
@@ -74,37 +74,6 @@ void SaveStoredSettings(const std::string& Section, const std::vector<TStoredSet
     }
 }
 
-TLabel* RowCaption(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Text, int Top)
-{
-    return MakeControl<TLabel>(Owner, Parent, Name, Text, LabelLeft, Top + 3, EntryLeft - LabelLeft - 4, 16);
-}
-
-TRxSpinEdit* RowEntry(TComponent* Owner, TWinControl* Parent, const char* Name, int Top, int Decimals, double Increment)
-{
-    auto* edit = MakeControl<TRxSpinEdit>(Owner, Parent, Name, "", EntryLeft, Top, EntryWidth, 21);
-    edit->SetValueType(Decimals > 0 ? vtFloat : vtInteger);
-    edit->SetDecimal(Decimals);
-    edit->Increment = Increment;
-    return edit;
-}
-
-TComboBox* RowList(TComponent* Owner, TWinControl* Parent, const char* Name, int Top,
-                   std::initializer_list<const char*> Items)
-{
-    auto* list = MakeControl<TComboBox>(Owner, Parent, Name, "", EntryLeft, Top, EntryWidth, 21);
-    list->SetStyle(csDropDownList);
-    for (const char* item : Items) list->AddItem(item);
-    list->SetItemIndex(0);
-    return list;
-}
-
-void SetEntry(TRxSpinEdit* Edit, double Min, double Max, double Value)
-{
-    Edit->SetMinValue(Min);
-    Edit->SetMaxValue(Max);
-    Edit->SetValue(Value);
-}
-
 TGroupBox* TRowForm::Group(const char* Name, const char* Caption, int Rows)
 {
     auto* group = MakeControl<TGroupBox>(FOwner, FParent, Name, Caption, 4, FTop, GroupWidth, RowTop(Rows) + 6);
@@ -117,8 +86,8 @@ int TRowForm::RowTop(int Row) { return 18 + Row * 25; }
 TRxSpinEdit* TRowForm::Entry(TGroupBox* Group, TLabel*& Label, const char* LabelName, const char* Text,
                              const char* EditName, int Row, int Decimals, double Value)
 {
-    Label = RowCaption(FOwner, Group, LabelName, Text, RowTop(Row));
-    auto* edit = RowEntry(FOwner, Group, EditName, RowTop(Row), Decimals, std::pow(10.0, -Decimals));
+    Label = AccessoryRows.Label(FOwner, Group, LabelName, Text, RowTop(Row));
+    auto* edit = AccessoryRows.Entry(FOwner, Group, EditName, RowTop(Row), Decimals, LastDecimalStep(Decimals));
     edit->SetValue(Value);
     return edit;
 }
@@ -188,23 +157,6 @@ TAccessoryWindow::TAccessoryWindow(TComponent* Owner, const TAccessoryProcess& P
 
 // ---- Building ----
 
-TLabel* TAccessoryWindow::Caption(TWinControl* Parent, const char* Name, const char* Text, int Top)
-{
-    return RowCaption(this, Parent, Name, Text, Top);
-}
-
-TRxSpinEdit* TAccessoryWindow::FloatEntry(TWinControl* Parent, const char* Name, int Top, int Decimals,
-                                          double Increment)
-{
-    return RowEntry(this, Parent, Name, Top, Decimals, Increment);
-}
-
-TComboBox* TAccessoryWindow::List(TWinControl* Parent, const char* Name, int Top,
-                                  std::initializer_list<const char*> Items)
-{
-    return RowList(this, Parent, Name, Top, Items);
-}
-
 TShape* TAccessoryWindow::Lamp(TWinControl* Parent, const char* Name, int Left, int Top)
 {
     auto* lamp = MakeControl<TShape>(this, Parent, Name, "", Left, Top, 12, 12);
@@ -217,8 +169,8 @@ TShape* TAccessoryWindow::Lamp(TWinControl* Parent, const char* Name, int Left, 
 TGroupBox* TAccessoryWindow::BuildSensorGroup(int Top)
 {
     grpSensors = MakeControl<TGroupBox>(this, this, "grpSensors", " Current pressure, mN/m ", 4, Top, GroupWidth, 76);
-    lblDoserSensor = Caption(grpSensors, "lblDoserSensor", "Doser sensor", 18);
-    lblDipperSensor = Caption(grpSensors, "lblDipperSensor", "Dipper sensor", 46);
+    lblDoserSensor = AccessoryRows.Label(this, grpSensors, "lblDoserSensor", "Doser sensor", 18);
+    lblDipperSensor = AccessoryRows.Label(this, grpSensors, "lblDipperSensor", "Dipper sensor", 46);
     txtDoserSensor = MakeControl<TLabel>(this, grpSensors, "txtDoserSensor", "0.0", 110, 21, 80, 16);
     txtDipperSensor = MakeControl<TLabel>(this, grpSensors, "txtDipperSensor", "0.0", 110, 49, 80, 16);
     for (TLabel* reading : {txtDoserSensor, txtDipperSensor}) {
@@ -238,11 +190,11 @@ TGroupBox* TAccessoryWindow::BuildPositionGroup(int Top, bool WithTape)
 {
     auto* group =
         MakeControl<TGroupBox>(this, this, "grpRotbar", " Current position ", 4, Top, GroupWidth, WithTape ? 76 : 48);
-    Caption(group, "lblRotbarCurPos", "Rotating barrier, rev", 18);
+    AccessoryRows.Label(this, group, "lblRotbarCurPos", "Rotating barrier, rev", 18);
     auto* rotbar = MakeControl<TLabel>(this, group, "txtRotbarCurPos", "0.0", 150, 21, 80, 16);
     FReadings.push_back({rotbar, TReading::RotatingBarrier, 3});
     if (WithTape) {
-        Caption(group, "lblTapeCurPos", "Tape, mm", 46);
+        AccessoryRows.Label(this, group, "lblTapeCurPos", "Tape, mm", 46);
         auto* tape = MakeControl<TLabel>(this, group, "txtTapeCurPos", "0.0", 150, 49, 80, 16);
         FReadings.push_back({tape, TReading::Tape, 1});
     }
@@ -262,16 +214,19 @@ void TAccessoryWindow::BuildStartStop(int Top)
 TGroupBox* TAccessoryWindow::BuildDoserGroup(int Top)
 {
     grpDoser = MakeControl<TGroupBox>(this, this, "grpDoser", " Doser ", 4, Top, GroupWidth, 5 * RowHeight + 26);
-    lblDoserMode = Caption(grpDoser, "lblDoserMode", "Mode", 18);
-    cbbDoserMode = List(grpDoser, "cbbDoserMode", 18, {"Continuous", "Automatic"});
-    lblDoserSpeed = Caption(grpDoser, "lblDoserSpeed", "Speed (ml/min)", 18 + RowHeight);
-    edDoserSpeed = FloatEntry(grpDoser, "edDoserSpeed", 18 + RowHeight, 5, 0.00001);
-    lblDoserPressureStart = Caption(grpDoser, "lblDoserPressureStart", "Pressure start (mN/m)", 18 + 2 * RowHeight);
-    edDoserPressureStart = FloatEntry(grpDoser, "edDoserPressureStart", 18 + 2 * RowHeight, 1, 0.1);
-    lblDoserPressureStop = Caption(grpDoser, "lblDoserPressureStop", "Pressure stop (mN/m)", 18 + 3 * RowHeight);
-    edDoserPressureStop = FloatEntry(grpDoser, "edDoserPressureStop", 18 + 3 * RowHeight, 1, 0.1);
-    lblSyringeDiameter = Caption(grpDoser, "lblSyringeDiameter", "Syringe diameter (mm)", 18 + 4 * RowHeight);
-    edSyringeDiameter = FloatEntry(grpDoser, "edSyringeDiameter", 18 + 4 * RowHeight, 1, 0.1);
+    lblDoserMode = AccessoryRows.Label(this, grpDoser, "lblDoserMode", "Mode", 18);
+    cbbDoserMode = AccessoryRows.List(this, grpDoser, "cbbDoserMode", 18, {"Continuous", "Automatic"});
+    lblDoserSpeed = AccessoryRows.Label(this, grpDoser, "lblDoserSpeed", "Speed (ml/min)", 18 + RowHeight);
+    edDoserSpeed = AccessoryRows.Entry(this, grpDoser, "edDoserSpeed", 18 + RowHeight, 5, 0.00001);
+    lblDoserPressureStart =
+        AccessoryRows.Label(this, grpDoser, "lblDoserPressureStart", "Pressure start (mN/m)", 18 + 2 * RowHeight);
+    edDoserPressureStart = AccessoryRows.Entry(this, grpDoser, "edDoserPressureStart", 18 + 2 * RowHeight, 1, 0.1);
+    lblDoserPressureStop =
+        AccessoryRows.Label(this, grpDoser, "lblDoserPressureStop", "Pressure stop (mN/m)", 18 + 3 * RowHeight);
+    edDoserPressureStop = AccessoryRows.Entry(this, grpDoser, "edDoserPressureStop", 18 + 3 * RowHeight, 1, 0.1);
+    lblSyringeDiameter =
+        AccessoryRows.Label(this, grpDoser, "lblSyringeDiameter", "Syringe diameter (mm)", 18 + 4 * RowHeight);
+    edSyringeDiameter = AccessoryRows.Entry(this, grpDoser, "edSyringeDiameter", 18 + 4 * RowHeight, 1, 0.1);
     edSyringeDiameter->SetMinValue(0.1);
     edSyringeDiameter->SetMaxValue(100);
     edSyringeDiameter->SetValue(0.1);

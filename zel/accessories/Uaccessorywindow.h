@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "platform/ui/ControlBuilder.h"
 #include "platform/ui/RxSpin.h"
 #include "platform/ui/Shape.h"
 #include "platform/ui/StdCtrls.h"
@@ -40,13 +41,8 @@ void LoadStoredSettings(const std::string& Section, const std::vector<TStoredSet
 void SaveStoredSettings(const std::string& Section, const std::vector<TStoredSetting>& Values);
 
 // The rows of the accessory windows: a caption at the left, its entry or list beside it.
-TLabel* RowCaption(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Text, int Top);
-TRxSpinEdit* RowEntry(TComponent* Owner, TWinControl* Parent, const char* Name, int Top, int Decimals,
-                      double Increment);
-TComboBox* RowList(TComponent* Owner, TWinControl* Parent, const char* Name, int Top,
-                   std::initializer_list<const char*> Items);
-// Bounds and design value of an entry; the bounds alone never move the value.
-void SetEntry(TRxSpinEdit* Edit, double Min, double Max, double Value);
+constexpr TEntryColumns AccessoryRows{
+    .LabelLeft = 8, .LabelWidth = 138, .EntryLeft = 150, .EntryWidth = 90, .LabelDrop = 3};
 
 // Group boxes stacked down a window, each holding captioned rows.
 class TRowForm {
@@ -181,9 +177,6 @@ protected:
     void DoserLines(std::string& Text);
     void SendDoser(const TDoserWords& Words);
     static void FollowMode(const TComboBox* Mode, TRxSpinEdit* Start, TRxSpinEdit* Stop);
-    TLabel* Caption(TWinControl* Parent, const char* Name, const char* Text, int Top);
-    TRxSpinEdit* FloatEntry(TWinControl* Parent, const char* Name, int Top, int Decimals, double Increment);
-    TComboBox* List(TWinControl* Parent, const char* Name, int Top, std::initializer_list<const char*> Items);
     TShape* Lamp(TWinControl* Parent, const char* Name, int Left, int Top);
 
     // The parameter lines: "<label>: <value>" and "<group>.<label>: <value>".

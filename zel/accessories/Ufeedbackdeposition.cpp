@@ -15,19 +15,19 @@ TFeedbackDepositionWindow::TFeedbackDepositionWindow(TComponent* Owner, const TA
     : TAccessoryWindow(Owner, Process), FWords(Words)
 {
     grpParams = MakeControl<TGroupBox>(this, this, GroupName, " Parameters ", 4, ParamsTop, 260, ParamsHeight);
-    lblDirection = Caption(grpParams, "lblDirection", "Direction", 18);
-    cbbDirection = List(grpParams, "cbbDirection", 18, {"CW", "CCW"});
-    lblSpeed = Caption(grpParams, "lblSpeed", "Speed (rpm)", 44);
-    edSpeed = FloatEntry(grpParams, "edSpeed", 44, 5, 0.00001);
-    lblPressure = Caption(grpParams, "lblPressure", "Pressure (mN/m)", 70);
-    edPressure = FloatEntry(grpParams, "edPressure", 70, 1, 0.1);
+    lblDirection = AccessoryRows.Label(this, grpParams, "lblDirection", "Direction", 18);
+    cbbDirection = AccessoryRows.List(this, grpParams, "cbbDirection", 18, {"CW", "CCW"});
+    lblSpeed = AccessoryRows.Label(this, grpParams, "lblSpeed", "Speed (rpm)", 44);
+    edSpeed = AccessoryRows.Entry(this, grpParams, "edSpeed", 44, 5, 0.00001);
+    lblPressure = AccessoryRows.Label(this, grpParams, "lblPressure", "Pressure (mN/m)", 70);
+    edPressure = AccessoryRows.Entry(this, grpParams, "edPressure", 70, 1, 0.1);
     edPressure->SetValue(0.1);
-    lblRangePressure = Caption(grpParams, "lblRangePressure", "Range pressure(mN/m)", 96);
-    edRangePressure = FloatEntry(grpParams, "edRangePressure", 96, 1, 0.1);
-    lblSpeedFeedback = Caption(grpParams, "lblSpeedFeedback", "Speed feedback(mm/s)", 122);
-    edSpeedFeedback = FloatEntry(grpParams, "edSpeedFeedback", 122, 3, 0.001);
-    lblSpeedApproach = Caption(grpParams, "lblSpeedApproach", "Speed approach(mm/s)", 148);
-    edSpeedApproach = FloatEntry(grpParams, "edSpeedApproach", 148, 3, 0.01);
+    lblRangePressure = AccessoryRows.Label(this, grpParams, "lblRangePressure", "Range pressure(mN/m)", 96);
+    edRangePressure = AccessoryRows.Entry(this, grpParams, "edRangePressure", 96, 1, 0.1);
+    lblSpeedFeedback = AccessoryRows.Label(this, grpParams, "lblSpeedFeedback", "Speed feedback(mm/s)", 122);
+    edSpeedFeedback = AccessoryRows.Entry(this, grpParams, "edSpeedFeedback", 122, 3, 0.001);
+    lblSpeedApproach = AccessoryRows.Label(this, grpParams, "lblSpeedApproach", "Speed approach(mm/s)", 148);
+    edSpeedApproach = AccessoryRows.Entry(this, grpParams, "edSpeedApproach", 148, 3, 0.01);
 
     for (TRxSpinEdit* edit : {edSpeed, edSpeedFeedback, edSpeedApproach})
         edit->OnExit = [this](TObject* Sender) { edSpeedExit(Sender); };

@@ -19,10 +19,7 @@ constexpr double FillableShare = 0.8;
 
 TFFilmPreparation::TFFilmPreparation(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::FilmPreparation)
 {
-    Name = "FFilmPreparation";
-    SetCaption("Film Preparation");
-    SetFormStyle(fsStayOnTop);
-    SetBorderStyle(bsToolWindow);
+    SetUpForm(this, "FFilmPreparation", "Film Preparation", fsStayOnTop, bsToolWindow);
     HandleNotice(hlnFilmPrepStarted, [this](LPARAM P) { ProcessStarted(NoticeNumber(P)); });
     HandleNotice(hlnFilmPrepFinished, [this](LPARAM P) { ProcessFinished(NoticeNumber(P)); });
     HandleNotice(hlnFilmPrepPoint, [this](LPARAM P) { AddDataRow(NoticeRecord<TFilmPrepPoint>(P)); });
@@ -39,14 +36,14 @@ TFFilmPreparation::TFFilmPreparation(TComponent* Owner) : TToolWindow(Owner, TTo
                                        "Closing, mm/min", "edClosingBarrierSpeed", 1, 1, 0);
 
     grpPump = form.Group("grpPump", "Pump", 5);
-    cbbPumpType = RowList(this, grpPump, "cbbPumpType", TRowForm::RowTop(0), {"Doser", "Peristaltic"});
+    cbbPumpType = AccessoryRows.List(this, grpPump, "cbbPumpType", TRowForm::RowTop(0), {"Doser", "Peristaltic"});
     cbbPumpType->OnChange = [this](TObject* Sender) { cbbPumpTypeChange(Sender); };
     edInjectorVolume = form.Entry(grpPump, lblInjectorVolume, "lblInjectorVolume", "Injection volume, ml",
                                   "edInjectorVolume", 1, 3, 0.001);
     edInjectorStep =
         form.Entry(grpPump, lblInjectorStep, "lblInjectorStep", "Injection step, ml", "edInjectorStep", 2, 3, 1);
     edPause = form.Entry(grpPump, lblPause, "lblPause", "Wait beetween steps, s", "edPause", 3, 0, 0);
-    SetEntry(edPause, 0, 100000, 0);
+    SetSpinRange(edPause, 0, 100000, 0);
     edRate = form.Entry(grpPump, lblRate, "lblRate", "Rate, ml/min", "edRate", 4, 3, 0);
 
     btnGo = form.StartButton(this);

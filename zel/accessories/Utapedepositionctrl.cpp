@@ -49,32 +49,15 @@ TFTapeDepositionCtrl::TFTapeDepositionCtrl(TComponent* Owner) : TAccessoryWindow
     BuildDoserGroup(top);
     top += GroupHeight + 4;
 
-    grpRotbar = MakeControl<TGroupBox>(this, this, "grpRotbar", " Rotating barrier", 4, top, 260, GroupHeight);
-    lblRotbarMode = Caption(grpRotbar, "lblRotbarMode", "Mode", 18);
-    cbbRotbarMode = List(grpRotbar, "cbbRotbarMode", 18, {"Continuous", "Automatic"});
-    lblRotbarDirection = Caption(grpRotbar, "lblRotbarDirection", "Direction", 44);
-    cbbRotbarDirection = List(grpRotbar, "cbbRotbarDirection", 44, {"CW", "CCW"});
-    lblRotbarSpeed = Caption(grpRotbar, "lblRotbarSpeed", "Speed (rpm)", 70);
-    edRotbarSpeed = FloatEntry(grpRotbar, "edRotbarSpeed", 70, 5, 1);
-    lblRotbarPressureStart = Caption(grpRotbar, "lblRotbarPressureStart", "Pressure start (mN/m)", 96);
-    edRotbarPressureStart = FloatEntry(grpRotbar, "edRotbarPressureStart", 96, 1, 0.1);
-    lblRotbarPressureStop = Caption(grpRotbar, "lblRotbarPressureStop", "Pressure stop (mN/m)", 122);
-    edRotbarPressureStop = FloatEntry(grpRotbar, "edRotbarPressureStop", 122, 1, 0.1);
-    shpRotbarIndicator = Lamp(grpRotbar, "shpRotbarIndicator", 244, 21);
+    BuildDriveGroup({"Rotbar", " Rotating barrier", "Speed (rpm)", grpRotbar, lblRotbarMode, lblRotbarDirection,
+                     lblRotbarSpeed, lblRotbarPressureStart, lblRotbarPressureStop, cbbRotbarMode, cbbRotbarDirection,
+                     edRotbarSpeed, edRotbarPressureStart, edRotbarPressureStop, shpRotbarIndicator},
+                    top);
     top += GroupHeight + 4;
-
-    grpTape = MakeControl<TGroupBox>(this, this, "grpTape", " Tape ", 4, top, 260, GroupHeight);
-    lblTapeMode = Caption(grpTape, "lblTapeMode", "Mode", 18);
-    cbbTapeMode = List(grpTape, "cbbTapeMode", 18, {"Continuous", "Automatic"});
-    lblTapeDirection = Caption(grpTape, "lblTapeDirection", "Direction", 44);
-    cbbTapeDirection = List(grpTape, "cbbTapeDirection", 44, {"CW", "CCW"});
-    lblTapeSpeed = Caption(grpTape, "lblTapeSpeed", "Speed (mm/s)", 70);
-    edTapeSpeed = FloatEntry(grpTape, "edTapeSpeed", 70, 5, 1);
-    lblTapePressureStart = Caption(grpTape, "lblTapePressureStart", "Pressure start (mN/m)", 96);
-    edTapePressureStart = FloatEntry(grpTape, "edTapePressureStart", 96, 1, 0.1);
-    lblTapePressureStop = Caption(grpTape, "lblTapePressureStop", "Pressure stop (mN/m)", 122);
-    edTapePressureStop = FloatEntry(grpTape, "edTapePressureStop", 122, 1, 0.1);
-    shpTapeIndicator = Lamp(grpTape, "shpTapeIndicator", 244, 21);
+    BuildDriveGroup({"Tape", " Tape ", "Speed (mm/s)", grpTape, lblTapeMode, lblTapeDirection, lblTapeSpeed,
+                     lblTapePressureStart, lblTapePressureStop, cbbTapeMode, cbbTapeDirection, edTapeSpeed,
+                     edTapePressureStart, edTapePressureStop, shpTapeIndicator},
+                    top);
     top += GroupHeight + 4;
 
     BuildSensorGroup(top);
@@ -115,6 +98,25 @@ TFTapeDepositionCtrl::TFTapeDepositionCtrl(TComponent* Owner) : TAccessoryWindow
     for (TComboBox* mode : {cbbDoserMode, cbbRotbarMode, cbbTapeMode})
         mode->OnChange = [this](TObject* Sender) { ModeChange(Sender); };
     FTapeDepositionCtrl = this;
+}
+
+void TFTapeDepositionCtrl::BuildDriveGroup(const TDriveGroup& Drive, int Top)
+{
+    const std::string drive = Drive.Drive;
+    const auto name = [&drive](const char* Kind, const char* Part) { return Kind + drive + Part; };
+    TGroupBox* g = Drive.Group =
+        MakeControl<TGroupBox>(this, this, name("grp", "").c_str(), Drive.Caption, 4, Top, 260, GroupHeight);
+    Drive.ModeLabel = AccessoryRows.Label(this, g, name("lbl", "Mode").c_str(), "Mode", 18);
+    Drive.Mode = AccessoryRows.List(this, g, name("cbb", "Mode").c_str(), 18, {"Continuous", "Automatic"});
+    Drive.DirectionLabel = AccessoryRows.Label(this, g, name("lbl", "Direction").c_str(), "Direction", 44);
+    Drive.Direction = AccessoryRows.List(this, g, name("cbb", "Direction").c_str(), 44, {"CW", "CCW"});
+    Drive.SpeedLabel = AccessoryRows.Label(this, g, name("lbl", "Speed").c_str(), Drive.SpeedCaption, 70);
+    Drive.Speed = AccessoryRows.Entry(this, g, name("ed", "Speed").c_str(), 70, 5, 1);
+    Drive.StartLabel = AccessoryRows.Label(this, g, name("lbl", "PressureStart").c_str(), "Pressure start (mN/m)", 96);
+    Drive.Start = AccessoryRows.Entry(this, g, name("ed", "PressureStart").c_str(), 96, 1, 0.1);
+    Drive.StopLabel = AccessoryRows.Label(this, g, name("lbl", "PressureStop").c_str(), "Pressure stop (mN/m)", 122);
+    Drive.Stop = AccessoryRows.Entry(this, g, name("ed", "PressureStop").c_str(), 122, 1, 0.1);
+    Drive.Lamp = Lamp(g, name("shp", "Indicator").c_str(), 244, 21);
 }
 
 TFTapeDepositionCtrl::~TFTapeDepositionCtrl()

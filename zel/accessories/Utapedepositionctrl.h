@@ -52,6 +52,19 @@ private:
     // The three groups by their tag: 0 doser, 1 rotating barrier, 2 tape.
     enum { tagDoser, tagRotbar, tagTape };
     TMotor& SpeedUnit(const TObject* Sender) const;
+    // The rotating barrier's group and the tape's have the same rows; their controls are
+    // named after the drive ("Rotbar", "Tape").
+    struct TDriveGroup {
+        const char* Drive;
+        const char* Caption;
+        const char* SpeedCaption;
+        TGroupBox*& Group;
+        TLabel *&ModeLabel, *&DirectionLabel, *&SpeedLabel, *&StartLabel, *&StopLabel;
+        TComboBox *&Mode, *&Direction;
+        TRxSpinEdit *&Speed, *&Start, *&Stop;
+        TShape*& Lamp;
+    };
+    void BuildDriveGroup(const TDriveGroup& Drive, int Top);
 };
 
 extern TFTapeDepositionCtrl* FTapeDepositionCtrl;

@@ -105,10 +105,10 @@ void TFTDARCtrl::PressurePair(TWinControl* Parent, const char* Prefix, int Top, 
     MakeControl<TLabel>(this, Parent, ("lbl" + prefix + "Pressure").c_str(), "Pressure (mN/m)", 8, Top + 3, 100, 16);
     MakeControl<TLabel>(this, Parent, ("lbl" + prefix + "PressureStart").c_str(), "start", 110, Top + 3, 36, 16);
     MakeControl<TLabel>(this, Parent, ("lbl" + prefix + "PressureStop").c_str(), "stop", 110, Top + Row + 3, 36, 16);
-    Start = RowEntry(this, Parent, ("ed" + prefix + "PressureStart").c_str(), Top, 1, 0.1);
-    Stop = RowEntry(this, Parent, ("ed" + prefix + "PressureStop").c_str(), Top + Row, 1, 0.1);
-    SetEntry(Start, 0, 100, 0);
-    SetEntry(Stop, 0, 100, 0);
+    Start = AccessoryRows.Entry(this, Parent, ("ed" + prefix + "PressureStart").c_str(), Top, 1, 0.1);
+    Stop = AccessoryRows.Entry(this, Parent, ("ed" + prefix + "PressureStop").c_str(), Top + Row, 1, 0.1);
+    SetSpinRange(Start, 0, 100, 0);
+    SetSpinRange(Stop, 0, 100, 0);
 }
 
 TGroupBox* TFTDARCtrl::BuildHorizontalBarrier(int Left, int Top)
@@ -119,7 +119,7 @@ TGroupBox* TFTDARCtrl::BuildHorizontalBarrier(int Left, int Top)
     int y = FirstRow;
     chkHBActive = ActiveBox(g, "chkHBActive", y);
     y += Row;
-    lblHBPos = Caption(g, "lblHBPos", "position (mm)", y);
+    lblHBPos = AccessoryRows.Label(this, g, "lblHBPos", "position (mm)", y);
     txtHBPos = Reading(this, g, "txtHBPos", y);
     y += Row;
     const struct {
@@ -138,12 +138,12 @@ TGroupBox* TFTDARCtrl::BuildHorizontalBarrier(int Left, int Top)
         {&lblWP, &edWP, "lblWP", "edWP", "W/P mm2", 1, 0.1, 0.1, 1000, 0.1},
     };
     for (const auto& r : rows) {
-        *r.Label = Caption(g, r.LabelName, r.Text, y);
-        *r.Edit = FloatEntry(g, r.EditName, y, r.Decimals, r.Increment);
-        SetEntry(*r.Edit, r.Min, r.Max, r.Value);
+        *r.Label = AccessoryRows.Label(this, g, r.LabelName, r.Text, y);
+        *r.Edit = AccessoryRows.Entry(this, g, r.EditName, y, r.Decimals, r.Increment);
+        SetSpinRange(*r.Edit, r.Min, r.Max, r.Value);
         y += Row;
     }
-    lblDoserSensor = Caption(g, "lblDoserSensor", "current pressure", y);
+    lblDoserSensor = AccessoryRows.Label(this, g, "lblDoserSensor", "current pressure", y);
     txtDoserSensor = Reading(this, g, "txtDoserSensor", y);
     SpeedButton1 = MakeControl<TSpeedButton>(this, g, "SpeedButton1", ">0<", ZeroLeft, y, 32, 21);
     y += Row;
@@ -167,17 +167,17 @@ TGroupBox* TFTDARCtrl::BuildDoser1(int Left, int Top)
     int y = FirstRow;
     chkDoserActive = ActiveBox(grpDoser, "chkDoserActive", y);
     y += Row;
-    lblDoserMode = Caption(grpDoser, "lblDoserMode", "Mode", y);
-    cbbDoserMode = List(grpDoser, "cbbDoserMode", y, {"Continuous", "Automatic"});
+    lblDoserMode = AccessoryRows.Label(this, grpDoser, "lblDoserMode", "Mode", y);
+    cbbDoserMode = AccessoryRows.List(this, grpDoser, "cbbDoserMode", y, {"Continuous", "Automatic"});
     cbbDoserMode->SetItemIndex(1);
     y += Row;
-    lblDoserSpeed = Caption(grpDoser, "lblDoserSpeed", "Rate (ml/min)", y);
-    edDoserSpeed = FloatEntry(grpDoser, "edDoserSpeed", y, 5, 0.00001);
-    SetEntry(edDoserSpeed, 0, 255, 0);
+    lblDoserSpeed = AccessoryRows.Label(this, grpDoser, "lblDoserSpeed", "Rate (ml/min)", y);
+    edDoserSpeed = AccessoryRows.Entry(this, grpDoser, "edDoserSpeed", y, 5, 0.00001);
+    SetSpinRange(edDoserSpeed, 0, 255, 0);
     y += Row;
-    lblSyringeDiameter = Caption(grpDoser, "lblDoserSrngDiam", "Srng diam", y);
-    edDoserSrngDiam = FloatEntry(grpDoser, "edDoserSrngDiam", y, 1, 0.1);
-    SetEntry(edDoserSrngDiam, 0, 100000, 0);
+    lblSyringeDiameter = AccessoryRows.Label(this, grpDoser, "lblDoserSrngDiam", "Srng diam", y);
+    edDoserSrngDiam = AccessoryRows.Entry(this, grpDoser, "edDoserSrngDiam", y, 1, 0.1);
+    SetSpinRange(edDoserSrngDiam, 0, 100000, 0);
     return grpDoser;
 }
 
@@ -188,25 +188,25 @@ TGroupBox* TFTDARCtrl::BuildDoser2(int Left, int Top)
     int y = FirstRow;
     chkDoser2Active = ActiveBox(g, "chkDoser2Active", y);
     y += Row;
-    Caption(g, "lblDoser2Mode", "Mode", y);
-    cbbDoser2Mode = List(g, "cbbDoser2Mode", y, {"Continuous", "Automatic"});
+    AccessoryRows.Label(this, g, "lblDoser2Mode", "Mode", y);
+    cbbDoser2Mode = AccessoryRows.List(this, g, "cbbDoser2Mode", y, {"Continuous", "Automatic"});
     cbbDoser2Mode->SetItemIndex(1);
     y += Row;
-    Caption(g, "lblDoser2Speed", "Rate (ml/min)", y);
-    edDoser2Speed = FloatEntry(g, "edDoser2Speed", y, 5, 0.00001);
-    SetEntry(edDoser2Speed, 0, 255, 0);
+    AccessoryRows.Label(this, g, "lblDoser2Speed", "Rate (ml/min)", y);
+    edDoser2Speed = AccessoryRows.Entry(this, g, "edDoser2Speed", y, 5, 0.00001);
+    SetSpinRange(edDoser2Speed, 0, 255, 0);
     y += Row;
-    Caption(g, "lblDoser2SrngDiam", "Srng diam", y);
-    edDoser2SrngDiam = FloatEntry(g, "edDoser2SrngDiam", y, 1, 0.1);
-    SetEntry(edDoser2SrngDiam, 0, 100000, 0);
+    AccessoryRows.Label(this, g, "lblDoser2SrngDiam", "Srng diam", y);
+    edDoser2SrngDiam = AccessoryRows.Entry(this, g, "edDoser2SrngDiam", y, 1, 0.1);
+    SetSpinRange(edDoser2SrngDiam, 0, 100000, 0);
     y += Row;
     PressurePair(g, "Doser2", y, edDoser2PressureStart, edDoser2PressureStop);
     y += 2 * Row;
-    Caption(g, "lblDoser2WP", "W/P mm2", y);
-    edDoser2WP = FloatEntry(g, "edDoser2WP", y, 1, 0.1);
-    SetEntry(edDoser2WP, 0.1, 1000, 0.1);
+    AccessoryRows.Label(this, g, "lblDoser2WP", "W/P mm2", y);
+    edDoser2WP = AccessoryRows.Entry(this, g, "edDoser2WP", y, 1, 0.1);
+    SetSpinRange(edDoser2WP, 0.1, 1000, 0.1);
     y += Row;
-    lblDipperSensor = Caption(g, "lblDipperSensor", "current pressure", y);
+    lblDipperSensor = AccessoryRows.Label(this, g, "lblDipperSensor", "current pressure", y);
     txtDipperSensor = Reading(this, g, "txtDipperSensor", y);
     SpeedButton2 = MakeControl<TSpeedButton>(this, g, "SpeedButton2", ">0<", ZeroLeft, y, 32, 21);
     return g;
@@ -219,18 +219,18 @@ TFTDARCtrl::TDriveGroup TFTDARCtrl::BuildDrive(const char* Prefix, const char* G
     TDriveGroup d{};
     d.Group = Group(this, ("grp" + p).c_str(), GroupCaption, clGreen, Left, Top, 6);
     int y = FirstRow;
-    Caption(d.Group, ("lbl" + p + "CurPos").c_str(), PositionCaption, y);
+    AccessoryRows.Label(this, d.Group, ("lbl" + p + "CurPos").c_str(), PositionCaption, y);
     d.Position = Reading(this, d.Group, ("txt" + p + "CurPos").c_str(), y);
     y += Row;
-    Caption(d.Group, ("lbl" + p + "Mode").c_str(), "Mode", y);
-    d.Mode = List(d.Group, ("cbb" + p + "Mode").c_str(), y, {"Continuous", "Automatic"});
+    AccessoryRows.Label(this, d.Group, ("lbl" + p + "Mode").c_str(), "Mode", y);
+    d.Mode = AccessoryRows.List(this, d.Group, ("cbb" + p + "Mode").c_str(), y, {"Continuous", "Automatic"});
     y += Row;
-    Caption(d.Group, ("lbl" + p + "Dir").c_str(), "Dir.", y);
-    d.Direction = List(d.Group, ("cbb" + p + "Dir").c_str(), y, {"CW", "CCW"});
+    AccessoryRows.Label(this, d.Group, ("lbl" + p + "Dir").c_str(), "Dir.", y);
+    d.Direction = AccessoryRows.List(this, d.Group, ("cbb" + p + "Dir").c_str(), y, {"CW", "CCW"});
     y += Row;
-    Caption(d.Group, ("lbl" + p + "Speed").c_str(), RateCaption, y);
-    d.Rate = FloatEntry(d.Group, ("ed" + p + "Speed").c_str(), y, 5, 0.00001);
-    SetEntry(d.Rate, 0, 255, 0);
+    AccessoryRows.Label(this, d.Group, ("lbl" + p + "Speed").c_str(), RateCaption, y);
+    d.Rate = AccessoryRows.Entry(this, d.Group, ("ed" + p + "Speed").c_str(), y, 5, 0.00001);
+    SetSpinRange(d.Rate, 0, 255, 0);
     y += Row;
     PressurePair(d.Group, Prefix, y, d.PressureStart, d.PressureStop);
     return d;

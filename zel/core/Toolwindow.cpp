@@ -299,6 +299,25 @@ TCaptionTarget CaptionOf(TControl* Control)
     return [Control](const std::string& Text) { Control->SetCaption(Text); };
 }
 
+TCaptionTarget CaptionOf(std::initializer_list<TControl*> Controls)
+{
+    return [Controls = std::vector<TControl*>(Controls)](const std::string& Text) {
+        for (TControl* control : Controls) control->SetCaption(Text);
+    };
+}
+
+TCaptionTarget HintOf(TControl* Control)
+{
+    return [Control](const std::string& Text) { Control->SetHint(Text); };
+}
+
+TCaptionTarget HintOf(std::initializer_list<TControl*> Controls)
+{
+    return [Controls = std::vector<TControl*>(Controls)](const std::string& Text) {
+        for (TControl* control : Controls) control->SetHint(Text);
+    };
+}
+
 TCaptionTarget ItemText(TComboBox* Combo, int Index)
 {
     return [Combo, Index](const std::string& Text) {
@@ -371,10 +390,7 @@ void TToolWindow::HandleNotice(THlNotifyCode Code, TNoticeHandler Handler)
     NoticeDispatcher().Register(this, Code, std::move(Handler));
 }
 
-std::vector<TCaptionTarget> TToolWindow::CaptionTargets()
-{
-    return {[this](const std::string& Text) { SetCaption(Text); }};
-}
+std::vector<TCaptionTarget> TToolWindow::CaptionTargets() { return {CaptionOf(this)}; }
 
 void TToolWindow::ApplyLanguage() { ApplyNumberedCaptions(Pattern().LanguageSection, CaptionTargets()); }
 

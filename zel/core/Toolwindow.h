@@ -6,6 +6,7 @@
 // declaration for its view actions, docking, refreshes, languages, START and notices.
 #pragma once
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 #include "hwzel/hwzel.h"
@@ -93,6 +94,11 @@ using TCaptionTarget = std::function<void(const std::string& Caption)>;
 void ApplyNumberedCaptions(const std::string& Section, const std::vector<TCaptionTarget>& Targets);
 // The caption of a control as a target.
 TCaptionTarget CaptionOf(TControl* Control);
+// One caption shared by several controls, set in their order.
+TCaptionTarget CaptionOf(std::initializer_list<TControl*> Controls);
+// The hint of a control, or one hint shared by several controls.
+TCaptionTarget HintOf(TControl* Control);
+TCaptionTarget HintOf(std::initializer_list<TControl*> Controls);
 // One item of a list as a target; the selection stays, so a translation never leaves a
 // list without a valid choice.
 TCaptionTarget ItemText(TComboBox* Combo, int Index);

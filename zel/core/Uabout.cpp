@@ -2,6 +2,7 @@
 
 #include "platform/kvcls/kvcls.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/ControlBuilder.h"
 #include "platform/ui/Graphics.h"
 
 namespace {
@@ -31,59 +32,23 @@ protected:
 
 TFAbout::TFAbout(TComponent* Owner) : TForm(Owner)
 {
-    Name = "FAbout";
-    SetCaption("About");
-    SetBorderStyle(bsNone);
-    Position = poScreenCenter;
-    SetBounds(0, 0, 340, 260);
-    imgLogo = new TLogo(this);
-    imgLogo->Name = "imgLogo";
-    imgLogo->SetBounds(12, 12, 64, 64);
-    imgLogo->SetParent(this);
-    lblProduct = new TLabel(this);
-    lblProduct->Name = "lblProduct";
-    lblProduct->SetCaption("Zelmora 2.0");
+    SetUpInfoBox(this, "FAbout", "About", 340, 260);
+    imgLogo = MakeControl<TLogo>(this, this, "imgLogo", "", 12, 12, 64, 64);
+    lblProduct = MakeControl<TLabel>(this, this, "lblProduct", "Zelmora 2.0", 90, 12, 230, 18);
     lblProduct->Font()->SetStyle(TFontStyles() << fsBold);
-    lblProduct->SetBounds(90, 12, 230, 18);
-    lblProduct->SetParent(this);
-    lblDescription = new TLabel(this);
-    lblDescription->Name = "lblDescription";
-    lblDescription->SetCaption("Control of the film trough and its deposition accessories");
-    lblDescription->SetBounds(90, 34, 240, 16);
-    lblDescription->SetParent(this);
-    lblVersionCaption = new TLabel(this);
-    lblVersionCaption->Name = "lblVersionCaption";
-    lblVersionCaption->SetCaption("Version:");
-    lblVersionCaption->SetBounds(90, 58, 60, 16);
-    lblVersionCaption->SetParent(this);
-    LBVersion = new TLabel(this);
-    LBVersion->Name = "LBVersion";
-    LBVersion->SetBounds(150, 58, 170, 16);
-    LBVersion->SetParent(this);
-    mmoCredits = new TMemo(this);
-    mmoCredits->Name = "mmoCredits";
+    lblDescription = MakeControl<TLabel>(this, this, "lblDescription",
+                                         "Control of the film trough and its deposition accessories", 90, 34, 240, 16);
+    lblVersionCaption = MakeControl<TLabel>(this, this, "lblVersionCaption", "Version:", 90, 58, 60, 16);
+    LBVersion = MakeControl<TLabel>(this, this, "LBVersion", "", 150, 58, 170, 16);
+    mmoCredits = MakeControl<TMemo>(this, this, "mmoCredits", "", 12, 90, 316, 100);
     mmoCredits->SetReadOnly(true);
-    mmoCredits->SetBounds(12, 90, 316, 100);
-    mmoCredits->SetParent(this);
     TStringList credits;
     credits.SetText(
         "Instrument control, data acquisition and film deposition.\n"
         "Made by the laboratory's instrument group.\n"
         "Questions and reports: the instrument group of your laboratory.");
     mmoCredits->SetLines(credits);
-    pnlOk = new TPanel(this);
-    pnlOk->Name = "pnlOk";
-    pnlOk->SetCaption("OK");
-    pnlOk->SetBounds(130, 204, 80, 25);
-    pnlOk->SetParent(this);
-    DefaultControl = pnlOk;
-    CancelControl = pnlOk;
-    pnlOk->OnClick = [this](TObject*) {
-        if (Modal())
-            ModalResult = mrOk;
-        else
-            Close();
-    };
+    pnlOk = MakeOkPanel(this, 130, 204);
     OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
 }
 

@@ -1,50 +1,23 @@
 #include "zel/core/Udeviceinfo.h"
 
+#include "platform/ui/ControlBuilder.h"
 #include "zel/core/Hlprovider.h"
 #include "zel/core/Toolwindow.h"
 
-namespace {
-
-TLabel* NewText(TForm* Owner, const char* Name, const char* Caption, int Left, int Top)
-{
-    auto* label = new TLabel(Owner);
-    label->Name = Name;
-    label->SetCaption(Caption);
-    label->SetBounds(Left, Top, 120, 16);
-    label->SetParent(Owner);
-    return label;
-}
-
-}  // namespace
-
 TFDeviceInfo::TFDeviceInfo(TComponent* Owner) : TForm(Owner)
 {
-    Name = "FDeviceInfo";
-    SetCaption("Device Info");
-    SetBorderStyle(bsNone);
-    Position = poScreenCenter;
-    SetBounds(0, 0, 280, 170);
-    lblName = NewText(this, "lblName", "Device Name", 12, 12);
-    lblVersion = NewText(this, "lblVersion", "Version", 12, 36);
-    lblManufacturer = NewText(this, "lblManufacturer", "Manufacturer", 12, 60);
-    lblDate = NewText(this, "lblDate", "Date", 12, 84);
-    STName = NewText(this, "STName", "None", 140, 12);
-    STVersion = NewText(this, "STVersion", "None", 140, 36);
-    STManufacturer = NewText(this, "STManufacturer", "None", 140, 60);
-    STDate = NewText(this, "STDate", "None", 140, 84);
-    pnlOk = new TPanel(this);
-    pnlOk->Name = "pnlOk";
-    pnlOk->SetCaption("OK");
-    pnlOk->SetBounds(100, 120, 80, 25);
-    pnlOk->SetParent(this);
-    DefaultControl = pnlOk;
-    CancelControl = pnlOk;
-    pnlOk->OnClick = [this](TObject*) {
-        if (Modal())
-            ModalResult = mrOk;
-        else
-            Close();
-    };
+    SetUpInfoBox(this, "FDeviceInfo", "Device Info", 280, 170);
+    // The names in the left column, the instrument's answers beside them.
+    constexpr int NamesLeft = 12, AnswersLeft = 140;
+    lblName = MakeControl<TLabel>(this, this, "lblName", "Device Name", NamesLeft, 12, 120, 16);
+    lblVersion = MakeControl<TLabel>(this, this, "lblVersion", "Version", NamesLeft, 36, 120, 16);
+    lblManufacturer = MakeControl<TLabel>(this, this, "lblManufacturer", "Manufacturer", NamesLeft, 60, 120, 16);
+    lblDate = MakeControl<TLabel>(this, this, "lblDate", "Date", NamesLeft, 84, 120, 16);
+    STName = MakeControl<TLabel>(this, this, "STName", "None", AnswersLeft, 12, 120, 16);
+    STVersion = MakeControl<TLabel>(this, this, "STVersion", "None", AnswersLeft, 36, 120, 16);
+    STManufacturer = MakeControl<TLabel>(this, this, "STManufacturer", "None", AnswersLeft, 60, 120, 16);
+    STDate = MakeControl<TLabel>(this, this, "STDate", "None", AnswersLeft, 84, 120, 16);
+    pnlOk = MakeOkPanel(this, 100, 120);
     OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
 }
 
@@ -68,11 +41,6 @@ void TFDeviceInfo::FormCreate(TObject*)
 
 void TFDeviceInfo::ApplyLanguage()
 {
-    ApplyNumberedCaptions("DeviceInfo", {
-                                            [this](const std::string& T) { SetCaption(T); },
-                                            [this](const std::string& T) { lblName->SetCaption(T); },
-                                            [this](const std::string& T) { lblVersion->SetCaption(T); },
-                                            [this](const std::string& T) { lblManufacturer->SetCaption(T); },
-                                            [this](const std::string& T) { lblDate->SetCaption(T); },
-                                        });
+    ApplyNumberedCaptions("DeviceInfo", {CaptionOf(this), CaptionOf(lblName), CaptionOf(lblVersion),
+                                         CaptionOf(lblManufacturer), CaptionOf(lblDate)});
 }

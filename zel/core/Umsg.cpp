@@ -1,13 +1,12 @@
 #include "zel/core/Umsg.h"
 
+#include "platform/ui/ControlBuilder.h"
+
 TFMsg* FMsg = nullptr;
 
 TFMsg::TFMsg(TComponent* Owner) : TForm(Owner)
 {
-    Name = "FMsg";
-    SetCaption("Deposition control");
-    SetFormStyle(fsStayOnTop);
-    SetBorderStyle(bsDialog);
+    SetUpForm(this, "FMsg", "Deposition control", fsStayOnTop, bsDialog);
     Position = poScreenCenter;
     SetBounds(0, 0, 320, 130);
     lblMessage = new TLabel(this);

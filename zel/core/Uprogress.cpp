@@ -1,13 +1,12 @@
 #include "zel/core/Uprogress.h"
 
+#include "platform/ui/ControlBuilder.h"
+
 TFProgress* FProgress = nullptr;
 
 TFProgress::TFProgress(TComponent* Owner) : TForm(Owner)
 {
-    Name = "FProgress";
-    SetCaption("");
-    SetFormStyle(fsStayOnTop);
-    SetBorderStyle(bsNone);
+    SetUpForm(this, "FProgress", "", fsStayOnTop, bsNone);
     Position = poScreenCenter;
     SetBounds(0, 0, 300, 64);
     lblProgress = new TLabel(this);

@@ -1,6 +1,7 @@
 #include "zel/core/Usettings.h"
 
 #include "kvc/KvMultiLang.h"
+#include "platform/ui/ControlBuilder.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Common.h"
 #include "zel/core/Toolwindow.h"
@@ -14,39 +15,14 @@ std::string FilePart(const std::string& Path)
     return slash == std::string::npos ? Path : Path.substr(slash + 1);
 }
 
-TRxSpinEdit* NewSpinEdit(TForm* Owner, TWinControl* Parent, const char* Name, double Min, double Max, double Step,
-                         int Top)
-{
-    auto* edit = new TRxSpinEdit(Owner);
-    edit->Name = Name;
-    edit->SetValueType(vtInteger);
-    edit->SetDecimal(0);
-    edit->SetMinValue(Min);
-    edit->SetMaxValue(Max);
-    edit->Increment = Step;
-    edit->SetBounds(250, Top, 80, 21);
-    edit->SetParent(Parent);
-    return edit;
-}
-
-TLabel* NewLabel(TForm* Owner, TWinControl* Parent, const char* Name, const char* Caption, int Left, int Top)
-{
-    auto* label = new TLabel(Owner);
-    label->Name = Name;
-    label->SetCaption(Caption);
-    label->SetBounds(Left, Top, 230, 16);
-    label->SetParent(Parent);
-    return label;
-}
+// Captions at the left of the Data page, their entries at the right.
+constexpr TEntryColumns DataRows{.LabelLeft = 8, .LabelWidth = 230, .EntryLeft = 250, .EntryWidth = 80, .LabelDrop = 2};
 
 }  // namespace
 
 TFSettings::TFSettings(TComponent* Owner) : TForm(Owner)
 {
-    Name = "FSettings";
-    SetCaption("Settings");
-    SetFormStyle(fsStayOnTop);
-    SetBorderStyle(bsDialog);
+    SetUpForm(this, "FSettings", "Settings", fsStayOnTop, bsDialog);
     Position = poScreenCenter;
     SetBounds(0, 0, 360, 240);
 
@@ -58,17 +34,21 @@ TFSettings::TFSettings(TComponent* Owner) : TForm(Owner)
     TSData = new TTabSheet(this, PageControl);
     TSData->Name = "TSData";
     TSData->SetCaption("Data");
-    lblUpdateStatusInterval = NewLabel(this, TSData, "lblUpdateStatusInterval", "Update Status Interval (ms)", 8, 12);
-    SEUpdateStatusInterval = NewSpinEdit(this, TSData, "SEUpdateStatusInterval", 100, 10000, 100, 10);
-    lblUpdateReceivedDataInterval = NewLabel(this, TSData, "lblUpdateReceivedDataInterval",
-                                             "Interval of updating of the received data (ms)", 8, 44);
-    SEUpdateReceivedDataInterval = NewSpinEdit(this, TSData, "SEUpdateReceivedDataInterval", 100, 10000, 100, 42);
-    lblDataAccuracy = NewLabel(this, TSData, "lblDataAccuracy", "Data accuracy", 8, 76);
-    SEDataAccuracy = NewSpinEdit(this, TSData, "SEDataAccuracy", 0, 3, 1, 74);
+    lblUpdateStatusInterval =
+        DataRows.Label(this, TSData, "lblUpdateStatusInterval", "Update Status Interval (ms)", 10);
+    SEUpdateStatusInterval = DataRows.Entry(this, TSData, "SEUpdateStatusInterval", 10, 0, 100);
+    SetSpinRange(SEUpdateStatusInterval, 100, 10000);
+    lblUpdateReceivedDataInterval = DataRows.Label(this, TSData, "lblUpdateReceivedDataInterval",
+                                                   "Interval of updating of the received data (ms)", 42);
+    SEUpdateReceivedDataInterval = DataRows.Entry(this, TSData, "SEUpdateReceivedDataInterval", 42, 0, 100);
+    SetSpinRange(SEUpdateReceivedDataInterval, 100, 10000);
+    lblDataAccuracy = DataRows.Label(this, TSData, "lblDataAccuracy", "Data accuracy", 74);
+    SEDataAccuracy = DataRows.Entry(this, TSData, "SEDataAccuracy", 74, 0);
+    SetSpinRange(SEDataAccuracy, 0, 3);
     TSInterface = new TTabSheet(this, PageControl);
     TSInterface->Name = "TSInterface";
     TSInterface->SetCaption("Interface");
-    lblLanguage = NewLabel(this, TSInterface, "lblLanguage", "Language", 8, 8);
+    lblLanguage = MakeControl<TLabel>(this, TSInterface, "lblLanguage", "Language", 8, 8, 230, 16);
     LBLangFiles = new TListBox(this);
     LBLangFiles->Name = "LBLangFiles";
     LBLangFiles->SetBounds(8, 28, 200, 100);
@@ -126,15 +106,7 @@ void TFSettings::BBOkClick(TObject*)
 void TFSettings::ApplyLanguage()
 {
     ApplyNumberedCaptions("Settings",
-                          {
-                              [this](const std::string& T) { SetCaption(T); },
-                              [this](const std::string& T) { TSData->SetCaption(T); },
-                              [this](const std::string& T) { lblUpdateStatusInterval->SetCaption(T); },
-                              [this](const std::string& T) { lblUpdateReceivedDataInterval->SetCaption(T); },
-                              [this](const std::string& T) { lblDataAccuracy->SetCaption(T); },
-                              [this](const std::string& T) { TSInterface->SetCaption(T); },
-                              [this](const std::string& T) { lblLanguage->SetCaption(T); },
-                              [this](const std::string& T) { BBOk->SetCaption(T); },
-                              [this](const std::string& T) { BBCancel->SetCaption(T); },
-                          });
+                          {CaptionOf(this), CaptionOf(TSData), CaptionOf(lblUpdateStatusInterval),
+                           CaptionOf(lblUpdateReceivedDataInterval), CaptionOf(lblDataAccuracy), CaptionOf(TSInterface),
+                           CaptionOf(lblLanguage), CaptionOf(BBOk), CaptionOf(BBCancel)});
 }

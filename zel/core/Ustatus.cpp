@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/base/FloatFormat.h"
+#include "platform/ui/ControlBuilder.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Hlprovider.h"
@@ -34,10 +35,7 @@ constexpr int Margin = 8, GroupWidth = 160;
 
 TFStatus::TFStatus(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Status)
 {
-    Name = "FStatus";
-    SetCaption("Status");
-    SetFormStyle(fsStayOnTop);
-    SetBorderStyle(bsToolWindow);
+    SetUpForm(this, "FStatus", "Status", fsStayOnTop, bsToolWindow);
     grpStatus = new TGroupBox(this);
     grpStatus->Name = "grpStatus";
     grpStatus->SetCaption(" Status ");

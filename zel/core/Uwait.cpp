@@ -1,5 +1,6 @@
 #include "zel/core/Uwait.h"
 
+#include "platform/ui/ControlBuilder.h"
 #include "zel/core/Toolwindow.h"
 #include "zel/core/Windowroles.h"
 
@@ -7,10 +8,7 @@ TFWait* FWait = nullptr;
 
 TFWait::TFWait(TComponent* Owner) : TForm(Owner)
 {
-    Name = "FWait";
-    SetCaption("Device calibrate");
-    SetFormStyle(fsStayOnTop);
-    SetBorderStyle(bsDialog);
+    SetUpForm(this, "FWait", "Device calibrate", fsStayOnTop, bsDialog);
     Position = poScreenCenter;
     SetBounds(0, 0, 220, 100);
     lblWait = new TLabel(this);

@@ -7,6 +7,7 @@
 #include "platform/kvcls/kvcls.h"
 #include "platform/tabrix/SXDataSet.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/ControlBuilder.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Cursors.h"
 #include "platform/base/FloatFormat.h"
@@ -52,17 +53,6 @@ std::string Format(const char* Pattern, auto... Values)
     return Out;
 }
 
-template <class T>
-T* Placed(TWinControl* Parent, TComponent* Owner, int Left, int Top, int Width, int Height,
-          const std::string& Caption = {})
-{
-    T* Control = new T(Owner);
-    Control->SetParent(Parent);
-    Control->SetBounds(Left, Top, Width, Height);
-    if (!Caption.empty()) Control->SetCaption(Caption);
-    return Control;
-}
-
 }  // namespace
 
 bool TNodesGrid::SelectCell(int Col, int Row) { return !OnSelectCellQuery || OnSelectCellQuery(Col, Row); }
@@ -72,7 +62,7 @@ TFExpSetup::TFExpSetup(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::
     Name = "FExpSetup";
     SetCaption("Experimental Setup");
     SetBounds(0, 0, 720, 520);
-    PageControl = Placed<TPageControl>(this, this, 0, 0, 720, 520);
+    PageControl = MakeControl<TPageControl>(this, this, "", "", 0, 0, 720, 520);
     PageControl->DockSite = false;
     PageControl->SetAlign(alClient);
     tsDescription = new TTabSheet(this, PageControl);
@@ -80,22 +70,22 @@ TFExpSetup::TFExpSetup(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::
     tsDataSheets = new TTabSheet(this, PageControl);
     tsDataSheets->SetCaption("Data Sheets");
 
-    gbDataList = Placed<TGroupBox>(tsDescription, this, 4, 4, 330, 180, "Data List");
+    gbDataList = MakeControl<TGroupBox>(this, tsDescription, "", "Data List", 4, 4, 330, 180);
     TLabel** Labels[] = {&LUserName, &LCompoundName, &LSubstrate, &LSubphase, &LTemperature};
     TComboBox** Combos[] = {&CBUserName, &CBCompoundName, &CBSubstrate, &CBSubphase, &CBTemperature};
     const char* LabelTexts[] = {"User name", "Compound name", "Substrate", "Subphase", "Temperature"};
     for (int i = 0; i < 5; ++i) {
-        *Labels[i] = Placed<TLabel>(gbDataList, this, 8, 22 + 30 * i, 110, 20, LabelTexts[i]);
-        TComboBox* Combo = Placed<TComboBox>(gbDataList, this, 120, 20 + 30 * i, 200, 24);
+        *Labels[i] = MakeControl<TLabel>(this, gbDataList, "", LabelTexts[i], 8, 22 + 30 * i, 110, 20);
+        TComboBox* Combo = MakeControl<TComboBox>(this, gbDataList, "", "", 120, 20 + 30 * i, 200, 24);
         Combo->OnExit = [this, Combo](TObject*) { ComboExit(Combo); };
         *Combos[i] = Combo;
     }
-    gbWorkingDir = Placed<TGroupBox>(tsDescription, this, 4, 190, 330, 56, "Working Directory");
-    DEWorkingDir = Placed<TDirectoryEdit>(gbWorkingDir, this, 8, 22, 312, 24);
+    gbWorkingDir = MakeControl<TGroupBox>(this, tsDescription, "", "Working Directory", 4, 190, 330, 56);
+    DEWorkingDir = MakeControl<TDirectoryEdit>(this, gbWorkingDir, "", "", 8, 22, 312, 24);
 
-    gbSolution = Placed<TGroupBox>(tsDescription, this, 340, 4, 370, 420, "Solution Composition");
-    LCompositionCount = Placed<TLabel>(gbSolution, this, 8, 22, 120, 20, "Composition count");
-    EDCompositionCount = Placed<KVC::TKvEdit>(gbSolution, this, 130, 20, 50, 24);
+    gbSolution = MakeControl<TGroupBox>(this, tsDescription, "", "Solution Composition", 340, 4, 370, 420);
+    LCompositionCount = MakeControl<TLabel>(this, gbSolution, "", "Composition count", 8, 22, 120, 20);
+    EDCompositionCount = MakeControl<KVC::TKvEdit>(this, gbSolution, "", "", 130, 20, 50, 24);
     EDCompositionCount->SetTypeValue(KVC::tvDecimal);
     EDCompositionCount->Min = 1;
     EDCompositionCount->Max = MaxComponents;
@@ -103,8 +93,8 @@ TFExpSetup::TFExpSetup(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::
     EDCompositionCount->Increment = 1;
     EDCompositionCount->InitInt(1);
     EDCompositionCount->OnEnterValue = [this](TObject* Sender) { EDCompositionCountEnterValue(Sender); };
-    btnCompCountDown = Placed<TButton>(gbSolution, this, 182, 20, 22, 24, "<");
-    btnCompCountUp = Placed<TButton>(gbSolution, this, 204, 20, 22, 24, ">");
+    btnCompCountDown = MakeControl<TButton>(this, gbSolution, "", "<", 182, 20, 22, 24);
+    btnCompCountUp = MakeControl<TButton>(this, gbSolution, "", ">", 204, 20, 22, 24);
     btnCompCountDown->OnClick = [this](TObject*) {
         EDCompositionCount->SetValueInt(EDCompositionCount->GetValueInt() -
                                         static_cast<int>(EDCompositionCount->Increment));
@@ -113,10 +103,10 @@ TFExpSetup::TFExpSetup(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::
         EDCompositionCount->SetValueInt(EDCompositionCount->GetValueInt() +
                                         static_cast<int>(EDCompositionCount->Increment));
     };
-    LVolumeOfSolvent = Placed<TLabel>(gbSolution, this, 8, 52, 150, 20, "Volume of Solvent, ml");
-    EDVolumeOfSolvent = Placed<KVC::TKvEdit>(gbSolution, this, 160, 50, 80, 24);
-    LAliquot = Placed<TLabel>(gbSolution, this, 8, 82, 150, 20, "Aliquot, ml");
-    EDAliquot = Placed<KVC::TKvEdit>(gbSolution, this, 160, 80, 80, 24);
+    LVolumeOfSolvent = MakeControl<TLabel>(this, gbSolution, "", "Volume of Solvent, ml", 8, 52, 150, 20);
+    EDVolumeOfSolvent = MakeControl<KVC::TKvEdit>(this, gbSolution, "", "", 160, 50, 80, 24);
+    LAliquot = MakeControl<TLabel>(this, gbSolution, "", "Aliquot, ml", 8, 82, 150, 20);
+    EDAliquot = MakeControl<KVC::TKvEdit>(this, gbSolution, "", "", 160, 80, 80, 24);
     for (KVC::TKvEdit* Edit : {EDVolumeOfSolvent, EDAliquot}) {
         Edit->SetTypeValue(KVC::tvFloat);
         Edit->FloatDigits = 3;
@@ -124,10 +114,10 @@ TFExpSetup::TFExpSetup(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::
         Edit->SetText("1");
     }
     EDAliquot->OnEnterValue = [this](TObject* Sender) { EDAliquotEnterValue(Sender); };
-    LSurfaceArea = Placed<TLabel>(gbSolution, this, 8, 112, 150, 20, "Surface Area, nm^2");
-    STSurfaceArea = Placed<TLabel>(gbSolution, this, 160, 112, 150, 20);
+    LSurfaceArea = MakeControl<TLabel>(this, gbSolution, "", "Surface Area, nm^2", 8, 112, 150, 20);
+    STSurfaceArea = MakeControl<TLabel>(this, gbSolution, "", "", 160, 112, 150, 20);
     STSurfaceArea->Font()->SetStyle(TFontStyles() << fsBold);
-    SGNodes = Placed<TNodesGrid>(gbSolution, this, 8, 140, 354, 270);
+    SGNodes = MakeControl<TNodesGrid>(this, gbSolution, "", "", 8, 140, 354, 270);
     SGNodes->SetOptions(goEditing | goTabs);
     SGNodes->SetColCount(4);
     SGNodes->SetRowCount(2);
@@ -144,8 +134,8 @@ TFExpSetup::TFExpSetup(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::
     SGNodes->OnKeyPress = [this](TObject*, char& Key) { SGNodesKeyPress(Key); };
     SGNodes->OnExit = [this](TObject*) { ValidateNodeCell(FNodeCol, FNodeRow); };
 
-    gbExperiments = Placed<TGroupBox>(tsDataSheets, this, 4, 4, 600, 200, "Experiments");
-    auto* Register = Placed<TNodesGrid>(gbExperiments, this, 8, 20, 584, 172);
+    gbExperiments = MakeControl<TGroupBox>(this, tsDataSheets, "", "Experiments", 4, 4, 600, 200);
+    auto* Register = MakeControl<TNodesGrid>(this, gbExperiments, "", "", 8, 20, 584, 172);
     // The operator's choice of a row makes its record the current one (Load and Unload act on it).
     Register->OnSelectCellQuery = [this](int, int Row) {
         if (Row - 1 != FRecNo && Row - 1 < ExpTable.Count()) Scroll(Row - 1);
@@ -155,16 +145,16 @@ TFExpSetup::TFExpSetup(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::
     DBGrid->SetColCount(RegColumnCount + 1);
     DBGrid->SetRowCount(2);
     for (int c = 0; c < RegColumnCount; ++c) DBGrid->SetCells(c + 1, 0, RegColumns[c].Title);
-    gbOperations = Placed<TGroupBox>(tsDataSheets, this, 610, 4, 100, 200, "Operations");
-    SBLoadUnload = Placed<TButton>(gbOperations, this, 8, 20, 84, 25, "Load");
+    gbOperations = MakeControl<TGroupBox>(this, tsDataSheets, "", "Operations", 610, 4, 100, 200);
+    SBLoadUnload = MakeControl<TButton>(this, gbOperations, "", "Load", 8, 20, 84, 25);
     SBLoadUnload->OnClick = [this](TObject* Sender) { SBLoadUnloadClick(Sender); };
     BuildRegisterControls();
-    gbExperimentTables = Placed<TGroupBox>(tsDataSheets, this, 4, 210, 300, 56, "Experiment Tables");
-    CBExperimentTables = Placed<TComboBox>(gbExperimentTables, this, 8, 22, 284, 24);
+    gbExperimentTables = MakeControl<TGroupBox>(this, tsDataSheets, "", "Experiment Tables", 4, 210, 300, 56);
+    CBExperimentTables = MakeControl<TComboBox>(this, gbExperimentTables, "", "", 8, 22, 284, 24);
     CBExperimentTables->SetStyle(csDropDownList);
     CBExperimentTables->OnChange = [this](TObject* Sender) { CBExperimentTablesClick(Sender); };
-    gbExperimentData = Placed<TGroupBox>(tsDataSheets, this, 4, 270, 706, 220, "Experiment Data");
-    SGExperimentData = Placed<TStringGrid>(gbExperimentData, this, 8, 20, 690, 190);
+    gbExperimentData = MakeControl<TGroupBox>(this, tsDataSheets, "", "Experiment Data", 4, 270, 706, 220);
+    SGExperimentData = MakeControl<TStringGrid>(this, gbExperimentData, "", "", 8, 20, 690, 190);
     SGExperimentData->SetOptions(goEditing);
     BuildCreateGraphControls();
     SGExperimentData->OnKeyPress = [this](TObject*, char& Key) { SGExperimentDataKeyPress(Key); };
@@ -193,49 +183,52 @@ void TFExpSetup::PrepareWindow()
 
 std::vector<TCaptionTarget> TFExpSetup::CaptionTargets()
 {
-    auto Of = [](TControl* Control) { return [Control](const std::string& Text) { Control->SetCaption(Text); }; };
-    std::vector<TCaptionTarget> Targets = {[this](const std::string& Text) { SetCaption(Text); },
-                                           Of(tsDescription),
-                                           Of(gbDataList),
-                                           Of(LUserName),
-                                           Of(LCompoundName),
-                                           Of(LSubstrate),
-                                           Of(LSubphase),
-                                           Of(LTemperature),
-                                           Of(gbSolution),
+    std::vector<TCaptionTarget> Targets = {CaptionOf(this),
+                                           CaptionOf(tsDescription),
+                                           CaptionOf(gbDataList),
+                                           CaptionOf(LUserName),
+                                           CaptionOf(LCompoundName),
+                                           CaptionOf(LSubstrate),
+                                           CaptionOf(LSubphase),
+                                           CaptionOf(LTemperature),
+                                           CaptionOf(gbSolution),
                                            nullptr,
                                            nullptr,
-                                           Of(LVolumeOfSolvent),
-                                           Of(LAliquot),
-                                           Of(LSurfaceArea),
-                                           Of(gbWorkingDir),
-                                           Of(tsDataSheets),
-                                           Of(gbExperimentTables),
-                                           Of(gbOperations),
-                                           Of(gbExperimentData),
-                                           Of(gbCreateGraph),
-                                           Of(LGraphBottomAxis),
-                                           Of(LGraphLeftAxis),
-                                           Of(LGraphRightAxis),
-                                           Of(SBCreateGraph),
-                                           Of(gbExperiments)};
+                                           CaptionOf(LVolumeOfSolvent),
+                                           CaptionOf(LAliquot),
+                                           CaptionOf(LSurfaceArea),
+                                           CaptionOf(gbWorkingDir),
+                                           CaptionOf(tsDataSheets),
+                                           CaptionOf(gbExperimentTables),
+                                           CaptionOf(gbOperations),
+                                           CaptionOf(gbExperimentData),
+                                           CaptionOf(gbCreateGraph),
+                                           CaptionOf(LGraphBottomAxis),
+                                           CaptionOf(LGraphLeftAxis),
+                                           CaptionOf(LGraphRightAxis),
+                                           CaptionOf(SBCreateGraph),
+                                           CaptionOf(gbExperiments)};
     for (int c = 0; c < RegColumnCount; ++c)
         Targets.push_back([this, c](const std::string& Text) { DBGrid->SetCells(c + 1, 0, Text); });
-    Targets.push_back(Of(LCompositionCount));
+    Targets.push_back(CaptionOf(LCompositionCount));
     return Targets;
 }
 
 // ---------------------------------------------------------------------------------------
 // Description and settings
 
+std::vector<std::pair<TComboBox*, const char*>> TFExpSetup::StoredLists() const
+{
+    return {{CBUserName, "UserName"},
+            {CBCompoundName, "CompoundName"},
+            {CBSubstrate, "Substrate"},
+            {CBSubphase, "Subphase"},
+            {CBTemperature, "Temperature"}};
+}
+
 void TFExpSetup::LoadValues()
 {
-    const std::pair<TComboBox*, const char*> Combos[] = {{CBUserName, "UserName"},
-                                                         {CBCompoundName, "CompoundName"},
-                                                         {CBSubstrate, "Substrate"},
-                                                         {CBSubphase, "Subphase"},
-                                                         {CBTemperature, "Temperature"}};
-    for (const auto& [Combo, Key] : Combos) {
+    for (const auto& [Combo, Key] : StoredLists()) {
         Combo->ClearItems();
         for (int i = 0;; ++i) {
             const std::string Item = IniFile->ReadString(Section, Key + std::to_string(i), "");
@@ -276,12 +269,7 @@ void TFExpSetup::LoadValues()
 
 void TFExpSetup::SaveValues()
 {
-    const std::pair<TComboBox*, const char*> Combos[] = {{CBUserName, "UserName"},
-                                                         {CBCompoundName, "CompoundName"},
-                                                         {CBSubstrate, "Substrate"},
-                                                         {CBSubphase, "Subphase"},
-                                                         {CBTemperature, "Temperature"}};
-    for (const auto& [Combo, Key] : Combos) {
+    for (const auto& [Combo, Key] : StoredLists()) {
         for (int i = 0; i < Combo->Items().Count(); ++i)
             IniFile->WriteString(Section, Key + std::to_string(i), Combo->Items()[i]);
         IniFile->WriteString(Section, Key, Combo->GetText());
@@ -678,11 +666,12 @@ void TFExpSetup::BuildRegisterControls()
         if (Key == VK_DELETE && !DBGrid->GetEditorMode()) NavigatorClick(nbDelete);
     };
 
-    DBNavigator = Placed<TPanel>(gbOperations, this, 8, 52, 84, 44);
+    DBNavigator = MakeControl<TPanel>(this, gbOperations, "", "", 8, 52, 84, 44);
     DBNavigator->SetBevelOuter(bvNone);
     const char* Glyphs[] = {"|<", "<", ">", ">|", "+", "-"};
     for (int b = nbFirst; b <= nbDelete; ++b) {
-        TSpeedButton* Button = Placed<TSpeedButton>(DBNavigator, this, (b % 3) * 28, (b / 3) * 22, 28, 22, Glyphs[b]);
+        TSpeedButton* Button =
+            MakeControl<TSpeedButton>(this, DBNavigator, "", Glyphs[b], (b % 3) * 28, (b / 3) * 22, 28, 22);
         Button->Flat = true;
         Button->OnClick = [this, b](TObject*) { NavigatorClick(static_cast<TNavigateBtn>(b)); };
         NavigatorButtons[b] = Button;
@@ -928,16 +917,16 @@ void TFExpSetup::SGExperimentDataKeyPress(char& Key)
 
 void TFExpSetup::BuildCreateGraphControls()
 {
-    gbCreateGraph = Placed<TGroupBox>(tsDataSheets, this, 310, 210, 400, 56, "Create graph");
+    gbCreateGraph = MakeControl<TGroupBox>(this, tsDataSheets, "", "Create graph", 310, 210, 400, 56);
     const char* Titles[] = {"Bottom Axis", "Left Axis", "Right Axis"};
     TLabel** Labels[] = {&LGraphBottomAxis, &LGraphLeftAxis, &LGraphRightAxis};
     TComboBox** Lists[] = {&CBGraphBottomAxis, &CBGraphLeftAxis, &CBGraphRightAxis};
     for (int i = 0; i < 3; ++i) {
-        *Labels[i] = Placed<TLabel>(gbCreateGraph, this, 8 + 98 * i, 14, 94, 14, Titles[i]);
-        *Lists[i] = Placed<TComboBox>(gbCreateGraph, this, 8 + 98 * i, 28, 94, 22);
+        *Labels[i] = MakeControl<TLabel>(this, gbCreateGraph, "", Titles[i], 8 + 98 * i, 14, 94, 14);
+        *Lists[i] = MakeControl<TComboBox>(this, gbCreateGraph, "", "", 8 + 98 * i, 28, 94, 22);
         (*Lists[i])->SetStyle(csDropDownList);
     }
-    SBCreateGraph = Placed<TButton>(gbCreateGraph, this, 302, 26, 92, 24, "Create Graph");
+    SBCreateGraph = MakeControl<TButton>(this, gbCreateGraph, "", "Create Graph", 302, 26, 92, 24);
     SBCreateGraph->OnClick = [this](TObject* Sender) { SBCreateGraphClick(Sender); };
     EnableCreateGraph(false);
 }

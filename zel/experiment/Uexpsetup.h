@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 #include "kvc/KvEdit.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/Grids.h"
@@ -162,6 +164,8 @@ protected:
     void WndProc(TMessage& Message) override;
 
 private:
+    // The description lists kept in the settings, each with its key.
+    std::vector<std::pair<TComboBox*, const char*>> StoredLists() const;
     void CompositionCountChanged();
     void BuildRegisterControls();
     void BuildCreateGraphControls();

@@ -6,6 +6,7 @@
 #include "kvc/KvMultiLang.h"
 #include "platform/kvcls/kvcls.h"
 #include "platform/tabrix/SXDataSet.h"
+#include "platform/ui/ControlBuilder.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/base/FloatFormat.h"
 #include "zel/core/Common.h"
@@ -184,43 +185,11 @@ namespace {
 
 constexpr const char* CurrentSourcePrefix = "<<Current>>";
 
-template <class T>
-T* Make(TFGraphProp* Form, TWinControl* Parent, const char* Name, const std::string& Caption, int Left, int Top,
-        int Width, int Height)
-{
-    T* control = new T(Form);
-    control->Name = Name;
-    control->SetParent(Parent);
-    control->SetBounds(Left, Top, Width, Height);
-    if (!Caption.empty()) control->SetCaption(Caption);
-    return control;
-}
-
-TRxSpinEdit* MakeSpin(TFGraphProp* Form, TWinControl* Parent, const char* Name, int Left, int Top, TValueType Type,
-                      double Min, double Max)
-{
-    auto* edit = Make<TRxSpinEdit>(Form, Parent, Name, "", Left, Top, 80, 21);
-    edit->SetValueType(Type);
-    edit->SetDecimal(Type == vtFloat ? 1 : 0);
-    edit->SetMinValue(Min);
-    edit->SetMaxValue(Max);
-    return edit;
-}
-
 KVC::TKvColorButton* MakeColor(TFGraphProp* Form, TWinControl* Parent, const char* Name, int Left, int Top)
 {
-    auto* button = Make<KVC::TKvColorButton>(Form, Parent, Name, "", Left, Top, 40, 21);
+    auto* button = MakeControl<KVC::TKvColorButton>(Form, Parent, Name, "", Left, Top, 40, EntryHeight);
     button->ShowColorDialog = true;
     return button;
-}
-
-TComboBox* MakeList(TFGraphProp* Form, TWinControl* Parent, const char* Name, int Left, int Top, int Width,
-                    const std::vector<std::string>& Items)
-{
-    auto* combo = Make<TComboBox>(Form, Parent, Name, "", Left, Top, Width, 21);
-    combo->SetStyle(csDropDownList);
-    for (const std::string& item : Items) combo->AddItem(item);
-    return combo;
 }
 
 // Source and column names compare with case.
@@ -241,10 +210,7 @@ std::string SelectedText(const TComboBox* Combo)
 
 TFGraphProp::TFGraphProp(TComponent* Owner, TFGraph* Graph) : TForm(Owner), Graph(Graph)
 {
-    Name = "FGraphProp";
-    SetCaption("Graph Properties");
-    SetFormStyle(fsStayOnTop);
-    SetBorderStyle(bsToolWindow);
+    SetUpForm(this, "FGraphProp", "Graph Properties", fsStayOnTop, bsToolWindow);
     SetBounds(0, 0, 250, 552);
     BuildControls();
     WireEvents();
@@ -264,7 +230,7 @@ TFGraphProp::~TFGraphProp() = default;
 
 void TFGraphProp::BuildControls()
 {
-    PageControl = Make<TPageControl>(this, this, "PageControl", "", 0, 0, 250, 552);
+    PageControl = MakeControl<TPageControl>(this, this, "PageControl", "", 0, 0, 250, 552);
     PageControl->SetAlign(alClient);
     PageControl->DockSite = false;
     TSAxis = new TTabSheet(this, PageControl);
@@ -274,84 +240,91 @@ void TFGraphProp::BuildControls()
     TSGraph->Name = "TSGraph";
     TSGraph->SetCaption("Graph");
 
-    TCAxis = Make<TTabControl>(this, TSAxis, "TCAxis", "", 0, 0, 242, 524);
+    TCAxis = MakeControl<TTabControl>(this, TSAxis, "TCAxis", "", 0, 0, 242, 524);
     TCAxis->SetAlign(alClient);
     TCAxis->SetTabs({"Bottom", "Left", "Right"});
     TCAxis->SetTabPosition(tpRight);
 
-    GBAxis = Make<TGroupBox>(this, TCAxis, "GBAxis", "Axis", 4, 4, 200, 70);
-    CBAutoscale = Make<TCheckBox>(this, GBAxis, "CBAutoscale", "Autoscale", 8, 16, 120, 17);
-    LAxisMin = Make<TLabel>(this, GBAxis, "LAxisMin", "Min", 8, 42, 30, 13);
-    SEAxisMin = MakeSpin(this, GBAxis, "SEAxisMin", 32, 38, vtFloat, 0, 0);
+    GBAxis = MakeControl<TGroupBox>(this, TCAxis, "GBAxis", "Axis", 4, 4, 200, 70);
+    CBAutoscale = MakeControl<TCheckBox>(this, GBAxis, "CBAutoscale", "Autoscale", 8, 16, 120, 17);
+    LAxisMin = MakeControl<TLabel>(this, GBAxis, "LAxisMin", "Min", 8, 42, 30, 13);
+    SEAxisMin = MakeSpinEdit(this, GBAxis, "SEAxisMin", 32, 38, 80, 1);
     SEAxisMin->SetWidth(60);
-    LAxisMax = Make<TLabel>(this, GBAxis, "LAxisMax", "Max", 100, 42, 30, 13);
-    SEAxisMax = MakeSpin(this, GBAxis, "SEAxisMax", 128, 38, vtFloat, 0, 0);
+    LAxisMax = MakeControl<TLabel>(this, GBAxis, "LAxisMax", "Max", 100, 42, 30, 13);
+    SEAxisMax = MakeSpinEdit(this, GBAxis, "SEAxisMax", 128, 38, 80, 1);
     SEAxisMax->SetWidth(60);
 
-    GBLines = Make<TGroupBox>(this, TCAxis, "GBLines", "Lines", 4, 76, 200, 74);
-    LBLines = Make<TListBox>(this, GBLines, "LBLines", "", 8, 16, 150, 52);
-    SBAddLine = Make<TSpeedButton>(this, GBLines, "SBAddLine", "+", 164, 16, 25, 25);
-    SBDelLine = Make<TSpeedButton>(this, GBLines, "SBDelLine", "-", 164, 43, 25, 25);
+    GBLines = MakeControl<TGroupBox>(this, TCAxis, "GBLines", "Lines", 4, 76, 200, 74);
+    LBLines = MakeControl<TListBox>(this, GBLines, "LBLines", "", 8, 16, 150, 52);
+    SBAddLine = MakeControl<TSpeedButton>(this, GBLines, "SBAddLine", "+", 164, 16, 25, 25);
+    SBDelLine = MakeControl<TSpeedButton>(this, GBLines, "SBDelLine", "-", 164, 43, 25, 25);
 
-    GBSource = Make<TGroupBox>(this, TCAxis, "GBSource", "Source", 4, 152, 200, 96);
-    LExperiment = Make<TLabel>(this, GBSource, "LExperiment", "Experiment", 8, 16, 100, 13);
-    CBExperiment = MakeList(this, GBSource, "CBExperiment", 8, 30, 184, {});
-    LData = Make<TLabel>(this, GBSource, "LData", "Data", 8, 54, 100, 13);
-    CBData = MakeList(this, GBSource, "CBData", 8, 68, 184, {});
+    GBSource = MakeControl<TGroupBox>(this, TCAxis, "GBSource", "Source", 4, 152, 200, 96);
+    LExperiment = MakeControl<TLabel>(this, GBSource, "LExperiment", "Experiment", 8, 16, 100, 13);
+    CBExperiment = MakeDropDownList(this, GBSource, "CBExperiment", 8, 30, 184, {}, -1);
+    LData = MakeControl<TLabel>(this, GBSource, "LData", "Data", 8, 54, 100, 13);
+    CBData = MakeDropDownList(this, GBSource, "CBData", 8, 68, 184, {}, -1);
 
-    GBLineProp = Make<TGroupBox>(this, TCAxis, "GBLineProp", "Line Properties", 4, 250, 200, 300);
-    LColor = Make<TLabel>(this, GBLineProp, "LColor", "Color", 8, 20, 100, 13);
+    GBLineProp = MakeControl<TGroupBox>(this, TCAxis, "GBLineProp", "Line Properties", 4, 250, 200, 300);
+    LColor = MakeControl<TLabel>(this, GBLineProp, "LColor", "Color", 8, 20, 100, 13);
     CBColor = MakeColor(this, GBLineProp, "CBColor", 140, 16);
-    LMarkerBorderColor = Make<TLabel>(this, GBLineProp, "LMarkerBorderColor", "Color of marker border", 8, 44, 130, 13);
+    LMarkerBorderColor =
+        MakeControl<TLabel>(this, GBLineProp, "LMarkerBorderColor", "Color of marker border", 8, 44, 130, 13);
     CBMarkerBorderColor = MakeColor(this, GBLineProp, "CBMarkerBorderColor", 140, 40);
-    LMarkerSize = Make<TLabel>(this, GBLineProp, "LMarkerSize", "Marker size", 8, 68, 100, 13);
-    SEMarkerSize = MakeSpin(this, GBLineProp, "SEMarkerSize", 112, 64, vtInteger, 5, 30);
-    LThikness = Make<TLabel>(this, GBLineProp, "LThikness", "Thikness", 8, 92, 100, 13);
-    SEThikness = MakeSpin(this, GBLineProp, "SEThikness", 112, 88, vtInteger, 1, 4);
-    LFilter = Make<TLabel>(this, GBLineProp, "LFilter", "Filter", 8, 116, 100, 13);
-    SEFilter = MakeSpin(this, GBLineProp, "SEFilter", 112, 112, vtInteger, 0, 10);
-    LSpline = Make<TLabel>(this, GBLineProp, "LSpline", "Spline", 8, 140, 100, 13);
-    CBSpline = MakeList(this, GBLineProp, "CBSpline", 112, 136, 80, {"None", "3d order", "4th order", "5th order"});
-    LLinePoints = Make<TLabel>(this, GBLineProp, "LLinePoints", "Line points", 8, 164, 100, 13);
-    CBLinePoints = MakeList(
+    LMarkerSize = MakeControl<TLabel>(this, GBLineProp, "LMarkerSize", "Marker size", 8, 68, 100, 13);
+    SEMarkerSize = MakeSpinEdit(this, GBLineProp, "SEMarkerSize", 112, 64, 80, 0);
+    SetSpinRange(SEMarkerSize, 5, 30);
+    LThikness = MakeControl<TLabel>(this, GBLineProp, "LThikness", "Thikness", 8, 92, 100, 13);
+    SEThikness = MakeSpinEdit(this, GBLineProp, "SEThikness", 112, 88, 80, 0);
+    SetSpinRange(SEThikness, 1, 4);
+    LFilter = MakeControl<TLabel>(this, GBLineProp, "LFilter", "Filter", 8, 116, 100, 13);
+    SEFilter = MakeSpinEdit(this, GBLineProp, "SEFilter", 112, 112, 80, 0);
+    SetSpinRange(SEFilter, 0, 10);
+    LSpline = MakeControl<TLabel>(this, GBLineProp, "LSpline", "Spline", 8, 140, 100, 13);
+    CBSpline = MakeDropDownList(this, GBLineProp, "CBSpline", 112, 136, 80,
+                                {"None", "3d order", "4th order", "5th order"}, -1);
+    LLinePoints = MakeControl<TLabel>(this, GBLineProp, "LLinePoints", "Line points", 8, 164, 100, 13);
+    CBLinePoints = MakeDropDownList(
         this, GBLineProp, "CBLinePoints", 112, 160, 80,
-        {"None", "Square", "Circle", "Triangle", "Triangle down", "Cross", "Diagonal cross", "Star", "Diamond"});
+        {"None", "Square", "Circle", "Triangle", "Triangle down", "Cross", "Diagonal cross", "Star", "Diamond"}, -1);
     ShowLinePointPictures();
-    CBJoinPoints = Make<TCheckBox>(this, GBLineProp, "CBJoinPoints", "Join points", 8, 184, 180, 17);
-    CBDeriv1stOrder = Make<TCheckBox>(this, GBLineProp, "CBDeriv1stOrder", "1st order derivative", 8, 202, 180, 17);
+    CBJoinPoints = MakeControl<TCheckBox>(this, GBLineProp, "CBJoinPoints", "Join points", 8, 184, 180, 17);
+    CBDeriv1stOrder =
+        MakeControl<TCheckBox>(this, GBLineProp, "CBDeriv1stOrder", "1st order derivative", 8, 202, 180, 17);
     chkNumPointsLimitation =
-        Make<TCheckBox>(this, GBLineProp, "chkNumPointsLimitation", "Num points limitation", 8, 220, 180, 17);
-    LNumPointsMax = Make<TLabel>(this, GBLineProp, "LNumPointsMax", "Max number of points", 8, 242, 110, 13);
-    edNumPointsMax = MakeSpin(this, GBLineProp, "edNumPointsMax", 120, 238, vtInteger, 10, 10000);
+        MakeControl<TCheckBox>(this, GBLineProp, "chkNumPointsLimitation", "Num points limitation", 8, 220, 180, 17);
+    LNumPointsMax = MakeControl<TLabel>(this, GBLineProp, "LNumPointsMax", "Max number of points", 8, 242, 110, 13);
+    edNumPointsMax = MakeSpinEdit(this, GBLineProp, "edNumPointsMax", 120, 238, 80, 0);
+    SetSpinRange(edNumPointsMax, 10, 10000);
     LNumPointsLimitationType =
-        Make<TLabel>(this, GBLineProp, "LNumPointsLimitationType", "Limitation Type", 8, 264, 100, 13);
+        MakeControl<TLabel>(this, GBLineProp, "LNumPointsLimitationType", "Limitation Type", 8, 264, 100, 13);
     cbbNumPointsLimitationType =
-        MakeList(this, GBLineProp, "cbbNumPointsLimitationType", 112, 260, 80, {"Decimation", "Past data"});
-    BBSetAsDefault = Make<TBitBtn>(this, TCAxis, "BBSetAsDefault", "Set as default", 4, 552, 120, 25);
+        MakeDropDownList(this, GBLineProp, "cbbNumPointsLimitationType", 112, 260, 80, {"Decimation", "Past data"}, -1);
+    BBSetAsDefault = MakeControl<TBitBtn>(this, TCAxis, "BBSetAsDefault", "Set as default", 4, 552, 120, 25);
     chkNumPointsLimitation->SetChecked(true);
     edNumPointsMax->SetValue(1000);
 
-    GBTitle = Make<TGroupBox>(this, TSGraph, "GBTitle", "Title", 4, 4, 234, 70);
-    LTitleText = Make<TLabel>(this, GBTitle, "LTitleText", "Text", 8, 20, 40, 13);
-    EDTitleText = Make<TEdit>(this, GBTitle, "EDTitleText", "", 48, 16, 178, 21);
-    LTitleFont = Make<TLabel>(this, GBTitle, "LTitleFont", "Change title font", 8, 46, 120, 13);
-    BBTitleFont = Make<TBitBtn>(this, GBTitle, "BBTitleFont", "F", 200, 42, 25, 25);
-    GBColors = Make<TGroupBox>(this, TSGraph, "GBColors", "Color", 4, 78, 234, 90);
-    LBackground = Make<TLabel>(this, GBColors, "LBackground", "Background", 8, 20, 100, 13);
+    GBTitle = MakeControl<TGroupBox>(this, TSGraph, "GBTitle", "Title", 4, 4, 234, 70);
+    LTitleText = MakeControl<TLabel>(this, GBTitle, "LTitleText", "Text", 8, 20, 40, 13);
+    EDTitleText = MakeControl<TEdit>(this, GBTitle, "EDTitleText", "", 48, 16, 178, 21);
+    LTitleFont = MakeControl<TLabel>(this, GBTitle, "LTitleFont", "Change title font", 8, 46, 120, 13);
+    BBTitleFont = MakeControl<TBitBtn>(this, GBTitle, "BBTitleFont", "F", 200, 42, 25, 25);
+    GBColors = MakeControl<TGroupBox>(this, TSGraph, "GBColors", "Color", 4, 78, 234, 90);
+    LBackground = MakeControl<TLabel>(this, GBColors, "LBackground", "Background", 8, 20, 100, 13);
     CBBackground = MakeColor(this, GBColors, "CBBackground", 180, 16);
-    LAxis = Make<TLabel>(this, GBColors, "LAxis", "Axis", 8, 44, 100, 13);
+    LAxis = MakeControl<TLabel>(this, GBColors, "LAxis", "Axis", 8, 44, 100, 13);
     CBAxis = MakeColor(this, GBColors, "CBAxis", 180, 40);
-    chkHighlightAxisByLineColor =
-        Make<TCheckBox>(this, GBColors, "chkHighlightAxisByLineColor", "Highlight axis by line color", 8, 66, 200, 17);
-    GBGrid = Make<TGroupBox>(this, TSGraph, "GBGrid", "Grid", 4, 172, 234, 66);
-    CBGridVisible = Make<TCheckBox>(this, GBGrid, "CBGridVisible", "Visible", 8, 18, 100, 17);
-    LGridColor = Make<TLabel>(this, GBGrid, "LGridColor", "Color", 8, 42, 100, 13);
+    chkHighlightAxisByLineColor = MakeControl<TCheckBox>(this, GBColors, "chkHighlightAxisByLineColor",
+                                                         "Highlight axis by line color", 8, 66, 200, 17);
+    GBGrid = MakeControl<TGroupBox>(this, TSGraph, "GBGrid", "Grid", 4, 172, 234, 66);
+    CBGridVisible = MakeControl<TCheckBox>(this, GBGrid, "CBGridVisible", "Visible", 8, 18, 100, 17);
+    LGridColor = MakeControl<TLabel>(this, GBGrid, "LGridColor", "Color", 8, 42, 100, 13);
     CBGridColor = MakeColor(this, GBGrid, "CBGridColor", 180, 38);
-    GBLegend = Make<TGroupBox>(this, TSGraph, "GBLegend", "Legend", 4, 242, 234, 66);
-    CBLegendVisible = Make<TCheckBox>(this, GBLegend, "CBLegendVisible", "Visible", 8, 18, 100, 17);
-    LLegendFont = Make<TLabel>(this, GBLegend, "LLegendFont", "Change font", 8, 42, 100, 13);
-    BBLegendFont = Make<TBitBtn>(this, GBLegend, "BBLegendFont", "F", 200, 38, 25, 25);
-    BBSetAsDefault2 = Make<TBitBtn>(this, TSGraph, "BBSetAsDefault2", "Set as default", 4, 314, 120, 25);
+    GBLegend = MakeControl<TGroupBox>(this, TSGraph, "GBLegend", "Legend", 4, 242, 234, 66);
+    CBLegendVisible = MakeControl<TCheckBox>(this, GBLegend, "CBLegendVisible", "Visible", 8, 18, 100, 17);
+    LLegendFont = MakeControl<TLabel>(this, GBLegend, "LLegendFont", "Change font", 8, 42, 100, 13);
+    BBLegendFont = MakeControl<TBitBtn>(this, GBLegend, "BBLegendFont", "F", 200, 38, 25, 25);
+    BBSetAsDefault2 = MakeControl<TBitBtn>(this, TSGraph, "BBSetAsDefault2", "Set as default", 4, 314, 120, 25);
 }
 
 void TFGraphProp::ShowLinePointPictures()

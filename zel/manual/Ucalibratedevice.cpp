@@ -62,40 +62,7 @@ KVC::TKvEdit* MakeFloatEdit(TComponent* Owner, TWinControl* Parent, const char* 
     return edit;
 }
 
-TRxSpinEdit* MakeSpin(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, TValueType Type,
-                      int Decimals, double Min, double Max)
-{
-    auto* spin = MakeControl<TRxSpinEdit>(Owner, Parent, Name, "", Left, Top, 80, 21);
-    spin->SetValueType(Type);
-    spin->SetDecimal(Decimals);
-    spin->SetMinValue(Min);
-    spin->SetMaxValue(Max);
-    spin->SetValue(Min);
-    return spin;
-}
-
-TComboBox* MakeList(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top,
-                    std::initializer_list<const char*> Items, int Index)
-{
-    auto* list = MakeControl<TComboBox>(Owner, Parent, Name, "", Left, Top, 100, 21);
-    list->SetStyle(csDropDownList);
-    for (const char* item : Items) list->AddItem(item);
-    list->SetItemIndex(Index);
-    return list;
-}
-
 std::string IntText(double Value) { return std::to_string(DoubleToInt32(Value)); }
-
-// Replaces one entry of a selector and keeps its selection.
-void SetListItem(TComboBox* List, int Index, const std::string& Text)
-{
-    TStringList items = List->Items();
-    if (Index >= items.Count()) return;
-    const int selected = List->GetItemIndex();
-    items[Index] = Text;
-    List->SetItems(items);
-    List->SetItemIndex(selected);
-}
 
 }  // namespace
 
@@ -252,7 +219,8 @@ void TFCalibrateDevice::BuildPageLBL()
 
     GBDrivesControl = MakeControl<TGroupBox>(this, tsLBL, "GBDrivesControl", "Drives Control", 226, 124, 220, 120);
     lblRotateToCell = MakeControl<TLabel>(this, GBDrivesControl, "lblRotateToCell", "Rotate to cell", 8, 22, 80, 16);
-    edCell = MakeSpin(this, GBDrivesControl, "edCell", 92, 20, vtInteger, 0, 0, 12);
+    edCell = MakeSpinEdit(this, GBDrivesControl, "edCell", 92, 20, 80, 0);
+    SetSpinRange(edCell, 0, 12, 0);
     edCell->SetWidth(50);
     btnCellGo = MakeControl<TButton>(this, GBDrivesControl, "btnCellGo", "Go", 150, 20, 50, 23);
     btnCellGo->OnClick = [this](TObject* S) { btnCellGoClick(S); };
@@ -308,19 +276,23 @@ void TFCalibrateDevice::BuildPageDoser()
 void TFCalibrateDevice::BuildPagePump()
 {
     lblPumpSpeed = MakeControl<TLabel>(this, tsPump, "lblPumpSpeed", "Speed, rpm", 8, 12, 90, 16);
-    edPerilstaticPumpSpeed = MakeSpin(this, tsPump, "edPerilstaticPumpSpeed", 110, 10, vtFloat, 1, 0, 0);
+    edPerilstaticPumpSpeed = MakeSpinEdit(this, tsPump, "edPerilstaticPumpSpeed", 110, 10, 80, 1);
+    SetSpinRange(edPerilstaticPumpSpeed, 0, 0, 0);
     lblPumpDirection = MakeControl<TLabel>(this, tsPump, "lblPumpDirection", "Direction", 8, 40, 90, 16);
-    cbbPerilstaticPumpDirection = MakeList(this, tsPump, "cbbPerilstaticPumpDirection", 110, 38, {"CW", "CCW"}, 0);
+    cbbPerilstaticPumpDirection =
+        MakeDropDownList(this, tsPump, "cbbPerilstaticPumpDirection", 110, 38, 100, {"CW", "CCW"}, 0);
     cbbPerilstaticPumpDirection->OnChange = [this](TObject* S) { cbbPerilstaticPumpCalibrationTypeChange(S); };
     lblPumpType = MakeControl<TLabel>(this, tsPump, "lblPumpType", "Type", 8, 68, 90, 16);
-    cbbPerilstaticPumpCalibrationType =
-        MakeList(this, tsPump, "cbbPerilstaticPumpCalibrationType", 110, 66, {"Revolutions", "Time", "Manual"}, 0);
+    cbbPerilstaticPumpCalibrationType = MakeDropDownList(this, tsPump, "cbbPerilstaticPumpCalibrationType", 110, 66,
+                                                         100, {"Revolutions", "Time", "Manual"}, 0);
     cbbPerilstaticPumpCalibrationType->OnChange = [this](TObject* S) { cbbPerilstaticPumpCalibrationTypeChange(S); };
     lblPumpRevs = MakeControl<TLabel>(this, tsPump, "lblPumpRevs", "Revs", 8, 96, 90, 16);
-    edPerilstaticPumpRevs = MakeSpin(this, tsPump, "edPerilstaticPumpRevs", 110, 94, vtFloat, 1, 0, 100000);
+    edPerilstaticPumpRevs = MakeSpinEdit(this, tsPump, "edPerilstaticPumpRevs", 110, 94, 80, 1);
+    SetSpinRange(edPerilstaticPumpRevs, 0, 100000, 0);
     edPerilstaticPumpRevs->SetValue(10);
     lblPumpDuration = MakeControl<TLabel>(this, tsPump, "lblPumpDuration", "Duration, sec", 8, 124, 90, 16);
-    edPerilstaticPumpDuration = MakeSpin(this, tsPump, "edPerilstaticPumpDuration", 110, 122, vtFloat, 1, 0, 100000);
+    edPerilstaticPumpDuration = MakeSpinEdit(this, tsPump, "edPerilstaticPumpDuration", 110, 122, 80, 1);
+    SetSpinRange(edPerilstaticPumpDuration, 0, 100000, 0);
     edPerilstaticPumpDuration->SetValue(60);
     btnPerilstaticPumpStartStop =
         MakeControl<TButton>(this, tsPump, "btnPerilstaticPumpStartStop", "Start/Stop", 220, 10, 90, 25);
@@ -328,11 +300,12 @@ void TFCalibrateDevice::BuildPagePump()
     lblPumpCurrentRevs = MakeControl<TLabel>(this, tsPump, "lblPumpCurrentRevs", "Revs", 220, 44, 50, 16);
     txtPumpCurrentRevs = MakeControl<TLabel>(this, tsPump, "txtPumpCurrentRevs", "0", 280, 44, 80, 16);
     lblPumpVolume = MakeControl<TLabel>(this, tsPump, "lblPumpVolume", "Volume", 8, 160, 90, 16);
-    edPerilstaticPumpVolume = MakeSpin(this, tsPump, "edPerilstaticPumpVolume", 110, 158, vtFloat, 3, 0, 100000);
+    edPerilstaticPumpVolume = MakeSpinEdit(this, tsPump, "edPerilstaticPumpVolume", 110, 158, 80, 3);
+    SetSpinRange(edPerilstaticPumpVolume, 0, 100000, 0);
     edPerilstaticPumpVolume->OnChange = [this](TObject* S) { edPerilstaticPumpVolumeChange(S); };
     // The volume is always taken in ml, so the unit selector stays out of sight.
     cbbPerilstaticPumpVolumeUnit =
-        MakeList(this, tsPump, "cbbPerilstaticPumpVolumeUnit", 200, 158, {"uL", "mL", "L"}, 1);
+        MakeDropDownList(this, tsPump, "cbbPerilstaticPumpVolumeUnit", 200, 158, 100, {"uL", "mL", "L"}, 1);
     cbbPerilstaticPumpVolumeUnit->SetVisible(false);
     cbbPerilstaticPumpVolumeUnit->OnChange = [this](TObject* S) { edPerilstaticPumpVolumeChange(S); };
     txtPumpVolumePerRev = MakeControl<TLabel>(this, tsPump, "txtPumpVolumePerRev", "", 8, 192, 300, 16);
@@ -365,75 +338,65 @@ void TFCalibrateDevice::PrepareWindow()
 
 std::vector<TCaptionTarget> TFCalibrateDevice::CaptionTargets()
 {
-    auto caption = [](TControl* Control) { return [Control](const std::string& Text) { Control->SetCaption(Text); }; };
-    auto pair = [](TControl* First, TControl* Second) {
-        return [First, Second](const std::string& Text) {
-            First->SetCaption(Text);
-            Second->SetCaption(Text);
-        };
-    };
-    auto item = [](TComboBox* List, int Index) {
-        return [List, Index](const std::string& Text) { SetListItem(List, Index, Text); };
-    };
     return {
-        [this](const std::string& Text) { SetCaption(Text); },
-        caption(GBCurrentStatus),
-        caption(lblSensorADC),
-        caption(lblDriveStep),
-        caption(GBBallance),
-        caption(BBBalanceTopLevel),
-        caption(BBBalanceBottomLevel),
-        pair(lblBalanceTopUnit, lblBalanceBottomUnit),
-        pair(lblBalanceTopADC, lblBalanceBottomADC),
-        caption(GBSquare),
-        caption(BBSquareMax),
-        caption(BBSquareMin),
-        pair(lblSquareMaxUnit, lblSquareMinUnit),
-        pair(lblSquareMaxSteps, lblSquareMinSteps),
-        caption(SBGetCalibrate),
-        caption(SBStoreCalibrate),
-        caption(btnBarAutoCalibrate),
-        caption(GBDipperLevels),
-        caption(btnDipperLevelLiquid),
-        caption(btnDipperLevelRotation),
-        caption(GBVesselPlatform),
-        caption(lblVesselSteps),
-        caption(lblVesselDegrees),
-        caption(btnInitRevolver),
-        caption(GBDipperPlatform),
-        caption(lblDipperRotatorSteps),
-        caption(lblDipperRotatorDegrees),
-        caption(btnInitDipperRotator),
-        caption(btnDipperRotatorPosLB),
-        caption(btnDipperRotatorPosRing1),
-        caption(btnDipperRotatorPosRing2),
-        caption(tsLB),
-        caption(tsLBL),
-        caption(GBDrivesControl),
-        caption(lblRotateToCell),
-        caption(btnCellGo),
-        caption(lblVessels),
-        caption(lblDipper),
-        pair(btnVesselCW, btnDipperCW),
-        pair(btnVesselCCW, btnDipperCCW),
-        caption(lblPlateA),
-        caption(lblPlateB),
-        caption(lblDoserPlateA),
-        caption(lblDoserPlateB),
-        caption(lblPumpSpeed),
-        caption(lblPumpDirection),
-        caption(lblPumpType),
-        item(cbbPerilstaticPumpCalibrationType, 0),
-        item(cbbPerilstaticPumpCalibrationType, 1),
-        item(cbbPerilstaticPumpCalibrationType, 2),
-        caption(lblPumpRevs),
-        caption(lblPumpDuration),
-        caption(btnPerilstaticPumpStartStop),
-        caption(lblPumpVolume),
-        item(cbbPerilstaticPumpVolumeUnit, 0),
-        item(cbbPerilstaticPumpVolumeUnit, 1),
-        item(cbbPerilstaticPumpVolumeUnit, 2),
-        caption(lblPumpCurrentRevs),
+        CaptionOf(this),
+        CaptionOf(GBCurrentStatus),
+        CaptionOf(lblSensorADC),
+        CaptionOf(lblDriveStep),
+        CaptionOf(GBBallance),
+        CaptionOf(BBBalanceTopLevel),
+        CaptionOf(BBBalanceBottomLevel),
+        CaptionOf({lblBalanceTopUnit, lblBalanceBottomUnit}),
+        CaptionOf({lblBalanceTopADC, lblBalanceBottomADC}),
+        CaptionOf(GBSquare),
+        CaptionOf(BBSquareMax),
+        CaptionOf(BBSquareMin),
+        CaptionOf({lblSquareMaxUnit, lblSquareMinUnit}),
+        CaptionOf({lblSquareMaxSteps, lblSquareMinSteps}),
+        CaptionOf(SBGetCalibrate),
+        CaptionOf(SBStoreCalibrate),
+        CaptionOf(btnBarAutoCalibrate),
+        CaptionOf(GBDipperLevels),
+        CaptionOf(btnDipperLevelLiquid),
+        CaptionOf(btnDipperLevelRotation),
+        CaptionOf(GBVesselPlatform),
+        CaptionOf(lblVesselSteps),
+        CaptionOf(lblVesselDegrees),
+        CaptionOf(btnInitRevolver),
+        CaptionOf(GBDipperPlatform),
+        CaptionOf(lblDipperRotatorSteps),
+        CaptionOf(lblDipperRotatorDegrees),
+        CaptionOf(btnInitDipperRotator),
+        CaptionOf(btnDipperRotatorPosLB),
+        CaptionOf(btnDipperRotatorPosRing1),
+        CaptionOf(btnDipperRotatorPosRing2),
+        CaptionOf(tsLB),
+        CaptionOf(tsLBL),
+        CaptionOf(GBDrivesControl),
+        CaptionOf(lblRotateToCell),
+        CaptionOf(btnCellGo),
+        CaptionOf(lblVessels),
+        CaptionOf(lblDipper),
+        CaptionOf({btnVesselCW, btnDipperCW}),
+        CaptionOf({btnVesselCCW, btnDipperCCW}),
+        CaptionOf(lblPlateA),
+        CaptionOf(lblPlateB),
+        CaptionOf(lblDoserPlateA),
+        CaptionOf(lblDoserPlateB),
+        CaptionOf(lblPumpSpeed),
+        CaptionOf(lblPumpDirection),
+        CaptionOf(lblPumpType),
+        ItemText(cbbPerilstaticPumpCalibrationType, 0),
+        ItemText(cbbPerilstaticPumpCalibrationType, 1),
+        ItemText(cbbPerilstaticPumpCalibrationType, 2),
+        CaptionOf(lblPumpRevs),
+        CaptionOf(lblPumpDuration),
+        CaptionOf(btnPerilstaticPumpStartStop),
+        CaptionOf(lblPumpVolume),
+        ItemText(cbbPerilstaticPumpVolumeUnit, 0),
+        ItemText(cbbPerilstaticPumpVolumeUnit, 1),
+        ItemText(cbbPerilstaticPumpVolumeUnit, 2),
+        CaptionOf(lblPumpCurrentRevs),
     };
 }
 
@@ -628,8 +591,6 @@ void TFCalibrateDevice::OnDrivesStopped()
         return;
     }
     if (AutoCalState == 1) {
-        Barrier1MinPos = 0;
-        Barrier2MinPos = 0;
         AutoCalState = 2;
         HlProvider.Barrier1MoveLeft(0);
         HlProvider.Barrier2MoveRight(0);

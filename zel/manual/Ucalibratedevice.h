@@ -107,7 +107,6 @@ public:
 
     // Barrier auto calibration: 0 idle, 1 opening, 2 closing.
     int AutoCalState = 0;
-    std::uint32_t Barrier1MinPos = 0, Barrier2MinPos = 0;
     std::uint32_t Barrier1MaxPos = 0, Barrier2MaxPos = 0;
     std::uint32_t SavedBarrier1SpeedCode = 0, SavedBarrier2SpeedCode = 0;
     // The wait box of a running auto or pump calibration; it frees itself when closed.

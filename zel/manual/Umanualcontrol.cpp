@@ -40,16 +40,6 @@ enum TMoveTag {
     tagBarrier2Right = 6
 };
 
-TSpeedButton* MoveButton(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Caption, int Tag,
-                         int Group, int Left, int Top)
-{
-    auto* button = MakeControl<TSpeedButton>(Owner, Parent, Name, Caption, Left, Top, 40, 22);
-    button->Tag = Tag;
-    button->SetGroupIndex(Group);
-    button->AllowAllUp = true;
-    return button;
-}
-
 KVC::TKvEdit* SpeedEdit(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top)
 {
     auto* edit = MakeControl<KVC::TKvEdit>(Owner, Parent, Name, "", Left, Top, 64, 21);
@@ -142,10 +132,11 @@ void TFManualCtrl::BuildBarrierGroup(int Index)
     auto* lblSpd = MakeControl<TLabel>(this, group, name("lblTrBar", "Spd").c_str(), "Speed, mm/min", 8, 36, 90, 16);
     auto* txtSpd = MakeControl<TLabel>(this, group, name("txtTrBar", "Spd").c_str(), "0.000", 100, 36, 60, 16);
     const int left = first ? tagBarrier1Left : tagBarrier2Left;
-    auto* moveLeft = MoveButton(this, group, name("btnBarrier", "MoveLeft").c_str(), "<<", left, 10 + Index, 8, 58);
+    auto* moveLeft =
+        MakeLatchingButton(this, group, name("btnBarrier", "MoveLeft").c_str(), "<<", left, 10 + Index, 8, 58, 40, 22);
     auto* stop = MakeControl<TButton>(this, group, name("btnBarrier", "Stop").c_str(), "Stop", 50, 58, 50, 22);
-    auto* moveRight =
-        MoveButton(this, group, name("btnBarrier", "MoveRight").c_str(), ">>", left + 1, 10 + Index, 102, 58);
+    auto* moveRight = MakeLatchingButton(this, group, name("btnBarrier", "MoveRight").c_str(), ">>", left + 1,
+                                         10 + Index, 102, 58, 40, 22);
     auto* lblSpeed = MakeControl<TLabel>(this, group, name("lblTrBar", "Speed").c_str(), "mm/min", 146, 44, 60, 14);
     auto* edit = SpeedEdit(this, group, name("edTrBar", "Speed").c_str(), 146, 58);
     auto* bar = SpeedTrackBar(this, group, name("trbTrBar", "Speed").c_str(), 84);
@@ -208,9 +199,10 @@ void TFManualCtrl::BuildDipperGroup()
     STDipPos = MakeControl<TLabel>(this, grpDipper, "STDipPos", "0.0", 100, 18, 60, 16);
     LBSpeed = MakeControl<TLabel>(this, grpDipper, "LBSpeed", "Speed, mm/min", 8, 36, 90, 16);
     STSpeed = MakeControl<TLabel>(this, grpDipper, "STSpeed", "0.0", 100, 36, 60, 16);
-    SBDipperMoveUp = MoveButton(this, grpDipper, "SBDipperMoveUp", "Up", tagDipperUp, 10, 8, 58);
+    SBDipperMoveUp = MakeLatchingButton(this, grpDipper, "SBDipperMoveUp", "Up", tagDipperUp, 10, 8, 58, 40, 22);
     btnDipperStop = MakeControl<TButton>(this, grpDipper, "btnDipperStop", "Stop", 50, 58, 50, 22);
-    SBDipperMoveDown = MoveButton(this, grpDipper, "SBDipperMoveDown", "Down", tagDipperDown, 10, 102, 58);
+    SBDipperMoveDown =
+        MakeLatchingButton(this, grpDipper, "SBDipperMoveDown", "Down", tagDipperDown, 10, 102, 58, 40, 22);
     lblDipSpeed = MakeControl<TLabel>(this, grpDipper, "lblDipSpeed", "mm/min", 146, 44, 60, 14);
     edDipSpeed = SpeedEdit(this, grpDipper, "edDipSpeed", 146, 58);
     TBDipSpeed = SpeedTrackBar(this, grpDipper, "TBDipSpeed", 84);
@@ -548,36 +540,29 @@ void TFManualCtrl::PrepareWindow()
 
 std::vector<TCaptionTarget> TFManualCtrl::CaptionTargets()
 {
-    auto caption = [](TControl* Control) { return [Control](const std::string& Text) { Control->SetCaption(Text); }; };
     // The second barrier's labels carry the texts; the first barrier's (and the dipper's
-    // speed unit) copy them afterwards.
-    auto captionAndCopies = [](TControl* Control, std::vector<TControl*> Copies) {
-        return [Control, Copies](const std::string& Text) {
-            Control->SetCaption(Text);
-            for (TControl* copy : Copies) copy->SetCaption(Control->GetCaption());
-        };
-    };
+    // speed unit) show the same.
     return {
-        [this](const std::string& Text) { SetCaption(Text); },
-        caption(grpBarrier1),
-        caption(grpBarrier2),
-        captionAndCopies(lblTrBar2Pos, {lblTrBar1Pos}),
-        captionAndCopies(lblTrBar2Spd, {lblTrBar1Spd}),
-        caption(grpDipper),
-        caption(LBDipPos),
-        caption(LBSpeed),
-        caption(btnBDipZero),
+        CaptionOf(this),
+        CaptionOf(grpBarrier1),
+        CaptionOf(grpBarrier2),
+        CaptionOf({lblTrBar2Pos, lblTrBar1Pos}),
+        CaptionOf({lblTrBar2Spd, lblTrBar1Spd}),
+        CaptionOf(grpDipper),
+        CaptionOf(LBDipPos),
+        CaptionOf(LBSpeed),
+        CaptionOf(btnBDipZero),
         [this](const std::string& Text) { UpCaption = Text; },
         [this](const std::string& Text) { DownCaption = Text; },
-        caption(grpTemperature),
-        caption(LBTemTrough),
-        caption(LBTemCarrier),
-        caption(grpST),
-        caption(lblST),
-        captionAndCopies(btnBBalZero, {btnDoserZero}),
-        captionAndCopies(lblTrBar2Speed, {lblTrBar1Speed, lblDipSpeed}),
-        [this](const std::string& Text) { SetHint(Text); },
-        caption(btnHomePosition),
+        CaptionOf(grpTemperature),
+        CaptionOf(LBTemTrough),
+        CaptionOf(LBTemCarrier),
+        CaptionOf(grpST),
+        CaptionOf(lblST),
+        CaptionOf({btnBBalZero, btnDoserZero}),
+        CaptionOf({lblTrBar2Speed, lblTrBar1Speed, lblDipSpeed}),
+        HintOf(this),
+        CaptionOf(btnHomePosition),
     };
 }
 

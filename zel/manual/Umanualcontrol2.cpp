@@ -28,16 +28,6 @@ constexpr const char* PresetSelectedKey = "InjectorPresets.Selected";
 // Each drive's latching buttons form one group; all of a group may be up.
 enum TButtonGroup { grDipper = 1, grRevolver, grDoser, grRotBarrier, grTape, grKeepST };
 
-TSpeedButton* LatchingButton(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Caption, int Tag,
-                             int Group, int Left, int Top)
-{
-    auto* button = MakeControl<TSpeedButton>(Owner, Parent, Name, Caption, Left, Top, 40, 24);
-    button->Tag = Tag;
-    button->SetGroupIndex(Group);
-    button->AllowAllUp = true;
-    return button;
-}
-
 TKvEdit* FloatEdit(TComponent* Owner, TWinControl* Parent, const char* Name, int Decimals, int Left, int Top, int Width)
 {
     auto* edit = MakeControl<TKvEdit>(Owner, Parent, Name, "", Left, Top, Width, 22);
@@ -153,14 +143,15 @@ void TFManualCtrl2::BuildRotationGroup()
 {
     GBDrives = MakeControl<TGroupBox>(this, this, "GBDrives", "Rotation control", 4, 4, GroupWidth, 132);
     lblDipperRotator = MakeControl<TLabel>(this, GBDrives, "lblDipperRotator", "Dipper rotator", 8, 20, 80, 16);
-    btnRotateDipperClockwise = LatchingButton(this, GBDrives, "btnRotateDipperClockwise", "CW", 1, grDipper, 92, 16);
+    btnRotateDipperClockwise =
+        MakeLatchingButton(this, GBDrives, "btnRotateDipperClockwise", "CW", 1, grDipper, 92, 16, 40, 24);
     btnRotateDipperAntiClockwise =
-        LatchingButton(this, GBDrives, "btnRotateDipperAntiClockwise", "CCW", -1, grDipper, 134, 16);
+        MakeLatchingButton(this, GBDrives, "btnRotateDipperAntiClockwise", "CCW", -1, grDipper, 134, 16, 40, 24);
     lblRevolver = MakeControl<TLabel>(this, GBDrives, "lblRevolver", "Revolver", 8, 48, 80, 16);
     btnRotateRevolverClockwise =
-        LatchingButton(this, GBDrives, "btnRotateRevolverClockwise", "CW", 1, grRevolver, 92, 44);
+        MakeLatchingButton(this, GBDrives, "btnRotateRevolverClockwise", "CW", 1, grRevolver, 92, 44, 40, 24);
     btnRotateRevolverAntiClockwise =
-        LatchingButton(this, GBDrives, "btnRotateRevolverAntiClockwise", "CCW", -1, grRevolver, 134, 44);
+        MakeLatchingButton(this, GBDrives, "btnRotateRevolverAntiClockwise", "CCW", -1, grRevolver, 134, 44, 40, 24);
     chkRotateManual = MakeControl<TCheckBox>(this, GBDrives, "chkRotateManual", "Manual", 8, 74, 70, 20);
     for (TRxSpinEdit** edit : {&edtRotateDipper, &edtRotateRevolver}) {
         const bool dipper = edit == &edtRotateDipper;
@@ -187,13 +178,14 @@ void TFManualCtrl2::BuildDoserGroup()
     lblDoserPos = MakeControl<TLabel>(this, grpDoser, "lblDoserPos", "Volume, ml", 8, 20, 70, 16);
     txtDoserPos = MakeControl<TLabel>(this, grpDoser, "txtDoserPos", "0.000", 80, 20, 70, 16);
     btnDoserZero = MakeControl<TButton>(this, grpDoser, "btnDoserZero", "> 0 <", 160, 16, 50, 24);
-    btnDoserUp = LatchingButton(this, grpDoser, "btnDoserUp", "Up", 1, grDoser, 8, 44);
+    btnDoserUp = MakeLatchingButton(this, grpDoser, "btnDoserUp", "Up", 1, grDoser, 8, 44, 40, 24);
     btnDoserStop = MakeControl<TButton>(this, grpDoser, "btnDoserStop", "Stop", 52, 44, 44, 24);
-    btnDoserDown = LatchingButton(this, grpDoser, "btnDoserDown", "Down", 2, grDoser, 100, 44);
+    btnDoserDown = MakeLatchingButton(this, grpDoser, "btnDoserDown", "Down", 2, grDoser, 100, 44, 40, 24);
     lblDoserMoveLen = MakeControl<TLabel>(this, grpDoser, "lblDoserMoveLen", "Move, ml", 8, 76, 70, 16);
     edDoserMoveLen = FloatEdit(this, grpDoser, "edDoserMoveLen", 3, 80, 72, 70);
     edDoserKeepST = FloatEdit(this, grpDoser, "edDoserKeepST", 3, 8, 102, 70);
-    btnDoserKeepST = LatchingButton(this, grpDoser, "btnDoserKeepST", "Keep ST (test)", 0, grKeepST, 84, 100);
+    btnDoserKeepST =
+        MakeLatchingButton(this, grpDoser, "btnDoserKeepST", "Keep ST (test)", 0, grKeepST, 84, 100, 40, 24);
     btnDoserKeepST->SetWidth(110);
     trbDoserSpeed = SpeedTrackBar(this, grpDoser, "trbDoserSpeed", 1000, 130);
     trbDoserSpeed->SetPosition(128);
@@ -237,9 +229,11 @@ void TFManualCtrl2::BuildRotBarrierGroup()
     grpRotBarrierinder =
         MakeControl<TGroupBox>(this, this, "grpRotBarrierinder", "Rotating Barrier", 4, 392, GroupWidth, 110);
     txtRotbarPos = MakeControl<TLabel>(this, grpRotBarrierinder, "txtRotbarPos", "0.0", 8, 20, 80, 16);
-    btnRotBarrierLeft = LatchingButton(this, grpRotBarrierinder, "btnRotBarrierLeft", "<<", 1, grRotBarrier, 8, 42);
+    btnRotBarrierLeft =
+        MakeLatchingButton(this, grpRotBarrierinder, "btnRotBarrierLeft", "<<", 1, grRotBarrier, 8, 42, 40, 24);
     btnRotBarrierStop = MakeControl<TButton>(this, grpRotBarrierinder, "btnRotBarrierStop", "Stop", 52, 42, 44, 24);
-    btnRotBarrierRight = LatchingButton(this, grpRotBarrierinder, "btnRotBarrierRight", ">>", 2, grRotBarrier, 100, 42);
+    btnRotBarrierRight =
+        MakeLatchingButton(this, grpRotBarrierinder, "btnRotBarrierRight", ">>", 2, grRotBarrier, 100, 42, 40, 24);
     trbRotBarrierSpeed = SpeedTrackBar(this, grpRotBarrierinder, "trbRotBarrierSpeed", 255, 72);
     edRotBarrierSpeed = FloatEdit(this, grpRotBarrierinder, "edRotBarrierSpeed", 1, 128, 74, 60);
     lblRotBarrierSpeedUnits =
@@ -250,9 +244,9 @@ void TFManualCtrl2::BuildTapeGroup()
 {
     grpTape = MakeControl<TGroupBox>(this, this, "grpTape", "Tape control", 4, 506, GroupWidth, 110);
     txtTapePos = MakeControl<TLabel>(this, grpTape, "txtTapePos", "0.0", 8, 20, 80, 16);
-    btnTapeLeft = LatchingButton(this, grpTape, "btnTapeLeft", "<<", 1, grTape, 8, 42);
+    btnTapeLeft = MakeLatchingButton(this, grpTape, "btnTapeLeft", "<<", 1, grTape, 8, 42, 40, 24);
     btnTapeStop = MakeControl<TButton>(this, grpTape, "btnTapeStop", "Stop", 52, 42, 44, 24);
-    btnTapeRight = LatchingButton(this, grpTape, "btnTapeRight", ">>", 2, grTape, 100, 42);
+    btnTapeRight = MakeLatchingButton(this, grpTape, "btnTapeRight", ">>", 2, grTape, 100, 42, 40, 24);
     btnTapeZero = MakeControl<TButton>(this, grpTape, "btnTapeZero", ">0<", 150, 42, 50, 24);
     btnTapeZero->Hide();
     trbTapeSpeed = SpeedTrackBar(this, grpTape, "trbTapeSpeed", 255, 72);
@@ -594,43 +588,29 @@ void TFManualCtrl2::RefreshIndicators()
 
 std::vector<TCaptionTarget> TFManualCtrl2::CaptionTargets()
 {
-    const auto caption = [](TControl* Control) {
-        return [Control](const std::string& Text) { Control->SetCaption(Text); };
-    };
-    const auto hint = [](TControl* Control) { return [Control](const std::string& Text) { Control->SetHint(Text); }; };
-    const auto unitItem = [this](int Index) {
-        return [this, Index](const std::string& Text) {
-            TStringList items = cbbInjectorUnits->Items();
-            if (Index >= items.Count()) return;
-            const int selected = cbbInjectorUnits->GetItemIndex();
-            items[Index] = Text;
-            cbbInjectorUnits->SetItems(items);
-            cbbInjectorUnits->SetItemIndex(selected);
-        };
-    };
-    return {caption(this),
-            caption(GBDrives),
-            caption(lblDipperRotator),
-            caption(lblRevolver),
-            caption(chkRotateManual),
-            caption(lblRotateToCell),
-            caption(btnCellGo),
-            caption(grpDoser),
-            caption(lblDoserPos),
-            caption(lblDoserMoveLen),
-            caption(btnDoserKeepST),
-            hint(this),
-            caption(grpInjectorPresets),
-            caption(btnInjectorPresetsCancel),
-            caption(btnInjectorPresetsApply),
-            hint(edtInjectorVolume),
-            hint(edtInjectorDiameter),
-            unitItem(0),
-            unitItem(1),
-            unitItem(2),
-            caption(lblRotBarrierSpeedUnits),
-            caption(lblTapeSpeedUnits),
-            caption(lblDoserSpeedUnits)};
+    return {CaptionOf(this),
+            CaptionOf(GBDrives),
+            CaptionOf(lblDipperRotator),
+            CaptionOf(lblRevolver),
+            CaptionOf(chkRotateManual),
+            CaptionOf(lblRotateToCell),
+            CaptionOf(btnCellGo),
+            CaptionOf(grpDoser),
+            CaptionOf(lblDoserPos),
+            CaptionOf(lblDoserMoveLen),
+            CaptionOf(btnDoserKeepST),
+            HintOf(this),
+            CaptionOf(grpInjectorPresets),
+            CaptionOf(btnInjectorPresetsCancel),
+            CaptionOf(btnInjectorPresetsApply),
+            HintOf(edtInjectorVolume),
+            HintOf(edtInjectorDiameter),
+            ItemText(cbbInjectorUnits, 0),
+            ItemText(cbbInjectorUnits, 1),
+            ItemText(cbbInjectorUnits, 2),
+            CaptionOf(lblRotBarrierSpeedUnits),
+            CaptionOf(lblTapeSpeedUnits),
+            CaptionOf(lblDoserSpeedUnits)};
 }
 
 void TFManualCtrl2::LoadValues()

@@ -102,15 +102,11 @@ void TFPumpCtrl::BuildDoserGroup()
     lblDoserPos = MakeControl<TLabel>(this, grpDoser, "lblDoserPos", "Volume, ml", 8, 18, 80, 16);
     txtDoserPos = MakeControl<TLabel>(this, grpDoser, "txtDoserPos", "0.000", 90, 18, 70, 16);
     btnDoserZero = MakeControl<TButton>(this, grpDoser, "btnDoserZero", "> 0 <", 168, 15, 40, 23);
-    btnDoserUp = MakeControl<TSpeedButton>(this, grpDoser, "btnDoserUp", "Up", 8, 42, 40, 22);
+    btnDoserUp = MakeLatchingButton(this, grpDoser, "btnDoserUp", "Up", tagDoserUp, 1, 8, 42, 40, 22);
     btnDoserStop = MakeControl<TButton>(this, grpDoser, "btnDoserStop", "Stop", 50, 42, 50, 22);
-    btnDoserDown = MakeControl<TSpeedButton>(this, grpDoser, "btnDoserDown", "Down", 102, 42, 40, 22);
-    for (auto [button, tag] : {std::pair{btnDoserUp, tagDoserUp}, std::pair{btnDoserDown, tagDoserDown}}) {
-        button->Tag = tag;
-        button->SetGroupIndex(1);
-        button->AllowAllUp = true;
+    btnDoserDown = MakeLatchingButton(this, grpDoser, "btnDoserDown", "Down", tagDoserDown, 1, 102, 42, 40, 22);
+    for (TSpeedButton* button : {btnDoserUp, btnDoserDown})
         button->OnClick = [this](TObject* Sender) { btnDoserUpClick(Sender); };
-    }
     lblDoserMoveLen = MakeControl<TLabel>(this, grpDoser, "lblDoserMoveLen", "Movement, ml", 8, 70, 80, 16);
     edDoserMoveLen = FloatEdit(this, grpDoser, "edDoserMoveLen", 90, 68, 60);
     // The set point of the surface-tension keeping test has no use here.
@@ -306,16 +302,15 @@ void TFPumpCtrl::CopyTextsOfDoserWindow()
 
 std::vector<TCaptionTarget> TFPumpCtrl::CaptionTargets()
 {
-    auto caption = [](TControl* Control) { return [Control](const std::string& Text) { Control->SetCaption(Text); }; };
     return {
-        [this](const std::string& Text) { SetCaption(Text); },
-        caption(grpPump),
-        caption(lblCurrentPumpVolume),
-        caption(lblTargetPumpVolume),
-        caption(lblPumpSpeed),
-        caption(btnPumpStart),
-        caption(btnPumpStop),
-        caption(lblDoserSpeedUnits),
+        CaptionOf(this),
+        CaptionOf(grpPump),
+        CaptionOf(lblCurrentPumpVolume),
+        CaptionOf(lblTargetPumpVolume),
+        CaptionOf(lblPumpSpeed),
+        CaptionOf(btnPumpStart),
+        CaptionOf(btnPumpStop),
+        CaptionOf(lblDoserSpeedUnits),
     };
 }
 

@@ -27,7 +27,9 @@ public:
     KVC::TKvEdit* edPumpSpeed;
     TButton* btnPumpStart;
     TButton* btnPumpStop;
-    // Doser (the layer-by-layer manual control window's doser, mirrored).
+    // Doser (the layer-by-layer manual control window's doser, mirrored). The controls
+    // carry the manual window's names but are this window's own, laid out for its narrower
+    // frame; the manual window's set stays the one that acts, so the two are kept apart.
     TGroupBox* grpDoser;
     TLabel* lblDoserPos;
     TLabel* txtDoserPos;

@@ -189,16 +189,9 @@ void TFDepFB::SaveSettings()
 
 std::vector<TCaptionTarget> TFDepFB::CaptionTargets()
 {
-    auto Of = [](TControl* Control) { return [Control](const std::string& Text) { Control->SetCaption(Text); }; };
-    return {[this](const std::string& Text) { SetCaption(Text); },
-            Of(GBFeedBack),
-            Of(RLSensetivity),
-            Of(RLLimitSpeedUp),
-            Of(RLLimitSpeedDown),
-            Of(GBDeposition),
-            Of(BDipUp),
-            Of(BDipDown),
-            Of(RLPCoeff)};
+    return {CaptionOf(this),           CaptionOf(GBFeedBack),       CaptionOf(RLSensetivity),
+            CaptionOf(RLLimitSpeedUp), CaptionOf(RLLimitSpeedDown), CaptionOf(GBDeposition),
+            CaptionOf(BDipUp),         CaptionOf(BDipDown),         CaptionOf(RLPCoeff)};
 }
 
 // ---------------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
+#include <iterator>
 
 #include "hwzel/hwzel.h"
 #include "platform/ui/ControlBuilder.h"
@@ -111,16 +112,19 @@ void TFDepositionCtrl::BuildGeneral()
     GBGeneral = MakeControl<TGroupBox>(this, this, "GBGeneral", "General", 4, 2, 193, 200);
     TWinControl* g = GBGeneral;
     lblMethod = MakeControl<TLabel>(this, g, "lblMethod", "Method", 8, 18, 60, 16);
-    cbbDepositionType = MakeList(this, g, "cbbDepositionType", 70, 16, 115, TypeItems, TypeCount);
+    cbbDepositionType =
+        MakeDropDownList(this, g, "cbbDepositionType", 70, 16, 115, {TypeItems, TypeItems + TypeCount}, 0);
     cbbDepositionType->OnChange = [this](TObject* Sender) { cbbDepositionTypeClick(Sender); };
     LBPlateArea = MakeControl<TLabel>(this, g, "LBPlateArea", "Substrate Area, sq.mm", 8, 44, 110, 16);
-    SEPlateArea = MakeIntegerEntry(this, g, "SEPlateArea", 120, 42, 65, 1, 1000000, 1);
+    SEPlateArea = MakeSpinEdit(this, g, "SEPlateArea", 120, 42, 65, 0);
+    SetSpinRange(SEPlateArea, 1, 1000000, 1);
     LBNumOfCycles = MakeControl<TLabel>(this, g, "LBNumOfCycles", "Number of cycles", 8, 68, 110, 16);
-    SENumCycles = MakeIntegerEntry(this, g, "SENumCycles", 120, 66, 65, 1, 1000, 1);
+    SENumCycles = MakeSpinEdit(this, g, "SENumCycles", 120, 66, 65, 0);
+    SetSpinRange(SENumCycles, 1, 1000, 1);
     LBPressure = MakeControl<TLabel>(this, g, "LBPressure", "Pressure, mN/m", 8, 92, 110, 16);
-    SEPressure = MakeFloatEntry(this, g, "SEPressure", 120, 90, 65);
+    SEPressure = MakeSpinEdit(this, g, "SEPressure", 120, 90, 65, 1, 0.1);
     LBBarrierSpeed = MakeControl<TLabel>(this, g, "LBBarrierSpeed", "Barrier Speed, mm/min", 8, 116, 110, 16);
-    SEBarrierSpeed = MakeFloatEntry(this, g, "SEBarrierSpeed", 120, 114, 65);
+    SEBarrierSpeed = MakeSpinEdit(this, g, "SEBarrierSpeed", 120, 114, 65, 1, 0.1);
     CBKeepPressureControl =
         MakeControl<TCheckBox>(this, g, "CBKeepPressureControl", "Keep pressure after stop", 8, 138, 180, 17);
     lblBetweenLayers = MakeControl<TLabel>(this, g, "lblBetweenLayers", "Between layers", 8, 158, 110, 16);
@@ -129,7 +133,7 @@ void TFDepositionCtrl::BuildGeneral()
     CBKeepPressureBetweenDeposition->OnClick = [this](TObject* Sender) {
         CBKeepPressureBetweenDepositionClick(Sender);
     };
-    SEOpenPressure = MakeFloatEntry(this, g, "SEOpenPressure", 120, 174, 65);
+    SEOpenPressure = MakeSpinEdit(this, g, "SEOpenPressure", 120, 174, 65, 1, 0.1);
     SEOpenPressure->SetEnabled(false);
 }
 
@@ -144,33 +148,35 @@ void TFDepositionCtrl::BuildDipper()
     lblDipperWaitWhenUp = MakeControl<TLabel>(this, g, "lblDipperWaitWhenUp", "Wait", 150, 14, 38, 14);
     lblDipperWaitWhenUpUnit = MakeControl<TLabel>(this, g, "lblDipperWaitWhenUpUnit", "s", 150, 28, 38, 14);
     auto position = [this, g](const char* Name, int Top, double Value) {
-        TRxSpinEdit* edit = MakeFloatEntry(this, g, Name, 40, Top, 52);
-        edit->SetMinValue(-100000);
-        edit->SetMaxValue(100000);
-        edit->SetValue(Value);
+        TRxSpinEdit* edit = MakeSpinEdit(this, g, Name, 40, Top, 52, 1, 0.1);
+        SetSpinRange(edit, -100000, 100000, Value);
         return edit;
     };
     lblUp = MakeControl<TLabel>(this, g, "lblUp", "Up", 8, 48, 30, 16);
     SEUpperLimit = position("SEUpperLimit", 46, 324.5);
-    SESpeedUp = MakeFloatEntry(this, g, "SESpeedUp", 95, 46, 52);
-    SEWaitWhenUp = MakeIntegerEntry(this, g, "SEWaitWhenUp", 150, 46, 38, 0, 100000, 999);
+    SESpeedUp = MakeSpinEdit(this, g, "SESpeedUp", 95, 46, 52, 1, 0.1);
+    SEWaitWhenUp = MakeSpinEdit(this, g, "SEWaitWhenUp", 150, 46, 38, 0);
+    SetSpinRange(SEWaitWhenUp, 0, 100000, 999);
     lblDown = MakeControl<TLabel>(this, g, "lblDown", "Down", 8, 74, 30, 16);
     SELowerLimit = position("SELowerLimit", 72, 0);
-    SESpeedDown = MakeFloatEntry(this, g, "SESpeedDown", 95, 72, 52);
-    SEWaitWhenDown = MakeIntegerEntry(this, g, "SEWaitWhenDown", 150, 72, 38, 0, 100000, 0);
+    SESpeedDown = MakeSpinEdit(this, g, "SESpeedDown", 95, 72, 52, 1, 0.1);
+    SEWaitWhenDown = MakeSpinEdit(this, g, "SEWaitWhenDown", 150, 72, 38, 0);
+    SetSpinRange(SEWaitWhenDown, 0, 100000, 0);
     SESpeedUp->OnChange = [this](TObject* Sender) { SESpeedUpChange(Sender); };
     SESpeedDown->OnChange = [this](TObject* Sender) { SESpeedDownChange(Sender); };
     lblDipperMode = MakeControl<TLabel>(this, g, "lblDipperMode", "Mode", 8, 100, 40, 16);
-    CBDepositionMethod = MakeList(this, g, "CBDepositionMethod", 50, 98, 135, MethodItems, 2);
+    CBDepositionMethod = MakeDropDownList(this, g, "CBDepositionMethod", 50, 98, 135,
+                                          {std::begin(MethodItems), std::end(MethodItems)}, 0);
     CBDepositionMethod->OnChange = [this](TObject* Sender) { CBDepositionMethodClick(Sender); };
     LBStep = MakeControl<TLabel>(this, g, "LBStep", "Step, mm", 8, 124, 110, 16);
-    SEStep = MakeFloatEntry(this, g, "SEStep", 120, 122, 65);
+    SEStep = MakeSpinEdit(this, g, "SEStep", 120, 122, 65, 1, 0.1);
     SEStep->SetMinValue(0.1);
     SEStep->SetMaxValue(0.1);
     SEStep->SetValue(0.1);
     LBDelay = MakeControl<TLabel>(this, g, "LBDelay", "Delay ,s", 8, 148, 110, 16);
     // Equal bounds: the delay is not clamped.
-    SEDelay = MakeIntegerEntry(this, g, "SEDelay", 120, 146, 65, 0, 0, 0);
+    SEDelay = MakeSpinEdit(this, g, "SEDelay", 120, 146, 65, 0);
+    SetSpinRange(SEDelay, 0, 0, 0);
     CBKeepDipperAfterSubstanceEnd = MakeControl<TCheckBox>(this, g, "CBKeepDipperAfterSubstanceEnd",
                                                            "Stop dipper if substance run out", 8, 170, 180, 17);
 }

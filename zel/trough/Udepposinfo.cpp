@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/ui/ControlBuilder.h"
 #include "kvc/KvServiceFuncs.h"
 #include "platform/base/FloatFormat.h"
 #include "zel/core/Calibrateparam.h"
@@ -72,10 +73,7 @@ void DrawBar(TControl* View, TCanvas* Canvas, const TDepBar& Bar)
 
 TFDepPosInfo::TFDepPosInfo(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::DepPosInfo)
 {
-    Name = "FDepPosInfo";
-    SetCaption("");
-    SetFormStyle(fsStayOnTop);
-    SetBorderStyle(bsToolWindow);
+    SetUpForm(this, "FDepPosInfo", "", fsStayOnTop, bsToolWindow);
     Position = poDefault;
     FormPlacement->IniFileName = SettingsFileName;
     imgDipPos = MakeView(this, "imgDipPos", 0);

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <optional>
 
 #include "platform/kvcls/kvcls.h"
 #include "platform/ui/ControlBuilder.h"
@@ -93,28 +95,26 @@ std::vector<std::string> MakeDippingScript(const TDippingProgram& P)
 
 namespace {
 
-TRxSpinEdit* Entry(TComponent* Owner, TWinControl* Parent, const char* Name, int Top, TValueType Type, int Decimals)
-{
-    auto* edit = MakeControl<TRxSpinEdit>(Owner, Parent, Name, "", 130, Top, 80, 21);
-    edit->SetValueType(Type);
-    if (Type == vtFloat) {
-        edit->SetDecimal(Decimals);
-        edit->Increment = Decimals == 1 ? 0.1 : 0.01;
-    }
-    return edit;
-}
+constexpr TEntryColumns DippingRows{
+    .LabelLeft = 8, .LabelWidth = 120, .EntryLeft = 130, .EntryWidth = 80, .LabelDrop = 2};
+constexpr int RowHeight = 26, GroupWidth = 232;
 
-void SetRange(TRxSpinEdit* Edit, double Min, double Max, double Value)
-{
-    Edit->SetMinValue(Min);
-    Edit->SetMaxValue(Max);
-    Edit->SetValue(Value);
-}
+// The bounds and first value of an entry.
+struct TEntryRange {
+    double Min, Max, Value;
+};
 
-TLabel* Caption(TComponent* Owner, TWinControl* Parent, const char* Name, const char* Text, int Top)
-{
-    return MakeControl<TLabel>(Owner, Parent, Name, Text, 8, Top + 2, 120, 16);
-}
+// One row of a group: a caption and its entry, which steps by its last decimal. An entry
+// without a range takes any value.
+struct TDippingRow {
+    TLabel*& Label;
+    const char* LabelName;
+    const char* Text;
+    TRxSpinEdit*& Edit;
+    const char* EditName;
+    int Decimals;
+    std::optional<TEntryRange> Range;
+};
 
 // A stored value; a missing key, or a text that is no number, leaves the field as it is.
 void ReadFloatInto(TRxSpinEdit* Edit, const char* Key)
@@ -136,53 +136,43 @@ void ReadIntegerInto(TRxSpinEdit* Edit, const char* Key)
 
 TFDippingCtrl::TFDippingCtrl(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Dipping)
 {
-    Name = "FDippingCtrl";
-    SetCaption("Dipping");
-    SetFormStyle(fsStayOnTop);
-    SetBorderStyle(bsToolWindow);
+    SetUpForm(this, "FDippingCtrl", "Dipping", fsStayOnTop, bsToolWindow);
 
-    GBGeneral = MakeControl<TGroupBox>(this, this, "GBGeneral", "General", 4, 4, 232, 72);
-    lblNumCycles = Caption(this, GBGeneral, "lblNumCycles", "Number of cycles", 18);
-    SENumCycles = Entry(this, GBGeneral, "SENumCycles", 18, vtInteger, 0);
-    SetRange(SENumCycles, 1, 1000, 1);
-    lblPlateArea = Caption(this, GBGeneral, "lblPlateArea", "Plate Area (mm^2)", 44);
-    SEPlateArea = Entry(this, GBGeneral, "SEPlateArea", 44, vtInteger, 0);
-    SetRange(SEPlateArea, 1, 1000000, 1);
+    const auto group = [this](TGroupBox*& Group, const char* Name, const char* Caption, int Top,
+                              std::initializer_list<TDippingRow> Rows) {
+        Group = MakeControl<TGroupBox>(this, this, Name, Caption, 4, Top, GroupWidth,
+                                       20 + RowHeight * static_cast<int>(Rows.size()));
+        int top = 18;
+        for (const TDippingRow& row : Rows) {
+            row.Label = DippingRows.Label(this, Group, row.LabelName, row.Text, top);
+            row.Edit = DippingRows.Entry(this, Group, row.EditName, top, row.Decimals, LastDecimalStep(row.Decimals));
+            if (row.Range) SetSpinRange(row.Edit, row.Range->Min, row.Range->Max, row.Range->Value);
+            top += RowHeight;
+        }
+    };
+    constexpr TEntryRange limitRange{-100000, 100000, 0}, waitRange{0, 100000, 0};
+    group(GBGeneral, "GBGeneral", "General", 4,
+          {{lblNumCycles, "lblNumCycles", "Number of cycles", SENumCycles, "SENumCycles", 0, TEntryRange{1, 1000, 1}},
+           {lblPlateArea, "lblPlateArea", "Plate Area (mm^2)", SEPlateArea, "SEPlateArea", 0,
+            TEntryRange{1, 1000000, 1}}});
+    group(GBUpperLimit, "GBUpperLimit", "Upper Limit", 80,
+          {{lblUpperLimit, "lblUpperLimit", "Upper Limit (mm)", SEUpperLimit, "SEUpperLimit", 1, limitRange},
+           {lblSpeedUp, "lblSpeedUp", "Speed Up (mm/s)", SESpeedUp, "SESpeedUp", 2, std::nullopt},
+           {lblWaitWhenUp, "lblWaitWhenUp", "Wait When Up (s)", SEWaitWhenUp, "SEWaitWhenUp", 0, waitRange}});
+    group(GBLowerLimit, "GBLowerLimit", "Lower Limit", 182,
+          {{lblLowerLimit, "lblLowerLimit", "Lower Limit (mm)", SELowerLimit, "SELowerLimit", 1, limitRange},
+           {lblSpeedDown, "lblSpeedDown", "Speed Down (mm/s)", SESpeedDown, "SESpeedDown", 2, std::nullopt},
+           {lblWaitWhenDown, "lblWaitWhenDown", "Wait When Down (s)", SEWaitWhenDown, "SEWaitWhenDown", 0, waitRange}});
 
-    GBUpperLimit = MakeControl<TGroupBox>(this, this, "GBUpperLimit", "Upper Limit", 4, 80, 232, 98);
-    lblUpperLimit = Caption(this, GBUpperLimit, "lblUpperLimit", "Upper Limit (mm)", 18);
-    SEUpperLimit = Entry(this, GBUpperLimit, "SEUpperLimit", 18, vtFloat, 1);
-    SetRange(SEUpperLimit, -100000, 100000, 0);
-    lblSpeedUp = Caption(this, GBUpperLimit, "lblSpeedUp", "Speed Up (mm/s)", 44);
-    SESpeedUp = Entry(this, GBUpperLimit, "SESpeedUp", 44, vtFloat, 2);
-    lblWaitWhenUp = Caption(this, GBUpperLimit, "lblWaitWhenUp", "Wait When Up (s)", 70);
-    SEWaitWhenUp = Entry(this, GBUpperLimit, "SEWaitWhenUp", 70, vtInteger, 0);
-    SetRange(SEWaitWhenUp, 0, 100000, 0);
-
-    GBLowerLimit = MakeControl<TGroupBox>(this, this, "GBLowerLimit", "Lower Limit", 4, 182, 232, 98);
-    lblLowerLimit = Caption(this, GBLowerLimit, "lblLowerLimit", "Lower Limit (mm)", 18);
-    SELowerLimit = Entry(this, GBLowerLimit, "SELowerLimit", 18, vtFloat, 1);
-    SetRange(SELowerLimit, -100000, 100000, 0);
-    lblSpeedDown = Caption(this, GBLowerLimit, "lblSpeedDown", "Speed Down (mm/s)", 44);
-    SESpeedDown = Entry(this, GBLowerLimit, "SESpeedDown", 44, vtFloat, 2);
-    lblWaitWhenDown = Caption(this, GBLowerLimit, "lblWaitWhenDown", "Wait When Down (s)", 70);
-    SEWaitWhenDown = Entry(this, GBLowerLimit, "SEWaitWhenDown", 70, vtInteger, 0);
-    SetRange(SEWaitWhenDown, 0, 100000, 0);
-
-    GBDippingMethod = MakeControl<TGroupBox>(this, this, "GBDippingMethod", "Dipping Method", 4, 284, 232, 48);
-    CBDippingMethod = MakeControl<TComboBox>(this, GBDippingMethod, "CBDippingMethod", "", 8, 18, 200, 21);
-    CBDippingMethod->SetStyle(csDropDownList);
-    for (const char* item : MethodItems) CBDippingMethod->AddItem(item);
-    CBDippingMethod->SetItemIndex(methodConstant);
+    GBDippingMethod = MakeControl<TGroupBox>(this, this, "GBDippingMethod", "Dipping Method", 4, 284, GroupWidth, 48);
+    CBDippingMethod = MakeDropDownList(this, GBDippingMethod, "CBDippingMethod", 8, 18, 200,
+                                       {std::begin(MethodItems), std::end(MethodItems)}, methodConstant);
     CBDippingMethod->OnChange = [this](TObject* Sender) { CBDippingMethodClick(Sender); };
 
-    GBParam = MakeControl<TGroupBox>(this, this, "GBParam", "Dipping Parameters", 4, 336, 232, 72);
-    lblStep = Caption(this, GBParam, "lblStep", "Step (mm)", 18);
-    SEStep = Entry(this, GBParam, "SEStep", 18, vtFloat, 1);
-    SetRange(SEStep, 0.1, 0.1, 0.1);
-    lblDelay = Caption(this, GBParam, "lblDelay", "Delay (s)", 44);
-    // Equal bounds: the delay is not clamped.
-    SEDelay = Entry(this, GBParam, "SEDelay", 44, vtInteger, 0);
+    // The delay's bounds are equal: it is not clamped.
+    group(GBParam, "GBParam", "Dipping Parameters", 336,
+          {{lblStep, "lblStep", "Step (mm)", SEStep, "SEStep", 1, TEntryRange{0.1, 0.1, 0.1}},
+           {lblDelay, "lblDelay", "Delay (s)", SEDelay, "SEDelay", 0, std::nullopt}});
 
     BBGo = MakeControl<TButton>(this, this, "BBGo", "START", 8, 416, 100, 25);
     BBStop = MakeControl<TButton>(this, this, "BBStop", "Stop", 8, 416, 100, 25);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "hwzel/hwzel.h"
 #include "platform/kvcls/kvcls.h"
@@ -125,12 +126,15 @@ void TFIsothermCtrl::BuildGeneral()
 {
     GBGeneral = MakeControl<TGroupBox>(this, this, "GBGeneral", "General", 4, 4, 272, 130);
     lblNumCycles = MakeControl<TLabel>(this, GBGeneral, "lblNumCycles", "Number of cycles", 8, 20, 140, 16);
-    SENumCycles = MakeIntegerEntry(this, GBGeneral, "SENumCycles", 150, 18, 80, 1, 1000, 1);
+    SENumCycles = MakeSpinEdit(this, GBGeneral, "SENumCycles", 150, 18, 80, 0);
+    SetSpinRange(SENumCycles, 1, 1000, 1);
     lblMeasure = MakeControl<TLabel>(this, GBGeneral, "lblMeasure", "Measure", 8, 46, 100, 16);
-    cbbRecOptions = MakeList(this, GBGeneral, "cbbRecOptions", 110, 44, 150, RecOptionItems, RecOptionCount);
+    cbbRecOptions = MakeDropDownList(this, GBGeneral, "cbbRecOptions", 110, 44, 150,
+                                     {RecOptionItems, RecOptionItems + RecOptionCount}, 0);
     chkRec = MakeControl<TCheckBox>(this, GBGeneral, "chkRec", "Save Data", 8, 72, 120, 17);
     lblTarget = MakeControl<TLabel>(this, GBGeneral, "lblTarget", "Target", 8, 100, 100, 16);
-    cbbTargetOptions = MakeList(this, GBGeneral, "cbbTargetOptions", 110, 98, 150, TargetItems, TargetCount);
+    cbbTargetOptions = MakeDropDownList(this, GBGeneral, "cbbTargetOptions", 110, 98, 150,
+                                        {TargetItems, TargetItems + TargetCount}, 0);
     for (TComboBox* combo : {cbbRecOptions, cbbTargetOptions})
         combo->OnChange = [this](TObject* Sender) { IsothermParamChanged(Sender); };
 }
@@ -141,23 +145,26 @@ void TFIsothermCtrl::BuildCompression()
         MakeControl<TGroupBox>(this, this, "GBCompressionParam", "Compression Settings", 4, 138, 272, 220);
     TWinControl* g = GBCompressionParam;
     lblRate = MakeControl<TLabel>(this, g, "lblRate", "Speed, mm/min", 8, 20, 140, 16);
-    SERate = MakeFloatEntry(this, g, "SERate", 150, 18, 80);
+    SERate = MakeSpinEdit(this, g, "SERate", 150, 18, 80, 1, 0.1);
     lblPressure = MakeControl<TLabel>(this, g, "lblPressure", "Pressure, mN/m", 8, 46, 140, 16);
-    SEPressure = MakeFloatEntry(this, g, "SEPressure", 150, 44, 80);
+    SEPressure = MakeSpinEdit(this, g, "SEPressure", 150, 44, 80, 1, 0.1);
     lblTroughArea = MakeControl<TLabel>(this, g, "lblTroughArea", "Trough Area, sq.cm", 8, 72, 140, 16);
-    SETroughArea = MakeFloatEntry(this, g, "SETroughArea", 150, 70, 80);
+    SETroughArea = MakeSpinEdit(this, g, "SETroughArea", 150, 70, 80, 1, 0.1);
     lblBarrierPosition = MakeControl<TLabel>(this, g, "lblBarrierPosition", "Abs barrier pos,sum, mm", 8, 98, 140, 16);
-    SEBarrierPosition = MakeFloatEntry(this, g, "SEBarrierPosition", 150, 96, 80);
+    SEBarrierPosition = MakeSpinEdit(this, g, "SEBarrierPosition", 150, 96, 80, 1, 0.1);
     lblTime = MakeControl<TLabel>(this, g, "lblTime", "Process time, s", 8, 124, 140, 16);
-    SETime = MakeIntegerEntry(this, g, "SETime", 150, 122, 80, 1, 1000000, 1);
+    SETime = MakeSpinEdit(this, g, "SETime", 150, 122, 80, 0);
+    SetSpinRange(SETime, 1, 1000000, 1);
     lblCompressionMethod = MakeControl<TLabel>(this, g, "lblCompressionMethod", "Mode", 8, 150, 100, 16);
-    CBCompressionMethod = MakeList(this, g, "CBCompressionMethod", 110, 148, 150, ModeItems, 2);
+    CBCompressionMethod = MakeDropDownList(this, g, "CBCompressionMethod", 110, 148, 150,
+                                           {std::begin(ModeItems), std::end(ModeItems)}, 0);
     CBCompressionMethod->OnChange = [this](TObject* Sender) { IsothermParamChanged(Sender); };
     lblDelay = MakeControl<TLabel>(this, g, "lblDelay", "Delay, s", 8, 176, 140, 16);
     // Equal bounds: the delay is not clamped.
-    SEDelay = MakeIntegerEntry(this, g, "SEDelay", 150, 174, 80, 0, 0, 0);
+    SEDelay = MakeSpinEdit(this, g, "SEDelay", 150, 174, 80, 0);
+    SetSpinRange(SEDelay, 0, 0, 0);
     lblStep = MakeControl<TLabel>(this, g, "lblStep", "Step, mm", 8, 200, 140, 16);
-    SEStep = MakeFloatEntry(this, g, "SEStep", 150, 198, 80);
+    SEStep = MakeSpinEdit(this, g, "SEStep", 150, 198, 80, 1, 0.1);
     SEStep->SetMinValue(0.1);
     SEStep->SetMaxValue(0.1);
     SEStep->SetValue(0.1);
@@ -168,13 +175,14 @@ void TFIsothermCtrl::BuildCollect()
 {
     GBCollect = MakeControl<TGroupBox>(this, this, "GBCollect", "Collect Data", 4, 368, 272, 96);
     lblProcBarrierStep = MakeControl<TLabel>(this, GBCollect, "lblProcBarrierStep", "Barrier Step, mm", 8, 20, 140, 16);
-    SEProcBarrierStep = MakeFloatEntry(this, GBCollect, "SEProcBarrierStep", 150, 18, 80);
+    SEProcBarrierStep = MakeSpinEdit(this, GBCollect, "SEProcBarrierStep", 150, 18, 80, 1, 0.1);
     SEProcBarrierStep->SetMinValue(0.1);
     SEProcBarrierStep->SetMaxValue(100000);
     SEProcBarrierStep->SetValue(0.1);
     lblProcTimeInterval =
         MakeControl<TLabel>(this, GBCollect, "lblProcTimeInterval", "Time Interval, ms", 8, 46, 140, 16);
-    SEProcTimeInterval = MakeIntegerEntry(this, GBCollect, "SEProcTimeInterval", 150, 44, 80, 100, 1000000, 100);
+    SEProcTimeInterval = MakeSpinEdit(this, GBCollect, "SEProcTimeInterval", 150, 44, 80, 0);
+    SetSpinRange(SEProcTimeInterval, 100, 1000000, 100);
     CBBackward = MakeControl<TCheckBox>(this, GBCollect, "CBBackward", "Collect data on way back", 8, 72, 200, 17);
     GBCollect->OnClick = [this](TObject* Sender) { IsothermParamChanged(Sender); };
 }

@@ -373,33 +373,24 @@ void TFLbl::BuildControls()
         else
             Canvas->TextRect(Rect, Rect.Left + 2, Rect.Top + 2, text);
     };
-    sbtLblAdd = button("sbtLblAdd", 676, 22, "+");
-    sbtLblDel = button("sbtLblDel", 676, 48, "-");
-    sbtLblDelAll = button("sbtLblDelAll", 676, 74, "x");
-    sbtLblUp = button("sbtLblUp", 676, 100, "^");
-    sbtLblDown = button("sbtLblDown", 676, 126, "v");
+    std::tie(sbtLblAdd, sbtLblDel, sbtLblDelAll, sbtLblUp, sbtLblDown) =
+        BuildEditingButtons(sgrLbl, 676, 22, "sbtLbl", "Up", "Down");
     sbtLblRowCopy = button("sbtLblRowCopy", 676, 152, "Copy");
 
     lblLblSetParam = MakeControl<TLabel>(this, this, "lblLblSetParam", "Action set", 8, 250, 300, 16);
     sgrLblSet = MakeGrid("sgrLblSet", 8, 268, 280, 200, 3, 0);
     sgrLblSet->SetRowHeights(0, 30);
-    sbtLblSetAdd = button("sbtLblSetAdd", 296, 268, "+");
-    sbtLblSetDel = button("sbtLblSetDel", 296, 294, "-");
-    sbtLblSetDelAll = button("sbtLblSetDelAll", 296, 320, "x");
-    sbtLblSetMoveUp = button("sbtLblSetMoveUp", 296, 346, "^");
-    sbtLblSetMoveDown = button("sbtLblSetMoveDown", 296, 372, "v");
+    std::tie(sbtLblSetAdd, sbtLblSetDel, sbtLblSetDelAll, sbtLblSetMoveUp, sbtLblSetMoveDown) =
+        BuildEditingButtons(sgrLblSet, 296, 268, "sbtLblSet", "MoveUp", "MoveDown");
     sbtLblSetSort = button("sbtLblSetSort", 296, 398, "Sort");
 
     lblProcessParam = MakeControl<TLabel>(this, this, "lblProcessParam", "Processes", 380, 250, 300, 16);
     sgrProc = MakeGrid("sgrProc", 380, 268, 230, 200, 3, 1);
     sgrProc->SetColWidths(0, 30);
     sgrProc->SetRowHeights(0, 30);
-    sbtProcAdd = button("sbtProcAdd", 620, 268, "+");
+    std::tie(sbtProcAdd, sbtProcDel, sbtProcDelAll, sbtProcUp, sbtProcDown) =
+        BuildEditingButtons(sgrProc, 620, 268, "sbtProc", "Up", "Down");
     sbtProcAdd->SetHint("Add");
-    sbtProcDel = button("sbtProcDel", 620, 294, "-");
-    sbtProcDelAll = button("sbtProcDelAll", 620, 320, "x");
-    sbtProcUp = button("sbtProcUp", 620, 346, "^");
-    sbtProcDown = button("sbtProcDown", 620, 372, "v");
     for (TLabel* label : {lblLblProcParam, lblLblSetParam, lblProcessParam}) bold(label);
     for (int col = 0; col < 3; ++col) sgrLblSet->SetColWidths(col, 80);
     for (int col = 1; col < 3; ++col) sgrProc->SetColWidths(col, 80);
@@ -416,9 +407,6 @@ void TFLbl::BuildControls()
         if (CheckDataIntegrity(true)) Box(Res("All right"), Application->Title, MB_OK | MB_ICONINFORMATION);
     };
 
-    WireEditing(sgrLbl, sbtLblAdd, sbtLblDel, sbtLblDelAll, sbtLblUp, sbtLblDown);
-    WireEditing(sgrLblSet, sbtLblSetAdd, sbtLblSetDel, sbtLblSetDelAll, sbtLblSetMoveUp, sbtLblSetMoveDown);
-    WireEditing(sgrProc, sbtProcAdd, sbtProcDel, sbtProcDelAll, sbtProcUp, sbtProcDown);
     sbtLblRowCopy->OnClick = [this](TObject*) { CopyRow(); };
     sbtLblSetSort->OnClick = [this](TObject*) { SortActionSets(); };
     for (TStringGrid* grid : {sgrLblSet, sgrProc}) {
@@ -427,14 +415,21 @@ void TFLbl::BuildControls()
     }
 }
 
-void TFLbl::WireEditing(TStringGrid* Grid, TButton* Add, TButton* Delete, TButton* DeleteAll, TButton* Up,
-                        TButton* Down)
+TFLbl::TEditingButtons TFLbl::BuildEditingButtons(TStringGrid* Grid, int Left, int Top, const std::string& Prefix,
+                                                  const char* Up, const char* Down)
 {
-    Add->OnClick = [this, Grid](TObject*) { AddRow(Grid); };
-    Delete->OnClick = [this, Grid](TObject*) { DeleteRow(Grid); };
-    DeleteAll->OnClick = [this, Grid](TObject*) { DeleteAllRows(Grid); };
-    Up->OnClick = [this, Grid](TObject*) { MoveRow(Grid, -1); };
-    Down->OnClick = [this, Grid](TObject*) { MoveRow(Grid, +1); };
+    const std::pair<const char*, const char*> kinds[] = {
+        {"Add", "+"}, {"Del", "-"}, {"DelAll", "x"}, {Up, "^"}, {Down, "v"}};
+    TButton* made[5];
+    for (int i = 0; i < 5; ++i)
+        made[i] = MakeControl<TButton>(this, this, (Prefix + kinds[i].first).c_str(), kinds[i].second, Left,
+                                       Top + 26 * i, 60, 22);
+    made[0]->OnClick = [this, Grid](TObject*) { AddRow(Grid); };
+    made[1]->OnClick = [this, Grid](TObject*) { DeleteRow(Grid); };
+    made[2]->OnClick = [this, Grid](TObject*) { DeleteAllRows(Grid); };
+    made[3]->OnClick = [this, Grid](TObject*) { MoveRow(Grid, -1); };
+    made[4]->OnClick = [this, Grid](TObject*) { MoveRow(Grid, +1); };
+    return {made[0], made[1], made[2], made[3], made[4]};
 }
 
 std::vector<TCaptionTarget> TFLbl::CaptionTargets()
@@ -453,21 +448,16 @@ std::vector<TCaptionTarget> TFLbl::CaptionTargets()
                     grids[j]->SetCells(col, 0, col < static_cast<int>(FHeaders[j].size()) ? FHeaders[j][col] : "");
         });
     }
-    auto hints = [](std::initializer_list<TControl*> Controls) {
-        return [Controls = std::vector<TControl*>(Controls)](const std::string& Text) {
-            for (TControl* c : Controls) c->SetHint(Text);
-        };
-    };
-    targets.push_back(hints({sbtLblAdd, sbtLblSetAdd, sbtProcAdd}));
-    targets.push_back(hints({sbtLblDel, sbtLblSetDel, sbtProcDel}));
-    targets.push_back(hints({sbtLblDelAll, sbtLblSetDelAll, sbtProcDelAll}));
-    targets.push_back(hints({sbtLblUp, sbtLblSetMoveUp, sbtProcUp}));
-    targets.push_back(hints({sbtLblDown, sbtLblSetMoveDown, sbtProcDown}));
-    targets.push_back(hints({sbtLblSetSort}));
+    targets.push_back(HintOf({sbtLblAdd, sbtLblSetAdd, sbtProcAdd}));
+    targets.push_back(HintOf({sbtLblDel, sbtLblSetDel, sbtProcDel}));
+    targets.push_back(HintOf({sbtLblDelAll, sbtLblSetDelAll, sbtProcDelAll}));
+    targets.push_back(HintOf({sbtLblUp, sbtLblSetMoveUp, sbtProcUp}));
+    targets.push_back(HintOf({sbtLblDown, sbtLblSetMoveDown, sbtProcDown}));
+    targets.push_back(HintOf({sbtLblSetSort}));
     targets.push_back(CaptionOf(btnRun));
     targets.push_back(CaptionOf(btnStop));
     targets.push_back(CaptionOf(btnCheckDataIntegrity));
-    targets.push_back(hints({sbtLblRowCopy}));
+    targets.push_back(HintOf({sbtLblRowCopy}));
     return targets;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 #include "platform/ui/Grids.h"
 #include "platform/ui/StdCtrls.h"
@@ -97,7 +98,11 @@ protected:
 private:
     void BuildControls();
     TStringGrid* MakeGrid(const char* Name, int Left, int Top, int Width, int Height, int Columns, int FixedColumns);
-    void WireEditing(TStringGrid* Grid, TButton* Add, TButton* Delete, TButton* DeleteAll, TButton* Up, TButton* Down);
+    // The column of editing buttons beside a grid, one under the other and named after
+    // Prefix: add, delete, delete all, move up, move down.
+    using TEditingButtons = std::tuple<TButton*, TButton*, TButton*, TButton*, TButton*>;
+    TEditingButtons BuildEditingButtons(TStringGrid* Grid, int Left, int Top, const std::string& Prefix, const char* Up,
+                                        const char* Down);
     void AddRow(TStringGrid* Grid);
     void DeleteRow(TStringGrid* Grid);
     void DeleteAllRows(TStringGrid* Grid);

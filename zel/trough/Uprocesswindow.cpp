@@ -23,36 +23,6 @@ const TColor DisabledText = RGB(128, 128, 128);
 
 }  // namespace
 
-TRxSpinEdit* MakeFloatEntry(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, int Width)
-{
-    auto* edit = MakeControl<TRxSpinEdit>(Owner, Parent, Name, "", Left, Top, Width, 21);
-    edit->SetValueType(vtFloat);
-    edit->SetDecimal(1);
-    edit->Increment = 0.1;
-    return edit;
-}
-
-TRxSpinEdit* MakeIntegerEntry(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, int Width,
-                              double Min, double Max, double Value)
-{
-    auto* edit = MakeControl<TRxSpinEdit>(Owner, Parent, Name, "", Left, Top, Width, 21);
-    edit->SetValueType(vtInteger);
-    edit->SetMinValue(Min);
-    edit->SetMaxValue(Max);
-    edit->SetValue(Value);
-    return edit;
-}
-
-TComboBox* MakeList(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, int Width,
-                    const char* const* Items, int Count)
-{
-    auto* combo = MakeControl<TComboBox>(Owner, Parent, Name, "", Left, Top, Width, 21);
-    combo->SetStyle(csDropDownList);
-    for (int i = 0; i < Count; ++i) combo->AddItem(Items[i]);
-    combo->SetItemIndex(0);
-    return combo;
-}
-
 std::string SelectedText(const TComboBox* Combo)
 {
     const int index = Combo->GetItemIndex();

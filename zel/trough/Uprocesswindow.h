@@ -22,13 +22,7 @@
 
 class TFGraph;
 
-// Controls of the process windows' forms: a float entry of one decimal stepping by 0.1,
-// an integer entry with its bounds and value, a drop-down list with its first item chosen.
-TRxSpinEdit* MakeFloatEntry(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, int Width);
-TRxSpinEdit* MakeIntegerEntry(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, int Width,
-                              double Min, double Max, double Value);
-TComboBox* MakeList(TComponent* Owner, TWinControl* Parent, const char* Name, int Left, int Top, int Width,
-                    const char* const* Items, int Count);
+// The text of a list's chosen item; empty when none is chosen.
 std::string SelectedText(const TComboBox* Combo);
 // A selection in [0, Count), else the first item.
 inline int ValidIndex(int Index, int Count) { return Index >= 0 && Index < Count ? Index : 0; }

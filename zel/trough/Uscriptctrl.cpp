@@ -232,19 +232,16 @@ void TFScriptCtrl::BuildControls()
 
 std::vector<TCaptionTarget> TFScriptCtrl::CaptionTargets()
 {
-    auto captionOf = [](TControl* Control) {
-        return [Control](const std::string& Text) { Control->SetCaption(Text); };
-    };
     auto axisTitle = [](TKvChartAxis* Axis) {
         return [Axis](const std::string& Text) { Axis->Title()->SetText(Text); };
     };
     std::vector<TCaptionTarget> targets = TProcessWindow::CaptionTargets();
-    targets.push_back(captionOf(TSScript));
-    targets.push_back(captionOf(TSTimeGraph));
+    targets.push_back(CaptionOf(TSScript));
+    targets.push_back(CaptionOf(TSTimeGraph));
     targets.push_back(axisTitle(CHTimeGraph->LeftAxis()));
     targets.push_back(axisTitle(CHTimeGraph->BottomAxis()));
     for (TControl* c : std::initializer_list<TControl*>{BBLoad, BBSave, BBClear, BBGo, BBStop})
-        targets.push_back(captionOf(c));
+        targets.push_back(CaptionOf(c));
     return targets;
 }
 
