@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include "platform/base/Strings.h"
 
 namespace {
@@ -79,23 +80,71 @@ TChunk NewChunk(int Rows) { return TChunk(new float[static_cast<size_t>(Rows)]);
 constexpr std::size_t HugePage = std::size_t(2) << 20;
 constexpr std::size_t MappedBlockBytes = 2 * HugePage;
 
+// The last large block let go is kept for the next one of about its size (a set read
+// again, or the next of a series), so reading it in does not pay for new pages again,
+// as the allocator keeps freed memory of the heap. One block at most is kept, so what
+// stays held is never more than the largest table let go of.
+class TBlockCache {
+public:
+    float* Take(std::size_t Size, std::size_t& Mapped)
+    {
+        const std::lock_guard<std::mutex> Lock(FLock);
+        if (!FKept || FKeptSize < Size || FKeptSize > 2 * Size) return nullptr;
+        float* Block = FKept;
+        Mapped = FKeptSize;
+        FKept = nullptr;
+        return Block;
+    }
+    void Give(float* Block, std::size_t Size)
+    {
+        float* Old = nullptr;
+        std::size_t OldSize = 0;
+        {
+            const std::lock_guard<std::mutex> Lock(FLock);
+            Old = FKept;
+            OldSize = FKeptSize;
+            FKept = Block;
+            FKeptSize = Size;
+        }
+        if (Old) ::munmap(Old, OldSize);
+    }
+
+private:
+    std::mutex FLock;
+    float* FKept = nullptr;
+    std::size_t FKeptSize = 0;
+};
+
+// Never destroyed: a table may let go of its block while the program exits.
+TBlockCache& BlockCache()
+{
+    static auto* Cache = new TBlockCache();
+    return *Cache;
+}
+
+float* MapBlock(std::size_t Size)
+{
+    void* Mapped = ::mmap(nullptr, Size + HugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (Mapped == MAP_FAILED) return nullptr;
+    const auto Start = reinterpret_cast<std::uintptr_t>(Mapped);
+    const std::uintptr_t Aligned = (Start + HugePage - 1) & ~std::uintptr_t(HugePage - 1);
+    // What lies before and after the aligned block goes back at once.
+    if (Aligned > Start) ::munmap(Mapped, Aligned - Start);
+    const std::size_t After = Start + Size + HugePage - (Aligned + Size);
+    if (After) ::munmap(reinterpret_cast<void*>(Aligned + Size), After);
+    auto* Block = reinterpret_cast<float*>(Aligned);
+    ::madvise(Block, Size, MADV_HUGEPAGE);
+    return Block;
+}
+
 std::shared_ptr<float[]> NewBlock(std::size_t Cells)
 {
     const std::size_t Bytes = Cells * sizeof(float);
     if (Bytes >= MappedBlockBytes) {
-        const std::size_t Size = (Bytes + HugePage - 1) & ~(HugePage - 1);
-        void* Mapped = ::mmap(nullptr, Size + HugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (Mapped != MAP_FAILED) {
-            const auto Start = reinterpret_cast<std::uintptr_t>(Mapped);
-            const std::uintptr_t Aligned = (Start + HugePage - 1) & ~std::uintptr_t(HugePage - 1);
-            // What lies before and after the aligned block goes back at once.
-            if (Aligned > Start) ::munmap(Mapped, Aligned - Start);
-            const std::size_t After = Start + Size + HugePage - (Aligned + Size);
-            if (After) ::munmap(reinterpret_cast<void*>(Aligned + Size), After);
-            auto* Block = reinterpret_cast<float*>(Aligned);
-            ::madvise(Block, Size, MADV_HUGEPAGE);
-            return std::shared_ptr<float[]>(Block, [Size](float* Cells) { ::munmap(Cells, Size); });
-        }
+        std::size_t Size = (Bytes + HugePage - 1) & ~(HugePage - 1);
+        float* Block = BlockCache().Take(Size, Size);
+        if (!Block) Block = MapBlock(Size);
+        if (Block) return std::shared_ptr<float[]>(Block, [Size](float* Cells) { BlockCache().Give(Cells, Size); });
     }
     return std::shared_ptr<float[]>(new float[Cells]);
 }

@@ -174,6 +174,52 @@ TEST_F(FilerModule, ALongTableComesBackCellForCell)
     EXPECT_EQ(ReadBytes(Again), ReadBytes(Path));
 }
 
+TEST_F(FilerModule, PropertiesAreRewrittenWithTheTablesBytesAsTheyWere)
+{
+    TSXDataSet Original;
+    FillSampleSet(&Original, 70000);
+    const std::string Path = Dir.File("run.mps");
+    ASSERT_TRUE(Filer->Save(Path.c_str(), &Original, 0)) << Filer->GetLastError();
+    const std::string Before = ReadBytes(Path);
+
+    // Properties alone: no table comes with them.
+    TSXDataSet Read;
+    ASSERT_TRUE(Filer->LoadProperties(Path.c_str(), &Read)) << Filer->GetLastError();
+    EXPECT_EQ(Read.GetPropertyCount(), Original.GetPropertyCount());
+    EXPECT_EQ(Read.GetAllFieldCount(), 0);
+    EXPECT_EQ(std::string(Read.FindProperty("Unknown")->GetData(), 6), std::string("\0\1\2\xFF\0\x80", 6));
+
+    // One replaced with another size, one new; the rest kept in their places.
+    TSXDataSet Changes;
+    AddBytesProperty(&Changes, "DateTime", {1, 2, 3});
+    AddBytesProperty(&Changes, "Added", {9, 8});
+    ASSERT_TRUE(Filer->SaveProperties(Path.c_str(), &Changes)) << Filer->GetLastError();
+    IH<ISXDataProperty> Date = Original.FindProperty("DateTime");
+    Date->SetSize(3);
+    std::memcpy(Date->GetData(), "\1\2\3", 3);
+    AddBytesProperty(&Original, "Added", {9, 8});
+    TSXDataSet Loaded;
+    ASSERT_TRUE(Filer->Load(Path.c_str(), &Loaded, 0, 1)) << Filer->GetLastError();
+    EXPECT_EQ(DescribeSet(Loaded), DescribeSet(Original));
+    // Every byte after the properties is the old file's, up to the new checksum.
+    const std::string After = ReadBytes(Path);
+    const std::size_t Tables = Before.size() - 4 - (Before.find("ZelTable") - 4);
+    EXPECT_EQ(After.substr(After.size() - 4 - Tables, Tables), Before.substr(Before.size() - 4 - Tables, Tables));
+
+    // A damaged file is neither read nor sealed again.
+    std::string Damaged = After;
+    Damaged[Damaged.size() - 9] ^= 1;
+    WriteBytes(Path, Damaged);
+    EXPECT_FALSE(Filer->SaveProperties(Path.c_str(), &Changes));
+    EXPECT_NE(std::string(Filer->GetLastError()).find("checksum"), std::string::npos) << Filer->GetLastError();
+    EXPECT_EQ(ReadBytes(Path), Damaged);
+    WriteBytes(Path, "ZELMPS");
+    TSXDataSet None;
+    EXPECT_FALSE(Filer->LoadProperties(Path.c_str(), &None));
+    EXPECT_FALSE(Filer->SaveProperties(Path.c_str(), &Changes));
+    EXPECT_EQ(ReadBytes(Path), "ZELMPS");
+}
+
 TEST_F(FilerModule, FileStartsWithMagicAndVersionAndEndsWithChecksum)
 {
     std::string Bytes = SampleFileBytes();

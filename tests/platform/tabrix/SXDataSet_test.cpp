@@ -360,11 +360,12 @@ TEST(SXDataSet, SnapshotStaysAsTakenWhileEitherSideChanges)
 TEST(SXDataSet, FilledTablesActLikeGrownOnes)
 {
     // A table filled in one block: small (plain memory) and large enough for its own
-    // mapping, each over several storage pieces or inside one.
+    // mapping, each over several storage pieces or inside one; the large ones again, in
+    // the block the one before let go of.
     struct Case {
         int Columns, Rows;
     };
-    const Case Cases[] = {{3, 1}, {3, 70000}, {7, 200001}};
+    const Case Cases[] = {{3, 1}, {3, 70000}, {7, 200001}, {7, 200001}, {5, 230000}};
     for (const Case& C : Cases) {
         SCOPED_TRACE(C.Rows);
         TSXDataSet Set;
