@@ -623,9 +623,8 @@ bool TFExpSetup::PostWithRules(const TRegRecord& Before, const TRegRecord& After
     }
     // Only description texts that changed go into the set. A post that changes none of
     // them (a new table list, a rename) has nothing to write: an unloaded record's set file
-    // is not read for it.
-    // An unloaded record's set file has only its description rewritten, its tables left
-    // as they are on the disk.
+    // is not read for it, and for a changed text only its description is rewritten, its
+    // tables left as they are on the disk.
     const bool Describes = TExpRegister::DescriptionDiffers(Before, After);
     std::string Why;
     const bool Written = FCurrentDataSet ? true
@@ -636,7 +635,7 @@ bool TFExpSetup::PostWithRules(const TRegRecord& Before, const TRegRecord& After
         return false;
     }
     if (FCurrentDataSet && TExpRegister::WriteDescription(FCurrentDataSet, Before, After))
-        SaveDataSet(After.FileName, FCurrentDataSet);
+        SaveDataSetAside(After.FileName, FCurrentDataSet);
     PostRecord(After);
     return true;
 }

@@ -148,10 +148,12 @@ TEST(ExpRegister, TheRegisterFileIsWrittenAsideAndEndsAsTheNewestChangeLeftIt)
     // handler can run only while the write is under way.
     std::mutex Lock;
     std::condition_variable Changed;
-    bool Open = false, Waited = false, OnWindowThread = true;
+    bool Started = false, Open = false, Waited = false, OnWindowThread = true;
     const TFileImageWriter Gated = [&](const std::string& Name, const std::string& Image, std::string& Error) {
         {
             std::unique_lock<std::mutex> Hold(Lock);
+            Started = true;
+            Changed.notify_all();
             Waited = Changed.wait_for(Hold, std::chrono::milliseconds(ConditionWaitMs), [&] { return Open; });
             OnWindowThread = IsGuiThread();
         }
@@ -164,7 +166,9 @@ TEST(ExpRegister, TheRegisterFileIsWrittenAsideAndEndsAsTheNewestChangeLeftIt)
     Handler.OnTimer = [&](TObject*) {
         Handler.SetEnabled(false);
         {
-            const std::lock_guard<std::mutex> Hold(Lock);
+            // The first write is under way before the newer one comes.
+            std::unique_lock<std::mutex> Hold(Lock);
+            Changed.wait_for(Hold, std::chrono::milliseconds(ConditionWaitMs), [&] { return Started; });
             Open = true;
         }
         Changed.notify_all();
