@@ -25,6 +25,18 @@ public:
         return Set && Mps::LoadSetFile(FileName, *Set, LastError());
     }
 
+    bool LoadProperties(const char* FileName, ISXDataSet* DataSet) override
+    {
+        TSXDataSet* Set = Check(FileName, DataSet);
+        return Set && Mps::LoadSetProperties(FileName, *Set, LastError());
+    }
+
+    bool SaveProperties(const char* FileName, ISXDataSet* DataSet) override
+    {
+        TSXDataSet* Set = Check(FileName, DataSet);
+        return Set && Mps::SaveSetProperties(FileName, *Set, LastError());
+    }
+
 private:
     TSXDataSet* Check(const char* FileName, ISXDataSet* DataSet)
     {

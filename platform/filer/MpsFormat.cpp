@@ -30,11 +30,14 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <set>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -316,8 +319,13 @@ public:
                     std::to_string(FLeft) + " remain";
             return false;
         }
-        if (!FSource.Read(Target, Size, Error)) return false;
-        FCrc = Crc32(FCrc, Target, Size);
+        auto* Out = static_cast<std::uint8_t*>(Target);
+        if (Size >= SideSumSize) {
+            if (!ReadSummingAside(Out, static_cast<std::size_t>(Size), Error)) return false;
+        } else {
+            if (!FSource.Read(Out, static_cast<std::size_t>(Size), Error)) return false;
+            FCrc = Crc32(FCrc, Out, static_cast<std::size_t>(Size));
+        }
         FLeft -= Size;
         return true;
     }
@@ -343,6 +351,43 @@ public:
     }
 
 private:
+    static constexpr std::size_t SliceSize = 512 * 1024;
+    static constexpr std::uint64_t SideSumSize = 4 * SliceSize;
+
+    // A large block (a table's cells) is read a slice at a time while a helper sums each
+    // slice read, still in the cache the read left it in: the sum costs no time of its own.
+    bool ReadSummingAside(std::uint8_t* Out, std::size_t Size, std::string& Error)
+    {
+        std::atomic<std::size_t> Read{0};
+        std::atomic<bool> Stop{false};
+        std::uint32_t Sum = FCrc;
+        std::thread Summer([&] {
+            for (std::size_t Done = 0; Done < Size;) {
+                const std::size_t Ready = Read.load(std::memory_order_acquire);
+                if (Ready == Done) {
+                    if (Stop.load(std::memory_order_acquire)) return;
+                    std::this_thread::yield();
+                    continue;
+                }
+                Sum = Crc32(Sum, Out + Done, Ready - Done);
+                Done = Ready;
+            }
+        });
+        bool Ok = true;
+        for (std::size_t Done = 0; Done < Size && Ok;) {
+            const std::size_t Slice = std::min(Size - Done, SliceSize);
+            Ok = FSource.Read(Out + Done, Slice, Error);
+            if (Ok) {
+                Done += Slice;
+                Read.store(Done, std::memory_order_release);
+            }
+        }
+        Stop.store(true, std::memory_order_release);
+        Summer.join();
+        FCrc = Sum;
+        return Ok;
+    }
+
     TSource& FSource;
     std::size_t FLeft;
     std::uint32_t FCrc;
@@ -402,21 +447,17 @@ bool ReadTable(TReader& In, TSXDataSet& Set, std::string& Error)
     for (int Axis = 0; Axis < 3; ++Axis) Table.SetDefAxisIdx(Axis, static_cast<std::int32_t>(AxisBits[Axis]));
     for (int c = 0; c < int(Columns); ++c)
         if (!In.Bytes(Table.GetColumnInfo(c), ColumnRecordSize, "a column record" + Where, Error)) return false;
-    Table.AddRows(int(Rows));
-    for (int c = 0; c < int(Columns); ++c) {
-        for (int Row = 0; Row < int(Rows);) {
-            int Count = 0;
-            float* Cells = Table.GetCellRun(c, Row, Count);
-            if (!In.Bytes(Cells, std::uint64_t(Count) * 4, "the cells" + Where, Error)) return false;
-            if constexpr (std::endian::native != std::endian::little) {
-                for (int r = 0; r < Count; ++r) {
-                    std::uint8_t b[4];
-                    std::memcpy(b, &Cells[r], 4);
-                    std::uint32_t Bits = ReadU32(b);
-                    std::memcpy(&Cells[r], &Bits, 4);
-                }
-            }
-            Row += Count;
+    if (Rows == 0) return true;
+    // The table's cells lie column after column as in the file: one read puts them in
+    // place, with nothing cleared first.
+    float* Cells = Table.FillRows(int(Rows));
+    if (!In.Bytes(Cells, CellBytes, "the cells" + Where, Error)) return false;
+    if constexpr (std::endian::native != std::endian::little) {
+        for (std::uint64_t i = 0; i < std::uint64_t(Columns) * Rows; ++i) {
+            std::uint8_t b[4];
+            std::memcpy(b, &Cells[i], 4);
+            std::uint32_t Bits = ReadU32(b);
+            std::memcpy(&Cells[i], &Bits, 4);
         }
     }
     return true;
@@ -524,11 +565,61 @@ std::uint32_t Crc32cTables(std::uint32_t c, const std::uint8_t* p, std::size_t S
 }
 
 #if defined(__x86_64__)
+// The sum's state after Bytes zero bytes, as a linear map of the state before: four
+// tables of a byte each. Sums of pieces made apart are joined through it.
+class TZeroShift {
+public:
+    explicit TZeroShift(std::size_t Bytes)
+    {
+        const auto& T = CrcTables();
+        std::uint32_t Image[32];
+        for (int Bit = 0; Bit < 32; ++Bit) {
+            std::uint32_t c = std::uint32_t(1) << Bit;
+            for (std::size_t i = 0; i < Bytes; ++i) c = T[0][c & 0xFF] ^ (c >> 8);
+            Image[Bit] = c;
+        }
+        for (int Part = 0; Part < 4; ++Part)
+            for (int Value = 0; Value < 256; ++Value) {
+                std::uint32_t c = 0;
+                for (int Bit = 0; Bit < 8; ++Bit)
+                    if (Value >> Bit & 1) c ^= Image[8 * Part + Bit];
+                FTable[Part][Value] = c;
+            }
+    }
+    std::uint32_t operator()(std::uint32_t c) const
+    {
+        return FTable[0][c & 0xFF] ^ FTable[1][(c >> 8) & 0xFF] ^ FTable[2][(c >> 16) & 0xFF] ^ FTable[3][c >> 24];
+    }
+
+private:
+    std::uint32_t FTable[4][256];
+};
+
 // The processor's CRC-32C instruction: the checksum runs over every byte of large files.
+// One instruction waits for the one before, so three stretches are summed side by side
+// and joined, which keeps the unit busy.
 __attribute__((target("sse4.2"))) std::uint32_t Crc32cInstruction(std::uint32_t c, const std::uint8_t* p,
                                                                   std::size_t Size)
 {
+    constexpr std::size_t Stretch = 4096;
+    static const TZeroShift OneStretch(Stretch), TwoStretches(2 * Stretch);
     std::uint64_t Wide = c;
+    while (Size >= 3 * Stretch) {
+        std::uint64_t A = Wide, B = 0, C = 0;
+        for (std::size_t i = 0; i < Stretch; i += 8) {
+            std::uint64_t Word;
+            std::memcpy(&Word, p + i, 8);
+            A = __builtin_ia32_crc32di(A, Word);
+            std::memcpy(&Word, p + Stretch + i, 8);
+            B = __builtin_ia32_crc32di(B, Word);
+            std::memcpy(&Word, p + 2 * Stretch + i, 8);
+            C = __builtin_ia32_crc32di(C, Word);
+        }
+        Wide = TwoStretches(static_cast<std::uint32_t>(A)) ^ OneStretch(static_cast<std::uint32_t>(B)) ^
+               static_cast<std::uint32_t>(C);
+        p += 3 * Stretch;
+        Size -= 3 * Stretch;
+    }
     while (Size >= 8) {
         std::uint64_t Word;
         std::memcpy(&Word, p, 8);
@@ -583,7 +674,13 @@ bool LoadSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Erro
     return true;
 }
 
-bool SaveSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Error)
+namespace {
+
+// Writes a new file through Body into a temporary file in the target's folder, flushed
+// to disk and then renamed over the target, so a failure at any point leaves the previous
+// file as it was. Body may refuse (false, with Error set) after it has written.
+bool ReplaceFile(const std::string& FileName, const std::function<bool(TWriter&, std::string&)>& Body,
+                 std::string& Error)
 {
     if (FileName.empty()) {
         Error = "no file name";
@@ -602,7 +699,12 @@ bool SaveSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Erro
     };
     ::fchmod(File.Get(), ModeFor(FileName));
     TWriter Out(File.Get());
-    WriteSet(Out, Set);
+    std::string Refused;
+    if (!Body(Out, Refused)) {
+        Error = FileName + ": " + Refused + "; the file is kept as it was";
+        ::unlink(Temporary.c_str());
+        return false;
+    }
     if (Out.Failed()) return Fail("cannot write", Out.Error());
     if (::fsync(File.Get()) != 0) return Fail("cannot flush", errno);
     if (File.Close() != 0) return Fail("cannot close", errno);
@@ -611,8 +713,134 @@ bool SaveSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Erro
     TFileHandle Folder(::open(FolderOf(FileName).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (Folder.Get() >= 0) ::fsync(Folder.Get());
     Error.clear();
-    Set.SetModified(false);
     return true;
+}
+
+// An open set file whose header has been read and checked, its body to be read in order.
+struct TOpenSetFile {
+    explicit TOpenSetFile(int Handle) : File(Handle), Source(Handle) {}
+    TFileHandle File;
+    TFileSource Source;
+    std::size_t Size = 0;
+    std::uint32_t PropertyCount = 0, TableCount = 0;
+    std::uint8_t Header[HeaderSize] = {};
+
+    bool Open(const std::string& FileName, std::string& Error)
+    {
+        if (File.Get() < 0) {
+            Error = "cannot open " + FileName + ": " + ErrnoText(errno);
+            return false;
+        }
+        struct stat Info;
+        if (::fstat(File.Get(), &Info) != 0 || !S_ISREG(Info.st_mode)) {
+            Error = FileName + " is not a readable file";
+            return false;
+        }
+        Size = static_cast<std::size_t>(Info.st_size);
+        if (Size < HeaderSize + ChecksumSize || !Source.Read(Header, HeaderSize, Error) ||
+            std::memcmp(Header, Magic, sizeof Magic) != 0) {
+            Error = FileName + ": not a set file (unknown file signature or too short)";
+            return false;
+        }
+        if (ReadU32(Header + 8) != FormatVersion) {
+            Error = FileName + ": unsupported set file version " + std::to_string(ReadU32(Header + 8));
+            return false;
+        }
+        PropertyCount = ReadU32(Header + 12);
+        TableCount = ReadU32(Header + 16);
+        return true;
+    }
+};
+
+}  // namespace
+
+bool SaveSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Error)
+{
+    const bool Saved = ReplaceFile(
+        FileName,
+        [&](TWriter& Out, std::string&) {
+            WriteSet(Out, Set);
+            return true;
+        },
+        Error);
+    if (Saved) Set.SetModified(false);
+    return Saved;
+}
+
+bool LoadSetProperties(const std::string& FileName, TSXDataSet& Set, std::string& Error)
+{
+    TOpenSetFile In(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!In.Open(FileName, Error)) return false;
+    TReader Body(In.Source, In.Size - HeaderSize - ChecksumSize, 0);
+    TSXDataSet Staging;
+    for (std::uint32_t i = 0; i < In.PropertyCount; ++i) {
+        if (!ReadProperty(Body, Staging, Error)) {
+            Error = FileName + ": " + Error;
+            return false;
+        }
+    }
+    if (!Set.TakeOver(Staging)) {
+        Error = "the data set already holds a property of the file";
+        return false;
+    }
+    Set.SetModified(false);
+    Error.clear();
+    return true;
+}
+
+bool SaveSetProperties(const std::string& FileName, TSXDataSet& Properties, std::string& Error)
+{
+    TOpenSetFile In(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!In.Open(FileName, Error)) return false;
+    TReader Body(In.Source, In.Size - HeaderSize - ChecksumSize, Crc32(0, In.Header, HeaderSize));
+    TSXDataSet Old;
+    for (std::uint32_t i = 0; i < In.PropertyCount; ++i) {
+        if (!ReadProperty(Body, Old, Error)) {
+            Error = FileName + ": " + Error;
+            return false;
+        }
+    }
+    // The file's properties in their order, each with the new bytes where there are any,
+    // then the new ones.
+    std::vector<std::pair<std::string, IH<ISXDataProperty>>> Written;
+    for (int i = 0; i < Old.GetPropertyCount(); ++i) {
+        const char* Name = Old.GetPropertyName(i);
+        IH<ISXDataProperty> New = Properties.FindProperty(Name);
+        Written.emplace_back(Name, New.IsAssigned() ? New : Old.GetProperty(i));
+    }
+    for (int i = 0; i < Properties.GetPropertyCount(); ++i)
+        if (!Old.HasProperty(Properties.GetPropertyName(i)))
+            Written.emplace_back(Properties.GetPropertyName(i), Properties.GetProperty(i));
+    return ReplaceFile(
+        FileName,
+        [&](TWriter& Out, std::string& Refused) {
+            Out.Bytes(Magic, sizeof Magic);
+            Out.U32(FormatVersion);
+            Out.U32(static_cast<std::uint32_t>(Written.size()));
+            Out.U32(In.TableCount);
+            for (const auto& [Name, Property] : Written) {
+                Out.Text(Name);
+                Out.U32(static_cast<std::uint32_t>(Property->GetSize()));
+                Out.Bytes(Property->GetData(), static_cast<std::size_t>(Property->GetSize()));
+            }
+            // The tables go over as bytes; the old checksum runs along, so a damaged file
+            // is never sealed as whole.
+            std::vector<std::uint8_t> Buffer(std::min<std::size_t>(Body.Left(), std::size_t(1) << 20));
+            while (Body.Left() > 0 && !Out.Failed()) {
+                const std::size_t Piece = std::min(Body.Left(), Buffer.size());
+                if (!Body.Bytes(Buffer.data(), Piece, "the tables", Refused)) return false;
+                Out.Bytes(Buffer.data(), Piece);
+            }
+            std::uint8_t Stored[4];
+            if (!In.Source.Read(Stored, 4, Refused)) return false;
+            if (Body.Crc() != ReadU32(Stored)) {
+                Refused = "damaged file: checksum mismatch";
+                return false;
+            }
+            Out.Finish();
+            return true;
+        },
+        Error);
 }
 
 }  // namespace Mps

@@ -17,6 +17,18 @@ bool SaveSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Erro
 // touched: on any fault the set stays empty and Error says what was wrong.
 bool LoadSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Error);
 
+// Fills an empty set with the file's properties only; its tables stay on the disk. The
+// header and the properties are checked as by LoadSetFile (the checksum, which needs
+// every byte, is not).
+bool LoadSetProperties(const std::string& FileName, TSXDataSet& Set, std::string& Error);
+
+// Writes the properties of Properties into the existing set file: one of the same name
+// takes the new bytes in its place, the others stay as they are, new ones follow the
+// last. The tables' bytes are copied as they are, without being read into a set, and the
+// file is replaced whole as by SaveSetFile. A file whose checksum does not hold is left
+// alone with a reason.
+bool SaveSetProperties(const std::string& FileName, TSXDataSet& Properties, std::string& Error);
+
 // The same check and fill from bytes in memory. Without the checksum test the parser's
 // own length and count checks meet every damaged byte (used by the fuzz target).
 bool DecodeSetImage(const std::uint8_t* Bytes, std::size_t Size, bool VerifyChecksum, TSXDataSet& Set,

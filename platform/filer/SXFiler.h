@@ -15,6 +15,12 @@ public:
     // Fills an empty set from the file; the program passes 0 and 1. A missing, damaged or
     // foreign file leaves the set empty and gives false with a reason.
     virtual bool Load(const char* FileName, ISXDataSet* DataSet, int Flags, int Mode) = 0;
+    // Fills an empty set with the file's properties only, its tables left on the disk.
+    virtual bool LoadProperties(const char* FileName, ISXDataSet* DataSet) = 0;
+    // Writes the set's properties into the existing file (a property of the same name is
+    // replaced, the others kept, new ones added) without touching its tables' bytes; the
+    // file is replaced whole as by Save. A damaged file is refused and left alone.
+    virtual bool SaveProperties(const char* FileName, ISXDataSet* DataSet) = 0;
 
 protected:
     ~ISXFiler() = default;

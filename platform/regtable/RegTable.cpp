@@ -323,7 +323,8 @@ void TRegTable::Write()
     if (!FActive || FFileName.empty()) return;
     std::string Why;
     const bool FailedBefore = FWriteFailed;
-    FWriteFailed = !WriteWhole(FFileName, Encode(FRecords), Why);
+    const std::string Image = Encode(FRecords);
+    FWriteFailed = !(WriteFile ? WriteFile(FFileName, Image, Why) : WriteWhole(FFileName, Image, Why));
     if (!FWriteFailed) return;
     FError = "The register file " + FFileName + " cannot be written: " + Why;
     if (!FailedBefore && OnWriteFailed) OnWriteFailed(FError);

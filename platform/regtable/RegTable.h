@@ -90,6 +90,11 @@ public:
     // Told Error() when a write fails after the previous one worked, so the owner can
     // show it once rather than at every change while the disk stays full.
     std::function<void(const std::string& Error)> OnWriteFailed;
+    // How the image of the register reaches the disk; by default written whole beside
+    // the register and renamed over it, on the calling thread. An owner may put the
+    // waiting elsewhere, but the file must be replaced whole and in the order of the
+    // changes. False with a reason when the image did not reach the disk.
+    std::function<bool(const std::string& FileName, const std::string& Image, std::string& Error)> WriteFile;
 
     // The byte image of a register and its reading (false and a message when damaged).
     static std::string Encode(const std::vector<TRegRecord>& Records);

@@ -1,7 +1,10 @@
 #include "platform/tabrix/SXDataSet.h"
+#include <sys/mman.h>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include "platform/base/Strings.h"
 
 namespace {
@@ -68,6 +71,83 @@ constexpr int ChunkMask = ChunkRows - 1;
 using TChunk = std::shared_ptr<float[]>;
 
 TChunk NewChunk(int Rows) { return TChunk(new float[static_cast<size_t>(Rows)]); }
+
+// Cells of a whole table filled at once (a table read from a file). A large block is
+// mapped on its own, aligned to and asking for huge pages: touching a new page costs
+// far more than the bytes it holds, and a day-long table fills tens of thousands of
+// small pages but only a dozen huge ones. Its cells are left as the system gives them:
+// the caller writes every one.
+constexpr std::size_t HugePage = std::size_t(2) << 20;
+constexpr std::size_t MappedBlockBytes = 2 * HugePage;
+
+// The last large block let go is kept for the next one of about its size (a set read
+// again, or the next of a series), so reading it in does not pay for new pages again,
+// as the allocator keeps freed memory of the heap. One block at most is kept, so what
+// stays held is never more than the largest table let go of.
+class TBlockCache {
+public:
+    float* Take(std::size_t Size, std::size_t& Mapped)
+    {
+        const std::lock_guard<std::mutex> Lock(FLock);
+        if (!FKept || FKeptSize < Size || FKeptSize > 2 * Size) return nullptr;
+        float* Block = FKept;
+        Mapped = FKeptSize;
+        FKept = nullptr;
+        return Block;
+    }
+    void Give(float* Block, std::size_t Size)
+    {
+        float* Old = nullptr;
+        std::size_t OldSize = 0;
+        {
+            const std::lock_guard<std::mutex> Lock(FLock);
+            Old = FKept;
+            OldSize = FKeptSize;
+            FKept = Block;
+            FKeptSize = Size;
+        }
+        if (Old) ::munmap(Old, OldSize);
+    }
+
+private:
+    std::mutex FLock;
+    float* FKept = nullptr;
+    std::size_t FKeptSize = 0;
+};
+
+// Never destroyed: a table may let go of its block while the program exits.
+TBlockCache& BlockCache()
+{
+    static auto* Cache = new TBlockCache();
+    return *Cache;
+}
+
+float* MapBlock(std::size_t Size)
+{
+    void* Mapped = ::mmap(nullptr, Size + HugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (Mapped == MAP_FAILED) return nullptr;
+    const auto Start = reinterpret_cast<std::uintptr_t>(Mapped);
+    const std::uintptr_t Aligned = (Start + HugePage - 1) & ~std::uintptr_t(HugePage - 1);
+    // What lies before and after the aligned block goes back at once.
+    if (Aligned > Start) ::munmap(Mapped, Aligned - Start);
+    const std::size_t After = Start + Size + HugePage - (Aligned + Size);
+    if (After) ::munmap(reinterpret_cast<void*>(Aligned + Size), After);
+    auto* Block = reinterpret_cast<float*>(Aligned);
+    ::madvise(Block, Size, MADV_HUGEPAGE);
+    return Block;
+}
+
+std::shared_ptr<float[]> NewBlock(std::size_t Cells)
+{
+    const std::size_t Bytes = Cells * sizeof(float);
+    if (Bytes >= MappedBlockBytes) {
+        std::size_t Size = (Bytes + HugePage - 1) & ~(HugePage - 1);
+        float* Block = BlockCache().Take(Size, Size);
+        if (!Block) Block = MapBlock(Size);
+        if (Block) return std::shared_ptr<float[]>(Block, [Size](float* Cells) { BlockCache().Give(Cells, Size); });
+    }
+    return std::shared_ptr<float[]>(new float[Cells]);
+}
 
 class TSXDataField final : public ISXDataField {
 public:
@@ -157,16 +237,42 @@ public:
         Changed();
     }
 
-    // Lets go of whole chunks beyond the rows and trims the last one.
+    // Lets go of whole chunks beyond the rows and trims the last one, unless it holds
+    // just the rows already.
     void Pack()
     {
         const size_t Needed = static_cast<size_t>((Rows + ChunkMask) >> ChunkShift);
+        const int LastSize = Needed == Chunks[0].size() && Needed > 0
+                                 ? Capacity - (static_cast<int>(Needed) - 1) * ChunkRows
+                                 : ChunkRows;
         for (auto& Column : Chunks) Column.resize(Needed);
-        Capacity = static_cast<int>(Needed) * ChunkRows;
+        Capacity = 0;
         if (Needed == 0) return;
         const int Last = static_cast<int>(Needed) - 1;
         const int Used = Rows - Last * ChunkRows;
-        if (Used < ChunkRows) Reallocate(Last, Used);
+        Capacity = Last * ChunkRows + LastSize;
+        if (Used < LastSize) Reallocate(Last, Used);
+    }
+
+    // Count rows for an empty table, in one block laid out as a set file stores them:
+    // column after column, Count cells each. Every chunk is a window on the block with a
+    // count of its own, so sharing with snapshots and copying on write work chunk by
+    // chunk as for chunks made one by one; the block goes once no chunk uses it.
+    float* Fill(int Count)
+    {
+        if (Rows != 0 || Count <= 0) return nullptr;
+        const auto Height = static_cast<std::size_t>(Count);
+        std::shared_ptr<float[]> Block = NewBlock(Height * static_cast<std::size_t>(Columns()));
+        for (int c = 0; c < Columns(); ++c) {
+            std::vector<TChunk> Pieces;
+            for (int Row = 0; Row < Count; Row += ChunkRows)
+                Pieces.emplace_back(Block.get() + static_cast<std::size_t>(c) * Height + static_cast<std::size_t>(Row),
+                                    [Block](float*) {});
+            Chunks[static_cast<size_t>(c)] = std::move(Pieces);
+        }
+        Rows = Capacity = Count;
+        Changed();
+        return Block.get();
     }
 
     TSXDataSet* Owner;
@@ -480,6 +586,8 @@ float* TPTableData::GetCellRun(int Column, int Row, int& Count)
     FImpl->Changed();
     return FImpl->WritableRun(Column, Row, Count);
 }
+
+float* TPTableData::FillRows(int Count) { return FImpl ? FImpl->Fill(Count) : nullptr; }
 
 int TPTableData::CopyColumn(int Column, int FirstRow, int Count, float* Target) const
 {

@@ -247,6 +247,11 @@ public:
     // writers walk these runs. The writable run may be taken for writing only.
     const float* GetCellRun(int Column, int Row, int& Count) const;
     float* GetCellRun(int Column, int Row, int& Count);
+    // For a reader filling a table of 0 rows: gives it Count rows whose cells are one
+    // block, column after column, Count cells each, and returns the block. The cells are
+    // not cleared: the caller writes every one before anything reads them. Null (and no
+    // change) when the table has rows or Count is below 1.
+    float* FillRows(int Count);
     // Copies up to Count cells of Column from FirstRow on into Target; returns how many
     // there were.
     int CopyColumn(int Column, int FirstRow, int Count, float* Target) const;

@@ -1,9 +1,19 @@
 #include "zel/experiment/Expregister.h"
 
+#include <atomic>
+#include <climits>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "platform/base/Strings.h"
+#include "platform/filer/SXFiler.h"
+#include "platform/tabrix/SXDataSet.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Messages.h"
 #include "zel/experiment/Sxproperty.h"
 
 namespace {
@@ -85,6 +95,53 @@ TRegDate RegDateNow()
 }
 
 }  // namespace
+
+namespace {
+
+// Runs Work on a worker while the window thread keeps handling events, the operator's
+// input excepted; off the window thread it simply runs.
+void RunAside(const std::function<void()>& Work)
+{
+    if (!Application || !IsGuiThread()) {
+        Work();
+        return;
+    }
+    std::atomic<bool> Done{false};
+    std::thread Worker([&] {
+        Work();
+        Done.store(true, std::memory_order_release);
+    });
+    Application->ProcessMessagesUntil([&] { return Done.load(std::memory_order_acquire); }, UINT_MAX, false);
+    Worker.join();
+}
+
+}  // namespace
+
+bool WriteFileAside(const std::string& FileName, const std::string& Image, std::string& Error,
+                    const TFileImageWriter& Write)
+{
+    static std::mutex Turn;
+    static std::map<std::string, std::uint64_t> Written;
+    static std::atomic<std::uint64_t> Issued{0};
+    const std::uint64_t Mine = ++Issued;
+    bool Ok = false;
+    std::string Why;
+    RunAside([&] {
+        const std::lock_guard<std::mutex> Lock(Turn);
+        std::uint64_t& Last = Written[FileName];
+        Ok = Last > Mine || (Write ? Write(FileName, Image, Why) : WriteFileAtomically(FileName, Image, &Why));
+        if (Ok && Last < Mine) Last = Mine;
+    });
+    if (!Ok) Error = Why;
+    return Ok;
+}
+
+TExpRegister::TExpRegister()
+{
+    WriteFile = [](const std::string& FileName, const std::string& Image, std::string& Error) {
+        return WriteFileAside(FileName, Image, Error);
+    };
+}
 
 std::string TExpRegister::CellText(const TRegRecord& Record, int Column)
 {
@@ -181,4 +238,41 @@ bool TExpRegister::WriteDescription(ISXDataSet* DataSet, const TRegRecord& Befor
         Changed = true;
     }
     return Changed;
+}
+
+bool TExpRegister::WriteDescriptionToFile(ISXFiler* Filer, const std::string& FileName, const TRegRecord& Before,
+                                          const TRegRecord& After, std::string& Error)
+{
+    if (!Filer) {
+        Error = "no filer is loaded";
+        return false;
+    }
+    // The file is read and rewritten aside, as the register file is: a day-long set's
+    // tables are copied over without holding the window.
+    bool Ok = false;
+    RunAside([&] {
+        // The filer keeps each thread's reason apart: it is asked on the thread that failed.
+        const auto Failed = [&] {
+            const char* Reason = Filer->GetLastError();
+            Error = Reason && *Reason ? Reason : "unknown error";
+            return false;
+        };
+        TSXDataSet Properties;
+        if (!Filer->LoadProperties(FileName.c_str(), &Properties)) {
+            Ok = Failed();
+            return;
+        }
+        if (!WriteDescription(&Properties, Before, After)) {
+            Ok = true;
+            return;
+        }
+        // Only the description goes back, all its bytes: the file keeps every other
+        // property as it has it.
+        IH<ISXDataProperty> Changed = Properties.FindProperty(PropExperimentInfo);
+        TSXDataSet Description;
+        IH<ISXDataProperty> Written = Description.AddProperty(PropExperimentInfo, Changed->GetSize());
+        std::memcpy(Written->GetData(), Changed->GetData(), static_cast<std::size_t>(Changed->GetSize()));
+        Ok = Filer->SaveProperties(FileName.c_str(), &Description) || Failed();
+    });
+    return Ok;
 }

@@ -3,12 +3,14 @@
 // the register shows, and the description a record shares with its set.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <string>
 #include "platform/regtable/RegTable.h"
 
 class ISXDataSet;
+class ISXFiler;
 class TStringList;
 
 // One column of the register's grid, in grid order.
@@ -27,8 +29,22 @@ inline constexpr TRegColumn RegColumns[] = {
 };
 inline constexpr int RegColumnCount = static_cast<int>(std::size(RegColumns));
 
+// Writes the image of a file on a worker through Write (by default whole beside the
+// file and renamed over it) while the window thread keeps handling events, the operator's
+// input excepted. A change handled meanwhile writes its own, newer image: the writes of
+// one file take turns, and an image older than one already written is dropped, so the
+// file always ends as the newest change left it. Off the window thread it simply writes.
+using TFileImageWriter = std::function<bool(const std::string& FileName, const std::string& Image, std::string& Error)>;
+bool WriteFileAside(const std::string& FileName, const std::string& Image, std::string& Error,
+                    const TFileImageWriter& Write = {});
+
 class TExpRegister : public TRegTable {
 public:
+    // The register file is written on a worker while the window thread goes on with
+    // whatever else comes (the operator's input waits), so a slow disk never holds a
+    // running process's window.
+    TExpRegister();
+
     // The text of the record in the grid column (0 for the first).
     static std::string CellText(const TRegRecord& Record, int Column);
 
@@ -58,6 +74,12 @@ public:
     // Writes the description texts that differ into the set's description (made when
     // missing); true when one was written.
     static bool WriteDescription(ISXDataSet* DataSet, const TRegRecord& Before, const TRegRecord& After);
+    // The same for a record whose set is not loaded: the description is read from the
+    // set file's properties and, when a text differs, written back into them; the file's
+    // tables are neither read into memory nor rewritten as cells. False with a reason when
+    // the file cannot be read or written.
+    static bool WriteDescriptionToFile(ISXFiler* Filer, const std::string& FileName, const TRegRecord& Before,
+                                       const TRegRecord& After, std::string& Error);
 
 private:
     std::map<std::int64_t, ISXDataSet*> FSets;

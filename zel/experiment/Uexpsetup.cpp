@@ -611,17 +611,19 @@ bool TFExpSetup::PostWithRules(const TRegRecord& Before, const TRegRecord& After
     }
     // Only description texts that changed go into the set. A post that changes none of
     // them (a new table list, a rename) has nothing to write: an unloaded record's set file
-    // is not read for it.
+    // is not read for it, and for a changed text only its description is rewritten, its
+    // tables left as they are on the disk.
     const bool Describes = TExpRegister::DescriptionDiffers(Before, After);
-    ISXDataSet* DataSet = FCurrentDataSet;
-    ISXDataSet* ForCheck = nullptr;
-    if (!DataSet && Describes) DataSet = ForCheck = LoadDataSet(After.FileName);
-    if (!DataSet && (Describes || !Filer)) {
+    std::string Why;
+    const bool Written = FCurrentDataSet ? true
+                         : Describes ? TExpRegister::WriteDescriptionToFile(Filer, After.FileName, Before, After, Why)
+                                     : Filer != nullptr;
+    if (!Written) {
         Application->MessageBox(GetResString("Save data error!", "Save data error!"), "", MB_OK | MB_ICONERROR);
         return false;
     }
-    if (DataSet && TExpRegister::WriteDescription(DataSet, Before, After)) SaveDataSet(After.FileName, DataSet);
-    if (ForCheck) UseDataSetManager.Release(ForCheck);
+    if (FCurrentDataSet && TExpRegister::WriteDescription(FCurrentDataSet, Before, After))
+        SaveDataSetAside(After.FileName, FCurrentDataSet);
     PostRecord(After);
     return true;
 }
@@ -776,7 +778,9 @@ bool TFExpSetup::LocateDataSet(ISXDataField* Table)
 void TFExpSetup::AddDataSet(ISXDataField* Table)
 {
     ISXDataSet* DataSet = Table ? Table->GetDataSet() : nullptr;
-    if (!DataSet) return;
+    // A table of a set being entered, met while its first file is written: the entry
+    // lists every table once it is done.
+    if (!DataSet || DataSet == FEnteringSet) return;
     if (!LocateDataSet(Table)) {
         std::string FileName = DataSet->GetFileName();
         if (FileName.empty()) {
@@ -788,7 +792,10 @@ void TFExpSetup::AddDataSet(ISXDataField* Table)
         ExpTable.SetRecordSet(Record, DataSet);
         UseDataSetManager.AddRef(DataSet);
         TExpRegister::FillFromSet(Record, DataSet);
-        SaveDataSet(FileName, DataSet);
+        // The file exists before its record does; the window goes on meanwhile.
+        FEnteringSet = DataSet;
+        SaveDataSetAside(FileName, DataSet);
+        FEnteringSet = nullptr;
         FRecNo = ExpTable.Append(Record);
         FCurrentDataSet = nullptr;
         RefreshRegisterGrid();

@@ -179,6 +179,8 @@ private:
 
     int FRecNo = -1;
     ISXDataSet* FCurrentDataSet = nullptr;
+    // The set AddDataSet is entering while its first file is written aside.
+    ISXDataSet* FEnteringSet = nullptr;
     ISXDataField* FCurrentTable = nullptr;
     TTableGridSource FTableSource;
     std::string FSavedNodeText;

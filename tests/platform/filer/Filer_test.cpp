@@ -82,6 +82,36 @@ protected:
     TTempDir Dir;
 };
 
+// CRC-32C bit by bit, the way its definition reads.
+std::uint32_t BitwiseCrc32c(const std::uint8_t* Bytes, std::size_t Size)
+{
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < Size; ++i) {
+        c ^= Bytes[i];
+        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0x82F63B78u ^ (c >> 1) : c >> 1;
+    }
+    return ~c;
+}
+
+TEST(SetFileChecksum, AgreesWithTheDefinitionAtEveryLengthAndStart)
+{
+    EXPECT_EQ(Mps::Crc32(0, "123456789", 9), 0xE3069283u);
+    std::mt19937 Random(7);
+    std::vector<std::uint8_t> Bytes(100000);
+    for (auto& Byte : Bytes) Byte = static_cast<std::uint8_t>(Random());
+    // Lengths around the stretches the sum runs side by side, at odd starts, and one sum
+    // continued over pieces of uneven length.
+    for (std::size_t Size : {0, 1, 7, 8, 4095, 12287, 12288, 12289, 24583, 36864, 99990})
+        for (std::size_t Start : {0, 1, 5}) {
+            SCOPED_TRACE(std::to_string(Size) + " from " + std::to_string(Start));
+            EXPECT_EQ(Mps::Crc32(0, Bytes.data() + Start, Size), BitwiseCrc32c(Bytes.data() + Start, Size));
+        }
+    std::uint32_t Continued = 0;
+    for (std::size_t From = 0, Piece = 13; From < Bytes.size(); From += Piece, Piece = Piece * 3 + 1)
+        Continued = Mps::Crc32(Continued, Bytes.data() + From, std::min(Piece, Bytes.size() - From));
+    EXPECT_EQ(Continued, BitwiseCrc32c(Bytes.data(), Bytes.size()));
+}
+
 TEST_F(FilerModule, RoundTripKeepsEveryPropertyTableAndCellExactly)
 {
     TSXDataSet Original;
@@ -121,6 +151,73 @@ TEST_F(FilerModule, RoundTripKeepsEveryPropertyTableAndCellExactly)
     std::string Again = Dir.File("again.mps");
     ASSERT_TRUE(Filer->Save(Again.c_str(), &Loaded, 0));
     EXPECT_EQ(ReadBytes(Again), ReadBytes(Path));
+}
+
+TEST_F(FilerModule, ALongTableComesBackCellForCell)
+{
+    // Several storage pieces per column and a block large enough to be mapped on its own.
+    TSXDataSet Original;
+    FillSampleSet(&Original, 200001);
+    const std::string Path = Dir.File("long.mps"), Again = Dir.File("again.mps");
+    ASSERT_TRUE(Filer->Save(Path.c_str(), &Original, 0)) << Filer->GetLastError();
+    TSXDataSet Loaded;
+    ASSERT_TRUE(Filer->Load(Path.c_str(), &Loaded, 0, 1)) << Filer->GetLastError();
+    TPTableData Before(Original.FindField("ZelTable", "Isotherm")), After(Loaded.FindField("ZelTable", "Isotherm"));
+    ASSERT_EQ(After.GetNumRows(), 200001);
+    for (int c = 0; c < 7; ++c) {
+        std::vector<float> Expected(200001), Got(200001);
+        Before.CopyColumn(c, 0, 200001, Expected.data());
+        ASSERT_EQ(After.CopyColumn(c, 0, 200001, Got.data()), 200001);
+        EXPECT_EQ(std::memcmp(Expected.data(), Got.data(), Got.size() * sizeof(float)), 0) << c;
+    }
+    ASSERT_TRUE(Filer->Save(Again.c_str(), &Loaded, 0));
+    EXPECT_EQ(ReadBytes(Again), ReadBytes(Path));
+}
+
+TEST_F(FilerModule, PropertiesAreRewrittenWithTheTablesBytesAsTheyWere)
+{
+    TSXDataSet Original;
+    FillSampleSet(&Original, 70000);
+    const std::string Path = Dir.File("run.mps");
+    ASSERT_TRUE(Filer->Save(Path.c_str(), &Original, 0)) << Filer->GetLastError();
+    const std::string Before = ReadBytes(Path);
+
+    // Properties alone: no table comes with them.
+    TSXDataSet Read;
+    ASSERT_TRUE(Filer->LoadProperties(Path.c_str(), &Read)) << Filer->GetLastError();
+    EXPECT_EQ(Read.GetPropertyCount(), Original.GetPropertyCount());
+    EXPECT_EQ(Read.GetAllFieldCount(), 0);
+    EXPECT_EQ(std::string(Read.FindProperty("Unknown")->GetData(), 6), std::string("\0\1\2\xFF\0\x80", 6));
+
+    // One replaced with another size, one new; the rest kept in their places.
+    TSXDataSet Changes;
+    AddBytesProperty(&Changes, "DateTime", {1, 2, 3});
+    AddBytesProperty(&Changes, "Added", {9, 8});
+    ASSERT_TRUE(Filer->SaveProperties(Path.c_str(), &Changes)) << Filer->GetLastError();
+    IH<ISXDataProperty> Date = Original.FindProperty("DateTime");
+    Date->SetSize(3);
+    std::memcpy(Date->GetData(), "\1\2\3", 3);
+    AddBytesProperty(&Original, "Added", {9, 8});
+    TSXDataSet Loaded;
+    ASSERT_TRUE(Filer->Load(Path.c_str(), &Loaded, 0, 1)) << Filer->GetLastError();
+    EXPECT_EQ(DescribeSet(Loaded), DescribeSet(Original));
+    // Every byte after the properties is the old file's, up to the new checksum.
+    const std::string After = ReadBytes(Path);
+    const std::size_t Tables = Before.size() - 4 - (Before.find("ZelTable") - 4);
+    EXPECT_EQ(After.substr(After.size() - 4 - Tables, Tables), Before.substr(Before.size() - 4 - Tables, Tables));
+
+    // A damaged file is neither read nor sealed again.
+    std::string Damaged = After;
+    Damaged[Damaged.size() - 9] ^= 1;
+    WriteBytes(Path, Damaged);
+    EXPECT_FALSE(Filer->SaveProperties(Path.c_str(), &Changes));
+    EXPECT_NE(std::string(Filer->GetLastError()).find("checksum"), std::string::npos) << Filer->GetLastError();
+    EXPECT_EQ(ReadBytes(Path), Damaged);
+    WriteBytes(Path, "ZELMPS");
+    TSXDataSet None;
+    EXPECT_FALSE(Filer->LoadProperties(Path.c_str(), &None));
+    EXPECT_FALSE(Filer->SaveProperties(Path.c_str(), &Changes));
+    EXPECT_EQ(ReadBytes(Path), "ZELMPS");
 }
 
 TEST_F(FilerModule, FileStartsWithMagicAndVersionAndEndsWithChecksum)

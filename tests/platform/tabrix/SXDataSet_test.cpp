@@ -357,4 +357,56 @@ TEST(SXDataSet, SnapshotStaysAsTakenWhileEitherSideChanges)
     EXPECT_EQ(Table.GetNumRows(), 70010);
 }
 
+TEST(SXDataSet, FilledTablesActLikeGrownOnes)
+{
+    // A table filled in one block: small (plain memory) and large enough for its own
+    // mapping, each over several storage pieces or inside one; the large ones again, in
+    // the block the one before let go of.
+    struct Case {
+        int Columns, Rows;
+    };
+    const Case Cases[] = {{3, 1}, {3, 70000}, {7, 200001}, {7, 200001}, {5, 230000}};
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.Rows);
+        TSXDataSet Set;
+        TPTableData Table(TPTableData::CreateSXTableData(&Set, "ZelTable", "T", C.Columns, 100));
+        Set.SetModified(false);
+        float* Cells = Table.FillRows(C.Rows);
+        ASSERT_NE(Cells, nullptr);
+        EXPECT_TRUE(Set.GetModified());
+        for (int c = 0; c < C.Columns; ++c)
+            for (int r = 0; r < C.Rows; ++r)
+                Cells[std::size_t(c) * std::size_t(C.Rows) + std::size_t(r)] = CellValue(c, r);
+        ExpectCells(Table, C.Rows);
+        // Only an empty table is filled.
+        EXPECT_EQ(Table.FillRows(5), nullptr);
+        EXPECT_EQ(Table.GetNumRows(), C.Rows);
+
+        // A snapshot shares the block; a write on either side reaches that side only.
+        std::unique_ptr<TSXDataSet> Copy = Set.Snapshot();
+        TPTableData Taken(Copy->FindField("ZelTable", "T"));
+        Table.SetData(0, C.Rows - 1, -1.0f);
+        Taken.SetData(C.Columns - 1, 0, -2.0f);
+        EXPECT_EQ(Taken.GetData(0, C.Rows - 1), CellValue(0, C.Rows - 1));
+        EXPECT_EQ(Table.GetData(C.Columns - 1, 0), CellValue(C.Columns - 1, 0));
+        Copy.reset();
+        EXPECT_EQ(Taken.GetData(C.Columns - 1, 0), -2.0f);  // the held table outlives its set
+        Table.SetData(0, C.Rows - 1, CellValue(0, C.Rows - 1));
+
+        // Packing keeps every cell; growing on adds zero rows after them.
+        Table.Pack();
+        ExpectCells(Table, C.Rows);
+        Table.AddRows(70000);
+        EXPECT_EQ(Table.GetData(1, C.Rows), 0.0f);
+        EXPECT_EQ(Table.GetData(2, C.Rows + 69999), 0.0f);
+        FillRows(Table, C.Rows, C.Rows + 70000);
+        ExpectCells(Table, C.Rows + 70000);
+    }
+    TSXDataSet Set;
+    TPTableData Table(TPTableData::CreateSXTableData(&Set, "ZelTable", "T", 2, 0));
+    EXPECT_EQ(Table.FillRows(0), nullptr);
+    EXPECT_EQ(Table.FillRows(-3), nullptr);
+    EXPECT_EQ(Table.GetNumRows(), 0);
+}
+
 }  // namespace

@@ -157,6 +157,14 @@ public:
     {
         return FReal->Load(FileName, DataSet, Flags, Mode);
     }
+    bool LoadProperties(const char* FileName, ISXDataSet* DataSet) override
+    {
+        return FReal->LoadProperties(FileName, DataSet);
+    }
+    bool SaveProperties(const char* FileName, ISXDataSet* DataSet) override
+    {
+        return FReal->SaveProperties(FileName, DataSet);
+    }
     void Open()
     {
         std::lock_guard<std::mutex> Lock(FMutex);

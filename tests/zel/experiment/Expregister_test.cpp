@@ -5,8 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 #include "platform/tabrix/SXDataSet.h"
 #include "platform/base/Strings.h"
+#include "TestSupport.h"
+#include "platform/ui/Messages.h"
+#include "platform/ui/Timers.h"
 #include "zel/experiment/Sxproperty.h"
 
 namespace {
@@ -130,6 +138,59 @@ TEST(ExpRegister, OnlyChangedDescriptionTextsGoIntoTheSet)
     TSXDataSet Bare;
     EXPECT_TRUE(TExpRegister::WriteDescription(&Bare, Before, After));
     EXPECT_TRUE(Bare.HasProperty(PropExperimentInfo));
+}
+
+TEST(ExpRegister, TheRegisterFileIsWrittenAsideAndEndsAsTheNewestChangeLeftIt)
+{
+    TTempDir Dir;
+    const std::string File = Dir.File("exp.d");
+    // The first write waits until a handler on the window thread opens the gate: that
+    // handler can run only while the write is under way.
+    std::mutex Lock;
+    std::condition_variable Changed;
+    bool Started = false, Open = false, Waited = false, OnWindowThread = true;
+    const TFileImageWriter Gated = [&](const std::string& Name, const std::string& Image, std::string& Error) {
+        {
+            std::unique_lock<std::mutex> Hold(Lock);
+            Started = true;
+            Changed.notify_all();
+            Waited = Changed.wait_for(Hold, std::chrono::milliseconds(ConditionWaitMs), [&] { return Open; });
+            OnWindowThread = IsGuiThread();
+        }
+        return WriteFileAtomically(Name, Image, &Error);
+    };
+    TTimer Handler;
+    bool NewerWritten = false;
+    std::string NewerError;
+    Handler.SetInterval(1);
+    Handler.OnTimer = [&](TObject*) {
+        Handler.SetEnabled(false);
+        {
+            // The first write is under way before the newer one comes.
+            std::unique_lock<std::mutex> Hold(Lock);
+            Changed.wait_for(Hold, std::chrono::milliseconds(ConditionWaitMs), [&] { return Started; });
+            Open = true;
+        }
+        Changed.notify_all();
+        // A change handled meanwhile writes its newer image.
+        NewerWritten = WriteFileAside(File, "newer", NewerError);
+    };
+    Handler.SetEnabled(true);
+    std::string Error;
+    EXPECT_TRUE(WriteFileAside(File, "older", Error, Gated)) << Error;
+    EXPECT_TRUE(Waited);
+    EXPECT_FALSE(OnWindowThread);
+    EXPECT_TRUE(NewerWritten) << NewerError;
+    EXPECT_EQ(ReadFileText(File), "newer");
+
+    // A failure comes back with its reason, the file kept.
+    const TFileImageWriter Refusing = [](const std::string&, const std::string&, std::string& Why) {
+        Why = "disk full";
+        return false;
+    };
+    EXPECT_FALSE(WriteFileAside(File, "lost", Error, Refusing));
+    EXPECT_EQ(Error, "disk full");
+    EXPECT_EQ(ReadFileText(File), "newer");
 }
 
 }  // namespace

@@ -596,9 +596,30 @@ public:
         ++Loads;
         return Inner->Load(FileName, DataSet, Flags, Mode);
     }
+    bool LoadProperties(const char* FileName, ISXDataSet* DataSet) override
+    {
+        ++PropertyLoads;
+        return Inner->LoadProperties(FileName, DataSet);
+    }
+    bool SaveProperties(const char* FileName, ISXDataSet* DataSet) override
+    {
+        ++PropertySaves;
+        return Inner->SaveProperties(FileName, DataSet);
+    }
     ISXFiler* Inner;
-    int Loads = 0, Saves = 0;
+    int Loads = 0, Saves = 0, PropertyLoads = 0, PropertySaves = 0;
 };
+
+// Where the bytes of a set file's description property lie: its first byte and size.
+std::pair<std::size_t, std::size_t> DescriptionBytes(const std::string& File)
+{
+    const std::string Key = std::string("\x11\0\0\0", 4) + "ZelExperimentInfo";
+    const std::size_t At = File.find(Key);
+    if (At == std::string::npos || At + Key.size() + 4 > File.size()) return {0, 0};
+    std::uint32_t Size = 0;
+    std::memcpy(&Size, File.data() + At + Key.size(), 4);
+    return {At + Key.size() + 4, Size};
+}
 
 TEST_F(ExpSetup, AnUnloadedRecordsSetFileIsReadOnlyToWriteAChangedDescription)
 {
@@ -616,11 +637,24 @@ TEST_F(ExpSetup, AnUnloadedRecordsSetFileIsReadOnlyToWriteAChangedDescription)
     EXPECT_EQ(Counting.Loads, 0);
     EXPECT_EQ(Counting.Saves, 0);
     EXPECT_EQ(Window->ExpTable.Record(0).StrTables, "");
-    // A changed description is written into the file, once.
+    // A changed description is written into the file's properties, once; the tables are
+    // never loaded, and their bytes stay as they were.
+    const std::string Before = ReadFileText(File);
     EXPECT_TRUE(Window->EditField(TRegField::Compound, "Behenic acid"));
-    EXPECT_EQ(Counting.Loads, 1);
-    EXPECT_EQ(Counting.Saves, 1);
+    EXPECT_EQ(Counting.Loads, 0);
+    EXPECT_EQ(Counting.Saves, 0);
+    EXPECT_EQ(Counting.PropertyLoads, 1);
+    EXPECT_EQ(Counting.PropertySaves, 1);
     Filer = Counting.Inner;
+    const std::string After = ReadFileText(File);
+    ASSERT_EQ(After.size(), Before.size());
+    const auto [Start, Size] = DescriptionBytes(Before);
+    ASSERT_GT(Size, 0u);
+    EXPECT_EQ(DescriptionBytes(After), std::make_pair(Start, Size));
+    EXPECT_EQ(After.substr(0, Start), Before.substr(0, Start));
+    EXPECT_NE(After.substr(Start, Size), Before.substr(Start, Size));
+    EXPECT_EQ(After.substr(Start + Size, After.size() - 4 - Start - Size),
+              Before.substr(Start + Size, Before.size() - 4 - Start - Size));
     ISXDataSet* Back = LoadDataSet(File);
     ASSERT_NE(Back, nullptr);
     TSXPropertyRef<TZelExperimentInfo> Info(Back, PropExperimentInfo, false);
@@ -636,6 +670,27 @@ TEST_F(ExpSetup, AnUnloadedRecordsSetFileIsReadOnlyToWriteAChangedDescription)
     ASSERT_EQ(Dialogs.Requests.size(), 1u);
     EXPECT_EQ(Dialogs.Requests[0].Text, "Save data error!");
     Filer = Counting.Inner;
+}
+
+TEST_F(ExpSetup, ADamagedSetFileIsLeftAsItIsWhenAnUnloadedRecordsDescriptionChanges)
+{
+    OpenWindow();
+    ISXDataSet* Set = MakeRunSet("Ann");
+    const std::string File = Dir.File("run.mps");
+    Set->SetFileName(File.c_str());
+    Window->AddDataSet(TableOf(Set));
+    Window->UnloadAll();
+    // One byte of a table's cells is spoilt: the checksum no longer holds.
+    std::string Damaged = ReadFileText(File);
+    Damaged[Damaged.size() - 6] ^= 0x40;
+    WriteFileText(File, Damaged);
+    Window->Scroll(0);
+    TDialogRecorder Dialogs;
+    EXPECT_FALSE(Window->EditField(TRegField::User, "Bob"));
+    ASSERT_EQ(Dialogs.Requests.size(), 1u);
+    EXPECT_EQ(Dialogs.Requests[0].Text, "Save data error!");
+    EXPECT_EQ(ReadFileText(File), Damaged);
+    EXPECT_EQ(Window->ExpTable.Record(0).User, "Ann");
 }
 
 // The register as the operator drives it: popup items, the grid's editor, its titles,
