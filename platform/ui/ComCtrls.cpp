@@ -534,6 +534,11 @@ bool TPageControl::DockClient(TForm* Client, bool FillPage)
     return true;
 }
 
+void TPageControl::ClientResized(TForm*)
+{
+    if (OnDockChanged) OnDockChanged(this);
+}
+
 void TPageControl::ReleaseForm(TTabSheet* Sheet)
 {
     TForm* client = Sheet->FForm;

@@ -178,6 +178,7 @@ public:
     TNotifyEvent OnDockChanged;
 
     bool DockClient(TForm* Client, bool FillPage) override;
+    void ClientResized(TForm* Client) override;
     void UndockClient(TForm* Client) override;
     bool AcceptsDrag(TForm* Client) override;
     TWinControl* SiteControl() override { return this; }

@@ -209,6 +209,17 @@ public:
     // Runs the click handler as the operator's click would.
     virtual void Click();
 
+    // What the control needs to show its own fixed text whole in its present font: a
+    // caption, or the longest choice of a list. Flows: the text starts at the left edge
+    // and may run on past the right one (labels, check boxes), so whatever lies to its
+    // right keeps clear of the text; otherwise the box itself must be as wide. A control
+    // whose text is data (an entry, a memo) needs nothing.
+    struct TTextNeed {
+        int Width = 0;
+        bool Flows = false;
+    };
+    virtual TTextNeed TextNeed() const { return {}; }
+
     // Platform use: the widget that shows this control, and the control of a widget.
     QWidget* Widget() const;
     static TControl* FromWidget(const QWidget* Widget);

@@ -4,8 +4,11 @@
 #include <QFontDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
+#include <QStyle>
 #include <QUrl>
 #include <mutex>
 
@@ -59,11 +62,26 @@ struct TButtonChoice {
     int Result;
 };
 
+// A box is at least as wide as its caption needs in the window manager's title bar: the
+// caption in bold beside the bar's icon and its three buttons, each about a bar high.
+void KeepCaptionWhole(QMessageBox& Box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(Box.layout());
+    if (!grid || Box.windowTitle().isEmpty()) return;
+    QFont bold = Box.font();
+    bold.setBold(true);
+    const int bar = Box.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &Box);
+    const int width = QFontMetrics(bold).horizontalAdvance(Box.windowTitle()) + 5 * bar + 24;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
 // Runs a real box with the given buttons; exec() keeps the message loop turning.
 int RunBox(QMessageBox::Icon Icon, const std::string& Caption, const std::string& Text,
            const std::vector<TButtonChoice>& Buttons, int Escape)
 {
     QMessageBox box(Icon, Q(Caption), Q(Text));
+    KeepCaptionWhole(box);
     std::vector<std::pair<QAbstractButton*, int>> map;
     for (const TButtonChoice& choice : Buttons)
         map.emplace_back(box.addButton(QString::fromUtf8(choice.Text), QMessageBox::AcceptRole), choice.Result);

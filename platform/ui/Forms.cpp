@@ -20,6 +20,7 @@
 #include "platform/ui/ControlsInternal.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
+#include "platform/ui/TextFit.h"
 #include <QAction>
 
 namespace {
@@ -396,6 +397,7 @@ void TForm::SetVisible(bool Value)
             SetBounds((Screen->Width() - w) / 2, (Screen->Height() - h) / 2, w, h);
         }
         const bool first = !FImpl->Shown && FHostDockSite == nullptr;
+        FitToTexts();
         if (first) FitToControls();
         if (first) KeepInWorkArea();
         FImpl->Shown = true;
@@ -583,6 +585,16 @@ void GrowContainers(TWinControl* Parent, int& Right, int& Bottom)
 }
 
 }  // namespace
+
+void TForm::FitToTexts()
+{
+    if (this == MainForm()) return;
+    const int wider = FitToText(this);
+    if (wider > 0) SetBounds(GetLeft(), GetTop(), GetWidth() + wider, GetHeight());
+    // A window filling its dock page keeps the page's width: the dock area follows what
+    // its controls need now.
+    if (FHostDockSite) FHostDockSite->ClientResized(this);
+}
 
 void TForm::FitToControls()
 {

@@ -41,6 +41,8 @@ public:
     virtual bool AcceptsDrag(TForm* Client) = 0;
     // The control standing for the site.
     virtual TWinControl* SiteControl() = 0;
+    // A docked form changed its size.
+    virtual void ClientResized(TForm* /*Client*/) {}
 
 protected:
     // Takes the form's widget into the container: from now on the site is its frame.
@@ -166,6 +168,8 @@ private:
     QWidget* FramedWidget() const;
     void DropOnDockSite();
     void CloseRequested(bool& Accept);
+    // Before each show: the controls make room for their texts, the window with them.
+    void FitToTexts();
     // At a window's first show: moved (and if need be shrunk) to lie inside the work area
     // and, for windows of their own, below the main window's menu and tool bars.
     void KeepInWorkArea();

@@ -16,6 +16,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QToolButton>
 
 #include "platform/ui/ControlsInternal.h"
@@ -47,6 +49,12 @@ TForm* ParentForm(TControl* Control)
         if (auto* form = dynamic_cast<TForm*>(c)) return form;
     return nullptr;
 }
+
+// The width of a caption as the widget shows it (an ampersand marks the next letter).
+int CaptionWidth(const QWidget* Widget, const QString& Text)
+{
+    return Widget->fontMetrics().size(Qt::TextShowMnemonic, Text).width();
+}
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -76,6 +84,13 @@ void TLabel::FontChanged()
 {
     TControl::FontChanged();
     GrowToText();
+}
+
+TControl::TTextNeed TLabel::TextNeed() const
+{
+    // A wrapped or aligned label takes the shape its text or its parent gives it.
+    if (FWordWrap || GetAlign() != alNone || GetCaption().empty()) return {};
+    return {As<QLabel>(this)->sizeHint().width(), true};
 }
 
 void TLabel::GrowToText()
@@ -119,6 +134,18 @@ void TButton::Click()
     TWinControl::Click();
 }
 
+TControl::TTextNeed TButton::TextNeed() const
+{
+    const auto* button = As<QPushButton>(this);
+    if (button->text().isEmpty()) return {};
+    const QStyle* style = button->style();
+    int width =
+        CaptionWidth(button, button->text()) + 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+                                                    style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
+    if (!button->icon().isNull()) width += button->iconSize().width() + 4;
+    return {width, false};
+}
+
 TBitBtn::TBitBtn(TComponent* Owner) : TButton(Owner) {}
 
 void TBitBtn::SetKind(TBitBtnKind Value)
@@ -156,6 +183,13 @@ TSpeedButton::TSpeedButton(TComponent* Owner) : TControl(Owner)
     // The button's state is kept here, so the platform never toggles it by itself.
     QObject::connect(button, &QToolButton::clicked, [this] { OperatorClick(); });
     SetWidget(button);
+}
+
+TControl::TTextNeed TSpeedButton::TextNeed() const
+{
+    const auto* button = As<QToolButton>(this);
+    if (button->text().isEmpty()) return {};
+    return {button->sizeHint().width(), false};
 }
 
 void TSpeedButton::ApplyCaption() { As<QToolButton>(this)->setText(ToQ(GetCaption())); }
@@ -207,6 +241,12 @@ TCheckBox::TCheckBox(TComponent* Owner) : TWinControl(Owner)
 }
 
 void TCheckBox::ApplyCaption() { As<QCheckBox>(this)->setText(ToQ(GetCaption())); }
+TControl::TTextNeed TCheckBox::TextNeed() const
+{
+    if (GetCaption().empty()) return {};
+    return {As<QCheckBox>(this)->sizeHint().width(), true};
+}
+
 bool TCheckBox::GetChecked() const { return As<QCheckBox>(this)->isChecked(); }
 void TCheckBox::SetChecked(bool Value) { As<QCheckBox>(this)->setChecked(Value); }
 
@@ -221,6 +261,12 @@ TRadioButton::TRadioButton(TComponent* Owner) : TWinControl(Owner)
 }
 
 void TRadioButton::ApplyCaption() { As<QRadioButton>(this)->setText(ToQ(GetCaption())); }
+TControl::TTextNeed TRadioButton::TextNeed() const
+{
+    if (GetCaption().empty()) return {};
+    return {As<QRadioButton>(this)->sizeHint().width(), true};
+}
+
 bool TRadioButton::GetChecked() const { return As<QRadioButton>(this)->isChecked(); }
 void TRadioButton::SetChecked(bool Value) { As<QRadioButton>(this)->setChecked(Value); }
 
@@ -260,6 +306,25 @@ void TComboBox::ApplyCaption()
     else
         box->setCurrentIndex(box->findText(ToQ(GetCaption())));
     FUpdating = false;
+}
+
+TControl::TTextNeed TComboBox::TextNeed() const
+{
+    const auto* box = As<QComboBox>(this);
+    if (box->isEditable() || box->count() == 0) return {};
+    int text = 0;
+    bool pictures = false;
+    for (int i = 0; i < box->count(); ++i) {
+        text = std::max(text, box->fontMetrics().horizontalAdvance(box->itemText(i)));
+        pictures = pictures || !box->itemIcon(i).isNull();
+    }
+    if (pictures) text += box->iconSize().width() + 4;
+    QStyleOptionComboBox option;
+    option.initFrom(box);
+    option.editable = false;
+    option.frame = box->hasFrame();
+    const QSize content(text, box->fontMetrics().height());
+    return {box->style()->sizeFromContents(QStyle::CT_ComboBox, &option, content, box).width(), false};
 }
 
 void TComboBox::SetItems(const TStringList& Items)
@@ -463,6 +528,14 @@ TGroupBox::TGroupBox(TComponent* Owner) : TWinControl(Owner)
     auto* box = new QGroupBox();
     box->resize(185, 105);
     SetWidget(box);
+}
+
+TControl::TTextNeed TGroupBox::TextNeed() const
+{
+    const auto* box = As<QGroupBox>(this);
+    if (box->title().isEmpty()) return {};
+    // The title sits inside the frame, a little in from either side.
+    return {CaptionWidth(box, box->title()) + 20, false};
 }
 
 void TGroupBox::ApplyCaption() { As<QGroupBox>(this)->setTitle(ToQ(GetCaption())); }

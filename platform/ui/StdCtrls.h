@@ -18,6 +18,7 @@ public:
     // A single-line label is never narrower or lower than its text: the sizes windows give
     // assume a narrower font than the desktop may have.
     void SetBounds(int Left, int Top, int Width, int Height) override;
+    TTextNeed TextNeed() const override;
 
 protected:
     void ApplyCaption() override;
@@ -38,6 +39,7 @@ public:
     bool Default = false;
     bool Cancel = false;
     void Click() override;
+    TTextNeed TextNeed() const override;
 
 protected:
     void ApplyCaption() override;
@@ -68,6 +70,7 @@ public:
     bool Flat = false;
     bool GetDown() const { return FDown; }
     void SetDown(bool Value);
+    TTextNeed TextNeed() const override;
 
 protected:
     void ApplyCaption() override;
@@ -86,6 +89,7 @@ public:
     bool GetChecked() const;
     // A change runs OnClick, as the operator's click does.
     void SetChecked(bool Value);
+    TTextNeed TextNeed() const override;
 
 protected:
     void ApplyCaption() override;
@@ -96,6 +100,7 @@ public:
     explicit TRadioButton(TComponent* Owner);
     bool GetChecked() const;
     void SetChecked(bool Value);
+    TTextNeed TextNeed() const override;
 
 protected:
     void ApplyCaption() override;
@@ -123,6 +128,8 @@ public:
     void SetDropDownCount(int Rows);
     // Runs when the operator picks an item or edits the text.
     TNotifyEvent OnChange;
+    // A pick-only list needs room for its longest choice; typed text scrolls.
+    TTextNeed TextNeed() const override;
 
 protected:
     void ApplyCaption() override;
@@ -179,6 +186,7 @@ private:
 class TGroupBox : public TWinControl {
 public:
     explicit TGroupBox(TComponent* Owner);
+    TTextNeed TextNeed() const override;
 
 protected:
     void ApplyCaption() override;

@@ -252,6 +252,79 @@ else
   shot isotherm-graph
 fi
 
+# The live graph ends where its table ends. Its picture as the run left it, saved by File >
+# Save, must equal its picture once the graph has read its lines again, whole, from the
+# table (changing the X column in its property dialog and back reloads every line); and
+# the table, as the graph's text export writes it, must end at the run's target pressure.
+# red_point: a point of the graph's red line (its first series) on the screen.
+red_point() {
+  import -display "$DISPLAY" -window root "$work/find.png" 2> /dev/null
+  convert "$work/find.png" txt:- 2> /dev/null | awk -F'[,:]' '/#FF0000/ {print $1, $2; exit}'
+}
+# save_active FILE: File > Save on the active child window; FILE typed into the save dialog.
+save_active() {
+  local id
+  choose 0 1 "save-$(basename "$1")"
+  id="$(wait_window 'Save As' 10)"
+  if [ -z "$id" ]; then
+    shot "no-save-dialog"
+    fail "graph: File > Save showed no save dialog for $(basename "$1")"
+    xdotool key Escape
+    return 1
+  fi
+  xdotool windowactivate --sync "$id" 2> /dev/null
+  xdotool key ctrl+a
+  xdotool type --delay 10 "$1"
+  xdotool key Return
+  wait_gone "$id" || fail "graph: the save dialog did not close"
+  for _ in $(seq 50); do [ -s "$1" ] && return 0; sleep 0.1; done
+  fail "graph: $(basename "$1") was not written"
+  return 1
+}
+if [ -n "${isotherm:-}" ] && alive; then
+  point="$(red_point)"
+  if [ -z "$point" ]; then
+    fail "graph: no graph line on the screen"
+  else
+    # shellcheck disable=SC2086
+    xdotool mousemove $point click 1
+    sleep 0.5
+    save_active "$work/graph-as-run.bmp"
+    save_active "$work/graph-table.txt"
+    # shellcheck disable=SC2086
+    xdotool mousemove $point click --repeat 2 1
+    properties="$(wait_window 'Graph Properties' 10)"
+    shot graph-properties
+    if [ -z "$properties" ]; then
+      fail "graph: a double click on the graph opened no property dialog"
+    else
+      xdotool windowactivate --sync "$properties" 2> /dev/null
+      xdotool mousemove --window "$properties" 100 256 click 1
+      sleep 0.3
+      xdotool key Escape Down
+      sleep 0.5
+      xdotool key Up
+      sleep 0.5
+      shot graph-reloaded
+      # shellcheck disable=SC2086
+      xdotool mousemove $point click 1
+      sleep 0.5
+      save_active "$work/graph-reloaded.bmp"
+    fi
+    if [ -s "$work/graph-as-run.bmp" ] && [ -s "$work/graph-reloaded.bmp" ]; then
+      cp "$work/graph-as-run.bmp" "$work/graph-reloaded.bmp" "$shots/"
+      differ="$(compare -metric AE "$work/graph-as-run.bmp" "$work/graph-reloaded.bmp" null: 2>&1 | cut -d' ' -f1)"
+      [ "$differ" = 0 ] || fail "graph: the live graph differs in $differ pixels from its table read whole"
+    fi
+    if [ -s "$work/graph-table.txt" ]; then
+      cp "$work/graph-table.txt" "$shots/"
+      last="$(grep -E '^ +-?[0-9]' "$work/graph-table.txt" | tail -n 1 | awk '{print $2}')"
+      awk -v p="${last:-0}" 'BEGIN {exit !(p >= 40 && p < 42)}' ||
+        fail "graph: the table's last row holds ${last:-nothing} mN/m, not the run's end at 40"
+    fi
+  fi
+fi
+
 # File > Exit ends the process, whatever window is open, and writes the settings.
 choose 0 3 exit
 for _ in $(seq 200); do alive || break; sleep 0.1; done

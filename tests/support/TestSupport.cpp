@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QApplication>
 #include <QWidget>
+#include "platform/ui/ComCtrls.h"
 #include "platform/ui/Forms.h"
 
 #include <QDir>
@@ -135,4 +136,57 @@ std::string WindowFrame(TForm* Form)
     if (flags.testFlag(Qt::WindowStaysOnTopHint)) words += ", on top";
     if (frame->minimumSize() == frame->maximumSize()) words += ", fixed";
     return words;
+}
+
+namespace {
+
+void CollectClippedTexts(TForm* Form, TControl* Control, std::vector<std::string>& Faults)
+{
+    if (auto* parent = dynamic_cast<TWinControl*>(Control)) {
+        for (int i = 0; i < parent->ControlCount(); ++i) CollectClippedTexts(Form, parent->Controls(i), Faults);
+        if (auto* pages = dynamic_cast<TPageControl*>(Control))
+            for (int i = 0; i < pages->PageCount(); ++i) CollectClippedTexts(Form, pages->Pages(i), Faults);
+    }
+    QWidget* widget = Control->Widget();
+    const TControl::TTextNeed need = Control->TextNeed();
+    if (need.Width <= 0 || !widget || !widget->isVisibleTo(Form->Widget()) || Control == Form) return;
+    const std::string where = Form->GetCaption() + ": " + Control->Name + " \"" + Control->GetCaption() + "\"";
+    if (widget->width() < need.Width)
+        Faults.push_back(where + " is " + std::to_string(widget->width()) + " wide, its text needs " +
+                         std::to_string(need.Width));
+    QRect text(0, 0, need.Flows ? need.Width : widget->width(), widget->height());
+    // Up through the containers to the window, and for a docked window to its dock page:
+    // nothing above hides the text, no edge cuts it. Windows overlapping windows are the
+    // operator's arrangement, not a fault of the layout.
+    QWidget* top = Form->Floating() ? Form->Widget() : Form->Widget()->parentWidget();
+    for (QWidget* level = widget; level && level != top && !level->isWindow(); level = level->parentWidget()) {
+        QWidget* parent = level->parentWidget();
+        text.translate(level->pos());
+        const QObjectList& siblings = parent->children();
+        for (qsizetype i = siblings.indexOf(level) + 1; i < siblings.size(); ++i) {
+            auto* above = qobject_cast<QWidget*>(siblings[i]);
+            if (!above || above->isWindow() || !above->isVisible()) continue;
+            if (above->geometry().contains(level->geometry())) return;  // stacked alternate, out of sight
+            if (above->geometry().intersects(text)) {
+                const TControl* other = TControl::FromWidget(above);
+                Faults.push_back(where + " lies under " + (other ? other->Name : std::string("a part of its window")));
+                return;
+            }
+        }
+        if (!parent->rect().contains(text)) {
+            const TControl* container = TControl::FromWidget(parent);
+            Faults.push_back(where + " runs past the edge of " +
+                             (container ? container->Name : std::string("its container")));
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> ClippedTexts(TForm* Form)
+{
+    std::vector<std::string> faults;
+    CollectClippedTexts(Form, Form, faults);
+    return faults;
 }

@@ -81,3 +81,10 @@ class TForm;
 // "on top" when it stays above other windows and "fixed" when the operator cannot resize
 // it; "docked" for a form docked in a page.
 std::string WindowFrame(TForm* Form);
+
+// Every text of a shown form that the operator cannot read whole: a control narrower than
+// its text needs, a text running past the edge of a container around it, or a text under
+// another control stacked above it (a control wholly covered by one above it is a stacked
+// alternate, such as Stop under START, and counts as out of sight). One line per fault,
+// naming the window, the control and its text.
+std::vector<std::string> ClippedTexts(TForm* Form);

@@ -13,6 +13,10 @@
 #include "zel/accessories/Utdarctrl.h"
 #include "zel/accessories/Utapedepositionctrl.h"
 #include "zel/core/Startup.h"
+#include "zel/core/Uabout.h"
+#include "zel/core/Udeviceinfo.h"
+#include "zel/core/Usettings.h"
+#include "zel/experiment/Ugraph.h"
 #include "zel/core/Umsg.h"
 #include "zel/core/Uprogress.h"
 #include "zel/core/Ustatus.h"
@@ -87,6 +91,53 @@ TEST_F(TProgramStart, EveryStartUpWindowHasTheFrameOfItsDesign)
     for (const Case& c : cases) {
         ASSERT_TRUE(seen.count(c.Window)) << c.Window << " was not created";
         EXPECT_EQ(seen[c.Window], c.Frame) << c.Window;
+    }
+}
+
+// The windows are drawn for a narrower font than the desktop's: every caption, choice and
+// title must still show whole, in every window the program makes, floating and docked.
+TEST_F(TProgramStart, EveryWindowShowsItsTextsWhole)
+{
+    for (const char* docked : {"0", "1"}) {
+        std::string ini = "[Common]\n" + Libraries() + "[Settings]\nDeviceResponseMaxTimeInterval=2000000000\n";
+        for (const char* section :
+             {"ManualControl", "ManualControl2", "PumpControl", "IsothermControl", "DepositionControl",
+              "DippingControl", "RollDepositionCtrl", "TapeDepositionCtrl", "DiskDepositionCtrl",
+              "CylinderMembraneDepositionCtrl", "TDARCtrl", "EudControl", "FilmPreparationControl"})
+            ini += std::string("[") + section + "]\nDocked=" + docked + "\n";
+        WriteFileText(Dir.File("zel.ini"), ini);
+        Application->SetExeName(Dir.File("zel"));
+        std::vector<std::string> faults;
+        int looked = 0;
+        QTimer::singleShot(0, [&] {
+            // The dialogs and a graph window, made as the menus and the processes make them.
+            CreateForm<TFSettings>(nullptr);
+            CreateForm<TFAbout>(nullptr);
+            CreateForm<TFDeviceInfo>(nullptr);
+            CreateForm<TFGraph>(nullptr);
+            for (int i = 0; i < Screen->FormCount(); ++i) {
+                TForm* form = Screen->Forms(i);
+                if (form == FMain) continue;
+                form->Show();
+                ++looked;
+            }
+            Application->ProcessMessages();
+            for (int i = 0; i < Screen->FormCount(); ++i) {
+                TForm* form = Screen->Forms(i);
+                // A docked window is looked at on its own page.
+                if (!form->Floating()) FMain->ActivateDockPage(form->GetCaption());
+                Application->ProcessMessages();
+                // With the dock area open, the child windows share what is left of this
+                // small test screen; the floating run looks at them whole.
+                if (*docked == '1' && form->Floating()) continue;
+                for (const std::string& fault : ClippedTexts(form)) faults.push_back(fault);
+            }
+            Application->Terminate();
+        });
+        RunProgram();
+        Application->CancelShutdown();
+        EXPECT_GT(looked, 25) << "docked " << docked;
+        for (const std::string& fault : faults) ADD_FAILURE() << "docked " << docked << ": " << fault;
     }
 }
 
