@@ -79,6 +79,18 @@ void DrawAngleText(TCanvas* Canvas, const TPoint& Pos, int Angle, const std::str
     Canvas->Font()->Assign(previous);
 }
 
+TTextLayout VerticalTextLayout(TAlignment Alignment)
+{
+    switch (Alignment) {
+    case taRightJustify:
+        return tlTop;
+    case taCenter:
+        return tlCenter;
+    default:
+        return tlBottom;
+    }
+}
+
 void DrawTitleText(TCanvas* Canvas, TRect Rect, TPoint& Pos, int Angle, const std::string& Text, TAlignment Alignment,
                    TTextLayout Layout)
 {
@@ -494,16 +506,6 @@ TShiftState GetCurShiftState(const TMessage& Message)
         if (offset % 3 == 2) state |= ssDouble;
     }
     return state;
-}
-
-double ParseFloatText(const std::string& Text)
-{
-    std::string text = Text;
-    const char separator = GetDecimalSeparator();
-    for (char& c : text) {
-        if (c == '.' || c == ',') c = separator;
-    }
-    return StrToFloat(text);
 }
 
 }  // namespace KVC
