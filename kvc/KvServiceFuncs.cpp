@@ -497,13 +497,11 @@ TShiftState GetCurShiftState(const TMessage& Message)
     for (const TKeyShift& k : Keys) {
         if (GetKeyState(k.Key) < 0) state |= k.Shift;
     }
-    // Mouse messages: button down, up and double click of the left, right and middle button.
-    constexpr UINT FirstMouseButtonMessage = 513;
-    if (Message.Msg >= FirstMouseButtonMessage && Message.Msg < FirstMouseButtonMessage + 9) {
+    TMouseButtonMessage mouse{};
+    if (DecodeMouseButtonMessage(Message.Msg, mouse)) {
         static constexpr TShiftState Buttons[] = {ssLeft, ssRight, ssMiddle};
-        const UINT offset = Message.Msg - FirstMouseButtonMessage;
-        state |= Buttons[offset / 3];
-        if (offset % 3 == 2) state |= ssDouble;
+        state |= Buttons[mouse.Button];
+        if (mouse.Double) state |= ssDouble;
     }
     return state;
 }
