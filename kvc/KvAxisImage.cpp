@@ -441,11 +441,11 @@ void TKvAxisImage::DrawAxis(TBitmap* Bitmap)
     FGraphRect = TRect{f.Left + (pw + 1) / 2, f.Top + (pw + 1) / 2, f.Right - pw, f.Bottom - pw};
     FillFrame(Bitmap, f);
 
-    DrawVerticalAxis(canvas, *FLeftAxis, left.Labels, w.Left, w.Left + left.Widest, f.Left, true);
-    DrawVerticalAxis(canvas, *FRightAxis, right.Labels, w.Right - right.Widest, w.Right, FGraphRect.Right, false);
-    DrawHorizontalAxis(canvas, *FBottomAxis, bottom.Labels, w.Bottom - bottom.Tallest, w.Bottom, FGraphRect.Bottom,
-                       true);
-    DrawHorizontalAxis(canvas, *FTopAxis, top.Labels, w.Top, w.Top + top.Tallest, f.Top, false);
+    DrawAxisScale(canvas, *FLeftAxis, left.Labels, w.Left, w.Left + left.Widest, f.Left, asLeft);
+    DrawAxisScale(canvas, *FRightAxis, right.Labels, w.Right - right.Widest, w.Right, FGraphRect.Right, asRight);
+    DrawAxisScale(canvas, *FBottomAxis, bottom.Labels, w.Bottom - bottom.Tallest, w.Bottom, FGraphRect.Bottom,
+                  asBottom);
+    DrawAxisScale(canvas, *FTopAxis, top.Labels, w.Top, w.Top + top.Tallest, f.Top, asTop);
 
     auto framePen = [&](const TKvChartAxis& Axis) {
         const bool own = Axis.GetVisible() && Axis.GetAxisVisible();
@@ -486,45 +486,75 @@ void TKvAxisImage::FillFrame(TBitmap* Bitmap, const TRect& Frame)
     if (FDrawGridAfterData) DrawGraphic(Bitmap);
 }
 
-void TKvAxisImage::DrawVerticalAxis(TCanvas* Canvas, const TKvChartAxis& Axis,
-                                    const std::vector<TKvChartLabelsInfo>& Labels, int A, int B, int Base, bool Left)
+void TKvAxisImage::DrawAxisScale(TCanvas* Canvas, const TKvChartAxis& Axis,
+                                 const std::vector<TKvChartLabelsInfo>& Labels, int A, int B, int Base,
+                                 TKvAxisSide Side)
 {
     if (!Axis.GetVisible()) return;
     const TRect& g = FGraphRect;
+    // The four sides differ only in which screen coordinate runs along the axis, which way
+    // its values grow (up on the left and right, rightwards on the top and bottom) and on
+    // which side of the frame the outside lies.
+    const bool vertical = Side == asLeft || Side == asRight;
+    const int outward = Side == asRight || Side == asBottom ? 1 : -1;
+    const double direction = vertical ? -1 : 1;
+    auto line = [&](int From, int To, int Along) {
+        if (vertical) {
+            Canvas->MoveTo(From, Along);
+            Canvas->LineTo(To, Along);
+        } else {
+            Canvas->MoveTo(Along, From);
+            Canvas->LineTo(Along, To);
+        }
+    };
     Canvas->Font()->Assign(*Axis.Labels()->Font());
     Canvas->Brush()->SetColor(GetColor());
     Canvas->Brush()->SetStyle(bsClear);
     const double range = Axis.GetMax() - Axis.GetMin();
-    const double k = range == 0 ? 1 : g.Height() / range;
+    // A horizontal scale spans one pixel less than the graph's width: its ends fall on the
+    // first and last columns inside the graph area.
+    const int length = vertical ? g.Height() : g.Width();
+    const double k = range == 0 ? 1 : (vertical ? length : length - 1) / range;
     const double s = Axis.GetFrequency() < 0 ? -1 : 1;
-    const double base = s > 0 ? g.Bottom : g.Top;
+    const double base = vertical ? (s > 0 ? g.Bottom : g.Top) : (s > 0 ? g.Left : g.Right - 1);
+    // Values of a vertical scale sit one pixel higher than their distance from the bottom
+    // edge, so that the lowest value lies on the last row inside the frame.
+    const double lift = vertical ? 1 : 0;
     const TKvChartTicks& ticks = *Axis.Ticks();
-    int t = ticks.GetType() == cttOuter ? -1 : 1;
-    if (!Left) t = -t;
+    const int t = ticks.GetType() == cttOuter ? outward : -outward;
     if (ticks.GetType() == cttOuter) Base += t * (FBorderPen->GetWidth() / 2);
     const int m = ticks.GetMinorTickCount();
     auto tick = [&](double Pos, int Length) {
-        const int y = static_cast<int>(base - Pos);
-        Canvas->MoveTo(Base + Length * t, y);
-        Canvas->LineTo(Base, y);
+        line(Base + Length * t, Base, static_cast<int>(base + direction * Pos));
     };
-    const size_t stride = LabelStride(
-        Labels, [&](double Value) { return (Value - Axis.GetMin()) * k * s; }, true, 1);
+    auto posOf = [&](double Value) { return (Value - Axis.GetMin()) * k * s; };
+    // Vertical labels stand on each other's shoulders (one pixel apart is enough to
+    // read them); horizontal ones need a wider gap between words.
+    const size_t stride = LabelStride(Labels, posOf, vertical, vertical ? 1 : 4);
     double previous = 0;
     for (size_t i = 0; i < Labels.size(); ++i) {
         const TKvChartLabelsInfo& label = Labels[i];
-        const double pos = (label.Value - Axis.GetMin()) * k * s + 1;
-        const double yv = base - pos;
-        const int y = static_cast<int>(yv);
+        const double pos = posOf(label.Value) + lift;
+        const double along = base + direction * pos;
+        const int at = static_cast<int>(along);
         if (Axis.Labels()->GetVisible() && i % stride == 0) {
-            TPoint at;
-            DrawTitleText(Canvas, TRect{A, int(yv - label.Height / 2.0), B, int(yv + label.Height / 2.0)}, at,
-                          Axis.Labels()->GetAngle(), label.Text, Left ? taRightJustify : taLeftJustify, tlCenter);
+            TPoint origin;
+            // Labels are centred on their value and pushed against the frame.
+            if (vertical)
+                DrawTitleText(Canvas, TRect{A, int(along - label.Height / 2.0), B, int(along + label.Height / 2.0)},
+                              origin, Axis.Labels()->GetAngle(), label.Text,
+                              Side == asLeft ? taRightJustify : taLeftJustify, tlCenter);
+            else
+                DrawTitleText(Canvas, TRect{int(along - label.Width / 2.0), A, int(along + label.Width / 2.0), B},
+                              origin, Axis.Labels()->GetAngle(), label.Text, taCenter,
+                              Side == asBottom ? tlTop : tlBottom);
         }
         if (Axis.GetGridVisible()) {
             Canvas->Pen()->Assign(*Axis.GridPen());
-            Canvas->MoveTo(g.Left, y);
-            Canvas->LineTo(g.Right, y);
+            if (vertical)
+                line(g.Left, g.Right, at);
+            else
+                line(g.Top, g.Bottom, at);
         }
         if (ticks.GetVisible()) {
             Canvas->Pen()->Assign(*ticks.Pen());
@@ -538,73 +568,11 @@ void TKvAxisImage::DrawVerticalAxis(TCanvas* Canvas, const TKvChartAxis& Axis,
     if (ticks.GetVisible() && m > 0 && !Labels.empty()) {
         const double last = previous;
         const double spacing =
-            Labels.size() > 1 ? (last - ((Labels[Labels.size() - 2].Value - Axis.GetMin()) * k * s + 1)) / (m + 1) : 10;
+            Labels.size() > 1 ? (last - (posOf(Labels[Labels.size() - 2].Value) + lift)) / (m + 1) : 10;
         Canvas->Pen()->Assign(*ticks.Pen());
         for (int j = 0; j <= m; ++j) {
             const double pos = last + j * spacing;
-            if (std::fabs(pos) > g.Height()) break;
-            tick(pos, ticks.GetMinotTickLength());
-        }
-    }
-}
-
-void TKvAxisImage::DrawHorizontalAxis(TCanvas* Canvas, const TKvChartAxis& Axis,
-                                      const std::vector<TKvChartLabelsInfo>& Labels, int A, int B, int Base,
-                                      bool Bottom)
-{
-    if (!Axis.GetVisible()) return;
-    const TRect& g = FGraphRect;
-    Canvas->Font()->Assign(*Axis.Labels()->Font());
-    Canvas->Brush()->SetColor(GetColor());
-    Canvas->Brush()->SetStyle(bsClear);
-    const double range = Axis.GetMax() - Axis.GetMin();
-    const double k = range == 0 ? 1 : (g.Width() - 1) / range;
-    const double s = Axis.GetFrequency() < 0 ? -1 : 1;
-    const double base = s > 0 ? g.Left : g.Right - 1;
-    const TKvChartTicks& ticks = *Axis.Ticks();
-    int t = ticks.GetType() == cttOuter ? 1 : -1;
-    if (!Bottom) t = -t;
-    if (ticks.GetType() == cttOuter) Base += t * (FBorderPen->GetWidth() / 2);
-    const int m = ticks.GetMinorTickCount();
-    auto tick = [&](double Pos, int Length) {
-        const int x = static_cast<int>(base + Pos);
-        Canvas->MoveTo(x, Base + Length * t);
-        Canvas->LineTo(x, Base);
-    };
-    auto posOf = [&](double Value) { return (Value - Axis.GetMin()) * k * s; };
-    const size_t stride = LabelStride(Labels, posOf, false, 4);
-    double previous = 0;
-    for (size_t i = 0; i < Labels.size(); ++i) {
-        const TKvChartLabelsInfo& label = Labels[i];
-        const double pos = posOf(label.Value);
-        const double xv = base + pos;
-        const int x = static_cast<int>(xv);
-        if (Axis.Labels()->GetVisible() && i % stride == 0) {
-            TPoint at;
-            DrawTitleText(Canvas, TRect{int(xv - label.Width / 2.0), A, int(xv + label.Width / 2.0), B}, at,
-                          Axis.Labels()->GetAngle(), label.Text, taCenter, Bottom ? tlTop : tlBottom);
-        }
-        if (Axis.GetGridVisible()) {
-            Canvas->Pen()->Assign(*Axis.GridPen());
-            Canvas->MoveTo(x, g.Top);
-            Canvas->LineTo(x, g.Bottom);
-        }
-        if (ticks.GetVisible()) {
-            Canvas->Pen()->Assign(*ticks.Pen());
-            tick(pos, ticks.GetLength());
-            if (i > 0 && m > 0)
-                for (int j = 0; j <= m; ++j)
-                    tick(previous + j * (pos - previous) / (m + 1), ticks.GetMinotTickLength());
-        }
-        previous = pos;
-    }
-    if (ticks.GetVisible() && m > 0 && !Labels.empty()) {
-        const double last = previous;
-        const double spacing = Labels.size() > 1 ? (last - posOf(Labels[Labels.size() - 2].Value)) / (m + 1) : 10;
-        Canvas->Pen()->Assign(*ticks.Pen());
-        for (int j = 0; j <= m; ++j) {
-            const double pos = last + j * spacing;
-            if (std::fabs(pos) > g.Width()) break;
+            if (std::fabs(pos) > length) break;
             tick(pos, ticks.GetMinotTickLength());
         }
     }

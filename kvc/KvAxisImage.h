@@ -161,10 +161,11 @@ private:
     void DrawBevels(TCanvas* Canvas);
     void DrawTitles(TCanvas* Canvas);
     void FillFrame(TBitmap* Bitmap, const TRect& Frame);
-    void DrawVerticalAxis(TCanvas* Canvas, const TKvChartAxis& Axis, const std::vector<TKvChartLabelsInfo>& Labels,
-                          int A, int B, int Base, bool Left);
-    void DrawHorizontalAxis(TCanvas* Canvas, const TKvChartAxis& Axis, const std::vector<TKvChartLabelsInfo>& Labels,
-                            int A, int B, int Base, bool Bottom);
+    enum TKvAxisSide { asLeft, asRight, asTop, asBottom };
+    // Labels, grid lines and ticks of the axis on the given side of the frame: labels
+    // between A and B across the axis, ticks from Base (the frame line).
+    void DrawAxisScale(TCanvas* Canvas, const TKvChartAxis& Axis, const std::vector<TKvChartLabelsInfo>& Labels, int A,
+                       int B, int Base, TKvAxisSide Side);
     void HoverSelectors(int X, int Y);
     void DragSelector(int X, int Y);
 

@@ -21,29 +21,13 @@ void TKvChartLegend::SetFont(const TFont& Value)
     Changed();
 }
 
-void TKvChartLegend::SetColor(TColor Value)
-{
-    FColor = Value;
-    Changed();
-}
+void TKvChartLegend::SetColor(TColor Value) { Update(FColor, Value); }
 
-void TKvChartLegend::SetPosition(TKvChartLegendPosition Value)
-{
-    FPosition = Value;
-    Changed();
-}
+void TKvChartLegend::SetPosition(TKvChartLegendPosition Value) { Update(FPosition, Value); }
 
-void TKvChartLegend::SetVisible(bool Value)
-{
-    FVisible = Value;
-    Changed();
-}
+void TKvChartLegend::SetVisible(bool Value) { Update(FVisible, Value); }
 
-void TKvChartLegend::SetLineBoxWidth(int Index, int Value)
-{
-    FLineBox[Index == 0 ? 0 : 1] = Value;
-    Changed();
-}
+void TKvChartLegend::SetLineBoxWidth(int Index, int Value) { Update(FLineBox[Index == 0 ? 0 : 1], Value); }
 
 void TKvChartLegend::Draw(TCanvas* Canvas)
 {

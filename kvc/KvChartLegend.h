@@ -37,6 +37,13 @@ public:
 
 private:
     void Changed();
+    // Every setting reports a change, also when it keeps its value.
+    template <class T>
+    void Update(T& Field, const T& Value)
+    {
+        Field = Value;
+        Changed();
+    }
     TKvChart* FChart;
     std::unique_ptr<TFont> FFont;
     TColor FColor = clWhite;

@@ -7,19 +7,6 @@ namespace KVC {
 
 namespace {
 constexpr int Margin = 3;
-
-// A vertical caption reads bottom to top: its alignment becomes a layout along the band.
-TTextLayout LayoutAlongBand(TAlignment Alignment)
-{
-    switch (Alignment) {
-    case taRightJustify:
-        return tlTop;
-    case taCenter:
-        return tlCenter;
-    default:
-        return tlBottom;
-    }
-}
 }  // namespace
 
 TKvGroupBox::TKvGroupBox(TComponent* Owner)
@@ -193,16 +180,16 @@ void TKvGroupBox::Paint()
     FBandRect = TRect{};
     switch (FCaptionPosition) {
     case cpTop:
-        DrawHorizontalBand(canvas, Rect(0, 0, w, s), Rect(Margin, 0, w - Margin, s), Point(0, 0));
+        DrawBand(canvas, Rect(0, 0, w, s), Rect(Margin, 0, w - Margin, s), Point(0, 0), false);
         break;
     case cpBottom:
-        DrawHorizontalBand(canvas, Rect(0, h - s, w, h), Rect(Margin, h - s, w - Margin, h), Point(0, h - s));
+        DrawBand(canvas, Rect(0, h - s, w, h), Rect(Margin, h - s, w - Margin, h), Point(0, h - s), false);
         break;
     case cpLeft:
-        DrawVerticalBand(canvas, Rect(0, 0, s, h), Rect(0, Margin, s, h - Margin), Point(0, 0));
+        DrawBand(canvas, Rect(0, 0, s, h), Rect(0, Margin, s, h - Margin), Point(0, 0), true);
         break;
     case cpRight:
-        DrawVerticalBand(canvas, Rect(w - s, 0, w, h), Rect(w - s, Margin, w, h - Margin), Point(w - s, 0));
+        DrawBand(canvas, Rect(w - s, 0, w, h), Rect(w - s, Margin, w, h - Margin), Point(w - s, 0), true);
         break;
     default:
         break;
@@ -214,37 +201,49 @@ void TKvGroupBox::Paint()
     FBuffer.CopyTo(Canvas());
 }
 
-void TKvGroupBox::DrawHorizontalBand(TCanvas* Canvas, TRect Band, TRect Text, TPoint ButtonOrigin)
+void TKvGroupBox::DrawBand(TCanvas* Canvas, TRect Band, TRect Text, TPoint ButtonOrigin, bool Vertical)
 {
-    const int bw = FButtonRect.Width(), f = FCaptionFixedWidth;
-    if (FButtonPosition == bpLeft) Text.Left += bw + Margin;
-    if (FButtonPosition == bpRight) Text.Right -= bw + Margin;
+    // A vertical caption reads bottom to top: its start is the band's bottom edge, its
+    // end the top edge, and "left" alignment and the left button stand at the bottom.
+    // Low and High are the screen edges along the band, Start and End the reading ones.
+    auto low = [&](TRect& R) -> int& { return Vertical ? R.Top : R.Left; };
+    auto high = [&](TRect& R) -> int& { return Vertical ? R.Bottom : R.Right; };
+    auto start = [&](TRect& R) -> int& { return Vertical ? R.Bottom : R.Left; };
+    auto end = [&](TRect& R) -> int& { return Vertical ? R.Top : R.Right; };
+    const int d = Vertical ? -1 : 1;  // the reading direction in screen coordinates
+    const int b = Vertical ? FButtonRect.Height() : FButtonRect.Width(), f = FCaptionFixedWidth;
+    if (FButtonPosition == bpLeft) start(Text) += d * (b + Margin);
+    if (FButtonPosition == bpRight) end(Text) -= d * (b + Margin);
     const std::string& caption = GetCaption();
     const int t = Canvas->TextWidth(caption);
     if (FCaptionWidth == cwAutosize) {
         switch (FCaptionAlignment) {
         case taLeftJustify:
-            Band.Right = Text.Left + t + Margin;
+            end(Band) = start(Text) + d * (t + Margin);
             break;
         case taRightJustify:
-            Band.Left = Text.Right - Margin - t;
+            start(Band) = end(Text) - d * (Margin + t);
             break;
         case taCenter:
-            Band.Left = (Text.Left + Text.Right) / 2 - t / 2 - Margin;
-            Band.Right = Band.Left + t + 2 * Margin;
+            low(Band) = (low(Text) + high(Text)) / 2 - t / 2 - Margin;
+            high(Band) = low(Band) + t + 2 * Margin;
             break;
         }
     } else if (FCaptionWidth == cwFixed) {
         switch (FCaptionAlignment) {
         case taLeftJustify:
-            Band.Right = Band.Left + f;
+            end(Band) = start(Band) + d * f;
             break;
         case taRightJustify:
-            Band.Left = Band.Right - f;
+            // The sides differ here: a vertical band is measured from the caption's end
+            // (inside the margin and the button), a horizontal one from the band's end.
+            start(Band) = (Vertical ? end(Text) : end(Band)) - d * f;
             break;
         case taCenter:
-            Band.Left = (Band.Left + Band.Right) / 2 - f / 2;
-            Band.Right = Band.Left + f;
+            // And here: a vertical band centres on half the caption's length below the
+            // band's top, a horizontal one on the middle of the band.
+            low(Band) = (Vertical ? low(Band) + Text.Height() / 2 : (low(Band) + high(Band)) / 2) - f / 2;
+            high(Band) = low(Band) + f;
             break;
         }
     }
@@ -255,55 +254,17 @@ void TKvGroupBox::DrawHorizontalBand(TCanvas* Canvas, TRect Band, TRect Text, TP
     Canvas->Rectangle(Band);
     Canvas->Brush()->SetStyle(bsClear);
     TPoint origin;
-    DrawTitleText(Canvas, Text, origin, 0, caption, FCaptionAlignment, tlCenter);
-    const int x = FButtonPosition == bpLeft ? Margin : ClientWidth() - Margin - bw;
-    OffsetRect(FButtonRect, ButtonOrigin.x + x, ButtonOrigin.y + 2);
-}
-
-void TKvGroupBox::DrawVerticalBand(TCanvas* Canvas, TRect Band, TRect Text, TPoint ButtonOrigin)
-{
-    const int bh = FButtonRect.Height(), f = FCaptionFixedWidth;
-    if (FButtonPosition == bpLeft) Text.Bottom -= bh + Margin;
-    if (FButtonPosition == bpRight) Text.Top += bh + Margin;
-    const std::string& caption = GetCaption();
-    const int t = Canvas->TextWidth(caption);
-    if (FCaptionWidth == cwAutosize) {
-        switch (FCaptionAlignment) {
-        case taLeftJustify:
-            Band.Top = Text.Bottom - Margin - t;
-            break;
-        case taRightJustify:
-            Band.Bottom = Text.Top + t + Margin;
-            break;
-        case taCenter:
-            Band.Top = (Text.Top + Text.Bottom) / 2 - t / 2 - Margin;
-            Band.Bottom = Band.Top + t + 2 * Margin;
-            break;
-        }
-    } else if (FCaptionWidth == cwFixed) {
-        switch (FCaptionAlignment) {
-        case taLeftJustify:
-            Band.Top = Band.Bottom - f;
-            break;
-        case taRightJustify:
-            Band.Bottom = Text.Top + f;
-            break;
-        case taCenter:
-            Band.Top = Band.Top + Text.Height() / 2 - f / 2;
-            Band.Bottom = Band.Top + f;
-            break;
-        }
-    }
-    FBandRect = Band;
-    Canvas->Pen()->Assign(*FCaptionPen);
-    Canvas->Brush()->SetStyle(bsSolid);
-    Canvas->Brush()->SetColor(FCaptionColor);
-    Canvas->Rectangle(Band);
-    Canvas->Brush()->SetStyle(bsClear);
-    TPoint origin;
-    DrawTitleText(Canvas, Text, origin, 90, caption, taCenter, LayoutAlongBand(FCaptionAlignment));
-    const int y = FButtonPosition == bpLeft ? ClientHeight() - Margin - bh : Margin;
-    OffsetRect(FButtonRect, ButtonOrigin.x + 2, ButtonOrigin.y + y);
+    if (Vertical)
+        DrawTitleText(Canvas, Text, origin, 90, caption, taCenter, VerticalTextLayout(FCaptionAlignment));
+    else
+        DrawTitleText(Canvas, Text, origin, 0, caption, FCaptionAlignment, tlCenter);
+    // The button keeps two pixels off the band's outer edge and a margin off its end.
+    const int length = Vertical ? ClientHeight() : ClientWidth();
+    const int along = (FButtonPosition == bpLeft) != Vertical ? Margin : length - Margin - b;
+    if (Vertical)
+        OffsetRect(FButtonRect, ButtonOrigin.x + 2, ButtonOrigin.y + along);
+    else
+        OffsetRect(FButtonRect, ButtonOrigin.x + along, ButtonOrigin.y + 2);
 }
 
 void TKvGroupBox::DrawButton(TCanvas* Canvas)

@@ -56,8 +56,9 @@ protected:
 
 private:
     void Changed();
-    void DrawHorizontalBand(TCanvas* Canvas, TRect Band, TRect Text, TPoint ButtonOrigin);
-    void DrawVerticalBand(TCanvas* Canvas, TRect Band, TRect Text, TPoint ButtonOrigin);
+    // The caption band of any side: Band its full extent, Text the caption's room inside
+    // the margins, ButtonOrigin the band's top left corner.
+    void DrawBand(TCanvas* Canvas, TRect Band, TRect Text, TPoint ButtonOrigin, bool Vertical);
     void DrawButton(TCanvas* Canvas);
 
     TAlignment FCaptionAlignment = taLeftJustify;

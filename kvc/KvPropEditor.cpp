@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "kvc/KvServiceFuncs.h"
+#include "platform/base/FloatFormat.h"
 
 using KVC::TKvEdit;
 
@@ -130,7 +131,7 @@ double TKvPropItem::GetValueFloat() const
     case pivtHex:
         return GetValueInt();
     case pivtFloat:
-        return KVC::ParseFloatText(FValueStr);
+        return StrToFloat(FValueStr, dsPointOrComma);
     case pivtBool:
         return GetValueBool() ? 1 : 0;
     default:

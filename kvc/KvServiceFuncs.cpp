@@ -79,6 +79,18 @@ void DrawAngleText(TCanvas* Canvas, const TPoint& Pos, int Angle, const std::str
     Canvas->Font()->Assign(previous);
 }
 
+TTextLayout VerticalTextLayout(TAlignment Alignment)
+{
+    switch (Alignment) {
+    case taRightJustify:
+        return tlTop;
+    case taCenter:
+        return tlCenter;
+    default:
+        return tlBottom;
+    }
+}
+
 void DrawTitleText(TCanvas* Canvas, TRect Rect, TPoint& Pos, int Angle, const std::string& Text, TAlignment Alignment,
                    TTextLayout Layout)
 {
@@ -485,25 +497,13 @@ TShiftState GetCurShiftState(const TMessage& Message)
     for (const TKeyShift& k : Keys) {
         if (GetKeyState(k.Key) < 0) state |= k.Shift;
     }
-    // Mouse messages: button down, up and double click of the left, right and middle button.
-    constexpr UINT FirstMouseButtonMessage = 513;
-    if (Message.Msg >= FirstMouseButtonMessage && Message.Msg < FirstMouseButtonMessage + 9) {
+    TMouseButtonMessage mouse{};
+    if (DecodeMouseButtonMessage(Message.Msg, mouse)) {
         static constexpr TShiftState Buttons[] = {ssLeft, ssRight, ssMiddle};
-        const UINT offset = Message.Msg - FirstMouseButtonMessage;
-        state |= Buttons[offset / 3];
-        if (offset % 3 == 2) state |= ssDouble;
+        state |= Buttons[mouse.Button];
+        if (mouse.Double) state |= ssDouble;
     }
     return state;
-}
-
-double ParseFloatText(const std::string& Text)
-{
-    std::string text = Text;
-    const char separator = GetDecimalSeparator();
-    for (char& c : text) {
-        if (c == '.' || c == ',') c = separator;
-    }
-    return StrToFloat(text);
 }
 
 }  // namespace KVC

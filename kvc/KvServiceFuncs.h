@@ -26,6 +26,9 @@ void CalcTextPos(TCanvas* Canvas, const TRect& Rect, TPoint& Pos, int Angle, con
                  TAlignment Alignment, TTextLayout Layout);
 // Text from Pos with the canvas's font turned by Angle degrees.
 void DrawAngleText(TCanvas* Canvas, const TPoint& Pos, int Angle, const std::string& Text);
+// Text turned to read bottom to top: its alignment becomes a layout along the turned
+// line (left-aligned text starts at the bottom).
+TTextLayout VerticalTextLayout(TAlignment Alignment);
 // Places Text in Rect: at Angle 0 as single-line formatted text clipped to Rect, otherwise
 // turned from the computed start point. Pos always receives the start point.
 void DrawTitleText(TCanvas* Canvas, TRect Rect, TPoint& Pos, int Angle, const std::string& Text, TAlignment Alignment,
@@ -78,10 +81,6 @@ double CorrectAxisData(double& Min, double& Max, const std::string& Unit, std::s
 // ---- Other ------------------------------------------------------------------------------
 // The shift state now: keyboard modifiers plus the button of a mouse message.
 TShiftState GetCurShiftState(const TMessage& Message);
-
-// For the library's own components: "." and "," both read as the decimal separator.
-// Raises EConvertError for a text that is not a number.
-double ParseFloatText(const std::string& Text);
 
 // Finds or creates the chain of nodes named by the segments of Path (split at
 // Separator) in a tree whose Items offer GetFirstNode() and AddChild(Parent, Text), and

@@ -11,19 +11,6 @@ namespace {
 constexpr TColor DefaultColors[7] = {RGB(160, 150, 131), clBtnFace,          clWhite,           RGB(160, 150, 131),
                                      RGB(128, 128, 128), RGB(160, 150, 131), RGB(247, 222, 156)};
 
-// The caption of a vertical slider reads bottom to top: its alignment becomes a layout.
-TTextLayout VerticalLayout(TAlignment Alignment)
-{
-    switch (Alignment) {
-    case taRightJustify:
-        return tlTop;
-    case taCenter:
-        return tlCenter;
-    default:
-        return tlBottom;
-    }
-}
-
 }  // namespace
 
 TKvSlider::TKvSlider(TComponent* Owner) : TCustomControl(Owner)
@@ -280,7 +267,7 @@ void TKvSlider::Paint()
         if (horizontal)
             DrawTitleText(canvas, work, origin, 0, caption, FCaptionAlignment, tlTop);
         else
-            DrawTitleText(canvas, work, origin, 90, caption, taLeftJustify, VerticalLayout(FCaptionAlignment));
+            DrawTitleText(canvas, work, origin, 90, caption, taLeftJustify, VerticalTextLayout(FCaptionAlignment));
         canvas->Brush()->SetStyle(bsSolid);
         offset += canvas->TextHeight("0") + (horizontal ? origin.y : origin.x) + 3;
     }

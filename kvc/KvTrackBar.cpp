@@ -6,19 +6,9 @@ void TKvTrackBar::WndProc(TMessage& Message)
 {
     // The bar itself moves on the press (a click on the bar, an arrow key), so the
     // position is taken before the press reaches it; else the release would find no move.
-    switch (Message.Msg) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDBLCLK:
-    case WM_KEYDOWN:
+    TMouseButtonMessage mouse{};
+    if ((DecodeMouseButtonMessage(Message.Msg, mouse) && mouse.Down) || Message.Msg == WM_KEYDOWN)
         FOldPosition = GetPosition();
-        break;
-    default:
-        break;
-    }
     TTrackBar::WndProc(Message);
 }
 

@@ -177,12 +177,14 @@ std::string FloatToStrF(double Value, TFloatFormat Format, int Precision, int Di
 
 std::string FloatToStr(double Value) { return FloatToStrF(Value, ffGeneral, 15, 0); }
 
-bool TryStrToFloat(const std::string& Text, double& Value)
+bool TryStrToFloat(const std::string& Text, double& Value, TDecimalSeparators Separators)
 {
     const char sep = GetDecimalSeparator();
-    size_t begin = Text.find_first_not_of(" \t");
+    auto isSeparator = [&](char C) { return Separators == dsPointOrComma ? C == '.' || C == ',' : C == sep; };
+    static constexpr const char* Blanks = " \t\r\n";
+    size_t begin = Text.find_first_not_of(Blanks);
     if (begin == std::string::npos) return false;
-    const size_t end = Text.find_last_not_of(" \t") + 1;
+    const size_t end = Text.find_last_not_of(Blanks) + 1;
     // Rewritten in the one form from_chars reads: an optional "-", digits, ".", exponent.
     std::string plain;
     size_t i = begin;
@@ -192,7 +194,7 @@ bool TryStrToFloat(const std::string& Text, double& Value)
     }
     int mantissaDigits = 0;
     while (i < end && std::isdigit(static_cast<unsigned char>(Text[i]))) plain += Text[i++], ++mantissaDigits;
-    if (i < end && Text[i] == sep) {
+    if (i < end && isSeparator(Text[i])) {
         plain += '.';
         ++i;
         while (i < end && std::isdigit(static_cast<unsigned char>(Text[i]))) plain += Text[i++], ++mantissaDigits;
@@ -214,15 +216,16 @@ bool TryStrToFloat(const std::string& Text, double& Value)
     return true;
 }
 
-double StrToFloat(const std::string& Text)
+double StrToFloat(const std::string& Text, TDecimalSeparators Separators)
 {
     double value = 0;
-    if (!TryStrToFloat(Text, value)) throw EConvertError("'" + Text + "' is not a valid floating point value");
+    if (!TryStrToFloat(Text, value, Separators))
+        throw EConvertError("'" + Text + "' is not a valid floating point value");
     return value;
 }
 
-double StrToFloatDef(const std::string& Text, double Default)
+double StrToFloatDef(const std::string& Text, double Default, TDecimalSeparators Separators)
 {
     double value = 0;
-    return TryStrToFloat(Text, value) ? value : Default;
+    return TryStrToFloat(Text, value, Separators) ? value : Default;
 }

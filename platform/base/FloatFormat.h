@@ -37,8 +37,16 @@ std::string FloatToStrF(double Value, TFloatFormat Format, int Precision, int Di
 // FloatToStrF(Value, ffGeneral, 15, 0).
 std::string FloatToStr(double Value);
 
-// Leading and trailing blanks are allowed; the separator must be the process one.
-// StrToFloat raises EConvertError "'<text>' is not a valid floating point value".
-double StrToFloat(const std::string& Text);
-bool TryStrToFloat(const std::string& Text, double& Value);
-double StrToFloatDef(const std::string& Text, double Default);
+// The decimal separators a text may use: the process one only (what the operator types
+// into this program's fields), or either "." or "," (settings, script lines, values typed
+// in lists and grids, which may come from a machine with the other convention).
+enum TDecimalSeparators { dsProcess, dsPointOrComma };
+
+// The one parser of float text in the tree. Leading and trailing blanks (spaces, tabs,
+// line ends) are allowed; then an optional sign, digits with at most one separator, and an
+// optional exponent. Infinities, NaN, hexadecimal and values beyond the double range are
+// not numbers. StrToFloat raises EConvertError "'<text>' is not a valid floating point
+// value".
+bool TryStrToFloat(const std::string& Text, double& Value, TDecimalSeparators Separators = dsProcess);
+double StrToFloat(const std::string& Text, TDecimalSeparators Separators = dsProcess);
+double StrToFloatDef(const std::string& Text, double Default, TDecimalSeparators Separators = dsProcess);

@@ -15,6 +15,7 @@
 #include <unistd.h>
 #include <unordered_set>
 
+#include "platform/base/FloatFormat.h"
 #include "platform/base/Strings.h"
 
 namespace {
@@ -229,15 +230,8 @@ std::optional<std::string> ReadValue(const std::string& FileName, const std::str
 
 std::optional<double> ParseIniFloat(const std::string& Text)
 {
-    std::string t = Trim(Text);
-    if (t.empty()) return std::nullopt;
-    for (char& c : t)
-        if (c == ',') c = '.';
-    const char* begin = t.data();
-    if (*begin == '+') ++begin;
     double value = 0;
-    const auto [end, error] = std::from_chars(begin, t.data() + t.size(), value);
-    if (error != std::errc() || end != t.data() + t.size() || !std::isfinite(value)) return std::nullopt;
+    if (!TryStrToFloat(Text, value, dsPointOrComma)) return std::nullopt;
     return value;
 }
 

@@ -1,4 +1,5 @@
 #include "platform/kvcls/kvcls.h"
+#include "platform/base/FloatFormat.h"
 
 #include <dirent.h>
 #include <dlfcn.h>
@@ -78,22 +79,7 @@ void TFolderFiles::Scan(const std::string& SubFolder)
     std::sort(Files.begin(), Files.end());
 }
 
-double ConvertString2Float(const std::string& Text)
-{
-    size_t first = 0, last = Text.size();
-    while (first < last && (Text[first] == ' ' || Text[first] == '\t')) ++first;
-    while (last > first && (Text[last - 1] == ' ' || Text[last - 1] == '\t' || Text[last - 1] == '\r')) --last;
-    std::string t = Text.substr(first, last - first);
-    for (char& c : t)
-        if (c == ',') c = '.';
-    const char* begin = t.data();
-    if (!t.empty() && t[0] == '+') ++begin;
-    double value = 0;
-    const auto [end, error] = std::from_chars(begin, t.data() + t.size(), value);
-    if (t.empty() || error != std::errc() || end != t.data() + t.size() || !std::isfinite(value))
-        throw EConvertError("'" + Text + "' is not a valid floating point value");
-    return value;
-}
+double ConvertString2Float(const std::string& Text) { return StrToFloat(Text, dsPointOrComma); }
 
 std::string GetProgramVersion(const std::string& FileName)
 {

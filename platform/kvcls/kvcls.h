@@ -67,7 +67,8 @@ private:
 };
 
 // The decimal number in the text, with "." or "," as decimal separator; leading and
-// trailing blanks are allowed. Anything else raises EConvertError.
+// trailing blanks are allowed. Anything else raises EConvertError. (StrToFloat with
+// dsPointOrComma, under the name the system's modules call.)
 double ConvertString2Float(const std::string& Text);
 
 // The version embedded in a program file (see ZEL_VERSION_TAG) as "major.minor.release.build";

@@ -555,45 +555,52 @@ void TControl::DefaultNativeHandling()
     Impl->NativeResult = object->event(Impl->NativeEvent);
 }
 
+bool DecodeMouseButtonMessage(UINT Msg, TMouseButtonMessage& Decoded)
+{
+    struct TRow {
+        UINT Msg;
+        TMouseButtonMessage Decoded;
+    };
+    static constexpr TRow Rows[] = {
+        {WM_LBUTTONDOWN, {mbLeft, true, false}},    {WM_LBUTTONUP, {mbLeft, false, false}},
+        {WM_LBUTTONDBLCLK, {mbLeft, true, true}},   {WM_RBUTTONDOWN, {mbRight, true, false}},
+        {WM_RBUTTONUP, {mbRight, false, false}},    {WM_RBUTTONDBLCLK, {mbRight, true, true}},
+        {WM_MBUTTONDOWN, {mbMiddle, true, false}},  {WM_MBUTTONUP, {mbMiddle, false, false}},
+        {WM_MBUTTONDBLCLK, {mbMiddle, true, true}},
+    };
+    for (const TRow& row : Rows)
+        if (row.Msg == Msg) {
+            Decoded = row.Decoded;
+            return true;
+        }
+    return false;
+}
+
 void TControl::WndProc(TMessage& Message)
 {
-    switch (Message.Msg) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDBLCLK: {
+    TMouseButtonMessage mouse{};
+    if (DecodeMouseButtonMessage(Message.Msg, mouse)) {
         DefaultNativeHandling();
-        const TMouseButton button = (Message.Msg == WM_RBUTTONDOWN || Message.Msg == WM_RBUTTONDBLCLK)   ? mbRight
-                                    : (Message.Msg == WM_MBUTTONDOWN || Message.Msg == WM_MBUTTONDBLCLK) ? mbMiddle
-                                                                                                         : mbLeft;
-        const bool dbl =
-            Message.Msg == WM_LBUTTONDBLCLK || Message.Msg == WM_RBUTTONDBLCLK || Message.Msg == WM_MBUTTONDBLCLK;
-        TShiftState shift = ShiftFromMouseFlags(Message.WParam) | CurrentKeyShift();
-        if (dbl) shift |= ssDouble;
-        if (button == mbLeft) Impl->Pressed = true;
-        // A control with a click handler keeps the press (and so the release) to itself,
-        // as the platform's own windows do; without one it passes on to its parent.
-        if (button == mbLeft && Impl->SelfClick && OnClick && Impl->NativeEvent) Impl->NativeEvent->accept();
-        if (Message.Msg == WM_LBUTTONDBLCLK) DblClick();
-        MouseDown(button, shift, LowSigned16(Message.LParam), HighSigned16(Message.LParam));
-        break;
-    }
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP: {
-        DefaultNativeHandling();
-        const TMouseButton button = Message.Msg == WM_RBUTTONUP   ? mbRight
-                                    : Message.Msg == WM_MBUTTONUP ? mbMiddle
-                                                                  : mbLeft;
+        const TMouseButton button = mouse.Button;
         const int x = LowSigned16(Message.LParam), y = HighSigned16(Message.LParam);
-        const bool wasPressed = Impl->Pressed && button == mbLeft;
-        if (button == mbLeft) Impl->Pressed = false;
-        if (wasPressed && Impl->SelfClick && x >= 0 && y >= 0 && x < GetWidth() && y < GetHeight()) Click();
-        MouseUp(button, ShiftFromMouseFlags(Message.WParam) | CurrentKeyShift(), x, y);
-        break;
+        TShiftState shift = ShiftFromMouseFlags(Message.WParam) | CurrentKeyShift();
+        if (mouse.Down) {
+            if (mouse.Double) shift |= ssDouble;
+            if (button == mbLeft) Impl->Pressed = true;
+            // A control with a click handler keeps the press (and so the release) to
+            // itself, as the platform's own windows do; without one it passes on to its parent.
+            if (button == mbLeft && Impl->SelfClick && OnClick && Impl->NativeEvent) Impl->NativeEvent->accept();
+            if (mouse.Double && button == mbLeft) DblClick();
+            MouseDown(button, shift, x, y);
+        } else {
+            const bool wasPressed = Impl->Pressed && button == mbLeft;
+            if (button == mbLeft) Impl->Pressed = false;
+            if (wasPressed && Impl->SelfClick && x >= 0 && y >= 0 && x < GetWidth() && y < GetHeight()) Click();
+            MouseUp(button, shift, x, y);
+        }
+        return;
     }
+    switch (Message.Msg) {
     case WM_MOUSEMOVE:
         DefaultNativeHandling();
         MouseMove(ShiftFromMouseFlags(Message.WParam) | CurrentKeyShift(), LowSigned16(Message.LParam),

@@ -47,6 +47,16 @@ using TShiftState = unsigned;
 constexpr TShiftState ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64;
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
+
+// What a mouse button message says: the button, whether it goes down (a press or a double
+// click) and whether it is a double click.
+struct TMouseButtonMessage {
+    TMouseButton Button;
+    bool Down;
+    bool Double;
+};
+// False for any message that is not a button going down, up or double-clicking.
+bool DecodeMouseButtonMessage(UINT Msg, TMouseButtonMessage& Decoded);
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
 class TComponent;

@@ -25,36 +25,32 @@ TDialogInterceptor& Interceptor()
 
 QString Q(const std::string& Text) { return QString::fromStdString(Text); }
 
+// The icon of each kind of box, by the icon flag of a message box and by the type of a
+// message dialog; a box of neither has no icon.
+struct TIconRow {
+    unsigned Flag;
+    TMsgDlgType Type;
+    QMessageBox::Icon Icon;
+};
+constexpr TIconRow IconRows[] = {
+    {MB_ICONERROR, mtError, QMessageBox::Critical},
+    {MB_ICONQUESTION, mtConfirmation, QMessageBox::Question},
+    {MB_ICONWARNING, mtWarning, QMessageBox::Warning},
+    {MB_ICONINFORMATION, mtInformation, QMessageBox::Information},
+};
+
 QMessageBox::Icon IconOfFlags(unsigned Flags)
 {
-    switch (Flags & 0xF0) {
-    case MB_ICONERROR:
-        return QMessageBox::Critical;
-    case MB_ICONQUESTION:
-        return QMessageBox::Question;
-    case MB_ICONWARNING:
-        return QMessageBox::Warning;
-    case MB_ICONINFORMATION:
-        return QMessageBox::Information;
-    default:
-        return QMessageBox::NoIcon;
-    }
+    for (const TIconRow& row : IconRows)
+        if ((Flags & 0xF0) == row.Flag) return row.Icon;
+    return QMessageBox::NoIcon;
 }
 
 QMessageBox::Icon IconOfType(TMsgDlgType Type)
 {
-    switch (Type) {
-    case mtWarning:
-        return QMessageBox::Warning;
-    case mtError:
-        return QMessageBox::Critical;
-    case mtInformation:
-        return QMessageBox::Information;
-    case mtConfirmation:
-        return QMessageBox::Question;
-    default:
-        return QMessageBox::NoIcon;
-    }
+    for (const TIconRow& row : IconRows)
+        if (Type == row.Type) return row.Icon;
+    return QMessageBox::NoIcon;
 }
 
 struct TButtonChoice {

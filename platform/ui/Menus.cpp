@@ -307,35 +307,15 @@ void TMenuItem::UpdatePlatform()
     FPlatformAction->setToolTip(ToQ(FHint));
 }
 
-void TMenuItem::SetCaption(const std::string& Value)
-{
-    FCaption = Value;
-    UpdatePlatform();
-}
+void TMenuItem::SetCaption(const std::string& Value) { Update(FCaption, Value); }
 
-void TMenuItem::SetEnabled(bool Value)
-{
-    FEnabled = Value;
-    UpdatePlatform();
-}
+void TMenuItem::SetEnabled(bool Value) { Update(FEnabled, Value); }
 
-void TMenuItem::SetVisible(bool Value)
-{
-    FVisible = Value;
-    UpdatePlatform();
-}
+void TMenuItem::SetVisible(bool Value) { Update(FVisible, Value); }
 
-void TMenuItem::SetChecked(bool Value)
-{
-    FChecked = Value;
-    UpdatePlatform();
-}
+void TMenuItem::SetChecked(bool Value) { Update(FChecked, Value); }
 
-void TMenuItem::SetShortCut(TShortCut Value)
-{
-    FShortCut = Value;
-    UpdatePlatform();
-}
+void TMenuItem::SetShortCut(TShortCut Value) { Update(FShortCut, Value); }
 
 void TMenuItem::SetAction(TAction* Action)
 {

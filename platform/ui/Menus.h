@@ -128,6 +128,13 @@ protected:
 
 private:
     void UpdatePlatform();
+    // Every published property of an item shows on the platform's menu at once.
+    template <class T>
+    void Update(T& Field, const T& Value)
+    {
+        Field = Value;
+        UpdatePlatform();
+    }
     void ActionChanged();
     std::string FCaption, FHint;
     bool FEnabled = true, FVisible = true, FChecked = false;

@@ -507,15 +507,3 @@ TEST(ShiftState, KeysFromTheKeyboardStateButtonsFromTheMessage)
     }
     SetKeyStateSource({});
 }
-
-TEST(FloatText, PointAndCommaBothReadAsTheSeparator)
-{
-    const char previous = GetDecimalSeparator();
-    for (char separator : {'.', ','}) {
-        SetDecimalSeparator(separator);
-        EXPECT_DOUBLE_EQ(ParseFloatText("2,5"), 2.5);
-        EXPECT_DOUBLE_EQ(ParseFloatText("-2.7"), -2.7);
-        EXPECT_THROW(ParseFloatText("abc"), EConvertError);
-    }
-    SetDecimalSeparator(previous);
-}

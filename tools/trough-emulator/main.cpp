@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "Emulator.h"
+#include "platform/base/FloatFormat.h"
 
 namespace {
 
@@ -108,8 +109,9 @@ int main(int argc, char** argv)
             Options.SubstanceOverAt = Number();
         else if (A == "--physical")
             Options.PhysicalSpeedUp = std::max(Options.PhysicalSpeedUp, 1.0);
-        else if (A == "--speed-up" && i + 1 < argc)
-            Options.PhysicalSpeedUp = std::atof(argv[++i]);
+        else if (A == "--speed-up" && i + 1 < argc &&
+                 TryStrToFloat(argv[i + 1], Options.PhysicalSpeedUp, dsPointOrComma))
+            ++i;
         else if (A == "--name" && i + 1 < argc)
             Options.DeviceName = argv[++i];
         else {

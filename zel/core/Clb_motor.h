@@ -6,7 +6,7 @@
 #pragma once
 #include "Clb_unit.h"
 
-class TMotor : public IClbLineUnit {
+class TMotor : public TClbNamed<IClbLineUnit> {
 public:
     TMotor() = default;
     virtual ~TMotor() = default;
@@ -17,8 +17,6 @@ public:
     void Recalc() override {}
     bool GetAutoRecalc() const override { return false; }
     void SetAutoRecalc(bool) override {}
-    std::string GetName() const override { return name; }
-    void SetName(const std::string& Value) override { name = Value; }
     double ShToHw(double Sh) override;
     double HwToSh(double Hw) override;
     double ShToHwDelta(double Sh) override;
@@ -88,7 +86,6 @@ protected:
     double maxSpeed = 2;
     double zeroHw = 0;
     bool old = true;
-    std::string name;
 };
 
 // One mechanical stage in front of Base. Self supplies ToBase (own physical value to

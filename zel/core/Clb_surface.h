@@ -3,7 +3,7 @@
 #pragma once
 #include "Clb_unit.h"
 
-class TClbSurface : public ICalibrateUnit {
+class TClbSurface : public TClbNamed<ICalibrateUnit> {
 public:
     // Throws std::invalid_argument when either barrier is missing.
     void SetBarriers(IClbLineUnit* Barrier1, IClbLineUnit* Barrier2);
@@ -26,8 +26,6 @@ public:
     void Recalc() override {}
     bool GetAutoRecalc() const override { return true; }
     void SetAutoRecalc(bool) override {}
-    std::string GetName() const override { return name; }
-    void SetName(const std::string& Value) override { name = Value; }
     double ShToHw(double Area) override { return AreaToPosition(Area); }
     double HwToSh(double Hw) override { return PositionToArea(Hw, 0); }
     double ShToHwDelta(double Area) override { return ShToHw(Area); }
@@ -37,7 +35,6 @@ protected:
     double length = 1;       // cm² of area per cm of barrier travel
     double squareMin = 0;    // cm²
     double squareMax = 100;  // cm² with both barriers at physical position 0
-    std::string name;
     IClbLineUnit* barrier1 = nullptr;
     IClbLineUnit* barrier2 = nullptr;
 };

@@ -111,41 +111,17 @@ double TClbLineUnit::ShToHwDelta(double Sh) { return DivideOr(Sh, k, 0); }
 
 double TClbLineUnit::HwToShDelta(double Hw) { return Hw * k; }
 
-void TClbLineUnit::SetShMin(double Value)
-{
-    shMin = Value;
-    RecalcIfAuto();
-}
+void TClbLineUnit::SetShMin(double Value) { Update(shMin, Value); }
 
-void TClbLineUnit::SetShMax(double Value)
-{
-    shMax = Value;
-    RecalcIfAuto();
-}
+void TClbLineUnit::SetShMax(double Value) { Update(shMax, Value); }
 
-void TClbLineUnit::SetHwMin(double Value)
-{
-    hwMin = Value;
-    RecalcIfAuto();
-}
+void TClbLineUnit::SetHwMin(double Value) { Update(hwMin, Value); }
 
-void TClbLineUnit::SetHwMax(double Value)
-{
-    hwMax = Value;
-    RecalcIfAuto();
-}
+void TClbLineUnit::SetHwMax(double Value) { Update(hwMax, Value); }
 
-void TClbLineUnit::SetShRange(double Value)
-{
-    shMax = shMin + Value;
-    RecalcIfAuto();
-}
+void TClbLineUnit::SetShRange(double Value) { Update(shMax, shMin + Value); }
 
-void TClbLineUnit::SetHwRange(double Value)
-{
-    hwMax = hwMin + Value;
-    RecalcIfAuto();
-}
+void TClbLineUnit::SetHwRange(double Value) { Update(hwMax, hwMin + Value); }
 
 // ---- simple line unit ----
 

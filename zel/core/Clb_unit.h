@@ -75,8 +75,20 @@ bool ReadClbFloat(TIniFile* Ini, const std::string& Section, const std::string& 
 // The same for an integer key (decimal, or hexadecimal with "$" or "0x").
 bool ReadClbInteger(TIniFile* Ini, const std::string& Section, const std::string& Key, int& Value);
 
+// The name every unit keeps (the prefix of its settings keys), for any of the unit
+// interfaces.
+template <class TInterface>
+class TClbNamed : public TInterface {
+public:
+    std::string GetName() const override { return name; }
+    void SetName(const std::string& Value) override { name = Value; }
+
+protected:
+    std::string name;
+};
+
 // A straight line through two calibration points; k is physical units per device count.
-class TClbLineUnit : public IClbLineUnit {
+class TClbLineUnit : public TClbNamed<IClbLineUnit> {
 public:
     TClbLineUnit() = default;
     TClbLineUnit(double ShMin, double ShMax, double HwMin, double HwMax);
@@ -87,8 +99,6 @@ public:
     void Recalc() override;
     bool GetAutoRecalc() const override { return autoRecalc; }
     void SetAutoRecalc(bool Value) override { autoRecalc = Value; }
-    std::string GetName() const override { return name; }
-    void SetName(const std::string& Value) override { name = Value; }
     double ShToHw(double Sh) override;
     double HwToSh(double Hw) override;
     double ShToHwDelta(double Sh) override;
@@ -110,6 +120,12 @@ public:
 
 protected:
     void RecalcIfAuto();
+    // A range end changed: the slope follows when it recalculates on its own.
+    void Update(double& Field, double Value)
+    {
+        Field = Value;
+        RecalcIfAuto();
+    }
 
     bool autoRecalc = true;
     double shMin = 0;
@@ -117,11 +133,10 @@ protected:
     double hwMin = 0;
     double hwMax = 100;
     double k = 1;
-    std::string name;
 };
 
 // A proportional factor: hw = sh / k.
-class TClbSimpleLineUnit : public IClbSimpleLineUnit {
+class TClbSimpleLineUnit : public TClbNamed<IClbSimpleLineUnit> {
 public:
     void Assign(const ICalibrateUnit* Source) override;
     void Load(TIniFile* Ini, const std::string& Section, const ICalibrateUnit* Defaults) override;
@@ -129,8 +144,6 @@ public:
     void Recalc() override {}
     bool GetAutoRecalc() const override { return autoRecalc; }
     void SetAutoRecalc(bool Value) override { autoRecalc = Value; }
-    std::string GetName() const override { return name; }
-    void SetName(const std::string& Value) override { name = Value; }
     double ShToHw(double Sh) override;
     double HwToSh(double Hw) override;
     double ShToHwDelta(double Sh) override { return ShToHw(Sh); }
@@ -141,7 +154,6 @@ public:
 protected:
     bool autoRecalc = true;
     double k = 1;
-    std::string name;
 };
 
 // The balance calibration as the instrument stores it ("CLBCoeff="): device readings and

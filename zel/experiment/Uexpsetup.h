@@ -16,6 +16,7 @@
 #include "zel/core/Windowroles.h"
 #include "zel/experiment/Expregister.h"
 #include "zel/experiment/Tablegridsource.h"
+#include "zel/experiment/Tablesource.h"
 
 class ISXDataSet;
 class ISXDataField;
@@ -30,7 +31,7 @@ protected:
     bool SelectCell(int Col, int Row) override;
 };
 
-class TFExpSetup : public TToolWindow, public IRegisterWindow {
+class TFExpSetup : public TToolWindow, public IRegisterWindow, public ITableSource {
 public:
     explicit TFExpSetup(TComponent* Owner);
     ~TFExpSetup() override;
@@ -126,8 +127,8 @@ public:
     ISXDataSet* CurrentDataSet() const { return FCurrentDataSet; }
     void AddDataSet(ISXDataField* Table);
     bool LocateDataSet(ISXDataField* Table);
-    int ListTables(TStringList* List) const { return ExpTable.ListTables(List); }
-    ISXDataField* GetTableByName(const std::string& Name);
+    int ListTables(TStringList* List) const override { return ExpTable.ListTables(List); }
+    ISXDataField* GetTableByName(const std::string& Name) override;
     int FindByDataName(const std::string& DataName) const { return ExpTable.FindByDataName(DataName); }
     void SBLoadUnloadClick(TObject* Sender);
     void UnloadAll();

@@ -10,9 +10,10 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/base/FloatFormat.h"
 #include "zel/core/Common.h"
+#include "zel/core/Toolwindow.h"
 #include "zel/experiment/Sxproperty.h"
-#include "zel/experiment/Uexpsetup.h"
 #include "zel/experiment/Ugraph.h"
+#include "zel/experiment/Tablesource.h"
 #include "zel/experiment/Usedatasetmanager.h"
 
 TZelGraphLineProp DefaultLineProp;
@@ -427,6 +428,8 @@ TZelGraphLineProp* TFGraphProp::ValidSelLine()
     return SelLine = nullptr;
 }
 
+ITableSource* TFGraphProp::TableSource() { return FindRole<ITableSource>(TToolWindowKind::ExpSetup); }
+
 void TFGraphProp::FillDataSources()
 {
     if (!Graph) return;
@@ -441,10 +444,10 @@ void TFGraphProp::FillDataSources()
                 CBExperiment->AddItem(std::string(CurrentSourcePrefix) + "." + name);
         }
     }
-    if (FExpSetup) {
-        TStringList register_;
-        FExpSetup->ListTables(&register_);
-        for (const std::string& name : register_.Lines()) CBExperiment->AddItem(name);
+    if (ITableSource* source = TableSource()) {
+        TStringList offered;
+        source->ListTables(&offered);
+        for (const std::string& name : offered.Lines()) CBExperiment->AddItem(name);
     }
     CBExperiment->SetItemIndex(ExactIndex(CBExperiment->Items(), own));
     TCAxisChange(nullptr);
@@ -459,7 +462,8 @@ ISXDataField* TFGraphProp::ResolveSource(const std::string& Source)
         ISXDataSet* set = Graph->Table->GetDataSet();
         return set ? set->FindField(ZelTableCategory, Source.substr(dot + 1).c_str()) : nullptr;
     }
-    return FExpSetup ? FExpSetup->GetTableByName(Source) : nullptr;
+    ITableSource* source = TableSource();
+    return source ? source->GetTableByName(Source) : nullptr;
 }
 
 void TFGraphProp::TCAxisChange(TObject*)

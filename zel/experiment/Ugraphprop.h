@@ -16,6 +16,7 @@
 #include "platform/ui/TabControl.h"
 
 class ISXDataField;
+class ITableSource;
 class TFGraph;
 namespace KVC {
 class TKvColorButton;
@@ -164,6 +165,9 @@ private:
     void ShowLinePointPictures();
     void ChangeFont(TFont& Font);
     void WireEvents();
+    // The tables offered beside the graph's own run: the experiment register's, while its
+    // window is open.
+    static ITableSource* TableSource();
     // The axis of the chosen tab.
     int AxisIndex() const;
     TZelGraphAxisProp& CurrentAxis() const;

@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <set>
 
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlBuilder.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Graphics.h"
+#include "platform/base/FloatFormat.h"
 #include "platform/base/Strings.h"
 #include "zel/core/Calibrateparam.h"
 #include "zel/core/Common.h"
@@ -261,16 +264,13 @@ bool ToInteger(const std::string& Text, std::int32_t& Value)
     return true;
 }
 
-// "." as the separator when the text has one, else ",".
+// A speed or level: "." or "," as the separator, and no larger than a float holds (the
+// tables keep floats, and a larger value has no float to become).
 bool ToDecimal(const std::string& Text, float& Value)
 {
-    std::string text = Trimmed(Text);
-    if (text.empty()) return false;
-    if (text.find('.') == std::string::npos) std::replace(text.begin(), text.end(), ',', '.');
-    char* end = nullptr;
-    errno = 0;
-    const double value = std::strtod(text.c_str(), &end);
-    if (errno || end != text.c_str() + text.size() || text.find_first_of("xXnNiI") != std::string::npos) return false;
+    double value = 0;
+    if (!TryStrToFloat(Text, value, dsPointOrComma) || std::fabs(value) > std::numeric_limits<float>::max())
+        return false;
     Value = static_cast<float>(value);
     return true;
 }

@@ -104,6 +104,40 @@ TEST(FloatFormat, ParsesOnlyTheProcessSeparator)
     }
 }
 
+// Settings, script lines and values typed in grids read "." and "," alike, whatever the
+// process separator is; the rest of the grammar is the same as for operator fields.
+TEST(FloatFormat, PointOrCommaReadsEitherSeparator)
+{
+    const struct {
+        const char* Text;
+        double Value;
+    } good[] = {{"12.5", 12.5}, {"12,5", 12.5}, {" -3 ", -3},     {"1e3", 1000},
+                {"+0,5", 0.5},  {",5", 0.5},    {"2.5\r\n", 2.5}, {"-1,5E-2", -0.015}};
+    // Two separators, a sign after a sign, the words and forms from_chars or strtod would
+    // take on their own, and a value beyond the double range are not numbers.
+    const char* const bad[] = {"",    "abc", "1.2.3", "1,5.5", "12x",   "+-1",  "-+1",
+                               "nan", "inf", "-INF",  "0x10",  "1e999", "1 ,5", "."};
+    for (char process : {'.', ','}) {
+        TSeparators use(process, process == '.' ? ',' : '.');
+        for (const auto& c : good) {
+            double v = 0;
+            EXPECT_TRUE(TryStrToFloat(c.Text, v, dsPointOrComma)) << c.Text;
+            EXPECT_DOUBLE_EQ(v, c.Value) << c.Text;
+            EXPECT_DOUBLE_EQ(StrToFloat(c.Text, dsPointOrComma), c.Value) << c.Text;
+        }
+        for (const char* text : bad) {
+            double v = 42;
+            EXPECT_FALSE(TryStrToFloat(text, v, dsPointOrComma)) << text;
+            EXPECT_EQ(v, 42) << text;
+            EXPECT_THROW(StrToFloat(text, dsPointOrComma), EConvertError) << text;
+            EXPECT_EQ(StrToFloatDef(text, 7, dsPointOrComma), 7) << text;
+        }
+        // The operator's fields keep reading only the process separator.
+        double v = 0;
+        EXPECT_FALSE(TryStrToFloat(process == '.' ? "12,5" : "12.5", v));
+    }
+}
+
 // The separator comes from the system locale named in the environment. A fresh process
 // is needed because the locale is read once per process.
 TEST(FloatFormat, StartsWithTheSystemLocaleSeparator)

@@ -17,6 +17,7 @@
 #include "zel/experiment/Sxproperty.h"
 #include "zel/experiment/Graphmanager.h"
 #include "zel/experiment/Ugraph.h"
+#include "zel/experiment/Ugraphprop.h"
 #include "zel/experiment/Usedatasetmanager.h"
 
 namespace {
@@ -948,6 +949,18 @@ TEST_F(ExpSetup, CreateGraphFromTheRegister)
     ASSERT_EQ(Graph->AxisLeft.Lines.size(), 1u);
     EXPECT_TRUE(Graph->AxisRight.Lines.empty());
     EXPECT_EQ(Graph->Chart->LineSeries()->GetItem(0)->Points().size(), 3u);
+
+    // The graph's property dialog offers the register's tables after the graph's own run,
+    // and a register name chosen there gives that record's table.
+    Graph->MIProperties->Click();
+    ASSERT_NE(Graph->PropDialog, nullptr);
+    TStringList Offered;
+    ASSERT_EQ(Window->ListTables(&Offered), 1);
+    const std::vector<std::string> Items = Graph->PropDialog->CBExperiment->Items().Lines();
+    ASSERT_FALSE(Items.empty());
+    EXPECT_EQ(Items.back(), Offered[0]);
+    EXPECT_EQ(Graph->PropDialog->ResolveSource(Offered[0]), TableOf(Set));
+    EXPECT_EQ(Graph->PropDialog->ResolveSource("nothing.Isotherm"), nullptr);
     FreeForm(Graph);
 
     // A record without a loaded set: nothing to draw from.

@@ -233,6 +233,12 @@ TEST_F(LblWindow, WrongCellIsShownAndOpenedAgain)
         EXPECT_TRUE(Window->CheckCell(g)) << text;
     }
     EXPECT_EQ(Dialogs.Requests.size(), 1u);
+    // A value no float holds is refused like any other text that is no number.
+    grid->FocusCell(4, 1);
+    grid->SetEditorMode(true);
+    grid->InplaceEditor()->SetText("1e39");
+    EXPECT_FALSE(Window->CheckCell(grid));
+    EXPECT_EQ(Shown().back(), "Wrong value. This value must be 'float'");
 }
 
 TEST_F(LblWindow, EditingSortingAndCopying)
