@@ -919,7 +919,7 @@ TEST_F(ExpSetup, CellCorrectionsGoIntoTheTableAndEveryGraphOfIt)
 
 TEST_F(ExpSetup, CreateGraphFromTheRegister)
 {
-    OpenWithRun();
+    ISXDataSet* Set = OpenWithRun();
     ASSERT_NE(Window->CurrentTable(), nullptr);
     EXPECT_TRUE(Window->SBCreateGraph->GetEnabled());
     EXPECT_EQ(Window->CBGraphBottomAxis->Items().Lines(),
