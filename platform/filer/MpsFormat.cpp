@@ -652,9 +652,12 @@ bool DecodeSetImage(const std::uint8_t* Bytes, std::size_t Size, bool VerifyChec
     return Decode(Source, Size, VerifyChecksum, Set, Error);
 }
 
-bool LoadSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Error)
+namespace {
+
+// An opened file that is a regular one, with its size on disk; otherwise says why not.
+// errno must still be that of the open.
+bool CheckRegularFile(const TFileHandle& File, const std::string& FileName, std::size_t& Size, std::string& Error)
 {
-    TFileHandle File(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC));
     if (File.Get() < 0) {
         Error = "cannot open " + FileName + ": " + ErrnoText(errno);
         return false;
@@ -664,9 +667,20 @@ bool LoadSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Erro
         Error = FileName + " is not a readable file";
         return false;
     }
+    Size = static_cast<std::size_t>(Info.st_size);
+    return true;
+}
+
+}  // namespace
+
+bool LoadSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Error)
+{
+    TFileHandle File(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC));
+    std::size_t Size = 0;
+    if (!CheckRegularFile(File, FileName, Size, Error)) return false;
     // Every length in the file is checked against the size the file has on disk.
     TFileSource Source(File.Get());
-    if (!Decode(Source, static_cast<std::size_t>(Info.st_size), true, Set, Error)) {
+    if (!Decode(Source, Size, true, Set, Error)) {
         Error = FileName + ": " + Error;
         return false;
     }
@@ -727,16 +741,7 @@ struct TOpenSetFile {
 
     bool Open(const std::string& FileName, std::string& Error)
     {
-        if (File.Get() < 0) {
-            Error = "cannot open " + FileName + ": " + ErrnoText(errno);
-            return false;
-        }
-        struct stat Info;
-        if (::fstat(File.Get(), &Info) != 0 || !S_ISREG(Info.st_mode)) {
-            Error = FileName + " is not a readable file";
-            return false;
-        }
-        Size = static_cast<std::size_t>(Info.st_size);
+        if (!CheckRegularFile(File, FileName, Size, Error)) return false;
         if (Size < HeaderSize + ChecksumSize || !Source.Read(Header, HeaderSize, Error) ||
             std::memcmp(Header, Magic, sizeof Magic) != 0) {
             Error = FileName + ": not a set file (unknown file signature or too short)";

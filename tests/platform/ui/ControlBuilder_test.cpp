@@ -5,22 +5,13 @@
 
 #include <QKeyEvent>
 
+#include "FormFixture.h"
 #include "TestSupport.h"
 #include "platform/ui/ControlBuilder.h"
 
 namespace {
 
-struct TBuilderFixture : ::testing::Test {
-    void SetUp() override
-    {
-        Form = new TForm(nullptr);
-        Form->Name = "TestForm";
-        Form->SetBounds(50, 50, 400, 300);
-        Form->EndLoading();
-    }
-    void TearDown() override { FreeForm(Form); }
-    TForm* Form = nullptr;
-};
+using TBuilderFixture = TFormFixture;
 
 TEST_F(TBuilderFixture, NumberEntryShowsItsDecimalsAndStepsByItsIncrement)
 {

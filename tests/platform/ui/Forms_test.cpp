@@ -22,6 +22,7 @@
 #include <cmath>
 #include <thread>
 
+#include "FormFixture.h"
 #include "TestSupport.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ComCtrls.h"
@@ -34,18 +35,6 @@
 #include "platform/ui/StdCtrls.h"
 
 namespace {
-
-struct TFormFixture : ::testing::Test {
-    void SetUp() override
-    {
-        Form = new TForm(nullptr);
-        Form->Name = "TestForm";
-        Form->SetBounds(50, 50, 400, 300);
-        Form->EndLoading();
-    }
-    void TearDown() override { FreeForm(Form); }
-    TForm* Form = nullptr;
-};
 
 void SendKey(QWidget* Target, QEvent::Type Type, int Key, Qt::KeyboardModifiers Mods, const QString& Text,
              bool Repeat = false)
