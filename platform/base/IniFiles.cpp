@@ -12,6 +12,7 @@
 #include <mutex>
 #include <set>
 #include <sys/stat.h>
+#include <ctime>
 #include <unistd.h>
 #include <unordered_set>
 
@@ -99,9 +100,45 @@ std::optional<std::string> ReadWholeFile(const std::string& FileName, std::strin
     return all;
 }
 
+// A file's text as last parsed, with what identifies that version of it on disk.
+struct TParsedFile {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    off_t Size = 0;
+    timespec Modified{};
+    TIniText Text;
+};
+
+// Parsed files by name. A read parses a file again only when it is another file or was
+// changed since (an atomic write replaces the file, so a new inode, size or time), so
+// the many keys read at start-up cost one parse, and what another object or program
+// wrote is still seen at once.
+std::map<std::string, TParsedFile>& ParsedFiles()
+{
+    static std::map<std::string, TParsedFile> files;
+    return files;
+}
+
+bool SameVersion(const TParsedFile& Parsed, const struct stat& Info)
+{
+    return Parsed.Device == Info.st_dev && Parsed.Inode == Info.st_ino && Parsed.Size == Info.st_size &&
+           Parsed.Modified.tv_sec == Info.st_mtim.tv_sec && Parsed.Modified.tv_nsec == Info.st_mtim.tv_nsec;
+}
+
+bool RecentlyChanged(const struct stat& Info)
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const long long step = 50'000'000;  // nanoseconds, well above the coarse clock's tick
+    const long long modified = static_cast<long long>(Info.st_mtim.tv_sec) * 1'000'000'000LL + Info.st_mtim.tv_nsec;
+    const long long current = static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec;
+    return current - modified < step;
+}
+
 // Sets Unreadable when the file exists and cannot be read: its text is then what the
-// program has written to it in memory.
-TIniText LoadLines(const std::string& FileName, bool* Unreadable = nullptr)
+// program has written to it in memory. The text stays valid until the next call for
+// any file; the caller holds FileLock().
+const TIniText& LoadLines(const std::string& FileName, bool* Unreadable = nullptr)
 {
     if (Unreadable) *Unreadable = false;
     auto& unreadable = UnreadableFiles();
@@ -109,6 +146,13 @@ TIniText LoadLines(const std::string& FileName, bool* Unreadable = nullptr)
         if (Unreadable) *Unreadable = true;
         return kept->second;
     }
+    auto& parsed = ParsedFiles();
+    struct stat before {};
+    const bool known = ::stat(FileName.c_str(), &before) == 0 && S_ISREG(before.st_mode);
+    if (known)
+        if (auto cached = parsed.find(FileName); cached != parsed.end() && SameVersion(cached->second, before))
+            return cached->second.Text;
+    parsed.erase(FileName);
     std::string reason;
     const std::optional<std::string> all = ReadWholeFile(FileName, reason);
     if (!all) {
@@ -116,14 +160,26 @@ TIniText LoadLines(const std::string& FileName, bool* Unreadable = nullptr)
         if (Unreadable) *Unreadable = true;
         ReportOnce(FileName, "Unable to read " + FileName + " (" + reason +
                                  "). The file is left as it is; default settings are used and changes are not saved.");
-        return TIniText{};
+        return unreadable[FileName];
     }
     TIniText text;
     text.CrLf = all->find("\r\n") != std::string::npos;
     TStringList list;
     list.SetText(*all);
     text.Lines = list.Lines();
-    return text;
+    // Kept only when the file is still the version that was stat'ed before reading, and
+    // when its time is older than the file system's clock step: a file changed again in
+    // the same step could keep size and time, so a fresh one is read again next time.
+    struct stat after {};
+    if (!known || RecentlyChanged(before) || ::stat(FileName.c_str(), &after) != 0 ||
+        !SameVersion(TParsedFile{before.st_dev, before.st_ino, before.st_size, before.st_mtim, {}}, after)) {
+        static TIniText uncached;
+        uncached = std::move(text);
+        return uncached;
+    }
+    TParsedFile& entry = parsed[FileName];
+    entry = TParsedFile{before.st_dev, before.st_ino, before.st_size, before.st_mtim, std::move(text)};
+    return entry.Text;
 }
 
 // A settings file that cannot be written is told to the operator once per file and run:
@@ -220,7 +276,7 @@ int FindKey(const TIniText& Text, const TSectionRange& Range, const std::string&
 std::optional<std::string> ReadValue(const std::string& FileName, const std::string& Section, const std::string& Ident)
 {
     std::lock_guard<std::recursive_mutex> lock(FileLock());
-    const TIniText text = LoadLines(FileName);
+    const TIniText& text = LoadLines(FileName);
     std::string value;
     if (FindKey(text, FindSection(text, Section), Ident, &value) < 0) return std::nullopt;
     return value;
@@ -369,7 +425,7 @@ std::vector<std::string> TIniFile::ReadSections() const
 std::vector<std::string> TIniFile::ReadSectionValues(const std::string& Section) const
 {
     std::lock_guard<std::recursive_mutex> lock(FileLock());
-    const TIniText text = LoadLines(FFileName);
+    const TIniText& text = LoadLines(FFileName);
     const TSectionRange range = FindSection(text, Section);
     std::vector<std::string> values;
     if (range.First < 0) return values;

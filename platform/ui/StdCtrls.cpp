@@ -1,10 +1,13 @@
 #include "platform/ui/StdCtrls.h"
 
 #include <algorithm>
+#include <functional>
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
+#include <QEvent>
+#include <QPalette>
 #include <QFrame>
 #include <QGroupBox>
 #include <QIcon>
@@ -272,10 +275,25 @@ void TRadioButton::SetChecked(bool Value) { As<QRadioButton>(this)->setChecked(V
 
 // ---------------------------------------------------------------------------------------
 
+namespace {
+// A combo box that tells its control before it is first polished for showing.
+class TComboWidget : public QComboBox {
+public:
+    std::function<void()> BeforePolish;
+
+protected:
+    bool event(QEvent* Event) override
+    {
+        if (Event->type() == QEvent::Polish && BeforePolish) BeforePolish();
+        return QComboBox::event(Event);
+    }
+};
+}  // namespace
+
 TComboBox::TComboBox(TComponent* Owner) : TWinControl(Owner)
 {
-    auto* box = new QComboBox();
-    box->setEditable(true);
+    auto* box = new TComboWidget();
+    box->BeforePolish = [this] { MakeEditField(); };
     box->resize(145, 21);
     QObject::connect(box, &QComboBox::activated, [this](int) {
         StoreCaption(FromQ(As<QComboBox>(this)->currentText()));
@@ -289,9 +307,37 @@ TComboBox::TComboBox(TComponent* Owner) : TWinControl(Owner)
     SetWidget(box);
 }
 
+void TComboBox::MakeEditField()
+{
+    if (!FEditPending) return;
+    FEditPending = false;
+    FUpdating = true;
+    auto* box = As<QComboBox>(this);
+    box->setEditable(true);
+    // The field takes the box's colours as they change, as one made with the box does.
+    box->lineEdit()->setPalette(QPalette());
+    box->setEditText(ToQ(FPendingText));
+    FUpdating = false;
+    FPendingText.clear();
+}
+
+// The field shows the current item's text after every change of the current item.
+void TComboBox::KeepPendingText(const std::string& Text)
+{
+    if (FEditPending) FPendingText = Text;
+}
+
 void TComboBox::SetStyle(TComboBoxStyle Value)
 {
     FStyle = Value;
+    if (FEditPending) {
+        // A list from the start never needs the field.
+        if (Value == csDropDownList) {
+            FEditPending = false;
+            FPendingText.clear();
+        }
+        return;
+    }
     FUpdating = true;
     As<QComboBox>(this)->setEditable(Value == csDropDown);
     FUpdating = false;
@@ -299,6 +345,10 @@ void TComboBox::SetStyle(TComboBoxStyle Value)
 
 void TComboBox::ApplyCaption()
 {
+    if (FEditPending) {
+        FPendingText = GetCaption();
+        return;
+    }
     FUpdating = true;
     auto* box = As<QComboBox>(this);
     if (box->isEditable())
@@ -335,6 +385,7 @@ void TComboBox::SetItems(const TStringList& Items)
     box->clear();
     for (const std::string& line : FItems.Lines()) box->addItem(ToQ(line));
     box->setCurrentIndex(-1);
+    KeepPendingText(std::string());
     FUpdating = false;
 }
 
@@ -343,7 +394,10 @@ void TComboBox::AddItem(const std::string& Item)
     FItems.Add(Item);
     FUpdating = true;
     As<QComboBox>(this)->addItem(ToQ(Item));
-    if (FItems.Count() == 1) As<QComboBox>(this)->setCurrentIndex(-1);
+    if (FItems.Count() == 1) {
+        As<QComboBox>(this)->setCurrentIndex(-1);
+        KeepPendingText(std::string());
+    }
     FUpdating = false;
 }
 
@@ -382,6 +436,7 @@ void TComboBox::SetItemIndex(int Value)
     auto* box = As<QComboBox>(this);
     box->setCurrentIndex(Value >= 0 && Value < box->count() ? Value : -1);
     StoreCaption(FromQ(box->currentText()));
+    KeepPendingText(FromQ(box->currentText()));
     FUpdating = false;
 }
 

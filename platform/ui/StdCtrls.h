@@ -135,9 +135,16 @@ protected:
     void ApplyCaption() override;
 
 private:
+    // The edit field of a drop-down combo is made when the box is first shown: most boxes
+    // become lists before that, and making the field is costly. Until then the box keeps
+    // the text the field would hold.
+    void MakeEditField();
+    void KeepPendingText(const std::string& Text);
     TComboBoxStyle FStyle = csDropDown;
     TStringList FItems;
     bool FUpdating = false;
+    bool FEditPending = true;
+    std::string FPendingText;
 };
 
 class TEdit : public TWinControl {

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <optional>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -187,4 +188,46 @@ TEST(IniFile, AFileThatCannotBeReadIsNeverWrittenOverAndToldOnce)
         chmod(dir.File("locked.ini").c_str(), 0600);
         EXPECT_EQ(ReadFileText(dir.File("locked.ini")), "[Common]\nDeviceType=LBL\nOther=keep\n");
     }
+}
+
+namespace {
+void SetModified(const std::string& FileName, time_t Seconds)
+{
+    const timespec times[2] = {{Seconds, 0}, {Seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, FileName.c_str(), times, 0), 0);
+}
+}  // namespace
+
+// Reads are served from the file as last parsed; every way another program changes the
+// file must still be seen by the next read, also when the size stays the same.
+TEST(IniFile, ReadsSeeEveryChangeMadeToTheFileByAnotherProgram)
+{
+    TTempDir dir;
+    const std::string file = dir.File("zel.ini");
+    WriteFileText(file, "[PortSettings]\nPort=/dev/pts/1\n");
+    SetModified(file, 1'000'000'000);  // old enough that its parse is kept
+    TIniFile ini(file);
+    EXPECT_EQ(ini.ReadString("PortSettings", "Port", ""), "/dev/pts/1");
+    EXPECT_EQ(ini.ReadString("PortSettings", "Port", ""), "/dev/pts/1");
+
+    // Rewritten in place with the same size: a new time.
+    WriteFileText(file, "[PortSettings]\nPort=/dev/pts/2\n");
+    EXPECT_EQ(ini.ReadString("PortSettings", "Port", ""), "/dev/pts/2");
+
+    // Replaced by another file of the same size, with the old time set on it.
+    SetModified(file, 1'000'000'000);
+    EXPECT_EQ(ini.ReadString("PortSettings", "Port", ""), "/dev/pts/2");
+    const std::string other = dir.File("other.ini");
+    WriteFileText(other, "[PortSettings]\nPort=/dev/pts/3\n");
+    SetModified(other, 1'000'000'000);
+    ASSERT_EQ(::rename(other.c_str(), file.c_str()), 0);
+    EXPECT_EQ(ini.ReadString("PortSettings", "Port", ""), "/dev/pts/3");
+    EXPECT_EQ(ini.ReadSections(), std::vector<std::string>{"PortSettings"});
+
+    // Removed: defaults again; written by this program: its own text back.
+    ASSERT_EQ(::unlink(file.c_str()), 0);
+    EXPECT_EQ(ini.ReadString("PortSettings", "Port", "COM1"), "COM1");
+    ini.WriteString("PortSettings", "Port", "/dev/pts/4");
+    EXPECT_EQ(TIniFile(file).ReadString("PortSettings", "Port", ""), "/dev/pts/4");
+    EXPECT_EQ(ReadFileText(file), "[PortSettings]\nPort=/dev/pts/4\n");
 }

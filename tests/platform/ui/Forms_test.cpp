@@ -6,6 +6,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QColor>
+#include <functional>
+#include <QLineEdit>
+#include <QComboBox>
 #include <QImage>
 #include <QPixmap>
 #include <QCursor>
@@ -1155,3 +1158,93 @@ TEST(FormPlacement, WindowTheOperatorCannotResizeTakesOnlyItsPlaceFromTheFile)
 }
 
 }  // namespace
+
+// A drop-down combo makes its edit field when first shown. One shown late, after its
+// colours, items and text were set, must show what one shown at once shows, and follow
+// later changes the same way.
+TEST_F(TFormFixture, DropDownComboShownLateBehavesAsOneShownAtOnce)
+{
+    auto* atOnce = new TComboBox(Form);
+    atOnce->SetParent(Form);
+    Form->Show();
+    auto* late = new TComboBox(Form);
+    auto* becameList = new TComboBox(Form);
+    becameList->SetStyle(csDropDownList);
+    int lateChanges = 0, atOnceChanges = 0;
+    const auto items = [](std::initializer_list<const char*> Lines) {
+        TStringList list;
+        for (const char* line : Lines) list.Add(line);
+        return list;
+    };
+
+    using TStep = std::function<void(TComboBox*)>;
+    const std::vector<std::pair<std::string, TStep>> steps = {
+        {"colour", [](TComboBox* c) { c->SetColor(clYellow); }},
+        {"text before items", [](TComboBox* c) { c->SetCaption("typed"); }},
+        {"items",
+         [&](TComboBox* c) {
+             c->SetItems(items({"alpha", "beta", "gamma"}));
+         }},
+        {"text over items", [](TComboBox* c) { c->SetCaption("own text"); }},
+        {"one more item", [](TComboBox* c) { c->AddItem("delta"); }},
+        {"item picked", [](TComboBox* c) { c->SetItemIndex(1); }},
+        {"items cleared", [](TComboBox* c) { c->ClearItems(); }},
+        {"text after clearing", [](TComboBox* c) { c->SetCaption("again"); }},
+        {"first item added", [](TComboBox* c) { c->AddItem("one"); }},
+        {"font colour", [](TComboBox* c) { c->Font()->SetColor(clRed); }},
+    };
+    const auto same = [&](const std::string& Step) {
+        auto* a = static_cast<QComboBox*>(atOnce->Widget());
+        auto* b = static_cast<QComboBox*>(late->Widget());
+        ASSERT_TRUE(a->isEditable()) << Step;
+        ASSERT_TRUE(b->isEditable()) << Step;
+        EXPECT_EQ(b->lineEdit()->text(), a->lineEdit()->text()) << Step;
+        EXPECT_EQ(b->currentIndex(), a->currentIndex()) << Step;
+        EXPECT_EQ(late->Items().Lines(), atOnce->Items().Lines()) << Step;
+        EXPECT_EQ(late->GetCaption(), atOnce->GetCaption()) << Step;
+        for (QPalette::ColorRole role : {QPalette::Base, QPalette::Text, QPalette::Window})
+            EXPECT_EQ(b->lineEdit()->palette().color(role), a->lineEdit()->palette().color(role)) << Step;
+    };
+    // Shown after every step in turn: each prefix of the steps, then the rest after it.
+    for (size_t shownAfter = 0; shownAfter <= steps.size(); ++shownAfter) {
+        delete late;
+        late = new TComboBox(Form);
+        delete atOnce;
+        atOnce = new TComboBox(Form);
+        atOnce->SetParent(Form);
+        atOnce->SetVisible(true);
+        late->OnChange = [&](TObject*) { ++lateChanges; };
+        atOnce->OnChange = [&](TObject*) { ++atOnceChanges; };
+        for (size_t i = 0; i < steps.size(); ++i) {
+            if (i == shownAfter) {
+                late->SetParent(Form);
+                late->SetVisible(true);
+            }
+            steps[i].second(atOnce);
+            steps[i].second(late);
+            if (i >= shownAfter) same(steps[i].first);
+        }
+        if (shownAfter == steps.size()) {
+            late->SetParent(Form);
+            late->SetVisible(true);
+        }
+        same("shown after " + std::to_string(shownAfter) + " steps");
+    }
+    EXPECT_EQ(lateChanges, atOnceChanges);
+
+    // Typing into a late field reaches the control as into any other.
+    int changes = 0;
+    late->OnChange = [&](TObject*) { ++changes; };
+    SendKey(static_cast<QComboBox*>(late->Widget())->lineEdit(), QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(late->GetCaption().back(), 'x');
+
+    // A box made a list before it was shown never gets a field.
+    becameList->SetParent(Form);
+    becameList->SetItems(items({"a", "b"}));
+    becameList->SetCaption("b");
+    becameList->SetVisible(true);
+    auto* list = static_cast<QComboBox*>(becameList->Widget());
+    EXPECT_FALSE(list->isEditable());
+    EXPECT_EQ(list->currentIndex(), 1);
+}
