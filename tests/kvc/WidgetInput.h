@@ -138,4 +138,17 @@ inline void Hover(TControl* Control, bool Enter)
     QApplication::sendEvent(Control->Widget(), &event);
 }
 
+// The operator presses in the middle of the widget and drags, the button held, to a point
+// of the screen (no release: the drag's owner decides what the move means).
+inline void PressAndDragTo(QWidget* Widget, const QPoint& ScreenTo)
+{
+    const QPoint from = Widget->rect().center();
+    QMouseEvent press(QEvent::MouseButtonPress, from, Widget->mapToGlobal(from), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(Widget, &press);
+    QMouseEvent move(QEvent::MouseMove, Widget->mapFromGlobal(ScreenTo), ScreenTo, Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(Widget, &move);
+}
+
 }  // namespace WidgetInput

@@ -27,6 +27,7 @@
 
 #include "FormFixture.h"
 #include "TestSupport.h"
+#include "kvc/WidgetInput.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/base/FloatFormat.h"
@@ -868,18 +869,6 @@ TForm* DockableTool(const std::string& Caption, int Width, int Height, std::vect
     return tool;
 }
 
-// The operator presses on the widget and drags to a screen point.
-void DragFromWidget(QWidget* Widget, const QPoint& ScreenTo)
-{
-    const QPoint from = Widget->rect().center();
-    QMouseEvent press(QEvent::MouseButtonPress, from, Widget->mapToGlobal(from), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(Widget, &press);
-    QMouseEvent move(QEvent::MouseMove, Widget->mapFromGlobal(ScreenTo), ScreenTo, Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(Widget, &move);
-}
-
 TEST_F(TFormFixture, ControlBarHoldsDockedWindowsInRowsBelowItsToolBar)
 {
     auto* bar = new TControlBar(Form);
@@ -983,11 +972,11 @@ TEST_F(TFormFixture, ControlBarAsksItsSiteCheckAndItsGripDragFloatsTheWindowOnTh
     QWidget* grip = bar->BandGrip(tool);
     ASSERT_NE(grip, nullptr);
     ASSERT_TRUE(grip->isVisible());
-    DragFromWidget(grip, bar->Widget()->mapToGlobal(QPoint(30, 10)));
+    WidgetInput::PressAndDragTo(grip, bar->Widget()->mapToGlobal(QPoint(30, 10)));
     EXPECT_FALSE(tool->Floating());
     // Out of its band is out of the bar, even where the bar's rows reach on beside it.
     const QPoint besideBand = bar->Widget()->mapToGlobal(QPoint(bar->GetWidth() - 5, bar->GetHeight() - 5));
-    DragFromWidget(grip, besideBand);
+    WidgetInput::PressAndDragTo(grip, besideBand);
     EXPECT_TRUE(tool->Floating());
     events.clear();
     ASSERT_TRUE(tool->ManualDock(bar));
@@ -997,7 +986,7 @@ TEST_F(TFormFixture, ControlBarAsksItsSiteCheckAndItsGripDragFloatsTheWindowOnTh
     // Dragged out far beyond the screen's corner, the window floats where the operator can
     // reach it, at its own size and with its own frame.
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    DragFromWidget(grip, area.bottomRight() + QPoint(900, 700));
+    WidgetInput::PressAndDragTo(grip, area.bottomRight() + QPoint(900, 700));
     EXPECT_TRUE(tool->Floating());
     EXPECT_EQ(bar->BandCount(), 0);
     EXPECT_EQ(bar->GetHeight(), bar->RowSize + 2);

@@ -17,6 +17,7 @@
 #include <QTabWidget>
 
 #include "MainWindowFixture.h"
+#include "kvc/WidgetInput.h"
 #include "platform/base/IniFiles.h"
 #include "zel/accessories/Eudctrl.h"
 #include "zel/accessories/Ucylindermembranedepositionctrl.h"
@@ -252,18 +253,6 @@ void ShowMainWindowInPlace(TFMain* Main)
     Main->Show();
 }
 
-// The operator presses on the band's grip and drags it to a screen point.
-void DragGripTo(QWidget* Grip, const QPoint& ScreenTo)
-{
-    const QPoint from = Grip->rect().center();
-    QMouseEvent press(QEvent::MouseButtonPress, from, Grip->mapToGlobal(from), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(Grip, &press);
-    QMouseEvent move(QEvent::MouseMove, Grip->mapFromGlobal(ScreenTo), ScreenTo, Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(Grip, &move);
-}
-
 // A program window created as the start-up creates it, its global pointer set, and the
 // pointer cleared again once the window is gone.
 struct TRealWindow {
@@ -375,7 +364,7 @@ TEST_F(TWindowPatternTest, WindowDockedInTheControlBarByDragLeavesItByItsGrip)
     QWidget* grip = Main->ControlBar->BandGrip(window);
     ASSERT_NE(grip, nullptr);
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    DragGripTo(grip, area.bottomRight() + QPoint(400, 400));
+    WidgetInput::PressAndDragTo(grip, area.bottomRight() + QPoint(400, 400));
     EXPECT_TRUE(window->Floating());
     EXPECT_TRUE(window->Widget()->isWindow());
     EXPECT_TRUE(window->Widget()->isVisible());

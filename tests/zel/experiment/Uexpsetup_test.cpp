@@ -95,6 +95,18 @@ protected:
         return Set;
     }
 
+    // A run entered in the register and unloaded again: its set lives only in its file.
+    std::string RegisterUnloadedRun()
+    {
+        OpenWindow();
+        ISXDataSet* Set = MakeRunSet("Ann");
+        const std::string File = Dir.File("run.mps");
+        Set->SetFileName(File.c_str());
+        Window->AddDataSet(TableOf(Set));
+        Window->UnloadAll();
+        return File;
+    }
+
     TTempDir Dir;
     TFExpSetup* Window = nullptr;
     std::string FSavedExe;
@@ -624,12 +636,7 @@ std::pair<std::size_t, std::size_t> DescriptionBytes(const std::string& File)
 
 TEST_F(ExpSetup, AnUnloadedRecordsSetFileIsReadOnlyToWriteAChangedDescription)
 {
-    OpenWindow();
-    ISXDataSet* Set = MakeRunSet("Ann");
-    const std::string File = Dir.File("run.mps");
-    Set->SetFileName(File.c_str());
-    Window->AddDataSet(TableOf(Set));
-    Window->UnloadAll();
+    const std::string File = RegisterUnloadedRun();
     TCountingFiler Counting(Filer);
     Filer = &Counting;
     // A new table list changes no description: the set file is not read for it.
@@ -675,12 +682,7 @@ TEST_F(ExpSetup, AnUnloadedRecordsSetFileIsReadOnlyToWriteAChangedDescription)
 
 TEST_F(ExpSetup, ADamagedSetFileIsLeftAsItIsWhenAnUnloadedRecordsDescriptionChanges)
 {
-    OpenWindow();
-    ISXDataSet* Set = MakeRunSet("Ann");
-    const std::string File = Dir.File("run.mps");
-    Set->SetFileName(File.c_str());
-    Window->AddDataSet(TableOf(Set));
-    Window->UnloadAll();
+    const std::string File = RegisterUnloadedRun();
     // One byte of a table's cells is spoilt: the checksum no longer holds.
     std::string Damaged = ReadFileText(File);
     Damaged[Damaged.size() - 6] ^= 0x40;
