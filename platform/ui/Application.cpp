@@ -6,9 +6,12 @@
 #include <atomic>
 #include <clocale>
 #include <csignal>
+#include <climits>
 #include <stdexcept>
+#include <thread>
 
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/Messages.h"
 #include "platform/ui/MessagesInternal.h"
 
 TApplication* Application = nullptr;
@@ -162,4 +165,19 @@ void TApplication::CancelShutdown()
 {
     Impl->ShuttingDown = false;
     Impl->Terminated = false;
+}
+
+void RunAside(const std::function<void()>& Work)
+{
+    if (!Application || !IsGuiThread()) {
+        Work();
+        return;
+    }
+    std::atomic<bool> Done{false};
+    std::thread Worker([&] {
+        Work();
+        Done.store(true, std::memory_order_release);
+    });
+    Application->ProcessMessagesUntil([&] { return Done.load(std::memory_order_acquire); }, UINT_MAX, false);
+    Worker.join();
 }

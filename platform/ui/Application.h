@@ -50,3 +50,8 @@ private:
 };
 
 extern TApplication* Application;
+
+// Runs Work on a worker thread while the window thread keeps handling events, the
+// operator's input held until Work is done; off the window thread, or before the
+// application exists, Work simply runs.
+void RunAside(const std::function<void()>& Work);

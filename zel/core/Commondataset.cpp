@@ -1,9 +1,6 @@
 // The data-set file routines of Common: saving and loading through the filer, and the
 // date stamp of a new data set.
-#include <atomic>
-#include <climits>
 #include <memory>
-#include <thread>
 #include "platform/filer/SXFiler.h"
 #include "platform/tabrix/SXDataSet.h"
 #include "platform/ui/Application.h"
@@ -55,14 +52,8 @@ bool SaveDataSetAside(const std::string& FileName, ISXDataSet* DataSet, std::str
     std::unique_ptr<TSXDataSet> Snapshot = Set->Snapshot();
     const std::uint64_t Taken = Set->GetChangeCount();
     const bool Kept = UseDataSetManager.AddRef(DataSet) >= 0;
-    std::atomic<bool> Done{false};
     bool Saved = false;
-    std::thread Worker([&] {
-        Saved = SaveDataSet(FileName, Snapshot.get(), Error);
-        Done.store(true, std::memory_order_release);
-    });
-    Application->ProcessMessagesUntil([&] { return Done.load(std::memory_order_acquire); }, UINT_MAX, false);
-    Worker.join();
+    RunAside([&] { Saved = SaveDataSet(FileName, Snapshot.get(), Error); });
     if (Saved && Set->GetChangeCount() == Taken) Set->SetModified(false);
     if (Kept) UseDataSetManager.Release(DataSet);
     return Saved;

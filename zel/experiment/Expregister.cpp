@@ -1,11 +1,9 @@
 #include "zel/experiment/Expregister.h"
 
 #include <atomic>
-#include <climits>
 #include <cstring>
 #include <map>
 #include <mutex>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -13,7 +11,6 @@
 #include "platform/filer/SXFiler.h"
 #include "platform/tabrix/SXDataSet.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/Messages.h"
 #include "zel/experiment/Sxproperty.h"
 
 namespace {
@@ -92,27 +89,6 @@ TRegDate RegDateNow()
 {
     const TLocalDateTime Now = LocalNow();
     return TRegDate{Now.Year, Now.Month, Now.Day, Now.Hour, Now.Minute, Now.Second, Now.Millisecond};
-}
-
-}  // namespace
-
-namespace {
-
-// Runs Work on a worker while the window thread keeps handling events, the operator's
-// input excepted; off the window thread it simply runs.
-void RunAside(const std::function<void()>& Work)
-{
-    if (!Application || !IsGuiThread()) {
-        Work();
-        return;
-    }
-    std::atomic<bool> Done{false};
-    std::thread Worker([&] {
-        Work();
-        Done.store(true, std::memory_order_release);
-    });
-    Application->ProcessMessagesUntil([&] { return Done.load(std::memory_order_acquire); }, UINT_MAX, false);
-    Worker.join();
 }
 
 }  // namespace
