@@ -71,7 +71,7 @@ struct TEmulator {
     {
         const fs::path log = fs::temp_directory_path() / ("startup_bench." + std::to_string(getpid()) + ".port");
         const std::string command = "exec '" + (Folder / "trough-emulator").string() +
-                                    "' --info-ms 500 < <(sleep 600) > '" + log.string() + "'";
+                                    "' --info-ms 500 < <(exec sleep 600 2>/dev/null) > '" + log.string() + "'";
         const char* argv[] = {"bash", "-c", command.c_str(), nullptr};
         posix_spawnp(&Pid, "bash", nullptr, nullptr, const_cast<char**>(argv), environ);
         for (int i = 0; i < 100 && Port.empty(); ++i) {

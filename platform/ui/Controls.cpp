@@ -740,7 +740,10 @@ void TControl::SetParent(TWinControl* Parent)
             const QRect geometry = frame->geometry();
             frame->setParent(FParent->ClientWidget());
             frame->setGeometry(geometry);
-            frame->setVisible(Impl->Visible);
+            // A child of a window not shown yet shows with it: showing it now would style
+            // and measure every control of every hidden window at start-up.
+            if (!Impl->Visible || frame->isHidden() || FParent->ClientWidget()->isVisible())
+                frame->setVisible(Impl->Visible);
         }
         if (FAlign != alNone) FParent->AlignControls();
     } else if (frame) {

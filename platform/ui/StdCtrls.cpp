@@ -361,7 +361,7 @@ void TComboBox::ApplyCaption()
 TControl::TTextNeed TComboBox::TextNeed() const
 {
     const auto* box = As<QComboBox>(this);
-    if (box->isEditable() || box->count() == 0) return {};
+    if (FStyle == csDropDown || box->isEditable() || box->count() == 0) return {};
     int text = 0;
     bool pictures = false;
     for (int i = 0; i < box->count(); ++i) {
