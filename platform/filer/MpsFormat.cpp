@@ -25,6 +25,9 @@
 #include "platform/filer/MpsFormat.h"
 
 #include <fcntl.h>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,6 +40,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -232,6 +236,13 @@ public:
     virtual ~TSource() = default;
     // Exactly Size bytes, or false with Error set.
     virtual bool Read(void* Target, std::size_t Size, std::string& Error) = 0;
+    // The same, with the bytes' sum continued in Crc.
+    virtual bool ReadSummed(std::uint8_t* Target, std::size_t Size, std::uint32_t& Crc, std::string& Error)
+    {
+        if (!Read(Target, Size, Error)) return false;
+        Crc = Crc32(Crc, Target, Size);
+        return true;
+    }
 };
 
 class TMemorySource final : public TSource {
@@ -254,6 +265,10 @@ private:
     std::size_t FLeft;
 };
 
+// The sum of bytes A then B from the sums of each: Crc of A moved on over Bytes zero
+// bytes (the length of B), joined with the sum of B.
+std::uint32_t JoinCrc(std::uint32_t Crc, std::uint32_t Next, std::size_t Bytes);
+
 // Reads through a small buffer; large blocks (the cells) go straight to their place.
 class TFileSource final : public TSource {
 public:
@@ -261,46 +276,140 @@ public:
     bool Read(void* Target, std::size_t Size, std::string& Error) override
     {
         auto* Out = static_cast<std::uint8_t*>(Target);
-        std::size_t Buffered = std::min(Size, FEnd - FPos);
-        if (Buffered) std::memcpy(Out, FBuffer.get() + FPos, Buffered);
-        FPos += Buffered;
+        const std::size_t Buffered = TakeBuffered(Out, Size);
         Out += Buffered;
         Size -= Buffered;
-        if (Size >= BufferSize) return ReadAll(Out, Size, Error);
+        if (Size >= BufferSize) return ReadAt(Out, Size, Error);
         if (Size == 0) return true;
         FPos = FEnd = 0;
         while (FEnd < Size) {
-            ssize_t Got = ::read(FHandle, FBuffer.get() + FEnd, BufferSize - FEnd);
-            if (Got < 0 && errno == EINTR) continue;
-            if (Got <= 0) return Failed(Got, Error);
-            FEnd += static_cast<std::size_t>(Got);
+            const std::size_t Got = ReadSome(FBuffer.get() + FEnd, BufferSize - FEnd, FOffset, Error);
+            if (Got == 0) return false;
+            FEnd += Got;
+            FOffset += Got;
         }
         std::memcpy(Out, FBuffer.get(), Size);
         FPos = Size;
         return true;
     }
 
+    // A large block (a table's cells) is summed a slice at a time, each still in the cache
+    // its read left it in, so the sum costs no pass over memory of its own. The copy out
+    // of the system's cache is bound by one core, so a very large block is read in pieces
+    // by several threads side by side, each summing its own, the sums joined in order.
+    bool ReadSummed(std::uint8_t* Target, std::size_t Size, std::uint32_t& Crc, std::string& Error) override
+    {
+        if (Size < BufferSize) return TSource::ReadSummed(Target, Size, Crc, Error);
+        const std::size_t Buffered = TakeBuffered(Target, Size);
+        Crc = Crc32(Crc, Target, Buffered);
+        Target += Buffered;
+        Size -= Buffered;
+        static const std::size_t Cores = std::thread::hardware_concurrency();
+        const std::size_t Threads = std::min({MaxThreads, Size / PieceSize, Cores});
+        if (Threads < 2) {
+            TPiece Whole{Target, Size, FOffset, Crc, {}};
+            ReadPiece(Whole);
+            if (!Whole.Ok(Error)) return false;
+            FOffset += Size;
+            Crc = Whole.Crc;
+            return true;
+        }
+        std::vector<TPiece> Pieces;
+        for (std::size_t Done = 0; Done < Size; Done += PieceSize)
+            Pieces.push_back({Target + Done, std::min(PieceSize, Size - Done), FOffset + Done, 0, {}});
+        // Pieces go to whichever thread asks first, so a helper that starts late, on a
+        // busy machine, takes less and holds nothing up.
+        std::atomic<std::size_t> Next{0};
+        const auto Work = [&] {
+            for (std::size_t i = Next++; i < Pieces.size(); i = Next++) ReadPiece(Pieces[i]);
+        };
+        std::vector<std::thread> Helpers;
+        try {
+            for (std::size_t i = 1; i < Threads; ++i) Helpers.emplace_back(Work);
+        } catch (const std::system_error&) {
+            // No thread to be had: the ones there are, or this one alone, read it all.
+        }
+        Work();
+        for (std::thread& Helper : Helpers) Helper.join();
+        for (const TPiece& Piece : Pieces) {
+            if (!Piece.Ok(Error)) return false;
+            Crc = JoinCrc(Crc, Piece.Crc, Piece.Size);
+        }
+        FOffset += Size;
+        return true;
+    }
+
 private:
     static constexpr std::size_t BufferSize = 1 << 16;
-    bool ReadAll(std::uint8_t* Out, std::size_t Size, std::string& Error)
+    static constexpr std::size_t SliceSize = 256 * 1024;
+    static constexpr std::size_t PieceSize = 8 * SliceSize;
+    // Three threads copy about as fast as the memory takes it; a fourth costs more to
+    // start than it brings.
+    static constexpr std::size_t MaxThreads = 3;
+
+    // A stretch of the file read into place on its own, with the sum of its bytes.
+    struct TPiece {
+        std::uint8_t* Target;
+        std::size_t Size;
+        std::size_t Offset;
+        std::uint32_t Crc;  // continued over the piece
+        std::string Error;
+        bool Ok(std::string& Reason) const
+        {
+            if (!Error.empty()) Reason = Error;
+            return Error.empty();
+        }
+    };
+
+    void ReadPiece(TPiece& Piece) const
+    {
+        for (std::size_t Done = 0; Done < Piece.Size;) {
+            const std::size_t Slice = std::min(Piece.Size - Done, SliceSize);
+            if (!ReadAt(Piece.Target + Done, Slice, Piece.Offset + Done, Piece.Error)) return;
+            Piece.Crc = Crc32(Piece.Crc, Piece.Target + Done, Slice);
+            Done += Slice;
+        }
+    }
+
+    std::size_t TakeBuffered(std::uint8_t* Out, std::size_t Size)
+    {
+        const std::size_t Buffered = std::min(Size, FEnd - FPos);
+        if (Buffered) std::memcpy(Out, FBuffer.get() + FPos, Buffered);
+        FPos += Buffered;
+        return Buffered;
+    }
+    bool ReadAt(std::uint8_t* Out, std::size_t Size, std::string& Error)
+    {
+        if (!ReadAt(Out, Size, FOffset, Error)) return false;
+        FOffset += Size;
+        return true;
+    }
+    bool ReadAt(std::uint8_t* Out, std::size_t Size, std::size_t Offset, std::string& Error) const
     {
         while (Size) {
-            ssize_t Got = ::read(FHandle, Out, Size);
-            if (Got < 0 && errno == EINTR) continue;
-            if (Got <= 0) return Failed(Got, Error);
+            const std::size_t Got = ReadSome(Out, Size, Offset, Error);
+            if (Got == 0) return false;
             Out += Got;
-            Size -= static_cast<std::size_t>(Got);
+            Offset += Got;
+            Size -= Got;
         }
         return true;
     }
-    static bool Failed(ssize_t Got, std::string& Error)
+    // Some bytes at Offset, or none with Error set.
+    std::size_t ReadSome(std::uint8_t* Out, std::size_t Size, std::size_t Offset, std::string& Error) const
     {
-        Error = "cannot read the file: " + (Got < 0 ? ErrnoText(errno) : std::string("it became shorter"));
-        return false;
+        for (;;) {
+            const ssize_t Got = ::pread(FHandle, Out, Size, static_cast<off_t>(Offset));
+            if (Got > 0) return static_cast<std::size_t>(Got);
+            if (Got < 0 && errno == EINTR) continue;
+            Error = "cannot read the file: " + (Got < 0 ? ErrnoText(errno) : std::string("it became shorter"));
+            return 0;
+        }
     }
     int FHandle;
     std::unique_ptr<std::uint8_t[]> FBuffer;
     std::size_t FPos = 0, FEnd = 0;
+    std::size_t FOffset = 0;  // where the buffer's bytes end in the file
 };
 
 // Reads the body of a set file with a bound: every length and count is checked against
@@ -319,13 +428,8 @@ public:
                     std::to_string(FLeft) + " remain";
             return false;
         }
-        auto* Out = static_cast<std::uint8_t*>(Target);
-        if (Size >= SideSumSize) {
-            if (!ReadSummingAside(Out, static_cast<std::size_t>(Size), Error)) return false;
-        } else {
-            if (!FSource.Read(Out, static_cast<std::size_t>(Size), Error)) return false;
-            FCrc = Crc32(FCrc, Out, static_cast<std::size_t>(Size));
-        }
+        if (!FSource.ReadSummed(static_cast<std::uint8_t*>(Target), static_cast<std::size_t>(Size), FCrc, Error))
+            return false;
         FLeft -= Size;
         return true;
     }
@@ -351,43 +455,6 @@ public:
     }
 
 private:
-    static constexpr std::size_t SliceSize = 512 * 1024;
-    static constexpr std::uint64_t SideSumSize = 4 * SliceSize;
-
-    // A large block (a table's cells) is read a slice at a time while a helper sums each
-    // slice read, still in the cache the read left it in: the sum costs no time of its own.
-    bool ReadSummingAside(std::uint8_t* Out, std::size_t Size, std::string& Error)
-    {
-        std::atomic<std::size_t> Read{0};
-        std::atomic<bool> Stop{false};
-        std::uint32_t Sum = FCrc;
-        std::thread Summer([&] {
-            for (std::size_t Done = 0; Done < Size;) {
-                const std::size_t Ready = Read.load(std::memory_order_acquire);
-                if (Ready == Done) {
-                    if (Stop.load(std::memory_order_acquire)) return;
-                    std::this_thread::yield();
-                    continue;
-                }
-                Sum = Crc32(Sum, Out + Done, Ready - Done);
-                Done = Ready;
-            }
-        });
-        bool Ok = true;
-        for (std::size_t Done = 0; Done < Size && Ok;) {
-            const std::size_t Slice = std::min(Size - Done, SliceSize);
-            Ok = FSource.Read(Out + Done, Slice, Error);
-            if (Ok) {
-                Done += Slice;
-                Read.store(Done, std::memory_order_release);
-            }
-        }
-        Stop.store(true, std::memory_order_release);
-        Summer.join();
-        FCrc = Sum;
-        return Ok;
-    }
-
     TSource& FSource;
     std::size_t FLeft;
     std::uint32_t FCrc;
@@ -564,20 +631,48 @@ std::uint32_t Crc32cTables(std::uint32_t c, const std::uint8_t* p, std::size_t S
     return c;
 }
 
+// A sum moves on over zero bytes as a product modulo the polynomial, taken in the sum's
+// own bit order (the top bit stands for x^0, the lowest for x^31).
+std::uint32_t MultiplyModP(std::uint32_t a, std::uint32_t b)
+{
+    std::uint32_t Product = 0;
+    for (std::uint32_t Bit = std::uint32_t(1) << 31; Bit; Bit >>= 1) {
+        if (a & Bit) Product ^= b;
+        b = (b & 1) ? 0x82F63B78u ^ (b >> 1) : b >> 1;
+    }
+    return Product;
+}
+
+// x^(8 Bytes) modulo the polynomial, made of the powers x^(8 2^k) by repeated squaring.
+std::uint32_t ZeroBytesFactor(std::size_t Bytes)
+{
+    static const auto Squares = [] {
+        std::array<std::uint32_t, 64> Power{};
+        Power[0] = std::uint32_t(1) << (31 - 8);
+        for (std::size_t k = 1; k < Power.size(); ++k) Power[k] = MultiplyModP(Power[k - 1], Power[k - 1]);
+        return Power;
+    }();
+    std::uint32_t Factor = std::uint32_t(1) << 31;
+    for (std::size_t k = 0; Bytes; ++k, Bytes >>= 1)
+        if (Bytes & 1) Factor = MultiplyModP(Squares[k], Factor);
+    return Factor;
+}
+
+std::uint32_t JoinCrc(std::uint32_t Crc, std::uint32_t Next, std::size_t Bytes)
+{
+    return MultiplyModP(ZeroBytesFactor(Bytes), Crc) ^ Next;
+}
+
 #if defined(__x86_64__)
 // The sum's state after Bytes zero bytes, as a linear map of the state before: four
-// tables of a byte each. Sums of pieces made apart are joined through it.
+// tables of a byte each, for sums of pieces joined in a tight loop.
 class TZeroShift {
 public:
     explicit TZeroShift(std::size_t Bytes)
     {
-        const auto& T = CrcTables();
+        const std::uint32_t Factor = ZeroBytesFactor(Bytes);
         std::uint32_t Image[32];
-        for (int Bit = 0; Bit < 32; ++Bit) {
-            std::uint32_t c = std::uint32_t(1) << Bit;
-            for (std::size_t i = 0; i < Bytes; ++i) c = T[0][c & 0xFF] ^ (c >> 8);
-            Image[Bit] = c;
-        }
+        for (int Bit = 0; Bit < 32; ++Bit) Image[Bit] = MultiplyModP(Factor, std::uint32_t(1) << Bit);
         for (int Part = 0; Part < 4; ++Part)
             for (int Value = 0; Value < 256; ++Value) {
                 std::uint32_t c = 0;
@@ -595,12 +690,103 @@ private:
     std::uint32_t FTable[4][256];
 };
 
+// Wide carry-less multiplies fold 256 bytes at a time, several times what the CRC-32C
+// instruction sums, so a table's cells are summed in a fraction of their read.
+//
+// Bytes are polynomials over GF(2) with the first bit read as the highest power, 64 bits
+// to a word as the instructions take them (bit i the coefficient of x^(63-i)). What has
+// been read is kept as 128-bit pieces whose sum has the same remainder modulo the
+// polynomial as the bytes; a piece that moves on by d bits is multiplied by x^d through
+// its two halves times the remainders of x^(d+63) and x^(d-1): the multiply itself adds
+// the missing power of x. The last piece, summed as 16 bytes by the instruction, is the
+// sum of everything.
+namespace Fold {
+
+constexpr std::size_t Block = 256;
+// Shorter runs keep to the instruction: some processors slow down for a while after wide
+// vector work, which only pays for itself over a long run.
+constexpr std::size_t From = 64 * 1024;
+
+// The remainder of x^Power as a word of the instructions' bit order.
+constexpr std::uint64_t Remainder(int Power)
+{
+    std::uint64_t r = 1;
+    for (int i = 0; i < Power; ++i) {
+        r <<= 1;
+        if (r >> 32 & 1) r ^= 0x11EDC6F41u;
+    }
+    std::uint64_t Word = 0;
+    for (int d = 0; d < 32; ++d)
+        if (r >> d & 1) Word |= std::uint64_t(1) << (63 - d);
+    return Word;
+}
+
+// The pair that moves a piece on by Bits, for each distance the fold uses: a block, the
+// three quarters of the last block, and the lanes within a quarter.
+struct TMove {
+    std::uint64_t High, Low;
+};
+constexpr TMove Move(int Bits) { return {Remainder(Bits + 63), Remainder(Bits - 1)}; }
+constexpr TMove ByBlock = Move(8 * Block), ByThreeQuarters = Move(6 * Block), ByHalf = Move(4 * Block),
+                ByQuarter = Move(2 * Block), ByThreeLanes = Move(384), ByTwoLanes = Move(256), ByLane = Move(128);
+
+// The same move in every lane, or a move of its own for each of the first three.
+__attribute__((target("avx512f,vpclmulqdq"))) inline __m512i Moves(TMove First, TMove Second, TMove Third, TMove Fourth)
+{
+    const auto Word = [](std::uint64_t Value) { return static_cast<long long>(Value); };
+    return _mm512_set_epi64(Word(Fourth.Low), Word(Fourth.High), Word(Third.Low), Word(Third.High), Word(Second.Low),
+                            Word(Second.High), Word(First.Low), Word(First.High));
+}
+__attribute__((target("avx512f,vpclmulqdq"))) inline __m512i Moves(TMove M) { return Moves(M, M, M, M); }
+
+__attribute__((target("avx512f,vpclmulqdq"))) inline __m512i Times(__m512i Pieces, __m512i By)
+{
+    return _mm512_xor_si512(_mm512_clmulepi64_epi128(Pieces, By, 0x00), _mm512_clmulepi64_epi128(Pieces, By, 0x11));
+}
+
+// The sum continued from c over Size bytes, Size a multiple of Block.
+__attribute__((target("avx512f,vpclmulqdq,sse4.2"))) std::uint32_t Sum(std::uint32_t c, const std::uint8_t* p,
+                                                                       std::size_t Size)
+{
+    __m512i A = _mm512_loadu_si512(p), B = _mm512_loadu_si512(p + 64), C = _mm512_loadu_si512(p + 128),
+            D = _mm512_loadu_si512(p + 192);
+    // The state so far joins the first four bytes.
+    A = _mm512_xor_si512(A, _mm512_zextsi128_si512(_mm_cvtsi32_si128(static_cast<int>(c))));
+    const __m512i Step = Moves(ByBlock);
+    for (std::size_t i = Block; i < Size; i += Block) {
+        A = _mm512_xor_si512(Times(A, Step), _mm512_loadu_si512(p + i));
+        B = _mm512_xor_si512(Times(B, Step), _mm512_loadu_si512(p + i + 64));
+        C = _mm512_xor_si512(Times(C, Step), _mm512_loadu_si512(p + i + 128));
+        D = _mm512_xor_si512(Times(D, Step), _mm512_loadu_si512(p + i + 192));
+    }
+    const __m512i Lanes =
+        _mm512_xor_si512(_mm512_ternarylogic_epi64(Times(A, Moves(ByThreeQuarters)), Times(B, Moves(ByHalf)),
+                                                   Times(C, Moves(ByQuarter)), 0x96),
+                         D);
+    // Each lane moves on to the end of the last one, which stays as it is.
+    const __m512i Moved =
+        _mm512_mask_mov_epi64(Times(Lanes, Moves(ByThreeLanes, ByTwoLanes, ByLane, {0, 0})), 0xC0, Lanes);
+    alignas(64) std::uint64_t Words[8];
+    _mm512_store_si512(Words, Moved);
+    const std::uint64_t First = __builtin_ia32_crc32di(0, Words[0] ^ Words[2] ^ Words[4] ^ Words[6]);
+    return static_cast<std::uint32_t>(__builtin_ia32_crc32di(First, Words[1] ^ Words[3] ^ Words[5] ^ Words[7]));
+}
+
+}  // namespace Fold
+
 // The processor's CRC-32C instruction: the checksum runs over every byte of large files.
 // One instruction waits for the one before, so three stretches are summed side by side
-// and joined, which keeps the unit busy.
+// and joined, which keeps the unit busy; long runs fold where the processor can.
 __attribute__((target("sse4.2"))) std::uint32_t Crc32cInstruction(std::uint32_t c, const std::uint8_t* p,
                                                                   std::size_t Size)
 {
+    static const bool CanFold = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("vpclmulqdq");
+    if (CanFold && Size >= Fold::From) {
+        const std::size_t Folded = Size & ~(Fold::Block - 1);
+        c = Fold::Sum(c, p, Folded);
+        p += Folded;
+        Size -= Folded;
+    }
     constexpr std::size_t Stretch = 4096;
     static const TZeroShift OneStretch(Stretch), TwoStretches(2 * Stretch);
     std::uint64_t Wide = c;
@@ -678,12 +864,18 @@ bool LoadSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Erro
     TFileHandle File(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC));
     std::size_t Size = 0;
     if (!CheckRegularFile(File, FileName, Size, Error)) return false;
-    // Every length in the file is checked against the size the file has on disk.
-    TFileSource Source(File.Get());
-    if (!Decode(Source, Size, true, Set, Error)) {
+    if (!ReadSetFile(File.Get(), Size, Set, Error)) {
         Error = FileName + ": " + Error;
         return false;
     }
+    return true;
+}
+
+bool ReadSetFile(int Handle, std::size_t Size, TSXDataSet& Set, std::string& Error)
+{
+    // Every length in the file is checked against the size the file had when opened.
+    TFileSource Source(Handle);
+    if (!Decode(Source, Size, true, Set, Error)) return false;
     Set.SetModified(false);
     return true;
 }

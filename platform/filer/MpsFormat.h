@@ -17,6 +17,11 @@ bool SaveSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Erro
 // touched: on any fault the set stays empty and Error says what was wrong.
 bool LoadSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Error);
 
+// LoadSetFile's part after the open: fills an empty set from an open file taken to hold
+// Size bytes, its size when it was opened. Bytes no longer there when they are read are
+// a fault like any other. The reason names no file.
+bool ReadSetFile(int Handle, std::size_t Size, TSXDataSet& Set, std::string& Error);
+
 // Fills an empty set with the file's properties only; its tables stay on the disk. The
 // header and the properties are checked as by LoadSetFile (the checksum, which needs
 // every byte, is not).

@@ -1,5 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
@@ -99,9 +101,11 @@ TEST(SetFileChecksum, AgreesWithTheDefinitionAtEveryLengthAndStart)
     std::mt19937 Random(7);
     std::vector<std::uint8_t> Bytes(100000);
     for (auto& Byte : Bytes) Byte = static_cast<std::uint8_t>(Random());
-    // Lengths around the stretches the sum runs side by side, at odd starts, and one sum
-    // continued over pieces of uneven length.
-    for (std::size_t Size : {0, 1, 7, 8, 4095, 12287, 12288, 12289, 24583, 36864, 99990})
+    // Lengths around the stretches the sum runs side by side, around the run where it
+    // starts to fold 256 bytes at a time and the bytes that remain after the folding, at
+    // odd starts, and one sum continued over pieces of uneven length.
+    for (std::size_t Size :
+         {0, 1, 7, 8, 4095, 12287, 12288, 12289, 24583, 36864, 65535, 65536, 65791, 65792, 78079, 99990})
         for (std::size_t Start : {0, 1, 5}) {
             SCOPED_TRACE(std::to_string(Size) + " from " + std::to_string(Start));
             EXPECT_EQ(Mps::Crc32(0, Bytes.data() + Start, Size), BitwiseCrc32c(Bytes.data() + Start, Size));
@@ -172,6 +176,74 @@ TEST_F(FilerModule, ALongTableComesBackCellForCell)
     }
     ASSERT_TRUE(Filer->Save(Again.c_str(), &Loaded, 0));
     EXPECT_EQ(ReadBytes(Again), ReadBytes(Path));
+}
+
+// A block of several megabytes is read in pieces side by side: damage in any one piece,
+// or a file that changed after its size was taken, gives an empty set and the reason.
+TEST_F(FilerModule, DamageInAnyPieceOfALargeBlockGivesAnEmptySetAndAReason)
+{
+    constexpr int Rows = 200001;
+    TSXDataSet Original;
+    FillSampleSet(&Original, Rows);
+    const std::string Path = Dir.File("long.mps");
+    ASSERT_TRUE(Filer->Save(Path.c_str(), &Original, 0)) << Filer->GetLastError();
+    const std::string Good = ReadBytes(Path);
+    // The first table's cells end where the next table's category length starts.
+    const size_t CellsEnd = Good.find("ZelTable", Good.find("ZelTable") + 8) - 4;
+    const size_t CellsBegin = CellsEnd - size_t(7) * Rows * 4;
+    ASSERT_GT(CellsBegin, Good.find("ZelTable"));
+    // The row count comes before the three default axes and the column records.
+    ASSERT_EQ(U32At(Good, CellsBegin - 7 * 151 - 3 * 4 - 4), static_cast<std::uint32_t>(Rows));
+
+    for (size_t At : {CellsBegin, (CellsBegin + CellsEnd) / 2, CellsEnd - 1}) {
+        std::string Bytes = Good;
+        Bytes[At] ^= 0x10;
+        TLoadResult Result = LoadBytes(Bytes);
+        EXPECT_FALSE(Result.Ok) << At;
+        EXPECT_TRUE(Result.Empty) << At;
+        EXPECT_NE(Result.Reason.find("checksum mismatch"), std::string::npos) << At << ": " << Result.Reason;
+    }
+
+    // The file opened and its size taken, then changed under the reader: cut in the first
+    // piece, in the last one, in the checksum; written over by a longer file. Unchanged,
+    // the same file reads whole.
+    TSXDataSet Longer;
+    FillSampleSet(&Longer, Rows + 1000);
+    const std::string LongerPath = Dir.File("longer.mps");
+    ASSERT_TRUE(Filer->Save(LongerPath.c_str(), &Longer, 0)) << Filer->GetLastError();
+    struct Case {
+        const char* Name;
+        std::function<void(int)> Change;
+        const char* Reason;
+    };
+    const Case Cases[] = {
+        {"unchanged", [](int) {}, ""},
+        {"cut in the first piece", [&](int File) { ASSERT_EQ(::ftruncate(File, off_t(CellsBegin + 1000)), 0); },
+         "cannot read the file: it became shorter"},
+        {"cut in the last piece", [&](int File) { ASSERT_EQ(::ftruncate(File, off_t(CellsEnd - 1000)), 0); },
+         "cannot read the file: it became shorter"},
+        {"cut in the checksum", [&](int File) { ASSERT_EQ(::ftruncate(File, off_t(Good.size() - 2)), 0); },
+         "cannot read the file: it became shorter"},
+        {"written over by a longer file", [&](int) { WriteBytes(Path, ReadBytes(LongerPath)); }, "damaged"},
+    };
+    for (const Case& C : Cases) {
+        WriteBytes(Path, Good);
+        const int File = ::open(Path.c_str(), O_RDWR | O_CLOEXEC);
+        ASSERT_GE(File, 0);
+        C.Change(File);
+        TSXDataSet Set;
+        std::string Error;
+        const bool Ok = Mps::ReadSetFile(File, Good.size(), Set, Error);
+        ::close(File);
+        if (*C.Reason == 0) {
+            EXPECT_TRUE(Ok) << C.Name << ": " << Error;
+            EXPECT_EQ(DescribeSet(Set), DescribeSet(Original)) << C.Name;
+            continue;
+        }
+        EXPECT_FALSE(Ok) << C.Name;
+        EXPECT_TRUE(IsEmptySet(Set)) << C.Name;
+        EXPECT_NE(Error.find(C.Reason), std::string::npos) << C.Name << ": " << Error;
+    }
 }
 
 TEST_F(FilerModule, PropertiesAreRewrittenWithTheTablesBytesAsTheyWere)
