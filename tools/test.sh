@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every
-# test. Before that, the threaded parts (window messages, serial port, device link) run
-# under ThreadSanitizer in a build of their own.
+# test. Before that, the threaded parts (window messages, serial port, set-file load,
+# device link) run under ThreadSanitizer in a build of their own.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache); fi
 
-threaded="platform/ui/Messages;platform/serial;hwzel"
+threaded="platform/ui/Messages;platform/serial;platform/filer;hwzel"
 cmake -S "$root" -B "$root/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEL_TSAN=ON \
   "-DZEL_TEST_FOLDERS=$threaded" "${launcher[@]}"
 cmake --build "$root/build-tsan" -j "$jobs" --target zel_selected_tests
