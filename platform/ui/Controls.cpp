@@ -400,6 +400,11 @@ bool TControlEventFilter::eventFilter(QObject* Object, QEvent* Event)
         TMessage m{WM_PAINT, 0, 0, 0};
         return RunNative(Object, Event, m);
     }
+    case QEvent::PolishRequest:
+        // Every widget asks to be styled once the message loop runs, shown or not. A
+        // hidden one is styled as it shows (with everything inside it): styling the
+        // controls of every hidden window at start-up only delays the first paint.
+        return !static_cast<QWidget*>(Object)->isVisible();
     default:
         return false;
     }
