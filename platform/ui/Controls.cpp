@@ -13,6 +13,7 @@
 #include <QWheelEvent>
 #include <QWidget>
 #include <algorithm>
+#include <unordered_map>
 
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlsInternal.h"
@@ -251,8 +252,20 @@ struct TControlImpl {
 };
 
 namespace {
-const char* ControlProperty = "zelControl";
+
+// The control of each widget that shows one. An entry whose widget went (deleted by its
+// parent, say) no longer counts, even when a new widget takes the same address.
+struct TWidgetControl {
+    QPointer<QWidget> Widget;
+    TControl* Control;
+};
+std::unordered_map<const QWidget*, TWidgetControl>& WidgetControls()
+{
+    static std::unordered_map<const QWidget*, TWidgetControl> controls;
+    return controls;
 }
+
+}  // namespace
 
 bool TControlEventFilter::RunNative(QObject* Object, QEvent* Event, TMessage& Message)
 {
@@ -459,7 +472,7 @@ TControl::~TControl()
     FParent = nullptr;
     if (Impl->Widget) {
         Impl->Widget->removeEventFilter(Impl->Filter.get());
-        Impl->Widget->setProperty(ControlProperty, QVariant());
+        WidgetControls().erase(Impl->Widget.data());
         delete Impl->Widget.data();
     }
     Impl->Target.reset();
@@ -472,14 +485,18 @@ QWidget* TControl::Widget() const { return Impl->Widget.data(); }
 TControl* TControl::FromWidget(const QWidget* Widget)
 {
     if (!Widget) return nullptr;
-    const QVariant v = Widget->property(ControlProperty);
-    return v.isValid() ? reinterpret_cast<TControl*>(v.value<quintptr>()) : nullptr;
+    auto& controls = WidgetControls();
+    const auto found = controls.find(Widget);
+    if (found == controls.end()) return nullptr;
+    if (found->second.Widget == Widget) return found->second.Control;
+    controls.erase(found);
+    return nullptr;
 }
 
 void TControl::SetWidget(QWidget* Widget)
 {
     Impl->Widget = Widget;
-    Widget->setProperty(ControlProperty, QVariant::fromValue(reinterpret_cast<quintptr>(this)));
+    WidgetControls()[Widget] = TWidgetControl{Widget, this};
     Widget->installEventFilter(Impl->Filter.get());
     // Controls hear every mouse move, also with no button held: hover cursors, hover
     // highlights and focus-on-hover depend on it.

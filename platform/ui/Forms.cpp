@@ -58,8 +58,17 @@ Qt::WindowFlags Decorations(TFormBorderStyle Style)
     return {};
 }
 
-// The flags of the frame a child window gets in the main window's area.
-Qt::WindowFlags ChildFrameFlags(TFormBorderStyle Style) { return Qt::SubWindow | Decorations(Style); }
+// The flags of the frame a child window gets in the main window's area. The area's own
+// frame (for a sizeable window) is spelled out: a frame asked for none of its buttons adds
+// them all itself, and would then never match the flags asked for, so that each look at
+// the frame would set them again (re-parenting the frame with everything in it).
+Qt::WindowFlags ChildFrameFlags(TFormBorderStyle Style)
+{
+    const Qt::WindowFlags decorations = Decorations(Style);
+    if (decorations) return Qt::SubWindow | decorations;
+    return Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+           Qt::WindowCloseButtonHint;
+}
 
 // Dialogs and tool windows are kinds of their own to the window manager (tool windows
 // get the narrow title and stay off the task bar).
