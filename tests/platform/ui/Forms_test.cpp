@@ -1303,3 +1303,36 @@ TEST_F(TFormFixture, ChildWindowFrameHoldsTheFormAlikeWhetherItShowsAtOnceOrLate
     }
     SetMainForm(nullptr);
 }
+
+TEST_F(TFormFixture, ControlsOfAHiddenWindowAreStyledAsItShowsNotWhenTheLoopRuns)
+{
+    auto* hidden = new TForm(nullptr);
+    hidden->EndLoading();
+    QCoreApplication::processEvents();
+    // Built while the program runs, in a window not shown yet.
+    auto* box = new TGroupBox(hidden);
+    box->SetParent(hidden);
+    auto* entry = new TComboBox(hidden);
+    entry->SetCaption("typed");
+    entry->SetParent(box);
+    auto* button = new TButton(hidden);
+    button->SetParent(box);
+    const std::vector<TControl*> controls = {box, entry, button};
+    const auto styled = [&] {
+        std::string which;
+        for (TControl* control : controls)
+            if (control->Widget()->testAttribute(Qt::WA_WState_Polished))
+                which += control->Widget()->metaObject()->className() + std::string(" ");
+        return which;
+    };
+    QCoreApplication::processEvents();
+    EXPECT_EQ(styled(), "");
+    auto* field = static_cast<QComboBox*>(entry->Widget());
+    EXPECT_FALSE(field->isEditable());
+    hidden->Show();
+    EXPECT_EQ(styled(), "QGroupBox QComboBox QPushButton ");
+    // Styled late, the entry is what it would have been styled at once.
+    ASSERT_TRUE(field->isEditable());
+    EXPECT_EQ(field->lineEdit()->text(), "typed");
+    FreeForm(hidden);
+}
