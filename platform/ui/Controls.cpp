@@ -418,6 +418,12 @@ bool TControlEventFilter::eventFilter(QObject* Object, QEvent* Event)
         // hidden one is styled as it shows (with everything inside it): styling the
         // controls of every hidden window at start-up only delays the first paint.
         return !static_cast<QWidget*>(Object)->isVisible();
+    case QEvent::ChildAdded:
+    case QEvent::ChildPolished:
+        // A group box without a tick does nothing with a child that comes in or is styled,
+        // yet works out its whole look for each such event: hundreds as windows are built.
+        if (const auto* box = qobject_cast<QGroupBox*>(Object)) return !box->isCheckable();
+        return false;
     default:
         return false;
     }
