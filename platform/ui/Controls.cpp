@@ -13,6 +13,7 @@
 #include <QWheelEvent>
 #include <QWidget>
 #include <algorithm>
+#include <unordered_map>
 
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlsInternal.h"
@@ -251,8 +252,20 @@ struct TControlImpl {
 };
 
 namespace {
-const char* ControlProperty = "zelControl";
+
+// The control of each widget that shows one. An entry whose widget went (deleted by its
+// parent, say) no longer counts, even when a new widget takes the same address.
+struct TWidgetControl {
+    QPointer<QWidget> Widget;
+    TControl* Control;
+};
+std::unordered_map<const QWidget*, TWidgetControl>& WidgetControls()
+{
+    static std::unordered_map<const QWidget*, TWidgetControl> controls;
+    return controls;
 }
+
+}  // namespace
 
 bool TControlEventFilter::RunNative(QObject* Object, QEvent* Event, TMessage& Message)
 {
@@ -400,6 +413,17 @@ bool TControlEventFilter::eventFilter(QObject* Object, QEvent* Event)
         TMessage m{WM_PAINT, 0, 0, 0};
         return RunNative(Object, Event, m);
     }
+    case QEvent::PolishRequest:
+        // Every widget asks to be styled once the message loop runs, shown or not. A
+        // hidden one is styled as it shows (with everything inside it): styling the
+        // controls of every hidden window at start-up only delays the first paint.
+        return !static_cast<QWidget*>(Object)->isVisible();
+    case QEvent::ChildAdded:
+    case QEvent::ChildPolished:
+        // A group box without a tick does nothing with a child that comes in or is styled,
+        // yet works out its whole look for each such event: hundreds as windows are built.
+        if (const auto* box = qobject_cast<QGroupBox*>(Object)) return !box->isCheckable();
+        return false;
     default:
         return false;
     }
@@ -454,7 +478,7 @@ TControl::~TControl()
     FParent = nullptr;
     if (Impl->Widget) {
         Impl->Widget->removeEventFilter(Impl->Filter.get());
-        Impl->Widget->setProperty(ControlProperty, QVariant());
+        WidgetControls().erase(Impl->Widget.data());
         delete Impl->Widget.data();
     }
     Impl->Target.reset();
@@ -467,14 +491,18 @@ QWidget* TControl::Widget() const { return Impl->Widget.data(); }
 TControl* TControl::FromWidget(const QWidget* Widget)
 {
     if (!Widget) return nullptr;
-    const QVariant v = Widget->property(ControlProperty);
-    return v.isValid() ? reinterpret_cast<TControl*>(v.value<quintptr>()) : nullptr;
+    auto& controls = WidgetControls();
+    const auto found = controls.find(Widget);
+    if (found == controls.end()) return nullptr;
+    if (found->second.Widget == Widget) return found->second.Control;
+    controls.erase(found);
+    return nullptr;
 }
 
 void TControl::SetWidget(QWidget* Widget)
 {
     Impl->Widget = Widget;
-    Widget->setProperty(ControlProperty, QVariant::fromValue(reinterpret_cast<quintptr>(this)));
+    WidgetControls()[Widget] = TWidgetControl{Widget, this};
     Widget->installEventFilter(Impl->Filter.get());
     // Controls hear every mouse move, also with no button held: hover cursors, hover
     // highlights and focus-on-hover depend on it.

@@ -58,6 +58,18 @@ Qt::WindowFlags Decorations(TFormBorderStyle Style)
     return {};
 }
 
+// The flags of the frame a child window gets in the main window's area. The area's own
+// frame (for a sizeable window) is spelled out: a frame asked for none of its buttons adds
+// them all itself, and would then never match the flags asked for, so that each look at
+// the frame would set them again (re-parenting the frame with everything in it).
+Qt::WindowFlags ChildFrameFlags(TFormBorderStyle Style)
+{
+    const Qt::WindowFlags decorations = Decorations(Style);
+    if (decorations) return Qt::SubWindow | decorations;
+    return Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+           Qt::WindowCloseButtonHint;
+}
+
 // Dialogs and tool windows are kinds of their own to the window manager (tool windows
 // get the narrow title and stay off the task bar).
 Qt::WindowFlags WindowKind(TFormBorderStyle Style)
@@ -338,7 +350,7 @@ void TForm::ApplyFrame()
     }
     if (FHostDockSite) return;
     if (FImpl->ChildFrame) {
-        ReplaceFlags(FImpl->ChildFrame, Qt::SubWindow | Decorations(FBorderStyle));
+        ReplaceFlags(FImpl->ChildFrame, ChildFrameFlags(FBorderStyle));
         HoldSize(FImpl->ChildFrame, !Sizeable());
         return;
     }
@@ -355,8 +367,12 @@ void TForm::HostInMainForm()
     const bool visible = FImpl->Visible;
     auto* frame = new TChildFrame(this);
     const QSize size = Widget()->size();
-    frame->setWidget(Widget());
+    // The frame joins the area and takes its flags while still empty: each of those steps
+    // re-parents the frame with everything inside it, so the form's controls move in
+    // (taking on the area's font and colours) once, at the end.
     main->FImpl->MdiArea->addSubWindow(frame);
+    ReplaceFlags(frame, ChildFrameFlags(FBorderStyle));
+    frame->setWidget(Widget());
     frame->resize(size + QSize(8, 30));
     FImpl->ChildFrame = frame;
     frame->setWindowTitle(ToQ(GetCaption()));

@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QMdiSubWindow>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
@@ -1236,4 +1237,102 @@ TEST_F(TFormFixture, DropDownComboShownLateBehavesAsOneShownAtOnce)
     auto* list = static_cast<QComboBox*>(becameList->Widget());
     EXPECT_FALSE(list->isEditable());
     EXPECT_EQ(list->currentIndex(), 1);
+}
+
+TEST_F(TFormFixture, WidgetNamesItsControlOnlyWhileBothLive)
+{
+    auto* painted = new TCustomControl(Form);
+    painted->SetParent(Form);
+    EXPECT_EQ(TControl::FromWidget(painted->Widget()), painted);
+    EXPECT_EQ(TControl::FromWidget(Form->Widget()), Form);
+    QWidget plain;
+    EXPECT_EQ(TControl::FromWidget(&plain), nullptr);
+    // The widget goes without its control (as with a parent widget deleting its children):
+    // widgets made afterwards, some likely where it was, belong to no control.
+    delete painted->Widget();
+    // As large as a painted control's widget: the allocator likely hands its place out again.
+    struct TSameSizeWidget : QWidget {
+        void* Control = nullptr;
+        std::function<void()> Canvas;
+    };
+    std::vector<std::unique_ptr<QWidget>> later;
+    for (int i = 0; i < 64; ++i) {
+        later.push_back(std::make_unique<TSameSizeWidget>());
+        EXPECT_EQ(TControl::FromWidget(later.back().get()), nullptr) << i;
+    }
+    delete painted;
+    auto* again = new TCustomControl(Form);
+    EXPECT_EQ(TControl::FromWidget(again->Widget()), again);
+    delete again;
+}
+
+TEST_F(TFormFixture, ChildWindowFrameHoldsTheFormAlikeWhetherItShowsAtOnceOrLater)
+{
+    SetMainForm(Form);
+    Form->SetFormStyle(fsMDIForm);
+    Form->Show();
+    struct Case {
+        TFormBorderStyle Style;
+        const char* Frame;
+    };
+    const Case cases[] = {{bsSingle, "child, titled, fixed"},
+                          {bsSizeable, "child, titled, maximisable"},
+                          {bsDialog, "child, titled, fixed"},
+                          {bsSizeToolWin, "child, titled"}};
+    for (const Case& c : cases) {
+        for (const bool shownFirst : {false, true}) {
+            SCOPED_TRACE(std::string(c.Frame) + (shownFirst ? ", shown before it joins the area" : ", shown later"));
+            auto* child = new TForm(nullptr);
+            child->SetCaption("Child");
+            child->SetBorderStyle(c.Style);
+            child->EndLoading();
+            child->SetBounds(20, 30, 240, 160);
+            if (shownFirst) child->Show();
+            child->SetFormStyle(fsMDIChild);
+            child->Show();
+            auto* frame = qobject_cast<QMdiSubWindow*>(child->Widget()->parentWidget());
+            ASSERT_NE(frame, nullptr);
+            EXPECT_TRUE(frame->isVisible());
+            EXPECT_EQ(frame->widget(), child->Widget());
+            EXPECT_EQ(frame->windowTitle(), "Child");
+            EXPECT_EQ(WindowFrame(child), c.Frame);
+            EXPECT_EQ(frame->size(), QSize(240, 160) + QSize(8, 30));
+            EXPECT_EQ(Form->MDIChildren(Form->MDIChildCount() - 1), child);
+            FreeForm(child);
+        }
+    }
+    SetMainForm(nullptr);
+}
+
+TEST_F(TFormFixture, ControlsOfAHiddenWindowAreStyledAsItShowsNotWhenTheLoopRuns)
+{
+    auto* hidden = new TForm(nullptr);
+    hidden->EndLoading();
+    QCoreApplication::processEvents();
+    // Built while the program runs, in a window not shown yet.
+    auto* box = new TGroupBox(hidden);
+    box->SetParent(hidden);
+    auto* entry = new TComboBox(hidden);
+    entry->SetCaption("typed");
+    entry->SetParent(box);
+    auto* button = new TButton(hidden);
+    button->SetParent(box);
+    const std::vector<TControl*> controls = {box, entry, button};
+    const auto styled = [&] {
+        std::string which;
+        for (TControl* control : controls)
+            if (control->Widget()->testAttribute(Qt::WA_WState_Polished))
+                which += control->Widget()->metaObject()->className() + std::string(" ");
+        return which;
+    };
+    QCoreApplication::processEvents();
+    EXPECT_EQ(styled(), "");
+    auto* field = static_cast<QComboBox*>(entry->Widget());
+    EXPECT_FALSE(field->isEditable());
+    hidden->Show();
+    EXPECT_EQ(styled(), "QGroupBox QComboBox QPushButton ");
+    // Styled late, the entry is what it would have been styled at once.
+    ASSERT_TRUE(field->isEditable());
+    EXPECT_EQ(field->lineEdit()->text(), "typed");
+    FreeForm(hidden);
 }
