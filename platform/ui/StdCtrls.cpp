@@ -26,6 +26,7 @@
 #include "platform/ui/ControlsInternal.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/GraphicsQt.h"
+#include "platform/ui/LabelSize.h"
 
 namespace {
 template <class W>
@@ -73,7 +74,7 @@ void TLabel::ApplyCaption()
 {
     auto* label = As<QLabel>(this);
     label->setText(ToQ(GetCaption()));
-    if (AutoSize) label->resize(label->sizeHint());
+    if (AutoSize) label->resize(LabelTextSize(label));
     GrowToText();
 }
 
@@ -93,14 +94,14 @@ TControl::TTextNeed TLabel::TextNeed() const
 {
     // A wrapped or aligned label takes the shape its text or its parent gives it.
     if (FWordWrap || GetAlign() != alNone || GetCaption().empty()) return {};
-    return {As<QLabel>(this)->sizeHint().width(), true};
+    return {LabelTextSize(As<QLabel>(this)).width(), true};
 }
 
 void TLabel::GrowToText()
 {
     auto* label = As<QLabel>(this);
     if (FWordWrap || GetAlign() != alNone) return;
-    const QSize text = label->sizeHint();
+    const QSize text = LabelTextSize(label);
     if (label->width() < text.width() || label->height() < text.height())
         label->resize(std::max(label->width(), text.width()), std::max(label->height(), text.height()));
 }
