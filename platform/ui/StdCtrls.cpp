@@ -1,12 +1,10 @@
 #include "platform/ui/StdCtrls.h"
 
 #include <algorithm>
-#include <functional>
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
-#include <QEvent>
 #include <QPalette>
 #include <QFrame>
 #include <QGroupBox>
@@ -27,6 +25,7 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/GraphicsQt.h"
 #include "platform/ui/LabelSize.h"
+#include "platform/ui/ShowNotice.h"
 
 namespace {
 template <class W>
@@ -276,25 +275,10 @@ void TRadioButton::SetChecked(bool Value) { As<QRadioButton>(this)->setChecked(V
 
 // ---------------------------------------------------------------------------------------
 
-namespace {
-// A combo box that tells its control before it is first polished for showing.
-class TComboWidget : public QComboBox {
-public:
-    std::function<void()> BeforePolish;
-
-protected:
-    bool event(QEvent* Event) override
-    {
-        if (Event->type() == QEvent::Polish && BeforePolish) BeforePolish();
-        return QComboBox::event(Event);
-    }
-};
-}  // namespace
-
 TComboBox::TComboBox(TComponent* Owner) : TWinControl(Owner)
 {
-    auto* box = new TComboWidget();
-    box->BeforePolish = [this] { MakeEditField(); };
+    auto* box = new TShowNotice<QComboBox>();
+    box->BeforeFirstShow = [this] { MakeEditField(); };
     box->resize(145, 21);
     QObject::connect(box, &QComboBox::activated, [this](int) {
         StoreCaption(FromQ(As<QComboBox>(this)->currentText()));
