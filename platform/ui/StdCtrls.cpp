@@ -24,7 +24,7 @@
 #include "platform/ui/ControlsInternal.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/GraphicsQt.h"
-#include "platform/ui/LabelSize.h"
+#include "platform/ui/TextSize.h"
 #include "platform/ui/ShowNotice.h"
 
 namespace {
@@ -54,10 +54,7 @@ TForm* ParentForm(TControl* Control)
 }
 
 // The width of a caption as the widget shows it (an ampersand marks the next letter).
-int CaptionWidth(const QWidget* Widget, const QString& Text)
-{
-    return Widget->fontMetrics().size(Qt::TextShowMnemonic, Text).width();
-}
+int CaptionWidth(const QWidget* Widget, const QString& Text) { return CaptionSize(Widget, Text).width(); }
 }  // namespace
 
 // ---------------------------------------------------------------------------------------

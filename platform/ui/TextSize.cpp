@@ -1,4 +1,4 @@
-#include "platform/ui/LabelSize.h"
+#include "platform/ui/TextSize.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -46,9 +46,40 @@ size_t qHash(const TLabelLook& Look, size_t Seed)
                       Look.Contents.right(), Look.Least.width());
 }
 
-// Texts that change while the program runs (live readings) would add sizes without end:
-// past this many the store starts over.
-constexpr qsizetype MostSizes = 4096;
+// The measured sizes of one kind of text. Texts that change while the program runs (live
+// readings) would add sizes without end: past so many the store starts over.
+template <class Key>
+class TSizeStore {
+public:
+    template <class Measure>
+    QSize Find(Key&& Look, Measure&& MeasureIt)
+    {
+        const auto found = FSizes.constFind(Look);
+        if (found != FSizes.cend()) return *found;
+        if (FSizes.size() >= MostSizes) FSizes.clear();
+        const QSize size = MeasureIt();
+        FSizes.insert(std::move(Look), size);
+        return size;
+    }
+
+private:
+    static constexpr qsizetype MostSizes = 4096;
+    QHash<Key, QSize> FSizes;
+};
+
+// A caption in a font: the font and its screen resolution decide its metrics.
+struct TCaptionLook {
+    QFont Font;
+    qreal Dpi;
+    QString Text;
+
+    bool operator==(const TCaptionLook& Other) const
+    {
+        return Dpi == Other.Dpi && Text == Other.Text && Font == Other.Font;
+    }
+};
+
+size_t qHash(const TCaptionLook& Look, size_t Seed) { return qHashMulti(Seed, Look.Font, Look.Text); }
 
 // A label lays out plain text with the font's own text measure unless it keeps a document
 // for it: for rich text, for selectable text, after it had the focus (its document is then
@@ -118,11 +149,15 @@ QSize LabelTextSize(const QLabel* Label)
                     Label->style(),
                     Label->buddy() != nullptr,
                     MeasuresPlainText(Label)};
-    static QHash<TLabelLook, QSize> sizes;
-    const auto found = sizes.constFind(look);
-    if (found != sizes.cend()) return *found;
-    if (sizes.size() >= MostSizes) sizes.clear();
-    const QSize size = look.PlainText ? PlainTextSize(Label) : Label->sizeHint();
-    sizes.insert(std::move(look), size);
-    return size;
+    const bool plainText = look.PlainText;
+    static TSizeStore<TLabelLook> sizes;
+    return sizes.Find(std::move(look), [&] { return plainText ? PlainTextSize(Label) : Label->sizeHint(); });
+}
+
+QSize CaptionSize(const QWidget* Widget, const QString& Text)
+{
+    static TSizeStore<TCaptionLook> sizes;
+    const QFont& font = Widget->font();
+    return sizes.Find({font, QFontMetrics(font).fontDpi(), Text},
+                      [&] { return Widget->fontMetrics().size(Qt::TextShowMnemonic, Text); });
 }

@@ -1,16 +1,17 @@
-// A label's text size comes from a store shared by every label of the process: it must be
-// the size the label itself would ask for, whatever the text, font and label settings, and
-// a label whose text or font changes must get its new size, not one stored before.
+// Text sizes come from a store shared by every control of the process: a size must be the
+// one the control itself would measure, whatever the text, font and control settings, and
+// a control whose text or font changes must get its new size, not one stored before.
 #include <gtest/gtest.h>
 
 #include <QFont>
 #include <QLabel>
+#include <QPushButton>
 #include <QString>
 #include <functional>
 #include <memory>
 
 #include "TestSupport.h"
-#include "platform/ui/LabelSize.h"
+#include "platform/ui/TextSize.h"
 #include "platform/ui/StdCtrls.h"
 
 namespace {
@@ -176,4 +177,28 @@ TEST(LabelSize, LabelControlsGrowToTheirNewTextAndFont)
     EXPECT_GT(label.Widget()->sizeHint().height(), small.height());
     EXPECT_EQ(label.TextNeed().Width, label.Widget()->sizeHint().width());
     EXPECT_EQ(twin.Widget()->size(), small);
+}
+
+TEST(CaptionSize, IsTheFontsOwnMeasureOfTheCaption)
+{
+    const char* const captions[] = {"Stop", "&Start", "Zero && span", "> 0 <", "a\tb", "two\nlines", ""};
+    for (int f = 0; f < FontCount; ++f)
+        for (const char* caption : captions) {
+            SCOPED_TRACE(testing::Message() << Fonts(f).toString().toStdString() << " | " << caption);
+            const QString text = QString::fromUtf8(caption);
+            QPushButton first, second;
+            first.setFont(Fonts(f));
+            second.setFont(Fonts(f));
+            const QSize own = QFontMetrics(Fonts(f)).size(Qt::TextShowMnemonic, text);
+            EXPECT_EQ(CaptionSize(&first, text), own);
+            EXPECT_EQ(CaptionSize(&second, text), own);
+        }
+
+    // A widget whose font changes gets the size in its new font.
+    QPushButton button;
+    button.setFont(Fonts(0));
+    const QSize small = CaptionSize(&button, "Stop");
+    button.setFont(Fonts(2));
+    EXPECT_EQ(CaptionSize(&button, "Stop"), QFontMetrics(Fonts(2)).size(Qt::TextShowMnemonic, "Stop"));
+    EXPECT_NE(CaptionSize(&button, "Stop"), small);
 }
