@@ -70,8 +70,11 @@ void TLabel::ApplyCaption()
 {
     auto* label = As<QLabel>(this);
     label->setText(ToQ(GetCaption()));
-    if (AutoSize) label->resize(LabelTextSize(label));
-    GrowToText();
+    // A label sized to its text has nothing left to grow to.
+    if (AutoSize)
+        label->resize(LabelTextSize(label));
+    else
+        GrowToText();
 }
 
 void TLabel::SetBounds(int Left, int Top, int Width, int Height)
