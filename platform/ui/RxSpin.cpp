@@ -8,18 +8,23 @@
 
 #include "platform/ui/ControlsInternal.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/ShowNotice.h"
 #include "platform/base/FloatFormat.h"
 
 namespace {
 
-// The arrows sit inside the line edit, so every key and focus change reaches the edit.
-QToolButton* AddArrow(QLineEdit* Edit, Qt::ArrowType Arrow, int Top)
+constexpr int ArrowWidth = 16, ArrowHeight = 10;
+
+// The arrows sit inside the line edit, so every key and focus change reaches the edit. They
+// are made as the edit shows, after it showed its children, so they show themselves.
+QToolButton* AddArrow(QLineEdit* Edit, Qt::ArrowType Arrow, int Left, int Top)
 {
     auto* button = new QToolButton(Edit);
     button->setArrowType(Arrow);
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoRepeat(true);
-    button->setGeometry(Edit->width() - 16, Top, 15, 10);
+    button->setGeometry(Left, Top, ArrowWidth - 1, ArrowHeight);
+    button->show();
     return button;
 }
 
@@ -27,13 +32,10 @@ QToolButton* AddArrow(QLineEdit* Edit, Qt::ArrowType Arrow, int Top)
 
 TRxSpinEdit::TRxSpinEdit(TComponent* Owner) : TWinControl(Owner)
 {
-    auto* edit = new QLineEdit();
+    auto* edit = new TShowNotice<QLineEdit>();
     edit->resize(121, 21);
-    edit->setTextMargins(0, 0, 16, 0);
-    QToolButton* up = AddArrow(edit, Qt::UpArrow, 0);
-    QToolButton* down = AddArrow(edit, Qt::DownArrow, 10);
-    QObject::connect(up, &QToolButton::clicked, [this] { UpClick(); });
-    QObject::connect(down, &QToolButton::clicked, [this] { DownClick(); });
+    edit->setTextMargins(0, 0, ArrowWidth, 0);
+    edit->BeforeFirstShow = [this] { MakeShownParts(); };
     QObject::connect(edit, &QLineEdit::textChanged, [this](const QString& text) {
         if (FUpdating) return;
         StoreCaption(FromQ(text));
@@ -44,14 +46,35 @@ TRxSpinEdit::TRxSpinEdit(TComponent* Owner) : TWinControl(Owner)
     SetValue(0);
 }
 
-void TRxSpinEdit::ApplyCaption()
+// The arrows and the shown text wait until the field first shows: most fields belong to
+// hidden windows, and their values are written several times while a window is built.
+void TRxSpinEdit::MakeShownParts()
+{
+    if (!FShownPartsPending) return;
+    FShownPartsPending = false;
+    auto* edit = static_cast<QLineEdit*>(Widget());
+    QToolButton* up = AddArrow(edit, Qt::UpArrow, FArrowsLeft, 0);
+    QToolButton* down = AddArrow(edit, Qt::DownArrow, FArrowsLeft, ArrowHeight);
+    QObject::connect(up, &QToolButton::clicked, [this] { UpClick(); });
+    QObject::connect(down, &QToolButton::clicked, [this] { DownClick(); });
+    ShowCaption();
+}
+
+// The arrows move to the field's right edge as its text is written.
+void TRxSpinEdit::ShowCaption()
 {
     FUpdating = true;
     auto* edit = static_cast<QLineEdit*>(Widget());
     edit->setText(ToQ(GetCaption()));
     const auto arrows = edit->findChildren<QToolButton*>();
-    for (int i = 0; i < arrows.size(); ++i) arrows[i]->move(edit->width() - 16, i * 10);
+    for (int i = 0; i < arrows.size(); ++i) arrows[i]->move(FArrowsLeft, i * ArrowHeight);
     FUpdating = false;
+}
+
+void TRxSpinEdit::ApplyCaption()
+{
+    FArrowsLeft = Widget()->width() - ArrowWidth;
+    if (!FShownPartsPending) ShowCaption();
     if (OnChange) OnChange(this);
 }
 

@@ -48,12 +48,16 @@ protected:
     void DoExit() override;
 
 private:
+    void MakeShownParts();
+    void ShowCaption();
     double Clamp(double Value) const;
     std::string Format(double Value) const;
     TValueType FValueType = vtInteger;
     int FDecimal = 2;
     double FMinValue = 0, FMaxValue = 0;
     bool FUpdating = false;
+    bool FShownPartsPending = true;
+    int FArrowsLeft = 0;
 };
 
 // A folder name with a button that lets the operator pick the folder.

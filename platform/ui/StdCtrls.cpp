@@ -1,12 +1,10 @@
 #include "platform/ui/StdCtrls.h"
 
 #include <algorithm>
-#include <functional>
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
-#include <QEvent>
 #include <QPalette>
 #include <QFrame>
 #include <QGroupBox>
@@ -26,6 +24,8 @@
 #include "platform/ui/ControlsInternal.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/GraphicsQt.h"
+#include "platform/ui/TextSize.h"
+#include "platform/ui/ShowNotice.h"
 
 namespace {
 template <class W>
@@ -54,10 +54,7 @@ TForm* ParentForm(TControl* Control)
 }
 
 // The width of a caption as the widget shows it (an ampersand marks the next letter).
-int CaptionWidth(const QWidget* Widget, const QString& Text)
-{
-    return Widget->fontMetrics().size(Qt::TextShowMnemonic, Text).width();
-}
+int CaptionWidth(const QWidget* Widget, const QString& Text) { return CaptionSize(Widget, Text).width(); }
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -73,8 +70,11 @@ void TLabel::ApplyCaption()
 {
     auto* label = As<QLabel>(this);
     label->setText(ToQ(GetCaption()));
-    if (AutoSize) label->resize(label->sizeHint());
-    GrowToText();
+    // A label sized to its text has nothing left to grow to.
+    if (AutoSize)
+        label->resize(LabelTextSize(label));
+    else
+        GrowToText();
 }
 
 void TLabel::SetBounds(int Left, int Top, int Width, int Height)
@@ -93,14 +93,14 @@ TControl::TTextNeed TLabel::TextNeed() const
 {
     // A wrapped or aligned label takes the shape its text or its parent gives it.
     if (FWordWrap || GetAlign() != alNone || GetCaption().empty()) return {};
-    return {As<QLabel>(this)->sizeHint().width(), true};
+    return {LabelTextSize(As<QLabel>(this)).width(), true};
 }
 
 void TLabel::GrowToText()
 {
     auto* label = As<QLabel>(this);
     if (FWordWrap || GetAlign() != alNone) return;
-    const QSize text = label->sizeHint();
+    const QSize text = LabelTextSize(label);
     if (label->width() < text.width() || label->height() < text.height())
         label->resize(std::max(label->width(), text.width()), std::max(label->height(), text.height()));
 }
@@ -275,25 +275,10 @@ void TRadioButton::SetChecked(bool Value) { As<QRadioButton>(this)->setChecked(V
 
 // ---------------------------------------------------------------------------------------
 
-namespace {
-// A combo box that tells its control before it is first polished for showing.
-class TComboWidget : public QComboBox {
-public:
-    std::function<void()> BeforePolish;
-
-protected:
-    bool event(QEvent* Event) override
-    {
-        if (Event->type() == QEvent::Polish && BeforePolish) BeforePolish();
-        return QComboBox::event(Event);
-    }
-};
-}  // namespace
-
 TComboBox::TComboBox(TComponent* Owner) : TWinControl(Owner)
 {
-    auto* box = new TComboWidget();
-    box->BeforePolish = [this] { MakeEditField(); };
+    auto* box = new TShowNotice<QComboBox>();
+    box->BeforeFirstShow = [this] { MakeEditField(); };
     box->resize(145, 21);
     QObject::connect(box, &QComboBox::activated, [this](int) {
         StoreCaption(FromQ(As<QComboBox>(this)->currentText()));

@@ -20,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QWidget>
 #include <QWindow>
 #include <QTimer>
@@ -31,6 +32,7 @@
 #include "kvc/WidgetInput.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ComCtrls.h"
+#include "platform/ui/ControlBuilder.h"
 #include "platform/base/FloatFormat.h"
 #include "platform/ui/Forms.h"
 #include "platform/base/IniFiles.h"
@@ -489,6 +491,74 @@ TEST_F(TFormFixture, SpinEditFollowsItsValueRules)
     EXPECT_EQ(edit.GetText(), "12,5");
     EXPECT_DOUBLE_EQ(edit.GetValue(), 12.5);
     SetDecimalSeparator(SystemDecimalSeparator());
+}
+
+// A spin edit makes its arrows and writes its text into the field when it first shows. One
+// shown late, after its value was written over and over, must show what one shown at once
+// shows, and its arrows must step it as the operator clicks them.
+TEST_F(TFormFixture, SpinEditShownLateShowsItsValueAndStepsByItsArrows)
+{
+    Form->Show();
+    using TStep = std::function<void(TRxSpinEdit*)>;
+    const std::vector<std::pair<std::string, TStep>> steps = {
+        {"float", [](TRxSpinEdit* e) { e->SetValueType(vtFloat); }},
+        {"decimals", [](TRxSpinEdit* e) { e->SetDecimal(1); }},
+        {"bounds", [](TRxSpinEdit* e) { SetSpinRange(e, 0, 10); }},
+        {"value", [](TRxSpinEdit* e) { e->SetValue(2.5); }},
+        {"value past the top", [](TRxSpinEdit* e) { e->SetValue(12); }},
+        {"typed text", [](TRxSpinEdit* e) { e->SetText("7.25"); }},
+    };
+    const auto field = [](TRxSpinEdit* Edit) { return static_cast<QLineEdit*>(Edit->Widget()); };
+    const auto arrows = [](TRxSpinEdit* Edit) { return Edit->Widget()->findChildren<QToolButton*>(); };
+    const auto same = [&](TRxSpinEdit* Late, TRxSpinEdit* AtOnce, const std::string& Step) {
+        EXPECT_EQ(field(Late)->text(), field(AtOnce)->text()) << Step;
+        EXPECT_EQ(Late->GetText(), AtOnce->GetText()) << Step;
+        EXPECT_EQ(field(Late)->text().toStdString(), Late->GetText()) << Step;
+        ASSERT_EQ(arrows(Late).size(), 2) << Step;
+        ASSERT_EQ(arrows(AtOnce).size(), 2) << Step;
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(arrows(Late)[i]->geometry(), arrows(AtOnce)[i]->geometry()) << Step;
+            EXPECT_TRUE(arrows(Late)[i]->isVisible()) << Step;
+        }
+    };
+    int lateChanges = 0, atOnceChanges = 0;
+    for (size_t shownAfter = 0; shownAfter <= steps.size(); ++shownAfter) {
+        TRxSpinEdit atOnce(Form), late(Form);
+        atOnce.SetParent(Form);
+        atOnce.OnChange = [&](TObject*) { ++atOnceChanges; };
+        late.OnChange = [&](TObject*) { ++lateChanges; };
+        for (size_t i = 0; i < steps.size(); ++i) {
+            if (i == shownAfter) late.SetParent(Form);
+            steps[i].second(&atOnce);
+            steps[i].second(&late);
+            if (i >= shownAfter) same(&late, &atOnce, steps[i].first);
+        }
+        if (shownAfter == steps.size()) late.SetParent(Form);
+        same(&late, &atOnce, "shown after " + std::to_string(shownAfter) + " steps");
+    }
+    EXPECT_EQ(lateChanges, atOnceChanges);
+
+    // The operator's clicks on the arrows of a field shown late step it and run the
+    // handlers, as the arrow keys do.
+    TRxSpinEdit late(Form);
+    late.SetValueType(vtFloat);
+    late.SetDecimal(1);
+    late.Increment = 0.5;
+    SetSpinRange(&late, 0, 10, 2);
+    int tops = 0, bottoms = 0;
+    late.OnTopClick = [&](TObject*) { ++tops; };
+    late.OnBottomClick = [&](TObject*) { ++bottoms; };
+    late.SetParent(Form);
+    const QRect up = arrows(&late)[0]->geometry(), down = arrows(&late)[1]->geometry();
+    EXPECT_LT(up.top(), down.top());
+    OperatorClick(late.Widget(), up.center().x(), up.center().y());
+    EXPECT_EQ(late.GetText(), "2.5");
+    EXPECT_EQ(field(&late)->text(), "2.5");
+    OperatorClick(late.Widget(), down.center().x(), down.center().y());
+    OperatorClick(late.Widget(), down.center().x(), down.center().y());
+    EXPECT_EQ(field(&late)->text(), "1.5");
+    EXPECT_EQ(tops, 1);
+    EXPECT_EQ(bottoms, 2);
 }
 
 TEST_F(TFormFixture, SpinEditRefusesTypedCharactersThatMakeNoNumber)
