@@ -53,27 +53,37 @@ void TRxSpinEdit::MakeShownParts()
     if (!FShownPartsPending) return;
     FShownPartsPending = false;
     auto* edit = static_cast<QLineEdit*>(Widget());
-    QToolButton* up = AddArrow(edit, Qt::UpArrow, FArrowsLeft, 0);
-    QToolButton* down = AddArrow(edit, Qt::DownArrow, FArrowsLeft, ArrowHeight);
+    QToolButton* up = AddArrow(edit, Qt::UpArrow, edit->width() - ArrowWidth, 0);
+    QToolButton* down = AddArrow(edit, Qt::DownArrow, edit->width() - ArrowWidth, ArrowHeight);
     QObject::connect(up, &QToolButton::clicked, [this] { UpClick(); });
     QObject::connect(down, &QToolButton::clicked, [this] { DownClick(); });
     ShowCaption();
 }
 
-// The arrows move to the field's right edge as its text is written.
 void TRxSpinEdit::ShowCaption()
 {
     FUpdating = true;
-    auto* edit = static_cast<QLineEdit*>(Widget());
-    edit->setText(ToQ(GetCaption()));
-    const auto arrows = edit->findChildren<QToolButton*>();
-    for (int i = 0; i < arrows.size(); ++i) arrows[i]->move(FArrowsLeft, i * ArrowHeight);
+    static_cast<QLineEdit*>(Widget())->setText(ToQ(GetCaption()));
     FUpdating = false;
+}
+
+// The arrows keep to the field's right edge whatever its width: a field narrowed or widened
+// after its value was written would otherwise show them outside the field or in its middle.
+void TRxSpinEdit::PlaceArrows()
+{
+    QWidget* edit = Widget();
+    const auto arrows = edit->findChildren<QToolButton*>();
+    for (int i = 0; i < arrows.size(); ++i) arrows[i]->move(edit->width() - ArrowWidth, i * ArrowHeight);
+}
+
+void TRxSpinEdit::Resize()
+{
+    PlaceArrows();
+    TWinControl::Resize();
 }
 
 void TRxSpinEdit::ApplyCaption()
 {
-    FArrowsLeft = Widget()->width() - ArrowWidth;
     if (!FShownPartsPending) ShowCaption();
     if (OnChange) OnChange(this);
 }

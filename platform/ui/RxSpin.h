@@ -46,10 +46,12 @@ protected:
     void KeyDown(WORD& Key, TShiftState Shift) override;
     void KeyPress(char& Key) override;
     void DoExit() override;
+    void Resize() override;
 
 private:
     void MakeShownParts();
     void ShowCaption();
+    void PlaceArrows();
     double Clamp(double Value) const;
     std::string Format(double Value) const;
     TValueType FValueType = vtInteger;
@@ -57,7 +59,6 @@ private:
     double FMinValue = 0, FMaxValue = 0;
     bool FUpdating = false;
     bool FShownPartsPending = true;
-    int FArrowsLeft = 0;
 };
 
 // A folder name with a button that lets the operator pick the folder.

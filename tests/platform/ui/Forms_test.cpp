@@ -561,6 +561,43 @@ TEST_F(TFormFixture, SpinEditShownLateShowsItsValueAndStepsByItsArrows)
     EXPECT_EQ(bottoms, 2);
 }
 
+// The arrows keep to the field's right edge when the field is narrowed or widened after its
+// value was written, before it first shows or while it shows; an integer field left at 0
+// never writes its value again, and its arrows must still be inside it where they can be
+// clicked.
+TEST_F(TFormFixture, SpinEditArrowsFollowTheFieldsWidth)
+{
+    Form->Show();
+    const struct {
+        const char* Case;
+        int Width;
+        bool ResizedAfterShow;
+    } cases[] = {
+        {"narrowed before it shows", 45, false},
+        {"widened before it shows", 180, false},
+        {"narrowed while it shows", 45, true},
+        {"widened while it shows", 180, true},
+    };
+    for (const auto& c : cases) {
+        TRxSpinEdit edit(Form);
+        edit.SetValue(0);
+        if (!c.ResizedAfterShow) edit.SetBounds(10, 10, c.Width, 21);
+        edit.SetParent(Form);
+        if (c.ResizedAfterShow) edit.SetBounds(10, 10, c.Width, 21);
+        QCoreApplication::sendPostedEvents();
+        const auto arrows = edit.Widget()->findChildren<QToolButton*>();
+        ASSERT_EQ(arrows.size(), 2) << c.Case;
+        for (QToolButton* arrow : arrows) {
+            EXPECT_TRUE(edit.Widget()->rect().contains(arrow->geometry())) << c.Case;
+            EXPECT_GE(arrow->x(), c.Width - 16) << c.Case;
+        }
+        // A click on the upper arrow steps the field that was never written again.
+        const QRect up = arrows[0]->geometry();
+        OperatorClick(edit.Widget(), up.center().x(), up.center().y());
+        EXPECT_EQ(edit.GetText(), "1") << c.Case;
+    }
+}
+
 TEST_F(TFormFixture, SpinEditRefusesTypedCharactersThatMakeNoNumber)
 {
     SetDecimalSeparator(',');
