@@ -346,7 +346,8 @@ void TComboBox::ApplyCaption()
 TControl::TTextNeed TComboBox::TextNeed() const
 {
     const auto* box = As<QComboBox>(this);
-    if (FStyle == csDropDown || box->isEditable() || box->count() == 0) return {};
+    // A box with an edit field (made or still to be made) takes the width it was given.
+    if (FStyle == csDropDown || box->count() == 0) return {};
     int text = 0;
     bool pictures = false;
     for (int i = 0; i < box->count(); ++i) {
