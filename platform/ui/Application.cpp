@@ -11,8 +11,10 @@
 #include <thread>
 
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/Forms.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/MessagesInternal.h"
+#include "platform/ui/ProgramStyle.h"
 
 TApplication* Application = nullptr;
 
@@ -32,6 +34,42 @@ public:
             return false;
         }
     }
+};
+
+// Waits for its window's first paint, then runs its work from a posted event of high
+// priority: the paint has reached the screen by then, and the work still goes ahead of
+// every event queued before it.
+class TFirstPaintWatch : public QObject {
+public:
+    TFirstPaintWatch(QWidget* Window, std::function<void()> Work) : Work(std::move(Work))
+    {
+        if (Window && Window->isVisible() && !Window->isMinimized())
+            Window->installEventFilter(this);
+        else
+            Post();
+    }
+    bool eventFilter(QObject* Target, QEvent* Event) override
+    {
+        if (Event->type() == QEvent::Paint) {
+            Target->removeEventFilter(this);
+            Post();
+        }
+        return false;
+    }
+    bool event(QEvent* Event) override
+    {
+        if (Event->type() != RunEvent) return QObject::event(Event);
+        // Taken out first: the work may run a nested loop, and must run once.
+        std::function<void()> work = std::move(Work);
+        Work = nullptr;
+        if (work) work();
+        return true;
+    }
+
+private:
+    static constexpr QEvent::Type RunEvent = static_cast<QEvent::Type>(QEvent::User + 0x2f1);
+    void Post() { QCoreApplication::postEvent(this, new QEvent(RunEvent), Qt::HighEventPriority); }
+    std::function<void()> Work;
 };
 
 std::string DescribeException(const std::exception_ptr& Error)
@@ -54,6 +92,7 @@ struct TApplication::TImpl {
     std::atomic<bool> ShuttingDown{false};
     bool Terminated = false;
     int ExceptionDepth = 0;
+    std::unique_ptr<TFirstPaintWatch> FirstPaintWatch;
 };
 
 TApplication::TApplication(int& argc, char** argv) : Impl(std::make_unique<TImpl>())
@@ -69,6 +108,7 @@ TApplication::TApplication(int& argc, char** argv) : Impl(std::make_unique<TImpl
     // the operator is told.
     std::signal(SIGXFSZ, SIG_IGN);
     Impl->Qt->setQuitOnLastWindowClosed(true);
+    QApplication::setStyle(NewProgramStyle());
     Impl->Dispatcher = std::make_unique<TMessageDispatcher>();
     TMessageDispatcher::Instance = Impl->Dispatcher.get();
     Impl->ExeName = QCoreApplication::applicationFilePath().toStdString();
@@ -92,6 +132,7 @@ void TApplication::Run()
     bool anyWindow = false;
     for (QWidget* widget : QApplication::topLevelWidgets()) anyWindow = anyWindow || widget->isVisible();
     if (anyWindow && !Impl->Terminated) QApplication::exec();
+    Impl->FirstPaintWatch.reset();
     // From here on the windows are torn down; a thread still asking the GUI thread
     // for an answer must not wait for a loop that no longer runs.
     BeginShutdown();
@@ -124,6 +165,12 @@ bool TApplication::ProcessMessagesUntil(const std::function<bool()>& Done, unsig
         QCoreApplication::processEvents(flags, 10);
     }
     return true;
+}
+
+void TApplication::AfterFirstPaint(TForm* Window, std::function<void()> Work)
+{
+    QWidget* widget = Window && Window->Widget() ? Window->Widget()->window() : nullptr;
+    Impl->FirstPaintWatch = std::make_unique<TFirstPaintWatch>(widget, std::move(Work));
 }
 
 void TApplication::HandleException(const std::exception_ptr& Error)

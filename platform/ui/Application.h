@@ -7,6 +7,8 @@
 #include <string>
 #include "platform/base/Types.h"
 
+class TForm;
+
 class TApplication {
 public:
     TApplication(int& argc, char** argv);
@@ -31,6 +33,13 @@ public:
     // Without UserInput the operator's keys and clicks wait (they are not lost) until
     // the loop is left.
     bool ProcessMessagesUntil(const std::function<bool()>& Done, unsigned TimeoutMs, bool UserInput = true);
+
+    // Runs Work once, as soon as Window has painted for the first time and before any
+    // event that was already waiting, so that the operator sees the window while Work
+    // runs. A window that cannot paint (hidden or minimised) has Work run as the loop
+    // first turns. Work that has not run when Run returns is dropped. An exception from
+    // Work is shown like any other.
+    void AfterFirstPaint(TForm* Window, std::function<void()> Work);
 
     // Shows the exception in an error box; the program goes on.
     void HandleException(const std::exception_ptr& Error);

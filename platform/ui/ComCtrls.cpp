@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "platform/ui/ControlsInternal.h"
+#include "platform/ui/TextSize.h"
 
 // ---------------------------------------------------------------------------------------
 // Tool bar
@@ -298,12 +299,14 @@ TStatusPanel* TStatusBar::AddPanel(const std::string& Text, int Width)
     panel->FBar = this;
     auto* label = new QLabel(Widget());
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->show();
     panel->FLabel = label;
     panel->FWidth = Width;
-    panel->SetText(Text);
+    panel->FText = Text;
+    if (!Text.empty()) label->setText(" " + ToQ(Text));
     FPanels.push_back(std::move(panel));
     LayoutPanels();
+    // Placed before it shows, so showing does not measure it a second time.
+    label->show();
     return FPanels.back().get();
 }
 
@@ -321,7 +324,7 @@ void TStatusBar::LayoutPanels()
         auto* label = static_cast<QLabel*>(FPanels[i]->FLabel);
         // The last panel takes what is left of the bar.
         // A panel is never narrower than its reading.
-        const int shown = std::max(FPanels[i]->FWidth, label->sizeHint().width() + 4);
+        const int shown = std::max(FPanels[i]->FWidth, LabelTextSize(label).width() + 4);
         const int w = i + 1 == FPanels.size() ? std::max(shown, GetWidth() - x) : shown;
         label->setGeometry(x, 0, w, h);
         x += shown;

@@ -34,6 +34,8 @@
 
 namespace {
 
+bool StartUpWindowsMade = false;
+
 // One entry per window created at start-up, in creation order. Create makes the window
 // and sets its global pointer; Destroy deletes it and clears the pointer.
 struct TWindowEntry {
@@ -93,21 +95,41 @@ void HideWindowsOfDeviceType()
         if (TToolWindow* window = TToolWindow::Find(kind)) window->Hide();
 }
 
+bool ProgramStarted() { return StartUpWindowsMade; }
+
 void RunProgram()
 {
     const std::vector<TWindowEntry> windows = ProgramWindows();
     size_t created = 0;
     TForm* lastStartUpWindow = nullptr;
+    StartUpWindowsMade = false;
+    // Making the other windows costs more than making the main window, so the operator
+    // sees the main window first. They are made in their order right after its first
+    // paint, ahead of every event that waited for it (a window reaches another only
+    // when that one exists). A window that fails to be made ends the program, as it
+    // did when all windows were made before the loop ran.
+    const auto makeTheOtherWindows = [&] {
+        try {
+            for (; created < windows.size(); ++created) windows[created].Create();
+            lastStartUpWindow = NewestCreatedForm();
+            HideWindowsOfDeviceType();
+            StartUpWindowsMade = true;
+        } catch (...) {
+            Application->HandleException(std::current_exception());
+            Application->Terminate();
+        }
+    };
     try {
         InitCommon();
-        for (; created < windows.size(); ++created) windows[created].Create();
-        lastStartUpWindow = NewestCreatedForm();
-        HideWindowsOfDeviceType();
+        windows[created].Create();
+        ++created;
         if (MainForm()) MainForm()->Show();
+        Application->AfterFirstPaint(MainForm(), makeTheOtherWindows);
         Application->Run();
     } catch (...) {
         Application->HandleException(std::current_exception());
     }
+    StartUpWindowsMade = false;
     Application->BeginShutdown();
     // Windows opened while the program ran (graphs) go first, newest first, each saving
     // its own section; then the start-up windows in reverse order.

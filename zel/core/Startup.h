@@ -6,6 +6,9 @@
 // that escapes is shown in an error box; the function then returns.
 void RunProgram();
 
+// True while the program runs with every window of its start-up made.
+bool ProgramStarted();
+
 // A layer-by-layer set-up has no use for the deposition feedback and experiment set-up
 // windows: with that device type they are hidden (the feedback window first), when they
 // exist.

@@ -24,8 +24,11 @@
 #include <QWidget>
 #include <QWindow>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "FormFixture.h"
 #include "TestSupport.h"
@@ -1441,5 +1444,69 @@ TEST_F(TFormFixture, ControlsOfAHiddenWindowAreStyledAsItShowsNotWhenTheLoopRuns
     // Styled late, the entry is what it would have been styled at once.
     ASSERT_TRUE(field->isEditable());
     EXPECT_EQ(field->lineEdit()->text(), "typed");
+    FreeForm(hidden);
+}
+
+namespace {
+
+// Records the first paints of a widget's window and runs a step at each.
+class TPaintSpy : public QObject {
+public:
+    explicit TPaintSpy(QWidget* Window, std::function<void()> AtPaint) : AtPaint(std::move(AtPaint))
+    {
+        Window->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* Event) override
+    {
+        if (Event->type() == QEvent::Paint) AtPaint();
+        return false;
+    }
+    std::function<void()> AtPaint;
+};
+
+}  // namespace
+
+TEST_F(TFormFixture, WorkAfterTheFirstPaintRunsOnceAheadOfWhatWaitsAndOnlyWhileTheLoopRuns)
+{
+    std::vector<std::string> order;
+    Form->AttachHook({nullptr, [&](TMessage& m) {
+                          if (m.Msg == WM_USER + 7) order.push_back("message");
+                      }});
+    // A message that arrives as the window paints waits for the work.
+    TPaintSpy spy(Form->Widget()->window(), [&] {
+        order.push_back("paint");
+        PostMessage(Form->Handle(), WM_USER + 7, 0, 0);
+    });
+    Form->Show();
+    Application->AfterFirstPaint(Form, [&] { order.push_back("work"); });
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return order.size() >= 3; }, 30000));
+    EXPECT_EQ((std::vector<std::string>(order.begin(), order.begin() + 3)),
+              (std::vector<std::string>{"paint", "work", "message"}));
+    // Later paints run nothing more.
+    Form->Widget()->repaint();
+    Application->ProcessMessages();
+    EXPECT_EQ(std::count(order.begin(), order.end(), "work"), 1);
+
+    // A window that cannot paint has the work run as the loop turns.
+    auto* hidden = new TForm(nullptr);
+    hidden->EndLoading();
+    int ran = 0;
+    Application->AfterFirstPaint(hidden, [&] { ++ran; });
+    Application->ProcessMessages();
+    EXPECT_EQ(ran, 1);
+
+    // Work that has not run when the loop ends is dropped.
+    auto* late = new TForm(nullptr);
+    late->EndLoading();
+    late->Show();
+    Application->AfterFirstPaint(late, [&] { ran += 10; });
+    Application->Terminate();
+    Application->Run();
+    Application->CancelShutdown();
+    Application->ProcessMessages();
+    late->Widget()->repaint();
+    Application->ProcessMessages();
+    EXPECT_EQ(ran, 1);
+    FreeForm(late);
     FreeForm(hidden);
 }

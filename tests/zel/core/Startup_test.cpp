@@ -1,6 +1,9 @@
 // The program's start-up as the program runs it: every window created at start-up, seen
 // from the message loop, with the frame its design gives it.
+#include <QCoreApplication>
+#include <QEvent>
 #include <QTimer>
+#include <QWidget>
 #include <map>
 #include <string>
 
@@ -35,6 +38,19 @@
 namespace {
 
 using TProgramStart = TMainWindowFixture;
+
+// Runs Look from inside the program's message loop once every start-up window exists,
+// then ends the program.
+void LookOnceStarted(const std::function<void()>& Look)
+{
+    QTimer::singleShot(0, [Look] {
+        if (Application->ProcessMessagesUntil(ProgramStarted, 60000))
+            Look();
+        else
+            ADD_FAILURE() << "the start-up windows were not made";
+        Application->Terminate();
+    });
+}
 
 TEST_F(TProgramStart, EveryStartUpWindowHasTheFrameOfItsDesign)
 {
@@ -80,10 +96,9 @@ TEST_F(TProgramStart, EveryStartUpWindowHasTheFrameOfItsDesign)
     };
     // Looked at from inside the running message loop, then the program is ended.
     std::map<std::string, std::string> seen;
-    QTimer::singleShot(0, [&] {
+    LookOnceStarted([&] {
         for (const Case& c : cases)
             if (TForm* form = c.Form()) seen[c.Window] = WindowFrame(form);
-        Application->Terminate();
     });
     RunProgram();
     Application->CancelShutdown();
@@ -92,6 +107,41 @@ TEST_F(TProgramStart, EveryStartUpWindowHasTheFrameOfItsDesign)
         ASSERT_TRUE(seen.count(c.Window)) << c.Window << " was not created";
         EXPECT_EQ(seen[c.Window], c.Frame) << c.Window;
     }
+}
+
+// The operator sees the main window first: the other windows are made right after its
+// first paint, before the program handles anything else.
+TEST_F(TProgramStart, MainWindowPaintsBeforeTheOtherWindowsAreMade)
+{
+    WriteFileText(Dir.File("zel.ini"),
+                  "[Common]\n" + Libraries() + "[Settings]\nDeviceResponseMaxTimeInterval=2000000000\n");
+    Application->SetExeName(Dir.File("zel"));
+    struct TFirstPaint : QObject {
+        bool Painted = false;
+        std::string MadeBy;
+        bool eventFilter(QObject* Target, QEvent* Event) override
+        {
+            if (Painted || Event->type() != QEvent::Paint || !FMain || Target != FMain->Widget()->window())
+                return false;
+            Painted = true;
+            for (TForm* other :
+                 {static_cast<TForm*>(FProgress), static_cast<TForm*>(FStatus), static_cast<TForm*>(FFilmPreparation)})
+                if (other) MadeBy += other->Name + " ";
+            return false;
+        }
+    } firstPaint;
+    QCoreApplication::instance()->installEventFilter(&firstPaint);
+    bool started = false;
+    LookOnceStarted([&] { started = FProgress && FStatus && FFilmPreparation; });
+    RunProgram();
+    Application->CancelShutdown();
+    QCoreApplication::instance()->removeEventFilter(&firstPaint);
+    EXPECT_TRUE(firstPaint.Painted);
+    EXPECT_EQ(firstPaint.MadeBy, "");
+    EXPECT_TRUE(started);
+    // The program's end destroyed them all.
+    EXPECT_EQ(FProgress, nullptr);
+    EXPECT_FALSE(ProgramStarted());
 }
 
 // The windows are drawn for a narrower font than the desktop's: every caption, choice and
@@ -109,7 +159,7 @@ TEST_F(TProgramStart, EveryWindowShowsItsTextsWhole)
         Application->SetExeName(Dir.File("zel"));
         std::vector<std::string> faults;
         int looked = 0;
-        QTimer::singleShot(0, [&] {
+        LookOnceStarted([&] {
             // The dialogs and a graph window, made as the menus and the processes make them.
             CreateForm<TFSettings>(nullptr);
             CreateForm<TFAbout>(nullptr);
@@ -132,7 +182,6 @@ TEST_F(TProgramStart, EveryWindowShowsItsTextsWhole)
                 if (*docked == '1' && form->Floating()) continue;
                 for (const std::string& fault : ClippedTexts(form)) faults.push_back(fault);
             }
-            Application->Terminate();
         });
         RunProgram();
         Application->CancelShutdown();
