@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 #include <atomic>
 #include <clocale>
@@ -43,15 +44,21 @@ class TFirstPaintWatch : public QObject {
 public:
     TFirstPaintWatch(QWidget* Window, std::function<void()> Work) : Work(std::move(Work))
     {
-        if (Window && Window->isVisible() && !Window->isMinimized())
+        if (Window && Window->isVisible() && !Window->isMinimized()) {
             Window->installEventFilter(this);
-        else
+            // A window placed wholly off the screens may never be asked to paint.
+            Fallback.setSingleShot(true);
+            Fallback.callOnTimeout(this, [this] { Post(); });
+            Fallback.start(FallbackMs);
+        } else {
             Post();
+        }
     }
     bool eventFilter(QObject* Target, QEvent* Event) override
     {
         if (Event->type() == QEvent::Paint) {
             Target->removeEventFilter(this);
+            Fallback.stop();
             Post();
         }
         return false;
@@ -68,8 +75,10 @@ public:
 
 private:
     static constexpr QEvent::Type RunEvent = static_cast<QEvent::Type>(QEvent::User + 0x2f1);
+    static constexpr int FallbackMs = 2000;
     void Post() { QCoreApplication::postEvent(this, new QEvent(RunEvent), Qt::HighEventPriority); }
     std::function<void()> Work;
+    QTimer Fallback;
 };
 
 std::string DescribeException(const std::exception_ptr& Error)

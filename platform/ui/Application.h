@@ -37,8 +37,9 @@ public:
     // Runs Work once, as soon as Window has painted for the first time and before any
     // event that was already waiting, so that the operator sees the window while Work
     // runs. A window that cannot paint (hidden or minimised) has Work run as the loop
-    // first turns. Work that has not run when Run returns is dropped. An exception from
-    // Work is shown like any other.
+    // first turns, and one that is not asked to paint within two seconds then. Work that
+    // has not run when Run returns is dropped. An exception from Work is shown like any
+    // other.
     void AfterFirstPaint(TForm* Window, std::function<void()> Work);
 
     // Shows the exception in an error box; the program goes on.
