@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QStyle>
+#include <QStyleOptionFrame>
 #include <QToolButton>
 #include <cmath>
 
@@ -80,6 +81,21 @@ void TRxSpinEdit::Resize()
 {
     PlaceArrows();
     TWinControl::Resize();
+}
+
+TControl::TTextNeed TRxSpinEdit::TextNeed() const
+{
+    const auto* edit = static_cast<const QLineEdit*>(Widget());
+    // Qt keeps this much room on each side of a line edit's text, and one pixel for the cursor.
+    constexpr int EditMargin = 2, Cursor = 1;
+    const QMargins margins = edit->textMargins();
+    const int content = edit->fontMetrics().horizontalAdvance(ToQ(GetCaption())) + 2 * EditMargin + Cursor +
+                        margins.left() + margins.right();
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.lineWidth = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit) : 0;
+    const QSize size(content, edit->fontMetrics().height());
+    return {edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option, size, edit).width(), false};
 }
 
 void TRxSpinEdit::ApplyCaption()

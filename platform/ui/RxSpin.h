@@ -41,6 +41,10 @@ public:
     TNotifyEvent OnTopClick;
     TNotifyEvent OnBottomClick;
 
+    // Room for the value it holds beside its arrows: a field whose window first shows
+    // with "999" cut to "99" shows the operator another number.
+    TTextNeed TextNeed() const override;
+
 protected:
     void ApplyCaption() override;
     void KeyDown(WORD& Key, TShiftState Shift) override;

@@ -3,6 +3,7 @@
 // and push their neighbours, pages and filling panels widen the window.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QWidget>
 
 #include "TestSupport.h"
@@ -145,3 +146,36 @@ TEST_F(TTextFitFixture, TheCheckFindsTextsCoveredCutOrSqueezed)
 }
 
 }  // namespace
+
+namespace {
+
+// Whether a field shows its whole value: drawn with the cursor at the end, its first
+// character is still in view (a line edit scrolls its text as it paints).
+bool ShowsWholeValue(TRxSpinEdit* Field)
+{
+    auto* edit = static_cast<QLineEdit*>(Field->Widget());
+    edit->setCursorPosition(static_cast<int>(edit->text().size()));
+    (void)edit->grab();
+    return edit->cursorPositionAt(QPoint(0, edit->height() / 2)) == 0;
+}
+
+}  // namespace
+
+TEST_F(TTextFitFixture, EntryFieldsGrowToShowTheirValueBesideTheirArrows)
+{
+    // The wait beside the speed, as a window lays them out for a narrower font.
+    auto* speed = MakeSpinEdit(Form, Form, "Speed", 10, 10, 52, 1, 0.1);
+    auto* wait = MakeSpinEdit(Form, Form, "Wait", 65, 10, 38, 0);
+    auto* after = MakeSpinEdit(Form, Form, "After", 106, 10, 38, 0);
+    SetSpinRange(wait, 0, 100000, 999);
+    SetSpinRange(after, 0, 100000, 0);
+    speed->SetValue(0.6);
+    ShowForm();
+
+    for (TRxSpinEdit* field : {speed, wait, after}) EXPECT_TRUE(ShowsWholeValue(field)) << field->Name;
+    // Only the field that needed room took it; the one beside it moved along.
+    EXPECT_EQ(speed->GetWidth(), 52);
+    EXPECT_GT(wait->GetWidth(), 38);
+    EXPECT_EQ(after->GetWidth(), 38);
+    EXPECT_EQ(after->GetLeft() - (wait->GetLeft() + wait->GetWidth()), 3);
+}
