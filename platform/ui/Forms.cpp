@@ -792,6 +792,9 @@ void TForm::SetNormalBounds(const TRect& Bounds)
 void TForm::DoCreate()
 {
     if (OnCreate) OnCreate(this);
+    // A window docked and shown by its create handler was fitted to its texts before the
+    // handler wrote its values into its fields.
+    if (FHostDockSite && GetVisible()) FitToTexts();
 }
 
 void TForm::DoDestroy()

@@ -108,6 +108,9 @@ public:
     bool Floating() const { return FHostDockSite == nullptr; }
     // Docks into the site (no site check); FillPage makes it fill the page.
     bool ManualDock(TDockSite* Site, bool FillPage = false);
+    // Done before each show: the controls make room for their texts and values, the
+    // window with them.
+    void FitToTexts();
     // Floats the form at the given screen position.
     void ManualFloat(int Left, int Top);
     // Operator docking, as the drag ends: runs the handlers and the site check.
@@ -168,8 +171,6 @@ private:
     QWidget* FramedWidget() const;
     void DropOnDockSite();
     void CloseRequested(bool& Accept);
-    // Before each show: the controls make room for their texts, the window with them.
-    void FitToTexts();
     // At a window's first show: moved (and if need be shrunk) to lie inside the work area
     // and, for windows of their own, below the main window's menu and tool bars.
     void KeepInWorkArea();

@@ -179,3 +179,43 @@ TEST_F(TTextFitFixture, EntryFieldsGrowToShowTheirValueBesideTheirArrows)
     EXPECT_EQ(after->GetWidth(), 38);
     EXPECT_EQ(after->GetLeft() - (wait->GetLeft() + wait->GetWidth()), 3);
 }
+
+namespace {
+
+// Made the way the program's tool windows start: built, then docked, shown and filled with
+// its values by its create handler.
+class TDockedAsMade : public TForm {
+public:
+    TDockedAsMade(TComponent* Owner, TPageControl* Site) : TForm(Owner)
+    {
+        SetCaption("Docked");
+        DragKind = dkDock;
+        Wait = MakeSpinEdit(this, this, "Wait", 10, 10, 38, 0);
+        After = MakeSpinEdit(this, this, "After", 51, 10, 38, 0);
+        SetSpinRange(Wait, 0, 100000, 0);
+        OnCreate = [this, Site](TObject*) {
+            ManualDock(Site, true);
+            Show();
+            Wait->SetValue(999);
+        };
+    }
+    TRxSpinEdit* Wait = nullptr;
+    TRxSpinEdit* After = nullptr;
+};
+
+}  // namespace
+
+TEST_F(TTextFitFixture, AWindowDockedAsItIsMadeMakesRoomForTheValuesItsCreateHandlerWrites)
+{
+    auto* pages = new TPageControl(Form);
+    pages->SetAlign(alClient);
+    pages->SetParent(Form);
+    ShowForm();
+    SetMainForm(Form);
+    auto* docked = CreateForm<TDockedAsMade>(nullptr, pages);
+    ASSERT_FALSE(docked->Floating());
+    EXPECT_TRUE(ShowsWholeValue(docked->Wait));
+    EXPECT_EQ(docked->After->GetLeft() - (docked->Wait->GetLeft() + docked->Wait->GetWidth()), 3);
+    FreeForm(docked);
+    SetMainForm(nullptr);
+}
