@@ -296,13 +296,13 @@ TStatusBar::~TStatusBar() = default;
 TStatusPanel* TStatusBar::AddPanel(const std::string& Text, int Width)
 {
     auto panel = std::make_unique<TStatusPanel>();
-    panel->FBar = this;
     auto* label = new QLabel(Widget());
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->FLabel = label;
     panel->FWidth = Width;
-    panel->FText = Text;
-    if (!Text.empty()) label->setText(" " + ToQ(Text));
+    // Not on the bar yet, so the text does not lay the bar out.
+    panel->SetText(Text);
+    panel->FBar = this;
     FPanels.push_back(std::move(panel));
     LayoutPanels();
     // Placed before it shows, so showing does not measure it a second time.
