@@ -157,11 +157,11 @@ TFDippingCtrl::TFDippingCtrl(TComponent* Owner) : TToolWindow(Owner, TToolWindow
             TEntryRange{1, 1000000, 1}}});
     group(GBUpperLimit, "GBUpperLimit", "Upper Limit", 80,
           {{lblUpperLimit, "lblUpperLimit", "Upper Limit (mm)", SEUpperLimit, "SEUpperLimit", 1, limitRange},
-           {lblSpeedUp, "lblSpeedUp", "Speed Up (mm/s)", SESpeedUp, "SESpeedUp", 2, std::nullopt},
+           {lblSpeedUp, "lblSpeedUp", "Speed Up (mm/min)", SESpeedUp, "SESpeedUp", 2, std::nullopt},
            {lblWaitWhenUp, "lblWaitWhenUp", "Wait When Up (s)", SEWaitWhenUp, "SEWaitWhenUp", 0, waitRange}});
     group(GBLowerLimit, "GBLowerLimit", "Lower Limit", 182,
           {{lblLowerLimit, "lblLowerLimit", "Lower Limit (mm)", SELowerLimit, "SELowerLimit", 1, limitRange},
-           {lblSpeedDown, "lblSpeedDown", "Speed Down (mm/s)", SESpeedDown, "SESpeedDown", 2, std::nullopt},
+           {lblSpeedDown, "lblSpeedDown", "Speed Down (mm/min)", SESpeedDown, "SESpeedDown", 2, std::nullopt},
            {lblWaitWhenDown, "lblWaitWhenDown", "Wait When Down (s)", SEWaitWhenDown, "SEWaitWhenDown", 0, waitRange}});
 
     GBDippingMethod = MakeControl<TGroupBox>(this, this, "GBDippingMethod", "Dipping Method", 4, 284, GroupWidth, 48);
