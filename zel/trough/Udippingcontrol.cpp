@@ -213,10 +213,9 @@ void TFDippingCtrl::PrepareWindow()
         SEUpperLimit->SetValue(c.dipper.HwToSh(FManualCtrl->DipperUpLimit));
         SELowerLimit->SetValue(c.dipper.HwToSh(FManualCtrl->DipperDownLimit));
     }
-    for (TRxSpinEdit* speed : {SESpeedUp, SESpeedDown}) {
-        speed->SetMinValue(c.dipper.GetMinSpeed());
-        speed->SetMaxValue(c.dipper.GetMaxSpeed());
-    }
+    // A speed starts inside the dipper's speeds: a fresh field's 0 would stand the dipper.
+    for (TRxSpinEdit* speed : {SESpeedUp, SESpeedDown})
+        SetSpinRange(speed, c.dipper.GetMinSpeed(), c.dipper.GetMaxSpeed(), speed->GetValue());
     // A fifth of the barrier's travel.
     SEStep->SetMaxValue(0.2 * (c.barrier1.GetShMax() - c.barrier1.GetShMin()));
 }
