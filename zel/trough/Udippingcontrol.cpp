@@ -47,7 +47,7 @@ void WriteMove(TLines& Lines, const char* Word, std::int64_t Distance, const TDi
     const std::int64_t remainder = Distance % step;
     if (remainder > 0) Lines.push_back(ScriptLine(Word, remainder));
     if (count > 0) {
-        Lines.push_back(Line("repeat", static_cast<int>(count)));
+        Lines.push_back(ScriptCountLine("repeat", count));
         Lines.push_back(Line("Delay", P.Delay));
         Lines.push_back(ScriptLine(Word, step));
         Lines.push_back("endrepeat");

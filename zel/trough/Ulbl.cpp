@@ -649,9 +649,9 @@ bool TFLbl::ParseTables(bool Report)
         auto cell = [&](int Col) { return sgrLbl->GetCells(Col, row); };
         bool fits = true;
         for (int col = 2; col <= 9; ++col) fits = fits && CellWants(tiActions, col, cell(col)).empty();
-        if (!fits || !ToInteger(cell(2), a.cell) || !ToDecimal(cell(3), a.downSpeed) || !ToDecimal(cell(4), a.downLevel) ||
-            !ToInteger(cell(5), a.bottomPause) || !ToDecimal(cell(6), a.upSpeed) || !ToDecimal(cell(7), a.upLevel) ||
-            !ToInteger(cell(8), a.topPause) || !ToInteger(cell(9), a.mechActivations))
+        if (!fits || !ToInteger(cell(2), a.cell) || !ToDecimal(cell(3), a.downSpeed) ||
+            !ToDecimal(cell(4), a.downLevel) || !ToInteger(cell(5), a.bottomPause) || !ToDecimal(cell(6), a.upSpeed) ||
+            !ToDecimal(cell(7), a.upLevel) || !ToInteger(cell(8), a.topPause) || !ToInteger(cell(9), a.mechActivations))
             return fail(lblLblProcParam, row);
         ElementaryActions.push_back(a);
     }

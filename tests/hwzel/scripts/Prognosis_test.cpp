@@ -51,14 +51,14 @@ TEST_F(Prognosis, DryRunPredictsEveryStepAndSendsOnlyTheRotationSpeed)
     // the pause and the delay add their seconds; a rotation and the cell move, whose speed
     // has no time unit, add the angle or both cell values over the rotation speed.
     const TStep Expected[] = {
-        {100, 0, 40, 300, 0, 0, 0},     // DipperMoveDown 10 at 2 mm/min
-        {108, 0, 40, 420, 0, 0, 0},     // Barrier1MoveLeft 8 at 4 mm/min
-        {106, 0, 40, 450, 0, 0, 0},     // Barrier1MoveRight 2 at 4 mm/min
-        {106, 0, 40, 480, 0, 0, 0},     // Pause 30
-        {106, 0, 40, 486, 0, 3, 0},     // RotateRevolverCW 3 at 0.5
-        {106, 0, 40, 494, 2, 2, 0},     // MoveDipperToCell 2: 2 / 0.5 + 2 / 0.5
-        {106, 0, 40, 554, 2, 2, 1},     // DoserMoveUp 1 at 1 ml/min
-        {106, 0, 40, 559, 2, 2, 1},     // Delay 5
+        {100, 0, 40, 300, 0, 0, 0},  // DipperMoveDown 10 at 2 mm/min
+        {108, 0, 40, 420, 0, 0, 0},  // Barrier1MoveLeft 8 at 4 mm/min
+        {106, 0, 40, 450, 0, 0, 0},  // Barrier1MoveRight 2 at 4 mm/min
+        {106, 0, 40, 480, 0, 0, 0},  // Pause 30
+        {106, 0, 40, 486, 0, 3, 0},  // RotateRevolverCW 3 at 0.5
+        {106, 0, 40, 494, 2, 2, 0},  // MoveDipperToCell 2: 2 / 0.5 + 2 / 0.5
+        {106, 0, 40, 554, 2, 2, 1},  // DoserMoveUp 1 at 1 ml/min
+        {106, 0, 40, 559, 2, 2, 1},  // Delay 5
     };
     ASSERT_EQ(Steps.size(), std::size(Expected));
     for (std::size_t i = 0; i < Steps.size(); ++i) {

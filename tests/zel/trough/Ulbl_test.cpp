@@ -286,9 +286,9 @@ TEST_F(LblWindow, CellsOutsideTheDippersReachAreRefusedTypedOrStored)
         grid->SetEditorMode(true);
         grid->InplaceEditor()->SetText(c.Text);
         EXPECT_EQ(Window->CheckCell(grid), c.Wanted == nullptr);
-        EXPECT_EQ(Shown(), c.Wanted ? std::vector<std::string>{std::string("Wrong value. This value must be '") +
-                                                               c.Wanted + "'"}
-                                    : std::vector<std::string>{});
+        EXPECT_EQ(Shown(),
+                  c.Wanted ? std::vector<std::string>{std::string("Wrong value. This value must be '") + c.Wanted + "'"}
+                           : std::vector<std::string>{});
         grid->SetEditorMode(false);
 
         // The window writes its tables as it goes: the file is changed after.
