@@ -343,13 +343,13 @@ std::string CellWants(TTableIndex Table, int Col, const std::string& Text)
         // Compared as the table keeps them, as floats: an end of the travel itself fits.
         const double a = dipper.HwToSh(dipper.GetHwMin()), b = dipper.HwToSh(dipper.GetHwMax());
         const double lowest = std::min(a, b), highest = std::max(a, b);
-        if (decimal < AsFloat(lowest) || decimal > AsFloat(highest))
+        if (!(decimal >= AsFloat(lowest) && decimal <= AsFloat(highest)))
             return "float from " + Mm(lowest) + " to " + Mm(highest);
         break;
     }
     case colDownSpeed:
     case colUpSpeed:
-        if (decimal > AsFloat(dipper.GetMaxSpeed())) return "float up to " + Mm(dipper.GetMaxSpeed());
+        if (!(decimal <= AsFloat(dipper.GetMaxSpeed()))) return "float up to " + Mm(dipper.GetMaxSpeed());
         break;
     case colBottomPause:
     case colTopPause:
