@@ -327,6 +327,9 @@ TFMain::TFMain(TComponent* Owner) : TForm(Owner)
 
 TFMain::~TFMain()
 {
+    // The link is stopped below and answers its last questions meanwhile; its reports,
+    // a lost line's among them, find no windows to act on any more.
+    FClosing = true;
     for (TTimer* timer : {MemCleanTimer, SimulateTimer, UpdateProcessTimer}) {
         timer->SetEnabled(false);
         delete timer;
@@ -947,6 +950,10 @@ void TFMain::WndProc(TMessage& Message)
 
 void TFMain::WMLinkNotify(TMessage& Message)
 {
+    if (FClosing && !IsConversion(Message.WParam)) {
+        Message.Result = 0;
+        return;
+    }
     if (!IsScriptNotice(Message.WParam)) {
         Message.Result = OnLinkNotify(Message.WParam, Message.LParam);
         return;

@@ -144,6 +144,7 @@ private:
     bool FConnected = false;
     bool FReconnectQuestionOpen = false;
     bool FSilenceQuestioned = false;
+    bool FClosing = false;  // from the start of the destructor on
     DWORD FLastStatusTick = 0;
     void BuildActions();
     void BuildMenus();
