@@ -126,9 +126,9 @@ protected:
     void StopRun();
     // The end of a run shared by every process window: the set saved under its name and
     // let go, the window's process idle again, the status line StatusLine set and the
-    // operator told how it ended. A save that fails is shown with the file and the reason and the
-    // keeper saves the set once it can; only a completed run whose data reached the disk
-    // is reported as "Process completed!".
+    // operator told how it ended. A save that fails is shown with the file and the reason
+    // and the keeper saves the set once it can; only a completed run whose data reached
+    // the disk is reported as "Process completed!".
     // The process goes idle and the run's message is shown only when the run held it
     // (OwnsProcess).
     void EndRun(TRunEnd End, int StatusLine = 1, bool OwnsProcess = true);
