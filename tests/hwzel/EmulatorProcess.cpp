@@ -53,6 +53,8 @@ TEmulatorProcess::~TEmulatorProcess()
     if (FOut >= 0) ::close(FOut);
 }
 
+bool TEmulatorProcess::Signal(int Number) const { return FPid > 0 && ::kill(FPid, Number) == 0; }
+
 void TEmulatorProcess::ReadLoop()
 {
     std::string Pending;

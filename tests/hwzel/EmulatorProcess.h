@@ -20,6 +20,10 @@ public:
     // The pseudo-terminal's device path (empty when the emulator did not start).
     const std::string& Device() const { return FDevice; }
 
+    // Sends the emulator a signal: SIGKILL ends it at once, SIGSTOP freezes it. False when
+    // it does not run.
+    bool Signal(int Number) const;
+
     // Sends one control line ("send IINF ...", "raw ...", "cut") and waits until done.
     bool Control(const std::string& Line, unsigned TimeoutMs = ConditionWaitMs);
 

@@ -456,8 +456,7 @@ void TFDepositionCtrl::BBStopClick(TObject*)
 {
     if (BBGo->GetVisible()) return;
     Continuing = false;
-    HlProvider.ProcessStop();
-    ProcessFinished(static_cast<std::uint16_t>(NumStrokes - 1));
+    StopRun();
 }
 
 // ---------------------------------------------------------------------------------------
