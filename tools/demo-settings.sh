@@ -36,6 +36,12 @@ zel_demo_settings() {
       zel_set_key "$ini" CalibrateParam "$name.${pair%%=*}" "${pair#*=}"
     done
   done
+  # The accessories' drives take the same speed codes: steps per second.
+  for name in doser rotatingBarrier tape diskDipper cylDipper; do
+    for pair in Fclk=1 FclkDivide=1 uSteps=1 old=0; do
+      zel_set_key "$ini" CalibrateParam "$name.${pair%%=*}" "${pair#*=}"
+    done
+  done
   for pair in ballance.shMin=0 ballance.shMax=72 ballance.hwMin=4096 ballance.hwMax=11296 \
     doserBallance.shMin=0 doserBallance.shMax=72 doserBallance.hwMin=4096 doserBallance.hwMax=11296 \
     surface.length=7.5 surface.squareMin=22.5 surface.squareMax=240; do

@@ -23,7 +23,7 @@ enum { phasePositioning, phaseDown, phaseUp, phasePauseBelow, phasePauseAbove };
 constexpr double HoldBand = 0.02;
 constexpr double ReachedBand = 0.2;
 // Below this error (mN/m) the barriers slow down in proportion.
-constexpr double SlowBand = 2;
+constexpr double SlowBand = 0.5;
 
 }  // namespace
 
