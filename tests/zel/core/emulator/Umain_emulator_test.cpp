@@ -1,7 +1,9 @@
 // End to end: the main window loads hwzel.so as its link, connects to the instrument
 // emulator over a pseudo-terminal, and the emulator's reports reach the status bar and
-// the status window; a silent instrument raises the reconnect question.
+// the status window; the device information window shows what the instrument answers; a
+// silent instrument raises the reconnect question.
 #include "zel/core/EmulatorProgramFixture.h"
+#include "zel/core/Udeviceinfo.h"
 #include "zel/core/Ustatus.h"
 
 namespace {
@@ -35,6 +37,16 @@ TEST_F(TLinkedProgram, DeviceStateReportsReachTheStatusBarAndTheStatusWindow)
     EXPECT_EQ(Panel(0), "Connected");
     EXPECT_EQ(Status->mmoStatus->Font()->GetColor(), RGB(0, 0, 128));
     EXPECT_TRUE(Dialogs.Requests.empty());
+}
+
+TEST_F(TLinkedProgram, DeviceInformationShowsTheInstrumentsTexts)
+{
+    StartLinked({"--name", "Film Trough E2E"});
+    auto* info = CreateForm<TFDeviceInfo>(nullptr);
+    EXPECT_EQ(info->STName->GetCaption(), "Film Trough E2E");
+    EXPECT_EQ(info->STVersion->GetCaption(), "1.0");
+    EXPECT_EQ(info->STManufacturer->GetCaption(), "Trough Emulator Works");
+    EXPECT_EQ(info->STDate->GetCaption(), "2024-03-01");
 }
 
 TEST_F(TLinkedProgram, SilentInstrumentRaisesTheReconnectQuestionOnce)
