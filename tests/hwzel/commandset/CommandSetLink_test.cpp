@@ -324,22 +324,29 @@ TEST_F(CommandSetLink, DipperGoesToACellBySignedTurnsConvertedAlsoInDirectLines)
         Requests.push_back({Code, *reinterpret_cast<const double*>(Payload)});
         return Code == hlnConvCellToRotator ? 5 : -2;
     };
+    // The instrument tells where its turning drives stand when their turns end.
+    const auto turned = [&](std::size_t Turns) {
+        return Notes.WaitForCode(hlnDipperRotatorStopped, Turns, ConditionWaitMs) &&
+               Notes.WaitForCode(hlnRevolverStopped, Turns, ConditionWaitMs);
+    };
     Link->SendCommand("MoveDipperToCell 3", nullptr, 0);
     ASSERT_TRUE(PumpUntilFrames(2));
-    // Rotator at 8 and revolver at 1: both turn back.
-    ASSERT_TRUE(Emulator->Control("send IINR 00000008 00000001 00000000 00000000 00000000"));
-    ASSERT_TRUE(Notes.WaitForCode(hlnDeviceStateChanged, 1, ConditionWaitMs));
+    ASSERT_TRUE(turned(1));
+    // Rotator on to 8 and revolver to 1: both turn back.
+    Link->SendCommand("RotateDipperCW 00000003", nullptr, 0);
+    Link->SendCommand("RotateRevolverCW 00000003", nullptr, 0);
+    ASSERT_TRUE(turned(2));
     Link->SendCommand("MoveDipperToCell 3", nullptr, 0);
-    ASSERT_TRUE(PumpUntilFrames(4));
+    ASSERT_TRUE(PumpUntilFrames(6));
     // Standing at the targets: asked, but nothing to turn.
-    ASSERT_TRUE(Emulator->Control("send IINR 00000005 FFFFFFFE 00000000 00000000 00000000"));
-    ASSERT_TRUE(Notes.WaitForCode(hlnDeviceStateChanged, 2, ConditionWaitMs));
+    ASSERT_TRUE(turned(3));
     Link->SendCommand("MoveDipperToCell 3", nullptr, 0);
     Link->SendCommand("MoveDipperToCell", nullptr, 0);
     ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Requests.size() >= 6; }, ConditionWaitMs));
     Settle(200);
-    EXPECT_EQ(FrameTexts(), (std::vector<std::string>{Packet("0A 01 00000005"), Packet("0B 02 00000002"),
-                                                      Packet("0A 02 00000003"), Packet("0B 02 00000003")}));
+    EXPECT_EQ(FrameTexts(),
+              (std::vector<std::string>{Packet("0A 01 00000005"), Packet("0B 02 00000002"), Packet("0A 01 00000003"),
+                                        Packet("0B 01 00000003"), Packet("0A 02 00000003"), Packet("0B 02 00000003")}));
     ASSERT_EQ(Requests.size(), 6u);
     for (std::size_t i = 0; i < Requests.size(); ++i) {
         EXPECT_EQ(Requests[i].Code, i % 2 ? hlnConvCellToRevolver : hlnConvCellToRotator);
