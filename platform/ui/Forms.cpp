@@ -15,6 +15,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
+#include <optional>
 
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlsInternal.h"
@@ -168,11 +169,52 @@ struct TForm::TImpl {
     bool Dragging = false;                    // the operator is moving the window
     std::unique_ptr<QTimer> DropTimer;
     TRect Normal;
+    bool PlacementRestored = false;
     QSize FloatingSize;  // the size before the form was last docked
 };
 
 // How long a dragged window must rest before it counts as dropped.
 constexpr int DockDropDelayMs = 300;
+
+// The main window's child area as the other windows' placement reads it.
+struct TFormAccess {
+    // Where the main window's child area lies on the screen (between its menu and tool
+    // bars, its status bar and its dock area); before the main window shows, where it will
+    // lie once the main window opens over the work area under its title bar. None without
+    // a main window that has such an area.
+    static std::optional<QRect> MainChildArea(const TForm* Asking, const QRect& WorkArea, QWidget* Frame)
+    {
+        TForm* main = MainForm();
+        if (!main || main == Asking || !main->FImpl->MdiArea) return std::nullopt;
+        QWidget* mainWidget = main->Widget();
+        QMdiArea* area = main->FImpl->MdiArea;
+        if (mainWidget->isVisible()) return QRect(area->mapToGlobal(QPoint(0, 0)), area->size());
+        const QPoint offset = area->mapTo(mainWidget, QPoint(0, 0));
+        const int right = mainWidget->width() - offset.x() - area->width();
+        const int bottom = mainWidget->height() - offset.y() - area->height();
+        const int titleBar = Frame->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        return WorkArea.adjusted(offset.x(), offset.y() + titleBar, -right, -bottom);
+    }
+};
+
+namespace {
+
+// The slot of the next window that opens where the platform puts it: each one a title
+// bar further down and to the right, back to the first when the next would not fit.
+int NextCascadeSlot = 0;
+
+QPoint CascadeSlot(const QRect& Area, const QSize& Size, int Step)
+{
+    QPoint at = Area.topLeft() + QPoint(NextCascadeSlot, NextCascadeSlot) * Step;
+    if (NextCascadeSlot > 0 && !Area.contains(QRect(at, Size))) {
+        NextCascadeSlot = 0;
+        at = Area.topLeft();
+    }
+    ++NextCascadeSlot;
+    return at;
+}
+
+}  // namespace
 
 TForm::TForm(TComponent* Owner) : TWinControl(Owner), FImpl(std::make_unique<TImpl>())
 {
@@ -408,13 +450,10 @@ void TForm::SetVisible(bool Value)
     if (Value) {
         // Listeners (placement) hear of the show before the window appears.
         Perform(WM_SHOWWINDOW, 1, FImpl->Shown ? 0 : 1);
-        if (!FImpl->Shown && Position == poScreenCenter && FHostDockSite == nullptr && !FImpl->ChildFrame) {
-            const int w = GetWidth(), h = GetHeight();
-            SetBounds((Screen->Width() - w) / 2, (Screen->Height() - h) / 2, w, h);
-        }
         const bool first = !FImpl->Shown && FHostDockSite == nullptr;
         FitToTexts();
         if (first) FitToControls();
+        if (first) PlaceAtFirstShow();
         if (first) KeepInWorkArea();
         FImpl->Shown = true;
         FImpl->Visible = true;
@@ -635,16 +674,9 @@ void TForm::KeepInWorkArea()
         QScreen* screen = frame->screen() ? frame->screen() : QGuiApplication::primaryScreen();
         if (!screen) return;
         area = screen->availableGeometry();
-        // The main window's menu and tool bars stay uncovered: its child area's top. Before
-        // the main window shows, it will open at the work area's top under its title bar.
-        if (main && main->FImpl->MdiArea) {
-            QWidget* mainWidget = main->Widget();
-            const int barsEnd = mainWidget->isVisible()
-                                    ? main->FImpl->MdiArea->mapToGlobal(QPoint(0, 0)).y()
-                                    : area.top() + main->FImpl->MdiArea->mapTo(mainWidget, QPoint(0, 0)).y() +
-                                          frame->style()->pixelMetric(QStyle::PM_TitleBarHeight);
-            area.setTop(std::max(area.top(), barsEnd));
-        }
+        // The main window's menu and tool bars stay uncovered: its child area's top.
+        if (const auto childArea = TFormAccess::MainChildArea(this, area, frame))
+            area.setTop(std::max(area.top(), childArea->top()));
     }
     if (area.width() <= 0 || area.height() <= 0) return;
     // The window with its frame must fit; the size set is the inside of the frame.
@@ -663,6 +695,56 @@ void TForm::KeepInWorkArea()
         FImpl->ChildFrame->setGeometry(left, top, w, h);
     else
         SetBounds(left, top, w - (outer.width() - inner.width()), h - (outer.height() - inner.height()));
+}
+
+void TForm::PlaceAtFirstShow()
+{
+    QWidget* frame = FrameWidget();
+    if (!frame) return;
+    if (Position == poScreenCenter && !FImpl->ChildFrame) {
+        const int w = GetWidth(), h = GetHeight();
+        SetBounds((Screen->Width() - w) / 2, (Screen->Height() - h) / 2, w, h);
+        return;
+    }
+    // A place restored from the settings stays.
+    if ((Position != poDefault && Position != poCorner) || FImpl->PlacementRestored || this == MainForm()) return;
+    // Worked out on the screen, a child window's too: a window kept in the corner covers
+    // the main window's child area from above.
+    QRect area;
+    QWidget* parent = FImpl->ChildFrame ? FImpl->ChildFrame->parentWidget() : nullptr;
+    if (parent) {
+        area = QRect(parent->mapToGlobal(QPoint(0, 0)), parent->size());
+    } else {
+        QScreen* screen = frame->screen() ? frame->screen() : QGuiApplication::primaryScreen();
+        if (!screen) return;
+        area = screen->availableGeometry();
+        if (const auto childArea = TFormAccess::MainChildArea(this, area, frame)) area &= *childArea;
+    }
+    if (area.width() <= 0 || area.height() <= 0) return;
+    // A window of its own not yet framed gets its title bar above the place it is put.
+    QSize size = frame->frameGeometry().size();
+    if (!parent && frame->frameGeometry() == frame->geometry())
+        size.rheight() += frame->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    QPoint at;
+    if (Position == poCorner) {
+        at = QPoint(area.left(), area.top() + std::max(0, area.height() - size.height()));
+    } else {
+        at = CascadeSlot(area, size, frame->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4);
+        // Beside a window kept in the corner when there is room, never under it.
+        for (TForm* other : AllForms()) {
+            QWidget* otherFrame = other->FrameWidget();
+            if (other == this || other->Position != poCorner || !other->GetVisible() || !otherFrame ||
+                !otherFrame->isWindow())
+                continue;
+            const QRect kept = otherFrame->frameGeometry();
+            const QPoint beside(kept.right() + 1, at.y());
+            if (QRect(at, size).intersects(kept) && area.contains(QRect(beside, size))) at = beside;
+        }
+    }
+    if (parent)
+        FImpl->ChildFrame->move(parent->mapFromGlobal(at));
+    else
+        SetBounds(at.x(), at.y(), GetWidth(), GetHeight());
 }
 
 void TForm::Cascade()
@@ -786,6 +868,7 @@ TRect TForm::NormalBounds() const
 
 void TForm::SetNormalBounds(const TRect& Bounds)
 {
+    FImpl->PlacementRestored = true;
     SetBounds(Bounds.Left, Bounds.Top, Bounds.Width(), Bounds.Height());
 }
 
