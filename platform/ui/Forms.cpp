@@ -199,19 +199,48 @@ struct TFormAccess {
 
 namespace {
 
-// The slot of the next window that opens where the platform puts it: each one a title
-// bar further down and to the right, back to the first when the next would not fit.
+// The cascade slot the next window that opens where the platform puts it starts from:
+// each slot a title bar further down and to the right than the one before.
 int NextCascadeSlot = 0;
 
-QPoint CascadeSlot(const QRect& Area, const QSize& Size, int Step)
+int CoveredArea(const QRect& Place, const std::vector<QRect>& Windows)
 {
-    QPoint at = Area.topLeft() + QPoint(NextCascadeSlot, NextCascadeSlot) * Step;
-    if (NextCascadeSlot > 0 && !Area.contains(QRect(at, Size))) {
-        NextCascadeSlot = 0;
-        at = Area.topLeft();
+    int covered = 0;
+    for (const QRect& window : Windows) {
+        const QRect common = Place & window;
+        if (!common.isEmpty()) covered += common.width() * common.height();
     }
-    ++NextCascadeSlot;
-    return at;
+    return covered;
+}
+
+// Where a window of Size opens in Area clear of Windows: the first place, in cascade
+// order from the next slot, where the least of it lies under or over them. Besides each
+// slot itself, the places at the slot's height right of each of them and against the
+// area's right edge are tried.
+QPoint FreePlace(const QRect& Area, const QSize& Size, int Step, const std::vector<QRect>& Windows)
+{
+    int slotCount = 1;
+    while (Area.contains(QRect(Area.topLeft() + QPoint(slotCount, slotCount) * Step, Size))) ++slotCount;
+    QPoint best = Area.topLeft();
+    int bestCovered = -1, bestSlot = 0;
+    for (int i = 0; i < slotCount && bestCovered != 0; ++i) {
+        const int slot = (NextCascadeSlot + i) % slotCount;
+        const QPoint at = Area.topLeft() + QPoint(slot, slot) * Step;
+        std::vector<QPoint> tries{at};
+        for (const QRect& window : Windows) tries.emplace_back(window.right() + 1, at.y());
+        tries.emplace_back(Area.right() + 1 - Size.width(), at.y());
+        for (const QPoint& place : tries) {
+            if (place != at && !Area.contains(QRect(place, Size))) continue;
+            const int covered = CoveredArea(QRect(place, Size), Windows);
+            if (bestCovered >= 0 && covered >= bestCovered) continue;
+            best = place;
+            bestCovered = covered;
+            bestSlot = slot;
+            if (covered == 0) break;
+        }
+    }
+    NextCascadeSlot = bestSlot + 1;
+    return best;
 }
 
 }  // namespace
@@ -708,8 +737,8 @@ void TForm::PlaceAtFirstShow()
     }
     // A place restored from the settings stays.
     if ((Position != poDefault && Position != poCorner) || FImpl->PlacementRestored || this == MainForm()) return;
-    // Worked out on the screen, a child window's too: a window kept in the corner covers
-    // the main window's child area from above.
+    // Worked out on the screen, a child window's too: the windows of their own cover the
+    // main window's child area from above.
     QRect area;
     QWidget* parent = FImpl->ChildFrame ? FImpl->ChildFrame->parentWidget() : nullptr;
     if (parent) {
@@ -726,20 +755,30 @@ void TForm::PlaceAtFirstShow()
     if (!parent && frame->frameGeometry() == frame->geometry())
         size.rheight() += frame->style()->pixelMetric(QStyle::PM_TitleBarHeight);
     QPoint at;
+    const int step = frame->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
     if (Position == poCorner) {
         at = QPoint(area.left(), area.top() + std::max(0, area.height() - size.height()));
-    } else {
-        at = CascadeSlot(area, size, frame->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4);
-        // Beside a window kept in the corner when there is room, never under it.
+    } else if (parent) {
+        // The windows of their own stay above the main window's child windows: a child
+        // window opens clear of them where it can.
+        std::vector<QRect> above;
         for (TForm* other : AllForms()) {
             QWidget* otherFrame = other->FrameWidget();
-            if (other == this || other->Position != poCorner || !other->GetVisible() || !otherFrame ||
-                !otherFrame->isWindow())
-                continue;
-            const QRect kept = otherFrame->frameGeometry();
-            const QPoint beside(kept.right() + 1, at.y());
-            if (QRect(at, size).intersects(kept) && area.contains(QRect(beside, size))) at = beside;
+            if (other != this && other != MainForm() && other->GetVisible() && otherFrame && otherFrame->isWindow())
+                above.push_back(otherFrame->frameGeometry());
         }
+        at = FreePlace(area, size, step, above);
+    } else {
+        // Windows of their own cascade, each title in sight; a window kept in the corner
+        // stays uncovered where there is room beside it.
+        std::vector<QRect> corners;
+        for (TForm* other : AllForms()) {
+            QWidget* otherFrame = other->FrameWidget();
+            if (other != this && other->Position == poCorner && other->GetVisible() && otherFrame &&
+                otherFrame->isWindow())
+                corners.push_back(otherFrame->frameGeometry());
+        }
+        at = FreePlace(area, size, step, corners);
     }
     if (parent)
         FImpl->ChildFrame->move(parent->mapFromGlobal(at));

@@ -17,11 +17,12 @@ enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 // Where a window opens at its first show, unless a restored placement put it somewhere:
-// poDesigned where code put it; poDefault one step down and to the right of the window
-// that opened so before it, from the top left of the main window's child area, and
-// beside (never under) a window kept in the corner; poScreenCenter in the middle of the
-// screen; poCorner in the bottom left corner of the main window's child area, out of the
-// way of the windows that open from its top left.
+// poDesigned where code put it; poDefault in the main window's child area, a window of
+// its own one step down and to the right of the window that opened so before it (a
+// cascade from the top left) and beside, not under, a window kept in the corner, a child
+// window of the main window clear of the windows of their own where it can;
+// poScreenCenter in the middle of the screen; poCorner in the bottom left corner of the
+// main window's child area, out of the way of the windows that open from its top left.
 enum TPosition { poDesigned, poDefault, poScreenCenter, poMainFormCenter, poCorner };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TTileMode { tbHorizontal, tbVertical };

@@ -471,7 +471,8 @@ TEST_F(TWindowPatternTest, WindowsOpenBesideEachOtherAndNeverUnderTheStatusWindo
     EXPECT_LT(area.bottom() - kept.bottom(), 40);
 
     // Windows opened without a stored place, one of them tall and one a child window of
-    // the main window: each in a spot of its own, none under the status window.
+    // the main window: each in a spot of its own, none under the status window, and the
+    // child window clear of the windows of their own (there is room for it).
     struct Case {
         TToolWindowKind Kind;
         int Height;
@@ -493,7 +494,12 @@ TEST_F(TWindowPatternTest, WindowsOpenBesideEachOtherAndNeverUnderTheStatusWindo
         SCOPED_TRACE(WindowPattern(c.Kind).PlacementSection);
         EXPECT_FALSE(at.intersects(kept));
         EXPECT_TRUE(area.contains(at.topLeft()));
-        for (const QRect& before : opened) EXPECT_NE(at.topLeft(), before.topLeft());
+        for (const QRect& before : opened) {
+            EXPECT_NE(at.topLeft(), before.topLeft());
+            if (c.ChildWindow) {
+                EXPECT_FALSE(at.intersects(before));
+            }
+        }
         opened.push_back(at);
     }
 }
