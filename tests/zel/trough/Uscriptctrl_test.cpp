@@ -12,13 +12,13 @@
 #include <thread>
 
 #include "ProcessTestSupport.h"
+#include "kvc/KvChart.h"
 #include "platform/ui/TabVisibility.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Uprogress.h"
 #include "zel/experiment/Sxproperty.h"
 #include "zel/trough/Udepositioncontrol.h"
 #include "zel/trough/Uisothermcontrol.h"
-#include "kvc/KvChart.h"
 
 namespace {
 
