@@ -193,8 +193,7 @@ int RemoveStaleTemporaryFiles(const std::string& Folder)
         // it goes. Where the file system has no locks, nothing is removed.
         const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
-        struct stat held {
-        }, named{};
+        struct stat held, named;
         if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
             ::lstat(path.c_str(), &named) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino &&
             ::unlink(path.c_str()) == 0)
@@ -217,8 +216,7 @@ TReplacementFile::TReplacementFile(const std::string& FileName) : FTarget(FileNa
             // A file system without locks keeps the file unlocked; removers leave it alone.
             if (errno != EWOULDBLOCK) break;
         } else {
-            struct stat held {
-            }, named{};
+            struct stat held, named;
             if (::fstat(FHandle, &held) == 0 && ::lstat(FPath.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
                 held.st_ino == named.st_ino)
                 break;
