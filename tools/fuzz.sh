@@ -39,8 +39,9 @@ for target in "${targets[@]}"; do
   found="$build/found/$target"
   mkdir -p "$corpus" "$found"
   echo "== $target: $seconds s"
-  if ! "$build/fuzz/$target" "$found" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-      -artifact_prefix="$build/artifacts/$target-" -print_final_stats=1 >"$build/$target.log" 2>&1; then
+  # Run in the build folder: a reader that writes beside itself (lbl_fuzz) writes there.
+  if ! (cd "$build" && "$build/fuzz/$target" "$found" "$corpus" -max_total_time="$seconds" -timeout=10 \
+      -rss_limit_mb=2048 -artifact_prefix="$build/artifacts/$target-" -print_final_stats=1) >"$build/$target.log" 2>&1; then
     failed+=("$target")
     tail -n 40 "$build/$target.log"
     echo "reproduce: $build/fuzz/$target $build/artifacts/$target-<file>"
@@ -49,7 +50,7 @@ for target in "${targets[@]}"; do
   tail -n 3 "$build/$target.log"
   # Keep only the inputs that add coverage, so the corpus in the tree stays small.
   if [ "$merge" = 1 ]; then
-    "$build/fuzz/$target" -merge=1 "$corpus" "$found" >"$build/$target.merge.log" 2>&1
+    (cd "$build" && "$build/fuzz/$target" -merge=1 "$corpus" "$found") >"$build/$target.merge.log" 2>&1
   fi
   rm -rf "$found"
 done

@@ -20,8 +20,9 @@
 //   last 4        u32 CRC-32C (Castagnoli) of every byte before it
 //
 // A reader trusts nothing: every length and count is checked against the bytes that
-// remain before anything is allocated from it, the whole file must be used up exactly,
-// and the set is filled only after the entire file has passed.
+// remain, and what they make it allocate against the computer's memory, before anything
+// is allocated from it; the whole file must be used up exactly, and the set is filled
+// only after the entire file has passed.
 #include "platform/filer/MpsFormat.h"
 
 #include <fcntl.h>

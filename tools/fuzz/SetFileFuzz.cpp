@@ -9,6 +9,7 @@
 //         cell, a changed one must be refused with the set left empty.
 #include <fcntl.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -51,7 +52,10 @@ void ReadRawFile(const std::uint8_t* Data, std::size_t Size)
 void ReadWrittenFile(const std::uint8_t* Data, std::size_t Size)
 {
     const int Columns = 1 + static_cast<int>(Take(Data, Size, 1) % 4);
-    const int Rows = static_cast<int>(Take(Data, Size, 3) % (3000000u / static_cast<std::uint32_t>(Columns) + 1));
+    // Rows of every order of size, from none to two million, few of them large.
+    const std::uint32_t Height = Take(Data, Size, 3);
+    const int Rows = static_cast<int>(
+        std::min((Height & 0xFFFF) << (Height >> 16 & 0xFF) % 6, 3000000u / static_cast<std::uint32_t>(Columns)));
     const std::uint32_t Seed = Take(Data, Size, 4);
     const std::uint32_t Damage = Take(Data, Size, 4);
     const std::uint8_t Kind = static_cast<std::uint8_t>(Take(Data, Size, 1));
