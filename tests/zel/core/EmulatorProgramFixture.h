@@ -2,6 +2,7 @@
 // as its link, which talks to the emulator (the demonstration trough, sped up) over a
 // pseudo-terminal, and the real filer.
 #pragma once
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +42,13 @@ public:
     }
 
 protected:
+    // How many boxes showed exactly this text.
+    int Count(const std::string& Text) const
+    {
+        const auto& shown = Dialogs.Requests;
+        return static_cast<int>(
+            std::count_if(shown.begin(), shown.end(), [&](const TDialogRequest& r) { return r.Text == Text; }));
+    }
     // Starts the emulator with its options, then the program with more [Common] lines and
     // the sections after the port's in zel.ini. The start raises no dialog.
     void StartLinked(const std::vector<std::string>& Options, const std::string& CommonIni, const std::string& MoreIni)

@@ -4,10 +4,13 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <QTimer>
+#include <functional>
 #include <string>
 
 #include "platform/base/FileDates.h"
 #include "zel/core/ProgramFixture.h"
+#include "zel/core/Startup.h"
 #include "zel/core/Umain.h"
 
 class TMainWindowFixture : public TProgramFolderFixture {
@@ -55,3 +58,16 @@ protected:
 
     TFMain* Main = nullptr;
 };
+
+// Runs Look from inside the program's message loop once every start-up window exists,
+// then ends the program.
+inline void LookOnceStarted(const std::function<void()>& Look)
+{
+    QTimer::singleShot(0, [Look] {
+        if (Application->ProcessMessagesUntil(ProgramStarted, 60000))
+            Look();
+        else
+            ADD_FAILURE() << "the start-up windows were not made";
+        Application->Terminate();
+    });
+}

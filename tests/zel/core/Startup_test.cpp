@@ -39,19 +39,6 @@ namespace {
 
 using TProgramStart = TMainWindowFixture;
 
-// Runs Look from inside the program's message loop once every start-up window exists,
-// then ends the program.
-void LookOnceStarted(const std::function<void()>& Look)
-{
-    QTimer::singleShot(0, [Look] {
-        if (Application->ProcessMessagesUntil(ProgramStarted, 60000))
-            Look();
-        else
-            ADD_FAILURE() << "the start-up windows were not made";
-        Application->Terminate();
-    });
-}
-
 TEST_F(TProgramStart, EveryStartUpWindowHasTheFrameOfItsDesign)
 {
     // Every dockable window floats, so that its own frame shows; the watchdog stays out of

@@ -86,17 +86,10 @@ std::map<std::string, std::string> ProgramTexts()
     return texts;
 }
 
-// Runs Look from inside the program's message loop once every start-up window exists,
-// then ends the program.
+// Runs Look once every start-up window exists, then ends the program.
 void RunProgramAndLook(const std::function<void()>& Look)
 {
-    QTimer::singleShot(0, [Look] {
-        if (Application->ProcessMessagesUntil(ProgramStarted, 60000))
-            Look();
-        else
-            ADD_FAILURE() << "the start-up windows were not made";
-        Application->Terminate();
-    });
+    LookOnceStarted(Look);
     RunProgram();
     Application->CancelShutdown();
 }

@@ -82,6 +82,18 @@ protected:
         }
         return trace;
     }
+    // START of a one-line script whose run has taken its first reading.
+    void StartOneLineRun(std::string& FileName)
+    {
+        SetText({"DipperMoveDown 10"});
+        DeviceState = TDeviceState{};
+        Window->BBGo->Click();
+        ASSERT_EQ(Main->ProcessKind, pkScript);
+        FileName = Window->DataSet->GetFileName();
+        Tick += 500;
+        Link()->PostNotify(hlnDeviceState, reinterpret_cast<LPARAM>(&DeviceState));
+        Application->ProcessMessages();
+    }
     void SetText(std::initializer_list<const char*> Lines)
     {
         TStringList list;
@@ -293,14 +305,8 @@ TEST_F(ScriptWindow, RecordsTheDippingTableAndSavesItWhenTheOperatorStops)
 
 TEST_F(ScriptWindow, ALostLinkAbortsTheScriptAndEndsItsRunAsFailedWithTheTableSaved)
 {
-    SetText({"DipperMoveDown 10"});
-    DeviceState = TDeviceState{};
-    Window->BBGo->Click();
-    ASSERT_EQ(Main->ProcessKind, pkScript);
-    const std::string fileName = Window->DataSet->GetFileName();
-    Tick += 500;
-    Link()->PostNotify(hlnDeviceState, reinterpret_cast<LPARAM>(&DeviceState));
-    Application->ProcessMessages();
+    std::string fileName;
+    ASSERT_NO_FATAL_FAILURE(StartOneLineRun(fileName));
     ASSERT_NE(Window->Table, nullptr);
     ASSERT_EQ(Window->Table->GetNumRows(), 1);
     Link()->ClearCalls();
@@ -326,14 +332,8 @@ TEST_F(ScriptWindow, ALostLinkAbortsTheScriptAndEndsItsRunAsFailedWithTheTableSa
 TEST_F(ScriptWindow, AnotherWindowsStopEndsTheScriptsRunWithItsTableSaved)
 {
     auto* isotherm = CreateForm<TFIsothermCtrl>(nullptr);
-    SetText({"DipperMoveDown 10"});
-    DeviceState = TDeviceState{};
-    Window->BBGo->Click();
-    ASSERT_EQ(Main->ProcessKind, pkScript);
-    const std::string fileName = Window->DataSet->GetFileName();
-    Tick += 500;
-    Link()->PostNotify(hlnDeviceState, reinterpret_cast<LPARAM>(&DeviceState));
-    Application->ProcessMessages();
+    std::string fileName;
+    ASSERT_NO_FATAL_FAILURE(StartOneLineRun(fileName));
     ASSERT_EQ(Window->Table->GetNumRows(), 1);
     Link()->ClearCalls();
     isotherm->BBStop->Click();

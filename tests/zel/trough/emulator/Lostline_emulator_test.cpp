@@ -56,22 +56,12 @@ protected:
     {
         PortPath = ::testing::TempDir() + "zel_lost_line_" + std::to_string(::getpid());
         ASSERT_NO_FATAL_FAILURE(StartEmulator());
-        std::string ini = "[Common]\nDeviceType=ZEL\nHLFileName=" + RecordingLinkFolder() +
-                          "hwzel.so\nFilerDllFileName=" + RecordingLinkFolder() +
-                          "zelfiler.so\n[PortSettings]\nPort=" + PortPath + "\nBaudRate=13\n[CalibrateParam]\n";
-        for (const char* drive : {"barrier1", "barrier2", "dipper"}) {
-            const std::string name = drive;
-            for (const char* pair : {"Fclk=1", "FclkDivide=1", "uSteps=1", "numStepsPerOborot=400", "gear=1",
-                                     "vintStep=1", "hwMin=0", "zeroHw=0", "minSpeed=0.01", "maxSpeed=2", "old=0"})
-                ini += name + "." + pair + "\n";
-            ini += name + ".hwMax=" + (name == "dipper" ? "40000" : "58000") + "\n";
-        }
-        ini +=
-            "ballance.shMin=0\nballance.shMax=72\nballance.hwMin=4096\nballance.hwMax=11296\n"
-            "surface.length=7.5\nsurface.squareMin=22.5\nsurface.squareMax=240\n"
-            "[ExpSetupForm]\nCompoundName=Stearic acid\nAliquot=0.02\nCompositionCount=1\n"
-            "SolName0=Stearic acid\nM_ind0=284.48\nm_par0=0.001\n"
-            "[IsothermControl]\nRecOptions=0\nTargetOptions=0\nPressure=40\nRate=200\nProcBarrierStep=2\n";
+        const std::string ini = "[Common]\nDeviceType=ZEL\nHLFileName=" + RecordingLinkFolder() +
+                                "hwzel.so\nFilerDllFileName=" + RecordingLinkFolder() +
+                                "zelfiler.so\n[PortSettings]\nPort=" + PortPath + "\nBaudRate=13\n" +
+                                DemoTroughSettings() +
+                                "[IsothermControl]\nRecOptions=0\nTargetOptions=0\nPressure=40\nRate=200\n"
+                                "ProcBarrierStep=2\n";
         Start(ini);
         ASSERT_TRUE(Dialogs.Requests.empty()) << Dialogs.Requests[0].Text;
         ASSERT_TRUE(HlProvider.Link && HlProvider.Link->IsConnected());
@@ -144,12 +134,6 @@ protected:
         EXPECT_EQ(Count("Device not responding"), 0);
     }
 
-    int Count(const std::string& Text) const
-    {
-        const auto& shown = Dialogs.Requests;
-        return static_cast<int>(
-            std::count_if(shown.begin(), shown.end(), [&](const TDialogRequest& r) { return r.Text == Text; }));
-    }
     // The rows of every table of the set file on disk; -1 when it cannot be read.
     static int SavedRows(const std::string& FileName)
     {

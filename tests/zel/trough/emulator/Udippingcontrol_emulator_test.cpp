@@ -43,12 +43,6 @@ protected:
         }
         return payloads;
     }
-    int Count(const std::string& Text) const
-    {
-        const auto& shown = Dialogs.Requests;
-        return static_cast<int>(
-            std::count_if(shown.begin(), shown.end(), [&](const TDialogRequest& r) { return r.Text == Text; }));
-    }
     // The saved "Dipping" table's row count, -1 without one.
     static int SavedRows(const std::string& FileName)
     {
