@@ -65,7 +65,7 @@ TToolButton::TToolButton(TToolBar* Bar, TAction* Action, bool Separator)
     QObject::connect(FImpl->Action.data(), &QAction::triggered, [this] { Click(); });
     if (FAction) {
         FreeNotification(FAction);
-        FListener = FAction->AddChangeListener([this] { ActionChanged(); });
+        FListener = FAction->AddChangeListener([this](TAction::TChange) { ActionChanged(); });
         ActionChanged();
     }
 }

@@ -144,51 +144,52 @@ std::string ShortCutToText(TShortCut ShortCut)
 TAction::TAction(TComponent* Owner) : TComponent(Owner) {}
 TAction::~TAction() = default;
 
-void TAction::Changed()
+void TAction::Changed(TChange What)
 {
-    for (const auto& listener : std::vector<std::pair<TClientId, std::function<void()>>>(FListeners)) listener.second();
+    for (const auto& listener : std::vector<std::pair<TClientId, std::function<void(TChange)>>>(FListeners))
+        listener.second(What);
 }
 
 void TAction::SetCaption(const std::string& Value)
 {
     if (FCaption == Value) return;
     FCaption = Value;
-    Changed();
+    Changed(TChange::Caption);
 }
 
 void TAction::SetHint(const std::string& Value)
 {
     if (FHint == Value) return;
     FHint = Value;
-    Changed();
+    Changed(TChange::Hint);
 }
 
 void TAction::SetShortCut(TShortCut Value)
 {
     if (FShortCut == Value) return;
     FShortCut = Value;
-    Changed();
+    Changed(TChange::ShortCut);
 }
 
 void TAction::SetEnabled(bool Value)
 {
     if (FEnabled == Value) return;
     FEnabled = Value;
-    Changed();
+    Changed(TChange::Enabled);
 }
 
 void TAction::SetVisible(bool Value)
 {
     if (FVisible == Value) return;
     FVisible = Value;
-    Changed();
+    Changed(TChange::Visible);
 }
 
 void TAction::SetChecked(bool Value)
 {
     if (FChecked == Value) return;
     FChecked = Value;
-    Changed();
+    Changed(TChange::Checked);
 }
 
 bool TAction::Execute()
@@ -198,7 +199,7 @@ bool TAction::Execute()
     return true;
 }
 
-TAction::TClientId TAction::AddChangeListener(std::function<void()> Listener)
+TAction::TClientId TAction::AddChangeListener(std::function<void(TChange)> Listener)
 {
     const TClientId id = FNextId++;
     FListeners.emplace_back(id, std::move(Listener));
@@ -326,20 +327,24 @@ void TMenuItem::SetAction(TAction* Action)
     FAction = Action;
     if (!FAction) return;
     FreeNotification(FAction);
-    FListener = FAction->AddChangeListener([this] { ActionChanged(); });
+    FListener = FAction->AddChangeListener([this](TAction::TChange What) { ActionChanged(What); });
     FCaption = FAction->GetCaption();
-    ActionChanged();
+    ActionChanged(TAction::TChange::All);
 }
 
-void TMenuItem::ActionChanged()
+void TMenuItem::ActionChanged(TAction::TChange What)
 {
     // The caption is the item's own once set: a translated menu keeps its text while the
-    // action's state (enabled, visible, checked, short cut) follows the action.
-    FEnabled = FAction->GetEnabled();
-    FVisible = FAction->GetVisible();
-    FChecked = FAction->GetChecked();
-    FShortCut = FAction->GetShortCut();
-    FHint = FAction->GetHint();
+    // action's state (enabled, visible, checked, short cut) follows the action. Only what
+    // changed is taken, so an item hidden on its own stays hidden when the action's hint
+    // is translated.
+    using C = TAction::TChange;
+    const bool all = What == C::All;
+    if (all || What == C::Enabled) FEnabled = FAction->GetEnabled();
+    if (all || What == C::Visible) FVisible = FAction->GetVisible();
+    if (all || What == C::Checked) FChecked = FAction->GetChecked();
+    if (all || What == C::ShortCut) FShortCut = FAction->GetShortCut();
+    if (all || What == C::Hint) FHint = FAction->GetHint();
     UpdatePlatform();
 }
 

@@ -44,17 +44,19 @@ public:
     virtual bool Execute();
     TNotifyEvent OnExecute;
 
-    // Clients (menu items, tool buttons) hear of every change.
+    // Clients (menu items, tool buttons) hear of every change and of what changed, so
+    // that a client's own setting of another property stands.
+    enum class TChange { All, Caption, Hint, ShortCut, Enabled, Visible, Checked };
     using TClientId = std::uint64_t;
-    TClientId AddChangeListener(std::function<void()> Listener);
+    TClientId AddChangeListener(std::function<void(TChange)> Listener);
     void RemoveChangeListener(TClientId Id);
 
 private:
-    void Changed();
+    void Changed(TChange What);
     std::string FCaption, FHint;
     TShortCut FShortCut = 0;
     bool FEnabled = true, FVisible = true, FChecked = false;
-    std::vector<std::pair<TClientId, std::function<void()>>> FListeners;
+    std::vector<std::pair<TClientId, std::function<void(TChange)>>> FListeners;
     TClientId FNextId = 1;
 };
 
@@ -135,7 +137,7 @@ private:
         Field = Value;
         UpdatePlatform();
     }
-    void ActionChanged();
+    void ActionChanged(TAction::TChange What);
     std::string FCaption, FHint;
     bool FEnabled = true, FVisible = true, FChecked = false;
     TShortCut FShortCut = 0;

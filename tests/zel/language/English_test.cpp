@@ -71,6 +71,9 @@ void CollectMenuTexts(TMenuItem* Item, std::map<std::string, std::string>& Texts
     for (int i = 0; i < Item->Count(); ++i) {
         TMenuItem* sub = Item->Items(i);
         Texts["menu " + sub->Name] = sub->GetCaption();
+        // A translation changes no item's visibility (the View menu hides what the
+        // instrument does not offer).
+        Texts["visibility of " + sub->Name] = sub->GetVisible() ? "shown" : "hidden";
         CollectMenuTexts(sub, Texts);
     }
 }
