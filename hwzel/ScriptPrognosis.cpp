@@ -1,5 +1,7 @@
 #include "hwzel/ScriptPrognosis.h"
 
+#include <cmath>
+
 #include "hwzel/ZelComPacketSenderThread.h"
 #include "hwzel/ZelCommandSet.h"
 
@@ -13,21 +15,26 @@ struct TMoveRule {
     TField Field;
     int Sense;
     double TZelCommandSet::*Speed;
+    // Seconds per unit of the speed's time: the drives' speeds are per minute, as the
+    // program's calibration converts them; a rotation speed has no time unit of its own.
+    double SecondsPerSpeedUnit;
 };
 
+constexpr double PerMinute = 60, Unscaled = 1;
+
 const TMoveRule MoveRules[] = {
-    {TPrognosisEffect::Barrier1Plus, TField::Barrier1, 1, &TZelCommandSet::PrognosisBarrier1Speed},
-    {TPrognosisEffect::Barrier1Minus, TField::Barrier1, -1, &TZelCommandSet::PrognosisBarrier1Speed},
-    {TPrognosisEffect::Barrier2Plus, TField::Barrier2, 1, &TZelCommandSet::PrognosisBarrier2Speed},
-    {TPrognosisEffect::Barrier2Minus, TField::Barrier2, -1, &TZelCommandSet::PrognosisBarrier2Speed},
-    {TPrognosisEffect::DipperPlus, TField::Dipper, 1, &TZelCommandSet::PrognosisDipperSpeed},
-    {TPrognosisEffect::DipperMinus, TField::Dipper, -1, &TZelCommandSet::PrognosisDipperSpeed},
-    {TPrognosisEffect::DoserPlus, TField::Doser, 1, &TZelCommandSet::PrognosisDoserSpeed},
-    {TPrognosisEffect::DoserMinus, TField::Doser, -1, &TZelCommandSet::PrognosisDoserSpeed},
-    {TPrognosisEffect::RotatorPlus, TField::Rotator, 1, &TZelCommandSet::PrognosisRotationSpeed},
-    {TPrognosisEffect::RotatorMinus, TField::Rotator, -1, &TZelCommandSet::PrognosisRotationSpeed},
-    {TPrognosisEffect::RevolverPlus, TField::Revolver, 1, &TZelCommandSet::PrognosisRotationSpeed},
-    {TPrognosisEffect::RevolverMinus, TField::Revolver, -1, &TZelCommandSet::PrognosisRotationSpeed},
+    {TPrognosisEffect::Barrier1Plus, TField::Barrier1, 1, &TZelCommandSet::PrognosisBarrier1Speed, PerMinute},
+    {TPrognosisEffect::Barrier1Minus, TField::Barrier1, -1, &TZelCommandSet::PrognosisBarrier1Speed, PerMinute},
+    {TPrognosisEffect::Barrier2Plus, TField::Barrier2, 1, &TZelCommandSet::PrognosisBarrier2Speed, PerMinute},
+    {TPrognosisEffect::Barrier2Minus, TField::Barrier2, -1, &TZelCommandSet::PrognosisBarrier2Speed, PerMinute},
+    {TPrognosisEffect::DipperPlus, TField::Dipper, 1, &TZelCommandSet::PrognosisDipperSpeed, PerMinute},
+    {TPrognosisEffect::DipperMinus, TField::Dipper, -1, &TZelCommandSet::PrognosisDipperSpeed, PerMinute},
+    {TPrognosisEffect::DoserPlus, TField::Doser, 1, &TZelCommandSet::PrognosisDoserSpeed, PerMinute},
+    {TPrognosisEffect::DoserMinus, TField::Doser, -1, &TZelCommandSet::PrognosisDoserSpeed, PerMinute},
+    {TPrognosisEffect::RotatorPlus, TField::Rotator, 1, &TZelCommandSet::PrognosisRotationSpeed, Unscaled},
+    {TPrognosisEffect::RotatorMinus, TField::Rotator, -1, &TZelCommandSet::PrognosisRotationSpeed, Unscaled},
+    {TPrognosisEffect::RevolverPlus, TField::Revolver, 1, &TZelCommandSet::PrognosisRotationSpeed, Unscaled},
+    {TPrognosisEffect::RevolverMinus, TField::Revolver, -1, &TZelCommandSet::PrognosisRotationSpeed, Unscaled},
 };
 
 double& FieldOf(TScriptPrognosisStatus& Record, TField Field)
@@ -86,7 +93,8 @@ void TScriptPrognosis::Step(TPrognosisEffect Effect, double First, double Second
         // A speed of 0 (not set, or set by a direct line) leaves the move unpredicted.
         if (Speed == 0) return;
         FieldOf(Record, Rule->Field) += Rule->Sense * First;
-        Record.time += First / Speed;
+        // Time passes whichever way a move goes.
+        Record.time += Rule->SecondsPerSpeedUnit * std::fabs(First / Speed);
         break;
     }
     }

@@ -1,6 +1,8 @@
 // The dry-run prognosis: while the program has a prognosis record attached, every move,
 // rotation, cell move, pause and delay of a script line adds its effect to the record
-// and tells the program with one notice, so the program can copy it step by step.
+// and tells the program with one notice, so the program can copy it step by step. Its
+// time is in seconds: a pause or delay adds its seconds, a barrier, dipper or doser move
+// 60 x travel / speed, since those speeds are per minute.
 #pragma once
 #include <cstdint>
 #include "hwzel/ZelCommandTable.h"

@@ -282,15 +282,31 @@ const TWindowPattern* WindowPatternOfViewAction(const std::string& ActionName)
     return nullptr;
 }
 
+namespace {
+
+TMissingCaptionObserver& MissingCaptionObserver()
+{
+    static TMissingCaptionObserver observer;
+    return observer;
+}
+
+}  // namespace
+
+void SetMissingCaptionObserver(TMissingCaptionObserver Observer) { MissingCaptionObserver() = std::move(Observer); }
+
 void ApplyNumberedCaptions(const std::string& Section, const std::vector<TCaptionTarget>& Targets)
 {
     if (!MultiLang || Section.empty()) return;
     TStringList items;
     if (!MultiLang->GetLangNumericItems(Section.c_str(), "", &items)) return;
-    const size_t count = std::min(static_cast<size_t>(items.Count()), Targets.size());
-    for (size_t i = 0; i < count; ++i) {
-        const std::string& text = items[static_cast<int>(i)];
-        if (!text.empty() && Targets[i]) Targets[i](text);
+    const TMissingCaptionObserver& missing = MissingCaptionObserver();
+    for (size_t i = 0; i < Targets.size(); ++i) {
+        if (!Targets[i]) continue;
+        const bool given = i < static_cast<size_t>(items.Count()) && !items[static_cast<int>(i)].empty();
+        if (given)
+            Targets[i](items[static_cast<int>(i)]);
+        else if (missing)
+            missing(Section, i);
     }
 }
 

@@ -92,6 +92,11 @@ const TWindowPattern* WindowPatternOfViewAction(const std::string& ActionName);
 // changes while no language file can be read.
 using TCaptionTarget = std::function<void(const std::string& Caption)>;
 void ApplyNumberedCaptions(const std::string& Section, const std::vector<TCaptionTarget>& Targets);
+// Hears every numbered item a window asks for that the language file does not give: a
+// number past the end of the section's list, or an empty text for a caption. A language
+// file can so be checked against the windows that read it. Empty: nobody listens.
+using TMissingCaptionObserver = std::function<void(const std::string& Section, size_t Item)>;
+void SetMissingCaptionObserver(TMissingCaptionObserver Observer);
 // The caption of a control as a target.
 TCaptionTarget CaptionOf(TControl* Control);
 // One caption shared by several controls, set in their order.

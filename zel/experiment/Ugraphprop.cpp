@@ -3,7 +3,6 @@
 #include <algorithm>
 #include "kvc/KvChartLineSeries.h"
 #include "kvc/KvColorButton.h"
-#include "kvc/KvMultiLang.h"
 #include "platform/kvcls/kvcls.h"
 #include "platform/tabrix/SXDataSet.h"
 #include "platform/ui/ControlBuilder.h"
@@ -744,58 +743,49 @@ void TFGraphProp::BBSetAsDefault2Click(TObject*)
 
 void TFGraphProp::ApplyLanguage()
 {
-    if (!MultiLang) return;
-    TStringList items;
-    MultiLang->GetLangNumericItems(GraphPropSection, "", &items);
-    TControl* const targets[] = {this,
-                                 TSAxis,
-                                 nullptr,
-                                 nullptr,
-                                 nullptr,
-                                 GBAxis,
-                                 CBAutoscale,
-                                 LAxisMin,
-                                 LAxisMax,
-                                 GBLines,
-                                 GBSource,
-                                 LExperiment,
-                                 LData,
-                                 GBLineProp,
-                                 LColor,
-                                 LMarkerBorderColor,
-                                 LMarkerSize,
-                                 LThikness,
-                                 LFilter,
-                                 LSpline,
-                                 LLinePoints,
-                                 CBJoinPoints,
-                                 CBDeriv1stOrder,
-                                 BBSetAsDefault,
-                                 TSGraph,
-                                 GBTitle,
-                                 LTitleText,
-                                 LTitleFont,
-                                 GBColors,
-                                 LBackground,
-                                 LAxis,
-                                 GBGrid,
-                                 CBGridVisible,
-                                 LGridColor,
-                                 GBLegend,
-                                 CBLegendVisible,
-                                 LLegendFont,
-                                 BBSetAsDefault2,
-                                 chkNumPointsLimitation,
-                                 LNumPointsMax,
-                                 LNumPointsLimitationType};
-    const int count = std::min<int>(items.Count(), static_cast<int>(std::size(targets)));
-    for (int i = 0; i < count; ++i) {
-        const std::string& text = items[i];
-        if (text.empty()) continue;
-        // Items 2 to 4 name the axis tabs.
-        if (i >= 2 && i <= 4)
-            TCAxis->SetTabCaption(i - 2, text);
-        else
-            targets[i]->SetCaption(text);
-    }
+    // Items 2 to 4 name the axis tabs.
+    auto axisTab = [this](int Tab) {
+        return [this, Tab](const std::string& Text) { TCAxis->SetTabCaption(Tab, Text); };
+    };
+    ApplyNumberedCaptions(GraphPropSection, {CaptionOf(this),
+                                             CaptionOf(TSAxis),
+                                             axisTab(0),
+                                             axisTab(1),
+                                             axisTab(2),
+                                             CaptionOf(GBAxis),
+                                             CaptionOf(CBAutoscale),
+                                             CaptionOf(LAxisMin),
+                                             CaptionOf(LAxisMax),
+                                             CaptionOf(GBLines),
+                                             CaptionOf(GBSource),
+                                             CaptionOf(LExperiment),
+                                             CaptionOf(LData),
+                                             CaptionOf(GBLineProp),
+                                             CaptionOf(LColor),
+                                             CaptionOf(LMarkerBorderColor),
+                                             CaptionOf(LMarkerSize),
+                                             CaptionOf(LThikness),
+                                             CaptionOf(LFilter),
+                                             CaptionOf(LSpline),
+                                             CaptionOf(LLinePoints),
+                                             CaptionOf(CBJoinPoints),
+                                             CaptionOf(CBDeriv1stOrder),
+                                             CaptionOf(BBSetAsDefault),
+                                             CaptionOf(TSGraph),
+                                             CaptionOf(GBTitle),
+                                             CaptionOf(LTitleText),
+                                             CaptionOf(LTitleFont),
+                                             CaptionOf(GBColors),
+                                             CaptionOf(LBackground),
+                                             CaptionOf(LAxis),
+                                             CaptionOf(GBGrid),
+                                             CaptionOf(CBGridVisible),
+                                             CaptionOf(LGridColor),
+                                             CaptionOf(GBLegend),
+                                             CaptionOf(CBLegendVisible),
+                                             CaptionOf(LLegendFont),
+                                             CaptionOf(BBSetAsDefault2),
+                                             CaptionOf(chkNumPointsLimitation),
+                                             CaptionOf(LNumPointsMax),
+                                             CaptionOf(LNumPointsLimitationType)});
 }

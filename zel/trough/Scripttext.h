@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <string>
 
+// Hundredths beyond this are held at it (NaN is 0), so that the difference of any two
+// still fits: no value a field or a file can hold gives an undefined conversion.
+constexpr std::int64_t MaxHundredths = 4'000'000'000'000'000'000;
 std::int64_t Hundredths(double Value);
 // "20.00", "-0.05".
 std::string HundredthsText(std::int64_t Value);

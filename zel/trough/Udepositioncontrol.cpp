@@ -28,6 +28,9 @@ TFDepositionCtrl* FDepositionCtrl = nullptr;
 namespace {
 
 constexpr const char* Section = "DepositionControl";
+// The longest pause of a step, as long as the longest wait.
+constexpr int MaxDelay = 100000;
+constexpr int DefaultWarningDeltaSquare = 15;
 
 const std::vector<TRunColumn> DepositionColumns = {
     {"Barrier Position (BPos)", "BPos", "mm"},
@@ -174,9 +177,9 @@ void TFDepositionCtrl::BuildDipper()
     SEStep->SetMaxValue(0.1);
     SEStep->SetValue(0.1);
     LBDelay = MakeControl<TLabel>(this, g, "LBDelay", "Delay ,s", 8, 148, 110, 16);
-    // Equal bounds: the delay is not clamped.
+    // A step's pause is held as long as a wait may: a negative one has no meaning.
     SEDelay = MakeSpinEdit(this, g, "SEDelay", 120, 146, 65, 0);
-    SetSpinRange(SEDelay, 0, 0, 0);
+    SetSpinRange(SEDelay, 0, MaxDelay, 0);
     CBKeepDipperAfterSubstanceEnd = MakeControl<TCheckBox>(this, g, "CBKeepDipperAfterSubstanceEnd",
                                                            "Stop dipper if substance run out", 8, 170, 180, 17);
 }
@@ -253,9 +256,13 @@ void TFDepositionCtrl::LoadValues()
     entry("BarrierSpeed", SEBarrierSpeed);
     entry("Pressure", SEPressure);
     entry("Step", SEStep);
-    whole("Delay", SEDelay);
+    SEDelay->SetValue(IniFile->ReadIntegerInRange(Section, "Delay", SEDelay->AsInteger(), 0, MaxDelay));
     flag("IsotermControl", CBIsotermControl);
-    WarningDeltaSquare = IniFile->ReadInteger(Section, "WarningDeltaSquare", 15);
+    // A reserve is part of the trough's area range, or the default.
+    const TClbSurface& surface = CalibrateParam.surface;
+    const double areaRange = surface.GetSquareMax() - surface.GetSquareMin();
+    WarningDeltaSquare = IniFile->ReadIntegerInRange(Section, "WarningDeltaSquare", DefaultWarningDeltaSquare, 0,
+                                                     DoubleToInt32(std::floor(areaRange)));
     flag("KeepDipperAfterSubstanceEnd", CBKeepDipperAfterSubstanceEnd);
     flag("KeepPressureBetweenDeposition", CBKeepPressureBetweenDeposition);
     entry("OpenPressure", SEOpenPressure);
@@ -437,8 +444,11 @@ void TFDepositionCtrl::SendParameters()
     HlProvider.SetDepKeepPressureBetweenDeposition(CBKeepPressureBetweenDeposition->GetChecked() ? 0 : 1);
     HlProvider.SetDepOpenPressure(DoubleToUInt16(c.ballance.SPToHw(SEOpenPressure->GetValue())));
     HlProvider.SetDepType(DepositionType());
-    HlProvider.SetDepMaxBarrierStep(
-        DoubleToInt32(c.surface.AreaToPosition(c.surface.GetSquareMin() + WarningDeltaSquare)));
+    // The furthest barrier step lies within the barrier's travel, whatever the calibration.
+    const double travelFrom = std::min(c.barrier1.GetHwMin(), c.barrier1.GetHwMax());
+    const double travelTo = std::max(c.barrier1.GetHwMin(), c.barrier1.GetHwMax());
+    const double maxStep = c.surface.AreaToPosition(c.surface.GetSquareMin() + WarningDeltaSquare);
+    HlProvider.SetDepMaxBarrierStep(DoubleToInt32(std::min(std::max(maxStep, travelFrom), travelTo)));
     HlProvider.StartDeposition();
 }
 

@@ -47,7 +47,7 @@ void WriteMove(TLines& Lines, const char* Word, std::int64_t Distance, const TDi
     const std::int64_t remainder = Distance % step;
     if (remainder > 0) Lines.push_back(ScriptLine(Word, remainder));
     if (count > 0) {
-        Lines.push_back(Line("repeat", static_cast<int>(count)));
+        Lines.push_back(ScriptCountLine("repeat", count));
         Lines.push_back(Line("Delay", P.Delay));
         Lines.push_back(ScriptLine(Word, step));
         Lines.push_back("endrepeat");
@@ -116,20 +116,30 @@ struct TDippingRow {
     std::optional<TEntryRange> Range;
 };
 
-// A stored value; a missing key, or a text that is no number, leaves the field as it is.
+// A stored value; a missing key, a text that is no number or a number outside the
+// field's bounds leaves the field as it is: what the file holds reaches a script only
+// when the field itself could hold it.
+bool WithinBounds(const TRxSpinEdit* Edit, double Value)
+{
+    return Value >= Edit->GetMinValue() && Value <= Edit->GetMaxValue();
+}
+
 void ReadFloatInto(TRxSpinEdit* Edit, const char* Key)
 {
     const std::string text = IniFile->ReadString(Section, Key, "");
     if (text.empty()) return;
     try {
-        Edit->SetValue(ConvertString2Float(text));
+        const double value = ConvertString2Float(text);
+        if (WithinBounds(Edit, value)) Edit->SetValue(value);
     } catch (const EConvertError&) {
     }
 }
 
 void ReadIntegerInto(TRxSpinEdit* Edit, const char* Key)
 {
-    Edit->SetValue(IniFile->ReadInteger(Section, Key, Edit->AsInteger()));
+    // Every whole-number field's bounds lie within an int's.
+    Edit->SetValue(IniFile->ReadIntegerInRange(Section, Key, Edit->AsInteger(), static_cast<int>(Edit->GetMinValue()),
+                                               static_cast<int>(Edit->GetMaxValue())));
 }
 
 }  // namespace
@@ -157,11 +167,11 @@ TFDippingCtrl::TFDippingCtrl(TComponent* Owner) : TToolWindow(Owner, TToolWindow
             TEntryRange{1, 1000000, 1}}});
     group(GBUpperLimit, "GBUpperLimit", "Upper Limit", 80,
           {{lblUpperLimit, "lblUpperLimit", "Upper Limit (mm)", SEUpperLimit, "SEUpperLimit", 1, limitRange},
-           {lblSpeedUp, "lblSpeedUp", "Speed Up (mm/s)", SESpeedUp, "SESpeedUp", 2, std::nullopt},
+           {lblSpeedUp, "lblSpeedUp", "Speed Up (mm/min)", SESpeedUp, "SESpeedUp", 2, std::nullopt},
            {lblWaitWhenUp, "lblWaitWhenUp", "Wait When Up (s)", SEWaitWhenUp, "SEWaitWhenUp", 0, waitRange}});
     group(GBLowerLimit, "GBLowerLimit", "Lower Limit", 182,
           {{lblLowerLimit, "lblLowerLimit", "Lower Limit (mm)", SELowerLimit, "SELowerLimit", 1, limitRange},
-           {lblSpeedDown, "lblSpeedDown", "Speed Down (mm/s)", SESpeedDown, "SESpeedDown", 2, std::nullopt},
+           {lblSpeedDown, "lblSpeedDown", "Speed Down (mm/min)", SESpeedDown, "SESpeedDown", 2, std::nullopt},
            {lblWaitWhenDown, "lblWaitWhenDown", "Wait When Down (s)", SEWaitWhenDown, "SEWaitWhenDown", 0, waitRange}});
 
     GBDippingMethod = MakeControl<TGroupBox>(this, this, "GBDippingMethod", "Dipping Method", 4, 284, GroupWidth, 48);
@@ -169,10 +179,10 @@ TFDippingCtrl::TFDippingCtrl(TComponent* Owner) : TToolWindow(Owner, TToolWindow
                                        {std::begin(MethodItems), std::end(MethodItems)}, methodConstant);
     CBDippingMethod->OnChange = [this](TObject* Sender) { CBDippingMethodClick(Sender); };
 
-    // The delay's bounds are equal: it is not clamped.
+    // A delay holds the dipper as long as a wait may: a negative one has no meaning.
     group(GBParam, "GBParam", "Dipping Parameters", 336,
           {{lblStep, "lblStep", "Step (mm)", SEStep, "SEStep", 1, TEntryRange{0.1, 0.1, 0.1}},
-           {lblDelay, "lblDelay", "Delay (s)", SEDelay, "SEDelay", 0, std::nullopt}});
+           {lblDelay, "lblDelay", "Delay (s)", SEDelay, "SEDelay", 0, waitRange}});
 
     BBGo = MakeControl<TButton>(this, this, "BBGo", "START", 8, 416, 100, 25);
     BBStop = MakeControl<TButton>(this, this, "BBStop", "Stop", 8, 416, 100, 25);
@@ -203,10 +213,9 @@ void TFDippingCtrl::PrepareWindow()
         SEUpperLimit->SetValue(c.dipper.HwToSh(FManualCtrl->DipperUpLimit));
         SELowerLimit->SetValue(c.dipper.HwToSh(FManualCtrl->DipperDownLimit));
     }
-    for (TRxSpinEdit* speed : {SESpeedUp, SESpeedDown}) {
-        speed->SetMinValue(c.dipper.GetMinSpeed());
-        speed->SetMaxValue(c.dipper.GetMaxSpeed());
-    }
+    // A speed starts inside the dipper's speeds: a fresh field's 0 would stand the dipper.
+    for (TRxSpinEdit* speed : {SESpeedUp, SESpeedDown})
+        SetSpinRange(speed, c.dipper.GetMinSpeed(), c.dipper.GetMaxSpeed(), speed->GetValue());
     // A fifth of the barrier's travel.
     SEStep->SetMaxValue(0.2 * (c.barrier1.GetShMax() - c.barrier1.GetShMin()));
 }

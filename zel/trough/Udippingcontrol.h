@@ -15,12 +15,12 @@ struct TDippingProgram {
     int NumCycles = 1;
     double PlateArea = 1;
     double UpperLimit = 0, LowerLimit = 0;  // mm
-    double SpeedUp = 0, SpeedDown = 0;
-    int WaitWhenUp = 0, WaitWhenDown = 0;  // s
-    bool Stepwise = false;                 // "Dipping with delay"
-    double Step = 0.1;                     // mm
-    int Delay = 0;                         // s before each step
-    double DipperPosition = 0;             // mm, where the dipper stands now
+    double SpeedUp = 0, SpeedDown = 0;      // mm/min
+    int WaitWhenUp = 0, WaitWhenDown = 0;   // s
+    bool Stepwise = false;                  // "Dipping with delay"
+    double Step = 0.1;                      // mm
+    int Delay = 0;                          // s before each step
+    double DipperPosition = 0;              // mm, where the dipper stands now
 };
 
 // The script lines of a dipping run. Distances are worked in hundredths of a millimetre,

@@ -22,6 +22,8 @@ TFIsothermCtrl* FIsothermCtrl = nullptr;
 namespace {
 
 constexpr const char* Section = "IsothermControl";
+// The longest pause of a compression step.
+constexpr int MaxDelay = 100000;
 
 const char* const RecOptionItems[] = {"From Start to Target", "From Start to Stop", "From Target to Stop",
                                       "From Target to Time", "Manual"};
@@ -160,9 +162,9 @@ void TFIsothermCtrl::BuildCompression()
                                            {std::begin(ModeItems), std::end(ModeItems)}, 0);
     CBCompressionMethod->OnChange = [this](TObject* Sender) { IsothermParamChanged(Sender); };
     lblDelay = MakeControl<TLabel>(this, g, "lblDelay", "Delay, s", 8, 176, 140, 16);
-    // Equal bounds: the delay is not clamped.
+    // A step's pause: a negative one has no meaning.
     SEDelay = MakeSpinEdit(this, g, "SEDelay", 150, 174, 80, 0);
-    SetSpinRange(SEDelay, 0, 0, 0);
+    SetSpinRange(SEDelay, 0, MaxDelay, 0);
     lblStep = MakeControl<TLabel>(this, g, "lblStep", "Step, mm", 8, 200, 140, 16);
     SEStep = MakeSpinEdit(this, g, "SEStep", 150, 198, 80, 1, 0.1);
     SEStep->SetMinValue(0.1);
@@ -236,7 +238,7 @@ void TFIsothermCtrl::LoadValues()
     SEBarrierPosition->SetValue(ReadFloatText("BarrierPosition"));
     SETime->SetValue(IniFile->ReadInteger(Section, "Time", 0));
     SEStep->SetValue(ReadFloatText("Step"));
-    SEDelay->SetValue(IniFile->ReadInteger(Section, "Delay", 0));
+    SEDelay->SetValue(IniFile->ReadIntegerInRange(Section, "Delay", 0, 0, MaxDelay));
 }
 
 void TFIsothermCtrl::SaveValues()

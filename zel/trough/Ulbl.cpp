@@ -313,6 +313,52 @@ bool IsDecimalColumn(TTableIndex Table, int Col)
     return Table == tiActions && (Col == 3 || Col == 4 || Col == 6 || Col == 7);
 }
 
+// The elementary actions' speeds, levels and pauses by column.
+enum { colDownSpeed = 3, colDownLevel = 4, colBottomPause = 5, colUpSpeed = 6, colUpLevel = 7, colTopPause = 8 };
+
+std::string Mm(double Value) { return HundredthsText(Hundredths(Value)); }
+
+// A bound as the table's floats compare with it (a bound beyond every float holds them all).
+float AsFloat(double Value)
+{
+    constexpr double largest = std::numeric_limits<float>::max();
+    return static_cast<float>(std::clamp(Value, -largest, largest));
+}
+
+// What a cell of a table must hold, or empty when its text is such a value. A level lies
+// within the dipper's travel and a speed is no faster than the dipper runs (0 or less
+// means the manual window's speed), so that no cell, typed or read from the settings
+// file, becomes a move or speed the dipper cannot make; a pause is not negative.
+std::string CellWants(TTableIndex Table, int Col, const std::string& Text)
+{
+    std::int32_t integer = 0;
+    float decimal = 0;
+    if (IsIntegerColumn(Table, Col) && !ToInteger(Text, integer)) return "integer";
+    if (IsDecimalColumn(Table, Col) && !ToDecimal(Text, decimal)) return "float";
+    if (Table != tiActions) return {};
+    TLinearMotion& dipper = CalibrateParam.dipper;
+    switch (Col) {
+    case colDownLevel:
+    case colUpLevel: {
+        // Compared as the table keeps them, as floats: an end of the travel itself fits.
+        const double a = dipper.HwToSh(dipper.GetHwMin()), b = dipper.HwToSh(dipper.GetHwMax());
+        const double lowest = std::min(a, b), highest = std::max(a, b);
+        if (!(decimal >= AsFloat(lowest) && decimal <= AsFloat(highest)))
+            return "float from " + Mm(lowest) + " to " + Mm(highest);
+        break;
+    }
+    case colDownSpeed:
+    case colUpSpeed:
+        if (!(decimal <= AsFloat(dipper.GetMaxSpeed()))) return "float up to " + Mm(dipper.GetMaxSpeed());
+        break;
+    case colBottomPause:
+    case colTopPause:
+        if (integer < 0) return "integer from 0";
+        break;
+    }
+    return {};
+}
+
 }  // namespace
 
 TFLbl::TFLbl(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Lbl)
@@ -566,12 +612,8 @@ bool TFLbl::CheckCell(TStringGrid* Grid)
     const int col = Grid->GetCol(), row = Grid->GetRow();
     const std::string text =
         Grid->InplaceEditor() && Grid->GetEditorMode() ? Grid->InplaceEditor()->GetText() : Grid->GetCells(col, row);
-    std::int32_t integer = 0;
-    float decimal = 0;
-    const char* wanted = nullptr;
-    if (IsIntegerColumn(table, col) && !ToInteger(text, integer)) wanted = "integer";
-    if (IsDecimalColumn(table, col) && !ToDecimal(text, decimal)) wanted = "float";
-    if (!wanted) return true;
+    const std::string wanted = CellWants(table, col, text);
+    if (wanted.empty()) return true;
     Box(ReplaceFirst(Res("Wrong value. This value must be '%1'"), "%1", wanted), Application->Title,
         MB_OK | MB_ICONWARNING);
     Grid->FocusCell(col, row);
@@ -605,9 +647,11 @@ bool TFLbl::ParseTables(bool Report)
         if (RowIsEmpty(sgrLbl, row)) continue;
         TLblProcess a;
         auto cell = [&](int Col) { return sgrLbl->GetCells(Col, row); };
-        if (!ToInteger(cell(2), a.cell) || !ToDecimal(cell(3), a.downSpeed) || !ToDecimal(cell(4), a.downLevel) ||
-            !ToInteger(cell(5), a.bottomPause) || !ToDecimal(cell(6), a.upSpeed) || !ToDecimal(cell(7), a.upLevel) ||
-            !ToInteger(cell(8), a.topPause) || !ToInteger(cell(9), a.mechActivations))
+        bool fits = true;
+        for (int col = 2; col <= 9; ++col) fits = fits && CellWants(tiActions, col, cell(col)).empty();
+        if (!fits || !ToInteger(cell(2), a.cell) || !ToDecimal(cell(3), a.downSpeed) ||
+            !ToDecimal(cell(4), a.downLevel) || !ToInteger(cell(5), a.bottomPause) || !ToDecimal(cell(6), a.upSpeed) ||
+            !ToDecimal(cell(7), a.upLevel) || !ToInteger(cell(8), a.topPause) || !ToInteger(cell(9), a.mechActivations))
             return fail(lblLblProcParam, row);
         ElementaryActions.push_back(a);
     }

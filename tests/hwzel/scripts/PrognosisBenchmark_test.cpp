@@ -24,10 +24,10 @@ TEST_F(PrognosisBenchmark, DryRunOfTenThousandLines)
     std::printf("dry run of %zu lines: %.3f s, %.1f us per line\n", Lines.size(), Seconds,
                 Seconds * 1e6 / static_cast<double>(Lines.size()));
     RecordProperty("MicrosecondsPerLine", static_cast<int>(Seconds * 1e6 / static_cast<double>(Lines.size())));
-    // 9998 steps: 2499 cycles of four lines, each adding 0.5 + 0.5 + 1 + 0.125 s, and
-    // the two dipper moves of a cycle begun.
+    // 9998 steps: 2499 cycles of four lines, each adding 30 + 30 + 1 + 7.5 s (the speeds
+    // are per minute), and the two dipper moves of a cycle begun.
     ASSERT_EQ(Steps.size(), 9998u);
-    EXPECT_DOUBLE_EQ(Status.time, 2499 * 2.125 + 1);
+    EXPECT_DOUBLE_EQ(Status.time, 2499 * 68.5 + 60);
     EXPECT_DOUBLE_EQ(Status.dipperPos, 0);
     EXPECT_DOUBLE_EQ(Status.barrier1Pos, 2499 * 0.5);
     EXPECT_TRUE(Payloads().empty());

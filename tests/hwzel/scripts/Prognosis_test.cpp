@@ -46,18 +46,19 @@ TEST_F(Prognosis, DryRunPredictsEveryStepAndSendsOnlyTheRotationSpeed)
                "Pause 30", "RotationSpeed= 0.5", "RotateRevolverCW 3", "MoveDipperToCell 2", "DoserMoveUp 1", "Delay 5",
                "Barrier2MoveLeft 4", "DipperStop"});
     ASSERT_TRUE(WaitFinished(ConditionWaitMs));
-    // Worked by hand: travel over speed for each move (the doser at its default speed 1,
-    // barrier 2 without a speed left out), the seconds of the pause and the delay, and
-    // for the cell move both cell values over the rotation speed.
+    // Worked by hand in seconds: a drive's speed is per minute, so a move takes 60 x travel
+    // over speed (the doser at its default speed 1, barrier 2 without a speed left out);
+    // the pause and the delay add their seconds; a rotation and the cell move, whose speed
+    // has no time unit, add the angle or both cell values over the rotation speed.
     const TStep Expected[] = {
-        {100, 0, 40, 5, 0, 0, 0},     // DipperMoveDown 10 at 2
-        {108, 0, 40, 7, 0, 0, 0},     // Barrier1MoveLeft 8 at 4
-        {106, 0, 40, 7.5, 0, 0, 0},   // Barrier1MoveRight 2 at 4
-        {106, 0, 40, 37.5, 0, 0, 0},  // Pause 30
-        {106, 0, 40, 43.5, 0, 3, 0},  // RotateRevolverCW 3 at 0.5
-        {106, 0, 40, 51.5, 2, 2, 0},  // MoveDipperToCell 2: 2 / 0.5 + 2 / 0.5
-        {106, 0, 40, 52.5, 2, 2, 1},  // DoserMoveUp 1 at 1
-        {106, 0, 40, 57.5, 2, 2, 1},  // Delay 5
+        {100, 0, 40, 300, 0, 0, 0},  // DipperMoveDown 10 at 2 mm/min
+        {108, 0, 40, 420, 0, 0, 0},  // Barrier1MoveLeft 8 at 4 mm/min
+        {106, 0, 40, 450, 0, 0, 0},  // Barrier1MoveRight 2 at 4 mm/min
+        {106, 0, 40, 480, 0, 0, 0},  // Pause 30
+        {106, 0, 40, 486, 0, 3, 0},  // RotateRevolverCW 3 at 0.5
+        {106, 0, 40, 494, 2, 2, 0},  // MoveDipperToCell 2: 2 / 0.5 + 2 / 0.5
+        {106, 0, 40, 554, 2, 2, 1},  // DoserMoveUp 1 at 1 ml/min
+        {106, 0, 40, 559, 2, 2, 1},  // Delay 5
     };
     ASSERT_EQ(Steps.size(), std::size(Expected));
     for (std::size_t i = 0; i < Steps.size(); ++i) {
@@ -85,8 +86,8 @@ TEST_F(Prognosis, RealRunFollowsTheRecordAfterEachWait)
     ASSERT_TRUE(WaitFinished());
     Settle(100);
     ASSERT_EQ(Steps.size(), 2u);
-    ExpectRecord(Steps[0], {100, 0, 54, 2, 0, 0, 0});
-    ExpectRecord(Status, {100, 0, 54, 3, 0, 0, 0});
+    ExpectRecord(Steps[0], {100, 0, 54, 120, 0, 0, 0});  // 4 mm at 2 mm/min
+    ExpectRecord(Status, {100, 0, 54, 121, 0, 0, 0});
     EXPECT_EQ(Payloads(2), (std::vector<std::string>{"01 02 00000014", "03 07 00000028"}));
 }
 

@@ -272,6 +272,53 @@ TEST_F(Deposition, StartSendsTheParametersInOrderForEveryType)
     }
 }
 
+// Stored settings out of their range read as their defaults, and the barrier's furthest
+// step stays within its travel: what START sends is always something the instrument can do.
+TEST_F(Deposition, SettingsOutOfRangeAndTheBarrierTravelBoundWhatStartSends)
+{
+    struct Case {
+        const char* Settings;
+        double BarrierHwMax;  // steps of the barrier's travel
+        std::int64_t Pause;   // the step pause sent, s
+        int Reserve;          // the area reserve, cm²
+        bool AtTravelEnd;     // the furthest step is the end of the travel
+    };
+    const Case cases[] = {
+        {"Delay=9\nWarningDeltaSquare=20\n", 2147483647, 9, 20, false},
+        {"Delay=-5\nWarningDeltaSquare=-2147483648\n", 2147483647, 0, 15, false},
+        {"Delay=2147483647\nWarningDeltaSquare=2147483647\n", 2147483647, 0, 15, false},
+        {"Delay=100001\nWarningDeltaSquare=101\n", 2147483647, 0, 15, false},
+        {"Delay=100000\nWarningDeltaSquare=100\n", 2147483647, 100000, 100, false},
+        // A short barrier: the reserve's position lies beyond its end.
+        {"WarningDeltaSquare=0\n", 150000, 0, 0, true},
+    };
+    TLinearMotion& barrier = CalibrateParam.barrier1;
+    const double savedHwMax = barrier.GetHwMax();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Settings);
+        Open(std::string("DepositionMethod=1\n") + c.Settings);
+        barrier.SetHwMax(c.BarrierHwMax);
+        EXPECT_EQ(Window->WarningDeltaSquare, c.Reserve);
+        Window->SEUpperLimit->SetValue(30);
+        Window->SELowerLimit->SetValue(5);
+        Window->BBGo->Click();
+        ASSERT_EQ(Main->ProcessKind, pkDeposition);
+        TClbSurface& surface = CalibrateParam.surface;
+        const double position = surface.AreaToPosition(surface.GetSquareMin() + c.Reserve);
+        const std::int64_t furthest = c.AtTravelEnd ? DoubleToInt32(c.BarrierHwMax) : DoubleToInt32(position);
+        EXPECT_EQ(position > c.BarrierHwMax, c.AtTravelEnd) << position;
+        std::vector<std::string> sent;
+        for (const std::string& line : Link()->Lines())
+            if (line.rfind("DepStpCompPause=", 0) == 0 || line.rfind("DepMaxBarrierStep=", 0) == 0)
+                sent.push_back(line);
+        EXPECT_EQ(sent, (std::vector<std::string>{"DepStpCompPause= " + Hex8(c.Pause),
+                                                  "DepMaxBarrierStep= " + Hex8(furthest)}));
+        barrier.SetHwMax(savedHwMax);
+        TProcessFixture::TearDown();
+        Window = nullptr;
+    }
+}
+
 TEST_F(Deposition, EqualLimitsRefuseToStart)
 {
     Open();

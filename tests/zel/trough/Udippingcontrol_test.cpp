@@ -3,6 +3,9 @@
 // round trip; and the hand-over to the script window.
 #include "zel/trough/Udippingcontrol.h"
 
+#include <cmath>
+#include <cstdlib>
+
 #include "ProcessTestSupport.h"
 #include "zel/trough/Uscriptctrl.h"
 
@@ -172,6 +175,76 @@ TEST_F(DippingWindow, MethodRuleAndSettingsRoundTrip)
     EXPECT_EQ(again->SEDelay->AsInteger(), 6);
     EXPECT_EQ(again->CBDippingMethod->GetItemIndex(), 1);
     EXPECT_TRUE(again->SEStep->GetEnabled());
+}
+
+// A stored value outside its field reads as the field's default, and whatever the file
+// holds, START writes only pauses, delays, cycles and speeds its fields allow.
+TEST_F(DippingWindow, StoredValuesOutsideTheirFieldsNeverReachTheScript)
+{
+    auto* script = CreateForm<TFScriptCtrl>(nullptr);
+    Link()->OnRunScript = [this](const TScriptStrings&) {
+        Link()->PostNotify(hlnScriptStarted, 0);
+        Link()->PostNotify(hlnScriptFinished, 0);
+    };
+    TLinearMotion& dipper = CalibrateParam.dipper;
+    struct Case {
+        const char* Key;
+        const char* Stored;
+        double Value;  // what the field then holds
+        TRxSpinEdit* TFDippingCtrl::*Field;
+    };
+    const Case cases[] = {
+        {"Delay", "7", 7, &TFDippingCtrl::SEDelay},
+        {"Delay", "-5", 0, &TFDippingCtrl::SEDelay},
+        {"Delay", "2147483647", 0, &TFDippingCtrl::SEDelay},
+        {"Delay", "100001", 0, &TFDippingCtrl::SEDelay},
+        {"NumCycles", "0", 1, &TFDippingCtrl::SENumCycles},
+        {"NumCycles", "1001", 1, &TFDippingCtrl::SENumCycles},
+        {"WaitWhenDown", "-1", 0, &TFDippingCtrl::SEWaitWhenDown},
+        {"WaitWhenUp", "100000", 100000, &TFDippingCtrl::SEWaitWhenUp},
+        {"SpeedDown", "1e300", dipper.GetMinSpeed(), &TFDippingCtrl::SESpeedDown},
+        {"SpeedUp", "-2", dipper.GetMinSpeed(), &TFDippingCtrl::SESpeedUp},
+        {"SpeedUp", "0,9", 0.9, &TFDippingCtrl::SESpeedUp},
+        {"Step", "-3", 0.1, &TFDippingCtrl::SEStep},
+        {"UpperLimit", "-1e17", 0, &TFDippingCtrl::SEUpperLimit},
+    };
+    const auto number = [](const std::string& Line) { return std::strtod(Line.c_str() + Line.find(' '), nullptr); };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Key) + "=" + c.Stored);
+        IniFile->EraseSection("DippingControl");
+        IniFile->WriteString("DippingControl", "DippingMethod", "1");
+        IniFile->WriteString("DippingControl", "LowerLimit", "3");
+        IniFile->WriteString("DippingControl", c.Key, c.Stored);
+        auto* window = CreateForm<TFDippingCtrl>(nullptr);
+        EXPECT_DOUBLE_EQ((window->*c.Field)->GetValue(), c.Value);
+        window->BBGo->Click();
+        const std::vector<std::string> lines = script->Memo->GetLines().Lines();
+        ASSERT_FALSE(lines.empty());
+        for (const std::string& line : lines) {
+            const std::string word = line.substr(0, line.find(' '));
+            if (word == "Delay" || word == "Pause") {
+                EXPECT_GE(number(line), 0) << line;
+                EXPECT_LE(number(line), 100000) << line;
+            } else if (word == "repeat") {
+                EXPECT_GE(number(line), 1) << line;
+            } else if (word == "DipperSpeed=") {
+                EXPECT_GE(number(line), std::round(dipper.GetMinSpeed() * 100) / 100) << line;
+                EXPECT_LE(number(line), std::round(dipper.GetMaxSpeed() * 100) / 100) << line;
+            } else if (word == "DipperMoveDown" || word == "DipperMoveUp") {
+                EXPECT_GT(number(line), 0) << line;
+                EXPECT_LE(number(line), 3) << line;  // the stroke between 0 and 3 mm
+            }
+        }
+        ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Main->ProcessKind == pkNone; }, 10000));
+        FreeForm(window);
+    }
+}
+
+TEST_F(DippingWindow, SpeedsAreLabelledPerMinute)
+{
+    auto* window = CreateForm<TFDippingCtrl>(nullptr);
+    EXPECT_EQ(window->lblSpeedUp->GetCaption(), "Speed Up (mm/min)");
+    EXPECT_EQ(window->lblSpeedDown->GetCaption(), "Speed Down (mm/min)");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // enablement rules, settings and Stop.
 #include "zel/trough/Uisothermcontrol.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -176,6 +177,27 @@ TEST_F(Isotherm, StepwiseModeSendsPauseAndStepAndChecksTheStepFirst)
     Window->SEStep->SetValue(0.2);
     Window->BBGo->Click();
     EXPECT_EQ(Main->ProcessKind, pkIsotherm);
+}
+
+// A stored step pause outside its field reads as the default 0: START never sends a
+// negative or endless one.
+TEST_F(Isotherm, AStoredStepPauseOutsideItsFieldIsNotSent)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"12", "IstStpCompPause= 0000000C"},         {"100000", "IstStpCompPause= 000186A0"},
+        {"-5", "IstStpCompPause= 00000000"},         {"100001", "IstStpCompPause= 00000000"},
+        {"2147483647", "IstStpCompPause= 00000000"},
+    };
+    for (const auto& [stored, sent] : cases) {
+        SCOPED_TRACE(stored);
+        Open(std::string("CompressionMethod=1\nStep=1\nProcBarrierStep=0.1\nDelay=") + stored + "\n");
+        Window->BBGo->Click();
+        ASSERT_EQ(Main->ProcessKind, pkIsotherm);
+        const std::vector<std::string> lines = Link()->Lines();
+        EXPECT_NE(std::find(lines.begin(), lines.end(), sent), lines.end()) << ::testing::PrintToString(lines);
+        TProcessFixture::TearDown();
+        Window = nullptr;
+    }
 }
 
 TEST_F(Isotherm, PointsTooFastEnlargeTheBarrierStepAndAsk)

@@ -241,6 +241,87 @@ TEST_F(LblWindow, WrongCellIsShownAndOpenedAgain)
     EXPECT_EQ(Shown().back(), "Wrong value. This value must be 'float'");
 }
 
+// A level lies within the dipper's travel, a speed no faster than the dipper runs (0 or
+// less is the manual speed) and a pause is not negative: a cell outside is refused as it
+// is typed, and the same row read from the settings file stops START before any script.
+TEST_F(LblWindow, CellsOutsideTheDippersReachAreRefusedTypedOrStored)
+{
+    TLinearMotion& dipper = CalibrateParam.dipper;
+    const double savedHwMax = dipper.GetHwMax();
+    dipper.SetHwMax(40000);  // 100 mm of travel from 0
+    ASSERT_DOUBLE_EQ(dipper.HwToSh(dipper.GetHwMax()), 100);
+    ASSERT_DOUBLE_EQ(dipper.GetMaxSpeed(), 120);
+    auto* script = CreateForm<TFScriptCtrl>(nullptr);
+    struct Case {
+        int Col;
+        const char* Text;
+        const char* Wanted;  // null when the cell is taken
+    };
+    const Case cases[] = {
+        {4, "0", nullptr},
+        {4, "100", nullptr},
+        {7, "55,5", nullptr},
+        {4, "-1e6", "float from 0.00 to 100.00"},
+        {4, "-1e17", "float from 0.00 to 100.00"},
+        {7, "3e38", "float from 0.00 to 100.00"},
+        {7, "100.01", "float from 0.00 to 100.00"},
+        {7, "-0.5", "float from 0.00 to 100.00"},
+        {3, "120", nullptr},
+        {6, "0", nullptr},
+        {3, "-5", nullptr},
+        {3, "120.5", "float up to 120.00"},
+        {6, "3e38", "float up to 120.00"},
+        {5, "0", nullptr},
+        {5, "-1", "integer from 0"},
+        {8, "-2147483648", "integer from 0"},
+    };
+    Window->Show();
+    TStringGrid* grid = Window->sgrLbl;
+    // The worked row; each case changes one cell of it.
+    const std::vector<std::string> row = {"", "dip", "3", "20", "10", "30", "15", "50", "60", "0"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Col) + " " + c.Text);
+        Dialogs.Requests.clear();
+        grid->FocusCell(c.Col, 1);
+        grid->SetEditorMode(true);
+        grid->InplaceEditor()->SetText(c.Text);
+        EXPECT_EQ(Window->CheckCell(grid), c.Wanted == nullptr);
+        EXPECT_EQ(Shown(),
+                  c.Wanted ? std::vector<std::string>{std::string("Wrong value. This value must be '") + c.Wanted + "'"}
+                           : std::vector<std::string>{});
+        grid->SetEditorMode(false);
+
+        // The window writes its tables as it goes: the file is changed after.
+        FreeForm(Window);
+        std::vector<std::string> stored = row;
+        stored[static_cast<size_t>(c.Col)] = c.Text;
+        IniFile->WriteString("LBL", "LblTable.NumRows", "2");
+        IniFile->WriteString("LBL", "LblTable.Row1", DelimitedRow(stored));
+        IniFile->WriteString("LBL", "ProcessTable.NumRows", "2");
+        IniFile->WriteString("LBL", "ProcessTable.Row1", "1,LBL-1,1");
+        Window = CreateForm<TFLbl>(nullptr);
+        grid = Window->sgrLbl;
+        Window->Show();
+        script->Memo->Clear();
+        Dialogs.Requests.clear();
+        Link()->OnRunScript = [this](const TScriptStrings&) {
+            Link()->PostNotify(hlnScriptStarted, 0);
+            Link()->PostNotify(hlnScriptFinished, 0);
+        };
+        Window->btnRun->Click();
+        if (c.Wanted) {
+            EXPECT_EQ(Shown(), (std::vector<std::string>{"Incorrect data at 'Elementary actions' table at row 1",
+                                                         "Data corruption"}));
+            EXPECT_EQ(script->Memo->GetLines().Count(), 0);
+        } else {
+            EXPECT_EQ(Shown(), std::vector<std::string>{});
+            EXPECT_GT(script->Memo->GetLines().Count(), 2);
+            ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Main->ProcessKind == pkNone; }, 10000));
+        }
+    }
+    dipper.SetHwMax(savedHwMax);
+}
+
 TEST_F(LblWindow, EditingSortingAndCopying)
 {
     TwoActions();

@@ -2,6 +2,8 @@
 // predicts it with the real link module, runs it on the instrument emulator and records
 // the device states into its "Dipping" table; the run ends by the link's end notice or by
 // Stop in the dipping window, and either way the set is saved.
+#include <cstdlib>
+
 #include "zel/core/EmulatorProgramFixture.h"
 #include "kvc/KvChart.h"
 #include "kvc/KvChartLineSeries.h"
@@ -10,6 +12,7 @@
 #include "zel/experiment/Sxproperty.h"
 #include "zel/experiment/Uexpsetup.h"
 #include "zel/experiment/Usedatasetmanager.h"
+#include "zel/trough/Scripttext.h"
 #include "zel/trough/Udippingcontrol.h"
 #include "zel/trough/Uscriptctrl.h"
 
@@ -65,16 +68,30 @@ TEST_F(TLinkedDipping, RunFromTheWindowIsPredictedRunRecordedAndCompleted)
     StartLinked();
     Dipping->SENumCycles->SetValue(2);
     Dipping->SEWaitWhenUp->SetValue(1);
-    const std::vector<std::string> script = MakeDippingScript(Dipping->Program());
+    const TDippingProgram program = Dipping->Program();
+    const std::vector<std::string> script = MakeDippingScript(program);
+    // The run in seconds, worked from the fields: each move takes 60 x travel / speed
+    // (mm at mm/min, both speeds at the dipper's greatest, written to a hundredth), each
+    // pause its seconds. First the positioning to the upper limit 0 with its pause, then
+    // two cycles of 2 mm down, no pause, 2 mm up and 1 s.
+    const double speed = static_cast<double>(Hundredths(program.SpeedDown)) / 100;
+    ASSERT_EQ(Hundredths(program.SpeedUp), Hundredths(program.SpeedDown));
+    const std::int64_t position = Hundredths(program.DipperPosition);
+    const double positioning = static_cast<double>(std::llabs(position)) / 100;
+    const double positioningPause = position == 0 ? 0 : position > 0 ? program.WaitWhenDown : program.WaitWhenUp;
+    const double seconds = 60 * (positioning + 2 * (2 + 2)) / speed + positioningPause + 2 * (0 + 1);
     Dipping->BBGo->Click();
     // START returns once the dry run is over and the real run is on its way.
     ASSERT_EQ(Main->ProcessKind, pkScript);
     EXPECT_EQ(Script->Memo->GetLines().Lines(), script);
     // Down 2 mm and up again, twice: the predicted dipper leaves its start and returns.
     ASSERT_GT(Script->PrognosisPoints.size(), 4u);
-    EXPECT_GE(Script->TotalTime, 2);
-    EXPECT_EQ(Script->CHTimeGraph->LineSeries()->GetItem(0)->GetCount(),
-              static_cast<int>(Script->PrognosisPoints.size()));
+    EXPECT_NEAR(Script->PrognosisPoints.back().time, seconds, 1e-9);
+    EXPECT_EQ(Script->TotalTime, static_cast<int>(seconds));
+    // The time graph shows the same seconds.
+    const auto& graph = Script->CHTimeGraph->LineSeries()->GetItem(0)->Points();
+    ASSERT_EQ(graph.size(), Script->PrognosisPoints.size());
+    EXPECT_NEAR(graph.back().x, seconds, 1e-9);
     EXPECT_DOUBLE_EQ(Script->DipperHeight, 2);
     ASSERT_NE(Script->DataSet, nullptr);
     const std::string fileName = Script->DataSet->GetFileName();
