@@ -123,16 +123,16 @@ pids+=("$zel")
 # letters aside), other than the main window.
 main_window=""
 wait_window() {
-  local id
-  for _ in $(seq $((${2:-10} * 10))); do
+  local id end=$((SECONDS + ${2:-10}))
+  while :; do
     id="$(xdotool search --onlyvisible --name "^$1\$" 2> /dev/null | grep -vx "${main_window:-none}" | head -n 1)"
     if [ -n "$id" ]; then
       echo "$id"
       return 0
     fi
+    [ "$SECONDS" -lt "$end" ] || return 1
     sleep 0.1
   done
-  return 1
 }
 # wait_gone ID: true once the window is no longer shown.
 wait_gone() {
@@ -193,11 +193,13 @@ unclipped_windows() {
 
 # The dock area at the right of the main window: its pages lie left of a column of tabs.
 # page_origin: "X Y" of the active page's top left corner, from the last snap: the page
-# begins right of the splitter (light, then a grey line) and below the page's caption.
+# begins where the line along the top of the dock area's caption begins (that line runs
+# from there to the window's edge; windows in front of the main window lie left of it),
+# and below the page's caption.
 tab_column=1256
 page_origin() {
   local x y
-  x="$(colours 300 600 980 1 | awk '{ c[NR] = $3; if ($3 == "#FBFBFB" && c[NR - 1] == "#ABABAB" && c[NR - 2] == "#EFEFEF") { print $1; exit } }')"
+  x="$(colours 300 64 975 1 | awk '$3 != "#9F9F9F" { start = 0; next } !start { start = $1 } END { if (start) print start + 1 }')"
   [ -n "$x" ] || return 1
   y="$(colours "$((x + 1))" 60 1 100 | awk '{ c[NR] = $3; if ($3 == "#FBFBFB" && c[NR - 1] == "#ABABAB") { print $2; exit } }')"
   [ -n "$y" ] || return 1
@@ -366,16 +368,51 @@ dialog 0 2 "Settings" settings Escape
 # The port set-up of the device link.
 dialog 2 3 "Port settings" port-settings Escape
 
+# The View menu of this instrument lists nine windows; the others (the layer-by-layer and
+# pump manual windows, the accessory windows, which are pages of the dock area) are not
+# listed. Where more are listed, the entries are found at their places in that longer list.
+# The menu's length: the highlight on its first entry, then (Up wraps) on its last.
+highlight_y() {
+  snap
+  colours 60 30 1 760 | awk '$3 == "#308CC6" { n++; s += $2 } END { if (n) print int(s / n) }'
+}
+xdotool windowactivate --sync "$main_window" 2> /dev/null
+xdotool mousemove --window "$main_window" 12 10 click 1
+sleep 0.4
+xdotool key Right
+sleep 0.3
+first_y="$(highlight_y)"
+xdotool key Up
+sleep 0.3
+last_y="$(highlight_y)"
+shot view-menu-whole
+xdotool key Escape Escape
+view_names=(experimental-setup layer-by-layer-setup manual-control deposition-feedback calibrate
+  isotherm-control deposition-control dipping-control script-control)
+if [ -n "$first_y" ] && [ -n "$last_y" ] && [ $((last_y - first_y)) -gt 300 ]; then
+  fail "view menu: it lists the windows this instrument does not offer (about $(((last_y - first_y) / 23 + 1)) entries, not 9)"
+  view_names=(experimental-setup layer-by-layer-setup manual-control lbl-manual-control pump-control
+    deposition-feedback calibrate isotherm-control deposition-control dipping-control script-control)
+fi
+# view NAME: the View menu's position of the window.
+view() {
+  local i
+  for i in "${!view_names[@]}"; do
+    [ "${view_names[$i]}" = "$1" ] && echo "$i" && return
+  done
+  echo 0
+}
+
 # The views, each as the menu lists them.
-shown 1 0 view-experimental-setup
-shown 1 1 view-layer-by-layer-setup optional
-shown 1 2 view-manual-control
-shown 1 3 view-deposition-feedback optional
-shown 1 4 view-calibrate
-shown 1 5 view-isotherm-control
-shown 1 6 view-deposition-control optional
-shown 1 7 view-dipping-control optional
-shown 1 8 view-script-control optional
+shown 1 "$(view experimental-setup)" view-experimental-setup
+shown 1 "$(view layer-by-layer-setup)" view-layer-by-layer-setup optional
+shown 1 "$(view manual-control)" view-manual-control
+shown 1 "$(view deposition-feedback)" view-deposition-feedback optional
+shown 1 "$(view calibrate)" view-calibrate
+shown 1 "$(view isotherm-control)" view-isotherm-control
+shown 1 "$(view deposition-control)" view-deposition-control optional
+shown 1 "$(view dipping-control)" view-dipping-control optional
+shown 1 "$(view script-control)" view-script-control optional
 for entry in "0 cascade" "1 tile-horizontal" "2 tile-vertical" "3 arrange-all"; do
   choose 3 "${entry%% *}" "window-${entry#* }"
   shot "window-${entry#* }"
@@ -390,7 +427,7 @@ done
 # The manual window, a page of the dock area: Close moves both barriers in (each
 # barrier's position changes, and the area in the status bar); Open takes both back to the
 # open end, where they started (each position and the area as before).
-choose 1 2 manual
+choose 1 "$(view manual-control)" manual
 snap
 origin="$(page_origin)"
 if [ -z "$origin" ]; then
@@ -523,7 +560,7 @@ fi
 # Each: pages after the deposition page, name, START on the page.
 for entry in "2 tape 58 665" "3 roll 58 346" "4 disk 58 454" "5 cylinder-membrane 58 454" "6 tape-and-rinse 58 627"; do
   read -r pages name x y <<< "$entry"
-  choose 1 6 "$name-dock"
+  choose 1 "$(view deposition-control)" "$name-dock"
   next_page "$pages" || continue
   shot "$name-window"
   page_unclipped "$name"
@@ -546,7 +583,7 @@ hex8() { printf '%08X' "$1"; }
 # was sent what was typed (35 mN/m is 11296 - 3500 balance counts, the dipper 400 steps per
 # mm); the set file holds the deposition table and the register lists it; the graph shows
 # every row of it (one per stroke, as the graph's text export writes them).
-choose 1 6 deposition
+choose 1 "$(view deposition-control)" deposition
 if alive; then
   type_into 180 103 35
   type_into 68 261 50
@@ -594,7 +631,7 @@ fi
 
 # A dipping run on its page: one cycle between 50 and 40 mm, which the script window runs
 # and records.
-choose 1 7 dipping
+choose 1 "$(view dipping-control)" dipping
 if alive; then
   snap
   shot dipping
@@ -611,7 +648,7 @@ if alive; then
 fi
 
 # A script the operator types into the script window: recorded dipper moves down and up.
-choose 1 8 script
+choose 1 "$(view script-control)" script
 script="$(wait_window 'Script Control' 10)"
 if [ -z "$script" ]; then
   fail "script: the script window is not shown"
@@ -639,7 +676,7 @@ fi
 # The calibration window reads the device's stored calibration, which is the demonstration
 # trough's the program already has: the surface pressure stays as it was (its reading in
 # the status bar, steady over two updates before, and after two updates).
-choose 1 4 calibrate
+choose 1 "$(view calibrate)" calibrate
 calibrate="$(wait_window 'Calibrate Device' 10)"
 if [ -z "$calibrate" ]; then
   fail "calibrate: no window \"Calibrate Device\" appeared"
