@@ -115,9 +115,12 @@ cp "$ini" "$work/zel.ini.before"
 # own still counts (in builds that check for leaks).
 printf 'leak:libdbus\nleak:libfontconfig\nleak:libxcb\n' > "$work/leaks.supp"
 export LSAN_OPTIONS="suppressions=$work/leaks.supp:print_suppressions=0"
-QT_QPA_PLATFORM=xcb "$prog/zel" > "$work/zel.log" 2>&1 &
-zel=$!
-pids+=("$zel")
+start_zel() {
+  QT_QPA_PLATFORM=xcb "$prog/zel" >> "$work/zel.log" 2>&1 &
+  zel=$!
+  pids+=("$zel")
+}
+start_zel
 
 # wait_window NAME [SECONDS]: the id of a visible window whose title is NAME (the case of
 # letters aside), other than the main window.
@@ -352,22 +355,6 @@ shown() {
 # area, dipper position).
 status_bar_y=782
 
-# Help: About (its OK panel, clicked), Device Info (Enter), Help (a viewer or a box).
-dialog 4 2 "About" about click 170 216
-dialog 4 1 "Device Info" device-info Return
-# The help ships as HTML pages; without a viewer on the desktop a box says so.
-[ -f "$prog/Help/index.htm" ] || fail "help: the program folder has no Help/index.htm"
-if command -v xdg-open > /dev/null; then
-  choose 4 0 help
-  shot help
-  alive || fail "help: the program ended"
-else
-  dialog 4 0 "Help" help Return
-fi
-dialog 0 2 "Settings" settings Escape
-# The port set-up of the device link.
-dialog 2 3 "Port settings" port-settings Escape
-
 # The View menu of this instrument lists nine windows; the others (the layer-by-layer and
 # pump manual windows, the accessory windows, which are pages of the dock area) are not
 # listed. Where more are listed, the entries are found at their places in that longer list.
@@ -402,6 +389,78 @@ view() {
   done
   echo 0
 }
+
+# A first, short start on the fresh demonstration settings: the calibration window reads
+# the device's stored calibration, which is the demonstration trough's that the program
+# already has, so the surface pressure of the clean surface stays as it was (its reading in
+# the status bar, steady over two updates before, and after two updates), and File > Exit
+# keeps that calibration in zel.ini. The day itself then starts again on the fresh
+# settings, so that it does not depend on this step.
+choose 1 "$(view calibrate)" calibrate
+calibrate="$(wait_window 'Calibrate Device' 10)"
+if [ -z "$calibrate" ]; then
+  fail "calibrate: no window \"Calibrate Device\" appeared"
+else
+  snap
+  piece pressure-steady 84 "$status_bar_y" 110 16
+  sleep 1.5
+  snap
+  piece pressure-before 84 "$status_bar_y" 110 16
+  same_text pressure-steady pressure-before || echo "note: the surface pressure moved before the calibration was read"
+  xdotool windowactivate --sync "$calibrate" 2> /dev/null
+  # "Get calibrate from device", at the foot of the LB page.
+  xdotool mousemove --window "$calibrate" 98 326 click 1
+  sleep 2
+  shot calibrate-from-device
+  snap
+  piece pressure-after 84 "$status_bar_y" 110 16
+  same_text pressure-before pressure-after ||
+    fail "calibrate: \"Get calibrate from device\" changed the surface pressure in the status bar"
+  xdotool windowactivate --sync "$calibrate" 2> /dev/null
+  xdotool key alt+F4
+  wait_gone "$calibrate" || fail "calibrate: the window did not close"
+fi
+
+choose 0 3 calibration-exit
+for _ in $(seq 200); do alive || break; sleep 0.1; done
+if alive; then
+  fail "calibrate: the program still runs after File > Exit"
+  kill "$zel" 2> /dev/null
+fi
+wait "$zel" 2> /dev/null
+for pair in ballance.hwMin=4096 ballance.hwMax=11296; do
+  kept="$(awk -F= -v k="${pair%%=*}" 'tolower($1) == tolower(k) { print $2 }' "$ini" | tr -d '\r')"
+  [ "$kept" = "${pair#*=}" ] || fail "calibrate: zel.ini keeps ${pair%%=*}=${kept:-nothing}, not the demonstration's ${pair#*=}"
+done
+cp "$ini" "$shots/zel.ini.calibration"
+cp "$work/zel.ini.before" "$ini"
+start_zel
+main_window=""
+main_window="$(wait_window 'Zelmora control' 30)"
+if [ -z "$main_window" ]; then
+  shot restart
+  echo "the main window did not appear on the second start; the program said:"
+  cat "$work/zel.log"
+  exit 1
+fi
+sleep 2
+shot restarted
+
+# Help: About (its OK panel, clicked), Device Info (Enter), Help (a viewer or a box).
+dialog 4 2 "About" about click 170 216
+dialog 4 1 "Device Info" device-info Return
+# The help ships as HTML pages; without a viewer on the desktop a box says so.
+[ -f "$prog/Help/index.htm" ] || fail "help: the program folder has no Help/index.htm"
+if command -v xdg-open > /dev/null; then
+  choose 4 0 help
+  shot help
+  alive || fail "help: the program ended"
+else
+  dialog 4 0 "Help" help Return
+fi
+dialog 0 2 "Settings" settings Escape
+# The port set-up of the device link.
+dialog 2 3 "Port settings" port-settings Escape
 
 # The views, each as the menu lists them.
 shown 1 "$(view experimental-setup)" view-experimental-setup
@@ -673,34 +732,6 @@ else
   fi
 fi
 
-# The calibration window reads the device's stored calibration, which is the demonstration
-# trough's the program already has: the surface pressure stays as it was (its reading in
-# the status bar, steady over two updates before, and after two updates).
-choose 1 "$(view calibrate)" calibrate
-calibrate="$(wait_window 'Calibrate Device' 10)"
-if [ -z "$calibrate" ]; then
-  fail "calibrate: no window \"Calibrate Device\" appeared"
-else
-  snap
-  piece pressure-steady 84 "$status_bar_y" 110 16
-  sleep 1.5
-  snap
-  piece pressure-before 84 "$status_bar_y" 110 16
-  same_text pressure-steady pressure-before || echo "note: the surface pressure moved before the calibration was read"
-  xdotool windowactivate --sync "$calibrate" 2> /dev/null
-  # "Get calibrate from device", at the foot of the LB page.
-  xdotool mousemove --window "$calibrate" 98 326 click 1
-  sleep 2
-  shot calibrate-from-device
-  snap
-  piece pressure-after 84 "$status_bar_y" 110 16
-  same_text pressure-before pressure-after ||
-    fail "calibrate: \"Get calibrate from device\" changed the surface pressure in the status bar"
-  xdotool windowactivate --sync "$calibrate" 2> /dev/null
-  xdotool key alt+F4
-  wait_gone "$calibrate" || fail "calibrate: the window did not close"
-fi
-
 # File > Exit ends the process, whatever window is open, and writes the settings.
 choose 0 3 exit
 for _ in $(seq 200); do alive || break; sleep 0.1; done
@@ -716,12 +747,6 @@ fi
 if cmp -s "$ini" "$work/zel.ini.before"; then fail "exit: zel.ini was not written"; fi
 grep -qi '^UpdateStatusInterval=' "$ini" || fail "exit: zel.ini lacks the program's settings"
 grep -qi '^Docked=' "$ini" || fail "exit: zel.ini lacks the windows' settings"
-# The calibration read from the device is the demonstration trough's, so the program keeps
-# the balance range it started with.
-for pair in ballance.hwMin=4096 ballance.hwMax=11296; do
-  kept="$(awk -F= -v k="${pair%%=*}" 'tolower($1) == tolower(k) { print $2 }' "$ini" | tr -d '\r')"
-  [ "$kept" = "${pair#*=}" ] || fail "exit: zel.ini keeps ${pair%%=*}=${kept:-nothing}, not the device's ${pair#*=}"
-done
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures step(s) failed; screenshots in $shots; the program said:"
