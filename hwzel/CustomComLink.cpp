@@ -43,6 +43,9 @@ TCustomComLink::TCustomComLink() : FPort(std::make_unique<TComPort>()), FPacket(
     FPacket->StopString = "$";
     FPacket->OnPacket = [this](TObject* Sender, const std::string& Text) { PacketReceived(Sender, Text); };
     FPacket->SetComPort(FPort.get());
+    // A line lost while nothing is being sent would otherwise go unnoticed: the program
+    // hears of it as of any other failed exchange.
+    FPort->OnLineLost = [this] { PostNotify(hlnErrorText, reinterpret_cast<LPARAM>(LinkTexts::DeviceNotResponding)); };
 }
 
 TCustomComLink::~TCustomComLink() { Shutdown(); }
@@ -114,6 +117,7 @@ void TCustomComLink::SaveSettings()
 int TCustomComLink::SendCommand(std::string Line, void* Result, int ResultSize)
 {
     if (!FSenderThread) return 1;
+    const bool LineWasUp = FPort->Connected() && !FPort->LineLost();
     std::shared_ptr<TReplySlot> Slot;
     if (Result) Slot = std::make_shared<TReplySlot>(Result, ResultSize);
     FSenderThread->QueueCommand(TQueuedLine{std::move(Line), Slot});
@@ -126,7 +130,9 @@ int TCustomComLink::SendCommand(std::string Line, void* Result, int ResultSize)
         Slot->Detached = true;
         State = Slot->State;
     }
-    if (!Released || State == TReplySlot::Failed || State == TReplySlot::Pending)
+    // A line lost during the wait has been reported by the port already.
+    const bool LostMeanwhile = LineWasUp && FPort->LineLost();
+    if ((!Released || State == TReplySlot::Failed || State == TReplySlot::Pending) && !LostMeanwhile)
         PostNotify(hlnErrorText, reinterpret_cast<LPARAM>(LinkTexts::DeviceNotResponding));
     return 1;
 }

@@ -427,7 +427,7 @@ bool TCustomComPacketSenderThread::SendPacketImpl(int Length, const char* Payloa
     FOwner->Disconnect();
     if (FCurrentReply)
         FinishReply(FCurrentReply, TReplySlot::Failed);  // the waiting caller reports it
-    else
+    else if (!FPort->LineLost())                         // else the port has told of it
         PostNotice(LinkTexts::DeviceNotResponding);
     return false;
 }

@@ -19,8 +19,8 @@ zel_set_key() {
 }
 
 # The demonstration trough: 400 steps per mm on barriers and dipper, speed codes in steps
-# per second, a film 7.5 cm wide and 240 cm² when open, a balance at 11296 counts on a
-# clean surface and 100 counts fewer per mN/m; and 20 µL of a 1 mg/mL stearic acid
+# per second, a film 7.5 cm wide and 240 cm² when open, both balances (main and doser) at
+# 11296 counts on a clean surface and 100 counts fewer per mN/m; and 20 µL of a 1 mg/mL stearic acid
 # solution spread on it, so the first reading is about 0 mN/m.
 zel_demo_settings() {
   local ini="$1" port="$2" fresh=0 drive name pair
@@ -36,7 +36,14 @@ zel_demo_settings() {
       zel_set_key "$ini" CalibrateParam "$name.${pair%%=*}" "${pair#*=}"
     done
   done
+  # The accessories' drives take the same speed codes: steps per second.
+  for name in doser rotatingBarrier tape diskDipper cylDipper; do
+    for pair in Fclk=1 FclkDivide=1 uSteps=1 old=0; do
+      zel_set_key "$ini" CalibrateParam "$name.${pair%%=*}" "${pair#*=}"
+    done
+  done
   for pair in ballance.shMin=0 ballance.shMax=72 ballance.hwMin=4096 ballance.hwMax=11296 \
+    doserBallance.shMin=0 doserBallance.shMax=72 doserBallance.hwMin=4096 doserBallance.hwMax=11296 \
     surface.length=7.5 surface.squareMin=22.5 surface.squareMax=240; do
     zel_set_key "$ini" CalibrateParam "${pair%%=*}" "${pair#*=}"
   done

@@ -199,7 +199,7 @@ int TComPort::Write(const void* Buffer, int Count)
             const int R = ::poll(&P, 1, WriteTimeoutMs);
             if (R > 0 && !(P.revents & (POLLERR | POLLHUP))) continue;
         }
-        FLineLost = true;
+        MarkLineLost();
         return Done > 0 ? Done : -1;
     }
     return Done;
@@ -235,10 +235,17 @@ void TComPort::ReceiveLoop(int Fd, int WakeFd)
 
 void TComPort::LoseLine()
 {
+    // Told before the port closes, so that the owner hears of the loss before anything
+    // can find the port merely closed and give up on it without a word.
+    MarkLineLost();
     // The device is gone: the port is closed at once, so it reads as disconnected and
     // the next Open finds the device afresh instead of keeping the dead one.
-    FLineLost = true;
     Close();
+}
+
+void TComPort::MarkLineLost()
+{
+    if (!FLineLost.exchange(true) && OnLineLost) OnLineLost();
 }
 
 void TComPort::AddPacket(TComDataPacket* Packet)

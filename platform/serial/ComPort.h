@@ -73,8 +73,8 @@ public:
     // Stops the receive thread and closes the device; may be called from any thread.
     void Close();
     bool Connected() const { return FConnected.load(); }
-    // True once the peer hung up or the line failed while the port was open; the port
-    // has then closed itself.
+    // True once the peer hung up or the line failed while the port was open; a loss seen
+    // by the receive thread closes the port at once.
     bool LineLost() const { return FLineLost.load(); }
 
     // Writes the whole buffer; the count written, or -1 when the port is closed or the
@@ -86,6 +86,11 @@ public:
 
     // Received bytes, on the receive thread, before any packet splitter sees them.
     std::function<void(const char* Data, std::size_t Count)> OnRxBuf;
+    // Called once per opening when the line is lost without Close being asked for: on the
+    // receive thread when the peer hangs up or the line fails (before the port closes
+    // itself), or in Write when a write fails. It must not call back into the port.
+    // Set it before Open.
+    std::function<void()> OnLineLost;
 
 private:
     friend class TComDataPacket;
@@ -93,6 +98,8 @@ private:
     void RemovePacket(TComDataPacket* Packet);
     void ReceiveLoop(int Fd, int WakeFd);
     void LoseLine();
+    // Marks the line lost and tells OnLineLost the first time.
+    void MarkLineLost();
 
     mutable std::mutex FSettingsLock;
     std::string FPort = "COM1";

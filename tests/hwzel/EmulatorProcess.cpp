@@ -1,5 +1,6 @@
 #include "EmulatorProcess.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -17,7 +18,10 @@ TEmulatorProcess::TEmulatorProcess(const std::vector<std::string>& Options)
     const std::string Program = ProgramDir() + "/trough-emulator";
     std::vector<char*> Argv;
     Argv.push_back(const_cast<char*>(Program.c_str()));
-    for (const std::string& O : Options) Argv.push_back(const_cast<char*>(O.c_str()));
+    std::vector<std::string> Arguments = Options;
+    if (std::find(Arguments.begin(), Arguments.end(), "--speed-up") == Arguments.end())
+        Arguments.insert(Arguments.end(), {"--speed-up", SpeedUp});
+    for (const std::string& O : Arguments) Argv.push_back(const_cast<char*>(O.c_str()));
     Argv.push_back(nullptr);
     posix_spawn_file_actions_t Actions;
     ::posix_spawn_file_actions_init(&Actions);
@@ -52,6 +56,8 @@ TEmulatorProcess::~TEmulatorProcess()
     if (FReader.joinable()) FReader.join();
     if (FOut >= 0) ::close(FOut);
 }
+
+bool TEmulatorProcess::Signal(int Number) const { return FPid > 0 && ::kill(FPid, Number) == 0; }
 
 void TEmulatorProcess::ReadLoop()
 {

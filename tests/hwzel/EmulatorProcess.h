@@ -1,5 +1,6 @@
 // Runs the instrument emulator as a child process on its own pseudo-terminal and reads
-// its report lines, so tests can drive the real link against it.
+// its report lines, so tests can drive the real link against it. It is the emulator the
+// operator starts, sped up.
 #pragma once
 #include <condition_variable>
 #include <cstdint>
@@ -12,6 +13,9 @@
 
 class TEmulatorProcess {
 public:
+    // The trough model runs this many times faster than real time unless the options say
+    // "--speed-up" themselves.
+    static constexpr const char* SpeedUp = "50";
     explicit TEmulatorProcess(const std::vector<std::string>& Options = {});
     ~TEmulatorProcess();
     TEmulatorProcess(const TEmulatorProcess&) = delete;
@@ -19,6 +23,10 @@ public:
 
     // The pseudo-terminal's device path (empty when the emulator did not start).
     const std::string& Device() const { return FDevice; }
+
+    // Sends the emulator a signal: SIGKILL ends it at once, SIGSTOP freezes it. False when
+    // it does not run.
+    bool Signal(int Number) const;
 
     // Sends one control line ("send IINF ...", "raw ...", "cut") and waits until done.
     bool Control(const std::string& Line, unsigned TimeoutMs = ConditionWaitMs);

@@ -118,7 +118,7 @@ TEST(TroughModel, DrivesTravelAtTheirSpeedsAndReportTheirEndOnce)
 TEST(TroughModel, IsothermRunThroughTheEmulatorDrawsTheCurveAndEndsWithTheLastPoint)
 {
     TEmulatorOptions options;
-    options.PhysicalSpeedUp = 1000;
+    options.SpeedUp = 1000;
     TTroughEmulator emulator(options);
     std::vector<std::string> bodies;
     std::string pending;
@@ -177,34 +177,35 @@ TEST(TroughModel, IsothermRunThroughTheEmulatorDrawsTheCurveAndEndsWithTheLastPo
     EXPECT_NEAR(points.back()[3], 1400u, 2);
 }
 
-TEST(TroughModel, DepositionMovesTheDipperBetweenItsLevelsAndTakesFilm)
+TEST(TroughModel, DepositionHoldsThePressureWhileTheSubstrateTakesFilm)
 {
     TModelRun r(100);
-    r.Model.SetParameter(0x01, 0x06, 36000);  // top level
-    r.Model.SetParameter(0x01, 0x07, 4000);   // bottom level
-    r.Model.SetParameter(0x07, 0x03, 2000);   // up and down speeds
+    r.Model.SetParameter(0x01, 0x06, 24000);  // top level
+    r.Model.SetParameter(0x01, 0x07, 16000);  // bottom level
+    r.Model.SetParameter(0x07, 0x01, 1);      // Y
+    r.Model.SetParameter(0x07, 0x02, 11296 - 2500);
+    r.Model.SetParameter(0x07, 0x03, 2000);  // up and down speeds
     r.Model.SetParameter(0x07, 0x04, 2000);
-    r.Model.SetParameter(0x07, 0x07, 2);  // layers
-    // Compressed into the solid phase first.
-    r.Model.Move(TTroughModel::Barrier1, true, 46000, r.Now);
-    r.Model.Move(TTroughModel::Barrier2, true, 46000, r.Now);
-    r.AdvanceMs(3000);
-    const double before = r.Model.SurfacePressure();
-    EXPECT_GT(before, 20);
-    r.Sent.clear();
+    r.Model.SetParameter(0x07, 0x05, 1);  // a second's pause at either level
+    r.Model.SetParameter(0x07, 0x06, 1);
+    r.Model.SetParameter(0x07, 0x07, 2);  // strokes
+    r.Model.SetParameter(0x07, 0x0C, 2000);
     r.Model.RunProcess(0x02, r.Now);
-    double lowest = 1e9, highest = 0;
-    for (int i = 0; i < 200; ++i) {
+    double lowest = 1e9, highest = 0, closedAtFirstStroke = 0;
+    for (int i = 0; i < 3000 && r.Count("M06 0001") == 0; ++i) {
         r.AdvanceMs(20);
         lowest = std::min(lowest, r.Model.Position(TTroughModel::Dipper));
         highest = std::max(highest, r.Model.Position(TTroughModel::Dipper));
+        if (closedAtFirstStroke == 0 && r.Count("M05 0000") == 1)
+            closedAtFirstStroke = r.Model.Position(TTroughModel::Barrier1);
     }
-    EXPECT_DOUBLE_EQ(lowest, 4000);
-    EXPECT_DOUBLE_EQ(highest, 36000);
-    EXPECT_EQ(r.Count("M05 0001"), 1);
-    EXPECT_EQ(r.Count("M06 0002"), 1);
-    // Without pressure control the barriers stood still: the film taken shows as a lower pressure.
-    EXPECT_LT(r.Model.SurfacePressure(), before - 1);
+    EXPECT_EQ(r.Count("M06 0001"), 1);
+    EXPECT_DOUBLE_EQ(lowest, 16000);
+    EXPECT_DOUBLE_EQ(highest, 24000);
+    // The film went onto the substrate: the barriers closed further to hold 25 mN/m.
+    EXPECT_NEAR(r.Model.SurfacePressure(), 25, 0.5);
+    EXPECT_GT(r.Model.Position(TTroughModel::Barrier1), closedAtFirstStroke + 1000);
+    EXPECT_FALSE(r.Model.Running());
 }
 
 TEST(TroughModel, IsothermToATargetPressureStopsThere)

@@ -9,23 +9,13 @@
 namespace {
 bool IsUpperHex(char C) { return (C >= '0' && C <= '9') || (C >= 'A' && C <= 'F'); }
 
-// Drive items come in threes per drive: one way, the other way, stop; the instrument's
-// motion state codes use the same numbers.
-int DriveOf(int Item) { return (Item - 1) / 3; }
-int StopCodeOf(int Drive) { return Drive * 3 + 3; }
-constexpr int DriveCount = 7;
+// The answers to the device-information queries besides the name.
+constexpr const char* DeviceVersion = "1.0";
+constexpr const char* Manufacturer = "Trough Emulator Works";
+constexpr const char* DeviceDate = "2024-03-01";
 }  // namespace
 
-TTroughEmulator::TTroughEmulator(TEmulatorOptions Options)
-    : O(std::move(Options)),
-      FDeposition([this](const std::string& Body) { SendBody(Body); },
-                  [this](std::int64_t At, std::function<void()> Action) { Later(At, Action); }, FPos)
-{
-    FDeposition.ConsumeAtStroke = O.SubstanceOverAt;
-    FPos[0] = 1000;
-    FPos[1] = 1000;
-    FPos[2] = 5000;
-}
+TTroughEmulator::TTroughEmulator(TEmulatorOptions Options) : O(std::move(Options)) {}
 
 std::uint8_t TTroughEmulator::Sum(const std::string& Text)
 {
@@ -56,22 +46,21 @@ void TTroughEmulator::Later(std::int64_t AtUs, std::function<void()> Action)
     FTimers.push(TTimed{AtUs, FOrder++, std::move(Action)});
 }
 
-TTroughModel* TTroughEmulator::Model(std::int64_t NowUs)
+TTroughModel& TTroughEmulator::Model(std::int64_t NowUs)
 {
-    if (!(O.PhysicalSpeedUp > 0)) return nullptr;
     if (!FModel) {
         TTroughModelOptions options;
-        options.SpeedUp = O.PhysicalSpeedUp;
+        options.SpeedUp = O.SpeedUp;
         FModel = std::make_unique<TTroughModel>(options, NowUs);
         FModel->Send = [this](const std::string& Body) { SendBody(Body); };
     }
-    return FModel.get();
+    return *FModel;
 }
 
 std::int64_t TTroughEmulator::Tick(std::int64_t NowUs)
 {
     FNow = NowUs;
-    const std::int64_t modelNext = Model(NowUs) ? FModel->Advance(NowUs) : -1;
+    const std::int64_t modelNext = Model(NowUs).Advance(NowUs);
     if (O.InfoIntervalMs > 0) {
         if (FNextInfo < 0) FNextInfo = NowUs + O.InfoIntervalMs * 1000;
         if (NowUs >= FNextInfo) {
@@ -226,9 +215,16 @@ void TTroughEmulator::Command(const std::string& Payload, std::int64_t NowUs)
     for (std::size_t i = 2; i < Parts.size(); ++i)
         Values.push_back(static_cast<std::uint32_t>(std::strtoul(Parts[i].c_str(), nullptr, 16)));
     const std::uint32_t Value = Values.empty() ? 0 : Values[0];
+    // A frame the fault modes refuse or lose does nothing.
+    const auto Within = [this](int First) { return First < 0 || FAcks < First; };
+    if ((O.NakFirst != 0 && Within(O.NakFirst)) || (O.SilentFirst != 0 && Within(O.SilentFirst))) {
+        Acknowledge("", NowUs);
+        return;
+    }
 
-    if (TTroughModel* model = Model(NowUs))
-        if (Group == 0x01 || Group == 0x05 || Group == 0x07) model->SetParameter(Group, Item, Value);
+    // Everything but queries, drives, processes and turns is a setting the model keeps.
+    const bool setting = Group != 0x02 && Group != 0x03 && Group != 0x06 && Group != 0x0A && Group != 0x0B;
+    if (setting) Model(NowUs).SetParameter(Group, Item, Value);
     switch (Group) {
     case 0x01:
         if (Item == 0x08 && Values.size() == 4)
@@ -241,7 +237,11 @@ void TTroughEmulator::Command(const std::string& Payload, std::int64_t NowUs)
         if (Item == 0xFF)
             Acknowledge(O.DeviceName, NowUs);
         else if (Item == 0xFE)
-            Acknowledge("1.0", NowUs);
+            Acknowledge(DeviceVersion, NowUs);
+        else if (Item == 0xFD)
+            Acknowledge(Manufacturer, NowUs);
+        else if (Item == 0xFC)
+            Acknowledge(DeviceDate, NowUs);
         else if (Item == 0x08)
             Acknowledge(Hex8(FClb[0]) + " " + Hex8(FClb[1]) + " " + Hex8(FClb[2]) + " " + Hex8(FClb[3]), NowUs);
         else
@@ -249,48 +249,16 @@ void TTroughEmulator::Command(const std::string& Payload, std::int64_t NowUs)
         return;
     case 0x03:
         Acknowledge("", NowUs);
-        if (TTroughModel* model = Model(NowUs); model && Item <= 0x09) {
-            // Barriers and dipper move in the model, which reports their ends itself.
-            if (Item == 0)
-                model->Stop(-1, NowUs);
-            else if (Item % 3 == 0)
-                model->Stop(DriveOf(Item), NowUs);
-            else {
-                SendBody("M03 " + Hex4(static_cast<std::uint32_t>(Item)));
-                model->Move(DriveOf(Item), Item % 3 == 1, Value, NowUs);
-            }
-            if (Item % 3 == 0) SendBody("M03 " + Hex4(static_cast<std::uint32_t>(Item)));
-            if (Item == 0) SendBody("M04 00");
-        } else if (Item == 0) {
-            for (int d = 0; d < DriveCount; ++d) StopDrive(d);
-            Later(NowUs + 5000, [this] {
-                SendBody("M03 00");
-                SendBody("M04 00");
-            });
-        } else if (Item <= 0x15) {
-            if (Item % 3 == 0) {
-                StopDrive(DriveOf(Item));
-                Later(NowUs + 5000, [this, Item] { SendBody("M03 " + Hex4(static_cast<std::uint32_t>(Item))); });
-            } else {
-                StartMove(Item, Value, NowUs);
-            }
-        }
-        return;
-    case 0x07:
-        FDeposition.SetParameter(Item, Value);
-        Acknowledge("", NowUs);
+        Drive(Item, Value, NowUs);
         return;
     case 0x06:
         Acknowledge("", NowUs);
-        if (TTroughModel* model = Model(NowUs); model && Item <= 0x03)
-            model->RunProcess(Item, NowUs);
-        else
-            RunProcess(Item, NowUs);
+        Model(NowUs).RunProcess(Item, NowUs);
         return;
     case 0x0A:
     case 0x0B:
         Acknowledge("", NowUs);
-        Turn(Group, Item, Value, NowUs);
+        Model(NowUs).Turn(Group == 0x0A ? TTroughModel::DipperRotator : TTroughModel::Revolver, Item, Value, NowUs);
         return;
     default:
         Acknowledge("", NowUs);
@@ -298,117 +266,52 @@ void TTroughEmulator::Command(const std::string& Payload, std::int64_t NowUs)
     }
 }
 
-// Item 00 finds the zero position, 01 turns clockwise (a turn by 0 stops), 02 back.
-// When the turn ends the stop report goes out, after the new positions ("INR") when
-// they are asked for.
-void TTroughEmulator::Turn(int Group, int Item, std::uint32_t Value, std::int64_t NowUs)
+// Drive items come in threes per drive, in the order of the model's drives: one way, the
+// other way, stop; the motion state reports use the same numbers. The first item of a
+// drive raises its position (closes barrier 1, raises the dipper), except for barrier 2,
+// which closes with its second ("move right").
+void TTroughEmulator::Drive(int Item, std::uint32_t Value, std::int64_t NowUs)
 {
-    if (O.ManualStops) return;
-    std::int64_t& Position = Group == 0x0A ? FRotator : FRevolver;
-    const std::int64_t Steps = static_cast<std::int32_t>(Value);
-    Later(NowUs + 100000, [this, Group, Item, Steps, &Position] {
-        if (Item == 0x00)
-            Position = 0;
-        else if (Item == 0x01)
-            Position += Steps;
-        else if (Item == 0x02)
-            Position -= Steps;
-        if (O.TurnPositions)
-            SendBody("IINR " + Hex8(static_cast<std::uint32_t>(FRotator)) + " " +
-                     Hex8(static_cast<std::uint32_t>(FRevolver)) + " " + Hex8(static_cast<std::uint32_t>(FPos[3])) +
-                     " 00000210 00000304");
-        SendBody(Group == 0x0A ? "M0A" : "M0B");
-    });
-}
-
-void TTroughEmulator::StopDrive(int Drive)
-{
-    if (Drive >= 0 && Drive < DriveCount) ++FMoveSerial[Drive];
-}
-
-void TTroughEmulator::StartMove(int Item, std::uint32_t Value, std::int64_t NowUs)
-{
-    const int Drive = DriveOf(Item);
-    const int Serial = ++FMoveSerial[Drive];
-    const bool Forward = Item % 3 == 1;
-    SendBody("M03 " + Hex4(static_cast<std::uint32_t>(Item)));
-    // A move of 0 runs until it is stopped.
-    if (Value == 0 || O.ManualStops) return;
-    const std::int64_t Steps = static_cast<std::int32_t>(Value);
-    const std::int64_t DurationUs = std::clamp<std::int64_t>(std::llabs(Steps) * 10, 20000, 300000);
-    Later(NowUs + DurationUs, [this, Drive, Serial, Forward, Steps] {
-        if (FMoveSerial[Drive] != Serial) return;
-        FPos[Drive] += Forward ? Steps : -Steps;
-        SendBody("M03 " + Hex4(static_cast<std::uint32_t>(StopCodeOf(Drive))));
-        SendBody("M04 00");
-    });
-}
-
-void TTroughEmulator::RunProcess(int Item, std::int64_t NowUs)
-{
-    constexpr std::int64_t StepUs = 20000;
+    TTroughModel& model = Model(NowUs);
     if (Item == 0x00) {
-        FDeposition.Stop();
-        StopAccessoryProcess(NowUs);
-        for (int d = 0; d < DriveCount; ++d) StopDrive(d);
-        Later(NowUs + 5000, [this] { SendBody("M04 00"); });
+        model.Stop(-1, NowUs);
+        SendBody("M03 0000");
+        SendBody("M04 00");
         return;
     }
-    if (Item == 0x03) {  // barriers to the set pressure: they close a while, then stop
-        if (O.ManualStops) return;
-        const int Serial = ++FMoveSerial[0];
-        Later(NowUs + 600000, [this, Serial] {
-            if (FMoveSerial[0] != Serial) return;
-            SendBody("M03 0003");
-            SendBody("M04 00");
-        });
+    if (Item > 0x15) return;
+    const int drive = (Item - 1) / 3;
+    if (Item % 3 == 0) {
+        model.Stop(drive, NowUs);
+        SendBody("M03 " + Hex4(static_cast<std::uint32_t>(Item)));
         return;
     }
-    if (Item == 0x01) {  // isotherm: one stroke of five points
-        Later(NowUs + StepUs, [this] { SendBody("M01 0000"); });
-        for (int i = 0; i < 5; ++i) {
-            Later(NowUs + StepUs * (2 + i), [this, i] {
-                FPos[0] -= 10;
-                SendBody("IIZT " + Hex8(static_cast<std::uint32_t>(FPos[0])) + " " +
-                         Hex8(static_cast<std::uint32_t>(FPos[2])) + " " +
-                         Hex8(0x200 + static_cast<std::uint32_t>(i) * 16) + " " +
-                         Hex8(static_cast<std::uint32_t>(i) * 2) + " " + Hex8(static_cast<std::uint32_t>(FPos[1])));
-            });
-        }
-        Later(NowUs + StepUs * 8, [this] { SendBody("M02 0000"); });
-        return;
-    }
-    if (Item == 0x02 || Item == 0x04) {  // deposition: start, continue
-        if (Item == 0x02)
-            FDeposition.Start(NowUs, static_cast<std::int32_t>(FParams[6]), static_cast<std::int32_t>(FParams[7]));
-        else
-            FDeposition.Continue(NowUs);
-        return;
-    }
-    RunAccessoryProcess(Item, NowUs);
+    SendBody("M03 " + Hex4(static_cast<std::uint32_t>(Item)));
+    const bool first = Item % 3 == 1;
+    model.Move(drive, drive == TTroughModel::Barrier2 ? !first : first, Value, NowUs);
 }
 
 std::string TTroughEmulator::DeviceStateBody() const
 {
-    std::string Body = "IINF";
-    auto position = [this](int Drive) {
-        return static_cast<std::uint32_t>(FModel ? std::lround(FModel->Position(Drive)) : FPos[Drive]);
-    };
+    const TTroughModel& model = *FModel;
+    auto position = [&model](int Drive) { return static_cast<std::uint32_t>(std::lround(model.Position(Drive))); };
+    // Air at 22.0 and subphase at 20.0 degrees, in tenths.
     const std::uint32_t Fields[15] = {position(TTroughModel::Barrier1),
                                       position(TTroughModel::Dipper),
-                                      FModel ? FModel->BalanceCounts() : 0x200u,
-                                      0x150,
-                                      0x160,
+                                      model.BalanceCounts(),
+                                      220,
+                                      200,
                                       position(TTroughModel::Barrier2),
                                       0x0102,
-                                      0x210,
+                                      model.BalanceCounts(),
                                       0x0304,
-                                      static_cast<std::uint32_t>(FPos[3]),
-                                      static_cast<std::uint32_t>(FPos[4]),
-                                      static_cast<std::uint32_t>(FPos[5]),
-                                      static_cast<std::uint32_t>(FRevolver),
-                                      static_cast<std::uint32_t>(FRotator),
-                                      static_cast<std::uint32_t>(FPos[6])};
+                                      position(TTroughModel::Doser),
+                                      position(TTroughModel::RotatingBarrier),
+                                      position(TTroughModel::Tape),
+                                      position(TTroughModel::Revolver),
+                                      position(TTroughModel::DipperRotator),
+                                      position(TTroughModel::Pump)};
+    std::string Body = "IINF";
     for (std::uint32_t F : Fields) Body += " " + Hex8(F);
     return Body;
 }

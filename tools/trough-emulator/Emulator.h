@@ -1,7 +1,7 @@
-// The trough instrument as a test peer: it reads framed command packets, checks every
-// frame strictly, acknowledges, answers queries, moves its drives and runs its processes
-// well enough to send the reports a real instrument sends. The protocol core is free of
-// I/O: it takes received bytes and the time, and hands out what to write.
+// The trough instrument: it reads framed command packets, checks every frame strictly,
+// acknowledges, answers queries, and hands drives and processes to the trough model, which
+// runs them in model time and sends the reports a real instrument sends. The protocol core
+// is free of I/O: it takes received bytes and the time, and hands out what to write.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "Deposition.h"
 #include "TroughModel.h"
 
 struct TEmulatorOptions {
@@ -23,15 +22,10 @@ struct TEmulatorOptions {
     bool Split = false;           // write packets a few bytes at a time
     bool AckBeforeReply = false;  // a bare acknowledgement before a query's reply
     int AckDelayMs = 0;
-    int InfoIntervalMs = 0;        // periodic device-state packets, 0 off
-    bool ManualStops = false;      // moves and turns never report their end; the peer sends it
-    bool TurnPositions = false;    // a turn's end also reports the rotator and revolver positions
-    bool RollLimitSwitch = false;  // a roll deposition ends at the limit switch
-    int SubstanceOverAt = -1;      // a deposition runs out of compound in this stroke, -1 never
+    int InfoIntervalMs = 0;  // periodic device-state packets, 0 off
     std::string DeviceName = "Trough Emulator";
-    // Above 0 the drives, film and balance follow the physical model at this many simulated
-    // seconds per second; 0 keeps the quick scripted behaviour the link's tests expect.
-    double PhysicalSpeedUp = 0;
+    // Simulated seconds of the trough model per real second.
+    double SpeedUp = 1;
 };
 
 class TTroughEmulator {
@@ -49,9 +43,6 @@ public:
     // Sends one body framed with its checksum.
     void SendBody(const std::string& Body);
 
-    // The running deposition runs out of compound at its next point.
-    void ConsumeCompound() { FDeposition.ConsumeCompound(); }
-
     static std::string Escape(const std::string& Bytes);
     static std::uint8_t Sum(const std::string& Text);
 
@@ -61,16 +52,10 @@ private:
     void Command(const std::string& Payload, std::int64_t NowUs);
     void Acknowledge(const std::string& Data, std::int64_t NowUs);
     void Later(std::int64_t AtUs, std::function<void()> Action);
-    void StartMove(int Item, std::uint32_t Value, std::int64_t NowUs);
-    void StopDrive(int Drive);
-    void Turn(int Group, int Item, std::uint32_t Value, std::int64_t NowUs);
-    void RunProcess(int Item, std::int64_t NowUs);
-    // The accessory processes (AccessoryRuns.cpp).
-    void RunAccessoryProcess(int Item, std::int64_t NowUs);
-    void StopAccessoryProcess(std::int64_t NowUs);
+    void Drive(int Item, std::uint32_t Value, std::int64_t NowUs);
     std::string DeviceStateBody() const;
-    // The physical model, when the options ask for it (made at the first moment known).
-    TTroughModel* Model(std::int64_t NowUs);
+    // The trough model (made at the first moment known).
+    TTroughModel& Model(std::int64_t NowUs);
     std::unique_ptr<TTroughModel> FModel;
 
     TEmulatorOptions O;
@@ -83,13 +68,9 @@ private:
     std::int64_t FNow = 0;
     std::int64_t FNextInfo = -1;
     std::map<int, std::uint32_t> FParams;  // item -> value of group 01
-    std::uint32_t FClb[4] = {0x100, 0, 0x8000, 720};
-    std::int64_t FPos[7] = {};  // drive positions in steps
-    int FMoveSerial[7] = {};    // a newer move or a stop cancels an older one
-    std::int64_t FRotator = 0;  // dipper rotator and revolver positions in steps
-    std::int64_t FRevolver = 0;
-    int FAccessorySerial = 0;                  // a newer run or a stop ends an older accessory run
-    const char* FAccessoryFinished = nullptr;  // the finished report of the running accessory process
+    // The stored balance calibration (counts and tenths of mN/m at both ends of its line):
+    // the demonstration trough's, so taking it from the device changes no reading.
+    std::uint32_t FClb[4] = {4096, 0, 11296, 720};
     struct TTimed {
         std::int64_t At;
         std::uint64_t Order;
@@ -98,5 +79,4 @@ private:
     };
     std::priority_queue<TTimed, std::vector<TTimed>, std::greater<TTimed>> FTimers;
     std::uint64_t FOrder = 0;
-    TDepositionRun FDeposition;
 };

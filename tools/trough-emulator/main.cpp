@@ -1,9 +1,9 @@
 // trough-emulator: opens a pseudo-terminal, prints its device path as the first line of
-// its output, then plays the instrument on it. Report lines follow on standard output
+// its output, then plays the instrument on it: the demonstration trough's physical model,
+// in real time or faster (--speed-up). Report lines follow on standard output
 // ("frame <microseconds> <bytes>", "bad ...", "silent", "cut"). Lines on standard input
 // steer it: "send <body>" sends a packet, "raw <bytes>" writes bytes as they are
-// ("<NN>" for a byte in hex), "substance-over" makes a running deposition run out of
-// compound at its next point, "cut" cuts the line, "quit" ends it; end of input ends it.
+// ("<NN>" for a byte in hex), "cut" cuts the line, "quit" ends it; end of input ends it.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -31,11 +31,8 @@ void Usage()
     std::fprintf(stderr,
                  "usage: trough-emulator [--nak N] [--silent N] [--bad-checksum N] [--cut-after N]\n"
                  "                       [--garbage] [--split] [--ack-before-reply] [--ack-delay MS]\n"
-                 "                       [--info-ms MS] [--name TEXT] [--manual-stops]\n"
-                 "                       [--turn-positions] [--substance-over-at STROKE] [--roll-limit-switch]\n"
-                 "                       [--physical] [--speed-up F]\n"
-                 "  --physical: barriers, dipper and film follow the trough's physical model in real\n"
-                 "  time; --speed-up runs that model F times faster (implies --physical)\n"
+                 "                       [--info-ms MS] [--name TEXT] [--speed-up F]\n"
+                 "  --speed-up: the trough's model runs F times faster than real time (default 1)\n"
                  "  N: the first N frames are affected, -1 every frame\n");
 }
 
@@ -99,18 +96,8 @@ int main(int argc, char** argv)
             Options.Split = true;
         else if (A == "--ack-before-reply")
             Options.AckBeforeReply = true;
-        else if (A == "--manual-stops")
-            Options.ManualStops = true;
-        else if (A == "--roll-limit-switch")
-            Options.RollLimitSwitch = true;
-        else if (A == "--turn-positions")
-            Options.TurnPositions = true;
-        else if (A == "--substance-over-at")
-            Options.SubstanceOverAt = Number();
-        else if (A == "--physical")
-            Options.PhysicalSpeedUp = std::max(Options.PhysicalSpeedUp, 1.0);
-        else if (A == "--speed-up" && i + 1 < argc &&
-                 TryStrToFloat(argv[i + 1], Options.PhysicalSpeedUp, dsPointOrComma))
+        else if (A == "--speed-up" && i + 1 < argc && TryStrToFloat(argv[i + 1], Options.SpeedUp, dsPointOrComma) &&
+                 Options.SpeedUp > 0)
             ++i;
         else if (A == "--name" && i + 1 < argc)
             Options.DeviceName = argv[++i];
@@ -181,8 +168,6 @@ int main(int argc, char** argv)
                     Emulator.SendBody(Unescape(Line.substr(5)));
                 else if (Line.rfind("raw ", 0) == 0)
                     WriteAll(Unescape(Line.substr(4)));
-                else if (Line == "substance-over")
-                    Emulator.ConsumeCompound();
                 else if (Line == "cut")
                     Cut = true;
                 else if (Line == "quit")

@@ -391,13 +391,12 @@ void TAccessoryWindow::btnGoClick(TObject*)
 
 void TAccessoryWindow::btnStopClick(TObject*)
 {
-    if (FProcessInfo.LocksOnStart) {
-        // Locked by its own START or by another window's run: a Stop to act on.
-        if (btnGo->GetEnabled()) return;
-        SetProcessText("cancelled");
-    }
+    // Locked by its own START or by another window's run: a Stop to act on.
+    if (FProcessInfo.LocksOnStart && btnGo->GetEnabled()) return;
     HlProvider.ProcessStop();
     SetProcess(pkNone);
+    // After the kind, which clears the process panel: the panel then says what happened.
+    if (FProcessInfo.LocksOnStart) SetProcessText("cancelled");
     EnableRun(true);
     HideLamps();
 }

@@ -22,10 +22,14 @@ extern TDeviceState DeviceState;
 // false when the main window does not exist.
 bool PostShowMessage(const char* StaticText, TMsgDlgType Type);
 
+// What the operator is told when a run ends because the line to the device went.
+inline constexpr char LostLineFailureText[] = "Process failed: the connection to the device was lost.";
+
 // The running process; pkNone without a main window.
 TProcessKind RunningProcess();
 // Records the running process: the process windows' STARTs follow it, and the
-// simulation runs it when the program simulates. Nothing without a main window.
+// simulation runs it when the program simulates; with pkNone the process panel names
+// nothing. Nothing without a main window.
 void SetProcess(TProcessKind Kind);
 // The lines of the main window's process panel (a null list changes nothing).
 void SetProcessList(const TStringList* List);

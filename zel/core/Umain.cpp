@@ -327,6 +327,9 @@ TFMain::TFMain(TComponent* Owner) : TForm(Owner)
 
 TFMain::~TFMain()
 {
+    // The link is stopped below and answers its last questions meanwhile; its reports,
+    // a lost line's among them, find no windows to act on any more.
+    FClosing = true;
     for (TTimer* timer : {MemCleanTimer, SimulateTimer, UpdateProcessTimer}) {
         timer->SetEnabled(false);
         delete timer;
@@ -767,6 +770,9 @@ void TFMain::UpdateProcessTimerTimer(TObject*)
     if (FConnected && !FSilenceQuestioned && !FReconnectQuestionOpen &&
         static_cast<DWORD>(GetTickCount() - LastResponseTick) > static_cast<DWORD>(ResponseTimeout)) {
         FConnected = false;
+        // A device that no longer reports cannot carry a run: the run ends now as on a
+        // lost line, rows saved, rather than wait for the operator's answer.
+        if (ProcessKind != pkNone) EndRunsOnLostLine();
         AskReconnect();
         FConnected = link->IsConnected();
     }
@@ -944,6 +950,10 @@ void TFMain::WndProc(TMessage& Message)
 
 void TFMain::WMLinkNotify(TMessage& Message)
 {
+    if (FClosing && !IsConversion(Message.WParam)) {
+        Message.Result = 0;
+        return;
+    }
     if (!IsScriptNotice(Message.WParam)) {
         Message.Result = OnLinkNotify(Message.WParam, Message.LParam);
         return;
@@ -1003,14 +1013,25 @@ std::int32_t TFMain::OnLinkNotify(WPARAM Code, LPARAM Payload)
 
 void TFMain::ShowLinkError(LPARAM Payload)
 {
+    // The runs end before the box: its loop lets later notices through, and a script's
+    // end notice must not find its run still going and call it completed.
+    EndRunsOnLostLine();
     // The link's own words, shown as they come.
     const char* text = reinterpret_cast<const char*>(Payload);
     MessageDlg(text ? text : "", mtError, mbOK);
+}
+
+void TFMain::EndRunsOnLostLine()
+{
     ADisconnect->Execute();
     // Without the link no run can go on: the one under way ends as failed.
     if (ProcessKind == pkNone) return;
     for (const TWindowPattern& kind : WindowPatterns())
         if (auto* window = FindRole<IProcessWindow>(kind.Kind)) window->LinkLost();
+    // A process without a run of its own in a window (film preparation) ends here.
+    if (ProcessKind == pkNone) return;
+    SetProcess(pkNone);
+    PostShowMessage(LostLineFailureText, mtError);
 }
 
 void TFMain::ShowDipperOutOfRange(LPARAM Payload)
@@ -1132,9 +1153,18 @@ void FollowProcess(const TWindowPattern& Kind, bool Idle)
 
 void TFMain::SetProcess(TProcessKind Kind)
 {
+    const TProcessKind ended = ProcessKind;
     ProcessKind = Kind;
     const bool idle = Kind == pkNone;
+    // With no process left the panel names none, whoever set the names last.
+    if (idle) {
+        ProcessNames->Clear();
+        ProcessNamesChanged = true;
+    }
     for (const TWindowPattern& kind : WindowPatterns()) FollowProcess(kind, idle);
+    if (idle && ended != pkNone)
+        for (const TWindowPattern& kind : WindowPatterns())
+            if (auto* window = FindRole<IProcessWindow>(kind.Kind)) window->ProcessEnded(ended);
     const bool simulate = !idle && Simulate;
     SimulateTimer->SetEnabled(simulate);
     if (simulate) Simulation->Start(Kind);

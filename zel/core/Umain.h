@@ -134,6 +134,9 @@ protected:
 
 private:
     void ShowLinkError(LPARAM Payload);
+    // The line to the device went without the operator's Disconnect: the link is
+    // disconnected and every run under way ends as failed, its rows saved.
+    void EndRunsOnLostLine();
     void ShowDipperOutOfRange(LPARAM Payload);
     void ShowRollLimitSwitch(LPARAM Payload);
     void AskReconnect();
@@ -141,6 +144,7 @@ private:
     bool FConnected = false;
     bool FReconnectQuestionOpen = false;
     bool FSilenceQuestioned = false;
+    bool FClosing = false;  // from the start of the destructor on
     DWORD FLastStatusTick = 0;
     void BuildActions();
     void BuildMenus();

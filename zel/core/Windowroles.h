@@ -3,6 +3,7 @@
 // FindRole<role>(kind).
 #pragma once
 #include "platform/ui/Controls.h"
+#include "zel/core/Common.h"
 
 // A window that runs a process of the instrument.
 class IProcessWindow {
@@ -13,6 +14,9 @@ public:
     // The device link went down: a run under way in this window ends as failed, its data
     // saved.
     virtual void LinkLost() {}
+    // The process kind went back to none from Kind, set so by whichever window's Stop or
+    // finished notice: a window that runs Kind on its own side ends that run too.
+    virtual void ProcessEnded(TProcessKind /*Kind*/) {}
     // Its START button (null when it has none), its run controls, its number of cycles
     // and whether it records the way back of each cycle.
     virtual TControl* StartButton() const { return nullptr; }

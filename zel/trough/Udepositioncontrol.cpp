@@ -456,8 +456,7 @@ void TFDepositionCtrl::BBStopClick(TObject*)
 {
     if (BBGo->GetVisible()) return;
     Continuing = false;
-    HlProvider.ProcessStop();
-    ProcessFinished(static_cast<std::uint16_t>(NumStrokes - 1));
+    StopRun();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -675,6 +674,15 @@ void TFDepositionCtrl::ProcessFinished(int Stroke)
 
 void TFDepositionCtrl::CloseRun()
 {
+    // The rows since the last announcement reach the register and the graphs before the
+    // tables close: a run's last rows are never left out of its graphs.
+    CheckGraph();
+    if (DepTable && FDepositionFirstNew < static_cast<std::uint32_t>(DepTable->GetNumRows()))
+        AnnounceRows(*DepTable, DepGraph, FDepositionFirstNew, static_cast<std::uint32_t>(DepTable->GetNumRows() - 1),
+                     true);
+    if (PressureTable && FPressureFirstNew < static_cast<std::uint32_t>(PressureTable->GetNumRows()))
+        AnnounceRows(*PressureTable, IsoGraph, FPressureFirstNew,
+                     static_cast<std::uint32_t>(PressureTable->GetNumRows() - 1), true);
     ClosePressureControlTable();
     CloseTable();
     Continuing = false;

@@ -376,8 +376,7 @@ void TFIsothermCtrl::SendParameters()
 void TFIsothermCtrl::BBStopClick(TObject*)
 {
     if (BBGo->GetVisible()) return;
-    HlProvider.ProcessStop();
-    ProcessFinished(StrokeCount);
+    StopRun();
 }
 
 void TFIsothermCtrl::ProcessStarted(int Index)

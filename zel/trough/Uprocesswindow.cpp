@@ -9,6 +9,7 @@
 #include "platform/ui/Messages.h"
 #include "platform/ui/Timers.h"
 #include "zel/core/Common.h"
+#include "zel/core/Hlprovider.h"
 #include "zel/core/Instrument.h"
 #include "zel/experiment/Graphmanager.h"
 #include "zel/experiment/Sxproperty.h"
@@ -292,9 +293,17 @@ void TProcessWindow::AnnouncePendingRows(bool Immediately)
 
 void TProcessWindow::LinkLost()
 {
-    if (!DataSet || !NoticeIsOurs(false)) return;
+    // A run whose set is already gone (its table could not be made) still ends.
+    if (!NoticeIsOurs(false)) return;
     CloseRun();
     EndRun(TRunEnd::LinkLost);
+}
+
+void TProcessWindow::StopRun()
+{
+    HlProvider.ProcessStop();
+    CloseRun();
+    FinishRun();
 }
 
 void TProcessWindow::EndRun(TRunEnd End, int StatusLine, bool OwnsProcess)
@@ -307,11 +316,12 @@ void TProcessWindow::EndRun(TRunEnd End, int StatusLine, bool OwnsProcess)
                          : !saved                    ? "Data not saved!"
                          : End == TRunEnd::Completed ? "Completed!"
                                                      : "";
+    // The window keeps how its run ended; the process panel, which names running
+    // processes only, is not told.
     (*StatusLines)[StatusLine] = *status ? GetResString(status, status) : std::string();
     // The line after the status (the elapsed time) means nothing once the run is over.
-    SetStatusLine(StatusLine + 1, "");
-    if (End == TRunEnd::LinkLost && OwnsProcess)
-        PostShowMessage("Process failed: the connection to the device was lost.", mtError);
+    if (StatusLine + 1 < StatusLines->Count()) (*StatusLines)[StatusLine + 1].clear();
+    if (End == TRunEnd::LinkLost && OwnsProcess) PostShowMessage(LostLineFailureText, mtError);
     if (saved && End == TRunEnd::Completed && OwnsProcess) PostShowMessage("Process completed!", mtInformation);
 }
 

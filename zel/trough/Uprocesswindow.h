@@ -120,11 +120,15 @@ protected:
     enum class TRunEnd { Completed, Stopped, LinkLost };
     // The end of the run: the set saved and let go, idle again, "Process completed!".
     void FinishRun() { EndRun(TRunEnd::Completed); }
+    // Stop: the instrument's process is stopped, whichever window started it, and the
+    // run of this window ends at once as its finished step ends it; the kind goes back to
+    // none even when another window's process was running.
+    void StopRun();
     // The end of a run shared by every process window: the set saved under its name and
-    // let go, the window's process idle again, the status line StatusLine and the operator
-    // told how it ended. A save that fails is shown with the file and the reason and the
-    // keeper saves the set once it can; only a completed run whose data reached the disk
-    // is reported as "Process completed!".
+    // let go, the window's process idle again, the status line StatusLine set and the
+    // operator told how it ended. A save that fails is shown with the file and the reason
+    // and the keeper saves the set once it can; only a completed run whose data reached
+    // the disk is reported as "Process completed!".
     // The process goes idle and the run's message is shown only when the run held it
     // (OwnsProcess).
     void EndRun(TRunEnd End, int StatusLine = 1, bool OwnsProcess = true);

@@ -389,7 +389,13 @@ void TFScriptCtrl::ShowPrognosis()
     CHTimeGraph->Display();
 }
 
-void TFScriptCtrl::BBStopClick(TObject* Sender) { StopScript(Sender != nullptr, TRunEnd::Completed); }
+void TFScriptCtrl::BBStopClick(TObject* Sender)
+{
+    StopScript(Sender != nullptr, TRunEnd::Completed);
+    // The operator's Stop also ends a process another window started: its stop went out
+    // with the abort.
+    if (Sender && RunningProcess() != pkNone) SetProcess(pkNone);
+}
 
 void TFScriptCtrl::StopScript(bool Abort, TRunEnd End)
 {
@@ -425,6 +431,15 @@ void TFScriptCtrl::LinkLost()
     // once the line is back; an end notice still on its way belongs to no run.
     FScriptStarted = false;
     StopScript(true, TRunEnd::LinkLost);
+}
+
+void TFScriptCtrl::ProcessEnded(TProcessKind Kind)
+{
+    // Another window's Stop ended the script's process: the link's runner stops too, so
+    // that no more of the script goes out.
+    if (Kind != pkScript || !FRunning) return;
+    FScriptStarted = false;
+    StopScript(true, TRunEnd::Stopped);
 }
 
 void TFScriptCtrl::PCChange(TObject*)

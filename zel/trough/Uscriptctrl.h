@@ -70,6 +70,7 @@ public:
     void EnableRun(bool Enable) override;
     // The link went down: a running script is aborted and its run ends as failed.
     void LinkLost() override;
+    void ProcessEnded(TProcessKind Kind) override;
     // One row of the "Dipping" table from the device state.
     void AddDataRow();
     void GetParametersText(std::string& Text) override { Text.clear(); }

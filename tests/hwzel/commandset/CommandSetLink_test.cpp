@@ -105,9 +105,15 @@ TEST_F(CommandSetLink, EveryWordInADirectLineReachesTheWireAsItsPacket)
 TEST_F(CommandSetLink, EveryWordInAScriptLineSendsTheProgramsConvertedValue)
 {
     Start();
+    // The test's conversions give travels of millions of steps: the drives that have no
+    // end to their travel first get speeds that cover that in moments.
+    std::vector<std::string> Expected;
+    for (const char* Speed : {"DoserSpeed= 00FFFFFF", "PeristalticPumpSpeed= 00FFFFFF", "RotationSpeed= 00FFFFFF"})
+        ASSERT_TRUE(Link->SendCommand(Speed, nullptr, 0));
+    for (const char* Packet : {"08 02 00FFFFFF", "01 0D 00FFFFFF", "0C 00 00FFFFFF"})
+        for (const std::string& P : Packets(Packet)) Expected.push_back(P);
     AnswerConversions();
     TScriptStrings Script;
-    std::vector<std::string> Expected;
     std::size_t Converted = 0;
     for (const TWordCase& Case : WordCases) {
         if (!Case.Script || !*Case.Script || IsQuery(Case) || WaitsForAStopReport(Case)) continue;
@@ -127,15 +133,21 @@ TEST_F(CommandSetLink, EveryWordInAScriptLineSendsTheProgramsConvertedValue)
 TEST_F(CommandSetLink, ScriptPressureMoveWaitsForTheInstrumentsReport)
 {
     Start();
-    AnswerConversions();
+    // 40.96 mN/m of the demonstration film: the barriers close for a while to reach it.
+    Notes.Answer = [](std::uint32_t Code, LPARAM) -> LRESULT { return Code == hlnConvPressure ? 7200 : 0; };
     const TScriptStrings Script = {"BarrierMoveToPressure 12", "DipperStop"};
     ASSERT_TRUE(Link->RunScript(&Script));
-    ASSERT_TRUE(PumpUntilFrames(2));
-    Settle(300);
-    EXPECT_EQ(FrameTexts(), Packets("05 0A 03F00078|06 03")) << "the next line waits for the drives' report";
-    ASSERT_TRUE(Emulator->Control("send M04 00"));
     ASSERT_TRUE(Notes.WaitForCode(hlnScriptFinished, 1, ConditionWaitMs));
-    EXPECT_EQ(FrameTexts(3).size(), 3u);
+    EXPECT_EQ(FrameTexts(3), Packets("05 0A 00001C20|06 03|03 09 00000000"));
+    // The second line went out only after the instrument reported the barriers stopped.
+    std::size_t Stopped = 0, SecondLine = 0;
+    for (std::size_t i = 0; i < Notes.Notes.size(); ++i) {
+        const TNote& N = Notes.Notes[i];
+        if (N.Code == hlnDrivesStopped && !Stopped) Stopped = i + 1;
+        if (N.Code == hlnScriptLine && N.Payload == 1) SecondLine = i + 1;
+    }
+    ASSERT_GT(Stopped, 0u);
+    EXPECT_GT(SecondLine, Stopped);
 }
 
 TEST_F(CommandSetLink, DryRunSendsOnlyTheWordsThatGoOutRegardless)
@@ -312,22 +324,29 @@ TEST_F(CommandSetLink, DipperGoesToACellBySignedTurnsConvertedAlsoInDirectLines)
         Requests.push_back({Code, *reinterpret_cast<const double*>(Payload)});
         return Code == hlnConvCellToRotator ? 5 : -2;
     };
+    // The instrument tells where its turning drives stand when their turns end.
+    const auto turned = [&](std::size_t Turns) {
+        return Notes.WaitForCode(hlnDipperRotatorStopped, Turns, ConditionWaitMs) &&
+               Notes.WaitForCode(hlnRevolverStopped, Turns, ConditionWaitMs);
+    };
     Link->SendCommand("MoveDipperToCell 3", nullptr, 0);
     ASSERT_TRUE(PumpUntilFrames(2));
-    // Rotator at 8 and revolver at 1: both turn back.
-    ASSERT_TRUE(Emulator->Control("send IINR 00000008 00000001 00000000 00000000 00000000"));
-    ASSERT_TRUE(Notes.WaitForCode(hlnDeviceStateChanged, 1, ConditionWaitMs));
+    ASSERT_TRUE(turned(1));
+    // Rotator on to 8 and revolver to 1: both turn back.
+    Link->SendCommand("RotateDipperCW 00000003", nullptr, 0);
+    Link->SendCommand("RotateRevolverCW 00000003", nullptr, 0);
+    ASSERT_TRUE(turned(2));
     Link->SendCommand("MoveDipperToCell 3", nullptr, 0);
-    ASSERT_TRUE(PumpUntilFrames(4));
+    ASSERT_TRUE(PumpUntilFrames(6));
     // Standing at the targets: asked, but nothing to turn.
-    ASSERT_TRUE(Emulator->Control("send IINR 00000005 FFFFFFFE 00000000 00000000 00000000"));
-    ASSERT_TRUE(Notes.WaitForCode(hlnDeviceStateChanged, 2, ConditionWaitMs));
+    ASSERT_TRUE(turned(3));
     Link->SendCommand("MoveDipperToCell 3", nullptr, 0);
     Link->SendCommand("MoveDipperToCell", nullptr, 0);
     ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Requests.size() >= 6; }, ConditionWaitMs));
     Settle(200);
-    EXPECT_EQ(FrameTexts(), (std::vector<std::string>{Packet("0A 01 00000005"), Packet("0B 02 00000002"),
-                                                      Packet("0A 02 00000003"), Packet("0B 02 00000003")}));
+    EXPECT_EQ(FrameTexts(),
+              (std::vector<std::string>{Packet("0A 01 00000005"), Packet("0B 02 00000002"), Packet("0A 01 00000003"),
+                                        Packet("0B 01 00000003"), Packet("0A 02 00000003"), Packet("0B 02 00000003")}));
     ASSERT_EQ(Requests.size(), 6u);
     for (std::size_t i = 0; i < Requests.size(); ++i) {
         EXPECT_EQ(Requests[i].Code, i % 2 ? hlnConvCellToRevolver : hlnConvCellToRotator);

@@ -1,8 +1,10 @@
 // The serial layer: the packet splitter on byte streams, port names, and a real port on
 // the emulator's pseudo-terminal.
 #include <gtest/gtest.h>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <unistd.h>
 #include <mutex>
@@ -187,6 +189,51 @@ TEST(ComPort, NoticesWhenThePeerCutsTheLine)
     EXPECT_TRUE(Port.LineLost());
     EXPECT_EQ(Port.Write("@", 1), -1);
     Port.Close();
+}
+
+namespace {
+
+// Waits, off the receive thread, until Done holds; false when it never does.
+bool WaitUntil(const std::function<bool()>& Done)
+{
+    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ConditionWaitMs);
+    while (!Done()) {
+        if (std::chrono::steady_clock::now() > Deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(ComPort, TellsOfALineLostWhileNothingIsSentOnceAndBeforeItCloses)
+{
+    TEmulatorProcess Emulator;
+    TComPort Port;
+    std::atomic<int> Told{0};
+    std::atomic<bool> OpenWhenTold{false};
+    Port.OnLineLost = [&] {
+        OpenWhenTold = Port.Connected();
+        ++Told;
+    };
+    Port.SetPort(Emulator.Device());
+    // Closing is no loss.
+    Port.Open();
+    Port.Close();
+    EXPECT_EQ(Told.load(), 0);
+
+    Port.Open();
+    ASSERT_TRUE(Emulator.Control("cut"));
+    ASSERT_TRUE(WaitUntil([&] { return Told.load() > 0; })) << "a line lost while idle went untold";
+    // Told while the port still read as open: whoever hears of it first finds it lost,
+    // never merely closed.
+    EXPECT_TRUE(OpenWhenTold.load());
+    ASSERT_TRUE(WaitUntil([&] { return !Port.Connected(); }));
+    EXPECT_TRUE(Port.LineLost());
+    // The same loss is not told again by a write that fails on it.
+    EXPECT_EQ(Port.Write("@", 1), -1);
+    Port.Close();
+    EXPECT_EQ(Told.load(), 1);
 }
 
 TEST(ComPort, ClosesWhenTheDeviceGoesAndReopensAtOnceWhenItComesBack)

@@ -1,6 +1,6 @@
 // The EUD window on real widgets beside the real main window: the eleven START lines and
 // the start word (never the cycles), the data set and empty graph of a run, START given
-// back only by another window's end of the process, the settings with either decimal
+// back only by another window's end of the process (any Stop ends it), the settings with either decimal
 // separator, the shared placement section pulled back on screen, the language and the
 // device types it serves.
 #include "zel/accessories/Eudctrl.h"
@@ -9,6 +9,10 @@
 
 #include "AccessoryTestSupport.h"
 #include "zel/accessories/Utdarctrl.h"
+#include "zel/trough/Udepositioncontrol.h"
+#include "zel/trough/Udippingcontrol.h"
+#include "zel/trough/Uisothermcontrol.h"
+#include "zel/trough/Uscriptctrl.h"
 
 namespace {
 
@@ -127,6 +131,56 @@ TEST_F(Eud, StartComesBackOnlyWhenAnotherWindowEndsTheProcess)
     Notify(hlnTdarFinished);
     EXPECT_EQ(Main->ProcessKind, pkNone);
     EXPECT_TRUE(Window->btnGo->GetVisible());
+}
+
+TEST_F(Eud, EveryTroughWindowsStopEndsTheRunAndLeavesThePanelNamingNoProcess)
+{
+    Open();
+    auto* isotherm = CreateForm<TFIsothermCtrl>(nullptr);
+    auto* deposition = CreateForm<TFDepositionCtrl>(nullptr);
+    auto* script = CreateForm<TFScriptCtrl>(nullptr);
+    auto* dipping = CreateForm<TFDippingCtrl>(nullptr);
+    const auto panel = [&] {
+        Main->UpdateResponseTick();
+        Main->UpdateProcessTimerTimer(nullptr);
+        return Main->StatusBar->Panels(5)->GetText();
+    };
+    struct TCase {
+        const char* Name;
+        TControl* Stop;
+        std::vector<std::string> Lines;
+    };
+    const TCase cases[] = {
+        {"isotherm", isotherm->BBStop, {"ProcessStop"}},
+        {"deposition", deposition->BBStop, {"ProcessStop"}},
+        // The script's abort stops the instrument's process; its Stop also stops the drives
+        // and frees the instrument's keys.
+        {"script", script->BBStop, {"DriveAllStop", "KeyboardBlock= 00000000"}},
+        {"dipping", dipping->BBStop, {"DriveAllStop", "KeyboardBlock= 00000000"}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Window->btnGo->Click();
+        ASSERT_EQ(Main->ProcessKind, pkEUD);
+        EXPECT_EQ(panel(), "Process: EUD; ");
+        // Every START gives way to Stop while the EUD process runs.
+        ASSERT_FALSE(isotherm->BBGo->GetVisible());
+        ASSERT_FALSE(deposition->BBGo->GetVisible());
+        ASSERT_FALSE(script->BBGo->GetVisible());
+        ASSERT_FALSE(dipping->BBGo->GetVisible());
+        Link()->ClearCalls();
+        c.Stop->Click();
+        EXPECT_EQ(Link()->Lines(), c.Lines);
+        EXPECT_EQ(Main->ProcessKind, pkNone);
+        EXPECT_TRUE(Window->btnGo->GetVisible());
+        EXPECT_TRUE(Window->btnGo->GetEnabled());
+        EXPECT_TRUE(isotherm->BBGo->GetVisible());
+        EXPECT_TRUE(deposition->BBGo->GetVisible());
+        EXPECT_TRUE(script->BBGo->GetVisible());
+        EXPECT_TRUE(dipping->BBGo->GetVisible());
+        EXPECT_EQ(panel(), "Process: None");
+        Application->ProcessMessages();
+    }
 }
 
 TEST_F(Eud, SettingsComeBackWithEitherSeparatorWithinTheCalibratedRanges)

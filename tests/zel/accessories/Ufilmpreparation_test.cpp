@@ -145,6 +145,17 @@ TEST_F(Film, NoticesChangeNothingAndStopActsOnlyWhileAProcessRuns)
     EXPECT_TRUE(tdar->btnGo->GetVisible());
 }
 
+TEST_F(Film, ALostLineEndsTheProcessAsFailed)
+{
+    Open();
+    Window->btnGo->Click();
+    ASSERT_EQ(Main->ProcessKind, pkFilmPreparation);
+    LoseLink();
+    EXPECT_EQ(Main->ProcessKind, pkNone);
+    EXPECT_TRUE(Window->btnGo->GetVisible());
+    EXPECT_EQ(Shown(), LostLinkTexts());
+}
+
 TEST_F(Film, PumpRangesFollowThePumpTypeAndTheStoredPumpCalibration)
 {
     Open();

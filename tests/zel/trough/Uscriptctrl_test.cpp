@@ -17,6 +17,7 @@
 #include "zel/core/Uprogress.h"
 #include "zel/experiment/Sxproperty.h"
 #include "zel/trough/Udepositioncontrol.h"
+#include "zel/trough/Uisothermcontrol.h"
 
 namespace {
 
@@ -319,6 +320,34 @@ TEST_F(ScriptWindow, ALostLinkAbortsTheScriptAndEndsItsRunAsFailedWithTheTableSa
     Application->ProcessMessages();
     EXPECT_EQ(Shown().size(), 2u);
     EXPECT_EQ(Status(0), "Failed!");
+}
+
+TEST_F(ScriptWindow, AnotherWindowsStopEndsTheScriptsRunWithItsTableSaved)
+{
+    auto* isotherm = CreateForm<TFIsothermCtrl>(nullptr);
+    SetText({"DipperMoveDown 10"});
+    DeviceState = TDeviceState{};
+    Window->BBGo->Click();
+    ASSERT_EQ(Main->ProcessKind, pkScript);
+    const std::string fileName = Window->DataSet->GetFileName();
+    Tick += 500;
+    Link()->PostNotify(hlnDeviceState, reinterpret_cast<LPARAM>(&DeviceState));
+    Application->ProcessMessages();
+    ASSERT_EQ(Window->Table->GetNumRows(), 1);
+    Link()->ClearCalls();
+    isotherm->BBStop->Click();
+    // The link's runner is stopped with the instrument's process.
+    const std::vector<std::string> trace = Trace();
+    EXPECT_NE(std::find(trace.begin(), trace.end(), "abort"), trace.end());
+    EXPECT_NE(std::find(trace.begin(), trace.end(), "ProcessStop"), trace.end());
+    EXPECT_EQ(Main->ProcessKind, pkNone);
+    EXPECT_FALSE(Window->Busy());
+    EXPECT_TRUE(Window->BBGo->GetVisible());
+    EXPECT_EQ(Window->DataSet, nullptr);
+    EXPECT_EQ(RowsIn(fileName, "Dipping"), 1);
+    // The end notice of the stopped script ends nothing more.
+    FinishRun();
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Process completed!"});
 }
 
 TEST_F(ScriptWindow, WithoutAScriptEngineStartEndsAtOnce)

@@ -1,7 +1,9 @@
 // End to end: the main window loads hwzel.so as its link, connects to the instrument
 // emulator over a pseudo-terminal, and the emulator's reports reach the status bar and
-// the status window; a silent instrument raises the reconnect question.
+// the status window; the device information window shows what the instrument answers; a
+// silent instrument raises the reconnect question.
 #include "zel/core/EmulatorProgramFixture.h"
+#include "zel/core/Udeviceinfo.h"
 #include "zel/core/Ustatus.h"
 
 namespace {
@@ -10,7 +12,8 @@ class TLinkedProgram : public TEmulatorProgramFixture {
 protected:
     void StartLinked(const std::vector<std::string>& Options)
     {
-        ASSERT_NO_FATAL_FAILURE(TEmulatorProgramFixture::StartLinked(Options, "DeviceType=ZEL\n", BalanceIni));
+        ASSERT_NO_FATAL_FAILURE(
+            TEmulatorProgramFixture::StartLinked(Options, "DeviceType=ZEL\n", DemoTroughSettings()));
         ASSERT_NE(HlProvider.Link, nullptr);
         Status = CreateForm<TFStatus>(nullptr);
     }
@@ -24,16 +27,26 @@ TEST_F(TLinkedProgram, DeviceStateReportsReachTheStatusBarAndTheStatusWindow)
     StartLinked({"--info-ms", "50"});
     EXPECT_TRUE(HlProvider.Link->IsConnected());
     AppSettings.UpdateStatusInterval = 100;
-    // The emulator reports a balance reading of 0x200: 100 - 51.2 mN/m.
-    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Panel(1) == "SP: 48.800 mN/m"; }, ConditionWaitMs))
+    // The film of the demonstration trough is in its gas phase: a clean surface's reading.
+    ASSERT_TRUE(Application->ProcessMessagesUntil([&] { return Panel(1) == "SP: 0.000 mN/m"; }, ConditionWaitMs))
         << Panel(1);
-    EXPECT_EQ(DeviceState.balance, 0x200u);
-    EXPECT_EQ(Panel(4).rfind("DPos: ", 0), 0u);
-    EXPECT_EQ(Status->mmoStatus->GetLines()[0], "SP: 48.800");
+    EXPECT_EQ(DeviceState.balance, 11296u);
+    EXPECT_EQ(Panel(4), "DPos: 50.0 mm");
+    EXPECT_EQ(Status->mmoStatus->GetLines()[0], "SP: 0.000");
     Main->UpdateProcessTimerTimer(nullptr);
     EXPECT_EQ(Panel(0), "Connected");
     EXPECT_EQ(Status->mmoStatus->Font()->GetColor(), RGB(0, 0, 128));
     EXPECT_TRUE(Dialogs.Requests.empty());
+}
+
+TEST_F(TLinkedProgram, DeviceInformationShowsTheInstrumentsTexts)
+{
+    StartLinked({"--name", "Film Trough E2E"});
+    auto* info = CreateForm<TFDeviceInfo>(nullptr);
+    EXPECT_EQ(info->STName->GetCaption(), "Film Trough E2E");
+    EXPECT_EQ(info->STVersion->GetCaption(), "1.0");
+    EXPECT_EQ(info->STManufacturer->GetCaption(), "Trough Emulator Works");
+    EXPECT_EQ(info->STDate->GetCaption(), "2024-03-01");
 }
 
 TEST_F(TLinkedProgram, SilentInstrumentRaisesTheReconnectQuestionOnce)

@@ -22,7 +22,8 @@ class TLinkedDipping : public TEmulatorProgramFixture {
 protected:
     void StartLinked()
     {
-        ASSERT_NO_FATAL_FAILURE(TEmulatorProgramFixture::StartLinked({"--info-ms", "50"}, "DeviceType=ZEL\n", ""));
+        ASSERT_NO_FATAL_FAILURE(
+            TEmulatorProgramFixture::StartLinked({"--info-ms", "50"}, "DeviceType=ZEL\n", DemoTroughSettings()));
         FExpSetup = CreateForm<TFExpSetup>(nullptr);
         CreateForm<TFProgress>(nullptr);
         Script = CreateForm<TFScriptCtrl>(nullptr);
