@@ -195,7 +195,13 @@ void TKvLineSeries::AddXY(double X, double Y)
 
 void TKvLineSeries::Clear()
 {
+    // A series refilled at every update keeps its room; one that held a whole long run
+    // (a day's rows for one view) gives it back, so the next short fill does not keep it.
+    constexpr std::size_t KeptPoints = std::size_t(1) << 16;
     FPoints.clear();
+    if (FPoints.capacity() > KeptPoints) std::vector<TDPoint>().swap(FPoints);
+    FRun.clear();
+    if (FRun.capacity() > KeptPoints) std::vector<TPoint>().swap(FRun);
     FSorted = true;
     PointsChanged();
 }

@@ -149,7 +149,7 @@ private:
     bool FJoinPoints = true;
 };
 
-class TKvChartLineSeries {
+class TKvChartLineSeries final {
 public:
     explicit TKvChartLineSeries(TKvChart* Chart);
     ~TKvChartLineSeries();

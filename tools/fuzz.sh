@@ -5,12 +5,21 @@
 # corpus (commit them with the change), and a crashing input is left in
 # build-fuzz/artifacts/ with the command that reproduces it.
 #
-#   tools/fuzz.sh [seconds per target, default 60] [target ...]
+#   tools/fuzz.sh [--check] [seconds per target, default 60] [target ...]
+#
+# --check (CI, tools/test.sh): every target runs over its corpus and then for the given
+# time, and the corpus in the tree is left as it is.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+merge=1
+if [ "${1:-}" = "--check" ]; then
+  merge=0
+  shift
+fi
 seconds="${1:-60}"
 shift || true
-all=(mps_fuzz register_fuzz ini_fuzz language_fuzz bitmap_fuzz splitter_fuzz receive_fuzz values_fuzz script_fuzz)
+all=(mps_fuzz setfile_fuzz register_fuzz ini_fuzz lbl_fuzz language_fuzz bitmap_fuzz splitter_fuzz receive_fuzz values_fuzz
+  script_fuzz zds_fuzz)
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then targets=("${all[@]}"); fi
 
@@ -30,8 +39,9 @@ for target in "${targets[@]}"; do
   found="$build/found/$target"
   mkdir -p "$corpus" "$found"
   echo "== $target: $seconds s"
-  if ! "$build/fuzz/$target" "$found" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-      -artifact_prefix="$build/artifacts/$target-" -print_final_stats=1 >"$build/$target.log" 2>&1; then
+  # Run in the build folder: a reader that writes beside itself (lbl_fuzz) writes there.
+  if ! (cd "$build" && "$build/fuzz/$target" "$found" "$corpus" -max_total_time="$seconds" -timeout=10 \
+      -rss_limit_mb=2048 -artifact_prefix="$build/artifacts/$target-" -print_final_stats=1) >"$build/$target.log" 2>&1; then
     failed+=("$target")
     tail -n 40 "$build/$target.log"
     echo "reproduce: $build/fuzz/$target $build/artifacts/$target-<file>"
@@ -39,7 +49,9 @@ for target in "${targets[@]}"; do
   fi
   tail -n 3 "$build/$target.log"
   # Keep only the inputs that add coverage, so the corpus in the tree stays small.
-  "$build/fuzz/$target" -merge=1 "$corpus" "$found" >"$build/$target.merge.log" 2>&1
+  if [ "$merge" = 1 ]; then
+    (cd "$build" && "$build/fuzz/$target" -merge=1 "$corpus" "$found") >"$build/$target.merge.log" 2>&1
+  fi
   rm -rf "$found"
 done
 if [ ${#failed[@]} -gt 0 ]; then

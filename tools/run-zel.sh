@@ -10,15 +10,27 @@ bin="$root/build/bin"
 # shellcheck source=demo-settings.sh
 source "$root/tools/demo-settings.sh"
 
+work="$(mktemp -d)"
 emulator_pid=""
-cleanup() { if [ -n "$emulator_pid" ]; then kill "$emulator_pid" 2>/dev/null || true; fi; }
+# Nothing of the run stays behind: the emulator, its input and its log go with the script.
+cleanup() {
+  exec 4>&-
+  if [ -n "$emulator_pid" ]; then
+    kill "$emulator_pid" 2>/dev/null || true
+    wait "$emulator_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
 trap cleanup EXIT
-log="$(mktemp)"
-# The emulator runs until its input ends; it stays open for as long as the program runs.
+log="$work/emulator.log"
+mkfifo "$work/emulator-input"
+# The emulator runs until its input ends: this script holds the input open for as long as
+# the program runs, and the input ends with the script.
 # Like the instrument, it reports its state twice a second; its drives and film follow the
 # trough's physical model in real time (ZEL_EMULATOR_SPEED_UP runs that model faster).
-"$bin/trough-emulator" --info-ms 500 --speed-up "${ZEL_EMULATOR_SPEED_UP:-1}" < <(sleep infinity) > "$log" &
+"$bin/trough-emulator" --info-ms 500 --speed-up "${ZEL_EMULATOR_SPEED_UP:-1}" < "$work/emulator-input" > "$log" &
 emulator_pid=$!
+exec 4> "$work/emulator-input"
 for _ in $(seq 50); do [ -s "$log" ] && break; sleep 0.1; done
 port="$(head -n 1 "$log")"
 echo "instrument emulator on $port"

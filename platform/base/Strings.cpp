@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -149,51 +150,21 @@ bool WriteFileAtomically(const std::string& FileName, const std::string& Content
         if (Error) *Error = What + ": " + std::strerror(Code);
         return false;
     };
-    const size_t slash = FileName.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : FileName.substr(0, slash + 1);
-    std::string temporary = TemporaryFileTemplate(FileName);
-    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) return fail("cannot create a temporary file beside " + FileName, errno);
+    TReplacementFile file(FileName);
+    if (file.Handle() < 0) return fail("cannot create a temporary file beside " + FileName, errno);
     // Every byte must reach the disk before the new file takes the old one's place: a
     // short write (a full disk, a size limit) leaves the old file as it was.
     size_t done = 0;
     while (done < Contents.size()) {
-        const ssize_t n = ::write(fd, Contents.data() + done, Contents.size() - done);
+        const ssize_t n = ::write(file.Handle(), Contents.data() + done, Contents.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int code = n < 0 ? errno : ENOSPC;
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            return fail("cannot write " + FileName, code);
-        }
+        if (n <= 0) return fail("cannot write " + FileName, n < 0 ? errno : ENOSPC);
         done += static_cast<size_t>(n);
     }
-    // The handle is closed whether or not the flush worked.
-    const int synced = ::fsync(fd) == 0 ? 0 : errno;
-    const int closed = ::close(fd) == 0 ? 0 : errno;
-    if (synced != 0 || closed != 0) {
-        ::unlink(temporary.c_str());
-        return fail("cannot write " + FileName, synced != 0 ? synced : closed);
-    }
-    // Keep the old file's permissions where there is one; a new file gets the usual ones.
-    struct stat info {};
-    if (::stat(FileName.c_str(), &info) == 0)
-        ::chmod(temporary.c_str(), info.st_mode & 07777);
-    else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::chmod(temporary.c_str(), 0666 & ~mask);
-    }
-    if (::rename(temporary.c_str(), FileName.c_str()) != 0) {
-        const int code = errno;
-        ::unlink(temporary.c_str());
-        return fail("cannot replace " + FileName, code);
-    }
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    std::string step;
+    int code = 0;
+    if (!file.Replace(step, code))
+        return fail((step == "replace" ? "cannot replace " : "cannot write ") + FileName, code);
     return true;
 }
 
@@ -216,9 +187,94 @@ int RemoveStaleTemporaryFiles(const std::string& Folder)
         if (name.size() < mark.size() + TemporarySuffix) continue;
         if (name.compare(name.size() - TemporarySuffix - mark.size(), mark.size(), mark) != 0) continue;
         const std::string path = prefix + name;
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::unlink(path.c_str()) == 0) ++removed;
+        // Its writer holds the lock until the file has replaced its target, and the system
+        // lets go of it when the writer ends however it ends: a file whose lock can be
+        // taken has no writer any more. The name is checked to be still that file's before
+        // it goes. Where the file system has no locks, nothing is removed.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat held, named;
+        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::lstat(path.c_str(), &named) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino &&
+            ::unlink(path.c_str()) == 0)
+            ++removed;
+        ::close(fd);
     }
     ::closedir(dir);
     return removed;
+}
+
+TReplacementFile::TReplacementFile(const std::string& FileName) : FTarget(FileName)
+{
+    // A remover that took the lock of a name just made is about to remove it: that name
+    // is given up for another.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        FPath = TemporaryFileTemplate(FileName);
+        FHandle = ::mkostemp(FPath.data(), O_CLOEXEC);
+        if (FHandle < 0) return;
+        if (::flock(FHandle, LOCK_EX | LOCK_NB) != 0) {
+            // A file system without locks keeps the file unlocked; removers leave it alone.
+            if (errno != EWOULDBLOCK) break;
+        } else {
+            struct stat held, named;
+            if (::fstat(FHandle, &held) == 0 && ::lstat(FPath.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+                held.st_ino == named.st_ino)
+                break;
+        }
+        ::close(FHandle);
+        FHandle = -1;
+    }
+    if (FHandle < 0) {
+        errno = EEXIST;
+        return;
+    }
+    FMade = true;
+    FLock = ::fcntl(FHandle, F_DUPFD_CLOEXEC, 0);
+}
+
+TReplacementFile::~TReplacementFile()
+{
+    if (FHandle >= 0) ::close(FHandle);
+    // Removed while still locked, so no remover sees it unlocked first.
+    if (FMade && !FReplaced) ::unlink(FPath.c_str());
+    if (FLock >= 0) ::close(FLock);
+}
+
+bool TReplacementFile::Replace(std::string& FailedStep, int& Error)
+{
+    auto fail = [&](const char* Step, int Code) {
+        FailedStep = Step;
+        Error = Code;
+        return false;
+    };
+    if (FHandle < 0) return fail("replace", EBADF);
+    if (::fsync(FHandle) != 0) return fail("flush", errno);
+    // Closed here, so a failure to close is seen before the file takes the target's
+    // place; the second handle keeps the lock until then.
+    const int handle = FHandle;
+    FHandle = -1;
+    if (::close(handle) != 0) return fail("close", errno);
+    struct stat info {};
+    mode_t mode = 0;
+    if (::stat(FTarget.c_str(), &info) == 0) {
+        mode = info.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::chmod(FPath.c_str(), mode);
+    if (::rename(FPath.c_str(), FTarget.c_str()) != 0) return fail("replace", errno);
+    FReplaced = true;
+    if (FLock >= 0) ::close(FLock);
+    FLock = -1;
+    // The rename itself reaches the disk with the folder.
+    const size_t slash = FTarget.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : FTarget.substr(0, slash + 1);
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
 }

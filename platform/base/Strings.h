@@ -50,5 +50,36 @@ bool WriteFileAtomically(const std::string& FileName, const std::string& Content
 // The mkstemp template of the temporary file that replaces FileName. Every writer of the
 // program names its temporary files this way, so those left by a crash can be found.
 std::string TemporaryFileTemplate(const std::string& FileName);
-// Removes the temporary files an interrupted write left in Folder; the count removed.
+// Removes the temporary files an interrupted write left in Folder; the count removed. A
+// temporary file that a writer still holds (this program or another one sharing the
+// folder) is left alone: its writer keeps it locked until it has taken the target's place.
 int RemoveStaleTemporaryFiles(const std::string& Folder);
+
+// The temporary file a new version of FileName is written to, beside it, named by
+// TemporaryFileTemplate. It stays locked while this object lives, so no remover of stale
+// temporary files takes it from under the writer; it is removed when the object goes
+// unless Replace moved it over the target.
+class TReplacementFile {
+public:
+    explicit TReplacementFile(const std::string& FileName);
+    ~TReplacementFile();
+    TReplacementFile(const TReplacementFile&) = delete;
+    TReplacementFile& operator=(const TReplacementFile&) = delete;
+
+    // The open file to write to; -1 when it could not be created (errno says why).
+    int Handle() const { return FHandle; }
+    const std::string& Path() const { return FPath; }
+    // Flushes the file to the disk, gives it the target's permissions (or the usual ones
+    // for a new file) and renames it over the target, then flushes the folder. On failure
+    // the target is as it was: false, with the failed step ("flush", "close" or
+    // "replace") and its errno.
+    bool Replace(std::string& FailedStep, int& Error);
+
+private:
+    std::string FTarget;
+    std::string FPath;
+    int FHandle = -1;
+    int FLock = -1;  // a second handle of the file that holds the lock until the rename
+    bool FMade = false;
+    bool FReplaced = false;
+};

@@ -1,5 +1,7 @@
 // The filer module: hands out the one filer object through "_GetSXFiler".
+#include <exception>
 #include <map>
+#include <new>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -15,29 +17,43 @@ public:
 
     bool Save(const char* FileName, ISXDataSet* DataSet, int /*Flags*/) override
     {
-        TSXDataSet* Set = Check(FileName, DataSet);
-        return Set && Mps::SaveSetFile(FileName, *Set, LastError());
+        return Run(FileName, DataSet, [&](TSXDataSet& Set) { return Mps::SaveSetFile(FileName, Set, LastError()); });
     }
 
     bool Load(const char* FileName, ISXDataSet* DataSet, int /*Flags*/, int /*Mode*/) override
     {
-        TSXDataSet* Set = Check(FileName, DataSet);
-        return Set && Mps::LoadSetFile(FileName, *Set, LastError());
+        return Run(FileName, DataSet, [&](TSXDataSet& Set) { return Mps::LoadSetFile(FileName, Set, LastError()); });
     }
 
     bool LoadProperties(const char* FileName, ISXDataSet* DataSet) override
     {
-        TSXDataSet* Set = Check(FileName, DataSet);
-        return Set && Mps::LoadSetProperties(FileName, *Set, LastError());
+        return Run(FileName, DataSet,
+                   [&](TSXDataSet& Set) { return Mps::LoadSetProperties(FileName, Set, LastError()); });
     }
 
     bool SaveProperties(const char* FileName, ISXDataSet* DataSet) override
     {
-        TSXDataSet* Set = Check(FileName, DataSet);
-        return Set && Mps::SaveSetProperties(FileName, *Set, LastError());
+        return Run(FileName, DataSet,
+                   [&](TSXDataSet& Set) { return Mps::SaveSetProperties(FileName, Set, LastError()); });
     }
 
 private:
+    // The program gets an answer and a reason from every call: nothing thrown on the way
+    // crosses into it.
+    template <typename TWork>
+    bool Run(const char* FileName, ISXDataSet* DataSet, TWork&& Work)
+    {
+        try {
+            TSXDataSet* Set = Check(FileName, DataSet);
+            return Set && Work(*Set);
+        } catch (const std::bad_alloc&) {
+            LastError() = std::string(FileName ? FileName : "") + ": not enough memory";
+        } catch (const std::exception& Failure) {
+            LastError() = std::string(FileName ? FileName : "") + ": " + Failure.what();
+        }
+        return false;
+    }
+
     TSXDataSet* Check(const char* FileName, ISXDataSet* DataSet)
     {
         auto* Set = dynamic_cast<TSXDataSet*>(DataSet);

@@ -20,14 +20,16 @@
 //   last 4        u32 CRC-32C (Castagnoli) of every byte before it
 //
 // A reader trusts nothing: every length and count is checked against the bytes that
-// remain before anything is allocated from it, the whole file must be used up exactly,
-// and the set is filled only after the entire file has passed.
+// remain, and what they make it allocate against the computer's memory, before anything
+// is allocated from it; the whole file must be used up exactly, and the set is filled
+// only after the entire file has passed.
 #include "platform/filer/MpsFormat.h"
 
 #include <fcntl.h>
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,6 +40,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <set>
 #include <system_error>
@@ -210,23 +213,6 @@ void WriteSet(TWriter& Out, TSXDataSet& Set)
     Out.Finish();
 }
 
-std::string FolderOf(const std::string& FileName)
-{
-    auto Slash = FileName.find_last_of('/');
-    if (Slash == std::string::npos) return ".";
-    return Slash == 0 ? "/" : FileName.substr(0, Slash);
-}
-
-// The new file gets the old file's permissions, or the usual ones for a new file.
-mode_t ModeFor(const std::string& FileName)
-{
-    struct stat Info;
-    if (::stat(FileName.c_str(), &Info) == 0) return Info.st_mode & 07777;
-    mode_t Mask = ::umask(0);
-    ::umask(Mask);
-    return 0666 & ~Mask;
-}
-
 // ---------------------------------------------------------------------------------------
 // Reading
 
@@ -307,7 +293,7 @@ public:
         static const std::size_t Cores = std::thread::hardware_concurrency();
         const std::size_t Threads = std::min({MaxThreads, Size / PieceSize, Cores});
         if (Threads < 2) {
-            TPiece Whole{Target, Size, FOffset, Crc, {}};
+            TPiece Whole{Target, Size, FOffset, Crc, {}, false};
             ReadPiece(Whole);
             if (!Whole.Ok(Error)) return false;
             FOffset += Size;
@@ -316,17 +302,25 @@ public:
         }
         std::vector<TPiece> Pieces;
         for (std::size_t Done = 0; Done < Size; Done += PieceSize)
-            Pieces.push_back({Target + Done, std::min(PieceSize, Size - Done), FOffset + Done, 0, {}});
+            Pieces.push_back({Target + Done, std::min(PieceSize, Size - Done), FOffset + Done, 0, {}, false});
         // Pieces go to whichever thread asks first, so a helper that starts late, on a
-        // busy machine, takes less and holds nothing up.
+        // busy machine, takes less and holds nothing up. Nothing a piece meets leaves its
+        // thread as an exception: every helper is joined whatever happens.
         std::atomic<std::size_t> Next{0};
-        const auto Work = [&] {
-            for (std::size_t i = Next++; i < Pieces.size(); i = Next++) ReadPiece(Pieces[i]);
+        const auto Work = [&]() noexcept {
+            for (std::size_t i = Next++; i < Pieces.size(); i = Next++) {
+                try {
+                    ReadPiece(Pieces[i]);
+                } catch (...) {
+                    Pieces[i].Failed = true;
+                }
+            }
         };
         std::vector<std::thread> Helpers;
+        Helpers.reserve(Threads);
         try {
             for (std::size_t i = 1; i < Threads; ++i) Helpers.emplace_back(Work);
-        } catch (const std::system_error&) {
+        } catch (...) {
             // No thread to be had: the ones there are, or this one alone, read it all.
         }
         Work();
@@ -354,10 +348,12 @@ private:
         std::size_t Offset;
         std::uint32_t Crc;  // continued over the piece
         std::string Error;
+        bool Failed = false;  // without a reason: not even its text could be had
         bool Ok(std::string& Reason) const
         {
+            if (Failed) Reason = "not enough memory to load the set";
             if (!Error.empty()) Reason = Error;
-            return Error.empty();
+            return Error.empty() && !Failed;
         }
     };
 
@@ -412,14 +408,47 @@ private:
     std::size_t FOffset = 0;  // where the buffer's bytes end in the file
 };
 
+// The most memory the sets read from files may take: the computer's memory, or less
+// where the process is held to less.
+std::uint64_t MemoryForSets()
+{
+    std::uint64_t Bytes = std::numeric_limits<std::uint64_t>::max();
+    const long Pages = ::sysconf(_SC_PHYS_PAGES), PageSize = ::sysconf(_SC_PAGESIZE);
+    if (Pages > 0 && PageSize > 0) Bytes = std::uint64_t(Pages) * std::uint64_t(PageSize);
+    for (int Resource : {RLIMIT_AS, RLIMIT_DATA}) {
+        rlimit Limit{};
+        if (::getrlimit(Resource, &Limit) == 0 && Limit.rlim_cur != RLIM_INFINITY)
+            Bytes = std::min<std::uint64_t>(Bytes, Limit.rlim_cur);
+    }
+    return Bytes;
+}
+
 // Reads the body of a set file with a bound: every length and count is checked against
-// the bytes that remain before it is used, and everything read joins the checksum.
+// the bytes that remain before it is used, and everything read joins the checksum. What
+// the file makes the reader allocate is counted as well: a file's size says nothing of
+// what it holds (a sparse file claims any size it likes without taking room on the
+// disk), so a claim beyond the computer's memory is refused before it is allocated.
 class TReader {
 public:
-    TReader(TSource& Source, std::size_t BodySize, std::uint32_t Crc) : FSource(Source), FLeft(BodySize), FCrc(Crc) {}
+    TReader(TSource& Source, std::size_t BodySize, std::uint32_t Crc)
+        : FSource(Source), FLeft(BodySize), FCrc(Crc), FMemory(MemoryForSets())
+    {
+    }
 
     std::size_t Left() const { return FLeft; }
     std::uint32_t Crc() const { return FCrc; }
+
+    // Counts Bytes more of memory for What; false with a reason when the set would need
+    // more than there is.
+    bool Claim(std::uint64_t Bytes, const std::string& What, std::string& Error)
+    {
+        FClaimed += Bytes;
+        if (FClaimed <= FMemory) return true;
+        Error = "too large to load: " + What + " needs " + std::to_string(Bytes) + " bytes of memory, and the set " +
+                std::to_string(FClaimed) + " bytes, more than this computer has (" + std::to_string(FMemory) +
+                " bytes)";
+        return false;
+    }
 
     bool Bytes(void* Target, std::uint64_t Size, const std::string& What, std::string& Error)
     {
@@ -458,6 +487,8 @@ private:
     TSource& FSource;
     std::size_t FLeft;
     std::uint32_t FCrc;
+    std::uint64_t FMemory;
+    std::uint64_t FClaimed = 0;
 };
 
 bool ReadProperty(TReader& In, TSXDataSet& Set, std::string& Error)
@@ -471,6 +502,7 @@ bool ReadProperty(TReader& In, TSXDataSet& Set, std::string& Error)
         return false;
     }
     if (Size > In.Left()) return In.Bytes(nullptr, Size, "property \"" + Name + "\"", Error);
+    if (!In.Claim(Size, "property \"" + Name + "\"", Error)) return false;
     IH<ISXDataProperty> Property = Set.AddProperty(Name.c_str(), static_cast<int>(Size));
     return In.Bytes(Property->GetData(), Size, "property \"" + Name + "\"", Error);
 }
@@ -508,6 +540,10 @@ bool ReadTable(TReader& In, TSXDataSet& Set, std::string& Error)
     const std::uint64_t CellBytes = std::uint64_t(Columns) * Rows * 4;
     if (RecordBytes + CellBytes > In.Left())
         return In.Bytes(nullptr, RecordBytes + CellBytes, "the column records and cells" + Where, Error);
+    if (!In.Claim(RecordBytes + CellBytes,
+                  "table \"" + Name + "\" of " + std::to_string(Columns) + " x " + std::to_string(Rows) + " cells",
+                  Error))
+        return false;
 
     TPTableData Table(TPTableData::CreateSXTableData(&Set, Category.c_str(), Name.c_str(), int(Columns), 0));
     Table.SetTableName(DisplayName.c_str());
@@ -579,16 +615,33 @@ bool ReadSet(TSource& Source, std::size_t Size, bool VerifyChecksum, TSXDataSet&
 
 // Reads into a staging set and moves the result over only when the whole file passed,
 // so a damaged file never leaves part of itself in the caller's set.
+// Runs a step of reading a file: memory that cannot be had is a reason like any other,
+// and no exception leaves the reader.
+template <typename TStep>
+bool Guarded(std::string& Error, TStep&& Step)
+{
+    try {
+        return Step();
+    } catch (const std::bad_alloc&) {
+        Error = "not enough memory to load the set";
+    } catch (const std::exception& Failure) {
+        Error = Failure.what();
+    }
+    return false;
+}
+
 bool Decode(TSource& Source, std::size_t Size, bool VerifyChecksum, TSXDataSet& Set, std::string& Error)
 {
-    TSXDataSet Staging;
     Error.clear();
-    if (!ReadSet(Source, Size, VerifyChecksum, Staging, Error)) return false;
-    if (!Set.TakeOver(Staging)) {
-        Error = "the data set already holds a property or table of the file";
-        return false;
-    }
-    return true;
+    return Guarded(Error, [&] {
+        TSXDataSet Staging;
+        if (!ReadSet(Source, Size, VerifyChecksum, Staging, Error)) return false;
+        if (!Set.TakeOver(Staging)) {
+            Error = "the data set already holds a property or table of the file";
+            return false;
+        }
+        return true;
+    });
 }
 
 class TFileHandle {
@@ -884,7 +937,9 @@ namespace {
 
 // Writes a new file through Body into a temporary file in the target's folder, flushed
 // to disk and then renamed over the target, so a failure at any point leaves the previous
-// file as it was. Body may refuse (false, with Error set) after it has written.
+// file as it was. Body may refuse (false, with Error set) after it has written. The
+// temporary file is locked while it is written, so a remover of stale temporary files in
+// another program sharing the folder leaves it alone, and it is removed on every failure.
 bool ReplaceFile(const std::string& FileName, const std::function<bool(TWriter&, std::string&)>& Body,
                  std::string& Error)
 {
@@ -892,32 +947,32 @@ bool ReplaceFile(const std::string& FileName, const std::function<bool(TWriter&,
         Error = "no file name";
         return false;
     }
-    std::string Temporary = TemporaryFileTemplate(FileName);
-    TFileHandle File(::mkostemp(Temporary.data(), O_CLOEXEC));
-    if (File.Get() < 0) {
+    TReplacementFile File(FileName);
+    if (File.Handle() < 0) {
         Error = "cannot create a temporary file beside " + FileName + ": " + ErrnoText(errno);
         return false;
     }
     auto Fail = [&](const std::string& What, int Code) {
         Error = What + " " + FileName + ": " + ErrnoText(Code) + "; the previous file is kept";
-        ::unlink(Temporary.c_str());
         return false;
     };
-    ::fchmod(File.Get(), ModeFor(FileName));
-    TWriter Out(File.Get());
-    std::string Refused;
-    if (!Body(Out, Refused)) {
-        Error = FileName + ": " + Refused + "; the file is kept as it was";
-        ::unlink(Temporary.c_str());
+    try {
+        TWriter Out(File.Handle());
+        std::string Refused;
+        if (!Body(Out, Refused)) {
+            Error = FileName + ": " + Refused + "; the file is kept as it was";
+            return false;
+        }
+        if (Out.Failed()) return Fail("cannot write", Out.Error());
+    } catch (const std::bad_alloc&) {
+        return Fail("cannot write", ENOMEM);
+    } catch (const std::exception& Failure) {
+        Error = FileName + ": " + Failure.what() + "; the previous file is kept";
         return false;
     }
-    if (Out.Failed()) return Fail("cannot write", Out.Error());
-    if (::fsync(File.Get()) != 0) return Fail("cannot flush", errno);
-    if (File.Close() != 0) return Fail("cannot close", errno);
-    if (::rename(Temporary.c_str(), FileName.c_str()) != 0) return Fail("cannot replace", errno);
-    // The rename itself reaches the disk with the folder.
-    TFileHandle Folder(::open(FolderOf(FileName).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (Folder.Get() >= 0) ::fsync(Folder.Get());
+    std::string Step;
+    int Code = 0;
+    if (!File.Replace(Step, Code)) return Fail("cannot " + Step, Code);
     Error.clear();
     return true;
 }
@@ -968,21 +1023,23 @@ bool LoadSetProperties(const std::string& FileName, TSXDataSet& Set, std::string
 {
     TOpenSetFile In(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC));
     if (!In.Open(FileName, Error)) return false;
-    TReader Body(In.Source, In.Size - HeaderSize - ChecksumSize, 0);
-    TSXDataSet Staging;
-    for (std::uint32_t i = 0; i < In.PropertyCount; ++i) {
-        if (!ReadProperty(Body, Staging, Error)) {
-            Error = FileName + ": " + Error;
+    return Guarded(Error, [&] {
+        TReader Body(In.Source, In.Size - HeaderSize - ChecksumSize, 0);
+        TSXDataSet Staging;
+        for (std::uint32_t i = 0; i < In.PropertyCount; ++i) {
+            if (!ReadProperty(Body, Staging, Error)) {
+                Error = FileName + ": " + Error;
+                return false;
+            }
+        }
+        if (!Set.TakeOver(Staging)) {
+            Error = "the data set already holds a property of the file";
             return false;
         }
-    }
-    if (!Set.TakeOver(Staging)) {
-        Error = "the data set already holds a property of the file";
-        return false;
-    }
-    Set.SetModified(false);
-    Error.clear();
-    return true;
+        Set.SetModified(false);
+        Error.clear();
+        return true;
+    });
 }
 
 bool SaveSetProperties(const std::string& FileName, TSXDataSet& Properties, std::string& Error)
@@ -991,11 +1048,14 @@ bool SaveSetProperties(const std::string& FileName, TSXDataSet& Properties, std:
     if (!In.Open(FileName, Error)) return false;
     TReader Body(In.Source, In.Size - HeaderSize - ChecksumSize, Crc32(0, In.Header, HeaderSize));
     TSXDataSet Old;
-    for (std::uint32_t i = 0; i < In.PropertyCount; ++i) {
-        if (!ReadProperty(Body, Old, Error)) {
-            Error = FileName + ": " + Error;
-            return false;
-        }
+    const bool Read = Guarded(Error, [&] {
+        for (std::uint32_t i = 0; i < In.PropertyCount; ++i)
+            if (!ReadProperty(Body, Old, Error)) return false;
+        return true;
+    });
+    if (!Read) {
+        Error = FileName + ": " + Error;
+        return false;
     }
     // The file's properties in their order, each with the new bytes where there are any,
     // then the new ones.

@@ -14,7 +14,10 @@ namespace Mps {
 bool SaveSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Error);
 
 // Fills an empty set from the file. The whole file is checked before the set is
-// touched: on any fault the set stays empty and Error says what was wrong.
+// touched: on any fault the set stays empty and Error says what was wrong. A file whose
+// header claims more than the file holds, or more memory than the computer has (a sparse
+// file can claim any size), is refused before anything is allocated for the claim; no
+// exception leaves the reader.
 bool LoadSetFile(const std::string& FileName, TSXDataSet& Set, std::string& Error);
 
 // LoadSetFile's part after the open: fills an empty set from an open file taken to hold

@@ -309,6 +309,7 @@ void TComDataPacket::HandleData(const char* Data, std::size_t Count)
     const std::size_t Longest = std::max(StartString.size(), StopString.size());
     Scan = Scan >= Longest ? Scan - Longest + 1 : 0;
     std::size_t Begin = 0;  // start of the current packet's text in FBuffer
+    std::size_t Free = 0;   // bytes before this were used by a packet and its stop string
     if (!FInPacket) Scan = 0;
     std::size_t i = Scan;
     for (; i < FBuffer.size(); ++i) {
@@ -333,14 +334,17 @@ void TComDataPacket::HandleData(const char* Data, std::size_t Count)
             std::string Text = IncludeStrings ? StartString + FBuffer.substr(Begin, i - Begin) + StopString
                                               : FBuffer.substr(Begin, i - Begin);
             FInPacket = false;
-            i += StopString.size() - 1;
+            Free = i + StopString.size();
+            i = Free - 1;
             if (OnPacket) OnPacket(this, Text);
         }
     }
     if (!FInPacket) {
-        // Keep only what may be the first bytes of a start string.
+        // Keep only what may be the first bytes of a start string, and never a byte of
+        // the stop string just used: read in one piece, those bytes could not begin a
+        // packet either.
         const std::size_t Keep = StartString.empty() ? 0 : StartString.size() - 1;
-        FBuffer.erase(0, FBuffer.size() > Keep ? FBuffer.size() - Keep : 0);
+        FBuffer.erase(0, std::max(Free, FBuffer.size() > Keep ? FBuffer.size() - Keep : 0));
         return;
     }
     FBuffer.erase(0, Begin);

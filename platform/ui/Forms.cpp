@@ -15,6 +15,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
+#include <optional>
 
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlsInternal.h"
@@ -168,11 +169,81 @@ struct TForm::TImpl {
     bool Dragging = false;                    // the operator is moving the window
     std::unique_ptr<QTimer> DropTimer;
     TRect Normal;
+    bool PlacementRestored = false;
     QSize FloatingSize;  // the size before the form was last docked
 };
 
 // How long a dragged window must rest before it counts as dropped.
 constexpr int DockDropDelayMs = 300;
+
+// The main window's child area as the other windows' placement reads it.
+struct TFormAccess {
+    // Where the main window's child area lies on the screen (between its menu and tool
+    // bars, its status bar and its dock area); before the main window shows, where it will
+    // lie once the main window opens over the work area under its title bar. None without
+    // a main window that has such an area.
+    static std::optional<QRect> MainChildArea(const TForm* Asking, const QRect& WorkArea, QWidget* Frame)
+    {
+        TForm* main = MainForm();
+        if (!main || main == Asking || !main->FImpl->MdiArea) return std::nullopt;
+        QWidget* mainWidget = main->Widget();
+        QMdiArea* area = main->FImpl->MdiArea;
+        if (mainWidget->isVisible()) return QRect(area->mapToGlobal(QPoint(0, 0)), area->size());
+        const QPoint offset = area->mapTo(mainWidget, QPoint(0, 0));
+        const int right = mainWidget->width() - offset.x() - area->width();
+        const int bottom = mainWidget->height() - offset.y() - area->height();
+        const int titleBar = Frame->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        return WorkArea.adjusted(offset.x(), offset.y() + titleBar, -right, -bottom);
+    }
+};
+
+namespace {
+
+// The cascade slot the next window that opens where the platform puts it starts from:
+// each slot a title bar further down and to the right than the one before.
+int NextCascadeSlot = 0;
+
+int CoveredArea(const QRect& Place, const std::vector<QRect>& Windows)
+{
+    int covered = 0;
+    for (const QRect& window : Windows) {
+        const QRect common = Place & window;
+        if (!common.isEmpty()) covered += common.width() * common.height();
+    }
+    return covered;
+}
+
+// Where a window of Size opens in Area clear of Windows: the first place, in cascade
+// order from the next slot, where the least of it lies under or over them. Besides each
+// slot itself, the places at the slot's height right of each of them and against the
+// area's right edge are tried.
+QPoint FreePlace(const QRect& Area, const QSize& Size, int Step, const std::vector<QRect>& Windows)
+{
+    int slotCount = 1;
+    while (Area.contains(QRect(Area.topLeft() + QPoint(slotCount, slotCount) * Step, Size))) ++slotCount;
+    QPoint best = Area.topLeft();
+    int bestCovered = -1, bestSlot = 0;
+    for (int i = 0; i < slotCount && bestCovered != 0; ++i) {
+        const int slot = (NextCascadeSlot + i) % slotCount;
+        const QPoint at = Area.topLeft() + QPoint(slot, slot) * Step;
+        std::vector<QPoint> tries{at};
+        for (const QRect& window : Windows) tries.emplace_back(window.right() + 1, at.y());
+        tries.emplace_back(Area.right() + 1 - Size.width(), at.y());
+        for (const QPoint& place : tries) {
+            if (place != at && !Area.contains(QRect(place, Size))) continue;
+            const int covered = CoveredArea(QRect(place, Size), Windows);
+            if (bestCovered >= 0 && covered >= bestCovered) continue;
+            best = place;
+            bestCovered = covered;
+            bestSlot = slot;
+            if (covered == 0) break;
+        }
+    }
+    NextCascadeSlot = bestSlot + 1;
+    return best;
+}
+
+}  // namespace
 
 TForm::TForm(TComponent* Owner) : TWinControl(Owner), FImpl(std::make_unique<TImpl>())
 {
@@ -408,13 +479,10 @@ void TForm::SetVisible(bool Value)
     if (Value) {
         // Listeners (placement) hear of the show before the window appears.
         Perform(WM_SHOWWINDOW, 1, FImpl->Shown ? 0 : 1);
-        if (!FImpl->Shown && Position == poScreenCenter && FHostDockSite == nullptr && !FImpl->ChildFrame) {
-            const int w = GetWidth(), h = GetHeight();
-            SetBounds((Screen->Width() - w) / 2, (Screen->Height() - h) / 2, w, h);
-        }
         const bool first = !FImpl->Shown && FHostDockSite == nullptr;
         FitToTexts();
         if (first) FitToControls();
+        if (first) PlaceAtFirstShow();
         if (first) KeepInWorkArea();
         FImpl->Shown = true;
         FImpl->Visible = true;
@@ -635,16 +703,9 @@ void TForm::KeepInWorkArea()
         QScreen* screen = frame->screen() ? frame->screen() : QGuiApplication::primaryScreen();
         if (!screen) return;
         area = screen->availableGeometry();
-        // The main window's menu and tool bars stay uncovered: its child area's top. Before
-        // the main window shows, it will open at the work area's top under its title bar.
-        if (main && main->FImpl->MdiArea) {
-            QWidget* mainWidget = main->Widget();
-            const int barsEnd = mainWidget->isVisible()
-                                    ? main->FImpl->MdiArea->mapToGlobal(QPoint(0, 0)).y()
-                                    : area.top() + main->FImpl->MdiArea->mapTo(mainWidget, QPoint(0, 0)).y() +
-                                          frame->style()->pixelMetric(QStyle::PM_TitleBarHeight);
-            area.setTop(std::max(area.top(), barsEnd));
-        }
+        // The main window's menu and tool bars stay uncovered: its child area's top.
+        if (const auto childArea = TFormAccess::MainChildArea(this, area, frame))
+            area.setTop(std::max(area.top(), childArea->top()));
     }
     if (area.width() <= 0 || area.height() <= 0) return;
     // The window with its frame must fit; the size set is the inside of the frame.
@@ -663,6 +724,66 @@ void TForm::KeepInWorkArea()
         FImpl->ChildFrame->setGeometry(left, top, w, h);
     else
         SetBounds(left, top, w - (outer.width() - inner.width()), h - (outer.height() - inner.height()));
+}
+
+void TForm::PlaceAtFirstShow()
+{
+    QWidget* frame = FrameWidget();
+    if (!frame) return;
+    if (Position == poScreenCenter && !FImpl->ChildFrame) {
+        const int w = GetWidth(), h = GetHeight();
+        SetBounds((Screen->Width() - w) / 2, (Screen->Height() - h) / 2, w, h);
+        return;
+    }
+    // A place restored from the settings stays.
+    if ((Position != poDefault && Position != poCorner) || FImpl->PlacementRestored || this == MainForm()) return;
+    // Worked out on the screen, a child window's too: the windows of their own cover the
+    // main window's child area from above.
+    QRect area;
+    QWidget* parent = FImpl->ChildFrame ? FImpl->ChildFrame->parentWidget() : nullptr;
+    if (parent) {
+        area = QRect(parent->mapToGlobal(QPoint(0, 0)), parent->size());
+    } else {
+        QScreen* screen = frame->screen() ? frame->screen() : QGuiApplication::primaryScreen();
+        if (!screen) return;
+        area = screen->availableGeometry();
+        if (const auto childArea = TFormAccess::MainChildArea(this, area, frame)) area &= *childArea;
+    }
+    if (area.width() <= 0 || area.height() <= 0) return;
+    // A window of its own not yet framed gets its title bar above the place it is put.
+    QSize size = frame->frameGeometry().size();
+    if (!parent && frame->frameGeometry() == frame->geometry())
+        size.rheight() += frame->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    QPoint at;
+    const int step = frame->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
+    if (Position == poCorner) {
+        at = QPoint(area.left(), area.top() + std::max(0, area.height() - size.height()));
+    } else if (parent) {
+        // The windows of their own stay above the main window's child windows: a child
+        // window opens clear of them where it can.
+        std::vector<QRect> above;
+        for (TForm* other : AllForms()) {
+            QWidget* otherFrame = other->FrameWidget();
+            if (other != this && other != MainForm() && other->GetVisible() && otherFrame && otherFrame->isWindow())
+                above.push_back(otherFrame->frameGeometry());
+        }
+        at = FreePlace(area, size, step, above);
+    } else {
+        // Windows of their own cascade, each title in sight; a window kept in the corner
+        // stays uncovered where there is room beside it.
+        std::vector<QRect> corners;
+        for (TForm* other : AllForms()) {
+            QWidget* otherFrame = other->FrameWidget();
+            if (other != this && other->Position == poCorner && other->GetVisible() && otherFrame &&
+                otherFrame->isWindow())
+                corners.push_back(otherFrame->frameGeometry());
+        }
+        at = FreePlace(area, size, step, corners);
+    }
+    if (parent)
+        FImpl->ChildFrame->move(parent->mapFromGlobal(at));
+    else
+        SetBounds(at.x(), at.y(), GetWidth(), GetHeight());
 }
 
 void TForm::Cascade()
@@ -786,6 +907,7 @@ TRect TForm::NormalBounds() const
 
 void TForm::SetNormalBounds(const TRect& Bounds)
 {
+    FImpl->PlacementRestored = true;
     SetBounds(Bounds.Left, Bounds.Top, Bounds.Width(), Bounds.Height());
 }
 

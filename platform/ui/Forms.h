@@ -16,7 +16,14 @@ enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 // frame, and the narrow-titled frames of tool windows (fixed or sizeable).
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
-enum TPosition { poDesigned, poDefault, poScreenCenter, poMainFormCenter };
+// Where a window opens at its first show, unless a restored placement put it somewhere:
+// poDesigned where code put it; poDefault in the main window's child area, a window of
+// its own one step down and to the right of the window that opened so before it (a
+// cascade from the top left) and beside, not under, a window kept in the corner, a child
+// window of the main window clear of the windows of their own where it can;
+// poScreenCenter in the middle of the screen; poCorner in the bottom left corner of the
+// main window's child area, out of the way of the windows that open from its top left.
+enum TPosition { poDesigned, poDefault, poScreenCenter, poMainFormCenter, poCorner };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TTileMode { tbHorizontal, tbVertical };
 enum TDragKind { dkDrag, dkDock };
@@ -133,7 +140,9 @@ public:
     QWidget* ClientWidget() const override;
     void DoCreate();
     void DoDestroy();
-    // The placement used at the last restore (normal bounds), for placement storage.
+    // The placement used at the last restore (normal bounds), for placement storage. A
+    // window given its normal bounds before its first show opens there, not where poDefault
+    // or poCorner would put it.
     TRect NormalBounds() const;
     void SetNormalBounds(const TRect& Bounds);
     // Called when the form's window gains or loses the activation.
@@ -171,6 +180,8 @@ private:
     QWidget* FramedWidget() const;
     void DropOnDockSite();
     void CloseRequested(bool& Accept);
+    // At a window's first show: moved where its Position puts it.
+    void PlaceAtFirstShow();
     // At a window's first show: moved (and if need be shrunk) to lie inside the work area
     // and, for windows of their own, below the main window's menu and tool bars.
     void KeepInWorkArea();

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 #include "hwzel/ZelComLink.h"
 #include "platform/serial/ComPort.h"
 

@@ -70,6 +70,18 @@ TEST_F(TSeriesFixture, LinearSeriesKeepsXOrderNewBeforeEqual)
     EXPECT_EQ(Ys(), (std::vector<double>{0, 1, 2, 3}));
 }
 
+// After a view of a whole day-long run a clear gives the room back: the short view that
+// follows holds no more than a short series needs, not the long run's 14 MB.
+TEST_F(TSeriesFixture, ClearAfterALongSeriesGivesItsRoomBack)
+{
+    Series->SetAutoUpdate(false);
+    for (int i = 0; i < 864000; ++i) Series->AddXY(i, i % 7);
+    Series->Clear();
+    for (int i = 0; i < 1000; ++i) Series->AddXY(i, i);
+    EXPECT_EQ(Series->GetCount(), 1000);
+    EXPECT_LT(Series->Points().capacity() * sizeof(TDPoint), std::size_t(2) << 20);
+}
+
 TEST_F(TSeriesFixture, BoundsAndInterpolation)
 {
     EXPECT_EQ(Series->X2Y(5), 0);

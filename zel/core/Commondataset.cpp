@@ -64,10 +64,19 @@ ISXDataSet* LoadDataSet(const std::string& FileName)
     if (!Filer || FileName.empty()) return nullptr;
     const std::string Source = InProgramFolder(FileName);
     if (!IsExistingFile(Source)) return nullptr;
-    ISXDataSet* DataSet = UseDataSetManager.Create();
-    Filer->Load(Source.c_str(), DataSet, 0, 1);
-    DataSet->SetFileName(Source.c_str());
-    return DataSet;
+    // The caller's use is handed over only once the set is complete: until then any
+    // failure gives it back, before it has a file name, so the keeper's collect run
+    // deletes it without writing it over the file.
+    const auto GiveBack = [](ISXDataSet* Set) { UseDataSetManager.Release(Set); };
+    std::unique_ptr<ISXDataSet, decltype(GiveBack)> DataSet(UseDataSetManager.Create(), GiveBack);
+    try {
+        // A file the filer cannot read gives an empty set; the filer keeps the reason.
+        Filer->Load(Source.c_str(), DataSet.get(), 0, 1);
+        DataSet->SetFileName(Source.c_str());
+    } catch (...) {
+        return nullptr;
+    }
+    return DataSet.release();
 }
 
 void GetNowRecord(TSXDateTime& Record) { Record = MakeSXDateTime(LocalNow()); }

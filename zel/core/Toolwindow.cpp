@@ -354,6 +354,8 @@ void SetEnabledWithColour(TControl* Control, bool Enabled)
 
 TToolWindow::TToolWindow(TComponent* Owner, TToolWindowKind Kind) : TForm(Owner), FKind(Kind)
 {
+    // Without a stored place each window opens a step beside the one opened before it.
+    Position = poDefault;
     FormPlacement = new TFormPlacement(this);
     FormPlacement->IniSection = Pattern().PlacementSection;
     FormPlacement->Options = Pattern().PlacementOptions;

@@ -282,7 +282,10 @@ TFMain::TFMain(TComponent* Owner) : TForm(Owner)
     pgcDock->MultiLine = true;
     pgcDock->SetAlign(alClient);
     pgcDock->SetParent(pnlDock);
-    pgcDock->OnChange = [this](TObject*) { UpdateDockCaption(); };
+    pgcDock->OnChange = [this](TObject*) {
+        UpdateDockCaption();
+        FitDockToActivePage();
+    };
     pgcDock->OnAcceptDrag = [this](TForm* Client) { return DockAreaAccepts(Client); };
     pgcDock->OnDockChanged = [this](TObject*) { UpdateDockPanel(); };
 
@@ -572,15 +575,17 @@ void TFMain::UpdateDockPanel()
     splDock->SetVisible(pnlDock->GetVisible());
     if (!pnlDock->GetVisible()) return;
     UpdateDockCaption();
-    // Wide enough for the widest docked window's controls, never narrower than the design.
-    int needed = DockAreaWidth;
-    for (int i = 0; i < pgcDock->PageCount(); ++i)
-        if (TForm* form = pgcDock->Pages(i)->DockedForm())
-            needed = std::max(needed, ContentWidth(form) + pgcDock->TabsExtent());
-    if (pnlDock->GetWidth() < needed) {
-        pnlDock->SetWidth(needed);
-        AlignControls();
-    }
+    FitDockToActivePage();
+}
+
+void TFMain::FitDockToActivePage()
+{
+    TTabSheet* page = pgcDock->GetActivePage();
+    TForm* form = page ? page->DockedForm() : nullptr;
+    const int needed = std::max(DockAreaWidth, form ? ContentWidth(form) + pgcDock->TabsExtent() : 0);
+    if (pnlDock->GetWidth() == needed) return;
+    pnlDock->SetWidth(needed);
+    AlignControls();
 }
 
 void TFMain::UpdateDockCaption()

@@ -80,6 +80,10 @@ public:
     void ShowDockPanel();
     void UpdateDockPanel();
     void UpdateDockCaption();
+    // The dock area as wide as the window on its active page needs, never narrower than
+    // its design: a wide window widens it only while it is shown, and the child area
+    // keeps the rest.
+    void FitDockToActivePage();
     void ActivateDockPage(const std::string& Caption);
     // The site checks of the dock area and of the control bar for a window the operator
     // drags: each takes the windows the other refuses.

@@ -57,6 +57,9 @@ TFStatus::TFStatus(TComponent* Owner) : TToolWindow(Owner, TToolWindowKind::Stat
     Memo->SetAlign(alClient);
     Memo->SetParent(GBProcess);
     SetBounds(0, 0, 2 * grpStatus->GetLeft() + grpStatus->GetWidth(), 3 * Margin + 240);
+    // It stays on top for the whole run: without a stored place it keeps to the corner,
+    // away from where the other windows open.
+    Position = poCorner;
     // The window lives for the whole run: the operator cannot close it.
     OnClose = [](TObject*, TCloseAction& Action) { Action = caNone; };
     FStatus = this;

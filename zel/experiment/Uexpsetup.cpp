@@ -467,9 +467,9 @@ void TFExpSetup::PostRecord(const TRegRecord& Record)
     RefreshRegisterGrid();
 }
 
-void TFExpSetup::SetLoadCaptions(bool Loaded)
+void TFExpSetup::ShowLoadState()
 {
-    SBLoadUnload->SetCaption(Loaded ? GetResString("Unload", "Unload") : GetResString("Load", "Load"));
+    SBLoadUnload->SetCaption(FCurrentDataSet ? GetResString("Unload", "Unload") : GetResString("Load", "Load"));
     UpdateRegisterMenu();
 }
 
@@ -502,7 +502,7 @@ void TFExpSetup::Scroll(int Index)
     }
     RefreshRegisterGrid();
     FillTableList();
-    SetLoadCaptions(FCurrentDataSet != nullptr);
+    ShowLoadState();
 }
 
 void TFExpSetup::SBLoadUnloadClick(TObject*)
@@ -523,7 +523,7 @@ void TFExpSetup::SBLoadUnloadClick(TObject*)
     FillTableList();
     ExpTable.SetRecordSet(Record, FCurrentDataSet);
     PostRecord(Record);
-    SetLoadCaptions(FCurrentDataSet != nullptr);
+    ShowLoadState();
 }
 
 void TFExpSetup::UnloadAll()
@@ -540,7 +540,7 @@ void TFExpSetup::UnloadAll()
     FRecNo = Remembered;
     FCurrentDataSet = nullptr;
     FillTableList();
-    SetLoadCaptions(false);
+    ShowLoadState();
 }
 
 void TFExpSetup::RemoveEmptyFileRecords()
@@ -580,7 +580,7 @@ void TFExpSetup::RunRegisterInsert()
     FRecNo = ExpTable.Append(Record);
     FCurrentDataSet = DataSet;
     RefreshRegisterGrid();
-    SetLoadCaptions(true);
+    ShowLoadState();
     FillTableList();
     UpdateTableNames();
 }
@@ -797,9 +797,10 @@ void TFExpSetup::AddDataSet(ISXDataField* Table)
         SaveDataSetAside(FileName, DataSet);
         FEnteringSet = nullptr;
         FRecNo = ExpTable.Append(Record);
-        FCurrentDataSet = nullptr;
+        // The new record holds the set: its button unloads it and its tables are listed.
+        FCurrentDataSet = DataSet;
         RefreshRegisterGrid();
-        SetLoadCaptions(true);
+        ShowLoadState();
         FillTableList();
     }
     // A record that already held the set was selected by the search, which showed its

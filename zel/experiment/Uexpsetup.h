@@ -174,7 +174,9 @@ private:
     void FillAxisLists();
     void UpdateRegisterMenu();
     void RefreshRegisterGrid();
-    void SetLoadCaptions(bool Loaded);
+    // The button and its popup item offer what the selected record allows: "Unload" while
+    // it holds a set, "Load" while not.
+    void ShowLoadState();
     void PostRecord(const TRegRecord& Record);
     bool PostWithRules(const TRegRecord& Before, const TRegRecord& After);
 

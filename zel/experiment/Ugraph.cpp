@@ -44,6 +44,21 @@ std::string ColumnHeading(TPTableData& Data, int Column, const std::string& Name
 
 }  // namespace
 
+void SetUpChartAxis(TKvChartAxis* Axis)
+{
+    Axis->SetAutoScale(true);
+    Axis->AxisPen()->SetWidth(2);
+    Axis->Ticks()->Pen()->SetColor(clGray);
+    Axis->GridPen()->SetColor(clGray);
+    Axis->GridPen()->SetStyle(psDot);
+    SetFont(Axis->Labels()->Font(), "Tahoma", -9, clBlack);
+    Axis->Labels()->SetRoundFirstLabel(true);
+    SetFont(Axis->Title()->Font(), "Tahoma", -11, clBlack);
+    Axis->Title()->SetAlignment(taCenter);
+    Axis->SetCountPixelsBetweenLabels(30);
+    Axis->MaxPrecision = 5;
+}
+
 TFGraph::TFGraph(TComponent* Owner) : TForm(Owner)
 {
     Name = "FGraph";
@@ -62,17 +77,7 @@ TFGraph::TFGraph(TComponent* Owner) : TForm(Owner)
     Chart->SetBevelInner(KVC::bvNone);
     for (TKvChartAxis* axis : {Chart->BottomAxis(), Chart->LeftAxis(), Chart->RightAxis(), Chart->TopAxis()}) {
         axis->SetVisible(axis != Chart->TopAxis());
-        axis->SetAutoScale(true);
-        axis->AxisPen()->SetWidth(2);
-        axis->Ticks()->Pen()->SetColor(clGray);
-        axis->GridPen()->SetColor(clGray);
-        axis->GridPen()->SetStyle(psDot);
-        SetFont(axis->Labels()->Font(), "Tahoma", -9, clBlack);
-        axis->Labels()->SetRoundFirstLabel(true);
-        SetFont(axis->Title()->Font(), "Tahoma", -11, clBlack);
-        axis->Title()->SetAlignment(taCenter);
-        axis->SetCountPixelsBetweenLabels(30);
-        axis->MaxPrecision = 5;
+        SetUpChartAxis(axis);
     }
     Chart->LeftAxis()->Title()->SetAngle(90);
     Chart->RightAxis()->Title()->SetAngle(270);

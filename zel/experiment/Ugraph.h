@@ -36,6 +36,10 @@ inline std::uint32_t RowsAddedLast(LPARAM Range)
     return static_cast<std::uint32_t>(static_cast<std::uint64_t>(Range));
 }
 
+// The axes of the program's charts: scaled to their data, grey ticks, dotted grey grid
+// lines, labels at least 30 pixels apart and the charts' fonts for labels and title.
+void SetUpChartAxis(KVC::TKvChartAxis* Axis);
+
 class TFGraph : public TForm {
 public:
     explicit TFGraph(TComponent* Owner);

@@ -583,11 +583,12 @@ std::uint32_t TFDepositionCtrl::AddDepositionRow(const TDepositionPoint& Point, 
     TCalibrateParam& c = CalibrateParam;
     const int rows = DepTable->GetNumRows();
     const int upLimit = FDepFB ? FDepFB->DipperUpLimit : 0;
+    const int sense = DownwardSense();
     if (StartArea == 0) StartArea = Area;
     const double change = rows >= 2 ? StartArea - Area : 0;
     // Device positions are signed counts carried in 32 bits.
     const auto depth = static_cast<std::int32_t>(Point.dipperPos - static_cast<std::uint32_t>(upLimit));
-    const double length = std::max(0.0, c.dipper.HwToShDelta(depth));
+    const double length = std::max(0.0, sense * c.dipper.HwToShDelta(depth));
     // The area taken off the trough (cm² to mm²) over both faces of the substrate.
     const double transfer =
         StartArea > 0 ? TransferBefore + (StartArea - Area) * 100 / (2 * PlateArea) : TransferBefore;
@@ -598,7 +599,9 @@ std::uint32_t TFDepositionCtrl::AddDepositionRow(const TDepositionPoint& Point, 
     } else if (rows >= 2) {
         layer = StrokeIndex + 1;
         const bool down = StrokeIndex % 2 == 0;
-        const bool turned = down ? Point.dipperPos < LastDipperPos : Point.dipperPos > LastDipperPos;
+        const double moved = sense * (static_cast<double>(static_cast<std::int32_t>(Point.dipperPos)) -
+                                      static_cast<std::int32_t>(LastDipperPos));
+        const bool turned = down ? moved < 0 : moved > 0;
         const auto last = static_cast<std::uint32_t>(rows - 1);
         if (turned) {
             ++StrokeIndex;
@@ -623,6 +626,16 @@ std::uint32_t TFDepositionCtrl::AddDepositionRow(const TDepositionPoint& Point, 
     return firstChanged;
 }
 
+// +1 when the dipper's counts grow downward, -1 when they grow upward. Which way they run
+// depends on the drive's mounting, so it is read off the two levels: the lower one lies
+// further down. Equal levels keep counts growing downward.
+int TFDepositionCtrl::DownwardSense() const
+{
+    const int up = FDepFB ? FDepFB->DipperUpLimit : 0;
+    const int down = FDepFB ? FDepFB->DipperDownLimit : 0;
+    return down >= up ? 1 : -1;
+}
+
 // The stroke number plus the part of the stroke's span the dipper has passed; X, Y and HP
 // go down on even strokes from the upper level, Z the other way round.
 double TFDepositionCtrl::LayerOf(const TDepositionPoint& Point)
@@ -634,7 +647,8 @@ double TFDepositionCtrl::LayerOf(const TDepositionPoint& Point)
     const bool even = StrokeIndex % 2 == 0;
     const bool fromUpper = (DepositionType() == dtpZ) != even;
     const auto position = static_cast<std::int32_t>(Point.dipperPos);
-    const double depth = fromUpper ? static_cast<double>(position) - up : static_cast<double>(down) - position;
+    const double depth =
+        DownwardSense() * (fromUpper ? static_cast<double>(position) - up : static_cast<double>(down) - position);
     return StrokeIndex + std::clamp(depth, 0.0, span) / span;
 }
 

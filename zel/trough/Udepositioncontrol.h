@@ -131,6 +131,7 @@ private:
     // Appends the deposition row of a point; returns the first row whose cells changed.
     std::uint32_t AddDepositionRow(const TDepositionPoint& Point, const std::vector<float>& Common, double Area);
     double LayerOf(const TDepositionPoint& Point);
+    int DownwardSense() const;
     // Takes the deposition table back to the last completed stroke for a continuation.
     void TrimForContinuation();
     void ShowPointStatus(const TDepositionPoint& Point, double Seconds);

@@ -816,5 +816,6 @@ void TFLbl::WriteCsv() const
         }
         text += "\r\n";
     }
-    if (!WriteFileAtomically("lbl.cvs", text)) MessageDlg(Res("Cannot write the file") + " lbl.cvs", mtError, mbOK);
+    const std::string fileName = AppPath + "lbl.cvs";
+    if (!WriteFileAtomically(fileName, text)) MessageDlg(Res("Cannot write the file") + " " + fileName, mtError, mbOK);
 }

@@ -87,7 +87,8 @@ public:
     void EnableRun(bool Enable) override;
     TControl* StartButton() const override { return btnRun; }
 
-    // The settings, then the elementary actions as "lbl.cvs" in the current folder.
+    // The settings, then the elementary actions as "lbl.cvs" in the program folder (the
+    // folder the program was started from is none of its business).
     void SaveSettings() override;
 
 protected:

@@ -21,6 +21,7 @@
 #include "zel/core/Mainservices.h"
 #include "zel/core/Uprogress.h"
 #include "zel/experiment/Uexpsetup.h"
+#include "zel/experiment/Ugraph.h"
 #include "zel/trough/Udepositioncontrol.h"
 
 using namespace KVC;
@@ -198,13 +199,14 @@ void TFScriptCtrl::BuildControls()
     CHTimeGraph->SetAlign(alClient);
     CHTimeGraph->SetColor(clWhite);
     CHTimeGraph->SetBackgroundColor(clWhite);
-    for (TKvChartAxis* axis : {CHTimeGraph->LeftAxis(), CHTimeGraph->BottomAxis()}) axis->SetAutoScale(true);
+    for (TKvChartAxis* axis : {CHTimeGraph->LeftAxis(), CHTimeGraph->BottomAxis()}) {
+        axis->SetVisible(true);
+        SetUpChartAxis(axis);
+    }
     CHTimeGraph->LeftAxis()->Title()->SetText("Dipper position, nm");
     CHTimeGraph->LeftAxis()->Title()->SetAngle(90);
     CHTimeGraph->BottomAxis()->Title()->SetText("Time, s");
     CHTimeGraph->BottomAxis()->SetGridVisible(true);
-    CHTimeGraph->BottomAxis()->GridPen()->SetColor(clGray);
-    CHTimeGraph->BottomAxis()->GridPen()->SetStyle(psDot);
     CHTimeGraph->LineSeries()->Add()->Pen()->SetColor(clRed);
     CHTimeGraph->OnBeforeDrawGraphic = [this](TCanvas* Canvas, const TRect& Rect) { DrawProgressBand(Canvas, Rect); };
 

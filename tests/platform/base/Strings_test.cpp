@@ -145,3 +145,64 @@ TEST(TemporaryFiles, ThoseLeftByAnInterruptedWriteAreRemovedAndNothingElse)
     for (const std::string& name : kept) EXPECT_TRUE(FileExists(dir.File(name))) << name;
     EXPECT_EQ(FilesIn(dir.Path()), static_cast<int>(kept.size()) + 1);
 }
+
+// Two programs write into one folder, each through its temporary file; one is killed
+// mid-write. Removing stale temporary files takes only the killed one's: the other goes
+// on and its file takes the target's place whole.
+TEST(TemporaryFiles, AWriterAtWorkKeepsItsFileAndOneKilledMidWriteLeavesNone)
+{
+    TTempDir dir;
+    struct TWriter {
+        pid_t Pid;
+        int Go;  // a byte written here lets the writer finish
+    };
+    auto start = [&](const std::string& Name) {
+        int ready[2], go[2];
+        if (pipe(ready) != 0 || pipe(go) != 0) return TWriter{-1, -1};
+        const pid_t pid = fork();
+        if (pid == 0) {
+            TReplacementFile file(dir.File(Name));
+            const std::string first = "first half of " + Name + "\n", second = "second half\n";
+            bool ok = file.Handle() >= 0 &&
+                      write(file.Handle(), first.data(), first.size()) == static_cast<ssize_t>(first.size());
+            char byte = ok ? 'r' : 'x';
+            ok = write(ready[1], &byte, 1) == 1 && ok && read(go[0], &byte, 1) == 1;
+            std::string step;
+            int code = 0;
+            ok = ok && write(file.Handle(), second.data(), second.size()) == static_cast<ssize_t>(second.size()) &&
+                 file.Replace(step, code);
+            _exit(ok ? 0 : 1);
+        }
+        close(ready[1]);
+        close(go[0]);
+        char byte = 0;
+        const bool ready_ = read(ready[0], &byte, 1) == 1 && byte == 'r';
+        close(ready[0]);
+        EXPECT_TRUE(ready_) << Name;
+        return TWriter{pid, go[1]};
+    };
+    const TWriter working = start("run1.mps");
+    const TWriter killed = start("run2.mps");
+    ASSERT_GT(working.Pid, 0);
+    ASSERT_GT(killed.Pid, 0);
+    EXPECT_EQ(FilesIn(dir.Path()), 2);
+    // Nothing is taken while both are at work.
+    EXPECT_EQ(RemoveStaleTemporaryFiles(dir.Path()), 0);
+
+    kill(killed.Pid, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(killed.Pid, &status, 0), killed.Pid);
+    close(killed.Go);
+    EXPECT_EQ(FilesIn(dir.Path()), 2);
+    EXPECT_EQ(RemoveStaleTemporaryFiles(dir.Path()), 1);
+    EXPECT_EQ(FilesIn(dir.Path()), 1);
+
+    const char go = 'g';
+    ASSERT_EQ(write(working.Go, &go, 1), 1);
+    close(working.Go);
+    ASSERT_EQ(waitpid(working.Pid, &status, 0), working.Pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadFileText(dir.File("run1.mps")), "first half of run1.mps\nsecond half\n");
+    EXPECT_FALSE(FileExists(dir.File("run2.mps")));
+    EXPECT_EQ(FilesIn(dir.Path()), 1);
+}

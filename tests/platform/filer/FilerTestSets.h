@@ -1,7 +1,10 @@
 // Test helpers for data sets and set files: the filer module loaded as the program
 // loads it, sample sets, and a full description of a set for byte-exact comparison.
 #pragma once
+#include <unistd.h>
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -125,3 +128,37 @@ inline std::string DescribeSet(TSXDataSet& Set)
 }
 
 inline bool IsEmptySet(TSXDataSet& Set) { return Set.GetPropertyCount() == 0 && Set.GetAllFieldCount() == 0; }
+
+// A set file of one table whose header claims Columns x Rows cells, its size on the disk
+// as large as the claim but sparse: the first 4 KiB are written, the rest is a hole, as
+// a damaged or crafted file can be. The checksum is left zero. The bytes it claims.
+inline std::uint64_t WriteSparseSetFile(const std::string& Path, std::uint32_t Columns, std::uint32_t Rows)
+{
+    std::string Bytes("ZELMPS\x1A\0", 8);
+    auto U32 = [&](std::uint32_t Value) {
+        for (int i = 0; i < 4; ++i) Bytes += static_cast<char>(Value >> (8 * i) & 0xFF);
+    };
+    auto Text = [&](const std::string& Value) {
+        U32(static_cast<std::uint32_t>(Value.size()));
+        Bytes += Value;
+    };
+    U32(1);  // version
+    U32(0);  // properties
+    U32(1);  // tables
+    Text("ZelTable");
+    Text("Isotherm");
+    Text("Isotherm");
+    U32(Columns);
+    U32(Rows);
+    for (int Axis = 0; Axis < 3; ++Axis) U32(0xFFFFFFFFu);
+    Bytes.append(std::size_t(Columns) * sizeof(TSXColumnInfo), '\0');
+    const std::uint64_t Claimed = std::uint64_t(Columns) * Rows * 4;
+    const std::uint64_t Size = Bytes.size() + Claimed + 4;
+    Bytes.resize(std::max<std::size_t>(Bytes.size(), 4096), '\0');
+    std::FILE* File = std::fopen(Path.c_str(), "wb");
+    if (!File) return 0;
+    const bool Written = std::fwrite(Bytes.data(), 1, Bytes.size(), File) == Bytes.size() && std::fflush(File) == 0 &&
+                         ::ftruncate(::fileno(File), static_cast<off_t>(Size)) == 0;
+    std::fclose(File);
+    return Written ? Claimed : 0;
+}

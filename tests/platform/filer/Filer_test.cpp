@@ -436,6 +436,34 @@ TEST_F(FilerModule, EveryCutPointOfASmallFileGivesAnEmptySetAndAReason)
     }
 }
 
+// A header may claim more cells than the computer has memory for, in a file whose size
+// agrees with the claim but which holds almost nothing (sparse). The claim is refused
+// before anything is allocated, with a reason, and the set stays empty; the same file
+// with a claim that fits is read to its end and refused by its checksum.
+TEST_F(FilerModule, AClaimBeyondTheComputersMemoryIsRefusedBeforeAnythingIsAllocated)
+{
+    const std::string Path = Dir.File("sparse.mps");
+    const std::uint64_t Claimed = WriteSparseSetFile(Path, 8, 2147483647);
+    ASSERT_GT(Claimed, 0u) << "no sparse file of that size could be made";
+    const std::uint64_t Memory = std::uint64_t(sysconf(_SC_PHYS_PAGES)) * std::uint64_t(sysconf(_SC_PAGESIZE));
+    if (Memory >= Claimed) GTEST_SKIP() << "this computer has memory for the whole claim";
+    {
+        TSXDataSet Set;
+        EXPECT_FALSE(Filer->Load(Path.c_str(), &Set, 0, 1));
+        const std::string Reason = Filer->GetLastError();
+        EXPECT_NE(Reason.find("too large to load"), std::string::npos) << Reason;
+        EXPECT_NE(Reason.find("8 x 2147483647 cells"), std::string::npos) << Reason;
+        EXPECT_NE(Reason.find("sparse.mps"), std::string::npos) << Reason;
+        EXPECT_TRUE(IsEmptySet(Set));
+    }
+
+    ASSERT_GT(WriteSparseSetFile(Path, 8, 300000), 0u);
+    TSXDataSet Set;
+    EXPECT_FALSE(Filer->Load(Path.c_str(), &Set, 0, 1));
+    EXPECT_NE(std::string(Filer->GetLastError()).find("checksum mismatch"), std::string::npos) << Filer->GetLastError();
+    EXPECT_TRUE(IsEmptySet(Set));
+}
+
 TEST_F(FilerModule, MissingFileAndMissingSetAreRefusedWithAReason)
 {
     TSXDataSet Set;

@@ -84,8 +84,15 @@ TEST(ComDataPacket, PacketsDoNotDependOnHowTheStreamIsSliced)
         std::string Stream;
     };
     const TCase Cases[] = {
-        {"a$b", "$", "a$bxa$b12$"}, {"a$b", "$", "a$bone$a$b"},    {"<$>", "$", "<$>12<$4$junk<$>5$"},
-        {"@@", "@", "@@x@@@y@"},    {"@", "$", "@06KOK!$@B4M07$"},
+        {"a$b", "$", "a$bxa$b12$"},
+        {"a$b", "$", "a$bone$a$b"},
+        {"<$>", "$", "<$>12<$4$junk<$>5$"},
+        {"@@", "@", "@@x@@@y@"},
+        {"@", "$", "@06KOK!$@B4M07$"},
+        // A stop string that ends in the first bytes of the start string: those bytes
+        // belong to the stop and begin no packet, however the stream is cut.
+        {"ab", "ba", "abbabba"},
+        {"abc", "bca", "abcbcabcabca"},
     };
     for (const TCase& C : Cases) {
         auto Run = [&](const std::vector<std::size_t>& Cuts) {

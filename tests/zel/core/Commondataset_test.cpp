@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <chrono>
 #include <condition_variable>
+#include <unistd.h>
 #include <filesystem>
 #include <mutex>
 #include "platform/filer/FilerTestSets.h"
@@ -113,6 +114,67 @@ TEST_F(CommonDataSet, DamagedFileLoadsAsAnEmptyNamedSet)
     UseDataSetManager.Release(Loaded);
     UseDataSetManager.Collect();
     EXPECT_EQ(ReadFileText(Dir.File("broken.mps")), "ZELMPS but not really a set file");
+}
+
+// A header that claims more cells than the computer has memory for, in a sparse file
+// whose size agrees with the claim: the set comes back empty and named, the filer says
+// why, and nothing is thrown.
+TEST_F(CommonDataSet, ASetClaimingMoreThanTheMemoryLoadsEmptyWithAReason)
+{
+    const std::string Path = Dir.File("sparse.mps");
+    const std::uint64_t Claimed = WriteSparseSetFile(Path, 8, 2147483647);
+    ASSERT_GT(Claimed, 0u) << "no sparse file of that size could be made";
+    if (std::uint64_t(sysconf(_SC_PHYS_PAGES)) * std::uint64_t(sysconf(_SC_PAGESIZE)) >= Claimed)
+        GTEST_SKIP() << "this computer has memory for the whole claim";
+    const auto Size = std::filesystem::file_size(Path);
+    ISXDataSet* Loaded = nullptr;
+    EXPECT_NO_THROW(Loaded = LoadDataSet(Path));
+    ASSERT_NE(Loaded, nullptr);
+    EXPECT_EQ(Loaded->GetFieldCount("ZelTable"), 0);
+    EXPECT_STREQ(Loaded->GetFileName(), Path.c_str());
+    const std::string Reason = Module->GetLastError();
+    EXPECT_NE(Reason.find("too large to load"), std::string::npos) << Reason;
+    EXPECT_EQ(Reason.find("bad_alloc"), std::string::npos) << Reason;
+    EXPECT_EQ(UseDataSetManager.Release(Loaded), 0);
+    UseDataSetManager.Collect();
+    EXPECT_EQ(std::filesystem::file_size(Path), Size);  // never written over
+}
+
+// A filer that fails by throwing, half-way through filling the set.
+class TThrowingFiler final : public ISXFiler {
+public:
+    const char* GetLastError() override { return ""; }
+    bool Save(const char*, ISXDataSet*, int) override { return false; }
+    bool Load(const char*, ISXDataSet* DataSet, int, int) override
+    {
+        Given = DataSet;
+        DataSet->AddProperty("DateTime", 8);
+        throw std::bad_alloc();
+    }
+    bool LoadProperties(const char*, ISXDataSet*) override { return false; }
+    bool SaveProperties(const char*, ISXDataSet*) override { return false; }
+    ISXDataSet* Given = nullptr;
+};
+
+// Nothing thrown by the filer leaves LoadDataSet, and the set it made is given back
+// without a name, so the keeper deletes it without writing it over the file.
+TEST_F(CommonDataSet, AFilerThatThrowsGivesNoSetAndLeavesNoneBehind)
+{
+    WriteFileText(Dir.File("kept.mps"), "the operator's file");
+    TThrowingFiler Throwing;
+    Filer = &Throwing;
+    ISXDataSet* Loaded = nullptr;
+    EXPECT_NO_THROW(Loaded = LoadDataSet(Dir.File("kept.mps")));
+    Filer = Module;
+    EXPECT_EQ(Loaded, nullptr);
+    ASSERT_NE(Throwing.Given, nullptr);
+    ASSERT_TRUE(UseDataSetManager.IsKnown(Throwing.Given));
+    EXPECT_EQ(UseDataSetManager.AddRef(Throwing.Given), 1);  // no use was left with it
+    EXPECT_STREQ(Throwing.Given->GetFileName(), "");
+    UseDataSetManager.Release(Throwing.Given);
+    UseDataSetManager.Collect();
+    EXPECT_FALSE(UseDataSetManager.IsKnown(Throwing.Given));
+    EXPECT_EQ(ReadFileText(Dir.File("kept.mps")), "the operator's file");
 }
 
 // A save the filer could not complete is reported as failed, never as done.

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <set>
 #include <QCursor>
 #include <QMouseEvent>
@@ -27,6 +28,7 @@
 #include "zel/accessories/Utapedepositionctrl.h"
 #include "zel/accessories/Utdarctrl.h"
 #include "zel/core/Toolwindow.h"
+#include "zel/core/Ustatus.h"
 #include "zel/manual/Umanualcontrol.h"
 #include "zel/manual/Umanualcontrol2.h"
 #include "zel/manual/Upumpcontrol.h"
@@ -419,6 +421,87 @@ TEST_F(TWindowPatternTest, OffScreenPositionIsPulledBack)
     EXPECT_LE(dipping->GetTop() + dipping->GetHeight(), height);
     EXPECT_GT(dipping->GetLeft(), width / 2);
     EXPECT_EQ(dipping->GetWidth(), 220);
+}
+
+TEST_F(TWindowPatternTest, DockAreaFitsTheWindowOnItsActivePage)
+{
+    Start("[Common]\n" + Libraries());
+    auto* tapeAndRinse = CreateForm<TFTDARCtrl>(nullptr);
+    auto* filmPreparation = CreateForm<TFFilmPreparation>(nullptr);
+    Main->Show();
+    Application->ProcessMessages();
+    ASSERT_EQ(Main->pgcDock->PageCount(), 2);
+    std::map<TForm*, int> dockWidths;
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < Main->pgcDock->PageCount(); ++i) {
+            Main->pgcDock->SetActivePageIndex(i);
+            Application->ProcessMessages();
+            TTabSheet* page = Main->pgcDock->Pages(i);
+            TForm* shown = page->DockedForm();
+            ASSERT_NE(shown, nullptr);
+            // Nothing of the shown window is cut off by the page it lies on.
+            QWidget* pageWidget = page->Widget();
+            for (QWidget* child : shown->Widget()->findChildren<QWidget*>()) {
+                if (!child->isVisibleTo(pageWidget)) continue;
+                const QRect at(child->mapTo(pageWidget, QPoint(0, 0)), child->size());
+                EXPECT_LE(at.right(), pageWidget->width() - 1)
+                    << shown->GetCaption() << " " << child->objectName().toStdString();
+            }
+            dockWidths[shown] = Main->pnlDock->GetWidth();
+        }
+    // The wide tape-and-rinse window widens the dock area only while it is shown: the
+    // main window's child area keeps the rest.
+    EXPECT_LT(dockWidths[filmPreparation], dockWidths[tapeAndRinse]);
+}
+
+TEST_F(TWindowPatternTest, WindowsOpenBesideEachOtherAndNeverUnderTheStatusWindow)
+{
+    Start("[Common]\n" + Libraries());
+    Main->Show();
+    Application->ProcessMessages();
+    auto* status = CreateForm<TFStatus>(nullptr);  // it shows itself
+    ASSERT_TRUE(status->GetVisible());
+    const QMdiArea* childArea = Main->Widget()->findChild<QMdiArea*>();
+    ASSERT_NE(childArea, nullptr);
+    const QRect area(childArea->mapToGlobal(QPoint(0, 0)), childArea->size());
+    const QRect kept = status->Widget()->frameGeometry();
+    // In the child area's bottom left corner, its frame's title bar aside.
+    EXPECT_EQ(kept.left(), area.left());
+    EXPECT_LE(kept.bottom(), area.bottom());
+    EXPECT_LT(area.bottom() - kept.bottom(), 40);
+
+    // Windows opened without a stored place, one of them tall and one a child window of
+    // the main window: each in a spot of its own, none under the status window, and the
+    // child window clear of the windows of their own (there is room for it).
+    struct Case {
+        TToolWindowKind Kind;
+        int Height;
+        bool ChildWindow;
+    };
+    const Case cases[] = {{TToolWindowKind::Calibration, 180, false},
+                          {TToolWindowKind::Script, 420, false},
+                          {TToolWindowKind::DepositionFB, 180, true},
+                          {TToolWindowKind::DepPosInfo, 180, false}};
+    std::vector<QRect> opened;
+    for (const Case& c : cases) {
+        auto* window = CreateForm<TProbeWindow>(nullptr, c.Kind);
+        window->SetBounds(window->GetLeft(), window->GetTop(), window->GetWidth(), c.Height);
+        if (c.ChildWindow) window->SetFormStyle(fsMDIChild);
+        window->Show();
+        Application->ProcessMessages();
+        QWidget* frame = c.ChildWindow ? window->Widget()->parentWidget() : window->Widget();
+        const QRect at(frame->mapToGlobal(QPoint(0, 0)), frame->size());
+        SCOPED_TRACE(WindowPattern(c.Kind).PlacementSection);
+        EXPECT_FALSE(at.intersects(kept));
+        EXPECT_TRUE(area.contains(at.topLeft()));
+        for (const QRect& before : opened) {
+            EXPECT_NE(at.topLeft(), before.topLeft());
+            if (c.ChildWindow) {
+                EXPECT_FALSE(at.intersects(before));
+            }
+        }
+        opened.push_back(at);
+    }
 }
 
 TEST_F(TWindowPatternTest, NumberedCaptionsStopAtAGapAndKeepEmptyItems)

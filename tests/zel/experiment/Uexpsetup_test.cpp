@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QMenu>
 
 #include "GraphTestSupport.h"
@@ -294,6 +296,9 @@ TEST_F(ExpSetup, AddedSetIsSavedRegisteredAndStartsUnloadedAfterARestart)
     EXPECT_TRUE(R.Loaded());
     EXPECT_EQ(R.StrTables, R.DataName().substr(0, R.DataName().size() - 4) + ".Isotherm");
     EXPECT_EQ(Window->SBLoadUnload->GetCaption(), "Unload");
+    // The run's record is the selected one and holds the run's set: its tables are listed.
+    EXPECT_EQ(Window->CurrentDataSet(), Set);
+    EXPECT_EQ(Window->CBExperimentTables->GetText(), "Isotherm");
     // The register holds a use: the run's own release leaves the set alive.
     EXPECT_EQ(UseDataSetManager.Release(Set), 1);
     // A second entry of the same set finds the record.
@@ -320,6 +325,37 @@ TEST_F(ExpSetup, AddedSetIsSavedRegisteredAndStartsUnloadedAfterARestart)
     // Unloading gave up the register's use: nobody holds the loaded set any more.
     EXPECT_EQ(UseDataSetManager.AddRef(Loaded), 1);
     UseDataSetManager.Release(Loaded);
+}
+
+TEST_F(ExpSetup, LoadButtonSaysWhatTheSelectedRecordAllows)
+{
+    OpenWindow();
+    ISXDataSet* Set = MakeRunSet("Ann");
+    Window->AddDataSet(TableOf(Set));
+    UseDataSetManager.Release(Set);  // the run is over: only the register holds the set
+    // Each step, then what the button and the popup item say and whether the selected
+    // record holds a set.
+    struct Step {
+        const char* What;
+        std::function<void()> Act;
+        const char* Caption;
+        bool Loaded;
+    };
+    const Step Steps[] = {
+        {"a run entered its set", [] {}, "Unload", true},
+        {"unload the run's set", [&] { Window->SBLoadUnload->Click(); }, "Load", false},
+        {"load it back from its file", [&] { Window->SBLoadUnload->Click(); }, "Unload", true},
+        {"unload it through the popup item", [&] { Window->MILoadUnload->Click(); }, "Load", false},
+    };
+    for (const Step& S : Steps) {
+        S.Act();
+        EXPECT_EQ(Window->SBLoadUnload->GetCaption(), S.Caption) << S.What;
+        EXPECT_EQ(Window->MILoadUnload->GetCaption(), S.Caption) << S.What;
+        ASSERT_EQ(Window->ExpTable.Count(), 1) << S.What;
+        EXPECT_EQ(Window->ExpTable.Record(0).Loaded(), S.Loaded) << S.What;
+        EXPECT_EQ(Window->CurrentDataSet() != nullptr, S.Loaded) << S.What;
+        EXPECT_EQ(Window->DBGrid->GetCells(8, 1), S.Loaded ? "Yes" : "No") << S.What;
+    }
 }
 
 TEST_F(ExpSetup, OpeningAFileTwiceGivesTwoRecordsEachWithItsOwnSet)

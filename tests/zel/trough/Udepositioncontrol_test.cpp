@@ -117,7 +117,7 @@ protected:
         TDepositionPoint point{};
         point.barrier1Pos = static_cast<std::uint32_t>(DoubleToInt32(CalibrateParam.barrier1.ShToHw(Mm1)));
         point.barrier2Pos = static_cast<std::uint32_t>(DoubleToInt32(CalibrateParam.barrier2.ShToHw(Mm2)));
-        point.dipperPos = Dipper;
+        point.dipperPos = Mirror ? 4000 - Dipper : Dipper;
         point.balance = Balance;
         point.time = Tenths;
         point.phase = Phase;
@@ -125,6 +125,8 @@ protected:
         Notify(hlnDepositionPoint, reinterpret_cast<LPARAM>(&point));
     }
     // START of one cycle on 100 mm² of substrate, then the dipper levels at 1000 and 3000 steps.
+    // Mirror: a dipper whose counts grow upward, the same levels and points seen from 4000 down.
+    bool Mirror = false;
     void StartRun(int Type, bool IsothermPlot = false, bool Record = false)
     {
         Window->cbbDepositionType->SetItemIndex(Type);
@@ -137,8 +139,8 @@ protected:
         Window->chkRec->SetChecked(Record);
         Window->BBGo->Click();
         ASSERT_EQ(Main->ProcessKind, pkDeposition);
-        FDepFB->DipperUpLimit = 1000;
-        FDepFB->DipperDownLimit = 3000;
+        FDepFB->DipperUpLimit = Mirror ? 3000 : 1000;
+        FDepFB->DipperDownLimit = Mirror ? 1000 : 3000;
         Link()->ClearCalls();
     }
     // Five points: two down the first stroke to the lower level and beyond, then (after
@@ -374,39 +376,42 @@ TEST_F(Deposition, RowsCarryAreaTransferAndLayerForEveryType)
         // the rows of each running stroke spread evenly with their R/Z rewritten.
         {4, false, {0, 1, 1, 2, 2}, {0, 0.5, 1, 0.75, 1}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Type);
-        Open();
-        StartRun(c.Type, true);
-        Notify(hlnPressureControl, 0);
-        Notify(hlnDepositionStroke, 0);
-        ASSERT_NE(Window->DepTable, nullptr);
-        ASSERT_NE(Window->PressureTable, nullptr);
-        FeedRun(c.StrokeNotice);
-        const TPTableData& table = *Window->DepTable;
-        ASSERT_EQ(table.GetNumRows(), 5);
-        for (int r = 0; r < 5; ++r) {
-            SCOPED_TRACE(r);
-            EXPECT_NEAR(table.GetData(colBPos, r), 50 + 10 * r, 1e-3);
-            EXPECT_NEAR(table.GetData(colTA, r), area[r], 1e-4);
-            EXPECT_NEAR(table.GetData(colDTA, r), change[r], 1e-4);
-            EXPECT_NEAR(table.GetData(colMA, r), area[r] / 30.1, 1e-4);
-            EXPECT_NEAR(table.GetData(colSP, r), pressure[r], 1e-4);
-            EXPECT_NEAR(table.GetData(colTime, r), seconds[r], 1e-3);
-            EXPECT_NEAR(table.GetData(colLength, r), std::max(0.0, length[r]), 1e-4);
-            EXPECT_NEAR(table.GetData(colTransfer, r), transfer[r], 1e-5);
-            EXPECT_NEAR(table.GetData(colLayer, r), c.Layer[r], 1e-5);
-            EXPECT_NEAR(table.GetData(colTransferPerLayer, r), c.PerLayer[r], 1e-5);
+    for (const bool mirror : {false, true})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.Type);
+            SCOPED_TRACE(mirror ? "counts grow upward" : "counts grow downward");
+            Mirror = mirror;
+            Open();
+            StartRun(c.Type, true);
+            Notify(hlnPressureControl, 0);
+            Notify(hlnDepositionStroke, 0);
+            ASSERT_NE(Window->DepTable, nullptr);
+            ASSERT_NE(Window->PressureTable, nullptr);
+            FeedRun(c.StrokeNotice);
+            const TPTableData& table = *Window->DepTable;
+            ASSERT_EQ(table.GetNumRows(), 5);
+            for (int r = 0; r < 5; ++r) {
+                SCOPED_TRACE(r);
+                EXPECT_NEAR(table.GetData(colBPos, r), 50 + 10 * r, 1e-3);
+                EXPECT_NEAR(table.GetData(colTA, r), area[r], 1e-4);
+                EXPECT_NEAR(table.GetData(colDTA, r), change[r], 1e-4);
+                EXPECT_NEAR(table.GetData(colMA, r), area[r] / 30.1, 1e-4);
+                EXPECT_NEAR(table.GetData(colSP, r), pressure[r], 1e-4);
+                EXPECT_NEAR(table.GetData(colTime, r), seconds[r], 1e-3);
+                EXPECT_NEAR(table.GetData(colLength, r), std::max(0.0, length[r]), 1e-4);
+                EXPECT_NEAR(table.GetData(colTransfer, r), transfer[r], 1e-5);
+                EXPECT_NEAR(table.GetData(colLayer, r), c.Layer[r], 1e-5);
+                EXPECT_NEAR(table.GetData(colTransferPerLayer, r), c.PerLayer[r], 1e-5);
+            }
+            // The pressure-control table: the area change from row to row.
+            const TPTableData& control = *Window->PressureTable;
+            ASSERT_EQ(control.GetNumRows(), 5);
+            EXPECT_EQ(Column(control, colDTA), (std::vector<float>{0, 1, 1, 1, 1}));
+            EXPECT_NEAR(control.GetData(colSP, 4), 54, 1e-4);
+            EXPECT_EQ(control.GetData(6, 4), 0);
+            TProcessFixture::TearDown();
+            Window = nullptr;
         }
-        // The pressure-control table: the area change from row to row.
-        const TPTableData& control = *Window->PressureTable;
-        ASSERT_EQ(control.GetNumRows(), 5);
-        EXPECT_EQ(Column(control, colDTA), (std::vector<float>{0, 1, 1, 1, 1}));
-        EXPECT_NEAR(control.GetData(colSP, 4), 54, 1e-4);
-        EXPECT_EQ(control.GetData(6, 4), 0);
-        TProcessFixture::TearDown();
-        Window = nullptr;
-    }
 }
 
 TEST_F(Deposition, WithoutAMoleculeCountRowsKeepAZeroAreaPerMolecule)

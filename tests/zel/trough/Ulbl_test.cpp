@@ -1,7 +1,7 @@
 // The layer-by-layer editor: its script generator as a table of programs and their exact
 // lines, worked by hand; and the three tables through the real grids: parsing and the
 // integrity check with their boxes, the cell check, editing, sorting, pick lists, and the
-// settings and "lbl.cvs" written to disk and read back.
+// settings and "lbl.cvs" written to the program folder and read back.
 #include "zel/trough/Ulbl.h"
 
 #include <unistd.h>
@@ -388,11 +388,14 @@ TEST_F(LblWindow, PickListsOfferSetsThenActions)
     EXPECT_EQ(dynamic_cast<TInplaceEditList*>(grid->InplaceEditor()), nullptr);
 }
 
-TEST_F(LblWindow, TablesSurviveTheSettingsFileAndTheActionsGoToLblCvs)
+TEST_F(LblWindow, TablesSurviveTheSettingsFileAndTheActionsGoToLblCvsInTheProgramFolder)
 {
+    // The program runs from a folder of its own choosing; the file goes to the program
+    // folder, never where the program was started.
     char saved[4096];
     ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
-    ASSERT_EQ(chdir(Dir.File("").c_str()), 0);
+    TTempDir startedFrom;
+    ASSERT_EQ(chdir(startedFrom.Path().c_str()), 0);
     TwoActions();
     Window->sgrLbl->SetCells(1, 1, "rinse; then \"dry\", slowly");
     Window->sgrLbl->SetCells(0, 0, "No.");
@@ -404,6 +407,7 @@ TEST_F(LblWindow, TablesSurviveTheSettingsFileAndTheActionsGoToLblCvs)
               "LBL-1,\"rinse; then \"\"dry\"\", slowly\",3,20,10,30,15,50,60,0");
     EXPECT_EQ(IniFile->ReadString("LBL", "ProcessTable.Row2", ""), "2,LS-1,");
     const std::string csv = ReadFileText(Dir.File("lbl.cvs"));
+    EXPECT_FALSE(FileExists(startedFrom.File("lbl.cvs")));
     ASSERT_EQ(chdir(saved), 0);
     EXPECT_EQ(csv.substr(0, csv.find("\r\n", csv.find("\r\n") + 2) + 2),
               "No.;;;;;;;;;\r\nLBL-1;\"rinse; then \"\"dry\"\", slowly\";3;20;10;30;15;50;60;0\r\n");

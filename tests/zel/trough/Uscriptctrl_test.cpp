@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "ProcessTestSupport.h"
+#include "kvc/KvChart.h"
 #include "platform/ui/TabVisibility.h"
 #include "zel/core/Clbmath.h"
 #include "zel/core/Uprogress.h"
@@ -379,6 +380,29 @@ TEST_F(ScriptWindow, TimeGraphPagePredictsAChangedTextOnlyAndEndEndsTheWait)
     EXPECT_EQ(Main->ProcessKind, pkNone);
     EXPECT_EQ(Window->PrognosisPoints.size(), Steps.size() + 1);
     EXPECT_EQ(Runs, 1);
+
+    // The predicted course shows on a scale: both axes drawn, their ranges holding every
+    // predicted point, their labels beside the plotting area.
+    KVC::TKvChart* graph = Window->CHTimeGraph;
+    graph->Display();
+    for (const TScriptPrognosisStatus& point : Window->PrognosisPoints) {
+        EXPECT_LE(graph->BottomAxis()->GetMin(), point.time);
+        EXPECT_GE(graph->BottomAxis()->GetMax(), point.time);
+        EXPECT_LE(graph->LeftAxis()->GetMin(), point.dipperPos);
+        EXPECT_GE(graph->LeftAxis()->GetMax(), point.dipperPos);
+    }
+    struct Side {
+        KVC::TKvChartAxis* Axis;
+        bool Vertical;
+    };
+    for (const Side& side : {Side{graph->LeftAxis(), true}, Side{graph->BottomAxis(), false}}) {
+        EXPECT_TRUE(side.Axis->GetVisible());
+        EXPECT_GE(graph->MeasureLabels(graph->Buffer().Canvas(), *side.Axis, side.Vertical).size(), 2u);
+    }
+    const TRect area = graph->GraphRect();
+    EXPECT_GT(area.Left, 20);                                  // the dipper positions' labels and title
+    EXPECT_GT(graph->Buffer().GetHeight() - area.Bottom, 20);  // the times' labels and title
+
     Window->PC->SetActivePage(Window->TSScript);
     Window->PC->SetActivePage(Window->TSTimeGraph);
     EXPECT_FALSE(Window->PrognosisRunning);
