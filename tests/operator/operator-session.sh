@@ -692,11 +692,12 @@ if alive; then
     sleep 0.5
     if save_active "$work/deposition-table.txt"; then
       cp "$work/deposition-table.txt" "$shots/"
-      # Its rows run through both strokes: the last row is of the second stroke (layer
-      # numbers count from 0).
-      last="$(grep -E '^ +-?[0-9]' "$work/deposition-table.txt" | tail -n 1 | awk '{print $1}')"
-      awk -v z="${last:-x}" 'BEGIN {exit !(z == 1)}' ||
-        fail "deposition: the graph's last row is of layer ${last:-none}, not of the second stroke (1)"
+      # Its first line (the transfer) runs to the run's end: its last row is at layer 2,
+      # the end of the cycle's second stroke.
+      last="$(awk '/^ +[A-Za-z]/ { lines++ } lines == 1 && /^ +-?[0-9]/ { z = $1 } END { print z }' \
+        "$work/deposition-table.txt")"
+      awk -v z="${last:-x}" 'BEGIN {exit !(z == 2)}' ||
+        fail "deposition: the graph's transfer line ends at layer ${last:-none}, not at the run's end (2)"
     fi
   fi
 fi
