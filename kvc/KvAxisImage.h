@@ -190,7 +190,6 @@ private:
     bool FDrawGridAfterData = false;
     TBitmap* FGraphicBitmap = nullptr;
     TColor FGraphicTransparentColor = clWhite;
-    bool FPreparingGraphic = false;
     TRect FWorkRect;
     // No title of this paint reaches into the work area (each is clipped to its strip, or
     // turned by a right angle in a side strip sized to it).

@@ -18,12 +18,6 @@
 #include "zel/experiment/Ugraphprop.h"
 #include "zel/experiment/Usedatasetmanager.h"
 
-namespace {
-
-const TColor DisabledText = RGB(128, 128, 128);
-
-}  // namespace
-
 std::string SelectedText(const TComboBox* Combo)
 {
     const int index = Combo->GetItemIndex();

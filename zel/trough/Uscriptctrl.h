@@ -54,7 +54,7 @@ public:
     // Replaces the script text (a changed text); refused while a script waits or runs.
     void SetScript(const TStringList* Lines);
     // Whether the text changed since the last dry run.
-    bool TextChanged() const { return FTextChanged; }
+    bool ScriptTextChanged() const { return FTextChanged; }
     // A dry run, START's wait for it or a run is going on.
     bool Busy() const { return FWaiting || FRunning || PrognosisRunning; }
 

@@ -118,7 +118,7 @@ TEST_F(ScriptWindow, ChangedTextIsPredictedOnceThenRunAndUnchangedTextRunsAtOnce
     ASSERT_EQ(Window->PrognosisPoints.size(), Steps.size() + 1);
     EXPECT_DOUBLE_EQ(Window->PrognosisPoints.back().time, 10.9);
     EXPECT_EQ(Window->TotalTime, 10);
-    EXPECT_FALSE(Window->TextChanged());
+    EXPECT_FALSE(Window->ScriptTextChanged());
     EXPECT_TRUE(Window->Memo->GetReadOnly());
     EXPECT_EQ(Main->ScriptWindow, Window);
     EXPECT_FALSE(FProgress->GetVisible());
@@ -421,13 +421,13 @@ TEST_F(ScriptWindow, FilesKeepTheirLinesAndLoadingCountsAsAChange)
 
     Window->BBGo->Click();
     FinishRun();
-    ASSERT_FALSE(Window->TextChanged());
+    ASSERT_FALSE(Window->ScriptTextChanged());
     Dialogs.Answers.push_back({mrOk, file, 0});
     Window->BBClear->Click();
     Window->BBLoad->Click();
     EXPECT_EQ(Dialogs.Requests.back().Kind, TDialogKind::OpenFile);
     EXPECT_EQ(Window->Memo->GetLines().Lines(), (std::vector<std::string>{"DipperMoveDown 2", "Pause 1"}));
-    EXPECT_TRUE(Window->TextChanged());
+    EXPECT_TRUE(Window->ScriptTextChanged());
 }
 
 }  // namespace

@@ -234,11 +234,13 @@ TEST_P(TLostLineEach, DuringADepositionEndsItAsFailed)
     Deposition->cbbDepositionType->SetItemIndex(1);
     Deposition->cbbDepositionTypeClick(nullptr);
     Deposition->SENumCycles->SetValue(1);
-    Deposition->SEUpperLimit->SetValue(10);
-    Deposition->SELowerLimit->SetValue(11);
+    // The demonstration trough's dipper counts upward: the upper level lies above the lower.
+    Deposition->SEUpperLimit->SetValue(11);
+    Deposition->SELowerLimit->SetValue(10);
     Deposition->SESpeedDown->SetValue(Deposition->SESpeedDown->GetMaxValue());
     Deposition->SESpeedUp->SetValue(Deposition->SESpeedUp->GetMaxValue());
     Deposition->SEPressure->SetValue(5);
+    Deposition->SEBarrierSpeed->SetValue(Deposition->SEBarrierSpeed->GetMaxValue());
     Deposition->SEWaitWhenDown->SetValue(600);
     Deposition->CBIsotermControl->SetChecked(true);
     Deposition->BBGo->Click();
