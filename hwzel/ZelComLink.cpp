@@ -68,7 +68,6 @@ TZelComLink::TZelComLink()
     // The instrument needs a pause between two packets.
     FThread->SetMinSendInterval(50);
     RegisterReceiveHandlers();
-    FDeviceState = TRecordRing<TDeviceState>(TDeviceState{});
 }
 
 TZelComLink::~TZelComLink()

@@ -14,26 +14,28 @@ template <typename T, std::size_t N = 256>
 class TRecordRing {
 public:
     TRecordRing() = default;
-    explicit TRecordRing(const T& Initial) { FRecords.fill(Initial); }
     // The record to fill for the next packet, holding the values of the last one.
     T& Next()
     {
-        const std::size_t Index = (FLast + 1) % N;
-        FRecords[Index] = FRecords[FLast];
+        const std::size_t Last = FLast.load(std::memory_order_relaxed);
+        const std::size_t Index = (Last + 1) % N;
+        FRecords[Index] = FRecords[Last];
         FPending = Index;
         return FRecords[Index];
     }
-    // Makes the record from Next the last one; its address for the notification.
+    // Makes the record from Next the last one; its address for the notification. The
+    // index is published after the record is filled, so that another thread (the sender's
+    // cell move) that reads the last record sees it whole.
     const T* Commit()
     {
-        FLast = FPending;
-        return &FRecords[FLast];
+        FLast.store(FPending, std::memory_order_release);
+        return &FRecords[FPending];
     }
-    const T& Last() const { return FRecords[FLast]; }
+    const T& Last() const { return FRecords[FLast.load(std::memory_order_acquire)]; }
 
 private:
     std::array<T, N> FRecords{};
-    std::size_t FLast = 0;
+    std::atomic<std::size_t> FLast{0};
     std::size_t FPending = 0;
 };
 
@@ -49,7 +51,8 @@ public:
     void ShowTrafficMonitor();
 
     TZelComPacketSenderThread* Thread() const { return FThread; }
-    // The last values, as the receive thread left them (for the receive thread and tests).
+    // The last values, as the receive thread left them (the receive thread, the sender's
+    // cell move and tests read them).
     const TDeviceState& DeviceState() const { return FDeviceState.Last(); }
 
 private:
