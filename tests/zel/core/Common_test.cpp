@@ -112,6 +112,11 @@ TEST(ReplaceFirst, ReplacesOnlyTheFirstOccurrence)
 TEST(StartupWindows, LayerByLayerSetUpHidesTheFeedbackAndRegisterWindows)
 {
     const TDeviceType saved = DeviceType;
+    // The windows keep their places in a settings file of this test's own, whatever an
+    // earlier test left the settings file name at.
+    TTempDir dir;
+    const std::string savedSettings = SettingsFileName;
+    SettingsFileName = dir.File("zel.ini");
     const struct {
         TDeviceType Type;
         bool Visible;
@@ -133,4 +138,5 @@ TEST(StartupWindows, LayerByLayerSetUpHidesTheFeedbackAndRegisterWindows)
     DeviceType = dtLbl;
     HideWindowsOfDeviceType();
     DeviceType = saved;
+    SettingsFileName = savedSettings;
 }
