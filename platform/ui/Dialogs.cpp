@@ -77,6 +77,9 @@ int RunBox(QMessageBox::Icon Icon, const std::string& Caption, const std::string
            const std::vector<TButtonChoice>& Buttons, int Escape)
 {
     QMessageBox box(Icon, Q(Caption), Q(Text));
+    // A box waits for an answer: it must not open under a window that stays on top (the
+    // script window, the status window), where its text and buttons would be hidden.
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     KeepCaptionWhole(box);
     std::vector<std::pair<QAbstractButton*, int>> map;
     for (const TButtonChoice& choice : Buttons)
