@@ -65,5 +65,7 @@ bool SaveDataSet(const std::string& FileName, ISXDataSet* DataSet, std::string* 
 // stalls however long the write and its flushes take. Returns when the file is complete
 // or has failed; the set counts as saved only when it did not change meanwhile.
 bool SaveDataSetAside(const std::string& FileName, ISXDataSet* DataSet, std::string* Error = nullptr);
-ISXDataSet* LoadDataSet(const std::string& FileName);
+// A file the filer cannot read gives an empty set (or none, when not even that could be
+// made) and, when Error is given, the reason; Error stays empty after a clean load.
+ISXDataSet* LoadDataSet(const std::string& FileName, std::string* Error = nullptr);
 void GetNowRecord(TSXDateTime& Record);

@@ -59,8 +59,9 @@ bool SaveDataSetAside(const std::string& FileName, ISXDataSet* DataSet, std::str
     return Saved;
 }
 
-ISXDataSet* LoadDataSet(const std::string& FileName)
+ISXDataSet* LoadDataSet(const std::string& FileName, std::string* Error)
 {
+    if (Error) Error->clear();
     if (!Filer || FileName.empty()) return nullptr;
     const std::string Source = InProgramFolder(FileName);
     if (!IsExistingFile(Source)) return nullptr;
@@ -71,9 +72,13 @@ ISXDataSet* LoadDataSet(const std::string& FileName)
     std::unique_ptr<ISXDataSet, decltype(GiveBack)> DataSet(UseDataSetManager.Create(), GiveBack);
     try {
         // A file the filer cannot read gives an empty set; the filer keeps the reason.
-        Filer->Load(Source.c_str(), DataSet.get(), 0, 1);
+        if (!Filer->Load(Source.c_str(), DataSet.get(), 0, 1) && Error) {
+            const char* Reason = Filer->GetLastError();
+            *Error = Reason && *Reason ? Reason : Source;
+        }
         DataSet->SetFileName(Source.c_str());
     } catch (...) {
+        if (Error) *Error = Source + ": the file could not be read";
         return nullptr;
     }
     return DataSet.release();

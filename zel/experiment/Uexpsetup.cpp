@@ -505,6 +505,15 @@ void TFExpSetup::Scroll(int Index)
     ShowLoadState();
 }
 
+// A damaged file is named with its reason; its record stays as it is.
+ISXDataSet* TFExpSetup::ReadDataSet(const std::string& FileName)
+{
+    std::string error;
+    ISXDataSet* DataSet = LoadDataSet(FileName, &error);
+    if (!error.empty()) MessageDlg("The data set could not be read (" + error + ").", mtError, mbOK);
+    return DataSet;
+}
+
 void TFExpSetup::SBLoadUnloadClick(TObject*)
 {
     if (FRecNo < 0) return;
@@ -513,7 +522,7 @@ void TFExpSetup::SBLoadUnloadClick(TObject*)
         UseDataSetManager.Release(FCurrentDataSet);
         FCurrentDataSet = nullptr;
     } else if (IsExistingFile(Record.FileName)) {
-        FCurrentDataSet = LoadDataSet(Record.FileName);
+        FCurrentDataSet = ReadDataSet(Record.FileName);
         ExpTable.SetRecordSet(Record, FCurrentDataSet);
         PostRecord(Record);
         UpdateTableNames();
@@ -571,7 +580,7 @@ void TFExpSetup::RunRegisterInsert()
     const auto Chosen = PromptForOpenFile("", SetFilter, GetWorkDir());
     // Cancelled, or no set could be read: the empty record is dropped.
     if (!Chosen || !IsExistingFile(*Chosen)) return;
-    ISXDataSet* DataSet = LoadDataSet(*Chosen);
+    ISXDataSet* DataSet = ReadDataSet(*Chosen);
     if (!DataSet) return;
     TRegRecord Record;
     Record.FileName = *Chosen;

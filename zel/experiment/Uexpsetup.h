@@ -131,6 +131,7 @@ public:
     ISXDataField* GetTableByName(const std::string& Name) override;
     int FindByDataName(const std::string& DataName) const { return ExpTable.FindByDataName(DataName); }
     void SBLoadUnloadClick(TObject* Sender);
+    ISXDataSet* ReadDataSet(const std::string& FileName);
     void UnloadAll();
     void RemoveEmptyFileRecords();
     void ClearTable();

@@ -358,6 +358,37 @@ TEST_F(ExpSetup, LoadButtonSaysWhatTheSelectedRecordAllows)
     }
 }
 
+// A damaged file, opened into the register or loaded from its record, is named with the
+// reason the reader gave; the record stays and nothing is written over the file.
+TEST_F(ExpSetup, ADamagedFileIsToldWithItsReason)
+{
+    OpenWindow();
+    ISXDataSet* Set = MakeRunSet("Ann");
+    const std::string File = Dir.File("run.mps");
+    ASSERT_TRUE(SaveDataSet(File, Set));
+    UseDataSetManager.Release(Set);
+    std::string bytes = ReadFileText(File);
+    ASSERT_GT(bytes.size(), 64u);
+    bytes.resize(bytes.size() / 2);
+    WriteFileText(File, bytes);
+
+    TDialogRecorder Dialogs;
+    Dialogs.Answers.push_back(TDialogAnswer{mrOk, File, 0});
+    Window->RunRegisterInsert();
+    ASSERT_EQ(Dialogs.Requests.size(), 2u);
+    EXPECT_EQ(Dialogs.Requests[1].Text.rfind("The data set could not be read (", 0), 0u) << Dialogs.Requests[1].Text;
+    EXPECT_NE(Dialogs.Requests[1].Text.find("run.mps"), std::string::npos) << Dialogs.Requests[1].Text;
+    ASSERT_EQ(Window->ExpTable.Count(), 1);
+
+    // Loading the record's file again says the same.
+    Window->SBLoadUnload->Click();
+    ASSERT_FALSE(Window->ExpTable.Record(0).Loaded());
+    Window->SBLoadUnload->Click();
+    ASSERT_EQ(Dialogs.Requests.size(), 3u);
+    EXPECT_EQ(Dialogs.Requests[2].Text, Dialogs.Requests[1].Text);
+    EXPECT_EQ(ReadFileText(File), bytes);
+}
+
 TEST_F(ExpSetup, OpeningAFileTwiceGivesTwoRecordsEachWithItsOwnSet)
 {
     OpenWindow();
