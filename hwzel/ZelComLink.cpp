@@ -98,22 +98,24 @@ void TZelComLink::RegisterReceiveHandlers()
         const TMessageEntry* E = &Entry;
         RegisterMessageHandler(Entry.Code, [this, E](const TRCmdEventDetails& D) {
             switch (E->Rule) {
+            // Each report is posted before the wait it ends is released, so the program
+            // hears of the stop before anything the released script line sends.
             case TMessageRule::NeedsField:
                 if (D.Count() == 0) return false;
-                if (E->Notify == hlnMotionState && IsStopCode(D.Hex(0))) FThread->DriveDone = true;
                 PostNotify(E->Notify, static_cast<LPARAM>(D.Hex(0)));
+                if (E->Notify == hlnMotionState && IsStopCode(D.Hex(0))) FThread->DriveDone = true;
                 return true;
             case TMessageRule::DrivesStop:
-                FThread->DriveDone = true;
                 PostNotify(E->Notify, static_cast<LPARAM>(D.Hex(0)));
+                FThread->DriveDone = true;
                 return true;
             case TMessageRule::RotatorStop:
-                FThread->RotatorDone = true;
                 PostNotify(E->Notify, 0);
+                FThread->RotatorDone = true;
                 return true;
             case TMessageRule::RevolverStop:
-                FThread->RevolverDone = true;
                 PostNotify(E->Notify, 0);
+                FThread->RevolverDone = true;
                 return true;
             case TMessageRule::Plain:
                 PostNotify(E->Notify, 0);
